@@ -1,0 +1,61 @@
+# Project conventions for libraries, their tests and executables.
+#
+# vorel_library(NAME [QT_TESTS] [DEPS ...] [TEST_DEPS ...])
+#   A static library of every *.cpp in the current folder except *_test.cpp,
+#   and, when *_test.cpp files exist, one test executable NAME_tests whose
+#   cases ctest lists one by one. QT_TESTS gives the tests a main that makes
+#   a QApplication (offscreen) before running them.
+# vorel_add_subdirectories()
+#   Adds every child folder that has a CMakeLists.txt, so new modules need no
+#   edit of their parent.
+
+function(vorel_library name)
+  cmake_parse_arguments(A "QT_TESTS" "" "DEPS;TEST_DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  list(FILTER srcs EXCLUDE REGEX "_test\\.cpp$")
+  file(GLOB hdrs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  if(srcs)
+    add_library(${name} STATIC ${srcs} ${hdrs})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${A_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${A_DEPS})
+  endif()
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  if(tests)
+    vorel_test(${name}_tests ${tests} DEPS ${name} ${A_TEST_DEPS})
+    if(A_QT_TESTS)
+      target_link_libraries(${name}_tests PRIVATE vorel_qt_test_main)
+    else()
+      target_link_libraries(${name}_tests PRIVATE GTest::gtest_main)
+    endif()
+  endif()
+endfunction()
+
+# vorel_test(NAME sources... DEPS ...): a GoogleTest executable registered case by case.
+function(vorel_test name)
+  cmake_parse_arguments(T "" "" "DEPS" ${ARGN})
+  add_executable(${name} ${T_UNPARSED_ARGUMENTS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${T_DEPS} GTest::gmock GTest::gtest)
+  target_compile_definitions(${name} PRIVATE
+    VOREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}" VOREL_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VOREL_SYSROOT=${CMAKE_BINARY_DIR}/test-sysroot-unused"
+      TIMEOUT 300)
+endfunction()
+
+macro(vorel_add_subdirectories)
+  file(GLOB _children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT _children)
+  foreach(_c ${_children})
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${_c} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_c}/CMakeLists.txt)
+      add_subdirectory(${_c})
+    endif()
+  endforeach()
+endmacro()

@@ -1,0 +1,31 @@
+#include "platform/qtglue/Guard.h"
+
+#include <exception>
+
+#include "platform/qtglue/Messenger.h"
+#include "platform/runtime/Exception.h"
+
+namespace platform {
+
+void ShowCurrentException() {
+    try {
+        throw;
+    } catch (const EAbort&) {
+    } catch (const std::exception& e) {
+        ShowMessage(e.what(), MsgIcon::Error, mbOK);
+    } catch (...) {
+        ShowMessage("Unknown error", MsgIcon::Error, mbOK);
+    }
+}
+
+bool Guarded(const std::function<void()>& body) {
+    try {
+        body();
+        return true;
+    } catch (...) {
+        ShowCurrentException();
+        return false;
+    }
+}
+
+}  // namespace platform

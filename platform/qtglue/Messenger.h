@@ -1,0 +1,59 @@
+#pragma once
+// Every message box goes through the current messenger: the program shows
+// QMessageBox; tests install a ScriptedMessenger that records each box and
+// answers from a queue.
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class MsgIcon { None, Information, Warning, Error, Question };
+
+// Buttons as a set of flags; answers as the class library's modal results.
+enum MsgButtons : int {
+    mbOK = 1, mbCancel = 2, mbYes = 4, mbNo = 8, mbAbort = 16, mbRetry = 32, mbIgnore = 64,
+    mbOKCancel = mbOK | mbCancel, mbYesNo = mbYes | mbNo, mbYesNoCancel = mbYes | mbNo | mbCancel,
+    mbRetryCancel = mbRetry | mbCancel, mbAbortRetryIgnore = mbAbort | mbRetry | mbIgnore,
+};
+enum ModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7 };
+
+class Messenger {
+public:
+    virtual ~Messenger() = default;
+    virtual int Show(const std::string& text, const std::string& caption, MsgIcon icon, int buttons) = 0;
+
+    // The messenger in use; a QtMessenger unless a test installed another.
+    static Messenger& Current();
+    // Installs m (not owned); nullptr restores the default.
+    static void Install(Messenger* m);
+};
+
+// Shows text in a box captioned with the application title.
+int ShowMessage(const std::string& text, MsgIcon icon = MsgIcon::Information, int buttons = mbOK);
+
+// The application title (caption of the program's message boxes).
+const std::string& ApplicationTitle();
+void SetApplicationTitle(const std::string& title);
+
+class QtMessenger : public Messenger {
+public:
+    int Show(const std::string& text, const std::string& caption, MsgIcon icon, int buttons) override;
+};
+
+class ScriptedMessenger : public Messenger {
+public:
+    struct Box {
+        std::string text, caption;
+        MsgIcon icon;
+        int buttons;
+    };
+    std::vector<Box> shown;
+    std::deque<int> answers;  // consumed in order; empty: the first button of the set
+
+    ScriptedMessenger() { Messenger::Install(this); }
+    ~ScriptedMessenger() override { Messenger::Install(nullptr); }
+    int Show(const std::string& text, const std::string& caption, MsgIcon icon, int buttons) override;
+};
+
+}  // namespace platform

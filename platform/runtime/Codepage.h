@@ -1,0 +1,13 @@
+#pragma once
+// Single-byte Windows code pages used where text crosses into the HTML
+// viewer or out of legacy files. Characters outside the code page become '?'.
+#include <string>
+
+namespace platform {
+
+std::string Utf8ToCp1252(const std::string& utf8);
+std::string Cp1252ToUtf8(const std::string& bytes);
+bool IsValidUtf8(const std::string& bytes);
+bool HasNonAscii(const std::string& bytes);
+
+}  // namespace platform

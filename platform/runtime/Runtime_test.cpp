@@ -1,0 +1,26 @@
+#include <gtest/gtest.h>
+
+#include "platform/runtime/Codepage.h"
+#include "platform/runtime/Format.h"
+
+using namespace platform;
+
+TEST(Format, PlaceholdersMissingExtraAndWrongType) {
+    EXPECT_EQ(Format("File %s not found (%d)", {"a.txt", 5}), "File a.txt not found (5)");
+    EXPECT_EQ(Format("%s and %s", {"one"}), "one and ");
+    EXPECT_EQ(Format("only %s", {"x", "y", 3}), "only x");
+    EXPECT_EQ(Format("%d%%", {"12"}), "12%");
+    EXPECT_EQ(Format("100%"), "100%");
+    EXPECT_EQ(Format("%x %", {1}), "%x %");
+    EXPECT_EQ(FormatPlaceholders("%s: %d %% %s"), "sds");
+}
+
+TEST(Codepage, RoundTripAndUnmappable) {
+    std::string utf8 = "S\xC3\xADmbols \xE2\x82\xAC n\xC3\xA3o \xE4\xB8\xAD";  // Símbols € não 中
+    std::string cp = Utf8ToCp1252(utf8);
+    EXPECT_EQ(cp, std::string("S\xEDmbols \x80 n\xE3o ?"));
+    EXPECT_EQ(Cp1252ToUtf8(cp), "S\xC3\xADmbols \xE2\x82\xAC n\xC3\xA3o ?");
+    EXPECT_TRUE(IsValidUtf8(utf8));
+    EXPECT_FALSE(IsValidUtf8(cp));
+    EXPECT_EQ(Utf8ToCp1252("\xC0\xAF"), "??");  // overlong form is not '/'
+}

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds voreled, writes a fresh sample installation and starts the program
+# in it. Without a display, the program runs in a virtual one (Xvfb).
+# Usage: scripts/run.sh [SAMPLE_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$(nproc)" --target voreled vorel-sample
+
+sample=${1:-$PWD/sample}
+rm -rf "$sample"
+build/bin/vorel-sample "$sample"
+echo "sample installation: $sample"
+cd "$sample"
+if [ -z "${DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" = "" ]; then
+  echo "no DISPLAY: starting in a virtual display (xvfb-run)"
+  exec xvfb-run -a -s "-screen 0 1920x1080x24" "$OLDPWD/build/bin/voreled"
+fi
+exec "$OLDPWD/build/bin/voreled"
