@@ -1,3 +1,4 @@
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include "platform/runtime/Codepage.h"
@@ -23,4 +24,21 @@ TEST(Codepage, RoundTripAndUnmappable) {
     EXPECT_TRUE(IsValidUtf8(utf8));
     EXPECT_FALSE(IsValidUtf8(cp));
     EXPECT_EQ(Utf8ToCp1252("\xC0\xAF"), "??");  // overlong form is not '/'
+}
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/runtime/PathCase.h"
+
+TEST(PathCase, ExistingComponentsMatchAnyCaseNewOnesKeepTheirs) {
+    namespace fs = std::filesystem;
+    fs::path base = fs::temp_directory_path() / ("pathcase-" + std::to_string(::getpid()));
+    fs::remove_all(base);
+    fs::create_directories(base / "Data" / "Temp");
+    std::ofstream(base / "Data" / "Transistores.db") << "x";
+    EXPECT_EQ(ResolveCase(base, "data\\transistores.DB"), base / "Data" / "Transistores.db");
+    EXPECT_EQ(ResolveCase(base, "DATA/temp/New File.txt"), base / "Data" / "Temp" / "New File.txt");
+    EXPECT_EQ(ResolveCase(base, "\\Missing\\Sub"), base / "Missing" / "Sub");
+    fs::remove_all(base);
 }
