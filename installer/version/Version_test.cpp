@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+
+#include "installer/version/Overwrite.h"
+#include "installer/version/PeVersionBlock.h"
+#include "installer/version/VersionCompare.h"
+#include "installer/version/VersionResource.h"
+#include "tools/pe-fixture/PeFixture.h"
+
+namespace installer {
+namespace {
+
+class TempDir {
+public:
+    TempDir() {
+        char tmpl[] = "/tmp/vorel-version-XXXXXX";
+        path_ = mkdtemp(tmpl);
+    }
+    ~TempDir() { std::filesystem::remove_all(path_); }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+pefixture::VersionSpec FullSpec() {
+    pefixture::VersionSpec spec;
+    spec.fileVersion = {4, 0, 1, 22};
+    spec.productVersion = {4, 0, 0, 0};
+    spec.fileType = 2;
+    spec.translations = {{0x0409, 1252}};
+    spec.stringTables = {{"040904E4",
+                          {{"CompanyName", "Borland International"},
+                           {"FileDescription", "Database Engine"},
+                           {"ProductVersion", "4.0 beta"},
+                           {"LegalCopyright", "Copyright \xC2\xA9 1997"},
+                           {"FileVersion", "9.9.9.9"}}}};
+    return spec;
+}
+
+TEST(VersionResource, ReadsFixedInfoTranslationAndStringTable) {
+    TempDir dir;
+    pefixture::WritePe(dir / "IDAPI32.DLL", FullSpec(), true);
+    TVersionResource resource(nullptr, (dir / "IDAPI32.DLL").string());
+    const auto& info = resource.VersionInfo();
+    EXPECT_EQ(info.FileVersion, "4.0.1.22");  // never from the string table
+    EXPECT_EQ(info.ProductVersion, "4.0 beta");
+    EXPECT_EQ(info.CompanyName, "Borland International");
+    EXPECT_EQ(info.FileDescription, "Database Engine");
+    EXPECT_EQ(info.LegalCopyright, "Copyright \xC2\xA9 1997");
+    EXPECT_EQ(info.FileType, "Dynamic-Link Library");
+    EXPECT_EQ(info.FileOS, "32 bit Windows");
+    EXPECT_EQ(info.FileSubType, "");
+    EXPECT_EQ(info.Language, 9);  // primary language of 0x0409
+    EXPECT_EQ(info.InternalName, "");
+
+    // Another language finds no string table but keeps the fixed texts.
+    resource.SetLanguage(TVersionLanguage::lnGerman);
+    EXPECT_EQ(resource.VersionInfo().CompanyName, "");
+    EXPECT_EQ(resource.VersionInfo().ProductVersion, "4.0.0.0");
+    EXPECT_EQ(resource.VersionInfo().FileVersion, "4.0.1.22");
+}
+
+TEST(VersionResource, UnicodeStringTableIsNotReadUnderTheDefaultCodePage) {
+    TempDir dir;
+    auto spec = FullSpec();
+    spec.stringTables[0].key = "040904B0";
+    spec.translations = {{0x0409, 1200}};
+    pefixture::WritePe(dir / "a.dll", spec, true);
+    TVersionResource resource(nullptr, (dir / "a.dll").string());
+    EXPECT_EQ(resource.VersionInfo().CompanyName, "");
+    EXPECT_EQ(resource.VersionInfo().FileVersion, "4.0.1.22");
+    resource.SetCharacterSet(TCharacterSet::csUnicode);
+    EXPECT_EQ(resource.VersionInfo().CompanyName, "Borland International");
+}
+
+TEST(VersionResource, StringKeysIgnoreCase) {
+    TempDir dir;
+    auto spec = FullSpec();
+    spec.stringTables = {{"040904e4", {{"companyname", "lower"}, {"LEGALTRADEMARKS", "upper"}}}};
+    pefixture::WritePe(dir / "a.exe", spec);
+    TVersionResource resource(nullptr, (dir / "a.exe").string());
+    EXPECT_EQ(resource.VersionInfo().CompanyName, "lower");
+    EXPECT_EQ(resource.VersionInfo().LegalTradeMarks, "upper");
+}
+
+TEST(VersionResource, FixedCodesAndPe32Plus) {
+    pefixture::VersionSpec spec;
+    spec.fileType = 3;
+    spec.fileSubtype = 10;
+    spec.fileOS = 0x40004;
+    pefixture::PeSpec pe;
+    pe.pe32Plus = true;
+    pe.otherResourceFirst = false;
+    pe.versionBlock = pefixture::BuildVersionBlock(spec);
+    auto bytes = pefixture::BuildPe(pe);
+    auto block = ReadPeVersionBlock(bytes);
+    ASSERT_TRUE(block);
+    auto info = VersionInfoFromBlock(VersionBlock::Parse(*block), 1033, 1252);
+    EXPECT_EQ(info.FileType, "Device Driver");
+    EXPECT_EQ(info.FileSubType, "Communications");
+    EXPECT_EQ(info.FileOS, "Windows NT with 32 bit Windows");
+    EXPECT_EQ(FileSubTypeName(4, 3), "TrueType");
+    EXPECT_EQ(FileSubTypeName(4, 9), "Unknown");
+    EXPECT_EQ(FileTypeName(6), "Unknown");
+    EXPECT_EQ(FileOSName(0x12345), "Unknown");
+}
+
+TEST(VersionResource, FilesWithoutVersionBlockGiveEmptyTexts) {
+    TempDir dir;
+    {
+        std::ofstream(dir / "notes.txt") << "MZ but not really a program";
+    }
+    pefixture::PeSpec noVersion;
+    auto pe = pefixture::BuildPe(noVersion);
+    {
+        std::ofstream out(dir / "plain.exe", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(pe.data()), static_cast<std::streamsize>(pe.size()));
+    }
+    auto spec = FullSpec();
+    spec.withFixedInfo = false;
+    pefixture::WritePe(dir / "nofixed.exe", spec);
+    for (const char* name : {"notes.txt", "plain.exe", "missing.exe", "nofixed.exe"}) {
+        TVersionResource resource(nullptr, (dir / name).string());
+        EXPECT_EQ(resource.VersionInfo().FileVersion, "") << name;
+        EXPECT_EQ(resource.VersionInfo().CompanyName, "") << name;
+        EXPECT_EQ(resource.VersionInfo().FileType, "") << name;
+    }
+    // A host program is not a PE file.
+    TVersionResource self(nullptr, "/proc/self/exe");
+    EXPECT_EQ(self.VersionInfo().FileVersion, "");
+}
+
+TEST(VersionResource, DamagedFilesNeverReadOutOfBounds) {
+    pefixture::PeSpec spec;
+    spec.versionBlock = pefixture::BuildVersionBlock(FullSpec());
+    const auto good = pefixture::BuildPe(spec);
+    ASSERT_TRUE(ReadPeVersionBlock(good));
+    // Every truncation, and every single byte of the headers and resource
+    // tree set to 0xFF, must end in "no block" or a block, never a crash.
+    for (std::size_t n = 0; n < good.size(); n += 7) {
+        std::vector<std::uint8_t> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n));
+        auto block = ReadPeVersionBlock(cut);
+        if (block) (void)VersionInfoFromBlock(VersionBlock::Parse(*block), 1033, 1252);
+    }
+    for (std::size_t i = 0; i < good.size(); ++i) {
+        auto bad = good;
+        bad[i] = 0xFF;
+        auto block = ReadPeVersionBlock(bad);
+        if (block) (void)VersionInfoFromBlock(VersionBlock::Parse(*block), 1033, 1252);
+    }
+    // A block whose lengths point past its end.
+    auto block = pefixture::BuildVersionBlock(FullSpec());
+    block[0] = 0xFF;
+    block[1] = 0xFF;
+    EXPECT_FALSE(VersionBlock::Parse(block));
+}
+
+TEST(VersionCompare, OrdersVersionTexts) {
+    EXPECT_EQ(CompareVersionStrings("1.10", "1.9"), 1);
+    EXPECT_EQ(CompareVersionStrings("1.9", "1.10"), 2);
+    EXPECT_EQ(CompareVersionStrings("1.2a", "1.2b"), 2);
+    EXPECT_EQ(CompareVersionStrings("2.0", "2.0"), 0);
+    EXPECT_EQ(CompareVersionStrings("01", "1"), 0);
+    EXPECT_EQ(CompareVersionStrings("1.2.0", "1.2"), 1);
+    EXPECT_EQ(CompareVersionStrings("1.2", "1.2.0"), 2);
+    EXPECT_EQ(CompareVersionStrings("", ""), 0);
+    EXPECT_EQ(CompareVersionStrings("1", ""), 1);
+    EXPECT_EQ(CompareVersionStrings("1..5", "1"), 0);  // an empty part ends a text
+    EXPECT_EQ(CompareVersionStrings("1.B", "1.a"), 2);  // by character code
+    EXPECT_EQ(CompareVersionStrings("99999999999999999999", "4294967296"), 1);
+    EXPECT_EQ(CompareVersionStrings("4.0.99999999999", "4.0.100000000000"), 2);
+    EXPECT_EQ(CompareVersionStrings("10", "9a"), 2);  // "9a" is text: '1' < '9'
+}
+
+class FakeFacts : public OverwriteFileFacts {
+public:
+    struct File {
+        std::string version;
+        std::optional<double> date;
+    };
+    std::map<std::string, File> files;
+    bool Exists(const std::string& path) override { return files.count(path) != 0; }
+    std::optional<double> LastWriteDateTime(const std::string& path) override {
+        auto it = files.find(path);
+        return it == files.end() ? std::nullopt : it->second.date;
+    }
+    std::string FileVersion(const std::string& path) override {
+        auto it = files.find(path);
+        return it == files.end() ? "" : it->second.version;
+    }
+};
+
+TEST(Overwrite, EveryDecision) {
+    using enum TOverwriteType;
+    FakeFacts f;
+    f.files["new"] = {"2.0", 100.5};
+    f.files["old"] = {"1.9", 90.0};
+    f.files["same"] = {"2.0", 100.5};
+    f.files["later"] = {"2.0", 200.0};
+    f.files["locked"] = {"2.0", std::nullopt};  // exists, cannot be opened
+    f.files["plainA"] = {"", 10.0};
+    f.files["plainB"] = {"", 10.0};
+
+    EXPECT_EQ(CompareFilesForOverwrite(f, "new", "old", owAlways), 2);
+    EXPECT_EQ(CompareFilesForOverwrite(f, "new", "old", owNever), 3);
+    EXPECT_EQ(CompareFilesForOverwrite(f, "new", "", owNever), 2);
+    EXPECT_EQ(CompareFilesForOverwrite(f, "new", "  ", owNever), 2);
+    EXPECT_EQ(CompareFilesForOverwrite(f, "new", "absent", owNever), 2);
+
+    EXPECT_EQ(CompareFilesForOverwrite(f, "new", "old", owVersion), 2);
+    EXPECT_EQ(CompareFilesForOverwrite(f, "old", "new", owVersion), 3);
+    EXPECT_EQ(CompareFilesForOverwrite(f, "new", "same", owVersion), 1);
+    EXPECT_EQ(CompareFilesForOverwrite(f, "plainA", "plainB", owVersion), 1);
+
+    EXPECT_EQ(CompareFilesForOverwrite(f, "later", "new", owDate), 2);
+    EXPECT_EQ(CompareFilesForOverwrite(f, "new", "same", owDate), 1);
+    EXPECT_EQ(CompareFilesForOverwrite(f, "new", "later", owDate), 3);
+    EXPECT_EQ(CompareFilesForOverwrite(f, "new", "locked", owDate), 0);
+    EXPECT_EQ(CompareFilesForOverwrite(f, "locked", "new", owDate), 0);
+
+    // Versions decide when they differ, dates when they are equal.
+    EXPECT_EQ(CompareFilesForOverwrite(f, "old", "later", owVersionDate), 3);
+    EXPECT_EQ(CompareFilesForOverwrite(f, "later", "new", owVersionDate), 2);
+    EXPECT_EQ(CompareFilesForOverwrite(f, "new", "later", owVersionDate), 3);
+    EXPECT_EQ(CompareFilesForOverwrite(f, "new", "same", owVersionDate), 1);
+    EXPECT_EQ(CompareFilesForOverwrite(f, "plainA", "plainB", owVersionDate), 1);
+
+    // A missing destination is always written.
+    for (auto type : {owVersion, owDate, owVersionDate})
+        EXPECT_EQ(CompareFilesForOverwrite(f, "plainA", "absent", type), 2);
+
+    EXPECT_EQ(CompareHeaderForOverwrite(f, "2.1", "new", owVersion, 0.0), 2);
+    EXPECT_EQ(CompareHeaderForOverwrite(f, "2.0", "new", owVersion, 0.0), 1);
+    EXPECT_EQ(CompareHeaderForOverwrite(f, "2.0", "new", owVersionDate, 100.5), 1);
+    EXPECT_EQ(CompareHeaderForOverwrite(f, "2.0", "new", owVersionDate, 100.6), 2);
+    EXPECT_EQ(CompareHeaderForOverwrite(f, "2.0", "new", owDate, 100.4), 3);
+    EXPECT_EQ(CompareHeaderForOverwrite(f, "2.0", "locked", owDate, 100.4), 0);
+    EXPECT_EQ(CompareHeaderForOverwrite(f, "", "", owNever, 0.0), 2);
+}
+
+TEST(VersionResource, LanguageAndCodePageTables) {
+    EXPECT_EQ(LanguageNumber(TVersionLanguage::lnArabic), 1025);
+    EXPECT_EQ(LanguageNumber(TVersionLanguage::lnUSEnglish), 1033);
+    EXPECT_EQ(LanguageNumber(TVersionLanguage::lnBahasa), 1057);
+    EXPECT_EQ(LanguageNumber(TVersionLanguage::lnSimplifiedChinese), 2052);
+    EXPECT_EQ(LanguageNumber(TVersionLanguage::lnSwissFrench), 4108);
+    EXPECT_EQ(CodePage(TCharacterSet::csASCII), 0);
+    EXPECT_EQ(CodePage(TCharacterSet::csMultilingual), 1252);
+    EXPECT_EQ(CodePage(TCharacterSet::csArabic), 1256);
+}
+
+}  // namespace
+}  // namespace installer

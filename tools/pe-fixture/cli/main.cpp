@@ -1,0 +1,76 @@
+// pe-fixture OUT [--dll] [--file-version A.B.C.D] [--product-version A.B.C.D]
+//                [--file-os N] [--file-type N] [--file-subtype N] [--no-fixed]
+//                [--translation LANG:CODEPAGE]... [--table KEY] [--string NAME=VALUE]...
+// Strings go into the table named by the latest --table (default 040904E4).
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "tools/pe-fixture/PeFixture.h"
+
+namespace {
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: pe-fixture OUT [--dll] [--file-version A.B.C.D] [--product-version A.B.C.D]\n"
+                 "       [--file-os N] [--file-type N] [--file-subtype N] [--no-fixed]\n"
+                 "       [--translation LANG:CODEPAGE]... [--table KEY] [--string NAME=VALUE]...\n");
+    return 2;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    pefixture::VersionSpec spec;
+    spec.translations.clear();
+    bool dll = false;
+    bool translationGiven = false;
+    std::string table = "040904E4";
+    try {
+        for (int i = 2; i < argc; ++i) {
+            const std::string arg = argv[i];
+            auto value = [&]() -> std::string {
+                if (i + 1 >= argc) throw std::invalid_argument(arg + " needs a value");
+                return argv[++i];
+            };
+            if (arg == "--dll") {
+                dll = true;
+            } else if (arg == "--no-fixed") {
+                spec.withFixedInfo = false;
+            } else if (arg == "--file-version") {
+                spec.fileVersion = pefixture::ParseVersion(value());
+            } else if (arg == "--product-version") {
+                spec.productVersion = pefixture::ParseVersion(value());
+            } else if (arg == "--file-os") {
+                spec.fileOS = static_cast<std::uint32_t>(std::stoul(value(), nullptr, 0));
+            } else if (arg == "--file-type") {
+                spec.fileType = static_cast<std::uint32_t>(std::stoul(value(), nullptr, 0));
+            } else if (arg == "--file-subtype") {
+                spec.fileSubtype = static_cast<std::uint32_t>(std::stoul(value(), nullptr, 0));
+            } else if (arg == "--translation") {
+                const std::string v = value();
+                const auto colon = v.find(':');
+                if (colon == std::string::npos) throw std::invalid_argument("--translation wants LANG:CODEPAGE");
+                spec.translations.emplace_back(static_cast<std::uint16_t>(std::stoul(v.substr(0, colon), nullptr, 16)),
+                                               static_cast<std::uint16_t>(std::stoul(v.substr(colon + 1))));
+                translationGiven = true;
+            } else if (arg == "--table") {
+                table = value();
+            } else if (arg == "--string") {
+                const std::string v = value();
+                const auto eq = v.find('=');
+                if (eq == std::string::npos) throw std::invalid_argument("--string wants NAME=VALUE");
+                if (spec.stringTables.empty() || spec.stringTables.back().key != table)
+                    spec.stringTables.push_back({table, {}});
+                spec.stringTables.back().strings.emplace_back(v.substr(0, eq), v.substr(eq + 1));
+            } else {
+                return Usage();
+            }
+        }
+        if (!translationGiven) spec.translations = {{0x0409, 1252}};
+        pefixture::WritePe(argv[1], spec, dll);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "pe-fixture: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
