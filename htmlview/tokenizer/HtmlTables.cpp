@@ -1,0 +1,168 @@
+#include "htmlview/tokenizer/HtmlTables.h"
+
+#include "htmlview/util/HtmlUtils.h"
+
+#include <cstring>
+
+namespace htmlview {
+
+const THtmlTag HtmlTagTable[kTagCount] = {
+#define HTMLVIEW_WITH_END(n) {#n, sym##n, symEnd##n},
+    HTMLVIEW_TAGS_WITH_END(HTMLVIEW_WITH_END)
+#undef HTMLVIEW_WITH_END
+#define HTMLVIEW_WITHOUT_END(n) {#n, sym##n, symUnknownTag},
+    HTMLVIEW_TAGS_WITHOUT_END(HTMLVIEW_WITHOUT_END)
+#undef HTMLVIEW_WITHOUT_END
+};
+
+namespace {
+// Attribute names as the table spells them (HTTP-EQUIV has a hyphen; VALUE stands twice).
+const char* const kAttributeNames[kAttributeCount] = {
+    "HREF", "NAME", "SRC", "ALT", "ALIGN", "TEXT", "BGCOLOR", "LINK", "BACKGROUND", "COLSPAN",
+    "ROWSPAN", "BORDER", "CELLPADDING", "CELLSPACING", "VALIGN", "WIDTH", "START", "VALUE",
+    "TYPE", "CHECKBOX", "RADIO", "METHOD", "ACTION", "CHECKED", "SIZE", "MAXLENGTH", "COLS",
+    "ROWS", "MULTIPLE", "VALUE", "SELECTED", "FACE", "COLOR", "TRANSP", "CLEAR", "ISMAP",
+    "BORDERCOLOR", "USEMAP", "SHAPE", "COORDS", "NOHREF", "HEIGHT", "PLAIN", "TARGET",
+    "NORESIZE", "SCROLLING", "HSPACE", "LANGUAGE", "FRAMEBORDER", "MARGINWIDTH",
+    "MARGINHEIGHT", "LOOP", "ONCLICK", "WRAP", "NOSHADE", "HTTP-EQUIV", "CONTENT", "ENCTYPE"};
+}  // namespace
+
+const THtmlAttributeName HtmlAttributeTable[kAttributeCount] = {
+#define A(i, s) {kAttributeNames[i], s}
+    A(0, attrHREF), A(1, attrNAME), A(2, attrSRC), A(3, attrALT), A(4, attrALIGN), A(5, attrTEXT),
+    A(6, attrBGCOLOR), A(7, attrLINK), A(8, attrBACKGROUND), A(9, attrCOLSPAN), A(10, attrROWSPAN),
+    A(11, attrBORDER), A(12, attrCELLPADDING), A(13, attrCELLSPACING), A(14, attrVALIGN),
+    A(15, attrWIDTH), A(16, attrSTART), A(17, attrVALUE), A(18, attrTYPE), A(19, attrCHECKBOX),
+    A(20, attrRADIO), A(21, attrMETHOD), A(22, attrACTION), A(23, attrCHECKED), A(24, attrSIZE),
+    A(25, attrMAXLENGTH), A(26, attrCOLS), A(27, attrROWS), A(28, attrMULTIPLE), A(29, attrVALUE),
+    A(30, attrSELECTED), A(31, attrFACE), A(32, attrCOLOR), A(33, attrTRANSP), A(34, attrCLEAR),
+    A(35, attrISMAP), A(36, attrBORDERCOLOR), A(37, attrUSEMAP), A(38, attrSHAPE),
+    A(39, attrCOORDS), A(40, attrNOHREF), A(41, attrHEIGHT), A(42, attrPLAIN), A(43, attrTARGET),
+    A(44, attrNORESIZE), A(45, attrSCROLLING), A(46, attrHSPACE), A(47, attrLANGUAGE),
+    A(48, attrFRAMEBORDER), A(49, attrMARGINWIDTH), A(50, attrMARGINHEIGHT), A(51, attrLOOP),
+    A(52, attrONCLICK), A(53, attrWRAP), A(54, attrNOSHADE), A(55, attrHTTP_EQUIV),
+    A(56, attrCONTENT), A(57, attrENCTYPE),
+#undef A
+};
+
+namespace {
+const char* const kEntityNames[kEntityCount] = {
+    "amp", "lt", "gt", "quot", "nbsp", "iexcl", "cent", "pound", "curren", "yen", "brvbar",
+    "sect", "uml", "copy", "ordf", "laquo", "not", "shy", "reg", "macr", "deg", "plusmn", "sup2",
+    "sup3", "acute", "micro", "para", "middot", "cedil", "sup1", "ordm", "raquo", "frac14",
+    "frac12", "frac34", "iquest", "Agrave", "Aacute", "Acirc", "Atilde", "Auml", "Aring", "AElig",
+    "Ccedil", "Egrave", "Eacute", "Ecirc", "Euml", "Igrave", "Iacute", "Icirc", "Iuml", "ETH",
+    "Ntilde", "Ograve", "Oacute", "Ocirc", "Otilde", "Ouml", "times", "Oslash", "Ugrave",
+    "Uacute", "Ucirc", "Uuml", "Yacute", "THORN", "szlig", "agrave", "aacute", "acirc", "atilde",
+    "auml", "aring", "aelig", "ccedil", "egrave", "eacute", "ecirc", "euml", "igrave", "iacute",
+    "icirc", "iuml", "eth", "ntilde", "ograve", "oacute", "ocirc", "otilde", "ouml", "divide",
+    "oslash", "ugrave", "uacute", "ucirc", "uuml", "yacute", "thorn", "yuml"};
+
+struct EntityTableBuilder {
+    THtmlEntity table[kEntityCount];
+    EntityTableBuilder() {
+        const unsigned char first[4] = {'&', '<', '>', '"'};
+        for (int i = 0; i < kEntityCount; ++i)
+            table[i] = {kEntityNames[i], i < 4 ? first[i] : static_cast<unsigned char>(i + 1 + 155)};
+    }
+};
+const EntityTableBuilder kEntities;
+}  // namespace
+
+const THtmlEntity HtmlEntityTable[kEntityCount] = {
+#define E(i) kEntities.table[i]
+    E(0), E(1), E(2), E(3), E(4), E(5), E(6), E(7), E(8), E(9), E(10), E(11), E(12), E(13), E(14),
+    E(15), E(16), E(17), E(18), E(19), E(20), E(21), E(22), E(23), E(24), E(25), E(26), E(27),
+    E(28), E(29), E(30), E(31), E(32), E(33), E(34), E(35), E(36), E(37), E(38), E(39), E(40),
+    E(41), E(42), E(43), E(44), E(45), E(46), E(47), E(48), E(49), E(50), E(51), E(52), E(53),
+    E(54), E(55), E(56), E(57), E(58), E(59), E(60), E(61), E(62), E(63), E(64), E(65), E(66),
+    E(67), E(68), E(69), E(70), E(71), E(72), E(73), E(74), E(75), E(76), E(77), E(78), E(79),
+    E(80), E(81), E(82), E(83), E(84), E(85), E(86), E(87), E(88), E(89), E(90), E(91), E(92),
+    E(93), E(94), E(95), E(96), E(97), E(98), E(99),
+#undef E
+};
+
+const THtmlColorName HtmlColorTable[kColorCount] = {
+    {"BLACK", 0x000000}, {"MAROON", 0x000080}, {"GREEN", 0x008000}, {"OLIVE", 0x008080},
+    {"NAVY", 0x800000},  {"PURPLE", 0x800080}, {"TEAL", 0x808000},  {"GRAY", 0x808080},
+    {"SILVER", 0xC0C0C0}, {"RED", 0x0000FF},   {"LIME", 0x00FF00},  {"YELLOW", 0x00FFFF},
+    {"BLUE", 0xFF0000},  {"FUCHSIA", 0xFF00FF}, {"AQUA", 0xFFFF00}, {"WHITE", 0xFFFFFF},
+};
+
+THtmlSymbol LookupTag(std::string_view upperName, bool endTag) {
+    for (int i = 0; i < kTagCount; ++i)
+        if (upperName == HtmlTagTable[i].Name) return endTag ? HtmlTagTable[i].End : HtmlTagTable[i].Start;
+    return symUnknownTag;
+}
+
+THtmlSymbol LookupAttribute(std::string_view upperName) {
+    for (const auto& a : HtmlAttributeTable)
+        if (upperName == a.Name) return a.Symbol;
+    return symUnknownAttr;
+}
+
+bool LookupEntity(std::string_view name, unsigned char& ch) {
+    for (const auto& e : HtmlEntityTable)
+        if (name == e.Name) {
+            ch = e.Char;
+            return true;
+        }
+    return false;
+}
+
+bool KeepsAttributes(THtmlSymbol tag) {
+    switch (tag) {
+        case symBODY: case symP: case symBR: case symH: case symHR: case symBASE: case symOL:
+        case symUL: case symIMG: case symA: case symTABLE: case symTD: case symTR: case symTH:
+        case symCAPTION: case symINPUT: case symFORM: case symTEXTAREA: case symSELECT:
+        case symOPTION: case symFONT: case symBASEFONT: case symMAP: case symAREA:
+        case symFRAMESET: case symFRAME: case symSCRIPT: case symDIV: case symBGSOUND:
+        case symWRAP: case symMETA:
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::string SymbolName(THtmlSymbol sym) {
+    switch (sym) {
+        case symText: return "Text";
+        case symEndOfInput: return "EndOfInput";
+        case symOther: return "Other";
+        case symUnknownTag: return "UnknownTag";
+        case symLineEnd: return "LineEnd";
+        case symUnknownAttr: return "UnknownAttr";
+        default: break;
+    }
+    for (const auto& t : HtmlTagTable) {
+        if (t.Start == sym) return t.Name;
+        if (t.End == sym) return std::string("/") + t.Name;
+    }
+    for (const auto& a : HtmlAttributeTable)
+        if (a.Symbol == sym) return a.Name;
+    return "?";
+}
+
+bool ParseColor(std::string_view text, TColor& color) {
+    if (text.empty()) return false;
+    std::string s = UpperCase(text.substr(0, 10));
+    for (const auto& c : HtmlColorTable)
+        if (s == c.Name) {
+            color = c.Value;
+            return true;
+        }
+    size_t hash = s.find('#');
+    if (hash != std::string::npos) s.erase(hash, 1);
+    if (s.empty()) return false;
+    unsigned long long v = 0;
+    for (char ch : s) {
+        int d = ch >= '0' && ch <= '9' ? ch - '0' : ch >= 'A' && ch <= 'F' ? ch - 'A' + 10 : -1;
+        if (d < 0) return false;
+        v = v * 16 + static_cast<unsigned>(d);
+    }
+    v &= 0xFFFFFF;  // only the RRGGBB part is a colour
+    color = static_cast<TColor>(((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF));
+    return true;
+}
+
+}  // namespace htmlview

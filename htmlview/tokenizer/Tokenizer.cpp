@@ -1,0 +1,435 @@
+#include "htmlview/tokenizer/Tokenizer.h"
+
+#include "htmlview/util/HtmlUtils.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace htmlview {
+
+namespace {
+const char* const kOpenComment = "Open Comment at End of HTML File";
+char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+bool isControl(char c) { return static_cast<unsigned char>(c) < 32; }
+}  // namespace
+
+THtmlTokenizer::THtmlTokenizer() = default;
+
+THtmlTokenizer::~THtmlTokenizer() {
+    if (file_) std::fclose(file_);
+}
+
+void THtmlTokenizer::Reset() {
+    pendingChar_ = 0;
+    RawScript = false;
+    ParagraphSpacePending = false;
+    inComment_ = false;
+    Attributes.Clear();
+    TokenText.clear();
+    HeadingLevel = 0;
+    RawChar = UpChar = 0;
+    Sym = symEndOfInput;
+    line_.clear();
+    linePos_ = 0;
+    lineIndex_ = 0;
+}
+
+void THtmlTokenizer::SetBuffer(const char* data, size_t length) {
+    Reset();
+    sourceKind_ = TSourceKind::Memory;
+    cur_ = data;
+    end_ = data ? data + length : data;
+}
+
+void THtmlTokenizer::SetStrings(const std::vector<std::string>* lines) {
+    Reset();
+    sourceKind_ = TSourceKind::StringList;
+    lines_ = lines;
+}
+
+void THtmlTokenizer::SetFile(const std::string& fileName) {
+    Reset();
+    if (file_) std::fclose(file_);
+    file_ = std::fopen(fileName.c_str(), "rb");
+    if (!file_) throw EInOutError("Cannot open file " + fileName + ": " + std::strerror(errno));
+    fileName_ = fileName;
+    sourceKind_ = TSourceKind::TextFile;
+}
+
+char THtmlTokenizer::ReadRawChar() {
+    switch (sourceKind_) {
+        case TSourceKind::TextFile: {
+            if (!file_) return kEndOfInput;
+            int c = std::getc(file_);
+            if (c == EOF) {
+                if (std::ferror(file_)) throw EInOutError("Read error in file " + fileName_);
+                return kEndOfInput;
+            }
+            return static_cast<char>(c);
+        }
+        case TSourceKind::Memory:
+            if (cur_ >= end_) return kEndOfInput;
+            return *cur_++;
+        case TSourceKind::StringList:
+            if (linePos_ >= line_.size()) {
+                if (lines_ && lineIndex_ < lines_->size()) {
+                    line_ = (*lines_)[lineIndex_++];
+                    line_ += '\r';
+                } else {
+                    line_.assign(1, kEndOfInput);
+                }
+                linePos_ = 0;
+            }
+            return line_[linePos_++];
+        case TSourceKind::Include:
+            if (incCur_ < incEnd_) return *incCur_++;
+            sourceKind_ = savedSourceKind_;
+            return ReadRawChar();
+    }
+    return kEndOfInput;
+}
+
+void THtmlTokenizer::ReadChar() {
+    char c;
+    if (pendingChar_ != 0) {
+        c = pendingChar_;
+        pendingChar_ = 0;
+    } else {
+        c = ReadRawChar();
+    }
+    if (c == '\n' || c == '\r') {
+        char next = ReadRawChar();
+        bool pair = (c == '\n' && next == '\r') || (c == '\r' && next == '\n');
+        if (!pair) pendingChar_ = next;
+        c = '\r';
+    } else if (c == '\t') {
+        c = ' ';
+    }
+    RawChar = c;
+    UpChar = upper(c);
+    if (c == kEndOfInput && inComment_) {
+        inComment_ = false;
+        throw EParseError(kOpenComment);
+    }
+}
+
+void THtmlTokenizer::ReadCharSkipComments() {
+    for (;;) {
+        ReadChar();
+        // Inside an include command's attributes nothing nests.
+        if (UpChar != '<' || RawScript || inComment_) return;
+        char c = ReadRawChar();
+        if (c != '!') {
+            pendingChar_ = c;
+            return;
+        }
+        inComment_ = true;
+        ReadChar();
+        bool dashes = false;
+        if (RawChar == '-') {
+            ReadChar();
+            dashes = RawChar == '-';
+        }
+        if (dashes) {
+            ReadChar();
+            if (OnInclude && RawChar == '#' && sourceKind_ != TSourceKind::Include) doInclude();
+            else skipComment();
+        } else {
+            skipDeclaration();
+        }
+        inComment_ = false;
+    }
+}
+
+void THtmlTokenizer::skipDeclaration() {
+    while (RawChar != '>') ReadChar();
+}
+
+void THtmlTokenizer::skipComment() {
+    for (;;) {
+        while (RawChar != '-') ReadChar();
+        ReadChar();
+        if (RawChar != '-') continue;
+        while (RawChar == '-') ReadChar();
+        while (RawChar == ' ' || RawChar == '\r') ReadChar();
+        if (RawChar == '>') return;
+    }
+}
+
+void THtmlTokenizer::doInclude() {
+    std::string command;
+    ReadChar();
+    while (isLetter()) {
+        command += RawChar;
+        ReadChar();
+    }
+    std::vector<std::string> params;
+    THtmlSymbol sym;
+    std::string name, text;
+    int value;
+    while (readAttribute(sym, name, text, value)) params.push_back(name + "=\"" + text + "\"");
+    skipComment();
+    const char* buffer = nullptr;
+    int size = 0;
+    OnInclude(Viewer, command, std::move(params), buffer, size);
+    if (size > 0 && buffer) {
+        savedSourceKind_ = sourceKind_;
+        sourceKind_ = TSourceKind::Include;
+        incCur_ = buffer;
+        incEnd_ = buffer + size;
+    }
+}
+
+void THtmlTokenizer::SkipBlanks() {
+    while (RawChar == ' ' || RawChar == '\t' || RawChar == '\r') ReadCharSkipComments();
+}
+
+void THtmlTokenizer::addToken(char c) {
+    if (TokenText.size() < kMaxTokenText) TokenText += c;
+}
+
+void THtmlTokenizer::addToken(const std::string& s) {
+    size_t room = kMaxTokenText - TokenText.size();
+    TokenText.append(s, 0, room);
+}
+
+void THtmlTokenizer::ReadNextToken() {
+    TokenText.clear();
+    if (atEnd()) {
+        Sym = symEndOfInput;
+    } else if (UpChar == '<') {
+        readTag();
+    } else if (UpChar == '&') {
+        Sym = symText;
+        addToken(readEntity());
+    } else if (RawChar != '>' && (!isControl(RawChar) || RawChar == '\r')) {
+        readText();
+    } else {
+        Sym = symOther;
+        addToken(RawChar);
+        ReadCharSkipComments();
+    }
+    if (ParagraphSpacePending) {
+        switch (Sym) {
+            case symBR: case symH: case symHR: case symIMG: case symTABLE: case symINPUT:
+            case symTEXTAREA: case symSELECT: case symText:
+                ParagraphSpacePending = false;
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+void THtmlTokenizer::readTag() {
+    ReadCharSkipComments();
+    bool endTag = false;
+    if (RawChar == '/') {
+        endTag = true;
+        ReadCharSkipComments();
+    } else if (!isLetter()) {
+        Sym = symText;
+        addToken('<');
+        return;
+    }
+    std::string name;
+    while (isLetter()) {
+        if (name.size() < kMaxTokenText) name += UpChar;
+        ReadCharSkipComments();
+    }
+    Sym = LookupTag(name, endTag);
+    SkipBlanks();
+    HeadingLevel = 0;
+    if ((Sym == symH || Sym == symEndH) && RawChar >= '1' && RawChar <= '6') {
+        HeadingLevel = RawChar - '0';
+        ReadCharSkipComments();
+    }
+    const bool keep = !endTag && KeepsAttributes(Sym);
+    if (keep) Attributes.Clear();
+    THtmlSymbol attr;
+    std::string attrName, text;
+    int value;
+    while (readAttribute(attr, attrName, text, value))
+        if (keep) Attributes.Add(new TAttribute(attr, text, value));
+    while (RawChar != '>' && !atEnd()) ReadCharSkipComments();
+    if (!atEnd()) ReadCharSkipComments();
+}
+
+bool THtmlTokenizer::readAttribute(THtmlSymbol& sym, std::string& name, std::string& text,
+                                   int& value) {
+    SkipBlanks();
+    if (!isLetter()) return false;
+    name.clear();
+    while (isLetter() || RawChar == '-') {
+        if (name.size() < kMaxTokenText) name += UpChar;
+        ReadCharSkipComments();
+    }
+    sym = LookupAttribute(name);
+    SkipBlanks();
+    value = sym == attrBORDER ? 1 : 0;
+    text.clear();
+    if (RawChar != '=') return true;
+    ReadCharSkipComments();
+    SkipBlanks();
+    if (RawChar == '"' || RawChar == '\'') {
+        const char quote = RawChar;
+        ReadCharSkipComments();
+        while (RawChar != quote && !atEnd()) {
+            if (RawChar == '&') {
+                THtmlSymbol keep = Sym;
+                text += readEntity();
+                Sym = keep;
+            } else {
+                if (RawChar != '\r') text += RawChar;
+                ReadCharSkipComments();
+            }
+        }
+        if (RawChar == quote) ReadCharSkipComments();
+        text = TrimBlanks(text);
+        std::string number = text;
+        if (!number.empty() && number.back() == '%') number.pop_back();
+        value = StrToIntDef(number, 0);
+    } else if (RawChar == '+' || RawChar == '-' || isDigit()) {
+        text += RawChar;
+        ReadCharSkipComments();
+        while (RawChar != ' ' && RawChar != '\r' && RawChar != '%' && RawChar != '>' && !atEnd()) {
+            text += UpChar;
+            ReadCharSkipComments();
+        }
+        SkipBlanks();
+        value = StrToIntDef(text, 0);
+        if (RawChar == '%') {
+            text += '%';
+            ReadCharSkipComments();
+        }
+    } else {
+        while (RawChar != ' ' && RawChar != '\r' && RawChar != '>' && !atEnd()) {
+            text += RawChar;
+            ReadCharSkipComments();
+        }
+        value = 0;
+    }
+    return true;
+}
+
+std::string THtmlTokenizer::readEntity() {
+    ReadCharSkipComments();  // past '&'
+    std::string r;
+    if (RawChar == '#') {
+        ReadCharSkipComments();
+        std::string digits;
+        while (isDigit()) {
+            digits += RawChar;
+            ReadCharSkipComments();
+            if (digits.size() == 6) return "&#" + digits;
+        }
+        bool semicolon = RawChar == ';';
+        if (semicolon) ReadCharSkipComments();
+        if (!digits.empty()) {
+            int v = std::stoi(digits);
+            if (v == 9) return " ";
+            if (v == 10 || (v >= 32 && v <= 255)) return std::string(1, static_cast<char>(v));
+        }
+        return "&#" + digits + (semicolon ? ";" : "");
+    }
+    std::string name;
+    while (isLetter() || isDigit()) {
+        name += RawChar;
+        ReadCharSkipComments();
+        if (name.size() == 7) return "&" + name;
+    }
+    bool semicolon = RawChar == ';';
+    if (semicolon) ReadCharSkipComments();
+    unsigned char ch;
+    if (LookupEntity(name, ch)) return std::string(1, static_cast<char>(ch));
+    return "&" + name + (semicolon ? ";" : "");
+}
+
+void THtmlTokenizer::readText() {
+    Sym = symText;
+    while (TokenText.size() < kMaxTextRun) {
+        if (atEnd() || RawChar == '&' || RawChar == '<' || RawChar == '>') break;
+        if (isControl(RawChar) && RawChar != '\r') break;
+        if (RawChar == ' ' || RawChar == '\r') {
+            addToken(' ');
+            ReadCharSkipComments();
+            SkipBlanks();
+        } else {
+            addToken(RawChar);
+            ReadCharSkipComments();
+        }
+    }
+}
+
+void THtmlTokenizer::ReadTextAreaToken() {
+    TokenText.clear();
+    if (atEnd()) {
+        Sym = symEndOfInput;
+        return;
+    }
+    if (RawChar == '\r') {
+        Sym = symLineEnd;
+        ReadCharSkipComments();
+        return;
+    }
+    if (RawChar == '<') {
+        addToken('<');
+        ReadCharSkipComments();
+        while (RawChar != ' ' && RawChar != '\r' && RawChar != '>' && !atEnd()) {
+            addToken(RawChar);
+            ReadCharSkipComments();
+        }
+        Sym = LowerCase(TokenText) == "</textarea" ? symEndTEXTAREA : symUnknownTag;
+        return;
+    }
+    if (RawChar == '&') {
+        Sym = symText;
+        addToken(readEntity());
+        return;
+    }
+    Sym = symText;
+    while (TokenText.size() < kMaxTextRun && RawChar != '\r' && RawChar != '&' && RawChar != '<' &&
+           !atEnd()) {
+        addToken(RawChar);
+        ReadCharSkipComments();
+    }
+    if (TokenText.empty()) {
+        Sym = symOther;
+        addToken(RawChar);
+        ReadCharSkipComments();
+    }
+}
+
+void THtmlTokenizer::ReadScriptToken() {
+    TokenText.clear();
+    if (atEnd()) {
+        Sym = symEndOfInput;
+        return;
+    }
+    if (RawChar == '\r') {
+        Sym = symLineEnd;
+        ReadCharSkipComments();
+        return;
+    }
+    if (RawChar == '<') {
+        addToken('<');
+        ReadCharSkipComments();
+        for (int i = 0; i < 7 && (RawChar == '/' || isLetter()); ++i) {
+            addToken(RawChar);
+            ReadCharSkipComments();
+        }
+        if (RawChar == '>') {
+            addToken('>');
+            ReadCharSkipComments();
+        }
+        Sym = LowerCase(TokenText) == "</script>" ? symEndSCRIPT : symUnknownTag;
+        return;
+    }
+    Sym = symText;
+    while (TokenText.size() < kMaxTextRun && RawChar != '\r' && RawChar != '<' && !atEnd()) {
+        addToken(RawChar);
+        ReadCharSkipComments();
+    }
+}
+
+}  // namespace htmlview
