@@ -35,7 +35,7 @@ constexpr int kLanguageValueCount = 21;
 
 // The face and minimum point size the font routine applies.
 struct TLanguageFace {
-    std::string FaceBytes;  // the face as stored, in the language's own code page
+    std::string FaceBytes;  // the face as stored (Big5 for both Chinese languages)
     std::string Face;       // the same face as UTF-8, for the toolkit
     int MinSize = 0;
 };
