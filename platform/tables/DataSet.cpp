@@ -1,0 +1,283 @@
+#include "platform/tables/DataSet.h"
+
+#include "platform/tables/EDBEngineError.h"
+
+#include <algorithm>
+#include <cctype>
+#include <sstream>
+
+namespace platform {
+
+namespace {
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool Editing(TDataSetState s) { return s == TDataSetState::dsEdit || s == TDataSetState::dsInsert; }
+
+bool SameDefs(const std::deque<TField>& fields, const std::vector<TFieldDef>& defs) {
+    if (fields.size() != defs.size()) return false;
+    for (size_t i = 0; i < defs.size(); ++i) {
+        const auto& a = fields[i].Def();
+        if (a.Name != defs[i].Name || a.DataType != defs[i].DataType || a.Size != defs[i].Size) return false;
+    }
+    return true;
+}
+}  // namespace
+
+void TDataSet::Fail(const std::string& what) const { throw EDBEngineError(what, FileDescription()); }
+
+void TDataSet::CheckActive() const {
+    if (!Active()) Fail("Cannot perform this operation on a closed dataset.");
+}
+
+void TDataSet::CheckBrowseMode() {
+    CheckActive();
+    if (Editing(state_)) Post();
+    else if (state_ == TDataSetState::dsSetKey) state_ = TDataSetState::dsBrowse;
+}
+
+void TDataSet::Open() {
+    if (Active()) return;
+    std::vector<TFieldDef> defs = DoOpen();
+    try {
+        // Fields survive a reopen with the same layout, so references stay good.
+        if (!SameDefs(fields_, defs)) {
+            fields_.clear();
+            byName_.clear();
+            for (size_t i = 0; i < defs.size(); ++i) {
+                fields_.emplace_back(*this, static_cast<int>(i), defs[i]);
+                byName_.emplace(Lower(defs[i].Name), static_cast<int>(i));
+            }
+        }
+        hasRecord_ = DoFirst(current_);
+    } catch (...) {
+        DoClose();
+        throw;
+    }
+    if (!hasRecord_) current_.assign(fields_.size(), TValue{});
+    bof_ = true;
+    eof_ = !hasRecord_;
+    state_ = TDataSetState::dsBrowse;
+    FireDataChange();
+    if (hasRecord_) FireScroll();
+}
+
+void TDataSet::Close() {
+    if (!Active()) return;
+    state_ = TDataSetState::dsInactive;
+    buffer_.clear();
+    current_.clear();
+    hasRecord_ = false;
+    eof_ = bof_ = true;
+    DoClose();
+    FireDataChange();
+}
+
+void TDataSet::First() {
+    CheckBrowseMode();
+    TRecord rec;
+    hasRecord_ = DoFirst(rec);
+    if (hasRecord_) current_ = std::move(rec);
+    bof_ = true;
+    eof_ = !hasRecord_;
+    FireDataChange();
+    FireScroll();
+}
+
+void TDataSet::Last() {
+    CheckBrowseMode();
+    TRecord rec;
+    hasRecord_ = DoLast(rec);
+    if (hasRecord_) current_ = std::move(rec);
+    eof_ = true;
+    bof_ = !hasRecord_;
+    FireDataChange();
+    FireScroll();
+}
+
+int TDataSet::MoveBy(int distance) {
+    CheckBrowseMode();
+    if (distance == 0 || !hasRecord_) return 0;
+    if ((distance > 0 && eof_) || (distance < 0 && bof_)) return 0;
+    TRecord rec;
+    int moved = DoMove(distance, rec);
+    if (moved != 0) current_ = std::move(rec);
+    eof_ = distance > 0 && moved < distance;
+    bof_ = distance < 0 && moved > distance;
+    if (moved != 0) FireDataChange();
+    FireScroll();
+    return moved;
+}
+
+bool TDataSet::Eof() const {
+    CheckActive();
+    return eof_;
+}
+
+bool TDataSet::Bof() const {
+    CheckActive();
+    return bof_;
+}
+
+bool TDataSet::IsEmpty() const {
+    CheckActive();
+    return !hasRecord_ && state_ != TDataSetState::dsInsert;
+}
+
+int TDataSet::RecordCount() {
+    CheckActive();
+    return DoRecordCount();
+}
+
+int TDataSet::RecNo() {
+    CheckActive();
+    if (state_ == TDataSetState::dsInsert || !hasRecord_) return 0;
+    return DoRecNo();
+}
+
+TField& TDataSet::Fields(int index) {
+    if (index < 0 || index >= FieldCount()) Fail("Field index out of range.");
+    return fields_[static_cast<size_t>(index)];
+}
+
+TField* TDataSet::FindField(const std::string& name) {
+    auto it = byName_.find(Lower(name));
+    return it == byName_.end() ? nullptr : &fields_[static_cast<size_t>(it->second)];
+}
+
+TField& TDataSet::FieldByName(const std::string& name) {
+    if (TField* f = FindField(name)) return *f;
+    if (!Active() && fields_.empty()) Fail("Cannot perform this operation on a closed dataset.");
+    Fail("Field '" + name + "' not found.");
+}
+
+const TValue& TDataSet::FieldValue(int index) const {
+    CheckActive();
+    static const TValue kNull;
+    const TRecord& rec = Editing(state_) ? buffer_ : current_;
+    if (index < 0 || static_cast<size_t>(index) >= rec.size()) return kNull;
+    if (!Editing(state_) && !hasRecord_) return kNull;
+    return rec[static_cast<size_t>(index)];
+}
+
+void TDataSet::SetFieldValue(int index, TValue value) {
+    CheckActive();
+    if (!Editing(state_)) Fail("Dataset not in edit or insert mode.");
+    if (index < 0 || static_cast<size_t>(index) >= buffer_.size()) Fail("Field index out of range.");
+    buffer_[static_cast<size_t>(index)] = std::move(value);
+    FireDataChange();
+}
+
+void TDataSet::BlankBuffer() { buffer_.assign(fields_.size(), TValue{}); }
+
+void TDataSet::Append() { Insert(); }
+
+void TDataSet::Insert() {
+    CheckBrowseMode();
+    if (!CanModify()) Fail("Cannot modify a read-only dataset.");
+    BlankBuffer();
+    state_ = TDataSetState::dsInsert;
+    FireDataChange();
+}
+
+void TDataSet::Edit() {
+    CheckActive();
+    if (Editing(state_)) return;
+    CheckBrowseMode();
+    if (!CanModify()) Fail("Cannot modify a read-only dataset.");
+    // Editing an empty dataset inserts, as the class library does.
+    if (!hasRecord_) return Insert();
+    buffer_ = current_;
+    state_ = TDataSetState::dsEdit;
+    FireDataChange();
+}
+
+void TDataSet::Post() {
+    CheckActive();
+    if (!Editing(state_)) return;
+    TRecord stored;
+    if (state_ == TDataSetState::dsInsert) DoInsertRecord(buffer_, stored);
+    else DoUpdateRecord(buffer_, stored);
+    current_ = std::move(stored);
+    hasRecord_ = true;
+    buffer_.clear();
+    state_ = TDataSetState::dsBrowse;
+    eof_ = bof_ = false;
+    FireDataChange();
+}
+
+void TDataSet::Cancel() {
+    CheckActive();
+    if (!Editing(state_) && state_ != TDataSetState::dsSetKey) return;
+    buffer_.clear();
+    state_ = TDataSetState::dsBrowse;
+    FireDataChange();
+}
+
+void TDataSet::Delete() {
+    CheckActive();
+    if (state_ == TDataSetState::dsInsert) return Cancel();
+    if (state_ == TDataSetState::dsSetKey) state_ = TDataSetState::dsBrowse;
+    if (!CanModify()) Fail("Cannot modify a read-only dataset.");
+    if (!hasRecord_) Fail("Cannot perform this operation on an empty dataset.");
+    buffer_.clear();
+    state_ = TDataSetState::dsBrowse;
+    TRecord rec;
+    hasRecord_ = DoDeleteRecord(rec);
+    if (hasRecord_) current_ = std::move(rec);
+    else current_.assign(fields_.size(), TValue{});
+    eof_ = bof_ = !hasRecord_;
+    FireDataChange();
+    FireScroll();
+}
+
+std::unique_ptr<std::istream> TDataSet::CreateBlobStream(TField& field) {
+    CheckActive();
+    return std::make_unique<std::istringstream>(field.AsBytes());
+}
+
+std::vector<TRecord> TDataSet::PeekRows(int offset, int count) {
+    CheckActive();
+    if (!hasRecord_ || count <= 0) return {};
+    return DoPeek(offset, count);
+}
+
+int TDataSet::AddDataLink(std::function<void(TDataSet&)> changed) {
+    int id = nextLink_++;
+    links_.emplace(id, std::move(changed));
+    return id;
+}
+
+void TDataSet::RemoveDataLink(int id) { links_.erase(id); }
+
+void TDataSet::Reposition(TRecord rec) {
+    current_ = std::move(rec);
+    hasRecord_ = true;
+    eof_ = bof_ = false;
+    FireDataChange();
+}
+
+void TDataSet::FireScroll() {
+    if (AfterScroll) AfterScroll(*this);
+}
+
+void TDataSet::FireDataChange() {
+    // A link may remove itself (or others) while it runs.
+    std::vector<int> ids;
+    for (const auto& [id, fn] : links_) ids.push_back(id);
+    for (int id : ids) {
+        auto it = links_.find(id);
+        if (it != links_.end() && it->second) {
+            auto fn = it->second;
+            fn(*this);
+        }
+    }
+}
+
+void TDataSet::DoInsertRecord(const TRecord&, TRecord&) { Fail("Cannot modify a read-only dataset."); }
+void TDataSet::DoUpdateRecord(const TRecord&, TRecord&) { Fail("Cannot modify a read-only dataset."); }
+bool TDataSet::DoDeleteRecord(TRecord&) { Fail("Cannot modify a read-only dataset."); }
+
+}  // namespace platform

@@ -1,0 +1,132 @@
+#pragma once
+// Base of tables and queries, as the class library's datasets: open and
+// close, a current record moved by First/Next/Prior/Last/MoveBy, fields by
+// name, edit states and the after-scroll event.
+//
+// AfterScroll fires after Open (when there is a record), First, Last,
+// Next, Prior, MoveBy and Delete; never after FindKey or FindNearest.
+// Data links (grids, data-aware controls) hear of every change of what the
+// current record shows, positioning by key included.
+//
+// Every operation on a closed dataset raises EDBEngineError.
+#include "platform/tables/Field.h"
+#include "platform/tables/FieldDefs.h"
+#include "platform/tables/Session.h"
+
+#include <deque>
+#include <functional>
+#include <istream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey };
+
+class TDataSet {
+public:
+    explicit TDataSet(TSession* session = nullptr) : Session(session) {}
+    virtual ~TDataSet() = default;
+    TDataSet(const TDataSet&) = delete;
+    TDataSet& operator=(const TDataSet&) = delete;
+
+    TSession* Session;            // nullptr: TSession::Default()
+    std::string DatabaseName;     // directory that holds the table files
+    std::function<void(TDataSet&)> AfterScroll;
+
+    void Open();
+    void Close();  // cancels a pending edit; harmless when closed
+    bool Active() const { return state_ != TDataSetState::dsInactive; }
+    void SetActive(bool active) { active ? Open() : Close(); }
+    TDataSetState State() const { return state_; }
+
+    void First();
+    void Last();
+    void Next() { MoveBy(1); }
+    void Prior() { MoveBy(-1); }
+    int MoveBy(int distance);  // rows actually moved
+    bool Eof() const;
+    bool Bof() const;
+    bool IsEmpty() const;
+    int RecordCount();
+    int RecNo();  // 1-based position of the current record; 0 when empty
+
+    int FieldCount() const { return static_cast<int>(fields_.size()); }
+    TField& Fields(int index);
+    TField& FieldByName(const std::string& name);
+    TField* FindField(const std::string& name);  // nullptr when absent
+
+    void Append();
+    void Insert();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+
+    // Read stream over a blob or memo field of the current record.
+    std::unique_ptr<std::istream> CreateBlobStream(TField& field);
+
+    // Records around the current one without moving (offset 0 = current),
+    // for grids; fewer when the dataset ends.
+    std::vector<TRecord> PeekRows(int offset, int count);
+
+    int AddDataLink(std::function<void(TDataSet&)> changed);
+    void RemoveDataLink(int id);
+
+    // The table file (or query) failures name.
+    virtual std::string FileDescription() const = 0;
+
+    // For TField.
+    const TValue& FieldValue(int index) const;
+    void SetFieldValue(int index, TValue value);
+
+protected:
+    // What a table or a query does below the dataset.
+    virtual std::vector<TFieldDef> DoOpen() = 0;
+    virtual void DoClose() = 0;
+    // Reads the first (last) record; false when empty.
+    virtual bool DoFirst(TRecord& out) = 0;
+    virtual bool DoLast(TRecord& out) = 0;
+    // Moves |distance| rows from the current record; returns the rows moved
+    // (fewer at an end, out then holds the last reached record).
+    virtual int DoMove(int distance, TRecord& out) = 0;
+    virtual int DoRecordCount() = 0;
+    virtual int DoRecNo() = 0;
+    virtual std::vector<TRecord> DoPeek(int offset, int count) = 0;
+    virtual bool CanModify() const { return false; }
+    // Writes a new record; out becomes the written record, now current.
+    virtual void DoInsertRecord(const TRecord& record, TRecord& out);
+    // Rewrites the current record; out becomes the stored record.
+    virtual void DoUpdateRecord(const TRecord& record, TRecord& out);
+    // Deletes the current record; out gets the record now current (the
+    // next, else the prior); false when the dataset became empty.
+    virtual bool DoDeleteRecord(TRecord& out);
+
+    // Makes rec current without an after-scroll event (positioning by key).
+    void Reposition(TRecord rec);
+    void CheckActive() const;
+    void CheckBrowseMode();  // posts nothing: an open edit must be finished first
+    [[noreturn]] void Fail(const std::string& what) const;
+    const TRecord& Current() const { return current_; }
+    bool HasRecord() const { return hasRecord_; }
+    void EnterState(TDataSetState s) { state_ = s; }
+
+private:
+    void FireScroll();
+    void FireDataChange();
+    void BlankBuffer();
+
+    TDataSetState state_ = TDataSetState::dsInactive;
+    std::deque<TField> fields_;
+    std::map<std::string, int> byName_;  // lower-case name -> index
+    TRecord current_;
+    TRecord buffer_;  // the record being edited or inserted
+    bool hasRecord_ = false;
+    bool eof_ = true, bof_ = true;
+    std::map<int, std::function<void(TDataSet&)>> links_;
+    int nextLink_ = 1;
+};
+
+}  // namespace platform

@@ -1,0 +1,19 @@
+#pragma once
+// The one failure of the table engine. Its message always names the table
+// file (or the directory) it concerns, so the default handler's box tells
+// the user which file is at fault.
+#include "platform/runtime/Exception.h"
+
+#include <string>
+
+namespace platform {
+
+class EDBEngineError : public Exception {
+public:
+    explicit EDBEngineError(const std::string& message) : Exception(message) {}
+    // "<what>\nTable: <file>"
+    EDBEngineError(const std::string& what, const std::string& tableFile)
+        : Exception(what + "\nTable: " + tableFile) {}
+};
+
+}  // namespace platform

@@ -1,0 +1,32 @@
+#pragma once
+// Field types, field definitions and table schemas of the table engine.
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace platform {
+
+enum class TFieldType {
+    ftString,  // A n: text of at most Size characters
+    ftFloat,   // N: floating-point number
+    ftBlob,    // B: bytes
+    ftMemo,    // M: text of any length (multi-line)
+};
+
+struct TFieldDef {
+    std::string Name;
+    TFieldType DataType = TFieldType::ftString;
+    int Size = 0;  // characters of an ftString; 0 otherwise
+};
+
+struct TTableSchema {
+    std::vector<TFieldDef> Fields;
+    std::vector<std::string> Key;  // primary index, in order; empty: none
+    std::string Password;          // empty: an unprotected table
+};
+
+// One field value: null, text (also the bytes of a blob) or a number.
+using TValue = std::variant<std::monostate, std::string, double>;
+using TRecord = std::vector<TValue>;
+
+}  // namespace platform

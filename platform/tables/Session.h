@@ -1,0 +1,39 @@
+#pragma once
+// A database session: a name, a private directory for the engine's own
+// files, and the passwords that open protected tables. Opening a protected
+// table whose password the session lacks fires OnPassword; the handler may
+// add the password and set Continue to retry the open.
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class TSession {
+public:
+    std::string SessionName;
+    std::string PrivateDir;
+    std::function<void(TSession& sender, bool& Continue)> OnPassword;
+
+    // Checks the private directory (when one is given) and marks the session active.
+    void Open();
+    void Close() { active_ = false; }
+    bool Active() const { return active_; }
+
+    void AddPassword(const std::string& password);
+    void RemoveAllPasswords() { passwords_.clear(); }
+    bool HasPassword(const std::string& password) const;
+
+    // Makes sure the session holds password, firing OnPassword while a
+    // handler adds passwords and asks to continue. False when it stays missing.
+    bool ObtainPassword(const std::string& password);
+
+    // The session of datasets that were given none.
+    static TSession& Default();
+
+private:
+    bool active_ = false;
+    std::vector<std::string> passwords_;
+};
+
+}  // namespace platform

@@ -1,0 +1,25 @@
+#pragma once
+// The SQL dialect the program writes, turned into SQLite SQL: a table is
+// named by its file, `name.db`; a double- or single-quoted text is a string
+// value (a doubled quote inside stands for one quote) and becomes a bound
+// parameter, so no value ever reaches the SQL text.
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct TranslatedSql {
+    std::string text;                  // SQLite SQL with ? for each value
+    std::vector<std::string> values;   // the string values, in order
+    std::vector<std::string> tables;   // table files named, e.g. "ds.db", first use order
+    bool hasLimit = false;             // a LIMIT of its own at the top level
+};
+
+// Raises std::invalid_argument with the reason when the text is not a
+// single SELECT of the dialect. tableAlias(i) names the i-th table file.
+TranslatedSql TranslateSql(const std::string& sql, std::string (*tableAlias)(size_t index));
+
+// A text value written as a string of the dialect: "..." with each " doubled.
+std::string QuotedSqlString(const std::string& value);
+
+}  // namespace platform

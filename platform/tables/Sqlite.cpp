@@ -1,0 +1,191 @@
+#include "platform/tables/Sqlite.h"
+
+#include "platform/tables/EDBEngineError.h"
+
+#include <sqlite3.h>
+#include <utility>
+
+namespace platform::sqlite {
+
+namespace {
+// How long a writer waits for another connection's short read to finish.
+constexpr int kBusyTimeoutMs = 5000;
+
+std::string Describe(int code, sqlite3* db) {
+    switch (code & 0xff) {
+    case SQLITE_CONSTRAINT: return "Key violation.";
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT: return "Table is damaged or is not a table file.";
+    case SQLITE_READONLY: return "Table is read only.";
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return "Table is busy.";
+    case SQLITE_CANTOPEN: return "Cannot open the table file.";
+    case SQLITE_FULL: return "Disk is full.";
+    case SQLITE_IOERR: return "Read or write error on the table file.";
+    default: break;
+    }
+    std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+    return "Engine error: " + msg + ".";
+}
+}  // namespace
+
+Connection::Connection(const std::string& path, bool readOnly, bool create, const std::string& label)
+    : label_(label) {
+    int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    if (create) flags |= SQLITE_OPEN_CREATE;
+    flags |= SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
+    int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string what = Describe(rc, db_);
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw EDBEngineError(what, label_);
+    }
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+}
+
+Connection::~Connection() {
+    if (db_) sqlite3_close_v2(db_);
+}
+
+Connection::Connection(Connection&& other) noexcept
+    : db_(std::exchange(other.db_, nullptr)), label_(std::move(other.label_)) {}
+
+Connection& Connection::operator=(Connection&& other) noexcept {
+    if (this != &other) {
+        if (db_) sqlite3_close_v2(db_);
+        db_ = std::exchange(other.db_, nullptr);
+        label_ = std::move(other.label_);
+    }
+    return *this;
+}
+
+void Connection::Exec(const std::string& sql) {
+    char* err = nullptr;
+    int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err);
+    sqlite3_free(err);
+    if (rc != SQLITE_OK) FailWith(rc);
+}
+
+std::int64_t Connection::LastInsertRowid() const { return sqlite3_last_insert_rowid(db_); }
+
+void Connection::Fail(const std::string& what) const { throw EDBEngineError(what, label_); }
+
+void Connection::FailWith(int code) const { throw EDBEngineError(Describe(code, db_), label_); }
+
+Statement::Statement(Connection& db, const std::string& sql) : db_(&db) {
+    const char* tail = nullptr;
+    int rc = sqlite3_prepare_v3(db.Handle(), sql.c_str(), static_cast<int>(sql.size()),
+                                SQLITE_PREPARE_PERSISTENT, &stmt_, &tail);
+    if (rc != SQLITE_OK) {
+        std::string msg = sqlite3_errmsg(db.Handle());
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+        if ((rc & 0xff) == SQLITE_ERROR) db.Fail("Invalid SQL: " + msg + ".");
+        db.FailWith(rc);
+    }
+    if (!stmt_) db.Fail("Invalid SQL: empty statement.");
+}
+
+Statement::~Statement() {
+    if (stmt_) sqlite3_finalize(stmt_);
+}
+
+Statement::Statement(Statement&& other) noexcept
+    : db_(other.db_), stmt_(std::exchange(other.stmt_, nullptr)) {}
+
+Statement& Statement::operator=(Statement&& other) noexcept {
+    if (this != &other) {
+        if (stmt_) sqlite3_finalize(stmt_);
+        db_ = other.db_;
+        stmt_ = std::exchange(other.stmt_, nullptr);
+    }
+    return *this;
+}
+
+void Statement::Bind(int index, const TValue& value) {
+    int rc = SQLITE_OK;
+    if (const auto* s = std::get_if<std::string>(&value))
+        rc = sqlite3_bind_text(stmt_, index, s->data(), static_cast<int>(s->size()), SQLITE_TRANSIENT);
+    else if (const auto* d = std::get_if<double>(&value))
+        rc = sqlite3_bind_double(stmt_, index, *d);
+    else
+        rc = sqlite3_bind_null(stmt_, index);
+    if (rc != SQLITE_OK) db_->FailWith(rc);
+}
+
+void Statement::Bind(int index, const std::string& text) { Bind(index, TValue(text)); }
+
+void Statement::BindBlob(int index, const TValue& value) {
+    const auto* s = std::get_if<std::string>(&value);
+    if (!s) return Bind(index, value);
+    int rc = sqlite3_bind_blob(stmt_, index, s->data(), static_cast<int>(s->size()), SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK) db_->FailWith(rc);
+}
+
+void Statement::Bind(int index, std::int64_t number) {
+    int rc = sqlite3_bind_int64(stmt_, index, number);
+    if (rc != SQLITE_OK) db_->FailWith(rc);
+}
+
+bool Statement::Step() {
+    int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    // The error code of the step, before reset clears it.
+    int code = sqlite3_extended_errcode(db_->Handle());
+    sqlite3_reset(stmt_);
+    db_->FailWith(code);
+}
+
+void Statement::Reset() {
+    if (!stmt_) return;
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+int Statement::ColumnCount() const { return sqlite3_column_count(stmt_); }
+
+std::string Statement::ColumnName(int column) const {
+    const char* n = sqlite3_column_name(stmt_, column);
+    return n ? n : "";
+}
+
+std::string Statement::ColumnDeclType(int column) const {
+    const char* t = sqlite3_column_decltype(stmt_, column);
+    return t ? t : "";
+}
+
+TValue Statement::Column(int column) const {
+    switch (sqlite3_column_type(stmt_, column)) {
+    case SQLITE_NULL: return std::monostate{};
+    case SQLITE_INTEGER: return static_cast<double>(sqlite3_column_int64(stmt_, column));
+    case SQLITE_FLOAT: return sqlite3_column_double(stmt_, column);
+    case SQLITE_BLOB: {
+        const void* p = sqlite3_column_blob(stmt_, column);
+        int n = sqlite3_column_bytes(stmt_, column);
+        if (!p || n <= 0) return std::string();
+        return std::string(static_cast<const char*>(p), static_cast<size_t>(n));
+    }
+    default: {
+        const unsigned char* p = sqlite3_column_text(stmt_, column);
+        int n = sqlite3_column_bytes(stmt_, column);
+        if (!p || n <= 0) return std::string();
+        return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+    }
+    }
+}
+
+std::int64_t Statement::ColumnInt(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+std::string QuoteIdentifier(const std::string& name) {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+}  // namespace platform::sqlite

@@ -1,0 +1,86 @@
+#pragma once
+// Thin RAII over the sqlite3 C API for the engine's own use. Errors become
+// EDBEngineError naming the file the connection belongs to.
+#include "platform/tables/FieldDefs.h"
+
+#include <cstdint>
+#include <string>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace platform::sqlite {
+
+class Statement;
+
+class Connection {
+public:
+    Connection() = default;
+    // Opens an existing file (create: a new one); raises naming `label`.
+    Connection(const std::string& path, bool readOnly, bool create, const std::string& label);
+    ~Connection();
+    Connection(Connection&& other) noexcept;
+    Connection& operator=(Connection&& other) noexcept;
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    sqlite3* Handle() const { return db_; }
+    const std::string& Label() const { return label_; }
+    void Exec(const std::string& sql);
+    std::int64_t LastInsertRowid() const;
+    [[noreturn]] void Fail(const std::string& what) const;
+    // Raises the engine error for a failed call (code from sqlite).
+    [[noreturn]] void FailWith(int code) const;
+
+private:
+    sqlite3* db_ = nullptr;
+    std::string label_;
+};
+
+// A prepared statement. Each use binds, steps and is reset at once, so no
+// statement holds a lock or a transaction between calls.
+class Statement {
+public:
+    Statement() = default;
+    Statement(Connection& db, const std::string& sql);
+    ~Statement();
+    Statement(Statement&& other) noexcept;
+    Statement& operator=(Statement&& other) noexcept;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool Valid() const { return stmt_ != nullptr; }
+    sqlite3_stmt* Handle() const { return stmt_; }
+    void Bind(int index, const TValue& value);  // 1-based
+    void Bind(int index, const std::string& text);
+    void Bind(int index, std::int64_t number);
+    void BindBlob(int index, const TValue& value);  // bytes kept exactly
+    bool Step();     // true when a row is ready
+    void Reset();    // also clears the bindings
+    int ColumnCount() const;
+    std::string ColumnName(int column) const;
+    std::string ColumnDeclType(int column) const;
+    TValue Column(int column) const;
+    std::int64_t ColumnInt(int column) const;
+
+private:
+    Connection* db_ = nullptr;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+// Resets a statement when the scope ends, whatever happens.
+class ResetGuard {
+public:
+    explicit ResetGuard(Statement& s) : s_(s) {}
+    ~ResetGuard() { s_.Reset(); }
+    ResetGuard(const ResetGuard&) = delete;
+    ResetGuard& operator=(const ResetGuard&) = delete;
+
+private:
+    Statement& s_;
+};
+
+// "name" with inner quotes doubled.
+std::string QuoteIdentifier(const std::string& name);
+
+}  // namespace platform::sqlite

@@ -1,0 +1,62 @@
+#pragma once
+// A table: one file in the DatabaseName directory, named TableName and found
+// whatever the case of its name. Records run in primary-key order; text keys
+// order and match ignoring case. Each Post is written at once, so the file
+// alone holds every posted record whenever no call is running.
+#include "platform/tables/DataSet.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class TableFile;
+
+class TTable : public TDataSet {
+public:
+    explicit TTable(TSession* session = nullptr);
+    ~TTable() override;
+
+    std::string TableName;
+    bool ReadOnly = false;
+
+    // Puts the table in key-search state; FindKey and FindNearest also work without it.
+    void SetKey();
+    // Exact match on the leading key fields (one value each); true when found,
+    // which makes that record current. Not found: the current record stays.
+    bool FindKey(const std::vector<std::string>& values);
+    // First record whose key is not less than the values; past the last key,
+    // the last record.
+    void FindNearest(const std::vector<std::string>& values);
+
+    // Creates the table file (which must not exist yet).
+    void CreateTable(const TTableSchema& schema);
+    // The schema of the open table.
+    const TTableSchema& Schema() const;
+
+    // Resolved path of the table file.
+    std::string TablePath() const;
+    std::string FileDescription() const override { return TablePath(); }
+
+protected:
+    std::vector<TFieldDef> DoOpen() override;
+    void DoClose() override;
+    bool DoFirst(TRecord& out) override;
+    bool DoLast(TRecord& out) override;
+    int DoMove(int distance, TRecord& out) override;
+    int DoRecordCount() override;
+    int DoRecNo() override;
+    std::vector<TRecord> DoPeek(int offset, int count) override;
+    bool CanModify() const override { return !ReadOnly; }
+    void DoInsertRecord(const TRecord& record, TRecord& out) override;
+    void DoUpdateRecord(const TRecord& record, TRecord& out) override;
+    bool DoDeleteRecord(TRecord& out) override;
+
+private:
+    std::vector<std::string> KeyValuesFor(const std::vector<std::string>& values) const;
+
+    std::unique_ptr<TableFile> file_;
+};
+
+}  // namespace platform

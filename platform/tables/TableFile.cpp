@@ -1,0 +1,421 @@
+#include "platform/tables/TableFile.h"
+
+#include "platform/runtime/PathCase.h"
+#include "platform/tables/EDBEngineError.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+namespace platform {
+
+namespace {
+using sqlite::QuoteIdentifier;
+using sqlite::ResetGuard;
+using sqlite::Statement;
+
+constexpr int kMaxTextWidth = 255;
+constexpr const char* kFormat = "1";
+
+std::string TypeName(TFieldType t) {
+    switch (t) {
+    case TFieldType::ftString: return "A";
+    case TFieldType::ftFloat: return "N";
+    case TFieldType::ftBlob: return "B";
+    case TFieldType::ftMemo: return "M";
+    }
+    return "A";
+}
+
+bool TypeFromName(const std::string& n, TFieldType& t) {
+    if (n == "A") t = TFieldType::ftString;
+    else if (n == "N") t = TFieldType::ftFloat;
+    else if (n == "B") t = TFieldType::ftBlob;
+    else if (n == "M") t = TFieldType::ftMemo;
+    else return false;
+    return true;
+}
+
+// Declared column types: the affinity keeps text as text and the query
+// layer reads field types back from them.
+std::string DeclaredType(const TFieldDef& f) {
+    switch (f.DataType) {
+    case TFieldType::ftString: return "VARCHAR(" + std::to_string(f.Size) + ")";
+    case TFieldType::ftFloat: return "FLOAT";
+    case TFieldType::ftBlob: return "BLOB";
+    case TFieldType::ftMemo: return "MEMOTEXT";
+    }
+    return "BLOB";
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool ValidName(const std::string& n) {
+    if (n.empty() || n.size() > 64) return false;
+    if (std::isdigit(static_cast<unsigned char>(n[0]))) return false;
+    for (char c : n)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+    std::string l = Lower(n);
+    return l != "rowid" && l != "oid" && l != "_rowid_";
+}
+
+void CheckSchema(const TTableSchema& schema, const std::string& path) {
+    if (schema.Fields.empty()) throw EDBEngineError("A table needs at least one field.", path);
+    std::set<std::string> names;
+    for (const auto& f : schema.Fields) {
+        if (!ValidName(f.Name)) throw EDBEngineError("Invalid field name '" + f.Name + "'.", path);
+        if (!names.insert(Lower(f.Name)).second)
+            throw EDBEngineError("Duplicate field name '" + f.Name + "'.", path);
+        if (f.DataType == TFieldType::ftString && (f.Size < 1 || f.Size > kMaxTextWidth))
+            throw EDBEngineError("Invalid width of field '" + f.Name + "'.", path);
+    }
+    std::set<std::string> keys;
+    for (const auto& k : schema.Key) {
+        auto it = std::find_if(schema.Fields.begin(), schema.Fields.end(),
+                               [&](const TFieldDef& f) { return Lower(f.Name) == Lower(k); });
+        if (it == schema.Fields.end()) throw EDBEngineError("Key field '" + k + "' is not a field.", path);
+        if (it->DataType != TFieldType::ftString && it->DataType != TFieldType::ftFloat)
+            throw EDBEngineError("Field '" + k + "' cannot be part of a key.", path);
+        if (!keys.insert(Lower(k)).second) throw EDBEngineError("Key field '" + k + "' given twice.", path);
+    }
+}
+}  // namespace
+
+void TableFile::Create(const std::string& path, const TTableSchema& schema) {
+    CheckSchema(schema, path);
+    if (std::filesystem::exists(path)) throw EDBEngineError("Table already exists.", path);
+    {
+        sqlite::Connection db(path, false, true, path);
+        std::string cols;
+        for (const auto& f : schema.Fields) {
+            bool isKey = std::any_of(schema.Key.begin(), schema.Key.end(),
+                                     [&](const std::string& k) { return Lower(k) == Lower(f.Name); });
+            if (!cols.empty()) cols += ", ";
+            cols += QuoteIdentifier(f.Name) + " " + DeclaredType(f);
+            if (isKey)
+                cols += f.DataType == TFieldType::ftString ? " COLLATE NOCASE NOT NULL DEFAULT ''" : " NOT NULL DEFAULT 0";
+        }
+        if (!schema.Key.empty()) {
+            std::string key;
+            for (const auto& k : schema.Key) key += (key.empty() ? "" : ", ") + QuoteIdentifier(k);
+            cols += ", PRIMARY KEY (" + key + ")";
+        }
+        db.Exec("PRAGMA journal_mode=DELETE");
+        db.Exec("BEGIN");
+        db.Exec("CREATE TABLE vorel_table(property TEXT PRIMARY KEY, value TEXT)");
+        db.Exec("CREATE TABLE vorel_fields(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
+                "type TEXT NOT NULL, size INTEGER NOT NULL, keyposition INTEGER)");
+        db.Exec("CREATE TABLE records(" + cols + ")");
+        Statement prop(db, "INSERT INTO vorel_table VALUES (?, ?)");
+        prop.Bind(1, std::string("format"));
+        prop.Bind(2, std::string(kFormat));
+        prop.Step();
+        prop.Reset();
+        prop.Bind(1, std::string("password"));
+        prop.Bind(2, schema.Password);
+        prop.Step();
+        prop.Reset();
+        Statement field(db, "INSERT INTO vorel_fields VALUES (?, ?, ?, ?, ?)");
+        for (size_t i = 0; i < schema.Fields.size(); ++i) {
+            const auto& f = schema.Fields[i];
+            field.Bind(1, static_cast<std::int64_t>(i));
+            field.Bind(2, f.Name);
+            field.Bind(3, TypeName(f.DataType));
+            field.Bind(4, static_cast<std::int64_t>(f.DataType == TFieldType::ftString ? f.Size : 0));
+            auto k = std::find_if(schema.Key.begin(), schema.Key.end(),
+                                  [&](const std::string& n) { return Lower(n) == Lower(f.Name); });
+            if (k != schema.Key.end())
+                field.Bind(5, static_cast<std::int64_t>(k - schema.Key.begin()));
+            field.Step();
+            field.Reset();
+        }
+        db.Exec("COMMIT");
+    }
+}
+
+TableFile::TableFile(const std::string& path, bool readOnly) : db_(path, readOnly, false, path) {
+    {
+        std::string format;
+        {
+            Statement s(db_, "SELECT property, value FROM vorel_table");
+            ResetGuard g(s);
+            while (s.Step()) {
+                TValue n = s.Column(0), v = s.Column(1);
+                const auto* name = std::get_if<std::string>(&n);
+                std::string value = std::holds_alternative<std::string>(v) ? std::get<std::string>(v) : "";
+                if (name && *name == "format") format = value;
+                if (name && *name == "password") schema_.Password = value;
+            }
+        }
+        if (format != kFormat) db_.Fail("Table is damaged or is not a table file.");
+        std::vector<std::pair<int, std::string>> keys;
+        {
+            Statement s(db_, "SELECT name, type, size, keyposition FROM vorel_fields ORDER BY position");
+            ResetGuard g(s);
+            while (s.Step()) {
+                TFieldDef f;
+                TValue name = s.Column(0), type = s.Column(1);
+                if (!std::holds_alternative<std::string>(name) || !std::holds_alternative<std::string>(type) ||
+                    !TypeFromName(std::get<std::string>(type), f.DataType))
+                    db_.Fail("Table is damaged or is not a table file.");
+                f.Name = std::get<std::string>(name);
+                f.Size = static_cast<int>(s.ColumnInt(2));
+                TValue kp = s.Column(3);
+                if (const auto* d = std::get_if<double>(&kp)) {
+                    keys.emplace_back(static_cast<int>(*d), f.Name);
+                    keyIndex_.push_back(static_cast<int>(schema_.Fields.size()));
+                }
+                schema_.Fields.push_back(std::move(f));
+            }
+        }
+        if (schema_.Fields.empty()) db_.Fail("Table is damaged or is not a table file.");
+        std::sort(keys.begin(), keys.end());
+        keyIndex_.clear();
+        for (const auto& [pos, name] : keys) {
+            schema_.Key.push_back(name);
+            for (size_t i = 0; i < schema_.Fields.size(); ++i)
+                if (schema_.Fields[i].Name == name) keyIndex_.push_back(static_cast<int>(i));
+        }
+        // Fails here, not at the first move, when the records table is missing.
+        Prepared(Select() + "LIMIT 0");
+    }
+}
+
+sqlite::Statement& TableFile::Prepared(const std::string& sql) {
+    auto it = cache_.find(sql);
+    if (it == cache_.end()) it = cache_.emplace(sql, Statement(db_, sql)).first;
+    return it->second;
+}
+
+std::string TableFile::Select() const {
+    std::string s = "SELECT rowid";
+    for (const auto& f : schema_.Fields) s += ", " + QuoteIdentifier(f.Name);
+    return s + " FROM records ";
+}
+
+std::string TableFile::KeyTuple() const {
+    if (keyIndex_.empty()) return "(rowid)";
+    std::string s;
+    for (int i : keyIndex_) s += (s.empty() ? "(" : ", ") + QuoteIdentifier(schema_.Fields[i].Name);
+    return s + ")";
+}
+
+std::string TableFile::Order(bool ascending) const {
+    const char* dir = ascending ? "" : " DESC";
+    if (keyIndex_.empty()) return std::string("ORDER BY rowid") + dir + " ";
+    std::string s;
+    for (int i : keyIndex_) s += (s.empty() ? "ORDER BY " : ", ") + QuoteIdentifier(schema_.Fields[i].Name) + dir;
+    return s + " ";
+}
+
+std::string TableFile::Placeholders(size_t n) const {
+    std::string s = "(";
+    for (size_t i = 0; i < n; ++i) s += i ? ", ?" : "?";
+    return s + ")";
+}
+
+int TableFile::BindPosition(Statement& s, int first) {
+    for (const auto& v : position_) s.Bind(first++, v);
+    return first;
+}
+
+TRecord TableFile::ReadRow(Statement& s, std::int64_t* rowid) const {
+    if (rowid) *rowid = s.ColumnInt(0);
+    TRecord r;
+    r.reserve(schema_.Fields.size());
+    for (size_t i = 0; i < schema_.Fields.size(); ++i) {
+        TValue v = s.Column(static_cast<int>(i) + 1);
+        // Numbers stay numbers and text stays text whatever SQLite stored.
+        const auto type = schema_.Fields[i].DataType;
+        if (type == TFieldType::ftFloat) {
+            if (auto* t = std::get_if<std::string>(&v)) {
+                char* end = nullptr;
+                double d = std::strtod(t->c_str(), &end);
+                v = (end && *end == '\0' && !t->empty()) ? TValue(d) : TValue(std::monostate{});
+            }
+        }
+        r.push_back(std::move(v));
+    }
+    return r;
+}
+
+void TableFile::SetPosition(std::int64_t rowid, const TRecord& rec) {
+    rowid_ = rowid;
+    position_.clear();
+    if (keyIndex_.empty()) {
+        position_.push_back(static_cast<double>(rowid));
+        return;
+    }
+    for (int i : keyIndex_) {
+        TValue v = rec[i];
+        if (std::holds_alternative<std::monostate>(v))
+            v = schema_.Fields[i].DataType == TFieldType::ftString ? TValue(std::string()) : TValue(0.0);
+        position_.push_back(std::move(v));
+    }
+}
+
+bool TableFile::FetchCurrent(Statement& s, TRecord& out) {
+    ResetGuard g(s);
+    if (!s.Step()) return false;
+    std::int64_t rowid = 0;
+    out = ReadRow(s, &rowid);
+    SetPosition(rowid, out);
+    return true;
+}
+
+std::vector<TRecord> TableFile::FetchAll(Statement& s) {
+    ResetGuard g(s);
+    std::vector<TRecord> rows;
+    while (s.Step()) rows.push_back(ReadRow(s, nullptr));
+    return rows;
+}
+
+bool TableFile::First(TRecord& out) { return FetchCurrent(Prepared(Select() + Order(true) + "LIMIT 1"), out); }
+
+bool TableFile::Last(TRecord& out) { return FetchCurrent(Prepared(Select() + Order(false) + "LIMIT 1"), out); }
+
+int TableFile::CountWhere(const std::string& cmp) {
+    auto& s = Prepared("SELECT count(*) FROM records WHERE " + KeyTuple() + " " + cmp + " " +
+                       Placeholders(position_.size()));
+    ResetGuard g(s);
+    BindPosition(s, 1);
+    return s.Step() ? static_cast<int>(s.ColumnInt(0)) : 0;
+}
+
+int TableFile::Move(int distance, TRecord& out) {
+    if (distance == 0) return 0;
+    bool forward = distance > 0;
+    int steps = forward ? distance : -distance;
+    std::string sql = Select() + "WHERE " + KeyTuple() + (forward ? " > " : " < ") + Placeholders(position_.size()) +
+                      " " + Order(forward) + "LIMIT 1 OFFSET ?";
+    auto& s = Prepared(sql);
+    int next = BindPosition(s, 1);
+    s.Bind(next, static_cast<std::int64_t>(steps - 1));
+    if (FetchCurrent(s, out)) return distance;
+    // Fewer rows than asked: go to the end that is there.
+    int available = CountWhere(forward ? ">" : "<");
+    if (available == 0) return 0;
+    auto& again = Prepared(sql);
+    next = BindPosition(again, 1);
+    again.Bind(next, static_cast<std::int64_t>(available - 1));
+    if (!FetchCurrent(again, out)) return 0;
+    return forward ? available : -available;
+}
+
+int TableFile::Count() {
+    auto& s = Prepared("SELECT count(*) FROM records");
+    ResetGuard g(s);
+    return s.Step() ? static_cast<int>(s.ColumnInt(0)) : 0;
+}
+
+int TableFile::RecNo() { return CountWhere("<") + 1; }
+
+std::vector<TRecord> TableFile::Peek(int offset, int count) {
+    std::vector<TRecord> rows;
+    if (count <= 0) return rows;
+    if (offset < 0) {
+        int back = -offset;
+        auto& s = Prepared(Select() + "WHERE " + KeyTuple() + " < " + Placeholders(position_.size()) + " " +
+                           Order(false) + "LIMIT ?");
+        int next = BindPosition(s, 1);
+        s.Bind(next, static_cast<std::int64_t>(back));
+        rows = FetchAll(s);
+        std::reverse(rows.begin(), rows.end());
+        if (static_cast<int>(rows.size()) > count) rows.resize(static_cast<size_t>(count));
+        count -= back;
+        offset = 0;
+        if (count <= 0) return rows;
+    }
+    auto& s = Prepared(Select() + "WHERE " + KeyTuple() + " >= " + Placeholders(position_.size()) + " " +
+                       Order(true) + "LIMIT ? OFFSET ?");
+    int next = BindPosition(s, 1);
+    s.Bind(next, static_cast<std::int64_t>(count));
+    s.Bind(next + 1, static_cast<std::int64_t>(offset));
+    for (auto& r : FetchAll(s)) rows.push_back(std::move(r));
+    return rows;
+}
+
+bool TableFile::FindKey(const std::vector<TValue>& values, TRecord& out) {
+    std::string where;
+    for (size_t i = 0; i < values.size(); ++i)
+        where += (i ? " AND " : "WHERE ") + QuoteIdentifier(schema_.Fields[keyIndex_[i]].Name) + " = ?";
+    auto& s = Prepared(Select() + where + " " + Order(true) + "LIMIT 1");
+    for (size_t i = 0; i < values.size(); ++i) s.Bind(static_cast<int>(i) + 1, values[i]);
+    return FetchCurrent(s, out);
+}
+
+bool TableFile::FindNearest(const std::vector<TValue>& values, TRecord& out) {
+    std::string tuple;
+    for (size_t i = 0; i < values.size(); ++i)
+        tuple += (i ? ", " : "(") + QuoteIdentifier(schema_.Fields[keyIndex_[i]].Name);
+    tuple += ")";
+    auto& s = Prepared(Select() + "WHERE " + tuple + " >= " + Placeholders(values.size()) + " " + Order(true) +
+                       "LIMIT 1");
+    for (size_t i = 0; i < values.size(); ++i) s.Bind(static_cast<int>(i) + 1, values[i]);
+    if (FetchCurrent(s, out)) return true;
+    return Last(out);
+}
+
+void TableFile::BindRecord(Statement& s, const TRecord& record) {
+    for (size_t i = 0; i < schema_.Fields.size(); ++i) {
+        TValue v = i < record.size() ? record[i] : TValue{};
+        bool isKey = std::find(keyIndex_.begin(), keyIndex_.end(), static_cast<int>(i)) != keyIndex_.end();
+        if (isKey && std::holds_alternative<std::monostate>(v))
+            v = schema_.Fields[i].DataType == TFieldType::ftString ? TValue(std::string()) : TValue(0.0);
+        if (schema_.Fields[i].DataType == TFieldType::ftBlob)
+            s.BindBlob(static_cast<int>(i) + 1, v);
+        else
+            s.Bind(static_cast<int>(i) + 1, v);
+    }
+}
+
+bool TableFile::ReadByRowid(std::int64_t rowid, TRecord& out) {
+    auto& s = Prepared(Select() + "WHERE rowid = ?");
+    s.Bind(1, rowid);
+    return FetchCurrent(s, out);
+}
+
+void TableFile::Insert(const TRecord& record, TRecord& out) {
+    std::string cols;
+    for (const auto& f : schema_.Fields) cols += (cols.empty() ? "" : ", ") + QuoteIdentifier(f.Name);
+    auto& s = Prepared("INSERT INTO records (" + cols + ") VALUES " + Placeholders(schema_.Fields.size()));
+    {
+        ResetGuard g(s);
+        BindRecord(s, record);
+        s.Step();
+    }
+    if (!ReadByRowid(db_.LastInsertRowid(), out)) db_.Fail("The written record cannot be read back.");
+}
+
+void TableFile::Update(const TRecord& record, TRecord& out) {
+    std::string set;
+    for (const auto& f : schema_.Fields) set += (set.empty() ? "" : ", ") + QuoteIdentifier(f.Name) + " = ?";
+    auto& s = Prepared("UPDATE records SET " + set + " WHERE rowid = ?");
+    std::int64_t rowid = rowid_;
+    {
+        ResetGuard g(s);
+        BindRecord(s, record);
+        s.Bind(static_cast<int>(schema_.Fields.size()) + 1, rowid);
+        s.Step();
+    }
+    if (!ReadByRowid(rowid, out)) db_.Fail("Record was deleted by another user.");
+}
+
+bool TableFile::Delete(TRecord& out) {
+    auto& s = Prepared("DELETE FROM records WHERE rowid = ?");
+    {
+        ResetGuard g(s);
+        s.Bind(1, rowid_);
+        s.Step();
+    }
+    // The position still holds the deleted record's key: its neighbours follow.
+    if (Move(1, out) != 0) return true;
+    return Move(-1, out) != 0;
+}
+
+}  // namespace platform
