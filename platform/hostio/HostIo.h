@@ -1,0 +1,26 @@
+#pragma once
+// Whole-file access on host paths for the stand-ins that keep small text
+// files (registry hives, INI files): a write goes to a fresh temporary file in
+// the same folder and is renamed over the old one, so a crash or a full disk
+// never leaves half a file behind.
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "platform/runtime/Exception.h"
+
+namespace platform {
+
+class EHostIoError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// The file's bytes, or nothing when it does not exist. Other read errors raise.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+
+// Replaces the file's content atomically; raises EHostIoError on failure
+// (the old file stays as it was).
+void WriteFileAtomically(const std::filesystem::path& path, const std::string& bytes);
+
+}  // namespace platform
