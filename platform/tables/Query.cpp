@@ -18,22 +18,6 @@ constexpr int kMaxChunk = 4096;
 
 std::string Alias(size_t index) { return index == 0 ? "main" : "t" + std::to_string(index); }
 
-// A file name as a read-only SQLite URI.
-std::string ReadOnlyUri(const std::string& path) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out = "file:";
-    for (unsigned char c : path) {
-        if (std::isalnum(c) || c == '/' || c == '.' || c == '-' || c == '_' || c == '~') {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out + "?mode=ro";
-}
-
 TFieldDef DefFromDecl(const std::string& name, const std::string& decl) {
     TFieldDef f;
     f.Name = name;
@@ -75,7 +59,7 @@ public:
         db_ = sqlite::Connection(paths.front(), true, false, label);
         for (size_t i = 1; i < paths.size(); ++i) {
             sqlite::Statement attach(db_, "ATTACH ? AS " + Alias(i));
-            attach.Bind(1, ReadOnlyUri(paths[i]));
+            attach.Bind(1, paths[i]);
             attach.Step();
         }
         for (size_t i = 0; i < paths.size(); ++i) CheckTable(Alias(i), paths[i], session);

@@ -14,6 +14,9 @@ public:
     std::string SessionName;
     std::string PrivateDir;
     std::function<void(TSession& sender, bool& Continue)> OnPassword;
+    // Each posted record waits until the disk has it. Tools that build new
+    // files from scratch turn this off for speed; the program never does.
+    bool SyncWrites = true;
 
     // Checks the private directory (when one is given) and marks the session active.
     void Open();

@@ -31,9 +31,11 @@ std::string Describe(int code, sqlite3* db) {
 
 Connection::Connection(const std::string& path, bool readOnly, bool create, const std::string& label)
     : label_(label) {
-    int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    // Read-only use still opens for writing when the file allows it: a
+    // journal left by a killed program must be rolled back before reading.
+    int flags = SQLITE_OPEN_READWRITE;
     if (create) flags |= SQLITE_OPEN_CREATE;
-    flags |= SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
+    flags |= SQLITE_OPEN_NOMUTEX;
     int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         std::string what = Describe(rc, db_);
@@ -43,6 +45,7 @@ Connection::Connection(const std::string& path, bool readOnly, bool create, cons
     }
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    if (readOnly) Exec("PRAGMA query_only=1");
 }
 
 Connection::~Connection() {

@@ -17,6 +17,7 @@ class Connection {
 public:
     Connection() = default;
     // Opens an existing file (create: a new one); raises naming `label`.
+    // readOnly refuses every change through this connection.
     Connection(const std::string& path, bool readOnly, bool create, const std::string& label);
     ~Connection();
     Connection(Connection&& other) noexcept;

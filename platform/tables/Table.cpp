@@ -24,10 +24,10 @@ std::vector<TFieldDef> TTable::DoOpen() {
     std::string path = TablePath();
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) Fail("Table does not exist.");
-    auto file = std::make_unique<TableFile>(path, ReadOnly);
+    TSession& session = Session ? *Session : TSession::Default();
+    auto file = std::make_unique<TableFile>(path, ReadOnly, session.SyncWrites);
     const std::string& password = file->Schema().Password;
     if (!password.empty()) {
-        TSession& session = Session ? *Session : TSession::Default();
         if (!session.ObtainPassword(password)) Fail("Invalid password.");
     }
     file_ = std::move(file);

@@ -89,7 +89,7 @@ void CheckSchema(const TTableSchema& schema, const std::string& path) {
 void TableFile::Create(const std::string& path, const TTableSchema& schema) {
     CheckSchema(schema, path);
     if (std::filesystem::exists(path)) throw EDBEngineError("Table already exists.", path);
-    {
+    try {
         sqlite::Connection db(path, false, true, path);
         std::string cols;
         for (const auto& f : schema.Fields) {
@@ -135,10 +135,20 @@ void TableFile::Create(const std::string& path, const TTableSchema& schema) {
             field.Reset();
         }
         db.Exec("COMMIT");
+    } catch (...) {
+        // A half-made file would pass for a table later.
+        std::error_code ec;
+        std::filesystem::remove(path, ec);
+        std::filesystem::remove(path + "-journal", ec);
+        throw;
     }
 }
 
-TableFile::TableFile(const std::string& path, bool readOnly) : db_(path, readOnly, false, path) {
+TableFile::TableFile(const std::string& path, bool readOnly, bool syncWrites) : db_(path, readOnly, false, path) {
+    if (!syncWrites && !readOnly) {
+        db_.Exec("PRAGMA synchronous=OFF");
+        db_.Exec("PRAGMA journal_mode=MEMORY");
+    }
     {
         std::string format;
         {

@@ -13,7 +13,7 @@ namespace platform {
 
 class TableFile {
 public:
-    TableFile(const std::string& path, bool readOnly);
+    TableFile(const std::string& path, bool readOnly, bool syncWrites = true);
     static void Create(const std::string& path, const TTableSchema& schema);
 
     const TTableSchema& Schema() const { return schema_; }

@@ -1,0 +1,262 @@
+#include "platform/tables/EDBEngineError.h"
+#include "platform/tables/Query.h"
+#include "platform/tables/SqlDialect.h"
+#include "platform/tables/Table.h"
+#include "platform/tables/TestDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace platform {
+namespace {
+
+using ::testing::HasSubstr;
+
+std::string Alias(size_t i) { return "t" + std::to_string(i); }
+
+TEST(SqlDialect, StringsBecomeValuesAndTablesBecomeFiles) {
+    auto t = TranslateSql("select * from transistores.db where pd >= 0.500 and pd <= 0.500 and polaridade = \"NPN\" "
+                          "and vceo >= 45.000 and vceo <= 49.500",
+                          &Alias);
+    EXPECT_EQ(t.text,
+              "select * from t0.records where pd >= 0.500 and pd <= 0.500 and polaridade = ? and vceo >= 45.000 "
+              "and vceo <= 49.500");
+    EXPECT_THAT(t.values, ::testing::ElementsAre("NPN"));
+    EXPECT_THAT(t.tables, ::testing::ElementsAre("transistores.db"));
+
+    // A double-quoted text is a value, never a column.
+    t = TranslateSql("select * from TRANSISTORES.DB where uso = \"Pd\"", &Alias);
+    EXPECT_EQ(t.text, "select * from t0.records where uso = ?");
+    EXPECT_THAT(t.values, ::testing::ElementsAre("Pd"));
+    EXPECT_THAT(t.tables, ::testing::ElementsAre("transistores.db"));
+
+    // Doubled quotes stand for one; single quotes work alike.
+    t = TranslateSql("select * from ds.db where original = \"a\"\"b\" or original = 'it''s';", &Alias);
+    EXPECT_THAT(t.values, ::testing::ElementsAre("a\"b", "it's"));
+    EXPECT_EQ(t.text, "select * from t0.records where original = ? or original = ?");
+    EXPECT_EQ(QuotedSqlString("NP\"N"), "\"NP\"\"N\"");
+    EXPECT_THAT(TranslateSql("select * from ds.db where x = " + QuotedSqlString("a\" or \"1\"=\"1"), &Alias).values,
+                ::testing::ElementsAre("a\" or \"1\"=\"1"));
+
+    t = TranslateSql("select a.x from ds.db a, ds.db b, reparos.db where x in (select 1 limit 1)", &Alias);
+    EXPECT_THAT(t.tables, ::testing::ElementsAre("ds.db", "reparos.db"));
+    EXPECT_EQ(t.text, "select a.x from t0.records a, t0.records b, t1.records where x in (select 1 limit 1)");
+    EXPECT_FALSE(t.hasLimit);
+    EXPECT_TRUE(TranslateSql("select * from ds.db limit 3", &Alias).hasLimit);
+
+    for (const char* bad : {"", "   ", "delete from ds.db", "select * from ds.db; delete from ds.db",
+                            "select * from ds.db where original = \"BC\"547\"", "select * from ds.db where x = ?",
+                            "select * from ds.db where x = :p", "select * from ds", "select 1 /* open",
+                            "select * from ds.db where x = 'open"}) {
+        EXPECT_THROW(TranslateSql(bad, &Alias), std::invalid_argument) << bad;
+    }
+}
+
+struct QueryFixture : ::testing::Test {
+    TestDir dir;
+    TSession session;
+    void SetUp() override {
+        TTable t(&session);
+        t.DatabaseName = dir.str();
+        t.TableName = "Transistores.db";
+        TTableSchema s;
+        s.Fields = {{"Identificacao", TFieldType::ftString, 20},
+                    {"Uso", TFieldType::ftString, 20},
+                    {"Polaridade", TFieldType::ftString, 6},
+                    {"Pd", TFieldType::ftFloat, 0},
+                    {"Vceo", TFieldType::ftFloat, 0}};
+        s.Key = {"Identificacao"};
+        s.Password = "vKarPelmuZ";
+        t.CreateTable(s);
+        session.AddPassword("vKarPelmuZ");
+        t.Open();
+        auto add = [&](const char* id, const char* uso, const char* pol, double pd, double vceo) {
+            t.Append();
+            t.FieldByName("Identificacao").SetAsString(id);
+            t.FieldByName("Uso").SetAsString(uso);
+            t.FieldByName("Polaridade").SetAsString(pol);
+            t.FieldByName("Pd").SetAsFloat(pd);
+            t.FieldByName("Vceo").SetAsFloat(vceo);
+            t.Post();
+        };
+        add("BC547", "Pd", "NPN", 0.5, 45);
+        add("BC548", "Audio", "NPN", 0.5, 30);
+        add("BC557", "Audio", "PNP", 0.5, 45);
+        add("2N2222", "Switch", "NPN", 0.5, 40);
+        add("BC337", "Pd", "NPN", 0.625, 45);
+        session.RemoveAllPasswords();
+    }
+    std::vector<std::string> Run(TQuery& q, const std::string& sql) {
+        q.Close();
+        q.SQL = {sql};
+        q.Open();
+        std::vector<std::string> ids;
+        for (; !q.Eof(); q.Next()) ids.push_back(q.FieldByName("Identificacao").AsString());
+        return ids;
+    }
+};
+
+TEST_F(QueryFixture, RunsTheProgramsQueries) {
+    session.OnPassword = [](TSession& s, bool& Continue) {
+        s.AddPassword("vKarPelmuZ");
+        Continue = true;
+    };
+    TQuery q(&session);
+    q.DatabaseName = dir.str();
+    EXPECT_EQ(Run(q, "select * from transistores.db").size(), 5u);
+    EXPECT_EQ(q.FieldCount(), 5);
+    EXPECT_EQ(q.FieldByName("Pd").DataType(), TFieldType::ftFloat);
+    EXPECT_EQ(q.FieldByName("Polaridade").Size(), 6);
+    EXPECT_THAT(Run(q, "select * from transistores.db where pd >= 0.500 and pd <= 0.500 and polaridade = \"NPN\" and "
+                       "vceo >= 45.000 and vceo <= 49.500"),
+                ::testing::ElementsAre("BC547"));
+    // "Pd" is the text Pd, not the column pd.
+    EXPECT_THAT(Run(q, "select * from transistores.db where uso = \"Pd\""), ::testing::UnorderedElementsAre("BC547", "BC337"));
+    // A key column matches ignoring case, like the table's own searches.
+    EXPECT_THAT(Run(q, "select * from transistores.db where identificacao = \"bc547\""), ::testing::ElementsAre("BC547"));
+    // A quote pasted into a value either fails or stays inside the value.
+    q.Close();
+    q.SQL = {"select * from transistores.db where polaridade = \"NP\"N\""};
+    EXPECT_THROW(q.Open(), EDBEngineError);
+    EXPECT_FALSE(q.Active());
+    EXPECT_TRUE(Run(q, "select * from transistores.db where polaridade = " + QuotedSqlString("x\" or \"1\"=\"1")).empty());
+    // Several lines are one statement.
+    q.Close();
+    q.SQL = {"select * from transistores.db where", " vceo >= 45.000 and", " vceo <= 45.000"};
+    q.Open();
+    EXPECT_EQ(q.RecordCount(), 3);
+}
+
+TEST_F(QueryFixture, ErrorsNameTheTableFile) {
+    TQuery q(&session);
+    q.DatabaseName = dir.str();
+    q.SQL = {"select * from transistores.db"};
+    try {
+        q.Open();  // protected, no password handler
+        FAIL();
+    } catch (const EDBEngineError& e) {
+        EXPECT_THAT(e.Message(), HasSubstr("Invalid password"));
+        EXPECT_THAT(e.Message(), HasSubstr("Transistores.db"));
+    }
+    q.SQL = {"select * from ds.db where original = \"BC547\""};
+    try {
+        q.Open();
+        FAIL();
+    } catch (const EDBEngineError& e) {
+        EXPECT_THAT(e.Message(), HasSubstr("ds.db"));
+    }
+    session.AddPassword("vKarPelmuZ");
+    q.SQL = {"select * from transistores.db where nocolumn = 1"};
+    try {
+        q.Open();
+        FAIL();
+    } catch (const EDBEngineError& e) {
+        EXPECT_THAT(e.Message(), HasSubstr("nocolumn"));
+        EXPECT_THAT(e.Message(), HasSubstr("Transistores.db"));
+    }
+    EXPECT_THROW(q.First(), EDBEngineError);
+    EXPECT_THROW(q.Edit(), EDBEngineError);
+    EXPECT_NO_THROW(q.Close());
+    q.SQL = {"select * from transistores.db"};
+    q.Open();
+    EXPECT_THROW(q.Edit(), EDBEngineError);  // queries are read-only
+    EXPECT_THROW(q.Append(), EDBEngineError);
+}
+
+TEST(QueryCursor, LargeResultsReadInChunks) {
+    TestDir dir;
+    TSession bulk;
+    bulk.SyncWrites = false;
+    TTable t(&bulk);
+    t.DatabaseName = dir.str();
+    t.TableName = "Big.db";
+    TTableSchema s;
+    s.Fields = {{"N", TFieldType::ftFloat, 0}, {"Name", TFieldType::ftString, 10}};
+    s.Key = {"N"};
+    t.CreateTable(s);
+    t.Open();
+    const int kRows = 9000;
+    for (int i = 0; i < kRows; ++i) {
+        t.Append();
+        t.FieldByName("N").SetAsFloat(i);
+        t.FieldByName("Name").SetAsString("n" + std::to_string(i));
+        t.Post();
+    }
+    TQuery q;
+    q.DatabaseName = dir.str();
+    q.SQL = {"select n, name from big.db order by n"};
+    int scrolls = 0;
+    q.AfterScroll = [&](TDataSet&) { ++scrolls; };
+    q.Open();
+    EXPECT_EQ(scrolls, 1);
+    int expected = 0;
+    for (; !q.Eof(); q.Next()) ASSERT_EQ(q.FieldByName("N").AsInteger(), expected++);
+    EXPECT_EQ(expected, kRows);
+    EXPECT_EQ(q.RecNo(), kRows);
+    for (int i = kRows - 1; i >= 0; --i, q.Prior()) ASSERT_EQ(q.FieldByName("N").AsInteger(), i);
+    EXPECT_TRUE(q.Bof());
+    q.Last();
+    EXPECT_EQ(q.FieldByName("Name").AsString(), "n8999");
+    EXPECT_EQ(q.MoveBy(-5000), -5000);
+    EXPECT_EQ(q.FieldByName("N").AsInteger(), 3999);
+    auto rows = q.PeekRows(-2, 5);
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(TField::Text(rows[0][0]), "3997");
+    EXPECT_EQ(q.RecordCount(), kRows);
+    EXPECT_EQ(q.MoveBy(100000), kRows - 4000);
+    EXPECT_TRUE(q.Eof());
+
+    // A query of its own with LIMIT.
+    q.Close();
+    q.SQL = {"select * from big.db where n >= 10 order by n desc limit 3"};
+    q.Open();
+    EXPECT_EQ(q.RecordCount(), 3);
+    EXPECT_EQ(q.FieldByName("N").AsInteger(), 8999);
+
+    // Two table files in one query.
+    TTable other(&bulk);
+    other.DatabaseName = dir.str();
+    other.TableName = "Other.db";
+    other.CreateTable(s);
+    other.Open();
+    other.Append();
+    other.FieldByName("N").SetAsFloat(7);
+    other.FieldByName("Name").SetAsString("seven");
+    other.Post();
+    q.Close();
+    q.SQL = {"select big.name, o.name as other from big.db big, other.db o where big.n = o.n"};
+    q.Open();
+    EXPECT_EQ(q.RecordCount(), 1);
+    EXPECT_EQ(q.FieldByName("other").AsString(), "seven");
+    EXPECT_EQ(q.FieldByName("name").AsString(), "n7");
+
+    // A table walks the same records in key order.
+    t.First();
+    t.MoveBy(8998);
+    EXPECT_EQ(t.FieldByName("N").AsInteger(), 8998);
+    EXPECT_EQ(t.RecNo(), 8999);
+}
+
+TEST_F(QueryFixture, OpenQueryNeverBlocksAWriter) {
+    session.AddPassword("vKarPelmuZ");
+    TQuery q(&session);
+    q.DatabaseName = dir.str();
+    q.SQL = {"select * from transistores.db"};
+    q.Open();
+    q.Next();
+    TTable t(&session);
+    t.DatabaseName = dir.str();
+    t.TableName = "transistores.db";
+    t.Open();
+    t.Append();
+    t.FieldByName("Identificacao").SetAsString("TIP31");
+    t.Post();  // would wait and fail if the query held a read lock
+    t.First();
+    t.Delete();
+    EXPECT_EQ(t.RecordCount(), 5);
+    q.Next();
+    EXPECT_FALSE(q.Eof());
+}
+
+}  // namespace
+}  // namespace platform
