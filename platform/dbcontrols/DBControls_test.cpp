@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "platform/dbcontrols/DBGrid.h"
+#include "platform/dbcontrols/DBText.h"
+#include "platform/dbcontrols/Image.h"
+#include "platform/qtglue/Messenger.h"
+#include "platform/tables/Query.h"
+#include "platform/tables/Table.h"
+
+using namespace platform;
+
+namespace {
+
+struct TempDir {
+    std::string path;
+    TempDir() {
+        char tmpl[] = "/tmp/vorel-dbc-XXXXXX";
+        path = mkdtemp(tmpl);
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+};
+
+// A parts table of n rows: P001.. with a number and a note.
+struct Parts {
+    TempDir dir;
+    TTable table;
+    int scrolls = 0;
+    explicit Parts(int n) {
+        table.DatabaseName = dir.path;
+        table.TableName = "Parts.db";
+        table.CreateTable({{{"Code", TFieldType::ftString, 20}, {"Value", TFieldType::ftFloat, 0},
+                            {"Note", TFieldType::ftMemo, 0}},
+                           {"Code"},
+                           ""});
+        table.Open();
+        for (int i = 1; i <= n; ++i) {
+            table.Append();
+            char code[8];
+            std::snprintf(code, sizeof code, "P%03d", i);
+            table.FieldByName("Code").SetAsString(code);
+            table.FieldByName("Value").SetAsFloat(i * 0.5);
+            table.FieldByName("Note").SetAsString(std::string("line one\nnote ") + code);
+            table.Post();
+        }
+        table.First();
+        table.AfterScroll = [this](TDataSet&) { ++scrolls; };
+    }
+};
+
+std::string Code(const std::vector<std::vector<std::string>>& rows, int r) { return rows.at(r).at(0); }
+
+}  // namespace
+
+TEST(DBGrid, ShowsAWindowAroundTheCurrentRecordAndFollowsIt) {
+    Parts parts(50);
+    TDBGrid grid;
+    grid.SetColumns({{"Code", "Code"}, {"Value", ""}, {"Missing", ""}});
+    grid.SetDataSet(&parts.table);
+    grid.resize(300, 200);
+    grid.show();
+    const int visible = grid.VisibleRowCount();
+    ASSERT_GE(visible, 3);
+    auto rows = grid.VisibleRows();
+    ASSERT_EQ(static_cast<int>(rows.size()), visible);
+    EXPECT_EQ(Code(rows, 0), "P001");
+    EXPECT_EQ(rows[1][1], "1");
+    EXPECT_EQ(rows[0][2], "");  // an absent field shows empty
+    EXPECT_EQ(grid.ActiveRow(), 0);
+
+    // Positioning by key (no after-scroll) still moves the grid.
+    parts.table.FindNearest({"P030"});
+    rows = grid.VisibleRows();
+    EXPECT_EQ(Code(rows, grid.ActiveRow()), "P030");
+    parts.table.Last();
+    rows = grid.VisibleRows();
+    EXPECT_EQ(grid.ActiveRow(), visible - 1);
+    EXPECT_EQ(Code(rows, visible - 1), "P050");
+    parts.table.First();
+    EXPECT_EQ(grid.ActiveRow(), 0);
+    parts.table.MoveBy(2);
+    EXPECT_EQ(grid.ActiveRow(), 2);  // the marker moves inside the window
+    EXPECT_EQ(Code(grid.VisibleRows(), 0), "P001");
+    grid.grab();  // painting works at every position
+}
+
+TEST(DBGrid, UserSelectionMovesTheDataSetAndFiresAfterScroll) {
+    Parts parts(20);
+    TDBGrid grid;
+    grid.SetColumns({{"Code", ""}});
+    grid.SetDataSet(&parts.table);
+    grid.resize(240, 220);
+    grid.show();
+    grid.VisibleRows();
+    int clicks = 0;
+    grid.OnCellClick = [&] { ++clicks; };
+    const int rowH = grid.fontMetrics().height() + 6, headH = grid.fontMetrics().height() + 8;
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(40, headH + 3 * rowH + rowH / 2));
+    EXPECT_EQ(parts.table.FieldByName("Code").AsString(), "P004");
+    EXPECT_EQ(parts.scrolls, 1);
+    EXPECT_EQ(clicks, 1);
+    QTest::keyClick(&grid, Qt::Key_Down);
+    QTest::keyClick(&grid, Qt::Key_End);
+    EXPECT_EQ(parts.table.FieldByName("Code").AsString(), "P020");
+    QTest::keyClick(&grid, Qt::Key_Up);
+    EXPECT_EQ(parts.table.FieldByName("Code").AsString(), "P019");
+    EXPECT_EQ(parts.scrolls, 4);
+    // A click below the last row does nothing.
+    parts.table.First();
+    Parts few(2);
+    grid.SetDataSet(&few.table);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(40, headH + 5 * rowH));
+    EXPECT_EQ(few.scrolls, 0);
+    grid.SetDataSet(nullptr);
+}
+
+TEST(DBGrid, ReopenedQueryRefreshesAndClosedShowsNothing) {
+    Parts parts(10);
+    TQuery q;
+    q.DatabaseName = parts.dir.path;
+    q.SQL = {"select * from parts.db where value >= 2.000"};
+    TDBGrid grid;
+    grid.SetColumns({{"Code", ""}, {"Value", ""}});
+    grid.SetDataSet(&q);
+    grid.resize(300, 400);
+    grid.show();
+    EXPECT_TRUE(grid.VisibleRows().empty());
+    EXPECT_EQ(grid.ActiveRow(), -1);
+    q.Open();
+    EXPECT_EQ(grid.VisibleRows().size(), 7u);
+    q.Close();
+    EXPECT_TRUE(grid.VisibleRows().empty());
+    q.SQL = {"select * from parts.db where code = \"P009\""};
+    q.Open();
+    auto rows = grid.VisibleRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], "P009");
+    EXPECT_EQ(rows[0][1], "4.5");
+    // Columns grow to fit what they show: nothing is clipped.
+    EXPECT_GE(grid.ColumnWidth(0), grid.fontMetrics().horizontalAdvance("P009"));
+    grid.SetDataSet(nullptr);
+}
+
+TEST(DBText, LabelAndMemoFollowTheCurrentRecord) {
+    Parts parts(3);
+    TDBText label;
+    label.SetDataField("Code");
+    TDBMemo memo;
+    memo.SetDataField("Note");
+    label.SetDataSet(&parts.table);
+    memo.SetDataSet(&parts.table);
+    EXPECT_EQ(label.text().toStdString(), "P001");
+    parts.table.Next();
+    EXPECT_EQ(label.text().toStdString(), "P002");
+    EXPECT_EQ(memo.toPlainText().toStdString(), "line one\nnote P002");
+    EXPECT_TRUE(memo.isReadOnly());
+    parts.table.FindKey({"P003"});
+    EXPECT_EQ(label.text().toStdString(), "P003");
+    parts.table.Close();
+    EXPECT_EQ(label.text().toStdString(), "");
+    EXPECT_EQ(memo.toPlainText().toStdString(), "");
+}
+
+TEST(Image, KeepsPictureAndScalesWithoutDistortion) {
+    TImage image;
+    image.resize(200, 100);
+    QImage pic(40, 40, QImage::Format_RGB32);
+    pic.fill(Qt::red);
+    image.SetPicture(pic);
+    EXPECT_FALSE(image.Empty());
+    const QImage shot = image.grab().toImage();
+    // A square picture in a wide control: centred square, sides left plain.
+    EXPECT_EQ(shot.pixelColor(100, 50), QColor(Qt::red));
+    EXPECT_NE(shot.pixelColor(20, 50), QColor(Qt::red));
+    image.Clear();
+    EXPECT_TRUE(image.Empty());
+}
