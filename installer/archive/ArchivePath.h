@@ -1,0 +1,13 @@
+#pragma once
+// Path texts of the archive: joining a folder and a name, and the check that
+// a member's name may be written into a folder as it stands.
+#include <string>
+
+namespace installer {
+
+// Directory + one backslash + name (no second separator when dir ends in one).
+std::string ArchiveJoin(const std::string& dir, const std::string& name);
+// Not empty, not "." or "..", no separators, drive colons or control characters.
+bool IsPlainFileName(const std::string& name);
+
+}  // namespace installer

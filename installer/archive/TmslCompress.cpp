@@ -1,0 +1,660 @@
+#include "installer/archive/TmslCompress.h"
+
+#include <sys/stat.h>
+
+#include <QCoreApplication>
+#include <cmath>
+#include <system_error>
+
+#include "installer/archive/ArchiveErrors.h"
+#include "installer/archive/ArchivePath.h"
+#include "installer/archive/PendingFile.h"
+#include "installer/archive/ZlibMember.h"
+#include "installer/translator/Translator.h"
+#include "platform/runtime/PathCase.h"
+#include "platform/sysroot/DateTime.h"
+#include "platform/sysroot/WinPath.h"
+
+namespace installer {
+
+namespace text = archive_text;
+
+namespace {
+constexpr std::size_t kCopyBlock = 8192;
+constexpr std::size_t kSpanChunk = 8192;
+
+// Long loops let the user interface breathe after every buffer, so that a
+// Cancel button can set Abort.
+void ProcessPendingMessages() {
+    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
+bool IsBlank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
+
+// Sets a file's last-write (and access) time from a day-count date-time.
+bool SetFileDate(int fd, double date) {
+    if (!platform::IsValidDateTime(date)) return false;
+    std::int64_t ms = platform::DateTimeToUnixMs(date);
+    struct timespec times[2];
+    std::int64_t sec = ms / 1000, rest = ms % 1000;
+    if (rest < 0) {
+        rest += 1000;
+        --sec;
+    }
+    times[0].tv_sec = times[1].tv_sec = static_cast<time_t>(sec);
+    times[0].tv_nsec = times[1].tv_nsec = static_cast<long>(rest * 1000000);
+    return ::futimens(fd, times) == 0;
+}
+
+double FileDateOf(int fd) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return 0;
+    return platform::UnixMsToDateTime(static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000 +
+                                      st.st_mtim.tv_nsec / 1000000);
+}
+}  // namespace
+
+void RaiseCompress(const char* message, const platform::FormatArgs& args) {
+    throw ETmslCompress(TranslateFmt(message, args));
+}
+
+int ZlibLevel(TCompressionLevel level) {
+    switch (level) {
+        case colNone: return 0;
+        case colFastest: return 1;
+        case colDefault: return -1;
+        case colMax: return 9;
+    }
+    return 9;
+}
+
+std::uint8_t Percent(std::int64_t part, std::int64_t whole) {
+    if (whole == 0) return 0;
+    double p = std::nearbyint(static_cast<double>(part) / static_cast<double>(whole) * 100.0);  // halves to even
+    if (!(p > 0)) return 0;
+    return p > 255 ? 255 : static_cast<std::uint8_t>(p);
+}
+
+TTmslCompress::TTmslCompress(std::shared_ptr<ArchiveHost> host) : host_(std::move(host)) {}
+
+void TTmslCompress::SetCompressedFile(const std::string& name) {
+    if (platform::SameNameIgnoringCase(name, compressedFile_)) return;
+    if (!platform::SameNameIgnoringCase(platform::ChangeFileExt(name, ".1"),
+                                        platform::ChangeFileExt(compressedFile_, ".1")))
+        loaded_ = false;
+    compressedFile_ = name;
+}
+
+void TTmslCompress::SetFilesToProcess(std::vector<std::string> files) {
+    std::erase_if(files, [](const std::string& s) { return IsBlank(s); });
+    filesToProcess_ = std::move(files);
+}
+
+// ---- headers -------------------------------------------------------------
+
+void TTmslCompress::ReadHeaders() {
+    HostFile file;
+    bool opened = false;
+    try {
+        opened = file.Open(host_->ToHost(compressedFile_), HostFile::Mode::Read);
+    } catch (const platform::Exception&) {
+    }
+    if (!opened) RaiseCompress(text::kCannotOpenArchive, {compressedFile_});
+    loaded_ = false;
+    ClearIdTable();
+    headers_.ReadFromStream(file, Offset);
+    IndexIds();
+    loaded_ = true;
+}
+
+void TTmslCompress::LoadHeadersWhenNeeded() {
+    if (!loaded_) ReadHeaders();
+}
+
+void TTmslCompress::IndexIds() {
+    for (int i = 0; i < headers_.Count(); ++i) {
+        std::int32_t id = headers_.FileHeaders(i).FileID;
+        if (id >= 0 && id < kFileIdTableSize) idTable_[static_cast<std::size_t>(id)] = i;
+    }
+}
+
+int TTmslCompress::Count() {
+    if (!loaded_ && lastOperation_ != TOperation::Compress) ReadHeaders();
+    return headers_.Count();
+}
+
+void TTmslCompress::GetFileStats(int index, TlzhFileStats& stats) {
+    int count = Count();
+    if (index < 0 || index >= count) RaiseCompress(text::kNoStats, {index});
+    ResetTotals();
+    FillStats(headers_.FileHeaders(index));
+    stats = stats_;
+}
+
+int TTmslCompress::IndexOfID(int fileId) {
+    LoadHeadersWhenNeeded();
+    if (fileId < 0 || fileId >= kFileIdTableSize) return 0;
+    return idTable_[static_cast<std::size_t>(fileId)];
+}
+
+// ---- progress ------------------------------------------------------------
+
+void TTmslCompress::ResetTotals() {
+    stats_.TotalBytesDone = 0;
+    stats_.TotalPercent = 0;
+    stats_.Finished = false;
+    std::int64_t unpacked = 0, packed = 0;
+    for (int i = 0; i < headers_.Count(); ++i) {
+        unpacked += headers_.FileHeaders(i).UnpackedSize;
+        packed += headers_.FileHeaders(i).PackedSize;
+    }
+    stats_.TotalUnpackedSize = unpacked;
+    stats_.TotalPackedSize = packed;
+    stats_.TotalRatio = Percent(packed, unpacked);
+}
+
+void TTmslCompress::FillStats(const TFileHeader& header) {
+    stats_.FileName = header.FileName;
+    stats_.UnpackedSize = header.UnpackedSize;
+    stats_.PackedSize = header.PackedSize;
+    stats_.FileRatio = Percent(header.PackedSize, header.UnpackedSize);
+    stats_.FileBytesDone = 0;
+    stats_.FilePercent = 0;
+    stats_.Finished = false;
+    stats_.Header = header;
+}
+
+void TTmslCompress::CheckAbort() {
+    if (Abort) throw EtcAborted();
+}
+
+void TTmslCompress::Fire(const TlzhFileStatsEvent& event) {
+    if (event) event(*this, stats_);
+}
+
+void TTmslCompress::ReportBytes(std::int64_t bytes, std::int64_t fileWhole, std::int64_t totalWhole) {
+    stats_.FileBytesDone += bytes;
+    stats_.TotalBytesDone += bytes;
+    stats_.FilePercent = Percent(stats_.FileBytesDone, fileWhole);
+    stats_.TotalPercent = Percent(stats_.TotalBytesDone, totalWhole);
+    Fire(OnStatus);
+}
+
+void TTmslCompress::ReportCompressStatus(std::int64_t sourcePosition, std::int64_t archiveSize) {
+    CheckAbort();
+    ProcessPendingMessages();
+    // Bytes done are the source bytes consumed so far, so a finished member
+    // reports all of its bytes.
+    std::int64_t step = sourcePosition - stats_.FileBytesDone;
+    stats_.PackedSize = archiveSize;
+    ReportBytes(step, stats_.UnpackedSize, stats_.TotalUnpackedSize);
+}
+
+void TTmslCompress::DiskFull() {
+    if (OnFullDisk)
+        OnFullDisk(*this);
+    else
+        throw EtcDiskFull();
+}
+
+void TTmslCompress::RunOperation(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const EtcAborted&) {
+        operation_ = TOperation::None;
+        if (OnAborted) OnAborted(*this);
+    } catch (const platform::EAbort&) {
+        operation_ = TOperation::None;
+    } catch (...) {
+        operation_ = TOperation::None;
+        Abort = true;
+        throw;
+    }
+    operation_ = TOperation::None;
+}
+
+// ---- compress ------------------------------------------------------------
+
+void TTmslCompress::Compress(bool addOnly, int fileId) {
+    RunOperation([&] { DoCompress(addOnly, fileId); });
+}
+
+void TTmslCompress::DoCompress(bool addOnly, int fileId) {
+    Abort = false;
+    operation_ = lastOperation_ = TOperation::Compress;
+    headers_.Spanned = false;
+    Offset = 0;
+    loaded_ = false;
+
+    HostFile archive;
+    bool created = false;
+    try {
+        std::string dir = platform::ExtractFileDir(compressedFile_);
+        if (!dir.empty()) host_->CreateDirectories(dir);
+        std::filesystem::path hostPath = host_->ToHost(compressedFile_);
+        ClearIdTable();
+        std::error_code ec;
+        if (addOnly && std::filesystem::exists(hostPath, ec)) {
+            if (archive.Open(hostPath, HostFile::Mode::ReadWrite)) {
+                created = true;
+                headers_.ReadFromStream(archive, 0);
+                IndexIds();
+                headers_.AddFiles(filesToProcess_, true, *host_);
+            }
+        } else if (archive.Open(hostPath, HostFile::Mode::CreateNew)) {
+            created = true;
+            headers_.AddFiles(filesToProcess_, false, *host_);
+        }
+    } catch (const platform::Exception& e) {
+        if (dynamic_cast<const ETmslCompress*>(&e)) throw;
+    }
+    if (!created) RaiseCompress(text::kCannotCreate, {compressedFile_});
+
+    headers_.WriteToStream(archive);
+    archive.SeekEnd();
+    ResetTotals();
+    for (int i = 0; i < headers_.Count(); ++i)
+        if (!headers_.FileHeaders(i).FromArchive) CompressMember(archive, i, fileId);
+
+    archive.Close();
+    filesToProcess_.clear();
+}
+
+void TTmslCompress::CompressMember(HostFile& archive, int index, int fileId) {
+    currentMember_ = index;
+    TFileHeader& header = headers_.FileHeaders(index);
+    HostFile source;
+    bool opened = false;
+    try {
+        opened = source.Open(host_->ToHost(header.FileName), HostFile::Mode::Read);
+    } catch (const platform::Exception&) {
+    }
+    if (!opened) RaiseCompress(text::kCannotOpenFile, {header.FileName});
+
+    auto writeHeader = [&](std::int64_t at) {
+        FileHeaderBytes bytes;
+        if (!archive.Seek(at) || !header.Encode(bytes) || archive.Write(bytes.data(), bytes.size()) != bytes.size())
+            RaiseCompress(text::kCannotWriteHeaders);
+    };
+    std::int64_t headerPos = archive.Position();
+    if (headerPos + kFileHeaderSize > kMaxArchiveBytes) RaiseCompress(text::kArchiveTooLarge, {compressedFile_});
+    writeHeader(headerPos);
+    header.DataStart = static_cast<std::int32_t>(archive.Position());
+
+    FillStats(header);
+    stats_.PackedSize = 0;
+    Fire(OnBeforeAdding);
+
+    std::int64_t sourcePos = 0;
+    auto read = [&](std::uint8_t* buffer, std::size_t count) {
+        std::size_t n = source.Read(buffer, count);
+        sourcePos += static_cast<std::int64_t>(n);
+        return n;
+    };
+    auto write = [&](const std::uint8_t* data, std::size_t count, bool last) {
+        if (archive.Position() + static_cast<std::int64_t>(count) > kMaxArchiveBytes)
+            RaiseCompress(text::kArchiveTooLarge, {compressedFile_});
+        if (archive.Write(data, count) != count) {
+            DiskFull();
+            throw EtcDiskFull();  // a member cut short would corrupt the archive
+        }
+        if (!last) ReportCompressStatus(sourcePos, archive.Size());
+    };
+    DeflateMember(ZlibLevel(CompressionLevel), read, write);
+    if (sourcePos != header.UnpackedSize) RaiseCompress(text::kCannotOpenFile, {header.FileName});
+
+    stats_.PackedSize = archive.Size();
+    stats_.FileRatio = Percent(stats_.PackedSize, stats_.UnpackedSize);
+    stats_.Finished = true;
+    ReportCompressStatus(sourcePos, archive.Size());
+    stats_.Finished = false;
+    std::int64_t end = archive.Position();
+    stats_.TotalPackedSize += end - header.DataStart + 1;
+
+    header.LastDataPos = static_cast<std::int32_t>(end - 1);
+    header.NextHeader = static_cast<std::int32_t>(end);
+    header.PackedSize = static_cast<std::int32_t>(stats_.PackedSize);
+    header.FileID = fileId;
+    if (fileId >= 0 && fileId < kFileIdTableSize) idTable_[static_cast<std::size_t>(fileId)] = index;
+    writeHeader(headerPos);
+    archive.SeekEnd();
+    stats_.Header = header;
+    Fire(OnAfterAdding);
+}
+
+// ---- disks -----------------------------------------------------------------
+
+HostFile TTmslCompress::OpenDisk(int disk, HostFile::Mode mode, std::string& path) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        if (headers_.Spanned) path = platform::ChangeFileExt(path, "." + std::to_string(disk));
+        if (!host_->Exists(path)) {
+            if (!OnNewDisk) RaiseCompress(text::kWrongDisk, {disk});
+            std::string dir = platform::ExtractFileDir(path);
+            while (dir.size() > 1 && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
+            OnNewDisk(*this, disk, dir);
+            // A Cancel in the disk prompt ends the operation instead of asking again.
+            CheckAbort();
+            path = ArchiveJoin(dir, platform::ExtractFileName(path));
+        }
+        if (host_->Exists(path)) {
+            HostFile file;
+            bool opened = false;
+            try {
+                opened = file.Open(host_->ToHost(path), mode);
+            } catch (const platform::Exception&) {
+            }
+            if (!opened) RaiseCompress(text::kCannotOpenArchive, {path});
+            currentDisk_ = disk;
+            return file;
+        }
+    }
+    RaiseCompress(text::kCannotOpenArchive, {path});
+}
+
+// ---- extract ---------------------------------------------------------------
+
+void TTmslCompress::Extract() {
+    RunOperation([&] {
+        try {
+            DoExtract();
+        } catch (...) {
+            filesToProcess_.clear();
+            DestinationName.clear();
+            throw;
+        }
+        filesToProcess_.clear();
+        DestinationName.clear();
+    });
+}
+
+void TTmslCompress::DoExtract() {
+    Abort = false;
+    operation_ = lastOperation_ = TOperation::Extract;
+    LoadHeadersWhenNeeded();
+    currentDisk_ = 0;
+    ResetTotals();
+    for (const std::string& entry : filesToProcess_) ExtractMember(entry);
+}
+
+void TTmslCompress::ExtractMember(const std::string& entry) {
+    SkipFile = false;
+    std::string wanted = EntryPath(entry);
+    int index = -1;
+    for (int i = 0; i < headers_.Count(); ++i)
+        if (platform::SameNameIgnoringCase(headers_.FileHeaders(i).FileName, wanted)) {
+            index = i;
+            break;
+        }
+    if (index < 0) RaiseCompress(text::kNotFound, {entry, compressedFile_});
+    currentMember_ = index;
+    const TFileHeader header = headers_.FileHeaders(index);
+
+    FillStats(header);
+    if (IsBlank(DestinationName)) DestinationName = platform::ExtractFileName(header.FileName);
+    Fire(OnBeforeExtracting);
+
+    // The member's name only picks the file name; the folder is ours.
+    PendingFile pending;
+    std::string entryName;
+    auto locate = [&] {
+        DestinationName = platform::ExtractFileName(DestinationName);
+        if (!IsPlainFileName(DestinationName)) RaiseCompress(text::kBadMemberName, {header.FileName});
+        std::string destination = ArchiveJoin(ExtractDirectory, DestinationName);
+        entryName = DestinationName;
+        bool folder = false;
+        try {
+            folder = pending.OpenFolder(host_->ToHost(ExtractDirectory.empty() ? "." : ExtractDirectory));
+        } catch (const platform::Exception&) {
+        }
+        if (folder) entryName = pending.ResolveName(DestinationName);
+        return destination;
+    };
+    std::string destination = locate();
+
+    bool write = true;
+    if (pending.Exists(entryName)) {
+        int decision = CompareHeaderForOverwrite(*host_, header.Version, ArchiveJoin(ExtractDirectory, entryName),
+                                                 Overwrite, header.FileDate);
+        if (decision == kOverwriteFailed) RaiseCompress(text::kCompareFailed);
+        if (decision == kOverwriteSame || decision == kOverwriteKeep) {
+            write = false;
+        } else {
+            Fire(OnReplace);
+            destination = locate();
+        }
+    }
+    if (SkipFile) write = false;
+    if (!write) {
+        stats_.Finished = true;
+        Fire(OnStatus);
+        DestinationName.clear();
+        return;
+    }
+
+    std::string archivePath = compressedFile_;
+    HostFile archive = OpenDisk(header.FirstDisk == 0 ? 1 : header.FirstDisk, HostFile::Mode::Read, archivePath);
+    bool created = false;
+    try {
+        if (!ExtractDirectory.empty()) host_->CreateDirectories(ExtractDirectory);
+        created = pending.OpenFolder(host_->ToHost(ExtractDirectory.empty() ? "." : ExtractDirectory)) &&
+                  pending.Create(pending.ResolveName(DestinationName));
+    } catch (const platform::Exception&) {
+    }
+    if (!created) RaiseCompress(text::kCannotCreate, {destination});
+
+    // Reads the member's data across disks, never past its last byte.
+    std::int64_t pos = static_cast<std::int64_t>(Offset) + header.DataStart;
+    int lastDisk = headers_.Spanned ? header.LastDisk : currentDisk_;
+    std::int64_t lastPos = static_cast<std::int64_t>(Offset) + header.LastDataPos;
+    auto read = [&](std::uint8_t* buffer, std::size_t count) -> std::size_t {
+        for (;;) {
+            std::size_t want = count;
+            if (currentDisk_ >= lastDisk) {
+                if (pos > lastPos) return 0;
+                want = static_cast<std::size_t>(std::min<std::int64_t>(count, lastPos + 1 - pos));
+            }
+            archive.Seek(pos);
+            std::size_t n = archive.Read(buffer, want);
+            pos += static_cast<std::int64_t>(n);
+            if (n > 0 || currentDisk_ >= lastDisk) return n;
+            archive.Close();
+            archive = OpenDisk(currentDisk_ + 1, HostFile::Mode::Read, archivePath);
+            pos = 0;
+        }
+    };
+
+    std::array<unsigned char, 4> head{};
+    std::size_t headLength = 0;
+    HostFile& target = pending.File();
+    std::int64_t written = 0;
+    auto out = [&](const std::uint8_t* data, std::size_t count, bool) {
+        for (std::size_t k = 0; k < count && headLength < head.size(); ++k) head[headLength++] = data[k];
+        CheckAbort();
+        ProcessPendingMessages();
+        std::size_t n = target.Write(data, count);
+        if (n != count) DiskFull();
+        written += static_cast<std::int64_t>(n);
+        ReportBytes(static_cast<std::int64_t>(n), stats_.UnpackedSize, stats_.TotalUnpackedSize);
+    };
+    InflateMember(header.UnpackedSize, read, out);
+    archive.Close();
+
+    stats_.Finished = true;
+    Fire(OnStatus);
+    if (written != header.UnpackedSize) RaiseCompress(text::kSizeMismatch, {header.FileName});
+    if (!SetFileDate(target.Descriptor(), header.FileDate)) RaiseCompress(text::kCannotSetDate);
+    MarkExecutableWhenProgram(target.Descriptor(), head.data(), headLength);
+    if (!pending.Commit()) RaiseCompress(text::kCannotCreate, {destination});
+    DestinationName.clear();
+}
+
+// ---- span ------------------------------------------------------------------
+
+void TTmslCompress::SpanToDisks(const std::string& diskDirectory, const std::string& diskFileName) {
+    RunOperation([&] { DoSpan(diskDirectory, diskFileName); });
+}
+
+void TTmslCompress::DoSpan(const std::string& diskDirectory, const std::string& diskFileName) {
+    Abort = false;
+    LoadHeadersWhenNeeded();
+    // Data positions of a spanned source point into other disk files.
+    if (headers_.Spanned) RaiseCompress(text::kCannotOpenArchive, {compressedFile_});
+    // From here the list describes the disks, not CompressedFile.
+    loaded_ = false;
+    currentDisk_ = 1;
+    headers_.Spanned = true;
+    ResetTotals();
+
+    HostFile source;
+    bool opened = false;
+    try {
+        opened = source.Open(host_->ToHost(compressedFile_), HostFile::Mode::Read);
+    } catch (const platform::Exception&) {
+    }
+    if (!opened) RaiseCompress(text::kCannotOpenArchive, {compressedFile_});
+
+    std::string name = platform::ExtractFileName(diskFileName);
+    std::string diskPath = ArchiveJoin(diskDirectory, name);
+    HostFile disk;
+    std::int64_t diskRoom = -1;  // bytes the current disk file may hold; -1: no limit known
+    auto create = [&](const std::string& path) {
+        bool ok = false;
+        try {
+            ok = disk.Open(host_->ToHost(path), HostFile::Mode::CreateNew);
+            std::optional<std::int64_t> left = host_->SpaceLeft(path);
+            diskRoom = left ? *left : -1;
+            if (SpanDiskCapacity > 0 && (diskRoom < 0 || SpanDiskCapacity < diskRoom)) diskRoom = SpanDiskCapacity;
+        } catch (const platform::Exception&) {
+        }
+        if (!ok) RaiseCompress(text::kCannotCreate, {path});
+    };
+    create(diskPath);
+    // Writes what fits on the current disk; a full disk or a failed write
+    // moves less.
+    auto put = [&](const std::uint8_t* data, std::size_t count) -> std::size_t {
+        std::size_t allowed = count;
+        if (diskRoom >= 0) {
+            std::int64_t room = diskRoom - disk.Position();
+            allowed = room <= 0 ? 0 : static_cast<std::size_t>(std::min<std::int64_t>(room, count));
+        }
+        return allowed == 0 ? 0 : disk.Write(data, allowed);
+    };
+
+    {
+        // The headers go first; their data positions are set below.
+        if (diskRoom >= 0 &&
+            kArchiveHeadSize + static_cast<std::int64_t>(headers_.Count()) * kFileHeaderSize > diskRoom)
+            RaiseCompress(text::kCannotWriteHeaders);
+        headers_.WriteToStream(disk);
+    }
+
+    std::vector<std::uint8_t> chunk(kSpanChunk);
+    for (int i = 0; i < headers_.Count(); ++i) {
+        currentMember_ = i;
+        TFileHeader& h = headers_.FileHeaders(i);
+        FillStats(h);
+        std::int64_t pos = static_cast<std::int64_t>(Offset) + h.DataStart;
+        std::int64_t last = static_cast<std::int64_t>(Offset) + h.LastDataPos;
+        h.DataStart = static_cast<std::int32_t>(disk.Position());
+        h.FirstDisk = static_cast<std::uint8_t>(currentDisk_);
+        for (;;) {
+            CheckAbort();
+            if (pos > last) break;
+            std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(kSpanChunk, last + 1 - pos));
+            source.Seek(pos);
+            std::size_t n = source.Read(chunk.data(), want);
+            if (n != want) RaiseCompress(text::kCorrupt);
+            pos += static_cast<std::int64_t>(n);
+            ProcessPendingMessages();
+            std::size_t done = put(chunk.data(), n);
+            if (done < n) {
+                disk.Close();
+                if (currentDisk_ >= kMaxDisk) RaiseCompress(text::kTooManyDisks);
+                ++currentDisk_;
+                if (!OnNewDisk) RaiseCompress(text::kNoNewDiskHandler);
+                std::string dir = diskDirectory;
+                OnNewDisk(*this, currentDisk_, dir);
+                CheckAbort();
+                create(ArchiveJoin(dir, platform::ChangeFileExt(name, "." + std::to_string(currentDisk_))));
+                std::size_t rest = n - done;
+                if (put(chunk.data() + done, rest) != rest) RaiseCompress(text::kTooLittleSpace);
+            }
+            ReportBytes(static_cast<std::int64_t>(n), h.PackedSize, stats_.TotalPackedSize);
+        }
+        h.LastDataPos = static_cast<std::int32_t>(disk.Position() - 1);
+        h.LastDisk = static_cast<std::uint8_t>(currentDisk_);
+    }
+    disk.Close();
+    source.Close();
+
+    std::string first = diskPath;
+    HostFile again = OpenDisk(1, HostFile::Mode::ReadWrite, first);
+    headers_.WriteToStream(again);
+}
+
+// ---- plain copy ------------------------------------------------------------
+
+void TTmslCompress::CopyFileChecked(const std::string& source, const std::string& destination) {
+    Offset = 0;
+    ExtractDirectory = platform::ExtractFileDir(destination);
+    DestinationName = platform::ExtractFileName(destination);
+    SkipFile = false;
+    std::string target = destination;
+    if (host_->Exists(destination)) {
+        int decision = CompareFilesForOverwrite(*host_, source, destination, Overwrite);
+        if (decision == kOverwriteFailed) RaiseCompress(text::kCompareFailed);
+        if (decision == kOverwriteSame || decision == kOverwriteKeep) return;
+        Fire(OnReplace);
+        target = ArchiveJoin(ExtractDirectory, DestinationName);
+    }
+    if (SkipFile) return;
+
+    TlzhFileStats local;
+    local.FileName = source;
+    HostFile in;
+    bool opened = false;
+    try {
+        opened = in.Open(host_->ToHost(source), HostFile::Mode::Read);
+    } catch (const platform::Exception&) {
+    }
+    if (!opened) RaiseCompress(text::kCannotOpenFile, {source});
+    double sourceDate = FileDateOf(in.Descriptor());
+    local.UnpackedSize = in.Size();
+
+    // The copy lands under a temporary name and replaces the old file only
+    // when complete, so a cancelled copy leaves the old file as it was.
+    PendingFile pending;
+    std::string name = platform::ExtractFileName(target);
+    bool created = false;
+    try {
+        std::string dir = platform::ExtractFileDir(target);
+        created = IsPlainFileName(name) && pending.OpenFolder(host_->ToHost(dir.empty() ? "." : dir)) &&
+                  pending.Create(pending.ResolveName(name));
+    } catch (const platform::Exception&) {
+    }
+    if (!created) RaiseCompress(text::kCannotCreate, {target});
+
+    std::vector<std::uint8_t> block(kCopyBlock);
+    std::array<unsigned char, 4> head{};
+    std::size_t headLength = 0;
+    for (;;) {
+        if (Abort) return;  // the pending file goes, the old file stays
+        std::size_t n = in.Read(block.data(), block.size());
+        for (std::size_t k = 0; k < n && headLength < head.size(); ++k) head[headLength++] = block[k];
+        if (pending.File().Write(block.data(), n) != n) DiskFull();
+        local.FileBytesDone += static_cast<std::int64_t>(n);
+        local.TotalBytesDone += static_cast<std::int64_t>(n);
+        local.FilePercent = local.TotalPercent = Percent(local.FileBytesDone, local.UnpackedSize);
+        stats_ = local;
+        Fire(OnStatus);
+        ProcessPendingMessages();
+        if (n < block.size()) break;
+    }
+    SetFileDate(pending.File().Descriptor(), sourceDate);
+    MarkExecutableWhenProgram(pending.File().Descriptor(), head.data(), headLength);
+    if (!pending.Commit()) RaiseCompress(text::kCannotCreate, {target});
+    stats_.Finished = true;
+    Fire(OnStatus);
+}
+
+}  // namespace installer

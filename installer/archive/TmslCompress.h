@@ -1,0 +1,142 @@
+#pragma once
+// The installer's archive component. At build time it packs files into one
+// archive file and can split a finished archive over numbered disk files; at
+// install time it extracts chosen members into a folder under the overwrite
+// rule, asking for further disks, and copies plain files the same way.
+// Member data is one zlib stream each; the layout is in ArchiveHeader.h.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "installer/archive/ArchiveHeader.h"
+#include "installer/archive/ArchiveHost.h"
+#include "installer/archive/FileHeaders.h"
+#include "installer/version/Overwrite.h"
+
+namespace installer {
+
+enum TCompressionLevel { colNone, colFastest, colDefault, colMax };
+enum TlzhCommand { lzcOverwrite, lzcOnlyAdd };
+
+// The zlib level of a compression level: 0, 1, -1 or 9.
+int ZlibLevel(TCompressionLevel level);
+
+// Handed to every progress event. Byte counts are 64-bit in memory: totals
+// over many members may pass what a 32-bit figure holds.
+struct TlzhFileStats {
+    std::uint8_t FilePercent = 0;
+    std::int64_t FileBytesDone = 0;
+    std::string FileName;
+    std::int64_t PackedSize = 0;
+    std::uint8_t FileRatio = 0;
+    std::int64_t UnpackedSize = 0;
+    TFileHeader Header;
+    bool Finished = false;
+    std::uint8_t TotalPercent = 0;
+    std::int64_t TotalBytesDone = 0;
+    std::int64_t TotalPackedSize = 0;
+    std::uint8_t TotalRatio = 0;
+    std::int64_t TotalUnpackedSize = 0;
+};
+
+// Round(part / whole x 100), halves to even, 0 when whole is 0, kept in 0..255.
+std::uint8_t Percent(std::int64_t part, std::int64_t whole);
+
+class TTmslCompress;
+using TNotifyEvent = std::function<void(TTmslCompress& sender)>;
+using TlzhFileStatsEvent = std::function<void(TTmslCompress& sender, TlzhFileStats& stats)>;
+using TlzhNewDiskEvent = std::function<void(TTmslCompress& sender, int diskNumber, std::string& path)>;
+
+class TTmslCompress {
+public:
+    enum class TOperation { None, Compress, Extract };
+
+    // Paths are Windows paths below the system root unless another host is given.
+    explicit TTmslCompress(std::shared_ptr<ArchiveHost> host = MakeSysrootArchiveHost());
+    virtual ~TTmslCompress() = default;
+
+    // Cleared at the start of Compress, Extract and SpanToDisks; a Cancel
+    // button sets it and the running loop stops at its next check.
+    bool Abort = false;
+    TCompressionLevel CompressionLevel = colMax;
+    std::string ExtractDirectory;
+    std::int32_t Offset = 0;
+    TOverwriteType Overwrite = TOverwriteType::owAlways;
+    // The name under which the current member is written; blank: its own.
+    std::string DestinationName;
+    // Set by an event handler to leave the current member untouched.
+    bool SkipFile = false;
+    // Bytes one disk file may hold when spanning; 0 leaves it to the drive
+    // (its capacity when the platform knows one, else the file system).
+    std::int64_t SpanDiskCapacity = 0;
+
+    TNotifyEvent OnAborted;
+    TlzhFileStatsEvent OnAfterAdding, OnBeforeAdding, OnAfterExtracting, OnBeforeExtracting, OnListing, OnReplace,
+        OnStatus;
+    TNotifyEvent OnFullDisk;
+    TlzhNewDiskEvent OnNewDisk;
+
+    const std::string& CompressedFile() const { return compressedFile_; }
+    void SetCompressedFile(const std::string& name);
+    const std::vector<std::string>& FilesToProcess() const { return filesToProcess_; }
+    // Drops blank lines from the list given, then takes it.
+    void SetFilesToProcess(std::vector<std::string> files);
+
+    int Count();
+    void GetFileStats(int index, TlzhFileStats& stats);
+    int IndexOfID(int fileId);
+    void Compress(bool addOnly, int fileId);
+    void Extract();
+    void SpanToDisks(const std::string& diskDirectory, const std::string& diskFileName);
+    void CopyFileChecked(const std::string& source, const std::string& destination);
+    virtual void DiskFull();
+
+    TFileHeaders& Headers() { return headers_; }
+    bool HeadersLoaded() const { return loaded_; }
+    TOperation Operation() const { return operation_; }
+    int CurrentDisk() const { return currentDisk_; }
+    int CurrentMember() const { return currentMember_; }
+    TlzhFileStats& FileStats() { return stats_; }
+    ArchiveHost& Host() { return *host_; }
+
+private:
+    class MemberSource;
+
+    void ReadHeaders();
+    void LoadHeadersWhenNeeded();
+    void ClearIdTable() { idTable_.fill(0); }
+    void IndexIds();
+    void ResetTotals();
+    void FillStats(const TFileHeader& header);
+    void CheckAbort();
+    void Fire(const TlzhFileStatsEvent& event);
+    // The shared ending of Compress, Extract and SpanToDisks.
+    void RunOperation(const std::function<void()>& body);
+    void DoCompress(bool addOnly, int fileId);
+    void CompressMember(HostFile& archive, int index, int fileId);
+    void DoExtract();
+    void ExtractMember(const std::string& entry);
+    void InflateInto(const TFileHeader& header, HostFile& target, std::array<unsigned char, 4>& head,
+                     std::size_t& headLength);
+    void DoSpan(const std::string& diskDirectory, const std::string& diskFileName);
+    HostFile OpenDisk(int disk, HostFile::Mode mode, std::string& path);
+    void ReportCompressStatus(std::int64_t sourcePosition, std::int64_t archiveSize);
+    void ReportBytes(std::int64_t bytes, std::int64_t fileWhole, std::int64_t totalWhole);
+
+    std::shared_ptr<ArchiveHost> host_;
+    std::string compressedFile_;
+    std::vector<std::string> filesToProcess_;
+    TFileHeaders headers_;
+    bool loaded_ = false;
+    TOperation operation_ = TOperation::None;
+    TOperation lastOperation_ = TOperation::None;
+    int currentDisk_ = 0;
+    int currentMember_ = -1;
+    TlzhFileStats stats_;
+    std::array<std::int32_t, kFileIdTableSize> idTable_{};
+};
+
+}  // namespace installer

@@ -1,0 +1,92 @@
+#include "installer/archive/ZlibMember.h"
+
+#include <zlib.h>
+
+#include <vector>
+
+#include "platform/runtime/Exception.h"
+
+namespace installer {
+
+namespace {
+[[noreturn]] void ZlibError() { throw platform::Exception("error"); }
+
+struct DeflateStream {
+    z_stream z{};
+    explicit DeflateStream(int level) {
+        if (deflateInit(&z, level) != Z_OK) ZlibError();
+    }
+    ~DeflateStream() { deflateEnd(&z); }
+};
+
+struct InflateStream {
+    z_stream z{};
+    InflateStream() {
+        if (inflateInit(&z) != Z_OK) ZlibError();
+    }
+    ~InflateStream() { inflateEnd(&z); }
+};
+}  // namespace
+
+std::int64_t DeflateMember(int level, const ReadBytes& read, const WriteBytes& write) {
+    DeflateStream s(level);
+    std::vector<std::uint8_t> in(kDeflateInChunk), out(kDeflateOutBuffer);
+    std::int64_t total = 0;
+    s.z.next_out = out.data();
+    s.z.avail_out = static_cast<uInt>(out.size());
+    bool finished = false;
+    while (!finished) {
+        std::size_t n = read(in.data(), in.size());
+        total += static_cast<std::int64_t>(n);
+        s.z.next_in = in.data();
+        s.z.avail_in = static_cast<uInt>(n);
+        int flush = n == 0 ? Z_FINISH : Z_NO_FLUSH;
+        for (;;) {
+            int rc = deflate(&s.z, flush);
+            if (rc < 0 && rc != Z_BUF_ERROR) ZlibError();
+            if (rc == Z_STREAM_END) finished = true;
+            if (s.z.avail_out == 0) {
+                write(out.data(), out.size(), false);
+                s.z.next_out = out.data();
+                s.z.avail_out = static_cast<uInt>(out.size());
+                if (!finished) continue;
+            }
+            if (finished || (flush == Z_NO_FLUSH && s.z.avail_in == 0)) break;
+        }
+    }
+    write(out.data(), out.size() - s.z.avail_out, true);
+    return total;
+}
+
+std::int64_t InflateMember(std::int64_t limit, const ReadBytes& read, const WriteBytes& write) {
+    InflateStream s;
+    std::vector<std::uint8_t> in(kInflateInPiece), out(kInflateOutBuffer);
+    std::int64_t total = 0;
+    for (;;) {
+        std::size_t n = read(in.data(), in.size());
+        if (n == 0) ZlibError();  // the data ran out before the stream's end
+        s.z.next_in = in.data();
+        s.z.avail_in = static_cast<uInt>(n);
+        for (;;) {
+            s.z.next_out = out.data();
+            s.z.avail_out = static_cast<uInt>(out.size());
+            int rc = inflate(&s.z, Z_NO_FLUSH);
+            // Z_NEED_DICT is an error too: members never use a dictionary.
+            if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) ZlibError();
+            std::size_t produced = out.size() - s.z.avail_out;
+            if (produced > 0) {
+                // Never write more than limit + 1 bytes: the extra byte shows the lie.
+                std::int64_t room = limit + 1 - total;
+                std::size_t take = produced;
+                if (static_cast<std::int64_t>(take) > room) take = static_cast<std::size_t>(room);
+                write(out.data(), take, false);
+                total += static_cast<std::int64_t>(take);
+                if (total > limit) return total;
+            }
+            if (rc == Z_STREAM_END) return total;
+            if (s.z.avail_out != 0 || (produced == 0 && rc == Z_BUF_ERROR)) break;  // needs input
+        }
+    }
+}
+
+}  // namespace installer
