@@ -389,20 +389,20 @@ std::vector<DirEntry> WinFileSystem::FindFiles(const std::string& dir, const std
 FileStream WinFileSystem::Open(const std::string& path, FileMode mode) {
     std::string why;
     auto r = resolve(path, &why);
-    auto openError = [&]() -> EStreamError {
-        if (mode == FileMode::Create) return EFCreateError(Format("Cannot create file %s", {path}));
-        return EFOpenError(Format("Cannot open file %s", {path}));
+    auto openError = [&]() {
+        if (mode == FileMode::Create) throw EFCreateError(Format("Cannot create file %s", {path}));
+        throw EFOpenError(Format("Cannot open file %s", {path}));
     };
     if (!r) throw EPathRefused(why);
     std::error_code ec;
-    if (fs::is_directory(r->host, ec)) throw openError();
-    if (mode != FileMode::Read && facts_.IsInUse(r->win)) throw openError();
+    if (fs::is_directory(r->host, ec)) openError();
+    if (mode != FileMode::Read && facts_.IsInUse(r->win)) openError();
     int flags = O_CLOEXEC;
     if (mode == FileMode::Read) flags |= O_RDONLY;
     if (mode == FileMode::ReadWrite) flags |= O_RDWR;
     if (mode == FileMode::Create) flags |= O_RDWR | O_CREAT | O_TRUNC;
     int fd = ::open(r->host.c_str(), flags, 0644);
-    if (fd < 0) throw openError();
+    if (fd < 0) openError();
     std::optional<std::int64_t> left;
     if (mode != FileMode::Read) left = spaceLeftOn(r->win);
     return FileStream(fd, r->win, left);
