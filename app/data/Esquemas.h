@@ -1,0 +1,26 @@
+#pragma once
+// The seven tables of the program: file names and schemas. The catalogue
+// tables carry the table password; the user's own tables (Reparos, DS) none.
+#include "platform/tables/FieldDefs.h"
+
+#include <string>
+#include <vector>
+
+namespace vorel {
+
+// The password of the catalogue tables.
+inline constexpr const char* kSenhaTabelas = "vKarPelmuZ";
+
+struct DefinicaoTabela {
+    std::string Arquivo;  // table file, e.g. "Transistores.db"
+    platform::TTableSchema Esquema;
+};
+
+// Graficos, Reparos, Transistores, DiodosR, DiodosZ, Integrados, DS.
+const std::vector<DefinicaoTabela>& Tabelas();
+
+// The schema of a table file (name compared ignoring case); raises
+// platform::Exception for a name that is not one of the seven.
+const platform::TTableSchema& EsquemaDe(const std::string& arquivo);
+
+}  // namespace vorel

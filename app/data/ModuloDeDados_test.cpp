@@ -1,0 +1,276 @@
+#include "app/data/Esquemas.h"
+#include "app/data/Jpeg.h"
+#include "app/data/ModuloDeDados.h"
+#include "platform/dbcontrols/Image.h"
+#include "platform/qtglue/Messenger.h"
+#include "platform/tables/EDBEngineError.h"
+#include "platform/tables/TestDir.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+namespace vorel {
+namespace {
+
+using platform::TestDir;
+using ::testing::HasSubstr;
+
+std::string JpegOf(QColor color, int w = 40, int h = 30) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(color);
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    if (!img.save(&buf, "JPG", 95)) return {};
+    return bytes.toStdString();
+}
+
+bool CanWriteJpeg() { return QImageWriter::supportedImageFormats().contains("jpeg"); }
+
+// A base directory with the seven tables and a few records.
+struct Installation {
+    TestDir dir;
+    std::string base = dir.str();
+
+    explicit Installation(bool withData = true) {
+        if (!withData) return;
+        std::filesystem::create_directory(dir.path() / "Data");  // any case will do
+        platform::TSession s;
+        s.AddPassword(kSenhaTabelas);
+        for (const auto& t : Tabelas()) {
+            platform::TTable table(&s);
+            table.DatabaseName = (dir.path() / "Data").string();
+            table.TableName = t.Arquivo;
+            table.CreateTable(t.Esquema);
+        }
+        Add(s, "Transistores.db", {{"Identificacao", "BC547"}, {"Encapsulamento", " TO-92 "}, {"Polaridade", "NPN"}});
+        Add(s, "Transistores.db", {{"Identificacao", "BC557"}, {"Encapsulamento", "TO-92"}, {"Polaridade", "PNP"}});
+        Add(s, "DiodosR.db", {{"Identificacao", "1N4007"}, {"Encapsulamento", "DO-41 "}});
+        Add(s, "DiodosZ.db", {{"Identificacao", "BZX55C5V1"}, {"Encapsulamento", "DO-35 "}});
+        Add(s, "Reparos.db", {{"Fabricante", "Sony"}, {"Equipamento", "TV"}, {"Modelo", "KV-21"}, {"Defeito", "No picture"}});
+        Add(s, "DS.db", {{"Original", "BC547"}, {"Fabricante", "Philips"}});
+        Add(s, "Integrados.db", {{"Identificacao", "LM741"}, {"Fabricante", "National"}});
+        AddPicture(s, "TO-92", JpegOf(Qt::red));
+        AddPicture(s, "DO-41 ", JpegOf(Qt::blue));  // rectifiers look up the name as stored
+        AddPicture(s, "DO-35", JpegOf(Qt::green));
+        AddPicture(s, "garbage", "this is not a picture");
+        AddPicture(s, "truncated", JpegOf(Qt::red).substr(0, 20));
+    }
+    void Add(platform::TSession& s, const std::string& file, const std::map<std::string, std::string>& values) {
+        platform::TTable t(&s);
+        t.DatabaseName = (dir.path() / "Data").string();
+        t.TableName = file;
+        t.Open();
+        t.Append();
+        for (const auto& [k, v] : values) t.FieldByName(k).SetAsString(v);
+        t.Post();
+    }
+    void AddPicture(platform::TSession& s, const std::string& name, const std::string& bytes) {
+        platform::TTable t(&s);
+        t.DatabaseName = (dir.path() / "Data").string();
+        t.TableName = "Graficos.db";
+        t.Open();
+        t.Append();
+        t.FieldByName("Identificacao").SetAsString(name);
+        t.FieldByName("Figura").SetAsBytes(bytes);
+        t.Post();
+    }
+};
+
+struct FakeWindow : LadoJanela {
+    bool iniciando = false;
+    std::map<Device, bool> enabled{{Device::Transistores, true}, {Device::DiodosR, true}, {Device::DiodosZ, true}};
+    std::map<Device, std::string> boxes;
+    std::map<Device, bool> enabledWhenWritten;
+    std::map<Device, platform::TImage> originals, equivalents;
+    int bdr = 0, terminated = 0;
+
+    bool Iniciando() const override { return iniciando; }
+    void HabilitaBuscaRapida(Device d, bool on) override { enabled[d] = on; }
+    void EscreveBuscaRapida(Device d, const std::string& text) override {
+        boxes[d] = text;
+        enabledWhenWritten[d] = enabled[d];
+    }
+    platform::TImage& ImagemOriginal(Device d) override { return originals[d]; }
+    platform::TImage& ImagemEquivalente(Device d) override { return equivalents[d]; }
+    void ExibeRegistroBDR() override { ++bdr; }
+    void Termina() override { ++terminated; }
+};
+
+QRgb Centre(const platform::TImage& img) { return img.Picture().pixel(img.Picture().width() / 2, img.Picture().height() / 2); }
+
+TEST(AbreBancosDeDados, OpensEverythingAndMakesTheTemporaryDirectory) {
+    Installation inst;
+    ASSERT_FALSE(std::filesystem::exists(inst.dir.path() / "Data" / "temp"));
+    TModuloDeDados m(inst.base);
+    FakeWindow w;
+    w.iniciando = true;
+    m.DefineJanela(&w);
+    m.AbreBancosDeDados();
+    EXPECT_TRUE(std::filesystem::is_directory(inst.dir.path() / "Data" / "temp"));
+    EXPECT_EQ(m.Session1.PrivateDir, (inst.dir.path() / "Data" / "temp").string());
+    EXPECT_EQ(m.Session1.SessionName, "SessionCorrente");
+    EXPECT_TRUE(m.Session1.HasPassword("vKarPelmuZ"));  // given by the password event
+    for (platform::TTable* t : {&m.TabelaGraficos, &m.TabelaBDR, &m.TabelaTransistores, &m.TabelaDiodosR,
+                                &m.TabelaDiodosZ, &m.TabelaIntegrados})
+        EXPECT_TRUE(t->Active()) << t->TableName;
+    EXPECT_TRUE(m.TabelaGraficos.ReadOnly);
+    EXPECT_EQ(m.TabelaTransistores.FieldByName("Identificacao").AsString(), "BC547");
+    EXPECT_TRUE(m.PesquisarDS.Active());
+    EXPECT_EQ(m.PesquisarDS.FieldByName("Original").AsString(), "BC547");
+    EXPECT_FALSE(m.PesquisarTransistores.Active());
+    EXPECT_FALSE(m.TabelaAtualiza.Active());
+    EXPECT_EQ(m.TabelaAtualiza.DatabaseName, m.DiretorioDados());
+    EXPECT_GE(w.bdr, 1);  // Reparos scrolled on open
+    EXPECT_FALSE(m.TerminacaoPedida());
+
+    // A second run finds the directory and reopens every table.
+    m.AbreBancosDeDados();
+    EXPECT_TRUE(m.TabelaIntegrados.Active());
+}
+
+TEST(AbreBancosDeDados, MissingDataDirectoryEndsTheProgram) {
+    Installation inst(false);
+    platform::ScriptedMessenger messenger;
+    TModuloDeDados m(inst.base);
+    FakeWindow w;
+    m.DefineJanela(&w);
+    m.AbreBancosDeDados();
+    ASSERT_EQ(messenger.shown.size(), 1u);
+    EXPECT_EQ(messenger.shown[0].text, "Error when creating the temporary directory.");
+    EXPECT_EQ(messenger.shown[0].icon, platform::MsgIcon::Error);
+    EXPECT_TRUE(m.TerminacaoPedida());
+    EXPECT_EQ(w.terminated, 1);
+    EXPECT_FALSE(m.TabelaTransistores.Active());
+    EXPECT_FALSE(std::filesystem::exists(inst.dir.path() / "data"));
+}
+
+TEST(AbreBancosDeDados, MissingTableRaisesTheEngineError) {
+    Installation inst;
+    std::filesystem::remove(inst.dir.path() / "Data" / "DiodosZ.db");
+    TModuloDeDados m(inst.base);
+    try {
+        m.AbreBancosDeDados();
+        FAIL();
+    } catch (const platform::EDBEngineError& e) {
+        EXPECT_THAT(e.Message(), HasSubstr("DiodosZ.db"));
+    }
+    EXPECT_TRUE(m.TabelaDiodosR.Active());  // those before it stay open
+}
+
+TEST(ExibeImagem, FoundNotFoundAndNotAJpeg) {
+    if (!CanWriteJpeg()) GTEST_SKIP() << "no JPEG writer to make pictures with";
+    Installation inst;
+    TModuloDeDados m(inst.base);
+    m.AbreBancosDeDados();
+    platform::TImage image;
+    m.ExibeImagem("to-92", image);  // names match ignoring case
+    ASSERT_FALSE(image.Empty());
+    EXPECT_EQ(image.Picture().size(), QSize(40, 30));
+    EXPECT_GT(qRed(Centre(image)), 200);
+    EXPECT_LT(qGreen(Centre(image)), 60);
+
+    m.ExibeImagem("no such picture", image);  // unchanged
+    EXPECT_GT(qRed(Centre(image)), 200);
+    m.ExibeImagem("", image);  // the empty name: no row, unchanged
+    EXPECT_FALSE(image.Empty());
+
+    for (const char* bad : {"garbage", "truncated"}) {
+        try {
+            m.ExibeImagem(bad, image);
+            FAIL() << bad;
+        } catch (const EJPEG& e) {
+            EXPECT_THAT(e.Message(), HasSubstr(bad));
+            EXPECT_THAT(e.Message(), HasSubstr("JPEG"));
+        }
+        EXPECT_GT(qRed(Centre(image)), 200);  // still the last good picture
+    }
+    EXPECT_THROW(DecodificaJpeg(""), EJPEG);
+    EXPECT_THROW(DecodificaJpeg(std::string("\xFF\xD8\xFF", 3)), EJPEG);
+}
+
+TEST(AfterScroll, DeviceTableClosesTheQueryAndShowsThePicture) {
+    if (!CanWriteJpeg()) GTEST_SKIP() << "no JPEG writer to make pictures with";
+    Installation inst;
+    TModuloDeDados m(inst.base);
+    FakeWindow w;
+    w.iniciando = true;
+    m.DefineJanela(&w);
+    m.AbreBancosDeDados();
+
+    // While starting: the query closes and the equivalent's picture blanks, nothing more.
+    m.PesquisarTransistores.Open();
+    w.equivalents[Device::Transistores].SetPicture(QImage(4, 4, QImage::Format_RGB32));
+    m.TabelaTransistores.Next();
+    EXPECT_FALSE(m.PesquisarTransistores.Active());
+    EXPECT_TRUE(w.equivalents[Device::Transistores].Empty());
+    EXPECT_TRUE(w.boxes.empty());
+    EXPECT_TRUE(w.originals[Device::Transistores].Empty());
+
+    w.iniciando = false;
+    m.PesquisarTransistores.Open();  // its own scroll shows the first equivalent's picture (trimmed " TO-92 ")
+    EXPECT_FALSE(w.equivalents[Device::Transistores].Empty());
+    m.TabelaTransistores.First();
+    EXPECT_FALSE(m.PesquisarTransistores.Active());
+    EXPECT_TRUE(w.equivalents[Device::Transistores].Empty());
+    EXPECT_EQ(w.boxes[Device::Transistores], "BC547");
+    EXPECT_FALSE(w.enabledWhenWritten[Device::Transistores]);  // the write starts no quick search
+    EXPECT_TRUE(w.enabled[Device::Transistores]);
+    EXPECT_FALSE(w.originals[Device::Transistores].Empty());
+
+    // Rectifier diodes look the name up as stored ("DO-41 " has a row of that name).
+    m.TabelaDiodosR.First();
+    EXPECT_FALSE(w.originals[Device::DiodosR].Empty());
+    EXPECT_EQ(w.boxes[Device::DiodosR], "1N4007");
+    // Zener diodes trim it ("DO-35 " shows "DO-35").
+    m.TabelaDiodosZ.First();
+    EXPECT_FALSE(w.originals[Device::DiodosZ].Empty());
+
+    // Positioning by key raises no handler.
+    w.boxes.clear();
+    m.TabelaTransistores.SetKey();
+    m.TabelaTransistores.FindNearest({"BC5"});
+    EXPECT_TRUE(w.boxes.empty());
+
+    // The repair table's handler is the window's copy of the record.
+    int before = w.bdr;
+    m.TabelaBDR.First();
+    EXPECT_EQ(w.bdr, before + 1);
+}
+
+TEST(AfterScroll, ABadPictureLeavesTheQuickSearchEnabled) {
+    if (!CanWriteJpeg()) GTEST_SKIP() << "no JPEG writer to make pictures with";
+    Installation inst;
+    {
+        platform::TSession s;
+        s.AddPassword(kSenhaTabelas);
+        inst.Add(s, "Transistores.db", {{"Identificacao", "ZZ1"}, {"Encapsulamento", "garbage"}});
+    }
+    TModuloDeDados m(inst.base);
+    FakeWindow w;
+    m.DefineJanela(&w);
+    m.AbreBancosDeDados();
+    // The handler raises through Last; the default handler shows it.
+    EXPECT_THROW(m.TabelaTransistores.Last(), EJPEG);
+    EXPECT_EQ(m.TabelaTransistores.FieldByName("Identificacao").AsString(), "ZZ1");
+    // Nothing stays half-done: the box's flag is set again.
+    EXPECT_TRUE(w.enabled[Device::Transistores]);
+}
+
+TEST(Esquemas, SevenTablesWithTheirKeysAndPasswords) {
+    ASSERT_EQ(Tabelas().size(), 7u);
+    EXPECT_EQ(EsquemaDe("transistores.db").Fields.size(), 31u);
+    EXPECT_EQ(EsquemaDe("DS.db").Key, (std::vector<std::string>{"Original", "Fabricante"}));
+    EXPECT_EQ(EsquemaDe("Reparos.db").Password, "");
+    EXPECT_EQ(EsquemaDe("DS.db").Password, "");
+    EXPECT_EQ(EsquemaDe("Integrados.db").Password, kSenhaTabelas);
+    EXPECT_THROW(EsquemaDe("Other.db"), platform::Exception);
+}
+
+}  // namespace
+}  // namespace vorel
