@@ -199,6 +199,10 @@ bool RegistryStore::CreateKey(RegRoot root, const std::string& key) {
 bool RegistryStore::DeleteKey(RegRoot root, const std::string& key) {
     auto t = target(root, key);
     if (!t->hive || t->path.empty() || !writable(*t)) return false;
+    // A failing key anywhere in the tree keeps the whole tree.
+    std::string below = upperPath(t->path) + "\\";
+    for (const auto& [hive, path] : failing_)
+        if (hive == static_cast<int>(t->hive->root) && path.compare(0, below.size(), below) == 0) return false;
     std::vector<std::string> parentPath(t->path.begin(), t->path.end() - 1);
     RegKeyNode* parent = findNode(t->hive->tree.get(), parentPath);
     if (!parent || parent->subkeys.erase(t->path.back()) == 0) return false;

@@ -86,7 +86,8 @@ public:
     bool WriteFloat(RegRoot root, const std::string& key, const std::string& name, double value);
 
     // For tests: every write to this key or below it fails (creating, deleting,
-    // setting or deleting values), until ClearWriteFailures().
+    // setting or deleting values; deleting a tree that holds it), until
+    // ClearWriteFailures().
     void FailWritesAt(RegRoot root, const std::string& key);
     void ClearWriteFailures();
 
