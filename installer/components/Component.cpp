@@ -1,0 +1,118 @@
+#include "installer/components/Component.h"
+
+#include <algorithm>
+
+#include "installer/components/EngineContext.h"
+#include "platform/runtime/Exception.h"
+#include "platform/runtime/Format.h"
+#include "platform/runtime/PathCase.h"
+
+namespace installer {
+
+bool IsValidIdent(const std::string& name) {
+    if (name.empty()) return false;
+    auto alpha = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+    if (!alpha(name[0])) return false;
+    return std::all_of(name.begin(), name.end(), [&](char c) { return alpha(c) || (c >= '0' && c <= '9'); });
+}
+
+TComponent::TComponent(TComponentOwner& owner) : owner_(&owner), serial_(owner.nextSerial_++) {
+    loading_ = owner.IsLoading();
+    owner.Insert(this);
+}
+
+TComponent::~TComponent() {
+    // Only a failed construction or a plain delete gets here still listed.
+    auto& list = owner_->components_;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+}
+
+EngineContext& TComponent::Context() const { return owner_->Context(); }
+
+bool TComponent::IsDesigning() const { return owner_->Designing; }
+
+void TComponent::SetName(const std::string& name) {
+    if (name == name_) return;
+    if (!name.empty() && !IsValidIdent(name))
+        throw platform::Exception(platform::Format("'%s' is not a valid component name", {name}));
+    if (!name.empty()) {
+        const TComponent* other = owner_->FindComponent(name);
+        if (other && other != this)
+            throw platform::Exception(platform::Format("A component named %s already exists", {name}));
+    }
+    name_ = name;
+}
+
+void TComponent::Free() { owner_->Destroy(this); }
+
+void TComponent::SetReference(const std::string& property, TComponent*) {
+    throw platform::Exception(
+        platform::Format("%s has no reference property %s", {ClassName() + " " + name_, property}));
+}
+
+void TComponent::Loaded() { loading_ = false; }
+
+void TComponent::Notification(TComponent&) {}
+
+TComponentOwner::TComponentOwner(OwnerKind kind) : kind_(kind), context_(std::make_unique<EngineContext>()) {}
+
+TComponentOwner::~TComponentOwner() { DestroyComponents(); }
+
+void TComponentOwner::Insert(TComponent* component) { components_.push_back(component); }
+
+TComponent* TComponentOwner::FindComponent(const std::string& name) const {
+    if (name.empty()) return nullptr;
+    for (TComponent* c : components_)
+        if (platform::SameNameIgnoringCase(c->Name(), name)) return c;
+    return nullptr;
+}
+
+bool TComponentOwner::IsAlive(const TComponent* component, std::uint64_t serial) const {
+    for (const TComponent* c : components_)
+        if (c == component) return c->serial_ == serial && !c->destroying_;
+    return false;
+}
+
+std::vector<TComponentOwner::Entry> TComponentOwner::Snapshot() const {
+    std::vector<Entry> entries;
+    entries.reserve(components_.size());
+    for (TComponent* c : components_) entries.push_back({c, c->serial_});
+    return entries;
+}
+
+void TComponentOwner::BeginLoading() { loading_ = true; }
+
+void TComponentOwner::EndLoading() {
+    loading_ = false;
+    for (const Entry& e : Snapshot()) {
+        if (!IsAlive(e.component, e.serial) || !e.component->loading_) continue;
+        e.component->Loaded();
+        if (IsAlive(e.component, e.serial)) e.component->loading_ = false;
+    }
+}
+
+void TComponentOwner::Destroy(TComponent* component) {
+    if (component->destroying_) return;
+    component->destroying_ = true;
+    component->BeforeDestruction();
+    for (const Entry& e : Snapshot()) {
+        if (e.component == component || !IsAlive(e.component, e.serial)) continue;
+        e.component->Notification(*component);
+    }
+    components_.erase(std::remove(components_.begin(), components_.end(), component), components_.end());
+    delete component;
+}
+
+void TComponentOwner::DestroyComponents() {
+    while (!components_.empty()) {
+        TComponent* last = components_.back();
+        if (last->destroying_) {
+            // Being freed further up the stack; take it off the list only.
+            components_.pop_back();
+            continue;
+        }
+        Destroy(last);
+    }
+}
+
+}  // namespace installer

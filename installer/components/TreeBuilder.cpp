@@ -1,0 +1,47 @@
+#include "installer/components/TreeBuilder.h"
+
+#include "platform/runtime/Exception.h"
+#include "platform/runtime/Format.h"
+
+namespace installer {
+
+TreeBuilder::TreeBuilder(TComponentOwner& owner) : owner_(owner) { owner_.BeginLoading(); }
+
+TreeBuilder::~TreeBuilder() {
+    if (finished_) return;
+    try {
+        Finish();
+    } catch (...) {
+    }
+}
+
+void TreeBuilder::Finish() {
+    if (finished_) return;
+    finished_ = true;
+    struct EndLoading {
+        TComponentOwner& owner;
+        bool ended = false;
+        ~EndLoading() {
+            if (ended) return;
+            try {
+                owner.EndLoading();
+            } catch (...) {
+                // the reference error that got us here is the one to report
+            }
+        }
+    } guard{owner_};
+    for (const Reference& r : references_) {
+        TComponent* target = nullptr;
+        if (!r.target.empty()) {
+            target = owner_.FindComponent(r.target);
+            if (!target)
+                throw platform::Exception(platform::Format("Cannot find the component %s named by %s.%s",
+                                                           {r.target, r.component->Name(), r.property}));
+        }
+        r.component->SetReference(r.property, target);
+    }
+    guard.ended = true;
+    owner_.EndLoading();
+}
+
+}  // namespace installer
