@@ -27,3 +27,6 @@ if [ "${1:-}" != "--no-sanitize" ]; then
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DVOREL_SANITIZE=ON -DVOREL_BENCH=OFF -DCMAKE_CXX_FLAGS=-O1
 fi
+
+echo "== fuzz the install-archive reader briefly (needs clang)"
+bash scripts/fuzz-archive.sh 30
