@@ -1,0 +1,102 @@
+#include "tools/vorel-sample/writer/SampleWriter.h"
+
+#include "app/data/Jpeg.h"
+#include "app/data/ModuloDeDados.h"
+#include "platform/dbcontrols/Image.h"
+#include "platform/tables/EDBEngineError.h"
+#include "platform/tables/TestDir.h"
+#include "tools/vorel-sample/content/SampleContent.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+namespace sample {
+namespace {
+
+std::string Trim(const std::string& s) {
+    size_t b = s.find_first_not_of(' ');
+    return b == std::string::npos ? "" : s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+TEST(SampleInstallation, OpensThroughTheDataModule) {
+    platform::TestDir dir;
+    WriteInstallation(dir.path(), WriteOptions{40});
+
+    vorel::TModuloDeDados m(dir.str());
+    m.AbreBancosDeDados();
+    EXPECT_FALSE(m.TerminacaoPedida());
+    EXPECT_EQ(m.TabelaTransistores.RecordCount(), static_cast<int>(Transistores().size()) + 40);
+    EXPECT_EQ(m.TabelaDiodosR.RecordCount(), static_cast<int>(DiodosR().size()) + 10);
+    EXPECT_EQ(m.TabelaDiodosZ.RecordCount(), static_cast<int>(DiodosZ().size()) + 10);
+    EXPECT_EQ(m.TabelaIntegrados.RecordCount(), static_cast<int>(Integrados().size()) + 20);
+    EXPECT_EQ(m.TabelaBDR.RecordCount(), static_cast<int>(Reparos().size()));
+    EXPECT_EQ(m.PesquisarDS.RecordCount(), static_cast<int>(DS().size()));
+
+    // Every start-up picture and every package drawing shows.
+    platform::TImage image;
+    for (const char* name : {"abertura", "cap_poli", "resistor"}) {
+        image.Clear();
+        m.ExibeImagem(name, image);
+        EXPECT_FALSE(image.Empty()) << name;
+    }
+    EXPECT_EQ(image.Picture().size(), QSize(kResistorWidth, kResistorHeight));
+    std::set<std::string> packages;
+    for (m.TabelaTransistores.First(); !m.TabelaTransistores.Eof(); m.TabelaTransistores.Next())
+        packages.insert(Trim(m.TabelaTransistores.FieldByName("Encapsulamento").AsString()));
+    for (m.TabelaDiodosR.First(); !m.TabelaDiodosR.Eof(); m.TabelaDiodosR.Next())
+        packages.insert(m.TabelaDiodosR.FieldByName("Encapsulamento").AsString());
+    for (const auto& p : packages) {
+        image.Clear();
+        m.ExibeImagem(p, image);
+        EXPECT_FALSE(image.Empty()) << p;
+    }
+
+    // The equivalents search finds the original among its equivalents.
+    m.TabelaTransistores.SetKey();
+    ASSERT_TRUE(m.TabelaTransistores.FindKey({"BC547"}));
+    m.PesquisarTransistores.SQL = {"select * from transistores.db where vceo >= 45.000 and vceo <= 45.000"};
+    m.PesquisarTransistores.Open();
+    bool found = false;
+    for (; !m.PesquisarTransistores.Eof(); m.PesquisarTransistores.Next())
+        found |= m.PesquisarTransistores.FieldByName("Identificacao").AsString() == "BC547";
+    EXPECT_TRUE(found);
+
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / "vorel.ini"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / "Help" / "visao_geral.html"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "data" / "backup"));
+    for (const auto& [name, text] : LibraryTexts())
+        EXPECT_EQ(std::filesystem::file_size(dir.path() / "library" / name), text.size());
+
+    // Writing over an installation is refused, not merged.
+    EXPECT_THROW(WriteInstallation(dir.path(), WriteOptions{}), platform::EDBEngineError);
+}
+
+TEST(SampleInstallation, JpegRoundTrip) {
+    QImage img(64, 48, QImage::Format_RGB32);
+    img.fill(QColor(10, 200, 30));
+    QImage back = vorel::DecodificaJpeg(EncodeJpeg(img));
+    ASSERT_EQ(back.size(), img.size());
+    QRgb c = back.pixel(32, 24);
+    EXPECT_NEAR(qRed(c), 10, 8);
+    EXPECT_NEAR(qGreen(c), 200, 8);
+    EXPECT_NEAR(qBlue(c), 30, 8);
+    EXPECT_THROW(EncodeJpeg(QImage()), platform::Exception);
+}
+
+TEST(SampleInstallation, CommandLine) {
+    platform::TestDir dir;
+    const std::string tool = std::string(VOREL_BIN_DIR) + "/vorel-sample";
+    if (!std::filesystem::exists(tool)) GTEST_SKIP() << "vorel-sample not built";
+    EXPECT_NE(std::system((tool + " >/dev/null 2>&1").c_str()), 0);
+    EXPECT_NE(std::system((tool + " x --scale -3 >/dev/null 2>&1").c_str()), 0);
+    EXPECT_NE(std::system((tool + " x --bogus >/dev/null 2>&1").c_str()), 0);
+    std::string out = (dir.path() / "inst").string();
+    EXPECT_EQ(std::system((tool + " '" + out + "' --scale 5 >/dev/null 2>&1").c_str()), 0);
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / "inst" / "data" / "Transistores.db"));
+}
+
+}  // namespace
+}  // namespace sample
