@@ -6,7 +6,9 @@
 //
 // Texts are UTF-8 and fit the widths of their table fields. Numbers of
 // parameters are stored as magnitudes (a PNP part's Vceo 45 V is 45), in
-// volts, amperes and watts.
+// volts, amperes and watts, except the zener test current Iz in milliamperes;
+// no number has more than three decimals, so the equivalents search, which
+// writes numbers with three decimals, always finds the part itself.
 #include <QImage>
 #include <optional>
 #include <string>
@@ -19,74 +21,74 @@ using Number = std::optional<double>;  // empty = not known
 
 // Table Transistores (key Identificacao).
 struct Transistor {
-    std::string Identificacao;   // A 20
-    std::string Fabricante;      // A 20
-    std::string Uso;             // A 20
-    std::string Polaridade;      // A 6: "NPN" or "PNP"
-    Number Vceo, Vceosus, Vcev, Vbrceo, Vcbo, Vebo;  // V
-    Number Ic, Icm, Ib, Ibm;                         // A
-    Number Pd;                                       // W
-    std::string Tpd;             // A 15: temperature the Pd figure holds at
-    std::string Hfe1, Ichfe1, Hfe2, Ichfe2;          // A 15 each
-    std::string Vcesat, Icibvce, Vbesat, Icibvbe;    // A 15 each
-    std::string Toff, Ictoff;                        // A 15 each
-    std::string Ft, Ftip, Fftip;                     // A 15 each
-    std::string Encapsulamento;  // A 20: also a picture name
-    std::string Observacoes;     // A 250
+    std::string Identificacao{};    // A 20
+    std::string Fabricante{};       // A 20
+    std::string Uso{};              // A 20
+    std::string Polaridade{};       // A 6: "NPN" or "PNP"
+    Number Vceo{}, Vceosus{}, Vcev{}, Vbrceo{}, Vcbo{}, Vebo{};  // V
+    Number Ic{}, Icm{}, Ib{}, Ibm{};  // A
+    Number Pd{};                    // W
+    std::string Tpd{};              // A 15: temperature the Pd figure holds at
+    std::string Hfe1{}, Ichfe1{}, Hfe2{}, Ichfe2{};  // A 15 each
+    std::string Vcesat{}, Icibvce{}, Vbesat{}, Icibvbe{};  // A 15 each
+    std::string Toff{}, Ictoff{};   // A 15 each
+    std::string Ft{}, Ftip{}, Fftip{};  // A 15 each
+    std::string Encapsulamento{};   // A 20: also a picture name
+    std::string Observacoes{};      // A 250
 };
 
 // Table DiodosR (key Identificacao).
 struct DiodoR {
-    std::string Identificacao;   // A 20
-    std::string Uso;             // A 26
-    std::string Vrm;             // A 6
-    Number Vr;                   // V
-    Number Io;                   // A
-    std::string Ifsm;            // A 6
-    Number Pd;                   // W
-    std::string Nota;            // A 50
-    std::string Encapsulamento;  // A 20: also a picture name
-    std::string Fabricante;      // A 22
+    std::string Identificacao{};    // A 20
+    std::string Uso{};              // A 26
+    std::string Vrm{};              // A 6
+    Number Vr{};                    // V
+    Number Io{};                    // A
+    std::string Ifsm{};             // A 6
+    Number Pd{};                    // W
+    std::string Nota{};             // A 50
+    std::string Encapsulamento{};   // A 20: also a picture name
+    std::string Fabricante{};       // A 22
 };
 
 // Table DiodosZ (key Identificacao).
 struct DiodoZ {
-    std::string Identificacao;   // A 20
-    std::string Marca;           // A 6
-    Number Tn;                   // V (zener voltage)
-    Number Iz;                   // A (test current)
-    Number Pd;                   // W
-    std::string Tj;              // A 5
-    std::string Rij;             // A 4
-    std::string Nota;            // A 50
-    std::string Tolerancia;      // A 3
-    std::string Encapsulamento;  // A 20: also a picture name
-    std::string Fabricante;      // A 22
+    std::string Identificacao{};    // A 20
+    std::string Marca{};            // A 6
+    Number Tn{};                    // V (zener voltage)
+    Number Iz{};                    // mA (test current)
+    Number Pd{};                    // W
+    std::string Tj{};               // A 5
+    std::string Rij{};              // A 4
+    std::string Nota{};             // A 50
+    std::string Tolerancia{};       // A 3
+    std::string Encapsulamento{};   // A 20: also a picture name
+    std::string Fabricante{};       // A 22
 };
 
 // Table Integrados (key Identificacao, Fabricante).
 struct Integrado {
-    std::string Identificacao;   // A 20
-    std::string Fabricante;      // A 22: also the company name of the Links keys
-    std::string Descricao;       // A 80
+    std::string Identificacao{};    // A 20
+    std::string Fabricante{};       // A 22: also the company name of the Links keys
+    std::string Descricao{};        // A 80
 };
 
 // Table Reparos (key Fabricante, Equipamento, Modelo, Defeito).
 struct Reparo {
-    std::string Fabricante;      // A 15
-    std::string Equipamento;     // A 15
-    std::string Modelo;          // A 15
-    std::string Defeito;         // A 60
-    std::string Descricao;       // blob: multi-line text, lines end with "\r\n"
+    std::string Fabricante{};       // A 15
+    std::string Equipamento{};      // A 15
+    std::string Modelo{};           // A 15
+    std::string Defeito{};          // A 60
+    std::string Descricao{};        // blob: multi-line text, lines end with "\r\n"
 };
 
 // Table ds, file DS.db (key Original, Fabricante).
 struct Referencia {
-    std::string Original;        // A 25
-    std::string Fabricante;      // A 20
-    std::string Descricao;       // A 50
-    std::string Similar;         // memo: multi-line text, lines end with "\r\n"
-    std::string Equivalente;     // memo: multi-line text, lines end with "\r\n"
+    std::string Original{};         // A 25
+    std::string Fabricante{};       // A 20
+    std::string Descricao{};        // A 50
+    std::string Similar{};          // memo: multi-line text, lines end with "\r\n"
+    std::string Equivalente{};      // memo: multi-line text, lines end with "\r\n"
 };
 
 const std::vector<Transistor>& Transistores();
