@@ -1,0 +1,83 @@
+#include "htmlview/layout/LayoutTestSupport.h"
+
+#include <QFont>
+
+using namespace htmlview;
+using htmlview::testing::LayoutTest;
+
+TEST_F(LayoutTest, FontSizesFollowTheDocumentBaseSize) {
+    TMyFont f;
+    f.SetNominalSize(*doc, 10);
+    EXPECT_EQ(f.Size(), 10);
+    doc->BaseFontSize = 15;
+    f.SetNominalSize(*doc, 10);
+    EXPECT_EQ(f.Size(), 13);  // MulDiv(15, 10, 12)
+    f.Fixed = true;
+    f.Refresh(*doc, 0x123456);
+    EXPECT_EQ(f.Name(), "Courier New");
+    EXPECT_EQ(f.Color(), 0x2123456u);
+    TMyFont g;
+    g.Assign(f);
+    EXPECT_TRUE(g.Fixed);
+    EXPECT_EQ(g.NominalSize, 10);
+}
+
+TEST_F(LayoutTest, FontRunsAndLinks) {
+    std::unique_ptr<TSection> s(section("ab"));
+    TMyFont bold = font;
+    bold.SetStyle(fsBold);
+    TMyFont italic = font;
+    italic.SetStyle(fsItalic);
+    s->ChangeFont(*doc, bold, state);
+    s->ChangeFont(*doc, italic, state);  // no text between: one run, the second font
+    ASSERT_EQ(s->Fonts.Count(), 2);
+    EXPECT_EQ(s->Fonts[1]->TheFont->Style(), fsItalic);
+    EXPECT_EQ(s->Fonts[1]->Pos, 2);
+
+    TUrlTarget link;
+    link.Assign("a.htm", "main");
+    s->ChangeFontAndLink(true, *doc, font, &link, state);
+    s->AppendText("link");
+    s->ChangeFont(*doc, bold, state);  // inside the link: the URL carries on
+    s->AppendText("more");
+    EXPECT_EQ(s->Fonts.Last()->UrlTarget.LinkUrl, "a.htm");
+    s->ChangeFontAndLink(false, *doc, font, nullptr, state);
+    s->AppendText("after");
+    EXPECT_TRUE(s->Fonts.Last()->UrlTarget.LinkUrl.empty());
+    EXPECT_EQ(s->Fonts.GetRunAt(3)->UrlTarget.LinkTarget, "main");
+
+    TInlineState sub;
+    sub.SubSupMode = 1;
+    s->ChangeFont(*doc, font, sub);
+    EXPECT_EQ(s->Fonts.Last()->TheFont->NominalSize, 9);
+    EXPECT_EQ(s->Fonts.Last()->TheFont->Size(), 9);
+    EXPECT_EQ(s->Fonts.Last()->SubSup, 1);
+    s->AppendText("x");
+    int index;
+    s->Fonts.GetRunAt(s->CharCount - 1, index);
+    EXPECT_EQ(index, s->Fonts.Count() - 1);
+    EXPECT_EQ(s->Fonts.GetRunLength(s->CharCount - 1, s->CharCount), 1);  // the last run counts to the end
+    EXPECT_EQ(s->Fonts.GetRunLength(0, s->CharCount), 2);
+}
+
+TEST_F(LayoutTest, RunMetricsFollowFontChanges) {
+    TFontObj run(font, 0);
+    EXPECT_EQ(run.FontHeight, 16);
+    fake.Height = 30;
+    run.TheFont->SetSize(40);  // any change refreshes the metrics
+    EXPECT_EQ(run.FontHeight, 30);
+}
+
+TEST(QtTextMetrics, WidthsAddUpAndSizesArePixelsAt96Dpi) {
+    QtTextMetrics m;
+    TFont f;
+    f.SetName("Arial");
+    f.SetSize(12);
+    EXPECT_EQ(QtTextMetrics::ToQFont(f).pixelSize(), 16);
+    const std::string a = "Wave ", b = "form \xE9t\xE9";
+    EXPECT_EQ(m.TextWidth(f, a + b), m.TextWidth(f, a) + m.TextWidth(f, b));
+    EXPECT_GT(m.TextWidth(f, "W"), m.TextWidth(f, "i"));
+    TTextMetric tm = m.Metrics(f);
+    EXPECT_EQ(tm.Height, tm.Ascent + tm.Descent);
+    EXPECT_GT(tm.Height, 10);
+}

@@ -1,0 +1,247 @@
+#include "htmlview/layout/ImageObj.h"
+
+#include "htmlview/layout/Canvas.h"
+#include "htmlview/layout/Drawing.h"
+#include "htmlview/layout/Fonts.h"
+#include "htmlview/layout/SectionList.h"
+#include "htmlview/util/HtmlUtils.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace htmlview {
+
+namespace {
+std::shared_ptr<const TPicture> stock(const TPicture& p) {
+    return std::shared_ptr<const TPicture>(&p, [](const TPicture*) {});
+}
+
+TFont altFont() {
+    TFont f;
+    f.SetName("Arial");
+    f.SetSize(8);
+    f.SetColor(clBlack);
+    return f;
+}
+}  // namespace
+
+TImageObj::TImageObj(int pos, const TAttributeList* attributes) : Pos(pos) {
+    if (!attributes) return;
+    for (int i = 0; i < attributes->Count(); ++i) {
+        const TAttribute* a = (*attributes)[i];
+        switch (a->Symbol) {
+            case attrSRC: Source = a->Text; break;
+            case attrALT: Alt = a->Text; break;
+            case attrALIGN: {
+                std::string v = UpperCase(a->Text);
+                if (v == "TOP") ImageAlign = iaTop;
+                else if (v == "MIDDLE" || v == "ABSMIDDLE") ImageAlign = iaMiddle;
+                else if (v == "LEFT") ImageAlign = iaLeft;
+                else if (v == "RIGHT") ImageAlign = iaRight;
+                break;
+            }
+            case attrBORDER: NoBorder = a->NumValue == 0; break;
+            case attrWIDTH:
+                if (a->Text.find('%') != std::string::npos) {
+                    if (a->NumValue >= 1 && a->NumValue <= 100) {
+                        WantWidth = a->NumValue;
+                        WidthIsPercent = true;
+                    }
+                } else {
+                    WantWidth = std::max(0, a->NumValue);
+                }
+                break;
+            case attrHEIGHT: WantHeight = std::max(1, a->NumValue); break;
+            case attrTRANSP: Transparent = 1; break;
+            case attrISMAP: IsMap = true; break;
+            case attrHSPACE: HSpace = std::min(20, a->NumValue < 0 ? (a->NumValue == INT32_MIN ? 20 : -a->NumValue) : a->NumValue); break;
+            case attrUSEMAP: {
+                UseMap = true;
+                std::string v = UpperCase(TrimBlanks(a->Text));
+                if (v.size() > 1 && v[0] == '#') v.erase(0, 1);
+                MapName = v;
+                break;
+            }
+            default: break;
+        }
+    }
+}
+
+TImageObj::~TImageObj() {
+    if (Document) {
+        Document->ForgetObject(this);
+        if (Gif) Document->ForgetObject(Gif.get());
+    }
+}
+
+bool TImageObj::ShowingPlaceholder() const {
+    return !Document || !Document->ImagesOn || !Image || Image.get() == &DefaultImage() ||
+           Image.get() == &ErrorImage();
+}
+
+void TImageObj::SizeImage(TSectionList* document, TCanvas& canvas, int availWidth, const TFontObj* run) {
+    Document = document;
+    if (document && document->ImagesOn && !Image) {
+        if (!Source.empty()) {
+            if (!document->OnImageRequest && document->LinkToFileName) Source = document->LinkToFileName(Source);
+            bool pending = false, fromCache = false;
+            std::shared_ptr<const TPicture> pic;
+            if (document->PendingImages.IndexOf(Source) >= 0) pending = true;
+            else pic = document->GetImage(Source, Transparent, pending, fromCache);
+            if (pic && pic->Animation) {
+                Gif = pic->Animation->Copy();
+                auto own = std::make_shared<TPicture>();
+                own->Animation = Gif;
+                Image = own;
+                document->AnimatedGifs.push_back(Gif.get());
+            } else if (pic) {
+                Image = pic;
+            } else if (pending) {
+                Image = stock(DefaultImage());
+                document->PendingImages.AddObject(Source, this);
+            } else {
+                Image = stock(ErrorImage());
+                Transparent = 1;
+            }
+        } else {
+            Image = stock(ErrorImage());
+        }
+    }
+    const bool placeholder = ShowingPlaceholder();
+    const TPicture& shown = placeholder && !(Image && Image.get() == &ErrorImage()) ? DefaultImage()
+                            : Image ? *Image : DefaultImage();
+    const int natW = shown.Width(), natH = shown.Height();
+    if (!SizeKnown) {
+        if (placeholder) {
+            if (WantHeight > 0 && WantWidth > 0) {
+                ObjWidth = WidthIsPercent ? std::max(0, MulDiv(availWidth, WantWidth, 100)) : WantWidth;
+                ObjHeight = WantHeight;
+                SizeKnown = !WidthIsPercent;
+            } else {
+                ObjWidth = natW;
+                ObjHeight = natH;
+            }
+        } else if (WidthIsPercent) {
+            ObjWidth = std::max(0, MulDiv(availWidth, WantWidth, 100));
+            ObjHeight = WantHeight > 0 ? WantHeight : natH;
+        } else {
+            if (WantHeight > 0 && WantWidth > 0) {
+                ObjWidth = WantWidth;
+                ObjHeight = WantHeight;
+            } else if (WantHeight > 0) {
+                ObjHeight = WantHeight;
+                ObjWidth = natH > 0 ? std::max(0, MulDiv(WantHeight, natW, natH)) : natW;
+            } else if (WantWidth > 0) {
+                ObjWidth = WantWidth;
+                ObjHeight = natW > 0 ? std::max(0, MulDiv(WantWidth, natH, natW)) : natH;
+            } else {
+                ObjWidth = natW;
+                ObjHeight = natH;
+            }
+            SizeKnown = true;
+        }
+        if (placeholder && !SizeKnown) {
+            const TFont f = altFont();
+            ObjWidth = std::max(ObjWidth, canvas.Metrics.TextWidth(f, Alt) + 2 + 24);
+            ObjHeight = std::max(ObjHeight, std::max(24, canvas.Metrics.Metrics(f).Height));
+        }
+    }
+    ImageWidth = ObjWidth;
+    ImageHeight = ObjHeight;
+    Bordered = run && run->IsLink() && !NoBorder;
+    if (Bordered) {
+        ImageWidth += 2;
+        ImageHeight += 2;
+    }
+}
+
+void TImageObj::DrawImage(TCanvas& canvas, int x, const TFontObj* run, int baselineY, int topY) {
+    const bool placeholder = ShowingPlaceholder();
+    const int scrollY = Document ? Document->ScrollY : 0;
+    const int inset = placeholder ? 4 : 0;
+    int top;
+    if (ImageAlign == iaMiddle)
+        top = baselineY + (run ? run->Descent - run->TextHeight / 2 : 0) - ImageHeight / 2;
+    else if (ImageAlign == iaBottom)
+        top = baselineY - ImageHeight;
+    else
+        top = topY;
+    const int b = Bordered ? 1 : 0;
+    DrawX = x + inset + b;
+    DrawY = top + inset + b;
+    const int sy = DrawY - scrollY;
+    const TPicture& pic = placeholder ? (Image && Image.get() == &ErrorImage() && Document && Document->ImagesOn
+                                             ? ErrorImage()
+                                             : DefaultImage())
+                                      : *Image;
+    if (!(placeholder && (ObjWidth <= 23 || ObjHeight <= 23))) {
+        if (Gif) {
+            Gif->ShowIt = true;
+            Gif->Draw(canvas, DrawX, sy, ObjWidth, ObjHeight);
+        } else if (placeholder) {
+            canvas.DrawImage(QRect(DrawX, sy, pic.Width(), pic.Height()), pic.Bitmap);
+        } else {
+            canvas.DrawImage(QRect(DrawX, sy, ObjWidth, ObjHeight), pic.Bitmap);
+        }
+    }
+    const int boxTop = top - scrollY;
+    if (placeholder && !Bordered) {
+        canvas.Font = altFont();
+        canvas.BrushClear = true;
+        WrapTextInRect(canvas, x + 24, boxTop + 2, x + ObjWidth - 2, boxTop + ObjHeight - 2, Alt);
+        Draw3DBorder(Document, canvas, x, boxTop, x + ObjWidth - 1, boxTop + ObjHeight - 1, false);
+    }
+    if (Bordered) {
+        const TColor colour = run ? run->TheFont->Color() : clBlack;
+        if (placeholder) {
+            canvas.Font = altFont();
+            canvas.Font.SetColor(colour);
+            canvas.BrushClear = true;
+            WrapTextInRect(canvas, x + 24, boxTop + 2, x + ObjWidth - 2, boxTop + ObjHeight - 2, Alt);
+        }
+        canvas.PenColor = colour;
+        canvas.BrushClear = true;
+        canvas.Rectangle(QRect(x, boxTop, ImageWidth, ImageHeight));
+    }
+}
+
+TImageObj* TImageObjList::FindImage(int pos) const {
+    for (int i = 0; i < Count(); ++i)
+        if (Items(i)->Pos == pos) return Items(i);
+    return nullptr;
+}
+
+int TImageObjList::GetHeightAt(int pos, std::uint8_t& align) const {
+    TImageObj* img = FindImage(pos);
+    if (!img) return -1;
+    align = img->ImageAlign;
+    return img->ImageHeight;
+}
+
+int TImageObjList::GetWidthAt(int pos, std::uint8_t& align) const {
+    TImageObj* img = FindImage(pos);
+    if (!img) return -1;
+    align = img->ImageAlign;
+    return img->ImageWidth;
+}
+
+int TImageObjList::DistanceToNext(int pos) const {
+    for (int i = 0; i < Count(); ++i)
+        if (Items(i)->Pos >= pos) return Items(i)->Pos - pos;
+    return 9999;
+}
+
+TImageObj* TImageObjList::ImageHit(int x, int y, int& ix, int& iy) const {
+    for (int i = 0; i < Count(); ++i) {
+        TImageObj* img = Items(i);
+        const int w = img->ImageWidth - (img->Bordered ? 2 : 0), h = img->ImageHeight - (img->Bordered ? 2 : 0);
+        if (x >= img->DrawX && x < img->DrawX + w && y >= img->DrawY && y < img->DrawY + h) {
+            ix = x - img->DrawX;
+            iy = y - img->DrawY;
+            return img;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace htmlview
