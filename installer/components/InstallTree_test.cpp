@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/components/EngineContext.h"
+#include "installer/components/FileStatusParameter.h"
 #include "installer/components/StandardPathSpecifiers.h"
 #include "installer/components/TestTree.h"
 #include "installer/components/TreeBuilder.h"
@@ -394,6 +395,31 @@ TEST(DownloadStatus, PercentRoundsHalvesToEven) {
     EXPECT_EQ(MakeDownloadStatus(nullptr, "x.1", 200, 5).Percent, 2);   // 2.5
     EXPECT_EQ(MakeDownloadStatus(nullptr, "x.1", 0, 5).Percent, 0);
     EXPECT_EQ(MakeDownloadStatus(nullptr, "x.1", 3, 3).Percent, 100);
+}
+
+TEST(FileStatus, FromStatsAndForAWholeFile) {
+    TlzhFileStats stats;
+    stats.FileBytesDone = 4096;
+    stats.FilePercent = 50;
+    stats.TotalBytesDone = 10000;
+    stats.TotalPercent = 12;
+    stats.Finished = true;
+    auto p = FileStatusFromStats(stats, "voreled.exe");
+    EXPECT_EQ(p.FileBytesDone, 4096);
+    EXPECT_EQ(p.FilePercent, 50);
+    EXPECT_EQ(p.TotalBytesDone, 10000);
+    EXPECT_EQ(p.TotalPercent, 12);
+    EXPECT_EQ(p.FileName, "voreled.exe");
+    EXPECT_TRUE(p.FileStats.Finished);
+    auto whole = FileStatusForWholeFile(8192, "vorel.ini");
+    EXPECT_EQ(whole.FileBytesDone, 8192);
+    EXPECT_EQ(whole.FilePercent, 100);
+    EXPECT_EQ(whole.FileStats.FileBytesDone, 0);
+    EXPECT_FALSE(whole.FileStats.Finished);
+    // A receiver tells the parameter kinds apart.
+    TList list{nullptr, &whole};
+    EXPECT_NE(dynamic_cast<TFileStatusParameter*>(list.Items[1]), nullptr);
+    EXPECT_EQ(dynamic_cast<TDiskParameter*>(list.Items[1]), nullptr);
 }
 
 }  // namespace

@@ -19,13 +19,14 @@ struct StringTable {
 };
 
 struct VersionSpec {
+    VersionSpec() { translations.emplace_back(0x0409, 1252); }
     std::array<std::uint16_t, 4> fileVersion{1, 0, 0, 0};
     std::array<std::uint16_t, 4> productVersion{1, 0, 0, 0};
     std::uint32_t fileOS = 4;      // 32 bit Windows
     std::uint32_t fileType = 1;    // application
     std::uint32_t fileSubtype = 0;
     bool withFixedInfo = true;
-    std::vector<std::pair<std::uint16_t, std::uint16_t>> translations{{0x0409, 1252}};
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> translations;  // US English, Windows Latin-1
     std::vector<StringTable> stringTables;
 };
 
