@@ -48,7 +48,8 @@ std::string valueLine(const RegValue& v) {
         return line + "dword:" + buf;
     }
     std::string bytes = v.data;
-    if (v.type == REG_SZ_T) bytes += '\0';  // a text with line breaks is kept as bytes
+    // Texts in hex form carry their terminating NUL, as the system stores them.
+    if (v.type == REG_SZ_T || v.type == REG_EXPAND_SZ_T) bytes += '\0';
     if (v.type == REG_BINARY_T) return line + "hex:" + hexBytes(bytes);
     return line + "hex(" + std::to_string(v.type) + "):" + hexBytes(bytes);
 }
@@ -147,9 +148,8 @@ struct Parser {
             if (t.size() > 8) fail("bad value type");
             v.type = static_cast<std::uint32_t>(std::stoul(t, nullptr, 16));
             v.data = hexList(data.substr(close + 2));
-            if (v.type == REG_SZ_T) {
-                if (!v.data.empty() && v.data.back() == '\0') v.data.pop_back();
-            }
+            if ((v.type == REG_SZ_T || v.type == REG_EXPAND_SZ_T) && !v.data.empty() && v.data.back() == '\0')
+                v.data.pop_back();
         } else {
             fail("unknown value data");
         }

@@ -37,6 +37,17 @@ std::string upperPath(const std::vector<std::string>& parts) {
     return r;
 }
 
+// REGEDIT4 text has one line per key and per value: names with line breaks
+// cannot be kept, and a key name never holds a control character.
+bool storableKey(const std::vector<std::string>& parts) {
+    for (const auto& p : parts)
+        for (unsigned char c : p)
+            if (c < 0x20) return false;
+    return true;
+}
+
+bool storableValueName(const std::string& name) { return name.find_first_of("\r\n") == std::string::npos; }
+
 struct FileStamp {
     bool exists = false;
     std::int64_t size = 0, mtimeNs = 0;
@@ -182,7 +193,7 @@ bool RegistryStore::CreateKey(RegRoot root, const std::string& key) {
     auto t = target(root, key);
     if (!t->hive) return t->path.empty();
     if (findNode(t->hive->tree.get(), t->path)) return true;
-    if (!writable(*t)) return false;
+    if (!writable(*t) || !storableKey(t->path)) return false;
     RegKeyNode* node = t->hive->tree.get();
     for (const auto& part : t->path) {
         auto it = node->subkeys.find(part);
@@ -238,7 +249,7 @@ std::optional<RegValue> RegistryStore::GetValue(RegRoot root, const std::string&
 
 bool RegistryStore::SetValue(RegRoot root, const std::string& key, const RegValue& value) {
     auto t = target(root, key);
-    if (!t->hive || !writable(*t)) return false;
+    if (!t->hive || !writable(*t) || !storableValueName(value.name)) return false;
     RegKeyNode* node = findNode(t->hive->tree.get(), t->path);
     if (!node) return false;
     auto it = node->values.find(value.name);

@@ -82,6 +82,14 @@ TEST_F(RegistryFixture, NamesIgnoreCaseKeepTheirSpellingAndEnumerateSorted) {
     EXPECT_FALSE(store.ReadString(HKCU, "Software\\Vendor", "n"));
     EXPECT_FALSE(store.ReadString(HKCU, "Software\\Nothing", "n"));
     EXPECT_FALSE(store.WriteString(HKCU, "Software\\Nothing", "n", "x"));  // the key must exist
+    EXPECT_FALSE(store.WriteString(HKCU, "Software\\Vendor", "line\nbreak", "x"));
+    EXPECT_FALSE(store.CreateKey(HKCU, "Software\\tab\there"));
+    RegValue expand;
+    expand.name = "Path";
+    expand.type = REG_EXPAND_SZ_T;
+    expand.data = "%SystemRoot%\\x";
+    ASSERT_TRUE(store.SetValue(HKCU, "Software\\Vendor", expand));
+    EXPECT_EQ(RegistryStore(dir.Path()).ReadString(HKCU, "Software\\Vendor", "path").value(), "%SystemRoot%\\x");
 
     // Aliases and the empty roots.
     ASSERT_TRUE(store.CreateKey(RegRoot::ClassesRoot, ".txt"));

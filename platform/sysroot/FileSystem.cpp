@@ -132,7 +132,7 @@ bool MatchesMask(const std::string& name, const std::string& mask) {
     return m == mask.size();
 }
 
-WinFileSystem::WinFileSystem(fs::path root) : root_(std::move(root)), facts_(root_) {
+WinFileSystem::WinFileSystem(fs::path root) : root_(fs::absolute(root)), facts_(root_) {
     std::error_code ec;
     canonicalRoot_ = fs::weakly_canonical(root_, ec);
     if (ec) canonicalRoot_ = root_.lexically_normal();

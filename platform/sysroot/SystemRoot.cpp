@@ -23,7 +23,7 @@ fs::path DefaultSystemRootPath() {
     return fs::path(home && *home ? home : ".") / ".local" / "share" / "vorel" / "sysroot";
 }
 
-SystemRoot::SystemRoot(fs::path path) : path_(std::move(path)), files_(path_) {
+SystemRoot::SystemRoot(fs::path path) : path_(fs::absolute(path)), files_(path_) {
     std::error_code ec;
     fs::create_directories(path_ / "drive_c", ec);
     if (ec) throw Exception(Format("Cannot create the system root %s: %s", {path_.string(), ec.message()}));
