@@ -4,9 +4,9 @@
 
 namespace installer {
 
-IException::IException(const std::string& message) : platform::Exception(TranslateString(message)) {}
+IException::IException(const std::string& message) : ECustomTamselAbnormal(TranslateString(message)) {}
 
 IException::IException(const std::string& format, const platform::FormatArgs& args)
-    : platform::Exception(TranslateFmt(format, args)) {}
+    : ECustomTamselAbnormal(TranslateFmt(format, args)) {}
 
 }  // namespace installer

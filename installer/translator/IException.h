@@ -5,12 +5,12 @@
 // keeps its placeholders. Each subclass adds only its identity.
 #include <string>
 
-#include "platform/runtime/Exception.h"
+#include "installer/base/Exceptions.h"
 #include "platform/runtime/Format.h"
 
 namespace installer {
 
-class IException : public platform::Exception {
+class IException : public ECustomTamselAbnormal {
 public:
     explicit IException(const std::string& message);
     IException(const std::string& format, const platform::FormatArgs& args);

@@ -11,6 +11,8 @@
 #include "installer/translator/TextDecoding.h"
 #include "installer/translator/Translator.h"
 #include "installer/translator/UserLanguage.h"
+#include "platform/registry/RegistryStore.h"
+#include "platform/sysroot/SystemRoot.h"
 
 using namespace installer;
 
@@ -31,6 +33,26 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// Restores the locale variables a test changes.
+class LocaleEnvironment {
+public:
+    LocaleEnvironment() {
+        for (int i = 0; i < 3; ++i) {
+            const char* v = std::getenv(kNames[i]);
+            had_[i] = v != nullptr;
+            kept_[i] = v ? v : "";
+        }
+    }
+    ~LocaleEnvironment() {
+        for (int i = 0; i < 3; ++i) had_[i] ? setenv(kNames[i], kept_[i].c_str(), 1) : unsetenv(kNames[i]);
+    }
+
+private:
+    static constexpr const char* kNames[3] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+    bool had_[3];
+    std::string kept_[3];
 };
 
 std::string ExceptionText(auto&& f) {
@@ -75,17 +97,26 @@ TEST(Languages, PosixLocales) {
     EXPECT_EQ(LangIDFromPosixLocale("POSIX"), 0x0409);
     EXPECT_EQ(LangIDFromPosixLocale(""), 0x0409);
     EXPECT_EQ(LangIDFromPosixLocale("fi_FI"), 0x0409);
+}
 
-    const char* saved[3] = {std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")};
-    const std::string keep[3] = {saved[0] ? saved[0] : "", saved[1] ? saved[1] : "", saved[2] ? saved[2] : ""};
+TEST(Languages, UserLanguageFromRegistryElseEnvironment) {
+    platform::TempRootDir dir;
+    platform::ScopedSystemRoot root(dir.Path());
+    LocaleEnvironment env;
     setenv("LC_ALL", "", 1);
     setenv("LC_MESSAGES", "ja_JP.UTF-8", 1);
     setenv("LANG", "ru_RU.UTF-8", 1);
     EXPECT_EQ(LanguageFromLangID(GetUserDefaultLangID()), tlJapanese);
     setenv("LC_ALL", "fr_FR", 1);
     EXPECT_EQ(LanguageFromLangID(GetUserDefaultLangID()), tlFrench);
-    const char* names[3] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-    for (int i = 0; i < 3; ++i) saved[i] ? setenv(names[i], keep[i].c_str(), 1) : unsetenv(names[i]);
+
+    auto& registry = platform::Registry();
+    ASSERT_TRUE(registry.CreateKey(platform::RegRoot::CurrentUser, "Control Panel\\International"));
+    ASSERT_TRUE(registry.WriteString(platform::RegRoot::CurrentUser, "Control Panel\\International", "Locale",
+                                     "00000404"));
+    EXPECT_EQ(LanguageFromLangID(GetUserDefaultLangID()), tlChineseTraditional);
+    registry.WriteString(platform::RegRoot::CurrentUser, "Control Panel\\International", "Locale", "German");
+    EXPECT_EQ(LanguageFromLangID(GetUserDefaultLangID()), tlFrench);
 }
 
 TEST(Languages, CharsetsFacesAndStoredValues) {

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "platform/registry/Registry.h"
+
 namespace installer {
 
 namespace {
@@ -28,6 +30,7 @@ std::string EnvironmentLocale() {
 }
 
 std::uint16_t DefaultLangID() {
+    if (auto langid = platform::RegistryUserLangID()) return *langid;
     return LangIDFromPosixLocale(EnvironmentLocale());
 }
 
