@@ -47,7 +47,13 @@ void EquivalentsSql::AddRange(bool first, const std::string& column, long double
 
 void EquivalentsSql::AddEquality(bool first, const std::string& column, const std::string& value) {
     Join(first);
-    text_ += " " + column + " = \"" + value + "\"";
+    // A quote inside the value is doubled, so the value stays one literal.
+    std::string literal;
+    for (char c : value) {
+        if (c == '"') literal += '"';
+        literal += c;
+    }
+    text_ += " " + column + " = \"" + literal + "\"";
 }
 
 }  // namespace vorel

@@ -19,8 +19,9 @@ public:
     // extended precision. first: this is the device's criterion 1, which
     // never gets the joining " and".
     void AddRange(bool first, const std::string& column, long double lo, int percent);
-    // " column = "value"", the value as stored; the engine takes a
-    // double-quoted text as a literal, never as a column name.
+    // " column = "value"", the value as stored (untrimmed), with a quote in
+    // it doubled; the engine takes a double-quoted text as a literal, never
+    // as a column name.
     void AddEquality(bool first, const std::string& column, const std::string& value);
 
     // True while no condition was added.

@@ -51,6 +51,8 @@ TEST(EquivalentsSql, EqualityValueAsStoredAndExtendedPrecisionBound) {
     EquivalentsSql sql("select * from transistores.db where");
     sql.AddEquality(false, "uso", " Pd ");
     EXPECT_EQ(sql.Text(), "select * from transistores.db where uso = \" Pd \"");
+    sql.AddEquality(false, "polaridade", "N\"PN");  // a quote cannot end the literal
+    EXPECT_EQ(sql.Text(), "select * from transistores.db where uso = \" Pd \" and polaridade = \"N\"\"PN\"");
     EquivalentsSql z("select * from diodosz.db where");
     z.AddRange(true, "tn", 3.3, 5);  // 3.465 exactly in decimals: extended precision keeps it
     EXPECT_EQ(z.Text(), "select * from diodosz.db where tn >= 3.300 and tn <= 3.465");

@@ -1,0 +1,113 @@
+// The "About..." tab: product, versions, counts, links, notices and the
+// start-up picture.
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "app/ui/TFormulario.h"
+#include "platform/dbcontrols/Image.h"
+#include "platform/qtglue/PageControl.h"
+
+namespace vorel {
+
+namespace {
+const char* const kAviso =
+    "Important: This software makes its best to identify equivalent semiconductors. But, in certain critical "
+    "applications, or when detailed data of one device will be necessary, the User must take a look in the "
+    "databooks and datasheets supplied by the Companies.";
+const char* const kAviso2 =
+    "Note: VorelSoft/Vorel Electronics does not represent any Company presented (or its products) into this "
+    "software in any way, express or implícitly. Any possible incorretion into this software is not "
+    "responsability of the Companies and will not creste any rights against these Companies or VorelSoft.";
+const char* const kNotaJpeg =
+    "Notes: This software uses part of the work of The Independent JPEG Group Software, for image manipulation "
+    "on the Joint Photographic Engineering Group - JPEG format.";
+}  // namespace
+
+void TFormulario::CriaAbaSobre() {
+    TabSheet1_1 = new QWidget;
+    TabSheet1_1->setObjectName("TabSheet1_1");
+    PageControl1->addTab(TabSheet1_1, "About...");
+
+    auto* outer = new QHBoxLayout(TabSheet1_1);
+    outer->setContentsMargins(18, 18, 18, 18);
+    outer->setSpacing(24);
+
+    ImagemAbertura = new platform::TImage;
+    ImagemAbertura->setObjectName("ImagemAbertura");
+    ImagemAbertura->setMinimumSize(260, 200);
+    outer->addWidget(ImagemAbertura, 5);
+
+    auto* side = new QVBoxLayout;
+    side->setSpacing(10);
+    outer->addLayout(side, 6);
+
+    auto* produto = new QLabel("Vorel - Electronics");
+    produto->setObjectName("Produto");
+    QFont big = produto->font();
+    big.setPointSizeF(big.pointSizeF() * 2.2);
+    big.setBold(true);
+    produto->setFont(big);
+    side->addWidget(produto);
+
+    auto* facts = new QGridLayout;
+    facts->setHorizontalSpacing(16);
+    facts->setVerticalSpacing(4);
+    int row = 0;
+    auto fact = [&](const char* caption, const char* name) {
+        auto* value = new QLabel("n/a");
+        value->setObjectName(name);
+        facts->addWidget(new QLabel(caption), row, 0);
+        facts->addWidget(value, row, 1);
+        ++row;
+        return value;
+    };
+    VersaoS = fact("Software version:", "VersaoS");
+    VersaoBD = fact("Databases version:", "VersaoBD");
+    facts->setRowMinimumHeight(row++, 8);
+    QtdeTR = fact("Total of bipolar transistors:", "QtdeTR");
+    QtdeDR = fact("Total of rectifier diodes:", "QtdeDR");
+    QtdeDZ = fact("Total of Zener diodes:", "QtdeDZ");
+    QtdeCI = fact("Total of integrated circuits:", "QtdeCI");
+    for (QLabel* q : {QtdeTR, QtdeDR, QtdeDZ, QtdeCI}) q->setVisible(false);
+    facts->setRowMinimumHeight(row++, 8);
+    // The link labels stand here; the addresses are the maker's.
+    auto* email = new QLabel("contact@vorel.example");
+    email->setObjectName("EMail");
+    auto* home = new QLabel("http://www.vorel.example/");
+    home->setObjectName("HomePage");
+    facts->addWidget(new QLabel("e-mail:"), row, 0);
+    facts->addWidget(email, row++, 1);
+    facts->addWidget(new QLabel("Home page:"), row, 0);
+    facts->addWidget(home, row++, 1);
+    facts->setColumnStretch(2, 1);
+    side->addLayout(facts);
+
+    auto* nota = new QLabel(kNotaJpeg);
+    nota->setWordWrap(true);
+    nota->setObjectName("NotaJpeg");
+    side->addWidget(nota);
+
+    auto notice = [&](const char* name) {
+        auto* l = new QLabel;
+        l->setObjectName(name);
+        l->setWordWrap(true);
+        l->setFrameShape(QFrame::StyledPanel);
+        l->setMargin(8);
+        l->setBackgroundRole(QPalette::ToolTipBase);
+        l->setForegroundRole(QPalette::ToolTipText);
+        l->setAutoFillBackground(true);
+        l->setVisible(false);  // shown when the start-up is complete
+        side->addWidget(l);
+        return l;
+    };
+    Aviso = notice("Aviso");
+    Aviso2 = notice("Aviso2");
+    side->addStretch(1);
+    Aviso->setText(kAviso);
+    Aviso2->setText(kAviso2);
+}
+
+}  // namespace vorel

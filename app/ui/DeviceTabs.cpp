@@ -1,0 +1,309 @@
+// The "Transistors" and "Diodes" tabs: per device a quick-search box, the
+// equivalents criteria and the data sheets, each sheet showing the current
+// original above its current equivalent.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <map>
+
+#include "app/ui/TFormulario.h"
+#include "app/ui/Widgets.h"
+#include "platform/dbcontrols/DBGrid.h"
+#include "platform/dbcontrols/DBText.h"
+#include "platform/dbcontrols/Image.h"
+#include "platform/qtglue/CaseEdit.h"
+#include "platform/qtglue/Guard.h"
+#include "platform/qtglue/PageControl.h"
+
+namespace vorel {
+
+namespace {
+
+// Column titles as the data sheets show them (the legend explains them).
+const std::map<std::string, std::string>& Titles() {
+    static const std::map<std::string, std::string> t = {
+        {"Identificacao", "Identification"}, {"Uso", "Use"}, {"Polaridade", "Polarity"},
+        {"Vceosus", "Vceo(sus)"}, {"Vcev", "Vce"}, {"Vbrceo", "V(BR)ceo"}, {"Hfe1", "HFE"},
+        {"Ichfe1", "@ Ic (mA)"}, {"Hfe2", "Hfe"}, {"Ichfe2", "@ Ic (mA)"}, {"Icibvce", "@ Ic/Ib"},
+        {"Icibvbe", "@ Ic/Ib"}, {"Ft", "fT"}, {"Toff", "toff"}, {"Ictoff", "@ Ic"}, {"Ftip", "F tip"},
+        {"Fftip", "@ f"}, {"Io", "If"}, {"Marca", "Marking"}, {"Tn", "Vz"}, {"Tolerancia", "Tolerance"},
+    };
+    return t;
+}
+
+std::vector<platform::TColumn> ColumnsOf(const std::vector<std::string>& fields) {
+    std::vector<platform::TColumn> cols;
+    for (const auto& f : fields) {
+        auto it = Titles().find(f);
+        cols.push_back({f, it == Titles().end() ? f : it->second});
+    }
+    return cols;
+}
+
+// What one sheet shows for one side (original or equivalent).
+struct SheetSpec {
+    bool fabricante = false;                    // the company label
+    std::vector<std::vector<std::string>> grids;
+    std::string memo;                           // a read-only memo field
+    bool pictures = false;
+    std::string nota;                           // a label field under the picture
+};
+
+QLabel* Caption(const QString& text) {
+    auto* l = new QLabel(text);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}
+
+}  // namespace
+
+// Builds one device's search bar and sheets into page; fills panel.
+static void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, const std::vector<SheetSpec>& sheets,
+                        const QString& prefix, const QString& boxName, const QString& buttonName,
+                        const QString& image1, const QString& image2, const QString& gridO, const QString& gridE) {
+    auto& gridsO = panel.GridsOriginal;
+    auto& gridsE = panel.GridsEquivalente;
+    auto& bound = panel.Bound;
+    auto* v = new QVBoxLayout(page);
+    v->setContentsMargins(8, 8, 8, 8);
+    v->setSpacing(8);
+
+    // Search bar: quick search, criteria, button.
+    auto* bar = new QFrame;
+    bar->setFrameShape(QFrame::StyledPanel);
+    auto* h = new QHBoxLayout(bar);
+    h->setContentsMargins(10, 6, 10, 6);
+    h->setSpacing(18);
+
+    auto* quick = new QVBoxLayout;
+    quick->addWidget(new QLabel("Quick search:"));
+    panel.BuscaRapida = Named(new platform::TCaseEdit(platform::CharCase::Upper), boxName);
+    panel.BuscaRapida->setMaxLength(20);
+    panel.BuscaRapida->setMinimumWidth(170);
+    panel.BuscaRapida->setClearButtonEnabled(false);
+    quick->addWidget(panel.BuscaRapida);
+    quick->addStretch(1);
+    h->addLayout(quick);
+
+    const DeviceCriteria& spec = CriteriaOf(panel.device);
+    auto* criteria = new QGroupBox("Search criteria");
+    auto* g = new QGridLayout(criteria);
+    g->setHorizontalSpacing(8);
+    g->setVerticalSpacing(4);
+    std::map<std::string, QCheckBox*> boxes;
+    std::map<std::string, QComboBox*> combos;
+    const int perRow = 3;
+    int slot = 0;
+    // Range criteria first (they carry combos), then the equalities.
+    for (int pass = 0; pass < 2; ++pass)
+        for (const Criterion& c : spec.criteria) {
+            if (c.equality != (pass == 1) || boxes.count(c.checkbox)) continue;
+            auto* box = Named(new QCheckBox(QString::fromStdString(c.caption)), QString::fromStdString(c.checkbox));
+            box->setChecked(true);
+            box->setEnabled(c.enabledAtStart);
+            boxes[c.checkbox] = box;
+            const int row = 1 + slot / perRow, col = (slot % perRow) * 3;
+            g->addWidget(box, row, col);
+            if (!c.equality) {
+                auto* combo = Named(new QComboBox, QString::fromStdString(c.combo));
+                for (const auto& item : PercentItems()) combo->addItem(QString::fromStdString(item));
+                combo->setEnabled(c.enabledAtStart);
+                combo->setMaxVisibleItems(12);
+                combos[c.combo] = combo;
+                g->addWidget(combo, row, col + 1);
+                form.PercentCombos.push_back(combo);
+            }
+            ++slot;
+        }
+    for (int i = 0; i < perRow; ++i) {
+        g->addWidget(new QLabel("% beyond the original"), 0, i * 3 + 1);
+        if (i + 1 < perRow) g->setColumnMinimumWidth(i * 3 + 2, 12);
+    }
+    for (const Criterion& c : spec.criteria) {
+        panel.Checks.push_back(boxes[c.checkbox]);
+        panel.Combos.push_back(c.equality ? nullptr : combos[c.combo]);
+    }
+    h->addWidget(criteria);
+
+    panel.Equivalentes = Named(new QPushButton("Search equivalents"), buttonName);
+    panel.Equivalentes->setDefault(false);
+    panel.Equivalentes->setMinimumHeight(34);
+    auto* buttonBox = new QVBoxLayout;
+    buttonBox->addStretch(1);
+    buttonBox->addWidget(panel.Equivalentes);
+    buttonBox->addStretch(1);
+    h->addLayout(buttonBox);
+    h->addStretch(1);
+    v->addWidget(bar);
+
+    // Sheets.
+    auto* sheetTabs = new QTabWidget;
+    sheetTabs->setObjectName(prefix + "Sheets");
+    int gridNo = 0;
+    for (size_t s = 0; s < sheets.size(); ++s) {
+        const SheetSpec& spec = sheets[s];
+        auto* sheet = new QWidget;
+        auto* sv = new QVBoxLayout(sheet);
+        sv->setContentsMargins(8, 8, 8, 8);
+        sv->setSpacing(6);
+        const int firstGrid = gridNo;
+        for (int side = 0; side < 2; ++side) {
+            const bool original = side == 0;
+            auto* head = new QHBoxLayout;
+            head->setSpacing(10);
+            head->addWidget(Caption(original ? "Original:" : "Equivalent:"));
+            auto* ident = new platform::TDBText;
+            ident->SetDataField("Identificacao");
+            ident->setProperty("original", original);
+            QFont bf = ident->font();
+            bf.setBold(true);
+            ident->setFont(bf);
+            bound.push_back(ident);
+            head->addWidget(ident);
+            if (spec.fabricante) {
+                head->addSpacing(16);
+                head->addWidget(new QLabel("Company:"));
+                auto* fab = Named(new platform::TDBText, prefix + (original ? "FabricanteO" : "Fabricante"));
+                fab->SetDataField("Fabricante");
+                fab->setProperty("original", original);
+                bound.push_back(fab);
+                head->addWidget(fab);
+            }
+            head->addStretch(1);
+            sv->addLayout(head);
+
+            auto* body = new QHBoxLayout;
+            body->setSpacing(8);
+            if (!spec.memo.empty()) {
+                auto* memo = Named(new platform::TDBMemo, prefix + QString::fromStdString(spec.memo) +
+                                                              (original ? "O" : ""));
+                memo->SetDataField(spec.memo);
+                memo->setProperty("original", original);
+                memo->setMinimumHeight(60);
+                bound.push_back(memo);
+                body->addWidget(memo, 3);
+            }
+            gridNo = firstGrid;
+            for (const auto& fields : spec.grids) {
+                ++gridNo;
+                auto* grid = Named(new platform::TDBGrid,
+                                   (original ? gridO : gridE) + QString::number(gridNo));
+                grid->SetColumns(ColumnsOf(fields));
+                grid->setProperty("original", original);
+                (original ? gridsO : gridsE).push_back(grid);
+                body->addWidget(grid, static_cast<int>(fields.size()) + 1);
+            }
+            if (spec.pictures) {
+                auto* pic = new QVBoxLayout;
+                auto* image = Named(new platform::TImage, original ? image1 : image2);
+                image->setMinimumSize(180, 120);
+                (original ? panel.Imagem1 : panel.Imagem2) = image;
+                pic->addWidget(image, 1);
+                if (!spec.nota.empty()) {
+                    auto* nota = Named(new platform::TDBText, prefix + "Nota" + (original ? "O" : ""));
+                    nota->SetDataField(spec.nota);
+                    nota->setProperty("original", original);
+                    nota->setWordWrap(true);
+                    bound.push_back(nota);
+                    auto* notaRow = new QHBoxLayout;
+                    notaRow->addWidget(new QLabel("Note:"));
+                    notaRow->addWidget(nota, 1);
+                    pic->addLayout(notaRow);
+                }
+                body->addLayout(pic, 1);
+            }
+            sv->addLayout(body, 1);
+            if (original) {
+                auto* line = new QFrame;
+                line->setFrameShape(QFrame::HLine);
+                line->setFrameShadow(QFrame::Sunken);
+                sv->addWidget(line);
+            }
+        }
+        sheetTabs->addTab(sheet, QString("Sheet %1").arg(s + 1));
+    }
+    v->addWidget(sheetTabs, 1);
+}
+
+void TFormulario::CriaAbaTransistores() {
+    TabSheet1_2 = Named(new QWidget, "TabSheet1_2");
+    PageControl1->addTab(TabSheet1_2, "Transistors");
+    auto* v = new QVBoxLayout(TabSheet1_2);
+    v->setContentsMargins(4, 4, 4, 4);
+    auto* sub = new QTabWidget;
+    auto* bipolares = new QWidget;
+    sub->addTab(bipolares, "Bipolars");
+    v->addWidget(sub);
+
+    const std::vector<SheetSpec> sheets = {
+        {true, {{"Identificacao", "Uso", "Polaridade"}, {"Vceo", "Vceosus", "Vcev", "Vbrceo", "Vcbo"}}, "", false, ""},
+        {false, {{"Vebo", "Ic", "Icm", "Ib", "Ibm"}, {"Pd", "Tpd", "Hfe1", "Ichfe1"}}, "", false, ""},
+        {false, {{"Hfe2", "Ichfe2"}, {"Vcesat", "Icibvce"}}, "", false, ""},
+        {false, {{"Vbesat", "Icibvbe", "Ft"}, {"Toff", "Ictoff"}}, "", false, ""},
+        {false, {{"Ftip", "Fftip"}}, "Observacoes", false, ""},
+        {false, {}, "", true, ""},
+    };
+    BuildDevice(*this, transistores_, bipolares, sheets, "T", "TBBuscaRapida", "TransistoresEquivalentes",
+                "ImagemTransistor1", "ImagemTransistor2", "DBGridTO", "DBGridT");
+    for (size_t i = 0; i < 9; ++i) {
+        DBGridTO[i] = transistores_.GridsOriginal[i];
+        DBGridT[i] = transistores_.GridsEquivalente[i];
+    }
+    transistores_.QuickSearchEnabled = &BuscaRapidaTB;
+    TBBuscaRapida = transistores_.BuscaRapida;
+    ImagemTransistor1 = transistores_.Imagem1;
+    ImagemTransistor2 = transistores_.Imagem2;
+    TransistoresEquivalentes = transistores_.Equivalentes;
+}
+
+void TFormulario::CriaAbaDiodos() {
+    TabSheet1_3 = Named(new QWidget, "TabSheet1_3");
+    PageControl1->addTab(TabSheet1_3, "Diodes");
+    auto* v = new QVBoxLayout(TabSheet1_3);
+    v->setContentsMargins(4, 4, 4, 4);
+    auto* sub = new QTabWidget;
+    auto* retificadores = new QWidget;
+    auto* zeners = new QWidget;
+    sub->addTab(retificadores, "Rectifier diodes");
+    sub->addTab(zeners, "Zener diodes");
+    v->addWidget(sub);
+
+    const std::vector<SheetSpec> r = {
+        {true, {{"Identificacao", "Uso"}, {"Vrm", "Vr", "Io", "Ifsm", "Pd"}}, "", false, ""},
+        {false, {}, "", true, "Nota"},
+    };
+    BuildDevice(*this, diodosR_, retificadores, r, "DR", "DRBuscaRapida", "DiodosREquivalentes", "ImagemDiodoR1",
+                "ImagemDiodoR2", "DBGridDRO", "DBGridDR");
+    DBGridDRO = {diodosR_.GridsOriginal[0], diodosR_.GridsOriginal[1]};
+    DBGridDR = {diodosR_.GridsEquivalente[0], diodosR_.GridsEquivalente[1]};
+
+    const std::vector<SheetSpec> z = {
+        {true, {{"Identificacao", "Marca", "Tn"}, {"Iz", "Pd", "Tj", "Rij", "Tolerancia"}}, "", false, ""},
+        {false, {}, "", true, "Nota"},
+    };
+    BuildDevice(*this, diodosZ_, zeners, z, "DZ", "DZBuscaRapida", "DiodosZEquivalentes", "ImagemDiodoZ1",
+                "ImagemDiodoZ2", "DBGridDZO", "DBGridDZ");
+    DBGridDZO = {diodosZ_.GridsOriginal[0], diodosZ_.GridsOriginal[1]};
+    DBGridDZ = {diodosZ_.GridsEquivalente[0], diodosZ_.GridsEquivalente[1]};
+
+    diodosR_.QuickSearchEnabled = &BuscaRapidaDR;
+    diodosZ_.QuickSearchEnabled = &BuscaRapidaDZ;
+    DRBuscaRapida = diodosR_.BuscaRapida;
+    DZBuscaRapida = diodosZ_.BuscaRapida;
+    ImagemDiodoR1 = diodosR_.Imagem1;
+    ImagemDiodoR2 = diodosR_.Imagem2;
+    ImagemDiodoZ1 = diodosZ_.Imagem1;
+    ImagemDiodoZ2 = diodosZ_.Imagem2;
+    DiodosREquivalentes = diodosR_.Equivalentes;
+    DiodosZEquivalentes = diodosZ_.Equivalentes;
+}
+
+}  // namespace vorel

@@ -1,0 +1,80 @@
+// The tabs whose features are built on their own: IC's, Other devices,
+// Repair database, Technical texts and Cross-reference. Here they get their
+// captions, sub-tabs and the controls the start-up already touches.
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/ui/TFormulario.h"
+#include "app/ui/Widgets.h"
+#include "platform/dbcontrols/Image.h"
+#include "platform/qtglue/PageControl.h"
+
+namespace vorel {
+
+void TFormulario::CriaAbaCI() {
+    TabSheet6 = Named(new QWidget, "TabSheet6");
+    PageControl1->addTab(TabSheet6, "IC's");
+}
+
+void TFormulario::CriaAbaOutros() {
+    TabSheet1_4 = Named(new QWidget, "TabSheet1_4");
+    PageControl1->addTab(TabSheet1_4, "Other devices");
+    auto* v = new QVBoxLayout(TabSheet1_4);
+    v->setContentsMargins(4, 4, 4, 4);
+    auto* sub = new QTabWidget;
+    auto* resistores = new QWidget;
+    auto* capacitores = new QWidget;
+    sub->addTab(resistores, "Resistors");
+    sub->addTab(capacitores, "Polyester capacitors");
+    v->addWidget(sub);
+    auto picture = [](QWidget* page, const char* name) {
+        auto* h = new QHBoxLayout(page);
+        auto* image = Named(new platform::TImage, name);
+        image->setMinimumSize(320, 200);
+        h->addWidget(image, 1);
+        return image;
+    };
+    ImagemResistor = picture(resistores, "ImagemResistor");
+    ImagemCapacitor = picture(capacitores, "ImagemCapacitor");
+}
+
+void TFormulario::CriaAbaReparos() {
+    TabSheet1_5 = Named(new QWidget, "TabSheet1_5");
+    PageControl1->addTab(TabSheet1_5, "Repair database");
+}
+
+void TFormulario::CriaAbaTextos() {
+    TabSheet1_6 = Named(new QWidget, "TabSheet1_6");
+    PageControl1->addTab(TabSheet1_6, "Technical texts");
+    auto* v = new QVBoxLayout(TabSheet1_6);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->addStretch(1);
+    StatusBar = Named(new QStatusBar, "StatusBar");
+    StatusBar->setSizeGripEnabled(false);
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = Named(new QLabel, QString("StatusPanel%1").arg(i));
+        panel->setMinimumWidth(i == 0 ? 120 : 70);
+        if (i == 1) panel->setAlignment(Qt::AlignCenter);
+        StatusBar->addWidget(panel, i == 2 ? 1 : 0);
+        StatusPanels[i] = panel;
+    }
+    v->addWidget(StatusBar);
+}
+
+void TFormulario::CriaAbaReferencia() {
+    TabSheet8 = Named(new QWidget, "TabSheet8");
+    PageControl1->addTab(TabSheet8, "Cross-reference");
+    auto* v = new QVBoxLayout(TabSheet8);
+    v->setContentsMargins(4, 4, 4, 4);
+    PageControl10 = Named(new platform::TPageControl, "PageControl10");
+    PageControl10->setTabPosition(QTabWidget::South);
+    PageControl10->addTab(new QWidget, "Search Equivalents/Similars");
+    PageControl10->addTab(new QWidget, "Edit Database");
+    v->addWidget(PageControl10, 1);
+}
+
+}  // namespace vorel

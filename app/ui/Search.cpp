@@ -1,0 +1,114 @@
+// Quick search and equivalents search for transistors, rectifier and zener
+// diodes, and the window side of the devices' after-scroll handlers.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+
+#include "app/ui/TFormulario.h"
+#include "platform/dbcontrols/Image.h"
+#include "platform/qtglue/CaseEdit.h"
+#include "platform/qtglue/Messenger.h"
+#include "platform/tables/Query.h"
+#include "platform/tables/Table.h"
+
+namespace vorel {
+
+namespace {
+
+// Blanks and control characters off both ends, as the run-time library's Trim.
+std::string Trim(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+    return s.substr(b, e - b);
+}
+
+// Clears a quick-search flag for a programmatic write into its box, and sets
+// it again whatever happens.
+class FlagOff {
+public:
+    explicit FlagOff(bool& flag) : flag_(flag) { flag_ = false; }
+    ~FlagOff() { flag_ = true; }
+    FlagOff(const FlagOff&) = delete;
+    FlagOff& operator=(const FlagOff&) = delete;
+
+private:
+    bool& flag_;
+};
+
+void WriteBox(platform::TCaseEdit& box, bool& flag, const std::string& text) {
+    FlagOff off(flag);
+    box.setText(QString::fromStdString(text));
+}
+
+// The criteria as the window and the original record answer them.
+class PanelInput : public CriteriaInput {
+public:
+    PanelInput(const DevicePanel& panel, platform::TTable& original) : panel_(panel), original_(original) {}
+    bool Checked(const Criterion& c) const override { return panel_.Checks.at(c.number - 1)->isChecked(); }
+    std::string PercentText(const Criterion& c) const override {
+        const QComboBox* combo = panel_.Combos.at(c.number - 1);
+        return combo ? combo->currentText().toStdString() : std::string();
+    }
+    double Number(const std::string& field) const override { return original_.FieldByName(field).AsFloat(); }
+    std::string Text(const std::string& field) const override { return original_.FieldByName(field).AsString(); }
+
+private:
+    const DevicePanel& panel_;
+    platform::TTable& original_;
+};
+
+}  // namespace
+
+void TFormulario::TBBuscaRapidaChange() { QuickSearch(Device::Transistores); }
+void TFormulario::DRBuscaRapidaChange() { QuickSearch(Device::DiodosR); }
+void TFormulario::DZBuscaRapidaChange() { QuickSearch(Device::DiodosZ); }
+
+void TFormulario::QuickSearch(Device device) {
+    DevicePanel& p = Panel(device);
+    if (!*p.QuickSearchEnabled || !modulo_) return;
+    platform::TTable& table = *p.Tabela;
+    table.SetKey();
+    table.FindNearest({Trim(p.BuscaRapida->text().toStdString())});
+    modulo_->ExibeImagem(Trim(table.FieldByName("Encapsulamento").AsString()), *p.Imagem1);
+    p.Imagem2->Clear();
+    p.Pesquisa->Close();
+}
+
+void TFormulario::TransistoresEquivalentesClick() { PesquisaTransistoresEquivalentes(); }
+void TFormulario::DiodosREquivalentesClick() { PesquisaDiodosREquivalentes(); }
+void TFormulario::DiodosZEquivalentesClick() { PesquisaDiodosZEquivalentes(); }
+void TFormulario::PesquisaTransistoresEquivalentes() { EquivalentsSearch(Device::Transistores); }
+void TFormulario::PesquisaDiodosREquivalentes() { EquivalentsSearch(Device::DiodosR); }
+void TFormulario::PesquisaDiodosZEquivalentes() { EquivalentsSearch(Device::DiodosZ); }
+
+void TFormulario::EquivalentsSearch(Device device) {
+    DevicePanel& p = Panel(device);
+    if (!modulo_) return;
+    platform::TTable& original = *p.Tabela;
+    if (!FIniciando)
+        WriteBox(*p.BuscaRapida, *p.QuickSearchEnabled, original.FieldByName("Identificacao").AsString());
+    const DeviceCriteria& criteria = CriteriaOf(device);
+    const std::string sql = BuildEquivalentsSql(criteria, PanelInput(p, original));
+    if (sql == criteria.prefix) {
+        platform::ShowMessage("At least one type of search must be selected.", platform::MsgIcon::Information);
+        return;
+    }
+    // The grids follow the query through their data links.
+    platform::TQuery& query = *p.Pesquisa;
+    query.Close();
+    query.SQL.clear();
+    query.SQL.push_back(sql);
+    query.Open();
+}
+
+void TFormulario::HabilitaBuscaRapida(Device device, bool enabled) { *Panel(device).QuickSearchEnabled = enabled; }
+
+void TFormulario::EscreveBuscaRapida(Device device, const std::string& text) {
+    Panel(device).BuscaRapida->setText(QString::fromStdString(text));
+}
+
+platform::TImage& TFormulario::ImagemOriginal(Device device) { return *Panel(device).Imagem1; }
+platform::TImage& TFormulario::ImagemEquivalente(Device device) { return *Panel(device).Imagem2; }
+
+}  // namespace vorel

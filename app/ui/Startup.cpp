@@ -1,0 +1,117 @@
+// The one-time start-up on first show, and the close.
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "app/ui/TFormulario.h"
+#include "platform/dbcontrols/DBGrid.h"
+#include "platform/dbcontrols/Image.h"
+#include "platform/qtglue/CaseEdit.h"
+#include "platform/tables/Query.h"
+#include "platform/tables/Table.h"
+
+namespace vorel {
+
+namespace {
+// The hourglass for the length of a scope, also when the scope fails.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+std::string Trim(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+    return s.substr(b, e - b);
+}
+}  // namespace
+
+void TFormulario::InicializaFormulario() {
+    WaitCursor hourglass;
+    IniciaEditor();
+    if (!FIniciando) return;
+    DiretorioInicialAbrir = DiretorioBase + "/library";
+    for (QComboBox* combo : PercentCombos) combo->setCurrentIndex(0);
+    IniciaCombosCalculadoras();
+    if (!modulo_) return;
+    modulo_->AbreBancosDeDados();
+    if (modulo_->TerminacaoPedida()) return;
+    modulo_->ExibeImagem("abertura", *ImagemAbertura);
+    modulo_->ExibeImagem("cap_poli", *ImagemCapacitor);
+    modulo_->ExibeImagem("resistor", *ImagemResistor);
+    CopiaReparoAtual();
+    // These writes start quick searches, which find the records already current.
+    for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
+        DevicePanel& p = Panel(d);
+        p.BuscaRapida->setText(QString::fromStdString(p.Tabela->FieldByName("Identificacao").AsString()));
+    }
+    CopiaFabricanteReparo();
+    PesquisaTransistoresEquivalentes();
+    PesquisaDiodosREquivalentes();
+    PesquisaDiodosZEquivalentes();
+    for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
+        DevicePanel& p = Panel(d);
+        const std::string pacote = Trim(p.Tabela->FieldByName("Encapsulamento").AsString());
+        modulo_->ExibeImagem(pacote, *p.Imagem1);
+        modulo_->ExibeImagem(pacote, *p.Imagem2);
+    }
+    RefreshGrids();
+    IniciaParagrafoEditor();
+    BDRInalterado = true;
+    NotasInalteradas = true;
+    for (QLabel* l : {QtdeTR, QtdeDR, QtdeDZ, QtdeCI, Aviso, Aviso2}) l->setVisible(true);
+    FIniciando = false;
+}
+
+// The grids follow their datasets on their own; a repaint is all that is left.
+void TFormulario::RefreshGrids() {
+    for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
+        for (auto* g : Panel(d).GridsOriginal) g->viewport()->update();
+        for (auto* g : Panel(d).GridsEquivalente) g->viewport()->update();
+    }
+}
+
+// The current repair record into the repair tab's edit fields after each
+// scroll of Reparos; the repair tab fills it.
+void TFormulario::ExibeRegistroBDR() {}
+
+// The application ends once the running handler is done.
+void TFormulario::Termina() {
+    QTimer::singleShot(0, this, [this] { close(); });
+}
+
+// The editor's part of the start-up: line and column, Paste state, ruler,
+// clipboard viewer. The editor tab fills it.
+void TFormulario::IniciaEditor() {}
+
+// Every colour combo of the calculators on item 0; their tab fills it.
+void TFormulario::IniciaCombosCalculadoras() {}
+
+// The current repair record into the repair tab's edit fields; the repair tab fills it.
+void TFormulario::CopiaReparoAtual() {}
+
+// The repair company into the repair quick-search box; the repair tab fills it.
+void TFormulario::CopiaFabricanteReparo() {}
+
+// The editor's paragraph defaults (markers at 60 and 730 pixels); the editor tab fills it.
+void TFormulario::IniciaParagrafoEditor() {}
+
+void TFormulario::FormClose() {
+    if (!modulo_) return;
+    TModuloDeDados& m = *modulo_;
+    for (platform::TDataSet* ds :
+         std::initializer_list<platform::TDataSet*>{&m.TabelaTransistores, &m.TabelaDiodosR, &m.TabelaDiodosZ,
+                                                    &m.TabelaBDR, &m.TabelaGraficos, &m.TabelaIntegrados,
+                                                    &m.PesquisarTransistores, &m.PesquisarDiodosR,
+                                                    &m.PesquisarDiodosZ, &m.PesquisarDS})
+        ds->Close();
+    m.Session1.RemoveAllPasswords();
+}
+
+}  // namespace vorel

@@ -1,0 +1,175 @@
+#include "app/ui/TFormulario.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <filesystem>
+
+#include "platform/dbcontrols/DBGrid.h"
+#include "platform/dbcontrols/DBText.h"
+#include "platform/qtglue/CaseEdit.h"
+#include "platform/qtglue/Guard.h"
+#include "platform/qtglue/Messenger.h"
+#include "platform/qtglue/PageControl.h"
+#include "platform/runtime/PathCase.h"
+#include "platform/shell/Shell.h"
+
+namespace vorel {
+
+namespace {
+const char* const kTitle = "Vorel - Electronics";
+}
+
+TFormulario::TFormulario(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("Formulario");
+    setWindowTitle(kTitle);
+    resize(544, 375);
+    std::error_code ec;
+    DiretorioBase = std::filesystem::current_path(ec).string();
+
+    PageControl1 = new platform::TPageControl(this);
+    PageControl1->setObjectName("PageControl1");
+    PageControl1->setDocumentMode(false);
+    PageControl1->OnChanging = [this] { return PageControl1Changing(); };
+    setCentralWidget(PageControl1);
+
+    CriaMenu();
+    CriaAbaSobre();
+    CriaAbaTransistores();
+    CriaAbaDiodos();
+    CriaAbaCI();
+    CriaAbaOutros();
+    CriaAbaReparos();
+    CriaAbaTextos();
+    CriaAbaReferencia();
+    PageControl1->setCurrentWidget(TabSheet1_1);
+    LigaEventos();
+
+    NomeArquivoNotas = "Untitled";
+    StatusPanels[2]->setText("Editing: Untitled");
+    QApplication::processEvents();
+}
+
+void TFormulario::LigaEventos() {
+    auto guard = [](auto handler) { return [handler] { platform::Guarded(handler); }; };
+    connect(TBBuscaRapida, &QLineEdit::textChanged, this, guard([this] { TBBuscaRapidaChange(); }));
+    connect(DRBuscaRapida, &QLineEdit::textChanged, this, guard([this] { DRBuscaRapidaChange(); }));
+    connect(DZBuscaRapida, &QLineEdit::textChanged, this, guard([this] { DZBuscaRapidaChange(); }));
+    connect(TransistoresEquivalentes, &QPushButton::clicked, this, guard([this] { TransistoresEquivalentesClick(); }));
+    connect(DiodosREquivalentes, &QPushButton::clicked, this, guard([this] { DiodosREquivalentesClick(); }));
+    connect(DiodosZEquivalentes, &QPushButton::clicked, this, guard([this] { DiodosZEquivalentesClick(); }));
+}
+
+TFormulario::~TFormulario() {
+    if (modulo_) modulo_->DefineJanela(nullptr);
+}
+
+void TFormulario::SetModuloDeDados(TModuloDeDados* modulo) {
+    if (modulo_) modulo_->DefineJanela(nullptr);
+    modulo_ = modulo;
+    if (modulo_) modulo_->DefineJanela(this);
+    LigaDados();
+}
+
+// Grids, labels and memos of the data sheets onto the device tables (the
+// original) and the equivalents queries.
+void TFormulario::LigaDados() {
+    for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
+        DevicePanel& p = Panel(d);
+        p.Tabela = modulo_ ? &modulo_->Tabela(d) : nullptr;
+        p.Pesquisa = modulo_ ? &modulo_->Pesquisa(d) : nullptr;
+        for (auto* g : p.GridsOriginal) g->SetDataSet(p.Tabela);
+        for (auto* g : p.GridsEquivalente) g->SetDataSet(p.Pesquisa);
+        for (QWidget* w : p.Bound) {
+            platform::TDataSet* ds = w->property("original").toBool() ? static_cast<platform::TDataSet*>(p.Tabela)
+                                                                       : p.Pesquisa;
+            if (auto* label = qobject_cast<platform::TDBText*>(w)) label->SetDataSet(ds);
+            if (auto* memo = qobject_cast<platform::TDBMemo*>(w)) memo->SetDataSet(ds);
+        }
+    }
+}
+
+void TFormulario::CriaMenu() {
+    QMenuBar* bar = menuBar();
+    Opcoes1 = bar->addMenu("&Options");
+    Opcoes1->setObjectName("Opcoes1");
+    Opcoes1->setEnabled(false);  // the first show enables it
+    auto item = [this](QMenu* menu, const char* name, const char* caption, QKeySequence key, void (TFormulario::*handler)()) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(name);
+        if (!key.isEmpty()) a->setShortcut(key);
+        a->setShortcutContext(Qt::ApplicationShortcut);
+        connect(a, &QAction::triggered, this, [this, handler] { platform::Guarded([&] { (this->*handler)(); }); });
+        return a;
+    };
+    Legenda1 = item(Opcoes1, "Legenda1", "&Legend", QKeySequence(Qt::Key_F2), &TFormulario::Legenda1Click);
+    Opcoes1->addSeparator();
+    FazerBackupdosBancosdeDados1 = item(Opcoes1, "FazerBackupdosBancosdeDados1", "&Make databases backup",
+                                        QKeySequence(Qt::Key_F4), &TFormulario::FazerBackupdosBancosdeDados1Click);
+    RecuperarBackupdosBancosdeDados1 =
+        item(Opcoes1, "RecuperarBackupdosBancosdeDados1", "&Recover databases backup", QKeySequence(Qt::Key_F5),
+             &TFormulario::RecuperarBackupdosBancosdeDados1Click);
+    Opcoes1->addSeparator();
+    Verificaratualizacoes1 = item(Opcoes1, "Verificaratualizacoes1", "&Verify updates", QKeySequence(Qt::Key_F3),
+                                  &TFormulario::Verificaratualizacoes1Click);
+    Opcoes1->addSeparator();
+    Encerrar1 = item(Opcoes1, "Encerrar1", "&Exit", QKeySequence(Qt::ALT | Qt::Key_F4), &TFormulario::Encerrar1Click);
+
+    Ajuda1 = bar->addMenu("&Help");
+    Ajuda1->setObjectName("Ajuda1");
+    Conteudo1 = item(Ajuda1, "Conteudo1", "&Contents", QKeySequence(Qt::Key_F1), &TFormulario::Conteudo1Click);
+    Ajuda1->addSeparator();
+    Sobre1 = item(Ajuda1, "Sobre1", "&About...", QKeySequence(), &TFormulario::Sobre1Click);
+}
+
+void TFormulario::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (e->spontaneous() || shown_) return;
+    shown_ = true;
+    platform::Guarded([this] { FormShow(); });
+}
+
+void TFormulario::FormShow() {
+    if (!FIniciando) return;
+    PodeMudarAba = true;
+    Opcoes1->setEnabled(true);
+    QApplication::processEvents();
+    InicializaFormulario();
+}
+
+void TFormulario::closeEvent(QCloseEvent* e) {
+    platform::Guarded([this] { FormClose(); });
+    setAttribute(Qt::WA_DeleteOnClose);
+    e->accept();
+}
+
+void TFormulario::Conteudo1Click() {
+    platform::ShellExecute({"", "visao_geral.html",
+                            platform::ResolveCase(DiretorioBase, "Help").string(), platform::ShowMode::Maximized});
+}
+
+void TFormulario::Sobre1Click() { PageControl1->setCurrentWidget(TabSheet1_1); }
+
+void TFormulario::Encerrar1Click() { close(); }
+
+// The dialogs behind these items are created, shown modally and kept here
+// once their features are built.
+void TFormulario::Legenda1Click() {}
+void TFormulario::FazerBackupdosBancosdeDados1Click() {}
+void TFormulario::RecuperarBackupdosBancosdeDados1Click() {}
+void TFormulario::Verificaratualizacoes1Click() {}
+
+DevicePanel& TFormulario::Panel(Device device) {
+    switch (device) {
+        case Device::Transistores: return transistores_;
+        case Device::DiodosR: return diodosR_;
+        case Device::DiodosZ: break;
+    }
+    return diodosZ_;
+}
+
+}  // namespace vorel

@@ -1,0 +1,26 @@
+// The main program: the application title, the main window, then the data
+// module; the message loop runs until the main window closes.
+#include <QApplication>
+#include <QPointer>
+#include <QStyleFactory>
+#include <memory>
+
+#include "app/data/ModuloDeDados.h"
+#include "app/ui/TFormulario.h"
+#include "platform/qtglue/Messenger.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (QStyle* fusion = QStyleFactory::create("Fusion")) QApplication::setStyle(fusion);
+    platform::SetApplicationTitle("Vorel - Electronics");
+
+    QPointer<vorel::TFormulario> formulario = new vorel::TFormulario;
+    auto modulo = std::make_unique<vorel::TModuloDeDados>(formulario->DiretorioBase);
+    formulario->SetModuloDeDados(modulo.get());
+    formulario->showMaximized();
+    const int result = app.exec();
+    // The window's controls hold links into the module's datasets.
+    delete formulario.data();
+    modulo.reset();
+    return result;
+}
