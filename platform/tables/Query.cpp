@@ -6,6 +6,8 @@
 #include "platform/tables/Sqlite.h"
 
 #include <algorithm>
+#include <functional>
+#include <limits>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -38,7 +40,10 @@ TFieldDef DefFromDecl(const std::string& name, const std::string& decl) {
 }  // namespace
 
 // Reads a query's result a chunk at a time; each chunk is one short
-// statement run, so nothing stays locked between calls.
+// statement run, so nothing stays locked between calls. A plain one-table
+// select reads each chunk on from the last rowid of the one before, so
+// reading the whole result scans the table once; any other query skips
+// the rows before a chunk with OFFSET.
 class QueryCursor {
 public:
     QueryCursor(const std::string& sql, const std::string& databaseName, TSession& session, std::string& label) {
@@ -64,9 +69,20 @@ public:
         }
         for (size_t i = 0; i < paths.size(); ++i) CheckTable(Alias(i), paths[i], session);
 
-        std::string base = sql_.hasLimit ? "SELECT * FROM (" + sql_.text + ")" : sql_.text;
-        page_ = sqlite::Statement(db_, base + " LIMIT ? OFFSET ?");
-        for (int c = 0; c < page_.ColumnCount(); ++c) defs_.push_back(DefFromDecl(page_.ColumnName(c), page_.ColumnDeclType(c)));
+        if (sql_.resumable) {
+            std::string where = "WHERE " + sql_.rowidColumn + " > ?";
+            if (!sql_.whereClause.empty()) where += " AND (" + sql_.whereClause + ")";
+            page_ = sqlite::Statement(db_, "SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
+                                               sql_.fromClause + " " + where + " ORDER BY " + sql_.rowidColumn +
+                                               " LIMIT ?");
+            firstColumn_ = 1;
+            boundaries_.push_back(std::numeric_limits<std::int64_t>::min());
+        } else {
+            std::string base = sql_.hasLimit ? "SELECT * FROM (" + sql_.text + ")" : sql_.text;
+            page_ = sqlite::Statement(db_, base + " LIMIT ? OFFSET ?");
+        }
+        for (int c = firstColumn_; c < page_.ColumnCount(); ++c)
+            defs_.push_back(DefFromDecl(page_.ColumnName(c), page_.ColumnDeclType(c)));
     }
 
     const std::vector<TFieldDef>& Defs() const { return defs_; }
@@ -97,7 +113,7 @@ public:
     int Count() {
         if (total_) return *total_;
         sqlite::Statement s(db_, "SELECT count(*) FROM (" + sql_.text + ")");
-        BindValues(s);
+        for (size_t i = 0; i < sql_.values.size(); ++i) s.Bind(static_cast<int>(i) + 1, sql_.values[i]);
         sqlite::ResetGuard g(s);
         total_ = s.Step() ? static_cast<int>(s.ColumnInt(0)) : 0;
         return *total_;
@@ -134,57 +150,85 @@ private:
         if (!password.empty() && !session.ObtainPassword(password)) throw EDBEngineError("Invalid password.", path);
     }
 
-    int BindValues(sqlite::Statement& s) {
-        int i = 1;
-        for (const auto& v : sql_.values) s.Bind(i++, v);
-        return i;
-    }
-
-    bool Fetch(int start, int count) {
+    // Runs the page statement; rows go to the window, which starts at row start.
+    void Run(int start, int count, const std::function<void(int next)>& bindPosition) {
         sqlite::ResetGuard g(page_);
-        int next = BindValues(page_);
+        int next = 1;
+        size_t v = 0;
+        if (sql_.resumable)
+            for (; v < sql_.valuesInSelectList; ++v) page_.Bind(next++, sql_.values[v]);
+        bindPosition(next);
+        next = sql_.resumable ? next + 1 : next;
+        for (; v < sql_.values.size(); ++v) page_.Bind(next++, sql_.values[v]);
         page_.Bind(next, static_cast<std::int64_t>(count));
-        page_.Bind(next + 1, static_cast<std::int64_t>(start));
+        if (!sql_.resumable) page_.Bind(next + 1, static_cast<std::int64_t>(start));
         window_.clear();
         windowStart_ = start;
+        std::int64_t lastRowid = 0;
         while (page_.Step()) {
             TRecord r;
             r.reserve(defs_.size());
-            for (int c = 0; c < static_cast<int>(defs_.size()); ++c) r.push_back(page_.Column(c));
+            for (int c = 0; c < static_cast<int>(defs_.size()); ++c) r.push_back(page_.Column(c + firstColumn_));
+            if (firstColumn_) lastRowid = page_.ColumnInt(0);
             window_.push_back(std::move(r));
         }
         int got = static_cast<int>(window_.size());
         if (got < count && (got > 0 || start == 0)) total_ = start + got;
-        return got > 0;
+        if (sql_.resumable && got == count) {
+            size_t k = static_cast<size_t>(start / kChunk) + 1;
+            if (boundaries_.size() == k) boundaries_.push_back(lastRowid);
+        }
+    }
+
+    // Chunk k of a resumable query; the chunks before it are read first when
+    // where it starts is not known yet.
+    void FetchChunk(size_t k) {
+        while (boundaries_.size() <= k) {
+            size_t last = boundaries_.size() - 1;
+            FetchChunk(last);
+            if (boundaries_.size() == last + 1) return;  // the result ended before chunk k
+        }
+        std::int64_t after = boundaries_[k];
+        Run(static_cast<int>(k) * kChunk, kChunk, [&](int n) { page_.Bind(n, after); });
+    }
+
+    void FetchAt(int i) {
+        if (sql_.resumable) return FetchChunk(static_cast<size_t>(i / kChunk));
+        int end = windowStart_ + static_cast<int>(window_.size());
+        int start = i, count = kFirstChunk;
+        if (i == end && !window_.empty()) {
+            chunk_ = std::min(chunk_ * 2, kMaxChunk);  // reading on: bigger steps
+            count = chunk_;
+        } else if (i < windowStart_) {
+            chunk_ = kFirstChunk;
+            start = std::max(0, i - kFirstChunk + 1);
+            count = i - start + 1;
+        } else {
+            chunk_ = kFirstChunk;
+        }
+        Run(start, count, [](int) {});
     }
 
     bool RowAt(int i, TRecord& out) {
         if (i < 0 || (total_ && i >= *total_)) return false;
-        int end = windowStart_ + static_cast<int>(window_.size());
-        if (i < windowStart_ || i >= end) {
-            if (i == end && !window_.empty()) {
-                chunk_ = std::min(chunk_ * 2, kMaxChunk);  // reading on: bigger steps
-                Fetch(i, chunk_);
-            } else if (i < windowStart_) {
-                chunk_ = kFirstChunk;
-                int start = std::max(0, i - chunk_ + 1);
-                Fetch(start, i - start + 1);
-            } else {
-                chunk_ = kFirstChunk;
-                Fetch(i, chunk_);
-            }
-            end = windowStart_ + static_cast<int>(window_.size());
-            if (i < windowStart_ || i >= end) return false;
+        auto inWindow = [&] { return i >= windowStart_ && i < windowStart_ + static_cast<int>(window_.size()); };
+        if (!inWindow()) {
+            FetchAt(i);
+            if (!inWindow()) return false;
         }
         out = window_[static_cast<size_t>(i - windowStart_)];
         return true;
     }
 
+    static constexpr int kChunk = 256;
+
     TranslatedSql sql_;
     sqlite::Connection db_;
     sqlite::Statement page_;
+    int firstColumn_ = 0;  // 1 when the page statement reads the rowid first
     std::vector<TFieldDef> defs_;
     std::vector<TRecord> window_;
+    std::vector<std::int64_t> boundaries_;  // rowid after which each chunk starts
     int windowStart_ = 0;
     int chunk_ = kFirstChunk;
     int pos_ = 0;

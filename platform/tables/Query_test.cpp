@@ -44,6 +44,20 @@ TEST(SqlDialect, StringsBecomeValuesAndTablesBecomeFiles) {
     EXPECT_FALSE(t.hasLimit);
     EXPECT_TRUE(TranslateSql("select * from ds.db limit 3", &Alias).hasLimit);
 
+    // Plain one-table selects read on by rowid.
+    t = TranslateSql("select \"a\", * from ds.db d where original = \"x\"", &Alias);
+    EXPECT_TRUE(t.resumable);
+    EXPECT_EQ(t.selectList, "?, *");
+    EXPECT_EQ(t.fromClause, "t0.records d");
+    EXPECT_EQ(t.whereClause, "original = ?");
+    EXPECT_EQ(t.rowidColumn, "d.rowid");
+    EXPECT_EQ(t.valuesInSelectList, 1u);
+    EXPECT_EQ(TranslateSql("select * from ds.db", &Alias).rowidColumn, "records.rowid");
+    for (const char* other : {"select * from ds.db order by original", "select distinct original from ds.db",
+                              "select * from ds.db, reparos.db", "select count(*) from ds.db group by original",
+                              "select * from ds.db a join ds.db b on a.original = b.original"})
+        EXPECT_FALSE(TranslateSql(other, &Alias).resumable) << other;
+
     for (const char* bad : {"", "   ", "delete from ds.db", "select * from ds.db; delete from ds.db",
                             "select * from ds.db where original = \"BC\"547\"", "select * from ds.db where x = ?",
                             "select * from ds.db where x = :p", "select * from ds", "select 1 /* open",
@@ -184,27 +198,38 @@ TEST(QueryCursor, LargeResultsReadInChunks) {
     }
     TQuery q;
     q.DatabaseName = dir.str();
-    q.SQL = {"select n, name from big.db order by n"};
-    int scrolls = 0;
-    q.AfterScroll = [&](TDataSet&) { ++scrolls; };
-    q.Open();
-    EXPECT_EQ(scrolls, 1);
-    int expected = 0;
-    for (; !q.Eof(); q.Next()) ASSERT_EQ(q.FieldByName("N").AsInteger(), expected++);
-    EXPECT_EQ(expected, kRows);
-    EXPECT_EQ(q.RecNo(), kRows);
-    for (int i = kRows - 1; i >= 0; --i, q.Prior()) ASSERT_EQ(q.FieldByName("N").AsInteger(), i);
-    EXPECT_TRUE(q.Bof());
-    q.Last();
-    EXPECT_EQ(q.FieldByName("Name").AsString(), "n8999");
-    EXPECT_EQ(q.MoveBy(-5000), -5000);
-    EXPECT_EQ(q.FieldByName("N").AsInteger(), 3999);
-    auto rows = q.PeekRows(-2, 5);
-    ASSERT_EQ(rows.size(), 5u);
-    EXPECT_EQ(TField::Text(rows[0][0]), "3997");
-    EXPECT_EQ(q.RecordCount(), kRows);
-    EXPECT_EQ(q.MoveBy(100000), kRows - 4000);
-    EXPECT_TRUE(q.Eof());
+    // Read on by rowid, by OFFSET, and by rowid with values before and after FROM.
+    for (const char* sql : {"select * from big.db where n >= 0", "select n, name from big.db order by n",
+                            "select 'x' as tag, d.* from big.db as d where d.name <> \"zz\" and d.n < 1e9"}) {
+        SCOPED_TRACE(sql);
+        q.Close();
+        q.SQL = {sql};
+        int scrolls = 0;
+        q.AfterScroll = [&](TDataSet&) { ++scrolls; };
+        q.Open();
+        EXPECT_EQ(scrolls, 1);
+        int expected = 0;
+        for (; !q.Eof(); q.Next()) ASSERT_EQ(q.FieldByName("N").AsInteger(), expected++);
+        EXPECT_EQ(expected, kRows);
+        EXPECT_EQ(q.RecNo(), kRows);
+        for (int i = kRows - 1; i >= 0; --i, q.Prior()) ASSERT_EQ(q.FieldByName("N").AsInteger(), i);
+        EXPECT_TRUE(q.Bof());
+        q.Last();
+        EXPECT_EQ(q.FieldByName("Name").AsString(), "n8999");
+        EXPECT_EQ(q.MoveBy(-5000), -5000);
+        EXPECT_EQ(q.FieldByName("N").AsInteger(), 3999);
+        auto rows = q.PeekRows(-2, 5);
+        ASSERT_EQ(rows.size(), 5u);
+        EXPECT_EQ(TField::Text(rows[0][q.FieldByName("N").Index()]), "3997");
+        EXPECT_EQ(q.RecordCount(), kRows);
+        EXPECT_EQ(q.MoveBy(100000), kRows - 4000);
+        EXPECT_TRUE(q.Eof());
+        q.Close();
+        q.Open();
+        q.Last();  // straight to the end of a fresh cursor
+        EXPECT_EQ(q.FieldByName("N").AsInteger(), kRows - 1);
+    }
+    q.AfterScroll = nullptr;
 
     // A query of its own with LIMIT.
     q.Close();

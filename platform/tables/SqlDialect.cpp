@@ -92,6 +92,41 @@ std::vector<Token> Tokenize(const std::string& sql) {
     }
     return out;
 }
+std::string Trim(const std::string& s) {
+    size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return "";
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+// Splits a plain one-table select into its parts, when the FROM part is the
+// table with at most an alias.
+void MarkResumable(TranslatedSql& out, size_t fromPos, size_t wherePos, size_t valuesBeforeFrom,
+                   const std::string& alias0) {
+    const std::string table = alias0 + ".records";
+    const size_t selectEnd = 6;  // the text starts with the word select
+    std::string list = Trim(out.text.substr(selectEnd, fromPos - selectEnd));
+    size_t fromEnd = wherePos == std::string::npos ? out.text.size() : wherePos;
+    std::string from = Trim(out.text.substr(fromPos + 4, fromEnd - fromPos - 4));
+    if (list.empty() || from.compare(0, table.size(), table) != 0) return;
+    std::string rest = Trim(from.substr(table.size()));
+    std::string alias;
+    if (!rest.empty()) {
+        size_t sp = rest.find(' ');
+        if (sp != std::string::npos) {
+            if (Lower(rest.substr(0, sp)) != "as") return;
+            rest = Trim(rest.substr(sp + 1));
+        }
+        for (char c : rest)
+            if (!IdentChar(static_cast<unsigned char>(c))) return;
+        alias = rest;
+    }
+    out.resumable = true;
+    out.selectList = list;
+    out.fromClause = from;
+    out.whereClause = wherePos == std::string::npos ? "" : Trim(out.text.substr(wherePos + 5));
+    out.rowidColumn = (alias.empty() ? std::string("records") : alias) + ".rowid";
+    out.valuesInSelectList = valuesBeforeFrom;
+}
 }  // namespace
 
 TranslatedSql TranslateSql(const std::string& sql, std::string (*tableAlias)(size_t index)) {
@@ -108,6 +143,10 @@ TranslatedSql TranslateSql(const std::string& sql, std::string (*tableAlias)(siz
 
     TranslatedSql out;
     int depth = 0;
+    size_t fromPos = std::string::npos, wherePos = std::string::npos, valuesBeforeFrom = 0;
+    bool complex = false;
+    static const char* const kNotPlain[] = {"group", "order",   "limit", "union", "except",  "intersect", "having",
+                                            "window", "join",   "natural", "distinct", "all", "from"};
     for (size_t i = start; i < tokens.size(); ++i) {
         const Token& t = tokens[i];
         switch (t.kind) {
@@ -121,6 +160,7 @@ TranslatedSql TranslateSql(const std::string& sql, std::string (*tableAlias)(siz
             if (t.text == ";") throw std::invalid_argument("only one statement can be opened");
             if (t.text == "(") ++depth;
             if (t.text == ")") --depth;
+            if (t.text == "," && depth == 0 && fromPos != std::string::npos) complex = true;
             out.text += t.text;
             break;
         case Token::Ident: {
@@ -134,7 +174,18 @@ TranslatedSql TranslateSql(const std::string& sql, std::string (*tableAlias)(siz
                 out.text += tableAlias(index) + ".records";
                 i += 2;
             } else {
-                if (depth == 0 && Lower(t.text) == "limit") out.hasLimit = true;
+                std::string word = Lower(t.text);
+                if (depth == 0 && word == "limit") out.hasLimit = true;
+                if (depth == 0 && i != start) {
+                    if (word == "from" && fromPos == std::string::npos) {
+                        fromPos = out.text.size();
+                        valuesBeforeFrom = out.values.size();
+                    } else if (word == "where" && wherePos == std::string::npos && fromPos != std::string::npos) {
+                        wherePos = out.text.size();
+                    } else if (std::find(std::begin(kNotPlain), std::end(kNotPlain), word) != std::end(kNotPlain)) {
+                        complex = true;
+                    }
+                }
                 out.text += t.text;
             }
             break;
@@ -142,6 +193,7 @@ TranslatedSql TranslateSql(const std::string& sql, std::string (*tableAlias)(siz
         }
     }
     if (out.tables.empty()) throw std::invalid_argument("no table named (tables are written name.db)");
+    if (!complex && out.tables.size() == 1 && fromPos != std::string::npos) MarkResumable(out, fromPos, wherePos, valuesBeforeFrom, tableAlias(0));
     return out;
 }
 

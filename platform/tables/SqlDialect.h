@@ -13,6 +13,13 @@ struct TranslatedSql {
     std::vector<std::string> values;   // the string values, in order
     std::vector<std::string> tables;   // table files named, e.g. "ds.db", first use order
     bool hasLimit = false;             // a LIMIT of its own at the top level
+
+    // A plain "select <list> from <one table> [alias] [where <condition>]",
+    // whose rows can be read on from the last rowid seen. Its parts:
+    bool resumable = false;
+    std::string selectList, fromClause, whereClause;  // SQLite text of each part
+    std::string rowidColumn;                          // e.g. "records.rowid" or "d.rowid"
+    size_t valuesInSelectList = 0;                    // values before FROM, the rest are the condition's
 };
 
 // Raises std::invalid_argument with the reason when the text is not a
