@@ -1,5 +1,7 @@
 #include "installer/translator/forms/FormTranslation.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QFont>
 #include <QListWidget>
@@ -65,7 +67,8 @@ public:
             Memo(memo);
         } else if (auto* tree = qobject_cast<QTreeWidget*>(c)) {
             QTreeWidgetItem* header = tree->headerItem();
-            for (int i = 0; header && i < header->columnCount(); ++i) SetIfChanged(header->text(i), [&](const QString& s) { header->setText(i, s); });
+            for (int i = 0; header && i < header->columnCount(); ++i)
+                SetIfChanged(header->text(i), [&](const QString& s) { header->setText(i, s); });
         } else if (auto* table = qobject_cast<QTableWidget*>(c)) {
             for (int i = 0; i < table->columnCount(); ++i)
                 if (QTableWidgetItem* item = table->horizontalHeaderItem(i))
