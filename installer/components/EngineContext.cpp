@@ -1,8 +1,11 @@
 #include "installer/components/EngineContext.h"
 
+#include "installer/archive/TmslCompress.h"
+
 namespace installer {
 
-EngineContext::EngineContext() = default;
+// The compressor works on the Windows paths of the system root.
+EngineContext::EngineContext() : GlobalCompressor(std::make_shared<TTmslCompress>(MakeSysrootArchiveHost())) {}
 
 EngineContext::~EngineContext() {
     // Slots go first and last-made first, like the units that made them.

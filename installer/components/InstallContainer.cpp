@@ -1,5 +1,8 @@
 #include "installer/components/InstallContainer.h"
 
+#include <functional>
+#include <unordered_set>
+
 #include "installer/base/Strings.h"
 #include "installer/components/EngineContext.h"
 #include "installer/components/InstallRoot.h"
@@ -220,8 +223,15 @@ void TInstallContainer::Process() {
 void TInstallContainer::WriteUninstallEntries(const std::string&) {}
 
 void TInstallContainer::SetActiveInstallType(TInstallType type) {
-    for (TInstallContainer* child : helpers_) child->SetActiveInstallType(type);
-    ActiveInstallType = type;
+    // Children first. Helper lists filled by AddHelper alone could form a
+    // loop that the Container check cannot see: visit each node once.
+    std::unordered_set<TInstallContainer*> visited;
+    std::function<void(TInstallContainer&)> visit = [&](TInstallContainer& node) {
+        if (!visited.insert(&node).second) return;
+        for (TInstallContainer* child : node.helpers_) visit(*child);
+        node.ActiveInstallType = type;
+    };
+    visit(*this);
 }
 
 void TInstallContainer::Loaded() {

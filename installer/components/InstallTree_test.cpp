@@ -389,6 +389,37 @@ TEST_F(InstallTree, FreeCompsFreesChildrenOfAClassLastFirst) {
     EXPECT_EQ(form.FindComponent("File1"), nullptr);
 }
 
+TEST_F(InstallTree, InstallTypeReachesTheWholeTreeOnce) {
+    auto& install = form.Create<TTestInstall>();
+    auto& a = form.Create<TTestGroup>();
+    auto& b = form.Create<TTestDirectory>();
+    a.SetContainer(&install);
+    // Helper lists made by AddHelper alone can loop; the walk still ends.
+    a.AddHelper(&b);
+    b.AddHelper(&a);
+    install.SetActiveInstallType(itCompact);
+    EXPECT_EQ(a.ActiveInstallType, itCompact);
+    EXPECT_EQ(b.ActiveInstallType, itCompact);
+    EXPECT_EQ(install.ActiveInstallType, itCompact);
+}
+
+TEST_F(InstallTree, EveryOwnerHasItsOwnEngineState) {
+    TComponentOwner other;
+    EXPECT_NE(form.Context().GlobalCompressor, nullptr);
+    EXPECT_NE(form.Context().GlobalCompressor, other.Context().GlobalCompressor);
+    EXPECT_TRUE(form.Context().RaiseActiveXErrors);
+    EXPECT_EQ(form.Context().UsedIDs.size(), 2001u);
+    EXPECT_EQ(form.Context().UsedIDs[2000], 0);
+    auto& install = form.Create<TTestInstall>();
+    EXPECT_EQ(form.Context().GlobalInstall, &install);
+    EXPECT_EQ(other.Context().GlobalInstall, nullptr);
+    EXPECT_EQ(GetDistributeType(other.Context()), dtTraditionalNet);
+    EXPECT_EQ(GetDistributeType(form.Context()), dtTraditional);
+    EXPECT_FALSE(IsInstallRunning(form.Context()));
+    install.Running = true;
+    EXPECT_TRUE(IsInstallRunning(form.Context()));
+}
+
 TEST(DownloadStatus, PercentRoundsHalvesToEven) {
     EXPECT_EQ(MakeDownloadStatus(nullptr, "x.1", 200, 1).Percent, 0);   // 0.5
     EXPECT_EQ(MakeDownloadStatus(nullptr, "x.1", 200, 3).Percent, 2);   // 1.5

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     pefixture::VersionSpec spec;
     spec.translations.clear();
     bool dll = false;
+    bool typeGiven = false;
     bool translationGiven = false;
     std::string table = "040904E4";
     try {
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
                 spec.fileOS = static_cast<std::uint32_t>(std::stoul(value(), nullptr, 0));
             } else if (arg == "--file-type") {
                 spec.fileType = static_cast<std::uint32_t>(std::stoul(value(), nullptr, 0));
+                typeGiven = true;
             } else if (arg == "--file-subtype") {
                 spec.fileSubtype = static_cast<std::uint32_t>(std::stoul(value(), nullptr, 0));
             } else if (arg == "--translation") {
@@ -67,6 +69,7 @@ int main(int argc, char** argv) {
             }
         }
         if (!translationGiven) spec.translations = {{0x0409, 1252}};
+        if (dll && !typeGiven) spec.fileType = 2;
         pefixture::WritePe(argv[1], spec, dll);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "pe-fixture: %s\n", e.what());
