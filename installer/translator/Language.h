@@ -43,8 +43,8 @@ class TLanguageString : public TLanguageElement {
 public:
     TLanguageString(TLanguage* owner, int glid, int lineIndex, std::string text);
 
-    std::string Text;  // kept whole, however long
-    std::string FoldedText;  // Text case-folded, for lookups by wording
+    std::string Text;        // kept whole, however long
+    std::string FoldedText;  // Text case-folded, for lookups by wording (entries are never changed)
 };
 
 class TLanguageMemo : public TLanguageElement {
@@ -110,8 +110,8 @@ public:
     const std::string& LanguageFileName() const { return languageFileName_; }
     bool ParseEnabled = true;
 
-    const std::vector<std::unique_ptr<TLanguageString>>& StringEntries() const { return stringEntries_; }
-    const std::vector<std::unique_ptr<TLanguageMemo>>& MemoEntries() const { return memoEntries_; }
+    const std::vector<std::unique_ptr<const TLanguageString>>& StringEntries() const { return stringEntries_; }
+    const std::vector<std::unique_ptr<const TLanguageMemo>>& MemoEntries() const { return memoEntries_; }
 
     // Lookups are linear in line order; the first match wins.
     // By wording, ignoring letter case only (no trimming).
@@ -131,8 +131,8 @@ private:
     std::string languageKey_;
     std::string languageFileName_;
     TLangFormatStrings strings_;
-    std::vector<std::unique_ptr<TLanguageString>> stringEntries_;
-    std::vector<std::unique_ptr<TLanguageMemo>> memoEntries_;
+    std::vector<std::unique_ptr<const TLanguageString>> stringEntries_;
+    std::vector<std::unique_ptr<const TLanguageMemo>> memoEntries_;
 };
 
 }  // namespace installer
