@@ -42,7 +42,7 @@ std::vector<DiodoR> BuildRectifiers() {
     v.push_back({.Identificacao = "MUR120", .Uso = "Ultrafast rectifier", .Vrm = "200", .Vr = 200, .Io = 1,
                  .Ifsm = "35 A", .Nota = "trr 35 ns max", .Encapsulamento = "DO-41", .Fabricante = "ON Semiconductor"});
     v.push_back({.Identificacao = "MUR160", .Uso = "Ultrafast rectifier", .Vrm = "600", .Vr = 600, .Io = 1,
-                 .Ifsm = "35 A", .Nota = "trr 50 ns max", .Encapsulamento = "DO-41", .Fabricante = "ON Semiconductor"});
+                 .Ifsm = "35 A", .Nota = "Ultrafast recovery", .Encapsulamento = "DO-41", .Fabricante = "ON Semiconductor"});
     v.push_back({.Identificacao = "1N5817", .Uso = "Schottky rectifier", .Vrm = "20", .Vr = 20, .Io = 1,
                  .Ifsm = "25 A", .Nota = "VF max 0.45 V at 1 A", .Encapsulamento = "DO-41", .Fabricante = "Vishay"});
     v.push_back({.Identificacao = "1N5818", .Uso = "Schottky rectifier", .Vrm = "30", .Vr = 30, .Io = 1,
@@ -55,9 +55,8 @@ std::vector<DiodoR> BuildRectifiers() {
                  .Ifsm = "80 A", .Nota = "VF max 0.525 V at 3 A", .Encapsulamento = "DO-201AD", .Fabricante = "Vishay"});
     v.push_back({.Identificacao = "P600M", .Uso = "General purpose rectifier", .Vrm = "1000", .Vr = 1000, .Io = 6,
                  .Ifsm = "400 A", .Nota = "Large axial body for 6 A", .Encapsulamento = "P600", .Fabricante = "Vishay"});
-    v.push_back({.Identificacao = "M7", .Uso = "General purpose rectifier", .Vrm = "1000", .Vr = 1000, .Io = 1,
-                 .Ifsm = "30 A", .Nota = "SMD counterpart of 1N4007", .Encapsulamento = "SMA",
-                 .Fabricante = "Diodes Incorporated"});
+    v.push_back({.Identificacao = "S1M", .Uso = "General purpose rectifier", .Vrm = "1000", .Vr = 1000, .Io = 1,
+                 .Ifsm = "30 A", .Nota = "SMD counterpart of 1N4007", .Encapsulamento = "SMA", .Fabricante = "Vishay"});
     return v;
 }
 

@@ -108,7 +108,7 @@ std::vector<Referencia> BuildCrossReferences() {
          Lines({"ST13005"})},
         {"1N4007", "Fairchild", "Rectifier 1000 V, 1 A, DO-41",
          Lines({"UF4007 (ultrafast)", "1N5408 (3 A)"}),
-         Lines({"M7 (SMD)", "1N4006 in circuits below 800 V"})},
+         Lines({"S1M (SMD)", "1N4006 in circuits below 800 V"})},
         {"1N4148", "Fairchild", "Small signal fast switching diode, 100 V",
          Lines({"BAV21 (200 V)"}),
          Lines({"1N914", "1N4448", "LL4148 (SMD, MiniMELF)"})},

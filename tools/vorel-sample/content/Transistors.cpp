@@ -46,13 +46,13 @@ void SmallSignalTO92(std::vector<Transistor>& v) {
     Transistor bc548 = Grade(bc547, "BC548", "110-800", Note("Complement BC558.", kPinsCBE));
     bc548.Vceo = 30;
     bc548.Vcbo = 30;
-    bc548.Vebo = 5;
     v.push_back(bc548);
     v.push_back(Grade(bc548, "BC548B", "200-450", Note("hFE group B. Complement BC558B.", kPinsCBE)));
     v.push_back(Grade(bc548, "BC548C", "420-800", Note("hFE group C.", kPinsCBE)));
 
     Transistor bc549 = Grade(bc548, "BC549C", "420-800", Note("Low noise. Complement BC559C.", kPinsCBE));
     bc549.Uso = "Low noise";
+    bc549.Vebo.reset();
     v.push_back(bc549);
     Transistor bc550 = Grade(bc549, "BC550C", "420-800", Note("Low noise. Complement BC560C.", kPinsCBE));
     bc550.Vceo = 45;
