@@ -114,11 +114,9 @@ void TSection::AddFormControl(TFormControlObj* control) {
 // ---- measuring ----
 
 int TSection::pieceEnd(int i, int end) const {
-    int runEnd = i + Fonts.GetRunLength(i, CharCount);
-    int j = i;
-    const int stop = std::min(end, runEnd);
-    while (j < stop && !isPlaceholder(Buff[static_cast<size_t>(j)])) ++j;
-    return j;
+    // Placeholders stand exactly where images and controls are (text never carries their codes).
+    const int runEnd = i + Fonts.GetRunLength(i, CharCount);
+    return std::min({end, runEnd, i + Images.DistanceToNext(i), i + FormControls.DistanceToControl(i)});
 }
 
 int TSection::pieceWidth(TCanvas& canvas, int start, int len) {
@@ -127,6 +125,34 @@ int TSection::pieceWidth(TCanvas& canvas, int start, int len) {
     return canvas.Metrics.TextWidth(*run->TheFont, std::string_view(Buff).substr(static_cast<size_t>(start),
                                                                               static_cast<size_t>(len))) -
            run->Overhang;
+}
+
+int TSection::fitPrefix(TCanvas& canvas, int start, int len, int avail, int& width) {
+    // Galloping, then halving: the cost follows what fits, not the rest of the text.
+    int lo = 0, loWidth = 0, hi = len + 1;
+    for (int step = 1; lo < len;) {
+        const int probe = std::min(len, lo + step);
+        const int w = pieceWidth(canvas, start, probe);
+        if (w > avail) {
+            hi = probe;
+            break;
+        }
+        lo = probe;
+        loWidth = w;
+        step *= 2;
+    }
+    while (hi - lo > 1) {
+        const int mid = lo + (hi - lo) / 2;
+        const int w = pieceWidth(canvas, start, mid);
+        if (w <= avail) {
+            lo = mid;
+            loWidth = w;
+        } else {
+            hi = mid;
+        }
+    }
+    width = loWidth;
+    return lo;
 }
 
 int TSection::TextWidth(TCanvas& canvas, int start, int count, bool stripTrailing) {
@@ -192,25 +218,15 @@ int TSection::FitChars(TCanvas& canvas, int width, int start, int count, int y, 
             ++i;
             ++chars;
         } else {
-            int j = pieceEnd(i, end);
-            int len = j - i;
-            int avail = width - used;
-            int full = pieceWidth(canvas, i, len);
+            const int j = pieceEnd(i, end);
+            const int len = j - i;
+            int w = 0;
+            const int n = fitPrefix(canvas, i, len, width - used, w);
             atStart = false;
-            if (full <= avail) {
-                used += full;
-                chars += len;
-                i = j;
-                continue;
-            }
-            int lo = 0, hi = len - 1;
-            while (lo < hi) {
-                int mid = (lo + hi + 1) / 2;
-                if (pieceWidth(canvas, i, mid) <= avail) lo = mid;
-                else hi = mid - 1;
-            }
-            chars += lo;
-            break;
+            chars += n;
+            if (n < len) break;
+            used += w;
+            i = j;
         }
     }
     return std::min(chars, count);
@@ -235,24 +251,14 @@ int TSection::FitCount(TCanvas& canvas, int width, int count, int start) {
             ++i;
             ++chars;
         } else {
-            int j = pieceEnd(i, end);
-            int len = j - i;
-            int avail = width - used;
-            int full = pieceWidth(canvas, i, len);
-            if (full <= avail) {
-                used += full;
-                chars += len;
-                i = j;
-                continue;
-            }
-            int lo = 0, hi = len - 1;
-            while (lo < hi) {
-                int mid = (lo + hi + 1) / 2;
-                if (pieceWidth(canvas, i, mid) <= avail) lo = mid;
-                else hi = mid - 1;
-            }
-            chars += lo;
-            break;
+            const int j = pieceEnd(i, end);
+            const int len = j - i;
+            int w = 0;
+            const int n = fitPrefix(canvas, i, len, width - used, w);
+            chars += n;
+            if (n < len) break;
+            used += w;
+            i = j;
         }
     }
     return chars;

@@ -109,6 +109,8 @@ protected:
 private:
     int pieceEnd(int i, int end) const;
     int pieceWidth(TCanvas& canvas, int start, int len);
+    // The longest prefix of a piece whose width fits Avail (its width in Width).
+    int fitPrefix(TCanvas& canvas, int start, int len, int avail, int& width);
     void finishLine(TCanvas& canvas, IndentManager& indents, int start, int n, int& y, int floatHeight,
                     std::vector<TImageObj*>& laterFloats);
     void paintMarker(TCanvas& canvas, int x, int y, const LineRec& line);

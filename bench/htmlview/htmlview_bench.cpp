@@ -1,0 +1,77 @@
+// How fast the viewer tokenises a page and breaks a long paragraph into
+// lines with the Qt measurer (the per-font width table) and the fake one.
+#include "htmlview/layout/Canvas.h"
+#include "htmlview/layout/Section.h"
+#include "htmlview/layout/SectionList.h"
+#include "htmlview/tokenizer/Tokenizer.h"
+
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+
+using namespace htmlview;
+
+namespace {
+std::string page() {
+    std::string s;
+    for (int i = 0; i < 2000; ++i)
+        s += "<TR><TD ALIGN=center WIDTH=\"20%\"><A HREF=\"ic/7400.htm\">74LS00</A> quad NAND &amp; gate</TD>\r\n";
+    return s;
+}
+
+std::string words() {
+    std::string s;
+    for (int i = 0; s.size() < 19000; ++i) s += (i % 7 ? "gate " : "transistor ");
+    return s;
+}
+
+void BM_Tokenize(benchmark::State& state) {
+    const std::string html = page();
+    for (auto _ : state) {
+        THtmlTokenizer t;
+        t.SetBuffer(html.data(), html.size());
+        t.ReadCharSkipComments();
+        int n = 0;
+        for (t.ReadNextToken(); t.Sym != symEndOfInput; t.ReadNextToken()) ++n;
+        benchmark::DoNotOptimize(n);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * html.size()));
+}
+BENCHMARK(BM_Tokenize);
+
+void layout(benchmark::State& state, TextMetrics& metrics) {
+    SetScreenMetrics(&metrics);
+    TSectionList doc(nullptr, nullptr);
+    TInlineState inl;
+    TMyFont font;
+    font.SetNominalSize(doc, 12);
+    auto* s = new TSection(0, 1, nullptr, font, inl);
+    s->AppendText(words());
+    doc.AddBlock(s);
+    TCanvas canvas(metrics);
+    for (auto _ : state) {
+        int ci = 0, mw = 0;
+        benchmark::DoNotOptimize(doc.Arrange(canvas, 0, static_cast<int>(state.range(0)), ci, mw));
+    }
+    SetScreenMetrics(nullptr);
+}
+
+void BM_LayoutQt(benchmark::State& state) {
+    QtTextMetrics qt;
+    layout(state, qt);
+}
+BENCHMARK(BM_LayoutQt)->Arg(300)->Arg(1000);
+
+void BM_LayoutFake(benchmark::State& state) {
+    FakeTextMetrics fake;
+    layout(state, fake);
+}
+BENCHMARK(BM_LayoutFake)->Arg(300)->Arg(1000);
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
