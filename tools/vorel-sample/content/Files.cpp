@@ -95,9 +95,9 @@ equivalent parts.</td></tr>
 <p>The search compares the current part with every part of the table:</p>
 <ul>
 <li>Transistors: power (Pd), collector current (Ic and Icm), polarity, type of use and
-the collector-emitter voltages.</li>
-<li>Rectifier diodes: reverse voltage (Vr), forward current and power.</li>
-<li>Zener diodes: zener voltage, test current and power.</li>
+the collector-emitter voltages.
+<li>Rectifier diodes: reverse voltage (Vr), forward current and power.
+<li>Zener diodes: zener voltage, test current and power.
 </ul>
 <p>The percentage next to a criterion lets the equivalents be stronger than the original:
 with 50&nbsp;% a part of 45&nbsp;V also finds parts up to 67.5&nbsp;V. Always check the

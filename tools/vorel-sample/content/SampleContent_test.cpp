@@ -407,6 +407,10 @@ TEST(SampleFiles, HelpPageUsesOnlyWhatTheViewerKnows) {
         std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
         if (name.size() == 2 && name[0] == 'H' && std::isdigit(static_cast<unsigned char>(name[1]))) name = "H";
         EXPECT_TRUE(tags.count(name)) << "unknown tag " << name;
+        // These have no end tag in the viewer: a closing one is an unknown tag there.
+        static const std::set<std::string> noEnd = {"LI", "BR", "HR", "DD", "DT", "IMG", "BASE", "BUTTON", "INPUT",
+                                                    "SELECTED", "BASEFONT", "AREA", "FRAME", "BGSOUND", "WRAP", "META"};
+        EXPECT_FALSE((*it)[1] == "/" && noEnd.count(name)) << "end tag of " << name;
         ++count;
     }
     EXPECT_GT(count, 50);
