@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include "platform/inifile/IniFile.h"
+#include "platform/registry/RegistryStore.h"
+#include "platform/restart/Restart.h"
+#include "platform/sysroot/SystemRoot.h"
+
+using namespace platform;
+
+namespace {
+struct RestartFixture : ::testing::Test {
+    TempRootDir dir;
+    ScopedSystemRoot root{dir.Path()};
+    WinFileSystem& files = Files();
+    void write(const std::string& win, const std::string& bytes) {
+        FileStream f = files.Open(win, FileMode::Create);
+        f.WriteBuffer(bytes.data(), bytes.size());
+    }
+    std::string read(const std::string& win) {
+        FileStream f = files.Open(win, FileMode::Read);
+        std::string s(static_cast<size_t>(f.Size()), '\0');
+        f.ReadBuffer(s.data(), s.size());
+        return s;
+    }
+    void platformId(const char* id) { IniFile(dir.Path() / "platform.ini").WriteString("Windows", "PlatformId", id); }
+};
+}  // namespace
+
+TEST_F(RestartFixture, DelayedRenamesOfNtRunAtTheRestart) {
+    write("C:\\WINDOWS\\SYSTEM32\\X.DLL", "old");
+    write("C:\\WINDOWS\\SYSTEM32\\X.1", "new");
+    write("C:\\WINDOWS\\SYSTEM32\\Y.DLL", "old y");
+    write("C:\\WINDOWS\\SYSTEM32\\Y.1", "new y");
+    write("C:\\WINDOWS\\TEMP\\gone.bat", "erase");
+    CurrentSystemRoot().Facts().SetInUse("C:\\WINDOWS\\SYSTEM32\\X.DLL", true);
+    EXPECT_FALSE(files.DeleteFile("C:\\WINDOWS\\SYSTEM32\\X.DLL"));
+    ASSERT_TRUE(MoveFileDelayUntilReboot("C:\\WINDOWS\\SYSTEM32\\X.1", "C:\\WINDOWS\\SYSTEM32\\X.DLL", true));
+    ASSERT_TRUE(MoveFileDelayUntilReboot("C:\\WINDOWS\\SYSTEM32\\Y.1", "C:\\WINDOWS\\SYSTEM32\\Y.DLL", false));
+    ASSERT_TRUE(MoveFileDelayUntilReboot("C:\\WINDOWS\\TEMP\\gone.bat", "", false));
+    EXPECT_FALSE(MoveFileDelayUntilReboot("C:\\missing", "C:\\x", true));
+    auto pending = Registry().GetValue(RegRoot::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                                       "PendingFileRenameOperations");
+    ASSERT_TRUE(pending);
+    EXPECT_EQ(pending->type, REG_MULTI_SZ_T);
+    using namespace std::string_literals;
+    EXPECT_EQ(pending->data, "\\??\\C:\\WINDOWS\\SYSTEM32\\X.1\0!\\??\\C:\\WINDOWS\\SYSTEM32\\X.DLL\0"s
+                             "\\??\\C:\\WINDOWS\\SYSTEM32\\Y.1\0\\??\\C:\\WINDOWS\\SYSTEM32\\Y.DLL\0"s
+                             "\\??\\C:\\WINDOWS\\TEMP\\gone.bat\0\0\0"s);
+    ASSERT_TRUE(RequestReboot());
+    EXPECT_TRUE(RebootRequested());
+    Registry().CreateKey(RegRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+    Registry().WriteString(RegRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+                           "TamselUnfinished1", "\"C:\\setup.exe\" -r second");
+    Registry().WriteString(RegRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+                           "TamselUnfinished", "\"C:\\setup.exe\" -r first");
+
+    RestartReport report = SimulateRestart();
+    EXPECT_EQ(read("C:\\WINDOWS\\SYSTEM32\\X.DLL"), "new");
+    EXPECT_FALSE(files.FileExists("C:\\WINDOWS\\SYSTEM32\\X.1"));
+    EXPECT_EQ(read("C:\\WINDOWS\\SYSTEM32\\Y.DLL"), "old y");  // not replaceable: the move fails
+    EXPECT_TRUE(files.FileExists("C:\\WINDOWS\\SYSTEM32\\Y.1"));
+    EXPECT_FALSE(files.FileExists("C:\\WINDOWS\\TEMP\\gone.bat"));
+    EXPECT_EQ(report.done, (std::vector<std::string>{"C:\\WINDOWS\\SYSTEM32\\X.1 -> C:\\WINDOWS\\SYSTEM32\\X.DLL",
+                                                     "delete C:\\WINDOWS\\TEMP\\gone.bat"}));
+    EXPECT_EQ(report.failed, std::vector<std::string>{"C:\\WINDOWS\\SYSTEM32\\Y.1 -> C:\\WINDOWS\\SYSTEM32\\Y.DLL"});
+    EXPECT_EQ(report.runOnce, (std::vector<std::string>{"\"C:\\setup.exe\" -r first", "\"C:\\setup.exe\" -r second"}));
+    EXPECT_FALSE(RebootRequested());
+    EXPECT_FALSE(files.IsInUse("C:\\WINDOWS\\SYSTEM32\\X.DLL"));
+    EXPECT_TRUE(Registry().ValueNames(RegRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce").empty());
+    EXPECT_TRUE(SimulateRestart().done.empty());  // nothing is left to do
+}
+
+TEST_F(RestartFixture, WindowsNinetyFiveUsesWininitAndRebootsCanBeRefused) {
+    platformId("1");
+    ASSERT_TRUE(files.ForceDirectories("C:\\PROGRA~1"));
+    write("C:\\PROGRA~1\\A.DLL", "old");
+    write("C:\\PROGRA~1\\A.1", "new");
+    write("C:\\WINDOWS\\TEMP\\x.tmp", "x");
+    EXPECT_FALSE(MoveFileDelayUntilReboot("C:\\PROGRA~1\\A.1", "C:\\PROGRA~1\\A.DLL", true));
+    IniFile wininit(files.HostPath("C:\\WINDOWS\\WININIT.INI"));
+    wininit.WriteString("Rename", "C:\\PROGRA~1\\A.DLL", "C:\\PROGRA~1\\A.1");
+    wininit.WriteString("Rename", "NUL", "C:\\WINDOWS\\TEMP\\x.tmp");
+    RestartReport report = SimulateRestart();
+    EXPECT_EQ(read("C:\\PROGRA~1\\A.DLL"), "new");
+    EXPECT_FALSE(files.FileExists("C:\\WINDOWS\\TEMP\\x.tmp"));
+    EXPECT_EQ(report.done.size(), 2u);
+    EXPECT_FALSE(files.FileExists("C:\\WINDOWS\\WININIT.INI"));
+    EXPECT_TRUE(files.FileExists("C:\\WINDOWS\\WININIT.BAK"));
+
+    IniFile(dir.Path() / "platform.ini").WriteString("Restart", "Refuse", "1");
+    EXPECT_FALSE(RequestReboot());
+    EXPECT_FALSE(RebootRequested());
+}
