@@ -223,6 +223,7 @@ TEST(SampleTables, KeysAreUniqueIgnoringCaseAndHaveNoOuterBlanks) {
 TEST(SampleTables, NumbersAreMagnitudesWithAtMostThreeDecimals) {
     for (const Transistor& t : Transistores()) {
         EXPECT_TRUE(t.Polaridade == "NPN" || t.Polaridade == "PNP") << t.Identificacao;
+        EXPECT_EQ(t.Uso.find('"'), std::string::npos) << t.Identificacao;  // goes into SQL between quotes
         for (const Number* n : {&t.Vceo, &t.Vceosus, &t.Vcev, &t.Vbrceo, &t.Vcbo, &t.Vebo, &t.Ic, &t.Icm, &t.Ib,
                                 &t.Ibm, &t.Pd})
             ExpectStoredNumber(t.Identificacao, *n);
@@ -289,6 +290,11 @@ TEST(SampleTables, IntegratedCircuitCodesAreUpperCaseSoTheSearchBoxFindsThem) {
             return up;
         }()) << i.Identificacao;
         EXPECT_FALSE(i.Descricao.empty()) << i.Identificacao;
+    }
+    // The result page writes these unescaped, the code inside a quoted link.
+    for (const Integrado& i : Integrados()) {
+        for (const std::string* text : {&i.Identificacao, &i.Fabricante, &i.Descricao})
+            EXPECT_EQ(text->find_first_of("<>&\""), std::string::npos) << *text;
     }
     std::set<std::string> with741;
     for (const Integrado& i : Integrados()) {
