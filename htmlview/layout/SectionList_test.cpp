@@ -192,9 +192,6 @@ TEST_F(LayoutTest, DefaultsScrollAndBackground) {
     doc->SetScrollY(40);
     EXPECT_FALSE(edit->Shown);
     EXPECT_TRUE(doc->ScrollMoved);
-    edit->TheControl->show();
-    doc->HideOffscreenControls();
-    EXPECT_FALSE(edit->TheControl->isVisible() && !panel.isVisible() ? false : edit->TheControl->isVisibleTo(&panel));
     EXPECT_EQ(doc->Controls.size(), 1u);
     doc->Clear();
     EXPECT_TRUE(doc->Controls.empty());
