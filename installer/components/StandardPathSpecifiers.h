@@ -64,26 +64,26 @@ private:
 };
 
 template <StandardSpecifier K>
-class TStandardSpec final : public TStandardPathSpecifier {
+class TStandardSpecifierOf final : public TStandardPathSpecifier {
 public:
-    explicit TStandardSpec(TComponentOwner& owner) : TStandardPathSpecifier(owner, K) {}
+    explicit TStandardSpecifierOf(TComponentOwner& owner) : TStandardPathSpecifier(owner, K) {}
     static constexpr const char* StaticClassName = kStandardSpecifiers[static_cast<std::size_t>(K)].className;
 };
 
-using TpsBDEDLL = TStandardSpec<StandardSpecifier::BDEDLL>;
-using TpsCommonFiles = TStandardSpec<StandardSpecifier::CommonFiles>;
-using TpsContainerArchiveFile = TStandardSpec<StandardSpecifier::ContainerArchiveFile>;
-using TpsContainerDestDir = TStandardSpec<StandardSpecifier::ContainerDestDir>;
-using TpsDesktopMenu = TStandardSpec<StandardSpecifier::DesktopMenu>;
-using TpsInstallSource = TStandardSpec<StandardSpecifier::InstallSource>;
-using TpsMainInstall = TStandardSpec<StandardSpecifier::MainInstall>;
-using TpsMainArchiveFile = TStandardSpec<StandardSpecifier::MainArchiveFile>;
-using TpsProgramFiles = TStandardSpec<StandardSpecifier::ProgramFiles>;
-using TpsProgramMenu = TStandardSpec<StandardSpecifier::ProgramMenu>;
-using TpsStartMenu = TStandardSpec<StandardSpecifier::StartMenu>;
-using TpsStartupMenu = TStandardSpec<StandardSpecifier::StartupMenu>;
-using TpsSystem = TStandardSpec<StandardSpecifier::System>;
-using TpsWindow = TStandardSpec<StandardSpecifier::Window>;
+using TpsBDEDLL = TStandardSpecifierOf<StandardSpecifier::BDEDLL>;
+using TpsCommonFiles = TStandardSpecifierOf<StandardSpecifier::CommonFiles>;
+using TpsContainerArchiveFile = TStandardSpecifierOf<StandardSpecifier::ContainerArchiveFile>;
+using TpsContainerDestDir = TStandardSpecifierOf<StandardSpecifier::ContainerDestDir>;
+using TpsDesktopMenu = TStandardSpecifierOf<StandardSpecifier::DesktopMenu>;
+using TpsInstallSource = TStandardSpecifierOf<StandardSpecifier::InstallSource>;
+using TpsMainInstall = TStandardSpecifierOf<StandardSpecifier::MainInstall>;
+using TpsMainArchiveFile = TStandardSpecifierOf<StandardSpecifier::MainArchiveFile>;
+using TpsProgramFiles = TStandardSpecifierOf<StandardSpecifier::ProgramFiles>;
+using TpsProgramMenu = TStandardSpecifierOf<StandardSpecifier::ProgramMenu>;
+using TpsStartMenu = TStandardSpecifierOf<StandardSpecifier::StartMenu>;
+using TpsStartupMenu = TStandardSpecifierOf<StandardSpecifier::StartupMenu>;
+using TpsSystem = TStandardSpecifierOf<StandardSpecifier::System>;
+using TpsWindow = TStandardSpecifierOf<StandardSpecifier::Window>;
 
 // Creates the specifier of class T on the owner, named by its specifier
 // name, unless (with check) the context already holds one of T or derived.

@@ -13,7 +13,7 @@ TEST(SystemRootFiles, DecisionsOnTheSimulatedWindows) {
     auto& files = platform::Files();
     ASSERT_TRUE(files.ForceDirectories("C:\\Source"));
     ASSERT_TRUE(files.ForceDirectories("C:\\WINDOWS\\SYSTEM32"));
-    pefixture::VersionSpec newer, older;
+    pefixture::VersionOptions newer, older;
     newer.fileVersion = {4, 0, 0, 10};
     older.fileVersion = {4, 0, 0, 9};
     pefixture::WritePe(files.HostPath("C:\\Source\\IDAPI32.DLL"), newer, true);

@@ -26,24 +26,24 @@ private:
     std::filesystem::path path_;
 };
 
-pefixture::VersionSpec FullSpec() {
-    pefixture::VersionSpec spec;
-    spec.fileVersion = {4, 0, 1, 22};
-    spec.productVersion = {4, 0, 0, 0};
-    spec.fileType = 2;
-    spec.translations = {{0x0409, 1252}};
-    spec.stringTables = {{"040904E4",
+pefixture::VersionOptions FullOptions() {
+    pefixture::VersionOptions options;
+    options.fileVersion = {4, 0, 1, 22};
+    options.productVersion = {4, 0, 0, 0};
+    options.fileType = 2;
+    options.translations = {{0x0409, 1252}};
+    options.stringTables = {{"040904E4",
                           {{"CompanyName", "Borland International"},
                            {"FileDescription", "Database Engine"},
                            {"ProductVersion", "4.0 beta"},
                            {"LegalCopyright", "Copyright \xC2\xA9 1997"},
                            {"FileVersion", "9.9.9.9"}}}};
-    return spec;
+    return options;
 }
 
 TEST(VersionResource, ReadsFixedInfoTranslationAndStringTable) {
     TempDir dir;
-    pefixture::WritePe(dir / "IDAPI32.DLL", FullSpec(), true);
+    pefixture::WritePe(dir / "IDAPI32.DLL", FullOptions(), true);
     TVersionResource resource(nullptr, (dir / "IDAPI32.DLL").string());
     const auto& info = resource.VersionInfo();
     EXPECT_EQ(info.FileVersion, "4.0.1.22");  // never from the string table
@@ -66,10 +66,10 @@ TEST(VersionResource, ReadsFixedInfoTranslationAndStringTable) {
 
 TEST(VersionResource, UnicodeStringTableIsNotReadUnderTheDefaultCodePage) {
     TempDir dir;
-    auto spec = FullSpec();
-    spec.stringTables[0].key = "040904B0";
-    spec.translations = {{0x0409, 1200}};
-    pefixture::WritePe(dir / "a.dll", spec, true);
+    auto options = FullOptions();
+    options.stringTables[0].key = "040904B0";
+    options.translations = {{0x0409, 1200}};
+    pefixture::WritePe(dir / "a.dll", options, true);
     TVersionResource resource(nullptr, (dir / "a.dll").string());
     EXPECT_EQ(resource.VersionInfo().CompanyName, "");
     EXPECT_EQ(resource.VersionInfo().FileVersion, "4.0.1.22");
@@ -79,23 +79,23 @@ TEST(VersionResource, UnicodeStringTableIsNotReadUnderTheDefaultCodePage) {
 
 TEST(VersionResource, StringKeysIgnoreCase) {
     TempDir dir;
-    auto spec = FullSpec();
-    spec.stringTables = {{"040904e4", {{"companyname", "lower"}, {"LEGALTRADEMARKS", "upper"}}}};
-    pefixture::WritePe(dir / "a.exe", spec);
+    auto options = FullOptions();
+    options.stringTables = {{"040904e4", {{"companyname", "lower"}, {"LEGALTRADEMARKS", "upper"}}}};
+    pefixture::WritePe(dir / "a.exe", options);
     TVersionResource resource(nullptr, (dir / "a.exe").string());
     EXPECT_EQ(resource.VersionInfo().CompanyName, "lower");
     EXPECT_EQ(resource.VersionInfo().LegalTradeMarks, "upper");
 }
 
 TEST(VersionResource, FixedCodesAndPe32Plus) {
-    pefixture::VersionSpec spec;
-    spec.fileType = 3;
-    spec.fileSubtype = 10;
-    spec.fileOS = 0x40004;
-    pefixture::PeSpec pe;
+    pefixture::VersionOptions options;
+    options.fileType = 3;
+    options.fileSubtype = 10;
+    options.fileOS = 0x40004;
+    pefixture::PeOptions pe;
     pe.pe32Plus = true;
     pe.otherResourceFirst = false;
-    pe.versionBlock = pefixture::BuildVersionBlock(spec);
+    pe.versionBlock = pefixture::BuildVersionBlock(options);
     auto bytes = pefixture::BuildPe(pe);
     auto block = ReadPeVersionBlock(bytes);
     ASSERT_TRUE(block);
@@ -114,15 +114,15 @@ TEST(VersionResource, FilesWithoutVersionBlockGiveEmptyTexts) {
     {
         std::ofstream(dir / "notes.txt") << "MZ but not really a program";
     }
-    pefixture::PeSpec noVersion;
+    pefixture::PeOptions noVersion;
     auto pe = pefixture::BuildPe(noVersion);
     {
         std::ofstream out(dir / "plain.exe", std::ios::binary);
         out.write(reinterpret_cast<const char*>(pe.data()), static_cast<std::streamsize>(pe.size()));
     }
-    auto spec = FullSpec();
-    spec.withFixedInfo = false;
-    pefixture::WritePe(dir / "nofixed.exe", spec);
+    auto options = FullOptions();
+    options.withFixedInfo = false;
+    pefixture::WritePe(dir / "nofixed.exe", options);
     for (const char* name : {"notes.txt", "plain.exe", "missing.exe", "nofixed.exe"}) {
         TVersionResource resource(nullptr, (dir / name).string());
         EXPECT_EQ(resource.VersionInfo().FileVersion, "") << name;
@@ -135,9 +135,9 @@ TEST(VersionResource, FilesWithoutVersionBlockGiveEmptyTexts) {
 }
 
 TEST(VersionResource, DamagedFilesNeverReadOutOfBounds) {
-    pefixture::PeSpec spec;
-    spec.versionBlock = pefixture::BuildVersionBlock(FullSpec());
-    const auto good = pefixture::BuildPe(spec);
+    pefixture::PeOptions options;
+    options.versionBlock = pefixture::BuildVersionBlock(FullOptions());
+    const auto good = pefixture::BuildPe(options);
     ASSERT_TRUE(ReadPeVersionBlock(good));
     // Every truncation, and every single byte of the headers and resource
     // tree set to 0xFF, must end in "no block" or a block, never a crash.
@@ -153,7 +153,7 @@ TEST(VersionResource, DamagedFilesNeverReadOutOfBounds) {
         if (block) (void)VersionInfoFromBlock(VersionBlock::Parse(*block), 1033, 1252);
     }
     // A block whose lengths point past its end.
-    auto block = pefixture::BuildVersionBlock(FullSpec());
+    auto block = pefixture::BuildVersionBlock(FullOptions());
     block[0] = 0xFF;
     block[1] = 0xFF;
     EXPECT_FALSE(VersionBlock::Parse(block));

@@ -97,28 +97,28 @@ std::array<std::uint16_t, 4> ParseVersion(const std::string& text) {
     return v;
 }
 
-Bytes BuildVersionBlock(const VersionSpec& spec) {
+Bytes BuildVersionBlock(const VersionOptions& options) {
     Bytes fixed;
-    if (spec.withFixedInfo) {
+    if (options.withFixedInfo) {
         Put32(fixed, 0xFEEF04BD);
         Put32(fixed, 0x00010000);
-        Put32(fixed, (static_cast<std::uint32_t>(spec.fileVersion[0]) << 16) | spec.fileVersion[1]);
-        Put32(fixed, (static_cast<std::uint32_t>(spec.fileVersion[2]) << 16) | spec.fileVersion[3]);
-        Put32(fixed, (static_cast<std::uint32_t>(spec.productVersion[0]) << 16) | spec.productVersion[1]);
-        Put32(fixed, (static_cast<std::uint32_t>(spec.productVersion[2]) << 16) | spec.productVersion[3]);
+        Put32(fixed, (static_cast<std::uint32_t>(options.fileVersion[0]) << 16) | options.fileVersion[1]);
+        Put32(fixed, (static_cast<std::uint32_t>(options.fileVersion[2]) << 16) | options.fileVersion[3]);
+        Put32(fixed, (static_cast<std::uint32_t>(options.productVersion[0]) << 16) | options.productVersion[1]);
+        Put32(fixed, (static_cast<std::uint32_t>(options.productVersion[2]) << 16) | options.productVersion[3]);
         Put32(fixed, 0x3F);
         Put32(fixed, 0);
-        Put32(fixed, spec.fileOS);
-        Put32(fixed, spec.fileType);
-        Put32(fixed, spec.fileSubtype);
+        Put32(fixed, options.fileOS);
+        Put32(fixed, options.fileType);
+        Put32(fixed, options.fileSubtype);
         Put32(fixed, 0);
         Put32(fixed, 0);
     }
     Bytes out;
     Node(out, "VS_VERSION_INFO", 0, fixed, static_cast<std::uint16_t>(fixed.size()), [&](Bytes& b) {
-        if (!spec.stringTables.empty()) {
+        if (!options.stringTables.empty()) {
             Node(b, "StringFileInfo", 1, {}, 0, [&](Bytes& b2) {
-                for (const auto& table : spec.stringTables) {
+                for (const auto& table : options.stringTables) {
                     Node(b2, table.key, 1, {}, 0, [&](Bytes& b3) {
                         for (const auto& [name, value] : table.strings) {
                             Bytes text;
@@ -129,10 +129,10 @@ Bytes BuildVersionBlock(const VersionSpec& spec) {
                 }
             });
         }
-        if (!spec.translations.empty()) {
+        if (!options.translations.empty()) {
             Node(b, "VarFileInfo", 1, {}, 0, [&](Bytes& b2) {
                 Bytes pairs;
-                for (auto [lang, cp] : spec.translations) {
+                for (auto [lang, cp] : options.translations) {
                     Put16(pairs, lang);
                     Put16(pairs, cp);
                 }
@@ -143,7 +143,7 @@ Bytes BuildVersionBlock(const VersionSpec& spec) {
     return out;
 }
 
-Bytes BuildPe(const PeSpec& spec) {
+Bytes BuildPe(const PeOptions& options) {
     constexpr std::uint32_t kFileAlign = 0x200, kSectionAlign = 0x1000, kRsrcRva = 0x1000;
     // Resource section: directories first, then the data entry and the block.
     Bytes rsrc;
@@ -155,13 +155,13 @@ Bytes BuildPe(const PeSpec& spec) {
         Put16(rsrc, 0);
         Put16(rsrc, ids);
     };
-    const bool version = spec.versionBlock.has_value();
-    const std::uint16_t typeCount = static_cast<std::uint16_t>((spec.otherResourceFirst ? 1 : 0) + (version ? 1 : 0));
+    const bool version = options.versionBlock.has_value();
+    const std::uint16_t typeCount = static_cast<std::uint16_t>((options.otherResourceFirst ? 1 : 0) + (version ? 1 : 0));
     directory(typeCount);
     const std::size_t typeEntries = rsrc.size();
     rsrc.resize(rsrc.size() + typeCount * 8);
     std::size_t slot = typeEntries;
-    if (spec.otherResourceFirst) {
+    if (options.otherResourceFirst) {
         // RT_ICON with an empty name directory.
         const std::size_t dir = rsrc.size();
         directory(0);
@@ -177,17 +177,17 @@ Bytes BuildPe(const PeSpec& spec) {
         Put32(rsrc, 0);
         const std::size_t langDir = rsrc.size();
         directory(1);
-        Put32(rsrc, spec.resourceLanguage);
+        Put32(rsrc, options.resourceLanguage);
         const std::size_t langSlot = rsrc.size();
         Put32(rsrc, 0);
         const std::size_t dataEntry = rsrc.size();
         Put32(rsrc, 0);
-        Put32(rsrc, static_cast<std::uint32_t>(spec.versionBlock->size()));
+        Put32(rsrc, static_cast<std::uint32_t>(options.versionBlock->size()));
         Put32(rsrc, 0);
         Put32(rsrc, 0);
         Pad4(rsrc);
         const std::size_t data = rsrc.size();
-        rsrc.insert(rsrc.end(), spec.versionBlock->begin(), spec.versionBlock->end());
+        rsrc.insert(rsrc.end(), options.versionBlock->begin(), options.versionBlock->end());
         Set32(rsrc, slot, 16);
         Set32(rsrc, slot + 4, 0x80000000u | static_cast<std::uint32_t>(nameDir));
         Set32(rsrc, nameSlot, 0x80000000u | static_cast<std::uint32_t>(langDir));
@@ -202,17 +202,17 @@ Bytes BuildPe(const PeSpec& spec) {
     pe[1] = 'Z';
     Set32(pe, 0x3C, 0x80);
     Put32(pe, 0x00004550);  // "PE\0\0"
-    const std::uint16_t optionalSize = spec.pe32Plus ? 240 : 224;
-    Put16(pe, spec.pe32Plus ? 0x8664 : 0x14C);
+    const std::uint16_t optionalSize = options.pe32Plus ? 240 : 224;
+    Put16(pe, options.pe32Plus ? 0x8664 : 0x14C);
     Put16(pe, 1);
     Put32(pe, 0);
     Put32(pe, 0);
     Put32(pe, 0);
     Put16(pe, optionalSize);
-    Put16(pe, spec.dll ? 0x2102 : 0x0102);
+    Put16(pe, options.dll ? 0x2102 : 0x0102);
     const std::size_t opt = pe.size();
     pe.resize(pe.size() + optionalSize, 0);
-    Set16(pe, opt, spec.pe32Plus ? 0x20B : 0x10B);
+    Set16(pe, opt, options.pe32Plus ? 0x20B : 0x10B);
     Set32(pe, opt + 32, kSectionAlign);
     Set32(pe, opt + 36, kFileAlign);
     Set16(pe, opt + 40, 4);
@@ -220,7 +220,7 @@ Bytes BuildPe(const PeSpec& spec) {
     Set32(pe, opt + 56, kRsrcRva + (rsrcSize + kSectionAlign - 1) / kSectionAlign * kSectionAlign);
     Set32(pe, opt + 60, kFileAlign);
     Set16(pe, opt + 68, 2);
-    const std::size_t countField = spec.pe32Plus ? 108 : 92;
+    const std::size_t countField = options.pe32Plus ? 108 : 92;
     Set32(pe, opt + countField, 16);
     const std::size_t dirs = opt + countField + 4;
     Set32(pe, dirs + 16, kRsrcRva);
@@ -241,11 +241,11 @@ Bytes BuildPe(const PeSpec& spec) {
     return pe;
 }
 
-void WritePe(const std::filesystem::path& hostPath, const VersionSpec& version, bool dll) {
-    PeSpec spec;
-    spec.dll = dll;
-    spec.versionBlock = BuildVersionBlock(version);
-    const Bytes pe = BuildPe(spec);
+void WritePe(const std::filesystem::path& hostPath, const VersionOptions& version, bool dll) {
+    PeOptions options;
+    options.dll = dll;
+    options.versionBlock = BuildVersionBlock(version);
+    const Bytes pe = BuildPe(options);
     std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(pe.data()), static_cast<std::streamsize>(pe.size()));
     if (!out) throw std::runtime_error("cannot write " + hostPath.string());

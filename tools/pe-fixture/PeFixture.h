@@ -18,8 +18,8 @@ struct StringTable {
     std::vector<std::pair<std::string, std::string>> strings;  // name, value (UTF-8)
 };
 
-struct VersionSpec {
-    VersionSpec() { translations.emplace_back(0x0409, 1252); }
+struct VersionOptions {
+    VersionOptions() { translations.emplace_back(0x0409, 1252); }
     std::array<std::uint16_t, 4> fileVersion{1, 0, 0, 0};
     std::array<std::uint16_t, 4> productVersion{1, 0, 0, 0};
     std::uint32_t fileOS = 4;      // 32 bit Windows
@@ -31,9 +31,9 @@ struct VersionSpec {
 };
 
 // A VS_VERSIONINFO block as a resource compiler lays it out.
-std::vector<std::uint8_t> BuildVersionBlock(const VersionSpec& spec);
+std::vector<std::uint8_t> BuildVersionBlock(const VersionOptions& options);
 
-struct PeSpec {
+struct PeOptions {
     bool pe32Plus = false;
     bool dll = false;
     std::uint16_t resourceLanguage = 0x0409;
@@ -42,10 +42,10 @@ struct PeSpec {
     std::optional<std::vector<std::uint8_t>> versionBlock;  // none: no version resource at all
 };
 
-std::vector<std::uint8_t> BuildPe(const PeSpec& spec);
+std::vector<std::uint8_t> BuildPe(const PeOptions& options);
 
-// Convenience: a PE file with the given version spec written to a host path.
-void WritePe(const std::filesystem::path& hostPath, const VersionSpec& version, bool dll = false);
+// Convenience: a PE file with the given version options written to a host path.
+void WritePe(const std::filesystem::path& hostPath, const VersionOptions& version, bool dll = false);
 
 // Parses "1.2.3.4" (missing parts are 0).
 std::array<std::uint16_t, 4> ParseVersion(const std::string& text);

@@ -20,8 +20,8 @@ int Usage() {
 
 int main(int argc, char** argv) {
     if (argc < 2) return Usage();
-    pefixture::VersionSpec spec;
-    spec.translations.clear();
+    pefixture::VersionOptions options;
+    options.translations.clear();
     bool dll = false;
     bool typeGiven = false;
     bool translationGiven = false;
@@ -36,23 +36,23 @@ int main(int argc, char** argv) {
             if (arg == "--dll") {
                 dll = true;
             } else if (arg == "--no-fixed") {
-                spec.withFixedInfo = false;
+                options.withFixedInfo = false;
             } else if (arg == "--file-version") {
-                spec.fileVersion = pefixture::ParseVersion(value());
+                options.fileVersion = pefixture::ParseVersion(value());
             } else if (arg == "--product-version") {
-                spec.productVersion = pefixture::ParseVersion(value());
+                options.productVersion = pefixture::ParseVersion(value());
             } else if (arg == "--file-os") {
-                spec.fileOS = static_cast<std::uint32_t>(std::stoul(value(), nullptr, 0));
+                options.fileOS = static_cast<std::uint32_t>(std::stoul(value(), nullptr, 0));
             } else if (arg == "--file-type") {
-                spec.fileType = static_cast<std::uint32_t>(std::stoul(value(), nullptr, 0));
+                options.fileType = static_cast<std::uint32_t>(std::stoul(value(), nullptr, 0));
                 typeGiven = true;
             } else if (arg == "--file-subtype") {
-                spec.fileSubtype = static_cast<std::uint32_t>(std::stoul(value(), nullptr, 0));
+                options.fileSubtype = static_cast<std::uint32_t>(std::stoul(value(), nullptr, 0));
             } else if (arg == "--translation") {
                 const std::string v = value();
                 const auto colon = v.find(':');
                 if (colon == std::string::npos) throw std::invalid_argument("--translation wants LANG:CODEPAGE");
-                spec.translations.emplace_back(static_cast<std::uint16_t>(std::stoul(v.substr(0, colon), nullptr, 16)),
+                options.translations.emplace_back(static_cast<std::uint16_t>(std::stoul(v.substr(0, colon), nullptr, 16)),
                                                static_cast<std::uint16_t>(std::stoul(v.substr(colon + 1))));
                 translationGiven = true;
             } else if (arg == "--table") {
@@ -61,16 +61,16 @@ int main(int argc, char** argv) {
                 const std::string v = value();
                 const auto eq = v.find('=');
                 if (eq == std::string::npos) throw std::invalid_argument("--string wants NAME=VALUE");
-                if (spec.stringTables.empty() || spec.stringTables.back().key != table)
-                    spec.stringTables.push_back({table, {}});
-                spec.stringTables.back().strings.emplace_back(v.substr(0, eq), v.substr(eq + 1));
+                if (options.stringTables.empty() || options.stringTables.back().key != table)
+                    options.stringTables.push_back({table, {}});
+                options.stringTables.back().strings.emplace_back(v.substr(0, eq), v.substr(eq + 1));
             } else {
                 return Usage();
             }
         }
-        if (!translationGiven) spec.translations = {{0x0409, 1252}};
-        if (dll && !typeGiven) spec.fileType = 2;
-        pefixture::WritePe(argv[1], spec, dll);
+        if (!translationGiven) options.translations = {{0x0409, 1252}};
+        if (dll && !typeGiven) options.fileType = 2;
+        pefixture::WritePe(argv[1], options, dll);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "pe-fixture: %s\n", e.what());
         return 1;
