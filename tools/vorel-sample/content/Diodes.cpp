@@ -20,8 +20,8 @@ std::vector<DiodoR> BuildRectifiers() {
     const char* const volts1N540x[] = {"50", "100", "200", "400", "600", "800", "1000"};
     for (int i = 0; i < 7; ++i) {
         v.push_back({.Identificacao = codes1N540x[i], .Uso = "General purpose rectifier", .Vrm = volts1N540x[i],
-                     .Vr = std::stod(volts1N540x[i]), .Io = 3, .Ifsm = "200 A", .Nota = "VF max 1.2 V at 3 A",
-                     .Encapsulamento = "DO-201AD", .Fabricante = "Vishay"});
+                     .Vr = std::stod(volts1N540x[i]), .Io = 3, .Ifsm = "200 A", .Pd = 6.25,
+                     .Nota = "VF max 1.2 V at 3 A", .Encapsulamento = "DO-201AD", .Fabricante = "Fairchild"});
     }
     // One datasheet covers these three with the same ratings.
     for (const char* code : {"1N914", "1N4148", "1N4448"}) {

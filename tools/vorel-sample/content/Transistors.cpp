@@ -270,7 +270,7 @@ void SurfaceMount(std::vector<Transistor>& v) {
 void MediumPower(std::vector<Transistor>& v) {
     const Transistor bd139{.Identificacao = "BD139", .Fabricante = "Fairchild", .Uso = "Audio driver",
         .Polaridade = "NPN", .Vceo = 80, .Vcbo = 80, .Vebo = 5, .Ic = 1.5, .Icm = 3, .Ib = 0.5, .Pd = 12.5,
-        .Tpd = "Tcase 25 C", .Hfe1 = "40-250", .Ichfe1 = "150 mA", .Hfe2 = "25 min", .Ichfe2 = "500 mA",
+        .Tpd = "Tcase 25 C", .Hfe1 = "40-160", .Ichfe1 = "150 mA", .Hfe2 = "25 min", .Ichfe2 = "500 mA",
         .Vcesat = "0.5 V", .Icibvce = "500/50 mA", .Encapsulamento = "TO-126",
         .Observacoes = Note("Complement BD140.", kPinsTO126)};
     v.push_back(bd139);
@@ -280,7 +280,7 @@ void MediumPower(std::vector<Transistor>& v) {
     bd135.Vceo = 45;
     bd135.Vcbo = 45;
     v.push_back(bd135);
-    Transistor bd137 = Grade(bd139, "BD137", "40-250", Note("Complement BD138.", kPinsTO126));
+    Transistor bd137 = Grade(bd139, "BD137", "40-160", Note("Complement BD138.", kPinsTO126));
     bd137.Vceo = 60;
     bd137.Vcbo = 60;
     v.push_back(bd137);
@@ -479,11 +479,13 @@ void HighPower(std::vector<Transistor>& v) {
         .Observacoes = Note("Complement MJ15003.", kPinsTO3)});
     v.push_back({.Identificacao = "MJ15024", .Fabricante = "ON Semiconductor", .Uso = "Audio power",
         .Polaridade = "NPN", .Vceo = 250, .Vcbo = 400, .Vebo = 5, .Ic = 16, .Icm = 30, .Ib = 5, .Pd = 250,
-        .Tpd = "Tcase 25 C", .Hfe1 = "15-60", .Ichfe1 = "8 A", .Ft = "4 MHz min", .Encapsulamento = "TO-3",
+        .Tpd = "Tcase 25 C", .Hfe1 = "15-60", .Ichfe1 = "8 A", .Hfe2 = "5 min", .Ichfe2 = "16 A",
+        .Vcesat = "1.4 V", .Icibvce = "8 A/0.8 A", .Ft = "4 MHz min", .Encapsulamento = "TO-3",
         .Observacoes = Note("Complement MJ15025.", kPinsTO3)});
     v.push_back({.Identificacao = "MJ15025", .Fabricante = "ON Semiconductor", .Uso = "Audio power",
         .Polaridade = "PNP", .Vceo = 250, .Vcbo = 400, .Vebo = 5, .Ic = 16, .Icm = 30, .Ib = 5, .Pd = 250,
-        .Tpd = "Tcase 25 C", .Hfe1 = "15-60", .Ichfe1 = "8 A", .Ft = "4 MHz min", .Encapsulamento = "TO-3",
+        .Tpd = "Tcase 25 C", .Hfe1 = "15-60", .Ichfe1 = "8 A", .Hfe2 = "5 min", .Ichfe2 = "16 A",
+        .Vcesat = "1.4 V", .Icibvce = "8 A/0.8 A", .Ft = "4 MHz min", .Encapsulamento = "TO-3",
         .Observacoes = Note("Complement MJ15024.", kPinsTO3)});
     v.push_back({.Identificacao = "MJ21193", .Fabricante = "ON Semiconductor", .Uso = "Audio power",
         .Polaridade = "PNP", .Vceo = 250, .Vcbo = 400, .Vebo = 5, .Ic = 16, .Icm = 30, .Ib = 5, .Pd = 250,
