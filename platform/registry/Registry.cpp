@@ -65,9 +65,8 @@ bool TRegistry::KeyExists(const std::string& key) { return store_.KeyExists(root
 bool TRegistry::DeleteKey(const std::string& key) { return store_.DeleteKey(root_, FullKey(key)); }
 
 bool TRegistry::CreateKey(const std::string& key) {
-    std::string full = FullKey(key);
-    if (store_.KeyExists(root_, full)) return false;  // as the system's create-key check says
-    return store_.CreateKey(root_, full);
+    if (!store_.CreateKey(root_, FullKey(key))) throw ERegistryException(Format("Failed to create key %s", {key}));
+    return true;
 }
 
 void TRegistry::CloseKey() {

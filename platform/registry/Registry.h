@@ -39,6 +39,8 @@ public:
     virtual bool OpenKeyReadOnly(const std::string& key);
     virtual bool KeyExists(const std::string& key);
     virtual bool DeleteKey(const std::string& key);
+    // Creates the key (an existing one is fine) without opening it; a failure
+    // raises "Failed to create key %s".
     bool CreateKey(const std::string& key);
     void CloseKey();
 

@@ -190,6 +190,18 @@ TEST_F(RegistryFixture, ClassLibraryRegistryObject) {
     reg.CloseKey();
     EXPECT_THROW(reg.WriteInteger("x", 1), ERegistryException);
     EXPECT_TRUE(reg.KeyExists("Software\\A\\B"));
+    EXPECT_TRUE(reg.CreateKey("Software\\A\\B"));
+    EXPECT_TRUE(reg.CreateKey("\\Software\\A\\C"));
+    EXPECT_FALSE(reg.HasCurrentKey());
+    reg.Store().FailWritesAt(HKLM, "Software\\A\\D");
+    try {
+        reg.CreateKey("Software\\A\\D");
+        FAIL();
+    } catch (const ERegistryException& e) {
+        EXPECT_EQ(e.Message(), "Failed to create key Software\\A\\D");
+    }
+    EXPECT_FALSE(reg.DeleteKey("Software\\A"));  // the failing key below keeps the tree
+    reg.Store().ClearWriteFailures();
     EXPECT_TRUE(reg.DeleteKey("Software\\A"));
     EXPECT_FALSE(reg.KeyExists("Software\\A\\B"));
 }
