@@ -5,6 +5,7 @@
 #include "installer/components/OrderLog.h"
 #include "installer/components/ShellFolders.h"
 #include "installer/components/StandardPathSpecifiers.h"
+#include "installer/components/TamselPath.h"
 #include "installer/components/TestTree.h"
 #include "installer/components/TreeBuilder.h"
 #include "installer/translator/IException.h"
@@ -284,6 +285,21 @@ TEST_F(PathSpecifiers, OrderLogsAppendAndNeverFail) {
     ASSERT_TRUE(platform::Files().DeleteFile("C:\\WINDOWS\\TmslCompressOrder.txt"));
     ASSERT_TRUE(platform::Files().ForceDirectories("C:\\WINDOWS\\TmslCompressOrder.txt"));
     EXPECT_NO_THROW(LogCompressOrder("FILECONTAINER: Help_1"));
+}
+
+TEST_F(PathSpecifiers, InstallerLibraryFoundOnTheToolsSearchPath) {
+    EXPECT_EQ(GetTamselPath(false), "");
+    EXPECT_THROW(GetTamselPath(true), IENoTamselPath);
+    auto& files = platform::Files();
+    ASSERT_TRUE(files.ForceDirectories("C:\\Delphi 3\\Tamsel32\\Version40"));
+    files.Open("C:\\Delphi 3\\Tamsel32\\Version40\\t32v40.txt", platform::FileMode::Create);
+    SetValue(platform::RegRoot::LocalMachine, "Software\\Borland\\Delphi\\3.0", "RootDir", "C:\\Delphi 3\\");
+    SetValue(platform::RegRoot::CurrentUser, "Software\\Borland\\Delphi\\3.0\\Library", "Search Path",
+             "$(DELPHI)\\Lib;;D:\\Nowhere;$(delphi)\\Tamsel32\\Version40\\;..\\..\\..\\etc");
+    EXPECT_EQ(GetTamselPath(true), "C:\\Delphi 3\\Tamsel32\\Version40");
+    EXPECT_EQ(GetTamselPath(true, std::string("C:\\Delphi 3\\Tamsel32\\Version40\\")),
+              "C:\\Delphi 3\\Tamsel32\\Version40");
+    EXPECT_EQ(GetTamselPath(false, std::string("C:\\Delphi 3\\Lib")), "");
 }
 
 }  // namespace

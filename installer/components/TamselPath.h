@@ -1,0 +1,16 @@
+#pragma once
+// Design time only: where the installer library lies on the developer's
+// machine, found by its marker file "T32V40.TXT" among the directories of
+// the development tool's library search path.
+#include <optional>
+#include <string>
+
+namespace installer {
+
+// The first candidate directory holding the marker, without trailing '\'.
+// Candidates: programDirectory alone when given, else the items of the
+// tool's search path with "$(DELPHI)" replaced by its root directory.
+// Nothing found: IENoTamselPath when raiseIfMissing, else "".
+std::string GetTamselPath(bool raiseIfMissing, const std::optional<std::string>& programDirectory = std::nullopt);
+
+}  // namespace installer
