@@ -6,6 +6,11 @@
 
 namespace htmlview {
 
+int TextWidthOf(TCanvas& canvas, const std::string& text, int count) {
+    if (count <= 0) return 0;
+    return canvas.TextWidth(std::string_view(text).substr(0, static_cast<size_t>(count)));
+}
+
 void WrapTextInRect(TCanvas& canvas, int left, int top, int right, int bottom, const std::string& text) {
     const int lineHeight = canvas.TextHeight("A");
     const QRect clip(QPoint(left, top), QPoint(right - 1, bottom - 1));

@@ -7,6 +7,9 @@ namespace htmlview {
 class TCanvas;
 class TSectionList;
 
+// Width of the first Count bytes of Text in the canvas font.
+int TextWidthOf(TCanvas& canvas, const std::string& text, int count);
+
 // Draws Text word-wrapped into the rectangle, one line of the height of
 // "A" at a time while a whole line fits; a word wider than the rectangle
 // stands alone on its line and is clipped.

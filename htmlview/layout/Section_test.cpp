@@ -342,6 +342,8 @@ TEST_F(LayoutTest, WidthLimitsOfText) {
 TEST_F(LayoutTest, WrapTextInRect) {
     std::vector<TCanvas::TextRecord> log;
     canvas->Log = &log;
+    EXPECT_EQ(TextWidthOf(*canvas, "abcdef", 4), 32);
+    EXPECT_EQ(TextWidthOf(*canvas, "ab", 10), 16);
     WrapTextInRect(*canvas, 0, 0, 100, 15, "too low");
     EXPECT_TRUE(log.empty());
     WrapTextInRect(*canvas, 0, 0, 80, 100, "one two three averyveryverylongword x");
