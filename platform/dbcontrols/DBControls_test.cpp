@@ -85,7 +85,11 @@ TEST(DBGrid, ShowsAWindowAroundTheCurrentRecordAndFollowsIt) {
     parts.table.MoveBy(2);
     EXPECT_EQ(grid.ActiveRow(), 2);  // the marker moves inside the window
     EXPECT_EQ(Code(grid.VisibleRows(), 0), "P001");
-    grid.grab();  // painting works at every position
+    // The current row is painted marked (highlight colour across the row).
+    const QImage shot = grid.grab().toImage();
+    const int rowH = grid.fontMetrics().height() + 6, headH = grid.fontMetrics().height() + 8;
+    const QPoint inRow(grid.width() - 30, 2 + headH + 2 * rowH + rowH / 2);
+    EXPECT_EQ(shot.pixelColor(inRow), grid.palette().color(QPalette::Inactive, QPalette::Highlight));
 }
 
 TEST(DBGrid, UserSelectionMovesTheDataSetAndFiresAfterScroll) {

@@ -134,7 +134,8 @@ void TDBGrid::FitColumns() {
     for (const auto& row : rows_)
         for (size_t i = 0; i < columns_.size(); ++i) {
             if (fieldIndex_[i] < 0 || fieldIndex_[i] >= static_cast<int>(row.size())) continue;
-            const int w = fm.horizontalAdvance(QString::fromStdString(TField::Text(row[fieldIndex_[i]])));
+            // +2: the advance is rounded, eliding measures exactly.
+            const int w = fm.horizontalAdvance(QString::fromStdString(TField::Text(row[fieldIndex_[i]]))) + 2;
             widths_[i] = std::max(widths_[i], std::min(w + 2 * kCellPad, kMaxColumnWidth));
         }
 }
@@ -188,17 +189,16 @@ void TDBGrid::paintEvent(QPaintEvent*) {
     const int hh = HeaderHeight(), rh = RowHeight(), vw = viewport()->width();
     const int x0 = -horizontalScrollBar()->value();
 
-    // Column geometry; the last column takes what is left of the width.
+    // Column geometry.
     std::vector<QRect> cols;
     int x = x0 + IndicatorWidth();
     for (size_t i = 0; i < columns_.size(); ++i) {
-        int w = widths_[i];
-        if (i + 1 == columns_.size()) w = std::max(w, vw - x);
-        cols.emplace_back(x, 0, w, hh);
-        x += w;
+        cols.emplace_back(x, 0, widths_[i], hh);
+        x += widths_[i];
     }
 
-    // Header.
+    // Header. The style leaves an empty clip region behind: keep it inside save/restore.
+    p.save();
     QStyleOptionHeader opt;
     opt.initFrom(this);
     opt.state |= QStyle::State_Raised;
@@ -214,6 +214,13 @@ void TDBGrid::paintEvent(QPaintEvent*) {
         opt.position = i + 1 == columns_.size() ? QStyleOptionHeader::End : QStyleOptionHeader::Middle;
         style()->drawControl(QStyle::CE_Header, &opt, &p, this);
     }
+    if (x < vw) {  // the header goes on, empty, to the right edge
+        opt.rect = QRect(x, 0, vw - x, hh);
+        opt.text.clear();
+        opt.position = QStyleOptionHeader::End;
+        style()->drawControl(QStyle::CE_Header, &opt, &p, this);
+    }
+    p.restore();
 
     // Rows.
     const bool focused = hasFocus();
