@@ -318,7 +318,8 @@ void MediumPower(std::vector<Transistor>& v) {
     v.push_back({.Identificacao = "MJE13003", .Fabricante = "ON Semiconductor", .Uso = "HV switching",
         .Polaridade = "NPN", .Vceo = 400, .Vceosus = 400, .Vcev = 700, .Vebo = 9, .Ic = 1.5, .Icm = 3, .Ib = 0.75,
         .Ibm = 1.5, .Pd = 40, .Tpd = "Tcase 25 C", .Hfe1 = "8-40", .Ichfe1 = "0.5 A", .Hfe2 = "5-25",
-        .Ichfe2 = "1 A", .Vcesat = "0.5 V", .Icibvce = "0.5 A/0.1 A", .Ft = "4 MHz min",
+        .Ichfe2 = "1 A", .Vcesat = "0.5 V", .Icibvce = "0.5 A/0.1 A", .Vbesat = "1 V", .Icibvbe = "0.5 A/0.1 A",
+        .Ft = "4 MHz min",
         .Encapsulamento = "TO-126", .Observacoes = Note("Switch-mode power supplies and lamp ballasts.", kPinsTO126)});
 }
 
