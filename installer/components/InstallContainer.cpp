@@ -267,7 +267,7 @@ void TInstallObject::AfterConstruction() {
         TInstallContainer& install = context.GlobalInstall->InstallComponent();
         install.AddHelper(this);
         container_ = &install;
-        StoreDestDirType(StandardPathSpecList(context).FindByClass<TpsContainerDestDir>());
+        StoreDestDirType(StandardPathSpecList(context).FindByClassOrNull<TpsContainerDestDir>());
         StoreDestDir("");
         containerDefaulted_ = true;
         destDirTypeDefaulted_ = true;
@@ -287,7 +287,8 @@ void TInstallObject::SetContainer(TInstallContainer* container) {
     if (!LinkContainer(container)) return;
     if (IsLoading()) return;
     if (container_) {
-        SetDestDirType(StandardPathSpecList(Context()).FindByClass<TpsContainerDestDir>());
+        // An owner without the standard specifiers (no form) has none to give.
+        SetDestDirType(StandardPathSpecList(Context()).FindByClassOrNull<TpsContainerDestDir>());
         SetDestDir("");
     } else if (dynamic_cast<TpsContainerDestDir*>(DestDirType())) {
         SetDestDirType(nullptr);

@@ -420,6 +420,17 @@ TEST_F(InstallTree, EveryOwnerHasItsOwnEngineState) {
     EXPECT_TRUE(IsInstallRunning(form.Context()));
 }
 
+TEST_F(InstallTree, OwnersThatAreNoFormStillLinkContainers) {
+    TComponentOwner plain(OwnerKind::Other);
+    auto& install = plain.Create<TTestInstall>();
+    auto& file = plain.Create<TTestFile>();
+    EXPECT_NO_THROW(file.SetContainer(&install));
+    EXPECT_EQ(file.Container(), &install);
+    EXPECT_EQ(file.DestDirType(), nullptr);
+    file.SetDestDir("\\Bin");
+    EXPECT_EQ(file.GetFullDestDir(), "\\Bin");
+}
+
 TEST(DownloadStatus, PercentRoundsHalvesToEven) {
     EXPECT_EQ(MakeDownloadStatus(nullptr, "x.1", 200, 1).Percent, 0);   // 0.5
     EXPECT_EQ(MakeDownloadStatus(nullptr, "x.1", 200, 3).Percent, 2);   // 1.5

@@ -152,6 +152,15 @@ TEST(VersionResource, DamagedFilesNeverReadOutOfBounds) {
         auto block = ReadPeVersionBlock(bad);
         if (block) (void)VersionInfoFromBlock(VersionBlock::Parse(*block), 1033, 1252);
     }
+    // Seeded random damage to several bytes at once.
+    std::uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    for (int round = 0; round < 3000; ++round) {
+        auto bad = good;
+        for (int k = 0; k < 4; ++k) bad[next() % bad.size()] = static_cast<std::uint8_t>(next() >> 24);
+        auto block = ReadPeVersionBlock(bad);
+        if (block) (void)VersionInfoFromBlock(VersionBlock::Parse(*block), 1033, 1252);
+    }
     // A block whose lengths point past its end.
     auto block = pefixture::BuildVersionBlock(FullOptions());
     block[0] = 0xFF;
