@@ -50,7 +50,7 @@ public:
         try {
             sql_ = TranslateSql(sql, &Alias);
         } catch (const std::invalid_argument& e) {
-            throw EDBEngineError(std::string("Invalid SQL: ") + e.what() + ".", label.empty() ? sql : label);
+            throw EDBEngineError(std::string("Invalid SQL: ") + e.what() + ".", label);
         }
         std::filesystem::path dir = databaseName.empty() ? std::filesystem::path(".") : std::filesystem::path(databaseName);
         std::vector<std::string> paths;
@@ -243,19 +243,31 @@ std::string TQuery::FileDescription() const {
     if (!label_.empty()) return label_;
     std::string text;
     for (const auto& l : SQL) text += (text.empty() ? "" : " ") + l;
-    return text.empty() ? std::string("(empty query)") : text;
+    std::filesystem::path dir = DatabaseName.empty() ? std::filesystem::path(".") : std::filesystem::path(DatabaseName);
+    std::string files;
+    for (const auto& f : TableFilesNamed(text)) files += (files.empty() ? "" : ", ") + ResolveCase(dir, f).string();
+    return files.empty() ? "(no table) SQL: " + text : files;
 }
 
 std::vector<TFieldDef> TQuery::DoOpen() {
     std::string text;
     for (const auto& l : SQL) text += (text.empty() ? "" : " ") + l;
     label_.clear();
+    label_ = FileDescription();
     TSession& session = Session ? *Session : TSession::Default();
-    cursor_ = std::make_unique<QueryCursor>(text, DatabaseName, session, label_);
+    try {
+        cursor_ = std::make_unique<QueryCursor>(text, DatabaseName, session, label_);
+    } catch (...) {
+        label_.clear();
+        throw;
+    }
     return cursor_->Defs();
 }
 
-void TQuery::DoClose() { cursor_.reset(); }
+void TQuery::DoClose() {
+    cursor_.reset();
+    label_.clear();
+}
 bool TQuery::DoFirst(TRecord& out) { return cursor_->First(out); }
 bool TQuery::DoLast(TRecord& out) { return cursor_->Last(out); }
 int TQuery::DoMove(int distance, TRecord& out) { return cursor_->Move(distance, out); }

@@ -159,6 +159,16 @@ TEST_F(QueryFixture, ErrorsNameTheTableFile) {
     } catch (const EDBEngineError& e) {
         EXPECT_THAT(e.Message(), HasSubstr("ds.db"));
     }
+    q.SQL = {"select * from transistores.db where x = ?"};
+    try {
+        q.Open();
+        FAIL();
+    } catch (const EDBEngineError& e) {
+        EXPECT_THAT(e.Message(), HasSubstr("Invalid SQL"));
+        EXPECT_THAT(e.Message(), HasSubstr("Transistores.db"));
+    }
+    EXPECT_THAT(TableFilesNamed("select * from DS.DB, \"x.db\", reparos.db where a.dbx = 1 and 'open"),
+                ::testing::ElementsAre("ds.db", "reparos.db"));
     session.AddPassword("vKarPelmuZ");
     q.SQL = {"select * from transistores.db where nocolumn = 1"};
     try {

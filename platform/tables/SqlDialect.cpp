@@ -197,6 +197,33 @@ TranslatedSql TranslateSql(const std::string& sql, std::string (*tableAlias)(siz
     return out;
 }
 
+std::vector<std::string> TableFilesNamed(const std::string& sql) {
+    std::vector<std::string> files;
+    size_t i = 0, n = sql.size();
+    while (i < n) {
+        unsigned char c = static_cast<unsigned char>(sql[i]);
+        if (c == '"' || c == '\'') {  // skip a string, closed or not
+            size_t end = sql.find(static_cast<char>(c), i + 1);
+            i = end == std::string::npos ? n : end + 1;
+        } else if (IdentStart(c)) {
+            size_t j = i;
+            while (j < n && IdentChar(static_cast<unsigned char>(sql[j]))) ++j;
+            bool db = j + 2 < n && sql[j] == '.' && (sql[j + 1] == 'd' || sql[j + 1] == 'D') &&
+                      (sql[j + 2] == 'b' || sql[j + 2] == 'B') &&
+                      (j + 3 >= n || !IdentChar(static_cast<unsigned char>(sql[j + 3])));
+            if (db) {
+                std::string file = Lower(sql.substr(i, j - i)) + ".db";
+                if (std::find(files.begin(), files.end(), file) == files.end()) files.push_back(file);
+                j += 3;
+            }
+            i = j;
+        } else {
+            ++i;
+        }
+    }
+    return files;
+}
+
 std::string QuotedSqlString(const std::string& value) {
     std::string out = "\"";
     for (char c : value) {

@@ -26,6 +26,10 @@ struct TranslatedSql {
 // single SELECT of the dialect. tableAlias(i) names the i-th table file.
 TranslatedSql TranslateSql(const std::string& sql, std::string (*tableAlias)(size_t index));
 
+// The table files a text names ("ds.db"...), found even when the text is
+// not valid SQL; for messages.
+std::vector<std::string> TableFilesNamed(const std::string& sql);
+
 // A text value written as a string of the dialect: "..." with each " doubled.
 std::string QuotedSqlString(const std::string& value);
 
