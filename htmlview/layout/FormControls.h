@@ -40,6 +40,9 @@ public:
     virtual void ResetToDefault() {}
     virtual bool GetSubmission(int, std::string&) { return false; }
     virtual void SetSize(TCanvas&) {}
+    // Called by painting after the window was placed and shown: a radio
+    // button's panel takes its cell's colour (or the document's) here.
+    virtual void Placed() {}
     // An image-submit control notes where its image was hit.
     virtual void RecordHit(int /*ix*/, int /*iy*/) {}
 

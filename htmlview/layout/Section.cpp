@@ -561,6 +561,7 @@ int TSection::Paint(TCanvas& canvas, const QRect& clipRect, IndentManager& inden
                                                      : y - ctrl->Height() - scrollY;
                     ctrl->TheControl->move(x, top);
                     ctrl->TheControl->show();
+                    ctrl->Placed();
                     x += ctrl->Width();
                 }
                 ++i;
