@@ -1,6 +1,7 @@
 #include "installer/components/Component.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "installer/components/EngineContext.h"
 #include "platform/runtime/Exception.h"
@@ -8,6 +9,21 @@
 #include "platform/runtime/PathCase.h"
 
 namespace installer {
+namespace {
+
+// Every live component by address, with its serial. One user-interface
+// thread works on components, so no lock.
+std::unordered_map<const TComponent*, std::uint64_t>& LiveComponents() {
+    static std::unordered_map<const TComponent*, std::uint64_t> live;
+    return live;
+}
+
+std::uint64_t NextSerial() {
+    static std::uint64_t next = 0;
+    return ++next;
+}
+
+}  // namespace
 
 bool IsValidIdent(const std::string& name) {
     if (name.empty()) return false;
@@ -16,12 +32,14 @@ bool IsValidIdent(const std::string& name) {
     return std::all_of(name.begin(), name.end(), [&](char c) { return alpha(c) || (c >= '0' && c <= '9'); });
 }
 
-TComponent::TComponent(TComponentOwner& owner) : owner_(&owner), serial_(owner.nextSerial_++) {
+TComponent::TComponent(TComponentOwner& owner) : owner_(&owner), serial_(NextSerial()) {
     loading_ = owner.IsLoading();
     owner.Insert(this);
+    LiveComponents()[this] = serial_;
 }
 
 TComponent::~TComponent() {
+    LiveComponents().erase(this);
     // Only a failed construction or a plain delete gets here still listed.
     auto& list = owner_->components_;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
@@ -67,10 +85,10 @@ TComponent* TComponentOwner::FindComponent(const std::string& name) const {
     return nullptr;
 }
 
-bool TComponentOwner::IsAlive(const TComponent* component, std::uint64_t serial) const {
-    for (const TComponent* c : components_)
-        if (c == component) return c->serial_ == serial && !c->destroying_;
-    return false;
+bool TComponentOwner::IsAlive(const TComponent* component, std::uint64_t serial) {
+    const auto& live = LiveComponents();
+    auto it = live.find(component);
+    return it != live.end() && it->second == serial && !component->destroying_;
 }
 
 std::vector<TComponentOwner::Entry> TComponentOwner::Snapshot() const {

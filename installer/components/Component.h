@@ -118,7 +118,9 @@ public:
     int ComponentCount() const { return static_cast<int>(components_.size()); }
     TComponent* Component(int index) const { return components_.at(static_cast<std::size_t>(index)); }
     TComponent* FindComponent(const std::string& name) const;  // ignoring case; nullptr when none
-    bool IsAlive(const TComponent* component, std::uint64_t serial) const;
+    // Whether the component made with that serial still lives and is not
+    // being freed (any owner's component; the address alone is not enough).
+    static bool IsAlive(const TComponent* component, std::uint64_t serial);
 
     // A snapshot of the components in creation order, for walks that may free.
     struct Entry {
@@ -138,7 +140,6 @@ private:
     OwnerKind kind_;
     std::vector<TComponent*> components_;
     std::unique_ptr<EngineContext> context_;
-    std::uint64_t nextSerial_ = 1;
     bool loading_ = false;
 };
 

@@ -57,7 +57,7 @@ void TInstallContainer::BeforeDestruction() {
     for (TInstallContainer* c : list.Items()) others.push_back({c, c->Serial()});
     for (auto it = others.rbegin(); it != others.rend(); ++it) {
         if (it->component == this || list.IndexOf(it->component) < 0) continue;
-        if (!Owner().IsAlive(it->component, it->serial)) continue;
+        if (!TComponentOwner::IsAlive(it->component, it->serial)) continue;
         it->component->ContainerRemoved(*this);
     }
     helpers_.clear();
@@ -125,7 +125,7 @@ std::vector<TInstallContainer::ChildRef> TInstallContainer::ChildSnapshot() cons
 
 bool TInstallContainer::StillChild(const ChildRef& child) const {
     // Liveness first: a freed child's address may already hold a new one.
-    return Owner().IsAlive(child.component, child.serial) && HasHelper(child.component);
+    return TComponentOwner::IsAlive(child.component, child.serial) && HasHelper(child.component);
 }
 
 void TInstallContainer::AddHelper(TInstallContainer* child) {
