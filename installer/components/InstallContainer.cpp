@@ -87,7 +87,8 @@ void TInstallContainer::SetDestDirType(TCustomPathSpecifier* specifier) {
 }
 
 void TInstallContainer::ContainerRemoved(TInstallContainer& container) {
-    if (dynamic_cast<TInstallObject*>(&container)) RemoveHelper(&container);
+    // Whatever its class, a child that goes must not stay listed.
+    RemoveHelper(&container);
 }
 
 void TInstallContainer::ShowStatus(const std::string& text) {
@@ -138,6 +139,19 @@ void TInstallContainer::AddHelper(TInstallContainer* child) {
         auto* object = dynamic_cast<const TInstallObject*>(node);
         if (!object) break;
         node = object->Container();
+    }
+    // Nor may this container be among the child's own children, however
+    // they got there: processing would never end.
+    std::unordered_set<const TInstallContainer*> seen;
+    std::vector<const TInstallContainer*> pending{child};
+    while (!pending.empty()) {
+        const TInstallContainer* at = pending.back();
+        pending.pop_back();
+        if (!seen.insert(at).second) continue;
+        for (const TInstallContainer* c : at->helpers_) {
+            if (c == this) throw IEInstallContainer("Circular reference");
+            pending.push_back(c);
+        }
     }
     const int type = child->RegisteredType();
     std::size_t index = helpers_.size();
@@ -223,8 +237,7 @@ void TInstallContainer::Process() {
 void TInstallContainer::WriteUninstallEntries(const std::string&) {}
 
 void TInstallContainer::SetActiveInstallType(TInstallType type) {
-    // Children first. Helper lists filled by AddHelper alone could form a
-    // loop that the Container check cannot see: visit each node once.
+    // Children first; a child listed twice is set once.
     std::unordered_set<TInstallContainer*> visited;
     std::function<void(TInstallContainer&)> visit = [&](TInstallContainer& node) {
         if (!visited.insert(&node).second) return;

@@ -389,14 +389,16 @@ TEST_F(InstallTree, FreeCompsFreesChildrenOfAClassLastFirst) {
     EXPECT_EQ(form.FindComponent("File1"), nullptr);
 }
 
-TEST_F(InstallTree, InstallTypeReachesTheWholeTreeOnce) {
+TEST_F(InstallTree, InstallTypeReachesTheWholeTree) {
     auto& install = form.Create<TTestInstall>();
     auto& a = form.Create<TTestGroup>();
     auto& b = form.Create<TTestDirectory>();
     a.SetContainer(&install);
-    // Helper lists made by AddHelper alone can loop; the walk still ends.
+    // Helper lists filled by AddHelper alone cannot loop either.
     a.AddHelper(&b);
-    b.AddHelper(&a);
+    EXPECT_EQ(ErrorOf([&] { b.AddHelper(&a); }), "Circular reference");
+    EXPECT_EQ(ErrorOf([&] { b.AddHelper(&install); }), "Circular reference");
+    EXPECT_EQ(b.HelperCount(), 0);
     install.SetActiveInstallType(itCompact);
     EXPECT_EQ(a.ActiveInstallType, itCompact);
     EXPECT_EQ(b.ActiveInstallType, itCompact);
