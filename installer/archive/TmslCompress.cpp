@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <cmath>
+#include <cstring>
 #include <system_error>
 
 #include "installer/archive/ArchiveErrors.h"
@@ -22,11 +23,19 @@ namespace text = archive_text;
 namespace {
 constexpr std::size_t kCopyBlock = 8192;
 constexpr std::size_t kSpanChunk = 8192;
+constexpr std::size_t kWriteBuffer = 256 * 1024;
 
 // Long loops let the user interface breathe after every buffer, so that a
 // Cancel button can set Abort.
 void ProcessPendingMessages() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
+// Folds ASCII letters, as Windows file names compare.
+std::string FoldCase(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
 }
 
 bool IsBlank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
@@ -358,10 +367,12 @@ void TTmslCompress::Extract() {
         try {
             DoExtract();
         } catch (...) {
+            openArchive_.Close();
             filesToProcess_.clear();
             DestinationName.clear();
             throw;
         }
+        openArchive_.Close();
         filesToProcess_.clear();
         DestinationName.clear();
     });
@@ -373,19 +384,18 @@ void TTmslCompress::DoExtract() {
     LoadHeadersWhenNeeded();
     currentDisk_ = 0;
     ResetTotals();
+    // Names ignore case; the first member of a name wins.
+    nameIndex_.clear();
+    for (int i = 0; i < headers_.Count(); ++i) nameIndex_.emplace(FoldCase(headers_.FileHeaders(i).FileName), i);
     for (const std::string& entry : filesToProcess_) ExtractMember(entry);
 }
 
 void TTmslCompress::ExtractMember(const std::string& entry) {
     SkipFile = false;
     std::string wanted = EntryPath(entry);
-    int index = -1;
-    for (int i = 0; i < headers_.Count(); ++i)
-        if (platform::SameNameIgnoringCase(headers_.FileHeaders(i).FileName, wanted)) {
-            index = i;
-            break;
-        }
-    if (index < 0) RaiseCompress(text::kNotFound, {entry, compressedFile_});
+    auto found = nameIndex_.find(FoldCase(wanted));
+    if (found == nameIndex_.end()) RaiseCompress(text::kNotFound, {entry, compressedFile_});
+    int index = found->second;
     currentMember_ = index;
     const TFileHeader header = headers_.FileHeaders(index);
 
@@ -406,7 +416,7 @@ void TTmslCompress::ExtractMember(const std::string& entry) {
             folder = pending.OpenFolder(host_->ToHost(ExtractDirectory.empty() ? "." : ExtractDirectory));
         } catch (const platform::Exception&) {
         }
-        if (folder) entryName = pending.ResolveName(DestinationName);
+        if (folder) entryName = pending.ResolveName(DestinationName, folderListing_);
         return destination;
     };
     std::string destination = locate();
@@ -431,13 +441,21 @@ void TTmslCompress::ExtractMember(const std::string& entry) {
         return;
     }
 
+    // An unspanned archive stays open from one member to the next.
+    int firstDisk = header.FirstDisk == 0 ? 1 : header.FirstDisk;
+    HostFile archive;
     std::string archivePath = compressedFile_;
-    HostFile archive = OpenDisk(header.FirstDisk == 0 ? 1 : header.FirstDisk, HostFile::Mode::Read, archivePath);
+    if (!headers_.Spanned && openArchive_.IsOpen() && openArchivePath_ == compressedFile_)
+        archive = std::move(openArchive_);
+    else
+        archive = OpenDisk(firstDisk, HostFile::Mode::Read, archivePath);
     bool created = false;
     try {
-        if (!ExtractDirectory.empty()) host_->CreateDirectories(ExtractDirectory);
-        created = pending.OpenFolder(host_->ToHost(ExtractDirectory.empty() ? "." : ExtractDirectory)) &&
-                  pending.Create(pending.ResolveName(DestinationName));
+        if (!pending.HasFolder()) {
+            if (!ExtractDirectory.empty()) host_->CreateDirectories(ExtractDirectory);
+            pending.OpenFolder(host_->ToHost(ExtractDirectory.empty() ? "." : ExtractDirectory));
+        }
+        created = pending.Create(pending.ResolveName(DestinationName, folderListing_), &folderListing_);
     } catch (const platform::Exception&) {
     }
     if (!created) RaiseCompress(text::kCannotCreate, {destination});
@@ -467,16 +485,34 @@ void TTmslCompress::ExtractMember(const std::string& entry) {
     std::size_t headLength = 0;
     HostFile& target = pending.File();
     std::int64_t written = 0;
+    // Output buffers are gathered and written in larger pieces; a short
+    // write counts against the bytes reported.
+    if (!writeBuffer_) writeBuffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(kWriteBuffer);
+    std::size_t buffered = 0;
+    auto flush = [&] {
+        std::size_t n = target.Write(writeBuffer_.get(), buffered);
+        if (n != buffered) {
+            written -= static_cast<std::int64_t>(buffered - n);
+            DiskFull();
+        }
+        buffered = 0;
+    };
     auto out = [&](const std::uint8_t* data, std::size_t count, bool) {
         for (std::size_t k = 0; k < count && headLength < head.size(); ++k) head[headLength++] = data[k];
         CheckAbort();
         ProcessPendingMessages();
-        std::size_t n = target.Write(data, count);
-        if (n != count) DiskFull();
-        written += static_cast<std::int64_t>(n);
-        ReportBytes(static_cast<std::int64_t>(n), stats_.UnpackedSize, stats_.TotalUnpackedSize);
+        if (buffered + count > kWriteBuffer) flush();
+        std::memcpy(writeBuffer_.get() + buffered, data, count);
+        buffered += count;
+        written += static_cast<std::int64_t>(count);
+        ReportBytes(static_cast<std::int64_t>(count), stats_.UnpackedSize, stats_.TotalUnpackedSize);
     };
     InflateMember(header.UnpackedSize, read, out);
+    flush();
+    if (!headers_.Spanned) {
+        openArchive_ = std::move(archive);
+        openArchivePath_ = compressedFile_;
+    }
     archive.Close();
 
     stats_.Finished = true;
@@ -484,7 +520,7 @@ void TTmslCompress::ExtractMember(const std::string& entry) {
     if (written != header.UnpackedSize) RaiseCompress(text::kSizeMismatch, {header.FileName});
     if (!SetFileDate(target.Descriptor(), header.FileDate)) RaiseCompress(text::kCannotSetDate);
     MarkExecutableWhenProgram(target.Descriptor(), head.data(), headLength);
-    if (!pending.Commit()) RaiseCompress(text::kCannotCreate, {destination});
+    if (!pending.Commit(&folderListing_)) RaiseCompress(text::kCannotCreate, {destination});
     DestinationName.clear();
 }
 
@@ -629,7 +665,7 @@ void TTmslCompress::CopyFileChecked(const std::string& source, const std::string
     try {
         std::string dir = platform::ExtractFileDir(target);
         created = IsPlainFileName(name) && pending.OpenFolder(host_->ToHost(dir.empty() ? "." : dir)) &&
-                  pending.Create(pending.ResolveName(name));
+                  pending.Create(pending.ResolveName(name, folderListing_), &folderListing_);
     } catch (const platform::Exception&) {
     }
     if (!created) RaiseCompress(text::kCannotCreate, {target});
@@ -652,7 +688,7 @@ void TTmslCompress::CopyFileChecked(const std::string& source, const std::string
     }
     SetFileDate(pending.File().Descriptor(), sourceDate);
     MarkExecutableWhenProgram(pending.File().Descriptor(), head.data(), headLength);
-    if (!pending.Commit()) RaiseCompress(text::kCannotCreate, {target});
+    if (!pending.Commit(&folderListing_)) RaiseCompress(text::kCannotCreate, {target});
     stats_.Finished = true;
     Fire(OnStatus);
 }

@@ -9,11 +9,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "installer/archive/ArchiveHeader.h"
 #include "installer/archive/ArchiveHost.h"
 #include "installer/archive/FileHeaders.h"
+#include "installer/archive/PendingFile.h"
 #include "installer/version/Overwrite.h"
 
 namespace installer {
@@ -137,6 +139,14 @@ private:
     int currentMember_ = -1;
     TlzhFileStats stats_;
     std::array<std::int32_t, kFileIdTableSize> idTable_{};
+    std::unordered_map<std::string, int> nameIndex_;
+    // Within one Extract: the unspanned archive kept open between members,
+    // and the gathering buffer for extracted data.
+    HostFile openArchive_;
+    std::string openArchivePath_;
+    std::unique_ptr<std::uint8_t[]> writeBuffer_;
+    // The names of the folder written last, for lookups that ignore case.
+    FolderListing folderListing_;
 };
 
 }  // namespace installer

@@ -2,7 +2,7 @@
 
 #include <zlib.h>
 
-#include <vector>
+#include <memory>
 
 #include "platform/runtime/Exception.h"
 
@@ -10,6 +10,15 @@ namespace installer {
 
 namespace {
 [[noreturn]] void ZlibError() { throw platform::Exception("error"); }
+
+// Scratch space that is never read before written, so it is not cleared.
+struct Buffer {
+    explicit Buffer(std::size_t n) : bytes(std::make_unique_for_overwrite<std::uint8_t[]>(n)), length(n) {}
+    std::uint8_t* data() { return bytes.get(); }
+    std::size_t size() const { return length; }
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t length;
+};
 
 struct DeflateStream {
     z_stream z{};
@@ -30,7 +39,7 @@ struct InflateStream {
 
 std::int64_t DeflateMember(int level, const ReadBytes& read, const WriteBytes& write) {
     DeflateStream s(level);
-    std::vector<std::uint8_t> in(kDeflateInChunk), out(kDeflateOutBuffer);
+    Buffer in(kDeflateInChunk), out(kDeflateOutBuffer);
     std::int64_t total = 0;
     s.z.next_out = out.data();
     s.z.avail_out = static_cast<uInt>(out.size());
@@ -60,7 +69,7 @@ std::int64_t DeflateMember(int level, const ReadBytes& read, const WriteBytes& w
 
 std::int64_t InflateMember(std::int64_t limit, const ReadBytes& read, const WriteBytes& write) {
     InflateStream s;
-    std::vector<std::uint8_t> in(kInflateInPiece), out(kInflateOutBuffer);
+    Buffer in(kInflateInPiece), out(kInflateOutBuffer);
     std::int64_t total = 0;
     for (;;) {
         std::size_t n = read(in.data(), in.size());
