@@ -45,7 +45,13 @@ Connection::Connection(const std::string& path, bool readOnly, bool create, cons
     }
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-    if (readOnly) Exec("PRAGMA query_only=1");
+    try {
+        if (readOnly) Exec("PRAGMA query_only=1");
+    } catch (...) {
+        sqlite3_close_v2(db_);  // no destructor runs for a half-made object
+        db_ = nullptr;
+        throw;
+    }
 }
 
 Connection::~Connection() {

@@ -88,7 +88,9 @@ void CheckSchema(const TTableSchema& schema, const std::string& path) {
 
 void TableFile::Create(const std::string& path, const TTableSchema& schema) {
     CheckSchema(schema, path);
-    if (std::filesystem::exists(path)) throw EDBEngineError("Table already exists.", path);
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) throw EDBEngineError("Table already exists.", path);
+    if (ec) throw EDBEngineError("Cannot create the table file.", path);
     try {
         sqlite::Connection db(path, false, true, path);
         std::string cols;
@@ -137,7 +139,6 @@ void TableFile::Create(const std::string& path, const TTableSchema& schema) {
         db.Exec("COMMIT");
     } catch (...) {
         // A half-made file would pass for a table later.
-        std::error_code ec;
         std::filesystem::remove(path, ec);
         std::filesystem::remove(path + "-journal", ec);
         throw;
