@@ -86,7 +86,6 @@ static void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, co
     auto* quick = new QVBoxLayout;
     quick->addWidget(new QLabel("Quick search:"));
     panel.BuscaRapida = Named(new platform::TCaseEdit(platform::CharCase::Upper), boxName);
-    panel.BuscaRapida->setMaxLength(20);
     panel.BuscaRapida->setMinimumWidth(170);
     panel.BuscaRapida->setClearButtonEnabled(false);
     quick->addWidget(panel.BuscaRapida);
