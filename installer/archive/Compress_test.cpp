@@ -144,9 +144,14 @@ TEST(Compress, AddModeKeepsOldMembersAndLookupIgnoresCase) {
 TEST(Compress, IdsOfAnotherArchiveAreForgotten) {
     TempDir dir;
     WriteFile(dir / "x", "x");
-    Pack(dir / "one.1", {dir / "x", dir / "x"}, false, 5);
     Pack(dir / "two.zz", {dir / "x"}, false, 6);
     TTmslCompress c(MakeHostPathArchiveHost());
+    c.SetCompressedFile(dir / "one.1");
+    c.SetFilesToProcess({dir / "x", dir / "x"});
+    c.Compress(false, 5);
+    EXPECT_EQ(c.Count(), 2);  // the list just written
+    c.SetCompressedFile(dir / "two.zz");
+    EXPECT_EQ(c.Count(), 1);  // another archive is read, not the old list
     c.SetCompressedFile(dir / "one.1");
     EXPECT_EQ(c.IndexOfID(5), 1);
     c.SetCompressedFile(dir / "ONE.1");  // only the case differs: still loaded

@@ -156,6 +156,14 @@ TEST(Span, NeedsANewDiskHandler) {
         EXPECT_STREQ(e.what(),
                      "There was no event handler for the OnNewDisk event, therefore no new disk could be inserted");
     }
+    c.SpanDiskCapacity = 4000;  // the rest of an 8 KiB chunk does not fit a fresh disk
+    c.OnNewDisk = [](TTmslCompress&, int, std::string&) {};
+    try {
+        c.SpanToDisks(set.Disk(1), "files.1");
+        FAIL();
+    } catch (const ETmslCompress& e) {
+        EXPECT_STREQ(e.what(), "There is too little space on this disk to operate");
+    }
     c.SpanDiskCapacity = 100;  // not even the headers fit
     c.OnNewDisk = [](TTmslCompress&, int, std::string&) {};
     EXPECT_THROW(c.SpanToDisks(set.Disk(1), "files.1"), ETmslCompress);
@@ -164,6 +172,27 @@ TEST(Span, NeedsANewDiskHandler) {
     d.SetCompressedFile(set.dir / "files.1");
     EXPECT_EQ(d.Count(), 3);
     EXPECT_FALSE(d.Headers().Spanned);
+}
+
+TEST(Span, NoMoreThan255Disks) {
+    TempDir dir;
+    WriteFile(dir / "big.bin", RandomBytes(8192 * 256, 7));
+    TTmslCompress c(MakeHostPathArchiveHost());
+    c.CompressionLevel = colNone;
+    c.SetCompressedFile(dir / "files.1");
+    c.SetFilesToProcess({dir / "big.bin"});
+    c.Compress(false, 0);
+    std::filesystem::create_directories(dir / "disks");
+    c.SpanDiskCapacity = 8192;  // a chunk must fit a fresh disk
+    c.OnNewDisk = [](TTmslCompress&, int, std::string&) {};
+    try {
+        c.SpanToDisks(dir / "disks", "files.1");
+        FAIL();
+    } catch (const ETmslCompress& e) {
+        EXPECT_STREQ(e.what(), "The archive needs more than 255 disks");
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir / "disks/files.255"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "disks/files.256"));
 }
 
 TEST(Span, FromAnOffsetOntoOneDisk) {

@@ -89,8 +89,11 @@ TTmslCompress::TTmslCompress(std::shared_ptr<ArchiveHost> host) : host_(std::mov
 void TTmslCompress::SetCompressedFile(const std::string& name) {
     if (platform::SameNameIgnoringCase(name, compressedFile_)) return;
     if (!platform::SameNameIgnoringCase(platform::ChangeFileExt(name, ".1"),
-                                        platform::ChangeFileExt(compressedFile_, ".1")))
+                                        platform::ChangeFileExt(compressedFile_, ".1"))) {
         loaded_ = false;
+        // The list a Compress left in memory describes the old archive only.
+        if (lastOperation_ == TOperation::Compress) lastOperation_ = TOperation::None;
+    }
     compressedFile_ = name;
 }
 
@@ -310,7 +313,10 @@ void TTmslCompress::CompressMember(HostFile& archive, int index, int fileId) {
         if (!last) ReportCompressStatus(sourcePos, archive.Size());
     };
     DeflateMember(ZlibLevel(CompressionLevel), read, write);
-    if (sourcePos != header.UnpackedSize) RaiseCompress(text::kCannotOpenFile, {header.FileName});
+    // A source that changed size since it was listed is stored as it was read.
+    if (sourcePos > kMaxArchiveBytes) RaiseCompress(text::kFileTooLarge, {header.FileName});
+    header.UnpackedSize = static_cast<std::int32_t>(sourcePos);
+    stats_.UnpackedSize = sourcePos;
 
     stats_.PackedSize = archive.Size();
     stats_.FileRatio = Percent(stats_.PackedSize, stats_.UnpackedSize);
