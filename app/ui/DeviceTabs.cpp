@@ -47,7 +47,7 @@ std::vector<platform::TColumn> ColumnsOf(const std::vector<std::string>& fields)
 }
 
 // What one sheet shows for one side (original or equivalent).
-struct SheetSpec {
+struct SheetLayout {
     bool fabricante = false;                    // the company label
     std::vector<std::vector<std::string>> grids;
     std::string memo;                           // a read-only memo field
@@ -66,7 +66,7 @@ QLabel* Caption(const QString& text) {
 }  // namespace
 
 // Builds one device's search bar and sheets into page; fills panel.
-static void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, const std::vector<SheetSpec>& sheets,
+static void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, const std::vector<SheetLayout>& sheets,
                         const QString& prefix, const QString& boxName, const QString& buttonName,
                         const QString& image1, const QString& image2, const QString& gridO, const QString& gridE) {
     auto& gridsO = panel.GridsOriginal;
@@ -92,9 +92,9 @@ static void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, co
     quick->addStretch(1);
     h->addLayout(quick);
 
-    const DeviceCriteria& spec = CriteriaOf(panel.device);
-    auto* criteria = new QGroupBox("Search criteria");
-    auto* g = new QGridLayout(criteria);
+    const DeviceCriteria& criteria = CriteriaOf(panel.device);
+    auto* criteriaBox = new QGroupBox("Search criteria");
+    auto* g = new QGridLayout(criteriaBox);
     g->setHorizontalSpacing(8);
     g->setVerticalSpacing(4);
     std::map<std::string, QCheckBox*> boxes;
@@ -103,7 +103,7 @@ static void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, co
     int slot = 0;
     // Range criteria first (they carry combos), then the equalities.
     for (int pass = 0; pass < 2; ++pass)
-        for (const Criterion& c : spec.criteria) {
+        for (const Criterion& c : criteria.criteria) {
             if (c.equality != (pass == 1) || boxes.count(c.checkbox)) continue;
             auto* box = Named(new QCheckBox(QString::fromStdString(c.caption)), QString::fromStdString(c.checkbox));
             box->setChecked(true);
@@ -126,11 +126,11 @@ static void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, co
         g->addWidget(new QLabel("% beyond the original"), 0, i * 3 + 1);
         if (i + 1 < perRow) g->setColumnMinimumWidth(i * 3 + 2, 12);
     }
-    for (const Criterion& c : spec.criteria) {
+    for (const Criterion& c : criteria.criteria) {
         panel.Checks.push_back(boxes[c.checkbox]);
         panel.Combos.push_back(c.equality ? nullptr : combos[c.combo]);
     }
-    h->addWidget(criteria);
+    h->addWidget(criteriaBox);
 
     panel.Equivalentes = Named(new QPushButton("Search equivalents"), buttonName);
     panel.Equivalentes->setDefault(false);
@@ -148,7 +148,7 @@ static void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, co
     sheetTabs->setObjectName(prefix + "Sheets");
     int gridNo = 0;
     for (size_t s = 0; s < sheets.size(); ++s) {
-        const SheetSpec& spec = sheets[s];
+        const SheetLayout& layout = sheets[s];
         auto* sheet = new QWidget;
         auto* sv = new QVBoxLayout(sheet);
         sv->setContentsMargins(8, 8, 8, 8);
@@ -167,7 +167,7 @@ static void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, co
             ident->setFont(bf);
             bound.push_back(ident);
             head->addWidget(ident);
-            if (spec.fabricante) {
+            if (layout.fabricante) {
                 head->addSpacing(16);
                 head->addWidget(new QLabel("Company:"));
                 auto* fab = Named(new platform::TDBText, prefix + (original ? "FabricanteO" : "Fabricante"));
@@ -181,17 +181,17 @@ static void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, co
 
             auto* body = new QHBoxLayout;
             body->setSpacing(8);
-            if (!spec.memo.empty()) {
-                auto* memo = Named(new platform::TDBMemo, prefix + QString::fromStdString(spec.memo) +
+            if (!layout.memo.empty()) {
+                auto* memo = Named(new platform::TDBMemo, prefix + QString::fromStdString(layout.memo) +
                                                               (original ? "O" : ""));
-                memo->SetDataField(spec.memo);
+                memo->SetDataField(layout.memo);
                 memo->setProperty("original", original);
                 memo->setMinimumHeight(60);
                 bound.push_back(memo);
                 body->addWidget(memo, 3);
             }
             gridNo = firstGrid;
-            for (const auto& fields : spec.grids) {
+            for (const auto& fields : layout.grids) {
                 ++gridNo;
                 auto* grid = Named(new platform::TDBGrid,
                                    (original ? gridO : gridE) + QString::number(gridNo));
@@ -200,15 +200,15 @@ static void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, co
                 (original ? gridsO : gridsE).push_back(grid);
                 body->addWidget(grid, static_cast<int>(fields.size()) + 1);
             }
-            if (spec.pictures) {
+            if (layout.pictures) {
                 auto* pic = new QVBoxLayout;
                 auto* image = Named(new platform::TImage, original ? image1 : image2);
                 image->setMinimumSize(180, 120);
                 (original ? panel.Imagem1 : panel.Imagem2) = image;
                 pic->addWidget(image, 1);
-                if (!spec.nota.empty()) {
+                if (!layout.nota.empty()) {
                     auto* nota = Named(new platform::TDBText, prefix + "Nota" + (original ? "O" : ""));
-                    nota->SetDataField(spec.nota);
+                    nota->SetDataField(layout.nota);
                     nota->setProperty("original", original);
                     nota->setWordWrap(true);
                     bound.push_back(nota);
@@ -242,7 +242,7 @@ void TFormulario::CriaAbaTransistores() {
     sub->addTab(bipolares, "Bipolars");
     v->addWidget(sub);
 
-    const std::vector<SheetSpec> sheets = {
+    const std::vector<SheetLayout> sheets = {
         {true, {{"Identificacao", "Uso", "Polaridade"}, {"Vceo", "Vceosus", "Vcev", "Vbrceo", "Vcbo"}}, "", false, ""},
         {false, {{"Vebo", "Ic", "Icm", "Ib", "Ibm"}, {"Pd", "Tpd", "Hfe1", "Ichfe1"}}, "", false, ""},
         {false, {{"Hfe2", "Ichfe2"}, {"Vcesat", "Icibvce"}}, "", false, ""},
@@ -275,7 +275,7 @@ void TFormulario::CriaAbaDiodos() {
     sub->addTab(zeners, "Zener diodes");
     v->addWidget(sub);
 
-    const std::vector<SheetSpec> r = {
+    const std::vector<SheetLayout> r = {
         {true, {{"Identificacao", "Uso"}, {"Vrm", "Vr", "Io", "Ifsm", "Pd"}}, "", false, ""},
         {false, {}, "", true, "Nota"},
     };
@@ -284,7 +284,7 @@ void TFormulario::CriaAbaDiodos() {
     DBGridDRO = {diodosR_.GridsOriginal[0], diodosR_.GridsOriginal[1]};
     DBGridDR = {diodosR_.GridsEquivalente[0], diodosR_.GridsEquivalente[1]};
 
-    const std::vector<SheetSpec> z = {
+    const std::vector<SheetLayout> z = {
         {true, {{"Identificacao", "Marca", "Tn"}, {"Iz", "Pd", "Tj", "Rij", "Tolerancia"}}, "", false, ""},
         {false, {}, "", true, "Nota"},
     };

@@ -102,7 +102,6 @@ void TFormulario::CriaMenu() {
         QAction* a = menu->addAction(caption);
         a->setObjectName(name);
         if (!key.isEmpty()) a->setShortcut(key);
-        a->setShortcutContext(Qt::ApplicationShortcut);
         connect(a, &QAction::triggered, this, [this, handler] { platform::Guarded([&] { (this->*handler)(); }); });
         return a;
     };

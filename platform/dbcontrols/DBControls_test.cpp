@@ -25,14 +25,14 @@ struct TempDir {
     ~TempDir() { std::filesystem::remove_all(path); }
 };
 
-// A parts table of n rows: P001.. with a number and a note.
-struct Parts {
+// A stock table of n rows: P001.. with a number and a note.
+struct Stock {
     TempDir dir;
     TTable table;
     int scrolls = 0;
-    explicit Parts(int n) {
+    explicit Stock(int n) {
         table.DatabaseName = dir.path;
-        table.TableName = "Parts.db";
+        table.TableName = "Stock.db";
         table.CreateTable({{{"Code", TFieldType::ftString, 20}, {"Value", TFieldType::ftFloat, 0},
                             {"Note", TFieldType::ftMemo, 0}},
                            {"Code"},
@@ -57,7 +57,7 @@ std::string Code(const std::vector<std::vector<std::string>>& rows, int r) { ret
 }  // namespace
 
 TEST(DBGrid, ShowsAWindowAroundTheCurrentRecordAndFollowsIt) {
-    Parts parts(50);
+    Stock parts(50);
     TDBGrid grid;
     grid.SetColumns({{"Code", "Code"}, {"Value", ""}, {"Missing", ""}});
     grid.SetDataSet(&parts.table);
@@ -93,7 +93,7 @@ TEST(DBGrid, ShowsAWindowAroundTheCurrentRecordAndFollowsIt) {
 }
 
 TEST(DBGrid, UserSelectionMovesTheDataSetAndFiresAfterScroll) {
-    Parts parts(20);
+    Stock parts(20);
     TDBGrid grid;
     grid.SetColumns({{"Code", ""}});
     grid.SetDataSet(&parts.table);
@@ -115,7 +115,7 @@ TEST(DBGrid, UserSelectionMovesTheDataSetAndFiresAfterScroll) {
     EXPECT_EQ(parts.scrolls, 4);
     // A click below the last row does nothing.
     parts.table.First();
-    Parts few(2);
+    Stock few(2);
     grid.SetDataSet(&few.table);
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(40, headH + 5 * rowH));
     EXPECT_EQ(few.scrolls, 0);
@@ -123,10 +123,10 @@ TEST(DBGrid, UserSelectionMovesTheDataSetAndFiresAfterScroll) {
 }
 
 TEST(DBGrid, ReopenedQueryRefreshesAndClosedShowsNothing) {
-    Parts parts(10);
+    Stock parts(10);
     TQuery q;
     q.DatabaseName = parts.dir.path;
-    q.SQL = {"select * from parts.db where value >= 2.000"};
+    q.SQL = {"select * from stock.db where value >= 2.000"};
     TDBGrid grid;
     grid.SetColumns({{"Code", ""}, {"Value", ""}});
     grid.SetDataSet(&q);
@@ -138,7 +138,7 @@ TEST(DBGrid, ReopenedQueryRefreshesAndClosedShowsNothing) {
     EXPECT_EQ(grid.VisibleRows().size(), 7u);
     q.Close();
     EXPECT_TRUE(grid.VisibleRows().empty());
-    q.SQL = {"select * from parts.db where code = \"P009\""};
+    q.SQL = {"select * from stock.db where code = \"P009\""};
     q.Open();
     auto rows = grid.VisibleRows();
     ASSERT_EQ(rows.size(), 1u);
@@ -150,7 +150,7 @@ TEST(DBGrid, ReopenedQueryRefreshesAndClosedShowsNothing) {
 }
 
 TEST(DBText, LabelAndMemoFollowTheCurrentRecord) {
-    Parts parts(3);
+    Stock parts(3);
     TDBText label;
     label.SetDataField("Code");
     TDBMemo memo;
