@@ -118,7 +118,8 @@ void TComponentOwner::Destroy(TComponent* component) {
         e.component->Notification(*component);
     }
     components_.erase(std::remove(components_.begin(), components_.end(), component), components_.end());
-    delete component;
+    // One made outside Create (a test's local) ends with its scope.
+    if (component->owned_) delete component;
 }
 
 void TComponentOwner::DestroyComponents() {

@@ -72,6 +72,7 @@ private:
     std::uint64_t serial_;
     bool loading_ = false;
     bool destroying_ = false;
+    bool owned_ = false;  // made by Create: the owner deletes it
 };
 
 // Whether a name is a valid identifier: a letter or '_', then letters, digits, '_'.
@@ -106,6 +107,7 @@ public:
     template <typename T, typename... Args>
     T& Create(Args&&... args) {
         T* component = new T(*this, std::forward<Args>(args)...);
+        static_cast<TComponent*>(component)->owned_ = true;
         try {
             static_cast<TComponent*>(component)->AfterConstruction();
         } catch (...) {
