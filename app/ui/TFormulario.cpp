@@ -7,8 +7,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStyle>
 #include <filesystem>
 
+#include "app/ui/AppIcon.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/DBText.h"
 #include "platform/qtglue/CaseEdit.h"
@@ -27,6 +29,7 @@ const char* const kTitle = "Vorel - Electronics";
 TFormulario::TFormulario(QWidget* parent) : QMainWindow(parent) {
     setObjectName("Formulario");
     setWindowTitle(kTitle);
+    setWindowIcon(AppIcon());
     resize(544, 375);
     std::error_code ec;
     DiretorioBase = std::filesystem::current_path(ec).string();
@@ -98,31 +101,37 @@ void TFormulario::CriaMenu() {
     Opcoes1 = bar->addMenu("&Options");
     Opcoes1->setObjectName("Opcoes1");
     Opcoes1->setEnabled(false);  // the first show enables it
-    auto item = [this](QMenu* menu, const char* name, const char* caption, QKeySequence key, void (TFormulario::*handler)()) {
-        QAction* a = menu->addAction(caption);
+    auto item = [this](QMenu* menu, const char* name, const char* caption, QKeySequence key,
+                       void (TFormulario::*handler)(), QStyle::StandardPixmap icon) {
+        QAction* a = menu->addAction(style()->standardIcon(icon), caption);
         a->setObjectName(name);
         if (!key.isEmpty()) a->setShortcut(key);
         connect(a, &QAction::triggered, this, [this, handler] { platform::Guarded([&] { (this->*handler)(); }); });
         return a;
     };
-    Legenda1 = item(Opcoes1, "Legenda1", "&Legend", QKeySequence(Qt::Key_F2), &TFormulario::Legenda1Click);
+    Legenda1 = item(Opcoes1, "Legenda1", "&Legend", QKeySequence(Qt::Key_F2), &TFormulario::Legenda1Click,
+                   QStyle::SP_FileDialogInfoView);
     Opcoes1->addSeparator();
     FazerBackupdosBancosdeDados1 = item(Opcoes1, "FazerBackupdosBancosdeDados1", "&Make databases backup",
-                                        QKeySequence(Qt::Key_F4), &TFormulario::FazerBackupdosBancosdeDados1Click);
+                                        QKeySequence(Qt::Key_F4), &TFormulario::FazerBackupdosBancosdeDados1Click,
+                                        QStyle::SP_DialogSaveButton);
     RecuperarBackupdosBancosdeDados1 =
         item(Opcoes1, "RecuperarBackupdosBancosdeDados1", "&Recover databases backup", QKeySequence(Qt::Key_F5),
-             &TFormulario::RecuperarBackupdosBancosdeDados1Click);
+             &TFormulario::RecuperarBackupdosBancosdeDados1Click, QStyle::SP_DialogOpenButton);
     Opcoes1->addSeparator();
     Verificaratualizacoes1 = item(Opcoes1, "Verificaratualizacoes1", "&Verify updates", QKeySequence(Qt::Key_F3),
-                                  &TFormulario::Verificaratualizacoes1Click);
+                                  &TFormulario::Verificaratualizacoes1Click, QStyle::SP_BrowserReload);
     Opcoes1->addSeparator();
-    Encerrar1 = item(Opcoes1, "Encerrar1", "&Exit", QKeySequence(Qt::ALT | Qt::Key_F4), &TFormulario::Encerrar1Click);
+    Encerrar1 = item(Opcoes1, "Encerrar1", "&Exit", QKeySequence(Qt::ALT | Qt::Key_F4), &TFormulario::Encerrar1Click,
+                     QStyle::SP_DialogCloseButton);
 
     Ajuda1 = bar->addMenu("&Help");
     Ajuda1->setObjectName("Ajuda1");
-    Conteudo1 = item(Ajuda1, "Conteudo1", "&Contents", QKeySequence(Qt::Key_F1), &TFormulario::Conteudo1Click);
+    Conteudo1 = item(Ajuda1, "Conteudo1", "&Contents", QKeySequence(Qt::Key_F1), &TFormulario::Conteudo1Click,
+                     QStyle::SP_DialogHelpButton);
     Ajuda1->addSeparator();
-    Sobre1 = item(Ajuda1, "Sobre1", "&About...", QKeySequence(), &TFormulario::Sobre1Click);
+    Sobre1 = item(Ajuda1, "Sobre1", "&About...", QKeySequence(), &TFormulario::Sobre1Click,
+                  QStyle::SP_MessageBoxInformation);
 }
 
 void TFormulario::showEvent(QShowEvent* e) {
