@@ -322,6 +322,12 @@ TEST(Compress, MissingMemberAndMissingArchive) {
 
 TEST(Compress, RefusesWhatTheFormatCannotHold) {
     TempDir dir;
+    ::mkfifo((dir / "pipe").c_str(), 0600);  // not a file: refused without waiting for a writer
+    TTmslCompress p(MakeHostPathArchiveHost());
+    p.SetCompressedFile(dir / "p.1");
+    p.SetFilesToProcess({dir / "pipe"});
+    EXPECT_THROW(p.Compress(false, 0), ETmslCompress);
+
     std::string longName = dir / (std::string(100, 'n') + ".txt");
     WriteFile(longName, "x");
     TTmslCompress c(MakeHostPathArchiveHost());

@@ -31,12 +31,16 @@ bool HostFile::Open(const std::filesystem::path& path, Mode mode) {
         case Mode::ReadWrite: flags |= O_RDWR; break;
         case Mode::CreateNew: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
     }
+    // Non-blocking while opening, so that a named pipe cannot hang us
+    // before the regular-file check refuses it.
     int fd;
-    do fd = ::open(path.c_str(), flags, 0666);
+    do fd = ::open(path.c_str(), flags | O_NONBLOCK, 0666);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) return false;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    int status = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || status < 0 ||
+        ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
         ::close(fd);
         return false;
     }

@@ -167,6 +167,14 @@ TEST(Span, NeedsANewDiskHandler) {
     c.SpanDiskCapacity = 100;  // not even the headers fit
     c.OnNewDisk = [](TTmslCompress&, int, std::string&) {};
     EXPECT_THROW(c.SpanToDisks(set.Disk(1), "files.1"), ETmslCompress);
+    // Disk 1 may not be the source itself.
+    c.SpanDiskCapacity = 0;
+    try {
+        c.SpanToDisks(set.dir.path().string(), "files.1");
+        FAIL();
+    } catch (const ETmslCompress& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create the file " + set.dir.path().string() + "\\files.1");
+    }
     // The source archive is only read.
     TTmslCompress d(MakeHostPathArchiveHost());
     d.SetCompressedFile(set.dir / "files.1");

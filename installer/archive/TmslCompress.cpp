@@ -177,7 +177,7 @@ void TTmslCompress::FillStats(const TFileHeader& header) {
 }
 
 void TTmslCompress::CheckAbort() {
-    if (Abort) throw EtcAborted();
+    if (Abort) throw EtcAborted(TranslateString(text::kAborted));
 }
 
 void TTmslCompress::Fire(const TlzhFileStatsEvent& event) {
@@ -206,7 +206,7 @@ void TTmslCompress::DiskFull() {
     if (OnFullDisk)
         OnFullDisk(*this);
     else
-        throw EtcDiskFull();
+        throw EtcDiskFull(TranslateString(text::kDiskFull));
 }
 
 void TTmslCompress::RunOperation(const std::function<void()>& body) {
@@ -250,6 +250,8 @@ void TTmslCompress::DoCompress(bool addOnly, int fileId) {
             if (archive.Open(hostPath, HostFile::Mode::ReadWrite)) {
                 created = true;
                 headers_.ReadFromStream(archive, 0);
+                // Members cannot be added to a set of disks.
+                if (headers_.Spanned) RaiseCompress(text::kCannotCreate, {compressedFile_});
                 IndexIds();
                 headers_.AddFiles(filesToProcess_, true, *host_);
             }
@@ -308,7 +310,7 @@ void TTmslCompress::CompressMember(HostFile& archive, int index, int fileId) {
             RaiseCompress(text::kArchiveTooLarge, {compressedFile_});
         if (archive.Write(data, count) != count) {
             DiskFull();
-            throw EtcDiskFull();  // a member cut short would corrupt the archive
+            throw EtcDiskFull(TranslateString(text::kDiskFull));  // a member cut short would corrupt the archive
         }
         if (!last) ReportCompressStatus(sourcePos, archive.Size());
     };
@@ -559,10 +561,17 @@ void TTmslCompress::DoSpan(const std::string& diskDirectory, const std::string& 
     std::string diskPath = ArchiveJoin(diskDirectory, name);
     HostFile disk;
     std::int64_t diskRoom = -1;  // bytes the current disk file may hold; -1: no limit known
+    struct stat sourceId;
+    ::fstat(source.Descriptor(), &sourceId);
     auto create = [&](const std::string& path) {
         bool ok = false;
         try {
-            ok = disk.Open(host_->ToHost(path), HostFile::Mode::CreateNew);
+            std::filesystem::path hostPath = host_->ToHost(path);
+            // A disk file must never be the archive it is copied from.
+            struct stat st;
+            if (::stat(hostPath.c_str(), &st) == 0 && st.st_dev == sourceId.st_dev && st.st_ino == sourceId.st_ino)
+                RaiseCompress(text::kCannotCreate, {path});
+            ok = disk.Open(hostPath, HostFile::Mode::CreateNew);
             std::optional<std::int64_t> left = host_->SpaceLeft(path);
             diskRoom = left ? *left : -1;
             if (SpanDiskCapacity > 0 && (diskRoom < 0 || SpanDiskCapacity < diskRoom)) diskRoom = SpanDiskCapacity;
