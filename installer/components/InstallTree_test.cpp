@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "installer/components/EngineContext.h"
 #include "installer/components/FileStatusParameter.h"
 #include "installer/components/StandardPathSpecifiers.h"
@@ -439,6 +441,7 @@ TEST(DownloadStatus, PercentRoundsHalvesToEven) {
     EXPECT_EQ(MakeDownloadStatus(nullptr, "x.1", 200, 5).Percent, 2);   // 2.5
     EXPECT_EQ(MakeDownloadStatus(nullptr, "x.1", 0, 5).Percent, 0);
     EXPECT_EQ(MakeDownloadStatus(nullptr, "x.1", 3, 3).Percent, 100);
+    EXPECT_EQ(RoundPercent(std::int64_t(1) << 62, 1), std::numeric_limits<int>::max());
 }
 
 TEST(FileStatus, FromStatsAndForAWholeFile) {

@@ -8,6 +8,10 @@
 //   b.add<TInstallDirectory>("Directory1").set([](auto& d) { d.SetDestDir("\\Data"); })
 //       .ref("Container", "Group1");
 //   b.Finish();
+//
+// The first install component made on a form makes the fourteen standard
+// path specifiers under their specifier names: a configuration that stores
+// its own ones adds them before any install component.
 #include <functional>
 #include <string>
 #include <utility>
