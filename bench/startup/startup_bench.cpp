@@ -86,6 +86,21 @@ void BM_EquivalentsSearch_Window(benchmark::State& state) {
     if (!quiet.shown.empty()) state.SkipWithError(quiet.shown[0].text.c_str());
 }
 
+// One keystroke in the transistor quick-search box: the table moves, the
+// package picture is shown, the original's grids of the first sheet fill.
+void BM_QuickSearchKeystroke(benchmark::State& state) {
+    platform::ScriptedMessenger quiet;
+    Program p;
+    p.form->show();
+    const char* codes[] = {"B", "BC", "BC5", "BC54", "BC547", "S", "SY", "SYN", "SYN05", "SYN0543", "T", "TIP3"};
+    size_t i = 0;
+    for (auto _ : state) {
+        p.form->TBBuscaRapida->setText(codes[i++ % std::size(codes)]);
+        for (int g = 0; g < 2; ++g) benchmark::DoNotOptimize(p.form->DBGridTO[g]->VisibleRows());
+    }
+    if (!quiet.shown.empty()) state.SkipWithError(quiet.shown[0].text.c_str());
+}
+
 // The same SQL as SQLite takes it: the table inside the file, values in single quotes.
 std::string AsBareSql(std::string sql) {
     auto at = sql.find("transistores.db");
@@ -127,6 +142,7 @@ void BM_EquivalentsSearch_Bare(benchmark::State& state) {
 }
 
 BENCHMARK(BM_Startup)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QuickSearchKeystroke)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EquivalentsSearch_Window)->Arg(0)->Arg(500)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EquivalentsSearch_Bare)->Arg(0)->Arg(500)->Unit(benchmark::kMillisecond);
 
