@@ -268,6 +268,23 @@ TEST_F(PathSpecifiers, ProductDirectoryTreeDestinations) {
     EXPECT_EQ(children, (std::vector<std::string>{"InstallBDE", "Group", "MainFolder"}));
 }
 
+TEST_F(PathSpecifiers, StoredSpecifiersComeFirstAndAreNotMadeTwice) {
+    TreeBuilder b(form);
+    b.add<TpsProgramFiles>("psProgramFiles");
+    b.add<TpsWindow>("psWindow");
+    b.add<TTestInstall>("Install1").ref("DestDirType", "psProgramFiles");
+    b.Finish();
+    auto& lists = form.Context().Slot<PathSpecifierLists>();
+    EXPECT_EQ(lists.StandardPathSpecList.Count(), 14);
+    EXPECT_EQ(lists.StandardPathSpecList.FindByClass<TpsProgramFiles>(), form.FindComponent("psProgramFiles"));
+    EXPECT_NE(form.FindComponent("psBDEDLL"), nullptr);
+    EXPECT_EQ(CreateStandardSpecifier(form, "psNothing"), nullptr);
+    auto* extra = CreateStandardSpecifier(form, "psSystem");
+    ASSERT_NE(extra, nullptr);
+    EXPECT_EQ(extra->ClassName(), "TpsSystem");
+    EXPECT_EQ(extra->Name(), "");
+}
+
 TEST_F(PathSpecifiers, OrderLogsAppendAndNeverFail) {
     LogInstallOrder("FILECONTAINER: VorelE 300_1");
     LogInstallOrder("CompName: InstallFile1, File: voreled.exe");
