@@ -73,6 +73,36 @@ TEST(SysrootArchive, DiskettesOfFixedCapacity) {
     EXPECT_TRUE(ReadFile((root / "drive_c/Program Files/Out/m2.BIN").string()) == contents[2]);
 }
 
+TEST(SysrootArchive, AFullDriveEndsTheExtraction) {
+    platform::TempRootDir dir;
+    platform::ScopedSystemRoot scoped(dir.Path());
+    WriteFile((dir.Path() / "platform.ini").string(), "[Drives]\r\nE=10000\r\n");
+    WriteFile((dir.Path() / "drive_d/big.bin").string(), RandomBytes(20000, 3));
+    WriteFile((dir.Path() / "drive_e/big.bin").string(), "old");
+    TTmslCompress c;
+    c.SetCompressedFile("D:\\a.1");
+    c.SetFilesToProcess({"D:\\big.bin"});
+    c.Compress(false, 0);
+    c.ExtractDirectory = "E:\\";
+    c.SetFilesToProcess({"D:\\big.bin"});
+    try {
+        c.Extract();
+        FAIL();
+    } catch (const EtcDiskFull& e) {
+        EXPECT_STREQ(e.what(), "The disk is full");
+    }
+    EXPECT_EQ(ReadFile((dir.Path() / "drive_e/big.bin").string()), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path() / "drive_e"), {}), 1);
+
+    // A handler that lets it pass meets the size check instead.
+    int full = 0;
+    c.OnFullDisk = [&](TTmslCompress&) { ++full; };
+    c.SetFilesToProcess({"D:\\big.bin"});
+    EXPECT_THROW(c.Extract(), ETmslCompress);
+    EXPECT_GE(full, 1);
+    EXPECT_EQ(ReadFile((dir.Path() / "drive_e/big.bin").string()), "old");
+}
+
 TEST(SysrootArchive, NothingLandsOutsideTheRoot) {
     platform::TempRootDir dir;
     platform::ScopedSystemRoot scoped(dir.Path());

@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <cstring>
 #include <system_error>
 
@@ -497,8 +499,17 @@ void TTmslCompress::ExtractMember(const std::string& entry) {
     // write counts against the bytes reported.
     if (!writeBuffer_) writeBuffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(kWriteBuffer);
     std::size_t buffered = 0;
+    // A drive of known capacity takes no more than it has room for.
+    std::optional<std::int64_t> room;
+    try {
+        room = host_->SpaceLeft(destination);
+    } catch (const platform::Exception&) {
+    }
     auto flush = [&] {
-        std::size_t n = target.Write(writeBuffer_.get(), buffered);
+        std::size_t allowed = buffered;
+        if (room) allowed = static_cast<std::size_t>(
+                      std::clamp<std::int64_t>(*room - target.Position(), 0, static_cast<std::int64_t>(buffered)));
+        std::size_t n = allowed == 0 ? 0 : target.Write(writeBuffer_.get(), allowed);
         if (n != buffered) {
             written -= static_cast<std::int64_t>(buffered - n);
             DiskFull();
