@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/ui/TFormulario.h"
+#include "app/ui/Trim.h"
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
@@ -14,14 +15,6 @@
 namespace vorel {
 
 namespace {
-
-// Blanks and control characters off both ends, as the run-time library's Trim.
-std::string Trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-    return s.substr(b, e - b);
-}
 
 // Clears a quick-search flag for a programmatic write into its box, and sets
 // it again whatever happens.
