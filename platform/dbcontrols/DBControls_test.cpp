@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -113,6 +116,15 @@ TEST(DBGrid, UserSelectionMovesTheDataSetAndFiresAfterScroll) {
     QTest::keyClick(&grid, Qt::Key_Up);
     EXPECT_EQ(parts.table.FieldByName("Code").AsString(), "P019");
     EXPECT_EQ(parts.scrolls, 4);
+    // The wheel and the scroll bar move the dataset too.
+    parts.table.First();
+    QWheelEvent down(QPointF(40, 60), grid.mapToGlobal(QPointF(40, 60)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(grid.viewport(), &down);
+    EXPECT_EQ(parts.table.FieldByName("Code").AsString(), "P004");
+    grid.VisibleRows();
+    grid.verticalScrollBar()->setValue(14);
+    EXPECT_EQ(parts.table.FieldByName("Code").AsString(), "P015");
     // A click below the last row does nothing.
     parts.table.First();
     Stock few(2);
