@@ -90,6 +90,7 @@ std::string BuildEquivalentsSql(const DeviceCriteria& device, const CriteriaInpu
             sql.AddEquality(first, c.column, input.Text(c.field));
             continue;
         }
+        if (input.Missing(c.field)) continue;
         const double lo = input.Number(c.field);
         if (c.onlyPositive && !(lo > 0)) continue;
         sql.AddRange(first, c.column, lo, PercentOf(input.PercentText(c)));

@@ -45,6 +45,9 @@ struct CriteriaInput {
     virtual bool Checked(const Criterion& c) const = 0;
     virtual std::string PercentText(const Criterion& c) const = 0;  // the combo's selected item
     virtual double Number(const std::string& field) const = 0;      // the original's value (null: 0)
+    // True when the original has no figure for field: a range around an
+    // unknown value would match nothing, not even the original itself.
+    virtual bool Missing(const std::string& field) const { (void)field; return false; }
     virtual std::string Text(const std::string& field) const = 0;   // the original's value as stored
 };
 

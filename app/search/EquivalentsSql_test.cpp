@@ -83,6 +83,7 @@ TEST(DeviceCriteria, PercentItemsAndCriteriaTables) {
 }
 
 #include <map>
+#include <set>
 
 namespace {
 struct FakeInput : CriteriaInput {
@@ -90,6 +91,8 @@ struct FakeInput : CriteriaInput {
     std::map<std::string, std::string> percent;  // by combo; missing: "0"
     std::map<std::string, double> numbers;
     std::map<std::string, std::string> texts;
+    std::set<std::string> missing;
+    bool Missing(const std::string& f) const override { return missing.count(f) > 0; }
     bool Checked(const Criterion& c) const override {
         auto it = checked.find(c.checkbox);
         return it == checked.end() || it->second;
@@ -144,4 +147,15 @@ TEST(BuildEquivalentsSql, DiodesWithPercentagesAndRoundedValues) {
     z.checked = {{"CBPesquisarDZIz", false}};
     EXPECT_EQ(BuildEquivalentsSql(CriteriaOf(Device::DiodosZ), z),
               "select * from diodosz.db where tn >= 5.100 and tn <= 5.355 and pd >= 0.500 and pd <= 0.500");
+}
+
+TEST(BuildEquivalentsSql, RangeOverAnUnknownFigureIsLeftOutButZeroIsKept) {
+    FakeInput in;
+    in.numbers = {{"Ic", 0.1}, {"Icm", 0}, {"Vceo", 45}};
+    in.texts = {{"Polaridade", "PNP"}, {"Uso", "AF"}};
+    in.missing = {"Pd"};  // criterion 1 unknown: the next one opens without " and"
+    in.checked = {{"TBMesmoTipoDeUso", false}};
+    EXPECT_EQ(BuildEquivalentsSql(CriteriaOf(Device::Transistores), in),
+              "select * from transistores.db where ic >= 0.100 and ic <= 0.100 and icm >= 0.000 and icm <= 0.000"
+              " and polaridade = \"PNP\" and vceo >= 45.000 and vceo <= 45.000");
 }

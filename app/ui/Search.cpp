@@ -44,6 +44,7 @@ public:
         return combo ? combo->currentText().toStdString() : std::string();
     }
     double Number(const std::string& field) const override { return original_.FieldByName(field).AsFloat(); }
+    bool Missing(const std::string& field) const override { return original_.FieldByName(field).IsNull(); }
     std::string Text(const std::string& field) const override { return original_.FieldByName(field).AsString(); }
 
 private:
