@@ -1,0 +1,69 @@
+#include "installer/run/qt/QtAppServices.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QCursor>
+#include <QMetaObject>
+#include <QProcess>
+#include <QStringList>
+#include <cstdlib>
+#include <fstream>
+
+#include "platform/sysroot/SystemRoot.h"
+
+namespace installer {
+
+int QtAppServices::ShowMessage(const std::string& text, platform::MsgIcon icon, int buttons) {
+    return platform::ShowMessage(text, icon, buttons);
+}
+
+bool QtAppServices::PromptForDisk(const std::string& text) {
+    return platform::ShowMessage(text, platform::MsgIcon::Information, platform::mbOKCancel) == platform::mrOk;
+}
+
+void QtAppServices::BeginBusy() {
+    if (busyDepth_++ == 0 && qobject_cast<QApplication*>(QCoreApplication::instance()))
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+void QtAppServices::EndBusy() {
+    if (busyDepth_ > 0 && --busyDepth_ == 0 && qobject_cast<QApplication*>(QCoreApplication::instance()))
+        QApplication::restoreOverrideCursor();
+}
+
+void QtAppServices::ProcessMessages() {
+    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
+void QtAppServices::Terminate() {
+    terminated_ = true;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) return;
+    // exit() only ends a loop that runs; a quit queued now ends the loop the
+    // moment it starts, so a program told to end before it never lingers.
+    QCoreApplication::exit(0);
+    QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+bool QtAppServices::StartProgram(const std::string& program, const std::vector<std::string>& arguments,
+                                 ShowCommand show) {
+    if (const char* log = std::getenv("VOREL_SHELL_LOG"); log && *log) {
+        std::ofstream out(log, std::ios::app);
+        out << "run\t" << program;
+        for (const std::string& a : arguments) out << ' ' << a;
+        out << '\t' << '\t' << (show == ShowCommand::Hide ? "Hide" : "Normal") << '\n';
+        return static_cast<bool>(out);
+    }
+    std::filesystem::path host;
+    try {
+        host = platform::Files().HostPath(program);
+    } catch (const platform::Exception&) {
+        return false;
+    }
+    QStringList args;
+    for (const std::string& a : arguments) args << QString::fromStdString(a);
+    const QString directory = QString::fromStdString(host.parent_path().string());
+    return QProcess::startDetached(QString::fromStdString(host.string()), args, directory);
+}
+
+}  // namespace installer
