@@ -9,6 +9,7 @@
 //   "!base B"        BASE HREF
 //   "!open-comment"  stops the parse as an unterminated comment does
 //   "!tall N"        a block N pixels high without text
+//   "!pre text"      preformatted text (never broken for width)
 #include "htmlview/control/DocumentParser.h"
 #include "htmlview/layout/Section.h"
 
@@ -68,6 +69,10 @@ private:
                 return page;
             } else if (line.rfind("!tall ", 0) == 0) {
                 doc.AddBlock(new TallBlock(std::stoi(line.substr(6))));
+            } else if (line.rfind("!pre ", 0) == 0) {
+                auto* s = new TPreFormated(0, 1, nullptr, font, state);
+                s->AppendText(line.substr(5));
+                doc.AddBlock(s);
             } else if (!line.empty() && line[0] == '@') {
                 const size_t sp = line.find(' ');
                 TUrlTarget link;
