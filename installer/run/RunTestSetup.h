@@ -78,7 +78,7 @@ inline void PrepareSources() {
 // One setup program: its form, its tree, its install.
 struct TestSetup {
     explicit TestSetup(std::vector<std::string> arguments = {"-sD:\\SETUP"},
-                       const std::function<void(TreeBuilder&)>& extra = {}) {
+                       const std::function<void(TreeBuilder&, TestSetup&)>& extra = {}) {
         TreeBuilder b(form);
         auto& ins = b.add<TInstall>("Install1").get();
         ins.SetExeName(kSetupExe);
@@ -112,7 +112,7 @@ struct TestSetup {
             .ref("Container", "Directory1")
             .ref("DestDirType", "psContainerDestDir")
             .ref("ArchiveFileType", "psContainerArchiveFile");
-        if (extra) extra(b);
+        if (extra) extra(b, *this);
         b.Finish();
     }
     ~TestSetup() { form.DestroyComponents(); }
