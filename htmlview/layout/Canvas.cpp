@@ -48,6 +48,11 @@ void TCanvas::FillRect(const QRect& r) {
     if (Painter) Painter->fillRect(r, qcolor(BrushColor));
 }
 
+void TCanvas::FillRegion(const QRegion& r) {
+    if (!Painter) return;
+    for (const QRect& part : r) Painter->fillRect(part, qcolor(BrushColor));
+}
+
 void TCanvas::Rectangle(const QRect& r) {
     if (!Painter || r.width() <= 0 || r.height() <= 0) return;
     if (!BrushClear) Painter->fillRect(r, qcolor(BrushColor));

@@ -7,6 +7,7 @@
 #include "htmlview/layout/TextMetrics.h"
 
 #include <QRect>
+#include <QRegion>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,7 @@ public:
     // The same, clipped to Clip.
     void TextOutClipped(const QRect& clip, int x, int y, std::string_view text);
     void FillRect(const QRect& r);         // BrushColor, right and bottom edges excluded
+    void FillRegion(const QRegion& r);     // BrushColor
     void Rectangle(const QRect& r);        // outline in PenColor, filled unless BrushClear
     void Ellipse(const QRect& r);
     void Line(int x1, int y1, int x2, int y2);  // PenColor, the last point excluded

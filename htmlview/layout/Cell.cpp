@@ -53,7 +53,17 @@ void TCell::WidthLimits(TCanvas& canvas, int& min, int& max) {
     max = 0;
     for (int i = 0; i < Count(); ++i) {
         int mn = 0, mx = 0;
-        Items(i)->WidthLimits(canvas, mn, mx);
+        try {
+            Items(i)->WidthLimits(canvas, mn, mx);
+        } catch (const EProcessError& e) {
+            // Only the block that cannot be laid out goes (a too-wide table
+            // inside a cell), not the blocks around it.
+            Delete(i);
+            --i;
+            if (Document) Document->NoteLayoutError(e.Message());
+            else platform::ShowMessage(e.Message(), platform::MsgIcon::Error, platform::mbOK);
+            continue;
+        }
         min = std::max(min, mn);
         max = std::max(max, mx);
     }

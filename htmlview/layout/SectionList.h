@@ -64,6 +64,8 @@ public:
     // The viewer's anchors (upper-cased NAME -> section), not owned; blocks
     // that go away leave it.
     TStringList* NameList = nullptr;
+    // The viewer's script handler: SCRIPT content with its LANGUAGE, lines ended by CR LF.
+    std::function<void(QWidget* sender, const std::string& language, std::string script)> OnScript;
     // How a block dropped during layout is reported; by default an error box.
     std::function<void(const std::string&)> ErrorReporter;
     // The viewer's link-to-file-name operation, for image names without an image request.

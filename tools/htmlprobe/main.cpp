@@ -1,8 +1,24 @@
-// htmlprobe tokens FILE|-  : one line per token, "SYMBOL [text]" with the
-// tag's attributes indented below it. Text is shown as Windows-1252 bytes
-// converted to UTF-8; control characters as \xNN.
+// htmlprobe prints what the viewer makes of an HTML file (FILE or - for
+// standard input):
+//   tokens FILE                      one line per token, "SYMBOL [text]" with
+//                                    the tag's attributes indented below it
+//   tree FILE                        the parsed document tree
+//   layout [--fake] [--width W] FILE the tree laid out at W pixels (default
+//                                    600): positions, heights, character
+//                                    indexes, lines, column widths, row heights
+//   png --width W FILE OUT           the document painted onto an image
+// Text is shown as Windows-1252 bytes converted to UTF-8; control characters
+// as \xNN.
+#include "htmlview/layout/Canvas.h"
+#include "htmlview/parser/Parser.h"
+#include "htmlview/parser/TreeDump.h"
 #include "htmlview/tokenizer/Tokenizer.h"
 #include "platform/runtime/Codepage.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <cstdlib>
 
 #include <cstdio>
 #include <iostream>
@@ -28,7 +44,10 @@ std::string shown(const std::string& bytes) {
 }
 
 int usage() {
-    std::cerr << "usage: htmlprobe tokens FILE|-\n";
+    std::cerr << "usage: htmlprobe tokens FILE|-\n"
+                 "       htmlprobe tree FILE|-\n"
+                 "       htmlprobe layout [--fake] [--width W] FILE|-\n"
+                 "       htmlprobe png --width W FILE|- OUT\n";
     return 2;
 }
 
@@ -57,9 +76,75 @@ int dumpTokens(const std::string& html) {
 }
 }  // namespace
 
+// The document of a page, parsed with the viewer's defaults (white page).
+struct Page {
+    TSectionList doc{nullptr, nullptr};
+    explicit Page(const std::string& html) {
+        doc.ErrorReporter = [](const std::string& m) { std::cerr << "layout error: " << m << "\n"; };
+        doc.SetBackColor(clWhite);
+        THtmlParser parser;
+        try {
+            parser.ParseHtmlBuffer(doc, nullptr, html.data(), html.size());
+        } catch (const EParseError& e) {
+            std::cerr << "error: " << e.what() << "\n";
+        }
+    }
+    int arrange(TCanvas& canvas, int width) {
+        int ci = 0, mw = 0;
+        return doc.Arrange(canvas, 0, width, ci, mw);
+    }
+};
+
+int dumpTree(const std::string& html, bool layout, bool fake, int width) {
+    FakeTextMetrics fakeMetrics;
+    if (fake) SetScreenMetrics(&fakeMetrics);
+    int rc = 0;
+    {
+        Page page(html);
+        if (layout) {
+            TCanvas canvas(ScreenMetrics());
+            const int h = page.arrange(canvas, width);
+            std::cout << "document width=" << width << " height=" << h << " chars=" << page.doc.CharCount << "\n";
+        }
+        std::cout << DumpTree(page.doc, layout);
+    }
+    SetScreenMetrics(nullptr);
+    return rc;
+}
+
+int paintPng(const std::string& html, int width, const std::string& out) {
+    Page page(html);
+    TCanvas measure(ScreenMetrics());
+    const int h = std::clamp(page.arrange(measure, width), 1, 32000);
+    QImage image(width, h, QImage::Format_RGB32);
+    const TColor back = ColorToRGB(page.doc.BackColor);
+    image.fill(QColor(RedOf(back), GreenOf(back), BlueOf(back)));
+    {
+        QPainter painter(&image);
+        TCanvas canvas(ScreenMetrics(), &painter);
+        page.doc.Paint(canvas, QRect(0, 0, width, h), 0, 0, width);
+    }
+    if (!image.save(QString::fromStdString(out), "PNG")) {
+        std::cerr << "htmlprobe: cannot write " << out << "\n";
+        return 1;
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
-    if (argc != 3) return usage();
-    std::string cmd = argv[1], file = argv[2];
+    if (argc < 3) return usage();
+    std::string cmd = argv[1];
+    bool fake = false;
+    int width = 600;
+    std::vector<std::string> rest;
+    for (int i = 2; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--fake") fake = true;
+        else if (a == "--width" && i + 1 < argc) width = std::clamp(std::atoi(argv[++i]), 1, 32000);
+        else rest.push_back(a);
+    }
+    if (rest.empty() || rest.size() > 2 || (rest.size() == 2) != (cmd == "png")) return usage();
+    const std::string file = rest[0];
     std::string bytes;
     if (file == "-") {
         bytes.assign(std::istreambuf_iterator<char>(std::cin), {});
@@ -74,5 +159,9 @@ int main(int argc, char** argv) {
     // Valid UTF-8 with non-ASCII characters enters the viewer as Windows-1252.
     if (platform::HasNonAscii(bytes) && platform::IsValidUtf8(bytes)) bytes = platform::Utf8ToCp1252(bytes);
     if (cmd == "tokens") return dumpTokens(bytes);
-    return usage();
+    if (cmd != "tree" && cmd != "layout" && cmd != "png") return usage();
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    if (cmd == "png") return paintPng(bytes, width, rest[1]);
+    return dumpTree(bytes, cmd == "layout", fake, width);
 }
