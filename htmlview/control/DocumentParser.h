@@ -5,6 +5,7 @@
 // commands. Tests may install another parser to drive the control with
 // documents built by hand.
 #include "htmlview/layout/SectionList.h"
+#include "htmlview/parser/Parser.h"
 #include "htmlview/tokenizer/Tokenizer.h"
 #include "htmlview/util/StringList.h"
 
@@ -17,9 +18,7 @@ class QWidget;
 
 namespace htmlview {
 
-using TMetaType = std::function<void(QWidget* sender, const std::string& httpEq, const std::string& name,
-                                     const std::string& content)>;
-using TSoundType = std::function<void(QWidget* sender, const std::string& src, int loop, bool terminate)>;
+using TSoundType = TSoundRequestEvent;
 
 struct TParserCallbacks {
     TMetaType Meta;
@@ -44,7 +43,8 @@ public:
     // Length bytes of Windows-1252 HTML; errors as ParseStrings.
     virtual TParsedPage ParseBuffer(TSectionList& document, TStringList& names, const std::string& html,
                                     const TParserCallbacks& callbacks) = 0;
-    // A host file; an unterminated comment keeps what was read.
+    // A host file; an unterminated comment keeps what was read. A file of
+    // valid UTF-8 with non-ASCII characters is converted to Windows-1252.
     virtual TParsedPage ParseFile(TSectionList& document, TStringList& names, const std::string& fileName,
                                   const TParserCallbacks& callbacks) = 0;
 };

@@ -1,0 +1,113 @@
+#include "app/icsearch/PaginaResultadoCI.h"
+
+#include "platform/inifile/IniFile.h"
+#include "platform/tables/DataSet.h"
+
+#include <algorithm>
+
+namespace vorel {
+
+namespace {
+
+const std::string kCelula = R"(<td><font face="Verdana, Arial, Helvetica, sans-serif" size="-2">)";
+
+std::string Trim(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+    return s.substr(b, e - b);
+}
+
+std::string Upper(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+void CabecalhoTabela(std::vector<std::string>& l) {
+    l.push_back(R"(<div align="center">)");
+    l.push_back(R"(<table width="95%" border="1">)");
+    l.push_back(R"(<tr bgcolor="#000000">)");
+    l.push_back(R"(<td width="7%">)");
+    l.push_back(R"(<div align="center"><font size="-1" color="#FFFFFF" face="Verdana, Arial, Helvetica, sans-serif">Item</font></div>)");
+    l.push_back("</td>");
+    l.push_back(R"(<td width="20%">)");
+    l.push_back(R"(<div align="center"><font color="#FFFFFF" face="Verdana, Arial, Helvetica, sans-serif" size="-1">Identification</font></div>)");
+    l.push_back("</td>");
+    l.push_back(R"(<td width="60%">)");
+    l.push_back(R"(<div align="center"><font face="Verdana, Arial, Helvetica, sans-serif" size="-1" color="#FFFFFF">Description</font></div>)");
+    l.push_back("</td>");
+    l.push_back(R"(<td width="13%">)");
+    l.push_back(R"(<div align="center"><font face="Verdana, Arial, Helvetica, sans-serif" size="-1" color="#FFFFFF">Company</font></div>)");
+    l.push_back("</td>");
+    l.push_back("</tr>");
+}
+
+}  // namespace
+
+LinksCI::LinksCI(const std::filesystem::path& arquivoIni) {
+    // One read of the file; lookups then match keys as the profile functions do.
+    for (const std::string& line : platform::IniFile(arquivoIni).ReadSectionValues("Links")) {
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        values_.emplace(Upper(line.substr(0, eq)), line.substr(eq + 1));
+    }
+}
+
+std::string LinksCI::value(const std::string& key) const {
+    const auto it = values_.find(Upper(Trim(key)));
+    return it == values_.end() ? std::string() : it->second;
+}
+
+std::string LinksCI::Link(const std::string& fabricante, const std::string& identificacao) const {
+    return value(fabricante + "1") + identificacao + value(fabricante + "2");
+}
+
+std::vector<std::string> PaginaResultadoCI(platform::TDataSet& tabela, const std::string& pesquisa,
+                                           const std::filesystem::path& arquivoIni) {
+    std::vector<std::string> l = {
+        "<html>",
+        "<head>",
+        R"(<meta http-equiv="Content-Type" content="text/html; charset=iso-8859-1">)",
+        "",
+        "</head>",
+        R"(<body bgcolor="#FFFFFF">)",
+        "Your search returned this result:",
+        "<p>",
+    };
+    const std::string texto = Trim(pesquisa);
+    std::unique_ptr<LinksCI> links;
+    int n = 0;
+    tabela.First();
+    while (!tabela.Eof()) {
+        const std::string identificacao = tabela.FieldByName("Identificacao").AsString();
+        if (!texto.empty() && identificacao.find(texto) != std::string::npos) {
+            ++n;
+            if (!links) {
+                links = std::make_unique<LinksCI>(arquivoIni);
+                CabecalhoTabela(l);
+            }
+            const std::string fabricante = tabela.FieldByName("Fabricante").AsString();
+            const std::string descricao = tabela.FieldByName("Descricao").AsString();
+            l.push_back("<tr>");
+            l.push_back(kCelula + std::to_string(n) + "</font></td>");
+            l.push_back(kCelula + "<a href=\"" + links->Link(fabricante, identificacao) + "\">" + identificacao +
+                        "</a></font></td>");
+            l.push_back(kCelula + descricao + "</font></td>");
+            l.push_back(kCelula + fabricante + "</font></td>");
+            l.push_back("</tr>");
+        }
+        tabela.Next();
+    }
+    if (n == 0) {
+        l.push_back("0 items returned.");
+    } else {
+        l.push_back("</table>");
+        l.push_back("</div>");
+    }
+    l.push_back("</body>");
+    l.push_back("</html>");
+    return l;
+}
+
+}  // namespace vorel

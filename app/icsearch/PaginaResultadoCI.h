@@ -1,0 +1,36 @@
+#pragma once
+// The IC search result page: the lines of an HTML page listing every record
+// of the IC table whose code contains the search text, each code a link to
+// its maker's data sheet as vorel.ini's Links section gives it.
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace platform {
+class TDataSet;
+}
+
+namespace vorel {
+
+// The Links section of vorel.ini, read once: for a company C, key C + "1"
+// holds what goes before the part code and C + "2" what goes after it.
+// A missing file or key reads as empty text.
+class LinksCI {
+public:
+    explicit LinksCI(const std::filesystem::path& arquivoIni);
+    std::string Link(const std::string& fabricante, const std::string& identificacao) const;
+
+private:
+    std::string value(const std::string& key) const;
+    std::map<std::string, std::string> values_;  // upper-cased key -> value; the first key wins
+};
+
+// The page for the search text (trimmed; an empty text matches nothing;
+// the match is case-sensitive), scanning the table from its first record in
+// key order. The ini file is read only when something matched. Field values
+// go into the page as stored.
+std::vector<std::string> PaginaResultadoCI(platform::TDataSet& tabelaIntegrados, const std::string& pesquisa,
+                                           const std::filesystem::path& arquivoIni);
+
+}  // namespace vorel
