@@ -6,6 +6,7 @@
 #include <QMetaObject>
 #include <QProcess>
 #include <QStringList>
+#include <QThread>
 #include <cstdlib>
 #include <fstream>
 
@@ -41,8 +42,10 @@ void QtAppServices::Terminate() {
     if (!app) return;
     // exit() only ends a loop that runs; a quit queued now ends the loop the
     // moment it starts, so a program told to end before it never lingers.
-    QCoreApplication::exit(0);
-    QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
+    else
+        QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 bool QtAppServices::StartProgram(const std::string& program, const std::vector<std::string>& arguments,

@@ -1,6 +1,8 @@
 #include "installer/run/services/AppServices.h"
 
 #include <QCoreApplication>
+#include <QMetaObject>
+#include <QThread>
 
 namespace installer {
 namespace {
@@ -21,7 +23,13 @@ public:
     }
     void Terminate() override {
         terminated_ = true;
-        if (QCoreApplication::instance()) QCoreApplication::exit(0);
+        QCoreApplication* app = QCoreApplication::instance();
+        if (!app) return;
+        // A loop that has not started yet ends as soon as it does.
+        if (QThread::currentThread()->loopLevel() > 0)
+            QCoreApplication::exit(0);
+        else
+            QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
     }
     bool Terminated() const override { return terminated_; }
     bool StartProgram(const std::string&, const std::vector<std::string>&, ShowCommand) override { return false; }
