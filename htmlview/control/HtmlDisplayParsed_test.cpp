@@ -1,0 +1,117 @@
+// The control with the real parser: pages as the program writes them.
+#include "htmlview/control/HtmlDisplay.h"
+#include "htmlview/layout/Section.h"
+
+#include <QApplication>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+using namespace htmlview;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ParsedTest : public ::testing::Test {
+protected:
+    FakeTextMetrics fake;
+    std::unique_ptr<THtmlDisplay> viewer;
+    fs::path dir;
+
+    void SetUp() override {
+        SetScreenMetrics(&fake);
+        viewer = std::make_unique<THtmlDisplay>();
+        viewer->resize(400, 300);
+        viewer->show();
+        std::string t = (fs::temp_directory_path() / "viewerXXXXXX").string();
+        dir = mkdtemp(t.data());
+    }
+    void TearDown() override {
+        viewer.reset();
+        SetScreenMetrics(nullptr);
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    std::string write(const std::string& name, const std::string& text) {
+        std::ofstream(dir / name, std::ios::binary) << text;
+        return (dir / name).string();
+    }
+    // Every text byte of the document's top-level sections.
+    std::string text() const {
+        std::string r;
+        for (int i = 0; i < viewer->Document->Count(); ++i)
+            if (auto* s = dynamic_cast<TSection*>(viewer->Document->Items(i))) r += s->Buff + "|";
+        return r;
+    }
+};
+
+TEST_F(ParsedTest, MetaRefreshFiresOnceFromRealMarkup) {
+    std::vector<std::pair<int, std::string>> refresh;
+    viewer->OnMetaRefresh = [&](QWidget*, int delay, const std::string& url) { refresh.emplace_back(delay, url); };
+    viewer->LoadFromStrings({"<html><head>", "<meta http-equiv=\"refresh\" content=\"5;url=next.htm\">",
+                             "<title>T</title></head><body>Body</body></html>"});
+    ASSERT_EQ(refresh.size(), 1u);
+    EXPECT_EQ(refresh[0], std::make_pair(5, std::string("next.htm")));
+    EXPECT_EQ(viewer->DocumentTitle, "T");
+    refresh.clear();
+    viewer->LoadFromStrings({"<meta http-equiv=\"refresh\" content=\"5\">x"});
+    EXPECT_TRUE(refresh.empty());
+    // A file load reports it too, after the load.
+    const std::string f = write("r.htm", "<meta http-equiv=\"Refresh\" content=\"2; URL=other.htm\">x");
+    viewer->LoadFromFile(f);
+    ASSERT_EQ(refresh.size(), 1u);
+    EXPECT_EQ(refresh[0], std::make_pair(2, std::string("other.htm")));
+}
+
+TEST_F(ParsedTest, OpenCommentInLinesRaisesButLeavesAUsableDocument) {
+    try {
+        viewer->LoadFromStrings({"<p>before</p>", "<!-- never closed"});
+        ADD_FAILURE() << "no error";
+    } catch (const EParseError& e) {
+        EXPECT_STREQ(e.what(), "Open Comment at End of HTML File");
+    }
+    EXPECT_FALSE(viewer->Busy());
+    EXPECT_NE(text().find("before"), std::string::npos);
+    EXPECT_GT(viewer->DocHeight, 0);
+    viewer->repaint();
+    viewer->LoadFromStrings({"after"});
+    EXPECT_NE(text().find("after"), std::string::npos);
+    // From a file the text before the comment is kept without an error.
+    viewer->LoadFromFile(write("c.htm", "<p>kept</p><!-- open"));
+    EXPECT_NE(text().find("kept"), std::string::npos);
+}
+
+TEST_F(ParsedTest, Utf8FilesAndLinesBecomeWindows1252) {
+    viewer->LoadFromFile(write("u.htm", "S\xC3\xADmbols n\xC3\xA3o"));
+    EXPECT_NE(text().find("S\xEDmbols n\xE3o"), std::string::npos);
+    viewer->LoadFromFile(write("w.htm", "Legacy \xE9t\xE9"));  // not UTF-8: taken as it is
+    EXPECT_NE(text().find("Legacy \xE9t\xE9"), std::string::npos);
+    viewer->LoadFromStrings({"Símbols"});
+    EXPECT_NE(text().find("S\xEDmbols"), std::string::npos);
+}
+
+TEST_F(ParsedTest, AnchorsAndLinksBetweenFiles) {
+    std::string body = "<a href=\"two.htm#end\">go</a>";
+    for (int i = 0; i < 60; ++i) body += "<p>para " + std::to_string(i) + "</p>";
+    const std::string one = write("one.htm", body);
+    std::string two;
+    for (int i = 0; i < 60; ++i) two += "<p>filler " + std::to_string(i) + "</p>";
+    two += "<a name=\"End\">the end</a>";
+    for (int i = 0; i < 30; ++i) two += "<p>after " + std::to_string(i) + "</p>";
+    write("two.htm", two);
+    viewer->SetHistoryMaxCount(5);
+    viewer->LoadFromFile(one);
+    viewer->repaint();
+    // Click the link: press and release without moving.
+    QTest::mouseClick(viewer->PaintPanel, Qt::LeftButton, {}, QPoint(10 + 4, 5 + 4));
+    EXPECT_EQ(viewer->CurrentFile, (dir / "two.htm").string());
+    EXPECT_GT(viewer->VScrollPos(), 0);
+    EXPECT_EQ(viewer->History().size(), 2u);
+    EXPECT_EQ(viewer->History()[1], one);
+}
+
+}  // namespace
