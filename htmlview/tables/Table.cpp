@@ -275,12 +275,14 @@ void ThtmlTable::PercentWidths(TCanvas& canvas, int denominator, TColumnArray& m
                         }
                     }
                 } else {
+                    // Empty columns share evenly, the remainder included, so the span fits.
+                    const auto share = [s, i](int total, int k) { return total / s + (k - i < total % s ? 1 : 0); };
                     if (minShort > 0)
                         for (int k = i; k < i + s; ++k)
-                            at(minArr, k) = sumMin > 0 ? MulDiv(mn, at(minArr, k), sumMin) : mn / s;
+                            at(minArr, k) = sumMin > 0 ? MulDiv(mn, at(minArr, k), sumMin) : share(mn, k);
                     if (maxShort > 0)
                         for (int k = i; k < i + s; ++k)
-                            at(maxArr, k) = sumMax > 0 ? MulDiv(mx, at(maxArr, k), sumMax) : mx / s;
+                            at(maxArr, k) = sumMax > 0 ? MulDiv(mx, at(maxArr, k), sumMax) : share(mx, k);
                 }
             }
         }
