@@ -87,7 +87,6 @@ TCustomInstall::TCustomInstall(TComponentOwner& owner) : TFileContainer(owner) {
     dialogThemeBitmap_ = DefaultDialogThemeBitmap();
     Description = "TInstall component";
     SetDestDir("\\MyApplication");
-    Context().GlobalInstall = this;
 }
 
 TCustomInstall::~TCustomInstall() {
@@ -96,7 +95,9 @@ TCustomInstall::~TCustomInstall() {
 }
 
 void TCustomInstall::AfterConstruction() {
+    // The base steps first: an install is never attached to itself.
     TFileContainer::AfterConstruction();
+    Context().GlobalInstall = this;
     TStandardPathSpecList& list = StandardPathSpecList(Context());
     StoreDestDirType(list.FindByClass<TpsProgramFiles>());
     PutArchive(list.FindByClass<TpsMainArchiveFile>(), "");
