@@ -10,11 +10,28 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 export CTEST_OUTPUT_ON_FAILURE=1
 
+passed=0
+failed=0
+# Counts what ctest ran, so the last line sums every suite; a failing suite
+# still fails the whole command once the rest has run.
+status=0
 run_suite() {
   local dir=$1; shift
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
-  ctest --test-dir "$dir" -j "$jobs" --timeout 600
+  local log="$dir/ctest-summary.log"
+  ctest --test-dir "$dir" -j "$jobs" --timeout 600 2>&1 | tee "$log" || status=1
+  local line
+  line=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
+  if [ -n "$line" ]; then
+    local f t
+    f=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+    t=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
+    passed=$((passed + t - f))
+    failed=$((failed + f))
+  else
+    status=1
+  fi
 }
 
 echo "== build and test (build/)"
@@ -29,4 +46,8 @@ if [ "${1:-}" != "--no-sanitize" ]; then
 fi
 
 echo "== fuzz the install-archive reader briefly (needs clang)"
-bash scripts/fuzz-archive.sh 30
+bash scripts/fuzz-archive.sh 30 || { echo "fuzzing found a fault"; status=1; failed=$((failed + 1)); }
+
+echo
+echo "tests: $passed passed, $failed failed"
+exit $status
