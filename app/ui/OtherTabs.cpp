@@ -8,16 +8,25 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/icsearch/AbaCI.h"
 #include "app/ui/TFormulario.h"
 #include "app/ui/Widgets.h"
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/PageControl.h"
+#include "platform/runtime/Exception.h"
 
 namespace vorel {
 
 void TFormulario::CriaAbaCI() {
     TabSheet6 = Named(new QWidget, "TabSheet6");
     PageControl1->addTab(TabSheet6, "IC's");
+    auto* v = new QVBoxLayout(TabSheet6);
+    v->setContentsMargins(0, 0, 0, 0);
+    auto tabela = [this]() -> platform::TDataSet& {
+        if (!modulo_) throw platform::Exception("The tables are not open");
+        return modulo_->TabelaIntegrados;
+    };
+    v->addWidget(Named(new AbaCI(tabela, DiretorioBase), "AbaCI"));
 }
 
 void TFormulario::CriaAbaOutros() {

@@ -1,0 +1,73 @@
+// The IC's tab inside the program on the sample installation: a search as a
+// user runs it, and (with VOREL_SHOTS_DIR set) a picture of the result.
+#include "app/data/ModuloDeDados.h"
+#include "app/icsearch/AbaCI.h"
+#include "app/ui/TFormulario.h"
+#include "htmlview/control/HtmlDisplay.h"
+#include "htmlview/layout/Section.h"
+#include "platform/qtglue/CaseEdit.h"
+#include "platform/qtglue/Messenger.h"
+#include "platform/qtglue/PageControl.h"
+#include "platform/tables/TestDir.h"
+#include "tools/vorel-sample/writer/SampleWriter.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+using namespace vorel;
+
+namespace {
+
+class InDirectory {
+public:
+    explicit InDirectory(const std::filesystem::path& dir) : saved_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~InDirectory() {
+        std::error_code ec;
+        std::filesystem::current_path(saved_, ec);
+    }
+
+private:
+    std::filesystem::path saved_;
+};
+
+TEST(ICTabInProgram, SearchShowsTheMatchesAsAPage) {
+    htmlview::SetScreenMetrics(nullptr);
+    platform::ScriptedMessenger messages;
+    platform::TestDir dir;
+    sample::WriteInstallation(dir.path(), {});
+    InDirectory cwd(dir.path());
+    auto form = std::make_unique<TFormulario>();
+    TModuloDeDados modulo(form->DiretorioBase);
+    form->SetModuloDeDados(&modulo);
+    form->resize(1366, 728);
+    form->show();
+    ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].text;
+
+    auto* aba = form->findChild<AbaCI*>("AbaCI");
+    ASSERT_NE(aba, nullptr);
+    form->PageControl1->setCurrentWidget(form->TabSheet6);
+    QTest::keyClicks(aba->CIPesquisa, "741");
+    QTest::mouseClick(aba->Buscar, Qt::LeftButton);
+    QApplication::processEvents();
+    ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].text;
+    const std::string page = aba->CodigoFonte->toPlainText().toStdString();
+    EXPECT_NE(page.find(">LM741</a>"), std::string::npos);
+    EXPECT_NE(page.find(">UA741</a>"), std::string::npos);
+    EXPECT_GT(aba->VisualizadorHTML->DocHeight, 100);
+
+    if (const char* out = std::getenv("VOREL_SHOTS_DIR")) {
+        aba->VisualizadorHTML->repaint();
+        form->grab().save(QString::fromLocal8Bit(out) + "/ic-search-741.png");
+    }
+    form.reset();
+}
+
+}  // namespace
