@@ -4,15 +4,19 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QRadioButton>
 
 #include "installer/base/Exceptions.h"
 #include "installer/components/Messages.h"
+#include "installer/run/Install.h"
 #include "installer/translator/IException.h"
+#include "platform/sysroot/SystemRoot.h"
 #include "setupwizard/framework/BaseFormContainer.h"
 #include "setupwizard/framework/BaseInstallForm.h"
 #include "setupwizard/pages/EndPages.h"
 #include "setupwizard/pages/TextPages.h"
 #include "setupwizard/pages/WelcomePage.h"
+#include "setupwizard/pages/WizardUnits.h"
 #include "setupwizard/testing/WizardDriver.h"
 #include "setupwizard/testing/WizardFixture.h"
 
@@ -330,4 +334,59 @@ TEST_F(Wizard, StandaloneEndPageHasNoCloseButton) {
     }).Close().Key(Qt::Key_Escape).Click("FinishBtn");
     EXPECT_NO_THROW(Broadcast(installer::imBadInstall));
     EXPECT_EQ(install.AbortQuestions, 0);
+}
+
+// With the install component itself rather than a stand-in.
+TEST(WizardWithInstall, AbortQuestionAndRebootGoToTheInstall) {
+    platform::TempRootDir rootDir;
+    platform::ScopedSystemRoot root(rootDir.Path());
+    SetScreenSizeForTesting(QSize(1024, 768));
+    installer::TComponentOwner owner;
+    auto& install = owner.Create<installer::TInstall>();
+    install.SetName("Install1");
+    InitWizardUnits(owner.Context());
+    auto manager = [&](const char* name, TManagerType type) -> TDialogManager& {
+        auto& m = owner.Create<TDialogManager>();
+        m.SetName(name);
+        m.ManagerType = type;
+        m.SetContainer(&install);
+        return m;
+    };
+    manager("DialogManager", dmBeforeInstall);
+    manager("DialogManager5", dmReboot);
+    for (auto* d : std::vector<TCustomBaseInstallDlg*>{&owner.Create<TWelcomeDlg>(), &owner.Create<TRebootDlg>()})
+        d->SetContainer(&install);
+    std::vector<bool> answers = {false, true};
+    int asked = 0;
+    install.OnUserAbort = [&](installer::TCustomInstall&, bool& abort) {
+        EXPECT_TRUE(abort);  // preset
+        abort = answers.at(static_cast<std::size_t>(asked++));
+    };
+    bool pictureShown = false;
+    {
+        WizardDriver driver;
+        driver.Then([&](installer::TModalForm& f) {
+            auto* frame = qobject_cast<TBaseFormContainer*>(&f);
+            auto* page = dynamic_cast<TWelcomeForm*>(frame->Pages().at(0));
+            pictureShown = page->ThemeBitmap->Picture() == install.DialogThemeBitmap();
+        }).Click("CancelBtn").Click("CancelBtn");
+        EXPECT_THROW(install.BroadcastMessage(&install, installer::imBeforeInstall, nullptr), installer::EAIUserAbort);
+    }
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(pictureShown);
+
+    install.SetReboot(true);
+    {
+        WizardDriver driver;
+        driver.Then([](installer::TModalForm& f) {
+            auto* frame = qobject_cast<TBaseFormContainer*>(&f);
+            auto* page = dynamic_cast<TRebootForm*>(frame->Pages().at(0));
+            EXPECT_EQ(page->ItemIndex(), 0);
+            page->Item(1)->click();
+        }).Click("FinishBtn");
+        install.BroadcastMessage(&install, installer::imReboot, nullptr);
+    }
+    EXPECT_FALSE(install.Reboot());
+    owner.DestroyComponents();
+    SetScreenSizeForTesting(QSize());
 }

@@ -3,11 +3,30 @@
 #include "installer/archive/TmslCompress.h"
 #include "installer/components/EngineContext.h"
 #include "installer/components/InstallRoot.h"
+#include "installer/netlocation/NetLocation.h"
+#include "installer/run/Install.h"
 
 namespace setupwizard {
 
+namespace {
+// The install component seen from the wizard.
+class InstallAdapter : public TWizardInstall {
+public:
+    installer::TCustomInstall* install = nullptr;
+    bool QueryUserAbort() override { return install->QueryUserAbort(); }
+    bool Reboot() const override { return install->Reboot(); }
+    void SetReboot(bool reboot) override { install->SetReboot(reboot); }
+    QImage DialogThemeBitmap() const override { return install->DialogThemeBitmap(); }
+};
+}  // namespace
+
 TWizardInstall* WizardInstall(installer::EngineContext& context) {
-    return dynamic_cast<TWizardInstall*>(context.GlobalInstall);
+    if (auto* own = dynamic_cast<TWizardInstall*>(context.GlobalInstall)) return own;
+    installer::TCustomInstall* install = installer::GlobalInstall(context);
+    if (!install) return nullptr;
+    InstallAdapter& adapter = context.Slot<InstallAdapter>();
+    adapter.install = install;
+    return &adapter;
 }
 
 installer::TInstallContainer* InstallObject(installer::EngineContext& context) {
@@ -23,6 +42,7 @@ WizardLinks& Links(installer::EngineContext& context) { return context.Slot<Wiza
 
 void AbortRunningTransfers(installer::EngineContext& context) {
     if (context.GlobalCompressor) context.GlobalCompressor->Abort = true;
+    installer::NetLocations(context).AbortDownload = true;
     if (Links(context).AbortDownload) Links(context).AbortDownload();
 }
 

@@ -15,8 +15,8 @@ class TInstallContainer;
 
 namespace setupwizard {
 
-// The part of the install object the wizard uses. The install component
-// implements it.
+// The part of the install object the wizard uses: the install component
+// through an adapter, or a stand-in that implements it.
 class TWizardInstall {
 public:
     virtual ~TWizardInstall() = default;
@@ -39,7 +39,7 @@ bool QueryUserAbort(installer::EngineContext& context);
 struct WizardLinks {
     installer::TInstallContainer* GlobalMainLinkGroup = nullptr;
     std::function<std::vector<std::string>()> ProgramManagerGroups;
-    // Sets the abort flag of a running download.
+    // Called after the abort flags are set (a download of another kind).
     std::function<void()> AbortDownload;
 };
 WizardLinks& Links(installer::EngineContext& context);

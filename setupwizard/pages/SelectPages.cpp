@@ -199,6 +199,8 @@ TSelectFolderForm::TSelectFolderForm(QWidget* owner, installer::EngineContext& c
     ClientPanel->AddAligned(FolderListBox, TAlign::Client, false);
     ProgramFolders->setBuddy(FolderEdit);
     ExistingFolders->setBuddy(FolderListBox);
+    // Its text names the list with the same accelerator.
+    TopDescriptionLabel->setBuddy(FolderListBox);
     ProceedBtn->setDefault(true);
     connect(FolderEdit, &QLineEdit::textChanged, this, [this] { RunHandler([this] { FolderEditChange(); }); });
     connect(FolderListBox, &QListWidget::itemClicked, this, [this] { RunHandler([this] { FolderListBoxClick(); }); });
