@@ -108,8 +108,7 @@ void TFileHeaders::AddFiles(const std::vector<std::string>& files, bool append, 
         } catch (const platform::Exception&) {
         }
         if (!opened) RaiseCompress(text::kCannotOpenFile, {h.FileName});
-        struct stat st;
-        if (::fstat(source.Descriptor(), &st) != 0) RaiseCompress(text::kCannotOpenFile, {h.FileName});
+        const struct stat& st = source.OpenedStatus();
         std::int64_t ms = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
         h.FileDate = platform::UnixMsToDateTime(ms);
         if (st.st_size > kMaxArchiveBytes) RaiseCompress(text::kFileTooLarge, {h.FileName});

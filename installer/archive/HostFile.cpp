@@ -12,13 +12,14 @@ namespace installer {
 HostFile::~HostFile() { Close(); }
 
 HostFile::HostFile(HostFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), position_(other.position_) {}
+    : fd_(std::exchange(other.fd_, -1)), position_(other.position_), opened_(other.opened_) {}
 
 HostFile& HostFile::operator=(HostFile&& other) noexcept {
     if (this != &other) {
         Close();
         fd_ = std::exchange(other.fd_, -1);
         position_ = other.position_;
+        opened_ = other.opened_;
     }
     return *this;
 }
@@ -46,6 +47,7 @@ bool HostFile::Open(const std::filesystem::path& path, Mode mode) {
     }
     fd_ = fd;
     position_ = 0;
+    opened_ = st;
     return true;
 }
 

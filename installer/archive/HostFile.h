@@ -3,6 +3,8 @@
 // report how much they moved (short counts are the caller's business, as
 // with the class library's streams); only opening raises, and then with the
 // caller's message.
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -35,12 +37,15 @@ public:
     bool SeekEnd();
     std::int64_t Position() const { return position_; }
     std::int64_t Size() const;
+    // The file's status as it was when opened.
+    const struct stat& OpenedStatus() const { return opened_; }
     // Bytes read must be exactly count.
     bool ReadExact(void* buffer, std::size_t count) { return Read(buffer, count) == count; }
 
 private:
     int fd_ = -1;
     std::int64_t position_ = 0;
+    struct stat opened_ {};
 };
 
 }  // namespace installer

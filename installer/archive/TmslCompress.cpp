@@ -314,7 +314,8 @@ void TTmslCompress::CompressMember(HostFile& archive, int index, int fileId) {
             DiskFull();
             throw EtcDiskFull(TranslateString(text::kDiskFull));  // a member cut short would corrupt the archive
         }
-        if (!last) ReportCompressStatus(sourcePos, archive.Size());
+        // Data is only ever appended, so the position is the archive's size.
+        if (!last) ReportCompressStatus(sourcePos, archive.Position());
     };
     DeflateMember(ZlibLevel(CompressionLevel), read, write);
     // A source that changed size since it was listed is stored as it was read.
@@ -322,10 +323,10 @@ void TTmslCompress::CompressMember(HostFile& archive, int index, int fileId) {
     header.UnpackedSize = static_cast<std::int32_t>(sourcePos);
     stats_.UnpackedSize = sourcePos;
 
-    stats_.PackedSize = archive.Size();
+    stats_.PackedSize = archive.Position();
     stats_.FileRatio = Percent(stats_.PackedSize, stats_.UnpackedSize);
     stats_.Finished = true;
-    ReportCompressStatus(sourcePos, archive.Size());
+    ReportCompressStatus(sourcePos, archive.Position());
     stats_.Finished = false;
     std::int64_t end = archive.Position();
     stats_.TotalPackedSize += end - header.DataStart + 1;
@@ -336,7 +337,7 @@ void TTmslCompress::CompressMember(HostFile& archive, int index, int fileId) {
     header.FileID = fileId;
     if (fileId >= 0 && fileId < kFileIdTableSize) idTable_[static_cast<std::size_t>(fileId)] = index;
     writeHeader(headerPos);
-    archive.SeekEnd();
+    archive.Seek(end);
     stats_.Header = header;
     Fire(OnAfterAdding);
 }
