@@ -5,6 +5,7 @@
 
 #include "installer/base/Exceptions.h"
 #include "installer/components/EngineContext.h"
+#include "installer/components/StandardPathSpecifiers.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/run/RunTestSetup.h"
 #include "platform/inifile/IniFile.h"
@@ -20,7 +21,8 @@ using Ids = std::vector<int>;
 constexpr const char* kProgramDest = "C:\\Program Files\\Vorel\\VOREL.EXE";
 constexpr const char* kDataDest = "C:\\Program Files\\Vorel\\Data\\Dados.db";
 constexpr const char* kRecord = "\\SOFTWARE\\Tamsel\\Install\\Install0";
-constexpr const char* kUninstallFiles = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vorel\\Files";
+const std::string kUninstall = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vorel";
+const std::string kUninstallFiles = kUninstall + "\\Files";
 
 // What the install hears before and during processing, up to its pass end.
 const Ids kStart = {imBeforeReadArchiveInfo, imPushStatus, imPopStatus, imAfterReadArchiveInfo, imPrepareInstall,
@@ -260,6 +262,31 @@ TEST_F(InstallRun, AKeptFileStillRunsItsAfterInstallSteps) {
     EXPECT_EQ(ReadRootFile(kProgramDest), "newer program");
     EXPECT_EQ(Read("\\SOFTWARE\\Microsoft\\Windows\\Help", "VOREL.EXE"), "C:\\Program Files\\Vorel");
     EXPECT_EQ(setup.Recorder().TotalPercents.back(), 100);  // a kept file counts as done
+}
+
+TEST_F(InstallRun, AFailedSelfRegistrationIsRetriedAfterEveryObjectIsInstalled) {
+    TestSetup setup;
+    BuildAndReset(setup);
+    TInstallFile& program = setup.File("ProgramFile");
+    program.SetActiveX(true);
+    program.SetDestDirType(StandardPathSpecList(setup.form.Context()).FindByClass<TpsContainerDestDir>());
+    std::vector<std::string> order;
+    services.StartSucceeds = false;
+    program.OnAfterInstall = [&](TInstallContainer&) { order.push_back("installed"); };
+    setup.Install().OnAfterInstallObjects = [&](TInstallContainer&, bool) { order.push_back("after objects"); };
+    setup.Install().OwnerFormActivate();
+
+    // Registered once with the file and once more after all objects, before
+    // the end of the objects' pass is announced.
+    EXPECT_EQ(std::count(services.Trace.begin(), services.Trace.end(), "start: " + std::string(kProgramDest) + " /REGSERVER|hide"), 2);
+    EXPECT_EQ(order, (std::vector<std::string>{"installed", "after objects"}));
+    ASSERT_EQ(services.Boxes.size(), 1u);
+    EXPECT_NE(services.Boxes[0].text.find("WinExec(C:\\Program Files\\Vorel\\VOREL.EXE /REGSERVER,SW_HIDE)"),
+              std::string::npos);
+    EXPECT_EQ(ReadRootFile(kDataDest), kDataText);
+    EXPECT_EQ(setup.form.Context().RetryActiveXList.Count(), 1);
+    EXPECT_EQ(Read(kUninstall + "\\ActiveX", "File1"),
+              std::string(kProgramDest) + ";1");
 }
 
 TEST_F(InstallRun, ProgramsMarkedToRunStartWhenTheInstallEndsWell) {
