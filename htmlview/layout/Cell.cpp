@@ -161,6 +161,17 @@ void TCell::CopySelected() {
     }
 }
 
+void TCell::Shift(int dy, int dChars) {
+    TopY += dy;
+    FirstChar += dChars;
+    for (TFreeList<IndentRec>* side : {&Indents->LeftList, &Indents->RightList})
+        for (int i = 0; i < side->Count(); ++i) {
+            (*side)[i]->TopY += dy;
+            (*side)[i]->BottomY += dy;
+        }
+    for (int i = 0; i < Count(); ++i) Items(i)->Shift(dy, dChars);
+}
+
 TCellObj::TCellObj(TSectionList* document, const TAttributeList* attributes, int vertAlign)
     : VertAlign(vertAlign), Content(std::make_unique<TCell>(document)) {
     if (!attributes) return;

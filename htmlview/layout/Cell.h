@@ -43,6 +43,8 @@ public:
     bool PointOfIndex(TCanvas& canvas, int index, int& y, int& x);
     bool CharAtIndex(int index, char& ch, TSectionBase*& block);
     void CopySelected();
+    // Moves the laid-out cell and its blocks (see TSectionBase::Shift).
+    void Shift(int dy, int dChars);
 };
 
 class TCellObj {

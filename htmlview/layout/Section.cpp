@@ -460,6 +460,12 @@ void TSection::WidthLimits(TCanvas& canvas, int& min, int& max) {
     min += floats + Indent;
 }
 
+void TSection::Shift(int dy, int dChars) {
+    TSectionBase::Shift(dy, dChars);
+    for (int i = 0; i < Images.Count(); ++i) Images[i]->FloatY += dy;
+    for (TFormControlObj* c : FormControls) c->LineTop += dy;
+}
+
 // ---- painting ----
 
 int TSection::selectionRun(int p, bool& selected) const {

@@ -88,6 +88,7 @@ public:
     bool CharAtIndex(int index, char& ch, TSectionBase*& block) override;
     void RefreshFonts() override;
     void WidthLimits(TCanvas& canvas, int& min, int& max) override;
+    void Shift(int dy, int dChars) override;
 
     // Characters from Start (at most Count) that fit Width; places floats met at the line's start.
     int FitChars(TCanvas& canvas, int width, int start, int count, int y, int& floatHeight,

@@ -65,6 +65,12 @@ public:
     // Recomputes size-dependent values (on attaching and on a new base font size).
     virtual void RefreshSize() {}
     virtual void WidthLimits(TCanvas& canvas, int& min, int& max);
+    // Moves a laid-out block down by DY pixels and on by DChars characters,
+    // as if it had been laid out there (layout does not depend on where).
+    virtual void Shift(int dy, int dChars) {
+        TopY += dy;
+        FirstChar += dChars;
+    }
 };
 
 }  // namespace htmlview

@@ -44,8 +44,8 @@ public:
 // Containers (lists, blockquotes, centres, divisions, tables) nest at most
 // this deep; deeper opening tags are skipped.
 constexpr int kMaxNesting = 32;
-// Tables nest at most this deep (each level lays its cells out twice).
-constexpr int kMaxTableNesting = 10;
+// Tables nest at most this deep.
+constexpr int kMaxTableNesting = 16;
 
 class THtmlParser {
 public:

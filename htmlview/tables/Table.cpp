@@ -567,7 +567,7 @@ int ThtmlTable::Arrange(TCanvas& canvas, int y, int& charIndex, int& maxWidth, I
             for (int k = r; k < std::min(rowCount, r + std::max(1, cell->SpanRows)); ++k) cell->CellHeight += heights[static_cast<size_t>(k)];
             row.SpanHeight = std::max(row.SpanHeight, cell->CellHeight);
         }
-        arrangeRow(canvas, row, y, charIndex);
+        arrangeRow(row, y, charIndex);
         y += row.RowHeight;
         body += row.RowHeight;
     }
@@ -596,15 +596,26 @@ int ThtmlTable::Arrange(TCanvas& canvas, int y, int& charIndex, int& maxWidth, I
     return FlowHeight;
 }
 
-void ThtmlTable::arrangeRow(TCanvas& canvas, TCellList& row, int y, int& charIndex) {
+void ThtmlTable::arrangeRow(TCellList& row, int y, int& charIndex) {
     for (int i = 0; i < row.Count(); ++i) {
         TCellObj* cell = row[i];
         if (!cell->Content) continue;
         const int slack = cell->CellHeight - cell->ContentHeight - CellSpacing - 2 * CellPadding;
         cell->ContentOffset = cell->VertAlign == 1 ? slack / 2 : cell->VertAlign == 2 ? slack : 0;
-        int mw = 0;
-        cell->Content->Arrange(canvas, y + contentTop(*cell), contentWidth(*cell), charIndex, mw);
+        // The content was laid out at y 0 and index 0 at this width when its
+        // height was measured; moving it there costs less than a second
+        // layout, which would double at every level of nested tables.
+        cell->Content->Shift(y + contentTop(*cell), charIndex);
+        charIndex += cell->Content->CharCount;
     }
+}
+
+void ThtmlTable::Shift(int dy, int dChars) {
+    TSectionBase::Shift(dy, dChars);
+    visitCells([dy, dChars](TCell& c) {
+        c.Shift(dy, dChars);
+        return false;
+    });
 }
 
 // ---- painting ----

@@ -82,6 +82,7 @@ public:
     bool CharAtIndex(int index, char& ch, TSectionBase*& block) override;
     void CopySelected() override;
     void RefreshFonts() override;
+    void Shift(int dy, int dChars) override;
 
     // Column minimum and maximum widths without percentages.
     void SimpleWidths(TCanvas& canvas, TColumnArray& minArr, TColumnArray& maxArr, int& totalMin, int& totalMax);
@@ -98,7 +99,7 @@ private:
         return std::max(0, cell.CellWidth - CellSpacing - 2 * CellPadding);
     }
     int columnX(int column) const;
-    void arrangeRow(TCanvas& canvas, TCellList& row, int y, int& charIndex);
+    void arrangeRow(TCellList& row, int y, int& charIndex);
     void paintRow(TCanvas& canvas, const QRect& clipRect, TCellList& row, int y, QRegion* borderRegion);
     // The cell under a point of the body (Y relative to the body's top);
     // RowTop is the cell's row top relative to the body.

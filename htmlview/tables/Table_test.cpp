@@ -223,3 +223,33 @@ TEST_F(ParserTest, HitTestsAndVisitsReachTheCells) {
     doc->CopySelected();
     EXPECT_EQ(sink.Text, "b\r\ncd\r\nef\r\ng");
 }
+
+TEST_F(ParserTest, NestedContentLandsWhereItsRowPutsIt) {
+    parse("top<P><TABLE CELLSPACING=2 CELLPADDING=3><TR><TD><IMG ALIGN=left WIDTH=4 HEIGHT=4>ab"
+          "<TD><TABLE CELLSPACING=0 CELLPADDING=0><TR><TD>x<BR>y</TABLE></TABLE>");
+    arrange(600);
+    ThtmlTable& outer = *table();
+    EXPECT_EQ(outer.TopY, 16 + 14);
+    EXPECT_EQ(rowHeights(outer), (std::vector<int>{32 + 8}));
+    const TCellObj& first = *(*outer.Rows[0])[0];
+    EXPECT_EQ(first.ContentOffset, (40 - 16 - 2 - 6) / 2);
+    const TSection& ab = *texts(*first.Content)[0];
+    EXPECT_EQ(ab.TopY, 30 + 5 + 8);
+    EXPECT_EQ(ab.FirstChar, 3);
+    EXPECT_EQ(ab.Images[0]->FloatY, 30 + 5 + 8);
+    ThtmlTable& inner = *blocks<ThtmlTable>(*(*outer.Rows[0])[1]->Content)[0];
+    EXPECT_EQ(inner.TopY, 30 + 5);
+    const TCell& innerCell = *(*inner.Rows[0])[0]->Content;
+    auto xy = texts(innerCell);
+    ASSERT_EQ(xy.size(), 2u);
+    EXPECT_EQ(xy[0]->TopY, 35);
+    EXPECT_EQ(xy[1]->TopY, 51);
+    EXPECT_EQ(xy[0]->FirstChar, 3 + 3);  // "top", "ab" and the image
+    EXPECT_EQ(xy[1]->FirstChar, 7);
+    EXPECT_EQ(outer.CharCount, 5);
+    // Laid out again somewhere else, everything follows.
+    int ci = 100, mw = 0;
+    doc->TCell::Arrange(*canvas, 1000, 600, ci, mw);
+    EXPECT_EQ(xy[1]->TopY, 1051);
+    EXPECT_EQ(xy[1]->FirstChar, 107);
+}
