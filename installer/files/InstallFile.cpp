@@ -593,7 +593,7 @@ void TCustomInstallFile::ReplaceLockedFile() {
     auto& files = platform::Files();
     const std::string dest = GetDestPath();
     // A destination that may be replaced is replaced by the extraction itself.
-    if (!files.FileExists(dest) || !files.IsInUse(dest)) return;
+    if (!files.FileExists(dest) || !(files.IsInUse(dest) || files.IsWriteLocked(dest))) return;
     tempName_ = true;
     const std::string dir = AddBackslash(RemoveBackslash(DestinationDir()));
     for (int n = 1; n <= kTemporaryNameTries; ++n) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 #include <filesystem>
 
 #include "installer/base/Exceptions.h"
@@ -199,6 +201,23 @@ TEST_F(InstallRun, ALockedDestinationGoesToATemporaryNameAndIsFinishedAfterTheRe
     EXPECT_EQ(resumed.Recorder().Heard, (Ids{imGoodInstall, imAfterGoodInstall}));
     EXPECT_FALSE(KeyExists("SOFTWARE\\Tamsel"));
     EXPECT_EQ(services.Trace.back(), "terminate");
+}
+
+TEST_F(InstallRun, AFileAnotherProgramHoldsLockedCountsAsInUse) {
+    WriteRootFile(kProgramDest, "old program");
+    const int fd = ::open(platform::Files().HostPath(kProgramDest).c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+    TestSetup setup;
+    BuildAndReset(setup);
+    setup.Install().OwnerFormActivate();
+    ::close(fd);
+    EXPECT_EQ(ReadRootFile(kProgramDest), "old program");
+    EXPECT_EQ(ReadRootFile("C:\\Program Files\\Vorel\\VOREL.1"), kProgramText);
+    EXPECT_TRUE(setup.Install().Reboot());
 }
 
 TEST_F(InstallRun, OnWindows95ALockedFileIsRenamedThroughWininit) {

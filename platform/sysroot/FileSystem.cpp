@@ -272,6 +272,20 @@ bool WinFileSystem::SetFileDateTime(const std::string& path, TDateTime dt) {
 
 bool WinFileSystem::IsInUse(const std::string& path) const { return facts_.IsInUse(ExpandFileName(path)); }
 
+bool WinFileSystem::IsWriteLocked(const std::string& path) const {
+    auto r = resolve(path);
+    if (!r) return false;
+    int fd = ::open(r->host.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return false;
+    // Asked through a description of our own, so any holder counts, this program's too.
+    struct flock query {};
+    query.l_type = F_WRLCK;
+    query.l_whence = SEEK_SET;
+    const bool locked = ::fcntl(fd, F_OFD_GETLK, &query) == 0 && query.l_type != F_UNLCK;
+    ::close(fd);
+    return locked;
+}
+
 bool WinFileSystem::CreateDir(const std::string& path) {
     Resolved r = resolveForWrite(path);
     return ::mkdir(r.host.c_str(), 0755) == 0;

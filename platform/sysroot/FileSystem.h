@@ -67,6 +67,9 @@ public:
     std::optional<TDateTime> FileDateTime(const std::string& path) const;
     bool SetFileDateTime(const std::string& path, TDateTime dt);
     bool IsInUse(const std::string& path) const;
+    // Whether another program holds a write lock on the file (an advisory
+    // lock of the host); a missing or refused path is not locked.
+    bool IsWriteLocked(const std::string& path) const;
 
     bool CreateDir(const std::string& path);        // the parent must exist
     bool ForceDirectories(const std::string& path);  // with all parents
