@@ -16,12 +16,18 @@
 
 namespace {
 
+// Made once and kept for the whole run (never destroyed), removed at exit.
 const std::filesystem::path& Scratch() {
-    static const std::filesystem::path dir = [] {
+    static const std::filesystem::path* dir = [] {
         std::string pattern = (std::filesystem::temp_directory_path() / "archive-fuzz-XXXXXX").string();
-        return std::filesystem::path(::mkdtemp(pattern.data()));
+        auto* made = new std::filesystem::path(::mkdtemp(pattern.data()));
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(Scratch(), ec);
+        });
+        return made;
     }();
-    return dir;
+    return *dir;
 }
 
 }  // namespace
