@@ -174,15 +174,17 @@ void TFileContainer::Compress(TCompressOptions options) {
             Size = TotalSize(options.Contains(coIncludeExcluded));
             Done = 0;
             const std::string archiveDir = RemoveBackslash(platform::ExtractFileDir(GetArchiveFilePath()));
+            bool netCopyKnown = false;
             try {
                 LocalArchivePath = archiveDir + "\\" + NetSubdirectory() + "\\" + Name() + ".1";
+                netCopyKnown = true;
             } catch (const IEFileRel_NoNetLocation&) {
                 if (!options.Contains(coForceNetFilesLocal)) throw;
             }
             if (AddToArchive == lzcOverwrite)
                 DeleteArchiveFile(Name(), platform::ChangeFileExt(GetArchiveFilePath(), ".1"));
-            if ((HasNetFiles() || (options.Contains(coForceFilesNet) && InstallFileCount() > 0)) &&
-                !LocalArchivePath.empty())
+            // Only the net copy named by this pass, never an older local path.
+            if (netCopyKnown && (HasNetFiles() || (options.Contains(coForceFilesNet) && InstallFileCount() > 0)))
                 DeleteArchiveFile(Name(), LocalArchivePath);
             CompressChildren(options, archiveDir);
             if (OnAfterProcess) OnAfterProcess(*this);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 #include <filesystem>
@@ -156,6 +157,10 @@ TEST_F(InstallRun, CancelDuringExtractionKeepsTheInstalledFileAndEndsAsAUserAbor
     setup.Install().OwnerFormActivate();
 
     EXPECT_TRUE(abortedSeen);
+    const auto& heard = setup.Recorder().Heard;
+    // The install's pass ends with its message also when a file failed.
+    ASSERT_GE(heard.size(), 3u);
+    EXPECT_EQ(Ids(heard.end() - 3, heard.end()), (Ids{imPassFinished, imBadInstall, imAfterBadInstall}));
     EXPECT_EQ(ReadRootFile(kDataDest), "old catalogue");
     EXPECT_EQ(platform::Files().FindFiles("C:\\Program Files\\Vorel\\Data").size(), 1u);  // no partial file left
     EXPECT_FALSE(Exists(kProgramDest));
@@ -306,6 +311,41 @@ TEST_F(InstallRun, AFailedSelfRegistrationIsRetriedAfterEveryObjectIsInstalled) 
     EXPECT_EQ(setup.form.Context().RetryActiveXList.Count(), 1);
     EXPECT_EQ(Read(kUninstall + "\\ActiveX", "File1"),
               std::string(kProgramDest) + ";1");
+}
+
+TEST_F(InstallRun, ASelfExtractingSetupReadsItsArchiveBehindTheLoadingProgram) {
+    {
+        TestSetup build;
+        build.Build();
+    }
+    const std::string stub = "MZ loading program";
+    const std::string archive = ReadRootFile("D:\\SETUP\\files.1");
+    std::string trailer(56, '\0');
+    trailer[0] = 14;
+    std::memcpy(trailer.data() + 1, "SELFEXTRACTING", 14);
+    const auto put = [&](std::size_t at, std::int32_t v) {
+        for (int i = 0; i < 4; ++i) trailer[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    put(24, static_cast<std::int32_t>(stub.size()));
+    WriteRootFile("D:\\DIST\\VORELSETUP.EXE", stub + archive + trailer);
+    platform::Files().DeleteFile("D:\\SETUP\\files.1");
+
+    TestSetup setup({"-sD:\\DIST", "-eVORELSETUP.EXE"});
+    setup.Install().OwnerFormActivate();
+    EXPECT_TRUE(services.Boxes.empty());
+    EXPECT_EQ(setup.form.Context().GlobalCompressor->Offset, static_cast<std::int32_t>(stub.size()));
+    EXPECT_EQ(ReadRootFile(kDataDest), kDataText);
+    EXPECT_EQ(ReadRootFile(kProgramDest), kProgramText);
+
+    // A file too short for the trailer says where it looked.
+    WriteRootFile("D:\\DIST\\SHORT.EXE", "MZ");
+    services.Boxes.clear();
+    TestSetup broken({"-sD:\\DIST", "-eSHORT.EXE"});
+    broken.Install().OwnerFormActivate();
+    ASSERT_EQ(services.Boxes.size(), 1u);
+    EXPECT_EQ(services.Boxes[0].text,
+              "Could not read the extraction info from the archive file D:\\DIST\\SHORT.EXE when trying to find the "
+              "correct offset into the self extracting file");
 }
 
 TEST_F(InstallRun, ProgramsMarkedToRunStartWhenTheInstallEndsWell) {
