@@ -9,6 +9,8 @@ namespace vorel {
 
 namespace {
 
+constexpr int kLote = 512;
+
 const std::string kCelula = R"(<td><font face="Verdana, Arial, Helvetica, sans-serif" size="-2">)";
 
 std::string Trim(const std::string& s) {
@@ -16,6 +18,13 @@ std::string Trim(const std::string& s) {
     while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
     while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
     return s.substr(b, e - b);
+}
+
+// A text field of a record as stored; null is empty.
+std::string Texto(const platform::TRecord& r, size_t i) {
+    if (i >= r.size()) return {};
+    if (const auto* s = std::get_if<std::string>(&r[i])) return *s;
+    return {};
 }
 
 std::string Upper(std::string s) {
@@ -78,26 +87,33 @@ std::vector<std::string> PaginaResultadoCI(platform::TDataSet& tabela, const std
     const std::string texto = Trim(pesquisa);
     std::unique_ptr<LinksCI> links;
     int n = 0;
+    const size_t id = static_cast<size_t>(tabela.FieldByName("Identificacao").Index());
+    const size_t fab = static_cast<size_t>(tabela.FieldByName("Fabricante").Index());
+    const size_t desc = static_cast<size_t>(tabela.FieldByName("Descricao").Index());
+    // Every record in key order, read a batch at a time: one step per record
+    // would cost the engine a read transaction each.
     tabela.First();
     while (!tabela.Eof()) {
-        const std::string identificacao = tabela.FieldByName("Identificacao").AsString();
-        if (!texto.empty() && identificacao.find(texto) != std::string::npos) {
+        const std::vector<platform::TRecord> lote = tabela.PeekRows(0, kLote);
+        if (lote.empty()) break;
+        for (const platform::TRecord& r : lote) {
+            const std::string identificacao = Texto(r, id);
+            if (texto.empty() || identificacao.find(texto) == std::string::npos) continue;
             ++n;
             if (!links) {
                 links = std::make_unique<LinksCI>(arquivoIni);
                 CabecalhoTabela(l);
             }
-            const std::string fabricante = tabela.FieldByName("Fabricante").AsString();
-            const std::string descricao = tabela.FieldByName("Descricao").AsString();
+            const std::string fabricante = Texto(r, fab);
             l.push_back("<tr>");
             l.push_back(kCelula + std::to_string(n) + "</font></td>");
             l.push_back(kCelula + "<a href=\"" + links->Link(fabricante, identificacao) + "\">" + identificacao +
                         "</a></font></td>");
-            l.push_back(kCelula + descricao + "</font></td>");
+            l.push_back(kCelula + Texto(r, desc) + "</font></td>");
             l.push_back(kCelula + fabricante + "</font></td>");
             l.push_back("</tr>");
         }
-        tabela.Next();
+        tabela.MoveBy(static_cast<int>(lote.size()));
     }
     if (n == 0) {
         l.push_back("0 items returned.");
