@@ -197,6 +197,32 @@ TEST(Compress, EventsComeInOrder) {
     EXPECT_EQ(last, 200000);
 }
 
+TEST(Compress, TotalsRunAcrossMembers) {
+    TempDir dir;
+    WriteFile(dir / "a", RandomBytes(3000, 1));
+    WriteFile(dir / "b", std::string(1000, 'b'));
+    Pack(dir / "t.1", {dir / "a", dir / "b"});
+    TTmslCompress c(MakeHostPathArchiveHost());
+    c.SetCompressedFile(dir / "t.1");
+    c.ExtractDirectory = dir / "out";
+    std::vector<std::string> finished;
+    c.OnStatus = [&](TTmslCompress&, TlzhFileStats& s) {
+        if (s.Finished)
+            finished.push_back(std::to_string(s.FileBytesDone) + "/" + std::to_string(s.TotalBytesDone) + "/" +
+                               std::to_string(s.TotalUnpackedSize) + " " + std::to_string(s.TotalPercent) + "%");
+    };
+    c.SetFilesToProcess({dir / "a", dir / "b"});
+    c.Extract();
+    EXPECT_THAT(finished, ElementsAre("3000/3000/4000 75%", "1000/4000/4000 100%"));
+    TlzhFileStats stats;
+    c.GetFileStats(1, stats);
+    const TFileHeader& h = c.Headers().FileHeaders(1);
+    EXPECT_EQ(stats.PackedSize, h.PackedSize);  // the archive's size after this member
+    EXPECT_EQ(stats.FileRatio, Percent(h.PackedSize, 1000));
+    EXPECT_EQ(stats.TotalPackedSize, c.Headers().FileHeaders(0).PackedSize + h.PackedSize);
+    EXPECT_EQ(stats.FileBytesDone, 0);
+}
+
 TEST(Compress, EmbeddedAtAnOffset) {
     TempDir dir;
     WriteFile(dir / "payload.txt", "inside the program");
