@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include "installer/base/Exceptions.h"
@@ -51,6 +52,25 @@ public:
     static const TFormClass& Class() {
         static const TFormClass c{"TSkippingForm", [](QWidget* owner, installer::EngineContext& context) {
                                       return new TSkippingForm(owner, context);
+                                  }};
+        return c;
+    }
+};
+
+// A change-disk form of the test's own: the product has none.
+class TTestChangeDiskForm : public TBaseInstallForm {
+public:
+    TTestChangeDiskForm(QWidget* owner, installer::EngineContext& context)
+        : TBaseInstallForm(owner, context, dmChangeDisk, 0) {
+        setObjectName("ChangeDiskForm");
+        auto* ok = new QPushButton("OK", this);
+        ok->setObjectName("OkBtn");
+        SetButtonModalResult(ok, platform::mrOk);
+        ConnectClick(ok, nullptr);
+    }
+    static const TFormClass& Class() {
+        static const TFormClass c{"TTestChangeDiskForm", [](QWidget* owner, installer::EngineContext& context) {
+                                      return new TTestChangeDiskForm(owner, context);
                                   }};
         return c;
     }
@@ -176,7 +196,14 @@ TEST_F(Wizard, PagesInOrderWithBackAndNext) {
             for (auto* page : frame->Pages()) shown += page->isVisible();
             EXPECT_EQ(shown, 1);
         }).Click("ProceedBtn");
+    // The rest of the product's dialogs add no page to this wizard.
+    AddManager("DialogManager1", dmAfterGoodInstall);
+    AddDialog<TGoodInstallationDlg>("GoodInstallationDlg");
+    AddDialog<TBadInstallationDlg>("BadInstallationDlg");
+    AddDialog<TRebootDlg>("RebootDlg");
     EXPECT_NO_THROW(Broadcast(installer::imBeforeInstall));
+    for (const char* name : {"WelcomeDlg", "LicenseDlg", "ReadmeDlg"})
+        EXPECT_TRUE(dynamic_cast<TCustomBaseInstallDlg*>(owner.FindComponent(name))->Form.isNull()) << name;
     EXPECT_EQ(states, (std::vector<std::string>{"Welcome: ProceedBtn CancelBtn",
                                                 "Software license agreement: BackBtn ProceedBtn CancelBtn",
                                                 "Welcome: ProceedBtn CancelBtn",
@@ -389,4 +416,68 @@ TEST(WizardWithInstall, AbortQuestionAndRebootGoToTheInstall) {
     EXPECT_FALSE(install.Reboot());
     owner.DestroyComponents();
     SetScreenSizeForTesting(QSize());
+}
+
+TEST_F(Wizard, ChangeDiskChecksItsParameter) {
+    AddManager("DialogManager4", dmChangeDisk);
+    auto& file = owner.Create<installer::testing::TTestFile>();
+    file.SetName("File1");
+    installer::TDiskParameter disk;
+    installer::TList request{&file, &disk};
+    // Nothing registered: the file's own disk handling applies.
+    EXPECT_NO_THROW(Broadcast(installer::imChangeDisk, &request));
+    EXPECT_EQ(file.Tag, 0);
+
+    Registries(Context()).ChangeDiskFormList->Add(TTestChangeDiskForm::Class(), nullptr, 0);
+    auto errorOf = [&](installer::TObject* parameter) {
+        try {
+            Broadcast(installer::imChangeDisk, parameter);
+        } catch (const platform::Exception& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(errorOf(nullptr), "The ParameterObject is Nil in the TDialogManager. Cannot show the change disk form");
+    EXPECT_EQ(errorOf(&disk), "TChangeDiskDlg--PO is not a TList object");
+    installer::TList one{&file};
+    EXPECT_EQ(errorOf(&one), "TChangeDiskDlg--Not engouh parameters for status event");
+    installer::TList swapped{&disk, &file};
+    EXPECT_EQ(errorOf(&swapped), "TChangeDiskDlg says bad first parameter");
+    installer::TList noDisk{&file, &file};
+    EXPECT_EQ(errorOf(&noDisk), "TChangeDiskDlg says bad second parameter");
+    EXPECT_EQ(Registries(Context()).CurrentDialogManager, nullptr);
+
+    WizardDriver driver;
+    driver.Click("OkBtn");
+    EXPECT_NO_THROW(Broadcast(installer::imChangeDisk, &request));
+    EXPECT_EQ(file.Tag, 1);
+}
+
+TEST_F(Wizard, DialogComponentWithoutAForm) {
+    auto& welcome = AddDialog<TWelcomeDlg>("WelcomeDlg");
+    try {
+        welcome.AssignDialogProperties();
+        FAIL();
+    } catch (const platform::Exception& e) {
+        EXPECT_STREQ(e.what(), "Cannot AssignDialogProperties for WelcomeDlg because the Dialog is Nil");
+    }
+    EXPECT_NO_THROW(welcome.PlaceForm());
+    EXPECT_NO_THROW(welcome.Translate());
+    EXPECT_EQ(welcome.RegisteredType(), 9000);
+    EXPECT_FALSE(welcome.ProcessWithContainer);
+    EXPECT_TRUE(welcome.InstallTypes.Contains(installer::itCustom));
+}
+
+TEST_F(Wizard, EnterPressesTheDefaultButtonOfTheShownPageOnly) {
+    BeforeInstallPages();
+    std::vector<std::string> titles;
+    auto record = [&](installer::TModalForm& f) { titles.push_back(f.windowTitle().toStdString()); };
+    WizardDriver driver;
+    // Welcome's Next is its default; the licence page has none, and the
+    // covered welcome page never hears the key.
+    driver.Key(Qt::Key_Return).Then(record).Key(Qt::Key_Return).Then(record).Click("ProceedBtn").Then(record)
+        .Key(Qt::Key_Return);
+    EXPECT_NO_THROW(Broadcast(installer::imBeforeInstall));
+    EXPECT_EQ(titles, (std::vector<std::string>{"Software license agreement", "Software license agreement",
+                                                "Readme information"}));
 }

@@ -261,6 +261,20 @@ TEST_F(SelectPages, BrowseMakesAMissingStartDirectoryOnlyForTheBrowser) {
     EXPECT_TRUE(files.DirectoryExists("C:\\Program Files\\A\\B"));
     EXPECT_EQ(install.DestDir(), "C:\\Program Files\\A\\B");  // cancelled: unchanged
 
+    // A directory that cannot be made: said so, and the browser stays shut.
+    std::ofstream(files.HostPath("C:\\Program Files\\blocker")) << "a file";
+    install.SetDestDir("C:\\Program Files\\blocker\\Vorel");
+    starts.clear();
+    SetFolderBrowser([&](QWidget*, const std::string& start) -> std::optional<std::string> {
+        starts.push_back(start);
+        return std::nullopt;
+    });
+    page->BrowseBtn->click();
+    EXPECT_TRUE(starts.empty());
+    ASSERT_EQ(messenger.shown.size(), 1u);
+    EXPECT_EQ(messenger.shown[0].text, "Unable to create directory");
+    messenger.shown.clear();
+
     // An empty destination still opens the browser.
     install.SetDestDir("");
     starts.clear();
