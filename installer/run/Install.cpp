@@ -254,6 +254,7 @@ void TCustomInstall::OwnerFormActivate() {
 void TCustomInstall::Process() {
     EngineContext& context = Context();
     aborted_ = false;
+    runStart_ = platform::Now();
     context.RaiseActiveXErrors = false;
     context.RetryActiveXList.Clear();
     deferredReboots_ = 0;
@@ -504,7 +505,7 @@ std::string TCustomInstall::FindInstallRecord(bool create) {
     const std::int64_t size = files.FileSize(exeName_);
     const double date = files.FileDateTime(exeName_).value_or(0);
     const std::string fullName = FullPath(exeName_);
-    const double now = platform::Now();
+    const double now = runStart_ != 0 ? runStart_ : platform::Now();
     TtmslRegistry registry;
     registry.SetRootKey(platform::RegRoot::LocalMachine);
     if (!registry.OpenKey(kRecordsKey, true)) return {};
@@ -647,6 +648,7 @@ void TCustomInstall::ClearUnfinished() { RegDeleteKeyTree(kMachine, RecordKey() 
 
 void TCustomInstall::ResumeAfterReboot() {
     running_ = true;
+    runStart_ = platform::Now();
     Context().InstallRecordKey = FindInstallRecord(false);
     ApplyRecordedLanguage();
     const std::vector<std::string> lines = ReadUnfinished();

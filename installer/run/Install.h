@@ -176,6 +176,7 @@ private:
     std::string batchName_;
     bool startBatch_ = false;
     bool archiveInfoRead_ = false;
+    double runStart_ = 0;  // written to the record as LastRunDate
 };
 
 class TInstall : public TCustomInstall {
