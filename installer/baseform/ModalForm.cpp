@@ -2,11 +2,11 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QVariant>
 #include <algorithm>
 #include <vector>
 
+#include "installer/run/services/AppServices.h"
 #include "platform/qtglue/Guard.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/runtime/Exception.h"
@@ -134,8 +134,6 @@ void TModalForm::RunHandler(const std::function<void()>& body) {
     }
 }
 
-void ProcessPendingMessages() {
-    if (QCoreApplication::instance()) QCoreApplication::processEvents();
-}
+void ProcessPendingMessages() { Services().ProcessMessages(); }
 
 }  // namespace installer

@@ -70,7 +70,8 @@ private:
     std::exception_ptr pending_;
 };
 
-// Lets pending window messages run (repaints, clicks).
+// Lets pending window messages run (repaints, clicks), through the
+// application services.
 void ProcessPendingMessages();
 
 }  // namespace installer

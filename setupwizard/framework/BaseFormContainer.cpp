@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QResizeEvent>
 #include <QShowEvent>
+#include <QSignalBlocker>
+#include <QTabBar>
 #include <memory>
 
 #include "installer/translator/Translator.h"
@@ -17,7 +19,7 @@
 namespace setupwizard {
 
 TBaseFormContainer::TBaseFormContainer(installer::EngineContext& context)
-    : TModalForm(nullptr), context_(context), displayPanel_(new QWidget(this)) {
+    : TModalForm(nullptr), context_(context), displayPanel_(new QWidget(this)), tabs_(new QTabBar(this)) {
     setObjectName("BaseFormContainer");
     // No caption buttons: the wizard ends through its pages.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -28,8 +30,13 @@ TBaseFormContainer::TBaseFormContainer(installer::EngineContext& context)
     p.setColor(QPalette::WindowText, Qt::black);
     setPalette(p);
     resize(487, 368);
+    tabs_->setObjectName("Tabs");
+    tabs_->setVisible(false);
+    tabs_->setGeometry(0, 0, width(), 0);
     displayPanel_->setObjectName("DisplayPanel");
     displayPanel_->setGeometry(rect());
+    connect(tabs_, &QTabBar::tabBarClicked, this, [this] { RunHandler([this] { TabsChanging(); }); });
+    connect(tabs_, &QTabBar::currentChanged, this, [this] { RunHandler([this] { TabsChange(); }); });
     FormCreate();
 }
 
@@ -85,12 +92,14 @@ void TBaseFormContainer::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) RunHandler([this] { FormShow(); });
 }
 
+int TBaseFormContainer::TabIndex() const { return tabs_->currentIndex(); }
+
 void TBaseFormContainer::TabsChange() {
-    if (!GoToPage(tabIndex_, true)) GoToPage(tabIndex_, false);
+    if (!GoToPage(TabIndex(), true)) GoToPage(TabIndex(), false);
 }
 
 void TBaseFormContainer::TabsChanging() {
-    if (tabIndex_ >= 0 && tabIndex_ < pages_.size()) pages_[tabIndex_]->Leave();
+    if (TabIndex() >= 0 && TabIndex() < pages_.size()) pages_[TabIndex()]->Leave();
 }
 
 bool TBaseFormContainer::GoToPage(int index, bool backwards) {
@@ -100,7 +109,11 @@ bool TBaseFormContainer::GoToPage(int index, bool backwards) {
             index += backwards ? -1 : 1;
             continue;
         }
-        tabIndex_ = index;
+        {
+            // Set by the program: no change event, as the tab control does.
+            const QSignalBlocker blocker(tabs_);
+            tabs_->setCurrentIndex(index);
+        }
         setWindowTitle(page->windowTitle());
         page->Activate();
         return true;
@@ -115,25 +128,25 @@ void TBaseFormContainer::ShowOnlyPage(TBaseInstallForm* page) {
 }
 
 void TBaseFormContainer::Previous() {
-    if (!GoToPage(tabIndex_ - 1, true)) GoToPage(tabIndex_ - 1, false);
+    if (!GoToPage(TabIndex() - 1, true)) GoToPage(TabIndex() - 1, false);
 }
 
 void TBaseFormContainer::Next() {
-    const int before = tabIndex_;
-    if (!GoToPage(tabIndex_ + 1, false)) GoToPage(tabIndex_ + 1, true);
-    if (tabIndex_ == before) {
+    const int before = TabIndex();
+    if (!GoToPage(before + 1, false)) GoToPage(before + 1, true);
+    if (TabIndex() == before) {
         finishing_ = true;
         SetModalResult(platform::mrOk);
     }
 }
 
 bool TBaseFormContainer::IsFirstPage() const {
-    for (int i = 0; i < tabIndex_ && i < pages_.size(); ++i)
+    for (int i = 0; i < TabIndex() && i < pages_.size(); ++i)
         if (!pages_[i]->Skip()) return false;
     return true;
 }
 
-bool TBaseFormContainer::IsLastPage() const { return pages_.size() == tabIndex_ + 1; }
+bool TBaseFormContainer::IsLastPage() const { return pages_.size() == TabIndex() + 1; }
 
 void TBaseFormContainer::Place(TTamselDialogPosition position, int leftOffset, int topOffset) {
     const QSize screen = ScreenSize();
@@ -146,8 +159,8 @@ bool TBaseFormContainer::CloseAllowed(int result) { return finishing_ || result 
 
 void TBaseFormContainer::CancelRequested() {
     // Esc on the frame itself goes to the current page.
-    if (tabIndex_ >= 0 && tabIndex_ < pages_.size()) {
-        TBaseInstallForm* page = pages_[tabIndex_];
+    if (TabIndex() >= 0 && TabIndex() < pages_.size()) {
+        TBaseInstallForm* page = pages_[TabIndex()];
         if (QAbstractButton* cancel = page->CancelButton(); cancel && cancel->isVisible() && cancel->isEnabled())
             cancel->click();
     }
@@ -158,7 +171,10 @@ int TBaseFormContainer::BuildPages() {
     TDialogManager* current = registries.CurrentDialogManager;
     if (!current) throw platform::Exception(installer::TranslateString("The current dialog manager is not defined"));
     pages_.clear();
-    tabIndex_ = -1;
+    {
+        const QSignalBlocker blocker(tabs_);
+        while (tabs_->count() > 0) tabs_->removeTab(0);
+    }
     QList<TBaseInstallForm*> kept;
     if (registries.BIFList) {
         for (TFormEntry* entry : registries.BIFList->Snapshot()) {
@@ -179,6 +195,10 @@ int TBaseFormContainer::BuildPages() {
         }
     }
     for (TBaseInstallForm* page : kept) {
+        {
+            const QSignalBlocker blocker(tabs_);
+            tabs_->addTab(QStringLiteral("TBaseFormContainer"));
+        }
         page->setGeometry(displayPanel_->geometry());
         page->Translate();
         pages_.append(page);

@@ -7,6 +7,7 @@
 #include "installer/baseform/ModalForm.h"
 #include "setupwizard/framework/Placement.h"
 
+class QTabBar;
 class QWidget;
 
 namespace installer {
@@ -26,7 +27,9 @@ public:
     installer::EngineContext& Context() const { return context_; }
     // The area the current page covers.
     QWidget* DisplayPanel() const { return displayPanel_; }
-    int TabIndex() const { return tabIndex_; }
+    // The hidden tab row: one tab per page, its index the current page.
+    QTabBar* Tabs() const { return tabs_; }
+    int TabIndex() const;
     const QList<TBaseInstallForm*>& Pages() const { return pages_; }
     bool Finishing() const { return finishing_; }
 
@@ -66,7 +69,7 @@ private:
     installer::EngineContext& context_;
     QWidget* displayPanel_;
     QList<TBaseInstallForm*> pages_;
-    int tabIndex_ = -1;
+    QTabBar* tabs_;
     bool sizing_ = false;
     bool finishing_ = false;
 };

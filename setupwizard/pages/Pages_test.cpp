@@ -293,6 +293,7 @@ TEST_F(SelectPages, StartMenuFolderRules) {
     const std::string programs = installer::GetProgramsDir();
     ASSERT_TRUE(files.ForceDirectories(programs + "\\Zeta Tools"));
     ASSERT_TRUE(files.ForceDirectories(programs + "\\Accessories"));
+    ASSERT_TRUE(files.ForceDirectories(programs + "\\games"));
     std::ofstream(files.HostPath(programs + "\\readme.txt")) << "not a folder";
 
     // Without a link group the page skips.
@@ -307,9 +308,10 @@ TEST_F(SelectPages, StartMenuFolderRules) {
     auto* page = static_cast<TSelectFolderForm*>(form.get());
     EXPECT_FALSE(page->Skip());
     page->InitControls();
-    ASSERT_EQ(page->FolderListBox->count(), 2);
+    ASSERT_EQ(page->FolderListBox->count(), 3);
     EXPECT_EQ(page->FolderListBox->item(0)->text().toStdString(), "Accessories");
-    EXPECT_EQ(page->FolderListBox->item(1)->text().toStdString(), "Zeta Tools");
+    EXPECT_EQ(page->FolderListBox->item(1)->text().toStdString(), "games");
+    EXPECT_EQ(page->FolderListBox->item(2)->text().toStdString(), "Zeta Tools");
     // No folder of its own yet: the first entry, committed at once.
     EXPECT_EQ(page->FolderEdit->text().toStdString(), "Accessories");
     EXPECT_NE(dynamic_cast<installer::TpsProgramMenu*>(group.DestDirType()), nullptr);
@@ -318,7 +320,7 @@ TEST_F(SelectPages, StartMenuFolderRules) {
     group.SetDestDir("\\Vorel Electronics");
     page->InitControls();
     EXPECT_EQ(page->FolderEdit->text().toStdString(), "Vorel Electronics");
-    page->FolderListBox->setCurrentRow(1);
+    page->FolderListBox->setCurrentRow(2);
     page->FolderListBoxClick();
     EXPECT_EQ(group.DestDir(), "\\Zeta Tools");
     page->FolderEdit->setText("My Folder");

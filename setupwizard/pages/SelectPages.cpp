@@ -195,7 +195,6 @@ TSelectFolderForm::TSelectFolderForm(QWidget* owner, installer::EngineContext& c
     Label2 = AddSpacer("Label2", 8, TAlign::Bottom);
     FolderListBox = new QListWidget(ClientPanel);
     FolderListBox->setObjectName("FolderListBox");
-    FolderListBox->setSortingEnabled(true);
     ClientPanel->AddAligned(FolderListBox, TAlign::Client, false);
     ProgramFolders->setBuddy(FolderEdit);
     ExistingFolders->setBuddy(FolderListBox);
@@ -215,14 +214,17 @@ const TFormClass& TSelectFolderForm::Class() {
 
 void TSelectFolderForm::FillFolderList() {
     FolderListBox->clear();
+    QStringList names;
     const int version = installer::GetWindowsVersion();
     if (version == 1 || version == 2) {
         for (const platform::DirEntry& entry : platform::Files().FindFiles(installer::GetProgramsDir(), "*.*"))
-            if (entry.directory) FolderListBox->addItem(QString::fromStdString(entry.name));
+            if (entry.directory) names << QString::fromStdString(entry.name);
     } else if (Links(*Context()).ProgramManagerGroups) {
-        for (const std::string& group : Links(*Context()).ProgramManagerGroups())
-            FolderListBox->addItem(QString::fromStdString(group));
+        for (const std::string& group : Links(*Context()).ProgramManagerGroups()) names << QString::fromStdString(group);
     }
+    // A sorted list box orders its entries ignoring case.
+    names.sort(Qt::CaseInsensitive);
+    FolderListBox->addItems(names);
 }
 
 void TSelectFolderForm::InitControls() {
