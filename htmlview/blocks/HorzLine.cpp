@@ -6,6 +6,8 @@
 #include "htmlview/tokenizer/HtmlTables.h"
 #include "htmlview/util/HtmlUtils.h"
 
+#include <algorithm>
+
 namespace htmlview {
 
 THorzLine::THorzLine(const TAttributeList* attributes) {
@@ -22,7 +24,7 @@ THorzLine::THorzLine(const TAttributeList* attributes) {
             case attrWIDTH:
                 if (a->NumValue > 0) {
                     if (a->Text.find('%') == std::string::npos) {
-                        RuleWidth = a->NumValue;
+                        RuleWidth = std::min(a->NumValue, 32000);  // no wider than a view, so no sum overflows
                     } else {
                         WidthInPercent = true;
                         if (a->NumValue <= 100) RuleWidth = a->NumValue;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <limits>
 
 namespace htmlview {
 
@@ -431,7 +432,7 @@ bool THtmlParser::listLoop(int depth, THtmlSymbol kind, const TSymbolSet& stop) 
             const TUrlTarget* link = inLink_ ? &link_ : nullptr;
             if (kind == symOL) {
                 section_ = std::make_unique<TOListItem>(depth, link, top(), state_, style, number);
-                ++number;
+                if (number < std::numeric_limits<int>::max()) ++number;
             } else {
                 section_ = std::make_unique<TUListItem>(depth, link, top(), state_);
                 section_->Plain = kind == symUL && plain;

@@ -25,7 +25,13 @@ TCellObj* makeFiller(TSectionList* document, int spanRows) {
     return f;
 }
 
+// Pixel sizes from the page are kept within what a view can show, so that
+// no sum of widths or heights overflows.
+constexpr int kMaxPixels = 32000;
+
 bool pixelWidth(const TCellObj& c) { return c.WantWidth > 0 && !c.WidthInTenths; }
+int wantWidth(const TCellObj& c) { return std::min(c.WantWidth, kMaxPixels); }
+int wantHeight(const TCellObj& c) { return std::clamp(c.WantHeight, -kMaxPixels, kMaxPixels); }
 
 // Grows Arr[from..from+span) by Shortfall in proportion to the present
 // values; columns that are all zero share it evenly.
@@ -92,7 +98,7 @@ ThtmlTable::ThtmlTable(TSectionList* document, int level, TCell* outerCell, int 
                         WidthInTenths = true;
                         if (a->NumValue >= 1 && a->NumValue <= 100) WantWidth = a->NumValue * 10;
                     } else {
-                        WantWidth = a->NumValue;
+                        WantWidth = std::min(a->NumValue, kMaxPixels);
                     }
                     break;
                 case attrHSPACE:
@@ -181,8 +187,8 @@ void ThtmlTable::SimpleWidths(TCanvas& canvas, TColumnArray& minArr, TColumnArra
                 mx += e;
                 if (s == 1) {
                     if (pixelWidth(*cell)) {
-                        mn = std::max(mn, cell->WantWidth + e);
-                        mx = std::max(mn, cell->WantWidth + e);
+                        mn = std::max(mn, wantWidth(*cell) + e);
+                        mx = std::max(mn, wantWidth(*cell) + e);
                     }
                     minArr[static_cast<size_t>(i)] = std::max(minArr[static_cast<size_t>(i)], mn);
                     maxArr[static_cast<size_t>(i)] = std::max(maxArr[static_cast<size_t>(i)], mx);
@@ -224,7 +230,7 @@ void ThtmlTable::PercentWidths(TCanvas& canvas, int denominator, TColumnArray& m
                 int pct = 0;
                 if (cell->WidthInTenths) pct = cell->WantWidth;
                 else if (cell->WantWidth > 0 && denominator > 0)
-                    pct = std::min(1000, MulDiv(cell->WantWidth, 1000, denominator));
+                    pct = std::min(1000, MulDiv(wantWidth(*cell), 1000, denominator));
                 auto at = [](TColumnArray& a, int k) -> int& { return a[static_cast<size_t>(k)]; };
                 if (s == 1) {
                     at(minArr, i) = std::max(at(minArr, i), mn);
@@ -533,7 +539,7 @@ int ThtmlTable::Arrange(TCanvas& canvas, int y, int& charIndex, int& maxWidth, I
                 if (cell->SpanRows != s || !cell->Content) continue;
                 int ci = 0, mw = 0;
                 cell->ContentHeight = cell->Content->Arrange(canvas, 0, contentWidth(*cell), ci, mw);
-                h = std::max(h, std::max(cell->ContentHeight, cell->WantHeight - 2 * CellPadding) + e);
+                h = std::max(h, std::max(cell->ContentHeight, wantHeight(*cell) - 2 * CellPadding) + e);
             }
             if (s == 1) {
                 heights[static_cast<size_t>(r)] = h;

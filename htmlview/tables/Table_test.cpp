@@ -142,8 +142,10 @@ TEST_F(ParserTest, FloatingTablesLetTextFlowBeside) {
     TSection* text = texts().back();
     EXPECT_EQ(text->TopY, t.TopY);
     // Lines beside the table end before it: 200 - (80 + 5 + 1) pixels.
-    for (int i = 0; i < text->Lines.Count(); ++i)
-        if (text->TopY + i * 16 < 48) EXPECT_LE(text->TextWidth(*canvas, text->Lines[i]->Start, text->Lines[i]->Ln, true), 114);
+    for (int i = 0; i < text->Lines.Count(); ++i) {
+        if (text->TopY + i * 16 >= 48) break;
+        EXPECT_LE(text->TextWidth(*canvas, text->Lines[i]->Start, text->Lines[i]->Ln, true), 114);
+    }
     // It still answers hit tests.
     doc->Paint(*canvas, QRect(0, 0, 200, 200), 0, 0, 200);
     bool inText = false;
