@@ -383,12 +383,8 @@ TEST(WizardWithInstall, AbortQuestionAndRebootGoToTheInstall) {
     manager("DialogManager5", dmReboot);
     for (auto* d : std::vector<TCustomBaseInstallDlg*>{&owner.Create<TWelcomeDlg>(), &owner.Create<TRebootDlg>()})
         d->SetContainer(&install);
-    std::vector<bool> answers = {false, true};
     int asked = 0;
-    install.OnUserAbort = [&](installer::TCustomInstall&, bool& abort) {
-        EXPECT_TRUE(abort);  // preset
-        abort = answers.at(static_cast<std::size_t>(asked++));
-    };
+    setupwizard::testing::AnswerAbortQuestions(install, {false, true}, &asked);
     bool pictureShown = false;
     {
         WizardDriver driver;

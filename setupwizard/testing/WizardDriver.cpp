@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/baseform/ModalForm.h"
+#include "installer/run/Install.h"
 #include "platform/qtglue/Messenger.h"
 
 namespace setupwizard::testing {
@@ -22,6 +23,20 @@ QWidget* FindVisible(QWidget* root, const std::string& objectName) {
     for (QWidget* w : root->findChildren<QWidget*>(name))
         if (w->isVisible()) return w;
     return root->objectName() == name && root->isVisible() ? root : nullptr;
+}
+
+void AnswerAbortQuestions(installer::TCustomInstall& install, std::deque<bool> answers, int* asked) {
+    if (asked) *asked = 0;
+    install.OnUserAbort = [answers = std::move(answers), asked](installer::TCustomInstall&, bool& abort) mutable {
+        EXPECT_TRUE(abort) << "the abort question comes preset to yes";
+        if (asked) ++*asked;
+        if (answers.empty()) {
+            ADD_FAILURE() << "the abort question was asked once too often";
+            return;
+        }
+        abort = answers.front();
+        answers.pop_front();
+    };
 }
 
 WizardDriver::WizardDriver(int watchdogMs) : watchdogMs_(watchdogMs) {

@@ -15,8 +15,9 @@
 class QWidget;
 
 namespace installer {
+class TCustomInstall;
 class TModalForm;
-}
+}  // namespace installer
 
 namespace setupwizard::testing {
 
@@ -53,6 +54,11 @@ private:
     int watchdogMs_;
     bool timedOut_ = false;
 };
+
+// Answers the install's abort question (OnUserAbort) from the queue, in
+// order; the test fails when it is asked more often. The count of
+// questions asked so far is kept in *asked when given.
+void AnswerAbortQuestions(installer::TCustomInstall& install, std::deque<bool> answers, int* asked = nullptr);
 
 // The visible widget of that object name below root (the innermost match), or nullptr.
 QWidget* FindVisible(QWidget* root, const std::string& objectName);
