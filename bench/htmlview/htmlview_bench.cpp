@@ -1,8 +1,11 @@
 // How fast the viewer tokenises a page and breaks a long paragraph into
-// lines with the Qt measurer (the per-font width table) and the fake one.
+// lines with the Qt measurer (the per-font width table) and the fake one,
+// and parses and lays out the IC result page of 100, 1,000 and 10,000 rows.
 #include "htmlview/layout/Canvas.h"
 #include "htmlview/layout/Section.h"
 #include "htmlview/layout/SectionList.h"
+#include "htmlview/parser/IcPage.h"
+#include "htmlview/parser/Parser.h"
 #include "htmlview/tokenizer/Tokenizer.h"
 
 #include <QGuiApplication>
@@ -66,6 +69,44 @@ void BM_LayoutFake(benchmark::State& state) {
     layout(state, fake);
 }
 BENCHMARK(BM_LayoutFake)->Arg(300)->Arg(1000);
+std::vector<std::string> icPage(int rows) {
+    std::vector<htmlview::testing::IcRow> r;
+    for (int i = 0; i < rows; ++i)
+        r.push_back({"LM" + std::to_string(741 + i), "Operational amplifier, internally compensated", "National",
+                     "http://www.national.com/pf/LM/LM" + std::to_string(741 + i) + ".html"});
+    return htmlview::testing::IcResultPage(r);
+}
+
+void BM_ParseIcPage(benchmark::State& state) {
+    const auto lines = icPage(static_cast<int>(state.range(0)));
+    TSectionList doc(nullptr, nullptr);
+    for (auto _ : state) {
+        doc.Clear();
+        THtmlParser parser;
+        parser.ParseHtmlStrings(doc, nullptr, lines);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ParseIcPage)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_LayoutIcPage(benchmark::State& state) {
+    QtTextMetrics qt;
+    SetScreenMetrics(&qt);
+    {
+        const auto lines = icPage(static_cast<int>(state.range(0)));
+        TSectionList doc(nullptr, nullptr);
+        THtmlParser parser;
+        parser.ParseHtmlStrings(doc, nullptr, lines);
+        TCanvas canvas(qt);
+        for (auto _ : state) {
+            int ci = 0, mw = 0;
+            benchmark::DoNotOptimize(doc.Arrange(canvas, 0, 1000, ci, mw));
+        }
+    }
+    SetScreenMetrics(nullptr);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_LayoutIcPage)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {

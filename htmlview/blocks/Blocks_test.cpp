@@ -177,3 +177,24 @@ TEST_F(ParserTest, CellFillsBorderColourAndSelectionPaint) {
     EXPECT_EQ(img.pixel(s.Lines[0]->DrawX + 8 + 1, y + 1), qRgb(0, 0, 0));
     EXPECT_EQ(img.pixel(s.Lines[0]->DrawX + 1, y + 1), qRgb(255, 255, 255));
 }
+
+TEST_F(ParserTest, ControlListsFindControlsByPosition) {
+    parse("ab<TEXTAREA ROWS=2 COLS=3></TEXTAREA>cd<TEXTAREA></TEXTAREA>");
+    TSection* s = texts()[0];
+    ASSERT_EQ(s->FormControls.size(), 2u);
+    for (int i = 0; i < doc->Forms[0]->Controls.Count(); ++i) doc->Forms[0]->Controls[i]->SetSize(*canvas);
+    TFormControlObj* first = s->FormControls[0];
+    EXPECT_EQ(first->Pos, 2);
+    EXPECT_EQ(s->FormControls.FindControl(2), first);
+    EXPECT_EQ(s->FormControls.FindControl(3), nullptr);
+    bool onBaseline = true;
+    EXPECT_EQ(s->FormControls.ControlHeight(2, onBaseline), first->Height());
+    EXPECT_FALSE(onBaseline);
+    EXPECT_EQ(s->FormControls.ControlHeight(0, onBaseline), -1);
+    EXPECT_EQ(s->FormControls.ControlWidth(5), s->FormControls[1]->Width());
+    EXPECT_EQ(s->FormControls.ControlWidth(4), -1);
+    EXPECT_EQ(s->FormControls.DistanceToControl(0), 2);
+    EXPECT_EQ(s->FormControls.DistanceToControl(3), 2);
+    EXPECT_EQ(s->FormControls.DistanceToControl(6), 9999);
+    EXPECT_EQ(TFormControlList().DistanceToControl(0), 9999);
+}
