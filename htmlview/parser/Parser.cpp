@@ -129,6 +129,9 @@ void THtmlParser::ParseHtmlFile(TSectionList& document, TStringList* nameList, c
 
 void THtmlParser::run(TSectionList& document, TStringList* nameList) {
     initParser(document, nameList);
+    // An open comment ends the input; everything before it, the text right
+    // before it included, is parsed, and the error is raised afterwards.
+    tok_.StopAtOpenComment = true;
     try {
         tok_.ReadCharSkipComments();
         tok_.ReadNextToken();
@@ -138,6 +141,7 @@ void THtmlParser::run(TSectionList& document, TStringList* nameList) {
         throw;
     }
     cleanUp();
+    if (tok_.OpenCommentAtEnd) throw EParseError(THtmlTokenizer::kOpenCommentMessage);
 }
 
 void THtmlParser::initParser(TSectionList& document, TStringList* nameList) {

@@ -390,7 +390,7 @@ TEST_F(ParserTest, AnOpenCommentEndsAFileQuietlyAndABufferWithAnError) {
     char path[] = "/tmp/parser-test-XXXXXX";
     const int fd = mkstemp(path);
     ASSERT_GE(fd, 0);
-    const std::string html = "<B>kept</B><TABLE><TR><TD>cell<BR><!-- never closed";
+    const std::string html = "<B>kept</B><TABLE><TR><TD>cell<!-- never closed";
     ASSERT_EQ(write(fd, html.data(), html.size()), static_cast<ssize_t>(html.size()));
     close(fd);
     parser.ParseHtmlFile(*doc, &names, path);
@@ -398,12 +398,25 @@ TEST_F(ParserTest, AnOpenCommentEndsAFileQuietlyAndABufferWithAnError) {
     ASSERT_EQ(texts().size(), 1u);
     EXPECT_EQ(texts()[0]->Buff, "kept");
     ASSERT_TRUE(table());
+    // The text right before the comment is shown too.
     EXPECT_EQ(texts(*(*table()->Rows[0])[0]->Content)[0]->Buff, "cell");
 
     doc->Clear();
-    EXPECT_THROW(parse(html), EParseError);
+    try {
+        parse(html);
+        ADD_FAILURE() << "no error";
+    } catch (const EParseError& e) {
+        EXPECT_STREQ(e.what(), "Open Comment at End of HTML File");
+    }
     ASSERT_TRUE(table());  // what was built before the error is in the document
+    EXPECT_EQ(texts(*(*table()->Rows[0])[0]->Content)[0]->Buff, "cell");
     EXPECT_GT(arrange(400), 0);
+
+    doc->Clear();
+    EXPECT_THROW(parser.ParseHtmlStrings(*doc, &names, {"<PRE>pre", "text<!-- open"}), EParseError);
+    auto pre = blocks<TPreFormated>();
+    ASSERT_EQ(pre.size(), 2u);
+    EXPECT_EQ(pre[1]->Buff, "text");
     EXPECT_THROW(parser.ParseHtmlFile(*doc, &names, "/nonexistent/page.htm"), EInOutError);
 }
 

@@ -8,7 +8,6 @@
 namespace htmlview {
 
 namespace {
-const char* const kOpenComment = "Open Comment at End of HTML File";
 char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 bool isControl(char c) { return static_cast<unsigned char>(c) < 32; }
 }  // namespace
@@ -19,7 +18,10 @@ THtmlTokenizer::~THtmlTokenizer() {
     if (file_) std::fclose(file_);
 }
 
+const char* const THtmlTokenizer::kOpenCommentMessage = "Open Comment at End of HTML File";
+
 void THtmlTokenizer::Reset() {
+    OpenCommentAtEnd = false;
     pendingChar_ = 0;
     RawScript = false;
     ParagraphSpacePending = false;
@@ -109,11 +111,23 @@ void THtmlTokenizer::ReadChar() {
     UpChar = upper(c);
     if (c == kEndOfInput && inComment_) {
         inComment_ = false;
-        throw EParseError(kOpenComment);
+        throw EParseError(kOpenCommentMessage);
     }
 }
 
 void THtmlTokenizer::ReadCharSkipComments() {
+    try {
+        skipComments();
+    } catch (const EParseError&) {
+        if (!StopAtOpenComment) throw;
+        inComment_ = false;
+        pendingChar_ = 0;
+        OpenCommentAtEnd = true;
+        RawChar = UpChar = kEndOfInput;
+    }
+}
+
+void THtmlTokenizer::skipComments() {
     for (;;) {
         ReadChar();
         // Inside an include command's attributes nothing nests.

@@ -64,6 +64,12 @@ public:
     TAttributeList Attributes;
     bool ParagraphSpacePending = false;
     bool RawScript = false;
+    // When set, a comment that the input never closes ends the input
+    // quietly instead of raising EParseError, so the token before it is
+    // still delivered whole; OpenCommentAtEnd then tells.
+    bool StopAtOpenComment = false;
+    bool OpenCommentAtEnd = false;
+    static const char* const kOpenCommentMessage;
 
     char ReadRawChar();
     void ReadChar();
@@ -82,6 +88,7 @@ private:
     bool atEnd() const { return RawChar == kEndOfInput; }
     bool isLetter() const { return UpChar >= 'A' && UpChar <= 'Z'; }
     bool isDigit() const { return UpChar >= '0' && UpChar <= '9'; }
+    void skipComments();
     void skipComment();
     void skipDeclaration();
     void doInclude();
