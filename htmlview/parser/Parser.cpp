@@ -7,8 +7,10 @@
 #include "htmlview/layout/Section.h"
 #include "htmlview/tables/Table.h"
 #include "htmlview/util/HtmlUtils.h"
+#include "platform/runtime/Codepage.h"
 
 #include <algorithm>
+#include <fstream>
 #include <initializer_list>
 #include <limits>
 
@@ -53,8 +55,6 @@ const TSymbolSet& handlerTags() {
 }
 
 bool isListStart(THtmlSymbol s) { return s == symOL || s == symUL || s == symDIR || s == symMENU || s == symDL; }
-
-const TAttribute* find(const TAttributeList& attrs, THtmlSymbol sym) { return attrs.Find(sym); }
 
 std::string attrText(const TAttributeList& attrs, THtmlSymbol sym) {
     const TAttribute* a = attrs.Find(sym);
@@ -119,7 +119,13 @@ void THtmlParser::ParseHtmlStrings(TSectionList& document, TStringList* nameList
 }
 
 void THtmlParser::ParseHtmlFile(TSectionList& document, TStringList* nameList, const std::string& fileName) {
-    tok_.SetFile(fileName);
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) throw EInOutError("Cannot open file " + fileName);
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) throw EInOutError("Read error in file " + fileName);
+    // A file in UTF-8 enters the viewer as Windows-1252; any other is taken as it is.
+    if (platform::HasNonAscii(bytes) && platform::IsValidUtf8(bytes)) bytes = platform::Utf8ToCp1252(bytes);
+    tok_.SetBuffer(bytes.data(), bytes.size());
     try {
         run(document, nameList);
     } catch (const EParseError&) {
@@ -287,8 +293,8 @@ void THtmlParser::bodyLoop(int level, const TSymbolSet& stop) {
                 next();
                 break;
             case symBASE:
-                if (const TAttribute* a = find(attrs, attrHREF)) BaseHref = a->Text;
-                if (const TAttribute* a = find(attrs, attrTARGET)) BaseTarget = a->Text;
+                if (const TAttribute* a = attrs.Find(attrHREF)) BaseHref = a->Text;
+                if (const TAttribute* a = attrs.Find(attrTARGET)) BaseTarget = a->Text;
                 next();
                 break;
             case symOL:
@@ -311,8 +317,8 @@ void THtmlParser::bodyLoop(int level, const TSymbolSet& stop) {
                 break;
             case symBGSOUND:
                 if (OnSoundRequest) {
-                    if (const TAttribute* src = find(attrs, attrSRC)) {
-                        const TAttribute* loop = find(attrs, attrLOOP);
+                    if (const TAttribute* src = attrs.Find(attrSRC)) {
+                        const TAttribute* loop = attrs.Find(attrLOOP);
                         OnSoundRequest(doc_->Viewer, src->Text, loop ? loop->NumValue : 1, false);
                     }
                 }
@@ -395,10 +401,10 @@ bool THtmlParser::listLoop(int depth, THtmlSymbol kind, const TSymbolSet& stop) 
     char style = '1';
     bool plain = false;
     if (kind == symOL) {
-        if (const TAttribute* a = find(tok_.Attributes, attrSTART)) number = a->NumValue >= 0 ? a->NumValue : 1;
-        if (const TAttribute* a = find(tok_.Attributes, attrTYPE); a && !a->Text.empty()) style = a->Text[0];
+        if (const TAttribute* a = tok_.Attributes.Find(attrSTART)) number = a->NumValue >= 0 ? a->NumValue : 1;
+        if (const TAttribute* a = tok_.Attributes.Find(attrTYPE); a && !a->Text.empty()) style = a->Text[0];
     } else if (kind == symUL) {
-        plain = find(tok_.Attributes, attrPLAIN) != nullptr;
+        plain = tok_.Attributes.Find(attrPLAIN) != nullptr;
     }
     closeSection();
     next();
@@ -863,9 +869,9 @@ void THtmlParser::tableLoop(int level) {
                         justify_ = rowAlign ? rowAlign : 1;
                         state_.StyleFlags &= static_cast<TFontStyles>(~fsBold);
                     }
-                    if (const TAttribute* a = find(attrs, attrALIGN); a && alignCode(a->Text)) justify_ = alignCode(a->Text);
+                    if (const TAttribute* a = attrs.Find(attrALIGN); a && alignCode(a->Text)) justify_ = alignCode(a->Text);
                     int valign = rowVAlign;
-                    if (const TAttribute* a = find(attrs, attrVALIGN)) {
+                    if (const TAttribute* a = attrs.Find(attrVALIGN)) {
                         const std::string v = LowerCase(a->Text.substr(0, 9));
                         if (v == "top" || v == "baseline") valign = 0;
                         else if (v == "middle") valign = 1;
@@ -893,7 +899,7 @@ void THtmlParser::tableLoop(int level) {
                         row = std::make_unique<TCellList>();
                         rowAlign = alignCode(attrText(attrs, attrALIGN));
                         rowVAlign = 1;
-                        if (const TAttribute* a = find(attrs, attrVALIGN)) {
+                        if (const TAttribute* a = attrs.Find(attrVALIGN)) {
                             const std::string v = LowerCase(a->Text.substr(0, 9));
                             if (v == "top" || v == "baseline") rowVAlign = 0;
                             else if (v == "bottom") rowVAlign = 2;
@@ -964,7 +970,7 @@ void THtmlParser::optionLoop(TFormControlObj* control) {
             if (tok_.Sym == symOPTION) {
                 open = true;
                 text.clear();
-                selected = find(tok_.Attributes, attrSELECTED) != nullptr;
+                selected = tok_.Attributes.Find(attrSELECTED) != nullptr;
                 value = attrText(tok_.Attributes, attrVALUE).substr(0, kMaxOptionText);
             }
         }

@@ -420,6 +420,22 @@ TEST_F(ParserTest, AnOpenCommentEndsAFileQuietlyAndABufferWithAnError) {
     EXPECT_THROW(parser.ParseHtmlFile(*doc, &names, "/nonexistent/page.htm"), EInOutError);
 }
 
+TEST_F(ParserTest, FilesInUtf8EnterAsWindows1252) {
+    char path[] = "/tmp/parser-test-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    const auto load = [&](const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+        doc->Clear();
+        parser.ParseHtmlFile(*doc, &names, path);
+        return texts()[0]->Buff;
+    };
+    EXPECT_EQ(load("S\xC3\xADmbols n\xC3\xA3o"), "S\xEDmbols n\xE3o");
+    EXPECT_EQ(load("Legacy \xE9t\xE9"), "Legacy \xE9t\xE9");  // not UTF-8: taken as it is
+    unlink(path);
+}
+
 TEST_F(ParserTest, CentreAndDivisionAlignUntilEitherEnd) {
     parse("a<CENTER>b<DIV ALIGN=right>c</CENTER>d</DIV>e<DIV ALIGN=bogus>f</DIV>");
     std::string got;
