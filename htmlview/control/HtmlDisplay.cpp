@@ -260,7 +260,7 @@ void THtmlDisplay::Relayout() {
 // ---- Events that the document calls
 
 void THtmlDisplay::SetOnImageRequest(TGetImageEvent e) { Document->OnImageRequest = std::move(e); }
-void THtmlDisplay::SetOnScript(TScriptEvent e) { onScript_ = std::move(e); }
+void THtmlDisplay::SetOnScript(TScriptEvent e) { Document->OnScript = std::move(e); }
 void THtmlDisplay::SetOnObjectClick(TObjectClickEvent e) { Document->OnObjectClick = std::move(e); }
 
 void THtmlDisplay::SetOnFormSubmit(TFormSubmitEvent e) {

@@ -59,7 +59,7 @@ struct TRightClickParameters {
 
 using THotSpotEvent = std::function<void(QWidget* sender, const std::string& src)>;
 using THotSpotClickEvent = std::function<void(QWidget* sender, const std::string& src, bool& handled)>;
-using TScriptEvent = std::function<void(QWidget* sender, const std::string& language, const std::string& script)>;
+using TScriptEvent = decltype(TSectionList::OnScript);
 // The handler owns Results.
 using TFormSubmitEvent = std::function<void(QWidget* sender, const std::string& action, const std::string& target,
                                             const std::string& encType, const std::string& method,
@@ -259,7 +259,6 @@ private:
     int marginHeight_ = 5;
     int marginWidth_ = 10;
     std::string serverRoot_;
-    TScriptEvent onScript_;
     TFormSubmitEvent onFormSubmit_;
     bool busy_ = false;
     bool layoutRunning_ = false;

@@ -114,4 +114,16 @@ TEST_F(ParsedTest, AnchorsAndLinksBetweenFiles) {
     EXPECT_EQ(viewer->History()[1], one);
 }
 
+TEST_F(ParsedTest, ScriptsGoToTheHostsHandler) {
+    std::vector<std::string> scripts;
+    viewer->SetOnScript([&](QWidget* sender, const std::string& language, std::string script) {
+        EXPECT_EQ(sender, viewer.get());
+        scripts.push_back(language + ":" + script);
+    });
+    viewer->LoadFromStrings({"<script language=\"JavaScript\">x=1;</script>text"});
+    ASSERT_EQ(scripts.size(), 1u);
+    EXPECT_EQ(scripts[0].substr(0, 11), "JavaScript:");
+    EXPECT_NE(scripts[0].find("x=1;"), std::string::npos);
+}
+
 }  // namespace
