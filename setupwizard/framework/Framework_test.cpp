@@ -1,6 +1,7 @@
 // The dialog framework: placement, registries, managers and the modal frame,
 // driven in process.
 #include <gtest/gtest.h>
+#include <gtest/gtest-spi.h>
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -476,4 +477,16 @@ TEST_F(Wizard, EnterPressesTheDefaultButtonOfTheShownPageOnly) {
     EXPECT_NO_THROW(Broadcast(installer::imBeforeInstall));
     EXPECT_EQ(titles, (std::vector<std::string>{"Software license agreement", "Software license agreement",
                                                 "Readme information"}));
+}
+
+TEST(Driver, WatchdogEndsAModalFormThatWaitsForNothing) {
+    EXPECT_NONFATAL_FAILURE(
+        {
+            installer::TModalForm form(nullptr);
+            form.setObjectName("Waiting");
+            WizardDriver driver(60);
+            EXPECT_EQ(form.ShowModal(), platform::mrAbort);
+            EXPECT_TRUE(driver.TimedOut());
+        },
+        "watchdog: Waiting waited with nothing to do");
 }

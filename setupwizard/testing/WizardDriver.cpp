@@ -108,7 +108,9 @@ void WizardDriver::Tick() {
         if (idleMs_ >= watchdogMs_) {
             timedOut_ = true;
             ADD_FAILURE() << "watchdog: " << form->objectName().toStdString() << " waited with nothing to do";
-            form->QDialog::done(platform::mrAbort);
+            // Ends the run as an abort, so the caller sees it as one.
+            form->SetModalResult(platform::mrAbort);
+            if (form->isVisible()) form->QDialog::done(platform::mrAbort);
         }
         return;
     }
