@@ -179,6 +179,17 @@ TEST_F(ICPage, TabShowsThePageAndHandsLinksToTheShell) {
     aba.VisualizadorHTMLHotSpotClick(aba.VisualizadorHTML, "x", handled);
     EXPECT_TRUE(handled);
     unsetenv("VOREL_SHELL_LOG");
+
+    // Field values reach the viewer as stored: the unknown tag goes, the ampersand stays.
+    aba.CIPesquisa->setText("741");
+    aba.BuscaIntegrados();
+    std::string shown;
+    for (int i = 0; i < v.Document->CharCount; ++i) {
+        char c = 0;
+        htmlview::TSectionBase* block = nullptr;
+        if (v.Document->CharAtIndex(i, c, block)) shown += c;
+    }
+    EXPECT_NE(shown.find("Op amp & cheap"), std::string::npos) << shown;
 }
 
 }  // namespace

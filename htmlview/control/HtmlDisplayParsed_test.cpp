@@ -77,7 +77,7 @@ TEST_F(ParsedTest, OpenCommentInLinesRaisesButLeavesAUsableDocument) {
     EXPECT_FALSE(viewer->Busy());
     EXPECT_NE(text().find("before"), std::string::npos);
     EXPECT_GT(viewer->DocHeight, 0);
-    viewer->repaint();
+    viewer->grab();
     viewer->LoadFromStrings({"after"});
     EXPECT_NE(text().find("after"), std::string::npos);
     // From a file the text before the comment is kept without an error.
@@ -105,7 +105,7 @@ TEST_F(ParsedTest, AnchorsAndLinksBetweenFiles) {
     write("two.htm", two);
     viewer->SetHistoryMaxCount(5);
     viewer->LoadFromFile(one);
-    viewer->repaint();
+    viewer->grab();
     // Click the link: press and release without moving.
     QTest::mouseClick(viewer->PaintPanel, Qt::LeftButton, {}, QPoint(10 + 4, 5 + 4));
     EXPECT_EQ(viewer->CurrentFile, (dir / "two.htm").string());

@@ -37,7 +37,7 @@ protected:
     // Hit tests use where the last paint put the lines.
     void show(const std::vector<std::string>& lines) {
         viewer->LoadFromStrings(lines);
-        viewer->PaintPanel->repaint();
+        viewer->PaintPanel->grab();
     }
     int panelHeight() const { return viewer->PaintPanel->height(); }
     // Panel point of character Column of line Line (lines of the stand-in parser are blocks).
@@ -184,7 +184,7 @@ TEST_F(ViewTest, AutoscrollStepsByTheClock) {
     std::int64_t now = 1000;
     viewer->TickCount = [&] { return now; };
     viewer->ScrollToY(1000);
-    viewer->PaintPanel->repaint();
+    viewer->PaintPanel->grab();
     const QPoint p = at(70, 1);
     viewer->PanelMouseDown(Qt::LeftButton, {}, p.x(), p.y());
     // 20 pixels above the window: 8 lines every 100 ms.
