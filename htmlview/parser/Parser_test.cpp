@@ -135,6 +135,14 @@ TEST_F(ParserTest, TablesTakeRowsCellsAndTextBeforeThem) {
     ASSERT_TRUE(table());
     ASSERT_EQ(table()->Rows[0]->Count(), 2);
     EXPECT_EQ(texts(*(*table()->Rows[0])[1]->Content)[0]->Buff, "b");
+
+    // So does a list that the table's end ends.
+    doc->Clear();
+    parse("<TABLE><TR><TD><OL><LI>a</TABLE>b");
+    ASSERT_TRUE(table());
+    EXPECT_EQ(blocks<TOListItem>(*(*table()->Rows[0])[0]->Content).size(), 1u);
+    EXPECT_EQ(texts().back()->Buff, "b");
+    EXPECT_EQ(doc->Count(), 3);
 }
 
 TEST_F(ParserTest, CellsTakeAlignmentBoldAndColoursFromRowsAndHeaders) {

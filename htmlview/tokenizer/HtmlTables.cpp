@@ -2,6 +2,7 @@
 
 #include "htmlview/util/HtmlUtils.h"
 
+#include <array>
 #include <cstring>
 
 namespace htmlview {
@@ -89,15 +90,27 @@ const THtmlColorName HtmlColorTable[kColorCount] = {
     {"BLUE", 0xFF0000},  {"FUCHSIA", 0xFF00FF}, {"AQUA", 0xFFFF00}, {"WHITE", 0xFFFFFF},
 };
 
+namespace {
+// The names of a table as views, measured once (look-ups run for every tag).
+template <typename Entry, size_t N>
+std::array<std::string_view, N> namesOf(const Entry (&table)[N]) {
+    std::array<std::string_view, N> r;
+    for (size_t i = 0; i < N; ++i) r[i] = table[i].Name;
+    return r;
+}
+}  // namespace
+
 THtmlSymbol LookupTag(std::string_view upperName, bool endTag) {
+    static const auto names = namesOf(HtmlTagTable);
     for (int i = 0; i < kTagCount; ++i)
-        if (upperName == HtmlTagTable[i].Name) return endTag ? HtmlTagTable[i].End : HtmlTagTable[i].Start;
+        if (upperName == names[static_cast<size_t>(i)]) return endTag ? HtmlTagTable[i].End : HtmlTagTable[i].Start;
     return symUnknownTag;
 }
 
 THtmlSymbol LookupAttribute(std::string_view upperName) {
-    for (const auto& a : HtmlAttributeTable)
-        if (upperName == a.Name) return a.Symbol;
+    static const auto names = namesOf(HtmlAttributeTable);
+    for (size_t i = 0; i < names.size(); ++i)
+        if (upperName == names[i]) return HtmlAttributeTable[i].Symbol;
     return symUnknownAttr;
 }
 
