@@ -66,6 +66,11 @@ TEST(ICTabInProgram, SearchShowsTheMatchesAsAPage) {
     if (const char* out = std::getenv("VOREL_SHOTS_DIR")) {
         aba->VisualizadorHTML->repaint();
         form->grab().save(QString::fromLocal8Bit(out) + "/ic-search-741.png");
+        // A long result scrolls.
+        aba->CIPesquisa->setText("L");
+        aba->BuscaIntegrados();
+        QTest::keyClick(aba->VisualizadorHTML, Qt::Key_PageDown);
+        form->grab().save(QString::fromLocal8Bit(out) + "/ic-search-L-page2.png");
     }
     form.reset();
 }
