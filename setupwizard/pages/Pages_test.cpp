@@ -156,6 +156,22 @@ TEST_F(PageDump, CaptionsTextsAndNumbers) {
 
 TEST_F(PageDump, CopyAndStatusWindows) {
     auto copy = Make(TCopyFileForm::Class(), Context());
+    // Fixed places only, so the whole dump is compared.
+    EXPECT_EQ(setupwizard::testing::UiDump(copy.get()),
+              "TCopyFileForm CopyFileForm (0,0 466x119) hidden \"Copying installation files\"\n"
+              "  QWidget LeftPanel (0,0 56x119) visible\n"
+              "    TImage UnZipImage (0,8 56x40) visible\n"
+              "    TImage TransferBitmap (0,8 56x40) hidden\n"
+              "  QWidget RightPanel (369,0 97x119) visible\n"
+              "    TTranslateBitBtn CancelBtn (4,8 89x25) visible \"Cancel\" GLID=6\n"
+              "  QWidget MiddlePanel (56,0 313x119) visible\n"
+              "    TTranslateLabel lblCopyFileHeader (8,8 297x16) visible \"Processing\" GLID=14\n"
+              "    QFrame pnlCopyingFile (8,26 297x24) visible\n"
+              "      QLabel lblCopyingFile (4,4 289x16) visible \"---\"\n"
+              "    TTranslateLabel lblFileProgress (8,60 113x16) visible \"File progress\" GLID=15\n"
+              "    QProgressBar ProgressBar1 (129,59 176x18) visible\n"
+              "    TTranslateLabel lblTotalProgress (8,88 113x16) visible \"Total progress\" GLID=16\n"
+              "    QProgressBar ProgressBar2 (129,87 176x18) visible\n");
     EXPECT_EQ(copy->windowTitle().toStdString(), "Copying installation files");
     EXPECT_EQ(copy->size(), QSize(466, 119));
     ExpectControls(copy.get(), {{"CancelBtn", "Cancel", 6},
