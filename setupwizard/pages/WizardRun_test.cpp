@@ -2,7 +2,10 @@
 // copy window while files are extracted, the status window, and the end page.
 #include <gtest/gtest.h>
 
+#include <QRadioButton>
+
 #include "installer/run/RunTestSetup.h"
+#include "platform/restart/Restart.h"
 #include "setupwizard/framework/BaseFormContainer.h"
 #include "setupwizard/framework/DialogManager.h"
 #include "setupwizard/framework/Placement.h"
@@ -111,4 +114,28 @@ TEST_F(WizardRun, CancelOnTheLicenceEndsOnSetupIncomplete) {
     EXPECT_FALSE(platform::Files().FileExists("C:\\Program Files\\Vorel\\VOREL.EXE"));
     EXPECT_TRUE(setup.Install().Aborted());
     EXPECT_TRUE(services.Boxes.empty());  // an abort is no error
+}
+
+TEST_F(WizardRun, AFileInUseAsksForTheRebootAndNoLeavesItUndone) {
+    const std::string program = "C:\\Program Files\\Vorel\\VOREL.EXE";
+    installer::testing::WriteRootFile(program, "old program");
+    platform::CurrentSystemRoot().Facts().SetInUse(program, true);
+    TestSetup setup({"-sD:\\SETUP"}, AddWizard);
+    setup.Build();
+    int initialChoice = -2;
+    WizardDriver driver;
+    driver.Click("ProceedBtn").Click("ProceedBtn").Click("ProceedBtn").Then(Record()).Then([&](installer::TModalForm& f) {
+        auto* frame = qobject_cast<TBaseFormContainer*>(&f);
+        auto* page = dynamic_cast<TRebootForm*>(frame->Pages().at(0));
+        ASSERT_NE(page, nullptr);
+        initialChoice = page->ItemIndex();
+        page->Item(1)->click();  // "No"
+    }).Click("FinishBtn");
+    setup.Install().OwnerFormActivate();
+
+    EXPECT_EQ(seen, std::vector<std::string>{"Reboot windows"});
+    EXPECT_EQ(initialChoice, 0);  // the engine asked for a reboot
+    EXPECT_FALSE(setup.Install().Reboot());
+    EXPECT_FALSE(platform::RebootRequested());
+    EXPECT_EQ(services.Trace.back(), "terminate");
 }
