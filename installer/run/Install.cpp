@@ -101,6 +101,13 @@ void TCustomInstall::AfterConstruction() {
     TStandardPathSpecList& list = StandardPathSpecList(Context());
     StoreDestDirType(list.FindByClass<TpsProgramFiles>());
     PutArchive(list.FindByClass<TpsMainArchiveFile>(), "");
+    // A form being designed gets a translator when it has none.
+    if (IsDesigning() && !GlobalTranslator()) {
+        auto translator = std::make_unique<TTranslator>();
+        translator->Name = "MainTranslator";
+        SetAutoCreatedTranslator(std::move(translator));
+        madeTranslator_ = true;
+    }
 }
 
 void TCustomInstall::BeforeDestruction() {
@@ -202,6 +209,8 @@ void TCustomInstall::ParseCommandLine() {
 void TCustomInstall::Loaded() {
     if (IsDesigning()) {
         TFileContainer::Loaded();
+        if (madeTranslator_ && AutoCreatedTranslator()) SetAutoCreatedTranslator(nullptr);
+        madeTranslator_ = false;
         return;
     }
     ParseCommandLine();

@@ -177,6 +177,7 @@ private:
     bool startBatch_ = false;
     bool archiveInfoRead_ = false;
     double runStart_ = 0;  // written to the record as LastRunDate
+    bool madeTranslator_ = false;
 };
 
 class TInstall : public TCustomInstall {

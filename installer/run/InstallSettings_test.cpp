@@ -35,6 +35,9 @@ TEST_F(InstallSettings, OneInstallPerProgramWithItsDefaults) {
     TComponentOwner form;
     form.Designing = true;
     auto& install = form.Create<TInstall>();
+    ASSERT_NE(AutoCreatedTranslator(), nullptr);
+    EXPECT_EQ(AutoCreatedTranslator()->Name, "MainTranslator");
+    SetAutoCreatedTranslator(nullptr);
     EXPECT_EQ(install.DestDir(), "\\MyApplication");
     EXPECT_NE(dynamic_cast<TpsProgramFiles*>(install.DestDirType()), nullptr);
     EXPECT_NE(dynamic_cast<TpsMainArchiveFile*>(install.ArchiveFileType()), nullptr);
