@@ -289,7 +289,8 @@ void THtmlDisplay::SetOnFormSubmit(TFormSubmitEvent e) {
 void THtmlDisplay::ControlEnterHook(TFormControlObj* control) {
     if (!control || !control->TheControl) return;
     const int pos = VScrollPos();
-    const int top = control->TheControl->y() + pos;
+    // Where layout put the control's line: its window may be stale or hidden.
+    const int top = control->LineTop;
     const int client = PaintPanel->height();
     if (top < pos || top > pos + client - 20) {
         ScrollToY(top - client / 2);

@@ -114,6 +114,68 @@ TEST_F(ParsedTest, AnchorsAndLinksBetweenFiles) {
     EXPECT_EQ(viewer->History()[1], one);
 }
 
+TEST_F(ParsedTest, ImageEventsAndRightClicks) {
+    std::vector<std::string> requested;
+    viewer->SetOnImageRequest([&](QWidget*, const std::string& src, TMemoryStream*& stream) {
+        requested.push_back(src);
+        stream = nullptr;  // no picture: the placeholder keeps the given size
+    });
+    viewer->LoadFromStrings({"<a href=\"big.htm\"><img src=\"pic.png\" width=40 height=30 border=0></a> after"});
+    viewer->grab();
+    std::vector<std::string> events;
+    viewer->OnImageOver = [&](QWidget*, TImageObj* obj, Qt::KeyboardModifiers, int x, int y) {
+        events.push_back("over " + std::to_string(obj != nullptr) + " " + std::to_string(x) + "," + std::to_string(y));
+    };
+    viewer->OnImageClick = [&](QWidget*, TImageObj*, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+        events.push_back("click " + std::to_string(button == Qt::RightButton) + " " + std::to_string(x) + "," +
+                         std::to_string(y));
+    };
+    TRightClickParameters right;
+    viewer->OnRightClick = [&](QWidget*, const TRightClickParameters& p) { right = p; };
+    // Find the image on the panel.
+    QPoint at(-1, -1);
+    for (int y = 0; y < 60 && at.x() < 0; ++y)
+        for (int x = 0; x < 80 && at.x() < 0; ++x) {
+            int ix = 0, iy = 0;
+            TImageObj* img = nullptr;
+            if (viewer->Document->ImageAtPoint(x, y + viewer->Document->ScrollY - viewer->MarginHeight(), ix, iy, img))
+                at = QPoint(x, y);
+        }
+    ASSERT_GE(at.x(), 0);
+    const QPoint p = at + QPoint(5, 7);
+    viewer->PanelMouseMove(Qt::NoButton, {}, p.x(), p.y());
+    EXPECT_EQ(viewer->HotSpotUrl, "big.htm");  // a linked image is a link first
+    viewer->PanelMouseUp(Qt::RightButton, {}, p.x(), p.y());
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0], "click 1 5,7");
+    EXPECT_EQ(right.URL, "big.htm");
+    EXPECT_NE(right.Image, nullptr);
+    EXPECT_EQ(right.ImageX, 5);
+    EXPECT_EQ(right.ImageY, 7);
+    EXPECT_EQ(requested, (std::vector<std::string>{}));  // images are off: nothing fetched
+}
+
+TEST_F(ParsedTest, AFocusedControlOutsideTheViewIsBroughtToTheMiddle) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 60; ++i) lines.push_back("<p>line " + std::to_string(i) + "</p>");
+    lines.push_back("<form><textarea name=t>text</textarea></form>");
+    viewer->LoadFromStrings(lines);
+    ASSERT_EQ(viewer->Document->Controls.size(), 1u);
+    TFormControlObj* control = viewer->Document->Controls[0];
+    ASSERT_TRUE(control->TheControl);
+    viewer->grab();
+    ASSERT_GT(control->LineTop, viewer->PaintPanel->height());
+    viewer->Document->ControlEnterHook(control);
+    const int expected = std::min(control->LineTop - viewer->PaintPanel->height() / 2,
+                                  viewer->DocHeight - viewer->PaintPanel->height());
+    EXPECT_EQ(viewer->VScrollPos(), expected);
+    // Inside the band nothing moves.
+    viewer->grab();
+    const int pos = viewer->VScrollPos();
+    viewer->Document->ControlEnterHook(control);
+    EXPECT_EQ(viewer->VScrollPos(), pos);
+}
+
 TEST_F(ParsedTest, ScriptsGoToTheHostsHandler) {
     std::vector<std::string> scripts;
     viewer->SetOnScript([&](QWidget* sender, const std::string& language, std::string script) {

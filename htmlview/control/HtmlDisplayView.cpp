@@ -8,6 +8,7 @@
 #include "platform/qtglue/Guard.h"
 
 #include <QKeyEvent>
+#include <QWheelEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -239,6 +240,17 @@ void THtmlDisplay::HandleKeyDown(int key) {
     }
     p = std::clamp(p, 0, MaxVScroll());
     SetVerticalTo(p, std::abs(p - pos) == VScrollBar->SmallChange);
+}
+
+// The wheel moves three lines a notch, as scrolling views do on the desktop.
+void THtmlDisplay::wheelEvent(QWheelEvent* e) {
+    platform::Guarded([&] {
+        const int notches = e->angleDelta().y() / 120;
+        if (notches == 0) return;
+        const int p = std::clamp(VScrollPos() - notches * 3 * VScrollBar->SmallChange, 0, MaxVScroll());
+        SetVerticalTo(p, false);
+    });
+    e->accept();
 }
 
 // ---- Mouse

@@ -122,6 +122,18 @@ TEST_F(ViewTest, KeysScroll) {
     EXPECT_EQ(viewer->VScrollPos(), 16);
 }
 
+TEST_F(ViewTest, WheelScrollsThreeLinesANotch) {
+    load(60);
+    QWheelEvent down(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                     Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewer.get(), &down);
+    EXPECT_EQ(viewer->VScrollPos(), 48);
+    QWheelEvent up(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewer.get(), &up);
+    EXPECT_EQ(viewer->VScrollPos(), 0);
+}
+
 TEST_F(ViewTest, BarScrollCodes) {
     load(60);
     const int maxPos = viewer->DocHeight - panelHeight();
