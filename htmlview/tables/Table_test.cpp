@@ -66,6 +66,15 @@ TEST_F(ParserTest, PercentagesShareTheWidth) {
     // the 80% column is scaled down into what is left.
     EXPECT_EQ(widths(*table()), (std::vector<int>{84, 103, 12}));
 
+    // Shares above 100% of a table's width give back in proportion; one that
+    // would fall below its minimum keeps the minimum.
+    doc->Clear();
+    parse("<TABLE WIDTH=200><TR><TD WIDTH=80%>aaaaaaaaaa<TD WIDTH=40%>b</TABLE>"
+          "<TABLE WIDTH=200><TR><TD WIDTH=50%>aaaaaaaaaaaa<TD WIDTH=90%>b</TABLE>");
+    arrange(600);
+    EXPECT_EQ(widths(*table(0)), (std::vector<int>{132, 66}));
+    EXPECT_EQ(widths(*table(1)), (std::vector<int>{100, 98}));
+
     // Totals above 100% fall back to the plain distribution.
     doc->Clear();
     parse("<TABLE><TR><TD WIDTH=90%>a<TD WIDTH=90%>b</TABLE>");
