@@ -10,9 +10,9 @@
 namespace setupwizard {
 
 namespace {
-const PageSpec kGood{"GoodInstallForm", "Setup complete", dmAfterGoodInstall, 10, true, 5};
-const PageSpec kBad{"BadInstallForm", "Setup incomplete", dmAfterBadInstall, 10, true, 5};
-const PageSpec kReboot{"RebootForm", "Reboot windows", dmReboot, 10, true, 5};
+const PageDesign kGood{"GoodInstallForm", "Setup complete", dmAfterGoodInstall, 10, true, 5};
+const PageDesign kBad{"BadInstallForm", "Setup incomplete", dmAfterBadInstall, 10, true, 5};
+const PageDesign kReboot{"RebootForm", "Reboot windows", dmReboot, 10, true, 5};
 
 template <typename Form>
 TFormClass MakeClass(const char* name) {

@@ -21,8 +21,8 @@ namespace setupwizard {
 using installer::TTranslateBitBtn;
 
 namespace {
-const PageSpec kDestination{"SelectDestinationForm", "Choose Destination Location", dmBeforeInstall, 45, false, 5};
-const PageSpec kFolder{"SelectFolderForm", "Select folder in start menu", dmBeforeInstall, 60, false, 8};
+const PageDesign kDestination{"SelectDestinationForm", "Choose Destination Location", dmBeforeInstall, 45, false, 5};
+const PageDesign kFolder{"SelectFolderForm", "Select folder in start menu", dmBeforeInstall, 60, false, 8};
 
 TFolderBrowser& BrowserHook() {
     static TFolderBrowser browser;

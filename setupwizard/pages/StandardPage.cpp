@@ -24,10 +24,10 @@ TTranslateBitBtn* MakeButton(QWidget* parent, const char* name, const char* text
 }
 }  // namespace
 
-TStandardPageForm::TStandardPageForm(QWidget* owner, installer::EngineContext& context, const PageSpec& spec)
-    : TBaseInstallForm(owner, context, spec.managerType, spec.order) {
-    setObjectName(spec.objectName);
-    setWindowTitle(QString::fromUtf8(spec.caption));
+TStandardPageForm::TStandardPageForm(QWidget* owner, installer::EngineContext& context, const PageDesign& design)
+    : TBaseInstallForm(owner, context, design.managerType, design.order) {
+    setObjectName(design.objectName);
+    setWindowTitle(QString::fromUtf8(design.caption));
     QFont font("Arial");
     font.setPixelSize(11);
     setFont(font);
@@ -46,7 +46,7 @@ TStandardPageForm::TStandardPageForm(QWidget* owner, installer::EngineContext& c
     ThemeBitmap->setObjectName("ThemeBitmap");
     ThemeBitmap->setGeometry(0, 0, 136, 314);
 
-    ClientPanel = new TAlignPanel(this, spec.clientBorder);
+    ClientPanel = new TAlignPanel(this, design.clientBorder);
     ClientPanel->setObjectName("ClientPanel");
     ClientPanel->setGeometry(137, 1, 332, 314);
 
@@ -56,7 +56,7 @@ TStandardPageForm::TStandardPageForm(QWidget* owner, installer::EngineContext& c
     auto* bevel = new TBevel(bottom);
     bevel->setObjectName("Bevel1");
     bevel->setGeometry(0, 0, 468, 9);
-    if (spec.endPage) {
+    if (design.endPage) {
         BackBtn = MakeButton(bottom, "BackBtn", "< Previous", 4, 304, 75);
         ProceedBtn = MakeButton(bottom, "ProceedBtn", "Next >", 5, 384, 75);
         FinishBtn = MakeButton(bottom, "FinishBtn", "Finish", 72, 384, 75);

@@ -13,7 +13,7 @@
 
 namespace setupwizard {
 
-struct PageSpec {
+struct PageDesign {
     const char* objectName;
     const char* caption;
     TManagerType managerType;
@@ -25,7 +25,7 @@ struct PageSpec {
 class TStandardPageForm : public TBaseInstallForm {
     Q_OBJECT
 public:
-    TStandardPageForm(QWidget* owner, installer::EngineContext& context, const PageSpec& spec);
+    TStandardPageForm(QWidget* owner, installer::EngineContext& context, const PageDesign& design);
 
     TImage* ThemeBitmap = nullptr;
     installer::TTranslateBitBtn* BackBtn = nullptr;

@@ -8,8 +8,8 @@
 namespace setupwizard {
 
 namespace {
-const PageSpec kLicense{"LicenseForm", "Software license agreement", dmBeforeInstall, 20, false, 8};
-const PageSpec kReadme{"ReadmeForm", "Readme information", dmBeforeInstall, 30, false, 8};
+const PageDesign kLicense{"LicenseForm", "Software license agreement", dmBeforeInstall, 20, false, 8};
+const PageDesign kReadme{"ReadmeForm", "Readme information", dmBeforeInstall, 30, false, 8};
 }  // namespace
 
 void SetLines(QTextEdit* box, const std::vector<std::string>& lines) {

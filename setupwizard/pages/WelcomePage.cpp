@@ -5,11 +5,11 @@
 namespace setupwizard {
 
 namespace {
-const PageSpec kSpec{"WelcomeForm", "Welcome", dmBeforeInstall, 5, false, 8};
+const PageDesign kDesign{"WelcomeForm", "Welcome", dmBeforeInstall, 5, false, 8};
 }
 
 TWelcomeForm::TWelcomeForm(QWidget* owner, installer::EngineContext& context)
-    : TStandardPageForm(owner, context, kSpec) {
+    : TStandardPageForm(owner, context, kDesign) {
     AddLabel("Label1", "This program will install the software on your computer.", 10, TAlign::Top);
     AddSpacer("Label2", 13, TAlign::Top);
     AddLabel("Label3",
