@@ -110,28 +110,23 @@ void THtmlDisplay::SetProcessing(bool on) {
     if (OnProcessing) OnProcessing(this, on);
 }
 
-namespace {
-// Busy from construction to destruction, whatever happens in between.
-class Processing {
+class THtmlDisplay::BusyScope {
 public:
-    explicit Processing(std::function<void(bool)> set) : set_(std::move(set)) { set_(true); }
-    ~Processing() { set_(false); }
-    Processing(const Processing&) = delete;
-    Processing& operator=(const Processing&) = delete;
+    explicit BusyScope(THtmlDisplay& viewer) : viewer_(viewer) { viewer_.SetProcessing(true); }
+    ~BusyScope() { viewer_.SetProcessing(false); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
 
 private:
-    std::function<void(bool)> set_;
+    THtmlDisplay& viewer_;
 };
-}  // namespace
-
-#define VIEWER_BUSY Processing processing_([this](bool on) { SetProcessing(on); })
 
 // ---- Properties
 
 void THtmlDisplay::SetViewImages(bool on) {
     if (on == Document->ImagesOn || busy_) return;
     WaitCursor wait;
-    VIEWER_BUSY;
+    BusyScope busy(*this);
     Document->ImagesOn = on;
     if (Document->Count() > 0) {
         Document->FetchBackImage();
@@ -218,7 +213,7 @@ void THtmlDisplay::SetNoSelect(bool on) {
 void THtmlDisplay::SetScrollBars(TScrollStyle s) {
     scrollBars_ = s;
     if (busy_) return;
-    VIEWER_BUSY;
+    BusyScope busy(*this);
     LayoutDocument();
     PaintPanel->update();
 }
@@ -251,7 +246,7 @@ void THtmlDisplay::SetServerRoot(const std::string& root) {
 }
 
 void THtmlDisplay::Relayout() {
-    VIEWER_BUSY;
+    BusyScope busy(*this);
     const TReadingPosition pos = ReadingPosition();
     LayoutDocument();
     SetReadingPosition(pos);
@@ -354,7 +349,7 @@ void THtmlDisplay::LoadFileAs(const std::string& fileName, Kind kind) {
     const std::string anchor = hash == std::string::npos ? std::string() : fileName.substr(hash + 1);
     RefreshDelay = 0;
     {
-        VIEWER_BUSY;
+        BusyScope busy(*this);
         const std::string expanded = ExpandFileName(file);
         std::error_code ec;
         if (expanded.empty() || !fs::is_regular_file(expanded, ec))
@@ -413,7 +408,7 @@ void THtmlDisplay::LoadFromStrings(const std::vector<std::string>& lines) {
 
 void THtmlDisplay::LoadStringsAs(const std::vector<std::string>& lines) {
     if (busy_) return;
-    VIEWER_BUSY;
+    BusyScope busy(*this);
     PrepareDocument();
     TParsedPage page;
     // Whatever the parser made of the lines is laid out, also when it

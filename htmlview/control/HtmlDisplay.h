@@ -222,6 +222,7 @@ protected:
 
 private:
     friend class TPaintPanel;
+    class BusyScope;  // the busy state from construction to destruction
     enum class Kind { Html = 0, Image = 2 };
     void SetProcessing(bool on);
     void LoadFileAs(const std::string& fileName, Kind kind);
