@@ -567,8 +567,8 @@ std::string TCustomInstall::FindInstallRecord(bool create) {
     return key;
 }
 
-std::string TCustomInstall::RecordKey() const {
-    const std::string& key = const_cast<TCustomInstall*>(this)->Context().InstallRecordKey;
+std::string TCustomInstall::RecordKey() {
+    const std::string& key = Context().InstallRecordKey;
     if (key.empty()) throw IEInstall("The TInstall could not either write or read unfinished business from the registry");
     return key;
 }
@@ -610,8 +610,8 @@ void TCustomInstall::RebootWindows() {
                                platform::MsgIcon::None, platform::mbOK);
 }
 
-std::string TCustomInstall::LoadingProgramPath() const {
-    if (HasSwitch('e')) return const_cast<TCustomInstall*>(this)->GetArchiveFilePath();
+std::string TCustomInstall::LoadingProgramPath() {
+    if (HasSwitch('e')) return GetArchiveFilePath();
     if (!useLoadingProgram_) return FullPath(exeName_);
     return sourceDir_ + "\\" + (arguments_.size() >= 2 ? arguments_[1] : std::string());
 }

@@ -146,10 +146,10 @@ private:
     void ShutdownQuery();
     void ReadSelfExtractorOffset();
     void ReadNetFileList();
-    std::string LoadingProgramPath() const;
+    std::string LoadingProgramPath();
     void WriteLanguage();
     void ApplyRecordedLanguage();
-    std::string RecordKey() const;
+    std::string RecordKey();
     static int SwitchIndex(char letter);
 
     bool autoMaximizeWindow_ = true;
