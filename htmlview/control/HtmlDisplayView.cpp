@@ -62,6 +62,8 @@ void THtmlDisplay::LayoutDocument() {
         const int w = std::max(0, width() - inset - 2 * marginWidth_);
         DocHeight = Document->Arrange(*canvas, marginHeight_, w, charIndex, DocWidth) + marginHeight_;
     }
+    // A later resize to the same width need not lay out again.
+    LastLayoutWidth = width();
     UpdateScrollBars();
 }
 

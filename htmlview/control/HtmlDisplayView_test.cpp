@@ -82,6 +82,27 @@ TEST_F(ViewTest, ScrollBarsAppearOnlyWhenNeeded) {
     EXPECT_FALSE(viewer->HScrollBar->isVisible());
 }
 
+TEST_F(ViewTest, OnlyANewWidthLaysOutAgain) {
+    load(40);
+    viewer->HandleKeyDown(Qt::Key_PageDown);
+    const int pos = viewer->VScrollPos();
+    int layouts = 0;
+    viewer->OnProcessing = [&](QWidget*, bool on) { layouts += on; };
+    viewer->resize(300, 150);
+    QApplication::processEvents();
+    EXPECT_EQ(layouts, 0);
+    EXPECT_EQ(viewer->VScrollPos(), pos);
+    viewer->resize(200, 150);
+    QApplication::processEvents();
+    EXPECT_EQ(layouts, 1);
+    // The same block stays at the top.
+    EXPECT_EQ(viewer->VScrollPos(), pos);
+    // Taller than the document: back to the top.
+    viewer->resize(200, 2000);
+    QApplication::processEvents();
+    EXPECT_EQ(viewer->VScrollPos(), 0);
+}
+
 TEST_F(ViewTest, TinyControlsStillPage) {
     viewer->resize(20, 12);
     load(10);
