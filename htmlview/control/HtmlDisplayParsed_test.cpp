@@ -176,6 +176,20 @@ TEST_F(ParsedTest, AFocusedControlOutsideTheViewIsBroughtToTheMiddle) {
     EXPECT_EQ(viewer->VScrollPos(), pos);
 }
 
+TEST_F(ParsedTest, LineStepsKeepFormControlsShown) {
+    std::vector<std::string> lines = {"<p>one</p>", "<form><textarea name=t>text</textarea></form>"};
+    for (int i = 0; i < 60; ++i) lines.push_back("<p>line " + std::to_string(i) + "</p>");
+    viewer->LoadFromStrings(lines);
+    viewer->activateWindow();
+    QApplication::processEvents();
+    TFormControlObj* control = viewer->Document->Controls.at(0);
+    ASSERT_TRUE(control->TheControl->isVisible());
+    viewer->HandleKeyDown(Qt::Key_Down);
+    QApplication::processEvents();  // the real, partial paint
+    EXPECT_TRUE(control->TheControl->isVisible());
+    EXPECT_EQ(viewer->VScrollPos(), 16);
+}
+
 TEST_F(ParsedTest, ScriptsGoToTheHostsHandler) {
     std::vector<std::string> scripts;
     viewer->SetOnScript([&](QWidget* sender, const std::string& language, std::string script) {

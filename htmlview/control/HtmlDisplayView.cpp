@@ -118,7 +118,9 @@ void THtmlDisplay::SetVerticalTo(int y, bool scrollContent) {
     const int old = VScrollPos();
     VScrollBar->SetPosition(y);
     Document->SetScrollY(y);
-    if (scrollContent) PaintPanel->scroll(0, old - y);
+    // A partial repaint would leave form controls in the moved part unplaced,
+    // and the document hides unplaced controls: with controls, paint it all.
+    if (scrollContent && Document->Controls.empty()) PaintPanel->scroll(0, old - y);
     else PaintPanel->update();
 }
 
