@@ -142,7 +142,10 @@ TEST_F(ICPage, TabShowsThePageAndHandsLinksToTheShell) {
     htmlview::SetScreenMetrics(nullptr);
     platform::ScriptedMessenger messages;
     const std::filesystem::path log = dir.path() / "shell.log";
-    setenv("VOREL_SHELL_LOG", log.c_str(), 1);
+    struct ShellLog {
+        explicit ShellLog(const std::filesystem::path& p) { setenv("VOREL_SHELL_LOG", p.c_str(), 1); }
+        ~ShellLog() { unsetenv("VOREL_SHELL_LOG"); }
+    } shellLog(log);
     AbaCI aba([this]() -> platform::TDataSet& { return table; }, dir.path().string());
     aba.resize(900, 500);
     aba.show();
@@ -178,7 +181,6 @@ TEST_F(ICPage, TabShowsThePageAndHandsLinksToTheShell) {
     bool handled = false;
     aba.VisualizadorHTMLHotSpotClick(aba.VisualizadorHTML, "x", handled);
     EXPECT_TRUE(handled);
-    unsetenv("VOREL_SHELL_LOG");
 
     // Field values reach the viewer as stored: the unknown tag goes, the ampersand stays.
     aba.CIPesquisa->setText("741");
