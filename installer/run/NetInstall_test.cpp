@@ -76,6 +76,13 @@ TEST_F(NetInstall, ArchivesAreDownloadedRecordedUsedAndRemovedAtTheEnd) {
     EXPECT_TRUE(TempFiles().empty());
     const auto& heard = setup.Recorder().Heard;
     EXPECT_NE(std::find(heard.begin(), heard.end(), imDownloadStatus), heard.end());
+    // Each archive's download runs up to 100 %: the directory's (several blocks), then the install's.
+    const auto& percents = setup.Recorder().DownloadPercents;
+    ASSERT_GE(percents.size(), 3u);
+    EXPECT_LT(percents.front(), 100);
+    EXPECT_EQ(percents.back(), 100);
+    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+    EXPECT_GE(std::count(percents.begin(), percents.end(), 100), 2);
     EXPECT_EQ(heard.back(), imAfterGoodInstall);
     EXPECT_FALSE(platform::Registry().KeyExists(platform::RegRoot::LocalMachine, "SOFTWARE\\Tamsel"));
 }
@@ -105,6 +112,22 @@ TEST_F(NetInstall, ACancelledDownloadIsAUserAbort) {
     EXPECT_EQ(setup.Recorder().Heard.back(), imAfterBadInstall);
     EXPECT_TRUE(TempFiles().empty());
     EXPECT_FALSE(platform::Registry().KeyExists(platform::RegRoot::LocalMachine, "SOFTWARE\\Tamsel"));
+}
+
+TEST_F(NetInstall, ATruncatedFileListIsRefusedWithItsName) {
+    Publish();
+    const std::string list = ReadRootFile(std::string(kServerDir) + "\\filelist.lst");
+    for (std::size_t cut : {std::size_t{3}, list.size() - 1}) {
+        WriteRootFile(std::string(kServerDir) + "\\filelist.lst", list.substr(0, cut));
+        services.Boxes.clear();
+        TestSetup setup = NetSetup();
+        setup.Install().OwnerFormActivate();
+        ASSERT_EQ(services.Boxes.size(), 1u);
+        EXPECT_EQ(services.Boxes[0].text.rfind("Cannot read the remote list of files: C:\\WINDOWS\\TEMP\\bat", 0), 0u)
+            << services.Boxes[0].text;
+        EXPECT_TRUE(TempFiles().empty());  // the downloaded list is gone again
+        EXPECT_FALSE(platform::Files().FileExists("C:\\Program Files\\Vorel\\VOREL.EXE"));
+    }
 }
 
 TEST_F(NetInstall, ARecordedCopyThatStillExistsIsNotFetchedAgain) {

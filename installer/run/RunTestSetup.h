@@ -30,10 +30,13 @@ public:
         if (!(id == imFileStatus && !Heard.empty() && Heard.back() == id)) Heard.push_back(id);
         if (id == imFileStatus)
             if (auto* status = dynamic_cast<TFileStatusParameter*>(parameter)) TotalPercents.push_back(status->TotalPercent);
+        if (id == imDownloadStatus)
+            if (auto* status = dynamic_cast<TDownloadStatusParameter*>(parameter)) DownloadPercents.push_back(status->Percent);
         if (OnMessage) OnMessage(id);
     }
     std::vector<int> Heard;
     std::vector<int> TotalPercents;
+    std::vector<int> DownloadPercents;
     std::function<void(int)> OnMessage;
 };
 
