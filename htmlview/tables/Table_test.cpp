@@ -1,3 +1,4 @@
+#include "htmlview/blocks/Spaces.h"
 #include "htmlview/parser/ParserTestSupport.h"
 
 #include <chrono>
@@ -263,4 +264,17 @@ TEST_F(ParserTest, NestedContentLandsWhereItsRowPutsIt) {
     doc->TCell::Arrange(*canvas, 1000, 600, ci, mw);
     EXPECT_EQ(xy[1]->TopY, 1051);
     EXPECT_EQ(xy[1]->FirstChar, 107);
+}
+
+TEST_F(ParserTest, NewDefaultsReachCellsAndCaptions) {
+    parse("<TABLE><CAPTION>c</CAPTION><TR><TD>a<BR>b<P>c</TABLE>");
+    doc->SetDefaults("Arial", "Courier New", 24, clBlack, clBlue, clWhite);
+    ThtmlTable& t = *table();
+    const TCell& cell = *(*t.Rows[0])[0]->Content;
+    EXPECT_EQ(texts(cell)[0]->Fonts[0]->TheFont->Size(), 24);
+    EXPECT_EQ(texts(cell)[0]->Fonts[0]->TheFont->Name(), "Arial");
+    auto spaces = blocks<TParagraphSpace>(cell);
+    ASSERT_EQ(spaces.size(), 1u);
+    EXPECT_EQ(spaces[0]->FlowHeight, 28);
+    EXPECT_EQ(texts(*t.Caption->Content)[0]->Fonts[0]->TheFont->Size(), 24);
 }
