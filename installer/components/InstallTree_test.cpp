@@ -9,6 +9,7 @@
 #include "installer/components/TreeBuilder.h"
 #include "installer/translator/IException.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "platform/testing/ErrorOf.h"
 
 namespace installer {
 namespace {
@@ -29,15 +30,7 @@ std::vector<std::string> Names(const TInstallContainer& c) {
     return names;
 }
 
-template <typename Fn>
-std::string ErrorOf(Fn fn) {
-    try {
-        fn();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using platform::testing::ErrorOf;
 
 TEST_F(InstallTree, ChildrenStaySortedByTypeAndTheBdeInstallerFirst) {
     auto& install = form.Create<TTestInstall>();

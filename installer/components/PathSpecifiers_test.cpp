@@ -11,6 +11,7 @@
 #include "installer/translator/IException.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "platform/testing/ErrorOf.h"
 
 namespace installer {
 namespace {
@@ -33,15 +34,7 @@ protected:
     }
 };
 
-template <typename Fn>
-std::string ErrorOf(Fn fn) {
-    try {
-        fn();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using platform::testing::ErrorOf;
 
 TEST_F(PathSpecifiers, ShellFolderDefaultsComeFromTheRoot) {
     EXPECT_EQ(GetStartMenuDir(), "C:\\WINDOWS\\Startmen");

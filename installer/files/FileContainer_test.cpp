@@ -9,19 +9,12 @@
 #include "installer/run/services/AppServices.h"
 #include "installer/translator/IException.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "platform/testing/ErrorOf.h"
 
 namespace installer {
 namespace {
 
-template <typename Fn>
-std::string ErrorOf(Fn fn) {
-    try {
-        fn();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using platform::testing::ErrorOf;
 
 class FileContainers : public ::testing::Test {
 protected:

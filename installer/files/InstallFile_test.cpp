@@ -14,25 +14,15 @@
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"
 #include "tools/pe-fixture/PeFixture.h"
+#include "platform/testing/ErrorOf.h"
+#include "platform/sysroot/TestFiles.h"
 
 namespace installer {
 namespace {
 
-template <typename Fn>
-std::string ErrorOf(Fn fn) {
-    try {
-        fn();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using platform::testing::ErrorOf;
 
-void Write(const std::string& path, const std::string& bytes) {
-    platform::Files().ForceDirectories(platform::ExtractFileDir(path));
-    auto out = platform::Files().Open(path, platform::FileMode::Create);
-    out.WriteBuffer(bytes.data(), bytes.size());
-}
+const auto Write = platform::testing::WriteTestFile;
 
 class InstallFiles : public ::testing::Test {
 protected:

@@ -5,6 +5,7 @@
 #include "installer/run/RunTestSetup.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/runtime/Format.h"
+#include "platform/testing/ErrorOf.h"
 
 namespace installer {
 namespace {
@@ -17,15 +18,7 @@ const std::string kInvalid =
 
 std::string Invalid(const std::string& argument) { return platform::Format(kInvalid, {argument}); }
 
-template <typename Fn>
-std::string ErrorOf(Fn fn) {
-    try {
-        fn();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using platform::testing::ErrorOf;
 
 class CommandLine : public ::testing::Test {
 protected:

@@ -7,21 +7,14 @@
 #include "installer/translator/Translator.h"
 #include "platform/inifile/IniFile.h"
 #include "platform/restart/Restart.h"
+#include "platform/testing/ErrorOf.h"
 
 namespace installer {
 namespace {
 
 using namespace installer::testing;
 
-template <typename Fn>
-std::string ErrorOf(Fn fn) {
-    try {
-        fn();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using platform::testing::ErrorOf;
 
 class InstallSettings : public ::testing::Test {
 protected:
