@@ -374,19 +374,50 @@ HostFile TTmslCompress::OpenDisk(int disk, HostFile::Mode mode, std::string& pat
 // ---- extract ---------------------------------------------------------------
 
 void TTmslCompress::Extract() {
+    // What one Extract keeps between members ends with it, also on error.
+    auto finish = [&] {
+        openArchive_.Close();
+        folder_.Close();
+        unlimitedFolder_.reset();
+        filesToProcess_.clear();
+        DestinationName.clear();
+    };
     RunOperation([&] {
         try {
             DoExtract();
         } catch (...) {
-            openArchive_.Close();
-            filesToProcess_.clear();
-            DestinationName.clear();
+            finish();
             throw;
         }
-        openArchive_.Close();
-        filesToProcess_.clear();
-        DestinationName.clear();
+        finish();
     });
+}
+
+// The folder members go into, opened once for all members of one Extract;
+// a handler that changes ExtractDirectory moves us to the new folder. With
+// create, missing folders are made and the path is walked again.
+void TTmslCompress::UseExtractFolder(bool create) {
+    if (!create && folder_.IsOpen() && folderPath_ == ExtractDirectory) return;
+    folder_.Close();
+    folderPath_ = ExtractDirectory;
+    try {
+        if (create && !ExtractDirectory.empty()) host_->CreateDirectories(ExtractDirectory);
+        folder_.Open(host_->ToHost(ExtractDirectory.empty() ? "." : ExtractDirectory));
+    } catch (const platform::Exception&) {
+    }
+}
+
+// A folder whose drive has no known capacity keeps having none for the rest
+// of the Extract; a known one is asked again for every member as it fills.
+std::optional<std::int64_t> TTmslCompress::SpaceLeftFor(const std::string& destination) {
+    if (unlimitedFolder_ && *unlimitedFolder_ == ExtractDirectory) return std::nullopt;
+    std::optional<std::int64_t> room;
+    try {
+        room = host_->SpaceLeft(destination);
+    } catch (const platform::Exception&) {
+    }
+    if (!room) unlimitedFolder_ = ExtractDirectory;
+    return room;
 }
 
 void TTmslCompress::DoExtract() {
@@ -415,26 +446,20 @@ void TTmslCompress::ExtractMember(const std::string& entry) {
     Fire(OnBeforeExtracting);
 
     // The member's name only picks the file name; the folder is ours.
-    PendingFile pending;
-    std::string entryName;
+    DestinationFolder::Entry dest;
     auto locate = [&] {
         DestinationName = platform::ExtractFileName(DestinationName);
         if (!IsPlainFileName(DestinationName)) RaiseCompress(text::kBadMemberName, {header.FileName});
         std::string destination = ArchiveJoin(ExtractDirectory, DestinationName);
-        entryName = DestinationName;
-        bool folder = false;
-        try {
-            folder = pending.OpenFolder(host_->ToHost(ExtractDirectory.empty() ? "." : ExtractDirectory));
-        } catch (const platform::Exception&) {
-        }
-        if (folder) entryName = pending.ResolveName(DestinationName, folderListing_);
+        UseExtractFolder(false);
+        dest = folder_.Lookup(DestinationName);
         return destination;
     };
     std::string destination = locate();
 
     bool write = true;
-    if (pending.Exists(entryName)) {
-        int decision = CompareHeaderForOverwrite(*host_, header.Version, ArchiveJoin(ExtractDirectory, entryName),
+    if (dest.exists) {
+        int decision = CompareHeaderForOverwrite(*host_, header.Version, ArchiveJoin(ExtractDirectory, dest.name),
                                                  Overwrite, header.FileDate);
         if (decision == kOverwriteFailed) RaiseCompress(text::kCompareFailed);
         if (decision == kOverwriteSame || decision == kOverwriteKeep) {
@@ -460,13 +485,20 @@ void TTmslCompress::ExtractMember(const std::string& entry) {
         archive = std::move(openArchive_);
     else
         archive = OpenDisk(firstDisk, HostFile::Mode::Read, archivePath);
+    PendingFile pending(folder_);
     bool created = false;
     try {
-        if (!pending.HasFolder()) {
-            if (!ExtractDirectory.empty()) host_->CreateDirectories(ExtractDirectory);
-            pending.OpenFolder(host_->ToHost(ExtractDirectory.empty() ? "." : ExtractDirectory));
+        if (!folder_.IsOpen()) {
+            UseExtractFolder(true);
+            dest = folder_.Lookup(DestinationName);
         }
-        created = pending.Create(pending.ResolveName(DestinationName, folderListing_), &folderListing_);
+        created = pending.Create(dest.name);
+        if (!created) {
+            // The folder may have gone since it was opened: walk its path again.
+            UseExtractFolder(true);
+            dest = folder_.Lookup(DestinationName);
+            created = pending.Create(dest.name);
+        }
     } catch (const platform::Exception&) {
     }
     if (!created) RaiseCompress(text::kCannotCreate, {destination});
@@ -501,11 +533,7 @@ void TTmslCompress::ExtractMember(const std::string& entry) {
     if (!writeBuffer_) writeBuffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(kWriteBuffer);
     std::size_t buffered = 0;
     // A drive of known capacity takes no more than it has room for.
-    std::optional<std::int64_t> room;
-    try {
-        room = host_->SpaceLeft(destination);
-    } catch (const platform::Exception&) {
-    }
+    std::optional<std::int64_t> room = SpaceLeftFor(destination);
     auto flush = [&] {
         std::size_t allowed = buffered;
         if (room) allowed = static_cast<std::size_t>(
@@ -540,7 +568,7 @@ void TTmslCompress::ExtractMember(const std::string& entry) {
     if (written != header.UnpackedSize) RaiseCompress(text::kSizeMismatch, {header.FileName});
     if (!SetFileDate(target.Descriptor(), header.FileDate)) RaiseCompress(text::kCannotSetDate);
     MarkExecutableWhenProgram(target.Descriptor(), head.data(), headLength);
-    if (!pending.Commit(&folderListing_)) RaiseCompress(text::kCannotCreate, {destination});
+    if (!pending.Commit()) RaiseCompress(text::kCannotCreate, {destination});
     DestinationName.clear();
 }
 
@@ -686,13 +714,13 @@ void TTmslCompress::CopyFileChecked(const std::string& source, const std::string
 
     // The copy lands under a temporary name and replaces the old file only
     // when complete, so a cancelled copy leaves the old file as it was.
-    PendingFile pending;
+    PendingFile pending(copyFolder_);
     std::string name = platform::ExtractFileName(target);
     bool created = false;
     try {
         std::string dir = platform::ExtractFileDir(target);
-        created = IsPlainFileName(name) && pending.OpenFolder(host_->ToHost(dir.empty() ? "." : dir)) &&
-                  pending.Create(pending.ResolveName(name, folderListing_), &folderListing_);
+        created = IsPlainFileName(name) && copyFolder_.Open(host_->ToHost(dir.empty() ? "." : dir)) &&
+                  pending.Create(copyFolder_.Lookup(name).name);
     } catch (const platform::Exception&) {
     }
     if (!created) RaiseCompress(text::kCannotCreate, {target});
@@ -715,7 +743,7 @@ void TTmslCompress::CopyFileChecked(const std::string& source, const std::string
     }
     SetFileDate(pending.File().Descriptor(), sourceDate);
     MarkExecutableWhenProgram(pending.File().Descriptor(), head.data(), headLength);
-    if (!pending.Commit(&folderListing_)) RaiseCompress(text::kCannotCreate, {target});
+    if (!pending.Commit()) RaiseCompress(text::kCannotCreate, {target});
     stats_.Finished = true;
     Fire(OnStatus);
 }

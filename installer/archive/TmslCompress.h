@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -15,7 +16,7 @@
 #include "installer/archive/ArchiveHeader.h"
 #include "installer/archive/ArchiveHost.h"
 #include "installer/archive/FileHeaders.h"
-#include "installer/archive/PendingFile.h"
+#include "installer/archive/DestinationFolder.h"
 #include "installer/version/Overwrite.h"
 
 namespace installer {
@@ -121,6 +122,8 @@ private:
     void CompressMember(HostFile& archive, int index, int fileId);
     void DoExtract();
     void ExtractMember(const std::string& entry);
+    void UseExtractFolder(bool create);
+    std::optional<std::int64_t> SpaceLeftFor(const std::string& destination);
     void InflateInto(const TFileHeader& header, HostFile& target, std::array<unsigned char, 4>& head,
                      std::size_t& headLength);
     void DoSpan(const std::string& diskDirectory, const std::string& diskFileName);
@@ -145,8 +148,13 @@ private:
     HostFile openArchive_;
     std::string openArchivePath_;
     std::unique_ptr<std::uint8_t[]> writeBuffer_;
-    // The names of the folder written last, for lookups that ignore case.
-    FolderListing folderListing_;
+    // Within one Extract: the folder members go into (the text it was
+    // opened for), and the folder known to have no capacity limit.
+    DestinationFolder folder_;
+    std::string folderPath_;
+    std::optional<std::string> unlimitedFolder_;
+    // The folder of the last plain copy, whose names may serve the next one.
+    DestinationFolder copyFolder_;
 };
 
 }  // namespace installer

@@ -57,6 +57,14 @@ TDateTime fromMsSinceDayZero(std::int64_t ms) {
     return static_cast<double>(days) + static_cast<double>(rest) / kMsPerDay;
 }
 
+// Seconds the local zone is ahead of UTC at an instant.
+std::int64_t utcOffset(std::int64_t unixSeconds) {
+    std::time_t t = static_cast<std::time_t>(unixSeconds);
+    std::tm tm{};
+    if (!localtime_r(&t, &tm)) return 0;
+    return tm.tm_gmtoff;
+}
+
 }  // namespace
 
 TDateTime UnixMsToDateTime(std::int64_t unixMs) {
@@ -75,18 +83,16 @@ std::int64_t DateTimeToUnixMs(TDateTime dt) {
     std::int64_t total = msSinceDayZero(dt);
     std::int64_t days = total >= 0 ? total / kMsPerDay : -((-total + kMsPerDay - 1) / kMsPerDay);
     std::int64_t dayMs = total - days * kMsPerDay;
-    int y, m, d;
-    civilFromDays(days - kEpochShift, y, m, d);
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = m - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = static_cast<int>(dayMs / 3600000);
-    tm.tm_min = static_cast<int>(dayMs / 60000 % 60);
-    tm.tm_sec = static_cast<int>(dayMs / 1000 % 60);
-    tm.tm_isdst = -1;
-    std::time_t t = mktime(&tm);
-    return static_cast<std::int64_t>(t) * 1000 + dayMs % 1000;
+    // Local wall-clock seconds counted as if they were UTC, moved by the zone's
+    // offset at that instant. localtime_r reads the zone once per process,
+    // where mktime re-reads it on every call.
+    std::int64_t local = (days - kEpochShift) * 86400 + dayMs / 1000;
+    std::int64_t t = local - utcOffset(local);
+    std::int64_t second = local - utcOffset(t);
+    // Near a change of offset the first guess may use the wrong side; a wall
+    // time that falls in a skipped hour keeps the second guess.
+    if (second != t && local - utcOffset(second) == second) t = second;
+    return t * 1000 + dayMs % 1000;
 }
 
 TDateTime Now() {

@@ -1,0 +1,103 @@
+#include "installer/archive/DestinationFolder.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace installer {
+
+namespace {
+std::string Folded(const std::string& name) {
+    std::string f = name;
+    for (char& c : f)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return f;
+}
+}  // namespace
+
+DestinationFolder::~DestinationFolder() { Close(); }
+
+bool DestinationFolder::Open(const std::filesystem::path& folder) {
+    Close();
+    fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    pid_ = ::getpid();
+    return fd_ >= 0;
+}
+
+void DestinationFolder::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    checked_ = changing_ = false;
+}
+
+bool DestinationFolder::Current(const struct stat& st) const {
+    const Listing& l = listing_;
+    return l.valid && l.device == st.st_dev && l.inode == st.st_ino && l.modified.tv_sec == st.st_mtim.tv_sec &&
+           l.modified.tv_nsec == st.st_mtim.tv_nsec;
+}
+
+void DestinationFolder::Stamp(const struct stat& st) {
+    listing_.device = st.st_dev;
+    listing_.inode = st.st_ino;
+    listing_.modified = st.st_mtim;
+    listing_.valid = true;
+}
+
+// Makes the listing current; false when the folder cannot be read.
+bool DestinationFolder::Refresh() {
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return false;
+    if (Current(st)) return true;
+    listing_.valid = false;
+    listing_.names.clear();
+    int fd = ::dup(fd_);
+    if (fd < 0) return false;
+    DIR* d = ::fdopendir(fd);
+    if (!d) {
+        ::close(fd);
+        return false;
+    }
+    ::rewinddir(d);
+    while (dirent* e = ::readdir(d)) listing_.names.emplace(Folded(e->d_name), e->d_name);
+    ::closedir(d);
+    Stamp(st);
+    return true;
+}
+
+DestinationFolder::Entry DestinationFolder::Lookup(const std::string& name) {
+    checked_ = false;
+    if (fd_ < 0) return {name, false};
+    struct stat st;
+    if (::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return {name, true};
+    if (!Refresh()) return {name, false};
+    checked_ = true;
+    auto it = listing_.names.find(Folded(name));
+    if (it == listing_.names.end()) return {name, false};
+    return {it->second, true};
+}
+
+void DestinationFolder::BeginChange() {
+    changing_ = false;
+    if (fd_ < 0 || !listing_.valid) return;
+    if (checked_) {
+        changing_ = true;
+    } else {
+        struct stat st;
+        changing_ = ::fstat(fd_, &st) == 0 && Current(st);
+    }
+    checked_ = false;
+}
+
+void DestinationFolder::EndChange(const std::string& added) {
+    if (!changing_) return;
+    changing_ = false;
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) {
+        listing_.valid = false;
+        return;
+    }
+    if (!added.empty()) listing_.names.emplace(Folded(added), added);
+    Stamp(st);
+}
+
+}  // namespace installer
