@@ -2,6 +2,7 @@
 // module; the message loop runs until the main window closes.
 #include <QApplication>
 #include <QPointer>
+#include <QScreen>
 #include <QStyleFactory>
 #include <memory>
 
@@ -17,6 +18,9 @@ int main(int argc, char** argv) {
     QPointer<vorel::TFormulario> formulario = new vorel::TFormulario;
     auto modulo = std::make_unique<vorel::TModuloDeDados>(formulario->DiretorioBase);
     formulario->SetModuloDeDados(modulo.get());
+    // Without a window manager a maximise request goes unanswered: start at
+    // the screen's full working area so the window fills it either way.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) formulario->setGeometry(screen->availableGeometry());
     formulario->showMaximized();
     const int result = app.exec();
     // The window's controls hold links into the module's datasets.
