@@ -1,20 +1,27 @@
 // The archive against plain zlib and gzip on a seeded corpus, side by side:
 // packing (ours, a plain zlib harness with our exact parameters, gzip at the
 // same level) and extraction (ours, plain inflate). The harness's member
-// bytes must equal ours, so both do the same work; the run stops otherwise.
+// bytes must equal ours, and both extractors must leave the same files (bytes
+// and dates), so both do the same work; the run stops otherwise.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <algorithm>
 #include <iostream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "installer/archive/TmslCompress.h"
+#include "platform/sysroot/DateTime.h"
 
 namespace fs = std::filesystem;
 using namespace installer;
@@ -178,7 +185,18 @@ void ExtractOurs(const Corpus& c) {
     t.Extract();
 }
 
-// Plain inflate of each member's data into a file of its name.
+// The member's date on a written file, as every extractor of the format
+// must leave it.
+void SetDate(FILE* f, double date) {
+    std::int64_t ms = platform::DateTimeToUnixMs(date);
+    struct timespec times[2];
+    times[0].tv_sec = times[1].tv_sec = static_cast<time_t>(ms / 1000);
+    times[0].tv_nsec = times[1].tv_nsec = static_cast<long>(ms % 1000 * 1000000);
+    std::fflush(f);
+    ::futimens(::fileno(f), times);
+}
+
+// Plain inflate of each member's data into a file of its name, with its date.
 void ExtractPlain(const Corpus& c) {
     TTmslCompress t(MakeHostPathArchiveHost());
     t.SetCompressedFile(ArchiveOf(c));
@@ -208,6 +226,7 @@ void ExtractPlain(const Corpus& c) {
             } while (z.avail_out == 0 && rc == Z_OK);
         }
         inflateEnd(&z);
+        SetDate(dst, h.FileDate);
         std::fclose(dst);
     }
     std::fclose(arc);
@@ -261,17 +280,49 @@ void BM_PackGzip(benchmark::State& state) {
 }
 
 // Both extractors write into a fresh folder each time, as an install does;
-// clearing the last one is not timed.
+// clearing the last one is not timed. The removal is also settled on the
+// disk before timing resumes: otherwise a journalling file system does the
+// previous round's deletes (and discards) during the next round's writes.
 void ClearOutput(benchmark::State& state, const Corpus& c, const char* suffix) {
     state.PauseTiming();
     std::error_code ec;
     fs::remove_all(Data().root / (c.name + suffix), ec);
+    int fd = ::open(Data().root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::syncfs(fd);
+        ::close(fd);
+    }
     state.ResumeTiming();
+}
+
+// Both extractors leave the same files: bytes and dates.
+bool SameOutput(const Corpus& c) {
+    for (const char* suffix : {"-ours", "-plain"}) {
+        std::error_code ec;
+        fs::remove_all(Data().root / (c.name + suffix), ec);
+    }
+    ExtractOurs(c);
+    ExtractPlain(c);
+    for (const std::string& file : c.files) {
+        std::string name = fs::path(file).filename().string();
+        fs::path ours = Data().root / (c.name + "-ours") / name, plain = Data().root / (c.name + "-plain") / name;
+        struct stat a, b;
+        if (::stat(ours.c_str(), &a) != 0 || ::stat(plain.c_str(), &b) != 0 || a.st_size != b.st_size ||
+            a.st_mtim.tv_sec != b.st_mtim.tv_sec || a.st_mtim.tv_nsec != b.st_mtim.tv_nsec)
+            return false;
+        std::ifstream x(ours, std::ios::binary), y(plain, std::ios::binary);
+        if (!std::equal(std::istreambuf_iterator<char>(x), {}, std::istreambuf_iterator<char>(y), {})) return false;
+    }
+    return true;
 }
 
 void BM_ExtractOurs(benchmark::State& state) {
     const Corpus& c = CorpusAt(state);
     PackOurs(c);
+    if (!SameOutput(c)) {
+        state.SkipWithError("extracted files differ from plain inflate's");
+        return;
+    }
     for (auto _ : state) {
         ClearOutput(state, c, "-ours");
         ExtractOurs(c);

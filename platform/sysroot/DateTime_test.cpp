@@ -49,3 +49,29 @@ TEST(DateTime, HostTimeRoundTripsToTheMillisecondInLocalTime) {
         ::unsetenv("TZ");
     ::tzset();
 }
+
+TEST(DateTime, LocalTimesAroundSummerTimeChanges) {
+    const char* old = std::getenv("TZ");
+    std::string saved = old ? old : "";
+    ::setenv("TZ", "Europe/Berlin", 1);
+    ::tzset();
+    // Every quarter hour over the two changes of 2021 comes back; in the hour
+    // that autumn repeats, either instant of that wall time will do.
+    for (std::int64_t start : {1'616'803'200'000LL /* 2021-03-27 UTC */, 1'635'552'000'000LL /* 2021-10-30 UTC */})
+        for (std::int64_t t = start; t < start + 3 * 86'400'000LL; t += 900'000) {
+            TDateTime wall = UnixMsToDateTime(t);
+            std::int64_t back = DateTimeToUnixMs(wall);
+            if (back != t) {
+                EXPECT_EQ(UnixMsToDateTime(back), wall) << t;
+                EXPECT_EQ(std::llabs(back - t), 3'600'000LL) << t;
+            }
+        }
+    // 02:30 on 28 March 2021 never happened there: one of its two readings.
+    std::int64_t skipped = DateTimeToUnixMs(EncodeDateTime(2021, 3, 28, 2, 30));
+    EXPECT_TRUE(skipped == 1'616'895'000'000LL || skipped == 1'616'891'400'000LL) << skipped;
+    if (old)
+        ::setenv("TZ", saved.c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
+}

@@ -1,0 +1,118 @@
+// One Extract writing many members into a folder it holds open: names that
+// ignore case, handlers that move or remove the folder between members,
+// and nothing left behind.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "installer/archive/ArchiveTestFiles.h"
+#include "installer/archive/TmslCompress.h"
+
+namespace installer {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+std::vector<std::string> Entries(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct Packed {
+    TempDir dir;
+    std::vector<std::string> members;
+    explicit Packed(const std::vector<std::string>& relative) {
+        for (const std::string& r : relative) {
+            WriteFile(dir / ("src/" + r), "data of " + r);
+            members.push_back(dir / ("src/" + r));
+        }
+        TTmslCompress c(MakeHostPathArchiveHost());
+        c.SetCompressedFile(dir / "a.1");
+        c.SetFilesToProcess(members);
+        c.Compress(false, 0);
+    }
+    void Prepare(TTmslCompress& c, const std::string& into) {
+        c.SetCompressedFile(dir / "a.1");
+        c.ExtractDirectory = into;
+    }
+};
+
+TEST(Extract, NamesIgnoreCaseAcrossOneRunIncludingItsOwnFiles) {
+    Packed p({"a/f1.dat", "a/f2.dat", "a/f3.dat", "b/F1.DAT"});
+    std::string out = p.dir / "out";
+    WriteFile(out + "/F2.Dat", "kept");
+    TTmslCompress c(MakeHostPathArchiveHost());
+    p.Prepare(c, out);
+    c.Overwrite = TOverwriteType::owNever;
+    c.SetFilesToProcess(p.members);
+    c.Extract();
+    // F2.Dat answers f2.dat and is kept; b/F1.DAT finds the f1.dat this run
+    // wrote and, under owNever, keeps it.
+    EXPECT_EQ(Entries(out), (std::vector<std::string>{"F2.Dat", "f1.dat", "f3.dat"}));
+    EXPECT_EQ(ReadFile(out + "/F2.Dat"), "kept");
+    EXPECT_EQ(ReadFile(out + "/f1.dat"), "data of a/f1.dat");
+
+    // Replacing keeps the stored spelling and leaves no temporary file.
+    TTmslCompress again(MakeHostPathArchiveHost());
+    p.Prepare(again, out);
+    again.SetFilesToProcess({p.members[3], p.members[1]});
+    again.Extract();
+    EXPECT_EQ(Entries(out), (std::vector<std::string>{"F2.Dat", "f1.dat", "f3.dat"}));
+    EXPECT_EQ(ReadFile(out + "/f1.dat"), "data of b/F1.DAT");
+    EXPECT_EQ(ReadFile(out + "/F2.Dat"), "data of a/f2.dat");
+}
+
+TEST(Extract, HandlersMayMoveOrRemoveTheFolderBetweenMembers) {
+    Packed p({"f1.dat", "f2.dat", "f3.dat"});
+    std::string first = p.dir / "one", second = p.dir / "two/deeper";
+    TTmslCompress c(MakeHostPathArchiveHost());
+    p.Prepare(c, first);
+    int member = 0;
+    c.OnBeforeExtracting = [&](TTmslCompress& sender, TlzhFileStats&) {
+        ++member;
+        // The folder held open for the first member is removed under us.
+        if (member == 2) fs::remove_all(first);
+        if (member == 3) sender.ExtractDirectory = second;
+    };
+    c.SetFilesToProcess(p.members);
+    c.Extract();
+    EXPECT_EQ(Entries(first), (std::vector<std::string>{"f2.dat"}));
+    EXPECT_EQ(Entries(second), (std::vector<std::string>{"f3.dat"}));
+    EXPECT_EQ(ReadFile(second + "/f3.dat"), "data of f3.dat");
+}
+
+TEST(Extract, AFailedMemberLeavesTheFolderAsItWas) {
+    Packed p({"f1.dat", "f2.dat"});
+    std::string out = p.dir / "out";
+    WriteFile(out + "/f2.dat", "old");
+    TTmslCompress c(MakeHostPathArchiveHost());
+    p.Prepare(c, out);
+    // A Cancel pressed while the second member starts stops it at its first buffer.
+    c.OnBeforeExtracting = [](TTmslCompress& sender, TlzhFileStats& stats) {
+        if (stats.FileName.ends_with("f2.dat")) sender.Abort = true;
+    };
+    bool aborted = false;
+    c.OnAborted = [&](TTmslCompress&) { aborted = true; };
+    c.SetFilesToProcess(p.members);
+    c.Extract();
+    EXPECT_TRUE(aborted);
+    EXPECT_EQ(Entries(out), (std::vector<std::string>{"f1.dat", "f2.dat"}));
+    EXPECT_EQ(ReadFile(out + "/f2.dat"), "old");
+
+    // The next Extract of the same component opens the folder afresh.
+    c.OnBeforeExtracting = nullptr;
+    c.SetFilesToProcess({p.members[1]});
+    c.Extract();
+    EXPECT_EQ(ReadFile(out + "/f2.dat"), "data of f2.dat");
+}
+
+}  // namespace
+}  // namespace installer
