@@ -162,6 +162,9 @@ void ThtmlTable::Initialize() {
         }
     }
     if (NumCols > kMaxTableColumns) throw EProcessError(kTooManyColumns);
+    maxRowSpan_ = 1;
+    for (int j = 0; j < rowCount; ++j)
+        for (int i = 0; i < Rows[j]->Count(); ++i) maxRowSpan_ = std::max(maxRowSpan_, (*Rows[j])[i]->SpanRows);
     Ready = true;
 }
 
@@ -516,44 +519,12 @@ int ThtmlTable::Arrange(TCanvas& canvas, int y, int& charIndex, int& maxWidth, I
     CaptionMinWidth = cmn;
     TotalWidth = std::max(TableWidth, CaptionMinWidth);
 
-    // Row heights, passes by row span.
-    const int e = 2 * CellPadding + CellSpacing;
+    // A row's height is known once every cell reaching into it is measured.
+    // Without row spans that is the row itself, so each row is measured and
+    // placed in one visit, while its cells are still in the cache.
     const int rowCount = Rows.Count();
-    int maxRowSpan = 1;
-    for (int r = 0; r < rowCount; ++r) {
-        TCellList& row = *Rows[r];
-        for (int i = 0; i < row.Count(); ++i) {
-            TCellObj* cell = row[i];
-            cell->CellWidth = 0;
-            for (int k = i; k < std::min(NumCols, i + std::max(1, cell->SpanCols)); ++k) cell->CellWidth += Widths[static_cast<size_t>(k)];
-            maxRowSpan = std::max(maxRowSpan, cell->SpanRows);
-        }
-    }
     std::vector<int> heights(static_cast<size_t>(rowCount), 0);
-    for (int s = 1; s <= maxRowSpan; ++s) {
-        for (int r = 0; r + s <= rowCount; ++r) {
-            TCellList& row = *Rows[r];
-            int h = 0;
-            for (int i = 0; i < row.Count(); ++i) {
-                TCellObj* cell = row[i];
-                if (cell->SpanRows != s || !cell->Content) continue;
-                int ci = 0, mw = 0;
-                cell->ContentHeight = cell->Content->Arrange(canvas, 0, contentWidth(*cell), ci, mw);
-                h = std::max(h, std::max(cell->ContentHeight, wantHeight(*cell) - 2 * CellPadding) + e);
-            }
-            if (s == 1) {
-                heights[static_cast<size_t>(r)] = h;
-            } else {
-                int sum = 0;
-                for (int k = r; k < r + s; ++k) sum += heights[static_cast<size_t>(k)];
-                if (sum < h) {
-                    const int add = (h - sum) / s;
-                    for (int k = r; k < r + s; ++k) heights[static_cast<size_t>(k)] += add;
-                    heights[static_cast<size_t>(r + s - 1)] += (h - sum) - add * s;
-                }
-            }
-        }
-    }
+    if (maxRowSpan_ > 1) measureRowHeights(canvas, heights);
 
     FlowHeight = 0;
     if (CaptionOnTop) {
@@ -565,6 +536,10 @@ int ThtmlTable::Arrange(TCanvas& canvas, int y, int& charIndex, int& maxWidth, I
     int body = 0;
     for (int r = 0; r < rowCount; ++r) {
         TCellList& row = *Rows[r];
+        if (maxRowSpan_ == 1) {
+            setCellWidths(row);
+            heights[static_cast<size_t>(r)] = measureRow(canvas, row, 1);
+        }
         row.RowHeight = heights[static_cast<size_t>(r)];
         row.SpanHeight = 0;
         for (int i = 0; i < row.Count(); ++i) {
@@ -613,6 +588,49 @@ void ThtmlTable::arrangeRow(TCellList& row, int y, int& charIndex) {
         // layout, which would double at every level of nested tables.
         cell->Content->Shift(y + contentTop(*cell), charIndex);
         charIndex += cell->Content->CharCount;
+    }
+}
+
+void ThtmlTable::setCellWidths(TCellList& row) {
+    for (int i = 0; i < row.Count(); ++i) {
+        TCellObj* cell = row[i];
+        cell->CellWidth = 0;
+        for (int k = i; k < std::min(NumCols, i + std::max(1, cell->SpanCols)); ++k) cell->CellWidth += Widths[static_cast<size_t>(k)];
+    }
+}
+
+int ThtmlTable::measureRow(TCanvas& canvas, TCellList& row, int span) {
+    // Each cell is laid out at y 0 and index 0; arrangeRow moves it into place.
+    const int e = 2 * CellPadding + CellSpacing;
+    int h = 0;
+    for (int i = 0; i < row.Count(); ++i) {
+        TCellObj* cell = row[i];
+        if (cell->SpanRows != span || !cell->Content) continue;
+        int ci = 0, mw = 0;
+        cell->ContentHeight = cell->Content->Arrange(canvas, 0, contentWidth(*cell), ci, mw);
+        h = std::max(h, std::max(cell->ContentHeight, wantHeight(*cell) - 2 * CellPadding) + e);
+    }
+    return h;
+}
+
+void ThtmlTable::measureRowHeights(TCanvas& canvas, std::vector<int>& heights) {
+    const int rowCount = Rows.Count();
+    for (int r = 0; r < rowCount; ++r) setCellWidths(*Rows[r]);
+    for (int s = 1; s <= maxRowSpan_; ++s) {
+        for (int r = 0; r + s <= rowCount; ++r) {
+            const int h = measureRow(canvas, *Rows[r], s);
+            if (s == 1) {
+                heights[static_cast<size_t>(r)] = h;
+            } else {
+                int sum = 0;
+                for (int k = r; k < r + s; ++k) sum += heights[static_cast<size_t>(k)];
+                if (sum < h) {
+                    const int add = (h - sum) / s;
+                    for (int k = r; k < r + s; ++k) heights[static_cast<size_t>(k)] += add;
+                    heights[static_cast<size_t>(r + s - 1)] += (h - sum) - add * s;
+                }
+            }
+        }
     }
 }
 

@@ -11,6 +11,7 @@
 #include <QRegion>
 #include <array>
 #include <memory>
+#include <vector>
 
 namespace htmlview {
 
@@ -99,6 +100,11 @@ private:
         return std::max(0, cell.CellWidth - CellSpacing - 2 * CellPadding);
     }
     int columnX(int column) const;
+    void setCellWidths(TCellList& row);
+    // Lays out the row's cells that span Span rows; the height they ask of the row(s).
+    int measureRow(TCanvas& canvas, TCellList& row, int span);
+    // Every row's height, in passes by row span.
+    void measureRowHeights(TCanvas& canvas, std::vector<int>& heights);
     void arrangeRow(TCellList& row, int y, int& charIndex);
     void paintRow(TCanvas& canvas, const QRect& clipRect, TCellList& row, int y, QRegion* borderRegion);
     // The cell under a point of the body (Y relative to the body's top);
@@ -109,6 +115,8 @@ private:
     TCell* contentAt(int x, int y, int& contentY) const;
     template <typename F>
     bool visitCells(F&& f);
+
+    int maxRowSpan_ = 1;  // the longest row span, known after Initialize
 };
 
 }  // namespace htmlview

@@ -125,6 +125,38 @@ TEST_F(ParserTest, SpansExpandIntoAGrid) {
     EXPECT_EQ((*u.Rows[1])[2]->Content->TopY, 32);
 }
 
+TEST_F(ParserTest, RowsWithoutSpansLandAsWithSpans) {
+    // The same rows laid out one by one and, with a row span further down,
+    // in passes: every cell ends up in the same place with the same index.
+    const std::string rows =
+        "<TR><TD>a<BR>b<TD VALIGN=middle>c<TD VALIGN=bottom>d"
+        "<TR><TD HEIGHT=50 VALIGN=bottom>e<TD>ff ff<TD VALIGN=middle>g<BR>h<BR>i";
+    parse("<TABLE CELLSPACING=2 CELLPADDING=1><CAPTION>cap</CAPTION>" + rows + "</TABLE>"
+          "<TABLE CELLSPACING=2 CELLPADDING=1><CAPTION>cap</CAPTION>" + rows +
+          "<TR><TD ROWSPAN=2>j<TD>k<TD>l<TR><TD>m<TD>n</TABLE>");
+    arrange(600);
+    ThtmlTable& plain = *table(0);
+    ThtmlTable& spanned = *table(1);
+    ASSERT_EQ(spanned.Rows.Count(), 4);
+    EXPECT_EQ(rowHeights(plain), (std::vector<int>{32 + 4, 50 + 2}));
+    const int dy = spanned.TopY - plain.TopY, dChars = spanned.FirstChar - plain.FirstChar;
+    EXPECT_EQ(texts(*plain.Caption->Content)[0]->FirstChar, plain.FirstChar);  // the caption comes first
+    for (int r = 0; r < 2; ++r)
+        for (int i = 0; i < 3; ++i) {
+            const TCellObj& a = *(*plain.Rows[r])[i];
+            const TCellObj& b = *(*spanned.Rows[r])[i];
+            EXPECT_EQ(a.CellHeight, b.CellHeight) << r << i;
+            EXPECT_EQ(a.ContentOffset, b.ContentOffset) << r << i;
+            EXPECT_EQ(a.Content->TopY + dy, b.Content->TopY) << r << i;
+            EXPECT_EQ(a.Content->FirstChar + dChars, b.Content->FirstChar) << r << i;
+            EXPECT_EQ(texts(*a.Content)[0]->TopY + dy, texts(*b.Content)[0]->TopY) << r << i;
+        }
+    EXPECT_EQ((*plain.Rows[0])[1]->ContentOffset, 8);    // (36 - 16 - 2 - 2) / 2
+    EXPECT_EQ((*plain.Rows[1])[0]->ContentOffset, 32);   // 52 - 16 - 4
+    EXPECT_EQ((*plain.Rows[1])[2]->Content->TopY, plain.TopY + 16 + 36 + 3);  // caption, row 0, spacing and padding
+    EXPECT_EQ(plain.CharCount, 3 + 2 + 1 + 1 + 1 + 5 + 3);
+}
+
 TEST_F(ParserTest, CaptionsWidenTheTableAndCentreTheBody) {
     parse("<TABLE CELLSPACING=0 CELLPADDING=0><CAPTION>a long caption</CAPTION><TR><TD>ab</TABLE>");
     arrange(600);
