@@ -81,3 +81,26 @@ TEST(QtTextMetrics, WidthsAddUpAndSizesArePixelsAt96Dpi) {
     EXPECT_EQ(tm.Height, tm.Ascent + tm.Descent);
     EXPECT_GT(tm.Height, 10);
 }
+
+TEST(QtTextMetrics, OneFontObjectChangedBetweenLookUpsIsMeasuredAsItIsNow) {
+    QtTextMetrics m;
+    TFont f;
+    f.SetName("Verdana, Arial, Helvetica, sans-serif");
+    f.SetSize(10);
+    const int small = m.TextWidth(f, "Wide text");
+    f.SetSize(20);
+    const int large = m.TextWidth(f, "Wide text");
+    EXPECT_GT(large, small);
+    f.SetStyle(fsBold);
+    EXPECT_GE(m.TextWidth(f, "Wide text"), large);
+    EXPECT_GT(m.Metrics(f).Height, 0);
+    f.SetStyle(0);
+    EXPECT_EQ(m.TextWidth(f, "Wide text"), large);
+    f.SetSize(10);
+    EXPECT_EQ(m.TextWidth(f, "Wide text"), small);
+    // A name in other letters is the same font.
+    TFont upper(f);
+    upper.SetName("VERDANA, ARIAL, HELVETICA, SANS-SERIF");
+    EXPECT_EQ(m.TextWidth(upper, "Wide text"), small);
+    EXPECT_EQ(m.Metrics(upper).Height, m.Metrics(f).Height);
+}

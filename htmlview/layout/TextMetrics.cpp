@@ -74,22 +74,27 @@ QFont QtTextMetrics::ToQFont(const TFont& font) {
 }
 
 const QtTextMetrics::Entry& QtTextMetrics::entry(const TFont& font) {
-    auto key = std::make_tuple(LowerCase(font.Name()), font.Size(), static_cast<int>(font.Style()));
+    const Key key{font.Name(), font.Size(), static_cast<int>(font.Style())};
+    if (lastKey_ && lastKey_->view() == key) return *lastEntry_;
     auto it = cache_.find(key);
-    if (it != cache_.end()) return it->second;
-    QFont qf = ToQFont(font);
-    QFontMetrics fm(qf, &measureSurface());
-    Entry e;
-    e.metric.Ascent = fm.ascent();
-    e.metric.Descent = fm.descent();
-    e.metric.Height = fm.ascent() + fm.descent();
-    e.metric.ExternalLeading = fm.leading() > 0 ? fm.leading() : 0;
-    e.metric.Overhang = 0;
-    for (int c = 0; c < 256; ++c) {
-        QChar ch(Cp1252Char(static_cast<unsigned char>(c)));
-        e.widths[static_cast<size_t>(c)] = c < 32 ? 0 : static_cast<std::uint16_t>(fm.horizontalAdvance(ch));
+    if (it == cache_.end()) {
+        QFont qf = ToQFont(font);
+        QFontMetrics fm(qf, &measureSurface());
+        Entry e;
+        e.metric.Ascent = fm.ascent();
+        e.metric.Descent = fm.descent();
+        e.metric.Height = fm.ascent() + fm.descent();
+        e.metric.ExternalLeading = fm.leading() > 0 ? fm.leading() : 0;
+        e.metric.Overhang = 0;
+        for (int c = 0; c < 256; ++c) {
+            QChar ch(Cp1252Char(static_cast<unsigned char>(c)));
+            e.widths[static_cast<size_t>(c)] = c < 32 ? 0 : static_cast<std::uint16_t>(fm.horizontalAdvance(ch));
+        }
+        it = cache_.emplace(StoredKey{font.Name(), key.size, key.style}, e).first;
     }
-    return cache_.emplace(key, e).first->second;
+    lastKey_ = &it->first;
+    lastEntry_ = &it->second;
+    return it->second;
 }
 
 TTextMetric QtTextMetrics::Metrics(const TFont& font) { return entry(font).metric; }

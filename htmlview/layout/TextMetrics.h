@@ -9,7 +9,6 @@
 #include <map>
 #include <string>
 #include <string_view>
-#include <tuple>
 
 class QFont;
 
@@ -56,8 +55,34 @@ private:
         TTextMetric metric;
         std::array<std::uint16_t, 256> widths;
     };
+    // A font as given (names differing in case get entries of their own,
+    // with the same metrics); looked up without copying the name.
+    struct Key {
+        std::string_view name;
+        int size;
+        int style;
+        auto operator<=>(const Key&) const = default;
+    };
+    struct StoredKey {
+        std::string name;
+        int size;
+        int style;
+        Key view() const { return {name, size, style}; }
+    };
+    struct KeyLess {
+        using is_transparent = void;
+        static Key view(const Key& k) { return k; }
+        static Key view(const StoredKey& k) { return k.view(); }
+        template <typename A, typename B>
+        bool operator()(const A& a, const B& b) const {
+            return view(a) < view(b);
+        }
+    };
     const Entry& entry(const TFont& font);
-    std::map<std::tuple<std::string, int, int>, Entry> cache_;
+    std::map<StoredKey, Entry, KeyLess> cache_;
+    // Text is measured in runs of one font: the last entry answers most look-ups.
+    const StoredKey* lastKey_ = nullptr;
+    const Entry* lastEntry_ = nullptr;
 };
 
 // The measurer of the screen: the Qt one unless a test installed another.
