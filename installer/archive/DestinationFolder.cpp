@@ -25,9 +25,14 @@ bool DestinationFolder::Open(const std::filesystem::path& folder) {
 }
 
 void DestinationFolder::Close() {
-    if (fd_ >= 0) ::close(fd_);
+    // The stamp is brought up to date so that the listing may serve the
+    // same folder again later.
+    if (fd_ >= 0) {
+        if (stampBehind_) StampNow();
+        ::close(fd_);
+    }
     fd_ = -1;
-    checked_ = changing_ = false;
+    trusted_ = stampBehind_ = changing_ = false;
 }
 
 bool DestinationFolder::Current(const struct stat& st) const {
@@ -43,11 +48,29 @@ void DestinationFolder::Stamp(const struct stat& st) {
     listing_.valid = true;
 }
 
+void DestinationFolder::StampNow() {
+    struct stat st;
+    if (::fstat(fd_, &st) == 0)
+        Stamp(st);
+    else
+        listing_.valid = false;
+    stampBehind_ = false;
+}
+
+// True when the listing is current, checking the folder only when other
+// code may have changed it.
+bool DestinationFolder::Verify() {
+    if (trusted_ && listing_.valid) return true;
+    struct stat st;
+    trusted_ = listing_.valid && ::fstat(fd_, &st) == 0 && Current(st);
+    return trusted_;
+}
+
 // Makes the listing current; false when the folder cannot be read.
 bool DestinationFolder::Refresh() {
+    if (Verify()) return true;
     struct stat st;
     if (::fstat(fd_, &st) != 0) return false;
-    if (Current(st)) return true;
     listing_.valid = false;
     listing_.names.clear();
     int fd = ::dup(fd_);
@@ -61,43 +84,36 @@ bool DestinationFolder::Refresh() {
     while (dirent* e = ::readdir(d)) listing_.names.emplace(Folded(e->d_name), e->d_name);
     ::closedir(d);
     Stamp(st);
+    trusted_ = true;
+    stampBehind_ = false;
     return true;
 }
 
 DestinationFolder::Entry DestinationFolder::Lookup(const std::string& name) {
-    checked_ = false;
     if (fd_ < 0) return {name, false};
     struct stat st;
     if (::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return {name, true};
     if (!Refresh()) return {name, false};
-    checked_ = true;
     auto it = listing_.names.find(Folded(name));
     if (it == listing_.names.end()) return {name, false};
     return {it->second, true};
 }
 
 void DestinationFolder::BeginChange() {
-    changing_ = false;
-    if (fd_ < 0 || !listing_.valid) return;
-    if (checked_) {
-        changing_ = true;
-    } else {
-        struct stat st;
-        changing_ = ::fstat(fd_, &st) == 0 && Current(st);
-    }
-    checked_ = false;
+    changing_ = fd_ >= 0 && listing_.valid && Verify();
 }
 
 void DestinationFolder::EndChange(const std::string& added) {
     if (!changing_) return;
     changing_ = false;
-    struct stat st;
-    if (::fstat(fd_, &st) != 0) {
-        listing_.valid = false;
-        return;
-    }
     if (!added.empty()) listing_.names.emplace(Folded(added), added);
-    Stamp(st);
+    stampBehind_ = true;
+}
+
+void DestinationFolder::Disturbed() {
+    if (fd_ < 0) return;
+    if (stampBehind_) StampNow();
+    trusted_ = false;
 }
 
 }  // namespace installer

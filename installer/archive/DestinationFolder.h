@@ -3,7 +3,10 @@
 // its path is walked once, and links inside it cannot redirect the writes.
 // It answers which entry a name stands for (Windows names ignore case) from
 // a listing of its names, kept current across our own changes so that many
-// new files do not each read the whole folder.
+// new files do not each read the whole folder. The listing is checked
+// against the folder (its identity and modification time) whenever other
+// code may have run since it was last known current: the caller says so
+// through Disturbed.
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -39,9 +42,12 @@ public:
 
     // Bracket one change of ours to the folder (a new entry, a rename), so
     // that the listing stays current without reading the folder again.
-    // BeginChange must directly follow the Lookup it relies on or nothing.
     void BeginChange();
     void EndChange(const std::string& added = {});
+    // Code other than ours is about to run (an event handler, the user
+    // interface) and may change the folder: the listing is stamped with the
+    // folder's state now and checked again before it is next relied on.
+    void Disturbed();
 
 private:
     struct Listing {
@@ -53,14 +59,18 @@ private:
     };
     bool Current(const struct stat& st) const;
     void Stamp(const struct stat& st);
+    void StampNow();
+    bool Verify();
     bool Refresh();
 
     int fd_ = -1;
     pid_t pid_ = 0;
     Listing listing_;
-    // The listing was found current by the last Lookup; no check is needed
-    // before a change that directly follows it.
-    bool checked_ = false;
+    // The listing is current: it was checked or read, and since then only
+    // our own changes, which it has learnt, touched the folder.
+    bool trusted_ = false;
+    // Our own changes since the stamp: the folder's time has moved on.
+    bool stampBehind_ = false;
     // The listing was current just before the change now in progress.
     bool changing_ = false;
 };

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -68,6 +70,24 @@ TEST(Extract, NamesIgnoreCaseAcrossOneRunIncludingItsOwnFiles) {
     EXPECT_EQ(Entries(out), (std::vector<std::string>{"F2.Dat", "f1.dat", "f3.dat"}));
     EXPECT_EQ(ReadFile(out + "/f1.dat"), "data of b/F1.DAT");
     EXPECT_EQ(ReadFile(out + "/F2.Dat"), "data of a/f2.dat");
+}
+
+TEST(Extract, AFileAHandlerMadeIsFoundWhateverItsCase) {
+    Packed p({"f1.dat", "f2.dat"});
+    std::string out = p.dir / "out";
+    TTmslCompress c(MakeHostPathArchiveHost());
+    p.Prepare(c, out);
+    c.Overwrite = TOverwriteType::owNever;
+    c.OnBeforeExtracting = [&](TTmslCompress&, TlzhFileStats& stats) {
+        if (!stats.FileName.ends_with("f2.dat")) return;
+        // Past the file system's clock tick, so the folder's time shows the change.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        WriteFile(out + "/F2.DAT", "theirs");
+    };
+    c.SetFilesToProcess(p.members);
+    c.Extract();
+    EXPECT_EQ(Entries(out), (std::vector<std::string>{"F2.DAT", "f1.dat"}));
+    EXPECT_EQ(ReadFile(out + "/F2.DAT"), "theirs");
 }
 
 TEST(Extract, HandlersMayMoveOrRemoveTheFolderBetweenMembers) {

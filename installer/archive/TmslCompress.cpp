@@ -27,12 +27,6 @@ constexpr std::size_t kCopyBlock = 8192;
 constexpr std::size_t kSpanChunk = 8192;
 constexpr std::size_t kWriteBuffer = 256 * 1024;
 
-// Long loops let the user interface breathe after every buffer, so that a
-// Cancel button can set Abort.
-void ProcessPendingMessages() {
-    if (QCoreApplication::instance()) QCoreApplication::processEvents();
-}
-
 // Folds ASCII letters, as Windows file names compare.
 std::string FoldCase(std::string s) {
     for (char& c : s)
@@ -183,7 +177,23 @@ void TTmslCompress::CheckAbort() {
 }
 
 void TTmslCompress::Fire(const TlzhFileStatsEvent& event) {
-    if (event) event(*this, stats_);
+    if (!event) return;
+    Disturbed();
+    event(*this, stats_);
+}
+
+// Long loops let the user interface breathe after every buffer, so that a
+// Cancel button can set Abort.
+void TTmslCompress::ProcessPendingMessages() {
+    if (!QCoreApplication::instance()) return;
+    Disturbed();
+    QCoreApplication::processEvents();
+}
+
+// Code other than ours is about to run and may change the folders we write.
+void TTmslCompress::Disturbed() {
+    folder_.Disturbed();
+    copyFolder_.Disturbed();
 }
 
 void TTmslCompress::ReportBytes(std::int64_t bytes, std::int64_t fileWhole, std::int64_t totalWhole) {
@@ -205,10 +215,9 @@ void TTmslCompress::ReportCompressStatus(std::int64_t sourcePosition, std::int64
 }
 
 void TTmslCompress::DiskFull() {
-    if (OnFullDisk)
-        OnFullDisk(*this);
-    else
-        throw EtcDiskFull(TranslateString(text::kDiskFull));
+    if (!OnFullDisk) throw EtcDiskFull(TranslateString(text::kDiskFull));
+    Disturbed();
+    OnFullDisk(*this);
 }
 
 void TTmslCompress::RunOperation(const std::function<void()>& body) {
@@ -351,6 +360,7 @@ HostFile TTmslCompress::OpenDisk(int disk, HostFile::Mode mode, std::string& pat
             if (!OnNewDisk) RaiseCompress(text::kWrongDisk, {disk});
             std::string dir = platform::ExtractFileDir(path);
             while (dir.size() > 1 && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
+            Disturbed();
             OnNewDisk(*this, disk, dir);
             // A Cancel in the disk prompt ends the operation instead of asking again.
             CheckAbort();
@@ -664,6 +674,7 @@ void TTmslCompress::DoSpan(const std::string& diskDirectory, const std::string& 
                 ++currentDisk_;
                 if (!OnNewDisk) RaiseCompress(text::kNoNewDiskHandler);
                 std::string dir = diskDirectory;
+                Disturbed();
                 OnNewDisk(*this, currentDisk_, dir);
                 CheckAbort();
                 create(ArchiveJoin(dir, platform::ChangeFileExt(name, "." + std::to_string(currentDisk_))));

@@ -116,6 +116,8 @@ private:
     void FillStats(const TFileHeader& header);
     void CheckAbort();
     void Fire(const TlzhFileStatsEvent& event);
+    void ProcessPendingMessages();
+    void Disturbed();
     // The shared ending of Compress, Extract and SpanToDisks.
     void RunOperation(const std::function<void()>& body);
     void DoCompress(bool addOnly, int fileId);
