@@ -299,9 +299,10 @@ int TSection::Arrange(TCanvas& canvas, int y, int& charIndex, int& maxWidth, Ind
     TopY = y;
     FirstChar = charIndex;
     FlowHeight = 0;
-    Lines.Clear();
+    linesUsed_ = 0;
     indents.SetListLevel(y, Level);
     if (CharCount == 0) {
+        Lines.Clear();
         int h = ClearSpace(indents, y);
         FlowHeight = PaintHeight = h;
         maxWidth = 0;
@@ -326,11 +327,10 @@ int TSection::Arrange(TCanvas& canvas, int y, int& charIndex, int& maxWidth, Ind
             first = false;
             int d = ClearSpace(indents, y);
             if (d > 0) {
-                auto* clearLine = new LineRec;
-                clearLine->Start = 0;
-                clearLine->SpaceBefore = d;
-                clearLine->DrawHt = d;
-                Lines.Add(clearLine);
+                LineRec& clearLine = nextLine();
+                clearLine.Start = 0;
+                clearLine.SpaceBefore = d;
+                clearLine.DrawHt = d;
                 FlowHeight += d;
                 y += d;
             }
@@ -364,15 +364,22 @@ int TSection::Arrange(TCanvas& canvas, int y, int& charIndex, int& maxWidth, Ind
         finishLine(canvas, indents, p, n, y, floatHeight, later);
         p += n;
     }
+    while (Lines.Count() > linesUsed_) Lines.Delete(Lines.Count() - 1);
     charIndex = FirstChar + CharCount;
     if (Level > 0) FlowHeight = std::max(FlowHeight, indents.LevelBottom() - TopY);
     PaintHeight = std::max(FlowHeight, indents.FloatBottom() - TopY);
     return FlowHeight;
 }
 
+LineRec& TSection::nextLine() {
+    if (linesUsed_ < Lines.Count()) *Lines[linesUsed_] = LineRec();
+    else Lines.Add(new LineRec);
+    return *Lines[linesUsed_++];
+}
+
 void TSection::finishLine(TCanvas& canvas, IndentManager& indents, int start, int n, int& y, int floatHeight,
                           std::vector<TImageObj*>& laterFloats) {
-    auto* line = new LineRec;
+    LineRec* line = &nextLine();
     const int end = start + n;
     bool onlyPlaceholders = true;
     for (int i = start; i < end; ++i)
@@ -426,7 +433,6 @@ void TSection::finishLine(TCanvas& canvas, IndentManager& indents, int start, in
         const int w = TextWidth(canvas, start, n, true);
         line->LineIndent = Align == 2 ? std::max(left, (left + right - w) / 2) : right - w - 1;
     }
-    Lines.Add(line);
     const int total = line->Total();
     FlowHeight += total;
     y += total;

@@ -112,11 +112,16 @@ private:
     int pieceWidth(TCanvas& canvas, int start, int len);
     // The longest prefix of a piece whose width fits Avail (its width in Width).
     int fitPrefix(TCanvas& canvas, int start, int len, int avail, int& width);
+    // The next line of this layout: a record of the last layout, emptied, while
+    // there is one, so that laying out again allocates nothing.
+    LineRec& nextLine();
     void finishLine(TCanvas& canvas, IndentManager& indents, int start, int n, int& y, int floatHeight,
                     std::vector<TImageObj*>& laterFloats);
     void paintMarker(TCanvas& canvas, int x, int y, const LineRec& line);
     int selectionRun(int p, bool& selected) const;
     bool onlyFloatingImages() const;
+
+    int linesUsed_ = 0;  // records of Lines filled by the running layout
 };
 
 // Preformatted text: appended as it stands, never broken for width.

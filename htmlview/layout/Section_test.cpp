@@ -23,6 +23,28 @@ TEST_F(LayoutTest, LineBreaksAtGivenWidths) {
     EXPECT_EQ(s->CharCount, 14);
 }
 
+TEST_F(LayoutTest, LinesOfAnEarlierLayoutLeaveNothingBehind) {
+    TSection* s = section("aaaa bbbb ");
+    auto img = attrs("<img align=top width=8 height=40>");
+    s->AddImage(&img, doc.get());
+    s->AppendText("cc");
+    doc->AddBlock(s);
+    const auto spaceAfter = [s] {
+        std::vector<int> r;
+        for (int i = 0; i < s->Lines.Count(); ++i) r.push_back(s->Lines[i]->SpaceAfter);
+        return r;
+    };
+    arrange(1000);
+    EXPECT_EQ(spaceAfter(), (std::vector<int>{24}));
+    arrange(48);
+    EXPECT_EQ(lines(s), (Lines{"aaaa ", std::string("bbbb \x04", 6), "cc"}));
+    EXPECT_EQ(spaceAfter(), (std::vector<int>{0, 24, 0}));  // the image's line only
+    EXPECT_EQ(s->FlowHeight, 16 + 40 + 16);
+    arrange(1000);
+    EXPECT_EQ(spaceAfter(), (std::vector<int>{24}));
+    EXPECT_EQ(s->FlowHeight, 40);
+}
+
 TEST_F(LayoutTest, AWordWiderThanTheLineStaysWhole) {
     TSection* s = section("abcdefghijkl xy zz");
     doc->AddBlock(s);
