@@ -91,6 +91,7 @@ bool DestinationFolder::Refresh() {
 
 DestinationFolder::Entry DestinationFolder::Lookup(const std::string& name) {
     if (fd_ < 0) return {name, false};
+    if (Verify() && !listing_.names.contains(Folded(name))) return {name, false};
     struct stat st;
     if (::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return {name, true};
     if (!Refresh()) return {name, false};
@@ -108,6 +109,11 @@ void DestinationFolder::EndChange(const std::string& added) {
     changing_ = false;
     if (!added.empty()) listing_.names.emplace(Folded(added), added);
     stampBehind_ = true;
+}
+
+void DestinationFolder::Forget() {
+    listing_.valid = false;
+    trusted_ = stampBehind_ = false;
 }
 
 void DestinationFolder::Disturbed() {

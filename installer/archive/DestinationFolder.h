@@ -37,7 +37,9 @@ public:
         std::string name;  // an existing entry's own spelling, else the name asked for
         bool exists = false;
     };
-    // One look at the exact name; the listing only when that is missing.
+    // A current listing answers for a name it lacks without a look at the
+    // folder (a file that turns up there later is the caller's to catch when
+    // publishing); otherwise one look at the exact name, then the listing.
     Entry Lookup(const std::string& name);
 
     // Bracket one change of ours to the folder (a new entry, a rename), so
@@ -48,6 +50,8 @@ public:
     // interface) and may change the folder: the listing is stamped with the
     // folder's state now and checked again before it is next relied on.
     void Disturbed();
+    // The listing missed an entry: it is read again before it is next used.
+    void Forget();
 
 private:
     struct Listing {

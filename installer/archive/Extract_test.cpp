@@ -90,6 +90,23 @@ TEST(Extract, AFileAHandlerMadeIsFoundWhateverItsCase) {
     EXPECT_EQ(ReadFile(out + "/F2.DAT"), "theirs");
 }
 
+TEST(Extract, AFileThatAppearsWhileAMemberIsWrittenMeetsTheOverwriteRule) {
+    Packed p({"f1.dat", "f2.dat"});
+    for (TOverwriteType rule : {TOverwriteType::owNever, TOverwriteType::owAlways}) {
+        std::string out = p.dir / (rule == TOverwriteType::owNever ? "never" : "always");
+        TTmslCompress c(MakeHostPathArchiveHost());
+        p.Prepare(c, out);
+        c.Overwrite = rule;
+        c.OnStatus = [&](TTmslCompress&, TlzhFileStats& stats) {
+            if (stats.FileName.ends_with("f2.dat") && !stats.Finished) WriteFile(out + "/f2.dat", "theirs");
+        };
+        c.SetFilesToProcess(p.members);
+        c.Extract();
+        EXPECT_EQ(Entries(out), (std::vector<std::string>{"f1.dat", "f2.dat"}));
+        EXPECT_EQ(ReadFile(out + "/f2.dat"), rule == TOverwriteType::owNever ? "theirs" : "data of f2.dat");
+    }
+}
+
 TEST(Extract, HandlersMayMoveOrRemoveTheFolderBetweenMembers) {
     Packed p({"f1.dat", "f2.dat", "f3.dat"});
     std::string first = p.dir / "one", second = p.dir / "two/deeper";

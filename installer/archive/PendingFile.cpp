@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace installer {
@@ -36,18 +37,36 @@ bool PendingFile::Create(const std::string& entry) {
     return false;
 }
 
-bool PendingFile::Commit() {
-    if (temp_.empty()) return false;
+PendingFile::Committed PendingFile::Commit(Publish how) {
+    if (temp_.empty()) return Committed::Failed;
     file_.Close();
     int dir = folder_.Descriptor();
     folder_.BeginChange();
-    if (::renameat(dir, temp_.c_str(), dir, entry_.c_str()) != 0) {
+    int rc;
+    if (how == Publish::OnlyNew) {
+        rc = ::renameat2(dir, temp_.c_str(), dir, entry_.c_str(), RENAME_NOREPLACE);
+        if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            // A file system without the flag: look, then rename.
+            struct stat st;
+            if (::fstatat(dir, entry_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+                errno = EEXIST;
+            } else {
+                rc = ::renameat(dir, temp_.c_str(), dir, entry_.c_str());
+            }
+        }
+    } else {
+        rc = ::renameat(dir, temp_.c_str(), dir, entry_.c_str());
+    }
+    if (rc != 0) {
+        bool taken = errno == EEXIST;
         folder_.EndChange();
-        return false;
+        // Someone else's entry the listing did not know.
+        if (taken) folder_.Forget();
+        return taken ? Committed::Taken : Committed::Failed;
     }
     temp_.clear();
     folder_.EndChange(entry_);
-    return true;
+    return Committed::Done;
 }
 
 void PendingFile::Discard() {

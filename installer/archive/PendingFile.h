@@ -22,8 +22,12 @@ public:
     // Creates the temporary file for the entry; false on failure.
     bool Create(const std::string& entry);
     HostFile& File() { return file_; }
-    // Renames the temporary file over the entry; false on failure.
-    bool Commit();
+    enum class Publish { Replace, OnlyNew };
+    enum class Committed { Done, Taken, Failed };
+    // Renames the temporary file to the entry. OnlyNew leaves an entry that
+    // exists by then as it is and answers Taken; the temporary file stays
+    // for another Commit or Discard.
+    Committed Commit(Publish how = Publish::Replace);
     void Discard();
 
 private:

@@ -12,6 +12,7 @@
 #include "installer/archive/ArchiveErrors.h"
 #include "installer/archive/ArchivePath.h"
 #include "installer/archive/PendingFile.h"
+#include "installer/version/Overwrite.h"
 #include "installer/archive/ZlibMember.h"
 #include "installer/translator/Translator.h"
 #include "platform/runtime/PathCase.h"
@@ -578,7 +579,20 @@ void TTmslCompress::ExtractMember(const std::string& entry) {
     if (written != header.UnpackedSize) RaiseCompress(text::kSizeMismatch, {header.FileName});
     if (!SetFileDate(target.Descriptor(), header.FileDate)) RaiseCompress(text::kCannotSetDate);
     MarkExecutableWhenProgram(target.Descriptor(), head.data(), headLength);
-    if (!pending.Commit()) RaiseCompress(text::kCannotCreate, {destination});
+    // A name that was free when looked up is taken only while still free.
+    auto committed = pending.Commit(dest.exists ? PendingFile::Publish::Replace : PendingFile::Publish::OnlyNew);
+    if (committed == PendingFile::Committed::Taken) {
+        // A file turned up under the name while the member was extracted:
+        // the overwrite rule decides now, and keeping it drops the new data.
+        int decision = CompareHeaderForOverwrite(*host_, header.Version, ArchiveJoin(folderPath_, dest.name),
+                                                 Overwrite, header.FileDate);
+        if (decision == kOverwriteFailed) RaiseCompress(text::kCompareFailed);
+        if (decision == kOverwriteSame || decision == kOverwriteKeep)
+            committed = PendingFile::Committed::Done;
+        else
+            committed = pending.Commit(PendingFile::Publish::Replace);
+    }
+    if (committed != PendingFile::Committed::Done) RaiseCompress(text::kCannotCreate, {destination});
     DestinationName.clear();
 }
 
@@ -754,7 +768,7 @@ void TTmslCompress::CopyFileChecked(const std::string& source, const std::string
     }
     SetFileDate(pending.File().Descriptor(), sourceDate);
     MarkExecutableWhenProgram(pending.File().Descriptor(), head.data(), headLength);
-    if (!pending.Commit()) RaiseCompress(text::kCannotCreate, {target});
+    if (pending.Commit() != PendingFile::Committed::Done) RaiseCompress(text::kCannotCreate, {target});
     stats_.Finished = true;
     Fire(OnStatus);
 }
