@@ -151,5 +151,27 @@ TEST(Extract, AFailedMemberLeavesTheFolderAsItWas) {
     EXPECT_EQ(ReadFile(out + "/f2.dat"), "data of f2.dat");
 }
 
+std::size_t OpenDescriptors() {
+    std::size_t n = 0;
+    for (auto it = fs::directory_iterator("/proc/self/fd"); it != fs::directory_iterator(); ++it) ++n;
+    return n;
+}
+
+TEST(Extract, NothingStaysOpenAfterExtractOrCopy) {
+    Packed p({"f1.dat", "f2.dat"});
+    std::size_t before = OpenDescriptors();
+    TTmslCompress c(MakeHostPathArchiveHost());
+    p.Prepare(c, p.dir / "out");
+    c.SetFilesToProcess(p.members);
+    c.Extract();
+    EXPECT_EQ(OpenDescriptors(), before);
+    c.CopyFileChecked(p.members[0], p.dir / "copied.dat");
+    EXPECT_EQ(OpenDescriptors(), before);
+    c.CopyFileChecked(p.members[1], p.dir / "out/F1.DAT");  // replaces f1.dat, keeping its spelling
+    EXPECT_EQ(OpenDescriptors(), before);
+    EXPECT_EQ(Entries(p.dir / "out"), (std::vector<std::string>{"f1.dat", "f2.dat"}));
+    EXPECT_EQ(ReadFile(p.dir / "out/f1.dat"), "data of f2.dat");
+}
+
 }  // namespace
 }  // namespace installer

@@ -12,7 +12,6 @@
 #include "installer/archive/ArchiveErrors.h"
 #include "installer/archive/ArchivePath.h"
 #include "installer/archive/PendingFile.h"
-#include "installer/version/Overwrite.h"
 #include "installer/archive/ZlibMember.h"
 #include "installer/translator/Translator.h"
 #include "platform/runtime/PathCase.h"
@@ -738,7 +737,12 @@ void TTmslCompress::CopyFileChecked(const std::string& source, const std::string
     local.UnpackedSize = in.Size();
 
     // The copy lands under a temporary name and replaces the old file only
-    // when complete, so a cancelled copy leaves the old file as it was.
+    // when complete, so a cancelled copy leaves the old file as it was. The
+    // folder is closed after the temporary file has gone.
+    struct CloseAtEnd {
+        DestinationFolder& folder;
+        ~CloseAtEnd() { folder.Close(); }
+    } closeFolder{copyFolder_};
     PendingFile pending(copyFolder_);
     std::string name = platform::ExtractFileName(target);
     bool created = false;
