@@ -1,5 +1,5 @@
 #pragma once
-// Facts about the simulated Windows that the Parts query from the system,
+// Facts about the simulated Windows that the installer asks the system for,
 // kept in "<root>/platform.ini" so tests and reviewers can set them:
 //
 //   [Windows]
