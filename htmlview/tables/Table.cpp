@@ -170,10 +170,8 @@ void ThtmlTable::Initialize() {
 
 // ---- column widths ----
 
-void ThtmlTable::SimpleWidths(TCanvas& canvas, TColumnArray& minArr, TColumnArray& maxArr, int& totalMin,
-                              int& totalMax) {
-    minArr.fill(0);
-    maxArr.fill(0);
+template <typename Visit>
+void ThtmlTable::visitCellsBySpan(TCanvas& canvas, Visit visit) {
     const int e = 2 * CellPadding + CellSpacing;
     int maxSpan = 1;
     for (int s = 1; s <= maxSpan; ++s) {
@@ -186,27 +184,35 @@ void ThtmlTable::SimpleWidths(TCanvas& canvas, TColumnArray& minArr, TColumnArra
                 if (span != s || !cell->Content) continue;
                 int mn = 0, mx = 0;
                 cell->Content->WidthLimits(canvas, mn, mx);
-                mn += e;
-                mx += e;
-                if (s == 1) {
-                    if (pixelWidth(*cell)) {
-                        mn = std::max(mn, wantWidth(*cell) + e);
-                        mx = std::max(mn, wantWidth(*cell) + e);
-                    }
-                    minArr[static_cast<size_t>(i)] = std::max(minArr[static_cast<size_t>(i)], mn);
-                    maxArr[static_cast<size_t>(i)] = std::max(maxArr[static_cast<size_t>(i)], mx);
-                } else {
-                    int sumMin = 0, sumMax = 0;
-                    for (int k = i; k < i + s; ++k) {
-                        sumMin += minArr[static_cast<size_t>(k)];
-                        sumMax += maxArr[static_cast<size_t>(k)];
-                    }
-                    if (sumMin < mn) growInProportion(minArr, i, s, mn - sumMin);
-                    if (sumMax < mx) growInProportion(maxArr, i, s, mx - sumMax);
-                }
+                visit(cell, i, s, mn + e, mx + e);
             }
         }
     }
+}
+
+void ThtmlTable::SimpleWidths(TCanvas& canvas, TColumnArray& minArr, TColumnArray& maxArr, int& totalMin,
+                              int& totalMax) {
+    minArr.fill(0);
+    maxArr.fill(0);
+    const int e = 2 * CellPadding + CellSpacing;
+    visitCellsBySpan(canvas, [&](TCellObj* cell, int i, int s, int mn, int mx) {
+        if (s == 1) {
+            if (pixelWidth(*cell)) {
+                mn = std::max(mn, wantWidth(*cell) + e);
+                mx = std::max(mn, wantWidth(*cell) + e);
+            }
+            minArr[static_cast<size_t>(i)] = std::max(minArr[static_cast<size_t>(i)], mn);
+            maxArr[static_cast<size_t>(i)] = std::max(maxArr[static_cast<size_t>(i)], mx);
+        } else {
+            int sumMin = 0, sumMax = 0;
+            for (int k = i; k < i + s; ++k) {
+                sumMin += minArr[static_cast<size_t>(k)];
+                sumMax += maxArr[static_cast<size_t>(k)];
+            }
+            if (sumMin < mn) growInProportion(minArr, i, s, mn - sumMin);
+            if (sumMax < mx) growInProportion(maxArr, i, s, mx - sumMax);
+        }
+    });
     totalMin = std::accumulate(minArr.begin(), minArr.begin() + NumCols, 0);
     totalMax = std::accumulate(maxArr.begin(), maxArr.begin() + NumCols, 0);
 }
@@ -216,86 +222,71 @@ void ThtmlTable::PercentWidths(TCanvas& canvas, int denominator, TColumnArray& m
     minArr.fill(0);
     maxArr.fill(0);
     Percents.fill(0);
-    const int e = 2 * CellPadding + CellSpacing;
-    int maxSpan = 1;
-    for (int s = 1; s <= maxSpan; ++s) {
-        for (int r = 0; r < Rows.Count(); ++r) {
-            TCellList& row = *Rows[r];
-            for (int i = 0; i < row.Count(); ++i) {
-                TCellObj* cell = row[i];
-                const int span = std::min(cell->SpanCols, NumCols - i);
-                maxSpan = std::max(maxSpan, span);
-                if (span != s || !cell->Content) continue;
-                int mn = 0, mx = 0;
-                cell->Content->WidthLimits(canvas, mn, mx);
-                mn += e;
-                mx += e;
-                int pct = 0;
-                if (cell->WidthInTenths) pct = cell->WantWidth;
-                else if (cell->WantWidth > 0 && denominator > 0)
-                    pct = std::min(1000, MulDiv(wantWidth(*cell), 1000, denominator));
-                auto at = [](TColumnArray& a, int k) -> int& { return a[static_cast<size_t>(k)]; };
-                if (s == 1) {
-                    at(minArr, i) = std::max(at(minArr, i), mn);
-                    at(maxArr, i) = std::max(at(maxArr, i), mx);
-                    at(Percents, i) = std::max(at(Percents, i), pct);
-                    continue;
-                }
-                int sumMin = 0, sumMax = 0, p = 0, z = 0;
-                for (int k = i; k < i + s; ++k) {
-                    sumMin += at(minArr, k);
-                    sumMax += at(maxArr, k);
-                    if (at(Percents, k) > 0) p += at(Percents, k);
-                    else ++z;
-                }
-                const int minShort = mn - sumMin, maxShort = mx - sumMax;
-                if (pct > 0 || p > 0) {
-                    std::vector<bool> without(static_cast<size_t>(s));
-                    for (int k = 0; k < s; ++k) without[static_cast<size_t>(k)] = at(Percents, i + k) <= 0;
-                    const int c = z > 0 ? std::max(0, (pct - p) / z) : 0;
-                    if (z == 0 && p < pct) {
-                        for (int k = i; k < i + s; ++k) at(Percents, k) = MulDiv(at(Percents, k), pct, p);
-                    } else if (c > 0) {
-                        for (int k = i; k < i + s; ++k)
-                            if (at(Percents, k) == 0) at(Percents, k) = c;
-                    }
-                    const int t = std::max(p, pct);
-                    if (minShort > 0) {
-                        if (z <= 0) {
-                            for (int k = i; k < i + s; ++k)
-                                at(minArr, k) = std::max(MulDiv(mn, at(Percents, k), t), at(minArr, k));
-                        } else {
-                            int sumFree = 0;
-                            for (int k = 0; k < s; ++k)
-                                if (without[static_cast<size_t>(k)]) sumFree += at(maxArr, i + k);
-                            for (int k = 0; k < s; ++k) {
-                                if (!without[static_cast<size_t>(k)]) continue;
-                                at(minArr, i + k) += sumFree > 0 ? MulDiv(minShort, at(maxArr, i + k), sumFree) : minShort / z;
-                            }
-                        }
-                    }
-                    if (maxShort > 0) {
-                        if (z <= 0) {
-                            for (int k = i; k < i + s; ++k)
-                                at(maxArr, k) = std::max(MulDiv(mx, at(Percents, k), t), at(maxArr, k));
-                        } else {
-                            for (int k = 0; k < s; ++k)
-                                if (without[static_cast<size_t>(k)]) at(maxArr, i + k) += maxShort / z;
-                        }
-                    }
+    visitCellsBySpan(canvas, [&](TCellObj* cell, int i, int s, int mn, int mx) {
+        int pct = 0;
+        if (cell->WidthInTenths) pct = cell->WantWidth;
+        else if (cell->WantWidth > 0 && denominator > 0)
+            pct = std::min(1000, MulDiv(wantWidth(*cell), 1000, denominator));
+        auto at = [](TColumnArray& a, int k) -> int& { return a[static_cast<size_t>(k)]; };
+        if (s == 1) {
+            at(minArr, i) = std::max(at(minArr, i), mn);
+            at(maxArr, i) = std::max(at(maxArr, i), mx);
+            at(Percents, i) = std::max(at(Percents, i), pct);
+            return;
+        }
+        int sumMin = 0, sumMax = 0, p = 0, z = 0;
+        for (int k = i; k < i + s; ++k) {
+            sumMin += at(minArr, k);
+            sumMax += at(maxArr, k);
+            if (at(Percents, k) > 0) p += at(Percents, k);
+            else ++z;
+        }
+        const int minShort = mn - sumMin, maxShort = mx - sumMax;
+        if (pct > 0 || p > 0) {
+            std::vector<bool> without(static_cast<size_t>(s));
+            for (int k = 0; k < s; ++k) without[static_cast<size_t>(k)] = at(Percents, i + k) <= 0;
+            const int c = z > 0 ? std::max(0, (pct - p) / z) : 0;
+            if (z == 0 && p < pct) {
+                for (int k = i; k < i + s; ++k) at(Percents, k) = MulDiv(at(Percents, k), pct, p);
+            } else if (c > 0) {
+                for (int k = i; k < i + s; ++k)
+                    if (at(Percents, k) == 0) at(Percents, k) = c;
+            }
+            const int t = std::max(p, pct);
+            if (minShort > 0) {
+                if (z <= 0) {
+                    for (int k = i; k < i + s; ++k)
+                        at(minArr, k) = std::max(MulDiv(mn, at(Percents, k), t), at(minArr, k));
                 } else {
-                    // Empty columns share evenly, the remainder included, so the span fits.
-                    const auto share = [s, i](int total, int k) { return total / s + (k - i < total % s ? 1 : 0); };
-                    if (minShort > 0)
-                        for (int k = i; k < i + s; ++k)
-                            at(minArr, k) = sumMin > 0 ? MulDiv(mn, at(minArr, k), sumMin) : share(mn, k);
-                    if (maxShort > 0)
-                        for (int k = i; k < i + s; ++k)
-                            at(maxArr, k) = sumMax > 0 ? MulDiv(mx, at(maxArr, k), sumMax) : share(mx, k);
+                    int sumFree = 0;
+                    for (int k = 0; k < s; ++k)
+                        if (without[static_cast<size_t>(k)]) sumFree += at(maxArr, i + k);
+                    for (int k = 0; k < s; ++k) {
+                        if (!without[static_cast<size_t>(k)]) return;
+                        at(minArr, i + k) += sumFree > 0 ? MulDiv(minShort, at(maxArr, i + k), sumFree) : minShort / z;
+                    }
                 }
             }
+            if (maxShort > 0) {
+                if (z <= 0) {
+                    for (int k = i; k < i + s; ++k)
+                        at(maxArr, k) = std::max(MulDiv(mx, at(Percents, k), t), at(maxArr, k));
+                } else {
+                    for (int k = 0; k < s; ++k)
+                        if (without[static_cast<size_t>(k)]) at(maxArr, i + k) += maxShort / z;
+                }
+            }
+        } else {
+            // Empty columns share evenly, the remainder included, so the span fits.
+            const auto share = [s, i](int total, int k) { return total / s + (k - i < total % s ? 1 : 0); };
+            if (minShort > 0)
+                for (int k = i; k < i + s; ++k)
+                    at(minArr, k) = sumMin > 0 ? MulDiv(mn, at(minArr, k), sumMin) : share(mn, k);
+            if (maxShort > 0)
+                for (int k = i; k < i + s; ++k)
+                    at(maxArr, k) = sumMax > 0 ? MulDiv(mx, at(maxArr, k), sumMax) : share(mx, k);
         }
-    }
+    });
     totalMin = std::accumulate(minArr.begin(), minArr.begin() + NumCols, 0);
     totalMax = std::accumulate(maxArr.begin(), maxArr.begin() + NumCols, 0);
 }

@@ -94,6 +94,11 @@ public:
     void FitPercents(int width, const TColumnArray& minArr, const TColumnArray& maxArr);
 
 private:
+    // Visits every cell with content, single-column cells first, then by
+    // growing span, with its width limits padded by cell padding and spacing.
+    template <typename Visit>
+    void visitCellsBySpan(TCanvas& canvas, Visit visit);
+
     // Cell content offset from the row top.
     int contentTop(const TCellObj& cell) const { return CellSpacing + CellPadding + cell.ContentOffset; }
     int contentWidth(const TCellObj& cell) const {

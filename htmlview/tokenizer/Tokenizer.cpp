@@ -375,17 +375,20 @@ void THtmlTokenizer::readText() {
     }
 }
 
-void THtmlTokenizer::ReadTextAreaToken() {
+bool THtmlTokenizer::readRawLineEndOrEnd() {
     TokenText.clear();
     if (atEnd()) {
         Sym = symEndOfInput;
-        return;
+        return true;
     }
-    if (RawChar == '\r') {
-        Sym = symLineEnd;
-        ReadCharSkipComments();
-        return;
-    }
+    if (RawChar != '\r') return false;
+    Sym = symLineEnd;
+    ReadCharSkipComments();
+    return true;
+}
+
+void THtmlTokenizer::ReadTextAreaToken() {
+    if (readRawLineEndOrEnd()) return;
     if (RawChar == '<') {
         addToken('<');
         ReadCharSkipComments();
@@ -415,16 +418,7 @@ void THtmlTokenizer::ReadTextAreaToken() {
 }
 
 void THtmlTokenizer::ReadScriptToken() {
-    TokenText.clear();
-    if (atEnd()) {
-        Sym = symEndOfInput;
-        return;
-    }
-    if (RawChar == '\r') {
-        Sym = symLineEnd;
-        ReadCharSkipComments();
-        return;
-    }
+    if (readRawLineEndOrEnd()) return;
     if (RawChar == '<') {
         addToken('<');
         ReadCharSkipComments();

@@ -95,6 +95,9 @@ private:
     void readTag();
     std::string readEntity();
     void readText();
+    // Raw modes (TEXTAREA, SCRIPT): starts a token; true when it was the end
+    // of input or a line end, which is then the whole token.
+    bool readRawLineEndOrEnd();
     bool readAttribute(THtmlSymbol& sym, std::string& name, std::string& text, int& value);
 
     TSourceKind sourceKind_ = TSourceKind::Memory;
