@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -13,6 +12,7 @@
 #include "installer/archive/ArchivePath.h"
 #include "installer/archive/PendingFile.h"
 #include "installer/archive/ZlibMember.h"
+#include "installer/base/services/AppServices.h"
 #include "installer/translator/Translator.h"
 #include "platform/runtime/PathCase.h"
 #include "platform/sysroot/DateTime.h"
@@ -185,9 +185,8 @@ void TTmslCompress::Fire(const TlzhFileStatsEvent& event) {
 // Long loops let the user interface breathe after every buffer, so that a
 // Cancel button can set Abort.
 void TTmslCompress::ProcessPendingMessages() {
-    if (!QCoreApplication::instance()) return;
     Disturbed();
-    QCoreApplication::processEvents();
+    Services().ProcessMessages();
 }
 
 // Code other than ours is about to run and may change the folders we write.

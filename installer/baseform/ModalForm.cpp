@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "installer/run/services/AppServices.h"
+#include "installer/base/services/AppServices.h"
 #include "platform/qtglue/Guard.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/runtime/Exception.h"

@@ -8,7 +8,7 @@
 #include "installer/files/InstallFile.h"
 #include "installer/files/PsFileContainer.h"
 #include "installer/registry/ComponentNames.h"
-#include "installer/run/services/AppServices.h"
+#include "installer/base/services/AppServices.h"
 #include "installer/translator/IException.h"
 #include "platform/runtime/Format.h"
 #include "platform/runtime/PathCase.h"

@@ -6,7 +6,7 @@
 #include "installer/files/InstallFile.h"
 #include "installer/files/InstallGroup.h"
 #include "installer/files/PsFileContainer.h"
-#include "installer/run/services/AppServices.h"
+#include "installer/base/services/AppServices.h"
 #include "installer/translator/IException.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/testing/ErrorOf.h"

@@ -9,7 +9,7 @@
 #include "installer/files/PsFileContainer.h"
 #include "installer/netlocation/FolderNetLocation.h"
 #include "installer/registry/RegistryRoutines.h"
-#include "installer/run/services/AppServices.h"
+#include "installer/base/services/AppServices.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"
 #include "platform/testing/ErrorOf.h"

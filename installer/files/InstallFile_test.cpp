@@ -9,7 +9,7 @@
 #include "installer/files/InstallGroup.h"
 #include "installer/files/SelfRegistration.h"
 #include "installer/registry/RegistryRoutines.h"
-#include "installer/run/services/AppServices.h"
+#include "installer/base/services/AppServices.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"

@@ -4,7 +4,7 @@
 #include <array>
 
 #include "installer/components/EngineContext.h"
-#include "installer/run/services/AppServices.h"
+#include "installer/base/services/AppServices.h"
 #include "platform/runtime/Format.h"
 #include "platform/sysroot/SystemRoot.h"
 

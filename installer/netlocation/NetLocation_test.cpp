@@ -2,7 +2,7 @@
 
 #include "installer/components/EngineContext.h"
 #include "installer/netlocation/FolderNetLocation.h"
-#include "installer/run/services/AppServices.h"
+#include "installer/base/services/AppServices.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"
 #include "platform/testing/ErrorOf.h"

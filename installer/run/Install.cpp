@@ -13,7 +13,7 @@
 #include "installer/files/TempFiles.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/registry/TmslRegistry.h"
-#include "installer/run/services/AppServices.h"
+#include "installer/base/services/AppServices.h"
 #include "installer/translator/IException.h"
 #include "installer/translator/Languages.h"
 #include "installer/translator/Translator.h"

@@ -12,7 +12,7 @@
 #include "installer/files/InstallFile.h"
 #include "installer/files/InstallGroup.h"
 #include "installer/run/Install.h"
-#include "installer/run/services/AppServices.h"
+#include "installer/base/services/AppServices.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"
 

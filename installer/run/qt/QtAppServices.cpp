@@ -1,15 +1,11 @@
 #include "installer/run/qt/QtAppServices.h"
 
-#include <QAbstractEventDispatcher>
-#include <QApplication>
-#include <QCursor>
-#include <QMetaObject>
 #include <QProcess>
 #include <QStringList>
-#include <QThread>
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/qtglue/EventLoop.h"
 #include "platform/sysroot/SystemRoot.h"
 
 namespace installer {
@@ -23,29 +19,18 @@ bool QtAppServices::PromptForDisk(const std::string& text) {
 }
 
 void QtAppServices::BeginBusy() {
-    if (busyDepth_++ == 0 && qobject_cast<QApplication*>(QCoreApplication::instance()))
-        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    if (busyDepth_++ == 0) wait_.emplace();
 }
 
 void QtAppServices::EndBusy() {
-    if (busyDepth_ > 0 && --busyDepth_ == 0 && qobject_cast<QApplication*>(QCoreApplication::instance()))
-        QApplication::restoreOverrideCursor();
+    if (busyDepth_ > 0 && --busyDepth_ == 0) wait_.reset();
 }
 
-void QtAppServices::ProcessMessages() {
-    if (QCoreApplication::instance()) QCoreApplication::processEvents();
-}
+void QtAppServices::ProcessMessages() { platform::ProcessPendingEvents(); }
 
 void QtAppServices::Terminate() {
     terminated_ = true;
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app) return;
-    // exit() only ends a loop that runs; a quit queued now ends the loop the
-    // moment it starts, so a program told to end before it never lingers.
-    if (QThread::currentThread()->loopLevel() > 0)
-        QCoreApplication::exit(0);
-    else
-        QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+    platform::QuitEventLoop();
 }
 
 bool QtAppServices::StartProgram(const std::string& program, const std::vector<std::string>& arguments,

@@ -3,7 +3,10 @@
 // messenger, the override cursor, QCoreApplication's event processing and
 // exit, and programs started directly (QProcess, no shell). When
 // VOREL_SHELL_LOG names a file, a program start is appended there instead.
-#include "installer/run/services/AppServices.h"
+#include <optional>
+
+#include "installer/base/services/AppServices.h"
+#include "platform/qtglue/WaitCursor.h"
 
 namespace installer {
 
@@ -22,6 +25,7 @@ public:
 private:
     bool terminated_ = false;
     int busyDepth_ = 0;
+    std::optional<platform::WaitCursor> wait_;
 };
 
 }  // namespace installer

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <cstdlib>
@@ -60,13 +62,21 @@ TEST(QtAppServices, ProgramStartsAreLoggedWhenAskedAndNeverGoThroughAShell) {
 }
 
 TEST(QtAppServices, TheBusyCursorNests) {
+    auto shape = [] { return QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor; };
+    ASSERT_EQ(QApplication::overrideCursor(), nullptr);
     QtAppServices services;
     services.BeginBusy();
+    EXPECT_EQ(shape(), Qt::WaitCursor);
     services.BeginBusy();
     services.EndBusy();
+    EXPECT_EQ(shape(), Qt::WaitCursor) << "the inner end keeps the outer hourglass";
     services.EndBusy();
-    services.EndBusy();  // one too many is harmless
-    SUCCEED();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // One end too many neither fails nor takes away a cursor someone else set.
+    QApplication::setOverrideCursor(QCursor(Qt::CrossCursor));
+    services.EndBusy();
+    EXPECT_EQ(shape(), Qt::CrossCursor);
+    QApplication::restoreOverrideCursor();
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
-#include "installer/run/services/AppServices.h"
+#include "installer/base/services/AppServices.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
-#include <QThread>
+#include "platform/qtglue/EventLoop.h"
 
 namespace installer {
 namespace {
@@ -18,18 +16,10 @@ public:
     }
     void BeginBusy() override {}
     void EndBusy() override {}
-    void ProcessMessages() override {
-        if (QCoreApplication::instance()) QCoreApplication::processEvents();
-    }
+    void ProcessMessages() override { platform::ProcessPendingEvents(); }
     void Terminate() override {
         terminated_ = true;
-        QCoreApplication* app = QCoreApplication::instance();
-        if (!app) return;
-        // A loop that has not started yet ends as soon as it does.
-        if (QThread::currentThread()->loopLevel() > 0)
-            QCoreApplication::exit(0);
-        else
-            QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+        platform::QuitEventLoop();
     }
     bool Terminated() const override { return terminated_; }
     bool StartProgram(const std::string&, const std::vector<std::string>&, ShowCommand) override { return false; }
