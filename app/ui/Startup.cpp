@@ -1,5 +1,4 @@
 // The one-time start-up on first show, and the close.
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QStatusBar>
@@ -10,24 +9,14 @@
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/CaseEdit.h"
+#include "platform/qtglue/WaitCursor.h"
 #include "platform/tables/Query.h"
 #include "platform/tables/Table.h"
 
 namespace vorel {
 
-namespace {
-// The hourglass for the length of a scope, also when the scope fails.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-}  // namespace
-
 void TFormulario::InicializaFormulario() {
-    WaitCursor hourglass;
+    platform::WaitCursor hourglass;
     IniciaEditor();
     if (!FIniciando) return;
     DiretorioInicialAbrir = DiretorioBase + "/library";

@@ -4,6 +4,7 @@
 
 #include "htmlview/util/HtmlUtils.h"
 #include "platform/qtglue/Guard.h"
+#include "platform/qtglue/WaitCursor.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/PathCase.h"
 
@@ -18,15 +19,6 @@ namespace htmlview {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The hourglass for the life of the object; the cursor comes back whatever happens.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // A file name as the host knows it: '\' becomes '/', the name is made
 // absolute and each existing component is matched ignoring case.
@@ -125,7 +117,7 @@ private:
 
 void THtmlDisplay::SetViewImages(bool on) {
     if (on == Document->ImagesOn || busy_) return;
-    WaitCursor wait;
+    platform::WaitCursor wait;
     BusyScope busy(*this);
     Document->ImagesOn = on;
     if (Document->Count() > 0) {
@@ -228,14 +220,14 @@ void THtmlDisplay::SetCharSet(int c) {
 
 void THtmlDisplay::SetMarginHeight(int m) {
     if (m == marginHeight_ || busy_ || m < 0 || m > 50) return;
-    WaitCursor wait;
+    platform::WaitCursor wait;
     marginHeight_ = m;
     if (Document->Count() > 0) Relayout();
 }
 
 void THtmlDisplay::SetMarginWidth(int m) {
     if (m == marginWidth_ || busy_ || m < 0 || m > 50) return;
-    WaitCursor wait;
+    platform::WaitCursor wait;
     marginWidth_ = m;
     if (Document->Count() > 0) Relayout();
 }
@@ -343,7 +335,7 @@ void THtmlDisplay::FinishLoad(const TParsedPage& page) {
 }
 
 void THtmlDisplay::LoadFileAs(const std::string& fileName, Kind kind) {
-    WaitCursor wait;
+    platform::WaitCursor wait;
     const size_t hash = fileName.find('#');
     const std::string file = fileName.substr(0, hash);
     const std::string anchor = hash == std::string::npos ? std::string() : fileName.substr(hash + 1);
