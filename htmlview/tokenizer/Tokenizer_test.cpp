@@ -323,6 +323,7 @@ TEST(Tokenizer, HostileInputRunsClean) {
                 ASSERT_LT(++n, 10000);
             }
         } catch (const EParseError&) {
+            // Refusing the input is allowed; looping or overlong tokens are not.
         }
     }
     // Deep nesting of tags and long runs.

@@ -20,6 +20,16 @@ bool ArchiveHost::CreateDirectories(const std::string& path) {
 
 std::optional<std::int64_t> ArchiveHost::SpaceLeft(const std::string&) { return std::nullopt; }
 
+bool ArchiveHost::OpenFile(HostFile& file, const std::string& path, HostFile::Mode mode) {
+    std::filesystem::path host;
+    try {
+        host = ToHost(path);
+    } catch (const platform::Exception&) {
+        return false;
+    }
+    return file.Open(host, mode);
+}
+
 bool ArchiveHost::Exists(const std::string& path) {
     std::error_code ec;
     return !path.empty() && std::filesystem::exists(ToHost(path), ec);

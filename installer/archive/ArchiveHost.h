@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "installer/archive/HostFile.h"
 #include "installer/version/Overwrite.h"
 
 namespace installer {
@@ -18,6 +19,9 @@ public:
     // The host file a path names; raises platform::Exception when the path
     // names nothing this program may touch.
     virtual std::filesystem::path ToHost(const std::string& path) = 0;
+    // Opens the host file a path names; false when it cannot be opened,
+    // also when the path names nothing this program may touch.
+    bool OpenFile(HostFile& file, const std::string& path, HostFile::Mode mode);
     // Creates a folder with its missing parents; false on failure.
     virtual bool CreateDirectories(const std::string& path);
     // Bytes a new file at path may still take when its drive has a known

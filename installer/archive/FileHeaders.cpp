@@ -102,11 +102,7 @@ void TFileHeaders::AddFiles(const std::vector<std::string>& files, bool append, 
         std::string stored;
         if (!EncodeFieldText(h.FileName, kMaxMemberName, stored)) RaiseCompress(text::kNameNotStorable, {h.FileName});
         HostFile source;
-        bool opened = false;
-        try {
-            opened = source.Open(host.ToHost(h.FileName), HostFile::Mode::Read);
-        } catch (const platform::Exception&) {
-        }
+        const bool opened = host.OpenFile(source, h.FileName, HostFile::Mode::Read);
         if (!opened) RaiseCompress(text::kCannotOpenFile, {h.FileName});
         const struct stat& st = source.OpenedStatus();
         std::int64_t ms = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;

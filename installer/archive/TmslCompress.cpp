@@ -102,11 +102,7 @@ void TTmslCompress::SetFilesToProcess(std::vector<std::string> files) {
 
 void TTmslCompress::ReadHeaders() {
     HostFile file;
-    bool opened = false;
-    try {
-        opened = file.Open(host_->ToHost(compressedFile_), HostFile::Mode::Read);
-    } catch (const platform::Exception&) {
-    }
+    const bool opened = host_->OpenFile(file, compressedFile_, HostFile::Mode::Read);
     if (!opened) RaiseCompress(text::kCannotOpenArchive, {compressedFile_});
     loaded_ = false;
     ClearIdTable();
@@ -288,11 +284,7 @@ void TTmslCompress::CompressMember(HostFile& archive, int index, int fileId) {
     currentMember_ = index;
     TFileHeader& header = headers_.FileHeaders(index);
     HostFile source;
-    bool opened = false;
-    try {
-        opened = source.Open(host_->ToHost(header.FileName), HostFile::Mode::Read);
-    } catch (const platform::Exception&) {
-    }
+    const bool opened = host_->OpenFile(source, header.FileName, HostFile::Mode::Read);
     if (!opened) RaiseCompress(text::kCannotOpenFile, {header.FileName});
 
     auto writeHeader = [&](std::int64_t at) {
@@ -367,11 +359,7 @@ HostFile TTmslCompress::OpenDisk(int disk, HostFile::Mode mode, std::string& pat
         }
         if (host_->Exists(path)) {
             HostFile file;
-            bool opened = false;
-            try {
-                opened = file.Open(host_->ToHost(path), mode);
-            } catch (const platform::Exception&) {
-            }
+            const bool opened = host_->OpenFile(file, path, mode);
             if (!opened) RaiseCompress(text::kCannotOpenArchive, {path});
             currentDisk_ = disk;
             return file;
@@ -413,6 +401,7 @@ void TTmslCompress::UseExtractFolder(bool create) {
         if (create && !ExtractDirectory.empty()) host_->CreateDirectories(ExtractDirectory);
         folder_.Open(host_->ToHost(ExtractDirectory.empty() ? "." : ExtractDirectory));
     } catch (const platform::Exception&) {
+        // The folder stays closed; the member's create then fails with the clear error.
     }
 }
 
@@ -424,6 +413,7 @@ std::optional<std::int64_t> TTmslCompress::SpaceLeftFor(const std::string& desti
     try {
         room = host_->SpaceLeft(destination);
     } catch (const platform::Exception&) {
+        // A path outside the root has no known capacity; its create fails later.
     }
     if (!room) unlimitedFolder_ = ExtractDirectory;
     return room;
@@ -509,6 +499,7 @@ void TTmslCompress::ExtractMember(const std::string& entry) {
             created = pending.Create(dest.name);
         }
     } catch (const platform::Exception&) {
+        // Not created: the error below names the destination.
     }
     if (!created) RaiseCompress(text::kCannotCreate, {destination});
 
@@ -612,11 +603,7 @@ void TTmslCompress::DoSpan(const std::string& diskDirectory, const std::string& 
     ResetTotals();
 
     HostFile source;
-    bool opened = false;
-    try {
-        opened = source.Open(host_->ToHost(compressedFile_), HostFile::Mode::Read);
-    } catch (const platform::Exception&) {
-    }
+    const bool opened = host_->OpenFile(source, compressedFile_, HostFile::Mode::Read);
     if (!opened) RaiseCompress(text::kCannotOpenArchive, {compressedFile_});
 
     std::string name = platform::ExtractFileName(diskFileName);
@@ -638,6 +625,7 @@ void TTmslCompress::DoSpan(const std::string& diskDirectory, const std::string& 
             diskRoom = left ? *left : -1;
             if (SpanDiskCapacity > 0 && (diskRoom < 0 || SpanDiskCapacity < diskRoom)) diskRoom = SpanDiskCapacity;
         } catch (const platform::Exception&) {
+            // Not created: the error below names the disk.
         }
         if (!ok) RaiseCompress(text::kCannotCreate, {path});
     };
@@ -726,11 +714,7 @@ void TTmslCompress::CopyFileChecked(const std::string& source, const std::string
     TlzhFileStats local;
     local.FileName = source;
     HostFile in;
-    bool opened = false;
-    try {
-        opened = in.Open(host_->ToHost(source), HostFile::Mode::Read);
-    } catch (const platform::Exception&) {
-    }
+    const bool opened = host_->OpenFile(in, source, HostFile::Mode::Read);
     if (!opened) RaiseCompress(text::kCannotOpenFile, {source});
     double sourceDate = FileDateOf(in.Descriptor());
     local.UnpackedSize = in.Size();
@@ -750,6 +734,7 @@ void TTmslCompress::CopyFileChecked(const std::string& source, const std::string
         created = IsPlainFileName(name) && copyFolder_.Open(host_->ToHost(dir.empty() ? "." : dir)) &&
                   pending.Create(copyFolder_.Lookup(name).name);
     } catch (const platform::Exception&) {
+        // Not created: the error below names the target.
     }
     if (!created) RaiseCompress(text::kCannotCreate, {target});
 

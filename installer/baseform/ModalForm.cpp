@@ -123,6 +123,7 @@ void TModalForm::RunHandler(const std::function<void()>& body) {
     try {
         body();
     } catch (const platform::EAbort&) {
+        // A silent abort ends the handler without a word, as it was meant to.
     } catch (...) {
         TModalForm* innermost = InnermostModal();
         if (!innermost) {

@@ -12,6 +12,7 @@ TreeBuilder::~TreeBuilder() {
     try {
         Finish();
     } catch (...) {
+        // A destructor must not throw; the error that unwound past the builder is the one to report.
     }
 }
 

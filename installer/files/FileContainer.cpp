@@ -6,6 +6,7 @@
 #include "installer/components/OrderLog.h"
 #include "installer/components/StandardPathSpecifiers.h"
 #include "installer/files/InstallFile.h"
+#include "installer/files/PassEnd.h"
 #include "installer/files/PsFileContainer.h"
 #include "installer/registry/ComponentNames.h"
 #include "installer/base/services/AppServices.h"
@@ -146,13 +147,12 @@ bool TFileContainer::NeedsInstallNetLocation() {
 
 // ---------------------------------------------------------------- passes
 
-void TFileContainer::RunPass(int kind) {
+void TFileContainer::RunPass(TPassKind kind) {
     try {
         switch (kind) {
-            case 1: Compress({}); break;
-            case 2: Process(); break;
-            case 3: Copy(); break;
-            default: break;
+            case TPassKind::Compress: Compress({}); break;
+            case TPassKind::Process: Process(); break;
+            case TPassKind::Copy: Copy(); break;
         }
     } catch (...) {
         State = ifsNone;
@@ -166,37 +166,31 @@ void TFileContainer::Compress(TCompressOptions options) {
     if (options.Contains(coForceNetFilesLocal) && options.Contains(coForceFilesNet))
         throw IEFileContainer("Cannot pass both coForceNetFilesLocal and coForceFilesNet to Compress");
     State = ifsCompress;
-    try {
-        if (OnBeforeProcess) OnBeforeProcess(*this);
-        if (Include) {
-            SendStatus(*this, scContainerBegin, this);
-            ReadSourceInfo();
-            Size = TotalSize(options.Contains(coIncludeExcluded));
-            Done = 0;
-            const std::string archiveDir = RemoveBackslash(platform::ExtractFileDir(GetArchiveFilePath()));
-            bool netCopyKnown = false;
-            try {
-                LocalArchivePath = archiveDir + "\\" + NetSubdirectory() + "\\" + Name() + ".1";
-                netCopyKnown = true;
-            } catch (const IEFileRel_NoNetLocation&) {
-                if (!options.Contains(coForceNetFilesLocal)) throw;
-            }
-            if (AddToArchive == lzcOverwrite)
-                DeleteArchiveFile(Name(), platform::ChangeFileExt(GetArchiveFilePath(), ".1"));
-            // Only the net copy named by this pass, never an older local path.
-            if (netCopyKnown && (HasNetFiles() || (options.Contains(coForceFilesNet) && InstallFileCount() > 0)))
-                DeleteArchiveFile(Name(), LocalArchivePath);
-            CompressChildren(options, archiveDir);
-            if (OnAfterProcess) OnAfterProcess(*this);
-            SendStatus(*this, scContainerEnd, this);
+    PassEnd end(*this, [this] { State = ifsNone; });
+    if (OnBeforeProcess) OnBeforeProcess(*this);
+    if (Include) {
+        SendStatus(*this, scContainerBegin, this);
+        ReadSourceInfo();
+        Size = TotalSize(options.Contains(coIncludeExcluded));
+        Done = 0;
+        const std::string archiveDir = RemoveBackslash(platform::ExtractFileDir(GetArchiveFilePath()));
+        bool netCopyKnown = false;
+        try {
+            LocalArchivePath = archiveDir + "\\" + NetSubdirectory() + "\\" + Name() + ".1";
+            netCopyKnown = true;
+        } catch (const IEFileRel_NoNetLocation&) {
+            if (!options.Contains(coForceNetFilesLocal)) throw;
         }
-    } catch (...) {
-        State = ifsNone;
-        BroadcastMessage(this, imPassFinished, nullptr);
-        throw;
+        if (AddToArchive == lzcOverwrite)
+            DeleteArchiveFile(Name(), platform::ChangeFileExt(GetArchiveFilePath(), ".1"));
+        // Only the net copy named by this pass, never an older local path.
+        if (netCopyKnown && (HasNetFiles() || (options.Contains(coForceFilesNet) && InstallFileCount() > 0)))
+            DeleteArchiveFile(Name(), LocalArchivePath);
+        CompressChildren(options, archiveDir);
+        if (OnAfterProcess) OnAfterProcess(*this);
+        SendStatus(*this, scContainerEnd, this);
     }
-    State = ifsNone;
-    BroadcastMessage(this, imPassFinished, nullptr);
+    end.Finish();
 }
 
 void TFileContainer::CompressChildren(TCompressOptions options, const std::string& archiveDir) {
@@ -262,29 +256,23 @@ void TFileContainer::CompressChildren(TCompressOptions options, const std::strin
 
 void TFileContainer::Copy() {
     State = ifsCopying;
-    try {
-        if (OnBeforeProcess) OnBeforeProcess(*this);
-        if (Include) {
-            SendStatus(*this, scContainerBegin, this);
-            ReadSourceInfo();
-            Size = TotalSize(false);
-            Done = 0;
-            for (const ChildRef& ref : ChildSnapshot())
-                if (StillChild(ref))
-                    if (auto* file = dynamic_cast<TCustomInstallFile*>(ref.component)) file->CopyToDestination();
-            for (const ChildRef& ref : ChildSnapshot())
-                if (StillChild(ref))
-                    if (auto* container = dynamic_cast<TFileContainer*>(ref.component)) container->Copy();
-            if (OnAfterProcess) OnAfterProcess(*this);
-            SendStatus(*this, scContainerEnd, this);
-        }
-    } catch (...) {
-        State = ifsNone;
-        BroadcastMessage(this, imPassFinished, nullptr);
-        throw;
+    PassEnd end(*this, [this] { State = ifsNone; });
+    if (OnBeforeProcess) OnBeforeProcess(*this);
+    if (Include) {
+        SendStatus(*this, scContainerBegin, this);
+        ReadSourceInfo();
+        Size = TotalSize(false);
+        Done = 0;
+        for (const ChildRef& ref : ChildSnapshot())
+            if (StillChild(ref))
+                if (auto* file = dynamic_cast<TCustomInstallFile*>(ref.component)) file->CopyToDestination();
+        for (const ChildRef& ref : ChildSnapshot())
+            if (StillChild(ref))
+                if (auto* container = dynamic_cast<TFileContainer*>(ref.component)) container->Copy();
+        if (OnAfterProcess) OnAfterProcess(*this);
+        SendStatus(*this, scContainerEnd, this);
     }
-    State = ifsNone;
-    BroadcastMessage(this, imPassFinished, nullptr);
+    end.Finish();
 }
 
 void TFileContainer::Install() {
@@ -292,9 +280,9 @@ void TFileContainer::Install() {
     State = ifsInstall;
     bool wasAborted = false;
     {
-        // State, cursor and the pass-end message end in every case.
-        BusyCursor busy;
-        try {
+        PassEnd end(*this, [this] { State = ifsNone; });
+        {
+            BusyCursor busy;
             std::string recorded;
             if (FindRecordedLocalFile(recorded)) LocalArchivePath = recorded;
             ReadArchiveInfo();
@@ -305,24 +293,10 @@ void TFileContainer::Install() {
             if (OnBeforeInstallObjects) OnBeforeInstallObjects(*this);
             TFileRelated::Install();
             SendStatus(*this, scContainerEnd, this);
-        } catch (...) {
-            State = ifsNone;
-            try {
-                BroadcastMessage(this, imPassFinished, nullptr);
-            } catch (...) {
-                // The first failure is the one to report.
-            }
-            throw;
         }
+        wasAborted = Context().GlobalCompressor && Context().GlobalCompressor->Abort;
+        end.Finish();
     }
-    wasAborted = Context().GlobalCompressor && Context().GlobalCompressor->Abort;
-    try {
-        BroadcastMessage(this, imPassFinished, nullptr);
-    } catch (...) {
-        State = ifsNone;
-        throw;
-    }
-    State = ifsNone;
     if (FireAfterInstallObjects && OnAfterInstallObjects) OnAfterInstallObjects(*this, wasAborted);
 }
 

@@ -32,6 +32,8 @@ enum TCompressOption {
     coIncludeExcluded         // excluded children are packed too
 };
 
+enum class TPassKind { Compress = 1, Process = 2, Copy = 3 };
+
 class TCompressOptions {
 public:
     TCompressOptions() = default;
@@ -73,8 +75,8 @@ public:
     virtual void DoReplacing(TCustomInstallFile& file);
     virtual void DoStatus(TCustomInstallFile& file, TFileStatusParameter& status);
     virtual std::int64_t CalcSize(bool includeExcluded, bool recurse);
-    // 1 compress (no option), 2 process, 3 copy.
-    virtual void RunPass(int kind);
+    // Compress runs with no option.
+    virtual void RunPass(TPassKind kind);
     virtual void Copy();
     virtual void FreeFiles();
     virtual void Compress(TCompressOptions options);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/components/EngineContext.h"
+#include "installer/components/Messages.h"
 #include "installer/components/StandardPathSpecifiers.h"
 #include "installer/components/TestTree.h"
 #include "installer/files/InstallFile.h"
@@ -199,6 +200,36 @@ TEST_F(FileContainers, CompressWithBothForceOptionsOrWithoutANetLocationChangesN
     EXPECT_EQ(ErrorOf([&] { directory.Compress({}); }), "Could not find a net install location for Dir");
     EXPECT_EQ(directory.State, ifsNone);
     EXPECT_EQ(file.ArchiveFile(), "C:\\Elsewhere\\a.1");
+}
+
+TEST_F(FileContainers, AFailingPassEndMessageNeverHidesThePassErrorAndFailsAPassThatWorked) {
+    auto& directory = form.Create<TInstallDirectory>();
+    directory.SetName("Dir");
+    directory.SetArchiveFile("C:\\Build\\dir.1");
+    auto& listener = form.Create<testing::TTestDialog>();
+    listener.SetName("Listener");
+    listener.SetContainer(&directory);
+    int ends = 0;
+    listener.OnMessage = [&](int id, TObject*) {
+        if (id != imPassFinished) return;
+        ++ends;
+        throw IEFileContainer("the listener failed");
+    };
+    platform::Files().ForceDirectories("C:\\Src");
+    { auto out = platform::Files().Open("C:\\Src\\A.dat", platform::FileMode::Create); }
+    TInstallFile& file = form.Create<TInstallFile>(&directory, std::string("C:\\Src\\A.dat"));
+    file.SetArchiveFileType(nullptr);
+    file.SetArchiveFile("C:\\Elsewhere\\a.1");
+
+    EXPECT_EQ(ErrorOf([&] { directory.Compress({}); }), "Could not find a net install location for Dir");
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(directory.State, ifsNone);
+
+    // A copy with nothing to copy works; then the message's failure is the pass's.
+    file.Free();
+    EXPECT_EQ(ErrorOf([&] { directory.Copy(); }), "the listener failed");
+    EXPECT_EQ(ends, 2);
+    EXPECT_EQ(directory.State, ifsNone);
 }
 
 TEST_F(FileContainers, AfterACompressEveryChildHasItsSettingsBackAlsoWhenOneFailed) {

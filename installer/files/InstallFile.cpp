@@ -10,6 +10,7 @@
 #include "installer/components/OrderLog.h"
 #include "installer/components/StandardPathSpecifiers.h"
 #include "installer/files/InstallEngine.h"
+#include "installer/files/PassEnd.h"
 #include "installer/files/SelfRegistration.h"
 #include "installer/files/TempFiles.h"
 #include "installer/registry/RegistryRoutines.h"
@@ -342,11 +343,11 @@ void TCustomInstallFile::AbortOperation() { throw EAIUserAbort(); }
 void TCustomInstallFile::CompressFile() {
     TTmslCompress& compressor = *Context().GlobalCompressor;
     state_ = ifsCompress;
-    auto finish = [&] {
+    PassEnd end(*this, [&] {
         compressor.OnStatus = nullptr;
         compressor.OnAborted = nullptr;
         state_ = ifsNone;
-    };
+    });
     try {
         if (OnBeforeCompress) OnBeforeCompress(*this);
         SendStatus(*this, scBeforeCompress, this);
@@ -368,22 +369,18 @@ void TCustomInstallFile::CompressFile() {
             SendStatus(*this, scAfterCompress, this);
         }
     } catch (const platform::EAbort&) {
-    } catch (...) {
-        finish();
-        BroadcastMessage(this, imPassFinished, nullptr);
-        throw;
+        // A silent abort ends the pass like a finished one; the caller checks the abort flag.
     }
-    finish();
-    BroadcastMessage(this, imPassFinished, nullptr);
+    end.Finish();
 }
 
 void TCustomInstallFile::CopyToDestination() {
     TTmslCompress& compressor = *Context().GlobalCompressor;
     state_ = ifsCopying;
-    auto finish = [&] {
+    PassEnd end(*this, [&] {
         compressor.OnStatus = nullptr;
         state_ = ifsNone;
-    };
+    });
     try {
         if (OnBeforeCopy) OnBeforeCopy(*this);
         SendStatus(*this, scBeforeCopy, this);
@@ -397,13 +394,9 @@ void TCustomInstallFile::CopyToDestination() {
             SendStatus(*this, scAfterCopy, this);
         }
     } catch (const platform::EAbort&) {
-    } catch (...) {
-        finish();
-        BroadcastMessage(this, imPassFinished, nullptr);
-        throw;
+        // A silent abort ends the pass like a finished one; the caller checks the abort flag.
     }
-    finish();
-    BroadcastMessage(this, imPassFinished, nullptr);
+    end.Finish();
 }
 
 void TCustomInstallFile::ReadInfoFromFile() {
@@ -543,46 +536,40 @@ void TCustomInstallFile::ExtractWith(TTmslCompress& compressor) {
     EngineContext& context = Context();
     LogInstallOrder(platform::Format("CompName: %s, File: %s", {Name(), fileName_}));
     state_ = ifsInstall;
-    auto finish = [&](bool failing) {
-        compressor.OnNewDisk = nullptr;
-        compressor.OnStatus = nullptr;
-        compressor.OnAborted = nullptr;
-        if (compressor.Abort && context.GlobalCompressor) context.GlobalCompressor->Abort = true;
-        try {
-            BroadcastMessage(this, imPassFinished, nullptr);
-        } catch (...) {
-            if (context.GlobalCompressor) context.GlobalCompressor->Abort = true;
+    // A failed pass-end message stops the rest of the install like an abort.
+    PassEnd end(
+        *this,
+        [&] {
+            compressor.OnNewDisk = nullptr;
+            compressor.OnStatus = nullptr;
+            compressor.OnAborted = nullptr;
+            if (compressor.Abort && context.GlobalCompressor) context.GlobalCompressor->Abort = true;
             state_ = ifsNone;
-            if (!failing) throw;
-        }
-        state_ = ifsNone;
-    };
-    try {
-        const std::string dir = DestinationDir();
-        platform::Files().ForceDirectories(dir);
-        const std::string archive = GetArchiveFilePath();
-        if (Blank(archive)) BlankArchive();
-        compressor.SetCompressedFile(archive);
-        compressor.ExtractDirectory = dir;
-        compressor.DestinationName = ExtractName();
-        // Written or not was decided above; the archive replaces the file
-        // through a temporary file, so a failed extraction keeps the old one.
-        compressor.Overwrite = TOverwriteType::owAlways;
-        compressor.OnAborted = [this](TTmslCompress&) { AbortOperation(); };
-        compressor.OnNewDisk = [this](TTmslCompress& c, int disk, std::string& path) { AskForDisk(c, disk, path); };
-        compressor.OnStatus = [this](TTmslCompress& c, TlzhFileStats& s) { ReportStatus(c, s); };
-        compressor.SetFilesToProcess({MemberName()});
-        compressor.Extract();
-        if (tempName_) RegisterDelayedReplace();
-        AfterInstallSteps();
-        if (OnAfterInstall) OnAfterInstall(*this);
-        SendStatus(*this, scAfterInstall, this);
-        TFileRelated::Install();
-    } catch (...) {
-        finish(true);
-        throw;
-    }
-    finish(false);
+        },
+        [&] {
+            if (context.GlobalCompressor) context.GlobalCompressor->Abort = true;
+        });
+    const std::string dir = DestinationDir();
+    platform::Files().ForceDirectories(dir);
+    const std::string archive = GetArchiveFilePath();
+    if (Blank(archive)) BlankArchive();
+    compressor.SetCompressedFile(archive);
+    compressor.ExtractDirectory = dir;
+    compressor.DestinationName = ExtractName();
+    // Written or not was decided above; the archive replaces the file
+    // through a temporary file, so a failed extraction keeps the old one.
+    compressor.Overwrite = TOverwriteType::owAlways;
+    compressor.OnAborted = [this](TTmslCompress&) { AbortOperation(); };
+    compressor.OnNewDisk = [this](TTmslCompress& c, int disk, std::string& path) { AskForDisk(c, disk, path); };
+    compressor.OnStatus = [this](TTmslCompress& c, TlzhFileStats& s) { ReportStatus(c, s); };
+    compressor.SetFilesToProcess({MemberName()});
+    compressor.Extract();
+    if (tempName_) RegisterDelayedReplace();
+    AfterInstallSteps();
+    if (OnAfterInstall) OnAfterInstall(*this);
+    SendStatus(*this, scAfterInstall, this);
+    TFileRelated::Install();
+    end.Finish();
 }
 
 void TCustomInstallFile::ReplaceLockedFile() {
@@ -667,6 +654,7 @@ bool TCustomInstallFile::IncrementSharedDLLCount() {
             registry.WriteInteger(shortPath, count + 1);
             return true;
         } catch (const platform::ERegistryException&) {
+            // A counter that is not a number starts again below.
         }
     }
     std::int32_t count = 0;
@@ -698,6 +686,7 @@ void InDirectory(const std::string& dir, Body body) {
     try {
         files.SetCurrentDir(dir);
     } catch (const platform::Exception&) {
+        // A folder that cannot be entered leaves the body in the current one.
     }
     try {
         body();
@@ -811,6 +800,7 @@ void TCustomInstallFile::WriteUninstallEntries(const std::string& registryKey) {
             RegWriteString(kMachine, key, "Entries", std::to_string(n));
             return;
         } catch (const platform::Exception&) {
+            // This list cannot be written: try the next one.
         }
     }
     throw IECustomInstallFile("Could not write the uninstall entry of the following file :%s:", {fileName_});

@@ -64,6 +64,7 @@ void TFolderNetInstallLocation::OpenConnection() {
     try {
         there = platform::Files().DirectoryExists(HostFolder());
     } catch (const platform::Exception&) {
+        // A folder outside the root counts as missing: the error below says so.
     }
     if (!there) Fail<ENIL_OpenService>("Cannot connect to host %s", LoginInformation().Hostname, 12029);
     connected_ = true;

@@ -39,6 +39,16 @@ std::string Trim(const std::string& s) {
     return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
 }
 
+// Removes a file the run no longer needs. One that stays (in use, outside
+// the root) costs only its space, so the run goes on without it.
+void DeleteLeftover(const std::string& path) {
+    try {
+        platform::Files().DeleteFile(path);
+    } catch (const platform::Exception&) {
+        return;
+    }
+}
+
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
 // Whether path lies strictly below directory (Windows paths, case ignored).
@@ -441,10 +451,7 @@ void TCustomInstall::ReadNetFileList() {
     struct Remove {
         std::string path;
         ~Remove() {
-            try {
-                platform::Files().DeleteFile(path);
-            } catch (const platform::Exception&) {
-            }
+            DeleteLeftover(path);
         }
     } removeAfter{local};
     location->GetFile("filelist.lst", local);
@@ -580,6 +587,7 @@ void TCustomInstall::WriteLanguage() {
     try {
         RegWriteInteger(kMachine, key, "Language", static_cast<std::int32_t>(translator->TranslateIntoLanguage()));
     } catch (const platform::Exception&) {
+        // The language is a convenience for the next run, which asks again without it.
     }
 }
 
@@ -647,6 +655,7 @@ std::vector<std::string> TCustomInstall::ReadUnfinished() {
         try {
             data = registry.ReadString(name);
         } catch (const platform::Exception&) {
+            // A value that is not a string is listed with empty data.
         }
         lines.push_back(name + ";" + data);
     }
@@ -674,10 +683,7 @@ void TCustomInstall::ResumeAfterReboot() {
             throw IEInstall("There is an invalid entry for the unfinished install list %s", {line});
         }
         if (kind == 1) {
-            try {
-                platform::Files().DeleteFile(name);
-            } catch (const platform::Exception&) {
-            }
+            DeleteLeftover(name);
         } else if (kind == 0) {
             for (TInstallContainer* container : Context().GlobalContainerList.Items())
                 if (Context().GlobalContainerList.IndexOf(container) >= 0 &&
@@ -704,10 +710,7 @@ void TCustomInstall::Cleanup() {
     for (const std::string& line : presetupFiles_) {
         const std::string name = platform::ExtractFileName(Trim(line));
         if (name.empty()) continue;
-        try {
-            files.DeleteFile(exeDir + "\\" + name);
-        } catch (const platform::Exception&) {
-        }
+        DeleteLeftover(exeDir + "\\" + name);
     }
     const std::string batch = CreateTempFileWithExt(".bat");
     std::string text = "ERASE " + Quoted(exe) + "\r\n";
@@ -734,10 +737,7 @@ void TCustomInstall::RemoveInstallRecord() {
                 const std::string local = Trim(RegReadString(kMachine, key + "\\" + sub, "LocalFile", ""));
                 // Downloaded copies live in the temporary directory; nothing else is deleted.
                 if (!local.empty() && IsBelow(FullPath(local), temp)) {
-                    try {
-                        platform::Files().DeleteFile(local);
-                    } catch (const platform::Exception&) {
-                    }
+                    DeleteLeftover(local);
                 }
                 RegDeleteKeyTree(kMachine, key + "\\" + sub);
             }

@@ -97,6 +97,7 @@ TEST(Translator, TargetScopeAndChangeNotification) {
         EXPECT_EQ(t.TranslateIntoLanguage(), tlGerman);
         throw platform::Exception("boom");
     } catch (const platform::Exception&) {
+        // Only the scope's unwinding matters here.
     }
     EXPECT_EQ(t.TranslateIntoLanguage(), tlFrench);
     EXPECT_EQ(seen, (std::vector<TTmslLanguage>{tlFrench, tlGerman, tlFrench}));

@@ -11,6 +11,7 @@ void ShowCurrentException() {
     try {
         throw;
     } catch (const EAbort&) {
+        // A silent abort shows nothing.
     } catch (const std::exception& e) {
         ShowMessage(e.what(), MsgIcon::Error, mbOK);
     } catch (...) {

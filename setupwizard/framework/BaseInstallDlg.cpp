@@ -103,6 +103,7 @@ bool TCustomBaseInstallDlg::Execute() {
     try {
         if (OnAfterExecute) OnAfterExecute(*this);
     } catch (const platform::EAbort&) {
+        // A silent abort in the handler keeps the dialog's result.
     }
     return result;
 }

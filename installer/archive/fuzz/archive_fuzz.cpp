@@ -52,9 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             try {
                 c.Extract();
             } catch (const platform::Exception&) {
+                // A clear error is the expected end of a malformed member.
             }
         }
     } catch (const platform::Exception&) {
+        // A clear error is the expected end of a malformed archive.
     }
     return 0;
 }
