@@ -297,19 +297,19 @@ TEST_F(PathSpecifiers, OrderLogsAppendAndNeverFail) {
     EXPECT_NO_THROW(LogCompressOrder("FILECONTAINER: Help_1"));
 }
 
-TEST_F(PathSpecifiers, InstallerLibraryFoundOnTheToolsSearchPath) {
+TEST_F(PathSpecifiers, InstallerLibraryFoundOnItsSearchPath) {
     EXPECT_EQ(GetTamselPath(false), "");
     EXPECT_THROW(GetTamselPath(true), IENoTamselPath);
     auto& files = platform::Files();
-    ASSERT_TRUE(files.ForceDirectories("C:\\Delphi 3\\Tamsel32\\Version40"));
-    files.Open("C:\\Delphi 3\\Tamsel32\\Version40\\t32v40.txt", platform::FileMode::Create);
-    SetValue(platform::RegRoot::LocalMachine, "Software\\Borland\\Delphi\\3.0", "RootDir", "C:\\Delphi 3\\");
-    SetValue(platform::RegRoot::CurrentUser, "Software\\Borland\\Delphi\\3.0\\Library", "Search Path",
-             "$(DELPHI)\\Lib;;D:\\Nowhere;$(delphi)\\Tamsel32\\Version40\\;..\\..\\..\\etc");
-    EXPECT_EQ(GetTamselPath(true), "C:\\Delphi 3\\Tamsel32\\Version40");
-    EXPECT_EQ(GetTamselPath(true, std::string("C:\\Delphi 3\\Tamsel32\\Version40\\")),
-              "C:\\Delphi 3\\Tamsel32\\Version40");
-    EXPECT_EQ(GetTamselPath(false, std::string("C:\\Delphi 3\\Lib")), "");
+    ASSERT_TRUE(files.ForceDirectories("C:\\Dev Tools\\Tamsel32\\Version40"));
+    files.Open("C:\\Dev Tools\\Tamsel32\\Version40\\t32v40.txt", platform::FileMode::Create);
+    SetValue(platform::RegRoot::LocalMachine, "Software\\Tamsel\\Installer", "RootDir", "C:\\Dev Tools\\");
+    SetValue(platform::RegRoot::CurrentUser, "Software\\Tamsel\\Installer", "LibraryPath",
+             "$(TAMSEL)\\Lib;;D:\\Nowhere;$(tamsel)\\Tamsel32\\Version40\\;..\\..\\..\\etc");
+    EXPECT_EQ(GetTamselPath(true), "C:\\Dev Tools\\Tamsel32\\Version40");
+    EXPECT_EQ(GetTamselPath(true, std::string("C:\\Dev Tools\\Tamsel32\\Version40\\")),
+              "C:\\Dev Tools\\Tamsel32\\Version40");
+    EXPECT_EQ(GetTamselPath(false, std::string("C:\\Dev Tools\\Lib")), "");
 }
 
 }  // namespace

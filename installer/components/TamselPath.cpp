@@ -10,11 +10,12 @@
 namespace installer {
 namespace {
 
-const char* const kToolKey = "\\Software\\Borland\\Delphi\\3.0";
-const char* const kLibraryKey = "\\Software\\Borland\\Delphi\\3.0\\Library";
-const std::string kMacro = "$(DELPHI)";
+// The installer library's own key: its search path (the current user's)
+// and its root directory (the machine's).
+const char* const kLibraryKey = "\\Software\\Tamsel\\Installer";
+const std::string kMacro = "$(TAMSEL)";
 
-// Replaces every "$(DELPHI)", ignoring case.
+// Replaces every "$(TAMSEL)", ignoring case.
 std::string ReplaceRootMacro(std::string text, const std::string& root) {
     auto upper = [](std::string s) {
         for (char& c : s)
@@ -38,9 +39,9 @@ std::string GetTamselPath(bool raiseIfMissing, const std::optional<std::string>&
     } else {
         auto& registry = platform::Registry();
         const std::string searchPath =
-            registry.ReadString(platform::RegRoot::CurrentUser, kLibraryKey, "Search Path").value_or("");
+            registry.ReadString(platform::RegRoot::CurrentUser, kLibraryKey, "LibraryPath").value_or("");
         const std::string root =
-            RemoveBackslash(registry.ReadString(platform::RegRoot::LocalMachine, kToolKey, "RootDir").value_or(""));
+            RemoveBackslash(registry.ReadString(platform::RegRoot::LocalMachine, kLibraryKey, "RootDir").value_or(""));
         for (int i = 1; i <= ItemCount(searchPath, ';'); ++i) {
             const std::string item = GetItem(searchPath, i, ';');
             if (!item.empty()) candidates.push_back(ReplaceRootMacro(item, root));
@@ -56,7 +57,7 @@ std::string GetTamselPath(bool raiseIfMissing, const std::optional<std::string>&
     if (raiseIfMissing)
         throw IENoTamselPath(
             "The directory of the installer library (the one that holds T32V40.TXT) is not on the library search "
-            "path of Delphi");
+            "path");
     return {};
 }
 

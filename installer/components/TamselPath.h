@@ -1,7 +1,7 @@
 #pragma once
 // Design time only: where the installer library lies on the developer's
 // machine, found by its marker file "T32V40.TXT" among the directories of
-// the development tool's library search path.
+// the library search path kept under the key \Software\Tamsel\Installer.
 #include <optional>
 #include <string>
 
@@ -9,7 +9,8 @@ namespace installer {
 
 // The first candidate directory holding the marker, without trailing '\'.
 // Candidates: programDirectory alone when given, else the items of the
-// tool's search path with "$(DELPHI)" replaced by its root directory.
+// current user's value LibraryPath (';'-separated) with "$(TAMSEL)"
+// replaced by the machine's value RootDir of the same key.
 // Nothing found: IENoTamselPath when raiseIfMissing, else "".
 std::string GetTamselPath(bool raiseIfMissing, const std::optional<std::string>& programDirectory = std::nullopt);
 
