@@ -3,6 +3,11 @@
 #include "platform/qtglue/Guard.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/runtime/Exception.h"
+#include "platform/testing/TempDir.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 using namespace platform;
 
@@ -24,4 +29,25 @@ TEST(Messenger, ScriptedAnswersInOrderThenFirstButton) {
     EXPECT_EQ(ShowMessage("Save?", MsgIcon::Question, mbYesNoCancel), mrNo);
     EXPECT_EQ(ShowMessage("Save?", MsgIcon::Question, mbYesNoCancel), mrYes);
     EXPECT_EQ(m.shown.size(), 2u);
+}
+
+TEST(Messenger, EveryBoxIsAppendedToTheMessageLogOneLineEach) {
+    platform::testing::TempDir dir;
+    const std::string log = (dir / "boxes.log").string();
+    ScriptedMessenger m;
+    m.answers = {mrNo};
+    SetApplicationTitle("Setup");
+    setenv("VOREL_MESSAGE_LOG", log.c_str(), 1);
+    EXPECT_EQ(ShowMessage("Replace C:\\A.TXT?\r\nIt is\tnewer.", MsgIcon::Question, mbYesNo), mrNo);
+    ShowMessage("Done.");
+    unsetenv("VOREL_MESSAGE_LOG");
+    ShowMessage("Not logged.");
+    std::ifstream in(log, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(),
+              "Setup\tReplace C:\\A.TXT?\\nIt is\\tnewer.\tquestion\tno\n"
+              "Setup\tDone.\tinformation\tok\n");
+    // The boxes were still shown.
+    EXPECT_EQ(m.shown.size(), 3u);
 }

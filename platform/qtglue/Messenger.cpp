@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdlib>
+#include <fstream>
 
 namespace platform {
 
@@ -27,6 +29,56 @@ int firstResult(int buttons) {
         if (buttons & b.flag) return b.result;
     return mrOk;
 }
+
+const char* IconName(MsgIcon icon) {
+    switch (icon) {
+        case MsgIcon::Information: return "information";
+        case MsgIcon::Warning: return "warning";
+        case MsgIcon::Error: return "error";
+        case MsgIcon::Question: return "question";
+        case MsgIcon::None: break;
+    }
+    return "none";
+}
+
+const char* AnswerName(int result) {
+    switch (result) {
+        case mrOk: return "ok";
+        case mrCancel: return "cancel";
+        case mrAbort: return "abort";
+        case mrRetry: return "retry";
+        case mrIgnore: return "ignore";
+        case mrYes: return "yes";
+        case mrNo: return "no";
+        default: return "none";
+    }
+}
+
+// One box is one line: line ends and tabs inside a field are written as \n and \t.
+std::string LogField(const std::string& s) {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') continue;
+        if (c == '\n' || c == '\r')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else
+            out += c;
+    }
+    return out;
+}
+
+// Appends the box to the file VOREL_MESSAGE_LOG names, when it names one.
+void LogBox(const std::string& caption, const std::string& text, MsgIcon icon, int answer) {
+    const char* log = std::getenv("VOREL_MESSAGE_LOG");
+    if (!log || !*log) return;
+    std::ofstream out(log, std::ios::app | std::ios::binary);
+    out << LogField(caption) << '\t' << LogField(text) << '\t' << IconName(icon) << '\t' << AnswerName(answer)
+        << '\n';
+}
 }  // namespace
 
 Messenger& Messenger::Current() {
@@ -43,7 +95,9 @@ void SetApplicationTitle(const std::string& title) {
 }
 
 int ShowMessage(const std::string& text, MsgIcon icon, int buttons) {
-    return Messenger::Current().Show(text, ApplicationTitle(), icon, buttons);
+    const int answer = Messenger::Current().Show(text, ApplicationTitle(), icon, buttons);
+    LogBox(ApplicationTitle(), text, icon, answer);
+    return answer;
 }
 
 int QtMessenger::Show(const std::string& text, const std::string& caption, MsgIcon icon, int buttons) {

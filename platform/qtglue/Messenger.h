@@ -29,7 +29,12 @@ public:
     static void Install(Messenger* m);
 };
 
-// Shows text in a box captioned with the application title.
+// Shows text in a box captioned with the application title. When the
+// environment variable VOREL_MESSAGE_LOG names a file, the box is also
+// appended there as one line of tab-separated fields: caption, text, icon
+// ("information", "warning", "error", "question", "none") and the answer
+// ("ok", "cancel", "yes", "no", "abort", "retry", "ignore", "none"); line
+// ends and tabs inside a field are written as \n and \t.
 int ShowMessage(const std::string& text, MsgIcon icon = MsgIcon::Information, int buttons = mbOK);
 
 // The application title (caption of the program's message boxes).
