@@ -2,6 +2,8 @@
 # Builds voreled, writes a fresh sample installation and starts the program
 # in it. Without a display, the program runs in a virtual one (Xvfb).
 # Usage: scripts/run.sh [SAMPLE_DIR]
+# SAMPLE_DIR must be new, empty, or a sample written before; anything else
+# is left alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -9,7 +11,8 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)" --target voreled vorel-sample
 
 sample=${1:-$PWD/sample}
-rm -rf "$sample"
+# Only a folder vorel-sample wrote, or an empty one, is replaced.
+bash scripts/clear-sample.sh "$sample"
 build/bin/vorel-sample "$sample"
 echo "sample installation: $sample"
 cd "$sample"

@@ -230,6 +230,8 @@ std::string EncodeJpeg(const QImage& image) {
 void WriteInstallation(const fs::path& base, const WriteOptions& options) {
     const fs::path data = base / "data";
     fs::create_directories(data);
+    // First, so that even a half-written sample can be replaced.
+    WriteFile(base / kSampleMarker, "written by vorel-sample\n");
     fs::create_directories(data / "backup");
     fs::create_directories(base / "library");
     fs::create_directories(base / "Help");

@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <set>
 
 namespace sample {
@@ -96,6 +97,46 @@ TEST(SampleInstallation, CommandLine) {
     std::string out = (dir.path() / "inst").string();
     EXPECT_EQ(std::system((tool + " '" + out + "' --scale 5 >/dev/null 2>&1").c_str()), 0);
     EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / "inst" / "data" / "Transistores.db"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / "inst" / kSampleMarker));
+}
+
+// The run script replaces a sample folder, never a folder of the user's.
+TEST(SampleInstallation, OnlyASampleOrAnEmptyFolderIsCleared) {
+    namespace fs = std::filesystem;
+    platform::TestDir dir;
+    const std::string script = std::string(VOREL_SOURCE_DIR) + "/scripts/clear-sample.sh";
+    auto clear = [&](const fs::path& p) { return std::system(("bash '" + script + "' '" + p.string() + "' 2>/dev/null").c_str()); };
+
+    const fs::path sample = dir.path() / "sample";
+    fs::create_directories(sample / "data");
+    { std::ofstream(sample / kSampleMarker) << "x"; }
+    { std::ofstream(sample / "data" / "Reparos.db") << "x"; }
+    EXPECT_EQ(clear(sample), 0);
+    EXPECT_FALSE(fs::exists(sample));
+    EXPECT_EQ(clear(sample), 0) << "a folder that is not there needs nothing";
+
+    const fs::path empty = dir.path() / "empty";
+    fs::create_directories(empty);
+    EXPECT_EQ(clear(empty), 0);
+    EXPECT_FALSE(fs::exists(empty));
+
+    const fs::path notes = dir.path() / "notes";
+    fs::create_directories(notes / "sub");
+    { std::ofstream(notes / "todo.txt") << "keep me"; }
+    EXPECT_NE(clear(notes), 0);
+    EXPECT_TRUE(fs::is_regular_file(notes / "todo.txt"));
+    // A marker deeper down does not count, nor does a link to a sample.
+    { std::ofstream(notes / "sub" / kSampleMarker) << "x"; }
+    EXPECT_NE(clear(notes), 0);
+    fs::create_directories(sample);
+    { std::ofstream(sample / kSampleMarker) << "x"; }
+    fs::create_directory_symlink(sample, dir.path() / "link");
+    EXPECT_NE(clear(dir.path() / "link"), 0);
+    EXPECT_TRUE(fs::exists(sample / kSampleMarker));
+    const fs::path file = dir.path() / "file.txt";
+    { std::ofstream(file) << "x"; }
+    EXPECT_NE(clear(file), 0);
+    EXPECT_TRUE(fs::exists(file));
 }
 
 }  // namespace
