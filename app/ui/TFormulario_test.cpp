@@ -401,7 +401,7 @@ TEST(TFormulario, FailedStartupShowsTheEngineMessageAndStaysUsable) {
     EXPECT_EQ(m.shown[0].caption, "Vorel - Electronics");
     EXPECT_TRUE(f.Iniciando());
     EXPECT_EQ(f.PageControl1->currentWidget(), f.TabSheet1_1);
-    EXPECT_TRUE(Near(Centre(*f.ImagemAbertura), QColor()) || f.ImagemAbertura->Empty());
+    EXPECT_TRUE(f.ImagemAbertura->Empty()) << "no picture comes from tables that did not open";
     // The user can still move around; a search on a closed table reports, never crashes.
     QTabBar* bar = f.PageControl1->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(2).center());

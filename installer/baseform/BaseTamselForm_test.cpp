@@ -138,7 +138,14 @@ TEST(ModalForm, AnErrorInAHandlerIsRaisedAfterTheRun) {
     }
     // EAbort passes silently; outside a modal run an error is shown.
     platform::ScriptedMessenger messenger;
-    form.ConnectClick(button, [] { throw platform::EAbort(); });
+    auto* quiet = new QPushButton("Quiet", &form);
+    bool ran = false;
+    form.ConnectClick(quiet, [&ran] {
+        ran = true;
+        throw platform::EAbort();
+    });
+    quiet->click();
+    EXPECT_TRUE(ran);
     TModalForm::RunHandler([] { throw platform::EAbort(); });
     TModalForm::RunHandler([] { throw platform::Exception("shown"); });
     ASSERT_EQ(messenger.shown.size(), 1u);

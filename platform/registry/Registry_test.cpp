@@ -144,6 +144,27 @@ TEST_F(RegistryFixture, InjectedWriteFailuresAndDamagedFilesLoseNothing) {
         EXPECT_THROW(ParseRegedit4(bad, "HKEY_CURRENT_USER"), ERegistryFileError) << bad;
 }
 
+TEST_F(RegistryFixture, AHandEditedFileWithCommentLinesLoads) {
+    {
+        std::ofstream(dir.Path() / "HKCU.reg", std::ios::binary)
+            << "REGEDIT4\r\n; settings kept by hand\r\n\r\n"
+               "[HKEY_CURRENT_USER\\Software\\Vorel]\r\n"
+               "  ; the next value was \"Old\"\r\n"
+               "\"Name\"=\"New; not a comment\"\r\n"
+               ";[HKEY_CURRENT_USER\\Software\\Gone]\r\n"
+               ";\"Size\"=dword:00000001\r\n";
+    }
+    EXPECT_TRUE(store.LoadError(HKCU).empty()) << store.LoadError(HKCU);
+    EXPECT_EQ(store.ReadString(HKCU, "Software\\Vorel", "Name").value(), "New; not a comment");
+    EXPECT_FALSE(store.ReadInteger(HKCU, "Software\\Vorel", "Size").has_value());
+    EXPECT_FALSE(store.KeyExists(HKCU, "Software\\Gone"));
+    // A write keeps the values; the comments are the hand editor's, not the store's.
+    ASSERT_TRUE(store.WriteInteger(HKCU, "Software\\Vorel", "Size", 2));
+    EXPECT_EQ(store.ExportText(HKCU),
+              "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\r\n[HKEY_CURRENT_USER\\Software\\Vorel]\r\n"
+              "\"Name\"=\"New; not a comment\"\r\n\"Size\"=dword:00000002\r\n\r\n");
+}
+
 TEST_F(RegistryFixture, ClassLibraryRegistryObject) {
     TRegistry reg;
     EXPECT_EQ(reg.RootKey(), HKCU);
