@@ -21,6 +21,7 @@
 #include "installer/version/PeVersionBlock.h"
 #include "installer/version/SystemRootFiles.h"
 #include "platform/inifile/IniFile.h"
+#include "platform/registry/RegistryStore.h"
 #include "platform/restart/Restart.h"
 #include "platform/runtime/PathCase.h"
 #include "platform/sysroot/SystemRoot.h"
@@ -640,6 +641,8 @@ void TCustomInstallFile::AfterInstallSteps() {
 }
 
 bool TCustomInstallFile::IncrementSharedDLLCount() {
+    // Another setup running at the same time counts between our read and write otherwise.
+    platform::RegistryStore::UpdateLock update(platform::Registry(), platform::RegRoot::LocalMachine);
     TtmslRegistry registry;
     registry.SetRootKey(platform::RegRoot::LocalMachine);
     if (!registry.OpenKey("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", true))
@@ -780,6 +783,8 @@ void TCustomInstallFile::ReportStatus(TTmslCompress&, TlzhFileStats& stats) {
 // ---------------------------------------------------------------- uninstall records
 
 void TCustomInstallFile::WriteUninstallEntries(const std::string& registryKey) {
+    // The entry count is read, then written: one step for other setups.
+    platform::RegistryStore::UpdateLock update(platform::Registry(), platform::RegRoot::LocalMachine);
     const std::string target = AddBackslash(RemoveBackslash(DestinationDir())) + destName_;
     if (activeX_) {
         const std::string key = registryKey + "\\ActiveX";

@@ -1,8 +1,10 @@
 #include "platform/inifile/IniFile.h"
 
 #include <cstdlib>
+#include <optional>
 
 #include "platform/hostio/HostIo.h"
+#include "platform/hostio/ReplaceLock.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/Format.h"
 #include "platform/runtime/PathCase.h"
@@ -13,9 +15,13 @@ namespace {
 
 enum class Encoding { Utf8, Utf8Bom, Cp1252 };
 
+// The file as lines: the bytes each line had (without its end), and the same
+// line as text. A write changes only the lines it touches, so every other
+// line is saved as the bytes it was, whatever its encoding really is.
 struct Document {
     Encoding encoding = Encoding::Utf8;
-    std::vector<std::string> lines;  // UTF-8, without line ends
+    std::vector<std::string> raw;
+    std::vector<std::string> lines;  // UTF-8
 };
 
 std::string trim(const std::string& s) {
@@ -43,6 +49,21 @@ std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
+std::string decode(const Document& doc, const std::string& bytes) {
+    return doc.encoding == Encoding::Cp1252 ? Cp1252ToUtf8(bytes) : bytes;
+}
+
+// A new text in the file's own encoding; one the file's code page cannot
+// hold is refused rather than written as '?' or in another encoding.
+std::string encode(const Document& doc, const std::string& text, const std::filesystem::path& path) {
+    if (doc.encoding != Encoding::Cp1252) return text;
+    std::string bytes = Utf8ToCp1252(text);
+    if (Cp1252ToUtf8(bytes) != text)
+        throw EIniFileError(Format("Cannot write \"%s\" in %s: the file's code page has no such characters",
+                                   {text, path.string()}));
+    return bytes;
+}
+
 Document load(const std::filesystem::path& path) {
     Document doc;
     auto bytes = ReadWholeFile(path);
@@ -53,30 +74,47 @@ Document load(const std::filesystem::path& path) {
         text.erase(0, 3);
     } else if (!IsValidUtf8(text)) {
         doc.encoding = Encoding::Cp1252;
-        text = Cp1252ToUtf8(text);
     }
-    doc.lines = splitLines(text);
+    doc.raw = splitLines(text);
+    for (const auto& r : doc.raw) doc.lines.push_back(decode(doc, r));
     return doc;
 }
 
+void insertLine(Document& doc, size_t i, const std::string& text, const std::filesystem::path& path) {
+    doc.raw.insert(doc.raw.begin() + static_cast<std::ptrdiff_t>(i), encode(doc, text, path));
+    doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(i), text);
+}
+
+void eraseLines(Document& doc, size_t from, size_t to) {
+    doc.raw.erase(doc.raw.begin() + static_cast<std::ptrdiff_t>(from), doc.raw.begin() + static_cast<std::ptrdiff_t>(to));
+    doc.lines.erase(doc.lines.begin() + static_cast<std::ptrdiff_t>(from),
+                    doc.lines.begin() + static_cast<std::ptrdiff_t>(to));
+}
+
 void save(const std::filesystem::path& path, const Document& doc) {
-    std::string text;
-    for (const auto& l : doc.lines) text += l + "\r\n";
-    std::string bytes;
-    switch (doc.encoding) {
-    case Encoding::Utf8Bom: bytes = "\xEF\xBB\xBF" + text; break;
-    case Encoding::Utf8: bytes = text; break;
-    case Encoding::Cp1252:
-        bytes = Utf8ToCp1252(text);
-        // A text outside the code page would turn into '?': keep it whole as UTF-8.
-        if (Cp1252ToUtf8(bytes) != text) bytes = text;
-        break;
-    }
+    std::string bytes = doc.encoding == Encoding::Utf8Bom ? "\xEF\xBB\xBF" : "";
+    for (const auto& r : doc.raw) bytes += r + "\r\n";
     try {
         WriteFileAtomically(path, bytes);
     } catch (const Exception& e) {
         throw EIniFileError(e.Message());
     }
+}
+
+// Runs a read-modify-write of the file under the lock that keeps writers of
+// other processes out between the read and the rename.
+template <typename Change>
+void update(const std::filesystem::path& path, Change change) {
+    std::optional<ReplaceLock> lock;
+    try {
+        lock.emplace(path);
+    } catch (const EIniFileError&) {
+        throw;
+    } catch (const Exception& e) {
+        throw EIniFileError(e.Message());
+    }
+    Document doc = load(path);
+    if (change(doc)) save(path, doc);
 }
 
 bool sectionHeader(const std::string& line, std::string& name) {
@@ -201,26 +239,30 @@ void IniFile::WriteString(const std::string& section, const std::string& key, co
     if (value.find_first_of("\r\n") != std::string::npos || section.find_first_of("]\r\n") != std::string::npos)
         throw EIniFileError(Format("Cannot write the key \"%s\" of section \"%s\" in %s",
                                    {key, section, path_.string()}));
-    Document doc = load(path_);
-    SectionRange r = findSection(doc, s);
-    if (!r.found) {
-        doc.lines.push_back("[" + s + "]");
-        doc.lines.push_back(k + "=" + value);
-        save(path_, doc);
-        return;
-    }
-    size_t i = findKey(doc, r, k);
-    if (i != std::string::npos) {
-        std::string oldKey, oldValue;
-        keyLine(doc.lines[i], oldKey, oldValue);
-        doc.lines[i] = oldKey + "=" + value;  // the key keeps its spelling
-    } else {
-        // After the section's last non-blank line, so blank separators stay below it.
-        size_t at = r.end;
-        while (at > r.begin && trim(doc.lines[at - 1]).empty()) --at;
-        doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(at), k + "=" + value);
-    }
-    save(path_, doc);
+    update(path_, [&](Document& doc) {
+        SectionRange r = findSection(doc, s);
+        if (!r.found) {
+            insertLine(doc, doc.lines.size(), "[" + s + "]", path_);
+            insertLine(doc, doc.lines.size(), k + "=" + value, path_);
+            return true;
+        }
+        size_t i = findKey(doc, r, k);
+        if (i != std::string::npos) {
+            // The key keeps its spelling and its bytes; only the value is new.
+            const std::string& raw = doc.raw[i];
+            const std::string rawKey = trim(raw.substr(0, raw.find('=')));
+            std::string oldKey, oldValue;
+            keyLine(doc.lines[i], oldKey, oldValue);
+            doc.raw[i] = rawKey + "=" + encode(doc, value, path_);
+            doc.lines[i] = oldKey + "=" + value;
+        } else {
+            // After the section's last non-blank line, so blank separators stay below it.
+            size_t at = r.end;
+            while (at > r.begin && trim(doc.lines[at - 1]).empty()) --at;
+            insertLine(doc, at, k + "=" + value, path_);
+        }
+        return true;
+    });
 }
 
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
@@ -228,22 +270,23 @@ void IniFile::WriteInteger(const std::string& section, const std::string& key, i
 }
 
 void IniFile::DeleteKey(const std::string& section, const std::string& key) {
-    Document doc = load(path_);
-    SectionRange r = findSection(doc, section);
-    if (!r.found) return;
-    size_t i = findKey(doc, r, key);
-    if (i == std::string::npos) return;
-    doc.lines.erase(doc.lines.begin() + static_cast<std::ptrdiff_t>(i));
-    save(path_, doc);
+    update(path_, [&](Document& doc) {
+        SectionRange r = findSection(doc, section);
+        if (!r.found) return false;
+        size_t i = findKey(doc, r, key);
+        if (i == std::string::npos) return false;
+        eraseLines(doc, i, i + 1);
+        return true;
+    });
 }
 
 void IniFile::EraseSection(const std::string& section) {
-    Document doc = load(path_);
-    SectionRange r = findSection(doc, section);
-    if (!r.found) return;
-    doc.lines.erase(doc.lines.begin() + static_cast<std::ptrdiff_t>(r.header),
-                    doc.lines.begin() + static_cast<std::ptrdiff_t>(r.end));
-    save(path_, doc);
+    update(path_, [&](Document& doc) {
+        SectionRange r = findSection(doc, section);
+        if (!r.found) return false;
+        eraseLines(doc, r.header, r.end);
+        return true;
+    });
 }
 
 }  // namespace platform

@@ -6,8 +6,11 @@
 // again on every call, so several objects on one file never disagree.
 //
 // Text is UTF-8 inside; a file that is not valid UTF-8 is read as
-// Windows-1252 and written back the same way (as UTF-8 when a new text does
-// not fit that code page). Writes replace the file atomically.
+// Windows-1252. A write changes only the lines it touches: every other line
+// keeps its bytes, and a new text is written in the file's own encoding (a
+// text that code page cannot hold is refused). Writes replace the file
+// atomically, each read-modify-write under a lock that other processes
+// writing the same file wait for.
 #include <filesystem>
 #include <string>
 #include <vector>

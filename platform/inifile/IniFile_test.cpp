@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <fstream>
 
 #include "platform/hostio/HostIo.h"
@@ -65,15 +68,100 @@ TEST(IniFile, LegacyCodePageStaysAndBadWritesAreRefused) {
     EXPECT_EQ(ini.ReadString("s", "name"), "n\xC3\xA3o");
     ini.WriteString("S", "other", "S\xC3\xADmbols");
     EXPECT_EQ(bytesOf(p), "[S]\r\nname=n\xE3o\r\nother=S\xEDmbols\r\n");
-    // A text outside the code page turns the file into UTF-8 rather than losing it.
-    ini.WriteString("S", "cjk", "\xE4\xB8\xAD");
-    EXPECT_EQ(ini.ReadString("S", "name"), "n\xC3\xA3o");
-    EXPECT_EQ(ini.ReadString("S", "cjk"), "\xE4\xB8\xAD");
-
+    // A text the file's code page cannot hold is refused: written as UTF-8
+    // it would read back differently, and the file would change its encoding.
     auto before = bytesOf(p);
+    EXPECT_THROW(ini.WriteString("S", "cjk", "\xE4\xB8\xAD"), EIniFileError);
+    EXPECT_EQ(bytesOf(p), before);
     EXPECT_THROW(ini.WriteString("S", "a=b", "v"), EIniFileError);
     EXPECT_THROW(ini.WriteString("S", "k", "two\r\nlines"), EIniFileError);
     EXPECT_THROW(ini.WriteString("", "k", "v"), EIniFileError);
     EXPECT_EQ(bytesOf(p), before);
     EXPECT_THROW(IniFile(dir.Path() / "no" / "dir.ini").WriteString("a", "b", "c"), EIniFileError);
+}
+
+namespace {
+std::vector<std::string> crlfLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    size_t at = 0;
+    for (size_t end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(bytes.substr(at, end - at));
+    return lines;
+}
+}  // namespace
+
+// Writing one key leaves every other line as the bytes it was, whatever the
+// file's encoding: Windows-1252 with the bytes that code page leaves
+// undefined, Shift-JIS read as that code page, UTF-8 with and without BOM.
+TEST(IniFile, AWriteKeepsEveryUntouchedLineByteForByte) {
+    TempRootDir dir;
+    struct Case {
+        const char* name;
+        std::string prefix;
+        std::vector<std::string> lines;
+    };
+    const std::vector<Case> cases = {
+        {"cp1252", "",
+         {"[Paths]", "odd=\x81\x8D\x8F\x90\x9D", "name=n\xE3o S\xEDmbols \x80", "looks=\xC3\xA9 valid UTF-8",
+          "; coment\xE1rio", "key=old", "", "[Other]", "x=1"}},
+        {"shift-jis", "",
+         {"[Paths]", "data=C:\\\x83\x66\x81\x5B\x83\x5E", "\x83\x66\x81\x5B=\x83\x5E", "key=old", "", "[Other]",
+          "x=1"}},
+        {"utf-8", "", {"[Paths]", "name=n\xC3\xA3o \xE4\xB8\xAD", "key=old", "", "[Other]", "x=1"}},
+        {"utf-8 bom", "\xEF\xBB\xBF", {"[Paths]", "name=n\xC3\xA3o", "key=old", "", "[Other]", "x=1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto p = dir.Path() / (std::string(c.name) + ".ini");
+        std::string bytes = c.prefix;
+        for (const auto& l : c.lines) bytes += l + "\r\n";
+        writeBytes(p, bytes);
+        IniFile ini(p);
+        ini.WriteString("paths", "KEY", "new");
+        ini.WriteString("Other", "added", "2");
+        std::string after = bytesOf(p);
+        ASSERT_EQ(after.compare(0, c.prefix.size(), c.prefix), 0);
+        std::vector<std::string> lines = crlfLines(after.substr(c.prefix.size()));
+        std::vector<std::string> expected = c.lines;
+        for (auto& l : expected)
+            if (l == "key=old") l = "key=new";
+        expected.push_back("added=2");
+        EXPECT_EQ(lines, expected);
+        // Deleting a line keeps the others too.
+        ini.DeleteKey("Other", "added");
+        EXPECT_EQ(bytesOf(p), bytes.substr(0, bytes.find("key=old")) + "key=new" +
+                                  bytes.substr(bytes.find("key=old") + 7));
+    }
+}
+
+// Two processes writing the same file at once lose nothing: each
+// read-modify-write holds the lock until its rename.
+TEST(IniFile, TwoWriterProcessesLoseNoWrite) {
+    TempRootDir dir;
+    auto p = dir.Path() / "shared.ini";
+    constexpr int kWrites = 100;
+    auto writeAll = [&](const std::string& who) {
+        IniFile ini(p);
+        for (int i = 0; i < kWrites; ++i) ini.WriteInteger("Counts", who + std::to_string(i), i);
+    };
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        try {
+            writeAll("child");
+        } catch (...) {
+            ::_exit(2);
+        }
+        ::_exit(0);
+    }
+    writeAll("parent");
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    IniFile ini(p);
+    EXPECT_EQ(ini.ReadSection("Counts").size(), 2u * kWrites);
+    for (int i = 0; i < kWrites; ++i) {
+        EXPECT_EQ(ini.ReadInteger("Counts", "child" + std::to_string(i), -1), i);
+        EXPECT_EQ(ini.ReadInteger("Counts", "parent" + std::to_string(i), -1), i);
+    }
 }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "platform/hostio/HostIo.h"
+#include "platform/hostio/ReplaceLock.h"
 #include "platform/runtime/Format.h"
 #include "platform/sysroot/SystemRoot.h"
 
@@ -76,6 +77,64 @@ struct RegistryStore::Hive {
     bool loaded = false;
     std::string loadError;
 };
+
+// Both hive files live in the root folder, which ReplaceLock locks: one lock
+// of the store covers both, counted so that calls nest inside an UpdateLock.
+bool RegistryStore::acquire() {
+    if (lockDepth_ == 0) {
+        try {
+            lock_.emplace(root_ / "HKLM.reg");
+        } catch (const Exception&) {
+            return false;
+        }
+    }
+    ++lockDepth_;
+    return true;
+}
+
+void RegistryStore::release() {
+    if (lockDepth_ > 0 && --lockDepth_ == 0) lock_.reset();
+}
+
+// One write's hold of the store's lock; a root with no hive needs none.
+class RegistryStore::WriteLock {
+public:
+    WriteLock(RegistryStore& store, RegRoot root) : store_(store), needed_(store.hiveOf(root) != nullptr) {
+        if (needed_) held_ = store_.acquire();
+    }
+    ~WriteLock() {
+        if (needed_ && held_) store_.release();
+    }
+    WriteLock(const WriteLock&) = delete;
+    WriteLock& operator=(const WriteLock&) = delete;
+    // False when the lock could not be taken: the write must not go on.
+    bool Held() const { return !needed_ || held_; }
+
+private:
+    RegistryStore& store_;
+    bool needed_;
+    bool held_ = false;
+};
+
+RegistryStore::UpdateLock::UpdateLock(RegistryStore& store, RegRoot root) : store_(store) {
+    held_ = store.hiveOf(root) != nullptr && store.acquire();
+}
+
+RegistryStore::UpdateLock::~UpdateLock() {
+    if (held_) store_.release();
+}
+
+RegistryStore::Hive* RegistryStore::hiveOf(RegRoot root) {
+    switch (root) {
+    case RegRoot::LocalMachine:
+    case RegRoot::ClassesRoot:
+    case RegRoot::CurrentConfig: return machine_.get();
+    case RegRoot::CurrentUser: return user_.get();
+    case RegRoot::Users:
+    case RegRoot::DynData: break;
+    }
+    return nullptr;
+}
 
 struct RegistryStore::Target {
     Hive* hive = nullptr;  // none for the empty roots
@@ -190,6 +249,8 @@ bool RegistryStore::KeyExists(RegRoot root, const std::string& key) {
 }
 
 bool RegistryStore::CreateKey(RegRoot root, const std::string& key) {
+    WriteLock lock(*this, root);
+    if (!lock.Held()) return false;
     auto t = target(root, key);
     if (!t->hive) return t->path.empty();
     if (findNode(t->hive->tree.get(), t->path)) return true;
@@ -208,6 +269,8 @@ bool RegistryStore::CreateKey(RegRoot root, const std::string& key) {
 }
 
 bool RegistryStore::DeleteKey(RegRoot root, const std::string& key) {
+    WriteLock lock(*this, root);
+    if (!lock.Held()) return false;
     auto t = target(root, key);
     if (!t->hive || t->path.empty() || !writable(*t)) return false;
     // A failing key anywhere in the tree keeps the whole tree.
@@ -248,6 +311,8 @@ std::optional<RegValue> RegistryStore::GetValue(RegRoot root, const std::string&
 }
 
 bool RegistryStore::SetValue(RegRoot root, const std::string& key, const RegValue& value) {
+    WriteLock lock(*this, root);
+    if (!lock.Held()) return false;
     auto t = target(root, key);
     if (!t->hive || !writable(*t) || !storableValueName(value.name)) return false;
     RegKeyNode* node = findNode(t->hive->tree.get(), t->path);
@@ -264,6 +329,8 @@ bool RegistryStore::SetValue(RegRoot root, const std::string& key, const RegValu
 }
 
 bool RegistryStore::DeleteValue(RegRoot root, const std::string& key, const std::string& name) {
+    WriteLock lock(*this, root);
+    if (!lock.Held()) return false;
     auto t = target(root, key);
     if (!t->hive || !writable(*t)) return false;
     RegKeyNode* node = findNode(t->hive->tree.get(), t->path);

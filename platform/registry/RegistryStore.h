@@ -12,6 +12,10 @@
 //
 // A hive file that cannot be read as REGEDIT4 is never overwritten: its keys
 // read as missing and every write fails; LoadError() tells why.
+//
+// Every change is a read-modify-write of the hive file held under a lock
+// that other processes changing the same root wait for, so two programs
+// writing at once lose nothing. UpdateLock holds it across several calls.
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -21,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/hostio/ReplaceLock.h"
 #include "platform/runtime/Exception.h"
 
 namespace platform {
@@ -91,6 +96,22 @@ public:
     void FailWritesAt(RegRoot root, const std::string& key);
     void ClearWriteFailures();
 
+    // Holds the lock of the hive a root lives in for its lifetime, so that a
+    // read and the write depending on it (a counter's increment) are one step
+    // for other processes too. Calls of this store nest inside it; the store
+    // must outlive it.
+    class UpdateLock {
+    public:
+        UpdateLock(RegistryStore& store, RegRoot root);
+        ~UpdateLock();
+        UpdateLock(const UpdateLock&) = delete;
+        UpdateLock& operator=(const UpdateLock&) = delete;
+
+    private:
+        RegistryStore& store_;
+        bool held_ = false;
+    };
+
     // The REGEDIT4 text of a hive as it is saved: LocalMachine or CurrentUser.
     std::string ExportText(RegRoot hive);
     std::string LoadError(RegRoot hive);  // "" when the hive file was read well
@@ -100,6 +121,10 @@ public:
 private:
     struct Hive;
     struct Target;
+    class WriteLock;
+    Hive* hiveOf(RegRoot root);
+    bool acquire();
+    void release();
     std::optional<Target> target(RegRoot root, const std::string& key);
     bool writable(const Target& t) const;
     void refresh(Hive& h);
@@ -107,6 +132,8 @@ private:
 
     std::filesystem::path root_;
     std::unique_ptr<Hive> machine_, user_;
+    std::optional<ReplaceLock> lock_;
+    int lockDepth_ = 0;
     std::set<std::pair<int, std::string>> failing_;  // (hive, upper-cased full key path)
 };
 

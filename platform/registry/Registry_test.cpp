@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <fstream>
 
 #include "platform/hostio/HostIo.h"
@@ -163,6 +166,34 @@ TEST_F(RegistryFixture, AHandEditedFileWithCommentLinesLoads) {
     EXPECT_EQ(store.ExportText(HKCU),
               "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\r\n[HKEY_CURRENT_USER\\Software\\Vorel]\r\n"
               "\"Name\"=\"New; not a comment\"\r\n\"Size\"=dword:00000002\r\n\r\n");
+}
+
+// Two processes changing one hive at once lose nothing: every change is
+// one locked read-modify-write, and an UpdateLock makes a counter's read
+// and increment one step.
+TEST_F(RegistryFixture, TwoWriterProcessesLoseNoWrite) {
+    ASSERT_TRUE(store.CreateKey(HKLM, "Software\\Race"));
+    constexpr int kWrites = 100;
+    auto writeAll = [&](const std::string& who) {
+        RegistryStore mine(dir.Path());
+        for (int i = 0; i < kWrites; ++i) {
+            if (!mine.WriteInteger(HKLM, "Software\\Race", who + std::to_string(i), i)) return false;
+            RegistryStore::UpdateLock update(mine, HKLM);
+            const std::int32_t count = mine.ReadInteger(HKLM, "Software\\Race", "Count").value_or(0);
+            if (!mine.WriteInteger(HKLM, "Software\\Race", "Count", count + 1)) return false;
+        }
+        return true;
+    };
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) ::_exit(writeAll("child") ? 0 : 2);
+    EXPECT_TRUE(writeAll("parent"));
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    RegistryStore after(dir.Path());
+    EXPECT_EQ(after.ValueNames(HKLM, "Software\\Race").size(), 2u * kWrites + 1);
+    EXPECT_EQ(after.ReadInteger(HKLM, "Software\\Race", "Count").value_or(-1), 2 * kWrites);
 }
 
 TEST_F(RegistryFixture, ClassLibraryRegistryObject) {
