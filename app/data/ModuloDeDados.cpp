@@ -5,18 +5,11 @@
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 
 #include <filesystem>
 
 namespace vorel {
-
-namespace {
-std::string Trim(const std::string& s) {
-    size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return "";
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-}  // namespace
 
 TModuloDeDados::TModuloDeDados(std::string diretorioBase) : base_(std::move(diretorioBase)) {
     Session1.SessionName = "SessionCorrente";
@@ -128,7 +121,7 @@ platform::TQuery& TModuloDeDados::Pesquisa(Device device) {
 
 std::string TModuloDeDados::NomeEncapsulamento(Device device, platform::TDataSet& dataSet) {
     std::string nome = dataSet.FieldByName("Encapsulamento").AsString();
-    return device == Device::DiodosR ? nome : Trim(nome);
+    return device == Device::DiodosR ? nome : platform::TrimSpaces(nome);
 }
 
 void TModuloDeDados::TabelaDispositivoAfterScroll(Device device) {

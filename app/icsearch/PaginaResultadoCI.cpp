@@ -1,6 +1,7 @@
 #include "app/icsearch/PaginaResultadoCI.h"
 
 #include "platform/inifile/IniFile.h"
+#include "platform/runtime/Text.h"
 #include "platform/tables/DataSet.h"
 
 #include <algorithm>
@@ -13,24 +14,11 @@ constexpr int kLote = 512;
 
 const std::string kCelula = R"(<td><font face="Verdana, Arial, Helvetica, sans-serif" size="-2">)";
 
-std::string Trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-    return s.substr(b, e - b);
-}
-
 // A text field of a record as stored; null is empty.
 std::string Texto(const platform::TRecord& r, size_t i) {
     if (i >= r.size()) return {};
     if (const auto* s = std::get_if<std::string>(&r[i])) return *s;
     return {};
-}
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
 }
 
 void CabecalhoTabela(std::vector<std::string>& l) {
@@ -59,12 +47,12 @@ LinksCI::LinksCI(const std::filesystem::path& arquivoIni) {
     for (const std::string& line : platform::IniFile(arquivoIni).ReadSectionValues("Links")) {
         const size_t eq = line.find('=');
         if (eq == std::string::npos) continue;
-        values_.emplace(Upper(line.substr(0, eq)), line.substr(eq + 1));
+        values_.emplace(platform::AsciiUpper(line.substr(0, eq)), line.substr(eq + 1));
     }
 }
 
 std::string LinksCI::value(const std::string& key) const {
-    const auto it = values_.find(Upper(Trim(key)));
+    const auto it = values_.find(platform::AsciiUpper(platform::TrimControls(key)));
     return it == values_.end() ? std::string() : it->second;
 }
 
@@ -84,7 +72,7 @@ std::vector<std::string> PaginaResultadoCI(platform::TDataSet& tabela, const std
         "Your search returned this result:",
         "<p>",
     };
-    const std::string texto = Trim(pesquisa);
+    const std::string texto = platform::TrimControls(pesquisa);
     std::unique_ptr<LinksCI> links;
     int n = 0;
     const size_t id = static_cast<size_t>(tabela.FieldByName("Identificacao").Index());

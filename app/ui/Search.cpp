@@ -5,10 +5,10 @@
 #include <QPushButton>
 
 #include "app/ui/TFormulario.h"
-#include "app/ui/Trim.h"
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
+#include "platform/runtime/Text.h"
 #include "platform/tables/Query.h"
 #include "platform/tables/Table.h"
 
@@ -63,8 +63,8 @@ void TFormulario::QuickSearch(Device device) {
     if (!*p.QuickSearchEnabled || !modulo_) return;
     platform::TTable& table = *p.Tabela;
     table.SetKey();
-    table.FindNearest({Trim(p.BuscaRapida->text().toStdString())});
-    modulo_->ExibeImagem(Trim(table.FieldByName("Encapsulamento").AsString()), *p.Imagem1);
+    table.FindNearest({platform::TrimControls(p.BuscaRapida->text().toStdString())});
+    modulo_->ExibeImagem(platform::TrimControls(table.FieldByName("Encapsulamento").AsString()), *p.Imagem1);
     p.Imagem2->Clear();
     p.Pesquisa->Close();
 }

@@ -5,11 +5,11 @@
 #include <QTimer>
 
 #include "app/ui/TFormulario.h"
-#include "app/ui/Trim.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/WaitCursor.h"
+#include "platform/runtime/Text.h"
 #include "platform/tables/Query.h"
 #include "platform/tables/Table.h"
 
@@ -40,7 +40,7 @@ void TFormulario::InicializaFormulario() {
     PesquisaDiodosZEquivalentes();
     for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
         DevicePanel& p = Panel(d);
-        const std::string pacote = Trim(p.Tabela->FieldByName("Encapsulamento").AsString());
+        const std::string pacote = platform::TrimControls(p.Tabela->FieldByName("Encapsulamento").AsString());
         modulo_->ExibeImagem(pacote, *p.Imagem1);
         modulo_->ExibeImagem(pacote, *p.Imagem2);
     }

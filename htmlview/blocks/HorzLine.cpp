@@ -5,6 +5,7 @@
 #include "htmlview/layout/SectionList.h"
 #include "htmlview/tokenizer/HtmlTables.h"
 #include "htmlview/util/HtmlUtils.h"
+#include "platform/runtime/Text.h"
 
 #include <algorithm>
 
@@ -16,7 +17,7 @@ THorzLine::THorzLine(const TAttributeList* attributes) {
         const TAttribute* a = (*attributes)[i];
         switch (a->Symbol) {
             case attrALIGN: {
-                const std::string v = LowerCase(a->Text.substr(0, 10));
+                const std::string v = platform::AsciiLower(a->Text.substr(0, 10));
                 if (v == "left") Align = 1;
                 else if (v == "right") Align = 3;
                 break;

@@ -5,6 +5,7 @@
 #include "htmlview/layout/TextMetrics.h"
 #include "htmlview/util/HtmlUtils.h"
 #include "platform/runtime/Codepage.h"
+#include "platform/runtime/Text.h"
 
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -38,7 +39,7 @@ TTextAreaFormControlObj::TTextAreaFormControlObj(TSectionList* document, ThtmlFo
             if (a->Symbol == attrCOLS) Cols = a->NumValue;
             else if (a->Symbol == attrROWS) Rows = a->NumValue;
             else if (a->Symbol == attrWRAP) {
-                const std::string v = LowerCase(a->Text);
+                const std::string v = platform::AsciiLower(a->Text);
                 WordWrap = v == "soft" || v == "hard";
             }
         }

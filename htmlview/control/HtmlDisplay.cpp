@@ -7,6 +7,7 @@
 #include "platform/qtglue/WaitCursor.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -43,10 +44,10 @@ std::string ExtensionOf(const std::string& file) {
     const size_t slash = file.find_last_of("/\\");
     const size_t dot = file.find_last_of('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    return UpperCase(file.substr(dot, 5));
+    return platform::AsciiUpper(file.substr(dot, 5));
 }
 
-bool SameIgnoringCase(const std::string& a, const std::string& b) { return UpperCase(a) == UpperCase(b); }
+bool SameIgnoringCase(const std::string& a, const std::string& b) { return platform::AsciiUpper(a) == platform::AsciiUpper(b); }
 
 }  // namespace
 
@@ -233,7 +234,7 @@ void THtmlDisplay::SetMarginWidth(int m) {
 }
 
 void THtmlDisplay::SetServerRoot(const std::string& root) {
-    serverRoot_ = TrimBlanks(root);
+    serverRoot_ = platform::TrimControls(root);
     if (!serverRoot_.empty() && serverRoot_.back() == '\\') serverRoot_.pop_back();
 }
 
@@ -303,8 +304,8 @@ void THtmlDisplay::MetaHandler(const std::string& httpEq, const std::string& nam
     if (OnMeta) OnMeta(this, httpEq, name, content);
     if (!OnMetaRefresh || !SameIgnoringCase(httpEq, "refresh")) return;
     const size_t semi = content.find(';');
-    const int delay = semi == std::string::npos ? -1 : StrToIntDef(TrimBlanks(content.substr(0, semi)), -1);
-    const size_t url = LowerCase(content).find("url=");
+    const int delay = semi == std::string::npos ? -1 : StrToIntDef(platform::TrimControls(content.substr(0, semi)), -1);
+    const size_t url = platform::AsciiLower(content).find("url=");
     if (delay > 0 && url != std::string::npos) {
         RefreshUrl = content.substr(url + 4);
         RefreshDelay = delay;
@@ -442,7 +443,7 @@ void THtmlDisplay::Clear() {
 // ---- Links
 
 std::string THtmlDisplay::LinkToFileName(const std::string& link) const {
-    std::string r = UrlToFileName(TrimBlanks(link), serverRoot_);
+    std::string r = UrlToFileName(platform::TrimControls(link), serverRoot_);
     if (!r.empty() && r[0] == '\\') return ExpandFileName(r);
     const bool absolute = (r.size() > 1 && r[1] == ':') || r.rfind("\\\\", 0) == 0;
     if (absolute || SameIgnoringCase(Base, "DosPath")) return r;
@@ -476,7 +477,7 @@ bool THtmlDisplay::JumpToAnchor(const std::string& name) {
     std::string n = name;
     if (!n.empty() && n[0] == '#') n.erase(0, 1);
     if (n.empty()) return false;
-    const int i = NameList.IndexOf(UpperCase(n));
+    const int i = NameList.IndexOf(platform::AsciiUpper(n));
     if (i < 0) return false;
     // The parser files each anchor with the block that holds it.
     const auto* block = static_cast<const TSectionBase*>(NameList.Items[static_cast<size_t>(i)].Object);

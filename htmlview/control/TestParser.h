@@ -12,6 +12,7 @@
 //   "!pre text"      preformatted text (never broken for width)
 #include "htmlview/control/DocumentParser.h"
 #include "htmlview/layout/Section.h"
+#include "platform/runtime/Text.h"
 
 #include <fstream>
 #include <sstream>
@@ -84,7 +85,7 @@ private:
                 const size_t sp = line.find(' ');
                 auto* s = new TSection(0, 1, nullptr, font, state);
                 s->Document = &doc;
-                names.AddObject(UpperCase(line.substr(1, sp - 1)), s);
+                names.AddObject(platform::AsciiUpper(line.substr(1, sp - 1)), s);
                 s->AppendText(sp == std::string::npos ? "" : line.substr(sp + 1));
                 doc.AddBlock(s);
             } else {

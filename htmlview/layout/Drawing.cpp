@@ -3,6 +3,7 @@
 #include "htmlview/layout/Canvas.h"
 #include "htmlview/layout/SectionList.h"
 #include "htmlview/util/HtmlUtils.h"
+#include "platform/runtime/Text.h"
 
 namespace htmlview {
 
@@ -19,7 +20,7 @@ void WrapTextInRect(TCanvas& canvas, int left, int top, int right, int bottom, c
     std::string rest = text, line;
     int y = top;
     while (!rest.empty() && y + lineHeight <= bottom) {
-        rest = TrimBlanks(rest);
+        rest = platform::TrimControls(rest);
         if (rest.empty()) break;
         size_t sp = rest.find(' ');
         std::string word = sp == std::string::npos ? rest : rest.substr(0, sp);

@@ -5,6 +5,7 @@
 #include "htmlview/layout/Fonts.h"
 #include "htmlview/layout/SectionList.h"
 #include "htmlview/util/HtmlUtils.h"
+#include "platform/runtime/Text.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -33,7 +34,7 @@ TImageObj::TImageObj(int pos, const TAttributeList* attributes) : Pos(pos) {
             case attrSRC: Source = a->Text; break;
             case attrALT: Alt = a->Text; break;
             case attrALIGN: {
-                std::string v = UpperCase(a->Text);
+                std::string v = platform::AsciiUpper(a->Text);
                 if (v == "TOP") ImageAlign = iaTop;
                 else if (v == "MIDDLE" || v == "ABSMIDDLE") ImageAlign = iaMiddle;
                 else if (v == "LEFT") ImageAlign = iaLeft;
@@ -57,7 +58,7 @@ TImageObj::TImageObj(int pos, const TAttributeList* attributes) : Pos(pos) {
             case attrHSPACE: HSpace = std::min(20, a->NumValue < 0 ? (a->NumValue == INT32_MIN ? 20 : -a->NumValue) : a->NumValue); break;
             case attrUSEMAP: {
                 UseMap = true;
-                std::string v = UpperCase(TrimBlanks(a->Text));
+                std::string v = platform::AsciiUpper(platform::TrimControls(a->Text));
                 if (v.size() > 1 && v[0] == '#') v.erase(0, 1);
                 MapName = v;
                 break;

@@ -4,6 +4,7 @@
 #include "htmlview/layout/SectionList.h"
 #include "htmlview/util/HtmlUtils.h"
 #include "htmlview/util/IndentManager.h"
+#include "platform/runtime/Text.h"
 
 #include <QWidget>
 #include <algorithm>
@@ -89,7 +90,7 @@ void TSection::ChangeFontAndLink(bool isLinkStart, const TDocumentFonts& documen
 void TSection::SetClear(const TAttributeList& attributes) {
     const TAttribute* a = attributes.Find(attrCLEAR);
     if (!a) return;
-    std::string v = LowerCase(a->Text.substr(0, 15));
+    std::string v = platform::AsciiLower(a->Text.substr(0, 15));
     ClearAttr = v == "left" ? 1 : v == "right" ? 2 : 3;
 }
 
@@ -494,7 +495,7 @@ std::string TSection::NumberMarker() const {
         case 'A': r = std::string(1, static_cast<char>('A' + std::clamp(n - 1, 0, 25))); break;
         case 'a': r = std::string(1, static_cast<char>('a' + std::clamp(n - 1, 0, 25))); break;
         case 'I':
-            r = UpperCase(kRoman[std::clamp(n, 1, 20) - 1]);
+            r = platform::AsciiUpper(kRoman[std::clamp(n, 1, 20) - 1]);
             break;
         case 'i': r = kRoman[std::clamp(n, 1, 20) - 1]; break;
         default: r = std::to_string(n); break;

@@ -3,6 +3,7 @@
 #include "htmlview/layout/Canvas.h"
 #include "platform/qtglue/Guard.h"
 #include "platform/qtglue/Messenger.h"
+#include "platform/runtime/Text.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -150,7 +151,7 @@ std::shared_ptr<const TPicture> TSectionList::GetImage(const std::string& name, 
                                                        bool& pending, bool& fromCache) {
     pending = false;
     fromCache = false;
-    if (TrimBlanks(name).empty()) return nullptr;
+    if (platform::TrimControls(name).empty()) return nullptr;
     if (OnImageRequest) {
         TMemoryStream* stream = nullptr;
         OnImageRequest(Viewer, name, stream);

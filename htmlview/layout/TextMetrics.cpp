@@ -2,6 +2,7 @@
 
 #include "htmlview/layout/Font.h"
 #include "htmlview/util/HtmlUtils.h"
+#include "platform/runtime/Text.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -30,7 +31,7 @@ const QImage& measureSurface() {
 }
 
 QString familyFor(const std::string& name) {
-    const std::string n = LowerCase(name);
+    const std::string n = platform::AsciiLower(name);
     if (n == "courier new" || n == "courier" || n == "lucida console" || n == "fixedsys")
         return QStringLiteral("DejaVu Sans Mono");
     if (n == "times new roman" || n == "times" || n == "georgia" || n == "serif")

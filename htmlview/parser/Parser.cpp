@@ -8,6 +8,7 @@
 #include "htmlview/tables/Table.h"
 #include "htmlview/util/HtmlUtils.h"
 #include "platform/runtime/Codepage.h"
+#include "platform/runtime/Text.h"
 
 #include <algorithm>
 #include <fstream>
@@ -65,7 +66,7 @@ std::string attrText(const TAttributeList& attrs, THtmlSymbol sym) {
 int alignOf(const TAttributeList& attrs, int def) {
     const TAttribute* a = attrs.Find(attrALIGN);
     if (!a) return def;
-    const std::string v = LowerCase(a->Text.substr(0, 10));
+    const std::string v = platform::AsciiLower(a->Text.substr(0, 10));
     if (v == "left") return 1;
     if (v == "center") return 2;
     if (v == "right") return 3;
@@ -259,7 +260,7 @@ void THtmlParser::anchor(int level) {
             if (section_) section_->ChangeFontAndLink(true, *doc_, top(), &link_, state_);
         } else if (a->Symbol == attrNAME && !a->Text.empty()) {
             ensureSection(level);
-            if (names_) names_->AddObject(UpperCase(a->Text), section_.get());
+            if (names_) names_->AddObject(platform::AsciiUpper(a->Text), section_.get());
         }
     }
 }
@@ -522,7 +523,7 @@ void THtmlParser::fontChange(bool isBaseFont, bool pre) {
             hasColor = ParseColor(a->Text, color) || hasColor;
         } else if (a->Symbol == attrFACE && !isBaseFont && !a->Text.empty()) {
             std::string f = a->Text.substr(0, 50);
-            f = TrimBlanks(f.substr(0, f.find(',')));
+            f = platform::TrimControls(f.substr(0, f.find(',')));
             if (!f.empty()) face = f;
         }
     }
@@ -841,7 +842,7 @@ void THtmlParser::tableLoop(int level) {
         justify_ = savedJustify;
     };
     const auto alignCode = [](const std::string& v) {
-        const std::string l = LowerCase(v);
+        const std::string l = platform::AsciiLower(v);
         return l == "left" ? 1 : l == "center" ? 2 : l == "right" ? 3 : 0;
     };
 
@@ -872,7 +873,7 @@ void THtmlParser::tableLoop(int level) {
                     if (const TAttribute* a = attrs.Find(attrALIGN); a && alignCode(a->Text)) justify_ = alignCode(a->Text);
                     int valign = rowVAlign;
                     if (const TAttribute* a = attrs.Find(attrVALIGN)) {
-                        const std::string v = LowerCase(a->Text.substr(0, 9));
+                        const std::string v = platform::AsciiLower(a->Text.substr(0, 9));
                         if (v == "top" || v == "baseline") valign = 0;
                         else if (v == "middle") valign = 1;
                         else if (v == "bottom") valign = 2;
@@ -900,7 +901,7 @@ void THtmlParser::tableLoop(int level) {
                         rowAlign = alignCode(attrText(attrs, attrALIGN));
                         rowVAlign = 1;
                         if (const TAttribute* a = attrs.Find(attrVALIGN)) {
-                            const std::string v = LowerCase(a->Text.substr(0, 9));
+                            const std::string v = platform::AsciiLower(a->Text.substr(0, 9));
                             if (v == "top" || v == "baseline") rowVAlign = 0;
                             else if (v == "bottom") rowVAlign = 2;
                         }
@@ -913,7 +914,7 @@ void THtmlParser::tableLoop(int level) {
                     popTo(fontHeight);
                     state_.StyleFlags = styles;
                     finishCell();
-                    if (LowerCase(attrText(attrs, attrALIGN)) == "bottom") table->CaptionOnTop = false;
+                    if (platform::AsciiLower(attrText(attrs, attrALIGN)) == "bottom") table->CaptionOnTop = false;
                     cell_ = table->Caption->Content.get();
                     justify_ = 2;
                     next();
@@ -957,7 +958,7 @@ void THtmlParser::optionLoop(TFormControlObj* control) {
     const auto finish = [&] {
         if (!open) return;
         open = false;
-        const std::string t = TrimBlanks(text).substr(0, kMaxOptionText);
+        const std::string t = platform::TrimControls(text).substr(0, kMaxOptionText);
         if (!t.empty() && taker) taker->AddOption(t, value, selected);
     };
     next();
@@ -1003,7 +1004,7 @@ void THtmlParser::textAreaLoop(TFormControlObj* control) {
 
 void THtmlParser::mapLoop() {
     auto map = std::make_unique<TMapItem>();
-    map->Name = UpperCase(attrText(tok_.Attributes, attrNAME));
+    map->Name = platform::AsciiUpper(attrText(tok_.Attributes, attrNAME));
     next();
     while (tok_.Sym != symEndMAP && tok_.Sym != symEndOfInput) {
         if (tok_.Sym == symAREA) map->AppendArea(tok_.Attributes);

@@ -5,6 +5,7 @@
 #include "htmlview/layout/SectionList.h"
 #include "htmlview/tokenizer/HtmlTables.h"
 #include "htmlview/util/HtmlUtils.h"
+#include "platform/runtime/Text.h"
 
 #include <QRegion>
 #include <algorithm>
@@ -65,7 +66,7 @@ ThtmlTable::ThtmlTable(TSectionList* document, int level, TCell* outerCell, int 
             TColor c;
             switch (a->Symbol) {
                 case attrALIGN: {
-                    const std::string v = UpperCase(a->Text);
+                    const std::string v = platform::AsciiUpper(a->Text);
                     if (v == "CENTER") {
                         Justify = 2;
                     } else if (v == "LEFT" || v == "RIGHT") {

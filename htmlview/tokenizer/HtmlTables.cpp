@@ -1,6 +1,7 @@
 #include "htmlview/tokenizer/HtmlTables.h"
 
 #include "htmlview/util/HtmlUtils.h"
+#include "platform/runtime/Text.h"
 
 #include <array>
 #include <cstring>
@@ -158,7 +159,7 @@ std::string SymbolName(THtmlSymbol sym) {
 
 bool ParseColor(std::string_view text, TColor& color) {
     if (text.empty()) return false;
-    std::string s = UpperCase(text.substr(0, 10));
+    std::string s = platform::AsciiUpper(text.substr(0, 10));
     for (const auto& c : HtmlColorTable)
         if (s == c.Name) {
             color = c.Value;

@@ -1,6 +1,7 @@
 #include "htmlview/tokenizer/Tokenizer.h"
 
 #include "htmlview/util/HtmlUtils.h"
+#include "platform/runtime/Text.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,7 +9,6 @@
 namespace htmlview {
 
 namespace {
-char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 bool isControl(char c) { return static_cast<unsigned char>(c) < 32; }
 }  // namespace
 
@@ -108,7 +108,7 @@ void THtmlTokenizer::ReadChar() {
         c = ' ';
     }
     RawChar = c;
-    UpChar = upper(c);
+    UpChar = platform::AsciiUpper(c);
     if (c == kEndOfInput && inComment_) {
         inComment_ = false;
         throw EParseError(kOpenCommentMessage);
@@ -299,7 +299,7 @@ bool THtmlTokenizer::readAttribute(THtmlSymbol& sym, std::string& name, std::str
             }
         }
         if (RawChar == quote) ReadCharSkipComments();
-        text = TrimBlanks(text);
+        text = platform::TrimControls(text);
         std::string number = text;
         if (!number.empty() && number.back() == '%') number.pop_back();
         value = StrToIntDef(number, 0);
@@ -396,7 +396,7 @@ void THtmlTokenizer::ReadTextAreaToken() {
             addToken(RawChar);
             ReadCharSkipComments();
         }
-        Sym = LowerCase(TokenText) == "</textarea" ? symEndTEXTAREA : symUnknownTag;
+        Sym = platform::AsciiLower(TokenText) == "</textarea" ? symEndTEXTAREA : symUnknownTag;
         return;
     }
     if (RawChar == '&') {
@@ -430,7 +430,7 @@ void THtmlTokenizer::ReadScriptToken() {
             addToken('>');
             ReadCharSkipComments();
         }
-        Sym = LowerCase(TokenText) == "</script>" ? symEndSCRIPT : symUnknownTag;
+        Sym = platform::AsciiLower(TokenText) == "</script>" ? symEndSCRIPT : symUnknownTag;
         return;
     }
     Sym = symText;

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "platform/runtime/Text.h"
+
 namespace htmlview {
 
 int MulDiv(int a, int b, int c) {
@@ -15,27 +17,6 @@ int MulDiv(int a, int b, int c) {
     unsigned long long r = (ap + aq / 2) / aq;
     if (r > static_cast<unsigned long long>(std::numeric_limits<int>::max())) return -1;
     return negative ? -static_cast<int>(r) : static_cast<int>(r);
-}
-
-std::string TrimBlanks(std::string_view s) {
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
-    return std::string(s.substr(b, e - b));
-}
-
-std::string UpperCase(std::string_view s) {
-    std::string r(s);
-    for (char& c : r)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    return r;
-}
-
-std::string LowerCase(std::string_view s) {
-    std::string r(s);
-    for (char& c : r)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return r;
 }
 
 unsigned char LowerCp1252(unsigned char c) {
@@ -129,7 +110,7 @@ void replaceFirst(std::string& s, const std::string& what) {
 std::string UrlToDosPath(const std::string& url) {
     std::string s = DecodePercents(url);
     if (s.find('/') == std::string::npos) return s;
-    s = LowerCase(s);
+    s = platform::AsciiLower(s);
     if (s.find("file:///") != std::string::npos) replaceFirst(s, "file:///");
     else replaceFirst(s, "file://");
     for (char& c : s) {

@@ -14,13 +14,6 @@ int MulDiv(int a, int b, int c);
 inline int LesserInt(int a, int b) { return a < b ? a : b; }
 inline int GreaterInt(int a, int b) { return a > b ? a : b; }
 
-// S without leading and trailing characters whose code is 0-32.
-std::string TrimBlanks(std::string_view s);
-
-// ASCII case folding (what the tables and attribute values compare with).
-std::string UpperCase(std::string_view s);
-std::string LowerCase(std::string_view s);
-
 // Windows-1252 case mapping of one byte (letters of the code page).
 unsigned char LowerCp1252(unsigned char c);
 unsigned char UpperCp1252(unsigned char c);

@@ -2,6 +2,7 @@
 
 #include "htmlview/util/HtmlSymbols.h"
 #include "htmlview/util/HtmlUtils.h"
+#include "platform/runtime/Text.h"
 
 #include <QPolygon>
 
@@ -21,7 +22,7 @@ std::vector<int> ParseCoords(const std::string& text) {
         if (field.size() > 20) field.resize(20);
         while (!field.empty() && field.back() == ' ') field.pop_back();
         if (field.empty()) break;
-        nums.push_back(StrToIntDef(TrimBlanks(field), 0));
+        nums.push_back(StrToIntDef(platform::TrimControls(field), 0));
         if (comma == std::string::npos) break;
         i = comma + 1;
     }
@@ -38,7 +39,7 @@ void TMapItem::AppendArea(const TAttributeList& attributes) {
         else if (a->Symbol == attrNOHREF) area.Url.clear();
         else if (a->Symbol == attrTARGET) area.Target = a->Text;
         else if (a->Symbol == attrSHAPE) {
-            std::string s = LowerCase(a->Text.substr(0, 4));
+            std::string s = platform::AsciiLower(a->Text.substr(0, 4));
             shape = s == "circ" ? Circle : s == "poly" ? Poly : Rect;
         } else if (a->Symbol == attrCOORDS) {
             nums = ParseCoords(a->Text);

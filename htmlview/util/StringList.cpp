@@ -1,15 +1,16 @@
 #include "htmlview/util/StringList.h"
 
 #include "htmlview/util/HtmlUtils.h"
+#include "platform/runtime/Text.h"
 
 #include <algorithm>
 
 namespace htmlview {
 
 int TStringList::IndexOf(const std::string& name) const {
-    const std::string key = UpperCase(name);
+    const std::string key = platform::AsciiUpper(name);
     for (size_t i = 0; i < Items.size(); ++i)
-        if (UpperCase(Items[i].Name) == key) return static_cast<int>(i);
+        if (platform::AsciiUpper(Items[i].Name) == key) return static_cast<int>(i);
     return -1;
 }
 

@@ -4,16 +4,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace installer {
+#include "platform/runtime/Text.h"
 
-namespace {
-std::string Folded(const std::string& name) {
-    std::string f = name;
-    for (char& c : f)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return f;
-}
-}  // namespace
+namespace installer {
 
 DestinationFolder::~DestinationFolder() { Close(); }
 
@@ -81,7 +74,7 @@ bool DestinationFolder::Refresh() {
         return false;
     }
     ::rewinddir(d);
-    while (dirent* e = ::readdir(d)) listing_.names.emplace(Folded(e->d_name), e->d_name);
+    while (dirent* e = ::readdir(d)) listing_.names.emplace(platform::AsciiLower(e->d_name), e->d_name);
     ::closedir(d);
     Stamp(st);
     trusted_ = true;
@@ -91,11 +84,11 @@ bool DestinationFolder::Refresh() {
 
 DestinationFolder::Entry DestinationFolder::Lookup(const std::string& name) {
     if (fd_ < 0) return {name, false};
-    if (Verify() && !listing_.names.contains(Folded(name))) return {name, false};
+    if (Verify() && !listing_.names.contains(platform::AsciiLower(name))) return {name, false};
     struct stat st;
     if (::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return {name, true};
     if (!Refresh()) return {name, false};
-    auto it = listing_.names.find(Folded(name));
+    auto it = listing_.names.find(platform::AsciiLower(name));
     if (it == listing_.names.end()) return {name, false};
     return {it->second, true};
 }
@@ -107,7 +100,7 @@ void DestinationFolder::BeginChange() {
 void DestinationFolder::EndChange(const std::string& added) {
     if (!changing_) return;
     changing_ = false;
-    if (!added.empty()) listing_.names.emplace(Folded(added), added);
+    if (!added.empty()) listing_.names.emplace(platform::AsciiLower(added), added);
     stampBehind_ = true;
 }
 

@@ -15,6 +15,7 @@
 #include "installer/base/services/AppServices.h"
 #include "installer/translator/Translator.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/DateTime.h"
 #include "platform/sysroot/WinPath.h"
 
@@ -28,14 +29,6 @@ constexpr std::size_t kSpanChunk = 8192;
 constexpr std::size_t kWriteBuffer = 256 * 1024;
 
 // Folds ASCII letters, as Windows file names compare.
-std::string FoldCase(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
-bool IsBlank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
-
 // Sets a file's last-write (and access) time from a day-count date-time.
 bool SetFileDate(int fd, double date) {
     if (!platform::IsValidDateTime(date)) return false;
@@ -94,7 +87,7 @@ void TTmslCompress::SetCompressedFile(const std::string& name) {
 }
 
 void TTmslCompress::SetFilesToProcess(std::vector<std::string> files) {
-    std::erase_if(files, [](const std::string& s) { return IsBlank(s); });
+    std::erase_if(files, [](const std::string& s) { return platform::IsBlank(s); });
     filesToProcess_ = std::move(files);
 }
 
@@ -427,21 +420,21 @@ void TTmslCompress::DoExtract() {
     ResetTotals();
     // Names ignore case; the first member of a name wins.
     nameIndex_.clear();
-    for (int i = 0; i < headers_.Count(); ++i) nameIndex_.emplace(FoldCase(headers_.FileHeaders(i).FileName), i);
+    for (int i = 0; i < headers_.Count(); ++i) nameIndex_.emplace(platform::AsciiLower(headers_.FileHeaders(i).FileName), i);
     for (const std::string& entry : filesToProcess_) ExtractMember(entry);
 }
 
 void TTmslCompress::ExtractMember(const std::string& entry) {
     SkipFile = false;
     std::string wanted = EntryPath(entry);
-    auto found = nameIndex_.find(FoldCase(wanted));
+    auto found = nameIndex_.find(platform::AsciiLower(wanted));
     if (found == nameIndex_.end()) RaiseCompress(text::kNotFound, {entry, compressedFile_});
     int index = found->second;
     currentMember_ = index;
     const TFileHeader header = headers_.FileHeaders(index);
 
     FillStats(header);
-    if (IsBlank(DestinationName)) DestinationName = platform::ExtractFileName(header.FileName);
+    if (platform::IsBlank(DestinationName)) DestinationName = platform::ExtractFileName(header.FileName);
     Fire(OnBeforeExtracting);
 
     // The member's name only picks the file name; the folder is ours.

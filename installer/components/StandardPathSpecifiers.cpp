@@ -9,17 +9,12 @@
 #include "installer/translator/IException.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/runtime/Format.h"
+#include "platform/runtime/Text.h"
 
 namespace installer {
 namespace {
 
 std::string NameOf(const TComponent* component) { return component ? component->Name() : std::string(); }
-
-std::string Trim(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
-}
 
 TInstallObject& RequireInstallObject(TComponent* component, const std::string& specifierName) {
     auto* object = dynamic_cast<TInstallObject*>(component);
@@ -143,7 +138,7 @@ std::string TStandardPathSpecifier::Expand(TComponent* component) {
             TInstallRoot& install = *context.GlobalInstall;
             if (install.HasSwitch('e')) {
                 const std::string exe = install.SwitchArgument('e');
-                if (Trim(exe).empty())
+                if (platform::TrimWhitespace(exe).empty())
                     throw IEInstall(
                         "You forgot to pass in the name of the self-extracting executable. Usage example: "
                         "\"-eSetup.exe\"");

@@ -9,14 +9,13 @@
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/translator/Translator.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
 
 namespace installer {
 namespace {
 
 constexpr int kMachine = 4;  // HKEY_LOCAL_MACHINE
-
-bool Blank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
 
 bool NamesWholeArchive(const TCustomPathSpecifier* specifier) {
     return dynamic_cast<const TpsContainerArchiveFile*>(specifier) ||
@@ -135,7 +134,7 @@ bool TFileRelated::FindRecordedLocalFile(std::string& path) {
 }
 
 bool TFileRelated::IsArchiveAvailable() {
-    if (!Blank(LocalArchivePath)) return true;
+    if (!platform::IsBlank(LocalArchivePath)) return true;
     std::string recorded;
     return FindRecordedLocalFile(recorded);
 }
@@ -154,7 +153,7 @@ std::string TFileRelated::NetSubdirectory() {
     if (!location) throw IEFileRel_NoNetLocation("Could not find a net install location for %s", {Name()});
     const TCustomLoginInformation& login = location->LoginInformation();
     std::string directory;
-    if (!Blank(login.Directory))
+    if (!platform::IsBlank(login.Directory))
         directory = MakeValidFileName(login.Directory);
     else
         directory = login.Protocol == ipFTP ? "FTP Root directory" : "HTTP Root directory";

@@ -24,6 +24,7 @@
 #include "platform/registry/RegistryStore.h"
 #include "platform/restart/Restart.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"
 
@@ -39,16 +40,9 @@ constexpr const char* kBlankArchive =
     "Cannot either compress or decompress the following file because it's archive file property is blank. File is "
     ":%s";
 
-bool Blank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
-
-std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // The local copy of an object's archive: its path when set, else the recorded one.
 std::string LocalCopy(TFileRelated& object) {
-    if (!Blank(object.LocalArchivePath)) return object.LocalArchivePath;
+    if (!platform::IsBlank(object.LocalArchivePath)) return object.LocalArchivePath;
     std::string recorded;
     return object.FindRecordedLocalFile(recorded) ? recorded : std::string();
 }
@@ -157,7 +151,7 @@ std::string TCustomInstallFile::GetDestPath() { return AddBackslash(RemoveBacksl
 
 std::string TCustomInstallFile::MemberName() const { return AddBackslash(includeFromDir_) + fileName_; }
 
-std::string TCustomInstallFile::SourceExtension() const { return Upper(platform::ExtractFileExt(fileName_)); }
+std::string TCustomInstallFile::SourceExtension() const { return platform::AsciiUpper(platform::ExtractFileExt(fileName_)); }
 
 bool TCustomInstallFile::HasOwnArchive() const {
     return NetLocation() || OverwriteMode == TOverwriteType::owVersion || OverwriteMode == TOverwriteType::owDate ||
@@ -227,7 +221,7 @@ void TCustomInstallFile::SetFileName(const std::string& fileName) {
     if (fileName == fileName_) return;
     if (Container()) CheckDuplicate(Container(), includeFromDir_, fileName);
     fileName_ = fileName;
-    if (!Blank(fileName)) SetDestName(fileName);
+    if (!platform::IsBlank(fileName)) SetDestName(fileName);
     SourceChanged();
 }
 
@@ -354,9 +348,9 @@ void TCustomInstallFile::CompressFile() {
         SendStatus(*this, scBeforeCompress, this);
         std::string archive = GetArchiveFilePath();
         // A file without an archive of its own packs into its container's.
-        if (Blank(archive) && Container() && Container()->IsFileRelated())
+        if (platform::IsBlank(archive) && Container() && Container()->IsFileRelated())
             archive = Container()->GetArchiveFilePath();
-        if (Blank(archive)) BlankArchive();
+        if (platform::IsBlank(archive)) BlankArchive();
         if (Include) {
             platform::Files().ForceDirectories(platform::ExtractFileDir(archive));
             compressor.SetCompressedFile(archive);
@@ -387,7 +381,7 @@ void TCustomInstallFile::CopyToDestination() {
         SendStatus(*this, scBeforeCopy, this);
         if (Include) {
             const std::string dir = DestinationDir();
-            if (Blank(dir)) BlankDestination();
+            if (platform::IsBlank(dir)) BlankDestination();
             platform::Files().ForceDirectories(dir);
             compressor.OnStatus = [this](TTmslCompress& c, TlzhFileStats& s) { ReportStatus(c, s); };
             compressor.CopyFileChecked(MemberName(), GetDestPath());
@@ -450,7 +444,7 @@ void TCustomInstallFile::ReadInfoFromArchive() {
     bool readIt = true;
     const std::string archive = ChooseArchiveForInfo(readIt);
     if (!readIt) return;
-    if (Blank(archive)) BlankArchive();
+    if (platform::IsBlank(archive)) BlankArchive();
     TInstallContainer* install = GlobalInstallComponent(context);
     std::unique_ptr<TTmslCompress> own;
     TTmslCompress* compressor = context.GlobalCompressor.get();
@@ -481,7 +475,7 @@ void TCustomInstallFile::Install() {
         SendStatus(*this, scSkipped, this);
         return;
     }
-    if (Blank(DestinationDir())) BlankDestination();
+    if (platform::IsBlank(DestinationDir())) BlankDestination();
     const std::string dest = GetDestPath();
     destExisted_ = platform::Files().FileExists(dest);
     const int decision = CompareHeaderForOverwrite(version_, dest, OverwriteMode, fileDateTime_);
@@ -553,7 +547,7 @@ void TCustomInstallFile::ExtractWith(TTmslCompress& compressor) {
     const std::string dir = DestinationDir();
     platform::Files().ForceDirectories(dir);
     const std::string archive = GetArchiveFilePath();
-    if (Blank(archive)) BlankArchive();
+    if (platform::IsBlank(archive)) BlankArchive();
     compressor.SetCompressedFile(archive);
     compressor.ExtractDirectory = dir;
     compressor.DestinationName = ExtractName();
@@ -624,7 +618,7 @@ void TCustomInstallFile::RegisterDelayedReplace() {
 void TCustomInstallFile::AfterInstallSteps() {
     EngineContext& context = Context();
     if (RegisterAsHelp)
-        RegWriteString(kMachine, "\\SOFTWARE\\Microsoft\\Windows\\Help", Upper(destName_), DestinationDir());
+        RegWriteString(kMachine, "\\SOFTWARE\\Microsoft\\Windows\\Help", platform::AsciiUpper(destName_), DestinationDir());
     if (UpdateDLLCounter && !IncrementSharedDLLCount())
         throw IECustomInstallFile("Cannot update the DLL count for the following file :%s:", {fileName_});
     TInstallEngine* install = GlobalInstallEngine(context);
@@ -704,7 +698,7 @@ void InDirectory(const std::string& dir, Body body) {
 void TCustomInstallFile::RegisterActiveXLibrary() {
     const std::string dir = DestinationDir();
     const std::string path = GetDestPath();
-    if (Blank(dir) || !platform::Files().FileExists(path)) BlankDestination();
+    if (platform::IsBlank(dir) || !platform::Files().FileExists(path)) BlankDestination();
     InDirectory(dir, [&] {
         SelfRegistration library;
         if (!library.Load(path))
@@ -730,7 +724,7 @@ void TCustomInstallFile::RegisterActiveXLibrary() {
 void TCustomInstallFile::RegisterActiveXProgram() {
     const std::string dir = DestinationDir();
     const std::string path = GetDestPath();
-    if (Blank(dir) || !platform::Files().FileExists(path)) BlankDestination();
+    if (platform::IsBlank(dir) || !platform::Files().FileExists(path)) BlankDestination();
     InDirectory(dir, [&] {
         if (!Services().StartProgram(path, {"/REGSERVER"}, ShowCommand::Hide))
             throw IECustomInstallFile(

@@ -6,12 +6,11 @@
 #include "installer/components/EngineContext.h"
 #include "installer/base/services/AppServices.h"
 #include "platform/runtime/Format.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
 
 namespace installer {
 namespace {
-
-bool Blank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
 
 constexpr std::size_t kBlock = 8192;
 
@@ -27,12 +26,12 @@ void TCustomLoginInformation::Assign(const TCustomLoginInformation& source) {
 }
 
 bool TCustomLoginInformation::IsComplete() const {
-    if (Anonymous) return !Blank(Hostname);
-    return !Blank(Hostname) || !Blank(Password) || !Blank(Username);
+    if (Anonymous) return !platform::IsBlank(Hostname);
+    return !platform::IsBlank(Hostname) || !platform::IsBlank(Password) || !platform::IsBlank(Username);
 }
 
 std::string ServerPath(const std::string& directory) {
-    if (Blank(directory)) return "/";
+    if (platform::IsBlank(directory)) return "/";
     std::string out = directory;
     std::replace(out.begin(), out.end(), '\\', '/');
     return out;

@@ -19,6 +19,7 @@
 #include "installer/translator/Translator.h"
 #include "platform/restart/Restart.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"
 
@@ -30,14 +31,6 @@ constexpr const char* kSwitchLetters = "bfdercs";
 constexpr int kMachine = 4;
 constexpr std::size_t kTrailerSize = 56;
 constexpr std::size_t kNetRecordSize = 72;
-
-bool Blank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
-
-std::string Trim(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
-}
 
 // Removes a file the run no longer needs. One that stays (in use, outside
 // the root) costs only its space, so the run goes on without it.
@@ -166,7 +159,7 @@ void TCustomInstall::SetNetLocation(TCustomNetInstallLocation* location) {
 }
 
 void TCustomInstall::SetPresetupFiles(std::vector<std::string> files) {
-    std::erase_if(files, [](const std::string& line) { return Blank(line); });
+    std::erase_if(files, [](const std::string& line) { return platform::IsBlank(line); });
     presetupFiles_ = std::move(files);
 }
 
@@ -224,7 +217,7 @@ void TCustomInstall::Loaded() {
         return;
     }
     ParseCommandLine();
-    if (HasSwitch('d') && (!HasSwitch('s') || Blank(SwitchArgument('s'))))
+    if (HasSwitch('d') && (!HasSwitch('s') || platform::IsBlank(SwitchArgument('s'))))
         throw IEInstall(
             "You forgot to pass in the build directory. In Run | Parameters, follow this format: -d \"-sC:\\My "
             "Build\"");
@@ -354,7 +347,7 @@ void TCustomInstall::ProcessType(int registeredType, const std::string& text) {
                 continue;
             }
             if (type != registeredType) continue;
-            if (!shown && !Blank(text)) {
+            if (!shown && !platform::IsBlank(text)) {
                 ShowStatus(TranslateString(text));
                 shown = true;
             }
@@ -708,7 +701,7 @@ void TCustomInstall::Cleanup() {
     const std::string exe = FullPath(exeName_);
     const std::string exeDir = RemoveBackslash(platform::ExtractFileDir(exe));
     for (const std::string& line : presetupFiles_) {
-        const std::string name = platform::ExtractFileName(Trim(line));
+        const std::string name = platform::ExtractFileName(platform::TrimWhitespace(line));
         if (name.empty()) continue;
         DeleteLeftover(exeDir + "\\" + name);
     }
@@ -734,7 +727,7 @@ void TCustomInstall::RemoveInstallRecord() {
         registry.SetRootKey(platform::RegRoot::LocalMachine);
         if (registry.OpenKey(key, false)) {
             for (const std::string& sub : registry.GetKeyNames()) {
-                const std::string local = Trim(RegReadString(kMachine, key + "\\" + sub, "LocalFile", ""));
+                const std::string local = platform::TrimWhitespace(RegReadString(kMachine, key + "\\" + sub, "LocalFile", ""));
                 // Downloaded copies live in the temporary directory; nothing else is deleted.
                 if (!local.empty() && IsBelow(FullPath(local), temp)) {
                     DeleteLeftover(local);

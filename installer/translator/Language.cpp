@@ -9,19 +9,13 @@
 #include "installer/translator/TextDecoding.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/Format.h"
+#include "platform/runtime/Text.h"
 
 namespace installer {
 
 namespace {
 
 // Leading and trailing blanks and control characters.
-std::string Trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-    return s.substr(b, e - b);
-}
-
 // A whole integer as the class library converts one: leading blanks, a sign,
 // decimal digits or '$'/"0x" hexadecimal, nothing after, within 32 bits.
 bool ToInteger(const std::string& text, int& value) {
@@ -220,7 +214,7 @@ void TLanguage::ParseStrings() {
         const auto& lines = strings_.Lines();
         for (size_t i = 0; i < lines.size(); ++i) {
             const int n = static_cast<int>(i);
-            const std::string line = Trim(lines[i]);
+            const std::string line = platform::TrimControls(lines[i]);
             if (line.empty()) continue;
             if (line == "#") {
                 if (!inMemo) FormatError(kMemoEnd, n, line);
@@ -250,7 +244,7 @@ void TLanguage::ParseStrings() {
                 const size_t second = line.find(';', semi + 1);
                 text = line.substr(semi + 1, second == std::string::npos ? std::string::npos : second - semi - 1);
             }
-            if (Trim(text).empty()) FormatError(kStringFormat, n, line);
+            if (platform::TrimControls(text).empty()) FormatError(kStringFormat, n, line);
             stringEntries_.push_back(std::make_unique<TLanguageString>(this, glid, n, std::move(text)));
         }
         // A memo still open at the end is dropped.

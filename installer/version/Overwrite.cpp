@@ -1,11 +1,10 @@
 #include "installer/version/Overwrite.h"
 
 #include "installer/version/VersionCompare.h"
+#include "platform/runtime/Text.h"
 
 namespace installer {
 namespace {
-
-bool Blank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
 
 int ByVersion(const std::string& source, const std::string& destination) {
     switch (CompareVersionStrings(source, destination)) {
@@ -27,7 +26,7 @@ template <typename SourceVersion, typename SourceDate>
 int Decide(OverwriteFileFacts& files, const std::string& destination, TOverwriteType type, SourceVersion version,
            SourceDate date) {
     if (type == TOverwriteType::owAlways) return kOverwriteWrite;
-    const bool exists = !Blank(destination) && files.Exists(destination);
+    const bool exists = !platform::IsBlank(destination) && files.Exists(destination);
     if (type == TOverwriteType::owNever) return exists ? kOverwriteKeep : kOverwriteWrite;
     // Nothing to keep: comparing against a missing file could only refuse a
     // first install.

@@ -8,6 +8,7 @@
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/Format.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 
 namespace platform {
 
@@ -23,13 +24,6 @@ struct Document {
     std::vector<std::string> raw;
     std::vector<std::string> lines;  // UTF-8
 };
-
-std::string trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-    return s.substr(b, e - b);
-}
 
 // CR LF, LF and CR all end a line.
 std::vector<std::string> splitLines(const std::string& text) {
@@ -118,21 +112,21 @@ void update(const std::filesystem::path& path, Change change) {
 }
 
 bool sectionHeader(const std::string& line, std::string& name) {
-    std::string t = trim(line);
+    std::string t = TrimBlanks(line);
     if (t.empty() || t[0] != '[') return false;
     size_t close = t.find(']');
-    name = trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+    name = TrimBlanks(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
     return true;
 }
 
 // A key line "key=value" that is not a comment; gives the trimmed key and value.
 bool keyLine(const std::string& line, std::string& key, std::string& value) {
-    std::string t = trim(line);
+    std::string t = TrimBlanks(line);
     if (t.empty() || t[0] == ';') return false;
     size_t eq = t.find('=');
     if (eq == std::string::npos) return false;
-    key = trim(t.substr(0, eq));
-    value = trim(t.substr(eq + 1));
+    key = TrimBlanks(t.substr(0, eq));
+    value = TrimBlanks(t.substr(eq + 1));
     return !key.empty();
 }
 
@@ -144,7 +138,7 @@ struct SectionRange {
 
 SectionRange findSection(const Document& doc, const std::string& section) {
     SectionRange r;
-    std::string want = trim(section), name;
+    std::string want = TrimBlanks(section), name;
     for (size_t i = 0; i < doc.lines.size(); ++i) {
         if (!sectionHeader(doc.lines[i], name)) continue;
         if (r.found) {
@@ -163,7 +157,7 @@ SectionRange findSection(const Document& doc, const std::string& section) {
 
 // Index of the first line of the section with this key, or npos.
 size_t findKey(const Document& doc, const SectionRange& r, const std::string& key) {
-    std::string want = trim(key), k, v;
+    std::string want = TrimBlanks(key), k, v;
     for (size_t i = r.begin; i < r.end; ++i)
         if (keyLine(doc.lines[i], k, v) && SameNameIgnoringCase(k, want)) return i;
     return std::string::npos;
@@ -232,7 +226,7 @@ std::vector<std::string> IniFile::ReadSectionValues(const std::string& section) 
 }
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-    std::string s = trim(section), k = trim(key);
+    std::string s = TrimBlanks(section), k = TrimBlanks(key);
     if (s.empty() || k.empty() || k.find('=') != std::string::npos || k[0] == ';' || k[0] == '[')
         throw EIniFileError(Format("Cannot write the key \"%s\" of section \"%s\" in %s",
                                    {key, section, path_.string()}));
@@ -250,7 +244,7 @@ void IniFile::WriteString(const std::string& section, const std::string& key, co
         if (i != std::string::npos) {
             // The key keeps its spelling and its bytes; only the value is new.
             const std::string& raw = doc.raw[i];
-            const std::string rawKey = trim(raw.substr(0, raw.find('=')));
+            const std::string rawKey = TrimBlanks(raw.substr(0, raw.find('=')));
             std::string oldKey, oldValue;
             keyLine(doc.lines[i], oldKey, oldValue);
             doc.raw[i] = rawKey + "=" + encode(doc, value, path_);
@@ -258,7 +252,7 @@ void IniFile::WriteString(const std::string& section, const std::string& key, co
         } else {
             // After the section's last non-blank line, so blank separators stay below it.
             size_t at = r.end;
-            while (at > r.begin && trim(doc.lines[at - 1]).empty()) --at;
+            while (at > r.begin && TrimBlanks(doc.lines[at - 1]).empty()) --at;
             insertLine(doc, at, k + "=" + value, path_);
         }
         return true;

@@ -5,12 +5,11 @@
 
 #include "platform/registry/RegistryStore.h"
 #include "platform/runtime/Format.h"
+#include "platform/runtime/Text.h"
 
 namespace platform {
 
 namespace {
-
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 std::string quote(const std::string& s) {
     std::string r = "\"";
@@ -98,7 +97,7 @@ struct Parser {
             unsigned v = 0;
             int digits = 0;
             while (i < s.size() && std::isxdigit(static_cast<unsigned char>(s[i])) && digits < 2) {
-                char c = upper(s[i]);
+                char c = AsciiUpper(s[i]);
                 v = v * 16 + static_cast<unsigned>(c <= '9' ? c - '0' : c - 'A' + 10);
                 ++i;
                 ++digits;
@@ -162,7 +161,7 @@ struct Parser {
 bool CaseLess::operator()(const std::string& a, const std::string& b) const {
     size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
-        char x = upper(a[i]), y = upper(b[i]);
+        char x = AsciiUpper(a[i]), y = AsciiUpper(b[i]);
         if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
     }
     return a.size() < b.size();

@@ -6,6 +6,7 @@
 #include "platform/hostio/HostIo.h"
 #include "platform/hostio/ReplaceLock.h"
 #include "platform/runtime/Format.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
 
 namespace platform {
@@ -33,7 +34,7 @@ std::string upperPath(const std::vector<std::string>& parts) {
     std::string r;
     for (const auto& p : parts) {
         if (!r.empty()) r += '\\';
-        for (char c : p) r += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        r += AsciiUpper(p);
     }
     return r;
 }

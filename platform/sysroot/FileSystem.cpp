@@ -11,6 +11,7 @@
 
 #include "platform/runtime/Format.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/WinPath.h"
 
 namespace platform {
@@ -19,11 +20,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 bool lessIgnoringCase(const std::string& a, const std::string& b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return upper(x) < upper(y); });
+                                        [](char x, char y) { return AsciiUpper(x) < AsciiUpper(y); });
 }
 
 bool isUnder(const fs::path& p, const fs::path& root) {
@@ -72,7 +71,7 @@ std::string aliasChars(const std::string& s, size_t max) {
         if (c == '+' || c == ',' || c == ';' || c == '=' || c == '[' || c == ']' || c > 127)
             r += '_';
         else
-            r += upper(static_cast<char>(c));
+            r += AsciiUpper(static_cast<char>(c));
     }
     return r;
 }
@@ -113,7 +112,7 @@ bool MatchesMask(const std::string& name, const std::string& mask) {
     // Iterative wildcard match with back-tracking to the last '*'.
     size_t n = 0, m = 0, star = std::string::npos, mark = 0;
     while (n < name.size()) {
-        if (m < mask.size() && (mask[m] == '?' || upper(mask[m]) == upper(name[n]))) {
+        if (m < mask.size() && (mask[m] == '?' || AsciiUpper(mask[m]) == AsciiUpper(name[n]))) {
             ++n;
             ++m;
         } else if (m < mask.size() && mask[m] == '*') {
@@ -211,7 +210,7 @@ std::string WinFileSystem::WinPathOf(const fs::path& hostPath) const {
     std::string out;
     ++it;
     if (first.size() == 7 && first.compare(0, 6, "drive_") == 0 && first[6] >= 'a' && first[6] <= 'z') {
-        out = std::string(1, upper(first[6])) + ":";
+        out = std::string(1, AsciiUpper(first[6])) + ":";
     } else if (first == "unc" && std::distance(it, rel.end()) >= 2) {
         out = "\\\\" + it->string();
         ++it;
@@ -461,7 +460,7 @@ std::optional<std::string> WinFileSystem::ShortPathName(const std::string& path)
         dir /= *it++;
         dir /= *it++;
     }
-    std::string out = wp.drive == 0 ? "\\\\" + wp.server + "\\" + wp.share : std::string(1, upper(wp.drive)) + ":";
+    std::string out = wp.drive == 0 ? "\\\\" + wp.server + "\\" + wp.share : std::string(1, AsciiUpper(wp.drive)) + ":";
     for (; it != rel.end(); ++it) {
         std::vector<std::string> siblings;
         for (fs::directory_iterator d(dir, ec), end; !ec && d != end; d.increment(ec))

@@ -1,12 +1,11 @@
 #include "platform/sysroot/WinPath.h"
+#include "platform/runtime/Text.h"
 
 namespace platform {
 
 namespace {
 bool isSep(char c) { return c == '\\' || c == '/'; }
 bool isDelim(char c) { return c == '\\' || c == '/' || c == ':'; }
-
-char lowerDrive(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::vector<std::string> split(const std::string& s, size_t from) {
     std::vector<std::string> parts;
@@ -80,7 +79,7 @@ bool ParseWinPath(const std::string& path, const std::string& currentDir, WinPat
     if (!haveCur) cur = WinPath{};
     size_t at = 0;
     if (path.size() >= 2 && path[1] == ':') {
-        char d = lowerDrive(path[0]);
+        char d = AsciiLower(path[0]);
         if (d < 'a' || d > 'z') return false;
         at = 2;
         if (at < path.size() && isSep(path[at])) {

@@ -1,6 +1,7 @@
 #include "platform/tables/DataSet.h"
 
 #include "platform/tables/EDBEngineError.h"
+#include "platform/runtime/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,11 +10,6 @@
 namespace platform {
 
 namespace {
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 bool Editing(TDataSetState s) { return s == TDataSetState::dsEdit || s == TDataSetState::dsInsert; }
 
 bool SameDefs(const std::deque<TField>& fields, const std::vector<TFieldDef>& defs) {
@@ -48,7 +44,7 @@ void TDataSet::Open() {
             byName_.clear();
             for (size_t i = 0; i < defs.size(); ++i) {
                 fields_.emplace_back(*this, static_cast<int>(i), defs[i]);
-                byName_.emplace(Lower(defs[i].Name), static_cast<int>(i));
+                byName_.emplace(AsciiLower(defs[i].Name), static_cast<int>(i));
             }
         }
         hasRecord_ = DoFirst(current_);
@@ -143,7 +139,7 @@ TField& TDataSet::Fields(int index) {
 }
 
 TField* TDataSet::FindField(const std::string& name) {
-    auto it = byName_.find(Lower(name));
+    auto it = byName_.find(AsciiLower(name));
     return it == byName_.end() ? nullptr : &fields_[static_cast<size_t>(it->second)];
 }
 

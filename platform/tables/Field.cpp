@@ -2,6 +2,7 @@
 
 #include "platform/tables/DataSet.h"
 #include "platform/tables/EDBEngineError.h"
+#include "platform/runtime/Text.h"
 
 #include <charconv>
 #include <cmath>
@@ -15,13 +16,6 @@ size_t Utf8Length(const std::string& s) {
     for (unsigned char c : s)
         if ((c & 0xC0) != 0x80) ++n;
     return n;
-}
-
-std::string Trim(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return "";
-    size_t e = s.find_last_not_of(" \t\r\n");
-    return s.substr(b, e - b + 1);
 }
 
 // The run-time library's general float format: 15 significant digits,
@@ -43,7 +37,7 @@ std::string FloatText(double d) {
 }
 
 bool ParseFloat(const std::string& text, double& out) {
-    std::string t = Trim(text);
+    std::string t = TrimWhitespace(text);
     if (t.empty()) return false;
     const char* b = t.data();
     if (*b == '+') ++b;
@@ -74,7 +68,7 @@ double TField::AsFloat() const {
     const TValue& v = Value();
     if (const auto* d = std::get_if<double>(&v)) return *d;
     if (const auto* s = std::get_if<std::string>(&v)) {
-        if (Trim(*s).empty()) return 0;
+        if (TrimWhitespace(*s).empty()) return 0;
         double d = 0;
         if (!ParseFloat(*s, d))
             throw EDBEngineError("'" + *s + "' is not a valid floating point value for field '" + def_.Name + "'.",
@@ -89,7 +83,7 @@ int TField::AsInteger() const { return static_cast<int>(std::lround(AsFloat()));
 void TField::SetAsString(const std::string& text) {
     switch (def_.DataType) {
     case TFieldType::ftFloat: {
-        if (Trim(text).empty()) return Clear();
+        if (TrimWhitespace(text).empty()) return Clear();
         double d = 0;
         if (!ParseFloat(text, d))
             throw EDBEngineError("'" + text + "' is not a valid floating point value for field '" + def_.Name + "'.",

@@ -4,16 +4,13 @@
 #include <cctype>
 #include <stdexcept>
 
+#include "platform/runtime/Text.h"
+
 namespace platform {
 
 namespace {
 bool IdentStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
 bool IdentChar(unsigned char c) { return std::isalnum(c) || c == '_' || c >= 0x80; }
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 struct Token {
     enum Kind { Space, Ident, Number, String, Symbol } kind;
@@ -92,29 +89,23 @@ std::vector<Token> Tokenize(const std::string& sql) {
     }
     return out;
 }
-std::string Trim(const std::string& s) {
-    size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return "";
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
 // Splits a plain one-table select into its parts, when the FROM part is the
 // table with at most an alias.
 void MarkResumable(TranslatedSql& out, size_t fromPos, size_t wherePos, size_t valuesBeforeFrom,
                    const std::string& alias0) {
     const std::string table = alias0 + ".records";
     const size_t selectEnd = 6;  // the text starts with the word select
-    std::string list = Trim(out.text.substr(selectEnd, fromPos - selectEnd));
+    std::string list = TrimSpaces(out.text.substr(selectEnd, fromPos - selectEnd));
     size_t fromEnd = wherePos == std::string::npos ? out.text.size() : wherePos;
-    std::string from = Trim(out.text.substr(fromPos + 4, fromEnd - fromPos - 4));
+    std::string from = TrimSpaces(out.text.substr(fromPos + 4, fromEnd - fromPos - 4));
     if (list.empty() || from.compare(0, table.size(), table) != 0) return;
-    std::string rest = Trim(from.substr(table.size()));
+    std::string rest = TrimSpaces(from.substr(table.size()));
     std::string alias;
     if (!rest.empty()) {
         size_t sp = rest.find(' ');
         if (sp != std::string::npos) {
-            if (Lower(rest.substr(0, sp)) != "as") return;
-            rest = Trim(rest.substr(sp + 1));
+            if (AsciiLower(rest.substr(0, sp)) != "as") return;
+            rest = TrimSpaces(rest.substr(sp + 1));
         }
         for (char c : rest)
             if (!IdentChar(static_cast<unsigned char>(c))) return;
@@ -123,7 +114,7 @@ void MarkResumable(TranslatedSql& out, size_t fromPos, size_t wherePos, size_t v
     out.resumable = true;
     out.selectList = list;
     out.fromClause = from;
-    out.whereClause = wherePos == std::string::npos ? "" : Trim(out.text.substr(wherePos + 5));
+    out.whereClause = wherePos == std::string::npos ? "" : TrimSpaces(out.text.substr(wherePos + 5));
     out.rowidColumn = (alias.empty() ? std::string("records") : alias) + ".rowid";
     out.valuesInSelectList = valuesBeforeFrom;
 }
@@ -138,7 +129,7 @@ TranslatedSql TranslateSql(const std::string& sql, std::string (*tableAlias)(siz
     size_t start = 0;
     while (start < tokens.size() && tokens[start].kind == Token::Space) ++start;
     if (start >= tokens.size()) throw std::invalid_argument("empty SQL");
-    if (tokens[start].kind != Token::Ident || Lower(tokens[start].text) != "select")
+    if (tokens[start].kind != Token::Ident || AsciiLower(tokens[start].text) != "select")
         throw std::invalid_argument("only SELECT statements can be opened");
 
     TranslatedSql out;
@@ -165,16 +156,16 @@ TranslatedSql TranslateSql(const std::string& sql, std::string (*tableAlias)(siz
             break;
         case Token::Ident: {
             bool isTable = i + 2 < tokens.size() && tokens[i + 1].kind == Token::Symbol && tokens[i + 1].text == "." &&
-                           tokens[i + 2].kind == Token::Ident && Lower(tokens[i + 2].text) == "db";
+                           tokens[i + 2].kind == Token::Ident && AsciiLower(tokens[i + 2].text) == "db";
             if (isTable) {
-                std::string file = Lower(t.text) + ".db";
+                std::string file = AsciiLower(t.text) + ".db";
                 auto it = std::find(out.tables.begin(), out.tables.end(), file);
                 size_t index = static_cast<size_t>(it - out.tables.begin());
                 if (it == out.tables.end()) out.tables.push_back(file);
                 out.text += tableAlias(index) + ".records";
                 i += 2;
             } else {
-                std::string word = Lower(t.text);
+                std::string word = AsciiLower(t.text);
                 if (depth == 0 && word == "limit") out.hasLimit = true;
                 if (depth == 0 && i != start) {
                     if (word == "from" && fromPos == std::string::npos) {
@@ -212,7 +203,7 @@ std::vector<std::string> TableFilesNamed(const std::string& sql) {
                       (sql[j + 2] == 'b' || sql[j + 2] == 'B') &&
                       (j + 3 >= n || !IdentChar(static_cast<unsigned char>(sql[j + 3])));
             if (db) {
-                std::string file = Lower(sql.substr(i, j - i)) + ".db";
+                std::string file = AsciiLower(sql.substr(i, j - i)) + ".db";
                 if (std::find(files.begin(), files.end(), file) == files.end()) files.push_back(file);
                 j += 3;
             }

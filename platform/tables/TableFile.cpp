@@ -1,6 +1,7 @@
 #include "platform/tables/TableFile.h"
 
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 #include "platform/tables/EDBEngineError.h"
 
 #include <algorithm>
@@ -50,17 +51,12 @@ std::string DeclaredType(const TFieldDef& f) {
     return "BLOB";
 }
 
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 bool ValidName(const std::string& n) {
     if (n.empty() || n.size() > 64) return false;
     if (std::isdigit(static_cast<unsigned char>(n[0]))) return false;
     for (char c : n)
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
-    std::string l = Lower(n);
+    std::string l = AsciiLower(n);
     return l != "rowid" && l != "oid" && l != "_rowid_";
 }
 
@@ -69,7 +65,7 @@ void CheckSchema(const TTableSchema& schema, const std::string& path) {
     std::set<std::string> names;
     for (const auto& f : schema.Fields) {
         if (!ValidName(f.Name)) throw EDBEngineError("Invalid field name '" + f.Name + "'.", path);
-        if (!names.insert(Lower(f.Name)).second)
+        if (!names.insert(AsciiLower(f.Name)).second)
             throw EDBEngineError("Duplicate field name '" + f.Name + "'.", path);
         if (f.DataType == TFieldType::ftString && (f.Size < 1 || f.Size > kMaxTextWidth))
             throw EDBEngineError("Invalid width of field '" + f.Name + "'.", path);
@@ -77,11 +73,11 @@ void CheckSchema(const TTableSchema& schema, const std::string& path) {
     std::set<std::string> keys;
     for (const auto& k : schema.Key) {
         auto it = std::find_if(schema.Fields.begin(), schema.Fields.end(),
-                               [&](const TFieldDef& f) { return Lower(f.Name) == Lower(k); });
+                               [&](const TFieldDef& f) { return AsciiLower(f.Name) == AsciiLower(k); });
         if (it == schema.Fields.end()) throw EDBEngineError("Key field '" + k + "' is not a field.", path);
         if (it->DataType != TFieldType::ftString && it->DataType != TFieldType::ftFloat)
             throw EDBEngineError("Field '" + k + "' cannot be part of a key.", path);
-        if (!keys.insert(Lower(k)).second) throw EDBEngineError("Key field '" + k + "' given twice.", path);
+        if (!keys.insert(AsciiLower(k)).second) throw EDBEngineError("Key field '" + k + "' given twice.", path);
     }
 }
 }  // namespace
@@ -96,7 +92,7 @@ void TableFile::Create(const std::string& path, const TTableSchema& schema) {
         std::string cols;
         for (const auto& f : schema.Fields) {
             bool isKey = std::any_of(schema.Key.begin(), schema.Key.end(),
-                                     [&](const std::string& k) { return Lower(k) == Lower(f.Name); });
+                                     [&](const std::string& k) { return AsciiLower(k) == AsciiLower(f.Name); });
             if (!cols.empty()) cols += ", ";
             cols += QuoteIdentifier(f.Name) + " " + DeclaredType(f);
             if (isKey)
@@ -130,7 +126,7 @@ void TableFile::Create(const std::string& path, const TTableSchema& schema) {
             field.Bind(3, TypeName(f.DataType));
             field.Bind(4, static_cast<std::int64_t>(f.DataType == TFieldType::ftString ? f.Size : 0));
             auto k = std::find_if(schema.Key.begin(), schema.Key.end(),
-                                  [&](const std::string& n) { return Lower(n) == Lower(f.Name); });
+                                  [&](const std::string& n) { return AsciiLower(n) == AsciiLower(f.Name); });
             if (k != schema.Key.end())
                 field.Bind(5, static_cast<std::int64_t>(k - schema.Key.begin()));
             field.Step();

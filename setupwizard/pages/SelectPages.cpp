@@ -13,6 +13,7 @@
 #include "installer/components/ShellFolders.h"
 #include "installer/components/StandardPathSpecifiers.h"
 #include "platform/qtglue/Messenger.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "setupwizard/framework/WizardInstall.h"
 
@@ -27,12 +28,6 @@ const PageDesign kFolder{"SelectFolderForm", "Select folder in start menu", dmBe
 TFolderBrowser& BrowserHook() {
     static TFolderBrowser browser;
     return browser;
-}
-
-std::string Trim(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
 // The directory above a Windows path; empty at a drive root or without one.
@@ -88,7 +83,7 @@ bool IsSafeFolderName(const std::string& name) {
     std::string element;
     for (std::size_t i = 0; i <= name.size(); ++i) {
         if (i == name.size() || name[i] == '\\' || name[i] == '/') {
-            if (Trim(element) == "..") return false;
+            if (platform::TrimSpaces(element) == "..") return false;
             element.clear();
         } else {
             element += name[i];
@@ -154,7 +149,7 @@ void TSelectDestinationForm::edDestDirChange() {
 
 void TSelectDestinationForm::BrowseBtnClick() {
     installer::TInstallContainer* install = InstallObject(*Context());
-    const std::string start = Trim(install ? install->GetFullDestDir() : std::string());
+    const std::string start = platform::TrimSpaces(install ? install->GetFullDestDir() : std::string());
     TemporaryDirectories made;
     bool created = true;
     try {

@@ -5,6 +5,7 @@
 #include "tools/vorel-sample/content/SampleContent.h"
 
 #include "platform/runtime/Exception.h"
+#include "platform/runtime/Text.h"
 
 #include <QLinearGradient>
 #include <QPainterPath>
@@ -23,14 +24,9 @@ const QColor kBlack(20, 20, 20), kBrown(120, 65, 20), kRed(210, 30, 30), kOrange
     kYellow(245, 215, 30), kGreen(30, 150, 60), kBlue(40, 80, 200), kViolet(130, 60, 170), kGrey(140, 140, 140),
     kWhite(250, 250, 250), kGold(200, 160, 40), kSilver(190, 190, 195);
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
-
 void AddUnique(std::vector<std::string>& names, const std::string& name) {
     for (const std::string& known : names) {
-        if (Lower(known) == Lower(name)) return;
+        if (platform::AsciiLower(known) == platform::AsciiLower(name)) return;
     }
     names.push_back(name);
 }

@@ -1,6 +1,7 @@
 #include "tools/vorel-sample/content/SampleContent.h"
 
 #include "platform/runtime/Exception.h"
+#include "platform/runtime/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -15,11 +16,6 @@
 
 namespace sample {
 namespace {
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
 
 bool IsAscii(const std::string& text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -190,7 +186,7 @@ TEST(SampleTables, TextsFitTheirFields) {
 TEST(SampleTables, KeysAreUniqueIgnoringCaseAndHaveNoOuterBlanks) {
     auto expectKey = [](std::set<std::string>& seen, const std::string& table, const std::string& key) {
         EXPECT_FALSE(key.empty()) << table;
-        EXPECT_TRUE(seen.insert(Lower(key)).second) << table << ": key twice: " << key;
+        EXPECT_TRUE(seen.insert(platform::AsciiLower(key)).second) << table << ": key twice: " << key;
     };
     auto trimmed = [](const std::string& s) { return s.empty() || (s.front() != ' ' && s.back() != ' '); };
     std::set<std::string> t, r, z, ic, rep, ds;
@@ -323,7 +319,7 @@ TEST(SamplePictures, EveryPackageHasAPictureOfThePromisedSize) {
     for (const std::string& n : names) {
         EXPECT_FALSE(n.empty());
         EXPECT_LE(n.size(), 20u) << n;
-        EXPECT_TRUE(lowered.insert(Lower(n)).second) << "picture twice: " << n;
+        EXPECT_TRUE(lowered.insert(platform::AsciiLower(n)).second) << "picture twice: " << n;
     }
     auto has = [&](const std::string& n) { return std::find(names.begin(), names.end(), n) != names.end(); };
     for (const Transistor& t : Transistores()) EXPECT_TRUE(has(t.Encapsulamento)) << t.Identificacao;

@@ -3,6 +3,7 @@
 #include "app/data/Jpeg.h"
 #include "app/data/ModuloDeDados.h"
 #include "platform/dbcontrols/Image.h"
+#include "platform/runtime/Text.h"
 #include "platform/tables/EDBEngineError.h"
 #include "platform/tables/TestDir.h"
 #include "tools/vorel-sample/content/SampleContent.h"
@@ -16,11 +17,6 @@
 
 namespace sample {
 namespace {
-
-std::string Trim(const std::string& s) {
-    size_t b = s.find_first_not_of(' ');
-    return b == std::string::npos ? "" : s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
 
 TEST(SampleInstallation, OpensThroughTheDataModule) {
     platform::TestDir dir;
@@ -46,7 +42,7 @@ TEST(SampleInstallation, OpensThroughTheDataModule) {
     EXPECT_EQ(image.Picture().size(), QSize(kResistorWidth, kResistorHeight));
     std::set<std::string> packages;
     for (m.TabelaTransistores.First(); !m.TabelaTransistores.Eof(); m.TabelaTransistores.Next())
-        packages.insert(Trim(m.TabelaTransistores.FieldByName("Encapsulamento").AsString()));
+        packages.insert(platform::TrimSpaces(m.TabelaTransistores.FieldByName("Encapsulamento").AsString()));
     for (m.TabelaDiodosR.First(); !m.TabelaDiodosR.Eof(); m.TabelaDiodosR.Next())
         packages.insert(m.TabelaDiodosR.FieldByName("Encapsulamento").AsString());
     for (const auto& p : packages) {

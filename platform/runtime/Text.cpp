@@ -1,0 +1,55 @@
+#include "platform/runtime/Text.h"
+
+namespace platform {
+
+namespace {
+
+template <typename Trimmed>
+std::string TrimBy(std::string_view s, Trimmed trimmed) {
+    size_t b = 0, e = s.size();
+    while (b < e && trimmed(static_cast<unsigned char>(s[b]))) ++b;
+    while (e > b && trimmed(static_cast<unsigned char>(s[e - 1]))) --e;
+    return std::string(s.substr(b, e - b));
+}
+
+bool IsWhitespace(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+}  // namespace
+
+std::string TrimSpaces(std::string_view s) {
+    return TrimBy(s, [](unsigned char c) { return c == ' '; });
+}
+
+std::string TrimBlanks(std::string_view s) {
+    return TrimBy(s, [](unsigned char c) { return c == ' ' || c == '\t'; });
+}
+
+std::string TrimWhitespace(std::string_view s) { return TrimBy(s, IsWhitespace); }
+
+std::string TrimControls(std::string_view s) {
+    return TrimBy(s, [](unsigned char c) { return c <= ' '; });
+}
+
+bool IsBlank(std::string_view s) {
+    for (char c : s)
+        if (!IsWhitespace(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string AsciiUpper(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = AsciiUpper(c);
+    return out;
+}
+
+std::string AsciiLower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = AsciiLower(c);
+    return out;
+}
+
+}  // namespace platform

@@ -1,0 +1,33 @@
+#include <gtest/gtest.h>
+
+#include "platform/runtime/Text.h"
+
+using namespace platform;
+
+TEST(Text, EachTrimTakesOffOnlyItsOwnCharacters) {
+    const std::string s = "\x01\r\n\t  a \tb\x7F \t\r\n\x1F";
+    EXPECT_EQ(TrimControls(s), "a \tb\x7F");
+    EXPECT_EQ(TrimWhitespace(s), s) << "a control character at either end stops it";
+    EXPECT_EQ(TrimWhitespace(" \t\r\nname\r\n"), "name");
+    EXPECT_EQ(TrimBlanks(" \tkey = v \t"), "key = v");
+    EXPECT_EQ(TrimBlanks("\rkey\n"), "\rkey\n");
+    EXPECT_EQ(TrimSpaces("  BC547  "), "BC547");
+    EXPECT_EQ(TrimSpaces("\tBC547 "), "\tBC547");
+    // Bytes of multi-byte characters are above the space: never trimmed.
+    EXPECT_EQ(TrimControls(" \xC3\xA3\xA0 "), "\xC3\xA3\xA0");
+    for (auto trim : {TrimSpaces, TrimBlanks, TrimWhitespace, TrimControls}) {
+        EXPECT_EQ(trim(""), "");
+        EXPECT_EQ(trim("   "), "");
+    }
+}
+
+TEST(Text, BlankAndAsciiCase) {
+    EXPECT_TRUE(IsBlank(""));
+    EXPECT_TRUE(IsBlank(" \t\r\n"));
+    EXPECT_FALSE(IsBlank(" \x01 "));
+    EXPECT_FALSE(IsBlank(" x"));
+    EXPECT_EQ(AsciiUpper("c:\\Program files\\n\xC3\xA3o"), "C:\\PROGRAM FILES\\N\xC3\xA3O");
+    EXPECT_EQ(AsciiLower("DATA\\Vorel.INI \xC3\x83"), "data\\vorel.ini \xC3\x83");
+    EXPECT_EQ(AsciiUpper('z'), 'Z');
+    EXPECT_EQ(AsciiLower('@'), '@');
+}
