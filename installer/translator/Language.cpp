@@ -6,9 +6,9 @@
 #include <sstream>
 
 #include "installer/translator/TextCompare.h"
-#include "installer/translator/TextDecoding.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/Format.h"
+#include "platform/runtime/LegacyText.h"
 #include "platform/runtime/Text.h"
 
 namespace installer {
@@ -136,7 +136,7 @@ void TLangFormatStrings::Insert(int index, const std::string& line) {
 }
 
 std::vector<std::string> TLangFormatStrings::DecodeBytes(const std::string& bytes) const {
-    return SplitTextLines(DecodeLegacyText(bytes, LegacyCodePageOf(owner_.LanguageIdent)));
+    return platform::SplitTextLines(platform::DecodeLegacyText(bytes, LegacyCodePageOf(owner_.LanguageIdent)));
 }
 
 void TLangFormatStrings::LoadFromFile(const std::filesystem::path& fileName) {

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "installer/translator/TextDecoding.h"
 #include "installer/translator/Translator.h"
 #include "installer/translator/UserLanguage.h"
 #include "platform/registry/RegistryStore.h"
@@ -197,8 +196,4 @@ TEST(LanguageFiles, LegacyCodePagesAndLineEnds) {
     EXPECT_NE(message.find("Cannot open file"), std::string::npos);
     EXPECT_EQ(t.lgGerman().Strings().Count(), 3);
     EXPECT_EQ(t.lgGerman().StringEntries().size(), 3u);
-
-    EXPECT_EQ(SplitTextLines("a\r\n\r\nb\n"), (std::vector<std::string>{"a", "", "b"}));
-    EXPECT_EQ(SplitTextLines(""), std::vector<std::string>{});
-    EXPECT_EQ(DecodeLegacyText("\xEF\xBB\xBF", "Shift_JIS"), "");
 }

@@ -7,6 +7,7 @@
 #include "platform/hostio/ReplaceLock.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/Format.h"
+#include "platform/runtime/LegacyText.h"
 #include "platform/runtime/PathCase.h"
 #include "platform/runtime/Text.h"
 
@@ -25,26 +26,9 @@ struct Document {
     std::vector<std::string> lines;  // UTF-8
 };
 
-// CR LF, LF and CR all end a line.
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string cur;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(cur);
-            cur.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            cur += c;
-        }
-    }
-    if (!cur.empty()) lines.push_back(cur);
-    return lines;
-}
-
 std::string decode(const Document& doc, const std::string& bytes) {
-    return doc.encoding == Encoding::Cp1252 ? Cp1252ToUtf8(bytes) : bytes;
+    const TextEncoding encoding = doc.encoding == Encoding::Cp1252 ? TextEncoding::LegacyCodePage : TextEncoding::Utf8;
+    return DecodeText(bytes, encoding, "windows-1252");
 }
 
 // A new text in the file's own encoding; one the file's code page cannot
@@ -62,14 +46,16 @@ Document load(const std::filesystem::path& path) {
     Document doc;
     auto bytes = ReadWholeFile(path);
     if (!bytes) return doc;
-    std::string text = *bytes;
-    if (text.size() >= 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        doc.encoding = Encoding::Utf8Bom;
-        text.erase(0, 3);
-    } else if (!IsValidUtf8(text)) {
-        doc.encoding = Encoding::Cp1252;
+    // Lines are split on the raw bytes, so only a file whose line ends are
+    // single bytes can be kept line by line: UTF-16 is read as the legacy
+    // code page like any other bytes that are not UTF-8.
+    switch (DetectTextEncoding(*bytes)) {
+        case TextEncoding::Utf8Bom: doc.encoding = Encoding::Utf8Bom; break;
+        case TextEncoding::Utf8: doc.encoding = Encoding::Utf8; break;
+        default: doc.encoding = Encoding::Cp1252; break;
     }
-    doc.raw = splitLines(text);
+    const size_t bom = doc.encoding == Encoding::Utf8Bom ? 3 : 0;
+    doc.raw = SplitTextLines(std::string_view(*bytes).substr(bom));
     for (const auto& r : doc.raw) doc.lines.push_back(decode(doc, r));
     return doc;
 }
