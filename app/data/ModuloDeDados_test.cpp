@@ -4,7 +4,7 @@
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/tables/EDBEngineError.h"
-#include "platform/tables/TestDir.h"
+#include "platform/testing/TempDir.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -17,7 +17,7 @@
 namespace vorel {
 namespace {
 
-using platform::TestDir;
+using platform::testing::TempDir;
 using ::testing::HasSubstr;
 
 std::string JpegOf(QColor color, int w = 40, int h = 30) {
@@ -34,17 +34,17 @@ bool CanWriteJpeg() { return QImageWriter::supportedImageFormats().contains("jpe
 
 // A base directory with the seven tables and a few records.
 struct Installation {
-    TestDir dir;
-    std::string base = dir.str();
+    platform::testing::TempDir dir;
+    std::string base = dir.Path().string();
 
     explicit Installation(bool withData = true) {
         if (!withData) return;
-        std::filesystem::create_directory(dir.path() / "Data");  // any case will do
+        std::filesystem::create_directory(dir.Path() / "Data");  // any case will do
         platform::TSession s;
         s.AddPassword(kSenhaTabelas);
         for (const auto& t : Tabelas()) {
             platform::TTable table(&s);
-            table.DatabaseName = (dir.path() / "Data").string();
+            table.DatabaseName = (dir.Path() / "Data").string();
             table.TableName = t.Arquivo;
             table.CreateTable(t.Esquema);
         }
@@ -63,7 +63,7 @@ struct Installation {
     }
     void Add(platform::TSession& s, const std::string& file, const std::map<std::string, std::string>& values) {
         platform::TTable t(&s);
-        t.DatabaseName = (dir.path() / "Data").string();
+        t.DatabaseName = (dir.Path() / "Data").string();
         t.TableName = file;
         t.Open();
         t.Append();
@@ -72,7 +72,7 @@ struct Installation {
     }
     void AddPicture(platform::TSession& s, const std::string& name, const std::string& bytes) {
         platform::TTable t(&s);
-        t.DatabaseName = (dir.path() / "Data").string();
+        t.DatabaseName = (dir.Path() / "Data").string();
         t.TableName = "Graficos.db";
         t.Open();
         t.Append();
@@ -106,14 +106,14 @@ QRgb Centre(const platform::TImage& img) { return img.Picture().pixel(img.Pictur
 
 TEST(AbreBancosDeDados, OpensEverythingAndMakesTheTemporaryDirectory) {
     Installation inst;
-    ASSERT_FALSE(std::filesystem::exists(inst.dir.path() / "Data" / "temp"));
+    ASSERT_FALSE(std::filesystem::exists(inst.dir.Path() / "Data" / "temp"));
     TModuloDeDados m(inst.base);
     FakeWindow w;
     w.iniciando = true;
     m.DefineJanela(&w);
     m.AbreBancosDeDados();
-    EXPECT_TRUE(std::filesystem::is_directory(inst.dir.path() / "Data" / "temp"));
-    EXPECT_EQ(m.Session1.PrivateDir, (inst.dir.path() / "Data" / "temp").string());
+    EXPECT_TRUE(std::filesystem::is_directory(inst.dir.Path() / "Data" / "temp"));
+    EXPECT_EQ(m.Session1.PrivateDir, (inst.dir.Path() / "Data" / "temp").string());
     EXPECT_EQ(m.Session1.SessionName, "SessionCorrente");
     EXPECT_TRUE(m.Session1.HasPassword("vKarPelmuZ"));  // given by the password event
     for (platform::TTable* t : {&m.TabelaGraficos, &m.TabelaBDR, &m.TabelaTransistores, &m.TabelaDiodosR,
@@ -147,12 +147,12 @@ TEST(AbreBancosDeDados, MissingDataDirectoryEndsTheProgram) {
     EXPECT_TRUE(m.TerminacaoPedida());
     EXPECT_EQ(w.terminated, 1);
     EXPECT_FALSE(m.TabelaTransistores.Active());
-    EXPECT_FALSE(std::filesystem::exists(inst.dir.path() / "data"));
+    EXPECT_FALSE(std::filesystem::exists(inst.dir.Path() / "data"));
 }
 
 TEST(AbreBancosDeDados, MissingTableRaisesTheEngineError) {
     Installation inst;
-    std::filesystem::remove(inst.dir.path() / "Data" / "DiodosZ.db");
+    std::filesystem::remove(inst.dir.Path() / "Data" / "DiodosZ.db");
     TModuloDeDados m(inst.base);
     try {
         m.AbreBancosDeDados();

@@ -8,7 +8,7 @@
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/qtglue/PageControl.h"
-#include "platform/tables/TestDir.h"
+#include "platform/testing/TempDir.h"
 #include "tools/vorel-sample/writer/SampleWriter.h"
 
 #include <QApplication>
@@ -41,9 +41,9 @@ private:
 TEST(ICTabInProgram, SearchShowsTheMatchesAsAPage) {
     htmlview::SetScreenMetrics(nullptr);
     platform::ScriptedMessenger messages;
-    platform::TestDir dir;
-    sample::WriteInstallation(dir.path(), {});
-    InDirectory cwd(dir.path());
+    platform::testing::TempDir dir;
+    sample::WriteInstallation(dir.Path(), {});
+    InDirectory cwd(dir.Path());
     auto form = std::make_unique<TFormulario>();
     TModuloDeDados modulo(form->DiretorioBase);
     form->SetModuloDeDados(&modulo);

@@ -5,7 +5,7 @@
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/tables/Table.h"
-#include "platform/tables/TestDir.h"
+#include "platform/testing/TempDir.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -63,12 +63,12 @@ std::vector<std::string> row(int n, const std::string& link, const std::string& 
 
 class ICPage : public ::testing::Test {
 protected:
-    platform::TestDir dir;
+    platform::testing::TempDir dir;
     platform::TSession session;
     platform::TTable table{&session};
 
     void SetUp() override {
-        table.DatabaseName = dir.path().string();
+        table.DatabaseName = dir.Path().string();
         table.TableName = "Integrados.db";
         table.CreateTable({{{"Identificacao", platform::TFieldType::ftString, 20},
                             {"Fabricante", platform::TFieldType::ftString, 30},
@@ -91,9 +91,9 @@ protected:
         table.FieldByName("Descricao").SetAsString(desc);
         table.Post();
     }
-    void writeIni(const std::string& text) { std::ofstream(dir.path() / "vorel.ini", std::ios::binary) << text; }
+    void writeIni(const std::string& text) { std::ofstream(dir.Path() / "vorel.ini", std::ios::binary) << text; }
     std::vector<std::string> page(const std::string& search) {
-        return PaginaResultadoCI(table, search, dir.path() / "vorel.ini");
+        return PaginaResultadoCI(table, search, dir.Path() / "vorel.ini");
     }
     static std::vector<std::string> concat(std::initializer_list<std::vector<std::string>> parts) {
         std::vector<std::string> r;
@@ -132,7 +132,7 @@ TEST_F(ICPage, EmptyBlankOrUnmatchedSearchSaysZeroItems) {
 }
 
 TEST_F(ICPage, MissingIniGivesBareCodes) {
-    std::filesystem::remove(dir.path() / "vorel.ini");
+    std::filesystem::remove(dir.Path() / "vorel.ini");
     const auto p = page("NE555");
     EXPECT_EQ(p, concat({kHead, kTableHead, row(1, "NE555", "NE555", "Timer", "Texas Instruments"),
                          {"</table>", "</div>", "</body>", "</html>"}}));
@@ -141,12 +141,12 @@ TEST_F(ICPage, MissingIniGivesBareCodes) {
 TEST_F(ICPage, TabShowsThePageAndHandsLinksToTheShell) {
     htmlview::SetScreenMetrics(nullptr);
     platform::ScriptedMessenger messages;
-    const std::filesystem::path log = dir.path() / "shell.log";
+    const std::filesystem::path log = dir.Path() / "shell.log";
     struct ShellLog {
         explicit ShellLog(const std::filesystem::path& p) { setenv("VOREL_SHELL_LOG", p.c_str(), 1); }
         ~ShellLog() { unsetenv("VOREL_SHELL_LOG"); }
     } shellLog(log);
-    AbaCI aba([this]() -> platform::TDataSet& { return table; }, dir.path().string());
+    AbaCI aba([this]() -> platform::TDataSet& { return table; }, dir.Path().string());
     aba.resize(900, 500);
     aba.show();
     EXPECT_FALSE(aba.CodigoFonte->isVisible());

@@ -19,20 +19,20 @@
 #include "platform/qtglue/Messenger.h"
 #include "platform/qtglue/PageControl.h"
 #include "platform/tables/Table.h"
-#include "platform/tables/TestDir.h"
+#include "platform/testing/TempDir.h"
 #include "tools/vorel-sample/writer/SampleWriter.h"
 
 using namespace vorel;
 
 namespace {
 struct SampleProgram {
-    platform::TestDir dir;
+    platform::testing::TempDir dir;
     std::unique_ptr<vorel::testing::CurrentDir> cwd;
     QPointer<TFormulario> form;
     std::unique_ptr<TModuloDeDados> modulo;
     SampleProgram() {
-        sample::WriteInstallation(dir.path(), {});
-        cwd = std::make_unique<vorel::testing::CurrentDir>(dir.path());
+        sample::WriteInstallation(dir.Path(), {});
+        cwd = std::make_unique<vorel::testing::CurrentDir>(dir.Path());
         platform::SetApplicationTitle("Vorel - Electronics");
         form = new TFormulario;
         modulo = std::make_unique<TModuloDeDados>(form->DiretorioBase);

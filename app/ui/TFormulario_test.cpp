@@ -414,8 +414,8 @@ TEST(TFormulario, FailedStartupShowsTheEngineMessageAndStaysUsable) {
 
 TEST(TFormulario, MissingDataDirectoryEndsTheProgram) {
     platform::ScriptedMessenger m;
-    platform::TestDir empty;
-    Program p(empty.path());
+    platform::testing::TempDir empty;
+    Program p(empty.Path());
     p.Show();
     ASSERT_EQ(m.shown.size(), 1u);
     EXPECT_EQ(m.shown[0].text, "Error when creating the temporary directory.");

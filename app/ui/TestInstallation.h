@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "platform/tables/TestDir.h"
+#include "platform/testing/TempDir.h"
 
 namespace vorel::testing {
 
@@ -16,15 +16,15 @@ using Values = std::map<std::string, std::string>;
 class TestInstallation {
 public:
     TestInstallation();
-    const std::filesystem::path& Base() const { return dir_.path(); }
-    std::filesystem::path Data() const { return dir_.path() / "data"; }
+    const std::filesystem::path& Base() const { return dir_.Path(); }
+    std::filesystem::path Data() const { return dir_.Path() / "data"; }
     void Add(const std::string& file, const Values& values);
     void AddPicture(const std::string& name, QColor color);
 
     static const std::map<std::string, QColor>& Colours();
 
 private:
-    platform::TestDir dir_;
+    platform::testing::TempDir dir_;
 };
 
 // Runs in a directory for the length of a scope (the program's base

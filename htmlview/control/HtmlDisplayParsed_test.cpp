@@ -1,6 +1,7 @@
 // The control with the real parser: pages as the program writes them.
 #include "htmlview/control/HtmlDisplay.h"
 #include "htmlview/layout/Section.h"
+#include "platform/testing/TempDir.h"
 
 #include <QApplication>
 #include <QTest>
@@ -20,25 +21,20 @@ class ParsedTest : public ::testing::Test {
 protected:
     FakeTextMetrics fake;
     std::unique_ptr<THtmlDisplay> viewer;
-    fs::path dir;
+    platform::testing::TempDir dir;
 
     void SetUp() override {
         SetScreenMetrics(&fake);
         viewer = std::make_unique<THtmlDisplay>();
         viewer->resize(400, 300);
         viewer->show();
-        std::string t = (fs::temp_directory_path() / "viewerXXXXXX").string();
-        dir = mkdtemp(t.data());
     }
     void TearDown() override {
         viewer.reset();
         SetScreenMetrics(nullptr);
-        std::error_code ec;
-        fs::remove_all(dir, ec);
     }
     std::string write(const std::string& name, const std::string& text) {
-        std::ofstream(dir / name, std::ios::binary) << text;
-        return (dir / name).string();
+        return dir.Write(name, text).string();
     }
     // Every text byte of the document's top-level sections.
     std::string text() const {

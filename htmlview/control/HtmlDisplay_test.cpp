@@ -3,6 +3,7 @@
 #include "htmlview/control/HtmlDisplay.h"
 #include "htmlview/control/TestParser.h"
 #include "platform/qtglue/Messenger.h"
+#include "platform/testing/TempDir.h"
 
 #include <QApplication>
 #include <QTest>
@@ -18,27 +19,7 @@ using htmlview::testing::TestParser;
 namespace {
 
 namespace fs = std::filesystem;
-
-class TempDir {
-public:
-    TempDir() {
-        std::string t = (fs::temp_directory_path() / "viewerXXXXXX").string();
-        path_ = mkdtemp(t.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string Write(const std::string& name, const std::string& text) const {
-        const fs::path p = path_ / name;
-        std::ofstream(p, std::ios::binary) << text;
-        return p.string();
-    }
-    const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using platform::testing::TempDir;
 
 class ViewerTest : public ::testing::Test {
 protected:

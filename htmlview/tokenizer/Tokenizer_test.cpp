@@ -1,4 +1,5 @@
 #include "htmlview/tokenizer/Tokenizer.h"
+#include "platform/testing/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -155,10 +156,8 @@ TEST(Tokenizer, CommentsAndDeclarations) {
         }
     }
     // The same from a file and from a list of lines.
-    char dir[] = "/tmp/htmltokXXXXXX";
-    ASSERT_TRUE(mkdtemp(dir));
-    std::string path = std::string(dir) + "/t.htm";
-    { std::ofstream(path) << "ok<!-- open"; }
+    platform::testing::TempDir dir;
+    const std::string path = dir.Write("t.htm", "ok<!-- open").string();
     auto message = [](THtmlTokenizer& t) -> std::string {
         try {
             tokens(t);
@@ -178,8 +177,6 @@ TEST(Tokenizer, CommentsAndDeclarations) {
     THtmlTokenizer c;
     c.SetStrings(&closed);
     EXPECT_EQ(tokens(c), (std::vector<Tok>{{"Text", "ok x "}}));  // blanks around a comment fold into one
-    unlink(path.c_str());
-    rmdir(dir);
     THtmlTokenizer missing;
     EXPECT_THROW(missing.SetFile("/nonexistent/dir/x.htm"), EInOutError);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// File helpers for the archive's tests: a fresh temporary folder removed at
-// the end, and whole-file reads and writes.
+// File helpers for the archive's tests: the temporary folder, and whole-file
+// reads and writes.
 #include <stdlib.h>
 
 #include <filesystem>
@@ -9,26 +9,11 @@
 #include <random>
 #include <string>
 
+#include "platform/testing/TempDir.h"
+
 namespace installer::testing {
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "arch-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using platform::testing::TempDir;
 
 inline void WriteFile(const std::string& path, const std::string& bytes) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());

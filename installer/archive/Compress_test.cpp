@@ -193,7 +193,7 @@ TEST(Compress, EventsComeInOrder) {
         if (s.Finished) seen.push_back("finished " + std::to_string(s.TotalPercent));
     };
     c.Extract();
-    EXPECT_THAT(seen, ElementsAre("before " + dir / "big", "finished 100"));
+    EXPECT_THAT(seen, ElementsAre("before " + (dir / "big").string(), "finished 100"));
     EXPECT_EQ(last, 200000);
 }
 
@@ -325,7 +325,7 @@ TEST(Compress, MissingMemberAndMissingArchive) {
         c.Extract();
         FAIL();
     } catch (const ETmslCompress& e) {
-        EXPECT_EQ(std::string(e.what()), "The file <nothing.txt;x> was not found in the archive <" + dir / "a.1" + ">");
+        EXPECT_EQ(std::string(e.what()), "The file <nothing.txt;x> was not found in the archive <" + (dir / "a.1").string() + ">");
     }
     EXPECT_TRUE(c.Abort);  // an error sets Abort
     EXPECT_TRUE(c.FilesToProcess().empty());
@@ -335,14 +335,14 @@ TEST(Compress, MissingMemberAndMissingArchive) {
         d.Count();
         FAIL();
     } catch (const ETmslCompress& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot open the compressed file " + dir / "none.1");
+        EXPECT_EQ(std::string(e.what()), "Cannot open the compressed file " + (dir / "none.1").string());
     }
     d.SetFilesToProcess({dir / "missing.txt"});
     try {
         d.Compress(false, 0);
         FAIL();
     } catch (const ETmslCompress& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot open the file " + dir / "missing.txt");
+        EXPECT_EQ(std::string(e.what()), "Cannot open the file " + (dir / "missing.txt").string());
     }
 }
 
@@ -418,7 +418,7 @@ TEST(Compress, CopyFileCheckedUnderTheOverwriteRule) {
     c.OnStatus = [](TTmslCompress& s, TlzhFileStats&) { s.Abort = true; };
     c.CopyFileChecked(dir / "src.bin", dir / "dst.bin");
     EXPECT_EQ(ReadFile(dir / "dst.bin"), "keep me");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
 }
 
 TEST(Compress, ProgramsGetTheirExecuteBits) {

@@ -170,10 +170,10 @@ TEST(Span, NeedsANewDiskHandler) {
     // Disk 1 may not be the source itself.
     c.SpanDiskCapacity = 0;
     try {
-        c.SpanToDisks(set.dir.path().string(), "files.1");
+        c.SpanToDisks(set.dir.Path().string(), "files.1");
         FAIL();
     } catch (const ETmslCompress& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot create the file " + set.dir.path().string() + "\\files.1");
+        EXPECT_EQ(std::string(e.what()), "Cannot create the file " + set.dir.Path().string() + "\\files.1");
     }
     // The source archive is only read.
     TTmslCompress d(MakeHostPathArchiveHost());

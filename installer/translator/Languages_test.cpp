@@ -12,27 +12,13 @@
 #include "installer/translator/UserLanguage.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "platform/testing/TempDir.h"
 
 using namespace installer;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir() {
-        char tmpl[] = "/tmp/vorel-translator-XXXXXX";
-        path_ = mkdtemp(tmpl);
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    std::filesystem::path File(const std::string& name, const std::string& bytes) const {
-        std::filesystem::path p = path_ / name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p;
-    }
-
-private:
-    std::filesystem::path path_;
-};
+using platform::testing::TempDir;
 
 // Restores the locale variables a test changes.
 class LocaleEnvironment {
@@ -162,8 +148,8 @@ TEST(LanguageFiles, ShiftJisAndUtf8WithBomGiveTheSameEntries) {
     const std::string utf8 = "\xEF\xBB\xBF" "5;\xE6\xAC\xA1\xE3\x81\xB8 >\r\n#7\r\n\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88\r\n#\r\n";
     TempDir dir;
     TTranslator a, b;
-    a.lgJapanese().Strings().LoadFromFile(dir.File("tmsiJapanese.txt", sjis));
-    b.lgJapanese().Strings().LoadFromFile(dir.File("utf8.txt", utf8));
+    a.lgJapanese().Strings().LoadFromFile(dir.Write("tmsiJapanese.txt", sjis));
+    b.lgJapanese().Strings().LoadFromFile(dir.Write("utf8.txt", utf8));
     EXPECT_EQ(a.lgJapanese().Strings().Lines(), b.lgJapanese().Strings().Lines());
     ASSERT_EQ(a.lgJapanese().StringEntries().size(), 1u);
     EXPECT_EQ(a.lgJapanese().FindStringByGLID(5)->Text, b.lgJapanese().FindStringByGLID(5)->Text);
@@ -176,23 +162,23 @@ TEST(LanguageFiles, LegacyCodePagesAndLineEnds) {
     TempDir dir;
     TTranslator t;
     // Windows-1252: "ü" is FC, not valid UTF-8.
-    t.lgGerman().Strings().LoadFromFile(dir.File("de.txt", "5;Zur\xFC" "ck\n6;Abbrechen\r7;Ende"));
+    t.lgGerman().Strings().LoadFromFile(dir.Write("de.txt", "5;Zur\xFC" "ck\n6;Abbrechen\r7;Ende"));
     EXPECT_EQ(t.lgGerman().FindStringByGLID(5)->Text, "Zur\xC3\xBC" "ck");
     EXPECT_EQ(t.lgGerman().FindStringByGLID(7)->LineIndex, 2);
     // Portuguese files are Windows-1252 ("não"), Greek ones Windows-1253 ("Άκυρο").
-    t.lgPortugese().Strings().LoadFromFile(dir.File("pt.txt", "6;n\xE3o"));
+    t.lgPortugese().Strings().LoadFromFile(dir.Write("pt.txt", "6;n\xE3o"));
     EXPECT_EQ(t.lgPortugese().FindStringByGLID(6)->Text, "n\xC3\xA3o");
-    t.lgGreek().Strings().LoadFromFile(dir.File("el.txt", "6;\xA2\xEA\xF5\xF1\xEF"));
+    t.lgGreek().Strings().LoadFromFile(dir.Write("el.txt", "6;\xA2\xEA\xF5\xF1\xEF"));
     EXPECT_EQ(t.lgGreek().FindStringByGLID(6)->Text, "\xCE\x86\xCE\xBA\xCF\x85\xCF\x81\xCE\xBF");
     // UTF-16 with a BOM.
-    t.lgRussian().Strings().LoadFromFile(dir.File("ru.txt", std::string("\xFF\xFE" "6\0;\0\x1E\x04\r\0\n\0", 12)));
+    t.lgRussian().Strings().LoadFromFile(dir.Write("ru.txt", std::string("\xFF\xFE" "6\0;\0\x1E\x04\r\0\n\0", 12)));
     EXPECT_EQ(t.lgRussian().FindStringByGLID(6)->Text, "\xD0\x9E");
     // UTF-8 without a BOM stays UTF-8 whatever the language.
-    t.lgPolish().Strings().LoadFromFile(dir.File("pl.txt", "6;Anuluj \xC5\x82"));
+    t.lgPolish().Strings().LoadFromFile(dir.Write("pl.txt", "6;Anuluj \xC5\x82"));
     EXPECT_EQ(t.lgPolish().FindStringByGLID(6)->Text, "Anuluj \xC5\x82");
 
     // A file that cannot be read changes nothing.
-    const std::string message = ExceptionText([&] { t.lgGerman().Strings().LoadFromFile(dir.File("x", "") / "missing"); });
+    const std::string message = ExceptionText([&] { t.lgGerman().Strings().LoadFromFile(dir.Write("x", "") / "missing"); });
     EXPECT_NE(message.find("Cannot open file"), std::string::npos);
     EXPECT_EQ(t.lgGerman().Strings().Count(), 3);
     EXPECT_EQ(t.lgGerman().StringEntries().size(), 3u);

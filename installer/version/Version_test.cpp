@@ -8,23 +8,13 @@
 #include "installer/version/PeVersionBlock.h"
 #include "installer/version/VersionCompare.h"
 #include "installer/version/VersionResource.h"
+#include "platform/testing/TempDir.h"
 #include "tools/pe-fixture/PeFixture.h"
 
 namespace installer {
 namespace {
 
-class TempDir {
-public:
-    TempDir() {
-        char tmpl[] = "/tmp/vorel-version-XXXXXX";
-        path_ = mkdtemp(tmpl);
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
-};
+using platform::testing::TempDir;
 
 pefixture::VersionOptions FullOptions() {
     pefixture::VersionOptions options;

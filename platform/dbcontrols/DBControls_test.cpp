@@ -14,19 +14,13 @@
 #include "platform/qtglue/Messenger.h"
 #include "platform/tables/Query.h"
 #include "platform/tables/Table.h"
+#include "platform/testing/TempDir.h"
 
 using namespace platform;
 
 namespace {
 
-struct TempDir {
-    std::string path;
-    TempDir() {
-        char tmpl[] = "/tmp/vorel-dbc-XXXXXX";
-        path = mkdtemp(tmpl);
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-};
+using platform::testing::TempDir;
 
 // A stock table of n rows: P001.. with a number and a note.
 struct Stock {
@@ -34,7 +28,7 @@ struct Stock {
     TTable table;
     int scrolls = 0;
     explicit Stock(int n) {
-        table.DatabaseName = dir.path;
+        table.DatabaseName = dir.Path().string();
         table.TableName = "Stock.db";
         table.CreateTable({{{"Code", TFieldType::ftString, 20}, {"Value", TFieldType::ftFloat, 0},
                             {"Note", TFieldType::ftMemo, 0}},
@@ -137,7 +131,7 @@ TEST(DBGrid, UserSelectionMovesTheDataSetAndFiresAfterScroll) {
 TEST(DBGrid, ReopenedQueryRefreshesAndClosedShowsNothing) {
     Stock parts(10);
     TQuery q;
-    q.DatabaseName = parts.dir.path;
+    q.DatabaseName = parts.dir.Path().string();
     q.SQL = {"select * from stock.db where value >= 2.000"};
     TDBGrid grid;
     grid.SetColumns({{"Code", ""}, {"Value", ""}});

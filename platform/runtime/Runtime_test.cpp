@@ -1,4 +1,3 @@
-#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include "platform/runtime/Codepage.h"
@@ -30,15 +29,15 @@ TEST(Codepage, RoundTripAndUnmappable) {
 #include <fstream>
 
 #include "platform/runtime/PathCase.h"
+#include "platform/testing/TempDir.h"
 
 TEST(PathCase, ExistingComponentsMatchAnyCaseNewOnesKeepTheirs) {
     namespace fs = std::filesystem;
-    fs::path base = fs::temp_directory_path() / ("pathcase-" + std::to_string(::getpid()));
-    fs::remove_all(base);
+    platform::testing::TempDir dir;
+    const fs::path& base = dir.Path();
     fs::create_directories(base / "Data" / "Temp");
     std::ofstream(base / "Data" / "Transistores.db") << "x";
     EXPECT_EQ(ResolveCase(base, "data\\transistores.DB"), base / "Data" / "Transistores.db");
     EXPECT_EQ(ResolveCase(base, "DATA/temp/New File.txt"), base / "Data" / "Temp" / "New File.txt");
     EXPECT_EQ(ResolveCase(base, "\\Missing\\Sub"), base / "Missing" / "Sub");
-    fs::remove_all(base);
 }

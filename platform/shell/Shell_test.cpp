@@ -7,6 +7,7 @@
 
 #include "platform/qtglue/Messenger.h"
 #include "platform/shell/Shell.h"
+#include "platform/testing/TempDir.h"
 
 using namespace platform;
 
@@ -20,9 +21,8 @@ std::string ReadAll(const std::string& path) {
 }  // namespace
 
 TEST(Shell, LogsEachRequestAsOneLine) {
-    char dir[] = "/tmp/vorel-shell-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    std::string log = std::string(dir) + "/shell.log";
+    platform::testing::TempDir dir;
+    const std::string log = (dir / "shell.log").string();
     setenv("VOREL_SHELL_LOG", log.c_str(), 1);
     EXPECT_TRUE(ShellExecute({"", "visao_geral.html", "/base/Help", ShowMode::Maximized}));
     // A tab or line end in a target cannot forge a second request.
@@ -31,8 +31,6 @@ TEST(Shell, LogsEachRequestAsOneLine) {
     EXPECT_EQ(ReadAll(log),
               "\tvisao_geral.html\t/base/Help\tmaximized\n"
               "open\thttp://x/ open evil\t\tnormal\n");
-    std::remove(log.c_str());
-    rmdir(dir);
 }
 
 TEST(Shell, MissingFileIsReportedByTheShell) {

@@ -56,15 +56,4 @@ ScopedSystemRoot::ScopedSystemRoot(const fs::path& path) {
 
 ScopedSystemRoot::~ScopedSystemRoot() { currentSlot() = std::move(previous_); }
 
-TempRootDir::TempRootDir() {
-    std::string tmpl = (fs::temp_directory_path() / "vorel-root-XXXXXX").string();
-    if (!::mkdtemp(tmpl.data())) throw Exception("Cannot create a temporary root directory");
-    path_ = tmpl;
-}
-
-TempRootDir::~TempRootDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-}
-
 }  // namespace platform

@@ -8,6 +8,7 @@
 
 #include "platform/sysroot/FileSystem.h"
 #include "platform/sysroot/PlatformFacts.h"
+#include "platform/testing/TempDir.h"
 
 namespace platform {
 
@@ -49,18 +50,8 @@ private:
     std::unique_ptr<SystemRoot> previous_;
 };
 
-// A fresh, empty folder for a test's root (mkdtemp under the host's temp
-// directory), removed with everything in it when the object goes.
-class TempRootDir {
-public:
-    TempRootDir();
-    ~TempRootDir();
-    TempRootDir(const TempRootDir&) = delete;
-    TempRootDir& operator=(const TempRootDir&) = delete;
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+// A fresh, empty folder for a test's root, removed with everything in it
+// when the object goes.
+using TempRootDir = testing::TempDir;
 
 }  // namespace platform

@@ -1,6 +1,6 @@
 #include "platform/tables/Table.h"
 #include "platform/tables/Query.h"
-#include "platform/tables/TestDir.h"
+#include "platform/testing/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -52,10 +52,10 @@ std::string Key(int i) { return "F" + std::to_string(100000 + i); }
 }
 
 TEST(Durability, KilledWriterLeavesEveryPostedRecordReadable) {
-    TestDir dir;
+    testing::TempDir dir;
     {
         TTable t;
-        t.DatabaseName = dir.str();
+        t.DatabaseName = dir.Path().string();
         t.TableName = "Reparos.db";
         t.CreateTable(Schema());
     }
@@ -65,7 +65,7 @@ TEST(Durability, KilledWriterLeavesEveryPostedRecordReadable) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         close(fds[0]);
-        WriteUntilKilled(dir.str(), fds[1]);
+        WriteUntilKilled(dir.Path().string(), fds[1]);
     }
     close(fds[1]);
     int last = -1, got = 0;
@@ -78,7 +78,7 @@ TEST(Durability, KilledWriterLeavesEveryPostedRecordReadable) {
 
     // Read first through a read-only use: a journal the writer left is rolled back.
     TTable t;
-    t.DatabaseName = dir.str();
+    t.DatabaseName = dir.Path().string();
     t.TableName = "reparos.db";
     t.ReadOnly = true;
     t.Open();
@@ -88,7 +88,7 @@ TEST(Durability, KilledWriterLeavesEveryPostedRecordReadable) {
         ASSERT_EQ(t.FieldByName("Descricao").AsBytes().size(), static_cast<size_t>(2000 + i % 700));
     }
     TQuery q;
-    q.DatabaseName = dir.str();
+    q.DatabaseName = dir.Path().string();
     q.SQL = {"select * from reparos.db where defeito = \"half-edited\""};
     q.Open();
     EXPECT_TRUE(q.IsEmpty());  // an edit never posted is not in the file

@@ -2,7 +2,7 @@
 #include "platform/tables/Query.h"
 #include "platform/tables/SqlDialect.h"
 #include "platform/tables/Table.h"
-#include "platform/tables/TestDir.h"
+#include "platform/testing/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -67,11 +67,11 @@ TEST(SqlDialect, StringsBecomeValuesAndTablesBecomeFiles) {
 }
 
 struct QueryFixture : ::testing::Test {
-    TestDir dir;
+    testing::TempDir dir;
     TSession session;
     void SetUp() override {
         TTable t(&session);
-        t.DatabaseName = dir.str();
+        t.DatabaseName = dir.Path().string();
         t.TableName = "Transistores.db";
         TTableSchema s;
         s.Fields = {{"Identificacao", TFieldType::ftString, 20},
@@ -116,7 +116,7 @@ TEST_F(QueryFixture, RunsTheProgramsQueries) {
         Continue = true;
     };
     TQuery q(&session);
-    q.DatabaseName = dir.str();
+    q.DatabaseName = dir.Path().string();
     EXPECT_EQ(Run(q, "select * from transistores.db").size(), 5u);
     EXPECT_EQ(q.FieldCount(), 5);
     EXPECT_EQ(q.FieldByName("Pd").DataType(), TFieldType::ftFloat);
@@ -143,7 +143,7 @@ TEST_F(QueryFixture, RunsTheProgramsQueries) {
 
 TEST_F(QueryFixture, ErrorsNameTheTableFile) {
     TQuery q(&session);
-    q.DatabaseName = dir.str();
+    q.DatabaseName = dir.Path().string();
     q.SQL = {"select * from transistores.db"};
     try {
         q.Open();  // protected, no password handler
@@ -188,11 +188,11 @@ TEST_F(QueryFixture, ErrorsNameTheTableFile) {
 }
 
 TEST(QueryCursor, LargeResultsReadInChunks) {
-    TestDir dir;
+    testing::TempDir dir;
     TSession bulk;
     bulk.SyncWrites = false;
     TTable t(&bulk);
-    t.DatabaseName = dir.str();
+    t.DatabaseName = dir.Path().string();
     t.TableName = "Big.db";
     TTableSchema s;
     s.Fields = {{"N", TFieldType::ftFloat, 0}, {"Name", TFieldType::ftString, 10}};
@@ -207,7 +207,7 @@ TEST(QueryCursor, LargeResultsReadInChunks) {
         t.Post();
     }
     TQuery q;
-    q.DatabaseName = dir.str();
+    q.DatabaseName = dir.Path().string();
     // Read on by rowid, by OFFSET, and by rowid with values before and after FROM.
     for (const char* sql : {"select * from big.db where n >= 0", "select n, name from big.db order by n",
                             "select 'x' as tag, d.* from big.db as d where d.name <> \"zz\" and d.n < 1e9"}) {
@@ -250,7 +250,7 @@ TEST(QueryCursor, LargeResultsReadInChunks) {
 
     // Two table files in one query.
     TTable other(&bulk);
-    other.DatabaseName = dir.str();
+    other.DatabaseName = dir.Path().string();
     other.TableName = "Other.db";
     other.CreateTable(s);
     other.Open();
@@ -275,12 +275,12 @@ TEST(QueryCursor, LargeResultsReadInChunks) {
 TEST_F(QueryFixture, OpenQueryNeverBlocksAWriter) {
     session.AddPassword("vKarPelmuZ");
     TQuery q(&session);
-    q.DatabaseName = dir.str();
+    q.DatabaseName = dir.Path().string();
     q.SQL = {"select * from transistores.db"};
     q.Open();
     q.Next();
     TTable t(&session);
-    t.DatabaseName = dir.str();
+    t.DatabaseName = dir.Path().string();
     t.TableName = "transistores.db";
     t.Open();
     t.Append();

@@ -1,6 +1,6 @@
 #include "platform/tables/EDBEngineError.h"
 #include "platform/tables/Table.h"
-#include "platform/tables/TestDir.h"
+#include "platform/testing/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -37,10 +37,10 @@ std::vector<std::string> Ids(TTable& t) {
 }
 
 struct TableFixture : ::testing::Test {
-    TestDir dir;
+    testing::TempDir dir;
     TTable table;
     void SetUp() override {
-        table.DatabaseName = dir.str();
+        table.DatabaseName = dir.Path().string();
         table.TableName = "Parts.db";
         table.CreateTable(PartsSchema());
         table.Open();
@@ -138,9 +138,9 @@ TEST_F(TableFixture, FindKeyAndFindNearest) {
 }
 
 TEST(TableKeys, LeadingFieldsOfACompositeKey) {
-    TestDir dir;
+    testing::TempDir dir;
     TTable t;
-    t.DatabaseName = dir.str();
+    t.DatabaseName = dir.Path().string();
     t.TableName = "Reparos.db";
     TTableSchema s;
     s.Fields = {{"Fabricante", TFieldType::ftString, 15},
@@ -197,9 +197,9 @@ TEST_F(TableFixture, AfterScrollFiresOnMovesOnly) {
     table.RemoveDataLink(id);
 
     // Opening an empty table raises no scroll.
-    TestDir other;
+    testing::TempDir other;
     TTable empty;
-    empty.DatabaseName = other.str();
+    empty.DatabaseName = other.Path().string();
     empty.TableName = "E.db";
     empty.CreateTable(PartsSchema());
     int emptyScrolls = 0;
@@ -290,9 +290,9 @@ TEST_F(TableFixture, FieldWidthsTypesAndBlobs) {
 }
 
 TEST(TableErrors, ClosedMissingAndForeignFiles) {
-    TestDir dir;
+    testing::TempDir dir;
     TTable t;
-    t.DatabaseName = dir.str();
+    t.DatabaseName = dir.Path().string();
     t.TableName = "Missing.db";
     for (auto op : std::vector<std::function<void()>>{
              [&] { t.First(); }, [&] { t.Next(); }, [&] { t.Last(); }, [&] { t.MoveBy(1); },
@@ -312,7 +312,7 @@ TEST(TableErrors, ClosedMissingAndForeignFiles) {
     }
     EXPECT_FALSE(t.Active());
 
-    std::ofstream(dir.path() / "Junk.db") << "not a table at all, just text";
+    std::ofstream(dir.Path() / "Junk.db") << "not a table at all, just text";
     t.TableName = "junk.DB";  // found whatever the case
     try {
         t.Open();
@@ -340,9 +340,9 @@ TEST(TableErrors, ClosedMissingAndForeignFiles) {
 }
 
 TEST(TableErrors, ReadOnlyTablesRefuseChanges) {
-    TestDir dir;
+    testing::TempDir dir;
     TTable t;
-    t.DatabaseName = dir.str();
+    t.DatabaseName = dir.Path().string();
     t.TableName = "Parts.db";
     t.CreateTable(PartsSchema());
     t.Open();
@@ -357,9 +357,9 @@ TEST(TableErrors, ReadOnlyTablesRefuseChanges) {
 }
 
 TEST(TableSchemas, BadSchemasAreRefused) {
-    TestDir dir;
+    testing::TempDir dir;
     TTable t;
-    t.DatabaseName = dir.str();
+    t.DatabaseName = dir.Path().string();
     t.TableName = "Bad.db";
     TTableSchema s = PartsSchema();
     s.Key = {"Foto"};
@@ -373,14 +373,14 @@ TEST(TableSchemas, BadSchemasAreRefused) {
     s = PartsSchema();
     s.Fields[1].Name = "bad name\"";
     EXPECT_THROW(t.CreateTable(s), EDBEngineError);
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "Bad.db"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "Bad.db"));
 }
 
 TEST(Sessions, PasswordEventGrantedAndRefused) {
-    TestDir dir;
+    testing::TempDir dir;
     TSession session;
     TTable t(&session);
-    t.DatabaseName = dir.str();
+    t.DatabaseName = dir.Path().string();
     t.TableName = "Secret.db";
     TTableSchema s = PartsSchema();
     s.Password = "vKarPelmuZ";
@@ -427,12 +427,12 @@ TEST(Sessions, PasswordEventGrantedAndRefused) {
 }
 
 TEST(Sessions, PrivateDirectoryMustExist) {
-    TestDir dir;
+    testing::TempDir dir;
     TSession s;
     s.SessionName = "SessionCorrente";
-    s.PrivateDir = (dir.path() / "none").string();
+    s.PrivateDir = (dir.Path() / "none").string();
     EXPECT_THROW(s.Open(), EDBEngineError);
-    s.PrivateDir = dir.str();
+    s.PrivateDir = dir.Path().string();
     s.Open();
     EXPECT_TRUE(s.Active());
 }

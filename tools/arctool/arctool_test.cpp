@@ -31,7 +31,7 @@ Result Arctool(const std::string& dir, const std::string& args) {
 
 TEST(Arctool, PackListExtractSpan) {
     TempDir dir;
-    std::string d = dir.path().string();
+    std::string d = dir.Path().string();
     WriteFile(dir / "a.txt", "hello");
     WriteFile(dir / "b.bin", RandomBytes(30000, 1));
     ASSERT_EQ(Arctool(d, "pack t.1 --id 3 a.txt b.bin").code, 0);

@@ -5,7 +5,7 @@
 #include "platform/dbcontrols/Image.h"
 #include "platform/runtime/Text.h"
 #include "platform/tables/EDBEngineError.h"
-#include "platform/tables/TestDir.h"
+#include "platform/testing/TempDir.h"
 #include "tools/vorel-sample/content/SampleContent.h"
 
 #include <gtest/gtest.h>
@@ -19,10 +19,10 @@ namespace sample {
 namespace {
 
 TEST(SampleInstallation, OpensThroughTheDataModule) {
-    platform::TestDir dir;
-    WriteInstallation(dir.path(), WriteOptions{40});
+    platform::testing::TempDir dir;
+    WriteInstallation(dir.Path(), WriteOptions{40});
 
-    vorel::TModuloDeDados m(dir.str());
+    vorel::TModuloDeDados m(dir.Path().string());
     m.AbreBancosDeDados();
     EXPECT_FALSE(m.TerminacaoPedida());
     EXPECT_EQ(m.TabelaTransistores.RecordCount(), static_cast<int>(Transistores().size()) + 40);
@@ -61,14 +61,14 @@ TEST(SampleInstallation, OpensThroughTheDataModule) {
         found |= m.PesquisarTransistores.FieldByName("Identificacao").AsString() == "BC547";
     EXPECT_TRUE(found);
 
-    EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / "vorel.ini"));
-    EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / "Help" / "visao_geral.html"));
-    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "data" / "backup"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.Path() / "vorel.ini"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.Path() / "Help" / "visao_geral.html"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "data" / "backup"));
     for (const auto& [name, text] : LibraryTexts())
-        EXPECT_EQ(std::filesystem::file_size(dir.path() / "library" / name), text.size());
+        EXPECT_EQ(std::filesystem::file_size(dir.Path() / "library" / name), text.size());
 
     // Writing over an installation is refused, not merged.
-    EXPECT_THROW(WriteInstallation(dir.path(), WriteOptions{}), platform::EDBEngineError);
+    EXPECT_THROW(WriteInstallation(dir.Path(), WriteOptions{}), platform::EDBEngineError);
 }
 
 TEST(SampleInstallation, JpegRoundTrip) {
@@ -84,26 +84,26 @@ TEST(SampleInstallation, JpegRoundTrip) {
 }
 
 TEST(SampleInstallation, CommandLine) {
-    platform::TestDir dir;
+    platform::testing::TempDir dir;
     const std::string tool = std::string(VOREL_BIN_DIR) + "/vorel-sample";
     if (!std::filesystem::exists(tool)) GTEST_SKIP() << "vorel-sample not built";
     EXPECT_NE(std::system((tool + " >/dev/null 2>&1").c_str()), 0);
     EXPECT_NE(std::system((tool + " x --scale -3 >/dev/null 2>&1").c_str()), 0);
     EXPECT_NE(std::system((tool + " x --bogus >/dev/null 2>&1").c_str()), 0);
-    std::string out = (dir.path() / "inst").string();
+    std::string out = (dir.Path() / "inst").string();
     EXPECT_EQ(std::system((tool + " '" + out + "' --scale 5 >/dev/null 2>&1").c_str()), 0);
-    EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / "inst" / "data" / "Transistores.db"));
-    EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / "inst" / kSampleMarker));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.Path() / "inst" / "data" / "Transistores.db"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.Path() / "inst" / kSampleMarker));
 }
 
 // The run script replaces a sample folder, never a folder of the user's.
 TEST(SampleInstallation, OnlyASampleOrAnEmptyFolderIsCleared) {
     namespace fs = std::filesystem;
-    platform::TestDir dir;
+    platform::testing::TempDir dir;
     const std::string script = std::string(VOREL_SOURCE_DIR) + "/scripts/clear-sample.sh";
     auto clear = [&](const fs::path& p) { return std::system(("bash '" + script + "' '" + p.string() + "' 2>/dev/null").c_str()); };
 
-    const fs::path sample = dir.path() / "sample";
+    const fs::path sample = dir.Path() / "sample";
     fs::create_directories(sample / "data");
     { std::ofstream(sample / kSampleMarker) << "x"; }
     { std::ofstream(sample / "data" / "Reparos.db") << "x"; }
@@ -111,12 +111,12 @@ TEST(SampleInstallation, OnlyASampleOrAnEmptyFolderIsCleared) {
     EXPECT_FALSE(fs::exists(sample));
     EXPECT_EQ(clear(sample), 0) << "a folder that is not there needs nothing";
 
-    const fs::path empty = dir.path() / "empty";
+    const fs::path empty = dir.Path() / "empty";
     fs::create_directories(empty);
     EXPECT_EQ(clear(empty), 0);
     EXPECT_FALSE(fs::exists(empty));
 
-    const fs::path notes = dir.path() / "notes";
+    const fs::path notes = dir.Path() / "notes";
     fs::create_directories(notes / "sub");
     { std::ofstream(notes / "todo.txt") << "keep me"; }
     EXPECT_NE(clear(notes), 0);
@@ -126,10 +126,10 @@ TEST(SampleInstallation, OnlyASampleOrAnEmptyFolderIsCleared) {
     EXPECT_NE(clear(notes), 0);
     fs::create_directories(sample);
     { std::ofstream(sample / kSampleMarker) << "x"; }
-    fs::create_directory_symlink(sample, dir.path() / "link");
-    EXPECT_NE(clear(dir.path() / "link"), 0);
+    fs::create_directory_symlink(sample, dir.Path() / "link");
+    EXPECT_NE(clear(dir.Path() / "link"), 0);
     EXPECT_TRUE(fs::exists(sample / kSampleMarker));
-    const fs::path file = dir.path() / "file.txt";
+    const fs::path file = dir.Path() / "file.txt";
     { std::ofstream(file) << "x"; }
     EXPECT_NE(clear(file), 0);
     EXPECT_TRUE(fs::exists(file));
