@@ -6,6 +6,7 @@
 #include "installer/components/InstallContainer.h"
 #include "installer/components/ShellFolders.h"
 #include "installer/translator/Translator.h"
+#include "platform/runtime/Text.h"
 
 namespace installer {
 namespace {
@@ -63,7 +64,7 @@ std::string ExpandMetaVariables(EngineContext& context, const std::string& text,
             result += '%';
             continue;
         }
-        const char letter = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+        const char letter = platform::AsciiLower(c);
         result += RemoveBackslash(Expansion(context, letter, link));
     }
     return result;

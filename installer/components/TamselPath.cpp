@@ -5,6 +5,7 @@
 #include "installer/base/Strings.h"
 #include "installer/translator/IException.h"
 #include "platform/registry/RegistryStore.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
 
 namespace installer {
@@ -17,13 +18,8 @@ const std::string kMacro = "$(TAMSEL)";
 
 // Replaces every "$(TAMSEL)", ignoring case.
 std::string ReplaceRootMacro(std::string text, const std::string& root) {
-    auto upper = [](std::string s) {
-        for (char& c : s)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-        return s;
-    };
     std::size_t at = 0;
-    while ((at = upper(text).find(kMacro, at)) != std::string::npos) {
+    while ((at = platform::AsciiUpper(text).find(kMacro, at)) != std::string::npos) {
         text.replace(at, kMacro.size(), root);
         at += root.size();
     }

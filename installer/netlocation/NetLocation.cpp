@@ -131,8 +131,7 @@ void TCustomNetInstallLocation::Download(RemoteFile& file) {
     for (std::size_t n = file.Read(block.data(), block.size()); n > 0; n = file.Read(block.data(), block.size())) {
         if (first && login_.Protocol == ipHTTP) {
             // A server may answer a missing file with an error page.
-            std::string head(block.data(), std::min<std::size_t>(n, 30));
-            for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            const std::string head = platform::AsciiUpper(std::string_view(block.data(), std::min<std::size_t>(n, 30)));
             if (head.find("404") != std::string::npos)
                 Fail<ENIL_FileNotFound>("Could not find the file %s on the server", remoteName_);
         }

@@ -172,7 +172,7 @@ void TCustomInstall::SetUseLoadingProgram(bool value) {
 // ---------------------------------------------------------------- command line
 
 int TCustomInstall::SwitchIndex(char letter) {
-    const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
+    const char lower = platform::AsciiLower(letter);
     const char* found = std::strchr(kSwitchLetters, lower);
     return found && lower ? static_cast<int>(found - kSwitchLetters) : -1;
 }

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/registry/Registry.h"
+#include "platform/runtime/Text.h"
 
 namespace installer {
 
@@ -41,9 +42,8 @@ std::uint16_t LangIDFromPosixLocale(const std::string& locale) {
     const size_t end = locale.find_first_of(".@");
     const std::string name = locale.substr(0, end);
     const size_t sep = name.find_first_of("_-");
-    std::string language = name.substr(0, sep);
+    const std::string language = platform::AsciiLower(name.substr(0, sep));
     const std::string territory = sep == std::string::npos ? "" : name.substr(sep + 1);
-    for (char& c : language) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 
     if (language == "zh") {
         if (territory == "TW") return MakeLangID(4, 1);

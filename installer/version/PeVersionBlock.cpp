@@ -1,4 +1,5 @@
 #include "installer/version/PeVersionBlock.h"
+#include "platform/runtime/PathCase.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -285,10 +286,7 @@ std::optional<VersionBlock::Node> ParseNode(std::span<const std::uint8_t> b, std
 
 // Windows compares the keys of a version block without regard to case.
 bool SameKey(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-               return lower(static_cast<unsigned char>(x)) == lower(static_cast<unsigned char>(y));
-           });
+    return platform::SameNameIgnoringCase(a, b);
 }
 
 }  // namespace

@@ -476,7 +476,7 @@ std::optional<std::string> WinFileSystem::ShortPathName(const std::string& path)
 std::int64_t WinFileSystem::DiskFree(char drive) const {
     std::error_code ec;
     if (auto cap = facts_.DriveCapacity(drive)) {
-        char d = static_cast<char>(drive >= 'A' && drive <= 'Z' ? drive - 'A' + 'a' : drive);
+        const char d = AsciiLower(drive);
         std::int64_t used = 0;
         fs::path folder = root_ / (std::string("drive_") + d);
         for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))

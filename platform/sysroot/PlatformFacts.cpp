@@ -5,6 +5,7 @@
 
 #include "platform/inifile/IniFile.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/WinPath.h"
 
 namespace platform {
@@ -78,7 +79,7 @@ void PlatformFacts::SetInUse(const std::string& fullWinPath, bool inUse) {
 }
 
 std::optional<std::int64_t> PlatformFacts::DriveCapacity(char drive) const {
-    char d = static_cast<char>(drive >= 'a' && drive <= 'z' ? drive - 'a' + 'A' : drive);
+    const char d = AsciiUpper(drive);
     auto n = number(IniFile(FileName()).ReadString("Drives", std::string(1, d), ""));
     if (!n || *n < 0) return std::nullopt;
     return *n;

@@ -1,6 +1,7 @@
 #include "platform/tables/Query.h"
 
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 #include "platform/tables/EDBEngineError.h"
 #include "platform/tables/SqlDialect.h"
 #include "platform/tables/Sqlite.h"
@@ -23,8 +24,7 @@ std::string Alias(size_t index) { return index == 0 ? "main" : "t" + std::to_str
 TFieldDef DefFromDecl(const std::string& name, const std::string& decl) {
     TFieldDef f;
     f.Name = name;
-    std::string d;
-    for (char c : decl) d += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string d = AsciiUpper(decl);
     if (d.rfind("VARCHAR(", 0) == 0) {
         f.DataType = TFieldType::ftString;
         f.Size = std::atoi(d.c_str() + 8);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/registry/RegistryStore.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/FileSystem.h"
 
 namespace platform {
@@ -54,13 +55,8 @@ std::string DumpFiles(const fs::path& root) {
         }
         if (drive) lines.emplace_back(files.WinPathOf(top->path()), files.WinPathOf(top->path()));
     }
-    auto upper = [](std::string s) {
-        for (char& c : s)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        return s;
-    };
     std::sort(lines.begin(), lines.end(), [&](const auto& a, const auto& b) {
-        std::string x = upper(a.first), y = upper(b.first);
+        std::string x = platform::AsciiUpper(a.first), y = platform::AsciiUpper(b.first);
         return x != y ? x < y : a.first < b.first;
     });
     std::string out;
