@@ -3,11 +3,11 @@
 #include "htmlview/blocks/HorzLine.h"
 #include "htmlview/blocks/Spaces.h"
 #include "htmlview/blocks/TextArea.h"
+#include "platform/testing/TempDir.h"
 
 #include <QPlainTextEdit>
 #include <cstdio>
 #include <fstream>
-#include <unistd.h>
 
 using namespace htmlview;
 using htmlview::testing::ParserTest;
@@ -395,14 +395,9 @@ TEST_F(ParserTest, AnEmptyDocumentIsOneEmptySection) {
 }
 
 TEST_F(ParserTest, AnOpenCommentEndsAFileQuietlyAndABufferWithAnError) {
-    char path[] = "/tmp/parser-test-XXXXXX";
-    const int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
+    platform::testing::TempDir dir;
     const std::string html = "<B>kept</B><TABLE><TR><TD>cell<!-- never closed";
-    ASSERT_EQ(write(fd, html.data(), html.size()), static_cast<ssize_t>(html.size()));
-    close(fd);
-    parser.ParseHtmlFile(*doc, &names, path);
-    unlink(path);
+    parser.ParseHtmlFile(*doc, &names, dir.Write("page.htm", html).string());
     ASSERT_EQ(texts().size(), 1u);
     EXPECT_EQ(texts()[0]->Buff, "kept");
     ASSERT_TRUE(table());
@@ -429,10 +424,8 @@ TEST_F(ParserTest, AnOpenCommentEndsAFileQuietlyAndABufferWithAnError) {
 }
 
 TEST_F(ParserTest, FilesInUtf8EnterAsWindows1252) {
-    char path[] = "/tmp/parser-test-XXXXXX";
-    const int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    close(fd);
+    platform::testing::TempDir dir;
+    const std::string path = (dir / "page.htm").string();
     const auto load = [&](const std::string& bytes) {
         std::ofstream(path, std::ios::binary) << bytes;
         doc->Clear();
@@ -441,7 +434,6 @@ TEST_F(ParserTest, FilesInUtf8EnterAsWindows1252) {
     };
     EXPECT_EQ(load("S\xC3\xADmbols n\xC3\xA3o"), "S\xEDmbols n\xE3o");
     EXPECT_EQ(load("Legacy \xE9t\xE9"), "Legacy \xE9t\xE9");  // not UTF-8: taken as it is
-    unlink(path);
 }
 
 TEST_F(ParserTest, CentreAndDivisionAlignUntilEitherEnd) {

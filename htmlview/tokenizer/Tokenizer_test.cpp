@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
-#include <unistd.h>
 
 using namespace htmlview;
 

@@ -1,10 +1,7 @@
 #include "installer/archive/ArchiveHost.h"
 
-#include <sys/stat.h>
-
 #include <system_error>
 
-#include "installer/archive/HostFile.h"
 #include "installer/version/VersionResource.h"
 #include "platform/sysroot/DateTime.h"
 #include "platform/sysroot/SystemRoot.h"
@@ -38,10 +35,7 @@ bool ArchiveHost::Exists(const std::string& path) {
 std::optional<double> ArchiveHost::LastWriteDateTime(const std::string& path) {
     HostFile file;
     if (!file.Open(ToHost(path), HostFile::Mode::Read)) return std::nullopt;
-    struct stat st;
-    if (::fstat(file.Descriptor(), &st) != 0) return std::nullopt;
-    std::int64_t ms = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
-    return platform::UnixMsToDateTime(ms);
+    return platform::UnixMsToDateTime(file.Opened().modifiedMs);
 }
 
 std::string ArchiveHost::FileVersion(const std::string& path) {

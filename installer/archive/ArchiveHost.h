@@ -9,10 +9,12 @@
 #include <optional>
 #include <string>
 
-#include "installer/archive/HostFile.h"
 #include "installer/version/Overwrite.h"
+#include "platform/hostio/HostFile.h"
 
 namespace installer {
+
+using platform::HostFile;
 
 class ArchiveHost : public OverwriteFileFacts {
 public:

@@ -2,13 +2,12 @@
 // engine drives it.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "installer/archive/ArchiveErrors.h"
 #include "installer/archive/ArchiveTestFiles.h"
 #include "installer/archive/TmslCompress.h"
+#include "platform/hostio/HostFile.h"
 #include "platform/sysroot/DateTime.h"
 
 namespace installer {
@@ -22,17 +21,18 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 void SetTime(const std::string& path, double date) {
-    std::int64_t ms = platform::DateTimeToUnixMs(date);
-    struct timespec t[2];
-    t[0].tv_sec = t[1].tv_sec = ms / 1000;
-    t[0].tv_nsec = t[1].tv_nsec = (ms % 1000) * 1000000;
-    ::utimensat(AT_FDCWD, path.c_str(), t, 0);
+    platform::HostFile file;
+    ASSERT_TRUE(file.Open(path, platform::HostFile::Mode::Read));
+    ASSERT_TRUE(file.SetModifiedMs(platform::DateTimeToUnixMs(date)));
 }
 
 double TimeOf(const std::string& path) {
-    struct stat st;
-    ::stat(path.c_str(), &st);
-    return platform::UnixMsToDateTime(st.st_mtim.tv_sec * 1000LL + st.st_mtim.tv_nsec / 1000000);
+    return platform::UnixMsToDateTime(platform::HostFileFactsOf(path).value().modifiedMs);
+}
+
+bool Executable(const std::string& path) {
+    using std::filesystem::perms;
+    return (std::filesystem::status(path).permissions() & perms::owner_exec) != perms::none;
 }
 
 void Pack(const std::string& archive, std::vector<std::string> files, bool add = false, int id = 0) {
@@ -278,8 +278,8 @@ TEST(Compress, OverwriteRules) {
 
     // An unreadable destination makes the date comparison fail.
     existing(older);
-    ::chmod((dir / "out/F.TXT").c_str(), 0);
-    if (::access((dir / "out/F.TXT").c_str(), R_OK) != 0) {
+    std::filesystem::permissions(dir / "out/F.TXT", std::filesystem::perms::none);
+    if (!std::ifstream(dir / "out/F.TXT")) {
         EXPECT_THROW(
             try { Unpack(dir / "a.1", dir / "f.txt", dir / "out", TOverwriteType::owDate); } catch (
                 const ETmslCompress& e) {
@@ -432,9 +432,9 @@ TEST(Compress, ProgramsGetTheirExecuteBits) {
     c.ExtractDirectory = dir / "out";
     c.SetFilesToProcess({dir / "run.sh", dir / "prog", dir / "data.txt"});
     c.Extract();
-    EXPECT_EQ(::access((dir / "out/run.sh").c_str(), X_OK), 0);
-    EXPECT_EQ(::access((dir / "out/prog").c_str(), X_OK), 0);
-    EXPECT_NE(::access((dir / "out/data.txt").c_str(), X_OK), 0);
+    EXPECT_TRUE(Executable(dir / "out/run.sh"));
+    EXPECT_TRUE(Executable(dir / "out/prog"));
+    EXPECT_FALSE(Executable(dir / "out/data.txt"));
 }
 
 }  // namespace

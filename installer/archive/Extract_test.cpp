@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <thread>
 #include <filesystem>
@@ -12,6 +13,7 @@
 
 #include "installer/archive/ArchiveTestFiles.h"
 #include "installer/archive/TmslCompress.h"
+#include "platform/hostio/HostFault.h"
 
 namespace installer {
 namespace {
@@ -46,6 +48,44 @@ struct Packed {
         c.ExtractDirectory = into;
     }
 };
+
+// A device that fails a write, a close or the rename that publishes the new
+// file: the old file stays as it was, no temporary file is left, and the
+// error says what went wrong.
+TEST(Extract, AFailingDeviceLeavesTheOldFileAndSaysWhy) {
+    Packed p({"f1.dat"});
+    const std::string out = p.dir / "out";
+    WriteFile(out + "/F1.DAT", "old contents");
+    struct Case {
+        platform::HostCall call;
+        int error;
+        const char* message;
+    };
+    const std::string cannotCreate = "Cannot create the file " + out + "\\f1.dat";
+    for (const Case& c : {Case{platform::HostCall::Write, ENOSPC, "The disk is full"},
+                          Case{platform::HostCall::Close, EIO, cannotCreate.c_str()},
+                          Case{platform::HostCall::Rename, EIO, cannotCreate.c_str()}}) {
+        SCOPED_TRACE(c.message);
+        TTmslCompress x(MakeHostPathArchiveHost());
+        p.Prepare(x, out);
+        x.SetFilesToProcess(p.members);
+        platform::ScopedHostFault fault(c.call, 1, c.error);
+        try {
+            x.Extract();
+            ADD_FAILURE() << "no error";
+        } catch (const std::exception& e) {
+            EXPECT_EQ(std::string(e.what()), c.message);
+        }
+        EXPECT_EQ(ReadFile(out + "/F1.DAT"), "old contents");
+        EXPECT_EQ(Entries(out), std::vector<std::string>{"F1.DAT"});
+    }
+    // The same extraction on a working device replaces the file.
+    TTmslCompress x(MakeHostPathArchiveHost());
+    p.Prepare(x, out);
+    x.SetFilesToProcess(p.members);
+    x.Extract();
+    EXPECT_EQ(ReadFile(out + "/F1.DAT"), "data of f1.dat");
+}
 
 TEST(Extract, NamesIgnoreCaseAcrossOneRunIncludingItsOwnFiles) {
     Packed p({"a/f1.dat", "a/f2.dat", "a/f3.dat", "b/F1.DAT"});

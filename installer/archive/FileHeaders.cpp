@@ -1,7 +1,5 @@
 #include "installer/archive/FileHeaders.h"
 
-#include <sys/stat.h>
-
 #include "installer/archive/ArchiveErrors.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/sysroot/DateTime.h"
@@ -104,11 +102,10 @@ void TFileHeaders::AddFiles(const std::vector<std::string>& files, bool append, 
         HostFile source;
         const bool opened = host.OpenFile(source, h.FileName, HostFile::Mode::Read);
         if (!opened) RaiseCompress(text::kCannotOpenFile, {h.FileName});
-        const struct stat& st = source.OpenedStatus();
-        std::int64_t ms = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
-        h.FileDate = platform::UnixMsToDateTime(ms);
-        if (st.st_size > kMaxArchiveBytes) RaiseCompress(text::kFileTooLarge, {h.FileName});
-        h.UnpackedSize = static_cast<std::int32_t>(st.st_size);
+        const platform::HostFileFacts& facts = source.Opened();
+        h.FileDate = platform::UnixMsToDateTime(facts.modifiedMs);
+        if (facts.size > kMaxArchiveBytes) RaiseCompress(text::kFileTooLarge, {h.FileName});
+        h.UnpackedSize = static_cast<std::int32_t>(facts.size);
         h.Version = CutVersion(host.FileVersion(h.FileName));
         h.MemberNumber = static_cast<std::int32_t>(i + 1);
         Add(std::move(h));

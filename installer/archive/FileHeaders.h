@@ -7,7 +7,6 @@
 
 #include "installer/archive/ArchiveHeader.h"
 #include "installer/archive/ArchiveHost.h"
-#include "installer/archive/HostFile.h"
 
 namespace installer {
 

@@ -2,7 +2,6 @@
 // clear error, quickly, with the old destination unchanged and nothing
 // written outside the destination folder.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <functional>

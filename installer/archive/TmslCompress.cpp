@@ -1,7 +1,5 @@
 #include "installer/archive/TmslCompress.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -10,10 +8,10 @@
 
 #include "installer/archive/ArchiveErrors.h"
 #include "installer/archive/ArchivePath.h"
-#include "installer/archive/PendingFile.h"
 #include "installer/archive/ZlibMember.h"
 #include "installer/base/services/AppServices.h"
 #include "installer/translator/Translator.h"
+#include "platform/hostio/PendingFile.h"
 #include "platform/runtime/PathCase.h"
 #include "platform/runtime/Text.h"
 #include "platform/sysroot/DateTime.h"
@@ -28,27 +26,9 @@ constexpr std::size_t kCopyBlock = 8192;
 constexpr std::size_t kSpanChunk = 8192;
 constexpr std::size_t kWriteBuffer = 256 * 1024;
 
-// Folds ASCII letters, as Windows file names compare.
 // Sets a file's last-write (and access) time from a day-count date-time.
-bool SetFileDate(int fd, double date) {
-    if (!platform::IsValidDateTime(date)) return false;
-    std::int64_t ms = platform::DateTimeToUnixMs(date);
-    struct timespec times[2];
-    std::int64_t sec = ms / 1000, rest = ms % 1000;
-    if (rest < 0) {
-        rest += 1000;
-        --sec;
-    }
-    times[0].tv_sec = times[1].tv_sec = static_cast<time_t>(sec);
-    times[0].tv_nsec = times[1].tv_nsec = static_cast<long>(rest * 1000000);
-    return ::futimens(fd, times) == 0;
-}
-
-double FileDateOf(int fd) {
-    struct stat st;
-    if (::fstat(fd, &st) != 0) return 0;
-    return platform::UnixMsToDateTime(static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000 +
-                                      st.st_mtim.tv_nsec / 1000000);
+bool SetFileDate(HostFile& file, double date) {
+    return platform::IsValidDateTime(date) && file.SetModifiedMs(platform::DateTimeToUnixMs(date));
 }
 }  // namespace
 
@@ -477,7 +457,7 @@ void TTmslCompress::ExtractMember(const std::string& entry) {
         archive = std::move(openArchive_);
     else
         archive = OpenDisk(firstDisk, HostFile::Mode::Read, archivePath);
-    PendingFile pending(folder_);
+    platform::PendingFile pending(folder_);
     bool created = false;
     try {
         if (!folder_.IsOpen()) {
@@ -559,22 +539,22 @@ void TTmslCompress::ExtractMember(const std::string& entry) {
     stats_.Finished = true;
     Fire(OnStatus);
     if (written != header.UnpackedSize) RaiseCompress(text::kSizeMismatch, {header.FileName});
-    if (!SetFileDate(target.Descriptor(), header.FileDate)) RaiseCompress(text::kCannotSetDate);
-    MarkExecutableWhenProgram(target.Descriptor(), head.data(), headLength);
+    if (!SetFileDate(target, header.FileDate)) RaiseCompress(text::kCannotSetDate);
+    target.MarkExecutableWhenProgram(head.data(), headLength);
     // A name that was free when looked up is taken only while still free.
-    auto committed = pending.Commit(dest.exists ? PendingFile::Publish::Replace : PendingFile::Publish::OnlyNew);
-    if (committed == PendingFile::Committed::Taken) {
+    auto committed = pending.Commit(dest.exists ? platform::PendingFile::Publish::Replace : platform::PendingFile::Publish::OnlyNew);
+    if (committed == platform::PendingFile::Committed::Taken) {
         // A file turned up under the name while the member was extracted:
         // the overwrite rule decides now, and keeping it drops the new data.
         int decision = CompareHeaderForOverwrite(*host_, header.Version, ArchiveJoin(folderPath_, dest.name),
                                                  Overwrite, header.FileDate);
         if (decision == kOverwriteFailed) RaiseCompress(text::kCompareFailed);
         if (decision == kOverwriteSame || decision == kOverwriteKeep)
-            committed = PendingFile::Committed::Done;
+            committed = platform::PendingFile::Committed::Done;
         else
-            committed = pending.Commit(PendingFile::Publish::Replace);
+            committed = pending.Commit(platform::PendingFile::Publish::Replace);
     }
-    if (committed != PendingFile::Committed::Done) RaiseCompress(text::kCannotCreate, {destination});
+    if (committed != platform::PendingFile::Committed::Done) RaiseCompress(text::kCannotCreate, {destination});
     DestinationName.clear();
 }
 
@@ -603,16 +583,14 @@ void TTmslCompress::DoSpan(const std::string& diskDirectory, const std::string& 
     std::string diskPath = ArchiveJoin(diskDirectory, name);
     HostFile disk;
     std::int64_t diskRoom = -1;  // bytes the current disk file may hold; -1: no limit known
-    struct stat sourceId;
-    ::fstat(source.Descriptor(), &sourceId);
+    const platform::HostFileFacts sourceId = source.Opened();
     auto create = [&](const std::string& path) {
         bool ok = false;
         try {
             std::filesystem::path hostPath = host_->ToHost(path);
             // A disk file must never be the archive it is copied from.
-            struct stat st;
-            if (::stat(hostPath.c_str(), &st) == 0 && st.st_dev == sourceId.st_dev && st.st_ino == sourceId.st_ino)
-                RaiseCompress(text::kCannotCreate, {path});
+            const std::optional<platform::HostFileFacts> there = platform::HostFileFactsOf(hostPath);
+            if (there && there->SameFile(sourceId)) RaiseCompress(text::kCannotCreate, {path});
             ok = disk.Open(hostPath, HostFile::Mode::CreateNew);
             std::optional<std::int64_t> left = host_->SpaceLeft(path);
             diskRoom = left ? *left : -1;
@@ -709,7 +687,7 @@ void TTmslCompress::CopyFileChecked(const std::string& source, const std::string
     HostFile in;
     const bool opened = host_->OpenFile(in, source, HostFile::Mode::Read);
     if (!opened) RaiseCompress(text::kCannotOpenFile, {source});
-    double sourceDate = FileDateOf(in.Descriptor());
+    double sourceDate = platform::UnixMsToDateTime(in.Opened().modifiedMs);
     local.UnpackedSize = in.Size();
 
     // The copy lands under a temporary name and replaces the old file only
@@ -719,7 +697,7 @@ void TTmslCompress::CopyFileChecked(const std::string& source, const std::string
         DestinationFolder& folder;
         ~CloseAtEnd() { folder.Close(); }
     } closeFolder{copyFolder_};
-    PendingFile pending(copyFolder_);
+    platform::PendingFile pending(copyFolder_);
     std::string name = platform::ExtractFileName(target);
     bool created = false;
     try {
@@ -747,9 +725,9 @@ void TTmslCompress::CopyFileChecked(const std::string& source, const std::string
         ProcessPendingMessages();
         if (n < block.size()) break;
     }
-    SetFileDate(pending.File().Descriptor(), sourceDate);
-    MarkExecutableWhenProgram(pending.File().Descriptor(), head.data(), headLength);
-    if (pending.Commit() != PendingFile::Committed::Done) RaiseCompress(text::kCannotCreate, {target});
+    SetFileDate(pending.File(), sourceDate);
+    pending.File().MarkExecutableWhenProgram(head.data(), headLength);
+    if (pending.Commit() != platform::PendingFile::Committed::Done) RaiseCompress(text::kCannotCreate, {target});
     stats_.Finished = true;
     Fire(OnStatus);
 }

@@ -16,10 +16,12 @@
 #include "installer/archive/ArchiveHeader.h"
 #include "installer/archive/ArchiveHost.h"
 #include "installer/archive/FileHeaders.h"
-#include "installer/archive/DestinationFolder.h"
 #include "installer/version/Overwrite.h"
+#include "platform/hostio/DestinationFolder.h"
 
 namespace installer {
+
+using platform::DestinationFolder;
 
 enum TCompressionLevel { colNone, colFastest, colDefault, colMax };
 enum TlzhCommand { lzcOverwrite, lzcOnlyAdd };

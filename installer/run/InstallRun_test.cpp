@@ -2,8 +2,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 #include <filesystem>
 
 #include "installer/base/Exceptions.h"
@@ -14,6 +12,7 @@
 #include "platform/inifile/IniFile.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/restart/Restart.h"
+#include "platform/testing/HeldWriteLock.h"
 
 namespace installer {
 namespace {
@@ -210,16 +209,11 @@ TEST_F(InstallRun, ALockedDestinationGoesToATemporaryNameAndIsFinishedAfterTheRe
 
 TEST_F(InstallRun, AFileAnotherProgramHoldsLockedCountsAsInUse) {
     WriteRootFile(kProgramDest, "old program");
-    const int fd = ::open(platform::Files().HostPath(kProgramDest).c_str(), O_RDWR | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    struct flock lock {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+    platform::testing::HeldWriteLock lock(platform::Files().HostPath(kProgramDest));
     TestSetup setup;
     BuildAndReset(setup);
     setup.Install().OwnerFormActivate();
-    ::close(fd);
+    lock.Release();
     EXPECT_EQ(ReadRootFile(kProgramDest), "old program");
     EXPECT_EQ(ReadRootFile("C:\\Program Files\\Vorel\\VOREL.1"), kProgramText);
     EXPECT_TRUE(setup.Install().Reboot());

@@ -3,8 +3,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
 
+#include "platform/hostio/HostFault.h"
 #include "platform/hostio/HostIo.h"
 #include "platform/inifile/IniFile.h"
 #include "platform/sysroot/SystemRoot.h"
@@ -164,4 +166,27 @@ TEST(IniFile, TwoWriterProcessesLoseNoWrite) {
         EXPECT_EQ(ini.ReadInteger("Counts", "child" + std::to_string(i), -1), i);
         EXPECT_EQ(ini.ReadInteger("Counts", "parent" + std::to_string(i), -1), i);
     }
+}
+
+// An INI file saved on a failing device keeps its old bytes, and the error
+// names the file and the device's reason.
+TEST(IniFile, ASaveOnAFailingDeviceKeepsTheOldFile) {
+    TempRootDir dir;
+    auto p = dir.Path() / "setup.ini";
+    writeBytes(p, "[Setup]\r\nDone=0\r\n");
+    IniFile ini(p);
+    for (HostCall call : {HostCall::Write, HostCall::Sync, HostCall::Close, HostCall::Rename}) {
+        ScopedHostFault fault(call, 1, ENOSPC);
+        try {
+            ini.WriteString("Setup", "Done", "1");
+            ADD_FAILURE() << "no error";
+        } catch (const EIniFileError& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot write " + p.string() + ": No space left on device");
+        }
+        EXPECT_EQ(bytesOf(p), "[Setup]\r\nDone=0\r\n");
+    }
+    ini.WriteString("Setup", "Done", "1");
+    EXPECT_EQ(bytesOf(p), "[Setup]\r\nDone=1\r\n");
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_EQ(e.path().filename(), "setup.ini") << "no temporary file is left";
 }

@@ -3,8 +3,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
 
+#include "platform/hostio/HostFault.h"
 #include "platform/hostio/HostIo.h"
 #include "platform/registry/Registry.h"
 #include "platform/sysroot/SystemRoot.h"
@@ -145,6 +147,21 @@ TEST_F(RegistryFixture, InjectedWriteFailuresAndDamagedFilesLoseNothing) {
                             "REGEDIT4\r\n[HKEY_CURRENT_USER\\x]\r\n\"v\"=hex:1g\r\n",
                             "REGEDIT4\r\n[HKEY_CURRENT_USER\\x]\r\n\"v\"=\"open\r\n"})
         EXPECT_THROW(ParseRegedit4(bad, "HKEY_CURRENT_USER"), ERegistryFileError) << bad;
+}
+
+// A hive saved on a failing device keeps its old file, and the store reads
+// back what the file still holds.
+TEST_F(RegistryFixture, ASaveOnAFailingDeviceKeepsTheOldHive) {
+    ASSERT_TRUE(store.CreateKey(HKLM, "Software\\Vorel"));
+    ASSERT_TRUE(store.WriteString(HKLM, "Software\\Vorel", "Path", "C:\\Old"));
+    const std::string before = hklmFile();
+    for (HostCall call : {HostCall::Write, HostCall::Sync, HostCall::Close, HostCall::Rename}) {
+        ScopedHostFault fault(call, 1, EIO);
+        EXPECT_FALSE(store.WriteString(HKLM, "Software\\Vorel", "Path", "C:\\New"));
+        EXPECT_EQ(hklmFile(), before);
+        EXPECT_EQ(store.ReadString(HKLM, "Software\\Vorel", "Path").value(), "C:\\Old");
+    }
+    EXPECT_TRUE(store.WriteString(HKLM, "Software\\Vorel", "Path", "C:\\New"));
 }
 
 TEST_F(RegistryFixture, AHandEditedFileWithCommentLinesLoads) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/hostio/HostFile.h"
 #include "platform/runtime/Exception.h"
 
 namespace platform {
@@ -38,13 +39,12 @@ enum class SeekOrigin { Begin, Current, End };
 class FileStream {
 public:
     FileStream() = default;
-    FileStream(FileStream&& other) noexcept;
-    FileStream& operator=(FileStream&& other) noexcept;
+    FileStream(FileStream&& other) noexcept = default;
+    FileStream& operator=(FileStream&& other) noexcept = default;
     FileStream(const FileStream&) = delete;
     FileStream& operator=(const FileStream&) = delete;
-    ~FileStream();
 
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return file_.IsOpen(); }
     const std::string& FileName() const { return name_; }  // the Windows path it was opened by
 
     // Bytes transferred; fewer than asked at the end of the file or on an
@@ -67,9 +67,9 @@ public:
 
 private:
     friend class WinFileSystem;
-    FileStream(int fd, std::string name, std::optional<std::int64_t> spaceLeft);
+    FileStream(HostFile file, std::string name, std::optional<std::int64_t> spaceLeft);
 
-    int fd_ = -1;
+    HostFile file_;
     std::string name_;
     int lastError_ = 0;
     // Bytes the file may still grow by on a drive of fixed capacity.

@@ -9,6 +9,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include "platform/hostio/HostFile.h"
 #include "platform/runtime/Format.h"
 #include "platform/runtime/PathCase.h"
 #include "platform/runtime/Text.h"
@@ -34,20 +35,14 @@ std::int64_t mtimeMs(const struct stat& st) {
     return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000 + (st.st_mtim.tv_nsec + 500000) / 1000000;
 }
 
-bool copyBytes(int in, int out) {
+// Copies the whole of one file into another through the host file layer.
+bool copyBytes(HostFile& in, HostFile& out) {
     char buf[65536];
     for (;;) {
-        ssize_t n = ::read(in, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) return true;
-        ssize_t done = 0;
-        while (done < n) {
-            ssize_t w = ::write(out, buf + done, static_cast<size_t>(n - done));
-            if (w < 0 && errno == EINTR) continue;
-            if (w < 0) return false;
-            done += w;
-        }
+        const std::size_t n = in.Read(buf, sizeof buf);
+        if (in.LastError() != 0) return false;
+        if (out.Write(buf, n) != n) return false;
+        if (n < sizeof buf) return true;
     }
 }
 
@@ -334,20 +329,17 @@ bool WinFileSystem::CopyFile(const std::string& from, const std::string& to, boo
     }
     // Copy to a fresh file beside the destination, then rename it over: a
     // failed copy leaves the old destination as it was.
-    int in = ::open(src.host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return false;
+    HostFile in;
+    if (!in.Open(src.host, HostFile::Mode::Read)) return false;
     std::string tmp = (dst.host.parent_path() / ("." + dst.host.filename().string() + ".XXXXXX")).string();
-    int out = ::mkstemp(tmp.data());
-    if (out < 0) {
-        ::close(in);
-        return false;
-    }
-    bool ok = copyBytes(in, out) && ::fchmod(out, st.st_mode & 0777) == 0;
+    const int fd = ::mkstemp(tmp.data());
+    if (fd < 0) return false;
+    HostFile out(fd);
+    bool ok = copyBytes(in, out) && ::fchmod(fd, st.st_mode & 0777) == 0;
     struct timespec times[2] = {st.st_atim, st.st_mtim};
-    ok = ok && ::futimens(out, times) == 0;
-    ok = (::close(out) == 0) && ok;
-    ::close(in);
-    ok = ok && ::rename(tmp.c_str(), dst.host.c_str()) == 0;
+    ok = ok && ::futimens(fd, times) == 0;
+    ok = out.Close() && ok;
+    ok = ok && RenameHostFile(tmp, dst.host);
     if (!ok) ::unlink(tmp.c_str());
     return ok;
 }
@@ -372,7 +364,7 @@ bool WinFileSystem::MoveFile(const std::string& from, const std::string& to, boo
                 return false;
         }
     }
-    if (::rename(src.host.c_str(), target.c_str()) == 0) return true;
+    if (RenameHostFile(src.host, target)) return true;
     if (errno != EXDEV || !fs::is_regular_file(sst)) return false;
     return CopyFile(from, to, !replaceExisting) && ::unlink(src.host.c_str()) == 0;
 }
@@ -410,15 +402,14 @@ FileStream WinFileSystem::Open(const std::string& path, FileMode mode) {
     std::error_code ec;
     if (fs::is_directory(r->host, ec)) openError();
     if (mode != FileMode::Read && facts_.IsInUse(r->win)) openError();
-    int flags = O_CLOEXEC;
-    if (mode == FileMode::Read) flags |= O_RDONLY;
-    if (mode == FileMode::ReadWrite) flags |= O_RDWR;
-    if (mode == FileMode::Create) flags |= O_RDWR | O_CREAT | O_TRUNC;
-    int fd = ::open(r->host.c_str(), flags, 0644);
-    if (fd < 0) openError();
+    HostFile file;
+    const HostFile::Mode how = mode == FileMode::Read        ? HostFile::Mode::Read
+                               : mode == FileMode::ReadWrite ? HostFile::Mode::ReadWrite
+                                                             : HostFile::Mode::CreateNew;
+    if (!file.Open(r->host, how, 0644)) openError();
     std::optional<std::int64_t> left;
     if (mode != FileMode::Read) left = spaceLeftOn(r->win);
-    return FileStream(fd, r->win, left);
+    return FileStream(std::move(file), r->win, left);
 }
 
 std::string WinFileSystem::CreateTempFile(const std::string& dir, const std::string& prefix) {

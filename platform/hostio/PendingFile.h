@@ -7,10 +7,10 @@
 #include <cstddef>
 #include <string>
 
-#include "installer/archive/DestinationFolder.h"
-#include "installer/archive/HostFile.h"
+#include "platform/hostio/DestinationFolder.h"
+#include "platform/hostio/HostFile.h"
 
-namespace installer {
+namespace platform {
 
 class PendingFile {
 public:
@@ -24,9 +24,10 @@ public:
     HostFile& File() { return file_; }
     enum class Publish { Replace, OnlyNew };
     enum class Committed { Done, Taken, Failed };
-    // Renames the temporary file to the entry. OnlyNew leaves an entry that
-    // exists by then as it is and answers Taken; the temporary file stays
-    // for another Commit or Discard.
+    // Closes the file and renames it to the entry; a close that fails (a
+    // delayed write that did not reach the disk) publishes nothing. OnlyNew
+    // leaves an entry that exists by then as it is and answers Taken; the
+    // temporary file stays for another Commit or Discard.
     Committed Commit(Publish how = Publish::Replace);
     void Discard();
 
@@ -37,8 +38,4 @@ private:
     HostFile file_;
 };
 
-// Gives execute permission where read permission is, for a program file
-// (ELF image or "#!" script) just written; the format carries no modes.
-void MarkExecutableWhenProgram(int fd, const unsigned char* head, std::size_t headLength);
-
-}  // namespace installer
+}  // namespace platform

@@ -1,4 +1,4 @@
-#include "installer/archive/PendingFile.h"
+#include "platform/hostio/PendingFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstring>
 
-namespace installer {
+#include "platform/hostio/HostFault.h"
+
+namespace platform {
 
 PendingFile::~PendingFile() { Discard(); }
 
@@ -39,11 +41,13 @@ bool PendingFile::Create(const std::string& entry) {
 
 PendingFile::Committed PendingFile::Commit(Publish how) {
     if (temp_.empty()) return Committed::Failed;
-    file_.Close();
+    if (!file_.Close()) return Committed::Failed;
     int dir = folder_.Descriptor();
     folder_.BeginChange();
     int rc;
-    if (how == Publish::OnlyNew) {
+    if (HostCallFails(HostCall::Rename)) {
+        rc = -1;
+    } else if (how == Publish::OnlyNew) {
         rc = ::renameat2(dir, temp_.c_str(), dir, entry_.c_str(), RENAME_NOREPLACE);
         if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
             // A file system without the flag: look, then rename.
@@ -75,15 +79,4 @@ void PendingFile::Discard() {
     temp_.clear();
 }
 
-void MarkExecutableWhenProgram(int fd, const unsigned char* head, std::size_t headLength) {
-    bool elf = headLength >= 4 && std::memcmp(head, "\x7F" "ELF", 4) == 0;
-    bool script = headLength >= 2 && head[0] == '#' && head[1] == '!';
-    if (!elf && !script) return;
-    struct stat st;
-    if (::fstat(fd, &st) != 0) return;
-    mode_t mode = st.st_mode & 07777;
-    mode |= (mode & 0444) >> 2;  // r -> x for owner, group, others
-    ::fchmod(fd, mode);
-}
-
-}  // namespace installer
+}  // namespace platform

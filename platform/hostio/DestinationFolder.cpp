@@ -1,4 +1,4 @@
-#include "installer/archive/DestinationFolder.h"
+#include "platform/hostio/DestinationFolder.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -6,7 +6,7 @@
 
 #include "platform/runtime/Text.h"
 
-namespace installer {
+namespace platform {
 
 DestinationFolder::~DestinationFolder() { Close(); }
 
@@ -115,4 +115,4 @@ void DestinationFolder::Disturbed() {
     trusted_ = false;
 }
 
-}  // namespace installer
+}  // namespace platform

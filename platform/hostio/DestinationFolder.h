@@ -14,7 +14,7 @@
 #include <string>
 #include <unordered_map>
 
-namespace installer {
+namespace platform {
 
 class DestinationFolder {
 public:
@@ -79,4 +79,4 @@ private:
     bool changing_ = false;
 };
 
-}  // namespace installer
+}  // namespace platform

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/hostio/HostFault.h"
+#include "platform/hostio/HostFile.h"
+#include "platform/hostio/HostIo.h"
+#include "platform/testing/TempDir.h"
+
+using namespace platform;
+
+TEST(HostFile, ReadsAndWritesWholeCountsAtItsOwnPosition) {
+    platform::testing::TempDir dir;
+    HostFile f;
+    ASSERT_TRUE(f.Open(dir / "a.bin", HostFile::Mode::CreateNew));
+    EXPECT_EQ(f.Write("hello world", 11), 11u);
+    EXPECT_EQ(f.Position(), 11);
+    ASSERT_TRUE(f.Seek(6));
+    char buf[16] = {};
+    EXPECT_EQ(f.Read(buf, sizeof buf), 5u) << "the end of the file stops a read without an error";
+    EXPECT_EQ(std::string(buf, 5), "world");
+    EXPECT_EQ(f.LastError(), 0);
+    EXPECT_EQ(f.Size(), 11);
+    EXPECT_TRUE(f.SetSize(5));
+    EXPECT_EQ(f.Opened().size, 0);
+    EXPECT_EQ(f.Current()->size, 5);
+    EXPECT_TRUE(f.Close());
+    EXPECT_TRUE(f.Close()) << "closing twice is harmless";
+    EXPECT_EQ(ReadWholeFile(dir / "a.bin").value(), "hello");
+    EXPECT_EQ(HostFileFactsOf(dir / "a.bin")->size, 5);
+    EXPECT_FALSE(HostFileFactsOf(dir / "none").has_value());
+
+    // Only regular files open, and without waiting for a writer.
+    EXPECT_FALSE(f.Open(dir.Path(), HostFile::Mode::Read));
+    EXPECT_EQ(f.LastError(), EISDIR);
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    EXPECT_FALSE(f.Open(dir / "pipe", HostFile::Mode::Read));
+    EXPECT_FALSE(f.Open(dir / "missing", HostFile::Mode::Read));
+    EXPECT_EQ(f.LastError(), ENOENT);
+}
+
+TEST(HostFile, TheFailingDeviceFailsTheNthCallOnceWithItsError) {
+    platform::testing::TempDir dir;
+    HostFile f;
+    ASSERT_TRUE(f.Open(dir / "a.bin", HostFile::Mode::CreateNew));
+    {
+        ScopedHostFault fault(HostCall::Write, 2, EIO);
+        EXPECT_EQ(f.Write("a", 1), 1u);
+        EXPECT_EQ(f.Write("b", 1), 0u);
+        EXPECT_EQ(f.LastError(), EIO);
+        EXPECT_EQ(f.Write("c", 1), 1u) << "a fault fires once";
+    }
+    {
+        ScopedHostFault fault(HostCall::Sync, 1, ENOSPC);
+        EXPECT_FALSE(f.Sync());
+        EXPECT_EQ(f.LastError(), ENOSPC);
+        EXPECT_TRUE(f.Sync());
+    }
+    {
+        // A file only read is closed without a fault; the written one fails.
+        ScopedHostFault fault(HostCall::Close, 1, EIO);
+        HostFile reader;
+        ASSERT_TRUE(reader.Open(dir / "a.bin", HostFile::Mode::Read));
+        EXPECT_TRUE(reader.Close());
+        EXPECT_FALSE(f.Close());
+        EXPECT_EQ(f.LastError(), EIO);
+    }
+    {
+        ScopedHostFault fault(HostCall::Rename, 1, EXDEV);
+        EXPECT_FALSE(RenameHostFile(dir / "a.bin", dir / "b.bin"));
+        EXPECT_EQ(errno, EXDEV);
+        EXPECT_TRUE(RenameHostFile(dir / "a.bin", dir / "b.bin"));
+    }
+    EXPECT_EQ(ReadWholeFile(dir / "b.bin").value(), "ac");
+}
