@@ -9,6 +9,7 @@
 
 #include <QRegion>
 #include <algorithm>
+#include <cassert>
 #include <cstdlib>
 #include <limits>
 #include <numeric>
@@ -415,6 +416,10 @@ int ThtmlTable::columnX(int column) const {
     return x;
 }
 
+// Lays the table out in four stages: the column widths for the width
+// available (ChooseWidths), the caption and the table's widths, the rows
+// measured and placed top to bottom (arrangeRows), then the table's place
+// between the margins and around floats.
 int ThtmlTable::Arrange(TCanvas& canvas, int y, int& charIndex, int& maxWidth, IndentManager& indents) {
     TopY = y;
     FirstChar = charIndex;
@@ -424,100 +429,18 @@ int ThtmlTable::Arrange(TCanvas& canvas, int y, int& charIndex, int& maxWidth, I
     const int w = WantWidth >= 1 ? (WidthInTenths ? MulDiv(avail, WantWidth, 1000) : WantWidth) : avail;
     const int inner = std::max(w - CellSpacing, 20);
     Initialize();
-    Widths.fill(0);
-    TColumnArray mn, mx;
-    int totalMin = 0, totalMax = 0;
-    if (!HasPixelCells || WantWidth > 0) {
-        PercentWidths(canvas, inner, mn, mx, totalMin, totalMax);
-        if (totalMin >= inner) {
-            Widths = mn;
-        } else if (WantWidth > 0) {
-            FitPercents(inner, mn, mx);
-        } else {
-            int p = 0;
-            for (int i = 0; i < NumCols; ++i) p += Percents[static_cast<size_t>(i)];
-            bool done = false;
-            if (p > 0 && p <= 1000) {
-                int s = 0, u = 0;
-                for (int i = 0; i < NumCols; ++i) {
-                    const size_t k = static_cast<size_t>(i);
-                    if (Percents[k] > 0) s = std::max(s, MulDiv(mx[k], 1000, Percents[k]));
-                    else u += mx[k];
-                }
-                const int d = p > 999 ? (u < 1 ? 0 : 30000) : MulDiv(u, 1000, 1000 - p);
-                const int e = std::max(s, d);
-                if (inner >= e) {
-                    const int rest = MulDiv(e, 1000 - p, 1000);
-                    for (int i = 0; i < NumCols; ++i) {
-                        const size_t k = static_cast<size_t>(i);
-                        Widths[k] = Percents[k] > 0 ? MulDiv(e, Percents[k], 1000) : u < 1 ? 0 : MulDiv(mx[k], rest, u);
-                    }
-                    done = true;
-                } else {
-                    // Percentages that cannot be met give way; the loop is capped
-                    // because integer scaling need not converge.
-                    for (int pass = 0; pass < 4 * kMaxTableColumns; ++pass) {
-                        int f = 0, m = 0, left = 0;
-                        for (int i = 0; i < NumCols; ++i) {
-                            const size_t k = static_cast<size_t>(i);
-                            if (Percents[k] > 0 && MulDiv(inner, Percents[k], 1000) - 1 < mn[k]) Percents[k] = 0;
-                            if (Percents[k] > 0) {
-                                f += MulDiv(inner, Percents[k], 1000) - 1;
-                                ++left;
-                            } else {
-                                m += mn[k];
-                            }
-                        }
-                        if (left == 0) break;
-                        if (inner < m + f) {
-                            if (f <= 0) break;
-                            for (int i = 0; i < NumCols; ++i) {
-                                const size_t k = static_cast<size_t>(i);
-                                if (Percents[k] > 0)
-                                    Percents[k] = static_cast<int>(static_cast<long long>(Percents[k]) * (inner - m) / f);
-                            }
-                            continue;
-                        }
-                        for (int i = 0; i < NumCols; ++i) {
-                            const size_t k = static_cast<size_t>(i);
-                            if (Percents[k] > 0) mn[k] = mx[k] = MulDiv(inner, Percents[k], 1000);
-                        }
-                        totalMin = std::accumulate(mn.begin(), mn.begin() + NumCols, 0);
-                        totalMax = std::accumulate(mx.begin(), mx.begin() + NumCols, 0);
-                        break;
-                    }
-                }
-            }
-            if (!done) {
-                if (inner < totalMax && totalMax != totalMin) {
-                    for (int i = 0; i < NumCols; ++i) {
-                        const size_t k = static_cast<size_t>(i);
-                        Widths[k] = mn[k] + MulDiv(mx[k] - mn[k], inner - totalMin, totalMax - totalMin);
-                    }
-                } else {
-                    Widths = mx;
-                }
-            }
-        }
-    } else {
-        SimpleWidths(canvas, mn, mx, totalMin, totalMax);
-        FitSimple(inner, mn, mx, totalMin, totalMax);
-    }
-    for (int i = 0; i < NumCols; ++i) Widths[static_cast<size_t>(i)] = std::max(0, Widths[static_cast<size_t>(i)]);
 
+    // Stage 1: column widths.
+    ChooseWidths(canvas, inner);
+
+    // Stage 2: the table's and the caption's widths.
     TableWidth = CellSpacing + columnX(NumCols);
     int cmn = 0, cmx = 0;
     Caption->Content->WidthLimits(canvas, cmn, cmx);
     CaptionMinWidth = cmn;
     TotalWidth = std::max(TableWidth, CaptionMinWidth);
 
-    // A row's height is known once every cell reaching into it is measured.
-    // Without row spans that is the row itself, so each row is measured and
-    // placed in one visit, while its cells are still in the cache.
-    const int rowCount = Rows.Count();
-    std::vector<int> heights(static_cast<size_t>(rowCount), 0);
-    if (maxRowSpan_ > 1) measureRowHeights(canvas, heights);
-
+    // Stage 3: the caption and the rows, top to bottom.
     FlowHeight = 0;
     if (CaptionOnTop) {
         int mw = 0;
@@ -525,9 +448,142 @@ int ThtmlTable::Arrange(TCanvas& canvas, int y, int& charIndex, int& maxWidth, I
         FlowHeight = CaptionHeight;
         y += CaptionHeight;
     }
+    BodyHeight = arrangeRows(canvas, y, charIndex) + CellSpacing;
+    FlowHeight += BodyHeight;
+    if (!CaptionOnTop) {
+        int mw = 0;
+        CaptionHeight = Caption->Content->Arrange(canvas, TopY + BodyHeight, TotalWidth, charIndex, mw);
+        FlowHeight += CaptionHeight;
+    }
+
+    // Stage 4: the place between the margins; a floating table takes no height of the flow.
+    Indent = 0;
+    if (TotalWidth < avail) {
+        if (Justify == 2) Indent = (avail - TotalWidth) / 2;
+        else if (Justify == 3) Indent = avail - TotalWidth;
+    }
+    Indent += leftEdge;
+    BodyIndent = Indent + (TotalWidth - TableWidth) / 2;
+    CharCount = charIndex - FirstChar;
+    maxWidth = TotalWidth;
+    PaintHeight = FlowHeight;
+    if (Floating) {
+        indents.AddFloat(TopY, TotalWidth + HSpace + 1, Justify == 1 ? kAlignLeft : kAlignRight, FlowHeight);
+        FlowHeight = 0;
+    }
+    return FlowHeight;
+}
+
+void ThtmlTable::ChooseWidths(TCanvas& canvas, int inner) {
+    assert(NumCols >= 0 && NumCols <= kMaxTableColumns);
+    Widths.fill(0);
+    TColumnArray mn, mx;
+    int totalMin = 0, totalMax = 0;
+    if (HasPixelCells && WantWidth <= 0) {
+        SimpleWidths(canvas, mn, mx, totalMin, totalMax);
+        FitSimple(inner, mn, mx, totalMin, totalMax);
+    } else {
+        PercentWidths(canvas, inner, mn, mx, totalMin, totalMax);
+        if (totalMin >= inner)
+            Widths = mn;
+        else if (WantWidth > 0)
+            FitPercents(inner, mn, mx);
+        else if (!FitAutoPercents(inner, mn, mx, totalMin, totalMax))
+            FitBetweenLimits(inner, mn, mx, totalMin, totalMax);
+    }
+    for (int i = 0; i < NumCols; ++i) Widths[static_cast<size_t>(i)] = std::max(0, Widths[static_cast<size_t>(i)]);
+}
+
+bool ThtmlTable::FitAutoPercents(int width, TColumnArray& minArr, TColumnArray& maxArr, int& totalMin,
+                                 int& totalMax) {
+    int percentSum = 0;
+    for (int i = 0; i < NumCols; ++i) percentSum += Percents[static_cast<size_t>(i)];
+    if (percentSum <= 0 || percentSum > 1000) return false;
+
+    // The width at which every column gets its maximum: the widest a
+    // percent column asks for its share, or what the other columns need
+    // for the share left to them.
+    int widestByPercent = 0, restMax = 0;
+    for (int i = 0; i < NumCols; ++i) {
+        const size_t k = static_cast<size_t>(i);
+        if (Percents[k] > 0) widestByPercent = std::max(widestByPercent, MulDiv(maxArr[k], 1000, Percents[k]));
+        else restMax += maxArr[k];
+    }
+    const int restNeeds =
+        percentSum > 999 ? (restMax < 1 ? 0 : 30000) : MulDiv(restMax, 1000, 1000 - percentSum);
+    const int natural = std::max(widestByPercent, restNeeds);
+    if (width >= natural) {
+        const int restShare = MulDiv(natural, 1000 - percentSum, 1000);
+        for (int i = 0; i < NumCols; ++i) {
+            const size_t k = static_cast<size_t>(i);
+            Widths[k] = Percents[k] > 0 ? MulDiv(natural, Percents[k], 1000)
+                        : restMax < 1   ? 0
+                                        : MulDiv(maxArr[k], restShare, restMax);
+        }
+        return true;
+    }
+
+    // Too narrow: percentages that cannot be met give way, and the rest are
+    // scaled into what the other columns leave. The loop is capped because
+    // integer scaling need not converge.
+    for (int pass = 0; pass < 4 * kMaxTableColumns; ++pass) {
+        int percentWidth = 0, restMin = 0, percentColumns = 0;
+        for (int i = 0; i < NumCols; ++i) {
+            const size_t k = static_cast<size_t>(i);
+            if (Percents[k] > 0 && MulDiv(width, Percents[k], 1000) - 1 < minArr[k]) Percents[k] = 0;
+            if (Percents[k] > 0) {
+                percentWidth += MulDiv(width, Percents[k], 1000) - 1;
+                ++percentColumns;
+            } else {
+                restMin += minArr[k];
+            }
+        }
+        if (percentColumns == 0) break;
+        if (width < restMin + percentWidth) {
+            if (percentWidth <= 0) break;
+            for (int i = 0; i < NumCols; ++i) {
+                const size_t k = static_cast<size_t>(i);
+                if (Percents[k] > 0)
+                    Percents[k] =
+                        static_cast<int>(static_cast<long long>(Percents[k]) * (width - restMin) / percentWidth);
+            }
+            continue;
+        }
+        // The percentages now fit: they become fixed limits.
+        for (int i = 0; i < NumCols; ++i) {
+            const size_t k = static_cast<size_t>(i);
+            if (Percents[k] > 0) minArr[k] = maxArr[k] = MulDiv(width, Percents[k], 1000);
+        }
+        totalMin = std::accumulate(minArr.begin(), minArr.begin() + NumCols, 0);
+        totalMax = std::accumulate(maxArr.begin(), maxArr.begin() + NumCols, 0);
+        break;
+    }
+    return false;
+}
+
+void ThtmlTable::FitBetweenLimits(int width, const TColumnArray& minArr, const TColumnArray& maxArr, int totalMin,
+                                  int totalMax) {
+    if (width < totalMax && totalMax != totalMin) {
+        for (int i = 0; i < NumCols; ++i) {
+            const size_t k = static_cast<size_t>(i);
+            Widths[k] = minArr[k] + MulDiv(maxArr[k] - minArr[k], width - totalMin, totalMax - totalMin);
+        }
+    } else {
+        Widths = maxArr;
+    }
+}
+
+int ThtmlTable::arrangeRows(TCanvas& canvas, int y, int& charIndex) {
+    // A row's height is known once every cell reaching into it is measured.
+    // Without row spans that is the row itself, so each row is measured and
+    // placed in one visit, while its cells are still in the cache.
+    const int rowCount = Rows.Count();
+    std::vector<int> heights(static_cast<size_t>(rowCount), 0);
+    if (maxRowSpan_ > 1) measureRowHeights(canvas, heights);
     int body = 0;
     for (int r = 0; r < rowCount; ++r) {
         TCellList& row = *Rows[r];
+        assert(row.Count() <= NumCols);
         if (maxRowSpan_ == 1) {
             setCellWidths(row);
             heights[static_cast<size_t>(r)] = measureRow(canvas, row, 1);
@@ -544,29 +600,7 @@ int ThtmlTable::Arrange(TCanvas& canvas, int y, int& charIndex, int& maxWidth, I
         y += row.RowHeight;
         body += row.RowHeight;
     }
-    BodyHeight = body + CellSpacing;
-    FlowHeight += BodyHeight;
-    if (!CaptionOnTop) {
-        int mw = 0;
-        CaptionHeight = Caption->Content->Arrange(canvas, TopY + BodyHeight, TotalWidth, charIndex, mw);
-        FlowHeight += CaptionHeight;
-    }
-
-    Indent = 0;
-    if (TotalWidth < avail) {
-        if (Justify == 2) Indent = (avail - TotalWidth) / 2;
-        else if (Justify == 3) Indent = avail - TotalWidth;
-    }
-    Indent += leftEdge;
-    BodyIndent = Indent + (TotalWidth - TableWidth) / 2;
-    CharCount = charIndex - FirstChar;
-    maxWidth = TotalWidth;
-    PaintHeight = FlowHeight;
-    if (Floating) {
-        indents.AddFloat(TopY, TotalWidth + HSpace + 1, Justify == 1 ? kAlignLeft : kAlignRight, FlowHeight);
-        FlowHeight = 0;
-    }
-    return FlowHeight;
+    return body;
 }
 
 void ThtmlTable::arrangeRow(TCellList& row, int y, int& charIndex) {

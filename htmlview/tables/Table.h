@@ -91,7 +91,16 @@ public:
     void PercentWidths(TCanvas& canvas, int denominator, TColumnArray& minArr, TColumnArray& maxArr,
                        int& totalMin, int& totalMax);
     void FitSimple(int width, const TColumnArray& minArr, const TColumnArray& maxArr, int totalMin, int totalMax);
+    // A table of given width: percent columns get their share.
     void FitPercents(int width, const TColumnArray& minArr, const TColumnArray& maxArr);
+    // A table of automatic width with percent columns: true when Width lets
+    // every column have its maximum at its share (the widths are set); else
+    // the percentages that cannot be met are dropped or scaled down, the
+    // rest become fixed limits, and the caller fits between the limits.
+    bool FitAutoPercents(int width, TColumnArray& minArr, TColumnArray& maxArr, int& totalMin, int& totalMax);
+    // Each column between its minimum and maximum, in proportion.
+    void FitBetweenLimits(int width, const TColumnArray& minArr, const TColumnArray& maxArr, int totalMin,
+                          int totalMax);
 
 private:
     // Visits every cell with content, single-column cells first, then by
@@ -105,6 +114,10 @@ private:
         return std::max(0, cell.CellWidth - CellSpacing - 2 * CellPadding);
     }
     int columnX(int column) const;
+    // Widths of the columns for an inner width.
+    void ChooseWidths(TCanvas& canvas, int inner);
+    // Measures and places every row from y; the body's height without spacing.
+    int arrangeRows(TCanvas& canvas, int y, int& charIndex);
     void setCellWidths(TCellList& row);
     // Lays out the row's cells that span Span rows; the height they ask of the row(s).
     int measureRow(TCanvas& canvas, TCellList& row, int span);

@@ -1,6 +1,7 @@
 #include "installer/archive/TmslCompress.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <optional>
 #include <cstring>
@@ -89,6 +90,7 @@ void TTmslCompress::LoadHeadersWhenNeeded() {
 }
 
 void TTmslCompress::IndexIds() {
+    static_assert(std::tuple_size_v<decltype(idTable_)> == kFileIdTableSize);
     for (int i = 0; i < headers_.Count(); ++i) {
         std::int32_t id = headers_.FileHeaders(i).FileID;
         if (id >= 0 && id < kFileIdTableSize) idTable_[static_cast<std::size_t>(id)] = i;
@@ -111,7 +113,9 @@ void TTmslCompress::GetFileStats(int index, TlzhFileStats& stats) {
 int TTmslCompress::IndexOfID(int fileId) {
     LoadHeadersWhenNeeded();
     if (fileId < 0 || fileId >= kFileIdTableSize) return 0;
-    return idTable_[static_cast<std::size_t>(fileId)];
+    const int index = idTable_[static_cast<std::size_t>(fileId)];
+    assert(index >= 0 && index <= headers_.Count());
+    return index;
 }
 
 // ---- progress ------------------------------------------------------------

@@ -60,6 +60,7 @@ bool ParseCount(const std::string& text, int& value) {
 }  // namespace
 
 int AllocateFileID(EngineContext& context, bool& marked) {
+    static_assert(std::tuple_size_v<decltype(context.UsedIDs)> >= kFileIdTableSize, "every identifier has a slot");
     for (int id = 0; id < kFileIdTableSize; ++id)
         if (!context.UsedIDs[static_cast<std::size_t>(id)]) {
             context.UsedIDs[static_cast<std::size_t>(id)] = 1;

@@ -1,5 +1,6 @@
 #include "platform/hostio/DestinationFolder.h"
 
+#include <cassert>
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -42,6 +43,7 @@ void DestinationFolder::Stamp(const struct stat& st) {
 }
 
 void DestinationFolder::StampNow() {
+    assert(fd_ >= 0);
     struct stat st;
     if (::fstat(fd_, &st) == 0)
         Stamp(st);
@@ -61,6 +63,7 @@ bool DestinationFolder::Verify() {
 
 // Makes the listing current; false when the folder cannot be read.
 bool DestinationFolder::Refresh() {
+    assert(fd_ >= 0);
     if (Verify()) return true;
     struct stat st;
     if (::fstat(fd_, &st) != 0) return false;

@@ -1,5 +1,6 @@
 #include "platform/hostio/HostFile.h"
 
+#include <cassert>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -126,6 +127,7 @@ std::size_t HostFile::Read(void* buffer, std::size_t count) {
         return 0;
     }
     auto* p = static_cast<char*>(buffer);
+    assert(position_ >= 0);
     const std::size_t done = Transfer(count, position_, lastError_, [&](std::size_t at, std::size_t n, std::int64_t offset) {
         return ::pread(fd_, p + at, n, static_cast<off_t>(offset));
     });

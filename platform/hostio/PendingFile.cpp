@@ -1,5 +1,6 @@
 #include "platform/hostio/PendingFile.h"
 
+#include <cassert>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,6 +43,8 @@ bool PendingFile::Create(const std::string& entry) {
 PendingFile::Committed PendingFile::Commit(Publish how) {
     if (temp_.empty()) return Committed::Failed;
     if (!file_.Close()) return Committed::Failed;
+    // The folder holding the temporary file stays open until it is published or dropped.
+    assert(folder_.IsOpen());
     int dir = folder_.Descriptor();
     folder_.BeginChange();
     int rc;

@@ -5,6 +5,7 @@
 #include "platform/tables/EDBEngineError.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -227,6 +228,8 @@ std::string TableFile::Placeholders(size_t n) const {
 }
 
 int TableFile::BindPosition(Statement& s, int first) {
+    // The position is one value per key field, or the row id of a keyless table.
+    assert(position_.size() == (keyIndex_.empty() ? 1 : keyIndex_.size()));
     for (const auto& v : position_) s.Bind(first++, v);
     return first;
 }
@@ -235,6 +238,8 @@ TRecord TableFile::ReadRow(Statement& s, std::int64_t* rowid) const {
     if (rowid) *rowid = s.ColumnInt(0);
     TRecord r;
     r.reserve(schema_.Fields.size());
+    // The row id, then every field in schema order.
+    assert(s.ColumnCount() == static_cast<int>(schema_.Fields.size()) + 1);
     for (size_t i = 0; i < schema_.Fields.size(); ++i) {
         TValue v = s.Column(static_cast<int>(i) + 1);
         // Numbers stay numbers and text stays text whatever SQLite stored.
@@ -258,7 +263,9 @@ void TableFile::SetPosition(std::int64_t rowid, const TRecord& rec) {
         position_.push_back(static_cast<double>(rowid));
         return;
     }
+    assert(rec.size() == schema_.Fields.size());
     for (int i : keyIndex_) {
+        assert(i >= 0 && static_cast<size_t>(i) < rec.size());
         TValue v = rec[i];
         if (std::holds_alternative<std::monostate>(v))
             v = schema_.Fields[i].DataType == TFieldType::ftString ? TValue(std::string()) : TValue(0.0);
@@ -348,6 +355,7 @@ std::vector<TRecord> TableFile::Peek(int offset, int count) {
 }
 
 bool TableFile::FindKey(const std::vector<TValue>& values, TRecord& out) {
+    assert(values.size() <= keyIndex_.size());
     std::string where;
     for (size_t i = 0; i < values.size(); ++i)
         where += (i ? " AND " : "WHERE ") + QuoteIdentifier(schema_.Fields[keyIndex_[i]].Name) + " = ?";
@@ -357,6 +365,7 @@ bool TableFile::FindKey(const std::vector<TValue>& values, TRecord& out) {
 }
 
 bool TableFile::FindNearest(const std::vector<TValue>& values, TRecord& out) {
+    assert(values.size() <= keyIndex_.size());
     std::string tuple;
     for (size_t i = 0; i < values.size(); ++i)
         tuple += (i ? ", " : "(") + QuoteIdentifier(schema_.Fields[keyIndex_[i]].Name);
