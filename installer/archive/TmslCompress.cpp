@@ -26,6 +26,7 @@ namespace {
 constexpr std::size_t kCopyBlock = 8192;
 constexpr std::size_t kSpanChunk = 8192;
 constexpr std::size_t kWriteBuffer = 256 * 1024;
+static_assert(kInflateOutBuffer <= kWriteBuffer, "one inflated piece always fits the write buffer");
 
 // Sets a file's last-write (and access) time from a day-count date-time.
 bool SetFileDate(HostFile& file, double date) {
@@ -408,109 +409,145 @@ void TTmslCompress::DoExtract() {
     for (const std::string& entry : filesToProcess_) ExtractMember(entry);
 }
 
-void TTmslCompress::ExtractMember(const std::string& entry) {
-    SkipFile = false;
-    std::string wanted = EntryPath(entry);
-    auto found = nameIndex_.find(platform::AsciiLower(wanted));
-    if (found == nameIndex_.end()) RaiseCompress(text::kNotFound, {entry, compressedFile_});
-    int index = found->second;
-    currentMember_ = index;
-    const TFileHeader header = headers_.FileHeaders(index);
+// ---- one member's stored data ----------------------------------------------
 
-    FillStats(header);
-    if (platform::IsBlank(DestinationName)) DestinationName = platform::ExtractFileName(header.FileName);
-    Fire(OnBeforeExtracting);
+// Reads a member's data, never past its last byte: to the end of each disk
+// file of a spanned archive, then on from the start of the next disk.
+class TTmslCompress::MemberSource {
+public:
+    MemberSource(TTmslCompress& owner, const TFileHeader& header) : owner_(owner) {
+        // An unspanned archive stays open from one member to the next.
+        const int firstDisk = header.FirstDisk == 0 ? 1 : header.FirstDisk;
+        path_ = owner_.compressedFile_;
+        if (!owner_.headers_.Spanned && owner_.openArchive_.IsOpen() && owner_.openArchivePath_ == owner_.compressedFile_)
+            archive_ = std::move(owner_.openArchive_);
+        else
+            archive_ = owner_.OpenDisk(firstDisk, HostFile::Mode::Read, path_);
+        pos_ = static_cast<std::int64_t>(owner_.Offset) + header.DataStart;
+        lastDisk_ = owner_.headers_.Spanned ? header.LastDisk : owner_.currentDisk_;
+        lastPos_ = static_cast<std::int64_t>(owner_.Offset) + header.LastDataPos;
+    }
 
-    // The member's name only picks the file name; the folder is ours.
-    DestinationFolder::Entry dest;
-    auto locate = [&] {
-        DestinationName = platform::ExtractFileName(DestinationName);
-        if (!IsPlainFileName(DestinationName)) RaiseCompress(text::kBadMemberName, {header.FileName});
-        std::string destination = ArchiveJoin(ExtractDirectory, DestinationName);
-        UseExtractFolder(false);
-        dest = folder_.Lookup(DestinationName);
-        return destination;
-    };
-    std::string destination = locate();
-
-    bool write = true;
-    if (dest.exists) {
-        int decision = CompareHeaderForOverwrite(*host_, header.Version, ArchiveJoin(ExtractDirectory, dest.name),
-                                                 Overwrite, header.FileDate);
-        if (decision == kOverwriteFailed) RaiseCompress(text::kCompareFailed);
-        if (decision == kOverwriteSame || decision == kOverwriteKeep) {
-            write = false;
-        } else {
-            Fire(OnReplace);
-            destination = locate();
+    std::size_t Read(std::uint8_t* buffer, std::size_t count) {
+        for (;;) {
+            std::size_t want = count;
+            if (owner_.currentDisk_ >= lastDisk_) {
+                if (pos_ > lastPos_) return 0;
+                want = static_cast<std::size_t>(std::min<std::int64_t>(count, lastPos_ + 1 - pos_));
+            }
+            archive_.Seek(pos_);
+            std::size_t n = archive_.Read(buffer, want);
+            pos_ += static_cast<std::int64_t>(n);
+            if (n > 0 || owner_.currentDisk_ >= lastDisk_) return n;
+            archive_.Close();
+            archive_ = owner_.OpenDisk(owner_.currentDisk_ + 1, HostFile::Mode::Read, path_);
+            pos_ = 0;
         }
     }
-    if (SkipFile) write = false;
-    if (!write) {
+
+    // The member is read: an unspanned archive is kept open for the next one.
+    void Finish() {
+        if (!owner_.headers_.Spanned) {
+            owner_.openArchive_ = std::move(archive_);
+            owner_.openArchivePath_ = owner_.compressedFile_;
+        }
+        archive_.Close();
+    }
+
+private:
+    TTmslCompress& owner_;
+    HostFile archive_;
+    std::string path_;
+    std::int64_t pos_ = 0, lastPos_ = 0;
+    int lastDisk_ = 0;
+};
+
+// Extracting one member takes three steps: LocateMember finds it, names
+// its destination in the folder held open and applies the overwrite rule;
+// a MemberSource reads its stored data, following the disks of a spanned
+// archive; WriteAndPublish inflates it into a temporary file beside the
+// destination and renames that over the destination only when complete.
+void TTmslCompress::ExtractMember(const std::string& entry) {
+    TFileHeader header;
+    MemberDestination dest;
+    if (!LocateMember(entry, header, dest)) {
         stats_.Finished = true;
         Fire(OnStatus);
         DestinationName.clear();
         return;
     }
+    MemberSource source(*this, header);
+    WriteAndPublish(header, dest, source);
+    DestinationName.clear();
+}
 
-    // An unspanned archive stays open from one member to the next.
-    int firstDisk = header.FirstDisk == 0 ? 1 : header.FirstDisk;
-    HostFile archive;
-    std::string archivePath = compressedFile_;
-    if (!headers_.Spanned && openArchive_.IsOpen() && openArchivePath_ == compressedFile_)
-        archive = std::move(openArchive_);
-    else
-        archive = OpenDisk(firstDisk, HostFile::Mode::Read, archivePath);
+bool TTmslCompress::LocateMember(const std::string& entry, TFileHeader& header, MemberDestination& dest) {
+    SkipFile = false;
+    std::string wanted = EntryPath(entry);
+    auto found = nameIndex_.find(platform::AsciiLower(wanted));
+    if (found == nameIndex_.end()) RaiseCompress(text::kNotFound, {entry, compressedFile_});
+    currentMember_ = found->second;
+    header = headers_.FileHeaders(currentMember_);
+
+    FillStats(header);
+    if (platform::IsBlank(DestinationName)) DestinationName = platform::ExtractFileName(header.FileName);
+    Fire(OnBeforeExtracting);
+
+    // The member's name only picks the file name; the folder is ours. A
+    // handler may rename the destination, so it is located again after one.
+    auto locate = [&] {
+        DestinationName = platform::ExtractFileName(DestinationName);
+        if (!IsPlainFileName(DestinationName)) RaiseCompress(text::kBadMemberName, {header.FileName});
+        dest.path = ArchiveJoin(ExtractDirectory, DestinationName);
+        UseExtractFolder(false);
+        dest.entry = folder_.Lookup(DestinationName);
+    };
+    locate();
+    if (dest.entry.exists) {
+        int decision = CompareHeaderForOverwrite(*host_, header.Version, ArchiveJoin(ExtractDirectory, dest.entry.name),
+                                                 Overwrite, header.FileDate);
+        if (decision == kOverwriteFailed) RaiseCompress(text::kCompareFailed);
+        if (decision == kOverwriteSame || decision == kOverwriteKeep) return false;
+        Fire(OnReplace);
+        locate();
+    }
+    return !SkipFile;
+}
+
+// ---- writing and publishing --------------------------------------------------
+
+void TTmslCompress::WriteAndPublish(const TFileHeader& header, MemberDestination& dest, MemberSource& source) {
+    // Stage 1: a temporary file beside the destination.
     platform::PendingFile pending(folder_);
     bool created = false;
     try {
         if (!folder_.IsOpen()) {
             UseExtractFolder(true);
-            dest = folder_.Lookup(DestinationName);
+            dest.entry = folder_.Lookup(DestinationName);
         }
-        created = pending.Create(dest.name);
+        created = pending.Create(dest.entry.name);
         if (!created) {
             // The folder may have gone since it was opened: walk its path again.
             UseExtractFolder(true);
-            dest = folder_.Lookup(DestinationName);
-            created = pending.Create(dest.name);
+            dest.entry = folder_.Lookup(DestinationName);
+            created = pending.Create(dest.entry.name);
         }
     } catch (const platform::Exception&) {
         // Not created: the error below names the destination.
     }
-    if (!created) RaiseCompress(text::kCannotCreate, {destination});
+    if (!created) RaiseCompress(text::kCannotCreate, {dest.path});
 
-    // Reads the member's data across disks, never past its last byte.
-    std::int64_t pos = static_cast<std::int64_t>(Offset) + header.DataStart;
-    int lastDisk = headers_.Spanned ? header.LastDisk : currentDisk_;
-    std::int64_t lastPos = static_cast<std::int64_t>(Offset) + header.LastDataPos;
-    auto read = [&](std::uint8_t* buffer, std::size_t count) -> std::size_t {
-        for (;;) {
-            std::size_t want = count;
-            if (currentDisk_ >= lastDisk) {
-                if (pos > lastPos) return 0;
-                want = static_cast<std::size_t>(std::min<std::int64_t>(count, lastPos + 1 - pos));
-            }
-            archive.Seek(pos);
-            std::size_t n = archive.Read(buffer, want);
-            pos += static_cast<std::int64_t>(n);
-            if (n > 0 || currentDisk_ >= lastDisk) return n;
-            archive.Close();
-            archive = OpenDisk(currentDisk_ + 1, HostFile::Mode::Read, archivePath);
-            pos = 0;
-        }
-    };
-
+    // Stage 2: the data inflated into it. Output buffers are gathered and
+    // written in larger pieces; a short write counts against the bytes
+    // reported, and a drive of known capacity takes no more than it has
+    // room for.
     std::array<unsigned char, 4> head{};
     std::size_t headLength = 0;
     HostFile& target = pending.File();
     std::int64_t written = 0;
-    // Output buffers are gathered and written in larger pieces; a short
-    // write counts against the bytes reported.
     if (!writeBuffer_) writeBuffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(kWriteBuffer);
     std::size_t buffered = 0;
-    // A drive of known capacity takes no more than it has room for.
-    std::optional<std::int64_t> room = SpaceLeftFor(destination);
+    std::optional<std::int64_t> room = SpaceLeftFor(dest.path);
     auto flush = [&] {
         std::size_t allowed = buffered;
         if (room) allowed = static_cast<std::size_t>(
@@ -527,39 +564,39 @@ void TTmslCompress::ExtractMember(const std::string& entry) {
         CheckAbort();
         ProcessPendingMessages();
         if (buffered + count > kWriteBuffer) flush();
+        assert(buffered + count <= kWriteBuffer);
         std::memcpy(writeBuffer_.get() + buffered, data, count);
         buffered += count;
         written += static_cast<std::int64_t>(count);
         ReportBytes(static_cast<std::int64_t>(count), stats_.UnpackedSize, stats_.TotalUnpackedSize);
     };
-    InflateMember(header.UnpackedSize, read, out);
+    InflateMember(header.UnpackedSize, [&](std::uint8_t* buffer, std::size_t count) { return source.Read(buffer, count); },
+                  out);
     flush();
-    if (!headers_.Spanned) {
-        openArchive_ = std::move(archive);
-        openArchivePath_ = compressedFile_;
-    }
-    archive.Close();
+    source.Finish();
 
     stats_.Finished = true;
     Fire(OnStatus);
     if (written != header.UnpackedSize) RaiseCompress(text::kSizeMismatch, {header.FileName});
     if (!SetFileDate(target, header.FileDate)) RaiseCompress(text::kCannotSetDate);
     target.MarkExecutableWhenProgram(head.data(), headLength);
-    // A name that was free when looked up is taken only while still free.
-    auto committed = pending.Commit(dest.exists ? platform::PendingFile::Publish::Replace : platform::PendingFile::Publish::OnlyNew);
-    if (committed == platform::PendingFile::Committed::Taken) {
+
+    // Stage 3: published. A name that was free when looked up is taken only
+    // while still free.
+    using platform::PendingFile;
+    auto committed = pending.Commit(dest.entry.exists ? PendingFile::Publish::Replace : PendingFile::Publish::OnlyNew);
+    if (committed == PendingFile::Committed::Taken) {
         // A file turned up under the name while the member was extracted:
         // the overwrite rule decides now, and keeping it drops the new data.
-        int decision = CompareHeaderForOverwrite(*host_, header.Version, ArchiveJoin(folderPath_, dest.name),
+        int decision = CompareHeaderForOverwrite(*host_, header.Version, ArchiveJoin(folderPath_, dest.entry.name),
                                                  Overwrite, header.FileDate);
         if (decision == kOverwriteFailed) RaiseCompress(text::kCompareFailed);
         if (decision == kOverwriteSame || decision == kOverwriteKeep)
-            committed = platform::PendingFile::Committed::Done;
+            committed = PendingFile::Committed::Done;
         else
-            committed = pending.Commit(platform::PendingFile::Publish::Replace);
+            committed = pending.Commit(PendingFile::Publish::Replace);
     }
-    if (committed != platform::PendingFile::Committed::Done) RaiseCompress(text::kCannotCreate, {destination});
-    DestinationName.clear();
+    if (committed != PendingFile::Committed::Done) RaiseCompress(text::kCannotCreate, {dest.path});
 }
 
 // ---- span ------------------------------------------------------------------

@@ -126,10 +126,17 @@ private:
     void CompressMember(HostFile& archive, int index, int fileId);
     void DoExtract();
     void ExtractMember(const std::string& entry);
+    // Where a member goes: its Windows path and its entry in the folder held open.
+    struct MemberDestination {
+        std::string path;
+        DestinationFolder::Entry entry;
+    };
+    // Finds the member and its destination; false when the overwrite rule
+    // or a handler keeps what is there.
+    bool LocateMember(const std::string& entry, TFileHeader& header, MemberDestination& dest);
+    void WriteAndPublish(const TFileHeader& header, MemberDestination& dest, MemberSource& source);
     void UseExtractFolder(bool create);
     std::optional<std::int64_t> SpaceLeftFor(const std::string& destination);
-    void InflateInto(const TFileHeader& header, HostFile& target, std::array<unsigned char, 4>& head,
-                     std::size_t& headLength);
     void DoSpan(const std::string& diskDirectory, const std::string& diskFileName);
     HostFile OpenDisk(int disk, HostFile::Mode mode, std::string& path);
     void ReportCompressStatus(std::int64_t sourcePosition, std::int64_t archiveSize);
