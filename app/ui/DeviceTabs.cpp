@@ -63,20 +63,45 @@ QLabel* Caption(const QString& text) {
     return l;
 }
 
-}  // namespace
+// The object names one device's widgets take.
+struct DeviceNames {
+    QString prefix;          // of the sheet widgets' names
+    QString quickSearch;     // the quick-search box
+    QString equivalents;     // the search button
+    QString imageOriginal, imageEquivalent;
+    QString gridsOriginal, gridsEquivalent;  // numbered from 1 across the sheets
+};
+
+// The quick-search box, the equivalents criteria and the search button.
+QWidget* BuildSearchBar(TFormulario& form, DevicePanel& panel, const DeviceNames& names);
+// The criteria: one check box per criterion, ranges first with their
+// percentage combos, three to a row under a header line.
+QGroupBox* BuildCriteria(TFormulario& form, DevicePanel& panel);
+// One data sheet: the original above its equivalent; gridNo counts the
+// grids of the sheets before.
+QWidget* BuildSheet(DevicePanel& panel, const SheetLayout& layout, const DeviceNames& names, int& gridNo);
+// One side of a sheet: its heading (identification, company) and its body
+// (memo, grids, picture and note).
+void BuildSheetSide(QVBoxLayout& sheet, DevicePanel& panel, const SheetLayout& layout, const DeviceNames& names,
+                    bool original, int firstGrid, int& gridNo);
 
 // Builds one device's search bar and sheets into page; fills panel.
-static void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, const std::vector<SheetLayout>& sheets,
-                        const QString& prefix, const QString& boxName, const QString& buttonName,
-                        const QString& image1, const QString& image2, const QString& gridO, const QString& gridE) {
-    auto& gridsO = panel.GridsOriginal;
-    auto& gridsE = panel.GridsEquivalente;
-    auto& bound = panel.Bound;
+void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, const std::vector<SheetLayout>& sheets,
+                        const DeviceNames& names) {
     auto* v = new QVBoxLayout(page);
     v->setContentsMargins(8, 8, 8, 8);
     v->setSpacing(8);
+    v->addWidget(BuildSearchBar(form, panel, names));
 
-    // Search bar: quick search, criteria, button.
+    auto* sheetTabs = new QTabWidget;
+    sheetTabs->setObjectName(names.prefix + "Sheets");
+    int gridNo = 0;
+    for (size_t s = 0; s < sheets.size(); ++s)
+        sheetTabs->addTab(BuildSheet(panel, sheets[s], names, gridNo), QString("Sheet %1").arg(s + 1));
+    v->addWidget(sheetTabs, 1);
+}
+
+QWidget* BuildSearchBar(TFormulario& form, DevicePanel& panel, const DeviceNames& names) {
     auto* bar = new QFrame;
     bar->setFrameShape(QFrame::StyledPanel);
     auto* h = new QHBoxLayout(bar);
@@ -85,13 +110,28 @@ static void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, co
 
     auto* quick = new QVBoxLayout;
     quick->addWidget(new QLabel("Quick search:"));
-    panel.BuscaRapida = Named(new platform::TCaseEdit(platform::CharCase::Upper), boxName);
+    panel.BuscaRapida = Named(new platform::TCaseEdit(platform::CharCase::Upper), names.quickSearch);
     panel.BuscaRapida->setMinimumWidth(170);
     panel.BuscaRapida->setClearButtonEnabled(false);
     quick->addWidget(panel.BuscaRapida);
     quick->addStretch(1);
     h->addLayout(quick);
 
+    h->addWidget(BuildCriteria(form, panel));
+
+    panel.Equivalentes = Named(new QPushButton("Search equivalents"), names.equivalents);
+    panel.Equivalentes->setDefault(false);
+    panel.Equivalentes->setMinimumHeight(34);
+    auto* buttonBox = new QVBoxLayout;
+    buttonBox->addStretch(1);
+    buttonBox->addWidget(panel.Equivalentes);
+    buttonBox->addStretch(1);
+    h->addLayout(buttonBox);
+    h->addStretch(1);
+    return bar;
+}
+
+QGroupBox* BuildCriteria(TFormulario& form, DevicePanel& panel) {
     const DeviceCriteria& criteria = CriteriaOf(panel.device);
     auto* criteriaBox = new QGroupBox("Search criteria");
     auto* g = new QGridLayout(criteriaBox);
@@ -126,111 +166,103 @@ static void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, co
         g->addWidget(new QLabel("% beyond the original"), 0, i * 3 + 1);
         if (i + 1 < perRow) g->setColumnMinimumWidth(i * 3 + 2, 12);
     }
+    // The panel lists them in the criteria's own order.
     for (const Criterion& c : criteria.criteria) {
         panel.Checks.push_back(boxes[c.checkbox]);
         panel.Combos.push_back(c.equality ? nullptr : combos[c.combo]);
     }
-    h->addWidget(criteriaBox);
-
-    panel.Equivalentes = Named(new QPushButton("Search equivalents"), buttonName);
-    panel.Equivalentes->setDefault(false);
-    panel.Equivalentes->setMinimumHeight(34);
-    auto* buttonBox = new QVBoxLayout;
-    buttonBox->addStretch(1);
-    buttonBox->addWidget(panel.Equivalentes);
-    buttonBox->addStretch(1);
-    h->addLayout(buttonBox);
-    h->addStretch(1);
-    v->addWidget(bar);
-
-    // Sheets.
-    auto* sheetTabs = new QTabWidget;
-    sheetTabs->setObjectName(prefix + "Sheets");
-    int gridNo = 0;
-    for (size_t s = 0; s < sheets.size(); ++s) {
-        const SheetLayout& layout = sheets[s];
-        auto* sheet = new QWidget;
-        auto* sv = new QVBoxLayout(sheet);
-        sv->setContentsMargins(8, 8, 8, 8);
-        sv->setSpacing(6);
-        const int firstGrid = gridNo;
-        for (int side = 0; side < 2; ++side) {
-            const bool original = side == 0;
-            auto* head = new QHBoxLayout;
-            head->setSpacing(10);
-            head->addWidget(Caption(original ? "Original:" : "Equivalent:"));
-            auto* ident = new platform::TDBText;
-            ident->SetDataField("Identificacao");
-            ident->setProperty("original", original);
-            QFont bf = ident->font();
-            bf.setBold(true);
-            ident->setFont(bf);
-            bound.push_back(ident);
-            head->addWidget(ident);
-            if (layout.fabricante) {
-                head->addSpacing(16);
-                head->addWidget(new QLabel("Company:"));
-                auto* fab = Named(new platform::TDBText, prefix + (original ? "FabricanteO" : "Fabricante"));
-                fab->SetDataField("Fabricante");
-                fab->setProperty("original", original);
-                bound.push_back(fab);
-                head->addWidget(fab);
-            }
-            head->addStretch(1);
-            sv->addLayout(head);
-
-            auto* body = new QHBoxLayout;
-            body->setSpacing(8);
-            if (!layout.memo.empty()) {
-                auto* memo = Named(new platform::TDBMemo, prefix + QString::fromStdString(layout.memo) +
-                                                              (original ? "O" : ""));
-                memo->SetDataField(layout.memo);
-                memo->setProperty("original", original);
-                memo->setMinimumHeight(60);
-                bound.push_back(memo);
-                body->addWidget(memo, 3);
-            }
-            gridNo = firstGrid;
-            for (const auto& fields : layout.grids) {
-                ++gridNo;
-                auto* grid = Named(new platform::TDBGrid,
-                                   (original ? gridO : gridE) + QString::number(gridNo));
-                grid->SetColumns(ColumnsOf(fields));
-                grid->setProperty("original", original);
-                (original ? gridsO : gridsE).push_back(grid);
-                body->addWidget(grid, static_cast<int>(fields.size()) + 1);
-            }
-            if (layout.pictures) {
-                auto* pic = new QVBoxLayout;
-                auto* image = Named(new platform::TImage, original ? image1 : image2);
-                image->setMinimumSize(180, 120);
-                (original ? panel.Imagem1 : panel.Imagem2) = image;
-                pic->addWidget(image, 1);
-                if (!layout.nota.empty()) {
-                    auto* nota = Named(new platform::TDBText, prefix + "Nota" + (original ? "O" : ""));
-                    nota->SetDataField(layout.nota);
-                    nota->setProperty("original", original);
-                    nota->setWordWrap(true);
-                    bound.push_back(nota);
-                    auto* notaRow = new QHBoxLayout;
-                    notaRow->addWidget(new QLabel("Note:"));
-                    notaRow->addWidget(nota, 1);
-                    pic->addLayout(notaRow);
-                }
-                body->addLayout(pic, 1);
-            }
-            sv->addLayout(body, 1);
-            if (original) {
-                auto* line = new QFrame;
-                line->setFrameShape(QFrame::HLine);
-                line->setFrameShadow(QFrame::Sunken);
-                sv->addWidget(line);
-            }
-        }
-        sheetTabs->addTab(sheet, QString("Sheet %1").arg(s + 1));
-    }
-    v->addWidget(sheetTabs, 1);
+    return criteriaBox;
 }
+
+QWidget* BuildSheet(DevicePanel& panel, const SheetLayout& layout, const DeviceNames& names, int& gridNo) {
+    auto* sheet = new QWidget;
+    auto* sv = new QVBoxLayout(sheet);
+    sv->setContentsMargins(8, 8, 8, 8);
+    sv->setSpacing(6);
+    // Both sides number their grids alike: DBGridTO1 stands above DBGridT1.
+    const int firstGrid = gridNo;
+    for (bool original : {true, false}) {
+        BuildSheetSide(*sv, panel, layout, names, original, firstGrid, gridNo);
+        if (original) {
+            auto* line = new QFrame;
+            line->setFrameShape(QFrame::HLine);
+            line->setFrameShadow(QFrame::Sunken);
+            sv->addWidget(line);
+        }
+    }
+    return sheet;
+}
+
+void BuildSheetSide(QVBoxLayout& sheet, DevicePanel& panel, const SheetLayout& layout, const DeviceNames& names,
+                    bool original, int firstGrid, int& gridNo) {
+    auto& bound = panel.Bound;
+    const QString& prefix = names.prefix;
+    auto* head = new QHBoxLayout;
+    head->setSpacing(10);
+    head->addWidget(Caption(original ? "Original:" : "Equivalent:"));
+    auto* ident = new platform::TDBText;
+    ident->SetDataField("Identificacao");
+    ident->setProperty("original", original);
+    QFont bf = ident->font();
+    bf.setBold(true);
+    ident->setFont(bf);
+    bound.push_back(ident);
+    head->addWidget(ident);
+    if (layout.fabricante) {
+        head->addSpacing(16);
+        head->addWidget(new QLabel("Company:"));
+        auto* fab = Named(new platform::TDBText, prefix + (original ? "FabricanteO" : "Fabricante"));
+        fab->SetDataField("Fabricante");
+        fab->setProperty("original", original);
+        bound.push_back(fab);
+        head->addWidget(fab);
+    }
+    head->addStretch(1);
+    sheet.addLayout(head);
+
+    auto* body = new QHBoxLayout;
+    body->setSpacing(8);
+    if (!layout.memo.empty()) {
+        auto* memo = Named(new platform::TDBMemo, prefix + QString::fromStdString(layout.memo) + (original ? "O" : ""));
+        memo->SetDataField(layout.memo);
+        memo->setProperty("original", original);
+        memo->setMinimumHeight(60);
+        bound.push_back(memo);
+        body->addWidget(memo, 3);
+    }
+    gridNo = firstGrid;
+    for (const auto& fields : layout.grids) {
+        ++gridNo;
+        auto* grid = Named(new platform::TDBGrid,
+                           (original ? names.gridsOriginal : names.gridsEquivalent) + QString::number(gridNo));
+        grid->SetColumns(ColumnsOf(fields));
+        grid->setProperty("original", original);
+        (original ? panel.GridsOriginal : panel.GridsEquivalente).push_back(grid);
+        body->addWidget(grid, static_cast<int>(fields.size()) + 1);
+    }
+    if (layout.pictures) {
+        auto* pic = new QVBoxLayout;
+        auto* image = Named(new platform::TImage, original ? names.imageOriginal : names.imageEquivalent);
+        image->setMinimumSize(180, 120);
+        (original ? panel.Imagem1 : panel.Imagem2) = image;
+        pic->addWidget(image, 1);
+        if (!layout.nota.empty()) {
+            auto* nota = Named(new platform::TDBText, prefix + "Nota" + (original ? "O" : ""));
+            nota->SetDataField(layout.nota);
+            nota->setProperty("original", original);
+            nota->setWordWrap(true);
+            bound.push_back(nota);
+            auto* notaRow = new QHBoxLayout;
+            notaRow->addWidget(new QLabel("Note:"));
+            notaRow->addWidget(nota, 1);
+            pic->addLayout(notaRow);
+        }
+        body->addLayout(pic, 1);
+    }
+    sheet.addLayout(body, 1);
+}
+
+}  // namespace
 
 void TFormulario::CriaAbaTransistores() {
     TabSheet1_2 = Named(new QWidget, "TabSheet1_2");
@@ -250,8 +282,9 @@ void TFormulario::CriaAbaTransistores() {
         {false, {{"Ftip", "Fftip"}}, "Observacoes", false, ""},
         {false, {}, "", true, ""},
     };
-    BuildDevice(*this, transistores_, bipolares, sheets, "T", "TBBuscaRapida", "TransistoresEquivalentes",
-                "ImagemTransistor1", "ImagemTransistor2", "DBGridTO", "DBGridT");
+    BuildDevice(*this, transistores_, bipolares, sheets,
+                {"T", "TBBuscaRapida", "TransistoresEquivalentes", "ImagemTransistor1", "ImagemTransistor2", "DBGridTO",
+                 "DBGridT"});
     for (size_t i = 0; i < 9; ++i) {
         DBGridTO[i] = transistores_.GridsOriginal[i];
         DBGridT[i] = transistores_.GridsEquivalente[i];
@@ -279,8 +312,8 @@ void TFormulario::CriaAbaDiodos() {
         {true, {{"Identificacao", "Uso"}, {"Vrm", "Vr", "Io", "Ifsm", "Pd"}}, "", false, ""},
         {false, {}, "", true, "Nota"},
     };
-    BuildDevice(*this, diodosR_, retificadores, r, "DR", "DRBuscaRapida", "DiodosREquivalentes", "ImagemDiodoR1",
-                "ImagemDiodoR2", "DBGridDRO", "DBGridDR");
+    BuildDevice(*this, diodosR_, retificadores, r,
+                {"DR", "DRBuscaRapida", "DiodosREquivalentes", "ImagemDiodoR1", "ImagemDiodoR2", "DBGridDRO", "DBGridDR"});
     DBGridDRO = {diodosR_.GridsOriginal[0], diodosR_.GridsOriginal[1]};
     DBGridDR = {diodosR_.GridsEquivalente[0], diodosR_.GridsEquivalente[1]};
 
@@ -288,8 +321,8 @@ void TFormulario::CriaAbaDiodos() {
         {true, {{"Identificacao", "Marca", "Tn"}, {"Iz", "Pd", "Tj", "Rij", "Tolerancia"}}, "", false, ""},
         {false, {}, "", true, "Nota"},
     };
-    BuildDevice(*this, diodosZ_, zeners, z, "DZ", "DZBuscaRapida", "DiodosZEquivalentes", "ImagemDiodoZ1",
-                "ImagemDiodoZ2", "DBGridDZO", "DBGridDZ");
+    BuildDevice(*this, diodosZ_, zeners, z,
+                {"DZ", "DZBuscaRapida", "DiodosZEquivalentes", "ImagemDiodoZ1", "ImagemDiodoZ2", "DBGridDZO", "DBGridDZ"});
     DBGridDZO = {diodosZ_.GridsOriginal[0], diodosZ_.GridsOriginal[1]};
     DBGridDZ = {diodosZ_.GridsEquivalente[0], diodosZ_.GridsEquivalente[1]};
 
