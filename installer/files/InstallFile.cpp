@@ -48,13 +48,9 @@ std::string LocalCopy(TFileRelated& object) {
 }
 
 bool ParseCount(const std::string& text, int& value) {
-    try {
-        std::size_t used = 0;
-        value = std::stoi(text, &used);
-        return used == text.size();
-    } catch (const std::exception&) {
-        return false;
-    }
+    const std::optional<std::int32_t> parsed = platform::ParseInteger(text);
+    if (parsed) value = *parsed;
+    return parsed.has_value();
 }
 
 }  // namespace

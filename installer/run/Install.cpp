@@ -666,15 +666,9 @@ void TCustomInstall::ResumeAfterReboot() {
     ClearUnfinished();
     for (const std::string& line : lines) {
         const std::string name = GetItem(line, 1, ';');
-        int kind = 0;
-        try {
-            std::size_t used = 0;
-            const std::string text = GetItem(line, 2, ';');
-            kind = std::stoi(text, &used);
-            if (used != text.size()) throw std::invalid_argument(text);
-        } catch (const std::exception&) {
-            throw IEInstall("There is an invalid entry for the unfinished install list %s", {line});
-        }
+        const std::optional<std::int32_t> parsed = platform::ParseInteger(GetItem(line, 2, ';'));
+        if (!parsed) throw IEInstall("There is an invalid entry for the unfinished install list %s", {line});
+        const int kind = *parsed;
         if (kind == 1) {
             DeleteLeftover(name);
         } else if (kind == 0) {

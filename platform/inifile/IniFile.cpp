@@ -166,13 +166,7 @@ std::string IniFile::ReadString(const std::string& section, const std::string& k
 }
 
 int IniFile::ReadInteger(const std::string& section, const std::string& key, int defaultValue) const {
-    std::string s = ReadString(section, key, "");
-    if (s.empty()) return defaultValue;
-    char* end = nullptr;
-    errno = 0;
-    long long v = std::strtoll(s.c_str(), &end, 10);
-    if (*end != '\0' || errno != 0 || v < INT32_MIN || v > INT32_MAX) return defaultValue;
-    return static_cast<int>(v);
+    return ParseInteger(ReadString(section, key, "")).value_or(defaultValue);
 }
 
 bool IniFile::ValueExists(const std::string& section, const std::string& key) const {

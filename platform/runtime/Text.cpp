@@ -1,5 +1,8 @@
 #include "platform/runtime/Text.h"
 
+#include <cerrno>
+#include <cstdlib>
+
 namespace platform {
 
 namespace {
@@ -50,6 +53,25 @@ std::string AsciiLower(std::string_view s) {
     std::string out(s);
     for (char& c : out) c = AsciiLower(c);
     return out;
+}
+
+std::optional<std::int64_t> ParseInteger64(std::string_view s) {
+    const std::string text(s);
+    const char* start = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const long long v = std::strtoll(start, &end, 10);
+    // At least one digit, all of the text, and in range.
+    bool digits = false;
+    for (const char* p = start; p != end; ++p) digits |= *p >= '0' && *p <= '9';
+    if (!digits || *end != '\0' || errno != 0) return std::nullopt;
+    return static_cast<std::int64_t>(v);
+}
+
+std::optional<std::int32_t> ParseInteger(std::string_view s) {
+    const std::optional<std::int64_t> v = ParseInteger64(s);
+    if (!v || *v < INT32_MIN || *v > INT32_MAX) return std::nullopt;
+    return static_cast<std::int32_t>(*v);
 }
 
 }  // namespace platform

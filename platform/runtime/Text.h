@@ -2,6 +2,8 @@
 // The small text routines every subsystem shares, one per meaning. Text is
 // bytes (UTF-8 or a single-byte code page); case mapping is ASCII only, so
 // it never depends on the locale nor splits a multi-byte character.
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,5 +27,11 @@ char AsciiUpper(char c);
 char AsciiLower(char c);
 std::string AsciiUpper(std::string_view s);
 std::string AsciiLower(std::string_view s);
+
+// A whole decimal integer as the C library reads one: leading white space,
+// an optional sign, digits and nothing after them; nothing when the text is
+// not one or the value does not fit.
+std::optional<std::int64_t> ParseInteger64(std::string_view s);
+std::optional<std::int32_t> ParseInteger(std::string_view s);
 
 }  // namespace platform

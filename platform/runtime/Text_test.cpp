@@ -31,3 +31,14 @@ TEST(Text, BlankAndAsciiCase) {
     EXPECT_EQ(AsciiUpper('z'), 'Z');
     EXPECT_EQ(AsciiLower('@'), '@');
 }
+
+TEST(Text, IntegersAreWholeDecimalNumbersThatFit) {
+    EXPECT_EQ(ParseInteger("42"), 42);
+    EXPECT_EQ(ParseInteger(" -7"), -7);
+    EXPECT_EQ(ParseInteger("+2147483647"), 2147483647);
+    EXPECT_EQ(ParseInteger("-2147483648"), INT32_MIN);
+    for (const char* bad : {"", " ", "-", "12x", "12 ", "0x10", "2147483648", "1e3"})
+        EXPECT_FALSE(ParseInteger(bad).has_value()) << bad;
+    EXPECT_EQ(ParseInteger64("9000000000"), 9000000000LL);
+    EXPECT_FALSE(ParseInteger64("99999999999999999999").has_value());
+}

@@ -1,6 +1,5 @@
 #include "platform/sysroot/PlatformFacts.h"
 
-#include <cerrno>
 #include <cstdlib>
 
 #include "platform/inifile/IniFile.h"
@@ -13,15 +12,6 @@ namespace platform {
 namespace {
 constexpr const char* kSection = "Windows";
 constexpr const char* kMissing = "\x01";  // a default no file can hold
-
-std::optional<long long> number(const std::string& s) {
-    if (s.empty()) return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    long long v = std::strtoll(s.c_str(), &end, 10);
-    if (*end != '\0' || errno != 0) return std::nullopt;
-    return v;
-}
 
 std::string normalised(const std::string& path) {
     WinPath wp;
@@ -37,7 +27,7 @@ std::optional<WindowsVersionInfo> PlatformFacts::Version() const {
     auto field = [&](const char* key, int& into) {
         std::string s = ini.ReadString(kSection, key, kMissing);
         if (s == kMissing) return true;
-        auto n = number(s);
+        auto n = ParseInteger64(s);
         if (!n || *n < 0 || *n > 0x7FFFFFFF) return false;
         into = static_cast<int>(*n);
         return true;
@@ -80,7 +70,7 @@ void PlatformFacts::SetInUse(const std::string& fullWinPath, bool inUse) {
 
 std::optional<std::int64_t> PlatformFacts::DriveCapacity(char drive) const {
     const char d = AsciiUpper(drive);
-    auto n = number(IniFile(FileName()).ReadString("Drives", std::string(1, d), ""));
+    auto n = ParseInteger64(IniFile(FileName()).ReadString("Drives", std::string(1, d), ""));
     if (!n || *n < 0) return std::nullopt;
     return *n;
 }
