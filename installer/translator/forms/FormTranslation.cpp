@@ -13,6 +13,7 @@
 #include <QVariant>
 
 #include "installer/translator/forms/TranslateControls.h"
+#include "platform/runtime/Text.h"
 
 namespace installer {
 
@@ -20,12 +21,6 @@ namespace {
 
 // The only properties that carry text a user reads.
 constexpr const char* kTextProperties[] = {"text", "title", "windowTitle", "toolTip", "placeholderText"};
-
-bool IsBlank(const QString& s) {
-    for (QChar c : s)
-        if (c.unicode() > ' ') return false;
-    return true;
-}
 
 // Qt's own helper widgets inside a control (viewports, scroll-bar boxes,
 // embedded line edits) are named "qt_..."; their texts are the control's business.
@@ -45,7 +40,7 @@ public:
 
     // The translated text, or the text itself when blank or unknown.
     QString Text(const QString& value) const {
-        if (IsBlank(value)) return value;
+        if (platform::TrimControls(value.toStdString()).empty()) return value;
         return QString::fromStdString(t_.TranslateText(source_, value.toStdString()));
     }
 
