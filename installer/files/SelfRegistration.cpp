@@ -1,8 +1,6 @@
 #include "installer/files/SelfRegistration.h"
 
-#include <fstream>
-#include <sstream>
-
+#include "platform/hostio/HostIo.h"
 #include "platform/sysroot/SystemRoot.h"
 
 namespace installer {
@@ -37,16 +35,9 @@ bool SelfRegistration::Load(const std::string& path) {
 }
 
 int SelfRegistration::CallRegisterServer() {
-    std::ofstream out(LogPath(), std::ios::app | std::ios::binary);
-    out << "DllRegisterServer " << path_ << '\n';
-    return out ? 0 : 1;
+    return platform::AppendToFile(LogPath(), "DllRegisterServer " + path_ + '\n') ? 0 : 1;
 }
 
-std::string SelfRegistrationLog() {
-    std::ifstream in(LogPath(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+std::string SelfRegistrationLog() { return platform::ReadWholeFile(LogPath()).value_or(""); }
 
 }  // namespace installer

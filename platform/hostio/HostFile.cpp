@@ -80,6 +80,8 @@ bool HostFile::Open(const std::filesystem::path& path, Mode mode, unsigned permi
         case Mode::Read: flags |= O_RDONLY; break;
         case Mode::ReadWrite: flags |= O_RDWR; break;
         case Mode::CreateNew: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+        // With O_APPEND each write lands at the end, whatever the position says.
+        case Mode::Append: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
     }
     // Non-blocking while opening, so that a named pipe cannot hang us
     // before the regular-file check refuses it.

@@ -24,7 +24,7 @@ struct HostFileFacts {
 
 class HostFile {
 public:
-    enum class Mode { Read, ReadWrite, CreateNew /* create or truncate */ };
+    enum class Mode { Read, ReadWrite, CreateNew /* create or truncate */, Append /* create; every write at the end */ };
 
     HostFile() = default;
     ~HostFile();

@@ -75,3 +75,20 @@ TEST(HostFile, TheFailingDeviceFailsTheNthCallOnceWithItsError) {
     }
     EXPECT_EQ(ReadWholeFile(dir / "b.bin").value(), "ac");
 }
+
+TEST(HostFile, AppendsLandAtTheEndAndAFailedOneSaysSo) {
+    platform::testing::TempDir dir;
+    const auto log = dir / "requests.log";
+    EXPECT_TRUE(AppendToFile(log, "one\n"));
+    HostFile f;
+    ASSERT_TRUE(f.Open(log, HostFile::Mode::Append));
+    ASSERT_TRUE(f.Seek(0));
+    EXPECT_EQ(f.Write("two\n", 4), 4u) << "an append ignores the position";
+    EXPECT_TRUE(f.Close());
+    {
+        ScopedHostFault fault(HostCall::Write, 1, ENOSPC);
+        EXPECT_FALSE(AppendToFile(log, "lost\n"));
+    }
+    EXPECT_FALSE(AppendToFile(dir / "no" / "such.log", "x"));
+    EXPECT_EQ(ReadWholeFile(log).value(), "one\ntwo\n");
+}

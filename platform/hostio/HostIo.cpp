@@ -54,4 +54,11 @@ void WriteFileAtomically(const std::filesystem::path& path, const std::string& b
     if (!RenameHostFile(tmpl, path)) fail(errno);
 }
 
+bool AppendToFile(const std::filesystem::path& path, const std::string& bytes) {
+    HostFile file;
+    if (!file.Open(path, HostFile::Mode::Append)) return false;
+    const bool written = file.Write(bytes.data(), bytes.size()) == bytes.size();
+    return file.Close() && written;
+}
+
 }  // namespace platform

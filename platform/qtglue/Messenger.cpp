@@ -3,7 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdlib>
-#include <fstream>
+
+#include "platform/hostio/HostIo.h"
 
 namespace platform {
 
@@ -75,9 +76,7 @@ std::string LogField(const std::string& s) {
 void LogBox(const std::string& caption, const std::string& text, MsgIcon icon, int answer) {
     const char* log = std::getenv("VOREL_MESSAGE_LOG");
     if (!log || !*log) return;
-    std::ofstream out(log, std::ios::app | std::ios::binary);
-    out << LogField(caption) << '\t' << LogField(text) << '\t' << IconName(icon) << '\t' << AnswerName(answer)
-        << '\n';
+    AppendToFile(log, LogField(caption) + '\t' + LogField(text) + '\t' + IconName(icon) + '\t' + AnswerName(answer) + '\n');
 }
 }  // namespace
 

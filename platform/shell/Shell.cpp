@@ -4,8 +4,8 @@
 #include <QUrl>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
+#include "platform/hostio/HostIo.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/runtime/PathCase.h"
 
@@ -57,9 +57,7 @@ std::string ShellLogLine(const ShellRequest& r) {
 
 bool ShellExecute(const ShellRequest& request) {
     if (const char* log = std::getenv("VOREL_SHELL_LOG"); log && *log) {
-        std::ofstream out(log, std::ios::app | std::ios::binary);
-        out << ShellLogLine(request) << '\n';
-        return static_cast<bool>(out);
+        return AppendToFile(log, ShellLogLine(request) + '\n');
     }
     if (OpenOnDesktop(request)) return true;
     ShowMessage("Cannot open \"" + request.target + "\".", MsgIcon::Error, mbOK);

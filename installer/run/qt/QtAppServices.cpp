@@ -3,8 +3,8 @@
 #include <QProcess>
 #include <QStringList>
 #include <cstdlib>
-#include <fstream>
 
+#include "platform/hostio/HostIo.h"
 #include "platform/qtglue/EventLoop.h"
 #include "platform/sysroot/SystemRoot.h"
 
@@ -36,11 +36,10 @@ void QtAppServices::Terminate() {
 bool QtAppServices::StartProgram(const std::string& program, const std::vector<std::string>& arguments,
                                  ShowCommand show) {
     if (const char* log = std::getenv("VOREL_SHELL_LOG"); log && *log) {
-        std::ofstream out(log, std::ios::app);
-        out << "run\t" << program;
-        for (const std::string& a : arguments) out << ' ' << a;
-        out << '\t' << '\t' << (show == ShowCommand::Hide ? "Hide" : "Normal") << '\n';
-        return static_cast<bool>(out);
+        std::string line = "run\t" + program;
+        for (const std::string& a : arguments) line += ' ' + a;
+        line += std::string("\t\t") + (show == ShowCommand::Hide ? "Hide" : "Normal") + '\n';
+        return platform::AppendToFile(log, line);
     }
     std::filesystem::path host;
     try {
