@@ -137,6 +137,21 @@ int TDataSet::RecNo() {
     return DoRecNo();
 }
 
+TGridPosition TDataSet::GridPosition(int window) {
+    CheckActive();
+    if (state_ == TDataSetState::dsInsert || !hasRecord_) return {DoRecordCount(), 0, 0, 0};
+    return DoGridPosition(std::max(1, window));
+}
+
+TGridPosition TDataSet::DoGridPosition(int window) {
+    TGridPosition p;
+    p.Count = DoRecordCount();
+    p.RecNo = DoRecNo();
+    p.Before = std::min(window, p.RecNo - 1);
+    p.After = std::min(window, p.Count - p.RecNo);
+    return p;
+}
+
 TField& TDataSet::Fields(int index) {
     if (index < 0 || index >= FieldCount()) Fail("Field index out of range.");
     return fields_[static_cast<size_t>(index)];

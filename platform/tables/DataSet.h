@@ -25,6 +25,7 @@ namespace platform {
 
 enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey };
 
+
 class TDataSet {
 public:
     explicit TDataSet(TSession* session = nullptr) : Session(session) {}
@@ -52,6 +53,8 @@ public:
     bool IsEmpty() const;
     int RecordCount();
     int RecNo();  // 1-based position of the current record; 0 when empty
+    // For grids and scroll bars: cheap whatever the table's size (see TGridPosition).
+    TGridPosition GridPosition(int window);
 
     int FieldCount() const { return static_cast<int>(fields_.size()); }
     TField& Fields(int index);
@@ -94,6 +97,8 @@ protected:
     virtual int DoMove(int distance, TRecord& out) = 0;
     virtual int DoRecordCount() = 0;
     virtual int DoRecNo() = 0;
+    // Default: exact, from DoRecordCount and DoRecNo.
+    virtual TGridPosition DoGridPosition(int window);
     virtual std::vector<TRecord> DoPeek(int offset, int count) = 0;
     virtual bool CanModify() const { return false; }
     // Writes a new record; out becomes the written record, now current.

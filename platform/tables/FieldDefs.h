@@ -29,4 +29,15 @@ struct TTableSchema {
 using TValue = std::variant<std::monostate, std::string, double>;
 using TRecord = std::vector<TValue>;
 
+// Where the current record stands, as a grid shows it: Count records in
+// all; Before and After records on either side, exact up to the window
+// asked for (never more); RecNo 1-based, exact within the window of either
+// end, elsewhere possibly an estimate that moves exactly with the record.
+struct TGridPosition {
+    int Count = 0;
+    int RecNo = 0;
+    int Before = 0;
+    int After = 0;
+};
+
 }  // namespace platform

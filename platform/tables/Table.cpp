@@ -41,6 +41,7 @@ bool TTable::DoLast(TRecord& out) { return file_->Last(out); }
 int TTable::DoMove(int distance, TRecord& out) { return file_->Move(distance, out); }
 int TTable::DoRecordCount() { return file_->Count(); }
 int TTable::DoRecNo() { return file_->RecNo(); }
+TGridPosition TTable::DoGridPosition(int window) { return file_->GridPosition(window); }
 std::vector<TRecord> TTable::DoPeek(int offset, int count) { return file_->Peek(offset, count); }
 void TTable::DoInsertRecord(const TRecord& record, TRecord& out) { file_->Insert(record, out); }
 void TTable::DoUpdateRecord(const TRecord& record, TRecord& out) { file_->Update(record, out); }

@@ -47,6 +47,7 @@ protected:
     int DoMove(int distance, TRecord& out) override;
     int DoRecordCount() override;
     int DoRecNo() override;
+    TGridPosition DoGridPosition(int window) override;
     std::vector<TRecord> DoPeek(int offset, int count) override;
     bool CanModify() const override { return !ReadOnly; }
     void DoInsertRecord(const TRecord& record, TRecord& out) override;

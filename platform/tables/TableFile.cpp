@@ -4,6 +4,7 @@
 #include "platform/tables/EDBEngineError.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -422,9 +423,21 @@ std::vector<TRecord> TableFile::FetchAll(Statement& s) {
     return rows;
 }
 
-bool TableFile::First(TRecord& out) { return FetchCurrent(Prepared(Select() + Order(true) + "LIMIT 1"), out); }
+bool TableFile::First(TRecord& out) {
+    NoteOutsideChanges();
+    if (!FetchCurrent(Prepared(Select() + Order(true) + "LIMIT 1"), out)) return false;
+    recNo_ = 1;
+    recNoExact_ = true;
+    return true;
+}
 
-bool TableFile::Last(TRecord& out) { return FetchCurrent(Prepared(Select() + Order(false) + "LIMIT 1"), out); }
+bool TableFile::Last(TRecord& out) {
+    NoteOutsideChanges();
+    if (!FetchCurrent(Prepared(Select() + Order(false) + "LIMIT 1"), out)) return false;
+    recNo_ = Count();
+    recNoExact_ = true;
+    return true;
+}
 
 int TableFile::CountWhere(const std::string& cmp) {
     auto& s = Prepared("SELECT count(*) FROM records WHERE " + KeyTuple() + " " + cmp + " " +
@@ -436,6 +449,7 @@ int TableFile::CountWhere(const std::string& cmp) {
 
 int TableFile::Move(int distance, TRecord& out) {
     if (distance == 0) return 0;
+    NoteOutsideChanges();
     bool forward = distance > 0;
     int steps = forward ? distance : -distance;
     std::string sql = Select() + "WHERE " + KeyTuple() + (forward ? " > " : " < ") + Placeholders(position_.size()) +
@@ -447,6 +461,7 @@ int TableFile::Move(int distance, TRecord& out) {
     if (FetchCurrent(s, out)) {
         // Keys are checked on open; a record that follows itself is damage all the same.
         if (rowid_ == from) db_.Fail(kDamaged);
+        if (recNo_ > 0) recNo_ += distance;
         return distance;
     }
     // Fewer rows than asked: go to the end that is there.
@@ -456,16 +471,139 @@ int TableFile::Move(int distance, TRecord& out) {
     next = BindPosition(again, 1);
     again.Bind(next, static_cast<std::int64_t>(available - 1));
     if (!FetchCurrent(again, out)) return 0;
+    // At an end now: the record number is exact again.
+    recNo_ = forward ? Count() : 1;
+    recNoExact_ = true;
     return forward ? available : -available;
 }
 
 int TableFile::Count() {
+    NoteOutsideChanges();
+    if (count_ >= 0) return count_;
     auto& s = Prepared("SELECT count(*) FROM records");
     ResetGuard g(s);
+    count_ = s.Step() ? static_cast<int>(s.ColumnInt(0)) : 0;
+    return count_;
+}
+
+int TableFile::RecNo() {
+    NoteOutsideChanges();
+    if (recNo_ > 0 && recNoExact_) return recNo_;
+    recNo_ = CountWhere("<") + 1;
+    recNoExact_ = true;
+    return recNo_;
+}
+
+void TableFile::NoteOutsideChanges() {
+    auto& s = Prepared("PRAGMA data_version");
+    ResetGuard g(s);
+    const std::int64_t version = s.Step() ? s.ColumnInt(0) : -1;
+    if (version != dataVersion_) {
+        Forget();
+        dataVersion_ = version;
+    }
+}
+
+void TableFile::Forget() {
+    count_ = -1;
+    recNo_ = 0;
+    recNoExact_ = false;
+    samples_.clear();
+    stride_ = 0;
+}
+
+int TableFile::CountBounded(bool before, int limit) {
+    auto& s = Prepared("SELECT count(*) FROM (SELECT 1 FROM records WHERE " + KeyTuple() + (before ? " < " : " > ") +
+                       Placeholders(position_.size()) + " LIMIT ?)");
+    ResetGuard g(s);
+    int next = BindPosition(s, 1);
+    s.Bind(next, static_cast<std::int64_t>(limit));
     return s.Step() ? static_cast<int>(s.ColumnInt(0)) : 0;
 }
 
-int TableFile::RecNo() { return CountWhere("<") + 1; }
+namespace {
+// Key order as the records' collation gives it: null, then numbers, then
+// text ignoring ASCII case (NOCASE), then bytes.
+int CompareValue(const TValue& a, const TValue& b) {
+    if (a.index() != b.index()) {
+        auto rank = [](const TValue& v) { return std::holds_alternative<std::monostate>(v) ? 0
+                                                 : std::holds_alternative<double>(v)         ? 1
+                                                                                             : 2; };
+        return rank(a) < rank(b) ? -1 : 1;
+    }
+    if (const auto* x = std::get_if<double>(&a)) {
+        const double y = std::get<double>(b);
+        return *x < y ? -1 : *x > y ? 1 : 0;
+    }
+    if (const auto* x = std::get_if<std::string>(&a)) {
+        const std::string& y = std::get<std::string>(b);
+        const size_t n = std::min(x->size(), y.size());
+        for (size_t i = 0; i < n; ++i) {
+            unsigned char p = static_cast<unsigned char>((*x)[i]), q = static_cast<unsigned char>(y[i]);
+            if (p < 128) p = static_cast<unsigned char>(std::tolower(p));
+            if (q < 128) q = static_cast<unsigned char>(std::tolower(q));
+            if (p != q) return p < q ? -1 : 1;
+        }
+        return x->size() < y.size() ? -1 : x->size() > y.size() ? 1 : 0;
+    }
+    return 0;
+}
+
+bool KeyLess(const std::vector<TValue>& a, const std::vector<TValue>& b) {
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        if (int c = CompareValue(a[i], b[i])) return c < 0;
+    return a.size() < b.size();
+}
+}  // namespace
+
+// Stage one (once per version of the file): every stride-th key in key
+// order, at most about 4,096 of them. Stage two (each call): the samples
+// below the current key say between which two sampled records it stands.
+int TableFile::EstimateBefore() {
+    const int count = Count();
+    if (samples_.empty() && count > 0) {
+        stride_ = std::max(16, count / 4096 + 1);
+        std::string cols;
+        if (keyIndex_.empty()) cols = "rowid";
+        for (int i : keyIndex_) cols += (cols.empty() ? "" : ", ") + QuoteIdentifier(schema_.Fields[i].Name);
+        auto& s = Prepared("SELECT " + cols + " FROM records " + Order(true));
+        ResetGuard g(s);
+        const int width = static_cast<int>(keyIndex_.empty() ? 1 : keyIndex_.size());
+        for (int row = 0; s.Step(); ++row) {
+            if (row % stride_ != 0) continue;
+            std::vector<TValue> key;
+            for (int c = 0; c < width; ++c) key.push_back(s.Column(c));  // integers read back as numbers
+            samples_.push_back(std::move(key));
+        }
+    }
+    if (samples_.empty()) return 0;
+    const auto below = std::lower_bound(samples_.begin(), samples_.end(), position_, KeyLess) - samples_.begin();
+    if (below == 0) return 0;
+    assert(stride_ > 0);
+    // Between sampled records below - 1 and below: take the middle.
+    return static_cast<int>(std::min<std::int64_t>(count - 1, (below - 1) * static_cast<std::int64_t>(stride_) + stride_ / 2));
+}
+
+TGridPosition TableFile::GridPosition(int window) {
+    TGridPosition p;
+    p.Count = Count();
+    p.Before = CountBounded(true, window);
+    p.After = CountBounded(false, window);
+    if (p.Before < window) {
+        recNo_ = p.Before + 1;
+        recNoExact_ = true;
+    } else if (p.After < window) {
+        recNo_ = p.Count - p.After;
+        recNoExact_ = true;
+    } else if (recNo_ <= 0) {
+        recNo_ = EstimateBefore() + 1;
+        recNoExact_ = false;
+    }
+    // An estimate never contradicts what was counted exactly.
+    if (!recNoExact_) recNo_ = std::clamp(recNo_, window + 1, std::max(window + 1, p.Count - window));
+    p.RecNo = recNo_;
+    return p;
+}
 
 std::vector<TRecord> TableFile::Peek(int offset, int count) {
     std::vector<TRecord> rows;
@@ -498,7 +636,9 @@ bool TableFile::FindKey(const std::vector<TValue>& values, TRecord& out) {
         where += (i ? " AND " : "WHERE ") + QuoteIdentifier(schema_.Fields[keyIndex_[i]].Name) + " = ?";
     auto& s = Prepared(Select() + where + " " + Order(true) + "LIMIT 1");
     for (size_t i = 0; i < values.size(); ++i) s.Bind(static_cast<int>(i) + 1, values[i]);
-    return FetchCurrent(s, out);
+    if (!FetchCurrent(s, out)) return false;
+    recNo_ = 0;
+    return true;
 }
 
 bool TableFile::FindNearest(const std::vector<TValue>& values, TRecord& out) {
@@ -509,7 +649,10 @@ bool TableFile::FindNearest(const std::vector<TValue>& values, TRecord& out) {
     auto& s = Prepared(Select() + "WHERE " + tuple + " >= " + Placeholders(values.size()) + " " + Order(true) +
                        "LIMIT 1");
     for (size_t i = 0; i < values.size(); ++i) s.Bind(static_cast<int>(i) + 1, values[i]);
-    if (FetchCurrent(s, out)) return true;
+    if (FetchCurrent(s, out)) {
+        recNo_ = 0;
+        return true;
+    }
     return Last(out);
 }
 
@@ -541,6 +684,7 @@ void TableFile::Insert(const TRecord& record, TRecord& out) {
         BindRecord(s, record);
         s.Step();
     }
+    Forget();
     if (!ReadByRowid(db_.LastInsertRowid(), out)) db_.Fail("The written record cannot be read back.");
 }
 
@@ -555,6 +699,7 @@ void TableFile::Update(const TRecord& record, TRecord& out) {
         s.Bind(static_cast<int>(schema_.Fields.size()) + 1, rowid);
         s.Step();
     }
+    Forget();
     if (!ReadByRowid(rowid, out)) db_.Fail("Record was deleted by another user.");
 }
 
@@ -565,6 +710,7 @@ bool TableFile::Delete(TRecord& out) {
         s.Bind(1, rowid_);
         s.Step();
     }
+    Forget();
     // The position still holds the deleted record's key: its neighbours follow.
     if (Move(1, out) != 0) return true;
     return Move(-1, out) != 0;
