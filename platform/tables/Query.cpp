@@ -1,6 +1,7 @@
 #include "platform/tables/Query.h"
 
 #include "platform/runtime/PathCase.h"
+#include "platform/tables/ConnectionPool.h"
 #include "platform/tables/EDBEngineError.h"
 #include "platform/tables/SqlDialect.h"
 #include "platform/tables/Sqlite.h"
@@ -61,25 +62,20 @@ public:
             std::error_code ec;
             if (!std::filesystem::is_regular_file(p, ec)) throw EDBEngineError("Table does not exist.", p);
         }
-        db_ = sqlite::Connection(paths.front(), true, false, label);
-        for (size_t i = 1; i < paths.size(); ++i) {
-            sqlite::Statement attach(db_, "ATTACH ? AS " + Alias(i));
-            attach.Bind(1, paths[i]);
-            attach.Step();
-        }
+        shared_ = session.QueryConnections().Get(paths, label);
         for (size_t i = 0; i < paths.size(); ++i) CheckTable(Alias(i), paths[i], session);
 
         if (sql_.resumable) {
             std::string where = "WHERE " + sql_.rowidColumn + " > ?";
             if (!sql_.whereClause.empty()) where += " AND (" + sql_.whereClause + ")";
-            page_ = sqlite::Statement(db_, "SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
+            page_ = sqlite::Statement(*shared_, "SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
                                                sql_.fromClause + " " + where + " ORDER BY " + sql_.rowidColumn +
                                                " LIMIT ?");
             firstColumn_ = 1;
             boundaries_.push_back(std::numeric_limits<std::int64_t>::min());
         } else {
             std::string base = sql_.hasLimit ? "SELECT * FROM (" + sql_.text + ")" : sql_.text;
-            page_ = sqlite::Statement(db_, base + " LIMIT ? OFFSET ?");
+            page_ = sqlite::Statement(*shared_, base + " LIMIT ? OFFSET ?");
         }
         for (int c = firstColumn_; c < page_.ColumnCount(); ++c)
             defs_.push_back(DefFromDecl(page_.ColumnName(c), page_.ColumnDeclType(c)));
@@ -112,7 +108,7 @@ public:
 
     int Count() {
         if (total_) return *total_;
-        sqlite::Statement s(db_, "SELECT count(*) FROM (" + sql_.text + ")");
+        sqlite::Statement s(*shared_, "SELECT count(*) FROM (" + sql_.text + ")");
         for (size_t i = 0; i < sql_.values.size(); ++i) s.Bind(static_cast<int>(i) + 1, sql_.values[i]);
         sqlite::ResetGuard g(s);
         total_ = s.Step() ? static_cast<int>(s.ColumnInt(0)) : 0;
@@ -136,7 +132,7 @@ private:
     void CheckTable(const std::string& alias, const std::string& path, TSession& session) {
         std::string format, password;
         try {
-            sqlite::Statement s(db_, "SELECT property, value FROM " + alias + ".vorel_table");
+            sqlite::Statement s(*shared_, "SELECT property, value FROM " + alias + ".vorel_table");
             sqlite::ResetGuard g(s);
             while (s.Step()) {
                 std::string name = TField::Text(s.Column(0)), value = TField::Text(s.Column(1));
@@ -223,7 +219,7 @@ private:
     static constexpr int kChunk = 256;
 
     TranslatedSql sql_;
-    sqlite::Connection db_;
+    std::shared_ptr<sqlite::Connection> shared_;  // kept by the session between queries
     sqlite::Statement page_;
     int firstColumn_ = 0;  // 1 when the page statement reads the rowid first
     std::vector<TFieldDef> defs_;
