@@ -78,6 +78,7 @@ void TModuloDeDados::AbreBancosDeDados() {
         t.tabela->Close();
         t.tabela->DatabaseName = dados;
         t.tabela->TableName = t.arquivo;
+        t.tabela->Indexes = EsquemaDe(t.arquivo).Indexes;
         t.tabela->Open();
         if (t.primeiro) t.tabela->First();
     }

@@ -74,6 +74,9 @@ public:
     // Records around the current one without moving (offset 0 = current),
     // for grids; fewer when the dataset ends.
     std::vector<TRecord> PeekRows(int offset, int count);
+    // Every record whose text field contains `text` (case-sensitive; an
+    // empty text matches nothing), in the dataset's order, without moving.
+    std::vector<TRecord> RecordsContaining(const std::string& fieldName, const std::string& text);
 
     int AddDataLink(std::function<void(TDataSet&)> changed);
     void RemoveDataLink(int id);
@@ -100,6 +103,8 @@ protected:
     // Default: exact, from DoRecordCount and DoRecNo.
     virtual TGridPosition DoGridPosition(int window);
     virtual std::vector<TRecord> DoPeek(int offset, int count) = 0;
+    // Default: reads every record from the first, a batch at a time.
+    virtual std::vector<TRecord> DoRecordsContaining(int fieldIndex, const std::string& text);
     virtual bool CanModify() const { return false; }
     // Writes a new record; out becomes the written record, now current.
     virtual void DoInsertRecord(const TRecord& record, TRecord& out);

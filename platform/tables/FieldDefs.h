@@ -23,6 +23,9 @@ struct TTableSchema {
     std::vector<TFieldDef> Fields;
     std::vector<std::string> Key;  // primary index, in order; empty: none
     std::string Password;          // empty: an unprotected table
+    // Secondary indexes (each a list of field names) that opening keeps in
+    // the file: made when missing, for searches that filter on those fields.
+    std::vector<std::vector<std::string>> Indexes = {};
 };
 
 // One field value: null, text (also the bytes of a blob) or a number.

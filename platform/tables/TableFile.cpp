@@ -334,6 +334,49 @@ void TableFile::CheckKeyTypes(bool readOnly) {
     }
 }
 
+void TableFile::EnsureIndexes(const std::vector<std::vector<std::string>>& indexes) {
+    std::vector<std::pair<std::string, std::string>> missing;  // name, column list
+    for (const auto& fields : indexes) {
+        if (fields.empty()) continue;
+        std::string name = "vorel_ix", cols;
+        for (const auto& f : fields) {
+            auto it = std::find_if(schema_.Fields.begin(), schema_.Fields.end(),
+                                   [&](const TFieldDef& d) { return Lower(d.Name) == Lower(f); });
+            if (it == schema_.Fields.end()) db_.Fail("Index field '" + f + "' is not a field.");
+            name += "_" + Lower(it->Name);
+            cols += (cols.empty() ? "" : ", ") + QuoteIdentifier(it->Name);
+        }
+        Statement s(db_, "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?");
+        ResetGuard g(s);
+        s.Bind(1, name);
+        if (!s.Step()) missing.emplace_back(name, cols);
+    }
+    bool analysed = false;
+    {
+        Statement s(db_, "SELECT 1 FROM sqlite_master WHERE name = 'sqlite_stat1'");
+        ResetGuard g(s);
+        analysed = s.Step();
+    }
+    if (missing.empty() && analysed) return;
+    try {
+        db_.Exec("BEGIN IMMEDIATE");
+        for (const auto& [name, cols] : missing)
+            db_.Exec("CREATE INDEX IF NOT EXISTS " + QuoteIdentifier(name) + " ON records(" + cols + ")");
+        // Without statistics the planner takes any equality for selective,
+        // and would read half a table through an index on a two-valued field.
+        db_.Exec("ANALYZE");
+        db_.Exec("COMMIT");
+    } catch (const EDBEngineError&) {
+        try {
+            db_.Exec("ROLLBACK");
+        } catch (const EDBEngineError&) {
+            // nothing was begun, or it already ended
+        }
+        // A file this program may only read (or a busy one) is used as it is.
+    }
+    cache_.clear();  // statements see the new schema anyway; start from a clean slate
+}
+
 sqlite::Statement& TableFile::Prepared(const std::string& sql) {
     auto it = cache_.find(sql);
     if (it == cache_.end()) it = cache_.emplace(sql, Statement(db_, sql)).first;
@@ -627,6 +670,29 @@ std::vector<TRecord> TableFile::Peek(int offset, int count) {
     s.Bind(next, static_cast<std::int64_t>(count));
     s.Bind(next + 1, static_cast<std::int64_t>(offset));
     for (auto& r : FetchAll(s)) rows.push_back(std::move(r));
+    return rows;
+}
+
+std::vector<TRecord> TableFile::RowsContaining(int fieldIndex, const std::string& text) {
+    assert(fieldIndex >= 0 && fieldIndex < static_cast<int>(schema_.Fields.size()));
+    std::vector<std::int64_t> rowids;
+    {
+        // instr compares bytes: the match is case-sensitive whatever the column's collation.
+        auto& s = Prepared("SELECT rowid FROM records WHERE instr(" +
+                           QuoteIdentifier(schema_.Fields[static_cast<size_t>(fieldIndex)].Name) + ", ?) > 0 " +
+                           Order(true));
+        ResetGuard g(s);
+        s.Bind(1, text);
+        while (s.Step()) rowids.push_back(s.ColumnInt(0));
+    }
+    std::vector<TRecord> rows;
+    rows.reserve(rowids.size());
+    auto& read = Prepared(Select() + "WHERE rowid = ?");
+    for (std::int64_t rowid : rowids) {
+        ResetGuard g(read);
+        read.Bind(1, rowid);
+        if (read.Step()) rows.push_back(ReadRow(read, nullptr));
+    }
     return rows;
 }
 

@@ -17,6 +17,9 @@ public:
     static void Create(const std::string& path, const TTableSchema& schema);
 
     const TTableSchema& Schema() const { return schema_; }
+    // Makes the missing secondary indexes (and the planner's statistics);
+    // a file that cannot be written is left as it is. Unknown fields raise.
+    void EnsureIndexes(const std::vector<std::vector<std::string>>& indexes);
 
     bool First(TRecord& out);
     bool Last(TRecord& out);
@@ -25,6 +28,10 @@ public:
     int RecNo();  // exact
     TGridPosition GridPosition(int window);
     std::vector<TRecord> Peek(int offset, int count);
+    // Records whose text field holds text (case-sensitive), in key order;
+    // the match reads only that field and the row id, then the matching
+    // records are read whole. The position does not change.
+    std::vector<TRecord> RowsContaining(int fieldIndex, const std::string& text);
     bool FindKey(const std::vector<TValue>& values, TRecord& out);
     bool FindNearest(const std::vector<TValue>& values, TRecord& out);
     void Insert(const TRecord& record, TRecord& out);
