@@ -3,6 +3,7 @@
 #include "platform/runtime/PathCase.h"
 #include "platform/tables/ConnectionPool.h"
 #include "platform/tables/EDBEngineError.h"
+#include "platform/tables/IndexChoice.h"
 #include "platform/tables/SqlDialect.h"
 #include "platform/tables/Sqlite.h"
 
@@ -65,12 +66,31 @@ public:
         shared_ = session.QueryConnections().Get(paths, label);
         for (size_t i = 0; i < paths.size(); ++i) CheckTable(Alias(i), paths[i], session);
 
-        if (sql_.resumable) {
+        const auto choice = sql_.resumable ? ChooseIndex(*shared_, sql_) : std::nullopt;
+        if (choice && !choice->FullScan) {
+            // The few matching records are found through the index once, then
+            // read one by one in rowid order: the same rows, in the same order,
+            // as reading on from the last rowid would give.
+            sqlite::Statement find(*shared_, "SELECT " + sql_.rowidColumn + " FROM " + sql_.fromClause +
+                                                 " INDEXED BY " + sqlite::QuoteIdentifier(choice->Index) + " WHERE " +
+                                                 sql_.whereClause);
+            sqlite::ResetGuard g(find);
+            for (size_t v = sql_.valuesInSelectList; v < sql_.values.size(); ++v)
+                find.Bind(static_cast<int>(v - sql_.valuesInSelectList) + 1, sql_.values[v]);
+            std::vector<std::int64_t> ids;
+            while (find.Step()) ids.push_back(find.ColumnInt(0));
+            std::sort(ids.begin(), ids.end());
+            rowids_ = std::move(ids);
+            total_ = static_cast<int>(rowids_->size());
+            page_ = sqlite::Statement(*shared_, "SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
+                                                    sql_.fromClause + " WHERE " + sql_.rowidColumn + " = ?");
+            firstColumn_ = 1;
+        } else if (sql_.resumable) {
             std::string where = "WHERE " + sql_.rowidColumn + " > ?";
             if (!sql_.whereClause.empty()) where += " AND (" + sql_.whereClause + ")";
             page_ = sqlite::Statement(*shared_, "SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
-                                               sql_.fromClause + " " + where + " ORDER BY " + sql_.rowidColumn +
-                                               " LIMIT ?");
+                                               sql_.fromClause + (choice ? " NOT INDEXED " : " ") + where +
+                                               " ORDER BY " + sql_.rowidColumn + " LIMIT ?");
             firstColumn_ = 1;
             boundaries_.push_back(std::numeric_limits<std::int64_t>::min());
         } else {
@@ -188,7 +208,26 @@ private:
         Run(static_cast<int>(k) * kChunk, kChunk, [&](int n) { page_.Bind(n, after); });
     }
 
+    // Rows [start, start + kChunk) of a result found through an index.
+    void FetchListed(int start) {
+        window_.clear();
+        windowStart_ = start;
+        const int end = std::min(static_cast<int>(rowids_->size()), start + kChunk);
+        for (int i = start; i < end; ++i) {
+            sqlite::ResetGuard g(page_);
+            int next = 1;
+            for (size_t v = 0; v < sql_.valuesInSelectList; ++v) page_.Bind(next++, sql_.values[v]);
+            page_.Bind(next, (*rowids_)[static_cast<size_t>(i)]);
+            if (!page_.Step()) continue;  // gone meanwhile
+            TRecord r;
+            r.reserve(defs_.size());
+            for (int c = 0; c < static_cast<int>(defs_.size()); ++c) r.push_back(page_.Column(c + firstColumn_));
+            window_.push_back(std::move(r));
+        }
+    }
+
     void FetchAt(int i) {
+        if (rowids_) return FetchListed(i - i % kChunk);
         if (sql_.resumable) return FetchChunk(static_cast<size_t>(i / kChunk));
         int end = windowStart_ + static_cast<int>(window_.size());
         int start = i, count = kFirstChunk;
@@ -229,6 +268,7 @@ private:
     int chunk_ = kFirstChunk;
     int pos_ = 0;
     std::optional<int> total_;
+    std::optional<std::vector<std::int64_t>> rowids_;  // the result's rows, when an index found them
 };
 
 TQuery::TQuery(TSession* session) : TDataSet(session) {}
