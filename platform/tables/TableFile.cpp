@@ -2,6 +2,7 @@
 
 #include "platform/runtime/PathCase.h"
 #include "platform/tables/EDBEngineError.h"
+#include "platform/tables/Field.h"
 
 #include <algorithm>
 #include <cassert>
@@ -306,9 +307,26 @@ void TableFile::CheckKeyTypes(bool readOnly) {
         ResetGuard g(s);
         return s.Step() ? s.ColumnInt(0) : 0;
     };
+    // The primary index orders the first key field by type before value
+    // (null, numbers, text, blobs), so its two ends tell whether any value
+    // of a foreign type is there without reading the rest; later key fields
+    // are ordered only within the first and are counted.
+    auto firstKeyIsClean = [&](const TFieldDef& f) {
+        const std::string col = QuoteIdentifier(f.Name);
+        auto endType = [&](const char* dir) {
+            Statement s(db_, "SELECT typeof(" + col + ") FROM records ORDER BY " + col + " " + dir + " LIMIT 1");
+            ResetGuard g(s);
+            return s.Step() ? TField::Text(s.Column(0)) : std::string("text");
+        };
+        const std::string low = endType("ASC"), high = endType("DESC");
+        if (f.DataType == TFieldType::ftString) return low == "text" && high == "text";
+        return (low == "integer" || low == "real") && (high == "integer" || high == "real");
+    };
     std::vector<const TFieldDef*> mixed;
-    for (int i : keyIndex_)
-        if (count(schema_.Fields[i]) > 0) mixed.push_back(&schema_.Fields[i]);
+    for (size_t k = 0; k < keyIndex_.size(); ++k) {
+        const TFieldDef& f = schema_.Fields[keyIndex_[k]];
+        if (k == 0 ? !firstKeyIsClean(f) : count(f) > 0) mixed.push_back(&f);
+    }
     if (mixed.empty()) return;
     if (readOnly) db_.Fail(kDamaged);
     try {
