@@ -9,6 +9,8 @@
 //               at 10 % and 500 %; 2 every NPN part (half the table)
 //               / the same SQL bare, once as SQLite plans it on the same file
 //               (indexes and all) and once as a full scan (NOT INDEXED)
+//   IcSearch    the IC codes holding "SYNIC000" (1,000 matches) read whole,
+//               in key order / the same bare: every record read and tested
 #include "app/search/EquivalentsSql.h"
 #include "bench/common/Installations.h"
 #include "platform/tables/Query.h"
@@ -194,6 +196,47 @@ void BareQuery(benchmark::State& state, bool fullScan) {
 void BM_Query_BarePlanned(benchmark::State& state) { BareQuery(state, false); }
 void BM_Query_BareFullScan(benchmark::State& state) { BareQuery(state, true); }
 
+constexpr const char* kIcSearch = "SYNIC000";
+
+void BM_IcSearch_Engine(benchmark::State& state) {
+    platform::TSession session;
+    session.AddPassword("vKarPelmuZ");
+    platform::TTable t(&session);
+    t.DatabaseName = DataDir(state.range(0));
+    t.TableName = "Integrados.db";
+    t.Open();
+    size_t rows = 0;
+    for (auto _ : state) {
+        auto found = t.RecordsContaining("Identificacao", kIcSearch);
+        rows = found.size();
+        benchmark::DoNotOptimize(found.data());
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
+void BM_IcSearch_Bare(benchmark::State& state) {
+    sqlite3* db = nullptr;
+    const std::string path = DataDir(state.range(0)) + "/Integrados.db";
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) std::abort();
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db, "SELECT rowid, * FROM records ORDER BY Identificacao, Fabricante", -1, &s, nullptr);
+    int64_t rows = 0;
+    for (auto _ : state) {
+        rows = 0;
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            const unsigned char* code = sqlite3_column_text(s, 1);
+            if (code && std::strstr(reinterpret_cast<const char*>(code), kIcSearch)) {
+                ReadColumns(s);
+                ++rows;
+            }
+        }
+        sqlite3_reset(s);
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+}
+
 void EachScale(benchmark::internal::Benchmark* b) {
     for (size_t i = 0; i < bench::Scales().size(); ++i) b->Arg(static_cast<int64_t>(i));
 }
@@ -212,6 +255,8 @@ BENCHMARK(BM_Keystroke_Bare)->Apply(EachScale)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Query_Engine)->Apply(EachScaleAndCase)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Query_BarePlanned)->Apply(EachScaleAndCase)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Query_BareFullScan)->Apply(EachScaleAndCase)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IcSearch_Engine)->Apply(EachScale)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IcSearch_Bare)->Apply(EachScale)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);

@@ -74,13 +74,22 @@ std::optional<IndexChoice> ChooseIndex(sqlite::Connection& db, const TranslatedS
     auto comparisons = Comparisons(sql);
     if (!comparisons) return std::nullopt;
 
+    // The engine's indexes, and whether statistics were ever gathered, in one look.
+    std::set<std::string> indexes;
+    bool analysed = false;
+    {
+        sqlite::Statement s(db, "SELECT name FROM main.sqlite_master WHERE name = 'sqlite_stat1' OR "
+                                "(type = 'index' AND name LIKE 'vorel\\_ix\\_%' ESCAPE '\\')");
+        sqlite::ResetGuard g(s);
+        while (s.Step()) {
+            const std::string name = TField::Text(s.Column(0));
+            if (name == "sqlite_stat1") analysed = true;
+            else indexes.insert(name);
+        }
+    }
+    if (!analysed || indexes.empty()) return std::nullopt;
     // How many records the table holds, as the last statistics counted them.
     std::int64_t records = 0;
-    {
-        sqlite::Statement s(db, "SELECT 1 FROM main.sqlite_master WHERE name = 'sqlite_stat1'");
-        sqlite::ResetGuard g(s);
-        if (!s.Step()) return std::nullopt;  // never analysed: no indexes of ours either
-    }
     {
         sqlite::Statement s(db, "SELECT stat FROM main.sqlite_stat1 WHERE tbl = 'records' LIMIT 1");
         sqlite::ResetGuard g(s);
@@ -95,12 +104,7 @@ std::optional<IndexChoice> ChooseIndex(sqlite::Connection& db, const TranslatedS
     std::int64_t bestCount = records / 8 + 1;
     for (const auto& [column, list] : byColumn) {
         const std::string index = "vorel_ix_" + column;
-        {
-            sqlite::Statement s(db, "SELECT 1 FROM main.sqlite_master WHERE type = 'index' AND name = ?");
-            sqlite::ResetGuard g(s);
-            s.Bind(1, index);
-            if (!s.Step()) continue;
-        }
+        if (!indexes.count(index)) continue;
         std::string where;
         for (const Comparison* c : list) where += (where.empty() ? "" : " and ") + c->text;
         sqlite::Statement count(db, "SELECT count(*) FROM (SELECT 1 FROM " + sql.fromClause + " INDEXED BY " +

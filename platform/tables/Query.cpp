@@ -210,6 +210,7 @@ private:
 
     // Rows [start, start + kChunk) of a result found through an index.
     void FetchListed(int start) {
+        sqlite::ReadTransaction reading(*shared_);
         window_.clear();
         windowStart_ = start;
         const int end = std::min(static_cast<int>(rowids_->size()), start + kChunk);

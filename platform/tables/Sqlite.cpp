@@ -195,6 +195,18 @@ TValue Statement::Column(int column) const {
 
 std::int64_t Statement::ColumnInt(int column) const { return sqlite3_column_int64(stmt_, column); }
 
+ReadTransaction::ReadTransaction(Connection& db) : db_(db) {
+    if (sqlite3_get_autocommit(db.Handle()) && sqlite3_exec(db.Handle(), "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
+        began_ = true;
+}
+
+ReadTransaction::~ReadTransaction() {
+    if (!began_) return;
+    // Only reads ran: ending it cannot lose anything; a failed end rolls back.
+    if (sqlite3_exec(db_.Handle(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(db_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 std::string QuoteIdentifier(const std::string& name) {
     std::string out = "\"";
     for (char c : name) {

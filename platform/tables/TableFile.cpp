@@ -693,6 +693,7 @@ std::vector<TRecord> TableFile::Peek(int offset, int count) {
 
 std::vector<TRecord> TableFile::RowsContaining(int fieldIndex, const std::string& text) {
     assert(fieldIndex >= 0 && fieldIndex < static_cast<int>(schema_.Fields.size()));
+    sqlite::ReadTransaction reading(db_);
     std::vector<std::int64_t> rowids;
     {
         // instr compares bytes: the match is case-sensitive whatever the column's collation.
