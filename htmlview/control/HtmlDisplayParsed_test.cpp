@@ -1,5 +1,6 @@
 // The control with the real parser: pages as the program writes them.
 #include "htmlview/control/HtmlDisplay.h"
+#include "htmlview/layout/ImageObj.h"
 #include "htmlview/layout/Section.h"
 
 #include <QApplication>
@@ -112,6 +113,35 @@ TEST_F(ParsedTest, AnchorsAndLinksBetweenFiles) {
     EXPECT_GT(viewer->VScrollPos(), 0);
     EXPECT_EQ(viewer->History().size(), 2u);
     EXPECT_EQ(viewer->History()[1], one);
+}
+
+TEST_F(ParsedTest, FormsOnAPageSubmitThroughTheViewer) {
+    std::vector<std::string> got;
+    viewer->SetOnFormSubmit([&](QWidget*, const std::string& action, const std::string&, const std::string&,
+                                const std::string& method, std::vector<std::string> results) {
+        std::string line = action + " " + method;
+        for (const auto& r : results) line += " " + r;
+        got.push_back(line);
+    });
+    viewer->SetOnImageRequest([](QWidget*, const std::string&, TMemoryStream*& stream) { stream = nullptr; });
+    viewer->LoadFromStrings({"<form action=find method=post><input type=image name=go src=go.gif width=40 height=30 "
+                             "border=0><input name=q value=BC><select name=s><option>a<option selected>b</select>"
+                             "</form>"});
+    viewer->grab();
+    // A click 3 px right of and 4 px below the image's corner (document and panel agree at the top).
+    TImageObj* image = nullptr;
+    for (int i = 0; i < viewer->Document->Count() && !image; ++i)
+        if (auto* s = dynamic_cast<TSection*>((*viewer->Document)[i]); s && s->Images.Count()) image = s->Images[0];
+    ASSERT_TRUE(image);
+    QTest::mouseClick(viewer->PaintPanel, Qt::LeftButton, {}, QPoint(image->DrawX + 3, image->DrawY + 4));
+    QApplication::processEvents();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0], "find post go.x=3 go.y=4 q=BC s=b");
+    // The edit and the list were placed on the panel by the paint.
+    int shown = 0;
+    for (auto* c : viewer->Document->Controls)
+        if (c->TheControl && c->Shown && c->TheControl->isVisibleTo(viewer->PaintPanel)) ++shown;
+    EXPECT_EQ(shown, 2);
 }
 
 TEST_F(ParsedTest, ImageEventsAndRightClicks) {

@@ -16,6 +16,7 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <algorithm>
 #include <cstdlib>
 
@@ -305,6 +306,8 @@ TListBoxFormControlObj::TListBoxFormControlObj(TSectionList* document, ThtmlForm
     list->move(0, -400);
     list->setFont(QtTextMetrics::ToQFont(fixedFont(document)));
     if (Multiple) list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setUniformItemSizes(true);
     TheControl = list;
 }
 
@@ -365,9 +368,14 @@ void TListBoxFormControlObj::SetSize(TCanvas& canvas) {
     if (!list) return;
     FixedMeasure m(canvas, Document);
     const int rows = Rows == -1 ? std::max(1, std::min(8, static_cast<int>(Options.size()))) : Rows;
+    const int line = std::max(1, m.height());
+    // Rows are one line of the font high, so `rows` of them fill the client area.
+    for (int i = 0; i < list->count(); ++i) list->item(i)->setSizeHint(QSize(-1, line));
+    // The client area is what the sizes name; the frame and a needed scroll bar come on top.
     const int frame = 2 * list->frameWidth();
-    list->resize(clampSide(static_cast<long long>(m.width("A")) * LongestText + 15 + frame),
-                 clampSide(static_cast<long long>(m.height()) * rows + frame));
+    const int bar = list->count() > rows ? list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
+    list->resize(clampSide(static_cast<long long>(m.width("A")) * LongestText + 15 + frame + bar),
+                 clampSide(static_cast<long long>(line) * rows + frame));
 }
 
 TComboFormControlObj::TComboFormControlObj(TSectionList* document, ThtmlForm* form, const TAttributeList* attributes,
