@@ -12,7 +12,7 @@ packages=(
   fonts-dejavu-core fonts-dejavu-extra
   xvfb xauth
   clang libclang-rt-14-dev
-  python3-pil giflib-tools
+  python3-pil giflib-tools liblnk-utils
 )
 
 missing=()
