@@ -15,12 +15,6 @@ namespace {
 
 std::string NameOf(const TComponent* component) { return component ? component->Name() : std::string(); }
 
-std::string Trim(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 TInstallObject& RequireInstallObject(TComponent* component, const std::string& specifierName) {
     auto* object = dynamic_cast<TInstallObject*>(component);
     if (!object)

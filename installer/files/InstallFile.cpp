@@ -14,6 +14,7 @@
 #include "installer/files/TempFiles.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/registry/TmslRegistry.h"
+#include "installer/registry/UninstallFiles.h"
 #include "installer/run/services/AppServices.h"
 #include "installer/translator/IException.h"
 #include "installer/translator/Translator.h"
@@ -29,7 +30,6 @@ namespace installer {
 namespace {
 
 constexpr int kMachine = 4;  // HKEY_LOCAL_MACHINE
-constexpr int kUninstallSubkeyTries = 100;
 constexpr int kTemporaryNameTries = 9999;
 constexpr const char* kBlankDestination =
     "Cannot compress,copy, or install the following file because it's destination directory is blank. File is :%s";
@@ -801,18 +801,7 @@ void TCustomInstallFile::WriteUninstallEntries(const std::string& registryKey) {
         RegWriteString(kMachine, key, "Entries", std::to_string(n));
         return;
     }
-    for (int i = 0; i < kUninstallSubkeyTries; ++i) {
-        const std::string key = registryKey + "\\Files" + (i == 0 ? std::string() : std::to_string(i));
-        int count = 0;
-        if (!ParseCount(RegReadString(kMachine, key, "Entries", "0"), count)) continue;
-        const int n = count + 1;
-        try {
-            RegWriteString(kMachine, key, "File" + std::to_string(n), target);
-            RegWriteString(kMachine, key, "Entries", std::to_string(n));
-            return;
-        } catch (const platform::Exception&) {
-        }
-    }
+    if (AddUninstallFile(registryKey, target)) return;
     throw IECustomInstallFile("Could not write the uninstall entry of the following file :%s:", {fileName_});
 }
 

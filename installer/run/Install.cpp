@@ -33,12 +33,6 @@ constexpr std::size_t kNetRecordSize = 72;
 
 bool Blank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
 
-std::string Trim(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
 // Whether path lies strictly below directory (Windows paths, case ignored).
