@@ -14,6 +14,7 @@
 #include "installer/uninstall/UninstallExe.h"
 #include "platform/hostio/HostIo.h"
 #include "platform/inifile/IniFile.h"
+#include "platform/registry/RegistryStore.h"
 #include "platform/shelllink/ShellLink.h"
 #include "platform/testing/ErrorOf.h"
 
@@ -287,6 +288,17 @@ TEST_F(LinkProperties, LinksLeaveEveryListWhenTheyFreeThemselves) {
     EXPECT_EQ(GlobalMainLinkGroup(form.Context()), nullptr);
     EXPECT_EQ(ErrorOf([&] { form.Create<TInstallMainLink>(); }),
               "To create a TInstallMainLink you must first have a TMainLinkGroup component in your project");
+}
+
+TEST_F(LinkProperties, TheUninstallLogStopsLookingAfterItsLastSubkey) {
+    const std::string key = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vorel";
+    link->SetLinkName("App.LNK");
+    link->WriteUninstallEntries(key);
+    EXPECT_EQ(RegReadString(4, key + "\\Files", "File1", ""), "C:\\WINDOWS\\Startmen\\Programs\\MainFolderName\\App.LNK");
+    platform::Registry().FailWritesAt(platform::RegRoot::LocalMachine, key.substr(1));
+    EXPECT_EQ(ErrorOf([&] { link->WriteUninstallEntries(key); }),
+              "Could not write the uninstall entry of the following shortcut :Link1:");
+    EXPECT_EQ(ErrorOf([] { TInstallShellLinkList().Add(nullptr); }), "Cannot add a blank entry to the shell link list");
 }
 
 }  // namespace
