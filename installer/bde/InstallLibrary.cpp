@@ -30,12 +30,13 @@ TInstallLibrary::TInstallLibrary(const std::string& programDir) {
             "TInstall component, then you will need to distribute this file along with your installation executable "
             "file. If you are running your install project in the IDE, then you need to copy IDAPINST.DLL, which can "
             "be found in the Tamsel directory, into the directory for this project");
+    // A module without one of the calls is refused before anything is installed.
+    for (const char* name : {"MergeCfg", "IntlConfig", "FixMerge", "IncrementIDAPIUseCount"}) Entry(name);
 }
 
 TInstallLibrary::~TInstallLibrary() = default;
 
 void* TInstallLibrary::Entry(const char* name) const {
-    // A module without the entry point is refused rather than called through nothing.
     void* entry = module_->Proc(name);
     if (!entry)
         throw IEInstallBDE("The entry point %s could not be found in %s", {std::string(name), module_->Path()});

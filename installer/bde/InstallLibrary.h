@@ -16,13 +16,12 @@ class TInstallLibrary {
 public:
     // Searches programDir, the current, system and Windows directories;
     // raises IEInstallBDE "Could not load IDAPINST.DLL ..." when none holds a
-    // loadable module.
+    // loadable module, and when the module lacks one of the four entry points.
     explicit TInstallLibrary(const std::string& programDir);
     ~TInstallLibrary();
     TInstallLibrary(const TInstallLibrary&) = delete;
     TInstallLibrary& operator=(const TInstallLibrary&) = delete;
 
-    // Each raises IEInstallBDE when the module lacks the entry point.
     // 0: merged into targetConfigFile.
     int MergeCfg(const std::string& newConfigFile, const std::string& existingConfigFile,
                  const std::string& targetConfigFile, bool saveFor16Bit, const std::string& languageDLL);
