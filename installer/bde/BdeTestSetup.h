@@ -9,6 +9,7 @@
 #include "installer/bde/InstallBDE.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/run/RunTestSetup.h"
+#include "platform/registry/RegistryStore.h"
 #include "platform/sysroot/SystemRoot.h"
 
 namespace installer::testing {
@@ -85,6 +86,18 @@ inline void InstallExistingEngine(const std::string& dllPath = "c:\\bde;D:\\OTHE
     RegWriteString(4, "\\Software\\Borland\\Database Engine", "RESOURCE", "0009");
     WriteRootFile("C:\\BDE\\IDAPI32.DLL", "old engine\n", platform::EncodeDateTime(1998, 1, 1, 0, 0, 0));
     WriteRootFile("C:\\BDE\\IDAPI32.CFG", kUserConfig);
+}
+
+}  // namespace installer::testing
+
+namespace installer::testing {
+
+// Makes dir the installer library's directory of the configuring machine.
+inline void SetLibraryDir(const std::string& dir) {
+    WriteRootFile(dir + "\\T32V40.TXT", "");
+    platform::Registry().CreateKey(platform::RegRoot::CurrentUser, "Software\\Borland\\Delphi\\3.0\\Library");
+    platform::Registry().WriteString(platform::RegRoot::CurrentUser, "Software\\Borland\\Delphi\\3.0\\Library",
+                                     "Search Path", dir);
 }
 
 }  // namespace installer::testing
