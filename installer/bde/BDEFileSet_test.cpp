@@ -212,6 +212,19 @@ TEST_F(FileSets, SwitchingOneSqlLinkOffKeepsTheSharedHelpForTheOther) {
     EXPECT_TRUE(bde.SQLLinkEntries().empty());
 }
 
+TEST_F(FileSets, ASqlLinkNeedsTheDriversKeyOfTheConfiguringMachine) {
+    InstallEngine("4.0.0.1");
+    TInstallBDE& bde = MakeBde();
+    EXPECT_EQ(platform::testing::ErrorOf([&] { bde.SetOption(slOracle, true); }),
+              "There is no \\Software\\Borland\\Database Engine\\Settings\\Drivers key in your registry. Cannot read "
+              "the information for SQL Link");
+    RegWriteString(4, "\\Software\\Borland\\Database Engine\\Settings\\Drivers\\ORACLE\\DB OPEN", "X", "1");
+    EXPECT_EQ(platform::testing::ErrorOf([&] { bde.SetOption(slOracle, true); }),
+              "Cannot open the \\Software\\Borland\\Database Engine\\Settings\\Drivers\\ORACLE\\INIT key in your "
+              "registry. Cannot read the information for ORACLE SQL Link");
+    EXPECT_TRUE(bde.Option(slOracle));  // the files were added before
+}
+
 TEST_F(FileSets, InterBaseTakesFilesFromFourPlacesAndNeedsItsMessageFile) {
     InstallEngine("4.0.0.1");
     WriteRootFile("C:\\WINDOWS\\SYSTEM32\\GDS32.DLL", "gds");

@@ -35,10 +35,11 @@ inline void PlaceInstallLibrary() {
 }
 
 // The stored engine files of the setup, in their child order: the core, the
-// template, three locale libraries, the language DLL, Paradox.
-inline const std::vector<std::string> kEngineFiles = {"IDAPI32.DLL", "BLW32.DLL",    "IDDR32.DLL",
-                                                      "IDBAT32.DLL", "USA.BLL",      "EUROPE.BLL",
-                                                      "OTHER.BLL",   "IDR20009.DLL", "IDPDX32.DLL"};
+// template, three locale libraries, the language DLL, Paradox and the SQL
+// engine (which registers itself when it can).
+inline const std::vector<std::string> kEngineFiles = {"IDAPI32.DLL",  "BLW32.DLL",   "IDDR32.DLL", "IDBAT32.DLL",
+                                                      "USA.BLL",      "EUROPE.BLL",  "OTHER.BLL",  "IDR20009.DLL",
+                                                      "IDPDX32.DLL",  "IDSQL32.DLL"};
 
 inline std::string EngineFileText(const std::string& name) { return "stand-in engine file " + name + "\n"; }
 
