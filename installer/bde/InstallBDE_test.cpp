@@ -169,6 +169,18 @@ TEST_F(EngineInstall, AFailedMergeLeavesTheTemplateAsIdapinewCfgReplacingAStaleO
     EXPECT_EQ(Bde(*setup).TargetConfigFile(), "C:\\BDE\\IDAPINEW.CFG");
 }
 
+TEST_F(EngineInstall, ARenameThatFailsEndsTheInstallWithTheReason) {
+    InstallExistingEngine();
+    WriteRootFile("C:\\BDE\\IDAPI32.CFG", std::string("IDAPI\0 binary", 13));
+    WriteRootFile("C:\\BDE\\IDAPINEW.CFG", "held by another program\n");
+    platform::Files().Facts().SetInUse("C:\\BDE\\IDAPINEW.CFG", true);
+    auto setup = MakeSetup();
+    setup->Install().OwnerFormActivate();
+    EXPECT_EQ(ShownError(), "Could not rename the file C:\\BDE\\idapi32.cnf to C:\\BDE\\IDAPINEW.CFG");
+    EXPECT_EQ(ReadRootFile("C:\\BDE\\IDAPINEW.CFG"), "held by another program\n");
+    EXPECT_NE(Reg(kEngineKey, "CONFIGFILE01"), "C:\\BDE\\IDAPINEW.CFG");
+}
+
 TEST_F(EngineInstall, SavingFor16BitProgramsFixesTheMergedFile) {
     InstallExistingEngine();
     RegWriteString(4, "\\Software\\Borland\\Database Engine\\Settings\\System\\Init", "NET DIR", "N:\\NET");
