@@ -279,9 +279,10 @@ void TInstallBDE::FindConfigFile() {
 
 void TInstallBDE::UseExistingLocations() {
     const std::string dllPath = RegReadString(kMachine, kBdeKey, "DLLPATH", "");
-    if (!dllPath.empty()) {
+    // A blank value names no folder: the engine then goes where psBDEDLL says.
+    if (!TrimText(dllPath).empty()) {
         SetDestDirType(nullptr);
-        SetDestDir(dllPath.substr(0, dllPath.find(';')));
+        SetDestDir(TrimText(dllPath.substr(0, dllPath.find(';'))));
     }
     TCustomInstallFile& config = ConfigFileComponent();
     config.SetDestDirType(nullptr);
@@ -407,6 +408,7 @@ void TInstallBDE::ConfigureBDE(const std::string& newConfigFile, const std::stri
 }
 
 void TInstallBDE::WriteSQLLinkEntries() {
+    // Nothing is written before the first header, nor under one that names no driver.
     std::string driver, section;
     for (const std::string& raw : sqlLinkEntries_) {
         const std::string line = TrimText(raw);
@@ -416,7 +418,7 @@ void TInstallBDE::WriteSQLLinkEntries() {
         } else if (const auto init = line.find("[INIT-"); init != std::string::npos) {
             driver = HeaderDriver(line, init + 6);
             section = "INIT";
-        } else if (const auto equals = raw.find('='); equals != std::string::npos && !section.empty()) {
+        } else if (const auto equals = raw.find('='); equals != std::string::npos && !driver.empty()) {
             const std::string rest = raw.substr(equals + 1);
             RegWriteString(kMachine, std::string(kBdeDriversKey) + "\\" + driver + "\\" + section,
                            raw.substr(0, equals), rest.substr(0, rest.find('=')));

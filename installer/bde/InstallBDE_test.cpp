@@ -105,6 +105,15 @@ TEST_F(EngineInstall, AnInstalledEngineIsUpdatedWhereItLivesAndItsAliasesSurvive
     }
 }
 
+TEST_F(EngineInstall, ABlankDllPathNamesNoFolder) {
+    RegWriteString(4, kEngineKey, "DLLPATH", "   ");
+    auto setup = MakeSetup();
+    setup->Install().OwnerFormActivate();
+    ASSERT_TRUE(services.Boxes.empty()) << services.Boxes[0].text;
+    EXPECT_EQ(ReadRootFile(kDefaultEngineDir + "\\IDAPI32.DLL"), EngineFileText("IDAPI32.DLL"));
+    EXPECT_EQ(Reg(kEngineKey, "DLLPATH"), "C:\\PROGRAM FILES\\BORLAND\\COMMON FILES\\BDE");
+}
+
 TEST_F(EngineInstall, ALanguageMismatchGoesOnUnlessTheHandlerSaysNo) {
     InstallExistingEngine();
     RegWriteString(4, kEngineKey, "RESOURCE", "0007");
@@ -228,7 +237,8 @@ TEST_F(EngineInstall, SqlLinkEntriesAreWrittenUnderTheirDriverAndSection) {
     TComponentOwner form;
     auto& bde = form.Create<TInstallBDE>();
     bde.SetSQLLinkEntries({"SERVER NAME=ignored before any header", "  [DB OPEN-ORACLE]  ", "SERVER NAME=ORA1",
-                           "NET PROTOCOL=TNS=extra", "  ", "[INIT-ORACLE]", "VERSION=8.0", "no equals sign"});
+                           "NET PROTOCOL=TNS=extra", "  ",
+                           "[INIT-ORACLE]", "VERSION=8.0", "no equals sign", "[INIT-]", "LOST=1"});
     bde.WriteSQLLinkEntries();
     const std::string drivers = "\\Software\\Borland\\Database Engine\\Settings\\Drivers\\ORACLE";
     EXPECT_EQ(Reg(drivers + "\\DB OPEN", "SERVER NAME"), "ORA1");
