@@ -84,6 +84,12 @@ TEST_F(InstallLibrary, FilesItCannotReadFailTheMergeAndLeaveTheTargetAlone) {
     // A target in a folder that does not exist cannot be written.
     EXPECT_EQ(merge("C:\\BDE\\idapi32.cnf", "***", "C:\\NoSuchDir\\idapi32.cfg", 1, 0, "0009"), 3);
     EXPECT_EQ(fix("C:\\BDE\\idapi32.cfg", 1, true, "0009"), 2);
+    // A target another program holds stays as it is.
+    testing::WriteTestFile("C:\\BDE\\held.cfg", kTemplate);
+    Files().Facts().SetInUse("C:\\BDE\\held.cfg", true);
+    EXPECT_EQ(merge("C:\\BDE\\idapi32.cnf", "***", "C:\\BDE\\held.cfg", 1, 0, "0009"), 3);
+    EXPECT_EQ(fix("C:\\BDE\\held.cfg", 0, true, "0009"), 3);
+    EXPECT_EQ(Read("C:\\BDE\\held.cfg"), kTemplate);
 }
 
 TEST_F(InstallLibrary, FixMergeMarksThe16BitSettingsAndTheUseCountCounts) {

@@ -48,7 +48,18 @@ int WriteMachineString(const char* key, const char* name, const char* value) {
     }
 }
 
-const VorelModuleHost kHost = {1, &HostPathOf, &ReadMachineString, &WriteMachineString};
+int MayWrite(const char* windowsPath) {
+    if (!windowsPath) return -1;
+    try {
+        auto& files = Files();
+        files.HostPath(windowsPath);
+        return files.IsInUse(windowsPath) ? -1 : 0;
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+const VorelModuleHost kHost = {1, &HostPathOf, &ReadMachineString, &WriteMachineString, &MayWrite};
 
 }  // namespace
 

@@ -22,6 +22,9 @@ typedef struct VorelModuleHost {
     int (*ReadMachineString)(const char* key, const char* name, char* buffer, size_t size);
     // Creates the key when needed; 0 when written.
     int (*WriteMachineString)(const char* key, const char* name, const char* value);
+    // 0 when the file may be written or replaced: inside the root and not in
+    // use by another program; -1 otherwise.
+    int (*MayWrite)(const char* windowsPath);
 } VorelModuleHost;
 
 typedef void (*VorelAttachHostProc)(const VorelModuleHost* host);

@@ -65,6 +65,7 @@ std::optional<platform::EngineConfig> ReadConfig(const char* windowsPath) {
 // A new file beside the target, then renamed over it: the old file stays
 // whole until the new one is complete on disk.
 bool WriteAtomically(const char* windowsPath, const std::string& text) {
+    if (!host || host->MayWrite(windowsPath) != 0) return false;
     const auto path = HostPath(windowsPath);
     if (!path) return false;
     std::string temp = *path + ".XXXXXX";
