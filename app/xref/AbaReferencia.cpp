@@ -9,6 +9,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/data/ModuloDeDados.h"
 #include "app/ui/Trim.h"
@@ -92,7 +93,6 @@ void AbaReferencia::Construir() {
         g->addWidget(PesquisarXRef, 1, 1);
         g->addWidget(AbriXR, 1, 2);
         g->setColumnStretch(3, 1);
-        g->setRowStretch(2, 1);
     }
     PageControl10->addTab(TabPesquisa, "Search Equivalents/Similars");
 
@@ -115,11 +115,11 @@ void AbaReferencia::Construir() {
         LimparXR = botao("LimparXR", "Limpa campo de edição", QStyle::SP_LineEditClearButton);
         ApagarXR = botao("ApagarXR", "Apagar", QStyle::SP_TrashIcon);
         auto* botoes = new QHBoxLayout;
+        botoes->addStretch(1);
         botoes->addWidget(GravarXR);
         botoes->addWidget(LimparXR);
         botoes->addWidget(ApagarXR);
-        botoes->addStretch(1);
-        g->addLayout(botoes, 0, 4, 1, 2, Qt::AlignRight);
+        g->addLayout(botoes, 0, 4, 1, 2);
 
         OriginalXR = Named(new QLineEdit, "OriginalXR");
         OriginalXR->setMaxLength(25);
@@ -135,20 +135,23 @@ void AbaReferencia::Construir() {
         g->addWidget(DescricaoXR, 1, 5);
         SimilarXR = Named(new QPlainTextEdit, "SimilarXR");
         EquivalenteXR = Named(new QPlainTextEdit, "EquivalenteXR");
-        for (QPlainTextEdit* m : {SimilarXR, EquivalenteXR}) {
-            m->setTabChangesFocus(true);
-            m->setMinimumHeight(48);
+        auto* textos = new QHBoxLayout;
+        for (auto [memo, rotulo] : {std::pair{SimilarXR, "Similars:"}, std::pair{EquivalenteXR, "Equivalents:"}}) {
+            memo->setTabChangesFocus(true);
+            memo->setFixedHeight(72);
+            auto* coluna = new QVBoxLayout;
+            coluna->addWidget(new QLabel(rotulo));
+            coluna->addWidget(memo);
+            textos->addLayout(coluna, 1);
         }
-        g->addWidget(new QLabel("Similars:"), 2, 0, Qt::AlignTop);
-        g->addWidget(SimilarXR, 2, 1, 1, 2);
-        g->addWidget(new QLabel("Equivalents:"), 2, 3, Qt::AlignTop);
-        g->addWidget(EquivalenteXR, 2, 4, 1, 2);
+        g->addLayout(textos, 2, 0, 1, 6);
         g->setColumnStretch(1, 1);
         g->setColumnStretch(3, 1);
         g->setColumnStretch(5, 2);
-        g->setRowStretch(2, 1);
     }
     PageControl10->addTab(TabEdicao, "Edit Database");
+    // The sub-tabs take what they need; the list below takes the rest.
+    PageControl10->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     v->addWidget(PageControl10, 0);
 
     auto* baixo = new QHBoxLayout;
