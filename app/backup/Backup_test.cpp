@@ -210,12 +210,17 @@ TEST_F(Backup, TheDataDirectoryIsRecognisedHoweverItIsWritten) {
     EXPECT_FALSE(EDiretorioDeDados(*modulo, dados.Base().string()));
 }
 
-// Restores a large backup set until it is killed.
-[[noreturn]] void RestoreUntilKilled(const fs::path& base, const std::string& pasta) {
+// Restores a large backup set until it is killed, telling the parent of
+// each change of the repair table's current record.
+[[noreturn]] void RestoreUntilKilled(const fs::path& base, const std::string& pasta, int out) {
     try {
         platform::ScriptedMessenger quiet;
         TModuloDeDados m(base.string());
         m.AbreBancosDeDados();
+        m.TabelaBDR.AddDataLink([out](platform::TDataSet&) {
+            char c = 1;
+            if (write(out, &c, 1) != 1) _exit(1);
+        });
         RecuperaBackupGeral(m, pasta);
     } catch (...) {
     }
@@ -259,18 +264,28 @@ TEST_F(Backup, AKilledRestoreLosesNoRecordAndLeavesBothTablesReadable) {
     }
     modulo.reset();
     const auto vivos = Linhas(dados.Data(), "Reparos.db");
+    int pipefd[2];
+    ASSERT_EQ(pipe(pipefd), 0);
     pid_t pid = fork();
     ASSERT_GE(pid, 0);
-    if (pid == 0) RestoreUntilKilled(dados.Base(), pasta.str());
-    // Kill it once part of the repair rows are in.
-    for (int i = 0; i < 5000 && Contagem(dados.Data(), "Reparos.db") < 30; ++i) usleep(1000);
+    if (pid == 0) {
+        close(pipefd[0]);
+        RestoreUntilKilled(dados.Base(), pasta.str(), pipefd[1]);
+    }
+    close(pipefd[1]);
+    // Kill it once part of the repair rows are in (a lookup and a post per row).
+    char c = 0;
+    for (int n = 0; n < 300; ++n)
+        if (read(pipefd[0], &c, 1) != 1) break;
     kill(pid, SIGKILL);
     int status = 0;
     waitpid(pid, &status, 0);
+    close(pipefd[0]);
     ASSERT_TRUE(WIFSIGNALED(status)) << "the restore ended before it was killed";
 
     const int depois = Contagem(dados.Data(), "Reparos.db");
     EXPECT_GT(depois, 2);
+    EXPECT_LT(depois, 602);
     EXPECT_NO_THROW(Contagem(dados.Data(), "DS.db"));
     auto linhas = Linhas(dados.Data(), "Reparos.db");
     for (const auto& v : vivos) EXPECT_NE(std::find(linhas.begin(), linhas.end(), v), linhas.end()) << v;
