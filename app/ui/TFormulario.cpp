@@ -10,7 +10,11 @@
 #include <QStyle>
 #include <filesystem>
 
+#include "app/backup/Backup.h"
+#include "app/backup/TCaixaBackup.h"
+#include "app/repair/AbaReparos.h"
 #include "app/ui/AppIcon.h"
+#include "app/xref/AbaReferencia.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/DBText.h"
 #include "platform/qtglue/CaseEdit.h"
@@ -94,6 +98,8 @@ void TFormulario::LigaDados() {
             if (auto* memo = qobject_cast<platform::TDBMemo*>(w)) memo->SetDataSet(ds);
         }
     }
+    AbaReparos1->Liga(modulo_);
+    AbaReferencia1->Liga(modulo_);
 }
 
 void TFormulario::CriaMenu() {
@@ -167,8 +173,12 @@ void TFormulario::Encerrar1Click() { close(); }
 // The dialogs behind these items are created, shown modally and kept here
 // once their features are built.
 void TFormulario::Legenda1Click() {}
-void TFormulario::FazerBackupdosBancosdeDados1Click() {}
-void TFormulario::RecuperarBackupdosBancosdeDados1Click() {}
+void TFormulario::FazerBackupdosBancosdeDados1Click() {
+    if (modulo_) BackupGeral(*modulo_);
+}
+void TFormulario::RecuperarBackupdosBancosdeDados1Click() {
+    if (modulo_) MostraCaixaBackup(*modulo_, this);
+}
 void TFormulario::Verificaratualizacoes1Click() {}
 
 DevicePanel& TFormulario::Panel(Device device) {
