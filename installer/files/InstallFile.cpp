@@ -740,12 +740,14 @@ void TCustomInstallFile::RegisterActiveXProgram() {
     const std::string path = GetDestPath();
     if (Blank(dir) || !platform::Files().FileExists(path)) BlankDestination();
     InDirectory(dir, [&] {
-        if (!Services().StartProgram(path, {"/REGSERVER"}, ShowCommand::Hide))
+        // Through the self-registration stand-in: a Windows program never runs on the host.
+        int lastError = 0;
+        if (RunServerProgram(path, "/REGSERVER", lastError) < 32)
             throw IECustomInstallFile(
                 "Could not register the ActiveX component, %s, because the WinExec(%s,SW_HIDE) function returned a "
                 "value < 32. The file component is %s. The following value is the value of the GetLastError "
                 "function: %d",
-                {path, path + " /REGSERVER", Name(), 2});
+                {path, path + " /REGSERVER", Name(), lastError});
     });
 }
 

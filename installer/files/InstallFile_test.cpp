@@ -151,7 +151,7 @@ TEST_F(InstallFiles, UninstallRecordsCountUpPerSubkeyAndMoveOnWhenOneFails) {
               "Could not write the uninstall entry of the following file :MORE.TXT:");
 }
 
-TEST_F(InstallFiles, SelfRegistrationLoadsLibrariesAndRunsProgramsHidden) {
+TEST_F(InstallFiles, SelfRegistrationLoadsLibrariesAndLogsProgramServers) {
     auto& directory = Directory("C:\\App");
     Write("C:\\App\\GRID.OCX", std::string("MZ....DllRegisterServer") + '\0' + "...");
     Write("C:\\App\\PLAIN.DLL", "MZ no exports");
@@ -167,13 +167,23 @@ TEST_F(InstallFiles, SelfRegistrationLoadsLibrariesAndRunsProgramsHidden) {
                           "function could not be found")
                   .substr(0, 90));
     EXPECT_NE(ErrorOf([&] { make("TEXT.OCX").RegisterActiveX(); }).find("LoadLibrary(C:\\App\\TEXT.OCX)"), std::string::npos);
+    // A program server registers through the same stand-in: never loaded, never started on the host.
     TInstallFile& server = make("SERVER.EXE");
     server.RegisterActiveX();
-    EXPECT_EQ(services.Trace.back(), "start: C:\\App\\SERVER.EXE /REGSERVER|hide");
-    EXPECT_EQ(SelfRegistrationLog(), "DllRegisterServer C:\\App\\GRID.OCX\n");  // never loaded
-    services.StartSucceeds = false;
-    EXPECT_NE(ErrorOf([&] { server.RegisterActiveX(); }).find("WinExec(C:\\App\\SERVER.EXE /REGSERVER,SW_HIDE)"),
+    EXPECT_TRUE(services.Trace.empty());
+    EXPECT_EQ(SelfRegistrationLog(), "DllRegisterServer C:\\App\\GRID.OCX\nC:\\App\\SERVER.EXE /REGSERVER\n");
+    Write("C:\\App\\SERVER.EXE", "#!/bin/sh\n");
+    const std::string error = ErrorOf([&] { server.RegisterActiveX(); });
+    EXPECT_NE(error.find("WinExec(C:\\App\\SERVER.EXE /REGSERVER,SW_HIDE) function returned a value < 32"),
               std::string::npos);
+    EXPECT_NE(error.find("GetLastError function: 193"), std::string::npos) << error;
+    int lastError = 0;
+    EXPECT_EQ(RunServerProgram("C:\\App\\NONE.EXE", "/UNREGSERVER", lastError), 2);
+    EXPECT_EQ(lastError, 2);
+    Write("C:\\App\\SERVER.EXE", "MZ server");
+    EXPECT_GE(RunServerProgram("C:\\App\\SERVER.EXE", "/UNREGSERVER", lastError), 32);
+    EXPECT_EQ(SelfRegistrationLog(), "DllRegisterServer C:\\App\\GRID.OCX\nC:\\App\\SERVER.EXE /REGSERVER\n"
+                                     "C:\\App\\SERVER.EXE /UNREGSERVER\n");
     EXPECT_EQ(ErrorOf([&] { make("MISSING.OCX").RegisterActiveX(); }),
               "Cannot compress,copy, or install the following file because it's destination directory is blank. File "
               "is :");

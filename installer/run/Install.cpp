@@ -17,6 +17,7 @@
 #include "installer/translator/IException.h"
 #include "installer/translator/Languages.h"
 #include "installer/translator/Translator.h"
+#include "platform/restart/BatchFile.h"
 #include "platform/restart/Restart.h"
 #include "platform/runtime/PathCase.h"
 #include "platform/sysroot/SystemRoot.h"
@@ -114,11 +115,24 @@ void TCustomInstall::BeforeDestruction() {
     EngineContext& context = Context();
     // Groups told that their container goes must not come back to it.
     if (context.GlobalInstall == static_cast<TInstallRoot*>(this)) context.GlobalInstall = nullptr;
-    if (startBatch_ && !batchName_.empty()) {
-        startBatch_ = false;
-        Services().StartProgram(batchName_, {}, ShowCommand::Hide);
-    }
+    RunCleanupBatch();
     TFileContainer::BeforeDestruction();
+}
+
+void TCustomInstall::RunCleanupBatch() {
+    if (!startBatch_ || batchName_.empty()) return;
+    startBatch_ = false;
+    const platform::BatchReport report = platform::RunBatchFile(batchName_);
+    if (report.Clean()) return;
+    std::string lines;
+    for (const auto* list : {&report.failed, &report.refused})
+        for (const std::string& line : *list) lines += "\n" + line;
+    // The program is ending: nobody could act on an exception any more.
+    try {
+        Services().ShowMessage(TranslateString("The temporary setup files could not all be removed:") + lines,
+                               platform::MsgIcon::Warning, platform::mbOK);
+    } catch (const std::exception&) {
+    }
 }
 
 void TCustomInstall::Notification(TComponent& removed) {
