@@ -215,6 +215,7 @@ void TCustomInstallFile::SetContainer(TInstallContainer* container) {
         CheckDuplicate(container, includeFromDir_, fileName_);
     }
     TFileRelated::SetContainer(container);
+    if (!IsLoading()) ApplyFileTypeDefaults();
 }
 
 void TCustomInstallFile::SetFileName(const std::string& fileName) {
@@ -227,6 +228,7 @@ void TCustomInstallFile::SetFileName(const std::string& fileName) {
     fileName_ = fileName;
     if (!Blank(fileName)) SetDestName(fileName);
     SourceChanged();
+    ApplyFileTypeDefaults();
 }
 
 void TCustomInstallFile::SetIncludeFromDir(const std::string& dir) {
@@ -238,6 +240,7 @@ void TCustomInstallFile::SetIncludeFromDir(const std::string& dir) {
     if (Container()) CheckDuplicate(Container(), dir, fileName_);
     includeFromDir_ = dir;
     SourceChanged();
+    ApplyFileTypeDefaults();
 }
 
 void TCustomInstallFile::SourceChanged() {
@@ -246,12 +249,17 @@ void TCustomInstallFile::SourceChanged() {
     SetActiveX(ext == ".OCX" || IsOLESelfRegister());
 }
 
-void TCustomInstallFile::SetDestName(const std::string& destName) { destName_ = destName; }
+void TCustomInstallFile::SetDestName(const std::string& destName) {
+    destName_ = destName;
+    if (!IsLoading()) ApplyFileTypeDefaults();
+}
 
 void TCustomInstallFile::SetActiveX(bool activeX) {
     const bool turningOn = activeX && !activeX_;
     activeX_ = activeX;
-    if (turningOn && !IsLoading()) SetFileType(iftSystemWideDLL);
+    if (IsLoading()) return;
+    if (turningOn) SetFileType(iftSystemWideDLL);
+    ApplyFileTypeDefaults();
 }
 
 void TCustomInstallFile::SetFileType(TInstallFileType fileType) {
@@ -274,7 +282,10 @@ void TCustomInstallFile::SetFileType(TInstallFileType fileType) {
     ApplyFileTypeDefaults();
 }
 
+// The kind of a file decides where it goes: after every setter of the
+// property rules, not only when the kind changes.
 void TCustomInstallFile::ApplyFileTypeDefaults() {
+    if (fileType_ == iftNormal || fileType_ == iftJustADLL) return;
     TStandardPathSpecList& list = StandardPathSpecList(Context());
     // The base setters: these defaults must not start the rules again.
     switch (fileType_) {
@@ -294,18 +305,23 @@ void TCustomInstallFile::ApplyFileTypeDefaults() {
     }
 }
 
-void TCustomInstallFile::SetDestDir(const std::string& destDir) { TFileRelated::SetDestDir(destDir); }
+void TCustomInstallFile::SetDestDir(const std::string& destDir) {
+    TFileRelated::SetDestDir(destDir);
+    if (!IsLoading()) ApplyFileTypeDefaults();
+}
 
 void TCustomInstallFile::SetDestDirType(TCustomPathSpecifier* specifier) {
     const bool changed = specifier != DestDirType();
     TFileRelated::SetDestDirType(specifier);
-    if (IsLoading() || !changed) return;
+    if (IsLoading()) return;
     const std::string ext = SourceExtension();
-    if (ext != ".DLL" && ext != ".OCX" && ext != ".BLL" && ext != ".EXE") return;
-    if (dynamic_cast<TpsWindow*>(specifier) || dynamic_cast<TpsBDEDLL*>(specifier))
-        OverwriteMode = TOverwriteType::owVersionDate;
-    else if (dynamic_cast<TpsSystem*>(specifier))
-        SetFileType(iftSystemWideDLL);
+    if (changed && (ext == ".DLL" || ext == ".OCX" || ext == ".BLL" || ext == ".EXE")) {
+        if (dynamic_cast<TpsWindow*>(specifier) || dynamic_cast<TpsBDEDLL*>(specifier))
+            OverwriteMode = TOverwriteType::owVersionDate;
+        else if (dynamic_cast<TpsSystem*>(specifier))
+            SetFileType(iftSystemWideDLL);
+    }
+    ApplyFileTypeDefaults();
 }
 
 bool TCustomInstallFile::IsOLESelfRegister() {

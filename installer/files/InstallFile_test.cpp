@@ -86,6 +86,32 @@ TEST_F(InstallFiles, PropertyRulesFollowTheFileKind) {
     EXPECT_NE(dynamic_cast<TpsCommonFiles*>(library.DestDirType()), nullptr);
     EXPECT_TRUE(library.UpdateDLLCounter);
 
+    // The kind keeps deciding where a library goes, whatever is set later.
+    auto& other = form.Create<TInstallDirectory>();
+    other.SetName("Other");
+    other.SetDestDir("C:\\Other");
+    control.SetContainer(&directory);
+    EXPECT_NE(dynamic_cast<TpsSystem*>(control.DestDirType()), nullptr);
+    EXPECT_EQ(control.DestDir(), "");
+    control.SetDestDir("\\Controls");
+    EXPECT_NE(dynamic_cast<TpsSystem*>(control.DestDirType()), nullptr);
+    EXPECT_EQ(control.DestDir(), "");
+    library.SetFileType(iftApplicationSpecificDLL);
+    library.SetContainer(&other);
+    EXPECT_NE(dynamic_cast<TpsMainInstall*>(library.DestDirType()), nullptr);
+    EXPECT_EQ(library.DestDir(), "\\System");
+    library.SetDestDir("\\Bin");
+    EXPECT_EQ(library.DestDir(), "\\System");
+    library.SetDestDirType(StandardPathSpecList(form.Context()).FindByClass<TpsWindow>());
+    EXPECT_NE(dynamic_cast<TpsMainInstall*>(library.DestDirType()), nullptr);
+    library.SetDestName("CORE2.DLL");
+    library.SetActiveX(false);
+    EXPECT_EQ(library.DestDir(), "\\System");
+    // A plain file goes where it is told.
+    library.SetFileType(iftNormal);
+    library.SetDestDir("\\Bin");
+    EXPECT_EQ(library.DestDir(), "\\Bin");
+
     auto& tool = form.Create<TInstallFile>();
     tool.SetFileName("TOOL.EXE");
     tool.SetDestDirType(StandardPathSpecList(form.Context()).FindByClass<TpsWindow>());
@@ -128,7 +154,9 @@ TEST_F(InstallFiles, UninstallRecordsCountUpPerSubkeyAndMoveOnWhenOneFails) {
         auto& f = form.Create<TInstallFile>(&directory, "C:\\Src\\" + fileName);
         f.SetName(name);
         f.SetActiveX(activeX);
-        // Self-registering files go to the system directory unless told otherwise.
+        // Self-registering files are system-wide libraries, kept in the
+        // system directory, unless their kind is set back.
+        f.SetFileType(iftNormal);
         f.SetDestDirType(StandardPathSpecList(form.Context()).FindByClass<TpsContainerDestDir>());
         return f;
     };
@@ -158,7 +186,10 @@ TEST_F(InstallFiles, SelfRegistrationLoadsLibrariesAndLogsProgramServers) {
     Write("C:\\App\\SERVER.EXE", "MZ server");
     Write("C:\\App\\TEXT.OCX", "not a library");
     auto make = [&](const std::string& fileName) -> TInstallFile& {
-        return form.Create<TInstallFile>(&directory, "C:\\Src\\" + fileName);
+        auto& file = form.Create<TInstallFile>(&directory, "C:\\Src\\" + fileName);
+        file.SetFileType(iftNormal);  // kept in the directory, not the system one
+        file.SetDestDirType(StandardPathSpecList(form.Context()).FindByClass<TpsContainerDestDir>());
+        return file;
     };
     make("GRID.OCX").RegisterActiveX();
     EXPECT_EQ(SelfRegistrationLog(), "DllRegisterServer C:\\App\\GRID.OCX\n");

@@ -295,6 +295,9 @@ TEST_F(InstallRun, AFailedSelfRegistrationIsRetriedAfterEveryObjectIsInstalled) 
     BuildAndReset(setup);
     TInstallFile& program = setup.File("ProgramFile");
     program.SetActiveX(true);
+    program.SetFileType(iftNormal);  // a self-registering program kept beside the install
+    program.OverwriteMode = TOverwriteType::owAlways;
+    program.UpdateDLLCounter = false;
     program.SetDestDirType(StandardPathSpecList(setup.form.Context()).FindByClass<TpsContainerDestDir>());
     std::vector<std::string> order;
     program.OnAfterInstall = [&](TInstallContainer&) { order.push_back("installed"); };
