@@ -63,6 +63,8 @@ bool ParseCount(const std::string& text, int& value) {
 
 }  // namespace
 
+std::string NetRecordName(const std::string& componentName) { return componentName.substr(0, 39); }
+
 int AllocateFileID(EngineContext& context, bool& marked) {
     for (int id = 0; id < kFileIdTableSize; ++id)
         if (!context.UsedIDs[static_cast<std::size_t>(id)]) {
@@ -189,7 +191,8 @@ std::string TCustomInstallFile::NetFileRecord() const {
     for (int i = 0; i < 4; ++i) record[static_cast<std::size_t>(i)] = static_cast<char>((size >> (8 * i)) & 0xFF);
     std::memcpy(record.data() + 4, &fileDateTime_, 8);
     // Zero-padded fields; a text that does not fit is cut to leave its terminator.
-    std::memcpy(record.data() + 12, Name().data(), std::min<std::size_t>(Name().size(), 39));
+    const std::string name = NetRecordName(Name());
+    std::memcpy(record.data() + 12, name.data(), name.size());
     std::memcpy(record.data() + 52, version_.data(), std::min<std::size_t>(version_.size(), 19));
     return record;
 }

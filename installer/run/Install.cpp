@@ -481,7 +481,7 @@ void TCustomInstall::ReadNetFileList() {
         const std::string name(reinterpret_cast<const char*>(record + 12), strnlen(reinterpret_cast<const char*>(record + 12), 40));
         const std::string version(reinterpret_cast<const char*>(record + 52), strnlen(reinterpret_cast<const char*>(record + 52), 20));
         for (TCustomInstallFile* file : Context().GlobalInstallFileList.Items())
-            if (platform::SameNameIgnoringCase(file->Name(), name)) {
+            if (platform::SameNameIgnoringCase(NetRecordName(file->Name()), name)) {
                 file->SetNetInfo(GetInt32LE(record), date, version.substr(0, 20));
                 break;
             }
