@@ -49,11 +49,13 @@ std::vector<std::string> splitWords(const std::string& line) {
     return SplitCommandLine(line);
 }
 
+// Whether a component climbs: "..", and the spellings Windows reads as it
+// ("...", ".. "); the engine writes none of them.
 bool hasDotDot(const std::string& path) {
     std::string part;
     for (size_t i = 0; i <= path.size(); ++i) {
         if (i == path.size() || path[i] == '\\' || path[i] == '/') {
-            if (part == "..") return true;
+            if (part.find("..") != std::string::npos && part.find_first_not_of(". ") == std::string::npos) return true;
             part.clear();
         } else {
             part += path[i];

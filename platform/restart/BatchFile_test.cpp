@@ -79,6 +79,7 @@ TEST_F(BatchFixture, LinesOutsideTheRootOrAtADriveRootAreRefusedAndTheRestRuns) 
         "DELTREE /Y C:\\\r\n"
         "ERASE \"D:\\\"\r\n"
         "ERASE C:\\Data\\..\\..\\..\\etc\\passwd\r\n"
+        "ERASE \"C:\\Data\\...\\.. \\etc\\passwd\"\r\n"
         "DELTREE /Y \"C:\\Links\\out\"\r\n"
         "ERASE C:\\Links\\out\\keep.txt\r\n"
         "ERASE gone.txt\r\n"
@@ -88,13 +89,18 @@ TEST_F(BatchFixture, LinesOutsideTheRootOrAtADriveRootAreRefusedAndTheRestRuns) 
         "FORMAT C:\r\n"
         "ERASE \"C:\\gone.txt\r\n"
         "ERASE C:\\gone.txt\r\n");
-    ASSERT_EQ(report.refused.size(), 11u) << ::testing::PrintToString(report.refused);
+    ASSERT_EQ(report.refused.size(), 12u) << ::testing::PrintToString(report.refused);
     EXPECT_EQ(report.refused[0], "DELTREE /Y C:\\ (a drive root)");
     EXPECT_EQ(report.refused[1], "ERASE \"D:\\\" (a drive root)");
     EXPECT_EQ(report.refused[2], "ERASE C:\\Data\\..\\..\\..\\etc\\passwd (a path leading out of the root)");
-    EXPECT_EQ(report.refused[3].rfind("DELTREE /Y \"C:\\Links\\out\" (", 0), 0u);
-    EXPECT_EQ(report.refused[5], "ERASE gone.txt (not a full path)");
-    EXPECT_EQ(report.refused[9], "FORMAT C: (not a command of the install engine)");
+    EXPECT_EQ(report.refused[3], "ERASE \"C:\\Data\\...\\.. \\etc\\passwd\" (a path leading out of the root)");
+    EXPECT_EQ(report.refused[4], "DELTREE /Y \"C:\\Links\\out\" (a path leading out of the root)");
+    EXPECT_EQ(report.refused[6], "ERASE gone.txt (not a full path)");
+    EXPECT_EQ(report.refused[7], "ERASE /etc/passwd (not a full path)");
+    EXPECT_EQ(report.refused[8], "ERASE C:\\Data\\*.* (not a valid path)");
+    EXPECT_EQ(report.refused[9], "ERASE C:\\Data (ERASE of a directory)");
+    EXPECT_EQ(report.refused[10], "FORMAT C: (not a command of the install engine)");
+    EXPECT_EQ(report.refused[11], "ERASE \"C:\\gone.txt (an unclosed quote)");
     EXPECT_EQ(report.done, std::vector<std::string>{"ERASE C:\\gone.txt"});
     EXPECT_FALSE(files.FileExists("C:\\gone.txt"));
     EXPECT_TRUE(fs::exists(outside / "keep.txt"));
