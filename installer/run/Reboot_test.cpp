@@ -176,7 +176,8 @@ TEST_F(Reboot, TheRestartPlayedByTheToolFinishesTheInstall) {
                       "ran: \"C:\\WINDOWS\\TEMP\\~vs1\\SETUP.EXE\" -r \"-sD:\\SETUP\" -c\n");
     const std::string after = RunTool("sysroot-dump " + rootPath, status);
     EXPECT_EQ(status, 0);
-    std::printf("$ sysroot-reboot ROOT\n%s$ sysroot-dump ROOT\n%s", reboot.c_str(), after.c_str());
+    std::printf("$ sysroot-dump ROOT\n%s$ sysroot-reboot ROOT\n%s$ sysroot-dump ROOT\n%s", before.c_str(),
+                reboot.c_str(), after.c_str());
     EXPECT_NE(after.find("C:\\Program Files\\Vorel\\VOREL.EXE  " + std::to_string(std::string(kProgramText).size())),
               std::string::npos);
     EXPECT_NE(after.find("C:\\Program Files\\Vorel\\Data\\Dados.db"), std::string::npos);
