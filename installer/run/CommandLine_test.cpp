@@ -163,16 +163,14 @@ TEST(Cleanup, OnlyWithTheCleanupSwitchAndNeverOutsideTheTemporaryDirectory) {
         const std::string batch = setup.Install().CleanupBatch();
         ASSERT_FALSE(batch.empty());
         const std::string pif = platform::ChangeFileExt(batch, ".PIF");
-        // The setup lies outside the temporary directory: its folder stays.
-        EXPECT_EQ(ReadRootFile(batch), "ERASE \"D:\\SETUP\\SETUP.EXE\"\r\nERASE \"" + pif + "\"\r\nERASE \"" + batch +
-                                           "\"\r\n");
-        // The install's end runs the batch: the setup and the batch go, nothing is started.
+        // The setup lies outside the temporary directory: it is no copy, it and its folder stay.
+        EXPECT_EQ(ReadRootFile(batch), "ERASE \"" + pif + "\"\r\nERASE \"" + batch + "\"\r\n");
+        // The install's end runs the batch: the batch goes, nothing is started.
         services.Trace.clear();
         setup.form.DestroyComponents();
         EXPECT_TRUE(services.Trace.empty());
-        EXPECT_FALSE(platform::Files().FileExists("D:\\SETUP\\SETUP.EXE"));
+        EXPECT_TRUE(platform::Files().FileExists("D:\\SETUP\\SETUP.EXE"));
         EXPECT_FALSE(platform::Files().FileExists(batch));
-        EXPECT_TRUE(platform::Files().DirectoryExists("D:\\SETUP"));
     }
     WriteRootFile("C:\\WINDOWS\\TEMP\\~setup\\SETUP.EXE", "MZ copy");
     WriteRootFile("C:\\WINDOWS\\TEMP\\~setup\\files.1", "archive");
@@ -187,8 +185,10 @@ TEST(Cleanup, OnlyWithTheCleanupSwitchAndNeverOutsideTheTemporaryDirectory) {
         TestSetup setup({"-sD:\\SETUP", "-c"});
         setup.Install().SetExeName("C:\\WINDOWS\\TEMP\\~setup\\SETUP.EXE");
         setup.Install().Cleanup();
-        EXPECT_NE(ReadRootFile(setup.Install().CleanupBatch()).find("DELTREE /Y \"C:\\WINDOWS\\TEMP\\~setup\"\r\n"),
-                  std::string::npos);
+        const std::string batch = setup.Install().CleanupBatch();
+        EXPECT_EQ(ReadRootFile(batch), "ERASE \"C:\\WINDOWS\\TEMP\\~setup\\SETUP.EXE\"\r\nDELTREE /Y "
+                                       "\"C:\\WINDOWS\\TEMP\\~setup\"\r\nERASE \"" +
+                                           platform::ChangeFileExt(batch, ".PIF") + "\"\r\nERASE \"" + batch + "\"\r\n");
         setup.Install().RunCleanupBatch();
         EXPECT_FALSE(platform::Files().DirectoryExists("C:\\WINDOWS\\TEMP\\~setup"));
         EXPECT_TRUE(services.Boxes.empty());

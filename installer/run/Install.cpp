@@ -724,10 +724,12 @@ void TCustomInstall::Cleanup() {
         }
     }
     const std::string batch = CreateTempFileWithExt(".bat");
-    std::string text = "ERASE " + Quoted(exe) + "\r\n";
-    // Only the temporary copy the loading program made is ever removed whole.
+    // Only the temporary copy the loading program made is ever removed: a
+    // setup started with -c from its distribution folder keeps it.
     const std::string temp = platform::CurrentSystemRoot().Facts().TempDir();
-    if (!temp.empty() && IsBelow(exeDir, FullPath(temp))) text += "DELTREE /Y " + Quoted(exeDir) + "\r\n";
+    std::string text;
+    if (!temp.empty() && IsBelow(exeDir, FullPath(temp)))
+        text = "ERASE " + Quoted(exe) + "\r\nDELTREE /Y " + Quoted(exeDir) + "\r\n";
     text += "ERASE " + Quoted(platform::ChangeFileExt(batch, ".PIF")) + "\r\n";
     text += "ERASE " + Quoted(batch) + "\r\n";
     platform::FileStream out = files.Open(batch, platform::FileMode::Create);
