@@ -135,6 +135,19 @@ TEST_F(Reboot, TheResumeDeletesFilesOfKindOneAndReRegistersAServerOfKindZero) {
     EXPECT_FALSE(KeyExists("SOFTWARE\\Tamsel"));
 }
 
+TEST_F(Reboot, OnlyASetupItsRecordNamesIsResumed) {
+    InstallWithProgramInUse({"-sD:\\SETUP"});
+    WriteRootFile("C:\\OTHER\\SETUP.EXE", "MZ setup program copy");  // the same size and date would match
+    platform::Files().SetFileDateTime("C:\\OTHER\\SETUP.EXE", *platform::Files().FileDateTime(kTempSetupExe));
+    RegWriteString(4, kRunOnceKey, "Another", "\"C:\\OTHER\\SETUP.EXE\" -r \"-sD:\\SETUP\"");
+    const platform::RestartReport report = Restart();
+    // "Another" comes first by name and is not run; the real resume finishes the install.
+    ASSERT_EQ(report.runOnce.size(), 2u);
+    EXPECT_EQ(report.failed, std::vector<std::string>{report.runOnce[0] + " (not run)"});
+    EXPECT_EQ(resumedExe, kTempSetupExe);
+    EXPECT_FALSE(KeyExists("SOFTWARE\\Tamsel"));
+}
+
 TEST_F(Reboot, AResumeThatEndsBadlyIsReportedAndNotRunAgain) {
     InstallWithProgramInUse({"-sD:\\SETUP"});
     RegWriteString(4, std::string(kRecord) + "\\Unfinished", "ProgramFile", "zero");

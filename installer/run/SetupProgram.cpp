@@ -3,9 +3,14 @@
 #include "installer/components/EngineContext.h"
 #include "installer/run/Install.h"
 #include "installer/run/services/AppServices.h"
+#include "platform/registry/RegistryStore.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/sysroot/SystemRoot.h"
 
 namespace installer {
+namespace {
+constexpr const char* kRecordsKey = "SOFTWARE\\Tamsel\\Install";
+}  // namespace
 
 int RunSetupProgram(const SetupConfiguration& configuration, const std::string& exeName,
                     const std::vector<std::string>& arguments) {
@@ -30,8 +35,17 @@ int RunSetupProgram(const SetupConfiguration& configuration, const std::string& 
 }
 
 bool IsResumeCommand(const platform::RunOnceCommand& command) {
-    for (const std::string& argument : command.arguments)
-        if (platform::SameNameIgnoringCase(argument, "-r")) return true;
+    bool resume = false;
+    for (const std::string& argument : command.arguments) resume = resume || platform::SameNameIgnoringCase(argument, "-r");
+    if (!resume) return false;
+    // Only a setup this engine recorded is resumed: its record names the executable.
+    auto& registry = platform::Registry();
+    auto& files = platform::Files();
+    const std::string program = files.ExpandFileName(command.program);
+    for (const std::string& name : registry.SubKeyNames(platform::RegRoot::LocalMachine, kRecordsKey)) {
+        const auto path = registry.ReadString(platform::RegRoot::LocalMachine, std::string(kRecordsKey) + "\\" + name, "Path");
+        if (path && platform::SameNameIgnoringCase(files.ExpandFileName(*path), program)) return true;
+    }
     return false;
 }
 

@@ -9,8 +9,9 @@
 // (an install that cleans up runs its batch then).
 //
 // PlayRestart plays a restart of the current system root: a RunOnce command
-// that starts a setup program with -r runs that setup's resume in this
-// process, through RunSetupProgram with the command line recorded.
+// that resumes a recorded setup runs that resume in this process, through
+// RunSetupProgram with the command line recorded; any other program is not
+// run and counts as failed.
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,7 +30,8 @@ using SetupConfiguration = std::function<void(TreeBuilder& builder)>;
 int RunSetupProgram(const SetupConfiguration& configuration, const std::string& exeName,
                     const std::vector<std::string>& arguments);
 
-// Whether a command line starts a setup program to resume after a restart.
+// Whether a command line starts, with -r, a setup program that an install
+// record of this root names: the resume of that setup.
 bool IsResumeCommand(const platform::RunOnceCommand& command);
 
 platform::RestartReport PlayRestart(const SetupConfiguration& configuration);
