@@ -102,6 +102,18 @@ TEST_F(Reboot, TheRestartReplacesTheFileResumesFromTheRecordedCommandAndLeavesNo
     EXPECT_TRUE(services.Boxes.empty());
 }
 
+TEST_F(Reboot, OnWindows95TheWininitRenameByShortNamesReplacesTheFile) {
+    platform::IniFile(platform::CurrentSystemRoot().Facts().FileName()).WriteString("Windows", "PlatformId", "1");
+    InstallWithProgramInUse({"-sD:\\SETUP"});
+    const platform::RestartReport report = Restart();
+    EXPECT_TRUE(report.Clean()) << ::testing::PrintToString(report.failed);
+    EXPECT_EQ(report.done, std::vector<std::string>{"C:\\PROGRA~1\\Vorel\\VOREL.1 -> C:\\PROGRA~1\\Vorel\\VOREL.EXE"});
+    EXPECT_EQ(ReadRootFile(kProgramDest), kProgramText);
+    EXPECT_EQ(platform::Files().FindFiles("C:\\Program Files\\Vorel").size(), 2u);  // VOREL.EXE and Data
+    EXPECT_FALSE(platform::Files().FileExists("C:\\WINDOWS\\WININIT.INI"));
+    EXPECT_FALSE(KeyExists("SOFTWARE\\Tamsel"));
+}
+
 TEST_F(Reboot, WithoutTheRenameServiceTheBatchReplacesTheFileAndIsRemoved) {
     platform::Registry().FailWritesAt(platform::RegRoot::LocalMachine,
                                       "SYSTEM\\CurrentControlSet\\Control\\Session Manager");
