@@ -24,6 +24,7 @@ public:
     struct Reply {
         std::string bytes;    // sent once the request's blank line (or the peer's close) was read
         bool silent = false;  // send nothing; hold the connection until the client or the test ends it
+        bool atOnce = false;  // answer on connecting, without reading a request
     };
 
     explicit LoopbackServer(std::vector<Reply> replies) : replies_(std::move(replies)) {
@@ -94,7 +95,7 @@ private:
                 requests_.emplace_back();
             }
             char buf[4096];
-            while (got.find("\r\n\r\n") == std::string::npos && Readable(c, deadline)) {
+            while (!reply.atOnce && got.find("\r\n\r\n") == std::string::npos && Readable(c, deadline)) {
                 const ssize_t n = ::recv(c, buf, sizeof buf, 0);
                 if (n <= 0) break;
                 got.append(buf, static_cast<std::size_t>(n));
