@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "app/ui/AppIcon.h"
+#include "app/update/CaixaAtualiza.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/DBText.h"
 #include "platform/qtglue/CaseEdit.h"
@@ -169,7 +170,10 @@ void TFormulario::Encerrar1Click() { close(); }
 void TFormulario::Legenda1Click() {}
 void TFormulario::FazerBackupdosBancosdeDados1Click() {}
 void TFormulario::RecuperarBackupdosBancosdeDados1Click() {}
-void TFormulario::Verificaratualizacoes1Click() {}
+
+void TFormulario::Verificaratualizacoes1Click() {
+    MostraCaixaAtualiza(this, VersaoS->text().toStdString(), VersaoBD->text().toStdString(), DiretorioBase);
+}
 
 DevicePanel& TFormulario::Panel(Device device) {
     switch (device) {
