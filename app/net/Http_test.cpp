@@ -310,6 +310,9 @@ TEST(TcpIp, ExecuteReadsUntilThePeerCloses) {
     EXPECT_EQ(tcp.SocketState(), 2);
     tcp.SendLine("hello");
     tcp.SendString("\r\n");
+    long total = 0;
+    while (!tcp.AtEnd()) total += tcp.ReceiveBuffer(nullptr, 1000);  // a buffer of its own
+    EXPECT_EQ(total, static_cast<long>(big.size()));
     tcp.Close();
     EXPECT_EQ(server.Requests(), std::vector<std::string>{"hello\r\n\r\n"});
 

@@ -16,6 +16,7 @@
 
 #include "platform/qtglue/Guard.h"
 #include "platform/qtglue/Messenger.h"
+#include "platform/runtime/Exception.h"
 #include "platform/shell/Shell.h"
 
 namespace vorel {
@@ -133,6 +134,7 @@ TCaixaAtualiza::TCaixaAtualiza(const std::string& versaoS, const std::string& ve
     BuscaAtualizacao.NoCache = false;
     BuscaAtualizacao.ContentTypePost = "application/x-www-form-urlencoded";
     BuscaAtualizacao.TimeLimit = std::chrono::seconds(config_.tempoLimiteSegundos);
+    BuscaAtualizacao.ProcessMessages = [this] { Eventos(); };
 
     auto guard = [](auto handler) { return [handler] { platform::Guarded(handler); }; };
     connect(VerificarAtualizacoes, &QPushButton::clicked, this, guard([this] { VerificarAtualizacoesClick(); }));
@@ -157,7 +159,7 @@ bool TCaixaAtualiza::ServidorNaLista() const {
 
 void TCaixaAtualiza::Ocupado(bool ocupado) {
     verificando_ = ocupado;
-    for (QWidget* w : std::initializer_list<QWidget*>{Servidor, UsarProxy, VerificarAtualizacoes, IrAoSiteDaWeb, Fechar})
+    for (QWidget* w : std::initializer_list<QWidget*>{Servidor, UsarProxy, VerificarAtualizacoes, IrAoSiteDaWeb})
         w->setEnabled(!ocupado);
     Proxy->setEnabled(!ocupado && UsarProxy->isChecked());
     CacheProxy->setEnabled(!ocupado && UsarProxy->isChecked());
@@ -174,13 +176,11 @@ void TCaixaAtualiza::VerificarAtualizacoesClick() {
     // An unchecked "Use proxy" means a direct connection, also after a check through one.
     BuscaAtualizacao.Proxy = UsarProxy->isChecked() ? Trimmed(Proxy->text()) : "";
     BuscaAtualizacao.NoCache = UsarProxy->isChecked() && !CacheProxy->isChecked();
-    {
-        Ocupado(true);
-        struct Livre {
-            TCaixaAtualiza* caixa;
-            ~Livre() { caixa->Ocupado(false); }
-        } livre{this};
-        BuscaAtualizacao.Execute();
+    Busca();
+    if (abandonar_) {
+        abandonar_ = false;
+        reject();
+        return;
     }
     const std::vector<std::string> linhas = LinhasDaResposta(BuscaAtualizacao.Stream);
     QStringList texto;
@@ -198,6 +198,27 @@ void TCaixaAtualiza::VerificarAtualizacoesClick() {
     if (r.relatorio) QApplication::processEvents();
 }
 
+// The client's waits: pending events, then the way out when the user closed the window.
+void TCaixaAtualiza::Eventos() {
+    QApplication::processEvents();
+    if (abandonar_) throw platform::EAbort();
+}
+
+void TCaixaAtualiza::Busca() {
+    Ocupado(true);
+    try {
+        BuscaAtualizacao.Execute();
+    } catch (...) {
+        Ocupado(false);
+        if (abandonar_) {
+            abandonar_ = false;
+            reject();
+        }
+        throw;
+    }
+    Ocupado(false);
+}
+
 void TCaixaAtualiza::IrAoSiteDaWebClick() {
     const std::string alvo = ServidorNaLista() ? "http://" + config_.servidor + kPaginaDownload : "";
     platform::ShellExecute({"open", alvo, "", platform::ShowMode::Normal});
@@ -207,6 +228,7 @@ void TCaixaAtualiza::FecharClick() { close(); }
 
 void TCaixaAtualiza::closeEvent(QCloseEvent* e) {
     if (verificando_) {
+        abandonar_ = true;
         e->ignore();
         return;
     }
@@ -214,7 +236,10 @@ void TCaixaAtualiza::closeEvent(QCloseEvent* e) {
 }
 
 void TCaixaAtualiza::reject() {
-    if (!verificando_) QDialog::reject();
+    if (verificando_)
+        abandonar_ = true;
+    else
+        QDialog::reject();
 }
 
 void MostraCaixaAtualiza(QWidget* janela, const std::string& versaoS, const std::string& versaoBD,

@@ -5,8 +5,8 @@
 // A second button opens the download page in the web browser.
 //
 // While a check runs, the window keeps painting (the client processes
-// pending events during its waits) but takes no new commands and cannot be
-// closed; every wait is bounded, so the check always ends.
+// pending events during its waits) and takes no new command; closing it
+// abandons the check. Every wait is bounded, so a check always ends.
 #include <QDialog>
 #include <QPointer>
 #include <string>
@@ -50,7 +50,8 @@ public:
     const std::string& ServidorAtualizacao() const { return config_.servidor; }
     bool Verificando() const { return verificando_; }
 
-    // Escape: refused while a check runs.
+    // Escape, Close or the title bar's close: while a check runs, abandons
+    // it and closes once it has let go.
     void reject() override;
 
 protected:
@@ -60,9 +61,12 @@ protected:
 private:
     bool ServidorNaLista() const;
     void Ocupado(bool ocupado);
+    void Busca();
+    void Eventos();
 
     ConfiguracaoAtualizacao config_;
     bool verificando_ = false;
+    bool abandonar_ = false;  // asked to close during a check
 };
 
 // The dialog of the "Verify updates" command: made anew each time, shown

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -123,7 +124,7 @@ TEST(CaixaAtualiza, NoMoreUpdatesWrongDataAndClientErrors) {
 
 TEST(CaixaAtualiza, ProxySettingsAndUncheckingClearsTheProxy) {
     LoopbackServer proxy({{kOk}, {kOk + "3\r\n3\r\n"}, {kOk}, {kOk + "3\r\n3\r\n"}});
-    Program p("");  // the default update server: only the proxy can reach it
+    Program p("[Atualizacao]\r\nTempoLimite=3\r\n");  // the default update server: only the proxy reaches it
     TCaixaAtualiza dlg("1", "1", p.dir.str());
     dlg.UsarProxy->setChecked(true);
     EXPECT_TRUE(dlg.Proxy->isEnabled());
@@ -181,30 +182,52 @@ TEST(CaixaAtualiza, WebsiteButtonOpensTheDownloadPage) {
     EXPECT_EQ(ReadAll(log), "open\thttp://updates.example:8000/download.html\t\tnormal\nopen\t\t\tnormal\n");
 }
 
-TEST(CaixaAtualiza, SilentServerEndsAtTheTimeLimitAndTheDialogStaysPut) {
+TEST(CaixaAtualiza, SilentServerEndsAtTheTimeLimitWithTheWindowAlive) {
     LoopbackServer server({{"", true}});
     Program p(Program::ServerIni(server));  // TempoLimite=1
     TCaixaAtualiza dlg("1", "1", p.dir.str());
     dlg.show();
-    int waits = 0;
-    bool enabledDuringWait = false;
-    dlg.BuscaAtualizacao.ProcessMessages = [&] {
-        ++waits;
-        enabledDuringWait |= dlg.Fechar->isEnabled() || dlg.VerificarAtualizacoes->isEnabled();
-        dlg.reject();  // Escape
-        dlg.close();   // the title bar's close
-        QApplication::processEvents();
-    };
+    int ticks = 0;
+    bool commandsDuringWait = false, closeDuringWait = false;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        ++ticks;  // timers run: the window is processing its events
+        commandsDuringWait |= dlg.VerificarAtualizacoes->isEnabled() || dlg.IrAoSiteDaWeb->isEnabled();
+        closeDuringWait |= dlg.Fechar->isEnabled();
+    });
+    tick.start(50);
     const auto start = std::chrono::steady_clock::now();
     dlg.VerificarAtualizacoes->click();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
-    EXPECT_GT(waits, 10);
-    EXPECT_FALSE(enabledDuringWait);
+    EXPECT_GT(ticks, 5);
+    EXPECT_FALSE(commandsDuringWait);
+    EXPECT_TRUE(closeDuringWait);
     EXPECT_TRUE(dlg.isVisible());
     ASSERT_EQ(p.Texts(), std::vector<std::string>{"Timed out waiting for data from host 127.0.0.1"});
-    EXPECT_TRUE(dlg.Fechar->isEnabled());
-    dlg.Fechar->click();
-    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_TRUE(dlg.VerificarAtualizacoes->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(CaixaAtualiza, ClosingDuringACheckAbandonsItSilently) {
+    for (int way = 0; way < 3; ++way) {
+        LoopbackServer server({{"", true}});
+        Program p("[Atualizacao]\r\nServidor=" + server.Address() + "\r\nTempoLimite=30\r\n");
+        TCaixaAtualiza dlg("1", "1", p.dir.str());
+        dlg.show();
+        QTimer::singleShot(200, [&] {
+            if (way == 0) dlg.Fechar->click();
+            if (way == 1) dlg.reject();  // Escape
+            if (way == 2) dlg.close();   // the title bar
+        });
+        const auto start = std::chrono::steady_clock::now();
+        dlg.VerificarAtualizacoes->click();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << way;
+        EXPECT_TRUE(p.messages.shown.empty()) << way;
+        EXPECT_FALSE(dlg.isVisible()) << way;
+        EXPECT_FALSE(dlg.Verificando());
+        EXPECT_FALSE(dlg.BuscaAtualizacao.Connected());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
 }
 
 TEST(CaixaAtualiza, Screenshots) {

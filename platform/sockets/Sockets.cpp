@@ -10,6 +10,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 namespace platform::sockets {
 
@@ -59,13 +62,42 @@ Address FirstIPv4(const addrinfo* list) {
     return kNoAddress;
 }
 
-// One asynchronous lookup. glibc's resolver may still write into it after a
-// cancel it refused, so such a request is left alive rather than freed.
+// One asynchronous lookup. glibc's resolver may still write into a request
+// whose cancel it refused, so such a request is kept among the abandoned
+// ones until it has finished, and freed then.
 struct Lookup {
+    explicit Lookup(const std::string& host) : name(host) {
+        hints.ai_family = AF_INET;
+        hints.ai_socktype = SOCK_STREAM;
+        cb.ar_name = name.c_str();
+        cb.ar_request = &hints;
+    }
+    Lookup(const Lookup&) = delete;
+    Lookup& operator=(const Lookup&) = delete;
+    ~Lookup() {
+        if (cb.ar_result) ::freeaddrinfo(cb.ar_result);
+    }
+    bool Running() { return ::gai_error(&cb) == EAI_INPROGRESS; }
+
     std::string name;
     addrinfo hints{};
     gaicb cb{};
 };
+
+std::mutex abandonedMutex;
+// Never destroyed: at exit the resolver may still be writing into one.
+auto& abandoned = *new std::vector<std::unique_ptr<Lookup>>;
+
+void Abandon(std::unique_ptr<Lookup> lookup) {
+    if (::gai_cancel(&lookup->cb) != EAI_NOTCANCELED) return;  // done or cancelled: free it now
+    std::lock_guard lock(abandonedMutex);
+    abandoned.push_back(std::move(lookup));
+}
+
+void FreeFinishedAbandoned() {
+    std::lock_guard lock(abandonedMutex);
+    std::erase_if(abandoned, [](const std::unique_ptr<Lookup>& l) { return !l->Running(); });
+}
 
 }  // namespace
 
@@ -121,35 +153,29 @@ Address ResolveIPv4(const std::string& name, const Wait& wait) {
     if (name.empty()) return kNoAddress;
     if (in_addr a{}; ::inet_aton(name.c_str(), &a)) return a.s_addr;
 
-    auto* lookup = new Lookup;
-    lookup->name = name;
-    lookup->hints.ai_family = AF_INET;
-    lookup->hints.ai_socktype = SOCK_STREAM;
-    lookup->cb.ar_name = lookup->name.c_str();
-    lookup->cb.ar_request = &lookup->hints;
+    FreeFinishedAbandoned();
+    auto lookup = std::make_unique<Lookup>(name);
     gaicb* list[1] = {&lookup->cb};
-    if (::getaddrinfo_a(GAI_NOWAIT, list, 1, nullptr) != 0) {
-        delete lookup;
-        return kNoAddress;
-    }
+    if (::getaddrinfo_a(GAI_NOWAIT, list, 1, nullptr) != 0) return kNoAddress;
     const auto deadline = Clock::now() + wait.bound;
-    while (::gai_error(&lookup->cb) == EAI_INPROGRESS) {
+    while (lookup->Running()) {
         if (Clock::now() >= deadline) {
-            if (::gai_cancel(&lookup->cb) == EAI_NOTCANCELED) return kNoAddress;  // still in use: left alive
-            break;
+            Abandon(std::move(lookup));
+            return kNoAddress;
         }
         const int ms = std::max(SliceMs(deadline, wait), 1);
         const timespec slice{ms / 1000, (ms % 1000) * 1000000L};
         ::gai_suspend(list, 1, &slice);
-        if (wait.pump) wait.pump();
+        if (wait.pump) {
+            try {
+                wait.pump();
+            } catch (...) {
+                Abandon(std::move(lookup));
+                throw;
+            }
+        }
     }
-    Address result = kNoAddress;
-    if (::gai_error(&lookup->cb) == 0) {
-        result = FirstIPv4(lookup->cb.ar_result);
-        ::freeaddrinfo(lookup->cb.ar_result);
-    }
-    delete lookup;
-    return result;
+    return ::gai_error(&lookup->cb) == 0 ? FirstIPv4(lookup->cb.ar_result) : kNoAddress;
 }
 
 std::string FormatIPv4(Address address) {

@@ -29,7 +29,9 @@ inline constexpr Address kNoAddress = 0xFFFFFFFFu;
 // How long a call may wait, and what to do between slices of the wait.
 struct Wait {
     std::chrono::milliseconds bound{30000};
-    std::function<void()> pump;  // may be empty: then the call just waits
+    // May be empty: then the call just waits. May raise to abandon the wait;
+    // the call then lets go of what it holds and passes the exception on.
+    std::function<void()> pump;
 };
 
 // The Windows Sockets code for a POSIX errno value. Codes Windows numbers
