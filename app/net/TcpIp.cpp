@@ -16,6 +16,8 @@ std::string FormatIPv4Address(sk::Address address) { return sk::FormatIPv4(addre
 sk::Address ResolveHostAddress(const std::string& name, const sk::Wait& wait) {
     try {
         return sk::ResolveIPv4(name, wait);
+    } catch (const platform::EAbort&) {
+        throw;  // the caller abandoned the wait
     } catch (...) {
         return sk::kNoAddress;
     }

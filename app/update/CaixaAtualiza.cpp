@@ -78,8 +78,10 @@ TCaixaAtualiza::TCaixaAtualiza(const std::string& versaoS, const std::string& ve
     Proxy->setEnabled(false);
     CacheProxy->setEnabled(false);
     connect(UsarProxy, &QCheckBox::toggled, this, [this](bool on) {
-        Proxy->setEnabled(on);
-        CacheProxy->setEnabled(on);
+        platform::Guarded([&] {
+            Proxy->setEnabled(on);
+            CacheProxy->setEnabled(on);
+        });
     });
 
     VersaoCorrente = VersionLabel("VersaoCorrente", this);
@@ -210,9 +212,10 @@ void TCaixaAtualiza::Busca() {
         BuscaAtualizacao.Execute();
     } catch (...) {
         Ocupado(false);
-        if (abandonar_) {
+        if (abandonar_) {  // whatever ended the check, the user has left
             abandonar_ = false;
             reject();
+            throw platform::EAbort();
         }
         throw;
     }
