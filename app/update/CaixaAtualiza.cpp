@@ -177,6 +177,7 @@ void TCaixaAtualiza::VerificarAtualizacoesClick() {
     if (ServidorNaLista()) BuscaAtualizacao.URL = "http://" + config_.servidor + kArquivoVersao;
     // An unchecked "Use proxy" means a direct connection, also after a check through one.
     BuscaAtualizacao.Proxy = UsarProxy->isChecked() ? Trimmed(Proxy->text()) : "";
+    // Through a proxy, answers come fresh from the server unless "Use proxy cache" allows the proxy's copy.
     BuscaAtualizacao.NoCache = UsarProxy->isChecked() && !CacheProxy->isChecked();
     Busca();
     if (abandonar_) {
