@@ -144,6 +144,22 @@ TEST(Http, ErrorStatusOnHttp10RaisesBeforeAnyGet) {
     EXPECT_EQ(http.SocketState(), 0);
 }
 
+TEST(Http, FourHundredIsTheFirstErrorStatus) {
+    {
+        LoopbackServer server({{"HTTP/1.0 400 Bad Request\r\n\r\n"}});
+        Client http;
+        http.URL = "http://" + server.Address() + "/v.txt";
+        EXPECT_THROW(http.Execute(), EProtocolError);
+    }
+    LoopbackServer server({{"HTTP/1.0 399 Odd\r\n\r\n"}, {"HTTP/1.0 399 Odd\r\n\r\nbody"}});
+    Client http;
+    http.URL = "http://" + server.Address() + "/v.txt";
+    http.Execute();
+    EXPECT_EQ(http.StatusCode, 399);
+    EXPECT_EQ(http.StatusText, "Odd");
+    EXPECT_EQ(http.Stream, "body");
+}
+
 TEST(Http, OnlyAnHttp10LineIsAStatusLineAndTheCodeCarriesOver) {
     // HEAD answers 302 without a Location; GET answers with another version,
     // whose line is no status line: the 302 stays and the body is read.
