@@ -14,6 +14,7 @@
 #include "app/backup/TCaixaBackup.h"
 #include "app/repair/AbaReparos.h"
 #include "app/ui/AppIcon.h"
+#include "app/update/CaixaAtualiza.h"
 #include "app/xref/AbaReferencia.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/DBText.h"
@@ -179,7 +180,10 @@ void TFormulario::FazerBackupdosBancosdeDados1Click() {
 void TFormulario::RecuperarBackupdosBancosdeDados1Click() {
     if (modulo_) MostraCaixaBackup(*modulo_, this);
 }
-void TFormulario::Verificaratualizacoes1Click() {}
+
+void TFormulario::Verificaratualizacoes1Click() {
+    MostraCaixaAtualiza(this, VersaoS->text().toStdString(), VersaoBD->text().toStdString(), DiretorioBase);
+}
 
 DevicePanel& TFormulario::Panel(Device device) {
     switch (device) {
