@@ -48,10 +48,10 @@ TImageObj::TImageObj(int pos, const TAttributeList* attributes) : Pos(pos) {
                         WidthIsPercent = true;
                     }
                 } else {
-                    WantWidth = std::max(0, a->NumValue);
+                    WantWidth = std::clamp(a->NumValue, 0, kMaxPagePixels);
                 }
                 break;
-            case attrHEIGHT: WantHeight = std::max(1, a->NumValue); break;
+            case attrHEIGHT: WantHeight = std::clamp(a->NumValue, 1, kMaxPagePixels); break;
             case attrTRANSP: Transparent = 1; break;
             case attrISMAP: IsMap = true; break;
             case attrHSPACE: HSpace = std::min(20, a->NumValue < 0 ? (a->NumValue == INT32_MIN ? 20 : -a->NumValue) : a->NumValue); break;
@@ -145,6 +145,8 @@ void TImageObj::SizeImage(TSectionList* document, TCanvas& canvas, int availWidt
             ObjWidth = std::max(ObjWidth, canvas.Metrics.TextWidth(f, Alt) + 2 + 24);
             ObjHeight = std::max(ObjHeight, std::max(24, canvas.Metrics.Metrics(f).Height));
         }
+        ObjWidth = std::clamp(ObjWidth, 0, kMaxPagePixels);
+        ObjHeight = std::clamp(ObjHeight, 0, kMaxPagePixels);
     }
     ImageWidth = ObjWidth;
     ImageHeight = ObjHeight;
