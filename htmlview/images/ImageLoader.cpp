@@ -41,9 +41,8 @@ QImage readWithQt(std::string_view bytes, const char* format) {
 
 QImage decodeJpeg(std::string_view bytes) {
     std::string error;
-    QImage img = platform::DecodeJpeg(bytes.data(), bytes.size(), error, 0, 0, DisplayBits() <= 8);
-    if (img.format() == QImage::Format_Grayscale8) return img;  // greyscale keeps its own grey ramp
-    return DisplayBits() <= 8 ? RealizeToPalette(img) : img;
+    // Deep displays take 24 bits; 8-bit ones the palette (greys decode as such first).
+    return RealizeToPalette(platform::DecodeJpeg(bytes.data(), bytes.size(), error, 0, 0, DisplayBits() <= 8));
 }
 
 // BMP and JPEG only.
