@@ -8,7 +8,8 @@
 //                                    600): positions, heights, character
 //                                    indexes, lines, column widths, row
 //                                    heights, and each image's size
-//   png --width W [--images] FILE OUT the document painted onto an image
+//   png --width W [--images] FILE OUT the document painted onto an image, with
+//                                    the Liberation fonts as the program uses
 // With --images, pictures are loaded from files relative to the page, as
 // the viewer does with images shown; without, their placeholders stand in.
 // Text is shown as Windows-1252 bytes converted to UTF-8; control characters
@@ -186,6 +187,10 @@ int main(int argc, char** argv) {
     // Pictures of a page read from standard input are looked for in the current folder.
     Folder folder;
     if (images) folder = file == "-" ? std::filesystem::current_path() : std::filesystem::absolute(file).parent_path();
-    if (cmd == "png") return paintPng(bytes, width, rest[1], folder);
+    if (cmd == "png") {
+        // Painted as the program shows pages: with the fonts the pages were written for.
+        SetWindowsFaces(TWindowsFaces::Liberation);
+        return paintPng(bytes, width, rest[1], folder);
+    }
     return dumpTree(bytes, cmd == "layout", fake, width, folder);
 }
