@@ -249,3 +249,22 @@ TEST_F(ImageTest, AZeroSizedPlaceholderDividesByNothing) {
         EXPECT_GE(i->ImageHeight, 0);
     }
 }
+
+TEST_F(ImageTest, ABackgroundDeliveredLater) {
+    notReady = true;
+    parse("<BODY BACKGROUND=back.bmp>text");
+    EXPECT_EQ(doc->FetchBackImage(), nullptr);
+    EXPECT_EQ(doc->PendingImages.Count(), 1);
+    EXPECT_EQ(requests.size(), 1u);
+    // Bytes that are no picture: the page keeps its colour and asks no more.
+    EXPECT_TRUE(doc->InsertImage("back.bmp", "no picture"));
+    EXPECT_EQ(doc->FetchBackImage(), nullptr);
+    EXPECT_EQ(requests.size(), 1u);
+    doc->Clear();
+    parse("<BODY BACKGROUND=back.bmp>text");
+    doc->FetchBackImage();
+    EXPECT_TRUE(doc->InsertImage("BACK.BMP ", BmpOf(filled(8, 8, Qt::yellow))));
+    ASSERT_NE(doc->BackBitmap, nullptr);
+    EXPECT_EQ(doc->BackBitmap->Width(), 8);
+    EXPECT_EQ(users("back.bmp"), 1);
+}

@@ -252,8 +252,10 @@ bool TSectionList::InsertImage(const std::string& name, const std::string& bytes
     }
     for (void* object : waiting) {
         if (object == this) {
-            BackFetched = false;
-            if (decoded) FetchBackImage();
+            if (decoded) {  // else the page keeps its colour
+                BackFetched = false;
+                FetchBackImage();
+            }
         } else {
             static_cast<TImageObj*>(object)->Refetch(decoded);
         }
