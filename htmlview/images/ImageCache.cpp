@@ -19,6 +19,7 @@ int TStringBitmapList::AddObject(const std::string& key, std::unique_ptr<TBitmap
     auto it = std::lower_bound(entries_.begin(), entries_.end(), key,
                                [](const auto& e, const std::string& k) { return e.first < k; });
     if (it != entries_.end() && it->first == key) {
+        item->Users += it->second->Users;  // the images holding the old picture still give theirs back
         it->second = std::move(item);
     } else {
         it = entries_.emplace(it, key, std::move(item));

@@ -35,7 +35,8 @@ public:
     TBitmapItem& Item(int index) { return *entries_[static_cast<size_t>(index)].second; }
     // Index of an exact key (binary search), -1 when absent.
     int IndexOf(const std::string& key) const;
-    // Enters Item under Key with one user more; replaces an entry of the same key.
+    // Enters Item under Key with one user more; an entry of the same key is
+    // replaced, its users carried over.
     int AddObject(const std::string& key, std::unique_ptr<TBitmapItem> item);
     // The entry's picture; its age back to 0 and one user more.
     std::shared_ptr<const TPicture> TakeImage(int index);

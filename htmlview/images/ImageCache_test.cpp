@@ -24,6 +24,11 @@ TEST(ImageCache, KeysAreUpperCasedAndTrimmed) {
     EXPECT_EQ(c.IndexOf("C"), 2);
     EXPECT_EQ(c.IndexOf("c"), -1);  // callers pass keys
     EXPECT_EQ(c.Item(c.IndexOf("B")).Users, 1);
+    // A second picture under a name in use: the holders of the first still count.
+    c.AddObject("B", item(9));
+    EXPECT_EQ(c.Count(), 3);
+    EXPECT_EQ(c.Item(c.IndexOf("B")).Users, 2);
+    EXPECT_EQ(c.TakeImage(c.IndexOf("B"))->Width(), 9);
 }
 
 TEST(ImageCache, AnUnusedEntryOutlivesTheAgeLimitByOneLoad) {
