@@ -1,8 +1,11 @@
 // The control with the real parser: pages as the program writes them.
 #include "htmlview/control/HtmlDisplay.h"
+#include "htmlview/images/ImageCache.h"
+#include "htmlview/layout/ImageObj.h"
 #include "htmlview/layout/Section.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -203,3 +206,32 @@ TEST_F(ParsedTest, ScriptsGoToTheHostsHandler) {
 }
 
 }  // namespace
+
+TEST_F(ParsedTest, PicturesTheHostDeliversLaterAndTheCacheLimit) {
+    QImage picture(30, 20, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QByteArray bmp;
+    QBuffer buf(&bmp);
+    buf.open(QIODevice::WriteOnly);
+    picture.save(&buf, "BMP");
+    viewer->SetOnImageRequest([](QWidget*, const std::string&, TMemoryStream*& s) { s = NotReadyStream(); });
+    viewer->SetViewImages(true);
+    viewer->LoadFromStrings({"<p>before</p>", "<img src=\"later.bmp\">", "<p>after</p>"});
+    EXPECT_FALSE(viewer->InsertImage("other.bmp", std::string(bmp.constData(), static_cast<size_t>(bmp.size()))));
+    EXPECT_TRUE(viewer->InsertImage("later.bmp", std::string(bmp.constData(), static_cast<size_t>(bmp.size()))));
+    TImageObj* img = nullptr;
+    for (int i = 0; i < viewer->Document->Count() && !img; ++i)
+        if (auto* s = dynamic_cast<TSection*>(viewer->Document->Items(i)); s && s->Images.Count()) img = s->Images[0];
+    ASSERT_NE(img, nullptr);
+    EXPECT_EQ(img->ImageWidth, 30);
+    EXPECT_EQ(img->ImageHeight, 20);
+
+    // The cache count reaches the shared cache, clamped; every load ages it.
+    viewer->SetImageCacheCount(30);
+    EXPECT_EQ(viewer->ImageCacheCount(), 20);
+    EXPECT_EQ(ImageCache().AgeLimit, 20);
+    viewer->SetImageCacheCount(0);
+    viewer->LoadFromStrings({"x"});  // the picture's user is gone; this load ages it to 1
+    EXPECT_EQ(ImageCache().IndexOf("LATER.BMP"), -1);
+    viewer->SetImageCacheCount(5);
+}

@@ -1,6 +1,6 @@
 #pragma once
-// What the document hands to an inline image: a bitmap with an optional
-// mask, or an animation (the GIF decoder implements TAnimatedImage).
+// A decoded picture as the document holds it: a bitmap, or an animation
+// (the GIF decoder implements TAnimatedImage). Masks travel beside it.
 #include <QImage>
 #include <memory>
 
@@ -24,16 +24,18 @@ public:
 
 struct TPicture {
     QImage Bitmap;
-    QImage Mask;  // non-null: draw only where the mask is set
     std::shared_ptr<TAnimatedImage> Animation;
 
     int Width() const { return Animation ? Animation->Width() : Bitmap.width(); }
     int Height() const { return Animation ? Animation->Height() : Bitmap.height(); }
 };
 
-// The stock pictures: shown while a picture is pending or images are off,
-// and when a picture cannot be had.
-const TPicture& DefaultImage();
-const TPicture& ErrorImage();
+// The stock pictures, 16 x 16, drawn in code: PendingImage while a picture
+// is not yet there (and whenever images are off), BrokenImage with its mask
+// (1 = transparent) when a picture cannot be had. They live as long as the
+// program.
+const std::shared_ptr<const TPicture>& PendingImage();
+const std::shared_ptr<const TPicture>& BrokenImage();
+const QImage& BrokenImageMask();
 
 }  // namespace htmlview
