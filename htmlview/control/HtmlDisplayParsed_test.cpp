@@ -1,9 +1,11 @@
 // The control with the real parser: pages as the program writes them.
 #include "htmlview/control/HtmlDisplay.h"
+#include "htmlview/images/ImageCache.h"
 #include "htmlview/layout/ImageObj.h"
 #include "htmlview/layout/Section.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -144,6 +146,35 @@ TEST_F(ParsedTest, FormsOnAPageSubmitThroughTheViewer) {
     EXPECT_EQ(shown, 2);
 }
 
+TEST_F(ParsedTest, AnimatedGifsGetTheirOwnCopyAndStillOnesNone) {
+    // Two frames (a loop count of 2), and the same picture with one frame.
+    static const char kAnim[] =
+        "GIF89a\x02\x00\x01\x00\x81\x00\x00\x00\x00\x00\xff\x00\x00\x00\xff\x00\x00\x00\xff"
+        "!\xff\x0bNETSCAPE2.0\x03\x01\x02\x00\x00!\xf9\x04\x0d\x05\x00\x00\x00"
+        ",\x00\x00\x00\x00\x02\x00\x01\x00\x00\x02\x03\x0c\x10\x05\x00"
+        ",\x01\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;";
+    const std::string anim(kAnim, sizeof kAnim - 1);
+    const std::string still = anim.substr(0, anim.find(",\x01\x00", 60)) + ";";
+    viewer->SetOnImageRequest([&](QWidget*, const std::string& src, TMemoryStream*& stream) {
+        static TMemoryStream a, s;
+        a.Data = anim;
+        s.Data = still;
+        stream = src == "a.gif" ? &a : &s;
+    });
+    viewer->SetViewImages(true);
+    viewer->LoadFromStrings({"<img src=a.gif width=20 height=10><img src=a.gif width=20 height=10>"
+                             "<img src=s.gif width=20 height=10>"});
+    viewer->grab();
+    auto& gifs = viewer->Document->AnimatedGifs;
+    ASSERT_EQ(gifs.size(), 2u);
+    EXPECT_NE(gifs[0], gifs[1]);
+    for (TAnimatedImage* g : gifs) {
+        EXPECT_TRUE(g->ShowIt);  // painted, so it animates
+        EXPECT_EQ(g->Width(), 2);
+    }
+    EXPECT_TRUE(viewer->Document->AnimTimer.isActive());
+}
+
 TEST_F(ParsedTest, ImageEventsAndRightClicks) {
     std::vector<std::string> requested;
     viewer->SetOnImageRequest([&](QWidget*, const std::string& src, TMemoryStream*& stream) {
@@ -233,3 +264,32 @@ TEST_F(ParsedTest, ScriptsGoToTheHostsHandler) {
 }
 
 }  // namespace
+
+TEST_F(ParsedTest, PicturesTheHostDeliversLaterAndTheCacheLimit) {
+    QImage picture(30, 20, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QByteArray bmp;
+    QBuffer buf(&bmp);
+    buf.open(QIODevice::WriteOnly);
+    picture.save(&buf, "BMP");
+    viewer->SetOnImageRequest([](QWidget*, const std::string&, TMemoryStream*& s) { s = NotReadyStream(); });
+    viewer->SetViewImages(true);
+    viewer->LoadFromStrings({"<p>before</p>", "<img src=\"later.bmp\">", "<p>after</p>"});
+    EXPECT_FALSE(viewer->InsertImage("other.bmp", std::string(bmp.constData(), static_cast<size_t>(bmp.size()))));
+    EXPECT_TRUE(viewer->InsertImage("later.bmp", std::string(bmp.constData(), static_cast<size_t>(bmp.size()))));
+    TImageObj* img = nullptr;
+    for (int i = 0; i < viewer->Document->Count() && !img; ++i)
+        if (auto* s = dynamic_cast<TSection*>(viewer->Document->Items(i)); s && s->Images.Count()) img = s->Images[0];
+    ASSERT_NE(img, nullptr);
+    EXPECT_EQ(img->ImageWidth, 30);
+    EXPECT_EQ(img->ImageHeight, 20);
+
+    // The cache count reaches the shared cache, clamped; every load ages it.
+    viewer->SetImageCacheCount(30);
+    EXPECT_EQ(viewer->ImageCacheCount(), 20);
+    EXPECT_EQ(ImageCache().AgeLimit, 20);
+    viewer->SetImageCacheCount(0);
+    viewer->LoadFromStrings({"x"});  // the picture's user is gone; this load ages it to 1
+    EXPECT_EQ(ImageCache().IndexOf("LATER.BMP"), -1);
+    viewer->SetImageCacheCount(5);
+}

@@ -1,6 +1,5 @@
 #include "htmlview/gif/GifImage.h"
 
-#include "htmlview/layout/Canvas.h"
 #include "htmlview/util/HtmlUtils.h"
 #include "platform/hostio/HostIo.h"
 
@@ -242,17 +241,17 @@ QImage TGIFImage::CompositeWithAlpha() const {
     return out;
 }
 
-void TGIFImage::Draw(TCanvas& canvas, int x, int y, int w, int h) {
+void TGIFImage::Draw(QPainter* painter, int x, int y, int w, int h) {
     DrawX = x;
     DrawY = y;
     DrawWidth = w;
     DrawHeight = h;
-    if (!Shown || NoImage || ScanOnly || FrameCount == 0 || !canvas.Painter) return;
+    if (!Shown || NoImage || ScanOnly || FrameCount == 0 || !painter) return;
     const QRect target(x, y, w, h);
     // A transparent first frame shows the page through; what the page
     // painted beneath is the background the frames accumulate over.
-    if (!Frames[0]->Transparent) canvas.Painter->drawImage(target, composite_);
-    else canvas.Painter->drawImage(target, CompositeWithAlpha());
+    if (!Frames[0]->Transparent) painter->drawImage(target, composite_);
+    else painter->drawImage(target, CompositeWithAlpha());
     NeedBackground = false;
 }
 

@@ -9,7 +9,7 @@
 // The image cache keeps the first instance; every further document image
 // showing the same GIF animates its own CreateCopy.
 #include "htmlview/gif/GifReader.h"
-#include "htmlview/layout/Picture.h"
+#include "htmlview/images/Picture.h"
 
 #include <QImage>
 #include <QRect>
@@ -107,7 +107,7 @@ public:
     int Height() const override { return height_; }
     void Restart() override;
     void StepAnimation(QWidget* panel) override { CheckAnimation(panel); }
-    void Draw(TCanvas& canvas, int x, int y, int w, int h) override;
+    void Draw(QPainter* painter, int x, int y, int w, int h) override;
     std::unique_ptr<TAnimatedImage> Copy() const override;
 
 private:

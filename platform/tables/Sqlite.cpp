@@ -45,6 +45,11 @@ Connection::Connection(const std::string& path, bool readOnly, bool create, cons
     }
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    // A double-quoted name that is not a column must fail, never read as a
+    // string: a field listed but missing from the records would else show
+    // its own name in every row.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, static_cast<int*>(nullptr));
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, static_cast<int*>(nullptr));
     try {
         if (readOnly) Exec("PRAGMA query_only=1");
     } catch (...) {

@@ -9,6 +9,11 @@
 #include <filesystem>
 #include <set>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+
 namespace platform {
 
 namespace {
@@ -86,63 +91,112 @@ void CheckSchema(const TTableSchema& schema, const std::string& path) {
 }
 }  // namespace
 
+namespace {
+constexpr const char* kDamaged = "Table is damaged or is not a table file.";
+
+// The records of a new table, written into an open, empty file.
+void WriteNewTable(sqlite::Connection& db, const TTableSchema& schema) {
+    std::string cols;
+    for (const auto& f : schema.Fields) {
+        bool isKey = std::any_of(schema.Key.begin(), schema.Key.end(),
+                                 [&](const std::string& k) { return Lower(k) == Lower(f.Name); });
+        if (!cols.empty()) cols += ", ";
+        cols += QuoteIdentifier(f.Name) + " " + DeclaredType(f);
+        if (isKey)
+            cols += f.DataType == TFieldType::ftString ? " COLLATE NOCASE NOT NULL DEFAULT ''" : " NOT NULL DEFAULT 0";
+    }
+    if (!schema.Key.empty()) {
+        std::string key;
+        for (const auto& k : schema.Key) key += (key.empty() ? "" : ", ") + QuoteIdentifier(k);
+        cols += ", PRIMARY KEY (" + key + ")";
+    }
+    db.Exec("PRAGMA journal_mode=DELETE");
+    db.Exec("BEGIN");
+    db.Exec("CREATE TABLE vorel_table(property TEXT PRIMARY KEY, value TEXT)");
+    db.Exec("CREATE TABLE vorel_fields(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
+            "type TEXT NOT NULL, size INTEGER NOT NULL, keyposition INTEGER)");
+    db.Exec("CREATE TABLE records(" + cols + ")");
+    Statement prop(db, "INSERT INTO vorel_table VALUES (?, ?)");
+    prop.Bind(1, std::string("format"));
+    prop.Bind(2, std::string(kFormat));
+    prop.Step();
+    prop.Reset();
+    prop.Bind(1, std::string("password"));
+    prop.Bind(2, schema.Password);
+    prop.Step();
+    prop.Reset();
+    Statement field(db, "INSERT INTO vorel_fields VALUES (?, ?, ?, ?, ?)");
+    for (size_t i = 0; i < schema.Fields.size(); ++i) {
+        const auto& f = schema.Fields[i];
+        field.Bind(1, static_cast<std::int64_t>(i));
+        field.Bind(2, f.Name);
+        field.Bind(3, TypeName(f.DataType));
+        field.Bind(4, static_cast<std::int64_t>(f.DataType == TFieldType::ftString ? f.Size : 0));
+        auto k = std::find_if(schema.Key.begin(), schema.Key.end(),
+                              [&](const std::string& n) { return Lower(n) == Lower(f.Name); });
+        if (k != schema.Key.end()) field.Bind(5, static_cast<std::int64_t>(k - schema.Key.begin()));
+        field.Step();
+        field.Reset();
+    }
+    db.Exec("COMMIT");
+}
+
+void RemoveQuietly(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    std::filesystem::remove(path + "-journal", ec);
+}
+
+// Makes the directory entry of a new name durable.
+void SyncDirectory(const std::filesystem::path& dir) {
+    int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+}  // namespace
+
+// The table is written under a temporary name in the same folder and gets
+// its own name only when complete, so a writer killed half-way leaves no
+// file that passes for the table or blocks a new attempt.
 void TableFile::Create(const std::string& path, const TTableSchema& schema) {
     CheckSchema(schema, path);
+    namespace fs = std::filesystem;
     std::error_code ec;
-    if (std::filesystem::exists(path, ec)) throw EDBEngineError("Table already exists.", path);
+    if (fs::exists(path, ec)) throw EDBEngineError("Table already exists.", path);
     if (ec) throw EDBEngineError("Cannot create the table file.", path);
+    fs::path target(path);
+    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".new-XXXXXX")).string();
+    int fd = ::mkstemp(pattern.data());
+    if (fd < 0) throw EDBEngineError("Cannot create the table file.", path);
+    // mkstemp makes the file private; a table gets the usual permissions.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    ::close(fd);
+    const std::string temp = pattern;
     try {
-        sqlite::Connection db(path, false, true, path);
-        std::string cols;
-        for (const auto& f : schema.Fields) {
-            bool isKey = std::any_of(schema.Key.begin(), schema.Key.end(),
-                                     [&](const std::string& k) { return Lower(k) == Lower(f.Name); });
-            if (!cols.empty()) cols += ", ";
-            cols += QuoteIdentifier(f.Name) + " " + DeclaredType(f);
-            if (isKey)
-                cols += f.DataType == TFieldType::ftString ? " COLLATE NOCASE NOT NULL DEFAULT ''" : " NOT NULL DEFAULT 0";
+        {
+            sqlite::Connection db(temp, false, true, path);
+            WriteNewTable(db, schema);
         }
-        if (!schema.Key.empty()) {
-            std::string key;
-            for (const auto& k : schema.Key) key += (key.empty() ? "" : ", ") + QuoteIdentifier(k);
-            cols += ", PRIMARY KEY (" + key + ")";
+        // link() never replaces: a file that appeared meanwhile keeps its place.
+        if (::link(temp.c_str(), path.c_str()) != 0) {
+            int err = errno;
+            if (err == EEXIST) throw EDBEngineError("Table already exists.", path);
+            if (err != EPERM && err != ENOTSUP && err != EOPNOTSUPP)
+                throw EDBEngineError("Cannot create the table file.", path);
+            // No hard links on this file system: a rename, checked just before.
+            if (fs::exists(path, ec)) throw EDBEngineError("Table already exists.", path);
+            if (::rename(temp.c_str(), path.c_str()) != 0)
+                throw EDBEngineError("Cannot create the table file.", path);
         }
-        db.Exec("PRAGMA journal_mode=DELETE");
-        db.Exec("BEGIN");
-        db.Exec("CREATE TABLE vorel_table(property TEXT PRIMARY KEY, value TEXT)");
-        db.Exec("CREATE TABLE vorel_fields(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
-                "type TEXT NOT NULL, size INTEGER NOT NULL, keyposition INTEGER)");
-        db.Exec("CREATE TABLE records(" + cols + ")");
-        Statement prop(db, "INSERT INTO vorel_table VALUES (?, ?)");
-        prop.Bind(1, std::string("format"));
-        prop.Bind(2, std::string(kFormat));
-        prop.Step();
-        prop.Reset();
-        prop.Bind(1, std::string("password"));
-        prop.Bind(2, schema.Password);
-        prop.Step();
-        prop.Reset();
-        Statement field(db, "INSERT INTO vorel_fields VALUES (?, ?, ?, ?, ?)");
-        for (size_t i = 0; i < schema.Fields.size(); ++i) {
-            const auto& f = schema.Fields[i];
-            field.Bind(1, static_cast<std::int64_t>(i));
-            field.Bind(2, f.Name);
-            field.Bind(3, TypeName(f.DataType));
-            field.Bind(4, static_cast<std::int64_t>(f.DataType == TFieldType::ftString ? f.Size : 0));
-            auto k = std::find_if(schema.Key.begin(), schema.Key.end(),
-                                  [&](const std::string& n) { return Lower(n) == Lower(f.Name); });
-            if (k != schema.Key.end())
-                field.Bind(5, static_cast<std::int64_t>(k - schema.Key.begin()));
-            field.Step();
-            field.Reset();
-        }
-        db.Exec("COMMIT");
     } catch (...) {
-        // A half-made file would pass for a table later.
-        std::filesystem::remove(path, ec);
-        std::filesystem::remove(path + "-journal", ec);
+        RemoveQuietly(temp);
         throw;
     }
+    RemoveQuietly(temp);
+    SyncDirectory(target.parent_path());
 }
 
 TableFile::TableFile(const std::string& path, bool readOnly, bool syncWrites) : db_(path, readOnly, false, path) {
@@ -150,50 +204,132 @@ TableFile::TableFile(const std::string& path, bool readOnly, bool syncWrites) : 
         db_.Exec("PRAGMA synchronous=OFF");
         db_.Exec("PRAGMA journal_mode=MEMORY");
     }
+    ReadSchema(path);
+    CheckKeyTypes(readOnly);
+    // Fails here, not at the first move, when the records lack a field.
+    Prepared(Select() + "LIMIT 0");
+}
+
+// The schema as the file lists it, held to the rules of creation: an empty
+// file, another program's database or a field list that no creation could
+// have written is damage.
+void TableFile::ReadSchema(const std::string& path) {
     {
-        std::string format;
-        {
-            Statement s(db_, "SELECT property, value FROM vorel_table");
-            ResetGuard g(s);
-            while (s.Step()) {
-                TValue n = s.Column(0), v = s.Column(1);
-                const auto* name = std::get_if<std::string>(&n);
-                std::string value = std::holds_alternative<std::string>(v) ? std::get<std::string>(v) : "";
-                if (name && *name == "format") format = value;
-                if (name && *name == "password") schema_.Password = value;
+        Statement s(db_, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                         "name IN ('vorel_table', 'vorel_fields', 'records')");
+        ResetGuard g(s);
+        if (!s.Step() || s.ColumnInt(0) != 3) db_.Fail(kDamaged);
+    }
+    std::string format;
+    {
+        Statement s(db_, "SELECT property, value FROM vorel_table");
+        ResetGuard g(s);
+        while (s.Step()) {
+            TValue n = s.Column(0), v = s.Column(1);
+            const auto* name = std::get_if<std::string>(&n);
+            std::string value = std::holds_alternative<std::string>(v) ? std::get<std::string>(v) : "";
+            if (name && *name == "format") format = value;
+            if (name && *name == "password") schema_.Password = value;
+        }
+    }
+    if (format != kFormat) db_.Fail(kDamaged);
+    std::vector<std::pair<std::int64_t, std::string>> keys;
+    {
+        Statement s(db_, "SELECT name, type, size, keyposition FROM vorel_fields ORDER BY position");
+        ResetGuard g(s);
+        while (s.Step()) {
+            TFieldDef f;
+            TValue name = s.Column(0), type = s.Column(1), size = s.Column(2), kp = s.Column(3);
+            if (!std::holds_alternative<std::string>(name) || !std::holds_alternative<std::string>(type) ||
+                !TypeFromName(std::get<std::string>(type), f.DataType))
+                db_.Fail(kDamaged);
+            f.Name = std::get<std::string>(name);
+            const auto* width = std::get_if<double>(&size);
+            if (f.DataType == TFieldType::ftString) {
+                if (!width || *width != static_cast<double>(static_cast<int>(std::clamp(*width, 0.0, 1e6))))
+                    db_.Fail(kDamaged);
+                f.Size = static_cast<int>(*width);
             }
-        }
-        if (format != kFormat) db_.Fail("Table is damaged or is not a table file.");
-        std::vector<std::pair<int, std::string>> keys;
-        {
-            Statement s(db_, "SELECT name, type, size, keyposition FROM vorel_fields ORDER BY position");
-            ResetGuard g(s);
-            while (s.Step()) {
-                TFieldDef f;
-                TValue name = s.Column(0), type = s.Column(1);
-                if (!std::holds_alternative<std::string>(name) || !std::holds_alternative<std::string>(type) ||
-                    !TypeFromName(std::get<std::string>(type), f.DataType))
-                    db_.Fail("Table is damaged or is not a table file.");
-                f.Name = std::get<std::string>(name);
-                f.Size = static_cast<int>(s.ColumnInt(2));
-                TValue kp = s.Column(3);
-                if (const auto* d = std::get_if<double>(&kp)) {
-                    keys.emplace_back(static_cast<int>(*d), f.Name);
-                    keyIndex_.push_back(static_cast<int>(schema_.Fields.size()));
-                }
-                schema_.Fields.push_back(std::move(f));
+            if (!std::holds_alternative<std::monostate>(kp)) {
+                const auto* d = std::get_if<double>(&kp);
+                // Positions run 0, 1, 2... (checked below); anything else is damage.
+                if (!d || !(*d >= 0 && *d < 1e6) || *d != static_cast<double>(static_cast<std::int64_t>(*d)))
+                    db_.Fail(kDamaged);
+                keys.emplace_back(static_cast<std::int64_t>(*d), f.Name);
             }
+            schema_.Fields.push_back(std::move(f));
         }
-        if (schema_.Fields.empty()) db_.Fail("Table is damaged or is not a table file.");
-        std::sort(keys.begin(), keys.end());
-        keyIndex_.clear();
-        for (const auto& [pos, name] : keys) {
-            schema_.Key.push_back(name);
-            for (size_t i = 0; i < schema_.Fields.size(); ++i)
-                if (schema_.Fields[i].Name == name) keyIndex_.push_back(static_cast<int>(i));
+    }
+    std::sort(keys.begin(), keys.end());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (keys[i].first != static_cast<std::int64_t>(i)) db_.Fail(kDamaged);
+        schema_.Key.push_back(keys[i].second);
+    }
+    try {
+        CheckSchema(schema_, path);
+    } catch (const EDBEngineError&) {
+        db_.Fail(kDamaged);
+    }
+    for (const auto& name : schema_.Key)
+        for (size_t i = 0; i < schema_.Fields.size(); ++i)
+            if (schema_.Fields[i].Name == name) keyIndex_.push_back(static_cast<int>(i));
+    // Every listed field must be a column of the records.
+    std::set<std::string> columns;
+    {
+        Statement s(db_, "SELECT name FROM pragma_table_info('records')");
+        ResetGuard g(s);
+        while (s.Step()) {
+            TValue n = s.Column(0);
+            if (const auto* t = std::get_if<std::string>(&n)) columns.insert(Lower(*t));
         }
-        // Fails here, not at the first move, when the records table is missing.
-        Prepared(Select() + "LIMIT 0");
+    }
+    for (const auto& f : schema_.Fields)
+        if (!columns.count(Lower(f.Name))) db_.Fail(kDamaged);
+}
+
+// Moving by key compares stored keys with the current one; a key stored
+// with another type (a blob, a number in a text key, text in a numeric
+// key, a null) compares above or below every value of the right type, and
+// moving would find the same record again. Such keys are turned into the
+// type the engine writes, in one transaction; when that cannot be done
+// (read-only, a clash of keys, text that is no number) the file is refused.
+void TableFile::CheckKeyTypes(bool readOnly) {
+    auto foreign = [&](const TFieldDef& f) {
+        return QuoteIdentifier(f.Name) +
+               (f.DataType == TFieldType::ftString ? " IS NULL OR typeof(" + QuoteIdentifier(f.Name) + ") <> 'text'"
+                                                   : " IS NULL OR typeof(" + QuoteIdentifier(f.Name) +
+                                                         ") NOT IN ('integer', 'real')");
+    };
+    auto count = [&](const TFieldDef& f) {
+        Statement s(db_, "SELECT count(*) FROM records WHERE " + foreign(f));
+        ResetGuard g(s);
+        return s.Step() ? s.ColumnInt(0) : 0;
+    };
+    std::vector<const TFieldDef*> mixed;
+    for (int i : keyIndex_)
+        if (count(schema_.Fields[i]) > 0) mixed.push_back(&schema_.Fields[i]);
+    if (mixed.empty()) return;
+    if (readOnly) db_.Fail(kDamaged);
+    try {
+        db_.Exec("BEGIN IMMEDIATE");
+        for (const TFieldDef* f : mixed) {
+            std::string col = QuoteIdentifier(f->Name);
+            if (f->DataType == TFieldType::ftString) {
+                db_.Exec("UPDATE records SET " + col + " = '' WHERE " + col + " IS NULL");
+                db_.Exec("UPDATE records SET " + col + " = CAST(" + col + " AS TEXT) WHERE typeof(" + col +
+                         ") <> 'text'");
+            } else {
+                db_.Exec("UPDATE records SET " + col + " = 0 WHERE " + col + " IS NULL");
+            }
+            if (count(*f) > 0) db_.Fail(kDamaged);
+        }
+        db_.Exec("COMMIT");
+    } catch (const EDBEngineError&) {
+        try {
+            db_.Exec("ROLLBACK");
+        } catch (const EDBEngineError&) {
+        }
+        db_.Fail(kDamaged);
     }
 }
 
@@ -307,7 +443,12 @@ int TableFile::Move(int distance, TRecord& out) {
     auto& s = Prepared(sql);
     int next = BindPosition(s, 1);
     s.Bind(next, static_cast<std::int64_t>(steps - 1));
-    if (FetchCurrent(s, out)) return distance;
+    const std::int64_t from = rowid_;
+    if (FetchCurrent(s, out)) {
+        // Keys are checked on open; a record that follows itself is damage all the same.
+        if (rowid_ == from) db_.Fail(kDamaged);
+        return distance;
+    }
     // Fewer rows than asked: go to the end that is there.
     int available = CountWhere(forward ? ">" : "<");
     if (available == 0) return 0;

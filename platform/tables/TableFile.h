@@ -31,6 +31,8 @@ public:
     bool Delete(TRecord& out);
 
 private:
+    void ReadSchema(const std::string& path);
+    void CheckKeyTypes(bool readOnly);
     sqlite::Statement& Prepared(const std::string& sql);
     std::string Select() const;  // "SELECT rowid, <fields> FROM records "
     std::string KeyTuple() const;
