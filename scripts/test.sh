@@ -47,6 +47,14 @@ fi
 
 echo "== fuzz the install-archive reader briefly (needs clang)"
 bash scripts/fuzz-archive.sh 30 || { echo "fuzzing found a fault"; status=1; failed=$((failed + 1)); }
+echo "== fuzz the GIF reader briefly (needs clang)"
+bash scripts/fuzz-gif.sh 20 || { echo "fuzzing found a fault"; status=1; failed=$((failed + 1)); }
+
+echo "== fuzz opening a table file briefly (needs clang)"
+bash scripts/fuzz-tables.sh 20 || { echo "fuzzing found a fault"; status=1; failed=$((failed + 1)); }
+
+echo "== fuzz the viewer's picture readers briefly (needs clang)"
+bash scripts/fuzz-images.sh 20 || { echo "fuzzing found a fault"; status=1; failed=$((failed + 1)); }
 
 echo
 echo "tests: $passed passed, $failed failed"

@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 
 #include "app/icsearch/AbaCI.h"
+#include "app/repair/AbaReparos.h"
+#include "app/xref/AbaReferencia.h"
 #include "app/ui/TFormulario.h"
 #include "app/ui/Widgets.h"
 #include "platform/dbcontrols/Image.h"
@@ -54,6 +56,10 @@ void TFormulario::CriaAbaOutros() {
 void TFormulario::CriaAbaReparos() {
     TabSheet1_5 = Named(new QWidget, "TabSheet1_5");
     PageControl1->addTab(TabSheet1_5, "Repair database");
+    auto* v = new QVBoxLayout(TabSheet1_5);
+    v->setContentsMargins(0, 0, 0, 0);
+    AbaReparos1 = Named(new AbaReparos({&FIniciando, &BuscaRapidaBDR, &BDRInalterado}), "AbaReparos");
+    v->addWidget(AbaReparos1);
 }
 
 void TFormulario::CriaAbaTextos() {
@@ -78,12 +84,10 @@ void TFormulario::CriaAbaReferencia() {
     TabSheet8 = Named(new QWidget, "TabSheet8");
     PageControl1->addTab(TabSheet8, "Cross-reference");
     auto* v = new QVBoxLayout(TabSheet8);
-    v->setContentsMargins(4, 4, 4, 4);
-    PageControl10 = Named(new platform::TPageControl, "PageControl10");
-    PageControl10->setTabPosition(QTabWidget::South);
-    PageControl10->addTab(new QWidget, "Search Equivalents/Similars");
-    PageControl10->addTab(new QWidget, "Edit Database");
-    v->addWidget(PageControl10, 1);
+    v->setContentsMargins(0, 0, 0, 0);
+    AbaReferencia1 = Named(new AbaReferencia, "AbaReferencia");
+    PageControl10 = AbaReferencia1->PageControl10;
+    v->addWidget(AbaReferencia1);
 }
 
 }  // namespace vorel

@@ -5,6 +5,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "app/repair/AbaReparos.h"
 #include "app/ui/TFormulario.h"
 #include "app/ui/Trim.h"
 #include "platform/dbcontrols/DBGrid.h"
@@ -71,9 +72,7 @@ void TFormulario::RefreshGrids() {
     }
 }
 
-// The current repair record into the repair tab's edit fields after each
-// scroll of Reparos; the repair tab fills it.
-void TFormulario::ExibeRegistroBDR() {}
+void TFormulario::ExibeRegistroBDR() { AbaReparos1->ExibeRegistroBDR(); }
 
 // The application ends once the running handler is done.
 void TFormulario::Termina() {
@@ -87,11 +86,9 @@ void TFormulario::IniciaEditor() {}
 // Every colour combo of the calculators on item 0; their tab fills it.
 void TFormulario::IniciaCombosCalculadoras() {}
 
-// The current repair record into the repair tab's edit fields; the repair tab fills it.
-void TFormulario::CopiaReparoAtual() {}
+void TFormulario::CopiaReparoAtual() { AbaReparos1->CopiaRegistroAtual(); }
 
-// The repair company into the repair quick-search box; the repair tab fills it.
-void TFormulario::CopiaFabricanteReparo() {}
+void TFormulario::CopiaFabricanteReparo() { AbaReparos1->CopiaFabricante(); }
 
 // The editor's paragraph defaults (markers at 60 and 730 pixels); the editor tab fills it.
 void TFormulario::IniciaParagrafoEditor() {}

@@ -10,7 +10,12 @@
 #include <QStyle>
 #include <filesystem>
 
+#include "app/backup/Backup.h"
+#include "app/backup/TCaixaBackup.h"
+#include "app/repair/AbaReparos.h"
 #include "app/ui/AppIcon.h"
+#include "app/update/CaixaAtualiza.h"
+#include "app/xref/AbaReferencia.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/DBText.h"
 #include "platform/qtglue/CaseEdit.h"
@@ -94,6 +99,8 @@ void TFormulario::LigaDados() {
             if (auto* memo = qobject_cast<platform::TDBMemo*>(w)) memo->SetDataSet(ds);
         }
     }
+    AbaReparos1->Liga(modulo_);
+    AbaReferencia1->Liga(modulo_);
 }
 
 void TFormulario::CriaMenu() {
@@ -167,9 +174,16 @@ void TFormulario::Encerrar1Click() { close(); }
 // The dialogs behind these items are created, shown modally and kept here
 // once their features are built.
 void TFormulario::Legenda1Click() {}
-void TFormulario::FazerBackupdosBancosdeDados1Click() {}
-void TFormulario::RecuperarBackupdosBancosdeDados1Click() {}
-void TFormulario::Verificaratualizacoes1Click() {}
+void TFormulario::FazerBackupdosBancosdeDados1Click() {
+    if (modulo_) BackupGeral(*modulo_);
+}
+void TFormulario::RecuperarBackupdosBancosdeDados1Click() {
+    if (modulo_) MostraCaixaBackup(*modulo_, this);
+}
+
+void TFormulario::Verificaratualizacoes1Click() {
+    MostraCaixaAtualiza(this, VersaoS->text().toStdString(), VersaoBD->text().toStdString(), DiretorioBase);
+}
 
 DevicePanel& TFormulario::Panel(Device device) {
     switch (device) {

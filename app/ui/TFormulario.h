@@ -34,6 +34,9 @@ class TQuery;
 
 namespace vorel {
 
+class AbaReferencia;
+class AbaReparos;
+
 // The controls of one device (transistors, rectifier or zener diodes) and
 // the datasets behind them.
 struct DevicePanel {
@@ -142,6 +145,8 @@ public:
     QStatusBar* StatusBar = nullptr;
     std::array<QLabel*, 3> StatusPanels{};
     platform::TPageControl* PageControl10 = nullptr;
+    AbaReparos* AbaReparos1 = nullptr;        // the repair tab's content
+    AbaReferencia* AbaReferencia1 = nullptr;  // the cross-reference tab's content
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -459,7 +459,7 @@ void TTmslCompress::ExtractMember(const std::string& entry) {
     DestinationFolder::Entry dest;
     auto locate = [&] {
         DestinationName = platform::ExtractFileName(DestinationName);
-        if (!IsPlainFileName(DestinationName)) RaiseCompress(text::kBadMemberName, {header.FileName});
+        if (!host_->AcceptsFileName(DestinationName)) RaiseCompress(text::kBadMemberName, {header.FileName});
         std::string destination = ArchiveJoin(ExtractDirectory, DestinationName);
         UseExtractFolder(false);
         dest = folder_.Lookup(DestinationName);
@@ -748,7 +748,7 @@ void TTmslCompress::CopyFileChecked(const std::string& source, const std::string
     bool created = false;
     try {
         std::string dir = platform::ExtractFileDir(target);
-        created = IsPlainFileName(name) && copyFolder_.Open(host_->ToHost(dir.empty() ? "." : dir)) &&
+        created = host_->AcceptsFileName(name) && copyFolder_.Open(host_->ToHost(dir.empty() ? "." : dir)) &&
                   pending.Create(copyFolder_.Lookup(name).name);
     } catch (const platform::Exception&) {
     }

@@ -15,12 +15,6 @@ namespace {
 
 std::string NameOf(const TComponent* component) { return component ? component->Name() : std::string(); }
 
-std::string Trim(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 TInstallObject& RequireInstallObject(TComponent* component, const std::string& specifierName) {
     auto* object = dynamic_cast<TInstallObject*>(component);
     if (!object)
@@ -40,7 +34,8 @@ std::string BdeDllPath() {
     const std::string value = platform::Registry()
                                   .ReadString(platform::RegRoot::LocalMachine, "\\Software\\Borland\\Database Engine", "DLLPath")
                                   .value_or("");
-    const std::string first = GetItem(value, 1, ';');
+    // A blank value names no folder, like an empty one.
+    const std::string first = Trim(GetItem(value, 1, ';'));
     if (first.empty()) return GetProgramFilesDir() + "\\" + "Borland\\Common Files\\BDE";
     return RemoveBackslash(first);
 }

@@ -17,6 +17,7 @@
 #include "installer/translator/IException.h"
 #include "installer/translator/Languages.h"
 #include "installer/translator/Translator.h"
+#include "platform/restart/BatchFile.h"
 #include "platform/restart/Restart.h"
 #include "platform/runtime/PathCase.h"
 #include "platform/sysroot/SystemRoot.h"
@@ -32,12 +33,6 @@ constexpr std::size_t kTrailerSize = 56;
 constexpr std::size_t kNetRecordSize = 72;
 
 bool Blank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
-
-std::string Trim(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
-}
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
@@ -114,11 +109,24 @@ void TCustomInstall::BeforeDestruction() {
     EngineContext& context = Context();
     // Groups told that their container goes must not come back to it.
     if (context.GlobalInstall == static_cast<TInstallRoot*>(this)) context.GlobalInstall = nullptr;
-    if (startBatch_ && !batchName_.empty()) {
-        startBatch_ = false;
-        Services().StartProgram(batchName_, {}, ShowCommand::Hide);
-    }
+    RunCleanupBatch();
     TFileContainer::BeforeDestruction();
+}
+
+void TCustomInstall::RunCleanupBatch() {
+    if (!startBatch_ || batchName_.empty()) return;
+    startBatch_ = false;
+    const platform::BatchReport report = platform::RunBatchFile(batchName_);
+    if (report.Clean()) return;
+    std::string lines;
+    for (const auto* list : {&report.failed, &report.refused})
+        for (const std::string& line : *list) lines += "\n" + line;
+    // The program is ending: nobody could act on an exception any more.
+    try {
+        Services().ShowMessage(TranslateString("The temporary setup files could not all be removed:") + lines,
+                               platform::MsgIcon::Warning, platform::mbOK);
+    } catch (const std::exception&) {
+    }
 }
 
 void TCustomInstall::Notification(TComponent& removed) {
@@ -467,7 +475,7 @@ void TCustomInstall::ReadNetFileList() {
         const std::string name(reinterpret_cast<const char*>(record + 12), strnlen(reinterpret_cast<const char*>(record + 12), 40));
         const std::string version(reinterpret_cast<const char*>(record + 52), strnlen(reinterpret_cast<const char*>(record + 52), 20));
         for (TCustomInstallFile* file : Context().GlobalInstallFileList.Items())
-            if (platform::SameNameIgnoringCase(file->Name(), name)) {
+            if (platform::SameNameIgnoringCase(NetRecordName(file->Name()), name)) {
                 file->SetNetInfo(GetInt32LE(record), date, version.substr(0, 20));
                 break;
             }
@@ -710,10 +718,12 @@ void TCustomInstall::Cleanup() {
         }
     }
     const std::string batch = CreateTempFileWithExt(".bat");
-    std::string text = "ERASE " + Quoted(exe) + "\r\n";
-    // Only the temporary copy the loading program made is ever removed whole.
+    // Only the temporary copy the loading program made is ever removed: a
+    // setup started with -c from its distribution folder keeps it.
     const std::string temp = platform::CurrentSystemRoot().Facts().TempDir();
-    if (!temp.empty() && IsBelow(exeDir, FullPath(temp))) text += "DELTREE /Y " + Quoted(exeDir) + "\r\n";
+    std::string text;
+    if (!temp.empty() && IsBelow(exeDir, FullPath(temp)))
+        text = "ERASE " + Quoted(exe) + "\r\nDELTREE /Y " + Quoted(exeDir) + "\r\n";
     text += "ERASE " + Quoted(platform::ChangeFileExt(batch, ".PIF")) + "\r\n";
     text += "ERASE " + Quoted(batch) + "\r\n";
     platform::FileStream out = files.Open(batch, platform::FileMode::Create);

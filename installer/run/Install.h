@@ -121,6 +121,9 @@ public:
     void ClearUnfinished();
     void ResumeAfterReboot() override;
     void Cleanup();
+    // Runs the batch Cleanup wrote, once (the install's destruction runs it
+    // when nobody did before); lines that could not be carried out are shown.
+    void RunCleanupBatch();
     void RemoveInstallRecord();
 
     // ---- run state

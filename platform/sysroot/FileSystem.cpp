@@ -171,6 +171,7 @@ std::optional<WinFileSystem::Resolved> WinFileSystem::resolve(const std::string&
         base = root_ / "unc";
         rel = wp.server + "/" + wp.share;
     }
+    expandShortNames(rel.empty() ? base : ResolveCase(base, rel), wp.components);
     for (const auto& c : wp.components) rel += (rel.empty() ? "" : "/") + c;
     fs::path host = rel.empty() ? base : ResolveCase(base, rel);
     if (!confined(host)) {
@@ -178,6 +179,25 @@ std::optional<WinFileSystem::Resolved> WinFileSystem::resolve(const std::string&
         return std::nullopt;
     }
     return Resolved{wp.Text(), host};
+}
+
+void WinFileSystem::expandShortNames(fs::path dir, std::vector<std::string>& components) const {
+    std::error_code ec;
+    for (std::string& name : components) {
+        fs::path next = ResolveCase(dir, name);
+        if (name.find('~') != std::string::npos && !fs::exists(fs::symlink_status(next, ec)) && confined(dir)) {
+            std::vector<std::string> siblings;
+            for (fs::directory_iterator d(dir, ec), end; !ec && d != end; d.increment(ec))
+                siblings.push_back(d->path().filename().string());
+            for (const std::string& sibling : siblings)
+                if (SameNameIgnoringCase(shortName(sibling, siblings), name)) {
+                    name = sibling;
+                    next = dir / sibling;
+                    break;
+                }
+        }
+        dir = next;
+    }
 }
 
 WinFileSystem::Resolved WinFileSystem::resolveForWrite(const std::string& path) const {

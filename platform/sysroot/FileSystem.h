@@ -4,7 +4,8 @@
 // "<root>/unc/server/share/". Each existing component is found ignoring case;
 // new names keep the case given. Nothing outside the root is ever touched:
 // ".." stops at the drive root, and a path through a symbolic link that leads
-// out of the root (or nowhere) is refused.
+// out of the root (or nowhere) is refused. A component in 8.3 form
+// ("PROGRA~1") names the entry whose short name it is, as on Windows.
 //
 // Queries answer false / -1 / nothing for a refused path; operations that
 // change something raise EPathRefused for it and answer false for ordinary
@@ -107,6 +108,9 @@ private:
     };
     std::optional<Resolved> resolve(const std::string& path, std::string* whyNot = nullptr) const;
     Resolved resolveForWrite(const std::string& path) const;
+    // Replaces each component that names nothing as written but is the 8.3
+    // form of an entry ("PROGRA~1") by that entry's name.
+    void expandShortNames(std::filesystem::path dir, std::vector<std::string>& components) const;
     bool confined(const std::filesystem::path& host) const;
     std::optional<std::int64_t> spaceLeftOn(const std::string& winPath) const;
 

@@ -218,6 +218,18 @@ TEST_F(RootFixture, ShortNamesFindsAndMasks) {
     EXPECT_TRUE(MatchesMask("a.b.c", "*.c"));
     EXPECT_FALSE(MatchesMask("a.b.c", "*.b"));
     EXPECT_TRUE(MatchesMask("anything", "*.*"));
+
+    // A short form reaches the entry it stands for, whatever the case; one
+    // that stands for no entry is a new name, kept as written.
+    EXPECT_TRUE(files.FileExists("C:\\PROGRA~1\\LONGNA~1.HTM"));
+    EXPECT_TRUE(files.DirectoryExists("c:\\progra~2"));
+    EXPECT_EQ(files.HostPath("C:\\PROGRA~1\\COMMON~1\\new.txt"), dir.Path() / "drive_c/Program Files/Common Files/new.txt");
+    EXPECT_FALSE(files.FileExists("C:\\PROGRA~3\\readme.txt"));
+    ASSERT_TRUE(files.MoveFile("C:\\PROGRA~1\\readme.txt", "C:\\PROGRA~1\\COMMON~1\\readme.txt", false));
+    EXPECT_TRUE(files.FileExists("C:\\Program Files\\Common Files\\readme.txt"));
+    ASSERT_TRUE(files.ForceDirectories("C:\\PROGRA~9"));
+    EXPECT_TRUE(files.DirectoryExists("C:\\PROGRA~9"));
+    EXPECT_FALSE(files.FileExists("C:\\PROGRA~9\\readme.txt"));
 }
 
 TEST_F(RootFixture, DriveOfFixedCapacityFillsUp) {

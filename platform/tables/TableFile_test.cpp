@@ -1,6 +1,7 @@
 // Table files a user might copy in or an older tool might have written:
 // foreign key types, field lists no creation could write, half-made files.
 #include "platform/tables/EDBEngineError.h"
+#include "platform/tables/Sqlite.h"
 #include "platform/tables/Table.h"
 #include "platform/tables/TestDir.h"
 #include "platform/testing/ErrorOf.h"
@@ -160,6 +161,16 @@ TEST_F(ForeignFiles, FieldListsAreHeldToTheRulesOfCreation) {
     HandMade(File("Good.db"), "(0, 'Id', 'A', 10, 0), (1, 'Uso', 'A', 10, NULL)", records);
     EXPECT_EQ(OpenError("Good.db"), "(no error)");
     EXPECT_EQ(t.FieldByName("Uso").AsString(), "x");
+}
+
+TEST(Connections, DoubleQuotedNamesAreNeverStrings) {
+    TestDir dir;
+    sqlite::Connection db((dir.path() / "x.db").string(), false, true, "x.db");
+    db.Exec("CREATE TABLE t(a)");
+    db.Exec("INSERT INTO t VALUES (1)");
+    EXPECT_NO_THROW(sqlite::Statement(db, "SELECT \"a\" FROM t"));
+    EXPECT_THAT(ErrorOf([&] { sqlite::Statement(db, "SELECT \"nocolumn\" FROM t"); }), HasSubstr("nocolumn"));
+    EXPECT_THROW(db.Exec("CREATE INDEX i ON t(\"nocolumn\")"), EDBEngineError);
 }
 
 TEST_F(ForeignFiles, EmptyAndForeignFilesAreDamage) {
