@@ -16,6 +16,7 @@ namespace vorel::testing {
 class DadosDeTeste {
 public:
     DadosDeTeste() {
+        session_.AddPassword(kSenhaTabelas);
         std::filesystem::create_directory(Data());
         for (const auto& t : Tabelas()) {
             platform::TTable table(&session_);
@@ -51,11 +52,7 @@ public:
 
 private:
     platform::TestDir dir_;
-    platform::TSession session_ = [] {
-        platform::TSession s;
-        s.AddPassword(kSenhaTabelas);
-        return s;
-    }();
+    platform::TSession session_;  // holds the table password (the constructor adds it)
 };
 
 }  // namespace vorel::testing
