@@ -269,12 +269,13 @@ TEST(TFormulario, TransistorZeroVceValuesAreLeftOutAndNothingSelectedWarns) {
     EXPECT_EQ(p.Sql(Device::Transistores), "select * from transistores.db where ic >= 0.000 and ic <= 0.000");
     for (auto& b : m.shown) ADD_FAILURE() << b.text;
 
-    // Only the Vce# family, all zero: the message, and the query stays as it was.
+    // Only the Vce# family, all zero: the box is ticked, so the message says
+    // what is really missing, and the query stays as it was.
     t.Checks[1]->setChecked(false);
     const bool wasOpen = p.modulo->PesquisarTransistores.Active();
     f.TransistoresEquivalentes->click();
     ASSERT_EQ(m.shown.size(), 1u);
-    EXPECT_EQ(m.shown[0].text, "At least one type of search must be selected.");
+    EXPECT_EQ(m.shown[0].text, "The device has no figures to compare in the selected types of search.");
     EXPECT_EQ(m.shown[0].icon, platform::MsgIcon::Information);
     EXPECT_EQ(m.shown[0].caption, "Vorel - Electronics");
     EXPECT_EQ(p.Sql(Device::Transistores), "select * from transistores.db where ic >= 0.000 and ic <= 0.000");
@@ -284,7 +285,8 @@ TEST(TFormulario, TransistorZeroVceValuesAreLeftOutAndNothingSelectedWarns) {
     // Diodes with every criterion cleared.
     for (QCheckBox* c : f.Panel(Device::DiodosZ).Checks) c->setChecked(false);
     f.DiodosZEquivalentes->click();
-    EXPECT_EQ(m.shown.size(), 2u);
+    ASSERT_EQ(m.shown.size(), 2u);
+    EXPECT_EQ(m.shown[1].text, "At least one type of search must be selected.");
     EXPECT_TRUE(p.modulo->PesquisarDiodosZ.Active());
 }
 
