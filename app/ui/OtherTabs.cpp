@@ -8,6 +8,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/calc/AbaCapacitores.h"
+#include "app/calc/AbaResistores.h"
 #include "app/icsearch/AbaCI.h"
 #include "app/ui/TFormulario.h"
 #include "app/ui/Widgets.h"
@@ -32,23 +34,16 @@ void TFormulario::CriaAbaCI() {
 void TFormulario::CriaAbaOutros() {
     TabSheet1_4 = Named(new QWidget, "TabSheet1_4");
     PageControl1->addTab(TabSheet1_4, "Other devices");
-    auto* v = new QVBoxLayout(TabSheet1_4);
+    auto* v = new QVBoxLayout(ScrolledContent(TabSheet1_4));
     v->setContentsMargins(4, 4, 4, 4);
     auto* sub = new QTabWidget;
-    auto* resistores = new QWidget;
-    auto* capacitores = new QWidget;
-    sub->addTab(resistores, "Resistors");
-    sub->addTab(capacitores, "Polyester capacitors");
+    Resistores = new AbaResistores;
+    Capacitores = new AbaCapacitores;
+    sub->addTab(Resistores, "Resistors");
+    sub->addTab(Capacitores, "Polyester capacitors");
     v->addWidget(sub);
-    auto picture = [](QWidget* page, const char* name) {
-        auto* h = new QHBoxLayout(page);
-        auto* image = Named(new platform::TImage, name);
-        image->setMinimumSize(320, 200);
-        h->addWidget(image, 1);
-        return image;
-    };
-    ImagemResistor = picture(resistores, "ImagemResistor");
-    ImagemCapacitor = picture(capacitores, "ImagemCapacitor");
+    ImagemResistor = Resistores->ImagemResistor;
+    ImagemCapacitor = Capacitores->ImagemCapacitor;
 }
 
 void TFormulario::CriaAbaReparos() {

@@ -102,22 +102,26 @@ TEST(SampleInstallation, Screenshots) {
         for (int i = 0; i < f.PageControl1->count(); ++i) {
             f.PageControl1->setCurrentIndex(i);
             QWidget* page = f.PageControl1->widget(i);
-            // Every sheet of every device.
-            const auto sheets = page->findChildren<QTabWidget*>();
+            // Every sheet of every device, every sub-tab of the other pages.
+            const auto inner = page->findChildren<QTabWidget*>();
             bool shot = false;
-            for (QTabWidget* tabs : sheets) {
-                if (!tabs->objectName().endsWith("Sheets")) continue;
-                // The device sub-tab holding these sheets comes to the front.
-                for (QWidget* w = tabs->parentWidget(); w; w = w->parentWidget())
+            int innerNo = 0;
+            for (QTabWidget* tabs : inner) {
+                ++innerNo;
+                const bool sheets = tabs->objectName().endsWith("Sheets");
+                if (!sheets && inner.size() > 1 && tabs->findChildren<QTabWidget*>().size() > 0) continue;
+                // The sub-tab holding these sheets comes to the front.
+                for (QWidget* w = tabs->parentWidget(); sheets && w; w = w->parentWidget())
                     if (auto* outer = qobject_cast<QTabWidget*>(w->parentWidget() ? w->parentWidget()->parentWidget()
                                                                                   : nullptr)) {
                         outer->setCurrentWidget(w);
                         break;
                     }
+                const QString name = sheets ? tabs->objectName() : QString("sub%1").arg(innerNo);
                 for (int s = 0; s < tabs->count(); ++s) {
                     tabs->setCurrentIndex(s);
                     QApplication::processEvents();
-                    f.grab().save(QString("%1/%2-tab%3-%4-sheet%5.png").arg(out, tag).arg(i).arg(tabs->objectName()).arg(s + 1));
+                    f.grab().save(QString("%1/%2-tab%3-%4-%5.png").arg(out, tag).arg(i).arg(name).arg(s + 1));
                     shot = true;
                 }
             }

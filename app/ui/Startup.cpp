@@ -5,6 +5,8 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "app/calc/AbaCapacitores.h"
+#include "app/calc/AbaResistores.h"
 #include "app/ui/TFormulario.h"
 #include "app/ui/Trim.h"
 #include "platform/dbcontrols/DBGrid.h"
@@ -84,8 +86,11 @@ void TFormulario::Termina() {
 // clipboard viewer. The editor tab fills it.
 void TFormulario::IniciaEditor() {}
 
-// Every colour combo of the calculators on item 0; their tab fills it.
-void TFormulario::IniciaCombosCalculadoras() {}
+// Every colour combo of the calculators on item 0.
+void TFormulario::IniciaCombosCalculadoras() {
+    Resistores->IniciaCombos();
+    Capacitores->IniciaCombos();
+}
 
 // The current repair record into the repair tab's edit fields; the repair tab fills it.
 void TFormulario::CopiaReparoAtual() {}

@@ -34,6 +34,9 @@ class TQuery;
 
 namespace vorel {
 
+class AbaCapacitores;
+class AbaResistores;
+
 // The controls of one device (transistors, rectifier or zener diodes) and
 // the datasets behind them.
 struct DevicePanel {
@@ -136,7 +139,9 @@ public:
     std::array<platform::TDBGrid*, 2> DBGridDRO{}, DBGridDR{}, DBGridDZO{}, DBGridDZ{};
     std::vector<QComboBox*> PercentCombos;  // every percentage combo, in the start-up order
 
-    // Pictures of the calculators (their tab fills the rest).
+    // The calculators of "Other devices" and their pictures.
+    AbaResistores* Resistores = nullptr;
+    AbaCapacitores* Capacitores = nullptr;
     platform::TImage *ImagemResistor = nullptr, *ImagemCapacitor = nullptr;
     // The editor's status bar: line and column, "Modified", the file name.
     QStatusBar* StatusBar = nullptr;
