@@ -48,6 +48,9 @@ fi
 echo "== fuzz the install-archive reader briefly (needs clang)"
 bash scripts/fuzz-archive.sh 30 || { echo "fuzzing found a fault"; status=1; failed=$((failed + 1)); }
 
+echo "== fuzz the RTF reader briefly (needs clang)"
+bash scripts/fuzz-rtf.sh 20 || { echo "fuzzing found a fault in the RTF reader"; status=1; failed=$((failed + 1)); }
+
 echo
 echo "tests: $passed passed, $failed failed"
 exit $status

@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <filesystem>
 
+#include "app/legend/CaixaLegenda.h"
 #include "app/ui/AppIcon.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/DBText.h"
@@ -132,6 +133,8 @@ void TFormulario::CriaMenu() {
     Ajuda1->addSeparator();
     Sobre1 = item(Ajuda1, "Sobre1", "&About...", QKeySequence(), &TFormulario::Sobre1Click,
                   QStyle::SP_MessageBoxInformation);
+    for (QAction* waiting : {FazerBackupdosBancosdeDados1, RecuperarBackupdosBancosdeDados1, Verificaratualizacoes1})
+        waiting->setEnabled(false);
 }
 
 void TFormulario::showEvent(QShowEvent* e) {
@@ -164,9 +167,14 @@ void TFormulario::Sobre1Click() { PageControl1->setCurrentWidget(TabSheet1_1); }
 
 void TFormulario::Encerrar1Click() { close(); }
 
+void TFormulario::Legenda1Click() {
+    delete CaixaLegenda.data();
+    CaixaLegenda = new TCaixaLegenda(DiretorioBase, this);
+    CaixaLegenda->exec();
+}
+
 // The dialogs behind these items are created, shown modally and kept here
-// once their features are built.
-void TFormulario::Legenda1Click() {}
+// once their features are built; until then their items are disabled.
 void TFormulario::FazerBackupdosBancosdeDados1Click() {}
 void TFormulario::RecuperarBackupdosBancosdeDados1Click() {}
 void TFormulario::Verificaratualizacoes1Click() {}

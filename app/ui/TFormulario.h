@@ -4,6 +4,7 @@
 // that puts every dataset away. The data module (tables, queries, pictures)
 // is created after the window and handed in; the window is its display side.
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ class TDBMemo;
 class TDBText;
 class TDataSet;
 class TImage;
+class TLinkLabel;
 class TPageControl;
 class TTable;
 class TQuery;
@@ -36,6 +38,7 @@ namespace vorel {
 
 class AbaCapacitores;
 class AbaResistores;
+class TCaixaLegenda;
 
 // The controls of one device (transistors, rectifier or zener diodes) and
 // the datasets behind them.
@@ -129,6 +132,10 @@ public:
     QLabel *VersaoS = nullptr, *VersaoBD = nullptr;
     QLabel *QtdeTR = nullptr, *QtdeDR = nullptr, *QtdeDZ = nullptr, *QtdeCI = nullptr;
     QLabel *Aviso = nullptr, *Aviso2 = nullptr;
+    platform::TLinkLabel *EMail = nullptr, *HomePage = nullptr;
+
+    // The legend dialog of the last F2, kept after use.
+    QPointer<TCaixaLegenda> CaixaLegenda;
 
     // Devices.
     platform::TCaseEdit *TBBuscaRapida = nullptr, *DRBuscaRapida = nullptr, *DZBuscaRapida = nullptr;

@@ -10,13 +10,18 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTimer>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "app/data/Esquemas.h"
 #include "app/data/ModuloDeDados.h"
+#include "app/legend/CaixaLegenda.h"
 #include "app/ui/TFormulario.h"
+#include "platform/controls/LinkLabel.h"
 #include "app/ui/TestInstallation.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/DBText.h"
@@ -424,4 +429,43 @@ TEST(TFormulario, MissingDataDirectoryEndsTheProgram) {
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(p.form.isNull());
+}
+
+TEST(TFormulario, LegendLinksAndWaitingItems) {
+    platform::ScriptedMessenger m;
+    TestInstallation inst;
+    const auto log = inst.Base() / "shell.log";
+    setenv("VOREL_SHELL_LOG", log.c_str(), 1);
+    {
+        Program p(inst.Base());
+        p.Show();
+        TFormulario& f = p.F();
+        ASSERT_TRUE(m.shown.empty());
+        // Items whose dialogs do not exist yet cannot be chosen.
+        EXPECT_TRUE(f.Legenda1->isEnabled());
+        for (QAction* a : {f.FazerBackupdosBancosdeDados1, f.RecuperarBackupdosBancosdeDados1, f.Verificaratualizacoes1})
+            EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+
+        // F2 without legenda.rtf: the message, then the built-in legend.
+        QString seen;
+        QTimer::singleShot(0, [&] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                seen = d->windowTitle();
+                d->accept();
+            }
+        });
+        f.Legenda1->trigger();
+        EXPECT_EQ(seen.toStdString(), "Legend");
+        ASSERT_EQ(m.shown.size(), 1u);
+        EXPECT_EQ(m.shown[0].text, "O arquivo Legenda.rtf não foi localizado, carregando o arquivo auxiliar.");
+        ASSERT_FALSE(f.CaixaLegenda.isNull());  // kept after use
+        EXPECT_EQ(f.CaixaLegenda->ExibeLegenda->document()->begin().text().toStdString(), "Símbols");
+
+        // The About tab's addresses open through the shell on a press.
+        QTest::mousePress(f.EMail, Qt::LeftButton);
+        QTest::mousePress(f.HomePage, Qt::LeftButton);
+        EXPECT_TRUE(f.EMail->font().underline());
+    }
+    unsetenv("VOREL_SHELL_LOG");
+    EXPECT_EQ(ReadAll(log), "open\tmailto:contact@vorel.example\t\tnormal\nopen\thttp://www.vorel.example/\t\tnormal\n");
 }
