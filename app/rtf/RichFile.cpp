@@ -8,7 +8,7 @@ namespace rtf {
 
 namespace {
 
-std::string DecodePlain(std::string_view bytes) {
+std::string DecodeBytes(std::string_view bytes) {
     auto starts = [&](std::string_view bom) { return bytes.substr(0, bom.size()) == bom; };
     if (starts("\xEF\xBB\xBF")) return std::string(bytes.substr(3));
     const bool le = starts("\xFF\xFE"), be = starts("\xFE\xFF");
@@ -26,9 +26,24 @@ std::string DecodePlain(std::string_view bytes) {
 
 }  // namespace
 
+std::string DecodePlainText(std::string_view bytes) {
+    const std::string text = DecodeBytes(bytes);
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 Document ReadRichOrPlain(std::string_view bytes) {
     if (IsRtf(bytes)) return Read(bytes);
-    const std::string text = DecodePlain(bytes);
+    const std::string text = DecodePlainText(bytes);
     Document d;
     Paragraph p;
     auto end = [&] {
@@ -38,8 +53,7 @@ Document ReadRichOrPlain(std::string_view bytes) {
     std::string line;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        if (c == '\n') {
             if (!line.empty()) p.runs.push_back({std::move(line), CharFormat{}});
             line.clear();
             end();

@@ -10,6 +10,7 @@
 
 #include "app/calc/AbaCapacitores.h"
 #include "app/calc/AbaResistores.h"
+#include "app/editor/EditorTextos.h"
 #include "app/icsearch/AbaCI.h"
 #include "app/ui/TFormulario.h"
 #include "app/ui/Widgets.h"
@@ -56,17 +57,10 @@ void TFormulario::CriaAbaTextos() {
     PageControl1->addTab(TabSheet1_6, "Technical texts");
     auto* v = new QVBoxLayout(TabSheet1_6);
     v->setContentsMargins(0, 0, 0, 0);
-    v->addStretch(1);
-    StatusBar = Named(new QStatusBar, "StatusBar");
-    StatusBar->setSizeGripEnabled(false);
-    for (int i = 0; i < 3; ++i) {
-        auto* panel = Named(new QLabel, QString("StatusPanel%1").arg(i));
-        panel->setMinimumWidth(i == 0 ? 120 : 70);
-        if (i == 1) panel->setAlignment(Qt::AlignCenter);
-        StatusBar->addWidget(panel, i == 2 ? 1 : 0);
-        StatusPanels[i] = panel;
-    }
-    v->addWidget(StatusBar);
+    Editor = new EditorTextos(NotasInalteradas, NomeArquivoNotas, DiretorioInicialAbrir, [this] { return FIniciando; });
+    v->addWidget(Editor);
+    StatusBar = Editor->StatusBar;
+    StatusPanels = Editor->StatusPanels;
 }
 
 void TFormulario::CriaAbaReferencia() {

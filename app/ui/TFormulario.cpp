@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <filesystem>
 
+#include "app/editor/EditorTextos.h"
 #include "app/legend/CaixaLegenda.h"
 #include "app/ui/AppIcon.h"
 #include "platform/dbcontrols/DBGrid.h"
@@ -60,6 +61,7 @@ TFormulario::TFormulario(QWidget* parent) : QMainWindow(parent) {
 
 void TFormulario::LigaEventos() {
     auto guard = [](auto handler) { return [handler] { platform::Guarded(handler); }; };
+    PageControl1->OnChange = [this] { PageControl1Change(); };
     connect(TBBuscaRapida, &QLineEdit::textChanged, this, guard([this] { TBBuscaRapidaChange(); }));
     connect(DRBuscaRapida, &QLineEdit::textChanged, this, guard([this] { DRBuscaRapidaChange(); }));
     connect(DZBuscaRapida, &QLineEdit::textChanged, this, guard([this] { DZBuscaRapidaChange(); }));
@@ -69,7 +71,14 @@ void TFormulario::LigaEventos() {
 }
 
 TFormulario::~TFormulario() {
+    // FormDestroy: out of the clipboard watch.
+    Editor->SaiDaCadeiaClipboard();
     if (modulo_) modulo_->DefineJanela(nullptr);
+}
+
+// Entering "Technical texts" focuses the editor and refreshes its mark.
+void TFormulario::PageControl1Change() {
+    if (PageControl1->currentWidget() == TabSheet1_6) Editor->EntraNaAba();
 }
 
 void TFormulario::SetModuloDeDados(TModuloDeDados* modulo) {
@@ -153,6 +162,14 @@ void TFormulario::FormShow() {
 }
 
 void TFormulario::closeEvent(QCloseEvent* e) {
+    // Unsaved notes are asked about first; Cancel (or a save that did not
+    // complete) keeps the window open.
+    bool fecha = false;
+    platform::Guarded([&] { fecha = Editor->PerguntaSalvar(); });
+    if (!fecha) {
+        e->ignore();
+        return;
+    }
     platform::Guarded([this] { FormClose(); });
     setAttribute(Qt::WA_DeleteOnClose);
     e->accept();

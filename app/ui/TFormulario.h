@@ -38,6 +38,7 @@ namespace vorel {
 
 class AbaCapacitores;
 class AbaResistores;
+class EditorTextos;
 class TCaixaLegenda;
 
 // The controls of one device (transistors, rectifier or zener diodes) and
@@ -88,6 +89,7 @@ public:
     void InicializaFormulario();
     void FormClose();
     bool PageControl1Changing() const { return PodeMudarAba; }
+    void PageControl1Change();
     void Conteudo1Click();
     void Sobre1Click();
     void Encerrar1Click();
@@ -150,7 +152,9 @@ public:
     AbaResistores* Resistores = nullptr;
     AbaCapacitores* Capacitores = nullptr;
     platform::TImage *ImagemResistor = nullptr, *ImagemCapacitor = nullptr;
-    // The editor's status bar: line and column, "Modified", the file name.
+    // The technical-text editor, and its status bar: line and column,
+    // "Modified", the file name.
+    EditorTextos* Editor = nullptr;
     QStatusBar* StatusBar = nullptr;
     std::array<QLabel*, 3> StatusPanels{};
     platform::TPageControl* PageControl10 = nullptr;

@@ -19,6 +19,8 @@
 
 #include "app/data/Esquemas.h"
 #include "app/data/ModuloDeDados.h"
+#include "app/editor/EditorTextos.h"
+#include "app/editor/Regua.h"
 #include "app/legend/CaixaLegenda.h"
 #include "app/ui/TFormulario.h"
 #include "platform/controls/LinkLabel.h"
@@ -468,4 +470,47 @@ TEST(TFormulario, LegendLinksAndWaitingItems) {
     }
     unsetenv("VOREL_SHELL_LOG");
     EXPECT_EQ(ReadAll(log), "open\tmailto:contact@vorel.example\t\tnormal\nopen\thttp://www.vorel.example/\t\tnormal\n");
+}
+
+TEST(TFormulario, TechnicalTextsStartCleanAndClosingAsksAboutUnsavedNotes) {
+    platform::ScriptedMessenger m;
+    TestInstallation inst;
+    Program p(inst.Base());
+    p.Show();
+    TFormulario& f = p.F();
+    ASSERT_TRUE(m.shown.empty());
+    EditorTextos& e = *f.Editor;
+    EXPECT_EQ(f.StatusPanels[0]->text().toStdString(), "Line:   1   Col:   1");
+    EXPECT_EQ(f.StatusPanels[1]->text().toStdString(), "");
+    EXPECT_EQ(f.DiretorioInicialAbrir, f.DiretorioBase + "/library");
+    // Start-up markers: 60, 60 and 730 pixels; the text takes their indents.
+    EXPECT_EQ(e.Ruler->RightInd->x(), 730);
+    EXPECT_EQ(e.Paragrafo().FirstIndent, PontosDePixels(60 + 5 - 6));
+    EXPECT_GT(e.Paragrafo().RightIndent, 0);
+
+    f.PageControl1->setCurrentWidget(f.TabSheet1_6);
+    EXPECT_EQ(e.TagTexto, 0);
+    QApplication::setActiveWindow(&f);
+    e.Texto->setFocus();
+    QTest::keyClicks(e.Texto, "bench notes");
+    EXPECT_FALSE(f.NotasInalteradas);
+    EXPECT_EQ(f.StatusPanels[1]->text().toStdString(), "Modified");
+
+    // Closing asks; Cancel keeps the window and the notes.
+    m.answers = {platform::mrCancel};
+    EXPECT_FALSE(f.close());
+    ASSERT_EQ(m.shown.size(), 1u);
+    EXPECT_EQ(m.shown[0].text, "Changes were made. Do you want to save them?");
+    EXPECT_EQ(m.shown[0].buttons, platform::mbYesNoCancel);
+    EXPECT_TRUE(p.modulo->TabelaTransistores.Active());
+    EXPECT_EQ(e.Texto->toPlainText().toStdString(), "bench notes");
+    // Yes saves before closing.
+    const auto saved = inst.Base() / "bench.rtf";
+    e.EscolheArquivoGravar = [&](const std::string&, const std::string&) { return saved.string(); };
+    m.answers = {platform::mrYes};
+    EXPECT_TRUE(f.close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(p.form.isNull());
+    EXPECT_EQ(ReadAll(saved).find("bench notes") != std::string::npos, true);
+    EXPECT_FALSE(p.modulo->TabelaTransistores.Active());
 }
