@@ -589,6 +589,7 @@ void EditorTextos::CarregaArquivo(const std::string& path) {
     Texto->setTextCursor(c);
     Texto->show();
     Texto->setFocus();
+    Texto->document()->clearUndoRedoStacks();  // a freshly opened file has nothing to undo
     Texto->document()->setModified(false);
     MarcaModificado(false);
     TextoSelectionChange();

@@ -171,6 +171,7 @@ TEST(EditorTextos, OpeningAFileWithoutIndentsPutsTheMarkersAtTheMargin) {
     EXPECT_EQ(b.Panel(1), "");
     EXPECT_TRUE(b.inalteradas);
     EXPECT_EQ(b.editor.Texto->textCursor().position(), 0);
+    EXPECT_FALSE(b.editor.Desfazer->isEnabled());  // nothing to undo in a fresh file
 
     // A missing file, a cancelled dialog, a damaged file: the notes stay.
     b.abrir = {(b.dir.path() / "gone.rtf").string()};

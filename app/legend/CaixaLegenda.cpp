@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <filesystem>
@@ -119,6 +120,7 @@ TCaixaLegenda::TCaixaLegenda(const std::string& diretorioBase, QWidget* parent) 
     if (std::filesystem::is_regular_file(file) && ReadFile(file, bytes)) {
         try {
             rtf::ToTextDocument(rtf::ReadRichOrPlain(bytes), *ExibeLegenda->document());
+            ExibeLegenda->moveCursor(QTextCursor::Start);  // the legend opens at its top
             return;
         } catch (const rtf::RtfError& e) {
             // A damaged file: say so, and show the built-in legend instead.

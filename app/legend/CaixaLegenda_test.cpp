@@ -64,6 +64,7 @@ TEST(CaixaLegenda, LoadsTheLegendFileWhateverTheCaseOfItsName) {
     EXPECT_TRUE(m.shown.empty());
     EXPECT_EQ(Lines(dialog.ExibeLegenda), (std::vector<std::string>{"Symbols", "HFE = gain"}));
     EXPECT_TRUE(dialog.ExibeLegenda->document()->begin().begin().fragment().charFormat().font().bold());
+    EXPECT_EQ(dialog.ExibeLegenda->textCursor().position(), 0);  // shown from its top
 }
 
 TEST(CaixaLegenda, ADamagedFileIsReportedAndTheBuiltInLegendShown) {

@@ -9,10 +9,12 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 
 #include "app/data/ModuloDeDados.h"
+#include "app/editor/EditorTextos.h"
 #include "app/ui/TFormulario.h"
 #include "app/ui/TestInstallation.h"
 #include "platform/dbcontrols/DBGrid.h"
@@ -130,6 +132,21 @@ TEST(SampleInstallation, Screenshots) {
                 f.grab().save(QString("%1/%2-tab%3.png").arg(out, tag).arg(i));
             }
         }
+        // The editor with a technical text of the library, and the legend.
+        f.PageControl1->setCurrentWidget(f.TabSheet1_6);
+        f.Editor->EscolheArquivoAbrir = [&](const std::string&) {
+            return (p.dir.path() / "library" / "testing_transistors.rtf").string();
+        };
+        f.Editor->AbrirClick();
+        QApplication::processEvents();
+        f.grab().save(QString("%1/%2-editor.png").arg(out, tag));
+        QTimer::singleShot(0, [&] {
+            if (QWidget* d = QApplication::activeModalWidget()) {
+                d->grab().save(QString("%1/%2-legend.png").arg(out, tag));
+                d->close();
+            }
+        });
+        f.Legenda1->trigger();
     }
 }
 
