@@ -423,6 +423,7 @@ void EditorTextos::FontesClick() {
         f.setFontItalic(chosen->italic());
         f.setFontUnderline(chosen->underline());
         Texto->mergeCurrentCharFormat(f);
+        TextoSelectionChange();  // the tool buttons show the new font
     }
     Texto->setFocus();
 }

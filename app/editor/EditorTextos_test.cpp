@@ -100,6 +100,9 @@ TEST(EditorTextos, StatusShowsLineColumnModifiedAndFileName) {
     EXPECT_TRUE(b.editor.Recortar->isEnabled());
     EXPECT_EQ(b.Panel(0), "Line:   2   Col:   2");
 
+    b.editor.Desfazer->click();
+    EXPECT_EQ(b.editor.Texto->toPlainText().toStdString(), "first line\n");  // the typing goes
+
     b.editor.LimparClick();
     EXPECT_TRUE(b.editor.Texto->toPlainText().isEmpty());
     EXPECT_EQ(b.Panel(1), "");
@@ -277,6 +280,33 @@ TEST(EditorTextos, BoldColoursAndIndentsSurviveSaveAndReopen) {
     b.Type("more ");
     EXPECT_TRUE(e.GravarClick());
     EXPECT_EQ(b.perguntasGravar, 1);
+}
+
+TEST(EditorTextos, FontsAndBulletsApplyToTheSelection) {
+    Bench b;
+    EditorTextos& e = b.editor;
+    b.Type("Fonts");
+    e.Texto->selectAll();
+    QFont chosen("Courier New", 14);
+    chosen.setBold(true);
+    e.EscolheFonte = [&](const QFont&) { return std::optional<QFont>(chosen); };
+    e.Fontes->click();
+    QTextCursor at(e.Texto->document());
+    at.setPosition(2);
+    EXPECT_EQ(at.charFormat().fontFamilies().toStringList().value(0).toStdString(), "Courier New");
+    EXPECT_EQ(at.charFormat().fontPointSize(), 14);
+    EXPECT_TRUE(e.Negrito->isChecked());
+    e.EscolheFonte = [](const QFont&) { return std::optional<QFont>(); };  // cancelled: nothing changes
+    e.Fontes->click();
+    EXPECT_EQ(at.charFormat().fontPointSize(), 14);
+
+    e.Numeracao->click();
+    EXPECT_NE(e.Texto->textCursor().currentList(), nullptr);
+    e.Numeracao->click();
+    EXPECT_EQ(e.Texto->textCursor().currentList(), nullptr);
+    e.AlinharADireita->click();
+    EXPECT_EQ(e.Texto->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    EXPECT_FALSE(e.AlinharAEsquerda->isChecked());
 }
 
 TEST(EditorTextos, PasteFollowsTheClipboard) {

@@ -19,6 +19,8 @@
 
 #include "app/data/Esquemas.h"
 #include "app/data/ModuloDeDados.h"
+#include "app/calc/AbaCapacitores.h"
+#include "app/calc/AbaResistores.h"
 #include "app/editor/EditorTextos.h"
 #include "app/editor/Regua.h"
 #include "app/legend/CaixaLegenda.h"
@@ -483,6 +485,10 @@ TEST(TFormulario, TechnicalTextsStartCleanAndClosingAsksAboutUnsavedNotes) {
     EXPECT_EQ(f.StatusPanels[0]->text().toStdString(), "Line:   1   Col:   1");
     EXPECT_EQ(f.StatusPanels[1]->text().toStdString(), "");
     EXPECT_EQ(f.DiretorioInicialAbrir, f.DiretorioBase + "/library");
+    // The calculators start on their first colours with no result.
+    EXPECT_EQ(f.Resistores->Cor1->currentText().toStdString(), "Brown");
+    EXPECT_EQ(f.Capacitores->TensaoCapacitor->currentIndex(), 0);
+    EXPECT_EQ(f.Resistores->Valor->text().toStdString(), "n/a");
     // Start-up markers: 60, 60 and 730 pixels; the text takes their indents.
     EXPECT_EQ(e.Ruler->RightInd->x(), 730);
     EXPECT_EQ(e.Paragrafo().FirstIndent, PontosDePixels(60 + 5 - 6));
