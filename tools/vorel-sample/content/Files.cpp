@@ -188,7 +188,8 @@ std::string LegendaRtf() {
         for (const char* entry : entries) {
             std::string e = entry;
             const size_t tab = e.find('\t');
-            rtf += "\\pard\\li1800\\fi-1800\\tx1800\\plain\\f0\\fs20\\b ";
+            // one inch: the legend dialog's tab stop, so wrapped lines align with the meanings
+            rtf += "\\pard\\li1440\\fi-1440\\tx1440\\plain\\f0\\fs20\\b ";
             rtf += e.substr(0, tab) + "\\b0\\tab " + e.substr(tab + 1) + "\\par\r\n";
         }
     }
