@@ -56,6 +56,9 @@ bash scripts/fuzz-tables.sh 20 || { echo "fuzzing found a fault"; status=1; fail
 echo "== fuzz the viewer's picture readers briefly (needs clang)"
 bash scripts/fuzz-images.sh 20 || { echo "fuzzing found a fault"; status=1; failed=$((failed + 1)); }
 
+echo "== fuzz the RTF reader briefly (needs clang)"
+bash scripts/fuzz-rtf.sh 20 || { echo "fuzzing found a fault in the RTF reader"; status=1; failed=$((failed + 1)); }
+
 echo
 echo "tests: $passed passed, $failed failed"
 exit $status

@@ -72,16 +72,17 @@ static void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, co
     auto& gridsO = panel.GridsOriginal;
     auto& gridsE = panel.GridsEquivalente;
     auto& bound = panel.Bound;
-    auto* v = new QVBoxLayout(page);
+    auto* v = new QVBoxLayout(ScrolledContent(page));
     v->setContentsMargins(8, 8, 8, 8);
     v->setSpacing(8);
 
-    // Search bar: quick search, criteria, button.
+    // Search bar: quick search above the button on the left, the criteria
+    // two to a row beside them, so the bar fits a 1024-pixel screen.
     auto* bar = new QFrame;
     bar->setFrameShape(QFrame::StyledPanel);
     auto* h = new QHBoxLayout(bar);
     h->setContentsMargins(10, 6, 10, 6);
-    h->setSpacing(18);
+    h->setSpacing(14);
 
     auto* quick = new QVBoxLayout;
     quick->addWidget(new QLabel("Quick search:"));
@@ -90,6 +91,10 @@ static void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, co
     panel.BuscaRapida->setClearButtonEnabled(false);
     quick->addWidget(panel.BuscaRapida);
     quick->addStretch(1);
+    panel.Equivalentes = Named(new QPushButton("Search equivalents"), buttonName);
+    panel.Equivalentes->setDefault(false);
+    panel.Equivalentes->setMinimumHeight(34);
+    quick->addWidget(panel.Equivalentes);
     h->addLayout(quick);
 
     const DeviceCriteria& criteria = CriteriaOf(panel.device);
@@ -99,7 +104,7 @@ static void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, co
     g->setVerticalSpacing(4);
     std::map<std::string, QCheckBox*> boxes;
     std::map<std::string, QComboBox*> combos;
-    const int perRow = 3;
+    const int perRow = 2;
     int slot = 0;
     // Range criteria first (they carry combos), then the equalities.
     for (int pass = 0; pass < 2; ++pass)
@@ -123,23 +128,18 @@ static void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, co
             ++slot;
         }
     for (int i = 0; i < perRow; ++i) {
-        g->addWidget(new QLabel("% beyond the original"), 0, i * 3 + 1);
-        if (i + 1 < perRow) g->setColumnMinimumWidth(i * 3 + 2, 12);
+        auto* head = new QLabel("% beyond the original");
+        head->setWordWrap(true);  // two short lines over a narrow combo
+        head->setMinimumWidth(head->fontMetrics().horizontalAdvance("% beyond the") + 4);
+        g->addWidget(head, 0, i * 3 + 1, Qt::AlignBottom);
+        if (i + 1 < perRow) g->setColumnMinimumWidth(i * 3 + 2, 16);
     }
+    g->setRowStretch(g->rowCount(), 1);
     for (const Criterion& c : criteria.criteria) {
         panel.Checks.push_back(boxes[c.checkbox]);
         panel.Combos.push_back(c.equality ? nullptr : combos[c.combo]);
     }
     h->addWidget(criteriaBox);
-
-    panel.Equivalentes = Named(new QPushButton("Search equivalents"), buttonName);
-    panel.Equivalentes->setDefault(false);
-    panel.Equivalentes->setMinimumHeight(34);
-    auto* buttonBox = new QVBoxLayout;
-    buttonBox->addStretch(1);
-    buttonBox->addWidget(panel.Equivalentes);
-    buttonBox->addStretch(1);
-    h->addLayout(buttonBox);
     h->addStretch(1);
     v->addWidget(bar);
 

@@ -12,6 +12,8 @@
 
 #include "app/backup/Backup.h"
 #include "app/backup/TCaixaBackup.h"
+#include "app/editor/EditorTextos.h"
+#include "app/legend/CaixaLegenda.h"
 #include "app/repair/AbaReparos.h"
 #include "app/ui/AppIcon.h"
 #include "app/update/CaixaAtualiza.h"
@@ -64,6 +66,7 @@ TFormulario::TFormulario(QWidget* parent) : QMainWindow(parent) {
 
 void TFormulario::LigaEventos() {
     auto guard = [](auto handler) { return [handler] { platform::Guarded(handler); }; };
+    PageControl1->OnChange = [this] { PageControl1Change(); };
     connect(TBBuscaRapida, &QLineEdit::textChanged, this, guard([this] { TBBuscaRapidaChange(); }));
     connect(DRBuscaRapida, &QLineEdit::textChanged, this, guard([this] { DRBuscaRapidaChange(); }));
     connect(DZBuscaRapida, &QLineEdit::textChanged, this, guard([this] { DZBuscaRapidaChange(); }));
@@ -73,7 +76,14 @@ void TFormulario::LigaEventos() {
 }
 
 TFormulario::~TFormulario() {
+    // FormDestroy: out of the clipboard watch.
+    Editor->SaiDaCadeiaClipboard();
     if (modulo_) modulo_->DefineJanela(nullptr);
+}
+
+// Entering "Technical texts" focuses the editor and refreshes its mark.
+void TFormulario::PageControl1Change() {
+    if (PageControl1->currentWidget() == TabSheet1_6) Editor->EntraNaAba();
 }
 
 void TFormulario::SetModuloDeDados(TModuloDeDados* modulo) {
@@ -157,6 +167,14 @@ void TFormulario::FormShow() {
 }
 
 void TFormulario::closeEvent(QCloseEvent* e) {
+    // Unsaved notes are asked about first; Cancel (or a save that did not
+    // complete) keeps the window open.
+    bool fecha = false;
+    platform::Guarded([&] { fecha = Editor->PerguntaSalvar(); });
+    if (!fecha) {
+        e->ignore();
+        return;
+    }
     platform::Guarded([this] { FormClose(); });
     setAttribute(Qt::WA_DeleteOnClose);
     e->accept();
@@ -171,9 +189,12 @@ void TFormulario::Sobre1Click() { PageControl1->setCurrentWidget(TabSheet1_1); }
 
 void TFormulario::Encerrar1Click() { close(); }
 
-// The dialogs behind these items are created, shown modally and kept here
-// once their features are built.
-void TFormulario::Legenda1Click() {}
+void TFormulario::Legenda1Click() {
+    delete CaixaLegenda.data();
+    CaixaLegenda = new TCaixaLegenda(DiretorioBase, this);
+    CaixaLegenda->exec();
+}
+
 void TFormulario::FazerBackupdosBancosdeDados1Click() {
     if (modulo_) BackupGeral(*modulo_);
 }

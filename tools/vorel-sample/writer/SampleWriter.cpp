@@ -290,6 +290,7 @@ void WriteInstallation(const fs::path& base, const WriteOptions& options) {
     }
 
     WriteFile(base / "vorel.ini", VorelIni());
+    WriteFile(base / "legenda.rtf", LegendaRtf());
     WriteFile(base / "Help" / "visao_geral.html", HelpStartPage());
     for (const auto& [name, text] : LibraryTexts()) WriteFile(base / "library" / name, text);
 }

@@ -65,6 +65,7 @@ TEST(SampleInstallation, OpensThroughTheDataModule) {
     EXPECT_TRUE(found);
 
     EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / "vorel.ini"));
+    EXPECT_EQ(std::filesystem::file_size(dir.path() / "legenda.rtf"), LegendaRtf().size());
     EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / "Help" / "visao_geral.html"));
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "data" / "backup"));
     for (const auto& [name, text] : LibraryTexts())
