@@ -6,6 +6,7 @@
 #include "installer/distribution/SelfExtractor.h"
 #include "installer/netlocation/FolderNetLocation.h"
 #include "installer/run/RunTestSetup.h"
+#include "platform/inifile/IniFile.h"
 #include "platform/registry/RegistryStore.h"
 
 namespace installer {
@@ -168,6 +169,87 @@ TEST_F(Distribution, PresetupFilesAreAddedOnceByName) {
     install.AddPresetupFile("C:\\BDE\\readme.txt", false);
     EXPECT_EQ(install.PresetupFiles(),
               (std::vector<std::string>{"C:\\BDE\\idapinst.dll", "C:\\BDE\\readme.txt", "C:\\BDE\\readme.txt"}));
+}
+
+// A drive a: of a few diskettes: answering the prompt for disk n puts the
+// diskette in the drive on the shelf and takes disk n from it.
+class DisketteDrive : public RecordingAppServices {
+public:
+    bool PromptForDisk(const std::string& text) override {
+        const bool ok = RecordingAppServices::PromptForDisk(text);
+        if (ok) Insert(std::stoi(text.substr(text.rfind(' ') + 1)));
+        return ok;
+    }
+    void Eject() {
+        auto& files = platform::Files();
+        const std::string out = Shelf(inDrive_);
+        files.ForceDirectories(out);
+        for (const auto& entry : files.FindFiles("A:\\")) files.MoveFile("A:\\" + entry.name, out + "\\" + entry.name, true);
+    }
+    void Insert(int disk) {
+        auto& files = platform::Files();
+        Eject();
+        const std::string in = Shelf(disk);
+        if (files.DirectoryExists(in))
+            for (const auto& entry : files.FindFiles(in)) files.MoveFile(in + "\\" + entry.name, "A:\\" + entry.name, true);
+        inDrive_ = disk;
+    }
+    static std::string Shelf(int disk) { return "C:\\Shelf\\Disk" + std::to_string(disk); }
+
+private:
+    int inDrive_ = 1;
+};
+
+class Diskettes : public Distribution {
+protected:
+    void SetUp() override {
+        Distribution::SetUp();
+        { TestSetup build = BuildSetup(); }
+        platform::IniFile(dir.Path() / "platform.ini").WriteString("Drives", "A", "120000");
+        platform::Files().ForceDirectories("A:\\");
+        diskettes.emplace();
+    }
+    void TearDown() override { diskettes.reset(); }
+    std::optional<DisketteDrive> diskettes;
+};
+
+TEST_F(Diskettes, TheSelfExtractorSpansOntoDiskettesAndExtractsAgainByteForByte) {
+    DisketteDrive& drive = *diskettes;
+    { TestSetup setup({"-sC:\\Dist", "-esetup.exe", "-f"}); }
+    drive.Eject();  // the last disk asked for (the first, for its headers) goes on the shelf too
+    std::vector<std::string> prompts;
+    for (const auto& box : drive.Boxes) prompts.push_back(box.text);
+    EXPECT_EQ(prompts, (std::vector<std::string>{"Please insert disk 2", "Please insert disk 3", "Please insert disk 1"}));
+    EXPECT_TRUE(drive.Terminated());
+
+    // Disk 1 starts with the loader and setup.1, exactly as the executable does.
+    const std::string exe = ReadRootFile("C:\\Dist\\setup.exe");
+    const SelfExtractorTrailer trailer = ReadSelfExtractorTrailer("C:\\Dist\\setup.exe");
+    const std::string disk1 = DisketteDrive::Shelf(1);
+    EXPECT_EQ(ReadRootFile(disk1 + "\\setup.exe") + ReadRootFile(disk1 + "\\setup.1"),
+              exe.substr(0, static_cast<std::size_t>(trailer.FilesStart)));
+    EXPECT_TRUE(platform::Files().FileExists(DisketteDrive::Shelf(3) + "\\files.3"));
+
+    TTmslCompress compressor;
+    compressor.SetCompressedFile(disk1 + "\\files.1");
+    compressor.OnNewDisk = [](TTmslCompress&, int disk, std::string& path) { path = DisketteDrive::Shelf(disk); };
+    compressor.ExtractDirectory = "C:\\Out";
+    compressor.SetFilesToProcess({std::string(kSourceDir) + "\\VOREL.EXE", std::string(kSourceDir) + "\\Dados.db"});
+    compressor.Extract();
+    EXPECT_EQ(ReadRootFile("C:\\Out\\VOREL.EXE"), kProgramText);
+    EXPECT_EQ(ReadRootFile("C:\\Out\\Dados.db"), kDataText);
+}
+
+TEST_F(Diskettes, CancelAtTheDiskPromptEndsTheTransferWithItsMessage) {
+    DisketteDrive& drive = *diskettes;
+    drive.Answers = {platform::mrCancel};
+    TestSetup setup({"-sC:\\Dist", "-esetup.exe", "-f"});
+    ASSERT_EQ(drive.Boxes.size(), 2u);
+    EXPECT_EQ(drive.Boxes[0].text, "Please insert disk 2");
+    EXPECT_EQ(drive.Boxes[1].text, "Aborted by user");
+    EXPECT_TRUE(drive.Terminated());
+    EXPECT_FALSE(setup.form.Context().GlobalCompressor->OnNewDisk);
+    EXPECT_EQ(drive.BusyDepth, 0);
 }
 
 }  // namespace
