@@ -135,7 +135,7 @@ void TCustomInstall::CopyLoadingProgram(const std::string& directory, const std:
     const std::string loader = library + "\\" + kLoaderName;
     if (!files.FileExists(loader)) throw IEInstall("The loader program %s was not found", {loader});
     const std::string target = InDirectory(directory, "setup.exe");
-    if (!files.CopyFile(loader, target, false))
+    if (!files.CopyFile(loader, target, false) || !files.MarkExecutable(target))
         throw IEInstall("Cannot copy the loading program from %s to %s", {loader, target});
 }
 
@@ -210,7 +210,8 @@ void TCustomInstall::TransferToFloppies(const std::string& drive) {
         ShowStatus(TranslateString("Transferring this installation to floppies. Please wait..."));
         {
             platform::FileStream in = platform::Files().Open(exe, platform::FileMode::Read);
-            if (!CopyBytes(in, trailer.SetupStart, disk + "setup.exe"))
+            if (!CopyBytes(in, trailer.SetupStart, disk + "setup.exe") ||
+                !platform::Files().MarkExecutable(disk + "setup.exe"))
                 throw IEInstall("Cannot create setup.exe on the A drive. Probably not enough room");
             if (!CopyBytes(in, std::int64_t{trailer.SetupEnd} - trailer.SetupStart + 1, disk + "setup.1"))
                 throw IEInstall("Cannot create setup.1 on the A drive. Probably not enough room");
