@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <fstream>
+#include <set>
+#include <fcntl.h>
+#include <csignal>
+#include <netinet/in.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "installer/components/EngineContext.h"
+#include "installer/netlocation/NetInstallLocation.h"
+#include "installer/run/services/AppServices.h"
+#include "platform/sysroot/SystemRoot.h"
+#include "platform/sysroot/TestFiles.h"
+#include "platform/testing/ErrorOf.h"
+
+extern char** environ;
+
+namespace installer {
+namespace {
+
+using platform::testing::ErrorOf;
+namespace fs = std::filesystem;
+
+constexpr const char* kPython = "/usr/bin/python3";
+
+// A port on 127.0.0.1 that nothing listens on (at the moment of asking).
+int FreePort() {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(s);
+    return ntohs(address.sin_port);
+}
+
+bool Accepts(int port) {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    const bool ok = ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(s);
+    return ok;
+}
+
+// A server process on 127.0.0.1, started for one test and stopped with it.
+class LocalServer {
+public:
+    LocalServer(std::vector<std::string> arguments, fs::path log) : port_(FreePort()), log_(std::move(log)) {
+        for (std::string& a : arguments)
+            if (a == "PORT") a = std::to_string(port_);
+        arguments.insert(arguments.begin(), kPython);
+        std::vector<char*> argv;
+        for (std::string& a : arguments) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (posix_spawn(&pid_, kPython, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        while (pid_ > 0 && !Accepts(port_) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ~LocalServer() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        int status = 0;
+        for (int i = 0; i < 100 && ::waitpid(pid_, &status, WNOHANG) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, &status, WNOHANG);
+    }
+    bool Running() const { return pid_ > 0 && Accepts(port_); }
+    int Port() const { return port_; }
+    // The lines of the server's log (its stderr) that hold a text.
+    std::vector<std::string> Logged(const std::string& text) const {
+        std::ifstream in(log_);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);)
+            if (line.find(text) != std::string::npos) lines.push_back(line);
+        return lines;
+    }
+
+private:
+    int port_;
+    fs::path log_;
+    pid_t pid_ = -1;
+};
+
+std::string Read(const std::string& path) {
+    auto in = platform::Files().Open(path, platform::FileMode::Read);
+    std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
+    bytes.resize(in.Read(bytes.data(), bytes.size()));
+    return bytes;
+}
+
+std::string Composed(const std::string& text, const std::string& error, const std::string& response) {
+    return text + ". Error message " + error + ". Server 127.0.0.1. Response from server " + response;
+}
+
+// Bytes that no text rule may mistake: every byte value, "404" at the start.
+const std::string kArchive = [] {
+    std::string bytes = "404 looks like an error page but is data ";
+    unsigned state = 7;
+    for (int i = 0; i < 70000; ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes += static_cast<char>(state >> 23);
+    }
+    return bytes;
+}();
+
+class NetInstallLocationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::testing::WriteTestFile("E:\\Server\\dist\\v1\\Install1.1", kArchive);
+        platform::testing::WriteTestFile("E:\\Server\\dist\\v1\\Empty.1", "");
+        platform::Files().ForceDirectories("C:\\Temp");
+        served = platform::Files().HostPath("E:\\Server").string();
+    }
+    TNetInstallLocation& Location(TInternetProtocol protocol, int port) {
+        auto& location = form.Create<TNetInstallLocation>();
+        location.LoginInformation().Hostname = "127.0.0.1";
+        location.LoginInformation().Protocol = protocol;
+        location.LoginInformation().Directory = "dist\\v1";
+        location.Port = port;
+        return location;
+    }
+    // Python's file server, speaking HTTP/1.1 and logging each request's client port.
+    LocalServer Http() {
+        const std::string script =
+            "import functools,http.server,sys\n"
+            "class H(http.server.SimpleHTTPRequestHandler):\n"
+            "    protocol_version='HTTP/1.1'\n"
+            "    def do_GET(self):\n"
+            "        sys.stderr.write('request from port %d\\n' % self.client_address[1])\n"
+            "        sys.stderr.flush()\n"
+            "        super().do_GET()\n"
+            "http.server.ThreadingHTTPServer(('127.0.0.1',int(sys.argv[1])),"
+            "functools.partial(H,directory=sys.argv[2])).serve_forever()\n";
+        return LocalServer({"-c", script, "PORT", served}, scratch.Path() / "http.log");
+    }
+    LocalServer Ftp() {
+        return LocalServer({"-m", "pyftpdlib", "-i", "127.0.0.1", "-p", "PORT", "-d", served}, scratch.Path() / "ftp.log");
+    }
+
+    platform::TempRootDir dir;
+    platform::ScopedSystemRoot root{dir.Path()};
+    RecordingAppServices services;
+    TComponentOwner form;
+    std::string served;
+    platform::TempRootDir scratch;
+};
+
+TEST_F(NetInstallLocationTest, HttpAndFtpBringIdenticalCopiesInBlocksOverOneConnection) {
+    LocalServer http = Http();
+    LocalServer ftp = Ftp();
+    ASSERT_TRUE(http.Running() && ftp.Running());
+    for (LocalServer* server : {&http, &ftp}) {
+        const TInternetProtocol protocol = server == &http ? ipHTTP : ipFTP;
+        TNetInstallLocation& location = Location(protocol, server->Port());
+        std::vector<std::int64_t> blocks;
+        std::int64_t announced = -1;
+        int connects = 0;
+        location.OnBeforeConnect = [&](TCustomNetInstallLocation&) { ++connects; };
+        location.OnDataReceived = [&](TComponent&, const std::string& name, std::int64_t bytes, std::int64_t,
+                                      std::int64_t size, const char*) {
+            EXPECT_EQ(name, "Install1.1");
+            blocks.push_back(bytes);
+            announced = size;
+        };
+        location.GetFile("Install1.1", "C:\\Temp\\first.1");
+        location.GetFile("Install1.1", "C:\\Temp\\second.1");
+        EXPECT_EQ(Read("C:\\Temp\\first.1"), kArchive) << protocol;
+        EXPECT_EQ(Read("C:\\Temp\\second.1"), kArchive) << protocol;
+        EXPECT_EQ(announced, static_cast<std::int64_t>(kArchive.size()));
+        ASSERT_EQ(blocks.size(), 2 * ((kArchive.size() + 8191) / 8192));
+        EXPECT_EQ(blocks.front(), 8192);
+        EXPECT_EQ(connects, 1);
+        // Both requests came over one connection (for FTP: one control connection, one login).
+        if (server == &http) {
+            std::set<std::string> ports;
+            for (const std::string& line : server->Logged("request from port")) ports.insert(line);
+            EXPECT_EQ(server->Logged("request from port").size(), 2u);
+            EXPECT_EQ(ports.size(), 1u);
+        } else {
+            EXPECT_EQ(server->Logged("logged in").size(), 1u);
+            EXPECT_EQ(server->Logged("RETR").size(), 2u);
+        }
+    }
+}
+
+TEST_F(NetInstallLocationTest, MissingAndEmptyFilesAndAClosedPort) {
+    LocalServer http = Http();
+    LocalServer ftp = Ftp();
+    ASSERT_TRUE(http.Running() && ftp.Running());
+    TNetInstallLocation& web = Location(ipHTTP, http.Port());
+    EXPECT_EQ(ErrorOf([&] { web.GetFile("Missing.1", "C:\\Temp\\m.1"); }),
+              Composed("Could not find the file Missing.1 on the server", "Unregistered error code",
+                       "HTTP/1.1 404 File not found"));
+    EXPECT_EQ(ErrorOf([&] { web.GetFile("Empty.1", "C:\\Temp\\e.1"); }),
+              Composed("Could not find the file Empty.1 on the server", "Unregistered error code", "HTTP/1.1 200 OK"));
+    EXPECT_TRUE(platform::Files().FileExists("C:\\Temp\\e.1"));
+
+    TNetInstallLocation& files = Location(ipFTP, ftp.Port());
+    EXPECT_NE(ErrorOf([&] { files.GetFile("Missing.1", "C:\\Temp\\m.1"); })
+                  .find("Cannot open file Missing.1 on server. Error message ERROR_INTERNET_EXTENDED_ERROR. Server "
+                        "127.0.0.1. Response from server 550 "),
+              std::string::npos);
+    EXPECT_NE(ErrorOf([&] { files.GetFile("Empty.1", "C:\\Temp\\e.1"); })
+                  .find("Could not find the file Empty.1 on the server."),
+              std::string::npos);
+    files.LoginInformation().Directory = "nowhere";
+    EXPECT_NE(ErrorOf([&] { files.GetFile("Install1.1", "C:\\Temp\\x.1"); })
+                  .find("Cannot set directory on server to nowhere. Error message ERROR_INTERNET_EXTENDED_ERROR"),
+              std::string::npos);
+
+    const int closed = FreePort();
+    TNetInstallLocation& closedWeb = Location(ipHTTP, closed);
+    EXPECT_EQ(ErrorOf([&] { closedWeb.GetFile("Install1.1", "C:\\Temp\\c.1"); }),
+              Composed("Cannot send request for file Install1.1 to the server", "ERROR_INTERNET_CANNOT_CONNECT",
+                       "No server response"));
+    TNetInstallLocation& closedFtp = Location(ipFTP, closed);
+    EXPECT_EQ(ErrorOf([&] { closedFtp.GetFile("Install1.1", "C:\\Temp\\c.1"); }),
+              Composed("Cannot connect to host 127.0.0.1", "ERROR_INTERNET_CANNOT_CONNECT", "No server response"));
+}
+
+TEST_F(NetInstallLocationTest, AnAbortInTheFirstDataEventWritesNothingAndIsNoError) {
+    LocalServer http = Http();
+    ASSERT_TRUE(http.Running());
+    TNetInstallLocation& location = Location(ipHTTP, http.Port());
+    bool aborted = false;
+    int events = 0;
+    location.OnDataReceived = [&](TComponent&, const std::string&, std::int64_t, std::int64_t, std::int64_t,
+                                  const char*) {
+        ++events;
+        NetLocations(form.Context()).AbortDownload = true;
+    };
+    location.OnAfterDownload = [&](TCustomNetInstallLocation&, bool a) { aborted = a; };
+    location.GetFile("Install1.1", "C:\\Temp\\a.1");
+    EXPECT_TRUE(aborted);
+    EXPECT_EQ(events, 1);
+    EXPECT_EQ(Read("C:\\Temp\\a.1"), "");
+    // The session serves the next download once the flag is down again.
+    NetLocations(form.Context()).AbortDownload = false;
+    location.OnDataReceived = nullptr;
+    location.GetFile("Install1.1", "C:\\Temp\\b.1");
+    EXPECT_EQ(Read("C:\\Temp\\b.1"), kArchive);
+}
+
+TEST_F(NetInstallLocationTest, ABodyShorterThanAnnouncedAndAServerErrorAreFailures) {
+    // Announces 100,000 bytes, sends 20,000 and hangs up; answers /broken with 500.
+    const std::string script =
+        "import http.server,sys\n"
+        "class H(http.server.BaseHTTPRequestHandler):\n"
+        "    def do_GET(self):\n"
+        "        if self.path.endswith('broken'):\n"
+        "            self.send_error(500)\n"
+        "            return\n"
+        "        self.send_response(200)\n"
+        "        self.send_header('Content-Type','application/octet-stream')\n"
+        "        self.send_header('Content-Length','100000')\n"
+        "        self.end_headers()\n"
+        "        self.wfile.write(b'x'*20000)\n"
+        "        self.wfile.flush()\n"
+        "        self.close_connection=True\n"
+        "http.server.HTTPServer(('127.0.0.1',int(sys.argv[1])),H).serve_forever()\n";
+    LocalServer cut({"-c", script, "PORT"}, scratch.Path() / "cut.log");
+    ASSERT_TRUE(cut.Running());
+    TNetInstallLocation& location = Location(ipHTTP, cut.Port());
+    EXPECT_EQ(ErrorOf([&] { location.GetFile("Install1.1", "C:\\Temp\\t.1"); }),
+              Composed("Could not read from file Install1.1 on the server", "ERROR_INTERNET_CONNECTION_ABORTED",
+                       "HTTP/1.0 200 OK"));
+    EXPECT_EQ(ErrorOf([&] { location.GetFile("broken", "C:\\Temp\\t.1"); }),
+              Composed("Cannot open file broken on server", "Unregistered error code",
+                       "HTTP/1.0 500 Internal Server Error"));
+}
+
+// A library that lacks one entry point.
+class TLocationWithoutQueryInfo : public TNetInstallLocation {
+public:
+    using TNetInstallLocation::TNetInstallLocation;
+
+protected:
+    bool LibraryOffers(const std::string& entryPoint) const override { return entryPoint != "HttpQueryInfoA"; }
+};
+
+TEST_F(NetInstallLocationTest, AMissingEntryPointIsNamedWithoutItsSuffix) {
+    auto& location = form.Create<TLocationWithoutQueryInfo>();
+    location.LoginInformation().Hostname = "127.0.0.1";
+    EXPECT_EQ(ErrorOf([&] { location.GetFile("x.1", "C:\\Temp\\x.1"); }),
+              "Failed to load the procedure HttpQueryInfo from WININET.DLL");
+    EXPECT_EQ(NetErrorName(12152), "ERROR_HTTP_INVALID_SERVER_RESPONSE");
+    EXPECT_EQ(NetErrorName(12033), "Unregistered error code");
+}
+
+}  // namespace
+}  // namespace installer
