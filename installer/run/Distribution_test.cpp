@@ -160,6 +160,17 @@ TEST_F(Distribution, WhatStopsABuildIsShownAndEndsTheProgram) {
     EXPECT_FALSE(platform::Files().FileExists("C:\\Dist\\setup.exe"));
 }
 
+TEST_F(Distribution, WithoutTheLoadingProgramTheSetupItselfIsCopiedAndNoSetup1Made) {
+    TestSetup setup({"-sD:\\SETUP"}, [](TreeBuilder&, TestSetup& s) { s.Install().SetUseLoadingProgram(false); });
+    setup.Install().BuildDistributables(kSetupExe, "C:\\Plain", false);
+    EXPECT_EQ(ReadRootFile("C:\\Plain\\SETUP.EXE"), ReadRootFile(kSetupExe));
+    EXPECT_FALSE(platform::Files().FileExists("C:\\Plain\\setup.1"));
+    EXPECT_EQ(MemberNames("C:\\Plain\\files.1").size(), 2u);
+    // The install's own archive settings are back as they were.
+    EXPECT_EQ(setup.Install().ArchiveFile(), "");
+    EXPECT_EQ(setup.Install().GetArchiveFilePath(), "D:\\SETUP\\files.1");
+}
+
 TEST_F(Distribution, PresetupFilesAreAddedOnceByName) {
     TestSetup setup;
     TInstall& install = setup.Install();
