@@ -5,6 +5,8 @@
 #include "installer/components/EngineContext.h"
 #include "installer/distribution/SelfExtractor.h"
 #include "installer/netlocation/FolderNetLocation.h"
+#include "installer/netlocation/NetInstallLocation.h"
+#include "installer/netlocation/TestServers.h"
 #include "installer/run/RunTestSetup.h"
 #include "platform/inifile/IniFile.h"
 #include "platform/registry/RegistryStore.h"
@@ -134,6 +136,39 @@ TEST_F(Distribution, AWebBuildListsItsNetFilesAndEmbedsNoMainArchive) {
     EXPECT_EQ(exe.substr(exe.size() - 40), Int32(static_cast<std::int32_t>(kLoader.size())) +
                                                Int32(static_cast<std::int32_t>(kLoader.size() + setup1.size() - 1)) +
                                                std::string(32, '\0'));
+}
+
+TEST_F(Distribution, AWebDistributionInstallsFromLocalHttpAndFtpServers) {
+    auto web = [](int port, TInternetProtocol protocol) {
+        return [port, protocol](TreeBuilder& b, TestSetup& s) {
+            auto& location = b.add<TNetInstallLocation>("NetLoc1").get();
+            location.LoginInformation().Hostname = "127.0.0.1";
+            location.LoginInformation().Directory = "dist";
+            location.LoginInformation().Protocol = protocol;
+            location.Port = port;
+            s.Install().SetNetLocation(&location);
+            s.Install().SetDistributeType(dtWeb);
+        };
+    };
+    { TestSetup build = BuildSetup(web(0, ipHTTP)); }
+    ASSERT_TRUE(services.Boxes.empty()) << BoxTexts().front();
+    // The build's net folder, named after the host and the directory, is what the servers publish.
+    const std::string published = platform::Files().HostPath("C:\\Dist\\127.0.0.1").string();
+    platform::TempRootDir logs;
+    testing::LocalServer http = testing::HttpFileServer(published, logs.Path() / "http.log");
+    testing::LocalServer ftp = testing::FtpFileServer(published, logs.Path() / "ftp.log");
+    ASSERT_TRUE(http.Running() && ftp.Running());
+    for (auto [port, protocol] : {std::pair{http.Port(), ipHTTP}, std::pair{ftp.Port(), ipFTP}}) {
+        TestSetup setup({"-sC:\\Dist", "-esetup.exe"}, web(port, protocol));
+        setup.Install().OwnerFormActivate();
+        EXPECT_TRUE(services.Boxes.empty()) << BoxTexts().front();
+        EXPECT_EQ(ReadRootFile("C:\\Program Files\\Vorel\\VOREL.EXE"), kProgramText) << protocol;
+        EXPECT_EQ(ReadRootFile("C:\\Program Files\\Vorel\\Data\\Dados.db"), kDataText) << protocol;
+        EXPECT_EQ(setup.Recorder().Heard.back(), imAfterGoodInstall);
+        platform::Files().DeleteFile("C:\\Program Files\\Vorel\\VOREL.EXE");
+        platform::Files().DeleteFile("C:\\Program Files\\Vorel\\Data\\Dados.db");
+    }
+    EXPECT_EQ(http.Logged("request from port").size(), 3u);  // filelist.lst and two archives
 }
 
 TEST_F(Distribution, WhatStopsABuildIsShownAndEndsTheProgram) {
