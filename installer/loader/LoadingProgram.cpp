@@ -113,8 +113,9 @@ SetupStart UnpackSetup(const fs::path& self, const std::vector<std::string>& arg
         RemoveFolder(start.Folder);
         throw;
     }
-    if (source.selfExtracting) start.Arguments.push_back("-e" + platform::ExtractFileName(exe));
+    // The second argument names the loading program; "*l" is a switch the setup skips.
     start.Arguments.push_back("-s" + RemoveBackslash(platform::ExtractFileDir(exe)));
+    start.Arguments.push_back((source.selfExtracting ? "-e" : "*l") + platform::ExtractFileName(exe));
     start.Arguments.push_back("-c");
     for (const std::string& argument : arguments)
         start.Arguments.push_back(platform::SameNameIgnoringCase(argument, "*TODISK") ? "-f" : argument);

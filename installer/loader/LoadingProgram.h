@@ -5,9 +5,11 @@
 // into a new private folder (mode 0700) below the system root's temporary
 // directory; starts the setup program from there with
 //
-//   [-e<its own file name>]  -s<its own folder>  -c  [its own arguments]
+//   -s<its own folder>  -e<its own file name>  -c  [its own arguments]
 //
-// (-e only when self-extracting; "*TODISK" among its arguments becomes -f),
+// (when not self-extracting, "*l<its own file name>" in place of -e, a
+// switch the setup skips: the second argument always names the loading
+// program; "*TODISK" among its own arguments becomes -f),
 // waits for it, and removes the folder, unless a restart entry still names
 // the setup program there. Paths given to the setup are Windows paths of the
 // system root; the loading program must lie inside that root.

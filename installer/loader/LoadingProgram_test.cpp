@@ -102,7 +102,7 @@ TEST_F(LoadingProgram, TheBuiltSelfExtractorStartsTheSetupFromAPrivateFolderAndI
     EXPECT_EQ(stub.One("private"), "1");
     EXPECT_EQ(stub.All("file"), (std::vector<std::string>{"IDAPINST.DLL", "SETUP.EXE"}));
     const std::vector<std::string> args = stub.All("arg");
-    EXPECT_EQ(args, (std::vector<std::string>{"-esetup.exe", "-sC:\\Dist", "-c", "extra", "-f"}));
+    EXPECT_EQ(args, (std::vector<std::string>{"-sC:\\Dist", "-esetup.exe", "-c", "extra", "-f"}));
     // The loading program removed the folder after the setup ended.
     EXPECT_FALSE(fs::exists(exe.parent_path()));
     EXPECT_TRUE(TempEntries().empty());
@@ -122,7 +122,7 @@ TEST_F(LoadingProgram, APlainLoaderTakesSetup1BesideItAndPassesTheSetupsStatusOn
     ASSERT_TRUE(files.CopyFile("C:\\Dist\\setup.1", "C:\\Disk1\\setup.1", false));
     ASSERT_TRUE(files.MarkExecutable("C:\\Disk1\\setup.exe"));
     EXPECT_EQ(Run(Host("C:\\Disk1\\setup.exe"), "", "LOADER_STUB_STATUS=3"), 3) << HostBytes(errors);
-    EXPECT_EQ(ReadLog().All("arg"), (std::vector<std::string>{"-sC:\\Disk1", "-c"}));
+    EXPECT_EQ(ReadLog().All("arg"), (std::vector<std::string>{"-sC:\\Disk1", "*lsetup.exe", "-c"}));
     EXPECT_TRUE(TempEntries().empty());
 
     // Without setup.1 there is nothing to start.
@@ -148,7 +148,7 @@ TEST_F(LoadingProgram, AFolderNamedByARestartEntryIsKept) {
     EXPECT_FALSE(NeededAfterRestart(start.Folder));
     ASSERT_TRUE(AddRunOnceEntry("TamselUnfinished", "\"" + folder + "\\SETUP.EXE\" -r \"-sC:\\Dist\" -c", true));
     EXPECT_TRUE(NeededAfterRestart(start.Folder));
-    EXPECT_EQ(start.Arguments, (std::vector<std::string>{"-esetup.exe", "-sC:\\Dist", "-c"}));
+    EXPECT_EQ(start.Arguments, (std::vector<std::string>{"-sC:\\Dist", "-esetup.exe", "-c"}));
 }
 
 }  // namespace

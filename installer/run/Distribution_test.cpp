@@ -206,6 +206,13 @@ TEST_F(Distribution, WithoutTheLoadingProgramTheSetupItselfIsCopiedAndNoSetup1Ma
     EXPECT_EQ(setup.Install().GetArchiveFilePath(), "D:\\SETUP\\files.1");
 }
 
+TEST_F(Distribution, ABuildForgetsThePackMarksOfAnEarlierOne) {
+    TestSetup setup;
+    setup.File("DataFile").MarkDistributionNetFile(true);
+    setup.Install().Compress({coForceNetFilesLocal});
+    EXPECT_FALSE(setup.File("DataFile").IsDistributionNetFile());
+}
+
 TEST_F(Distribution, PresetupFilesAreAddedOnceByName) {
     TestSetup setup;
     TInstall& install = setup.Install();
