@@ -164,14 +164,27 @@ TEST_F(NetInstallLocationTest, AnAbortInTheFirstDataEventWritesNothingAndIsNoErr
     EXPECT_EQ(Read("C:\\Temp\\b.1"), kArchive);
 }
 
-TEST_F(NetInstallLocationTest, ABodyShorterThanAnnouncedAndAServerErrorAreFailures) {
-    // Announces 100,000 bytes, sends 20,000 and hangs up; answers /broken with 500.
+TEST_F(NetInstallLocationTest, ABodyShorterThanAnnouncedAndAServerErrorFailAndARedirectIsFollowed) {
+    // Announces 100,000 bytes, sends 20,000 and hangs up; answers /broken with
+    // 500; redirects /moved to /small.
     const std::string script =
         "import http.server,sys\n"
         "class H(http.server.BaseHTTPRequestHandler):\n"
         "    def do_GET(self):\n"
         "        if self.path.endswith('broken'):\n"
         "            self.send_error(500)\n"
+        "            return\n"
+        "        if self.path.endswith('moved'):\n"
+        "            self.send_response(302)\n"
+        "            self.send_header('Location','/dist/v1/small')\n"
+        "            self.send_header('Content-Length','0')\n"
+        "            self.end_headers()\n"
+        "            return\n"
+        "        if self.path.endswith('small'):\n"
+        "            self.send_response(200)\n"
+        "            self.send_header('Content-Length','5')\n"
+        "            self.end_headers()\n"
+        "            self.wfile.write(b'hello')\n"
         "            return\n"
         "        self.send_response(200)\n"
         "        self.send_header('Content-Type','application/octet-stream')\n"
@@ -187,6 +200,8 @@ TEST_F(NetInstallLocationTest, ABodyShorterThanAnnouncedAndAServerErrorAreFailur
     EXPECT_EQ(ErrorOf([&] { location.GetFile("Install1.1", "C:\\Temp\\t.1"); }),
               Composed("Could not read from file Install1.1 on the server", "ERROR_INTERNET_CONNECTION_ABORTED",
                        "HTTP/1.0 200 OK"));
+    location.GetFile("moved", "C:\\Temp\\r.1");
+    EXPECT_EQ(Read("C:\\Temp\\r.1"), "hello");
     EXPECT_EQ(ErrorOf([&] { location.GetFile("broken", "C:\\Temp\\t.1"); }),
               Composed("Cannot open file broken on server", "Unregistered error code",
                        "HTTP/1.0 500 Internal Server Error"));

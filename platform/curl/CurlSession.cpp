@@ -97,7 +97,10 @@ std::unique_ptr<CurlTransfer> CurlSession::Start(const CurlRequest& request) {
     curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, 60L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 60L);
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+    // Redirects are followed, as a browser would, between web addresses only.
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     // A body shorter than its announced length is an error, not an end.
     curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, 0L);
     curl_easy_setopt(easy, CURLOPT_FTP_USE_EPSV, 1L);  // passive data connections
@@ -155,8 +158,8 @@ std::size_t CurlTransfer::OnHeader(char* data, std::size_t size, std::size_t cou
     curl_easy_getinfo(Easy(t->session_.easy_), CURLINFO_RESPONSE_CODE, &code);
     // HTTP status lines and FTP replies; not the HTTP header fields.
     if (line.rfind("HTTP/", 0) == 0 || (!line.empty() && line[0] >= '0' && line[0] <= '9')) t->lastResponse_ = line;
-    // The end of a final HTTP header block: the reply has begun.
-    if (line.empty() && code >= 200) t->replyStarted_ = true;
+    // The end of a final HTTP header block (not an interim or a redirect): the reply has begun.
+    if (line.empty() && code >= 200 && (code < 300 || code >= 400)) t->replyStarted_ = true;
     return size * count;
 }
 
