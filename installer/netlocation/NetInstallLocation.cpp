@@ -48,6 +48,10 @@ const std::vector<std::string>& TNetInstallLocation::EntryPointNames() {
 bool TNetInstallLocation::LibraryOffers(const std::string&) const { return true; }
 
 void TNetInstallLocation::OpenLibrary() {
+    if (!platform::CurlSession::Startup())
+        throw ENIL_FailLoadWININET(
+            "Failed to load the Wininet.dll. If this is a hybrid installation, you might want to include the "
+            "WININET.DLL file in the PresetupFiles property of the TInstall component");
     for (const std::string& name : EntryPointNames()) {
         if (LibraryOffers(name)) continue;
         const std::string shown = name.back() == 'A' ? name.substr(0, name.size() - 1) : name;

@@ -101,7 +101,7 @@ TEST_F(NetInstallLocationTest, HttpAndFtpBringIdenticalCopiesInBlocksOverOneConn
             EXPECT_EQ(ports.size(), 1u);
         } else {
             EXPECT_EQ(server->Logged("logged in").size(), 1u);
-            EXPECT_EQ(server->Logged("RETR").size(), 2u);
+            EXPECT_TRUE(server->AwaitLogged("RETR", 2));
         }
     }
 }

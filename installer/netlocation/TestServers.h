@@ -82,6 +82,14 @@ public:
     }
     bool Running() const { return pid_ > 0 && Accepts(port_); }
     int Port() const { return port_; }
+    // Waits (at most 5 seconds) until the log holds a text count times; a
+    // server may log a transfer only after the client has seen its end.
+    bool AwaitLogged(const std::string& text, std::size_t count) const {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (Logged(text).size() < count && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return Logged(text).size() == count;
+    }
     // The lines of the server's log (its stderr) that hold a text.
     std::vector<std::string> Logged(const std::string& text) const {
         std::ifstream in(log_);

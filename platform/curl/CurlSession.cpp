@@ -68,11 +68,15 @@ std::string UrlPath(const std::string& path) {
     return out;
 }
 
-CurlSession::CurlSession() {
+bool CurlSession::Startup() {
     static std::once_flag once;
     static CURLcode global = CURLE_OK;
     std::call_once(once, [] { global = curl_global_init(CURL_GLOBAL_DEFAULT); });
-    if (global != CURLE_OK) throw ECurlSession("libcurl could not start");
+    return global == CURLE_OK;
+}
+
+CurlSession::CurlSession() {
+    if (!Startup()) throw ECurlSession("libcurl could not start");
     easy_ = curl_easy_init();
     multi_ = curl_multi_init();
     if (!easy_ || !multi_) {

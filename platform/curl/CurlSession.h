@@ -51,6 +51,8 @@ std::string UrlPath(const std::string& path);
 
 class CurlSession {
 public:
+    // Starts libcurl once per program; false when it cannot start.
+    static bool Startup();
     // Raises ECurlSession when libcurl cannot start.
     CurlSession();
     ~CurlSession();
