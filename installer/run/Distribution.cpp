@@ -208,13 +208,16 @@ void TCustomInstall::TransferToFloppies(const std::string& drive) {
         const SelfExtractorTrailer trailer = ReadSelfExtractorTrailer(exe);
         const std::string disk = AddBackslash(drive);
         ShowStatus(TranslateString("Transferring this installation to floppies. Please wait..."));
-        {
+        try {
             platform::FileStream in = platform::Files().Open(exe, platform::FileMode::Read);
             if (!CopyBytes(in, trailer.SetupStart, disk + "setup.exe") ||
                 !platform::Files().MarkExecutable(disk + "setup.exe"))
                 throw IEInstall("Cannot create setup.exe on the A drive. Probably not enough room");
             if (!CopyBytes(in, std::int64_t{trailer.SetupEnd} - trailer.SetupStart + 1, disk + "setup.1"))
                 throw IEInstall("Cannot create setup.1 on the A drive. Probably not enough room");
+        } catch (...) {
+            ClearStatus();
+            throw;
         }
         ClearStatus();
         // A distribution without files.1 has nothing more to span.

@@ -305,5 +305,17 @@ TEST_F(Diskettes, CancelAtTheDiskPromptEndsTheTransferWithItsMessage) {
     EXPECT_EQ(drive.BusyDepth, 0);
 }
 
+TEST_F(Diskettes, ADisketteTooSmallForTheLoaderIsReportedAndTheStatusCleared) {
+    DisketteDrive& drive = *diskettes;
+    platform::IniFile(dir.Path() / "platform.ini").WriteString("Drives", "A", "500");
+    TestSetup setup({"-sC:\\Dist", "-esetup.exe", "-f"});
+    ASSERT_EQ(drive.Boxes.size(), 1u);
+    EXPECT_EQ(drive.Boxes[0].text, "Cannot create setup.exe on the A drive. Probably not enough room");
+    const auto& heard = setup.Recorder().Heard;
+    const auto pushes = std::count(heard.begin(), heard.end(), imPushStatus);
+    EXPECT_EQ(pushes, 1);
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), imPopStatus), pushes);
+}
+
 }  // namespace
 }  // namespace installer
