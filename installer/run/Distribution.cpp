@@ -225,9 +225,10 @@ void TCustomInstall::TransferToFloppies(const std::string& drive) {
         TTmslCompress& compressor = *Context().GlobalCompressor;
         compressor.OnNewDisk = [](TTmslCompress&, int diskNumber, std::string&) {
             Services().EndBusy();
-            const bool inserted = Services().PromptForDisk(TranslateFmt("Please insert disk %d", {diskNumber}));
+            const int answer = Services().ShowMessage(TranslateFmt("Please insert disk %d", {diskNumber}),
+                                                      platform::MsgIcon::Question, platform::mbOKCancel);
             Services().BeginBusy();
-            if (!inserted) throw IEInstall("Aborted by user");
+            if (answer == platform::mrCancel) throw IEInstall("Aborted by user");
         };
         compressor.OnStatus = [](TTmslCompress&, TlzhFileStats&) { Services().ProcessMessages(); };
         auto clear = [&] {

@@ -228,10 +228,14 @@ TEST_F(Distribution, PresetupFilesAreAddedOnceByName) {
 // diskette in the drive on the shelf and takes disk n from it.
 class DisketteDrive : public RecordingAppServices {
 public:
-    bool PromptForDisk(const std::string& text) override {
-        const bool ok = RecordingAppServices::PromptForDisk(text);
-        if (ok) Insert(std::stoi(text.substr(text.rfind(' ') + 1)));
-        return ok;
+    int ShowMessage(const std::string& text, platform::MsgIcon icon, int buttons) override {
+        const int answer = RecordingAppServices::ShowMessage(text, icon, buttons);
+        if (text.rfind("Please insert disk ", 0) == 0) {
+            EXPECT_EQ(icon, platform::MsgIcon::Question);
+            EXPECT_EQ(buttons, platform::mbOKCancel);
+            if (answer == platform::mrOk) Insert(std::stoi(text.substr(text.rfind(' ') + 1)));
+        }
+        return answer;
     }
     void Eject() {
         auto& files = platform::Files();
