@@ -138,6 +138,24 @@ TEST_F(Distribution, AWebBuildListsItsNetFilesAndEmbedsNoMainArchive) {
                                                std::string(32, '\0'));
 }
 
+TEST_F(Distribution, ATraditionalNetBuildKeepsEachFilesOwnNetSetting) {
+    {
+        TestSetup build = BuildSetup([](TreeBuilder& b, TestSetup& s) {
+            auto& location = b.add<TFolderNetInstallLocation>("NetLoc1").get();
+            location.LoginInformation().Hostname = "www.vorel.example";
+            location.LoginInformation().Directory = "dist";
+            s.Install().SetNetLocation(&location);
+            s.Install().SetDistributeType(dtTraditionalNet);
+            s.File("ProgramFile").SetNet(true);
+        });
+        EXPECT_TRUE(services.Boxes.empty()) << BoxTexts().front();
+    }
+    const std::string list = ReadRootFile("C:\\Dist\\www.vorel.example\\dist\\filelist.lst");
+    ASSERT_EQ(list.size(), 4u + 72);
+    EXPECT_EQ(list.substr(16, 12), "ProgramFile" + std::string(1, '\0'));
+    EXPECT_EQ(MemberNames("C:\\Dist\\files.1"), (std::vector<std::string>{std::string(kSourceDir) + "\\Dados.db"}));
+}
+
 TEST_F(Distribution, AWebDistributionInstallsFromLocalHttpAndFtpServers) {
     auto web = [](int port, TInternetProtocol protocol) {
         return [port, protocol](TreeBuilder& b, TestSetup& s) {
