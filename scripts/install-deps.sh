@@ -13,6 +13,7 @@ packages=(
   xvfb xauth
   clang libclang-rt-14-dev
   python3-pil giflib-tools libgif-dev liblnk-utils
+  python3 python3-pyftpdlib
 )
 
 missing=()

@@ -83,14 +83,20 @@ TEST(CommandLineLoading, ARunWithoutTheLoadingProgramsPathStopsAtItsStart) {
     EXPECT_EQ(setup.Recorder().Heard, (std::vector<int>{imBadInstall, imAfterBadInstall}));
 }
 
-TEST(CommandLineLoading, BuildAndDiskettesNeedTheirHandlers) {
+TEST(CommandLineLoading, BuildAndDiskettesShowWhatStopsThemAndEndTheProgram) {
     platform::TempRootDir dir;
     platform::ScopedSystemRoot root{dir.Path()};
     RecordingAppServices services;
     PrepareSources();
-    EXPECT_EQ(ErrorOf([] { TestSetup setup({"-b"}); }), "This setup program cannot build distributables");
-    EXPECT_EQ(ErrorOf([] { TestSetup setup({"-F"}); }),
-              "This setup program cannot transfer the installation to floppies");
+    { TestSetup setup({"-b"}); }
+    { TestSetup setup({"-F"}); }
+    ASSERT_EQ(services.Boxes.size(), 2u);
+    EXPECT_EQ(services.Boxes[0].text,
+              "Need to have a BUILD.INF file in this directory with the first line specifying the build directory");
+    EXPECT_EQ(services.Boxes[1].text,
+              "Sorry... You can only transfer this installation to floppies through the self-extracting file. Usage "
+              "example: setup.exe *TODISK");
+    EXPECT_TRUE(services.Terminated());
 }
 
 TEST(InstallRecord, OneRecordPerExecutableTheLowestFreeNumberForARebuiltOne) {

@@ -9,6 +9,7 @@
 #include "installer/base/Strings.h"
 #include "installer/components/EngineContext.h"
 #include "installer/components/StandardPathSpecifiers.h"
+#include "installer/distribution/SelfExtractor.h"
 #include "installer/files/InstallFile.h"
 #include "installer/files/TempFiles.h"
 #include "installer/registry/RegistryRoutines.h"
@@ -29,7 +30,6 @@ namespace {
 constexpr const char* kRecordsKey = "\\SOFTWARE\\Tamsel\\Install";
 constexpr const char* kSwitchLetters = "bfdercs";
 constexpr int kMachine = 4;
-constexpr std::size_t kTrailerSize = 56;
 constexpr std::size_t kNetRecordSize = 72;
 
 bool Blank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
@@ -242,11 +242,9 @@ void TCustomInstall::Loaded() {
     else
         SetActiveInstallType(itFull);
     if (HasSwitch('b')) {
-        if (!BuildHandler) throw IEInstall("This setup program cannot build distributables");
-        BuildHandler(*this);
+        BuildFromInfFile();
     } else if (HasSwitch('f')) {
-        if (!DisketteHandler) throw IEInstall("This setup program cannot transfer the installation to floppies");
-        DisketteHandler(*this);
+        TransferToFloppies("a:");
     } else if (HasSwitch('r')) {
         RunGuarded([this] { ResumeAfterReboot(); });
     } else if (Owner().Kind() == OwnerKind::Form) {
@@ -422,24 +420,7 @@ void TCustomInstall::ReadArchiveInfo() {
 }
 
 void TCustomInstall::ReadSelfExtractorOffset() {
-    const std::string exe = GetArchiveFilePath();
-    std::string trailer(kTrailerSize, '\0');
-    bool read = false;
-    try {
-        platform::FileStream in = platform::Files().Open(exe, platform::FileMode::Read);
-        if (in.Size() >= static_cast<std::int64_t>(kTrailerSize)) {
-            in.Seek(-static_cast<std::int64_t>(kTrailerSize), platform::SeekOrigin::End);
-            read = in.Read(trailer.data(), kTrailerSize) == kTrailerSize;
-        }
-    } catch (const platform::Exception&) {
-        read = false;
-    }
-    if (!read)
-        throw IEInstall(
-            "Could not read the extraction info from the archive file %s when trying to find the correct offset into "
-            "the self extracting file",
-            {exe});
-    Context().GlobalCompressor->Offset = GetInt32LE(reinterpret_cast<const unsigned char*>(trailer.data()) + 24);
+    Context().GlobalCompressor->Offset = ReadSelfExtractorTrailer(GetArchiveFilePath()).FilesStart;
 }
 
 void TCustomInstall::ReadNetFileList() {

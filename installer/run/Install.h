@@ -92,8 +92,6 @@ public:
     void SetOwnerForm(TOwnerForm* form) { ownerForm_ = form; }
     // The form's own activation handler, called on its first activation.
     std::function<void()> PreviousOnActivate;
-    // The modes of the distribution build (-b) and the diskette transfer (-f).
-    TInstallNotifyEvent BuildHandler, DisketteHandler;
 
     // ---- the run
     void ParseCommandLine();
@@ -112,6 +110,19 @@ public:
     void HandleInstallException(const std::exception& e);
     // Runs body; a failure goes to HandleInstallException (an EAbort passes silently).
     void RunGuarded(const std::function<void()>& body);
+
+    // ---- the distribution build (-b) and the diskette transfer (-f)
+    void BuildFromInfFile();
+    void BuildDistributables(const std::string& exe, const std::string& directory, bool selfExtract);
+    void CopyLoadingProgram(const std::string& directory, const std::string& exe);
+    void CreateSetupArchive(const std::string& directory, const std::string& exe);
+    // Clears every install file's pack mark, then the compress pass.
+    void Compress(TCompressOptions options) override;
+    void WriteNetFileList();
+    void CreateSelfExtractor(const std::string& exe, const std::string& setup1, const std::string& files1);
+    void TransferToFloppies(const std::string& drive);
+    // Adds a presetup file; with check, not when one of that file name is listed.
+    void AddPresetupFile(const std::string& fileName, bool check);
 
     // ---- reboot, resume and cleanup
     void RebootWindows();

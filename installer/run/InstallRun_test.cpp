@@ -334,14 +334,19 @@ TEST_F(InstallRun, ASelfExtractingSetupReadsItsArchiveBehindTheLoadingProgram) {
     const auto put = [&](std::size_t at, std::int32_t v) {
         for (int i = 0; i < 4; ++i) trailer[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
     };
-    put(24, static_cast<std::int32_t>(stub.size()));
-    WriteRootFile("D:\\DIST\\VORELSETUP.EXE", stub + archive + trailer);
+    const std::string setup1 = "setup.1 stand-in";
+    const auto filesStart = static_cast<std::int32_t>(stub.size() + setup1.size());
+    put(16, static_cast<std::int32_t>(stub.size()));
+    put(20, filesStart - 1);
+    put(24, filesStart);
+    put(28, filesStart + static_cast<std::int32_t>(archive.size()) - 1);
+    WriteRootFile("D:\\DIST\\VORELSETUP.EXE", stub + setup1 + archive + trailer);
     platform::Files().DeleteFile("D:\\SETUP\\files.1");
 
     TestSetup setup({"-sD:\\DIST", "-eVORELSETUP.EXE"});
     setup.Install().OwnerFormActivate();
     EXPECT_TRUE(services.Boxes.empty());
-    EXPECT_EQ(setup.form.Context().GlobalCompressor->Offset, static_cast<std::int32_t>(stub.size()));
+    EXPECT_EQ(setup.form.Context().GlobalCompressor->Offset, filesStart);
     EXPECT_EQ(ReadRootFile(kDataDest), kDataText);
     EXPECT_EQ(ReadRootFile(kProgramDest), kProgramText);
 

@@ -339,6 +339,13 @@ std::optional<std::int64_t> WinFileSystem::spaceLeftOn(const std::string& winPat
     return DiskFree(winPath[0]);
 }
 
+bool WinFileSystem::MarkExecutable(const std::string& path) {
+    Resolved file = resolveForWrite(path);
+    struct stat st {};
+    if (::stat(file.host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    return ::chmod(file.host.c_str(), (st.st_mode & 07777) | S_IXUSR) == 0;
+}
+
 bool WinFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
     Resolved src = resolveForWrite(from);
     Resolved dst = resolveForWrite(to);

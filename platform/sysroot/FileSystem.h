@@ -72,6 +72,10 @@ public:
     // lock of the host); a missing or refused path is not locked.
     bool IsWriteLocked(const std::string& path) const;
 
+    // Lets the host start the file as a program (its owner may execute it);
+    // false when it is no file or cannot be changed.
+    bool MarkExecutable(const std::string& path);
+
     bool CreateDir(const std::string& path);        // the parent must exist
     bool ForceDirectories(const std::string& path);  // with all parents
     bool RemoveDir(const std::string& path);         // empty directories only

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <sys/wait.h>
 #include <fstream>
 #include <set>
 
@@ -248,4 +250,17 @@ TEST_F(RootFixture, DriveOfFixedCapacityFillsUp) {
     write("C:\\big.bin", std::string(10, 'b'));
     EXPECT_FALSE(files.CopyFile("C:\\big.bin", "A:\\big.bin", false));
     EXPECT_GT(files.DiskFree('c'), 0);
+}
+
+TEST_F(RootFixture, AProgramMarkedExecutableCanBeStartedAndItsCopyToo) {
+    write("C:\\setup.exe", "#!/bin/sh\nexit 7\n");
+    EXPECT_EQ(fs::status(drive / "setup.exe").permissions() & fs::perms::owner_exec, fs::perms::none);
+    ASSERT_TRUE(files.MarkExecutable("c:\\SETUP.EXE"));
+    EXPECT_TRUE(files.CopyFile("C:\\setup.exe", "C:\\copy.exe", false));
+    for (const char* name : {"setup.exe", "copy.exe"}) {
+        const int status = std::system(("'" + (drive / name).string() + "'").c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 7) << name;
+    }
+    EXPECT_FALSE(files.MarkExecutable("C:\\missing.exe"));
+    EXPECT_FALSE(files.MarkExecutable("C:\\"));
 }
