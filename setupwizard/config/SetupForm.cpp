@@ -8,6 +8,7 @@
 #include "platform/qtglue/Guard.h"
 #include "setupwizard/backdrop/Backdrop.h"
 #include "setupwizard/backdrop/Rotate3DLabel.h"
+#include "setupwizard/framework/Placement.h"
 #include "setupwizard/pages/WizardUnits.h"
 
 namespace setupwizard {
@@ -30,7 +31,15 @@ installer::TCustomInstall* TSetupForm::Install() const {
     return nullptr;
 }
 
-void TSetupForm::Maximize() { setWindowState(windowState() | Qt::WindowMaximized); }
+void TSetupForm::Maximize() {
+    // Without a window manager a maximise request goes unanswered: take the
+    // screen's working area so the backdrop fills it either way.
+    const QSize screenSize = ScreenSize();
+    setGeometry(QRect(QPoint(0, 0), screenSize));
+    // A screen size fixed for pictures stays as it is; a real one is maximised.
+    if (QScreen* real = screen(); real && real->size() == screenSize)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
 
 void TSetupForm::MoveOffScreen() { move(-2 * width(), -2 * height()); }
 
