@@ -1,7 +1,9 @@
-// setup-unattended ROOT [--cancel] [--shots DIR] [--screen WxH]: runs the
-// setup program's configuration in ROOT without a user (see
+// setup-unattended ROOT [--cancel] [--shots DIR] [--screen WxH] [--build-only]:
+// runs the setup program's configuration in ROOT without a user (see
 // run/Unattended.h), prints the pages met and what went wrong, and exits
-// non-zero when the run ended badly.
+// non-zero when the run ended badly. --build-only stops once the
+// distribution (setup, its archives and the engine's install library) lies
+// in D:\SETUP of the root.
 #include <QApplication>
 #include <QFont>
 #include <cstdio>
@@ -13,12 +15,14 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: setup-unattended ROOT [--cancel] [--shots DIR] [--screen WxH]\n");
+        std::fprintf(stderr, "usage: setup-unattended ROOT [--cancel] [--shots DIR] [--screen WxH] [--build-only]\n");
         return 2;
     }
     unattended::Options options = unattended::DefaultOptions(argv[1]);
     for (int i = 2; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--cancel") == 0) {
+        if (std::strcmp(argv[i], "--build-only") == 0) {
+            options.buildOnly = true;
+        } else if (std::strcmp(argv[i], "--cancel") == 0) {
             options.cancelOnWelcome = true;
         } else if (std::strcmp(argv[i], "--shots") == 0 && i + 1 < argc) {
             options.shotsDir = argv[++i];

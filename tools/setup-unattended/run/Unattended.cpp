@@ -187,6 +187,7 @@ Outcome RunUnattended(const Options& options) {
         outcome.problems.push_back(std::string("preparing the distribution failed: ") + e.what());
         return outcome;
     }
+    if (options.buildOnly) return outcome;
 
     setupwizard::testing::WizardDriver driver(20000);
     setupwizard::SetupHooks hooks;

@@ -26,6 +26,7 @@ struct Options {
     std::filesystem::path shotsDir;
     QSize screen{1024, 768};
     bool startProgram = true;  // start the installed voreled and watch it open its tables
+    bool buildOnly = false;    // stop once the distribution lies in D:\SETUP
 };
 
 // The build's own folders, as this program was built.
