@@ -4,6 +4,7 @@
 
 #include "installer/links/ShippedLinksSetup.h"
 #include "platform/registry/RegistryStore.h"
+#include "platform/sysroot/FileStream.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "tools/setup-unattended/run/Unattended.h"
 
@@ -43,6 +44,16 @@ TEST(SetupUnattended, AGoodRunInstallsEverythingAndTheProgramOpensItsTables) {
     EXPECT_EQ(product, installer::testing::kProductDir);
     for (const char* link : {"Vorel Electronics.LNK", "Vorel Electronics Help.LNK", "Uninstall Vorel Electronics.LNK"})
         EXPECT_TRUE(files.FileExists(std::string(installer::testing::kStartMenuFolder) + "\\" + link)) << link;
+    // The uninstaller's shortcut names the product, so the uninstaller finds its key.
+    platform::FileStream in =
+        files.Open(std::string(installer::testing::kStartMenuFolder) + "\\Uninstall Vorel Electronics.LNK",
+                   platform::FileMode::Read);
+    std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
+    bytes.resize(in.Read(bytes.data(), bytes.size()));
+    // Its last string (the arguments, counted UTF-16) before the terminal block.
+    std::string arguments("\x11\0", 2);
+    for (char c : std::string("Vorel Electronics")) arguments += std::string{c, '\0'};
+    EXPECT_TRUE(bytes.ends_with(arguments + std::string(4, '\0')));
 }
 
 TEST(SetupUnattended, CancelOnWelcomeEndsIncompleteWithNothingInstalled) {
