@@ -355,10 +355,7 @@ const ClassTable& Classes() {
 
 // ------------------------------------------------------------ the form's own objects
 
-[[noreturn]] void Unknown(const std::string& component, const ConfigProperty& p) {
-    throw platform::Exception(platform::Format("Error reading %s.%s (line %d): the property does not exist",
-                                               {component, p.name, p.line}));
-}
+[[noreturn]] void Unknown() { throw BadValue{"the property does not exist"}; }
 
 [[noreturn]] void Bad(const std::string& component, const ConfigProperty& p, const std::string& why) {
     throw platform::Exception(
@@ -432,7 +429,7 @@ void ApplyBackdrop(TBackdrop& b, const ConfigProperty& p) {
             throw BadValue{"unknown value " + a};
         b.SetAlignClient(platform::SameNameIgnoringCase(a, "alClient"));
     } else {
-        Unknown(b.objectName().toStdString(), p);
+        Unknown();
     }
 }
 
@@ -465,11 +462,11 @@ void ApplyLabel(TRotate3DLabel& l, const ConfigProperty& p) {
     else if (is("LabelStyle.AShadeLTSet")) s.SetAShadeLTSet(AsBool(p.value));
     else if (is("LabelStyle.AHShadeOffSet")) s.SetAHShadeOffSet(AsInt(p.value));
     else if (is("LabelStyle.AVShadeOffSet")) s.SetAVShadeOffSet(AsInt(p.value));
-    else Unknown(l.objectName().toStdString(), p);
+    else Unknown();
 }
 
 // "lgEnglish.Strings" and the like.
-void ApplyTranslator(installer::TTranslator& t, const std::string& name, const ConfigProperty& p, Loading& l) {
+void ApplyTranslator(installer::TTranslator& t, const ConfigProperty& p, Loading& l) {
     const auto dot = p.name.find('.');
     if (dot != std::string::npos && platform::SameNameIgnoringCase(p.name.substr(dot), ".Strings")) {
         using installer::TTranslator;
@@ -502,7 +499,7 @@ void ApplyTranslator(installer::TTranslator& t, const std::string& name, const C
                 return;
             }
     }
-    Unknown(name, p);
+    Unknown();
 }
 
 // Runs apply; a failure is reported with where it was read.
@@ -512,6 +509,8 @@ void Reading(const std::string& component, const ConfigProperty& p, F&& apply) {
         apply();
     } catch (const BadValue& e) {
         Bad(component, p, e.why);
+    } catch (const platform::Exception& e) {
+        Bad(component, p, e.what());
     }
 }
 
@@ -552,7 +551,7 @@ void ApplyFormProperty(TSetupForm& form, const ConfigProperty& p, Loading& l) {
         QPixmap icon;
         if (!icon.loadFromData(l.Resource(p.value))) throw BadValue{"resource " + p.value.text + " is no picture"};
         form.setWindowIcon(QIcon(icon));
-    } else Unknown(form.objectName().toStdString(), p);
+    } else Unknown();
 }
 
 }  // namespace
@@ -606,7 +605,7 @@ void LoadSetupForm(TSetupForm& form, const ConfigObject& root, const ResourceSou
             form.MainTranslator = std::make_unique<installer::TTranslator>();
             form.MainTranslator->Name = o.name;
             for (const ConfigProperty& p : o.properties)
-                Reading(o.name, p, [&] { ApplyTranslator(*form.MainTranslator, o.name, p, loading); });
+                Reading(o.name, p, [&] { ApplyTranslator(*form.MainTranslator, p, loading); });
             continue;
         }
         const auto cls = Classes().find(o.className);
@@ -616,7 +615,11 @@ void LoadSetupForm(TSetupForm& form, const ConfigObject& root, const ResourceSou
         if (!o.children.empty())
             throw platform::Exception(platform::Format("%s (line %d) cannot hold other objects", {o.name, o.line}));
         TComponent& component = cls->second.create(owner);
-        component.SetName(o.name);
+        try {
+            component.SetName(o.name);
+        } catch (const platform::Exception& e) {
+            throw platform::Exception(platform::Format("Error reading %s (line %d): %s", {o.name, o.line, e.what()}));
+        }
         if (auto* install = dynamic_cast<installer::TCustomInstall*>(&component)) {
             install->SetExeName(form.ExeName());
             install->SetArguments(form.Arguments());
@@ -625,9 +628,11 @@ void LoadSetupForm(TSetupForm& form, const ConfigObject& root, const ResourceSou
         }
         for (const ConfigProperty& p : o.properties) {
             const auto setter = cls->second.properties.find(p.name);
-            if (setter == cls->second.properties.end()) Unknown(o.name, p);
             const std::size_t before = loading.references.size();
-            Reading(o.name, p, [&] { setter->second(component, p.value, loading); });
+            Reading(o.name, p, [&] {
+                if (setter == cls->second.properties.end()) Unknown();
+                setter->second(component, p.value, loading);
+            });
             for (std::size_t i = before; i < loading.references.size(); ++i) loading.references[i].line = p.line;
         }
     }
@@ -648,6 +653,9 @@ void LoadSetupForm(TSetupForm& form, const ConfigObject& root, const ResourceSou
         } catch (const BadValue& e) {
             throw platform::Exception(
                 platform::Format("Error reading %s.%s (line %d): %s", {r.component->Name(), r.property, r.line, e.why}));
+        } catch (const platform::Exception& e) {
+            throw platform::Exception(platform::Format("Error reading %s.%s (line %d): %s",
+                                                       {r.component->Name(), r.property, r.line, e.what()}));
         }
     }
     guard.ended = true;

@@ -238,6 +238,12 @@ TEST(ConfigLoader, RefusesWhatItDoesNotKnowNamingTheComponent) {
     EXPECT_EQ(load("  object T: TTranslator\n    lgKlingon.Strings = ('1;x')\n  end\n"),
               "Error reading T.lgKlingon.Strings (line 3): the property does not exist");
     EXPECT_EQ(load("  Colour = 1\n"), "Error reading Form1.Colour (line 2): the property does not exist");
+    // The engine's own refusals name where they were read too.
+    EXPECT_EQ(load("  object Group: TInstallGroup\n  end\n  object Group: TInstallGroup\n  end\n").rfind(
+                  "Error reading Group (line 4): ", 0),
+              0u);
+    EXPECT_EQ(load("  object Dir: TInstallDirectory\n  end\n  object Group: TInstallGroup\n    DestDirType = Dir\n  end\n"),
+              "Error reading Group.DestDirType (line 5): DestDirType of Group must be a path specifier");
     // A text resource becomes lines, whatever its line ends.
     EXPECT_EQ(load("  object L: TLicenseDlg\n    LicenseAgreement = @text.txt\n  end\n"), "");
 }
