@@ -94,6 +94,24 @@ TEST(ConfigText, ReadsEveryKindOfValue) {
               "Setup configuration, line 3: text after the last end");
 }
 
+TEST(ConfigText, AnyCutOrDamagedTextIsASyntaxErrorNeverACrash) {
+    const QByteArray shipped = *CompiledResources()("setup.cfg");
+    const std::string text = shipped.left(6000).toStdString();
+    int refused = 0;
+    for (std::size_t cut = 0; cut < text.size(); cut += 7) {
+        for (const std::string& damaged :
+             {text.substr(0, cut), text.substr(0, cut) + "'", text.substr(0, cut) + "= 99999999999999999999\nend"}) {
+            try {
+                ParseConfig(damaged);
+            } catch (const platform::Exception& e) {
+                ++refused;
+                ASSERT_EQ(std::string(e.what()).rfind("Setup configuration, line ", 0), 0u) << e.what();
+            }
+        }
+    }
+    EXPECT_GT(refused, 100);
+}
+
 TEST_F(ShippedSetup, TheInstallTreeComesOutInTheEngineOrder) {
     auto& install = Get<installer::TInstall>("Install1");
     EXPECT_EQ(form.Install(), &install);
