@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QTransform>
 
 #include "setupwizard/backdrop/Backdrop.h"
 #include "setupwizard/backdrop/MainInstance.h"
@@ -240,20 +241,27 @@ TEST(Rotate3DLabel, CentredTextTurnsAboutTheCentre) {
     EXPECT_NEAR(turned.box.center().x(), 150, 8);
     EXPECT_NEAR(turned.box.center().y(), 150, 6);
     EXPECT_NEAR(turned.box.height(), level.box.width(), 3);
-    // It reads upward: the capital V (tallest, first) sits at the bottom end,
-    // where the text's top faces left.
-    EXPECT_DOUBLE_EQ(upright->LastCos() + 1.0, 1.0 + std::cos(90 * 3.14159265358979323846 / 180));
+    EXPECT_NEAR(upright->LastCos(), 0.0, 1e-12);
     EXPECT_DOUBLE_EQ(upright->LastSin(), 1.0);
-    const QRect firstEnd(turned.box.left(), turned.box.bottom() - 14, turned.box.width(), 15);
-    const QRect lastEnd(turned.box.left(), turned.box.top(), turned.box.width(), 15);
-    auto inkIn = [&](const QRect& r) {
-        int n = 0;
-        for (int y = r.top(); y <= r.bottom(); ++y)
-            for (int x = r.left(); x <= r.right(); ++x) n += (image.pixel(x, y) & 0xFFFFFF) == 0;
-        return n;
+    // It reads upward: the level text turned a quarter anticlockwise covers
+    // the same pixels, the text turned the other way does not.
+    auto overlap = [&](const QImage& turnedLevel) {
+        const QRect a = turned.box, b = InkOf(turnedLevel, 0).box;
+        int same = 0, ink = 0;
+        for (int y = 0; y < std::min(a.height(), b.height()); ++y)
+            for (int x = 0; x < std::min(a.width(), b.width()); ++x) {
+                const bool p = (image.pixel(a.left() + x, a.top() + y) & 0xFFFFFF) == 0;
+                const bool q = (turnedLevel.pixel(b.left() + x, b.top() + y) & 0xFFFFFF) == 0;
+                ink += p || q;
+                same += p && q;
+            }
+        return double(same) / ink;
     };
-    EXPECT_GT(inkIn(firstEnd), 0);
-    EXPECT_GT(inkIn(lastEnd), 0);
+    const QImage levelImage = Paint(*flat);
+    const double anticlockwise = overlap(levelImage.transformed(QTransform().rotate(-90)));
+    const double clockwise = overlap(levelImage.transformed(QTransform().rotate(90)));
+    EXPECT_GT(anticlockwise, 0.6) << anticlockwise << " " << clockwise;
+    EXPECT_LT(clockwise, anticlockwise / 2) << anticlockwise << " " << clockwise;
 }
 
 TEST(Rotate3DLabel, ShadeCopiesSitWhereTheEffectPutsThem) {
