@@ -6,7 +6,7 @@
 #include "installer/run/qt/QtAppServices.h"
 #include "installer/run/services/AppServices.h"
 #include "setupwizard/browse/OpenFolderDialog.h"
-#include "setupwizard/setup/SetupEntry.h"
+#include "setupwizard/entry/SetupEntry.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

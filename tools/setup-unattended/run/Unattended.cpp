@@ -23,7 +23,7 @@
 #include "setupwizard/config/ConfigLoader.h"
 #include "setupwizard/config/SetupForm.h"
 #include "setupwizard/framework/Placement.h"
-#include "setupwizard/setup/SetupEntry.h"
+#include "setupwizard/entry/SetupEntry.h"
 #include "setupwizard/testing/WizardDriver.h"
 #include "tools/vorel-sample/writer/SampleWriter.h"
 

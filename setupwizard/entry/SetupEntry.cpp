@@ -1,4 +1,4 @@
-#include "setupwizard/setup/SetupEntry.h"
+#include "setupwizard/entry/SetupEntry.h"
 
 #include <QApplication>
 #include <exception>
