@@ -5,6 +5,7 @@
 #include "installer/bde/InstallBDE.h"
 #include "installer/files/InstallFile.h"
 #include "installer/files/InstallGroup.h"
+#include "installer/files/PsFileContainer.h"
 #include "installer/links/InstallShellLink.h"
 #include "installer/links/ShellLinkGroup.h"
 #include "installer/translator/EnglishStrings.h"
@@ -137,6 +138,10 @@ TEST_F(ShippedSetup, TheInstallTreeComesOutInTheEngineOrder) {
     EXPECT_EQ(ChildNames(Get<installer::TInstallDirectory>("Directory1")).front(), "TableReparos");
     const auto engine = ChildNames(Get<installer::TInstallBDE>("InstallBDE"));
     EXPECT_EQ(engine.size(), 16u);
+    // The stored container specifiers replace the ones the containers made.
+    EXPECT_EQ(Get<installer::TInstallGroup>("Group").PathSpecifier, &Get<installer::TpsFileContainer>("psFileContainer"));
+    EXPECT_EQ(Get<installer::TInstallBDE>("InstallBDE").PathSpecifier,
+              &Get<installer::TpsFileContainer>("psFileContainer9"));
 }
 
 TEST_F(ShippedSetup, EveryFileGoesWhereTheProgramExpectsIt) {
