@@ -1,5 +1,6 @@
-// The setup program's entry: a configuration that cannot load is reported,
-// and a run that ended while the form loaded never reaches the loop.
+// The setup program's entry: a run that ended while the form loaded (a
+// build without its info file, a resume) never shows the form or reaches
+// the loop.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -25,15 +26,17 @@ protected:
     installer::RecordingAppServices services;
 };
 
-TEST_F(SetupEntry, AModeTheProgramCannotRunIsReportedAndEndsIt) {
+TEST_F(SetupEntry, ABuildWithoutItsInfoFileIsReportedAndEndsBeforeTheForm) {
     bool shown = false;
     SetupHooks hooks;
     hooks.beforeShow = [&](TSetupForm&) { shown = true; };
-    EXPECT_EQ(RunSetupProgram("D:\\SETUP\\SETUP.EXE", {"-b"}, hooks), 1);
+    RunSetupProgram("D:\\SETUP\\SETUP.EXE", {"-b"}, hooks);
     EXPECT_FALSE(shown);
-    ASSERT_EQ(messenger.shown.size(), 1u);
-    EXPECT_EQ(messenger.shown[0].text, "This setup program cannot build distributables");
-    EXPECT_EQ(messenger.shown[0].icon, platform::MsgIcon::Error);
+    ASSERT_EQ(services.Boxes.size(), 1u);
+    EXPECT_EQ(services.Boxes[0].text,
+              "Need to have a BUILD.INF file in this directory with the first line specifying the build directory");
+    ASSERT_FALSE(services.Trace.empty());
+    EXPECT_EQ(services.Trace.back(), "terminate");
 }
 
 TEST_F(SetupEntry, AResumeRunEndsBeforeTheLoopWithoutShowingTheForm) {
