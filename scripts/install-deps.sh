@@ -9,10 +9,11 @@ packages=(
   libsqlite3-dev sqlite3
   zlib1g-dev libjpeg62-turbo-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-dejavu-core fonts-dejavu-extra
+  fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
   xvfb xauth
   clang libclang-rt-14-dev
-  python3-pil giflib-tools
+  python3-pil giflib-tools libgif-dev liblnk-utils
+  python3 python3-pyftpdlib
   locales
 )
 

@@ -49,8 +49,12 @@ if [ "${1:-}" != "--no-sanitize" ]; then
   run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DVOREL_SANITIZE=ON -DVOREL_BENCH=OFF -DCMAKE_CXX_FLAGS=-O1
 fi
 
-echo "== fuzz the install-archive reader briefly (needs clang)"
-bash scripts/fuzz-archive.sh 30 || { echo "fuzzing found a fault"; status=1; failed=$((failed + 1)); }
+# The readers of untrusted input, each fuzzed briefly (needs clang).
+for fuzz in "archive 30" "tables 20" "images 20" "gif 20" "rtf 20"; do
+  set -- $fuzz
+  echo "== fuzz the $1 reader for $2 s"
+  bash scripts/fuzz.sh "$1" "$2" || { echo "fuzzing the $1 reader found a fault"; status=1; failed=$((failed + 1)); }
+done
 
 echo
 echo "tests: $passed passed, $failed failed, $skipped skipped"

@@ -13,7 +13,8 @@ public:
     explicit EJPEG(const std::string& message) : platform::Exception(message) {}
 };
 
-// The picture in bytes as an opaque RGB32 image.
+// The picture in bytes as an opaque RGB32 image, no side above
+// platform::kMaxDecodedSide (bigger pictures come scaled down).
 QImage DecodificaJpeg(const std::string& bytes);
 
 }  // namespace vorel

@@ -46,7 +46,10 @@ void TModuloDeDados::AbreBancosDeDados() {
     if (!fs::is_directory(temp, ec)) {
         // One level only: the data directory must be there already.
         if (!fs::create_directory(temp, ec) || ec) {
-            platform::ShowMessage("Error when creating the temporary directory.", platform::MsgIcon::Error);
+            // Which folder and why, so the user can mend it.
+            std::string why = ec ? ec.message() : std::string("a file of that name is in the way");
+            platform::ShowMessage("Error when creating the temporary directory.\n" + temp.string() + ": " + why,
+                                  platform::MsgIcon::Error);
             terminacaoPedida_ = true;
             if (janela_) janela_->Termina();
             return;
@@ -71,6 +74,7 @@ void TModuloDeDados::AbreBancosDeDados() {
         t.tabela->Close();
         t.tabela->DatabaseName = dados;
         t.tabela->TableName = t.arquivo;
+        t.tabela->Indexes = EsquemaDe(t.arquivo).Indexes;
         t.tabela->Open();
         if (t.primeiro) t.tabela->First();
     }

@@ -11,6 +11,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <filesystem>
 #include <map>
 
@@ -142,12 +144,28 @@ TEST(AbreBancosDeDados, MissingDataDirectoryEndsTheProgram) {
     m.DefineJanela(&w);
     m.AbreBancosDeDados();
     ASSERT_EQ(messenger.shown.size(), 1u);
-    EXPECT_EQ(messenger.shown[0].text, "Error when creating the temporary directory.");
+    // The text as it stands, then the folder and the system's reason.
+    EXPECT_EQ(messenger.shown[0].text, "Error when creating the temporary directory.\n" +
+                                           (inst.dir.Path() / "data" / "temp").string() +
+                                           ": No such file or directory");
     EXPECT_EQ(messenger.shown[0].icon, platform::MsgIcon::Error);
     EXPECT_TRUE(m.TerminacaoPedida());
     EXPECT_EQ(w.terminated, 1);
     EXPECT_FALSE(m.TabelaTransistores.Active());
     EXPECT_FALSE(std::filesystem::exists(inst.dir.Path() / "data"));
+}
+
+TEST(AbreBancosDeDados, AFolderThatCannotBeMadeIsNamedWithTheReason) {
+    Installation inst(false);
+    std::filesystem::create_directory(inst.dir.Path() / "data");
+    std::ofstream(inst.dir.Path() / "data" / "temp") << "a file where the folder goes";
+    platform::ScriptedMessenger messenger;
+    TModuloDeDados m(inst.base);
+    m.AbreBancosDeDados();
+    ASSERT_EQ(messenger.shown.size(), 1u);
+    EXPECT_EQ(messenger.shown[0].text, "Error when creating the temporary directory.\n" +
+                                           (inst.dir.Path() / "data" / "temp").string() + ": File exists");
+    EXPECT_TRUE(m.TerminacaoPedida());
 }
 
 TEST(AbreBancosDeDados, MissingTableRaisesTheEngineError) {

@@ -66,6 +66,8 @@ AbaCI::AbaCI(std::function<platform::TDataSet&()> tabelaIntegrados, std::string 
     v->addWidget(VisualizadorHTML, 1);
 
     connect(Buscar, &QPushButton::clicked, this, [this] { platform::Guarded([this] { BuscarClick(); }); });
+    // Enter in the box searches, as the button does.
+    connect(CIPesquisa, &QLineEdit::returnPressed, this, [this] { platform::Guarded([this] { BuscarClick(); }); });
 }
 
 void AbaCI::BuscarClick() { BuscaIntegrados(); }

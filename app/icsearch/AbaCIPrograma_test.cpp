@@ -12,6 +12,7 @@
 #include "tools/vorel-sample/writer/SampleWriter.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -62,6 +63,15 @@ TEST(ICTabInProgram, SearchShowsTheMatchesAsAPage) {
     EXPECT_NE(page.find(">LM741</a>"), std::string::npos);
     EXPECT_NE(page.find(">UA741</a>"), std::string::npos);
     EXPECT_GT(aba->VisualizadorHTML->DocHeight, 100);
+
+    // Enter in the box searches too; pasted lower case finds the same codes.
+    aba->CIPesquisa->clear();
+    QApplication::clipboard()->setText("lm7");
+    QTest::keyClick(aba->CIPesquisa, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(aba->CIPesquisa, Qt::Key_Return);
+    const std::string again = aba->CodigoFonte->toPlainText().toStdString();
+    EXPECT_NE(again.find(">LM741</a>"), std::string::npos);
+    EXPECT_EQ(again.find(">UA741</a>"), std::string::npos);
 
     if (const char* out = std::getenv("VOREL_SHOTS_DIR")) {
         aba->VisualizadorHTML->repaint();

@@ -10,8 +10,6 @@ namespace vorel {
 
 namespace {
 
-constexpr int kLote = 512;
-
 const std::string kCelula = R"(<td><font face="Verdana, Arial, Helvetica, sans-serif" size="-2">)";
 
 // A text field of a record as stored; null is empty.
@@ -78,31 +76,27 @@ std::vector<std::string> PaginaResultadoCI(platform::TDataSet& tabela, const std
     const size_t id = static_cast<size_t>(tabela.FieldByName("Identificacao").Index());
     const size_t fab = static_cast<size_t>(tabela.FieldByName("Fabricante").Index());
     const size_t desc = static_cast<size_t>(tabela.FieldByName("Descricao").Index());
-    // Every record in key order, read a batch at a time: one step per record
-    // would cost the engine a read transaction each.
-    tabela.First();
-    while (!tabela.Eof()) {
-        const std::vector<platform::TRecord> lote = tabela.PeekRows(0, kLote);
-        if (lote.empty()) break;
-        for (const platform::TRecord& r : lote) {
-            const std::string identificacao = Texto(r, id);
-            if (texto.empty() || identificacao.find(texto) == std::string::npos) continue;
-            ++n;
-            if (!links) {
-                links = std::make_unique<LinksCI>(arquivoIni);
-                CabecalhoTabela(l);
-            }
-            const std::string fabricante = Texto(r, fab);
-            l.push_back("<tr>");
-            l.push_back(kCelula + std::to_string(n) + "</font></td>");
-            l.push_back(kCelula + "<a href=\"" + links->Link(fabricante, identificacao) + "\">" + identificacao +
-                        "</a></font></td>");
-            l.push_back(kCelula + Texto(r, desc) + "</font></td>");
-            l.push_back(kCelula + fabricante + "</font></td>");
-            l.push_back("</tr>");
+    // The match reads only the code column; the engine reads whole records
+    // only for the matches.
+    for (const platform::TRecord& r : tabela.RecordsContaining("Identificacao", texto)) {
+        const std::string identificacao = Texto(r, id);
+        ++n;
+        if (!links) {
+            links = std::make_unique<LinksCI>(arquivoIni);
+            CabecalhoTabela(l);
         }
-        tabela.MoveBy(static_cast<int>(lote.size()));
+        const std::string fabricante = Texto(r, fab);
+        l.push_back("<tr>");
+        l.push_back(kCelula + std::to_string(n) + "</font></td>");
+        l.push_back(kCelula + "<a href=\"" + links->Link(fabricante, identificacao) + "\">" + identificacao +
+                    "</a></font></td>");
+        l.push_back(kCelula + Texto(r, desc) + "</font></td>");
+        l.push_back(kCelula + fabricante + "</font></td>");
+        l.push_back("</tr>");
     }
+    // As the scan it replaces, the search leaves the table after its last record.
+    tabela.Last();
+    tabela.Next();
     if (n == 0) {
         l.push_back("0 items returned.");
     } else {

@@ -27,9 +27,9 @@ private:
 };
 
 // The page for the search text (trimmed; an empty text matches nothing;
-// the match is case-sensitive), scanning the table from its first record in
-// key order. The ini file is read only when something matched. Field values
-// go into the page as stored.
+// the match is case-sensitive), matches in key order; the table is left
+// after its last record. The ini file is read only when something matched.
+// Field values go into the page as stored.
 std::vector<std::string> PaginaResultadoCI(platform::TDataSet& tabelaIntegrados, const std::string& pesquisa,
                                            const std::filesystem::path& arquivoIni);
 

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/TFormulario.h"
+#include "platform/controls/LinkLabel.h"
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/PageControl.h"
 
@@ -73,15 +74,15 @@ void TFormulario::CriaAbaSobre() {
     QtdeCI = fact("Total of integrated circuits:", "QtdeCI");
     for (QLabel* q : {QtdeTR, QtdeDR, QtdeDZ, QtdeCI}) q->setVisible(false);
     facts->setRowMinimumHeight(row++, 8);
-    // The link labels stand here; the addresses are the maker's.
-    auto* email = new QLabel("contact@vorel.example");
-    email->setObjectName("EMail");
-    auto* home = new QLabel("http://www.vorel.example/");
-    home->setObjectName("HomePage");
+    // The maker's addresses.
+    EMail = new platform::TLinkLabel("contact@vorel.example", "mailto:contact@vorel.example");
+    EMail->setObjectName("EMail");
+    HomePage = new platform::TLinkLabel("http://www.vorel.example/", "http://www.vorel.example/");
+    HomePage->setObjectName("HomePage");
     facts->addWidget(new QLabel("e-mail:"), row, 0);
-    facts->addWidget(email, row++, 1);
+    facts->addWidget(EMail, row++, 1, Qt::AlignLeft);
     facts->addWidget(new QLabel("Home page:"), row, 0);
-    facts->addWidget(home, row++, 1);
+    facts->addWidget(HomePage, row++, 1, Qt::AlignLeft);
     facts->setColumnStretch(2, 1);
     side->addLayout(facts);
 

@@ -87,8 +87,8 @@ void BuildSheetSide(QVBoxLayout& sheet, DevicePanel& panel, const SheetLayout& l
 
 // Builds one device's search bar and sheets into page; fills panel.
 void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, const std::vector<SheetLayout>& sheets,
-                        const DeviceNames& names) {
-    auto* v = new QVBoxLayout(page);
+                 const DeviceNames& names) {
+    auto* v = new QVBoxLayout(ScrolledContent(page));
     v->setContentsMargins(8, 8, 8, 8);
     v->setSpacing(8);
     v->addWidget(BuildSearchBar(form, panel, names));
@@ -101,12 +101,14 @@ void BuildDevice(TFormulario& form, DevicePanel& panel, QWidget* page, const std
     v->addWidget(sheetTabs, 1);
 }
 
+// Quick search above the button on the left, the criteria two to a row
+// beside them, so the bar fits a 1024-pixel screen.
 QWidget* BuildSearchBar(TFormulario& form, DevicePanel& panel, const DeviceNames& names) {
     auto* bar = new QFrame;
     bar->setFrameShape(QFrame::StyledPanel);
     auto* h = new QHBoxLayout(bar);
     h->setContentsMargins(10, 6, 10, 6);
-    h->setSpacing(18);
+    h->setSpacing(14);
 
     auto* quick = new QVBoxLayout;
     quick->addWidget(new QLabel("Quick search:"));
@@ -115,18 +117,13 @@ QWidget* BuildSearchBar(TFormulario& form, DevicePanel& panel, const DeviceNames
     panel.BuscaRapida->setClearButtonEnabled(false);
     quick->addWidget(panel.BuscaRapida);
     quick->addStretch(1);
-    h->addLayout(quick);
-
-    h->addWidget(BuildCriteria(form, panel));
-
     panel.Equivalentes = Named(new QPushButton("Search equivalents"), names.equivalents);
     panel.Equivalentes->setDefault(false);
     panel.Equivalentes->setMinimumHeight(34);
-    auto* buttonBox = new QVBoxLayout;
-    buttonBox->addStretch(1);
-    buttonBox->addWidget(panel.Equivalentes);
-    buttonBox->addStretch(1);
-    h->addLayout(buttonBox);
+    quick->addWidget(panel.Equivalentes);
+    h->addLayout(quick);
+
+    h->addWidget(BuildCriteria(form, panel));
     h->addStretch(1);
     return bar;
 }
@@ -139,7 +136,7 @@ QGroupBox* BuildCriteria(TFormulario& form, DevicePanel& panel) {
     g->setVerticalSpacing(4);
     std::map<std::string, QCheckBox*> boxes;
     std::map<std::string, QComboBox*> combos;
-    const int perRow = 3;
+    const int perRow = 2;
     int slot = 0;
     // Range criteria first (they carry combos), then the equalities.
     for (int pass = 0; pass < 2; ++pass)
@@ -163,9 +160,13 @@ QGroupBox* BuildCriteria(TFormulario& form, DevicePanel& panel) {
             ++slot;
         }
     for (int i = 0; i < perRow; ++i) {
-        g->addWidget(new QLabel("% beyond the original"), 0, i * 3 + 1);
-        if (i + 1 < perRow) g->setColumnMinimumWidth(i * 3 + 2, 12);
+        auto* head = new QLabel("% beyond the original");
+        head->setWordWrap(true);  // two short lines over a narrow combo
+        head->setMinimumWidth(head->fontMetrics().horizontalAdvance("% beyond the") + 4);
+        g->addWidget(head, 0, i * 3 + 1, Qt::AlignBottom);
+        if (i + 1 < perRow) g->setColumnMinimumWidth(i * 3 + 2, 16);
     }
+    g->setRowStretch(g->rowCount(), 1);
     // The panel lists them in the criteria's own order.
     for (const Criterion& c : criteria.criteria) {
         panel.Checks.push_back(boxes[c.checkbox]);

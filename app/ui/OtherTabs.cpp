@@ -8,7 +8,12 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/calc/AbaCapacitores.h"
+#include "app/calc/AbaResistores.h"
+#include "app/editor/EditorTextos.h"
 #include "app/icsearch/AbaCI.h"
+#include "app/repair/AbaReparos.h"
+#include "app/xref/AbaReferencia.h"
 #include "app/ui/TFormulario.h"
 #include "app/ui/Widgets.h"
 #include "platform/dbcontrols/Image.h"
@@ -32,28 +37,25 @@ void TFormulario::CriaAbaCI() {
 void TFormulario::CriaAbaOutros() {
     TabSheet1_4 = Named(new QWidget, "TabSheet1_4");
     PageControl1->addTab(TabSheet1_4, "Other devices");
-    auto* v = new QVBoxLayout(TabSheet1_4);
+    auto* v = new QVBoxLayout(ScrolledContent(TabSheet1_4));
     v->setContentsMargins(4, 4, 4, 4);
     auto* sub = new QTabWidget;
-    auto* resistores = new QWidget;
-    auto* capacitores = new QWidget;
-    sub->addTab(resistores, "Resistors");
-    sub->addTab(capacitores, "Polyester capacitors");
+    Resistores = new AbaResistores;
+    Capacitores = new AbaCapacitores;
+    sub->addTab(Resistores, "Resistors");
+    sub->addTab(Capacitores, "Polyester capacitors");
     v->addWidget(sub);
-    auto picture = [](QWidget* page, const char* name) {
-        auto* h = new QHBoxLayout(page);
-        auto* image = Named(new platform::TImage, name);
-        image->setMinimumSize(320, 200);
-        h->addWidget(image, 1);
-        return image;
-    };
-    ImagemResistor = picture(resistores, "ImagemResistor");
-    ImagemCapacitor = picture(capacitores, "ImagemCapacitor");
+    ImagemResistor = Resistores->ImagemResistor;
+    ImagemCapacitor = Capacitores->ImagemCapacitor;
 }
 
 void TFormulario::CriaAbaReparos() {
     TabSheet1_5 = Named(new QWidget, "TabSheet1_5");
     PageControl1->addTab(TabSheet1_5, "Repair database");
+    auto* v = new QVBoxLayout(TabSheet1_5);
+    v->setContentsMargins(0, 0, 0, 0);
+    AbaReparos1 = Named(new AbaReparos({&FIniciando, &BuscaRapidaBDR, &BDRInalterado}), "AbaReparos");
+    v->addWidget(AbaReparos1);
 }
 
 void TFormulario::CriaAbaTextos() {
@@ -61,29 +63,20 @@ void TFormulario::CriaAbaTextos() {
     PageControl1->addTab(TabSheet1_6, "Technical texts");
     auto* v = new QVBoxLayout(TabSheet1_6);
     v->setContentsMargins(0, 0, 0, 0);
-    v->addStretch(1);
-    StatusBar = Named(new QStatusBar, "StatusBar");
-    StatusBar->setSizeGripEnabled(false);
-    for (int i = 0; i < 3; ++i) {
-        auto* panel = Named(new QLabel, QString("StatusPanel%1").arg(i));
-        panel->setMinimumWidth(i == 0 ? 120 : 70);
-        if (i == 1) panel->setAlignment(Qt::AlignCenter);
-        StatusBar->addWidget(panel, i == 2 ? 1 : 0);
-        StatusPanels[i] = panel;
-    }
-    v->addWidget(StatusBar);
+    Editor = new EditorTextos(NotasInalteradas, NomeArquivoNotas, DiretorioInicialAbrir, [this] { return FIniciando; });
+    v->addWidget(Editor);
+    StatusBar = Editor->StatusBar;
+    StatusPanels = Editor->StatusPanels;
 }
 
 void TFormulario::CriaAbaReferencia() {
     TabSheet8 = Named(new QWidget, "TabSheet8");
     PageControl1->addTab(TabSheet8, "Cross-reference");
     auto* v = new QVBoxLayout(TabSheet8);
-    v->setContentsMargins(4, 4, 4, 4);
-    PageControl10 = Named(new platform::TPageControl, "PageControl10");
-    PageControl10->setTabPosition(QTabWidget::South);
-    PageControl10->addTab(new QWidget, "Search Equivalents/Similars");
-    PageControl10->addTab(new QWidget, "Edit Database");
-    v->addWidget(PageControl10, 1);
+    v->setContentsMargins(0, 0, 0, 0);
+    AbaReferencia1 = Named(new AbaReferencia, "AbaReferencia");
+    PageControl10 = AbaReferencia1->PageControl10;
+    v->addWidget(AbaReferencia1);
 }
 
 }  // namespace vorel

@@ -3,14 +3,18 @@
 // screen sizes the program must be readable at.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 
 #include "app/data/ModuloDeDados.h"
+#include "app/editor/EditorTextos.h"
 #include "app/ui/TFormulario.h"
 #include "app/ui/TestInstallation.h"
 #include "platform/dbcontrols/DBGrid.h"
@@ -94,25 +98,32 @@ TEST(SampleInstallation, Screenshots) {
     f.resize(1366, 768);
     f.show();
     ASSERT_TRUE(m.shown.empty()) << m.shown[0].text;
-    for (QSize size : {QSize(1366, 728), QSize(1920, 1040)}) {
+    for (QSize size : {QSize(800, 600), QSize(1024, 768), QSize(1920, 1040)}) {
         f.resize(size);
         const QString tag = QString("%1x%2").arg(size.width()).arg(size.height());
         for (int i = 0; i < f.PageControl1->count(); ++i) {
             f.PageControl1->setCurrentIndex(i);
             QWidget* page = f.PageControl1->widget(i);
-            // Every sheet of every device.
-            const auto sheets = page->findChildren<QTabWidget*>();
+            // Every sheet of every device, every sub-tab of the other pages.
+            const auto inner = page->findChildren<QTabWidget*>();
             bool shot = false;
-            for (QTabWidget* tabs : sheets) {
-                if (!tabs->objectName().endsWith("Sheets")) continue;
-                // sheets -> device page -> stack -> the device sub-tabs
-                QWidget* devicePage = tabs->parentWidget();
-                if (auto* outer = qobject_cast<QTabWidget*>(devicePage->parentWidget()->parentWidget()))
-                    outer->setCurrentWidget(devicePage);
+            int innerNo = 0;
+            for (QTabWidget* tabs : inner) {
+                ++innerNo;
+                const bool sheets = tabs->objectName().endsWith("Sheets");
+                if (!sheets && inner.size() > 1 && tabs->findChildren<QTabWidget*>().size() > 0) continue;
+                // The sub-tab holding these sheets comes to the front.
+                for (QWidget* w = tabs->parentWidget(); sheets && w; w = w->parentWidget())
+                    if (auto* outer = qobject_cast<QTabWidget*>(w->parentWidget() ? w->parentWidget()->parentWidget()
+                                                                                  : nullptr)) {
+                        outer->setCurrentWidget(w);
+                        break;
+                    }
+                const QString name = sheets ? tabs->objectName() : QString("sub%1").arg(innerNo);
                 for (int s = 0; s < tabs->count(); ++s) {
                     tabs->setCurrentIndex(s);
                     QApplication::processEvents();
-                    f.grab().save(QString("%1/%2-tab%3-%4-sheet%5.png").arg(out, tag).arg(i).arg(tabs->objectName()).arg(s + 1));
+                    f.grab().save(QString("%1/%2-tab%3-%4-%5.png").arg(out, tag).arg(i).arg(name).arg(s + 1));
                     shot = true;
                 }
             }
@@ -120,6 +131,65 @@ TEST(SampleInstallation, Screenshots) {
                 QApplication::processEvents();
                 f.grab().save(QString("%1/%2-tab%3.png").arg(out, tag).arg(i));
             }
+        }
+        // The editor with a technical text of the library, and the legend.
+        f.PageControl1->setCurrentWidget(f.TabSheet1_6);
+        f.Editor->EscolheArquivoAbrir = [&](const std::string&) {
+            return (p.dir.Path() / "library" / "testing_transistors.rtf").string();
+        };
+        f.Editor->AbrirClick();
+        QApplication::processEvents();
+        f.grab().save(QString("%1/%2-editor.png").arg(out, tag));
+        QTimer::singleShot(0, [&] {
+            if (QWidget* d = QApplication::activeModalWidget()) {
+                d->grab().save(QString("%1/%2-legend.png").arg(out, tag));
+                d->close();
+            }
+        });
+        f.Legenda1->trigger();
+    }
+}
+
+namespace {
+// Every visible caption on the current pages narrower than its control needs.
+std::vector<std::string> CutCaptions(QWidget& root) {
+    std::vector<std::string> cut;
+    for (QWidget* w : root.findChildren<QWidget*>()) {
+        if (!w->isVisible()) continue;
+        QString text;
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
+        else if (auto* l = qobject_cast<QLabel*>(w); l && !l->wordWrap()) text = l->text();
+        else continue;
+        if (!text.isEmpty() && w->width() < w->minimumSizeHint().width())
+            cut.push_back(text.toStdString() + " (" + w->objectName().toStdString() + ")");
+    }
+    return cut;
+}
+}  // namespace
+
+// On a 1024 x 768 screen the window fits and no caption is cut; on 800 x 600
+// the pages scroll rather than cut.
+TEST(SampleInstallation, FitsTheScreenWithWholeCaptions) {
+    platform::ScriptedMessenger m;
+    SampleProgram p;
+    TFormulario& f = *p.form;
+    f.show();
+    for (QSize size : {QSize(1024, 740), QSize(800, 572)}) {
+        f.resize(size);
+        QApplication::processEvents();
+        EXPECT_LE(f.width(), size.width());
+        EXPECT_LE(f.height(), size.height());
+        for (int i = 0; i < f.PageControl1->count(); ++i) {
+            f.PageControl1->setCurrentIndex(i);
+            QList<QTabWidget*> inner = f.PageControl1->widget(i)->findChildren<QTabWidget*>();
+            inner.push_back(nullptr);  // the page as it first shows
+            for (QTabWidget* tabs : inner)
+                for (int s = 0; s < (tabs ? tabs->count() : 1); ++s) {
+                    if (tabs) tabs->setCurrentIndex(s);
+                    QApplication::processEvents();
+                    for (const std::string& c : CutCaptions(f))
+                        ADD_FAILURE() << size.width() << " px, tab " << i << ": " << c;
+                }
         }
     }
 }

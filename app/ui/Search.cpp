@@ -85,7 +85,12 @@ void TFormulario::EquivalentsSearch(Device device) {
     const DeviceCriteria& criteria = CriteriaOf(device);
     const std::string sql = BuildEquivalentsSql(criteria, PanelInput(p, original));
     if (sql == criteria.prefix) {
-        platform::ShowMessage("At least one type of search must be selected.", platform::MsgIcon::Information);
+        // Ticked boxes whose figures the original lacks are a different reason from no box ticked.
+        bool ticked = false;
+        for (QCheckBox* box : p.Checks) ticked = ticked || box->isChecked();
+        platform::ShowMessage(ticked ? "The device has no figures to compare in the selected types of search."
+                                     : "At least one type of search must be selected.",
+                              platform::MsgIcon::Information);
         return;
     }
     // The grids follow the query through their data links.

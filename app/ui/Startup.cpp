@@ -1,13 +1,19 @@
 // The one-time start-up on first show, and the close.
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QStatusBar>
 #include <QTimer>
 
+#include "app/calc/AbaCapacitores.h"
+#include "app/calc/AbaResistores.h"
+#include "app/editor/EditorTextos.h"
+#include "app/repair/AbaReparos.h"
 #include "app/ui/TFormulario.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/CaseEdit.h"
+#include "platform/qtglue/PageControl.h"
 #include "platform/qtglue/WaitCursor.h"
 #include "platform/runtime/Text.h"
 #include "platform/tables/Query.h"
@@ -60,9 +66,7 @@ void TFormulario::RefreshGrids() {
     }
 }
 
-// The current repair record into the repair tab's edit fields after each
-// scroll of Reparos; the repair tab fills it.
-void TFormulario::ExibeRegistroBDR() {}
+void TFormulario::ExibeRegistroBDR() { AbaReparos1->ExibeRegistroBDR(); }
 
 // The application ends once the running handler is done.
 void TFormulario::Termina() {
@@ -70,20 +74,28 @@ void TFormulario::Termina() {
 }
 
 // The editor's part of the start-up: line and column, Paste state, ruler,
-// clipboard viewer. The editor tab fills it.
-void TFormulario::IniciaEditor() {}
+// clipboard watch.
+void TFormulario::IniciaEditor() { Editor->IniciaEditor(); }
 
-// Every colour combo of the calculators on item 0; their tab fills it.
-void TFormulario::IniciaCombosCalculadoras() {}
+// Every colour combo of the calculators on item 0.
+void TFormulario::IniciaCombosCalculadoras() {
+    Resistores->IniciaCombos();
+    Capacitores->IniciaCombos();
+}
 
-// The current repair record into the repair tab's edit fields; the repair tab fills it.
-void TFormulario::CopiaReparoAtual() {}
+void TFormulario::CopiaReparoAtual() { AbaReparos1->CopiaRegistroAtual(); }
 
-// The repair company into the repair quick-search box; the repair tab fills it.
-void TFormulario::CopiaFabricanteReparo() {}
+void TFormulario::CopiaFabricanteReparo() { AbaReparos1->CopiaFabricante(); }
 
-// The editor's paragraph defaults (markers at 60 and 730 pixels); the editor tab fills it.
-void TFormulario::IniciaParagrafoEditor() {}
+// The editor's paragraph defaults (markers at 60 and 730 pixels). The right
+// indent depends on the ruler's width, so the hidden tab is laid out first.
+void TFormulario::IniciaParagrafoEditor() {
+    if (!TabSheet1_6->isVisible()) {
+        TabSheet1_6->resize(PageControl1->currentWidget()->size());
+        TabSheet1_6->layout()->activate();
+    }
+    Editor->IniciaParagrafo();
+}
 
 void TFormulario::FormClose() {
     if (!modulo_) return;

@@ -10,7 +10,14 @@
 #include <QStyle>
 #include <filesystem>
 
+#include "app/backup/Backup.h"
+#include "app/backup/TCaixaBackup.h"
+#include "app/editor/EditorTextos.h"
+#include "app/legend/CaixaLegenda.h"
+#include "app/repair/AbaReparos.h"
 #include "app/ui/AppIcon.h"
+#include "app/update/CaixaAtualiza.h"
+#include "app/xref/AbaReferencia.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/DBText.h"
 #include "platform/qtglue/CaseEdit.h"
@@ -59,6 +66,7 @@ TFormulario::TFormulario(QWidget* parent) : QMainWindow(parent) {
 
 void TFormulario::LigaEventos() {
     auto guard = [](auto handler) { return [handler] { platform::Guarded(handler); }; };
+    PageControl1->OnChange = [this] { PageControl1Change(); };
     connect(TBBuscaRapida, &QLineEdit::textChanged, this, guard([this] { TBBuscaRapidaChange(); }));
     connect(DRBuscaRapida, &QLineEdit::textChanged, this, guard([this] { DRBuscaRapidaChange(); }));
     connect(DZBuscaRapida, &QLineEdit::textChanged, this, guard([this] { DZBuscaRapidaChange(); }));
@@ -68,7 +76,14 @@ void TFormulario::LigaEventos() {
 }
 
 TFormulario::~TFormulario() {
+    // FormDestroy: out of the clipboard watch.
+    Editor->SaiDaCadeiaClipboard();
     if (modulo_) modulo_->DefineJanela(nullptr);
+}
+
+// Entering "Technical texts" focuses the editor and refreshes its mark.
+void TFormulario::PageControl1Change() {
+    if (PageControl1->currentWidget() == TabSheet1_6) Editor->EntraNaAba();
 }
 
 void TFormulario::SetModuloDeDados(TModuloDeDados* modulo) {
@@ -94,6 +109,8 @@ void TFormulario::LigaDados() {
             if (auto* memo = qobject_cast<platform::TDBMemo*>(w)) memo->SetDataSet(ds);
         }
     }
+    AbaReparos1->Liga(modulo_);
+    AbaReferencia1->Liga(modulo_);
 }
 
 void TFormulario::CriaMenu() {
@@ -150,6 +167,14 @@ void TFormulario::FormShow() {
 }
 
 void TFormulario::closeEvent(QCloseEvent* e) {
+    // Unsaved notes are asked about first; Cancel (or a save that did not
+    // complete) keeps the window open.
+    bool fecha = false;
+    platform::Guarded([&] { fecha = Editor->PerguntaSalvar(); });
+    if (!fecha) {
+        e->ignore();
+        return;
+    }
     platform::Guarded([this] { FormClose(); });
     setAttribute(Qt::WA_DeleteOnClose);
     e->accept();
@@ -164,12 +189,22 @@ void TFormulario::Sobre1Click() { PageControl1->setCurrentWidget(TabSheet1_1); }
 
 void TFormulario::Encerrar1Click() { close(); }
 
-// The dialogs behind these items are created, shown modally and kept here
-// once their features are built.
-void TFormulario::Legenda1Click() {}
-void TFormulario::FazerBackupdosBancosdeDados1Click() {}
-void TFormulario::RecuperarBackupdosBancosdeDados1Click() {}
-void TFormulario::Verificaratualizacoes1Click() {}
+void TFormulario::Legenda1Click() {
+    delete CaixaLegenda.data();
+    CaixaLegenda = new TCaixaLegenda(DiretorioBase, this);
+    CaixaLegenda->exec();
+}
+
+void TFormulario::FazerBackupdosBancosdeDados1Click() {
+    if (modulo_) BackupGeral(*modulo_);
+}
+void TFormulario::RecuperarBackupdosBancosdeDados1Click() {
+    if (modulo_) MostraCaixaBackup(*modulo_, this);
+}
+
+void TFormulario::Verificaratualizacoes1Click() {
+    MostraCaixaAtualiza(this, VersaoS->text().toStdString(), VersaoBD->text().toStdString(), DiretorioBase);
+}
 
 DevicePanel& TFormulario::Panel(Device device) {
     switch (device) {

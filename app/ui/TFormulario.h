@@ -4,6 +4,7 @@
 // that puts every dataset away. The data module (tables, queries, pictures)
 // is created after the window and handed in; the window is its display side.
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <string>
 #include <vector>
@@ -27,12 +28,20 @@ class TDBMemo;
 class TDBText;
 class TDataSet;
 class TImage;
+class TLinkLabel;
 class TPageControl;
 class TTable;
 class TQuery;
 }  // namespace platform
 
 namespace vorel {
+
+class AbaCapacitores;
+class AbaReferencia;
+class AbaReparos;
+class AbaResistores;
+class EditorTextos;
+class TCaixaLegenda;
 
 // The controls of one device (transistors, rectifier or zener diodes) and
 // the datasets behind them.
@@ -82,6 +91,7 @@ public:
     void InicializaFormulario();
     void FormClose();
     bool PageControl1Changing() const { return PodeMudarAba; }
+    void PageControl1Change();
     void Conteudo1Click();
     void Sobre1Click();
     void Encerrar1Click();
@@ -126,6 +136,10 @@ public:
     QLabel *VersaoS = nullptr, *VersaoBD = nullptr;
     QLabel *QtdeTR = nullptr, *QtdeDR = nullptr, *QtdeDZ = nullptr, *QtdeCI = nullptr;
     QLabel *Aviso = nullptr, *Aviso2 = nullptr;
+    platform::TLinkLabel *EMail = nullptr, *HomePage = nullptr;
+
+    // The legend dialog of the last F2, kept after use.
+    QPointer<TCaixaLegenda> CaixaLegenda;
 
     // Devices.
     platform::TCaseEdit *TBBuscaRapida = nullptr, *DRBuscaRapida = nullptr, *DZBuscaRapida = nullptr;
@@ -136,12 +150,18 @@ public:
     std::array<platform::TDBGrid*, 2> DBGridDRO{}, DBGridDR{}, DBGridDZO{}, DBGridDZ{};
     std::vector<QComboBox*> PercentCombos;  // every percentage combo, in the start-up order
 
-    // Pictures of the calculators (their tab fills the rest).
+    // The calculators of "Other devices" and their pictures.
+    AbaResistores* Resistores = nullptr;
+    AbaCapacitores* Capacitores = nullptr;
     platform::TImage *ImagemResistor = nullptr, *ImagemCapacitor = nullptr;
-    // The editor's status bar: line and column, "Modified", the file name.
+    // The technical-text editor, and its status bar: line and column,
+    // "Modified", the file name.
+    EditorTextos* Editor = nullptr;
     QStatusBar* StatusBar = nullptr;
     std::array<QLabel*, 3> StatusPanels{};
     platform::TPageControl* PageControl10 = nullptr;
+    AbaReparos* AbaReparos1 = nullptr;        // the repair tab's content
+    AbaReferencia* AbaReferencia1 = nullptr;  // the cross-reference tab's content
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -10,13 +10,22 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTimer>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "app/data/Esquemas.h"
 #include "app/data/ModuloDeDados.h"
+#include "app/calc/AbaCapacitores.h"
+#include "app/calc/AbaResistores.h"
+#include "app/editor/EditorTextos.h"
+#include "app/editor/Regua.h"
+#include "app/legend/CaixaLegenda.h"
 #include "app/ui/TFormulario.h"
+#include "platform/controls/LinkLabel.h"
 #include "app/ui/TestInstallation.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/DBText.h"
@@ -269,12 +278,13 @@ TEST(TFormulario, TransistorZeroVceValuesAreLeftOutAndNothingSelectedWarns) {
     EXPECT_EQ(p.Sql(Device::Transistores), "select * from transistores.db where ic >= 0.000 and ic <= 0.000");
     for (auto& b : m.shown) ADD_FAILURE() << b.text;
 
-    // Only the Vce# family, all zero: the message, and the query stays as it was.
+    // Only the Vce# family, all zero: the box is ticked, so the message says
+    // what is really missing, and the query stays as it was.
     t.Checks[1]->setChecked(false);
     const bool wasOpen = p.modulo->PesquisarTransistores.Active();
     f.TransistoresEquivalentes->click();
     ASSERT_EQ(m.shown.size(), 1u);
-    EXPECT_EQ(m.shown[0].text, "At least one type of search must be selected.");
+    EXPECT_EQ(m.shown[0].text, "The device has no figures to compare in the selected types of search.");
     EXPECT_EQ(m.shown[0].icon, platform::MsgIcon::Information);
     EXPECT_EQ(m.shown[0].caption, "Vorel - Electronics");
     EXPECT_EQ(p.Sql(Device::Transistores), "select * from transistores.db where ic >= 0.000 and ic <= 0.000");
@@ -284,7 +294,8 @@ TEST(TFormulario, TransistorZeroVceValuesAreLeftOutAndNothingSelectedWarns) {
     // Diodes with every criterion cleared.
     for (QCheckBox* c : f.Panel(Device::DiodosZ).Checks) c->setChecked(false);
     f.DiodosZEquivalentes->click();
-    EXPECT_EQ(m.shown.size(), 2u);
+    ASSERT_EQ(m.shown.size(), 2u);
+    EXPECT_EQ(m.shown[1].text, "At least one type of search must be selected.");
     EXPECT_TRUE(p.modulo->PesquisarDiodosZ.Active());
 }
 
@@ -418,8 +429,94 @@ TEST(TFormulario, MissingDataDirectoryEndsTheProgram) {
     Program p(empty.Path());
     p.Show();
     ASSERT_EQ(m.shown.size(), 1u);
-    EXPECT_EQ(m.shown[0].text, "Error when creating the temporary directory.");
+    EXPECT_EQ(m.shown[0].text.rfind("Error when creating the temporary directory.\n", 0), 0u);
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(p.form.isNull());
+}
+
+TEST(TFormulario, LegendLinksAndWaitingItems) {
+    platform::ScriptedMessenger m;
+    TestInstallation inst;
+    const auto log = inst.Base() / "shell.log";
+    setenv("VOREL_SHELL_LOG", log.c_str(), 1);
+    {
+        Program p(inst.Base());
+        p.Show();
+        TFormulario& f = p.F();
+        ASSERT_TRUE(m.shown.empty());
+        // Every item of the menu has its dialog.
+        for (QAction* a : {f.Legenda1, f.FazerBackupdosBancosdeDados1, f.RecuperarBackupdosBancosdeDados1,
+                           f.Verificaratualizacoes1})
+            EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+
+        // F2 without legenda.rtf: the message, then the built-in legend.
+        QString seen;
+        QTimer::singleShot(0, [&] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                seen = d->windowTitle();
+                d->accept();
+            }
+        });
+        f.Legenda1->trigger();
+        EXPECT_EQ(seen.toStdString(), "Legend");
+        ASSERT_EQ(m.shown.size(), 1u);
+        EXPECT_EQ(m.shown[0].text, "O arquivo Legenda.rtf não foi localizado, carregando o arquivo auxiliar.");
+        ASSERT_FALSE(f.CaixaLegenda.isNull());  // kept after use
+        EXPECT_EQ(f.CaixaLegenda->ExibeLegenda->document()->begin().text().toStdString(), "Símbols");
+
+        // The About tab's addresses open through the shell on a press.
+        QTest::mousePress(f.EMail, Qt::LeftButton);
+        QTest::mousePress(f.HomePage, Qt::LeftButton);
+        EXPECT_TRUE(f.EMail->font().underline());
+    }
+    unsetenv("VOREL_SHELL_LOG");
+    EXPECT_EQ(ReadAll(log), "open\tmailto:contact@vorel.example\t\tnormal\nopen\thttp://www.vorel.example/\t\tnormal\n");
+}
+
+TEST(TFormulario, TechnicalTextsStartCleanAndClosingAsksAboutUnsavedNotes) {
+    platform::ScriptedMessenger m;
+    TestInstallation inst;
+    Program p(inst.Base());
+    p.Show();
+    TFormulario& f = p.F();
+    ASSERT_TRUE(m.shown.empty());
+    EditorTextos& e = *f.Editor;
+    EXPECT_EQ(f.StatusPanels[0]->text().toStdString(), "Line:   1   Col:   1");
+    EXPECT_EQ(f.StatusPanels[1]->text().toStdString(), "");
+    EXPECT_EQ(f.DiretorioInicialAbrir, f.DiretorioBase + "/library");
+    // The calculators start on their first colours with no result.
+    EXPECT_EQ(f.Resistores->Cor1->currentText().toStdString(), "Brown");
+    EXPECT_EQ(f.Capacitores->TensaoCapacitor->currentIndex(), 0);
+    EXPECT_EQ(f.Resistores->Valor->text().toStdString(), "n/a");
+    // Start-up markers: 60, 60 and 730 pixels; the text takes their indents.
+    EXPECT_EQ(e.Ruler->RightInd->x(), 730);
+    EXPECT_EQ(e.Paragrafo().FirstIndent, PontosDePixels(60 + 5 - 6));
+    EXPECT_GT(e.Paragrafo().RightIndent, 0);
+
+    f.PageControl1->setCurrentWidget(f.TabSheet1_6);
+    EXPECT_EQ(e.TagTexto, 0);
+    QApplication::setActiveWindow(&f);
+    e.Texto->setFocus();
+    QTest::keyClicks(e.Texto, "bench notes");
+    EXPECT_FALSE(f.NotasInalteradas);
+    EXPECT_EQ(f.StatusPanels[1]->text().toStdString(), "Modified");
+
+    // Closing asks; Cancel keeps the window and the notes.
+    m.answers = {platform::mrCancel};
+    EXPECT_FALSE(f.close());
+    ASSERT_EQ(m.shown.size(), 1u);
+    EXPECT_EQ(m.shown[0].text, "Changes were made. Do you want to save them?");
+    EXPECT_EQ(m.shown[0].buttons, platform::mbYesNoCancel);
+    EXPECT_TRUE(p.modulo->TabelaTransistores.Active());
+    EXPECT_EQ(e.Texto->toPlainText().toStdString(), "bench notes");
+    // Yes saves before closing.
+    const auto saved = inst.Base() / "bench.rtf";
+    e.EscolheArquivoGravar = [&](const std::string&, const std::string&) { return saved.string(); };
+    m.answers = {platform::mrYes};
+    EXPECT_TRUE(f.close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(p.form.isNull());
+    EXPECT_EQ(ReadAll(saved).find("bench notes") != std::string::npos, true);
+    EXPECT_FALSE(p.modulo->TabelaTransistores.Active());
 }

@@ -8,12 +8,15 @@
 
 #include "app/data/ModuloDeDados.h"
 #include "app/ui/TFormulario.h"
+#include "htmlview/layout/TextMetrics.h"
 #include "platform/qtglue/Messenger.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (QStyle* fusion = QStyleFactory::create("Fusion")) QApplication::setStyle(fusion);
     platform::SetApplicationTitle("Vorel - Electronics");
+    // Pages were written for Times New Roman, Arial and Courier New.
+    htmlview::SetWindowsFaces(htmlview::TWindowsFaces::Liberation);
 
     QPointer<vorel::TFormulario> formulario = new vorel::TFormulario;
     auto modulo = std::make_unique<vorel::TModuloDeDados>(formulario->DiretorioBase);

@@ -1,6 +1,7 @@
 // How fast the viewer tokenises a page and breaks a long paragraph into
 // lines with the Qt measurer (the per-font width table) and the fake one,
-// and parses and lays out the IC result page of 100, 1,000 and 10,000 rows.
+// parses and lays out the IC result page of 100, 1,000 and 10,000 rows,
+// and lays out pages of many lists.
 #include "htmlview/layout/Canvas.h"
 #include "htmlview/layout/Section.h"
 #include "htmlview/layout/SectionList.h"
@@ -108,6 +109,39 @@ void BM_LayoutIcPage(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_LayoutIcPage)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// A page of N short lists, against the same items as plain paragraphs
+// (the baseline): closed list levels must not make every later line
+// slower, so both grow linearly and their ratio stays flat as N doubles.
+std::string manyBlocks(int n, bool lists) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += lists ? "<UL><LI>item one<LI>item two</UL>\r\n" : "<P>item one<BR>item two\r\n";
+    return s;
+}
+
+void layoutMany(benchmark::State& state, bool lists) {
+    FakeTextMetrics fake;
+    SetScreenMetrics(&fake);
+    {
+        const std::string html = manyBlocks(static_cast<int>(state.range(0)), lists);
+        TSectionList doc(nullptr, nullptr);
+        THtmlParser parser;
+        parser.ParseHtmlBuffer(doc, nullptr, html.data(), html.size());
+        TCanvas canvas(fake);
+        for (auto _ : state) {
+            int ci = 0, mw = 0;
+            benchmark::DoNotOptimize(doc.Arrange(canvas, 0, 600, ci, mw));
+        }
+    }
+    SetScreenMetrics(nullptr);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_LayoutManyLists(benchmark::State& state) { layoutMany(state, true); }
+BENCHMARK(BM_LayoutManyLists)->Arg(5000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+void BM_LayoutManyParagraphs(benchmark::State& state) { layoutMany(state, false); }
+BENCHMARK(BM_LayoutManyParagraphs)->Arg(5000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 // Ten pages of 1,000 rows laid out in turn: the rows of one 10,000-row page,
 // in documents that each fit the processor's cache. Its time per row against

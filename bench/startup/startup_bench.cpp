@@ -1,11 +1,10 @@
-// The main window on a large installation: start-up from the window's
-// creation to the end of its first show, and one transistor equivalents
-// search from the button click to the filled result grids, beside the same
-// SQL through the bare sqlite3 C API (read to its end) in the same run.
-//
-// The installation comes from VOREL_BENCH_DIR when it names one, else it is
-// written to a temporary directory with VOREL_BENCH_SCALE synthetic
-// transistors (default 100000) and removed afterwards.
+// The main window on sample installations of every size
+// bench/common/Installations.h gives (the first argument of each case):
+// start-up from the window's creation to the end of its first show; one
+// quick-search keystroke (the table moves, the picture shows, the grids
+// fill) beside a bare seek reading the rows the grids show; one transistor
+// equivalents search from the button click to the filled result grids,
+// beside the same SQL through the bare sqlite3 C API read to its end.
 #include <QApplication>
 #include <QComboBox>
 #include <QPointer>
@@ -24,11 +23,13 @@
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
-#include "tools/vorel-sample/writer/SampleWriter.h"
+#include "bench/common/Installations.h"
 
 namespace {
 
-std::filesystem::path g_base;
+// The program's base directory is the current one: each case works in the
+// installation of its size.
+void UseInstallation(int64_t scaleIndex) { std::filesystem::current_path(bench::Samples().At(static_cast<int>(scaleIndex))); }
 
 // The window and its data module as the program makes them.
 struct Program {
@@ -52,6 +53,7 @@ void FillGrids(vorel::TFormulario& f) {
 }
 
 void BM_Startup(benchmark::State& state) {
+    UseInstallation(state.range(0));
     platform::ScriptedMessenger quiet;
     for (auto _ : state) {
         Program p;
@@ -74,10 +76,11 @@ void PrepareSearch(vorel::TFormulario& f, int percent) {
 }
 
 void BM_EquivalentsSearch_Window(benchmark::State& state) {
+    UseInstallation(state.range(0));
     platform::ScriptedMessenger quiet;
     Program p;
     p.form->show();
-    PrepareSearch(*p.form, static_cast<int>(state.range(0)));
+    PrepareSearch(*p.form, static_cast<int>(state.range(1)));
     for (auto _ : state) {
         p.form->TransistoresEquivalentes->click();
         FillGrids(*p.form);
@@ -88,17 +91,55 @@ void BM_EquivalentsSearch_Window(benchmark::State& state) {
 
 // One keystroke in the transistor quick-search box: the table moves, the
 // package picture is shown, the original's grids of the first sheet fill.
+const char* const kCodes[] = {"B", "BC", "BC5", "BC54", "BC547", "S", "SY", "SYN", "SYN05", "SYN0543", "T", "TIP3"};
+
 void BM_QuickSearchKeystroke(benchmark::State& state) {
+    UseInstallation(state.range(0));
     platform::ScriptedMessenger quiet;
     Program p;
     p.form->show();
-    const char* codes[] = {"B", "BC", "BC5", "BC54", "BC547", "S", "SY", "SYN", "SYN05", "SYN0543", "T", "TIP3"};
     size_t i = 0;
     for (auto _ : state) {
-        p.form->TBBuscaRapida->setText(codes[i++ % std::size(codes)]);
+        p.form->TBBuscaRapida->setText(kCodes[i++ % std::size(kCodes)]);
         for (int g = 0; g < 2; ++g) benchmark::DoNotOptimize(p.form->DBGridTO[g]->VisibleRows());
     }
     if (!quiet.shown.empty()) state.SkipWithError(quiet.shown[0].text.c_str());
+}
+
+// What a keystroke must read at the least: the nearest record and the rows
+// the grids show after it, and its package picture.
+void BM_QuickSearchKeystroke_Bare(benchmark::State& state) {
+    const auto data = bench::Samples().At(static_cast<int>(state.range(0))) / "data";
+    sqlite3 *db = nullptr, *pictures = nullptr;
+    if (sqlite3_open_v2((data / "Transistores.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
+        sqlite3_open_v2((data / "Graficos.db").c_str(), &pictures, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        std::abort();
+    sqlite3_stmt *rows = nullptr, *picture = nullptr;
+    sqlite3_prepare_v2(db, "SELECT rowid, * FROM records WHERE Identificacao >= ? ORDER BY Identificacao LIMIT 20", -1,
+                       &rows, nullptr);
+    sqlite3_prepare_v2(pictures, "SELECT Figura FROM records WHERE Identificacao = ?", -1, &picture, nullptr);
+    size_t i = 0;
+    for (auto _ : state) {
+        const char* code = kCodes[i++ % std::size(kCodes)];
+        sqlite3_bind_text(rows, 1, code, -1, SQLITE_STATIC);
+        std::string package;
+        while (sqlite3_step(rows) == SQLITE_ROW) {
+            for (int c = 0, n = sqlite3_column_count(rows); c < n; ++c)
+                benchmark::DoNotOptimize(sqlite3_column_text(rows, c));
+            if (package.empty()) {
+                const unsigned char* t = sqlite3_column_text(rows, 30);
+                package = t ? reinterpret_cast<const char*>(t) : "";
+            }
+        }
+        sqlite3_reset(rows);
+        sqlite3_bind_text(picture, 1, package.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(picture) == SQLITE_ROW) benchmark::DoNotOptimize(sqlite3_column_blob(picture, 0));
+        sqlite3_reset(picture);
+    }
+    sqlite3_finalize(rows);
+    sqlite3_finalize(picture);
+    sqlite3_close(db);
+    sqlite3_close(pictures);
 }
 
 // The same SQL as SQLite takes it: the table inside the file, values in single quotes.
@@ -111,17 +152,18 @@ std::string AsBareSql(std::string sql) {
 }
 
 void BM_EquivalentsSearch_Bare(benchmark::State& state) {
+    UseInstallation(state.range(0));
     std::string sql;
     {
         platform::ScriptedMessenger quiet;
         Program p;
         p.form->show();
-        PrepareSearch(*p.form, static_cast<int>(state.range(0)));
+        PrepareSearch(*p.form, static_cast<int>(state.range(1)));
         p.form->TransistoresEquivalentes->click();
         sql = AsBareSql(p.modulo->PesquisarTransistores.SQL.back());
     }
     sqlite3* db = nullptr;
-    const std::string path = (g_base / "data" / "Transistores.db").string();
+    const std::string path = (bench::Samples().At(static_cast<int>(state.range(0))) / "data" / "Transistores.db").string();
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) std::abort();
     int64_t rows = 0;
     for (auto _ : state) {
@@ -141,10 +183,21 @@ void BM_EquivalentsSearch_Bare(benchmark::State& state) {
     sqlite3_close(db);
 }
 
-BENCHMARK(BM_Startup)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_QuickSearchKeystroke)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_EquivalentsSearch_Window)->Arg(0)->Arg(500)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_EquivalentsSearch_Bare)->Arg(0)->Arg(500)->Unit(benchmark::kMillisecond);
+void EachScale(benchmark::internal::Benchmark* b) {
+    for (size_t i = 0; i < bench::Scales().size(); ++i) b->Arg(static_cast<int64_t>(i));
+}
+
+// Each size with Vce# at 0 % and 500 %.
+void EachScaleAndPercent(benchmark::internal::Benchmark* b) {
+    for (size_t i = 0; i < bench::Scales().size(); ++i)
+        for (int64_t percent : {0, 500}) b->Args({static_cast<int64_t>(i), percent});
+}
+
+BENCHMARK(BM_Startup)->Apply(EachScale)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QuickSearchKeystroke)->Apply(EachScale)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_QuickSearchKeystroke_Bare)->Apply(EachScale)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EquivalentsSearch_Window)->Apply(EachScaleAndPercent)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EquivalentsSearch_Bare)->Apply(EachScaleAndPercent)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
@@ -154,25 +207,11 @@ int main(int argc, char** argv) {
     int qargc = 1;
     QApplication app(qargc, argv);
     platform::SetApplicationTitle("Vorel - Electronics");
-    bool temporary = false;
-    if (const char* dir = std::getenv("VOREL_BENCH_DIR"); dir && std::filesystem::is_directory(std::string(dir) + "/data")) {
-        g_base = dir;
-    } else {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "vorel-bench-XXXXXX").string();
-        if (!mkdtemp(tmpl.data())) return 1;
-        g_base = tmpl;
-        temporary = true;
-        int scale = 100000;
-        if (const char* s = std::getenv("VOREL_BENCH_SCALE")) scale = std::atoi(s);
-        std::fprintf(stderr, "writing a --scale %d installation to %s\n", scale, g_base.c_str());
-        sample::WriteInstallation(g_base, sample::WriteOptions{scale});
-    }
-    // The program's base directory is the current one.
+    for (size_t i = 0; i < bench::Scales().size(); ++i)
+        std::fprintf(stderr, "size %zu: %d transistors\n", i, bench::Scales()[i]);
     const auto saved = std::filesystem::current_path();
-    std::filesystem::current_path(g_base);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     std::filesystem::current_path(saved);
-    if (temporary) std::filesystem::remove_all(g_base);
     return 0;
 }

@@ -1,28 +1,34 @@
 // The table engine side by side with the bare sqlite3 C API on the same
-// files: FindNearest per quick-search keystroke against an indexed seek,
-// and an equivalents query read to its end against the same SQL.
-//
-// The installation comes from VOREL_BENCH_DIR when it names one, else it is
-// written to a temporary directory with VOREL_BENCH_SCALE synthetic
-// transistors (default 100000) and removed afterwards.
+// files, at every size bench/common/Installations.h gives (10k, 100k and
+// 300k transistors by default); the first argument of each case is the size.
+//   Seek        FindNearest per quick-search keystroke / the bare indexed seek
+//   Keystroke   what a keystroke costs the grid: the seek, where the record
+//               stands (count, neighbours, record number) and the 20 visible
+//               rows / the bare seek and 20 rows read on
+//   Query       a search read to its end: 0, 1 BC547's equivalents with Vce#
+//               at 10 % and 500 %; 2 every NPN part (half the table)
+//               / the same SQL bare, once as SQLite plans it on the same file
+//               (indexes and all) and once as a full scan (NOT INDEXED)
+//   IcSearch    the IC codes holding "SYNIC000" (1,000 matches) read whole,
+//               in key order / the same bare: every record read and tested
 #include "app/search/EquivalentsSql.h"
+#include "bench/common/Installations.h"
 #include "platform/tables/Query.h"
 #include "platform/tables/Table.h"
-#include "tools/vorel-sample/writer/SampleWriter.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-std::string g_data;  // the data directory
+constexpr int kVisibleRows = 20;
+
+std::string DataDir(int64_t scaleIndex) { return (bench::Samples().At(static_cast<int>(scaleIndex)) / "data").string(); }
 
 const std::vector<std::string>& Keystrokes() {
     static const std::vector<std::string> keys = [] {
@@ -34,8 +40,6 @@ const std::vector<std::string>& Keystrokes() {
     return keys;
 }
 
-// An equivalents search for BC547 as the transistor tab builds it: every
-// criterion checked, the Vce# percentage as given, the others 0.
 std::string EquivalentsFor(int vcePercent) {
     vorel::EquivalentsSql sql("select * from transistores.db where");
     sql.AddRange(true, "pd", 0.5L, 0);
@@ -47,30 +51,28 @@ std::string EquivalentsFor(int vcePercent) {
     return sql.Text();
 }
 
-// 0, 1: BC547's search with Vce# at 10% and 500%; 2: every NPN part (a
-// result of half the table, read to its end).
 std::string SqlCase(int64_t which) {
     if (which == 2) return "select * from transistores.db where polaridade = \"NPN\"";
     return EquivalentsFor(which == 0 ? 10 : 500);
 }
 
 // The same SQL as SQLite takes it: the table inside the file, values in single quotes.
-std::string AsBareSql(std::string sql) {
+std::string AsBareSql(std::string sql, bool fullScan) {
     auto at = sql.find("transistores.db");
-    sql.replace(at, std::strlen("transistores.db"), "records");
+    sql.replace(at, std::strlen("transistores.db"), fullScan ? "records NOT INDEXED" : "records");
     for (char& c : sql)
         if (c == '"') c = '\'';
     return sql;
 }
 
-sqlite3* OpenBare() {
+sqlite3* OpenBare(int64_t scaleIndex) {
     sqlite3* db = nullptr;
-    std::string path = g_data + "/Transistores.db";
+    std::string path = DataDir(scaleIndex) + "/Transistores.db";
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) std::abort();
     return db;
 }
 
-void ReadColumns(sqlite3_stmt* s, benchmark::State&) {
+void ReadColumns(sqlite3_stmt* s) {
     int n = sqlite3_column_count(s);
     for (int c = 0; c < n; ++c) {
         switch (sqlite3_column_type(s, c)) {
@@ -82,24 +84,30 @@ void ReadColumns(sqlite3_stmt* s, benchmark::State&) {
     }
 }
 
-void BM_FindNearest_Engine(benchmark::State& state) {
+struct EngineTable {
     platform::TSession session;
-    session.AddPassword("vKarPelmuZ");
-    platform::TTable t(&session);
-    t.DatabaseName = g_data;
-    t.TableName = "Transistores.db";
-    t.Open();
+    platform::TTable t{&session};
+    explicit EngineTable(int64_t scaleIndex) {
+        session.AddPassword("vKarPelmuZ");
+        t.DatabaseName = DataDir(scaleIndex);
+        t.TableName = "Transistores.db";
+        t.Open();
+    }
+};
+
+void BM_Seek_Engine(benchmark::State& state) {
+    EngineTable e(state.range(0));
     const auto& keys = Keystrokes();
     size_t i = 0;
     for (auto _ : state) {
-        t.SetKey();
-        t.FindNearest({keys[i++ % keys.size()]});
-        benchmark::DoNotOptimize(t.FieldByName("Encapsulamento").Value());
+        e.t.SetKey();
+        e.t.FindNearest({keys[i++ % keys.size()]});
+        benchmark::DoNotOptimize(e.t.FieldByName("Encapsulamento").Value());
     }
 }
 
-void BM_FindNearest_Bare(benchmark::State& state) {
-    sqlite3* db = OpenBare();
+void BM_Seek_Bare(benchmark::State& state) {
+    sqlite3* db = OpenBare(state.range(0));
     sqlite3_stmt* s = nullptr;
     sqlite3_prepare_v2(db, "SELECT rowid, * FROM records WHERE Identificacao >= ? ORDER BY Identificacao LIMIT 1", -1,
                        &s, nullptr);
@@ -108,19 +116,50 @@ void BM_FindNearest_Bare(benchmark::State& state) {
     for (auto _ : state) {
         const std::string& k = keys[i++ % keys.size()];
         sqlite3_bind_text(s, 1, k.data(), static_cast<int>(k.size()), SQLITE_STATIC);
-        if (sqlite3_step(s) == SQLITE_ROW) ReadColumns(s, state);
+        if (sqlite3_step(s) == SQLITE_ROW) ReadColumns(s);
         sqlite3_reset(s);
     }
     sqlite3_finalize(s);
     sqlite3_close(db);
 }
 
-void BM_EquivalentsQuery_Engine(benchmark::State& state) {
+void BM_Keystroke_Engine(benchmark::State& state) {
+    EngineTable e(state.range(0));
+    const auto& keys = Keystrokes();
+    size_t i = 0;
+    for (auto _ : state) {
+        e.t.SetKey();
+        e.t.FindNearest({keys[i++ % keys.size()]});
+        const platform::TGridPosition at = e.t.GridPosition(kVisibleRows);
+        benchmark::DoNotOptimize(at);
+        auto rows = e.t.PeekRows(0, kVisibleRows);
+        benchmark::DoNotOptimize(rows.data());
+    }
+}
+
+void BM_Keystroke_Bare(benchmark::State& state) {
+    sqlite3* db = OpenBare(state.range(0));
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db, "SELECT rowid, * FROM records WHERE Identificacao >= ? ORDER BY Identificacao LIMIT 20", -1,
+                       &s, nullptr);
+    const auto& keys = Keystrokes();
+    size_t i = 0;
+    for (auto _ : state) {
+        const std::string& k = keys[i++ % keys.size()];
+        sqlite3_bind_text(s, 1, k.data(), static_cast<int>(k.size()), SQLITE_STATIC);
+        while (sqlite3_step(s) == SQLITE_ROW) ReadColumns(s);
+        sqlite3_reset(s);
+    }
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+}
+
+void BM_Query_Engine(benchmark::State& state) {
     platform::TSession session;
     session.AddPassword("vKarPelmuZ");
     platform::TQuery q(&session);
-    q.DatabaseName = g_data;
-    const std::string sql = SqlCase(state.range(0));
+    q.DatabaseName = DataDir(state.range(0));
+    const std::string sql = SqlCase(state.range(1));
     int64_t rows = 0;
     for (auto _ : state) {
         q.Close();
@@ -134,9 +173,9 @@ void BM_EquivalentsQuery_Engine(benchmark::State& state) {
     state.counters["rows"] = static_cast<double>(rows) / static_cast<double>(state.iterations());
 }
 
-void BM_EquivalentsQuery_Bare(benchmark::State& state) {
-    sqlite3* db = OpenBare();
-    const std::string sql = AsBareSql(SqlCase(state.range(0)));
+void BareQuery(benchmark::State& state, bool fullScan) {
+    sqlite3* db = OpenBare(state.range(0));
+    const std::string sql = AsBareSql(SqlCase(state.range(1)), fullScan);
     int64_t rows = 0;
     for (auto _ : state) {
         sqlite3_stmt* s = nullptr;
@@ -145,7 +184,7 @@ void BM_EquivalentsQuery_Bare(benchmark::State& state) {
             break;
         }
         while (sqlite3_step(s) == SQLITE_ROW) {
-            ReadColumns(s, state);
+            ReadColumns(s);
             ++rows;
         }
         sqlite3_finalize(s);
@@ -154,35 +193,76 @@ void BM_EquivalentsQuery_Bare(benchmark::State& state) {
     sqlite3_close(db);
 }
 
-BENCHMARK(BM_FindNearest_Engine);
-BENCHMARK(BM_FindNearest_Bare);
-BENCHMARK(BM_EquivalentsQuery_Engine)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_EquivalentsQuery_Bare)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+void BM_Query_BarePlanned(benchmark::State& state) { BareQuery(state, false); }
+void BM_Query_BareFullScan(benchmark::State& state) { BareQuery(state, true); }
+
+constexpr const char* kIcSearch = "SYNIC000";
+
+void BM_IcSearch_Engine(benchmark::State& state) {
+    platform::TSession session;
+    session.AddPassword("vKarPelmuZ");
+    platform::TTable t(&session);
+    t.DatabaseName = DataDir(state.range(0));
+    t.TableName = "Integrados.db";
+    t.Open();
+    size_t rows = 0;
+    for (auto _ : state) {
+        auto found = t.RecordsContaining("Identificacao", kIcSearch);
+        rows = found.size();
+        benchmark::DoNotOptimize(found.data());
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
+void BM_IcSearch_Bare(benchmark::State& state) {
+    sqlite3* db = nullptr;
+    const std::string path = DataDir(state.range(0)) + "/Integrados.db";
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) std::abort();
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db, "SELECT rowid, * FROM records ORDER BY Identificacao, Fabricante", -1, &s, nullptr);
+    int64_t rows = 0;
+    for (auto _ : state) {
+        rows = 0;
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            const unsigned char* code = sqlite3_column_text(s, 1);
+            if (code && std::strstr(reinterpret_cast<const char*>(code), kIcSearch)) {
+                ReadColumns(s);
+                ++rows;
+            }
+        }
+        sqlite3_reset(s);
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+}
+
+void EachScale(benchmark::internal::Benchmark* b) {
+    for (size_t i = 0; i < bench::Scales().size(); ++i) b->Arg(static_cast<int64_t>(i));
+}
+
+void EachScaleAndCase(benchmark::internal::Benchmark* b) {
+    for (size_t i = 0; i < bench::Scales().size(); ++i)
+        for (int64_t c = 0; c < 3; ++c) b->Args({static_cast<int64_t>(i), c});
+}
 
 }  // namespace
 
+BENCHMARK(BM_Seek_Engine)->Apply(EachScale);
+BENCHMARK(BM_Seek_Bare)->Apply(EachScale);
+BENCHMARK(BM_Keystroke_Engine)->Apply(EachScale)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Keystroke_Bare)->Apply(EachScale)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Query_Engine)->Apply(EachScaleAndCase)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Query_BarePlanned)->Apply(EachScaleAndCase)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Query_BareFullScan)->Apply(EachScaleAndCase)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IcSearch_Engine)->Apply(EachScale)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IcSearch_Bare)->Apply(EachScale)->Unit(benchmark::kMillisecond);
+
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    std::filesystem::path base;
-    bool temporary = false;
-    if (const char* dir = std::getenv("VOREL_BENCH_DIR"); dir && std::filesystem::is_directory(std::string(dir) + "/data")) {
-        base = dir;
-    } else {
-        if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        int qargc = 1;
-        QGuiApplication app(qargc, argv);
-        std::string tmpl = (std::filesystem::temp_directory_path() / "vorel-bench-XXXXXX").string();
-        if (!mkdtemp(tmpl.data())) return 1;
-        base = tmpl;
-        temporary = true;
-        int scale = 100000;
-        if (const char* s = std::getenv("VOREL_BENCH_SCALE")) scale = std::atoi(s);
-        std::fprintf(stderr, "writing a --scale %d installation to %s\n", scale, base.c_str());
-        sample::WriteInstallation(base, sample::WriteOptions{scale});
-    }
-    g_data = (base / "data").string();
+    for (size_t i = 0; i < bench::Scales().size(); ++i)
+        std::fprintf(stderr, "size %zu: %d transistors\n", i, bench::Scales()[i]);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    if (temporary) std::filesystem::remove_all(base);
     return 0;
 }

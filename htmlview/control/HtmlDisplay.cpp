@@ -2,6 +2,7 @@
 // the history and the reading position.
 #include "htmlview/control/HtmlDisplay.h"
 
+#include "htmlview/images/ImageCache.h"
 #include "htmlview/util/HtmlUtils.h"
 #include "platform/qtglue/Guard.h"
 #include "platform/qtglue/WaitCursor.h"
@@ -60,6 +61,7 @@ THtmlDisplay::THtmlDisplay(QWidget* owner) : QWidget(owner), parser_(MakeDocumen
     PaintPanel->move(1, 1);
     PaintPanel->setCursor(cursor());
     PaintPanel->PaintHook = [this] { DrawDocument(); };
+    SetImageCacheCount(imageCacheCount_);
 
     VScrollBar = new T32ScrollBar(Qt::Vertical, this);
     VScrollBar->SmallChange = 16;
@@ -193,7 +195,20 @@ void THtmlDisplay::SetDefHotSpotColor(TColor c) {
     PaintPanel->update();
 }
 
-void THtmlDisplay::SetImageCacheCount(int n) { imageCacheCount_ = std::clamp(n, 0, 20); }
+void THtmlDisplay::SetImageCacheCount(int n) {
+    imageCacheCount_ = std::clamp(n, 0, 20);
+    ImageCache().SetAgeLimit(imageCacheCount_);
+}
+
+bool THtmlDisplay::InsertImage(const std::string& name, const std::string& bytes) {
+    if (busy_ || !Document->InsertImage(name, bytes)) return false;
+    BusyScope busy(*this);
+    const TReadingPosition pos = ReadingPosition();
+    LayoutDocument();
+    SetReadingPosition(pos);
+    PaintPanel->update();
+    return true;
+}
 
 void THtmlDisplay::SetNoSelect(bool on) {
     noSelect_ = on;
@@ -314,6 +329,7 @@ void THtmlDisplay::MetaHandler(const std::string& httpEq, const std::string& nam
 
 void THtmlDisplay::PrepareDocument() {
     Document->Clear();
+    ImageCache().AgeEntries();
     Document->SetDefaults(defFontName_, defPreFontName_, defFontSize_, defFontColor_, defHotSpotColor_,
                           defBackground_);
     NameList.Clear();

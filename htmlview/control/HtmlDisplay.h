@@ -102,7 +102,13 @@ public:
     TColor DefHotSpotColor() const { return defHotSpotColor_; }
     void SetDefHotSpotColor(TColor c);
     int ImageCacheCount() const { return imageCacheCount_; }
+    // Loads an unused picture survives in the shared image cache (0..20).
     void SetImageCacheCount(int n);
+    // The host delivers a picture it answered "not ready" (NotReadyStream)
+    // for: the images waiting for Name show it (or the broken image when the
+    // bytes are no picture) and the page is laid out again, keeping the
+    // reading position. False when nothing waits for Name, or while busy.
+    bool InsertImage(const std::string& name, const std::string& bytes);
     bool NoSelect() const { return noSelect_; }
     void SetNoSelect(bool on);
     TScrollStyle ScrollBars() const { return scrollBars_; }

@@ -1,9 +1,12 @@
 // The control with the real parser: pages as the program writes them.
 #include "htmlview/control/HtmlDisplay.h"
+#include "htmlview/images/ImageCache.h"
+#include "htmlview/layout/ImageObj.h"
 #include "htmlview/layout/Section.h"
 #include "platform/testing/TempDir.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -110,6 +113,64 @@ TEST_F(ParsedTest, AnchorsAndLinksBetweenFiles) {
     EXPECT_EQ(viewer->History()[1], one);
 }
 
+TEST_F(ParsedTest, FormsOnAPageSubmitThroughTheViewer) {
+    std::vector<std::string> got;
+    viewer->SetOnFormSubmit([&](QWidget*, const std::string& action, const std::string&, const std::string&,
+                                const std::string& method, std::vector<std::string> results) {
+        std::string line = action + " " + method;
+        for (const auto& r : results) line += " " + r;
+        got.push_back(line);
+    });
+    viewer->SetOnImageRequest([](QWidget*, const std::string&, TMemoryStream*& stream) { stream = nullptr; });
+    viewer->LoadFromStrings({"<form action=find method=post><input type=image name=go src=go.gif width=40 height=30 "
+                             "border=0><input name=q value=BC><select name=s><option>a<option selected>b</select>"
+                             "</form>"});
+    viewer->grab();
+    // A click 3 px right of and 4 px below the image's corner (document and panel agree at the top).
+    TImageObj* image = nullptr;
+    for (int i = 0; i < viewer->Document->Count() && !image; ++i)
+        if (auto* s = dynamic_cast<TSection*>((*viewer->Document)[i]); s && s->Images.Count()) image = s->Images[0];
+    ASSERT_TRUE(image);
+    QTest::mouseClick(viewer->PaintPanel, Qt::LeftButton, {}, QPoint(image->DrawX + 3, image->DrawY + 4));
+    QApplication::processEvents();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0], "find post go.x=3 go.y=4 q=BC s=b");
+    // The edit and the list were placed on the panel by the paint.
+    int shown = 0;
+    for (auto* c : viewer->Document->Controls)
+        if (c->TheControl && c->Shown && c->TheControl->isVisibleTo(viewer->PaintPanel)) ++shown;
+    EXPECT_EQ(shown, 2);
+}
+
+TEST_F(ParsedTest, AnimatedGifsGetTheirOwnCopyAndStillOnesNone) {
+    // Two frames (a loop count of 2), and the same picture with one frame.
+    static const char kAnim[] =
+        "GIF89a\x02\x00\x01\x00\x81\x00\x00\x00\x00\x00\xff\x00\x00\x00\xff\x00\x00\x00\xff"
+        "!\xff\x0bNETSCAPE2.0\x03\x01\x02\x00\x00!\xf9\x04\x0d\x05\x00\x00\x00"
+        ",\x00\x00\x00\x00\x02\x00\x01\x00\x00\x02\x03\x0c\x10\x05\x00"
+        ",\x01\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;";
+    const std::string anim(kAnim, sizeof kAnim - 1);
+    const std::string still = anim.substr(0, anim.find(",\x01\x00", 60)) + ";";
+    viewer->SetOnImageRequest([&](QWidget*, const std::string& src, TMemoryStream*& stream) {
+        static TMemoryStream a, s;
+        a.Data = anim;
+        s.Data = still;
+        stream = src == "a.gif" ? &a : &s;
+    });
+    viewer->SetViewImages(true);
+    viewer->LoadFromStrings({"<img src=a.gif width=20 height=10><img src=a.gif width=20 height=10>"
+                             "<img src=s.gif width=20 height=10>"});
+    viewer->grab();
+    auto& gifs = viewer->Document->AnimatedGifs;
+    ASSERT_EQ(gifs.size(), 2u);
+    EXPECT_NE(gifs[0], gifs[1]);
+    for (TAnimatedImage* g : gifs) {
+        EXPECT_TRUE(g->ShowIt);  // painted, so it animates
+        EXPECT_EQ(g->Width(), 2);
+    }
+    EXPECT_TRUE(viewer->Document->AnimTimer.isActive());
+}
+
 TEST_F(ParsedTest, ImageEventsAndRightClicks) {
     std::vector<std::string> requested;
     viewer->SetOnImageRequest([&](QWidget*, const std::string& src, TMemoryStream*& stream) {
@@ -199,3 +260,32 @@ TEST_F(ParsedTest, ScriptsGoToTheHostsHandler) {
 }
 
 }  // namespace
+
+TEST_F(ParsedTest, PicturesTheHostDeliversLaterAndTheCacheLimit) {
+    QImage picture(30, 20, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QByteArray bmp;
+    QBuffer buf(&bmp);
+    buf.open(QIODevice::WriteOnly);
+    picture.save(&buf, "BMP");
+    viewer->SetOnImageRequest([](QWidget*, const std::string&, TMemoryStream*& s) { s = NotReadyStream(); });
+    viewer->SetViewImages(true);
+    viewer->LoadFromStrings({"<p>before</p>", "<img src=\"later.bmp\">", "<p>after</p>"});
+    EXPECT_FALSE(viewer->InsertImage("other.bmp", std::string(bmp.constData(), static_cast<size_t>(bmp.size()))));
+    EXPECT_TRUE(viewer->InsertImage("later.bmp", std::string(bmp.constData(), static_cast<size_t>(bmp.size()))));
+    TImageObj* img = nullptr;
+    for (int i = 0; i < viewer->Document->Count() && !img; ++i)
+        if (auto* s = dynamic_cast<TSection*>(viewer->Document->Items(i)); s && s->Images.Count()) img = s->Images[0];
+    ASSERT_NE(img, nullptr);
+    EXPECT_EQ(img->ImageWidth, 30);
+    EXPECT_EQ(img->ImageHeight, 20);
+
+    // The cache count reaches the shared cache, clamped; every load ages it.
+    viewer->SetImageCacheCount(30);
+    EXPECT_EQ(viewer->ImageCacheCount(), 20);
+    EXPECT_EQ(ImageCache().AgeLimit, 20);
+    viewer->SetImageCacheCount(0);
+    viewer->LoadFromStrings({"x"});  // the picture's user is gone; this load ages it to 1
+    EXPECT_EQ(ImageCache().IndexOf("LATER.BMP"), -1);
+    viewer->SetImageCacheCount(5);
+}

@@ -389,7 +389,10 @@ void THtmlDisplay::PanelMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers sh
     if (LinkPressPending && Document->SelStart >= Document->SelEnd &&
         Document->LinkAtPoint(*canvas, x, docY, formImage, link)) {
         LinkPressPending = false;
-        if (formImage) return;  // an image submit control noted its own hit
+        if (formImage) {  // an image submit control noted where it was hit
+            formImage->ImageClicked();
+            return;
+        }
         if (!link) return;
         HotSpotUrl = link->LinkUrl;
         HotSpotTarget = link->LinkTarget;

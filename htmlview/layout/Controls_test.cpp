@@ -128,13 +128,13 @@ TEST_F(LayoutTest, PicturesArePaintedAtTheirPlace) {
     QByteArray bytes;
     QBuffer buf(&bytes);
     buf.open(QIODevice::WriteOnly);
-    picture.save(&buf, "PNG");
+    picture.save(&buf, "BMP");
     TMemoryStream stream{std::string(bytes.constData(), static_cast<size_t>(bytes.size()))};
     TSectionList d(nullptr, nullptr);
     d.ImagesOn = true;
     d.OnImageRequest = [&](QWidget*, const std::string&, TMemoryStream*& s) { s = &stream; };
     auto* s = new TSection(0, 1, nullptr, font, state);
-    auto a = attrs("<img src=blue.png width=40 height=20 align=top>");
+    auto a = attrs("<img src=blue.bmp width=40 height=20 align=top>");
     TImageObj* img = s->AddImage(&a, &d);
     d.AddBlock(s);
     QtTextMetrics qt;

@@ -1,6 +1,7 @@
 #include "htmlview/layout/LayoutTestSupport.h"
 
 #include <QFont>
+#include <QFontInfo>
 
 using namespace htmlview;
 using htmlview::testing::LayoutTest;
@@ -103,4 +104,28 @@ TEST(QtTextMetrics, OneFontObjectChangedBetweenLookUpsIsMeasuredAsItIsNow) {
     upper.SetName("VERDANA, ARIAL, HELVETICA, SANS-SERIF");
     EXPECT_EQ(m.TextWidth(upper, "Wide text"), small);
     EXPECT_EQ(m.Metrics(upper).Height, m.Metrics(f).Height);
+}
+
+TEST(QtTextMetrics, TheProgramsMeasureWindowsFacesWithLiberation) {
+    TFont times;
+    times.SetName("Times New Roman");
+    times.SetSize(12);
+    TFont arial = times, courier = times, verdana = times;
+    arial.SetName("Arial");
+    courier.SetName("Courier New");
+    verdana.SetName("Verdana");
+    const std::string text = "Pages wrap where their authors saw them wrap";
+    ASSERT_EQ(WindowsFaces(), TWindowsFaces::DejaVu);  // what tests measure with
+    EXPECT_EQ(QtTextMetrics::ToQFont(times).family(), "DejaVu Serif");
+    const int dejaVu = QtTextMetrics().TextWidth(times, text);
+
+    SetWindowsFaces(TWindowsFaces::Liberation);
+    EXPECT_EQ(QFontInfo(QtTextMetrics::ToQFont(times)).family(), "Liberation Serif");  // installed, not a fallback
+    EXPECT_EQ(QFontInfo(QtTextMetrics::ToQFont(arial)).family(), "Liberation Sans");
+    EXPECT_EQ(QFontInfo(QtTextMetrics::ToQFont(courier)).family(), "Liberation Mono");
+    EXPECT_EQ(QtTextMetrics::ToQFont(verdana).family(), "DejaVu Sans");  // only the three faces
+    const int liberation = QtTextMetrics().TextWidth(times, text);
+    SetWindowsFaces(TWindowsFaces::DejaVu);
+    // DejaVu Serif runs about a quarter wider than Times.
+    EXPECT_LT(liberation * 110 / 100, dejaVu);
 }

@@ -1,6 +1,12 @@
 #include "htmlview/layout/FormControls.h"
 
 #include "htmlview/layout/SectionList.h"
+#include "htmlview/util/HtmlUtils.h"
+#include "platform/qtglue/Guard.h"
+#include "platform/runtime/Text.h"
+
+#include <QEvent>
+#include <QObject>
 
 namespace htmlview {
 
@@ -19,6 +25,42 @@ TFormControlObj::TFormControlObj(TSectionList* document, ThtmlForm* form, const 
 TFormControlObj::~TFormControlObj() {
     if (Document) Document->ForgetObject(this);
     delete TheControl.data();
+}
+
+namespace {
+// Turns a window control's focus changes into the control's handlers.
+class FocusWatcher : public QObject {
+public:
+    FocusWatcher(QWidget* widget, TFormControlObj* control) : QObject(widget), control_(control) {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::FocusIn) platform::Guarded([this] { control_->ControlEnter(); });
+        else if (e->type() == QEvent::FocusOut) platform::Guarded([this] { control_->ControlExit(); });
+        return false;
+    }
+
+private:
+    TFormControlObj* control_;  // outlives the watcher: it owns the widget that owns us
+};
+}  // namespace
+
+void TFormControlObj::WatchFocus() {
+    if (QWidget* w = GetControl()) new FocusWatcher(w, this);
+}
+
+void TFormControlObj::ControlEnter() {
+    if (!Document) return;
+    if (Document->ControlEnterHook) Document->ControlEnterHook(this);
+    for (TFormControlObj* c : Document->Controls) {
+        if (c->Shown || !c->TheControl) continue;
+        c->TheControl->move(-4000, c->TheControl->y());
+        c->TheControl->show();
+    }
+}
+
+void TFormControlObj::ControlExit() {
+    if (Document) Document->HideOffscreenControls();
 }
 
 TFormControlObj* TFormControlList::FindControl(int pos) const {
@@ -67,6 +109,40 @@ void ThtmlForm::AddControl(TFormControlObj* control) {
 
 void ThtmlForm::SetSizes(TCanvas& canvas) {
     for (int i = 0; i < Controls.Count(); ++i) Controls[i]->SetSize(canvas);
+}
+
+void ThtmlForm::ClearOthers(TFormControlObj* radio) {
+    if (!radio || radio->Name.empty()) return;
+    const std::string name = platform::AsciiLower(radio->Name);
+    for (int i = 0; i < Controls.Count(); ++i) {
+        TFormControlObj* c = Controls[i];
+        if (c == radio || !c->IsRadio() || platform::AsciiLower(c->Name) != name) continue;
+        c->SetChecked(false);
+    }
+}
+
+void ThtmlForm::ResetControls() {
+    for (int i = 0; i < Controls.Count(); ++i) Controls[i]->ResetToDefault();
+}
+
+void ThtmlForm::EditKeyPress(int key) {
+    if (key == 13 && VisibleCount == 1) Submit(nullptr);
+}
+
+void ThtmlForm::Submit(const std::string* extra) {
+    if (!Document || !Document->SubmitHook) return;
+    std::vector<std::string> results;
+    for (int i = 0; i < Controls.Count(); ++i) {
+        // A control answers one entry per index until it says no more; the
+        // bound only guards against a control that never does.
+        for (int index = 0; index < 100000; ++index) {
+            std::string s;
+            if (!Controls[i]->GetSubmission(index, s)) break;
+            if (!s.empty()) results.push_back(std::move(s));
+        }
+    }
+    if (extra) results.push_back(*extra);
+    Document->SubmitHook(Document->Viewer, Action, Target, EncodingType, Method, std::move(results));
 }
 
 }  // namespace htmlview

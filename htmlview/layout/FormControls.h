@@ -43,13 +43,34 @@ public:
     // Called by painting after the window was placed and shown: a radio
     // button's panel takes its cell's colour (or the document's) here.
     virtual void Placed() {}
-    // An image-submit control notes where its image was hit.
+    // An image-submit control notes where its image was hit, and submits
+    // when the viewer says the click was on it.
     virtual void RecordHit(int /*ix*/, int /*iy*/) {}
+    virtual void ImageClicked() {}
+
+    // Focus handlers of the window control: entering asks the document to
+    // bring the control into view and parks the unplaced controls off
+    // screen so Tab can reach them; leaving hides them again.
+    void ControlEnter();
+    void ControlExit();
+    // Watches GetControl() for focus changes (every control calls it once
+    // its window exists).
+    void WatchFocus();
 
     int Width() const { return TheControl ? TheControl->width() : 0; }
     int Height() const { return TheControl ? TheControl->height() : 0; }
     // INPUT TYPE=hidden: submits, takes no place in the text.
     virtual bool IsHidden() const { return false; }
+    // Radio buttons: the form keeps each name's group exclusive.
+    virtual bool IsRadio() const { return false; }
+    virtual void SetChecked(bool) {}
+};
+
+// A control that takes OPTIONs (SELECT).
+class TOptionTaker {
+public:
+    virtual ~TOptionTaker() = default;
+    virtual void AddOption(const std::string& text, const std::string& value, bool selected) = 0;
 };
 
 // The section's controls in buffer order (not owned).
@@ -76,6 +97,15 @@ public:
     void AddControl(TFormControlObj* control);
     // Each control sizes its window from its font.
     void SetSizes(TCanvas& canvas);
+    // Unchecks the other radio buttons of this form with the radio's name
+    // (ignoring case); a radio without a name excludes nothing.
+    void ClearOthers(TFormControlObj* radio);
+    void ResetControls();
+    // Enter in the only visible control of the form submits it.
+    void EditKeyPress(int key);
+    // Hands every control's name=value pairs, in form order, then `extra`
+    // when given, to the document's submit hook.
+    void Submit(const std::string* extra);
 };
 
 }  // namespace htmlview

@@ -1,5 +1,7 @@
 #include "htmlview/layout/ImageObj.h"
 
+#include "htmlview/images/ImageCache.h"
+#include "htmlview/images/ImageLoader.h"
 #include "htmlview/layout/Canvas.h"
 #include "htmlview/layout/Drawing.h"
 #include "htmlview/layout/Fonts.h"
@@ -13,10 +15,6 @@
 namespace htmlview {
 
 namespace {
-std::shared_ptr<const TPicture> stock(const TPicture& p) {
-    return std::shared_ptr<const TPicture>(&p, [](const TPicture*) {});
-}
-
 TFont altFont() {
     TFont f;
     f.SetName("Arial");
@@ -49,10 +47,10 @@ TImageObj::TImageObj(int pos, const TAttributeList* attributes) : Pos(pos) {
                         WidthIsPercent = true;
                     }
                 } else {
-                    WantWidth = std::max(0, a->NumValue);
+                    WantWidth = std::clamp(a->NumValue, 0, kMaxPagePixels);
                 }
                 break;
-            case attrHEIGHT: WantHeight = std::max(1, a->NumValue); break;
+            case attrHEIGHT: WantHeight = std::clamp(a->NumValue, 1, kMaxPagePixels); break;
             case attrTRANSP: Transparent = 1; break;
             case attrISMAP: IsMap = true; break;
             case attrHSPACE: HSpace = std::min(20, a->NumValue < 0 ? (a->NumValue == INT32_MIN ? 20 : -a->NumValue) : a->NumValue); break;
@@ -69,27 +67,56 @@ TImageObj::TImageObj(int pos, const TAttributeList* attributes) : Pos(pos) {
 }
 
 TImageObj::~TImageObj() {
+    releasePicture();
     if (Document) {
         Document->ForgetObject(this);
         if (Gif) Document->ForgetObject(Gif.get());
     }
 }
 
+void TImageObj::releasePicture() {
+    if (heldInCache_) ImageCache().ReleaseImage(ImageCacheKey(Source));
+    heldInCache_ = false;
+    if (Gif && Document) {
+        Document->ForgetObject(Gif.get());
+        Gif.reset();
+    }
+}
+
 bool TImageObj::ShowingPlaceholder() const {
-    return !Document || !Document->ImagesOn || !Image || Image.get() == &DefaultImage() ||
-           Image.get() == &ErrorImage();
+    return !Document || !Document->ImagesOn || !Image || Image == PendingImage() || Image == BrokenImage();
+}
+
+void TImageObj::Refetch(bool decoded) {
+    releasePicture();
+    if (decoded) {
+        Image.reset();
+        SizeKnown = false;
+    } else {
+        Image = BrokenImage();
+        Mask = BrokenImageMask();
+        Transparent = itLowerLeft;
+        SizeKnown = false;
+    }
+    masked_ = QImage();
 }
 
 void TImageObj::SizeImage(TSectionList* document, TCanvas& canvas, int availWidth, const TFontObj* run) {
     Document = document;
+    // 1. Fetch, once, while images are shown.
     if (document && document->ImagesOn && !Image) {
-        if (!Source.empty()) {
+        if (Source.empty()) {
+            Image = BrokenImage();
+            Mask = BrokenImageMask();
+        } else {
             if (!document->OnImageRequest && document->LinkToFileName) Source = document->LinkToFileName(Source);
             bool pending = false, fromCache = false;
             std::shared_ptr<const TPicture> pic;
             if (document->PendingImages.IndexOf(Source) >= 0) pending = true;
-            else pic = document->GetImage(Source, Transparent, pending, fromCache);
+            else pic = document->GetImage(Source, Transparent, pending, fromCache, Mask);
+            heldInCache_ = pic != nullptr;
             if (pic && pic->Animation) {
+                // Each image animates on its own.
                 Gif = pic->Animation->Copy();
                 auto own = std::make_shared<TPicture>();
                 own->Animation = Gif;
@@ -98,24 +125,25 @@ void TImageObj::SizeImage(TSectionList* document, TCanvas& canvas, int availWidt
             } else if (pic) {
                 Image = pic;
             } else if (pending) {
-                Image = stock(DefaultImage());
+                Image = PendingImage();
                 document->PendingImages.AddObject(Source, this);
             } else {
-                Image = stock(ErrorImage());
-                Transparent = 1;
+                Image = BrokenImage();
+                Mask = BrokenImageMask();
+                Transparent = itLowerLeft;
             }
-        } else {
-            Image = stock(ErrorImage());
         }
     }
+    // 2. The natural size: the pending picture's while images are off.
     const bool placeholder = ShowingPlaceholder();
-    const TPicture& shown = placeholder && !(Image && Image.get() == &ErrorImage()) ? DefaultImage()
-                            : Image ? *Image : DefaultImage();
-    const int natW = shown.Width(), natH = shown.Height();
+    const TPicture& shown = document && document->ImagesOn && Image ? *Image : *PendingImage();
+    const int natW = std::max(0, shown.Width()), natH = std::max(0, shown.Height());
+    // 3. The display size, unless settled.
     if (!SizeKnown) {
+        const auto percentOf = [availWidth](int pct) { return std::max(0, MulDiv(std::max(0, availWidth), pct, 100)); };
         if (placeholder) {
             if (WantHeight > 0 && WantWidth > 0) {
-                ObjWidth = WidthIsPercent ? std::max(0, MulDiv(availWidth, WantWidth, 100)) : WantWidth;
+                ObjWidth = WidthIsPercent ? percentOf(WantWidth) : WantWidth;
                 ObjHeight = WantHeight;
                 SizeKnown = !WidthIsPercent;
             } else {
@@ -123,13 +151,14 @@ void TImageObj::SizeImage(TSectionList* document, TCanvas& canvas, int availWidt
                 ObjHeight = natH;
             }
         } else if (WidthIsPercent) {
-            ObjWidth = std::max(0, MulDiv(availWidth, WantWidth, 100));
+            ObjWidth = percentOf(WantWidth);
             ObjHeight = WantHeight > 0 ? WantHeight : natH;
         } else {
             if (WantHeight > 0 && WantWidth > 0) {
                 ObjWidth = WantWidth;
                 ObjHeight = WantHeight;
             } else if (WantHeight > 0) {
+                // A picture with no height keeps its own width.
                 ObjHeight = WantHeight;
                 ObjWidth = natH > 0 ? std::max(0, MulDiv(WantHeight, natW, natH)) : natW;
             } else if (WantWidth > 0) {
@@ -141,12 +170,16 @@ void TImageObj::SizeImage(TSectionList* document, TCanvas& canvas, int availWidt
             }
             SizeKnown = true;
         }
+        // 4. A placeholder box holds its ALT text.
         if (placeholder && !SizeKnown) {
             const TFont f = altFont();
-            ObjWidth = std::max(ObjWidth, canvas.Metrics.TextWidth(f, Alt) + 2 + 24);
+            ObjWidth = std::max(ObjWidth, std::min(kMaxPagePixels, canvas.Metrics.TextWidth(f, Alt)) + 2 + 24);
             ObjHeight = std::max(ObjHeight, std::max(24, canvas.Metrics.Metrics(f).Height));
         }
+        ObjWidth = std::clamp(ObjWidth, 0, kMaxPagePixels);
+        ObjHeight = std::clamp(ObjHeight, 0, kMaxPagePixels);
     }
+    // 5. The laid-out size, with the link frame.
     ImageWidth = ObjWidth;
     ImageHeight = ObjHeight;
     Bordered = run && run->IsLink() && !NoBorder;
@@ -157,7 +190,10 @@ void TImageObj::SizeImage(TSectionList* document, TCanvas& canvas, int availWidt
 }
 
 void TImageObj::DrawImage(TCanvas& canvas, int x, const TFontObj* run, int baselineY, int topY) {
+    const bool imagesOn = Document && Document->ImagesOn;
     const bool placeholder = ShowingPlaceholder();
+    const std::shared_ptr<const TPicture>& pic = imagesOn && Image ? Image : PendingImage();
+    const QImage* mask = imagesOn && !Mask.isNull() ? &Mask : nullptr;
     const int scrollY = Document ? Document->ScrollY : 0;
     const int inset = placeholder ? 4 : 0;
     int top;
@@ -171,18 +207,19 @@ void TImageObj::DrawImage(TCanvas& canvas, int x, const TFontObj* run, int basel
     DrawX = x + inset + b;
     DrawY = top + inset + b;
     const int sy = DrawY - scrollY;
-    const TPicture& pic = placeholder ? (Image && Image.get() == &ErrorImage() && Document && Document->ImagesOn
-                                             ? ErrorImage()
-                                             : DefaultImage())
-                                      : *Image;
     if (!(placeholder && (ObjWidth <= 23 || ObjHeight <= 23))) {
+        const bool broken = pic == BrokenImage();
         if (Gif) {
             Gif->ShowIt = true;
-            Gif->Draw(canvas, DrawX, sy, ObjWidth, ObjHeight);
+            Gif->Draw(canvas.Painter, DrawX, sy, ObjWidth, ObjHeight);
+        } else if (mask && (Transparent != itNone || broken)) {
+            if (masked_.isNull()) masked_ = ApplyMask(pic->Bitmap, *mask);
+            const QSize size = broken ? pic->Bitmap.size() : QSize(ObjWidth, ObjHeight);
+            canvas.DrawImage(QRect(QPoint(DrawX, sy), size), masked_);
         } else if (placeholder) {
-            canvas.DrawImage(QRect(DrawX, sy, pic.Width(), pic.Height()), pic.Bitmap);
+            canvas.DrawImage(QRect(DrawX, sy, pic->Width(), pic->Height()), pic->Bitmap);
         } else {
-            canvas.DrawImage(QRect(DrawX, sy, ObjWidth, ObjHeight), pic.Bitmap);
+            canvas.DrawImage(QRect(DrawX, sy, ObjWidth, ObjHeight), pic->Bitmap);
         }
     }
     const int boxTop = top - scrollY;

@@ -2,7 +2,7 @@
 // One IMG (or INPUT TYPE=IMAGE) inside a text section, where it holds one
 // placeholder character (code 4): its attributes, display size, float
 // placement and the data hit tests need.
-#include "htmlview/layout/Picture.h"
+#include "htmlview/images/Picture.h"
 #include "htmlview/util/Attributes.h"
 #include "htmlview/util/HtmlSymbols.h"
 #include "htmlview/util/FreeList.h"
@@ -39,6 +39,7 @@ public:
     std::uint8_t ImageAlign = iaBottom;
     bool NoBorder = false;
     std::shared_ptr<const TPicture> Image;
+    QImage Mask;  // 1 = transparent; null when none
     std::uint8_t Transparent = 0;
     bool IsMap = false;
     bool UseMap = false;
@@ -59,6 +60,14 @@ public:
     // Fetches the picture (once) and settles the display size.
     void SizeImage(TSectionList* document, TCanvas& canvas, int availWidth, const TFontObj* run);
     void DrawImage(TCanvas& canvas, int x, const TFontObj* run, int baselineY, int topY);
+    // The picture this image waited for has come (Decoded) or turned out to
+    // be no picture: the next layout fetches and sizes it again.
+    void Refetch(bool decoded);
+
+private:
+    bool heldInCache_ = false;  // the fetch took a user of Source's cache entry
+    QImage masked_;             // the picture with its mask applied, made at the first masked draw
+    void releasePicture();
 };
 
 class TImageObjList : public TFreeList<TImageObj> {

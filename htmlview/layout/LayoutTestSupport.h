@@ -1,6 +1,7 @@
 #pragma once
 // Shared set-up of the layout tests: a fake measurer (8 pixels a character,
 // lines 16 high with descent 4), a document and a measuring canvas.
+#include "htmlview/images/ImageCache.h"
 #include "htmlview/layout/Canvas.h"
 #include "htmlview/layout/Section.h"
 #include "htmlview/layout/SectionList.h"
@@ -26,6 +27,7 @@ protected:
     }
     void TearDown() override {
         doc.reset();
+        ImageCache().Clear();  // shared by the process: each test starts without pictures
         SetScreenMetrics(nullptr);
     }
 

@@ -1,6 +1,11 @@
 #include "htmlview/layout/SectionList.h"
 
+#include "htmlview/gif/GifImage.h"
+#include "htmlview/images/ImageCache.h"
+#include "htmlview/images/ImageLoader.h"
 #include "htmlview/layout/Canvas.h"
+#include "htmlview/layout/ImageObj.h"
+#include "platform/hostio/HostIo.h"
 #include "platform/qtglue/Guard.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/runtime/Text.h"
@@ -8,10 +13,11 @@
 #include <QApplication>
 #include <QByteArray>
 #include <algorithm>
+#include <optional>
 
 namespace htmlview {
 
-TMemoryStream* WaitStream() {
+TMemoryStream* NotReadyStream() {
     static TMemoryStream wait;
     return &wait;
 }
@@ -31,6 +37,8 @@ TSectionList::~TSectionList() {
 void TSectionList::Clear() {
     AnimTimer.stop();
     BackBitmap.reset();
+    if (BackInCache) ImageCache().ReleaseImage(ImageCacheKey(BackImageName));
+    BackInCache = false;
     BackImageName.clear();
     BackFetched = false;
     TCell::Clear();  // blocks first: they leave the lists below as they go
@@ -106,6 +114,8 @@ void TSectionList::SetBackColor(TColor colour) {
 
 void TSectionList::SetBackImage(const std::string& name) {
     BackBitmap.reset();
+    if (BackInCache) ImageCache().ReleaseImage(ImageCacheKey(BackImageName));
+    BackInCache = false;
     BackImageName = name;
     BackFetched = false;
 }
@@ -115,7 +125,9 @@ std::shared_ptr<const TPicture> TSectionList::FetchBackImage() {
         if (!OnImageRequest && LinkToFileName) BackImageName = LinkToFileName(BackImageName);
         std::uint8_t transparent = 0;
         bool pending = false, fromCache = false;
-        auto pic = GetImage(BackImageName, transparent, pending, fromCache);
+        QImage mask;
+        auto pic = GetImage(BackImageName, transparent, pending, fromCache, mask);
+        BackInCache = pic != nullptr;
         if (pic && !pic->Animation) BackBitmap = pic;  // an animated background is not used
         if (pending) PendingImages.AddObject(BackImageName, this);
         BackFetched = true;
@@ -124,48 +136,151 @@ std::shared_ptr<const TPicture> TSectionList::FetchBackImage() {
 }
 
 namespace {
-// Pixels of the lower-left corner's colour become transparent.
-void maskFromCorner(TPicture& p) {
-    if (p.Bitmap.isNull()) return;
-    QImage img = p.Bitmap.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = img.pixel(0, img.height() - 1) & 0xFFFFFF;
-    for (int y = 0; y < img.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < img.width(); ++x)
-            if ((line[x] & 0xFFFFFF) == key) line[x] = 0;
+// A GIF becomes its first frame's bitmap with its transparent pixels as a
+// mask (mode 2), and, when it has more than one frame, the animation each
+// image showing it copies; without a transparent colour, TRANSP asks for
+// the lower-left corner's colour. A GIF our reader cannot load frees the
+// cache's unused pictures before it is given up.
+std::shared_ptr<const TPicture> fromGif(const std::string& bytes, std::uint8_t& transparent, QImage& mask) {
+    bool notAnimated = true;
+    auto gif = CreateGifFromStream(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), notAnimated);
+    if (!gif) {
+        ImageCache().PurgeUnused();
+        return nullptr;
     }
-    p.Bitmap = img;
+    QImage bitmap = gif->GetBitmap();
+    QImage gifMask = gif->GetMask();
+    if (bitmap.isNull()) return nullptr;
+    if (!gifMask.isNull()) {
+        mask = std::move(gifMask);
+        transparent = itGif;
+    } else if (transparent == itLowerLeft) {
+        mask = MakeMask(bitmap, false, 0);
+    }
+    auto p = std::make_shared<TPicture>();
+    p->Bitmap = std::move(bitmap);
+    if (!notAnimated) {
+        gif->SetShown(true);
+        p->Animation = std::move(gif);
+    }
+    return p;
 }
 
-std::shared_ptr<const TPicture> decoded(QImage img, std::uint8_t& transparent) {
-    if (img.isNull()) return nullptr;
+std::shared_ptr<const TPicture> fromBitmap(QImage bitmap) {
+    if (bitmap.isNull()) return nullptr;
     auto p = std::make_shared<TPicture>();
-    p->Bitmap = std::move(img);
-    if (p->Bitmap.hasAlphaChannel()) transparent = 2;
-    else if (transparent == 1) maskFromCorner(*p);
+    p->Bitmap = std::move(bitmap);
+    return p;
+}
+
+bool hasGifExtension(const std::string& name) {
+    const auto dot = name.find_last_of('.');
+    return dot != std::string::npos && name.size() - dot <= 6 && platform::AsciiLower(name.substr(dot)) == ".gif";
+}
+
+// Decodes bytes the host delivered; null when they are no picture.
+std::shared_ptr<const TPicture> decodeBytes(const std::string& bytes, std::uint8_t& transparent, QImage& mask) {
+    const TImageKind kind = GetImageType(bytes);
+    if (kind == ikGif87 || kind == ikGif89) return fromGif(bytes, transparent, mask);
+    auto kindIn = static_cast<TImageTransp>(transparent);
+    auto p = fromBitmap(LoadImageFromStream(bytes, kindIn, mask));
+    transparent = kindIn;
     return p;
 }
 }  // namespace
 
 std::shared_ptr<const TPicture> TSectionList::GetImage(const std::string& name, std::uint8_t& transparent,
-                                                       bool& pending, bool& fromCache) {
+                                                       bool& pending, bool& fromCache, QImage& mask) {
+    mask = QImage();
     pending = false;
     fromCache = false;
-    if (platform::TrimControls(name).empty()) return nullptr;
+    const std::string key = ImageCacheKey(name);
+    if (key.empty()) return nullptr;
+    TStringBitmapList& cache = ImageCache();
+    if (const int i = cache.IndexOf(key); i >= 0) {
+        fromCache = true;
+        auto pic = cache.TakeImage(i);
+        TBitmapItem& entry = cache.Item(i);
+        if (!pic->Animation) {
+            if (entry.TranspKind == itGif || entry.TranspKind == itPng) {
+                transparent = entry.TranspKind;
+            } else if (transparent == itLowerLeft && entry.MaskBitmap.isNull()) {
+                entry.MaskBitmap = MakeMask(pic->Bitmap, false, 0);
+                if (!entry.MaskBitmap.isNull()) entry.TranspKind = itLowerLeft;
+            }
+        }
+        mask = entry.MaskBitmap;
+        return pic;
+    }
+    std::shared_ptr<const TPicture> pic;
     if (OnImageRequest) {
         TMemoryStream* stream = nullptr;
         OnImageRequest(Viewer, name, stream);
-        if (stream == WaitStream()) {
+        if (stream == NotReadyStream()) {
             pending = true;
             return nullptr;
         }
         if (!stream || stream->Data.empty()) return nullptr;
-        QImage img;
-        img.loadFromData(reinterpret_cast<const uchar*>(stream->Data.data()),
-                         static_cast<int>(std::min<size_t>(stream->Data.size(), 0x7FFFFFFF)));
-        return decoded(std::move(img), transparent);
+        pic = decodeBytes(stream->Data, transparent, mask);
+    } else {
+        if (hasGifExtension(name)) {
+            std::optional<std::string> bytes;
+            try {
+                bytes = platform::ReadWholeFile(name);
+            } catch (const platform::Exception&) {
+                // unreadable: the picture cannot be had, as for a missing file
+            }
+            if (bytes && (GetImageType(*bytes) == ikGif87 || GetImageType(*bytes) == ikGif89))
+                pic = fromGif(*bytes, transparent, mask);
+        }
+        if (!pic) {
+            auto kind = static_cast<TImageTransp>(transparent);
+            pic = fromBitmap(LoadImageWithMask(name, kind, mask));
+            transparent = kind;
+        }
     }
-    return decoded(QImage(QString::fromLocal8Bit(name.c_str())), transparent);
+    if (!pic) return nullptr;
+    auto entry = std::make_unique<TBitmapItem>();
+    entry->Picture = pic;
+    entry->MaskBitmap = mask;
+    entry->TranspKind = mask.isNull() ? itNone : static_cast<TImageTransp>(transparent);
+    cache.AddObject(key, std::move(entry));
+    return pic;
+}
+
+bool TSectionList::InsertImage(const std::string& name, const std::string& bytes) {
+    const std::string key = ImageCacheKey(name);
+    std::vector<void*> waiting;
+    std::erase_if(PendingImages.Items, [&](const TStringList::Item& e) {
+        if (ImageCacheKey(e.Name) != key) return false;
+        waiting.push_back(e.Object);
+        return true;
+    });
+    if (waiting.empty()) return false;
+    std::uint8_t transparent = itNone;
+    QImage mask;
+    auto pic = decodeBytes(bytes, transparent, mask);
+    TStringBitmapList& cache = ImageCache();
+    const bool decoded = pic != nullptr;
+    if (decoded && cache.IndexOf(key) < 0) {
+        auto entry = std::make_unique<TBitmapItem>();
+        entry->Picture = pic;
+        entry->MaskBitmap = mask;
+        entry->TranspKind = mask.isNull() ? itNone : static_cast<TImageTransp>(transparent);
+        const int i = cache.AddObject(key, std::move(entry));
+        cache.Item(i).Users -= 1;  // the waiting images take it as they fetch
+    }
+    for (void* object : waiting) {
+        if (object == this) {
+            if (decoded) {  // else the page keeps its colour
+                BackFetched = false;
+                FetchBackImage();
+            }
+        } else {
+            static_cast<TImageObj*>(object)->Refetch(decoded);
+        }
+    }
+    return true;
 }
 
 int TSectionList::BlockTop(int index) const {

@@ -8,7 +8,7 @@
 #include "htmlview/layout/Cell.h"
 #include "htmlview/layout/Fonts.h"
 #include "htmlview/layout/FormControls.h"
-#include "htmlview/layout/Picture.h"
+#include "htmlview/images/Picture.h"
 #include "htmlview/util/HtmlUtils.h"
 #include "htmlview/util/MapItem.h"
 #include "htmlview/util/StringList.h"
@@ -22,11 +22,11 @@
 namespace htmlview {
 
 // A picture asked of the host: the handler fills Stream with its bytes, or
-// points it at WaitStream() when the picture comes later, or leaves it null.
+// points it at NotReadyStream() when the picture comes later, or leaves it null.
 struct TMemoryStream {
     std::string Data;
 };
-TMemoryStream* WaitStream();
+TMemoryStream* NotReadyStream();
 using TGetImageEvent = std::function<void(QWidget* sender, const std::string& src, TMemoryStream*& stream)>;
 using TObjectClickEvent = std::function<void(QWidget* sender, TFormControlObj* obj, const std::string& onClick)>;
 using TSubmitHook = std::function<void(QWidget* viewer, const std::string& action, const std::string& target,
@@ -52,6 +52,7 @@ public:
     std::shared_ptr<const TPicture> BackBitmap;
     std::string BackImageName;
     bool BackFetched = false;
+    bool BackInCache = false;  // the fetch took a user of the background's cache entry
     TFreeList<ThtmlForm> Forms;
     std::vector<TAnimatedImage*> AnimatedGifs;  // not owned
     TSubmitHook SubmitHook;
@@ -80,10 +81,17 @@ public:
     void SetBackColor(TColor colour);
     void SetBackImage(const std::string& name);
     std::shared_ptr<const TPicture> FetchBackImage();
-    // A picture by name: from the host's image request or from a file.
-    // Pending is set when the host will deliver it later.
+    // A picture by name: from the shared image cache, else from the host's
+    // image request or a file, then cached. Transparent is in/out (see
+    // TImageTransp); Mask is the picture's mask or null. Pending is set when
+    // the host will deliver it later. Every picture it gives counts one user
+    // of its cache entry: give it back with ImageCache().ReleaseImage(ImageCacheKey(name)).
     std::shared_ptr<const TPicture> GetImage(const std::string& name, std::uint8_t& transparent, bool& pending,
-                                             bool& fromCache);
+                                             bool& fromCache, QImage& mask);
+    // A picture the host delivers for a name it answered "not ready": it
+    // enters the cache and every image waiting for the name fetches again.
+    // False when nothing waits for it. The caller lays the document out again.
+    bool InsertImage(const std::string& name, const std::string& bytes);
     // Sum of the flow heights of the blocks before block Index (never the last one's).
     int BlockTop(int index) const;
     void HideOffscreenControls();

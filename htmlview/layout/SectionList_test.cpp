@@ -32,7 +32,7 @@ public:
     int Height() const override { return 10; }
     void Restart() override { ++restarts; }
     void StepAnimation(QWidget*) override { ++steps; }
-    void Draw(TCanvas&, int, int, int, int) override {}
+    void Draw(QPainter*, int, int, int, int) override {}
     std::unique_ptr<TAnimatedImage> Copy() const override { return std::make_unique<FakeGif>(); }
 };
 
@@ -123,7 +123,7 @@ TEST_F(LayoutTest, RemovedBlocksLeaveTheDocumentLists) {
     auto a = attrs("<img src=pending.gif>");
     TImageObj* img = s->AddImage(&a, doc.get());
     doc->ImagesOn = true;
-    doc->OnImageRequest = [](QWidget*, const std::string&, TMemoryStream*& stream) { stream = WaitStream(); };
+    doc->OnImageRequest = [](QWidget*, const std::string&, TMemoryStream*& stream) { stream = NotReadyStream(); };
     arrange(300);
     ASSERT_EQ(doc->PendingImages.Count(), 1);
     EXPECT_EQ(doc->PendingImages.Items[0].Object, img);
@@ -138,20 +138,20 @@ TEST_F(LayoutTest, ImagesFromTheImageRequest) {
     doc->ImagesOn = true;
     QImage picture(100, 200, QImage::Format_RGB32);
     picture.fill(Qt::red);
-    QByteArray png;
+    QByteArray bmp;
     {
-        QBuffer buf(&png);
+        QBuffer buf(&bmp);
         buf.open(QIODevice::WriteOnly);
-        picture.save(&buf, "PNG");
+        picture.save(&buf, "BMP");
     }
-    TMemoryStream stream{std::string(png.constData(), static_cast<size_t>(png.size()))};
+    TMemoryStream stream{std::string(bmp.constData(), static_cast<size_t>(bmp.size()))};
     int requests = 0;
     doc->OnImageRequest = [&](QWidget*, const std::string& src, TMemoryStream*& s) {
         ++requests;
-        s = src == "pic.png" ? &stream : nullptr;
+        s = src == "pic.bmp" ? &stream : nullptr;
     };
     TSection* s = section("x");
-    auto a = attrs("<img src=pic.png height=50>");
+    auto a = attrs("<img src=pic.bmp height=50>");
     TImageObj* img = s->AddImage(&a, doc.get());
     auto b = attrs("<img src=missing.png alt=\"no picture here\">");
     TImageObj* missing = s->AddImage(&b, doc.get());

@@ -30,8 +30,15 @@ const QImage& measureSurface() {
     return img;
 }
 
+TWindowsFaces gFaces = TWindowsFaces::DejaVu;
+
 QString familyFor(const std::string& name) {
     const std::string n = platform::AsciiLower(name);
+    if (gFaces == TWindowsFaces::Liberation) {
+        if (n == "times new roman") return QStringLiteral("Liberation Serif");
+        if (n == "arial") return QStringLiteral("Liberation Sans");
+        if (n == "courier new") return QStringLiteral("Liberation Mono");
+    }
     if (n == "courier new" || n == "courier" || n == "lucida console" || n == "fixedsys")
         return QStringLiteral("DejaVu Sans Mono");
     if (n == "times new roman" || n == "times" || n == "georgia" || n == "serif")
@@ -42,6 +49,9 @@ QString familyFor(const std::string& name) {
     return QString::fromStdString(name);
 }
 }  // namespace
+
+void SetWindowsFaces(TWindowsFaces faces) { gFaces = faces; }
+TWindowsFaces WindowsFaces() { return gFaces; }
 
 char16_t Cp1252Char(unsigned char c) { return c >= 0x80 && c < 0xA0 ? kHigh[c - 0x80] : c; }
 

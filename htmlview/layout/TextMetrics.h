@@ -47,7 +47,8 @@ class QtTextMetrics : public TextMetrics {
 public:
     TTextMetric Metrics(const TFont& font) override;
     int TextWidth(const TFont& font, std::string_view text) override;
-    // The Qt font a viewer font stands for (Windows names mapped to DejaVu).
+    // The Qt font a viewer font stands for (Windows names mapped to DejaVu,
+    // or the three common faces to Liberation, see SetWindowsFaces).
     static QFont ToQFont(const TFont& font);
 
 private:
@@ -89,6 +90,14 @@ private:
 TextMetrics& ScreenMetrics();
 // Installs m (not owned); nullptr restores the Qt measurer.
 void SetScreenMetrics(TextMetrics* m);
+
+// What stands for Times New Roman, Arial and Courier New: DejaVu (the
+// default, always at hand, what tests measure with) or the metric-compatible
+// Liberation fonts, which the programs choose at start-up, before anything is
+// measured, so that pages wrap where their authors saw them wrap.
+enum class TWindowsFaces { DejaVu, Liberation };
+void SetWindowsFaces(TWindowsFaces faces);
+TWindowsFaces WindowsFaces();
 
 // Windows-1252 byte to its Unicode character.
 char16_t Cp1252Char(unsigned char c);

@@ -93,16 +93,6 @@ private:
 };
 }  // namespace
 
-TFormControlObj* MakeTextAreaControl(THtmlSymbol tag, TSectionList* document, ThtmlForm*& currentForm,
-                                     TSection* section, TCell*, const TAttributeList& attributes) {
-    if (tag != symTEXTAREA || !section) return nullptr;
-    if (!currentForm) currentForm = new ThtmlForm(document, nullptr);
-    auto* control = new TTextAreaFormControlObj(document, currentForm, &attributes, section->CharCount);
-    currentForm->AddControl(control);
-    section->AddFormControl(control);
-    return control;
-}
-
 THtmlParser::THtmlParser() = default;
 THtmlParser::~THtmlParser() = default;
 

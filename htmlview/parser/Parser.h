@@ -4,6 +4,7 @@
 // their controls, image maps and the anchor list. It never fails on bad
 // markup: unknown or misplaced tags are skipped. One parse at a time per
 // parser object.
+#include "htmlview/forms/FormMaker.h"
 #include "htmlview/layout/SectionList.h"
 #include "htmlview/tokenizer/Tokenizer.h"
 #include "htmlview/util/StringList.h"
@@ -30,16 +31,7 @@ using TSoundRequestEvent = std::function<void(QWidget* sender, const std::string
 using TFormControlMaker = std::function<TFormControlObj*(THtmlSymbol tag, TSectionList* document,
                                                          ThtmlForm*& currentForm, TSection* section, TCell* cell,
                                                          const TAttributeList& attributes)>;
-// The maker the parser starts with: TEXTAREA only.
-TFormControlObj* MakeTextAreaControl(THtmlSymbol tag, TSectionList* document, ThtmlForm*& currentForm,
-                                     TSection* section, TCell* cell, const TAttributeList& attributes);
 
-// A control that takes OPTIONs (SELECT).
-class TOptionTaker {
-public:
-    virtual ~TOptionTaker() = default;
-    virtual void AddOption(const std::string& text, const std::string& value, bool selected) = 0;
-};
 
 // Containers (lists, blockquotes, centres, divisions, tables) nest at most
 // this deep; deeper opening tags are skipped.
@@ -55,7 +47,7 @@ public:
     TMetaType OnMeta;
     TSoundRequestEvent OnSoundRequest;
     TIncludeType OnInclude;
-    TFormControlMaker MakeFormControl = MakeTextAreaControl;
+    TFormControlMaker MakeFormControl = MakeHtmlFormControl;  // every INPUT, SELECT and TEXTAREA
 
     // Collected by the last parse.
     std::string Title, BaseHref, BaseTarget;

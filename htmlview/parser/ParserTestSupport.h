@@ -2,6 +2,7 @@
 // Shared set-up of the parser tests: the fake measurer, a document with
 // the viewer's defaults, a parse of a page and views into the tree.
 #include "htmlview/blocks/ListItems.h"
+#include "htmlview/images/ImageCache.h"
 #include "htmlview/layout/Canvas.h"
 #include "htmlview/layout/Section.h"
 #include "htmlview/parser/Parser.h"
@@ -29,6 +30,7 @@ protected:
     }
     void TearDown() override {
         doc.reset();
+        ImageCache().Clear();  // shared by the process: each test starts without pictures
         SetScreenMetrics(nullptr);
     }
     void parse(const std::string& html) { parser.ParseHtmlBuffer(*doc, &names, html.data(), html.size()); }

@@ -118,7 +118,13 @@ private:
         }
         for (int i = 0; i < s.Images.Count(); ++i) {
             indent(depth + 1);
-            out << "image " << s.Images[i]->Pos << " src=" << shown(s.Images[i]->Source) << "\n";
+            const TImageObj& img = *s.Images[i];
+            out << "image " << img.Pos << " src=" << shown(img.Source);
+            if (layout_) {
+                out << " size=" << img.ImageWidth << "x" << img.ImageHeight;
+                if (img.ShowingPlaceholder()) out << (img.Image == BrokenImage() ? " broken" : " pending");
+            }
+            out << "\n";
         }
         if (layout_)
             for (int i = 0; i < s.Lines.Count(); ++i) {

@@ -264,7 +264,7 @@ void ThtmlTable::PercentWidths(TCanvas& canvas, int denominator, TColumnArray& m
                     for (int k = 0; k < s; ++k)
                         if (without[static_cast<size_t>(k)]) sumFree += at(maxArr, i + k);
                     for (int k = 0; k < s; ++k) {
-                        if (!without[static_cast<size_t>(k)]) return;
+                        if (!without[static_cast<size_t>(k)]) continue;
                         at(minArr, i + k) += sumFree > 0 ? MulDiv(minShort, at(maxArr, i + k), sumFree) : minShort / z;
                     }
                 }

@@ -44,6 +44,9 @@ THtmlSymbol LookupTag(std::string_view upperName, bool endTag);
 THtmlSymbol LookupAttribute(std::string_view upperName);
 // The character of an entity name (case-sensitive); false when unknown.
 bool LookupEntity(std::string_view name, unsigned char& ch);
+// The Unicode character of an HTML 4 entity name that the table above does
+// not hold (Greek, symbols, typographic punctuation); false when unknown.
+bool LookupEntityCodePoint(std::string_view name, char32_t& c);
 // Whether the attributes of a tag's start symbol are kept.
 bool KeepsAttributes(THtmlSymbol tag);
 // Readable names of symbols for probes and messages ("B", "/B", "HREF", "Text").

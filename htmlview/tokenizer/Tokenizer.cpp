@@ -2,7 +2,9 @@
 
 #include "htmlview/util/HtmlUtils.h"
 #include "platform/runtime/Text.h"
+#include "platform/runtime/Codepage.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -326,36 +328,65 @@ bool THtmlTokenizer::readAttribute(THtmlSymbol& sym, std::string& name, std::str
     return true;
 }
 
+namespace {
+// What a reference to character c reads as in the viewer's Windows-1252
+// text; false when it stays as written (other control characters, numbers
+// that are no character).
+bool referenceText(char32_t c, std::string& text) {
+    if (c == 9 || c == 13) text = " ";
+    else if (c == 10) text = "\n";
+    else if (c >= 32 && c <= 255) text = std::string(1, static_cast<char>(c));
+    else if (c < 32 || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+    else if (unsigned char b; platform::CodePointToCp1252(c, b)) text = std::string(1, static_cast<char>(b));
+    else if ((c >= 0x2000 && c <= 0x200A) || c == 0x202F || c == 0x205F || c == 0x3000) text = " ";
+    else if ((c >= 0x200B && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2060 && c <= 0x2064) ||
+             c == 0xFEFF)
+        text.clear();  // no visible form
+    else text = "?";
+    return true;
+}
+
+bool isHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+}  // namespace
+
 std::string THtmlTokenizer::readEntity() {
     ReadCharSkipComments();  // past '&'
     std::string r;
     if (RawChar == '#') {
         ReadCharSkipComments();
+        std::string written = "&#";
+        const bool hex = RawChar == 'x' || RawChar == 'X';
+        if (hex) {
+            written += RawChar;
+            ReadCharSkipComments();
+        }
         std::string digits;
-        while (isDigit()) {
+        const size_t maxDigits = hex ? 6 : 7;  // enough for the last character, 10FFFF
+        while (hex ? isHexDigit(RawChar) : isDigit()) {
+            if (digits.size() == maxDigits) return written + digits;
             digits += RawChar;
             ReadCharSkipComments();
-            if (digits.size() == 6) return "&#" + digits;
         }
         bool semicolon = RawChar == ';';
         if (semicolon) ReadCharSkipComments();
-        if (!digits.empty()) {
-            int v = std::stoi(digits);
-            if (v == 9) return " ";
-            if (v == 10 || (v >= 32 && v <= 255)) return std::string(1, static_cast<char>(v));
-        }
-        return "&#" + digits + (semicolon ? ";" : "");
+        std::string text;
+        if (!digits.empty() && referenceText(static_cast<char32_t>(std::stoul(digits, nullptr, hex ? 16 : 10)), text))
+            return text;
+        return written + digits + (semicolon ? ";" : "");
     }
     std::string name;
     while (isLetter() || isDigit()) {
+        if (name.size() == kMaxEntityName) return "&" + name;  // longer than any name
         name += RawChar;
         ReadCharSkipComments();
-        if (name.size() == 7) return "&" + name;
     }
     bool semicolon = RawChar == ';';
     if (semicolon) ReadCharSkipComments();
     unsigned char ch;
     if (LookupEntity(name, ch)) return std::string(1, static_cast<char>(ch));
+    char32_t c;
+    std::string text;
+    if (LookupEntityCodePoint(name, c) && referenceText(c, text)) return text;
     return "&" + name + (semicolon ? ";" : "");
 }
 

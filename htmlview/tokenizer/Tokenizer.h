@@ -81,6 +81,7 @@ public:
 
     static constexpr size_t kMaxTokenText = 150;
     static constexpr size_t kMaxTextRun = 100;
+    static constexpr size_t kMaxEntityName = 8;  // "thetasym"
 
 private:
     void addToken(char c);

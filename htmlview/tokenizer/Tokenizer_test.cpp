@@ -69,18 +69,20 @@ TEST(Tokenizer, Entities) {
     EXPECT_EQ(textOf("&#9;"), " ");
     EXPECT_EQ(textOf("&#10;"), "\n");
     EXPECT_EQ(textOf("&#7;"), "&#7;");
-    EXPECT_EQ(textOf("&#300;"), "&#300;");
+    EXPECT_EQ(textOf("&#300;"), "?");
     EXPECT_EQ(textOf("&#65x"), "Ax");
-    EXPECT_EQ(textOf("&#1234567;"), "&#1234567;");   // six digits end the reader: "&#123456", then "7;"
-    EXPECT_EQ(tokens("&#1234567;").at(0).text, "&#123456");
+    EXPECT_EQ(textOf("&#1234567;"), "&#1234567;");  // beyond the last character
+    EXPECT_EQ(textOf("&#0000065;"), "A");
+    // Seven digits end the reader: "&#1234567", then "8;".
+    EXPECT_EQ(tokens("&#12345678;").at(0).text, "&#1234567");
     EXPECT_EQ(textOf("&#;"), "&#;");
     EXPECT_EQ(textOf("&nbsp;"), "\xA0");
     EXPECT_EQ(textOf("&yuml x"), "\xFF x");
     EXPECT_EQ(textOf("&unknown;"), "&unknown;");
     auto t = tokens("&verylongname;");
     ASSERT_EQ(t.size(), 2u);
-    EXPECT_EQ(t[0].text, "&verylon");
-    EXPECT_EQ(t[1].text, "gname;");
+    EXPECT_EQ(t[0].text, "&verylong");
+    EXPECT_EQ(t[1].text, "name;");
     EXPECT_EQ(textOf("a & b"), "a & b");
 }
 
@@ -329,4 +331,36 @@ TEST(Tokenizer, HostileInputRunsClean) {
     THtmlTokenizer t;
     t.SetBuffer(deep.data(), deep.size());
     EXPECT_NO_THROW(tokens(t));
+}
+
+TEST(Tokenizer, ReferencesBeyondLatin1BecomeWindows1252) {
+    // Numeric and named references to characters of the code page's
+    // 0x80-0x9F range become those bytes.
+    EXPECT_EQ(textOf("&#8217;"), "\x92");
+    EXPECT_EQ(textOf("&rsquo;"), "\x92");
+    EXPECT_EQ(textOf("&#x2019;"), "\x92");
+    EXPECT_EQ(textOf("&#X201c;"), "\x93");
+    EXPECT_EQ(textOf("&hellip;"), "\x85");
+    EXPECT_EQ(textOf("&bull;"), "\x95");
+    EXPECT_EQ(textOf("&euro;"), "\x80");
+    EXPECT_EQ(textOf("&ndash;&mdash;&trade;&Scaron;&Yuml;&fnof;"), "\x96\x97\x99\x8A\x9F\x83");
+    // The longest names are read whole.
+    EXPECT_EQ(textOf("&thetasym;&alefsym;&epsilon;"), "???");
+    // Printable characters the code page lacks become '?'; spaces a space;
+    // characters without a visible form nothing.
+    EXPECT_EQ(textOf("&alpha;&#945;&#x4E2D;&#128512;"), "????");
+    EXPECT_EQ(textOf("a&ensp;b&thinsp;c&#12288;d"), "a b c d");
+    EXPECT_EQ(textOf("a&zwj;b&#xFEFF;c"), "abc");
+    // Carriage return is white space; other controls and non-characters stay as written.
+    EXPECT_EQ(textOf("a&#13;b"), "a b");
+    EXPECT_EQ(textOf("&#1;&#x1F;&#xD800;&#x110000;"), "&#1;&#x1F;&#xD800;&#x110000;");
+    EXPECT_EQ(textOf("&#x;&#xg"), "&#x;&#xg");
+    // Case counts in names, as for the Latin-1 ones.
+    EXPECT_EQ(textOf("&RSQUO;"), "&RSQUO;");
+    EXPECT_EQ(textOf("&Alpha;&Prime;"), "??");
+    // In attribute values too.
+    THtmlTokenizer t;
+    tagOf(t, "<img alt=\"it&rsquo;s&hellip;\">");
+    ASSERT_EQ(t.Attributes.Count(), 1);
+    EXPECT_EQ(t.Attributes[0]->Text, "it\x92s\x85");
 }

@@ -49,6 +49,11 @@ public:
         items_.erase(items_.begin() + index);
         return r;
     }
+    // Frees every item Unwanted(item) picks, keeping the others in order.
+    template <typename Pred>
+    void DeleteIf(Pred unwanted) {
+        std::erase_if(items_, [&](const std::unique_ptr<T>& p) { return unwanted(*p); });
+    }
     // Frees every item, first to last, then empties the list.
     void Clear() {
         for (auto& p : items_) p.reset();

@@ -12,6 +12,11 @@ namespace htmlview {
 int MulDiv(int a, int b, int c);
 
 inline int LesserInt(int a, int b) { return a < b ? a : b; }
+
+// Sizes taken from a page are kept to +-32000 pixels, so that sums of them
+// in layout never overflow.
+constexpr int kMaxPagePixels = 32000;
+inline int ClampPagePixels(int v) { return v < -kMaxPagePixels ? -kMaxPagePixels : v > kMaxPagePixels ? kMaxPagePixels : v; }
 inline int GreaterInt(int a, int b) { return a > b ? a : b; }
 
 // Windows-1252 case mapping of one byte (letters of the code page).

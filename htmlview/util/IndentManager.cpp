@@ -13,6 +13,24 @@ bool holds(const IndentRec* r, int y) { return r->TopY <= y && y < r->BottomY; }
 void IndentManagerBasic::ClearAll() {
     LeftList.Clear();
     RightList.Clear();
+    retiredLeftBottom_ = retiredRightBottom_ = INT_MIN;
+    retiredLeftByOffset_.clear();
+}
+
+void IndentManagerBasic::retireAbove(int y) {
+    // Only records that hold no y from here on; open list levels run on.
+    LeftList.DeleteIf([&](const IndentRec& r) {
+        if (r.LevelId != 0 || r.BottomY > y) return false;
+        retiredLeftBottom_ = std::max(retiredLeftBottom_, r.BottomY);
+        auto [it, added] = retiredLeftByOffset_.try_emplace(r.Offset, r.BottomY);
+        if (!added) it->second = std::max(it->second, r.BottomY);
+        return true;
+    });
+    RightList.DeleteIf([&](const IndentRec& r) {
+        if (r.BottomY > y) return false;
+        retiredRightBottom_ = std::max(retiredRightBottom_, r.BottomY);
+        return true;
+    });
 }
 
 void IndentManagerBasic::ResetEdges(int left, int right) {
@@ -59,6 +77,7 @@ void IndentManagerBasic::AddFloat(int y, int width, int alignment, int height) {
 }
 
 void IndentManagerBasic::SetListLevel(int y, int newLevel) {
+    retireAbove(y);
     if (newLevel > Level) {
         for (int l = Level + 1; l <= newLevel; ++l) {
             auto* r = new IndentRec;
@@ -79,7 +98,7 @@ void IndentManagerBasic::SetListLevel(int y, int newLevel) {
 }
 
 int IndentManagerBasic::FloatBottom() const {
-    int b = 0;
+    int b = std::max({0, retiredLeftBottom_, retiredRightBottom_});
     for (const auto* list : {&LeftList, &RightList})
         for (const auto& r : *list)
             if (r->LevelId == 0) b = std::max(b, r->BottomY);
@@ -87,14 +106,14 @@ int IndentManagerBasic::FloatBottom() const {
 }
 
 void IndentManagerBasic::ClearPositions(int& leftY, int& rightY) const {
-    auto lowest = [](const TFreeList<IndentRec>& list) {
-        int b = -1;
+    auto lowest = [](const TFreeList<IndentRec>& list, int retired) {
+        int b = std::max(-1, retired);
         for (const auto& r : list)
             if (r->LevelId == 0) b = std::max(b, r->BottomY);
         return b + 1;
     };
-    leftY = lowest(LeftList);
-    rightY = lowest(RightList);
+    leftY = lowest(LeftList, retiredLeftBottom_);
+    rightY = lowest(RightList, retiredRightBottom_);
 }
 
 int IndentManagerBasic::LevelBottom() const {
@@ -104,6 +123,8 @@ int IndentManagerBasic::LevelBottom() const {
     int b = 0;
     for (const auto& r : LeftList)
         if (r->Offset > offset) b = std::max(b, r->BottomY);
+    for (auto it = retiredLeftByOffset_.upper_bound(offset); it != retiredLeftByOffset_.end(); ++it)
+        b = std::max(b, it->second);
     return b + 1;
 }
 

@@ -3,6 +3,9 @@
 // a horizontal range for a band of Y (TopY <= y < BottomY).
 #include "htmlview/util/FreeList.h"
 
+#include <climits>
+#include <map>
+
 namespace htmlview {
 
 class IndentRec {
@@ -37,8 +40,19 @@ public:
     int FloatBottom() const;
     // One more than the lowest float bottom on each side; 0 for a side without floats.
     void ClearPositions(int& leftY, int& rightY) const;
-    // One more than the lowest bottom of left records that lie right of the current level.
+    // One more than the lowest bottom of left records that lie right of the
+    // current level; asked inside a list only (Level > 0).
     int LevelBottom() const;
+
+private:
+    // Records wholly above the line being laid out can no longer hold any
+    // y asked about (layout only goes down); SetListLevel retires them so
+    // that pages of many lists do not scan every closed level at every
+    // line. What the bottoms they leave still answer is kept here.
+    int retiredLeftBottom_ = INT_MIN;
+    int retiredRightBottom_ = INT_MIN;
+    std::map<int, int> retiredLeftByOffset_;  // offset -> lowest bottom
+    void retireAbove(int y);
 };
 
 // The cell's manager: adds the cell width and the clip width of painting.

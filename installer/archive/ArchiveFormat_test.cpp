@@ -116,6 +116,12 @@ TEST(ArchiveFormat, HeaderRoundTripAndRefusals) {
     EXPECT_EQ(back.Version, "1.2.3.4");
     EXPECT_EQ(back.FileDate, 45000.5);
 
+    h.FileName = std::string(100, 'x');  // the field's full length
+    ASSERT_TRUE(h.Encode(bytes));
+    EXPECT_EQ(bytes[20], 100);
+    ASSERT_TRUE(TFileHeader::Decode(bytes, back));
+    EXPECT_EQ(back.FileName, h.FileName);
+    EXPECT_EQ(back.Version, "1.2.3.4");  // the next field is untouched
     h.FileName = std::string(101, 'x');
     EXPECT_FALSE(h.Encode(bytes));
     h.FileName = "snow\xE2\x98\x83";  // outside the code page

@@ -2,9 +2,11 @@
 
 #include <system_error>
 
+#include "installer/archive/ArchivePath.h"
 #include "installer/version/VersionResource.h"
 #include "platform/sysroot/DateTime.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "platform/sysroot/WinPath.h"
 
 namespace installer {
 
@@ -26,6 +28,8 @@ bool ArchiveHost::OpenFile(HostFile& file, const std::string& path, HostFile::Mo
     }
     return file.Open(host, mode);
 }
+
+bool ArchiveHost::AcceptsFileName(const std::string& name) { return IsPlainFileName(name); }
 
 bool ArchiveHost::Exists(const std::string& path) {
     std::error_code ec;
@@ -54,6 +58,10 @@ std::filesystem::path HostPathArchiveHost::ToHost(const std::string& path) {
 std::shared_ptr<ArchiveHost> MakeHostPathArchiveHost() { return std::make_shared<HostPathArchiveHost>(); }
 
 std::filesystem::path SysrootArchiveHost::ToHost(const std::string& path) { return platform::Files().HostPath(path); }
+
+bool SysrootArchiveHost::AcceptsFileName(const std::string& name) {
+    return IsPlainFileName(name) && platform::IsWinFileName(name);
+}
 
 bool SysrootArchiveHost::CreateDirectories(const std::string& path) { return platform::Files().ForceDirectories(path); }
 

@@ -29,6 +29,8 @@ public:
     // Bytes a new file at path may still take when its drive has a known
     // capacity (a diskette); nothing when only the file system limits it.
     virtual std::optional<std::int64_t> SpaceLeft(const std::string& path);
+    // Whether a member may be written under this file name (IsPlainFileName).
+    virtual bool AcceptsFileName(const std::string& name);
 
     bool Exists(const std::string& path) override;
     std::optional<double> LastWriteDateTime(const std::string& path) override;
@@ -47,6 +49,8 @@ public:
     std::filesystem::path ToHost(const std::string& path) override;
     bool CreateDirectories(const std::string& path) override;
     std::optional<std::int64_t> SpaceLeft(const std::string& path) override;
+    // Also a name the root's path layer keeps as it stands, so the file can be reached again.
+    bool AcceptsFileName(const std::string& name) override;
 };
 
 std::shared_ptr<ArchiveHost> MakeHostPathArchiveHost();

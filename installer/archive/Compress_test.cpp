@@ -2,6 +2,8 @@
 // engine drives it.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <utility>
 #include <sys/stat.h>
 
 #include "installer/archive/ArchiveErrors.h"
@@ -104,6 +106,16 @@ TEST(Compress, SingleMemberLayoutAndStats) {
             throw;
         },
         ETmslCompress);
+    // A member looked up by an identifier no header holds gets index 0,
+    // which an empty list must refuse as well.
+    TFileHeaders empty;
+    EXPECT_THROW(
+        try { empty.FileHeaders(0); } catch (const ETmslCompress& e) {
+            EXPECT_STREQ(e.what(), "0 is an invalid TFileHeader index in TFileHeaders.GetFileHeaders");
+            throw;
+        },
+        ETmslCompress);
+    EXPECT_THROW(std::as_const(empty).FileHeaders(-1), ETmslCompress);
     EXPECT_THROW(
         try { c.Headers().FileHeaders(5); } catch (const ETmslCompress& e) {
             EXPECT_STREQ(e.what(), "5 is an invalid TFileHeader index in TFileHeaders.GetFileHeaders");
@@ -353,6 +365,30 @@ TEST(Compress, RefusesWhatTheFormatCannotHold) {
     p.SetCompressedFile(dir / "p.1");
     p.SetFilesToProcess({dir / "pipe"});
     EXPECT_THROW(p.Compress(false, 0), ETmslCompress);
+
+    // A member name of exactly 100 characters packs and comes back; 101 is refused.
+    const std::string base = dir / "";
+    ASSERT_LT(base.size(), 90u);
+    const std::string fits = base + std::string(100 - base.size(), 'f');
+    WriteFile(fits, "fits");
+    TTmslCompress full(MakeHostPathArchiveHost());
+    full.SetCompressedFile(dir / "full.1");
+    full.SetFilesToProcess({fits});
+    full.Compress(false, 0);
+    TTmslCompress back(MakeHostPathArchiveHost());
+    back.SetCompressedFile(dir / "full.1");
+    ASSERT_EQ(back.Count(), 1);
+    EXPECT_EQ(back.Headers().FileHeaders(0).FileName, fits);
+    back.ExtractDirectory = dir / "out";
+    back.SetFilesToProcess({fits});
+    back.Extract();
+    EXPECT_EQ(ReadFile(dir / ("out/" + std::string(100 - base.size(), 'f'))), "fits");
+    const std::string over = base + std::string(101 - base.size(), 'o');
+    WriteFile(over, "over");
+    TTmslCompress refused(MakeHostPathArchiveHost());
+    refused.SetCompressedFile(dir / "over.1");
+    refused.SetFilesToProcess({over});
+    EXPECT_THROW(refused.Compress(false, 0), ETmslCompress);
 
     std::string longName = dir / (std::string(100, 'n') + ".txt");
     WriteFile(longName, "x");

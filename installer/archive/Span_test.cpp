@@ -87,6 +87,45 @@ TEST(Span, ThreeDisksAndTheirReExtraction) {
     EXPECT_THAT(disks, ::testing::Contains(3));
 }
 
+TEST(Span, ALastDiskHoldingOneByteOfAMemberExtracts) {
+    TempDir dir;
+    const std::string member = dir / "src/one.bin";
+    const std::string content = RandomBytes(5000, 77);
+    WriteFile(member, content);
+    TTmslCompress pack(MakeHostPathArchiveHost());
+    pack.CompressionLevel = colNone;
+    pack.SetCompressedFile(dir / "files.1");
+    pack.SetFilesToProcess({member});
+    pack.Compress(false, 0);
+    ASSERT_EQ(pack.Count(), 1);
+    const TFileHeader& packedHeader = pack.Headers().FileHeaders(0);
+    const std::int64_t data = packedHeader.LastDataPos - packedHeader.DataStart + 1;
+
+    // Disk 1 takes the head, the one header and all of the data but its last byte.
+    const std::string disk1 = dir / "disk1", disk2 = dir / "disk2";
+    std::filesystem::create_directories(disk1);
+    TTmslCompress span(MakeHostPathArchiveHost());
+    span.SetCompressedFile(dir / "files.1");
+    span.SpanDiskCapacity = static_cast<int>(5 + 172 + data - 1);
+    span.OnNewDisk = [&](TTmslCompress&, int n, std::string& path) {
+        if (n == 2) std::filesystem::create_directories(disk2);
+        path = n == 1 ? disk1 : disk2;
+    };
+    span.SpanToDisks(disk1, "files.1");
+    ASSERT_EQ(std::filesystem::file_size(disk2 + "/files.2"), 1u);
+    EXPECT_FALSE(std::filesystem::exists(dir / "disk3"));
+
+    TTmslCompress x(MakeHostPathArchiveHost());
+    x.SetCompressedFile(disk1 + "/files.1");
+    ASSERT_EQ(x.Count(), 1);
+    EXPECT_EQ(x.Headers().FileHeaders(0).LastDisk, 2);
+    x.OnNewDisk = [&](TTmslCompress&, int n, std::string& path) { path = n == 1 ? disk1 : disk2; };
+    x.ExtractDirectory = dir / "out";
+    x.SetFilesToProcess({member});
+    x.Extract();
+    EXPECT_TRUE(ReadFile(dir / "out/one.bin") == content);
+}
+
 TEST(Span, MissingDisk) {
     SpanSet set;
     set.Span();

@@ -103,6 +103,38 @@ TEST(SysrootArchive, AFullDriveEndsTheExtraction) {
     EXPECT_EQ(ReadFile((dir.Path() / "drive_e/big.bin").string()), "old");
 }
 
+TEST(SysrootArchive, AMemberNameTheRootCannotHoldIsRefused) {
+    platform::TempRootDir dir;
+    platform::ScopedSystemRoot scoped(dir.Path());
+    WriteFile((dir.Path() / "drive_c/Src/abcd.txt").string(), "payload");
+    TTmslCompress c;
+    c.SetCompressedFile("C:\\a.1");
+    c.SetFilesToProcess({"C:\\Src\\abcd.txt"});
+    c.Compress(false, 0);
+    const std::string good = ReadFile((dir.Path() / "drive_c/a.1").string());
+    const std::string stored = "C:\\Src\\abcd.txt";
+    ASSERT_EQ(good.substr(5 + 21, stored.size()), stored);
+    for (const std::string name : {"a?cd.txt", "a*cd.txt", "a<cd.txt", "a>cd.txt", "a|cd.txt", "a\"cd.txt",
+                                   "abcd.tx.", "abcd.tx ", "abcd...."}) {
+        std::string forged = good;
+        forged.replace(5 + 21 + 7, name.size(), name);
+        WriteFile((dir.Path() / "drive_c/b.1").string(), forged);
+        TTmslCompress x;
+        x.SetCompressedFile("C:\\b.1");
+        x.ExtractDirectory = "C:\\Out";
+        x.SetFilesToProcess({"C:\\Src\\" + name});
+        try {
+            x.Extract();
+            ADD_FAILURE() << name;
+        } catch (const ETmslCompress& e) {
+            EXPECT_EQ(std::string(e.what()), "The file <C:\\Src\\" + name + "> in the archive has no valid file name");
+        }
+        EXPECT_FALSE(std::filesystem::exists(dir.Path() / "drive_c/Out") &&
+                     !std::filesystem::is_empty(dir.Path() / "drive_c/Out"))
+            << name;
+    }
+}
+
 TEST(SysrootArchive, NothingLandsOutsideTheRoot) {
     platform::TempRootDir dir;
     platform::ScopedSystemRoot scoped(dir.Path());

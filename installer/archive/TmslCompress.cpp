@@ -497,7 +497,7 @@ bool TTmslCompress::LocateMember(const std::string& entry, TFileHeader& header, 
     // handler may rename the destination, so it is located again after one.
     auto locate = [&] {
         DestinationName = platform::ExtractFileName(DestinationName);
-        if (!IsPlainFileName(DestinationName)) RaiseCompress(text::kBadMemberName, {header.FileName});
+        if (!host_->AcceptsFileName(DestinationName)) RaiseCompress(text::kBadMemberName, {header.FileName});
         dest.path = ArchiveJoin(ExtractDirectory, DestinationName);
         UseExtractFolder(false);
         dest.entry = folder_.Lookup(DestinationName);
@@ -743,7 +743,7 @@ void TTmslCompress::CopyFileChecked(const std::string& source, const std::string
     bool created = false;
     try {
         std::string dir = platform::ExtractFileDir(target);
-        created = IsPlainFileName(name) && copyFolder_.Open(host_->ToHost(dir.empty() ? "." : dir)) &&
+        created = host_->AcceptsFileName(name) && copyFolder_.Open(host_->ToHost(dir.empty() ? "." : dir)) &&
                   pending.Create(copyFolder_.Lookup(name).name);
     } catch (const platform::Exception&) {
         // Not created: the error below names the target.

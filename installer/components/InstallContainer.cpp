@@ -226,7 +226,7 @@ void TInstallContainer::Process() {
         Processed = true;
         if (Context().GlobalInstall && Uninstall)
             WriteUninstallEntries("\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
-                                  Context().GlobalInstall->ProductName());
+                                  Trim(Context().GlobalInstall->ProductName()));
         if (OnAfterProcess) OnAfterProcess(*this);
         BroadcastMessage(this, imAfterProcess, nullptr);
     } catch (const platform::EAbort&) {

@@ -35,7 +35,8 @@ std::string BdeDllPath() {
     const std::string value = platform::Registry()
                                   .ReadString(platform::RegRoot::LocalMachine, "\\Software\\Borland\\Database Engine", "DLLPath")
                                   .value_or("");
-    const std::string first = GetItem(value, 1, ';');
+    // A blank value names no folder, like an empty one.
+    const std::string first = Trim(GetItem(value, 1, ';'));
     if (first.empty()) return GetProgramFilesDir() + "\\" + "Borland\\Common Files\\BDE";
     return RemoveBackslash(first);
 }

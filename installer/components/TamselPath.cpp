@@ -11,9 +11,6 @@
 namespace installer {
 namespace {
 
-// The installer library's own key: its search path (the current user's)
-// and its root directory (the machine's).
-const char* const kLibraryKey = "\\Software\\Tamsel\\Installer";
 const std::string kMacro = "$(TAMSEL)";
 
 // Replaces every "$(TAMSEL)", ignoring case.
@@ -35,9 +32,9 @@ std::string GetTamselPath(bool raiseIfMissing, const std::optional<std::string>&
     } else {
         auto& registry = platform::Registry();
         const std::string searchPath =
-            registry.ReadString(platform::RegRoot::CurrentUser, kLibraryKey, "LibraryPath").value_or("");
+            registry.ReadString(platform::RegRoot::CurrentUser, kTamselLibraryKey, "LibraryPath").value_or("");
         const std::string root =
-            RemoveBackslash(registry.ReadString(platform::RegRoot::LocalMachine, kLibraryKey, "RootDir").value_or(""));
+            RemoveBackslash(registry.ReadString(platform::RegRoot::LocalMachine, kTamselLibraryKey, "RootDir").value_or(""));
         for (int i = 1; i <= ItemCount(searchPath, ';'); ++i) {
             const std::string item = GetItem(searchPath, i, ';');
             if (!item.empty()) candidates.push_back(ReplaceRootMacro(item, root));

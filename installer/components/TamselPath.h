@@ -7,6 +7,10 @@
 
 namespace installer {
 
+// The installer library's own key: its search path (the current user's
+// value LibraryPath) and its root directory (the machine's value RootDir).
+inline constexpr const char* kTamselLibraryKey = "\\Software\\Tamsel\\Installer";
+
 // The first candidate directory holding the marker, without trailing '\'.
 // Candidates: programDirectory alone when given, else the items of the
 // current user's value LibraryPath (';'-separated) with "$(TAMSEL)"

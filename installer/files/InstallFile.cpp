@@ -16,6 +16,7 @@
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/registry/TmslRegistry.h"
 #include "installer/base/services/AppServices.h"
+#include "installer/registry/UninstallFiles.h"
 #include "installer/translator/IException.h"
 #include "installer/translator/Translator.h"
 #include "installer/version/PeVersionBlock.h"
@@ -32,7 +33,6 @@ namespace installer {
 namespace {
 
 constexpr int kMachine = 4;  // HKEY_LOCAL_MACHINE
-constexpr int kUninstallSubkeyTries = 100;
 constexpr int kTemporaryNameTries = 9999;
 constexpr const char* kBlankDestination =
     "Cannot compress,copy, or install the following file because it's destination directory is blank. File is :%s";
@@ -54,6 +54,8 @@ bool ParseCount(const std::string& text, int& value) {
 }
 
 }  // namespace
+
+std::string NetRecordName(const std::string& componentName) { return componentName.substr(0, 39); }
 
 int AllocateFileID(EngineContext& context, bool& marked) {
     static_assert(std::tuple_size_v<decltype(context.UsedIDs)> >= kFileIdTableSize, "every identifier has a slot");
@@ -182,7 +184,8 @@ std::string TCustomInstallFile::NetFileRecord() const {
     for (int i = 0; i < 4; ++i) record[static_cast<std::size_t>(i)] = static_cast<char>((size >> (8 * i)) & 0xFF);
     std::memcpy(record.data() + 4, &fileDateTime_, 8);
     // Zero-padded fields; a text that does not fit is cut to leave its terminator.
-    std::memcpy(record.data() + 12, Name().data(), std::min<std::size_t>(Name().size(), 39));
+    const std::string name = NetRecordName(Name());
+    std::memcpy(record.data() + 12, name.data(), name.size());
     std::memcpy(record.data() + 52, version_.data(), std::min<std::size_t>(version_.size(), 19));
     return record;
 }
@@ -208,6 +211,7 @@ void TCustomInstallFile::SetContainer(TInstallContainer* container) {
         CheckDuplicate(container, includeFromDir_, fileName_);
     }
     TFileRelated::SetContainer(container);
+    if (!IsLoading()) ApplyFileTypeDefaults();
 }
 
 void TCustomInstallFile::SetFileName(const std::string& fileName) {
@@ -220,6 +224,7 @@ void TCustomInstallFile::SetFileName(const std::string& fileName) {
     fileName_ = fileName;
     if (!platform::IsBlank(fileName)) SetDestName(fileName);
     SourceChanged();
+    ApplyFileTypeDefaults();
 }
 
 void TCustomInstallFile::SetIncludeFromDir(const std::string& dir) {
@@ -231,6 +236,7 @@ void TCustomInstallFile::SetIncludeFromDir(const std::string& dir) {
     if (Container()) CheckDuplicate(Container(), dir, fileName_);
     includeFromDir_ = dir;
     SourceChanged();
+    ApplyFileTypeDefaults();
 }
 
 void TCustomInstallFile::SourceChanged() {
@@ -239,12 +245,17 @@ void TCustomInstallFile::SourceChanged() {
     SetActiveX(ext == ".OCX" || IsOLESelfRegister());
 }
 
-void TCustomInstallFile::SetDestName(const std::string& destName) { destName_ = destName; }
+void TCustomInstallFile::SetDestName(const std::string& destName) {
+    destName_ = destName;
+    if (!IsLoading()) ApplyFileTypeDefaults();
+}
 
 void TCustomInstallFile::SetActiveX(bool activeX) {
     const bool turningOn = activeX && !activeX_;
     activeX_ = activeX;
-    if (turningOn && !IsLoading()) SetFileType(iftSystemWideDLL);
+    if (IsLoading()) return;
+    if (turningOn) SetFileType(iftSystemWideDLL);
+    ApplyFileTypeDefaults();
 }
 
 void TCustomInstallFile::SetFileType(TInstallFileType fileType) {
@@ -267,7 +278,10 @@ void TCustomInstallFile::SetFileType(TInstallFileType fileType) {
     ApplyFileTypeDefaults();
 }
 
+// The kind of a file decides where it goes: after every setter of the
+// property rules, not only when the kind changes.
 void TCustomInstallFile::ApplyFileTypeDefaults() {
+    if (fileType_ == iftNormal || fileType_ == iftJustADLL) return;
     TStandardPathSpecList& list = StandardPathSpecList(Context());
     // The base setters: these defaults must not start the rules again.
     switch (fileType_) {
@@ -287,18 +301,23 @@ void TCustomInstallFile::ApplyFileTypeDefaults() {
     }
 }
 
-void TCustomInstallFile::SetDestDir(const std::string& destDir) { TFileRelated::SetDestDir(destDir); }
+void TCustomInstallFile::SetDestDir(const std::string& destDir) {
+    TFileRelated::SetDestDir(destDir);
+    if (!IsLoading()) ApplyFileTypeDefaults();
+}
 
 void TCustomInstallFile::SetDestDirType(TCustomPathSpecifier* specifier) {
     const bool changed = specifier != DestDirType();
     TFileRelated::SetDestDirType(specifier);
-    if (IsLoading() || !changed) return;
+    if (IsLoading()) return;
     const std::string ext = SourceExtension();
-    if (ext != ".DLL" && ext != ".OCX" && ext != ".BLL" && ext != ".EXE") return;
-    if (dynamic_cast<TpsWindow*>(specifier) || dynamic_cast<TpsBDEDLL*>(specifier))
-        OverwriteMode = TOverwriteType::owVersionDate;
-    else if (dynamic_cast<TpsSystem*>(specifier))
-        SetFileType(iftSystemWideDLL);
+    if (changed && (ext == ".DLL" || ext == ".OCX" || ext == ".BLL" || ext == ".EXE")) {
+        if (dynamic_cast<TpsWindow*>(specifier) || dynamic_cast<TpsBDEDLL*>(specifier))
+            OverwriteMode = TOverwriteType::owVersionDate;
+        else if (dynamic_cast<TpsSystem*>(specifier))
+            SetFileType(iftSystemWideDLL);
+    }
+    ApplyFileTypeDefaults();
 }
 
 bool TCustomInstallFile::IsOLESelfRegister() {
@@ -723,12 +742,14 @@ void TCustomInstallFile::RegisterActiveXProgram() {
     const std::string path = GetDestPath();
     if (platform::IsBlank(dir) || !platform::Files().FileExists(path)) BlankDestination();
     InDirectory(dir, [&] {
-        if (!Services().StartProgram(path, {"/REGSERVER"}, ShowCommand::Hide))
+        // Through the self-registration stand-in: a Windows program never runs on the host.
+        int lastError = 0;
+        if (RunServerProgram(path, "/REGSERVER", lastError) < 32)
             throw IECustomInstallFile(
                 "Could not register the ActiveX component, %s, because the WinExec(%s,SW_HIDE) function returned a "
                 "value < 32. The file component is %s. The following value is the value of the GetLastError "
                 "function: %d",
-                {path, path + " /REGSERVER", Name(), 2});
+                {path, path + " /REGSERVER", Name(), lastError});
     });
 }
 
@@ -786,19 +807,7 @@ void TCustomInstallFile::WriteUninstallEntries(const std::string& registryKey) {
         RegWriteString(kMachine, key, "Entries", std::to_string(n));
         return;
     }
-    for (int i = 0; i < kUninstallSubkeyTries; ++i) {
-        const std::string key = registryKey + "\\Files" + (i == 0 ? std::string() : std::to_string(i));
-        int count = 0;
-        if (!ParseCount(RegReadString(kMachine, key, "Entries", "0"), count)) continue;
-        const int n = count + 1;
-        try {
-            RegWriteString(kMachine, key, "File" + std::to_string(n), target);
-            RegWriteString(kMachine, key, "Entries", std::to_string(n));
-            return;
-        } catch (const platform::Exception&) {
-            // This list cannot be written: try the next one.
-        }
-    }
+    if (AddUninstallFile(registryKey, target)) return;
     throw IECustomInstallFile("Could not write the uninstall entry of the following file :%s:", {fileName_});
 }
 

@@ -164,6 +164,10 @@ private:
 
 using TInstallFile = TCustomInstallFile;
 
+// A component name as the net file list stores it: cut to 39 bytes, so its
+// 40-byte field keeps a terminator. The reader compares names in this form.
+std::string NetRecordName(const std::string& componentName);
+
 // The lowest free file identifier of the context, marked; 0 unmarked when all are taken.
 int AllocateFileID(EngineContext& context, bool& marked);
 

@@ -86,6 +86,32 @@ TEST_F(InstallFiles, PropertyRulesFollowTheFileKind) {
     EXPECT_NE(dynamic_cast<TpsCommonFiles*>(library.DestDirType()), nullptr);
     EXPECT_TRUE(library.UpdateDLLCounter);
 
+    // The kind keeps deciding where a library goes, whatever is set later.
+    auto& other = form.Create<TInstallDirectory>();
+    other.SetName("Other");
+    other.SetDestDir("C:\\Other");
+    control.SetContainer(&directory);
+    EXPECT_NE(dynamic_cast<TpsSystem*>(control.DestDirType()), nullptr);
+    EXPECT_EQ(control.DestDir(), "");
+    control.SetDestDir("\\Controls");
+    EXPECT_NE(dynamic_cast<TpsSystem*>(control.DestDirType()), nullptr);
+    EXPECT_EQ(control.DestDir(), "");
+    library.SetFileType(iftApplicationSpecificDLL);
+    library.SetContainer(&other);
+    EXPECT_NE(dynamic_cast<TpsMainInstall*>(library.DestDirType()), nullptr);
+    EXPECT_EQ(library.DestDir(), "\\System");
+    library.SetDestDir("\\Bin");
+    EXPECT_EQ(library.DestDir(), "\\System");
+    library.SetDestDirType(StandardPathSpecList(form.Context()).FindByClass<TpsWindow>());
+    EXPECT_NE(dynamic_cast<TpsMainInstall*>(library.DestDirType()), nullptr);
+    library.SetDestName("CORE2.DLL");
+    library.SetActiveX(false);
+    EXPECT_EQ(library.DestDir(), "\\System");
+    // A plain file goes where it is told.
+    library.SetFileType(iftNormal);
+    library.SetDestDir("\\Bin");
+    EXPECT_EQ(library.DestDir(), "\\Bin");
+
     auto& tool = form.Create<TInstallFile>();
     tool.SetFileName("TOOL.EXE");
     tool.SetDestDirType(StandardPathSpecList(form.Context()).FindByClass<TpsWindow>());
@@ -128,7 +154,9 @@ TEST_F(InstallFiles, UninstallRecordsCountUpPerSubkeyAndMoveOnWhenOneFails) {
         auto& f = form.Create<TInstallFile>(&directory, "C:\\Src\\" + fileName);
         f.SetName(name);
         f.SetActiveX(activeX);
-        // Self-registering files go to the system directory unless told otherwise.
+        // Self-registering files are system-wide libraries, kept in the
+        // system directory, unless their kind is set back.
+        f.SetFileType(iftNormal);
         f.SetDestDirType(StandardPathSpecList(form.Context()).FindByClass<TpsContainerDestDir>());
         return f;
     };
@@ -151,14 +179,17 @@ TEST_F(InstallFiles, UninstallRecordsCountUpPerSubkeyAndMoveOnWhenOneFails) {
               "Could not write the uninstall entry of the following file :MORE.TXT:");
 }
 
-TEST_F(InstallFiles, SelfRegistrationLoadsLibrariesAndRunsProgramsHidden) {
+TEST_F(InstallFiles, SelfRegistrationLoadsLibrariesAndLogsProgramServers) {
     auto& directory = Directory("C:\\App");
     Write("C:\\App\\GRID.OCX", std::string("MZ....DllRegisterServer") + '\0' + "...");
     Write("C:\\App\\PLAIN.DLL", "MZ no exports");
     Write("C:\\App\\SERVER.EXE", "MZ server");
     Write("C:\\App\\TEXT.OCX", "not a library");
     auto make = [&](const std::string& fileName) -> TInstallFile& {
-        return form.Create<TInstallFile>(&directory, "C:\\Src\\" + fileName);
+        auto& file = form.Create<TInstallFile>(&directory, "C:\\Src\\" + fileName);
+        file.SetFileType(iftNormal);  // kept in the directory, not the system one
+        file.SetDestDirType(StandardPathSpecList(form.Context()).FindByClass<TpsContainerDestDir>());
+        return file;
     };
     make("GRID.OCX").RegisterActiveX();
     EXPECT_EQ(SelfRegistrationLog(), "DllRegisterServer C:\\App\\GRID.OCX\n");
@@ -167,13 +198,23 @@ TEST_F(InstallFiles, SelfRegistrationLoadsLibrariesAndRunsProgramsHidden) {
                           "function could not be found")
                   .substr(0, 90));
     EXPECT_NE(ErrorOf([&] { make("TEXT.OCX").RegisterActiveX(); }).find("LoadLibrary(C:\\App\\TEXT.OCX)"), std::string::npos);
+    // A program server registers through the same stand-in: never loaded, never started on the host.
     TInstallFile& server = make("SERVER.EXE");
     server.RegisterActiveX();
-    EXPECT_EQ(services.Trace.back(), "start: C:\\App\\SERVER.EXE /REGSERVER|hide");
-    EXPECT_EQ(SelfRegistrationLog(), "DllRegisterServer C:\\App\\GRID.OCX\n");  // never loaded
-    services.StartSucceeds = false;
-    EXPECT_NE(ErrorOf([&] { server.RegisterActiveX(); }).find("WinExec(C:\\App\\SERVER.EXE /REGSERVER,SW_HIDE)"),
+    EXPECT_TRUE(services.Trace.empty());
+    EXPECT_EQ(SelfRegistrationLog(), "DllRegisterServer C:\\App\\GRID.OCX\nC:\\App\\SERVER.EXE /REGSERVER\n");
+    Write("C:\\App\\SERVER.EXE", "#!/bin/sh\n");
+    const std::string error = ErrorOf([&] { server.RegisterActiveX(); });
+    EXPECT_NE(error.find("WinExec(C:\\App\\SERVER.EXE /REGSERVER,SW_HIDE) function returned a value < 32"),
               std::string::npos);
+    EXPECT_NE(error.find("GetLastError function: 193"), std::string::npos) << error;
+    int lastError = 0;
+    EXPECT_EQ(RunServerProgram("C:\\App\\NONE.EXE", "/UNREGSERVER", lastError), 2);
+    EXPECT_EQ(lastError, 2);
+    Write("C:\\App\\SERVER.EXE", "MZ server");
+    EXPECT_GE(RunServerProgram("C:\\App\\SERVER.EXE", "/UNREGSERVER", lastError), 32);
+    EXPECT_EQ(SelfRegistrationLog(), "DllRegisterServer C:\\App\\GRID.OCX\nC:\\App\\SERVER.EXE /REGSERVER\n"
+                                     "C:\\App\\SERVER.EXE /UNREGSERVER\n");
     EXPECT_EQ(ErrorOf([&] { make("MISSING.OCX").RegisterActiveX(); }),
               "Cannot compress,copy, or install the following file because it's destination directory is blank. File "
               "is :");

@@ -32,6 +32,7 @@ public:
         done_ += static_cast<std::int64_t>(n);
         return n;
     }
+    bool TextBody() const override { return !stream_.IsOpen(); }
     void Close() override { stream_.Close(); }
 
 private:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 
 #include "installer/components/EngineContext.h"
 #include "installer/base/services/AppServices.h"
@@ -13,6 +14,7 @@ namespace installer {
 namespace {
 
 constexpr std::size_t kBlock = 8192;
+constexpr int kConnectionAborted = 12030;
 
 }  // namespace
 
@@ -38,14 +40,62 @@ std::string ServerPath(const std::string& directory) {
 }
 
 std::string NetErrorName(int code) {
-    switch (code) {
-        case 6: return "ERROR_INVALID_HANDLE";
-        case 12007: return "ERROR_INTERNET_NAME_NOT_RESOLVED";
-        case 12029: return "ERROR_INTERNET_CANNOT_CONNECT";
-        case 12032: return "ERROR_INTERNET_FORCE_RETRY";
-        case 12150: return "ERROR_HTTP_HEADER_NOT_FOUND";
-        default: return "Unregistered error code";
-    }
+    static const std::map<int, const char*> names = {
+        {6, "ERROR_INVALID_HANDLE"},
+        {12001, "ERROR_INTERNET_OUT_OF_HANDLES"},
+        {12002, "ERROR_INTERNET_TIMEOUT"},
+        {12003, "ERROR_INTERNET_EXTENDED_ERROR"},
+        {12004, "ERROR_INTERNET_INTERNAL_ERROR"},
+        {12005, "ERROR_INTERNET_INVALID_URL"},
+        {12006, "ERROR_INTERNET_UNRECOGNIZED_SCHEME"},
+        {12007, "ERROR_INTERNET_NAME_NOT_RESOLVED"},
+        {12008, "ERROR_INTERNET_PROTOCOL_NOT_FOUND"},
+        {12009, "ERROR_INTERNET_INVALID_OPTION"},
+        {12010, "ERROR_INTERNET_BAD_OPTION_LENGTH"},
+        {12011, "ERROR_INTERNET_OPTION_NOT_SETTABLE"},
+        {12012, "ERROR_INTERNET_SHUTDOWN"},
+        {12013, "ERROR_INTERNET_INCORRECT_USER_NAME"},
+        {12014, "ERROR_INTERNET_INCORRECT_PASSWORD"},
+        {12015, "ERROR_INTERNET_LOGIN_FAILURE"},
+        {12016, "ERROR_INTERNET_INVALID_OPERATION"},
+        {12017, "ERROR_INTERNET_OPERATION_CANCELLED"},
+        {12018, "ERROR_INTERNET_INCORRECT_HANDLE_TYPE"},
+        {12019, "ERROR_INTERNET_INCORRECT_HANDLE_STATE"},
+        {12020, "ERROR_INTERNET_NOT_PROXY_REQUEST"},
+        {12021, "ERROR_INTERNET_REGISTRY_VALUE_NOT_FOUND"},
+        {12022, "ERROR_INTERNET_BAD_REGISTRY_PARAMETER"},
+        {12023, "ERROR_INTERNET_NO_DIRECT_ACCESS"},
+        {12024, "ERROR_INTERNET_NO_CONTEXT"},
+        {12025, "ERROR_INTERNET_NO_CALLBACK"},
+        {12026, "ERROR_INTERNET_REQUEST_PENDING"},
+        {12027, "ERROR_INTERNET_INCORRECT_FORMAT"},
+        {12028, "ERROR_INTERNET_ITEM_NOT_FOUND"},
+        {12029, "ERROR_INTERNET_CANNOT_CONNECT"},
+        {12030, "ERROR_INTERNET_CONNECTION_ABORTED"},
+        {12031, "ERROR_INTERNET_CONNECTION_RESET"},
+        {12032, "ERROR_INTERNET_FORCE_RETRY"},
+        {12036, "ERROR_INTERNET_HANDLE_EXISTS"},
+        {12041, "ERROR_INTERNET_MIXED_SECURITY"},
+        {12110, "ERROR_FTP_TRANSFER_IN_PROGRESS"},
+        {12111, "ERROR_FTP_DROPPED"},
+        {12130, "ERROR_GOPHER_PROTOCOL_ERROR"},
+        {12131, "ERROR_GOPHER_NOT_FILE"},
+        {12132, "ERROR_GOPHER_DATA_ERROR"},
+        {12133, "ERROR_GOPHER_END_OF_DATA"},
+        {12134, "ERROR_GOPHER_INVALID_LOCATOR"},
+        {12135, "ERROR_GOPHER_INCORRECT_LOCATOR_TYPE"},
+        {12136, "ERROR_GOPHER_NOT_GOPHER_PLUS"},
+        {12137, "ERROR_GOPHER_ATTRIBUTE_NOT_FOUND"},
+        {12138, "ERROR_GOPHER_UNKNOWN_LOCATOR"},
+        {12150, "ERROR_HTTP_HEADER_NOT_FOUND"},
+        {12151, "ERROR_HTTP_DOWNLEVEL_SERVER"},
+        {12152, "ERROR_HTTP_INVALID_SERVER_RESPONSE"},
+        {12153, "ERROR_HTTP_INVALID_HEADER"},
+        {12154, "ERROR_HTTP_INVALID_QUERY_REQUEST"},
+        {12155, "ERROR_HTTP_HEADER_ALREADY_EXISTS"},
+    };
+    const auto found = names.find(code);
+    return found == names.end() ? "Unregistered error code" : found->second;
 }
 
 ENIL::ENIL(const std::string& text, int errorCode, const std::string& host, const std::string& response)
@@ -129,7 +179,7 @@ void TCustomNetInstallLocation::Download(RemoteFile& file) {
     std::int64_t total = 0;
     bool first = true;
     for (std::size_t n = file.Read(block.data(), block.size()); n > 0; n = file.Read(block.data(), block.size())) {
-        if (first && login_.Protocol == ipHTTP) {
+        if (first && login_.Protocol == ipHTTP && file.TextBody()) {
             // A server may answer a missing file with an error page.
             const std::string head = platform::AsciiUpper(std::string_view(block.data(), std::min<std::size_t>(n, 30)));
             if (head.find("404") != std::string::npos)
@@ -147,6 +197,9 @@ void TCustomNetInstallLocation::Download(RemoteFile& file) {
                 platform::Format("%s could not write to the local dest file %s", {Name(), localPath_}));
     }
     if (total == 0) Fail<ENIL_FileNotFound>("Could not find the file %s on the server", remoteName_);
+    // A file that ends before its announced size is not the file.
+    if (fileSize > 0 && total != fileSize)
+        Fail<ENIL_ReadFile>("Could not read from file %s on the server", remoteName_, kConnectionAborted);
 }
 
 }  // namespace installer

@@ -121,6 +121,8 @@ public:
         virtual std::int64_t QuerySize() = 0;
         // Bytes read (0 at the end); raises ENIL_ReadFile on failure.
         virtual std::size_t Read(char* buffer, std::size_t count) = 0;
+        // Whether the server sent the body as text (a page, not a file).
+        virtual bool TextBody() const { return false; }
         // Raises ENIL_FTPCloseFile on failure.
         virtual void Close() = 0;
     };

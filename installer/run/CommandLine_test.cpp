@@ -83,14 +83,20 @@ TEST(CommandLineLoading, ARunWithoutTheLoadingProgramsPathStopsAtItsStart) {
     EXPECT_EQ(setup.Recorder().Heard, (std::vector<int>{imBadInstall, imAfterBadInstall}));
 }
 
-TEST(CommandLineLoading, BuildAndDiskettesNeedTheirHandlers) {
+TEST(CommandLineLoading, BuildAndDiskettesShowWhatStopsThemAndEndTheProgram) {
     platform::TempRootDir dir;
     platform::ScopedSystemRoot root{dir.Path()};
     RecordingAppServices services;
     PrepareSources();
-    EXPECT_EQ(ErrorOf([] { TestSetup setup({"-b"}); }), "This setup program cannot build distributables");
-    EXPECT_EQ(ErrorOf([] { TestSetup setup({"-F"}); }),
-              "This setup program cannot transfer the installation to floppies");
+    { TestSetup setup({"-b"}); }
+    { TestSetup setup({"-F"}); }
+    ASSERT_EQ(services.Boxes.size(), 2u);
+    EXPECT_EQ(services.Boxes[0].text,
+              "Need to have a BUILD.INF file in this directory with the first line specifying the build directory");
+    EXPECT_EQ(services.Boxes[1].text,
+              "Sorry... You can only transfer this installation to floppies through the self-extracting file. Usage "
+              "example: setup.exe *TODISK");
+    EXPECT_TRUE(services.Terminated());
 }
 
 TEST(InstallRecord, OneRecordPerExecutableTheLowestFreeNumberForARebuiltOne) {
@@ -163,21 +169,56 @@ TEST(Cleanup, OnlyWithTheCleanupSwitchAndNeverOutsideTheTemporaryDirectory) {
         const std::string batch = setup.Install().CleanupBatch();
         ASSERT_FALSE(batch.empty());
         const std::string pif = platform::ChangeFileExt(batch, ".PIF");
-        // The setup lies outside the temporary directory: its folder stays.
-        EXPECT_EQ(ReadRootFile(batch), "ERASE \"D:\\SETUP\\SETUP.EXE\"\r\nERASE \"" + pif + "\"\r\nERASE \"" + batch +
-                                           "\"\r\n");
+        // The setup lies outside the temporary directory: it is no copy, it and its folder stay.
+        EXPECT_EQ(ReadRootFile(batch), "ERASE \"" + pif + "\"\r\nERASE \"" + batch + "\"\r\n");
+        // The install's end runs the batch: the batch goes, nothing is started.
         services.Trace.clear();
         setup.form.DestroyComponents();
-        EXPECT_EQ(services.Trace, (std::vector<std::string>{"start: " + batch + "|hide"}));
+        EXPECT_TRUE(services.Trace.empty());
+        EXPECT_TRUE(platform::Files().FileExists("D:\\SETUP\\SETUP.EXE"));
+        EXPECT_FALSE(platform::Files().FileExists(batch));
     }
     WriteRootFile("C:\\WINDOWS\\TEMP\\~setup\\SETUP.EXE", "MZ copy");
+    WriteRootFile("C:\\WINDOWS\\TEMP\\~setup\\files.1", "archive");
+    {
+        TestSetup setup({"-sD:\\SETUP", "-c", "-d"});  // debugging keeps everything
+        setup.Install().SetExeName("C:\\WINDOWS\\TEMP\\~setup\\SETUP.EXE");
+        setup.Install().Cleanup();
+        EXPECT_EQ(setup.Install().CleanupBatch(), "");
+    }
+    EXPECT_TRUE(platform::Files().FileExists("C:\\WINDOWS\\TEMP\\~setup\\files.1"));
     {
         TestSetup setup({"-sD:\\SETUP", "-c"});
         setup.Install().SetExeName("C:\\WINDOWS\\TEMP\\~setup\\SETUP.EXE");
         setup.Install().Cleanup();
-        EXPECT_NE(ReadRootFile(setup.Install().CleanupBatch()).find("DELTREE /Y \"C:\\WINDOWS\\TEMP\\~setup\"\r\n"),
-                  std::string::npos);
+        const std::string batch = setup.Install().CleanupBatch();
+        EXPECT_EQ(ReadRootFile(batch), "ERASE \"C:\\WINDOWS\\TEMP\\~setup\\SETUP.EXE\"\r\nDELTREE /Y "
+                                       "\"C:\\WINDOWS\\TEMP\\~setup\"\r\nERASE \"" +
+                                           platform::ChangeFileExt(batch, ".PIF") + "\"\r\nERASE \"" + batch + "\"\r\n");
+        setup.Install().RunCleanupBatch();
+        EXPECT_FALSE(platform::Files().DirectoryExists("C:\\WINDOWS\\TEMP\\~setup"));
+        EXPECT_TRUE(services.Boxes.empty());
     }
+}
+
+TEST(Cleanup, ABatchLineThatCannotBeCarriedOutIsShown) {
+    platform::TempRootDir dir;
+    platform::ScopedSystemRoot root{dir.Path()};
+    RecordingAppServices services;
+    PrepareSources();
+    WriteRootFile("C:\\WINDOWS\\TEMP\\~setup\\SETUP.EXE", "MZ copy");
+    platform::CurrentSystemRoot().Facts().SetInUse("C:\\WINDOWS\\TEMP\\~setup\\SETUP.EXE", true);
+    TestSetup setup({"-sD:\\SETUP", "-c"});
+    setup.Install().SetExeName("C:\\WINDOWS\\TEMP\\~setup\\SETUP.EXE");
+    setup.Install().Cleanup();
+    setup.form.DestroyComponents();
+    ASSERT_EQ(services.Boxes.size(), 1u);
+    EXPECT_EQ(services.Boxes[0].text.rfind("The temporary setup files could not all be removed:\nERASE "
+                                           "\"C:\\WINDOWS\\TEMP\\~setup\\SETUP.EXE\" (the file could not be deleted)",
+                                           0),
+              0u)
+        << services.Boxes[0].text;
+    EXPECT_EQ(services.Boxes[0].icon, platform::MsgIcon::Warning);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "installer/base/Strings.h"
 #include "installer/components/EngineContext.h"
 #include "installer/components/StandardPathSpecifiers.h"
+#include "installer/distribution/SelfExtractor.h"
 #include "installer/files/InstallFile.h"
 #include "installer/files/TempFiles.h"
 #include "installer/registry/RegistryRoutines.h"
@@ -17,6 +18,7 @@
 #include "installer/translator/IException.h"
 #include "installer/translator/Languages.h"
 #include "installer/translator/Translator.h"
+#include "platform/restart/BatchFile.h"
 #include "platform/restart/Restart.h"
 #include "platform/runtime/PathCase.h"
 #include "platform/runtime/Text.h"
@@ -29,7 +31,6 @@ namespace {
 constexpr const char* kRecordsKey = "\\SOFTWARE\\Tamsel\\Install";
 constexpr const char* kSwitchLetters = "bfdercs";
 constexpr int kMachine = 4;
-constexpr std::size_t kTrailerSize = 56;
 constexpr std::size_t kNetRecordSize = 72;
 
 // Removes a file the run no longer needs. One that stays (in use, outside
@@ -117,11 +118,24 @@ void TCustomInstall::BeforeDestruction() {
     EngineContext& context = Context();
     // Groups told that their container goes must not come back to it.
     if (context.GlobalInstall == static_cast<TInstallRoot*>(this)) context.GlobalInstall = nullptr;
-    if (startBatch_ && !batchName_.empty()) {
-        startBatch_ = false;
-        Services().StartProgram(batchName_, {}, ShowCommand::Hide);
-    }
+    RunCleanupBatch();
     TFileContainer::BeforeDestruction();
+}
+
+void TCustomInstall::RunCleanupBatch() {
+    if (!startBatch_ || batchName_.empty()) return;
+    startBatch_ = false;
+    const platform::BatchReport report = platform::RunBatchFile(batchName_);
+    if (report.Clean()) return;
+    std::string lines;
+    for (const auto* list : {&report.failed, &report.refused})
+        for (const std::string& line : *list) lines += "\n" + line;
+    // The program is ending: nobody could act on an exception any more.
+    try {
+        Services().ShowMessage(TranslateString("The temporary setup files could not all be removed:") + lines,
+                               platform::MsgIcon::Warning, platform::mbOK);
+    } catch (const std::exception&) {
+    }
 }
 
 void TCustomInstall::Notification(TComponent& removed) {
@@ -237,11 +251,9 @@ void TCustomInstall::Loaded() {
     else
         SetActiveInstallType(itFull);
     if (HasSwitch('b')) {
-        if (!BuildHandler) throw IEInstall("This setup program cannot build distributables");
-        BuildHandler(*this);
+        BuildFromInfFile();
     } else if (HasSwitch('f')) {
-        if (!DisketteHandler) throw IEInstall("This setup program cannot transfer the installation to floppies");
-        DisketteHandler(*this);
+        TransferToFloppies("a:");
     } else if (HasSwitch('r')) {
         RunGuarded([this] { ResumeAfterReboot(); });
     } else if (Owner().Kind() == OwnerKind::Form) {
@@ -417,24 +429,7 @@ void TCustomInstall::ReadArchiveInfo() {
 }
 
 void TCustomInstall::ReadSelfExtractorOffset() {
-    const std::string exe = GetArchiveFilePath();
-    std::string trailer(kTrailerSize, '\0');
-    bool read = false;
-    try {
-        platform::FileStream in = platform::Files().Open(exe, platform::FileMode::Read);
-        if (in.Size() >= static_cast<std::int64_t>(kTrailerSize)) {
-            in.Seek(-static_cast<std::int64_t>(kTrailerSize), platform::SeekOrigin::End);
-            read = in.Read(trailer.data(), kTrailerSize) == kTrailerSize;
-        }
-    } catch (const platform::Exception&) {
-        read = false;
-    }
-    if (!read)
-        throw IEInstall(
-            "Could not read the extraction info from the archive file %s when trying to find the correct offset into "
-            "the self extracting file",
-            {exe});
-    Context().GlobalCompressor->Offset = GetInt32LE(reinterpret_cast<const unsigned char*>(trailer.data()) + 24);
+    Context().GlobalCompressor->Offset = ReadSelfExtractorTrailer(GetArchiveFilePath()).FilesStart;
 }
 
 void TCustomInstall::ReadNetFileList() {
@@ -467,7 +462,7 @@ void TCustomInstall::ReadNetFileList() {
         const std::string name(reinterpret_cast<const char*>(record + 12), strnlen(reinterpret_cast<const char*>(record + 12), 40));
         const std::string version(reinterpret_cast<const char*>(record + 52), strnlen(reinterpret_cast<const char*>(record + 52), 20));
         for (TCustomInstallFile* file : Context().GlobalInstallFileList.Items())
-            if (platform::SameNameIgnoringCase(file->Name(), name)) {
+            if (platform::SameNameIgnoringCase(NetRecordName(file->Name()), name)) {
                 file->SetNetInfo(GetInt32LE(record), date, version.substr(0, 20));
                 break;
             }
@@ -700,10 +695,12 @@ void TCustomInstall::Cleanup() {
         DeleteLeftover(exeDir + "\\" + name);
     }
     const std::string batch = CreateTempFileWithExt(".bat");
-    std::string text = "ERASE " + Quoted(exe) + "\r\n";
-    // Only the temporary copy the loading program made is ever removed whole.
+    // Only the temporary copy the loading program made is ever removed: a
+    // setup started with -c from its distribution folder keeps it.
     const std::string temp = platform::CurrentSystemRoot().Facts().TempDir();
-    if (!temp.empty() && IsBelow(exeDir, FullPath(temp))) text += "DELTREE /Y " + Quoted(exeDir) + "\r\n";
+    std::string text;
+    if (!temp.empty() && IsBelow(exeDir, FullPath(temp)))
+        text = "ERASE " + Quoted(exe) + "\r\nDELTREE /Y " + Quoted(exeDir) + "\r\n";
     text += "ERASE " + Quoted(platform::ChangeFileExt(batch, ".PIF")) + "\r\n";
     text += "ERASE " + Quoted(batch) + "\r\n";
     platform::FileStream out = files.Open(batch, platform::FileMode::Create);

@@ -92,8 +92,6 @@ public:
     void SetOwnerForm(TOwnerForm* form) { ownerForm_ = form; }
     // The form's own activation handler, called on its first activation.
     std::function<void()> PreviousOnActivate;
-    // The modes of the distribution build (-b) and the diskette transfer (-f).
-    TInstallNotifyEvent BuildHandler, DisketteHandler;
 
     // ---- the run
     void ParseCommandLine();
@@ -113,6 +111,19 @@ public:
     // Runs body; a failure goes to HandleInstallException (an EAbort passes silently).
     void RunGuarded(const std::function<void()>& body);
 
+    // ---- the distribution build (-b) and the diskette transfer (-f)
+    void BuildFromInfFile();
+    void BuildDistributables(const std::string& exe, const std::string& directory, bool selfExtract);
+    void CopyLoadingProgram(const std::string& directory, const std::string& exe);
+    void CreateSetupArchive(const std::string& directory, const std::string& exe);
+    // Clears every install file's pack mark, then the compress pass.
+    void Compress(TCompressOptions options) override;
+    void WriteNetFileList();
+    void CreateSelfExtractor(const std::string& exe, const std::string& setup1, const std::string& files1);
+    void TransferToFloppies(const std::string& drive);
+    // Adds a presetup file; with check, not when one of that file name is listed.
+    void AddPresetupFile(const std::string& fileName, bool check);
+
     // ---- reboot, resume and cleanup
     void RebootWindows();
     void RegisterRunOnce();
@@ -121,6 +132,9 @@ public:
     void ClearUnfinished();
     void ResumeAfterReboot() override;
     void Cleanup();
+    // Runs the batch Cleanup wrote, once (the install's destruction runs it
+    // when nobody did before); lines that could not be carried out are shown.
+    void RunCleanupBatch();
     void RemoveInstallRecord();
 
     // ---- run state

@@ -7,6 +7,7 @@
 #include "installer/base/Exceptions.h"
 #include "installer/components/EngineContext.h"
 #include "installer/components/StandardPathSpecifiers.h"
+#include "installer/files/SelfRegistration.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/run/RunTestSetup.h"
 #include "platform/inifile/IniFile.h"
@@ -283,20 +284,27 @@ TEST_F(InstallRun, AKeptFileStillRunsItsAfterInstallSteps) {
 }
 
 TEST_F(InstallRun, AFailedSelfRegistrationIsRetriedAfterEveryObjectIsInstalled) {
+    WriteRootFile(std::string(kSourceDir) + "\\VOREL.EXE", "no program image");  // cannot start
     TestSetup setup;
     BuildAndReset(setup);
     TInstallFile& program = setup.File("ProgramFile");
     program.SetActiveX(true);
+    program.SetFileType(iftNormal);  // a self-registering program kept beside the install
+    program.OverwriteMode = TOverwriteType::owAlways;
+    program.UpdateDLLCounter = false;
     program.SetDestDirType(StandardPathSpecList(setup.form.Context()).FindByClass<TpsContainerDestDir>());
     std::vector<std::string> order;
-    services.StartSucceeds = false;
     program.OnAfterInstall = [&](TInstallContainer&) { order.push_back("installed"); };
     setup.Install().OnAfterInstallObjects = [&](TInstallContainer&, bool) { order.push_back("after objects"); };
     setup.Install().OwnerFormActivate();
 
-    // Registered once with the file and once more after all objects, before
-    // the end of the objects' pass is announced.
-    EXPECT_EQ(std::count(services.Trace.begin(), services.Trace.end(), "start: " + std::string(kProgramDest) + " /REGSERVER|hide"), 2);
+    // Tried with the file (that failure waits in the retry list) and once
+    // more after all objects, before the end of the objects' pass is
+    // announced; the second failure is the one shown. Never started on the host.
+    EXPECT_EQ(std::count_if(services.Trace.begin(), services.Trace.end(),
+                            [](const std::string& line) { return line.rfind("start:", 0) == 0; }),
+              0);
+    EXPECT_EQ(SelfRegistrationLog(), "");
     EXPECT_EQ(order, (std::vector<std::string>{"installed", "after objects"}));
     ASSERT_EQ(services.Boxes.size(), 1u);
     EXPECT_NE(services.Boxes[0].text.find("WinExec(C:\\Program Files\\Vorel\\VOREL.EXE /REGSERVER,SW_HIDE)"),
@@ -320,14 +328,19 @@ TEST_F(InstallRun, ASelfExtractingSetupReadsItsArchiveBehindTheLoadingProgram) {
     const auto put = [&](std::size_t at, std::int32_t v) {
         for (int i = 0; i < 4; ++i) trailer[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
     };
-    put(24, static_cast<std::int32_t>(stub.size()));
-    WriteRootFile("D:\\DIST\\VORELSETUP.EXE", stub + archive + trailer);
+    const std::string setup1 = "setup.1 stand-in";
+    const auto filesStart = static_cast<std::int32_t>(stub.size() + setup1.size());
+    put(16, static_cast<std::int32_t>(stub.size()));
+    put(20, filesStart - 1);
+    put(24, filesStart);
+    put(28, filesStart + static_cast<std::int32_t>(archive.size()) - 1);
+    WriteRootFile("D:\\DIST\\VORELSETUP.EXE", stub + setup1 + archive + trailer);
     platform::Files().DeleteFile("D:\\SETUP\\files.1");
 
     TestSetup setup({"-sD:\\DIST", "-eVORELSETUP.EXE"});
     setup.Install().OwnerFormActivate();
     EXPECT_TRUE(services.Boxes.empty());
-    EXPECT_EQ(setup.form.Context().GlobalCompressor->Offset, static_cast<std::int32_t>(stub.size()));
+    EXPECT_EQ(setup.form.Context().GlobalCompressor->Offset, filesStart);
     EXPECT_EQ(ReadRootFile(kDataDest), kDataText);
     EXPECT_EQ(ReadRootFile(kProgramDest), kProgramText);
 

@@ -130,6 +130,25 @@ TEST_F(NetInstall, ATruncatedFileListIsRefusedWithItsName) {
     }
 }
 
+TEST_F(NetInstall, AComponentNameCutInTheFileListStillFindsItsFile) {
+    Publish();
+    TestSetup setup = NetSetup();
+    auto& longNamed = setup.form.Create<TInstallFile>();
+    longNamed.SetName(std::string(40, 'L'));
+    longNamed.SetNetInfo(4321, 37000.5, "2.0.0.1");
+    std::string list = ReadRootFile(std::string(kServerDir) + "\\filelist.lst");
+    list[0] = 3;
+    list += longNamed.NetFileRecord();
+    WriteRootFile(std::string(kServerDir) + "\\filelist.lst", list);
+    longNamed.SetNetInfo(0, 0, "");
+    setup.form.Context().InstallRecordKey = setup.Install().FindInstallRecord(true);
+    setup.Install().ReadArchiveInfo();
+    EXPECT_EQ(longNamed.UnpackedSize(), 4321);
+    EXPECT_EQ(longNamed.FileDateTime(), 37000.5);
+    EXPECT_EQ(longNamed.Version(), "2.0.0.1");
+    EXPECT_EQ(setup.File("ProgramFile").UnpackedSize(), static_cast<std::int64_t>(std::string(kProgramText).size()));
+}
+
 TEST_F(NetInstall, ARecordedCopyThatStillExistsIsNotFetchedAgain) {
     Publish();
     TestSetup setup = NetSetup();

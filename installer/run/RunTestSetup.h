@@ -78,44 +78,55 @@ inline void PrepareSources() {
     WriteRootFile(std::string(kSourceDir) + "\\Dados.db", kDataText, platform::EncodeDateTime(2003, 7, 8, 9, 10, 12));
 }
 
+// The components of the test setup: an install of "Vorel" into "\Vorel",
+// a recorder, a directory "Data" with Dados.db and the program VOREL.EXE
+// beside it; extra adds more before loading ends.
+inline TInstall& AddTestComponents(TreeBuilder& b, const std::function<void(TreeBuilder&)>& extra = {}) {
+    auto& ins = b.add<TInstall>("Install1").get();
+    ins.SetDestDir("\\Vorel");
+    ins.Information.ProductName = "Vorel";
+    b.add<TMessageRecorder>("Recorder").ref("Container", "Install1");
+    b.add<TInstallDirectory>("Directory1")
+        .set([](TInstallDirectory& d) {
+            d.SetDestDir("\\Data");
+            d.Description = "Data files";
+        })
+        .ref("Container", "Install1")
+        .ref("DestDirType", "psContainerDestDir")
+        .ref("ArchiveFileType", "psContainerArchiveFile");
+    b.add<TInstallFile>("ProgramFile")
+        .set([](TInstallFile& f) {
+            f.SetIncludeFromDir(kSourceDir);
+            f.SetFileName("VOREL.EXE");
+            f.SetDestName("VOREL.EXE");
+        })
+        .ref("Container", "Install1")
+        .ref("DestDirType", "psContainerDestDir")
+        .ref("ArchiveFileType", "psContainerArchiveFile");
+    b.add<TInstallFile>("DataFile")
+        .set([](TInstallFile& f) {
+            f.SetIncludeFromDir(kSourceDir);
+            f.SetFileName("Dados.db");
+            f.SetDestName("Dados.db");
+        })
+        .ref("Container", "Directory1")
+        .ref("DestDirType", "psContainerDestDir")
+        .ref("ArchiveFileType", "psContainerArchiveFile");
+    if (extra) extra(b);
+    return ins;
+}
+
 // One setup program: its form, its tree, its install.
 struct TestSetup {
     explicit TestSetup(std::vector<std::string> arguments = {"-sD:\\SETUP"},
                        const std::function<void(TreeBuilder&, TestSetup&)>& extra = {}) {
         TreeBuilder b(form);
-        auto& ins = b.add<TInstall>("Install1").get();
+        AddTestComponents(b, [&](TreeBuilder& builder) {
+            if (extra) extra(builder, *this);
+        });
+        TInstall& ins = Install();
         ins.SetExeName(kSetupExe);
         ins.SetArguments(std::move(arguments));
-        ins.SetDestDir("\\Vorel");
-        ins.Information.ProductName = "Vorel";
-        b.add<TMessageRecorder>("Recorder").ref("Container", "Install1");
-        b.add<TInstallDirectory>("Directory1")
-            .set([](TInstallDirectory& d) {
-                d.SetDestDir("\\Data");
-                d.Description = "Data files";
-            })
-            .ref("Container", "Install1")
-            .ref("DestDirType", "psContainerDestDir")
-            .ref("ArchiveFileType", "psContainerArchiveFile");
-        b.add<TInstallFile>("ProgramFile")
-            .set([](TInstallFile& f) {
-                f.SetIncludeFromDir(kSourceDir);
-                f.SetFileName("VOREL.EXE");
-                f.SetDestName("VOREL.EXE");
-            })
-            .ref("Container", "Install1")
-            .ref("DestDirType", "psContainerDestDir")
-            .ref("ArchiveFileType", "psContainerArchiveFile");
-        b.add<TInstallFile>("DataFile")
-            .set([](TInstallFile& f) {
-                f.SetIncludeFromDir(kSourceDir);
-                f.SetFileName("Dados.db");
-                f.SetDestName("Dados.db");
-            })
-            .ref("Container", "Directory1")
-            .ref("DestDirType", "psContainerDestDir")
-            .ref("ArchiveFileType", "psContainerArchiveFile");
-        if (extra) extra(b, *this);
         b.Finish();
     }
     ~TestSetup() { form.DestroyComponents(); }

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <type_traits>
 
 #include "installer/translator/TextCompare.h"
 #include "platform/runtime/Exception.h"
@@ -122,11 +123,10 @@ void TLangFormatStrings::Clear() {
     Changed();
 }
 
-// Re-parses like every other change, so memo entries keep true line indexes.
 void TLangFormatStrings::Delete(int index) {
     CheckIndex(index, Count() - 1);
     lines_.erase(lines_.begin() + index);
-    Changed();
+    owner_.LineDeleted(index);
 }
 
 void TLangFormatStrings::Insert(int index, const std::string& line) {
@@ -201,6 +201,31 @@ const TLanguageMemo* TLanguage::FindMemoByText(const std::vector<std::string>& l
 void TLanguage::ClearElements() {
     stringEntries_.clear();
     memoEntries_.clear();
+}
+
+void TLanguage::LineDeleted(int index) {
+    if (!ParseEnabled) return;
+    auto strings = std::move(stringEntries_);
+    auto memos = std::move(memoEntries_);
+    try {
+        ParseStrings();
+        return;
+    } catch (const platform::Exception&) {
+        // The text no longer parses (the line opened a memo whose lines now
+        // read as strings): keep what was there, as a list line shift would.
+    }
+    auto shifted = [index](auto& entries) {
+        std::erase_if(entries, [index](const auto& e) { return e->LineIndex == index; });
+        for (auto& e : entries) {
+            if (e->LineIndex < index) continue;
+            auto moved = std::make_unique<std::remove_const_t<std::remove_reference_t<decltype(*e)>>>(*e);
+            --moved->LineIndex;
+            e = std::move(moved);
+        }
+        return std::move(entries);
+    };
+    stringEntries_ = shifted(strings);
+    memoEntries_ = shifted(memos);
 }
 
 void TLanguage::ParseStrings() {

@@ -56,7 +56,7 @@ public:
 };
 
 // The text lines of one language. Each operation changes the lines, then
-// re-parses the owner's entries.
+// re-parses the owner's entries (Delete never raises, see LineDeleted).
 class TLangFormatStrings {
 public:
     explicit TLangFormatStrings(TLanguage& owner) : owner_(owner) {}
@@ -125,6 +125,10 @@ public:
     // Rebuilds the entries from Strings; nothing while ParseEnabled is false.
     // A malformed line raises and leaves the language without entries.
     void ParseStrings();
+    // After line index left Strings: re-parses; when the rest no longer
+    // parses, the entries stay, less the deleted line's own, and those below
+    // it move up one line. Never raises.
+    void LineDeleted(int index);
 
 private:
     TTranslator* owner_;

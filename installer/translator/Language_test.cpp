@@ -128,6 +128,23 @@ TEST(LangFormatStrings, EveryChangeReparses) {
     s.Delete(0);
     EXPECT_EQ(en.StringEntries().size(), 3u);
 
+    // Deleting the line that opens a memo leaves its lines to read as
+    // strings, which they are not: the entries stay, moved up, and the
+    // memo is gone.
+    ASSERT_EQ(s[2], "#5");
+    ASSERT_EQ(s[3], "memo line");
+    s.Delete(2);
+    EXPECT_EQ(s.Count(), 5);
+    EXPECT_EQ(en.FindMemoByGLID(5), nullptr);
+    ASSERT_NE(en.FindStringByGLID(2), nullptr);
+    EXPECT_EQ(en.FindStringByGLID(2)->LineIndex, 4);
+    EXPECT_EQ(en.FindStringByGLID(2)->Text, "two");
+    EXPECT_EQ(en.FindStringByGLID(9)->LineIndex, 1);
+    EXPECT_EQ(en.StringEntries().size(), 3u);
+    s.Insert(2, "#5");  // put back, the memo parses again
+    ASSERT_NE(en.FindMemoByGLID(5), nullptr);
+    EXPECT_EQ(en.FindMemoByGLID(5)->Lines, std::vector<std::string>{"memo line"});
+
     try {
         s.Delete(6);
         FAIL();

@@ -26,7 +26,7 @@ TEST(VersionTools, WrittenFixtureReadsBackThroughTheProbe) {
     std::filesystem::create_directories(file.parent_path());
     const std::string write = bin + "/pe-fixture '" + file.string() +
                               "' --dll --file-version 4.0.1.22 --table 040904E4 --string 'CompanyName=Borland "
-                              "International' --translation 0409:1252";
+                              "International' --translation 0409:04E4";
     ASSERT_EQ(std::system(write.c_str()), 0);
     const std::string out = Output(bin + "/verinfo 'C:\\IDAPI32.DLL' --windows '" + root.Path().string() + "'");
     EXPECT_NE(out.find("CompanyName=Borland International\n"), std::string::npos) << out;
@@ -38,6 +38,10 @@ TEST(VersionTools, WrittenFixtureReadsBackThroughTheProbe) {
         Output(bin + "/verinfo '" + file.string() + "' --codepage 1200");
     EXPECT_NE(unicode.find("CompanyName=\n"), std::string::npos) << unicode;
     EXPECT_NE(std::system((bin + "/pe-fixture 2>/dev/null").c_str()), 0);
+    // A translation is two hexadecimal numbers of up to four digits; anything else is refused.
+    for (const char* bad : {"0409:1252x", "0409:", "0409:12345", "0409:-1"})
+        EXPECT_NE(std::system((bin + "/pe-fixture '" + file.string() + "' --translation " + bad + " 2>/dev/null").c_str()), 0)
+            << bad;
 }
 
 }  // namespace

@@ -173,6 +173,10 @@ TEST(VersionCompare, OrdersVersionTexts) {
     EXPECT_EQ(CompareVersionStrings("99999999999999999999", "4294967296"), 1);
     EXPECT_EQ(CompareVersionStrings("4.0.99999999999", "4.0.100000000000"), 2);
     EXPECT_EQ(CompareVersionStrings("10", "9a"), 2);  // "9a" is text: '1' < '9'
+    // Numbers compare as numbers only when both parts are numbers.
+    EXPECT_EQ(CompareVersionStrings("1.100", "1.9b"), 2);
+    EXPECT_EQ(CompareVersionStrings("1.9b", "1.100"), 1);
+    EXPECT_EQ(CompareVersionStrings("1.100.b", "1.9.a"), 1);
 }
 
 class FakeFacts : public OverwriteFileFacts {
@@ -236,6 +240,11 @@ TEST(Overwrite, EveryDecision) {
     EXPECT_EQ(CompareHeaderForOverwrite(f, "2.0", "new", owVersion, 0.0), 1);
     EXPECT_EQ(CompareHeaderForOverwrite(f, "2.0", "new", owVersionDate, 100.5), 1);
     EXPECT_EQ(CompareHeaderForOverwrite(f, "2.0", "new", owVersionDate, 100.6), 2);
+    // The same version with an earlier date keeps the file; a destination
+    // that cannot be read then fails the decision.
+    EXPECT_EQ(CompareHeaderForOverwrite(f, "2.0", "new", owVersionDate, 100.4), 3);
+    EXPECT_EQ(CompareHeaderForOverwrite(f, "2.0", "locked", owVersionDate, 100.4), 0);
+    EXPECT_EQ(CompareHeaderForOverwrite(f, "1.0", "locked", owVersionDate, 100.4), 3);  // versions alone decide
     EXPECT_EQ(CompareHeaderForOverwrite(f, "2.0", "new", owDate, 100.4), 3);
     EXPECT_EQ(CompareHeaderForOverwrite(f, "2.0", "locked", owDate, 100.4), 0);
     EXPECT_EQ(CompareHeaderForOverwrite(f, "", "", owNever, 0.0), 2);

@@ -86,7 +86,11 @@ void TDBGrid::Fill() {
             count_ = recNo_ = active_ = 0;
         } else {
             const int visible = VisibleRowCount();
-            const int count = ds->RecordCount(), recNo = ds->RecNo();
+            // Counting every record before the current one costs a scan of
+            // them; the grid needs exact figures only within its window, and
+            // an estimate for the scroll bar elsewhere.
+            const TGridPosition at = ds->GridPosition(visible);
+            const int count = at.Count, recNo = at.RecNo;
             // The marker stays on a record still in the window; else it moves
             // by the distance the dataset moved.
             TRecord current;
@@ -98,7 +102,7 @@ void TDBGrid::Fill() {
                 active_ = inWindow;
             else
                 active_ += recNo_ > 0 ? recNo - recNo_ : 0;
-            const int before = recNo - 1, after = count - recNo;
+            const int before = at.Before, after = at.After;
             active_ = std::clamp(active_, 0, visible - 1);
             active_ = std::min(active_, before);
             if (active_ + after + 1 < visible) active_ = std::min(before, visible - 1 - after);

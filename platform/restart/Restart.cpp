@@ -1,8 +1,14 @@
 #include "platform/restart/Restart.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "platform/inifile/IniFile.h"
+#include "platform/restart/BatchFile.h"
 #include "platform/registry/RegistryStore.h"
+#include "platform/runtime/PathCase.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "platform/sysroot/WinPath.h"
 
 namespace platform {
 
@@ -48,6 +54,43 @@ bool carryOut(WinFileSystem& files, const std::string& from, const std::string& 
     }
 }
 
+bool lessIgnoringCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
+        return std::tolower(x) < std::tolower(y);
+    });
+}
+
+void runCommand(const std::string& line, const ProgramRunner& runProgram, RestartReport& report) {
+    report.runOnce.push_back(line);
+    RunOnceCommand command;
+    command.line = line;
+    std::vector<std::string> words = SplitCommandLine(line);
+    if (words.empty()) {
+        report.failed.push_back(line + " (no program)");
+        return;
+    }
+    command.program = words.front();
+    command.arguments.assign(words.begin() + 1, words.end());
+    if (SameNameIgnoringCase(ExtractFileExt(command.program), ".bat")) {
+        if (!command.arguments.empty()) {
+            report.refused.push_back(line + " (a batch file takes no arguments)");
+            return;
+        }
+        BatchReport batch = RunBatchFile(command.program);
+        for (const auto& l : batch.failed) report.failed.push_back(command.program + ": " + l);
+        for (const auto& l : batch.refused) report.refused.push_back(command.program + ": " + l);
+        return;
+    }
+    bool ran = false;
+    try {
+        ran = runProgram && runProgram(command);
+    } catch (const std::exception& e) {
+        report.failed.push_back(line + " (" + e.what() + ")");
+        return;
+    }
+    if (!ran) report.failed.push_back(line + " (not run)");
+}
+
 }  // namespace
 
 bool MoveFileDelayUntilReboot(const std::string& from, const std::string& to, bool replaceExisting) {
@@ -81,7 +124,7 @@ bool RequestReboot() {
 
 bool RebootRequested() { return facts().ReadString("Restart", "Requested", "0") == "1"; }
 
-RestartReport SimulateRestart() {
+RestartReport SimulateRestart(const ProgramRunner& runProgram) {
     RestartReport report;
     SystemRoot& root = CurrentSystemRoot();
     WinFileSystem& files = root.Files();
@@ -119,9 +162,13 @@ RestartReport SimulateRestart() {
     }
 
     for (RegRoot hive : {RegRoot::LocalMachine, RegRoot::CurrentUser}) {
-        for (const auto& name : reg.ValueNames(hive, kRunOnce)) {
-            if (auto command = reg.ReadString(hive, kRunOnce, name)) report.runOnce.push_back(*command);
+        std::vector<std::string> names = reg.ValueNames(hive, kRunOnce);
+        std::sort(names.begin(), names.end(), lessIgnoringCase);
+        for (const auto& name : names) {
+            auto command = reg.ReadString(hive, kRunOnce, name);
+            // Windows removes the value before it runs it: a command that fails never runs again.
             reg.DeleteValue(hive, kRunOnce, name);
+            if (command) runCommand(*command, runProgram, report);
         }
     }
     ini.DeleteKey("Restart", "Requested");

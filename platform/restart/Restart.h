@@ -10,6 +10,7 @@
 // deletes the source). Windows 95/98 has no such service and uses the
 // [Rename] section of WININIT.INI in the Windows directory instead
 // ("destination=source", "NUL=source" deletes).
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,16 +27,34 @@ bool MoveFileDelayUntilReboot(const std::string& from, const std::string& to, bo
 bool RequestReboot();
 bool RebootRequested();
 
+// A RunOnce command that names a program: the command line as recorded, and
+// its words (the program first, unquoted).
+struct RunOnceCommand {
+    std::string line;
+    std::string program;
+    std::vector<std::string> arguments;
+};
+// Runs such a command; false when it could not be run.
+using ProgramRunner = std::function<bool(const RunOnceCommand& command)>;
+
 struct RestartReport {
-    std::vector<std::string> done;      // "source -> destination" or "delete source", in the order carried out
-    std::vector<std::string> failed;    // the same for operations that could not be carried out
-    std::vector<std::string> runOnce;   // RunOnce command lines, HKLM then HKCU, each in value-name order
+    std::vector<std::string> done;     // "source -> destination" or "delete source", in the order carried out
+    std::vector<std::string> failed;   // renames that could not be carried out, batch lines the file
+                                       // system said no to, commands that could not be run
+    std::vector<std::string> refused;  // batch lines not run (see BatchFile.h)
+    std::vector<std::string> runOnce;  // RunOnce command lines, in the order taken
+
+    bool Clean() const { return failed.empty() && refused.empty(); }
 };
 
-// Plays a restart: files stop being in use, the pending renames and the
-// WININIT.INI renames are carried out (WININIT.INI then becomes WININIT.BAK),
-// the reboot request is cleared, and the RunOnce values are removed and
-// handed back for the caller to run.
-RestartReport SimulateRestart();
+// Plays a restart in the order Windows starts: files stop being in use; the
+// pending renames, then the WININIT.INI renames are carried out
+// (WININIT.INI then becomes WININIT.BAK); then each RunOnce value (those of
+// HKEY_LOCAL_MACHINE, then HKEY_CURRENT_USER, each in name order ignoring
+// case) is removed and run: a batch file (".bat") by the batch interpreter,
+// any other program by runProgram (without one, the command counts as not
+// run). Values added meanwhile wait for the next restart. The reboot
+// request is cleared at the end.
+RestartReport SimulateRestart(const ProgramRunner& runProgram = {});
 
 }  // namespace platform

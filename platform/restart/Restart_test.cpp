@@ -2,6 +2,7 @@
 
 #include "platform/inifile/IniFile.h"
 #include "platform/registry/RegistryStore.h"
+#include "platform/restart/BatchFile.h"
 #include "platform/restart/Restart.h"
 #include "platform/sysroot/SystemRoot.h"
 
@@ -62,7 +63,10 @@ TEST_F(RestartFixture, DelayedRenamesOfNtRunAtTheRestart) {
     EXPECT_FALSE(files.FileExists("C:\\WINDOWS\\TEMP\\gone.bat"));
     EXPECT_EQ(report.done, (std::vector<std::string>{"C:\\WINDOWS\\SYSTEM32\\X.1 -> C:\\WINDOWS\\SYSTEM32\\X.DLL",
                                                      "delete C:\\WINDOWS\\TEMP\\gone.bat"}));
-    EXPECT_EQ(report.failed, std::vector<std::string>{"C:\\WINDOWS\\SYSTEM32\\Y.1 -> C:\\WINDOWS\\SYSTEM32\\Y.DLL"});
+    // Without a runner for programs, the commands are taken but not run.
+    EXPECT_EQ(report.failed, (std::vector<std::string>{"C:\\WINDOWS\\SYSTEM32\\Y.1 -> C:\\WINDOWS\\SYSTEM32\\Y.DLL",
+                                                       "\"C:\\setup.exe\" -r first (not run)",
+                                                       "\"C:\\setup.exe\" -r second (not run)"}));
     EXPECT_EQ(report.runOnce, (std::vector<std::string>{"\"C:\\setup.exe\" -r first", "\"C:\\setup.exe\" -r second"}));
     EXPECT_FALSE(RebootRequested());
     EXPECT_FALSE(files.IsInUse("C:\\WINDOWS\\SYSTEM32\\X.DLL"));
@@ -90,4 +94,42 @@ TEST_F(RestartFixture, WindowsNinetyFiveUsesWininitAndRebootsCanBeRefused) {
     IniFile(dir.Path() / "platform.ini").WriteString("Restart", "Refuse", "1");
     EXPECT_FALSE(RequestReboot());
     EXPECT_FALSE(RebootRequested());
+}
+
+TEST_F(RestartFixture, RunOnceCommandsRunAfterTheRenamesInNameOrderAndTheMarkerGoesLast) {
+    const std::string runOnceKey = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+    RegistryStore& reg = Registry();
+    reg.CreateKey(RegRoot::LocalMachine, runOnceKey);
+    reg.CreateKey(RegRoot::CurrentUser, runOnceKey);
+    write("C:\\WINDOWS\\TEMP\\X.1", "new");
+    write("C:\\X.DLL", "old");
+    ASSERT_TRUE(MoveFileDelayUntilReboot("C:\\WINDOWS\\TEMP\\X.1", "C:\\X.DLL", true));
+    write("C:\\WINDOWS\\TEMP\\b.bat", "ERASE C:\\X.DLL\r\nDELTREE /Y C:\\\r\n");
+    reg.WriteString(RegRoot::LocalMachine, runOnceKey, "zeta", "\"C:\\Program Files\\p.exe\" -r \"-sD:\\A B\"");
+    reg.WriteString(RegRoot::LocalMachine, runOnceKey, "Beta", "C:\\WINDOWS\\TEMP\\b.bat");
+    reg.WriteString(RegRoot::LocalMachine, runOnceKey, "alpha", "C:\\first.exe");
+    reg.WriteString(RegRoot::CurrentUser, runOnceKey, "Aaa", "C:\\user.exe");
+    ASSERT_TRUE(RequestReboot());
+
+    std::vector<std::string> seen;
+    RestartReport report = SimulateRestart([&](const RunOnceCommand& command) {
+        std::string line = command.program;
+        for (const auto& a : command.arguments) line += "|" + a;
+        seen.push_back(line);
+        EXPECT_TRUE(RebootRequested());  // cleared only when every command ran
+        // The value was removed before it ran; one added now waits for the next start.
+        EXPECT_FALSE(reg.ReadString(RegRoot::LocalMachine, runOnceKey, "alpha"));
+        reg.WriteString(RegRoot::LocalMachine, runOnceKey, "again", "C:\\again.exe");
+        return command.program != "C:\\user.exe";
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"C:\\first.exe", "C:\\Program Files\\p.exe|-r|-sD:\\A B", "C:\\user.exe"}));
+    EXPECT_EQ(report.runOnce.size(), 4u);
+    EXPECT_EQ(report.runOnce[1], "C:\\WINDOWS\\TEMP\\b.bat");
+    // The batch ran after the rename: it erased the new file.
+    EXPECT_FALSE(files.FileExists("C:\\X.DLL"));
+    EXPECT_EQ(report.refused, std::vector<std::string>{"C:\\WINDOWS\\TEMP\\b.bat: DELTREE /Y C:\\ (a drive root)"});
+    EXPECT_EQ(report.failed, std::vector<std::string>{"C:\\user.exe (not run)"});
+    EXPECT_FALSE(report.Clean());
+    EXPECT_FALSE(RebootRequested());
+    EXPECT_EQ(reg.ValueNames(RegRoot::LocalMachine, runOnceKey), std::vector<std::string>{"again"});
 }

@@ -63,6 +63,19 @@ bool HasNonAscii(const std::string& bytes) {
     return false;
 }
 
+bool CodePointToCp1252(char32_t c, unsigned char& byte) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+        byte = static_cast<unsigned char>(c);
+        return true;
+    }
+    for (int k = 0; k < 32; ++k)
+        if (kHigh[k] != 0 && kHigh[k] == c) {
+            byte = static_cast<unsigned char>(0x80 + k);
+            return true;
+        }
+    return false;
+}
+
 std::string Utf8ToCp1252(const std::string& utf8) {
     std::string out;
     out.reserve(utf8.size());
@@ -74,14 +87,8 @@ std::string Utf8ToCp1252(const std::string& utf8) {
             ++i;
             continue;
         }
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-            out += static_cast<char>(c);
-            continue;
-        }
-        char mapped = '?';
-        for (int k = 0; k < 32; ++k)
-            if (kHigh[k] == c) mapped = static_cast<char>(0x80 + k);
-        out += mapped;
+        unsigned char b;
+        out += CodePointToCp1252(c, b) ? static_cast<char>(b) : '?';
     }
     return out;
 }

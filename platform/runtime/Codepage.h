@@ -6,6 +6,8 @@
 namespace platform {
 
 std::string Utf8ToCp1252(const std::string& utf8);
+// The Windows-1252 byte of a Unicode character; false when the code page has none.
+bool CodePointToCp1252(char32_t c, unsigned char& byte);
 std::string Cp1252ToUtf8(const std::string& bytes);
 bool IsValidUtf8(const std::string& bytes);
 bool HasNonAscii(const std::string& bytes);

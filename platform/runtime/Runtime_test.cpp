@@ -25,6 +25,23 @@ TEST(Codepage, RoundTripAndUnmappable) {
     EXPECT_EQ(Utf8ToCp1252("\xC0\xAF"), "??");  // overlong form is not '/'
 }
 
+TEST(Codepage, CodePointsToBytes) {
+    unsigned char b = 0;
+    EXPECT_TRUE(CodePointToCp1252(U'\u2019', b));
+    EXPECT_EQ(b, 0x92);
+    EXPECT_TRUE(CodePointToCp1252(U'\u20AC', b));
+    EXPECT_EQ(b, 0x80);
+    EXPECT_TRUE(CodePointToCp1252(U'\u0178', b));  // the last of the high range
+    EXPECT_EQ(b, 0x9F);
+    EXPECT_TRUE(CodePointToCp1252(0xE9, b));
+    EXPECT_EQ(b, 0xE9);
+    // The holes of the high range and the C1 controls have no byte.
+    EXPECT_FALSE(CodePointToCp1252(0x81, b));
+    EXPECT_FALSE(CodePointToCp1252(0x9D, b));
+    EXPECT_FALSE(CodePointToCp1252(0, b) && b != 0);
+    EXPECT_FALSE(CodePointToCp1252(U'\u03B1', b));
+}
+
 #include <filesystem>
 #include <fstream>
 

@@ -165,6 +165,7 @@ std::optional<WinFileSystem::Resolved> WinFileSystem::resolve(const std::string&
         base = root_ / "unc";
         rel = wp.server + "/" + wp.share;
     }
+    expandShortNames(rel.empty() ? base : ResolveCase(base, rel), wp.components);
     for (const auto& c : wp.components) rel += (rel.empty() ? "" : "/") + c;
     fs::path host = rel.empty() ? base : ResolveCase(base, rel);
     if (!confined(host)) {
@@ -172,6 +173,25 @@ std::optional<WinFileSystem::Resolved> WinFileSystem::resolve(const std::string&
         return std::nullopt;
     }
     return Resolved{wp.Text(), host};
+}
+
+void WinFileSystem::expandShortNames(fs::path dir, std::vector<std::string>& components) const {
+    std::error_code ec;
+    for (std::string& name : components) {
+        fs::path next = ResolveCase(dir, name);
+        if (name.find('~') != std::string::npos && !fs::exists(fs::symlink_status(next, ec)) && confined(dir)) {
+            std::vector<std::string> siblings;
+            for (fs::directory_iterator d(dir, ec), end; !ec && d != end; d.increment(ec))
+                siblings.push_back(d->path().filename().string());
+            for (const std::string& sibling : siblings)
+                if (SameNameIgnoringCase(shortName(sibling, siblings), name)) {
+                    name = sibling;
+                    next = dir / sibling;
+                    break;
+                }
+        }
+        dir = next;
+    }
 }
 
 WinFileSystem::Resolved WinFileSystem::resolveForWrite(const std::string& path) const {
@@ -311,6 +331,13 @@ std::optional<std::int64_t> WinFileSystem::spaceLeftOn(const std::string& winPat
     if (winPath.size() < 2 || winPath[1] != ':') return std::nullopt;
     if (!facts_.DriveCapacity(winPath[0])) return std::nullopt;
     return DiskFree(winPath[0]);
+}
+
+bool WinFileSystem::MarkExecutable(const std::string& path) {
+    Resolved file = resolveForWrite(path);
+    struct stat st {};
+    if (::stat(file.host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    return ::chmod(file.host.c_str(), (st.st_mode & 07777) | S_IXUSR) == 0;
 }
 
 bool WinFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {

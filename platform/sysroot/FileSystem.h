@@ -4,7 +4,8 @@
 // "<root>/unc/server/share/". Each existing component is found ignoring case;
 // new names keep the case given. Nothing outside the root is ever touched:
 // ".." stops at the drive root, and a path through a symbolic link that leads
-// out of the root (or nowhere) is refused.
+// out of the root (or nowhere) is refused. A component in 8.3 form
+// ("PROGRA~1") names the entry whose short name it is, as on Windows.
 //
 // Queries answer false / -1 / nothing for a refused path; operations that
 // change something raise EPathRefused for it and answer false for ordinary
@@ -71,6 +72,10 @@ public:
     // lock of the host); a missing or refused path is not locked.
     bool IsWriteLocked(const std::string& path) const;
 
+    // Lets the host start the file as a program (its owner may execute it);
+    // false when it is no file or cannot be changed.
+    bool MarkExecutable(const std::string& path);
+
     bool CreateDir(const std::string& path);        // the parent must exist
     bool ForceDirectories(const std::string& path);  // with all parents
     bool RemoveDir(const std::string& path);         // empty directories only
@@ -107,6 +112,9 @@ private:
     };
     std::optional<Resolved> resolve(const std::string& path, std::string* whyNot = nullptr) const;
     Resolved resolveForWrite(const std::string& path) const;
+    // Replaces each component that names nothing as written but is the 8.3
+    // form of an entry ("PROGRA~1") by that entry's name.
+    void expandShortNames(std::filesystem::path dir, std::vector<std::string>& components) const;
     bool confined(const std::filesystem::path& host) const;
     std::optional<std::int64_t> spaceLeftOn(const std::string& winPath) const;
 

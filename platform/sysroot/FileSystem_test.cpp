@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <sys/wait.h>
 #include <fstream>
 #include <set>
 
@@ -218,6 +220,18 @@ TEST_F(RootFixture, ShortNamesFindsAndMasks) {
     EXPECT_TRUE(MatchesMask("a.b.c", "*.c"));
     EXPECT_FALSE(MatchesMask("a.b.c", "*.b"));
     EXPECT_TRUE(MatchesMask("anything", "*.*"));
+
+    // A short form reaches the entry it stands for, whatever the case; one
+    // that stands for no entry is a new name, kept as written.
+    EXPECT_TRUE(files.FileExists("C:\\PROGRA~1\\LONGNA~1.HTM"));
+    EXPECT_TRUE(files.DirectoryExists("c:\\progra~2"));
+    EXPECT_EQ(files.HostPath("C:\\PROGRA~1\\COMMON~1\\new.txt"), dir.Path() / "drive_c/Program Files/Common Files/new.txt");
+    EXPECT_FALSE(files.FileExists("C:\\PROGRA~3\\readme.txt"));
+    ASSERT_TRUE(files.MoveFile("C:\\PROGRA~1\\readme.txt", "C:\\PROGRA~1\\COMMON~1\\readme.txt", false));
+    EXPECT_TRUE(files.FileExists("C:\\Program Files\\Common Files\\readme.txt"));
+    ASSERT_TRUE(files.ForceDirectories("C:\\PROGRA~9"));
+    EXPECT_TRUE(files.DirectoryExists("C:\\PROGRA~9"));
+    EXPECT_FALSE(files.FileExists("C:\\PROGRA~9\\readme.txt"));
 }
 
 TEST_F(RootFixture, DriveOfFixedCapacityFillsUp) {
@@ -236,4 +250,17 @@ TEST_F(RootFixture, DriveOfFixedCapacityFillsUp) {
     write("C:\\big.bin", std::string(10, 'b'));
     EXPECT_FALSE(files.CopyFile("C:\\big.bin", "A:\\big.bin", false));
     EXPECT_GT(files.DiskFree('c'), 0);
+}
+
+TEST_F(RootFixture, AProgramMarkedExecutableCanBeStartedAndItsCopyToo) {
+    write("C:\\setup.exe", "#!/bin/sh\nexit 7\n");
+    EXPECT_EQ(fs::status(drive / "setup.exe").permissions() & fs::perms::owner_exec, fs::perms::none);
+    ASSERT_TRUE(files.MarkExecutable("c:\\SETUP.EXE"));
+    EXPECT_TRUE(files.CopyFile("C:\\setup.exe", "C:\\copy.exe", false));
+    for (const char* name : {"setup.exe", "copy.exe"}) {
+        const int status = std::system(("'" + (drive / name).string() + "'").c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 7) << name;
+    }
+    EXPECT_FALSE(files.MarkExecutable("C:\\missing.exe"));
+    EXPECT_FALSE(files.MarkExecutable("C:\\"));
 }

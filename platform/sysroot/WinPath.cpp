@@ -99,6 +99,12 @@ bool ParseWinPath(const std::string& path, const std::string& currentDir, WinPat
     return apply(out.components, split(path, at));
 }
 
+bool IsWinFileName(const std::string& name) {
+    WinPath parsed;
+    return name.find_first_of("\\/") == std::string::npos && ParseWinPath("C:\\" + name, "C:\\", parsed) &&
+           parsed.components.size() == 1 && parsed.components[0] == name;
+}
+
 std::string ExtractFilePath(const std::string& name) {
     size_t i = name.size();
     while (i > 0 && !isDelim(name[i - 1])) --i;

@@ -24,6 +24,11 @@ struct WinPath {
 // character or one of < > : " | ? *).
 bool ParseWinPath(const std::string& path, const std::string& currentDir, WinPath& out);
 
+// Whether a name can be one file name of the root as it stands: the path
+// layer keeps it whole (no separators, none of < > : " | ? * or control
+// characters, no trailing dot or blank, not "." or "..").
+bool IsWinFileName(const std::string& name);
+
 // The class library's file-name routines (delimiters '\' and ':'; '/' also
 // separates, as the file system accepts it).
 std::string ExtractFilePath(const std::string& name);  // up to and including the last delimiter

@@ -44,3 +44,11 @@ TEST(WinPath, FileNameParts) {
     EXPECT_EQ(ChangeFileExt("C:\\d.ir\\file", ".1"), "C:\\d.ir\\file.1");
     EXPECT_EQ(ChangeFileExt("name.txt", ""), "name");
 }
+
+TEST(WinPath, AFileNameOfTheRootIsKeptAsItStands) {
+    for (const char* good : {"a.txt", "Program Files", "a b.c d", "~1", ".profile", "x..y"})
+        EXPECT_TRUE(IsWinFileName(good)) << good;
+    for (const char* bad : {"", ".", "..", "a.", "a ", "a. .", "a?b", "a*b", "a<b", "a>b", "a|b", "a\"b", "a:b", "a\\b",
+                            "a/b", "a\x01"})
+        EXPECT_FALSE(IsWinFileName(bad)) << bad;
+}

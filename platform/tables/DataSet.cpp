@@ -133,6 +133,45 @@ int TDataSet::RecNo() {
     return DoRecNo();
 }
 
+std::vector<TRecord> TDataSet::RecordsContaining(const std::string& fieldName, const std::string& text) {
+    CheckBrowseMode();
+    const int index = FieldByName(fieldName).Index();
+    if (text.empty() || !hasRecord_) return {};
+    return DoRecordsContaining(index, text);
+}
+
+std::vector<TRecord> TDataSet::DoRecordsContaining(int fieldIndex, const std::string& text) {
+    constexpr int kBatch = 512;
+    std::vector<TRecord> found;
+    TRecord rec;
+    if (!DoFirst(rec)) return found;
+    // The scan moves below the dataset; the dataset's own record stays current.
+    for (;;) {
+        const std::vector<TRecord> batch = DoPeek(0, kBatch);
+        for (const TRecord& r : batch) {
+            const auto* s = fieldIndex < static_cast<int>(r.size()) ? std::get_if<std::string>(&r[static_cast<size_t>(fieldIndex)]) : nullptr;
+            if (s && s->find(text) != std::string::npos) found.push_back(r);
+        }
+        if (static_cast<int>(batch.size()) < kBatch || DoMove(kBatch, rec) < kBatch) break;
+    }
+    return found;
+}
+
+TGridPosition TDataSet::GridPosition(int window) {
+    CheckActive();
+    if (state_ == TDataSetState::dsInsert || !hasRecord_) return {DoRecordCount(), 0, 0, 0};
+    return DoGridPosition(std::max(1, window));
+}
+
+TGridPosition TDataSet::DoGridPosition(int window) {
+    TGridPosition p;
+    p.Count = DoRecordCount();
+    p.RecNo = DoRecNo();
+    p.Before = std::min(window, p.RecNo - 1);
+    p.After = std::min(window, p.Count - p.RecNo);
+    return p;
+}
+
 TField& TDataSet::Fields(int index) {
     if (index < 0 || index >= FieldCount()) Fail("Field index out of range.");
     return fields_[static_cast<size_t>(index)];

@@ -25,6 +25,7 @@ namespace platform {
 
 enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey };
 
+
 class TDataSet {
 public:
     explicit TDataSet(TSession* session = nullptr) : Session(session) {}
@@ -52,6 +53,8 @@ public:
     bool IsEmpty() const;
     int RecordCount();
     int RecNo();  // 1-based position of the current record; 0 when empty
+    // For grids and scroll bars: cheap whatever the table's size (see TGridPosition).
+    TGridPosition GridPosition(int window);
 
     int FieldCount() const { return static_cast<int>(fields_.size()); }
     TField& Fields(int index);
@@ -71,6 +74,9 @@ public:
     // Records around the current one without moving (offset 0 = current),
     // for grids; fewer when the dataset ends.
     std::vector<TRecord> PeekRows(int offset, int count);
+    // Every record whose text field contains `text` (case-sensitive; an
+    // empty text matches nothing), in the dataset's order, without moving.
+    std::vector<TRecord> RecordsContaining(const std::string& fieldName, const std::string& text);
 
     int AddDataLink(std::function<void(TDataSet&)> changed);
     void RemoveDataLink(int id);
@@ -94,7 +100,11 @@ protected:
     virtual int DoMove(int distance, TRecord& out) = 0;
     virtual int DoRecordCount() = 0;
     virtual int DoRecNo() = 0;
+    // Default: exact, from DoRecordCount and DoRecNo.
+    virtual TGridPosition DoGridPosition(int window);
     virtual std::vector<TRecord> DoPeek(int offset, int count) = 0;
+    // Default: reads every record from the first, a batch at a time.
+    virtual std::vector<TRecord> DoRecordsContaining(int fieldIndex, const std::string& text);
     virtual bool CanModify() const { return false; }
     // Writes a new record; out becomes the written record, now current.
     virtual void DoInsertRecord(const TRecord& record, TRecord& out);

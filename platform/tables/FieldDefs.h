@@ -23,10 +23,24 @@ struct TTableSchema {
     std::vector<TFieldDef> Fields;
     std::vector<std::string> Key;  // primary index, in order; empty: none
     std::string Password;          // empty: an unprotected table
+    // Secondary indexes (each a list of field names) that opening keeps in
+    // the file: made when missing, for searches that filter on those fields.
+    std::vector<std::vector<std::string>> Indexes = {};
 };
 
 // One field value: null, text (also the bytes of a blob) or a number.
 using TValue = std::variant<std::monostate, std::string, double>;
 using TRecord = std::vector<TValue>;
+
+// Where the current record stands, as a grid shows it: Count records in
+// all; Before and After records on either side, exact up to the window
+// asked for (never more); RecNo 1-based, exact within the window of either
+// end, elsewhere possibly an estimate that moves exactly with the record.
+struct TGridPosition {
+    int Count = 0;
+    int RecNo = 0;
+    int Before = 0;
+    int After = 0;
+};
 
 }  // namespace platform

@@ -2,7 +2,9 @@
 
 #include "platform/runtime/PathCase.h"
 #include "platform/runtime/Text.h"
+#include "platform/tables/ConnectionPool.h"
 #include "platform/tables/EDBEngineError.h"
+#include "platform/tables/IndexChoice.h"
 #include "platform/tables/SqlDialect.h"
 #include "platform/tables/Sqlite.h"
 
@@ -61,25 +63,39 @@ public:
             std::error_code ec;
             if (!std::filesystem::is_regular_file(p, ec)) throw EDBEngineError("Table does not exist.", p);
         }
-        db_ = sqlite::Connection(paths.front(), true, false, label);
-        for (size_t i = 1; i < paths.size(); ++i) {
-            sqlite::Statement attach(db_, "ATTACH ? AS " + Alias(i));
-            attach.Bind(1, paths[i]);
-            attach.Step();
-        }
+        shared_ = session.QueryConnections().Get(paths, label);
         for (size_t i = 0; i < paths.size(); ++i) CheckTable(Alias(i), paths[i], session);
 
-        if (sql_.resumable) {
+        const auto choice = sql_.resumable ? ChooseIndex(*shared_, sql_) : std::nullopt;
+        if (choice && !choice->FullScan) {
+            // The few matching records are found through the index once, then
+            // read one by one in rowid order: the same rows, in the same order,
+            // as reading on from the last rowid would give.
+            sqlite::Statement find(*shared_, "SELECT " + sql_.rowidColumn + " FROM " + sql_.fromClause +
+                                                 " INDEXED BY " + sqlite::QuoteIdentifier(choice->Index) + " WHERE " +
+                                                 sql_.whereClause);
+            sqlite::ResetGuard g(find);
+            for (size_t v = sql_.valuesInSelectList; v < sql_.values.size(); ++v)
+                find.Bind(static_cast<int>(v - sql_.valuesInSelectList) + 1, sql_.values[v]);
+            std::vector<std::int64_t> ids;
+            while (find.Step()) ids.push_back(find.ColumnInt(0));
+            std::sort(ids.begin(), ids.end());
+            rowids_ = std::move(ids);
+            total_ = static_cast<int>(rowids_->size());
+            page_ = sqlite::Statement(*shared_, "SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
+                                                    sql_.fromClause + " WHERE " + sql_.rowidColumn + " = ?");
+            firstColumn_ = 1;
+        } else if (sql_.resumable) {
             std::string where = "WHERE " + sql_.rowidColumn + " > ?";
             if (!sql_.whereClause.empty()) where += " AND (" + sql_.whereClause + ")";
-            page_ = sqlite::Statement(db_, "SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
-                                               sql_.fromClause + " " + where + " ORDER BY " + sql_.rowidColumn +
-                                               " LIMIT ?");
+            page_ = sqlite::Statement(*shared_, "SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
+                                               sql_.fromClause + (choice ? " NOT INDEXED " : " ") + where +
+                                               " ORDER BY " + sql_.rowidColumn + " LIMIT ?");
             firstColumn_ = 1;
             boundaries_.push_back(std::numeric_limits<std::int64_t>::min());
         } else {
             std::string base = sql_.hasLimit ? "SELECT * FROM (" + sql_.text + ")" : sql_.text;
-            page_ = sqlite::Statement(db_, base + " LIMIT ? OFFSET ?");
+            page_ = sqlite::Statement(*shared_, base + " LIMIT ? OFFSET ?");
         }
         for (int c = firstColumn_; c < page_.ColumnCount(); ++c)
             defs_.push_back(DefFromDecl(page_.ColumnName(c), page_.ColumnDeclType(c)));
@@ -112,7 +128,7 @@ public:
 
     int Count() {
         if (total_) return *total_;
-        sqlite::Statement s(db_, "SELECT count(*) FROM (" + sql_.text + ")");
+        sqlite::Statement s(*shared_, "SELECT count(*) FROM (" + sql_.text + ")");
         for (size_t i = 0; i < sql_.values.size(); ++i) s.Bind(static_cast<int>(i) + 1, sql_.values[i]);
         sqlite::ResetGuard g(s);
         total_ = s.Step() ? static_cast<int>(s.ColumnInt(0)) : 0;
@@ -136,7 +152,7 @@ private:
     void CheckTable(const std::string& alias, const std::string& path, TSession& session) {
         std::string format, password;
         try {
-            sqlite::Statement s(db_, "SELECT property, value FROM " + alias + ".vorel_table");
+            sqlite::Statement s(*shared_, "SELECT property, value FROM " + alias + ".vorel_table");
             sqlite::ResetGuard g(s);
             while (s.Step()) {
                 std::string name = TField::Text(s.Column(0)), value = TField::Text(s.Column(1));
@@ -192,7 +208,27 @@ private:
         Run(static_cast<int>(k) * kChunk, kChunk, [&](int n) { page_.Bind(n, after); });
     }
 
+    // Rows [start, start + kChunk) of a result found through an index.
+    void FetchListed(int start) {
+        sqlite::ReadTransaction reading(*shared_);
+        window_.clear();
+        windowStart_ = start;
+        const int end = std::min(static_cast<int>(rowids_->size()), start + kChunk);
+        for (int i = start; i < end; ++i) {
+            sqlite::ResetGuard g(page_);
+            int next = 1;
+            for (size_t v = 0; v < sql_.valuesInSelectList; ++v) page_.Bind(next++, sql_.values[v]);
+            page_.Bind(next, (*rowids_)[static_cast<size_t>(i)]);
+            if (!page_.Step()) continue;  // gone meanwhile
+            TRecord r;
+            r.reserve(defs_.size());
+            for (int c = 0; c < static_cast<int>(defs_.size()); ++c) r.push_back(page_.Column(c + firstColumn_));
+            window_.push_back(std::move(r));
+        }
+    }
+
     void FetchAt(int i) {
+        if (rowids_) return FetchListed(i - i % kChunk);
         if (sql_.resumable) return FetchChunk(static_cast<size_t>(i / kChunk));
         int end = windowStart_ + static_cast<int>(window_.size());
         int start = i, count = kFirstChunk;
@@ -223,7 +259,7 @@ private:
     static constexpr int kChunk = 256;
 
     TranslatedSql sql_;
-    sqlite::Connection db_;
+    std::shared_ptr<sqlite::Connection> shared_;  // kept by the session between queries
     sqlite::Statement page_;
     int firstColumn_ = 0;  // 1 when the page statement reads the rowid first
     std::vector<TFieldDef> defs_;
@@ -233,6 +269,7 @@ private:
     int chunk_ = kFirstChunk;
     int pos_ = 0;
     std::optional<int> total_;
+    std::optional<std::vector<std::int64_t>> rowids_;  // the result's rows, when an index found them
 };
 
 TQuery::TQuery(TSession* session) : TDataSet(session) {}

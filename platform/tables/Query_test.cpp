@@ -7,6 +7,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/testing/ErrorOf.h"
+
 namespace platform {
 namespace {
 
@@ -159,6 +161,9 @@ TEST_F(QueryFixture, ErrorsNameTheTableFile) {
     } catch (const EDBEngineError& e) {
         EXPECT_THAT(e.Message(), HasSubstr("ds.db"));
     }
+    // A one-letter table name is named too.
+    q.SQL = {"select * from a.db"};
+    EXPECT_THAT(platform::testing::ErrorOf([&] { q.Open(); }), HasSubstr("a.db"));
     q.SQL = {"select * from transistores.db where x = ?"};
     try {
         q.Open();

@@ -1,5 +1,6 @@
 #include "platform/tables/Session.h"
 
+#include "platform/tables/ConnectionPool.h"
 #include "platform/tables/EDBEngineError.h"
 
 #include <algorithm>
@@ -12,6 +13,14 @@ namespace {
 // not make an open loop for ever.
 constexpr int kMaxPasswordRounds = 8;
 }  // namespace
+
+TSession::TSession() : pool_(std::make_unique<ConnectionPool>()) {}
+TSession::~TSession() = default;
+
+void TSession::Close() {
+    active_ = false;
+    pool_->Clear();
+}
 
 void TSession::Open() {
     if (!PrivateDir.empty()) {

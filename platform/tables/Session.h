@@ -4,10 +4,13 @@
 // table whose password the session lacks fires OnPassword; the handler may
 // add the password and set Continue to retry the open.
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace platform {
+
+class ConnectionPool;
 
 class TSession {
 public:
@@ -19,8 +22,14 @@ public:
     bool SyncWrites = true;
 
     // Checks the private directory (when one is given) and marks the session active.
+    TSession();
+    ~TSession();
+    TSession(const TSession&) = delete;
+    TSession& operator=(const TSession&) = delete;
+
     void Open();
-    void Close() { active_ = false; }
+    // Also lets go of the connections the session's queries kept.
+    void Close();
     bool Active() const { return active_; }
 
     void AddPassword(const std::string& password);
@@ -34,9 +43,13 @@ public:
     // The session of datasets that were given none.
     static TSession& Default();
 
+    // Connections queries keep for the session (see ConnectionPool.h).
+    ConnectionPool& QueryConnections() { return *pool_; }
+
 private:
     bool active_ = false;
     std::vector<std::string> passwords_;
+    std::unique_ptr<ConnectionPool> pool_;
 };
 
 }  // namespace platform

@@ -45,7 +45,14 @@ Connection::Connection(const std::string& path, bool readOnly, bool create, cons
     }
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    // A double-quoted name that is not a column must fail, never read as a
+    // string: a field listed but missing from the records would else show
+    // its own name in every row.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, static_cast<int*>(nullptr));
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, static_cast<int*>(nullptr));
     try {
+        // Reads go through the page cache of the mapping instead of a copy per page.
+        Exec("PRAGMA mmap_size=268435456");
         if (readOnly) Exec("PRAGMA query_only=1");
     } catch (...) {
         sqlite3_close_v2(db_);  // no destructor runs for a half-made object
@@ -187,6 +194,18 @@ TValue Statement::Column(int column) const {
 }
 
 std::int64_t Statement::ColumnInt(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+ReadTransaction::ReadTransaction(Connection& db) : db_(db) {
+    if (sqlite3_get_autocommit(db.Handle()) && sqlite3_exec(db.Handle(), "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
+        began_ = true;
+}
+
+ReadTransaction::~ReadTransaction() {
+    if (!began_) return;
+    // Only reads ran: ending it cannot lose anything; a failed end rolls back.
+    if (sqlite3_exec(db_.Handle(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(db_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
 
 std::string QuoteIdentifier(const std::string& name) {
     std::string out = "\"";

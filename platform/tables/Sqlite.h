@@ -81,6 +81,22 @@ private:
     Statement& s_;
 };
 
+// One read transaction around several statements run in one call of ours:
+// one shared lock instead of one per statement. It always ends with the
+// scope, so no transaction stays open between calls. Nested or inside a
+// writer's transaction it does nothing.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(Connection& db);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    Connection& db_;
+    bool began_ = false;
+};
+
 // "name" with inner quotes doubled.
 std::string QuoteIdentifier(const std::string& name);
 

@@ -30,6 +30,7 @@ std::vector<TFieldDef> TTable::DoOpen() {
     if (!password.empty()) {
         if (!session.ObtainPassword(password)) Fail("Invalid password.");
     }
+    if (!ReadOnly && !Indexes.empty()) file->EnsureIndexes(Indexes);
     file_ = std::move(file);
     return file_->Schema().Fields;
 }
@@ -41,7 +42,11 @@ bool TTable::DoLast(TRecord& out) { return file_->Last(out); }
 int TTable::DoMove(int distance, TRecord& out) { return file_->Move(distance, out); }
 int TTable::DoRecordCount() { return file_->Count(); }
 int TTable::DoRecNo() { return file_->RecNo(); }
+TGridPosition TTable::DoGridPosition(int window) { return file_->GridPosition(window); }
 std::vector<TRecord> TTable::DoPeek(int offset, int count) { return file_->Peek(offset, count); }
+std::vector<TRecord> TTable::DoRecordsContaining(int fieldIndex, const std::string& text) {
+    return file_->RowsContaining(fieldIndex, text);
+}
 void TTable::DoInsertRecord(const TRecord& record, TRecord& out) { file_->Insert(record, out); }
 void TTable::DoUpdateRecord(const TRecord& record, TRecord& out) { file_->Update(record, out); }
 bool TTable::DoDeleteRecord(TRecord& out) { return file_->Delete(out); }

@@ -20,6 +20,10 @@ public:
 
     std::string TableName;
     bool ReadOnly = false;
+    // Secondary indexes to keep in the file (field names each): opening a
+    // writable file that lacks one makes it and refreshes the statistics the
+    // query planner reads; a read-only file is used as it is.
+    std::vector<std::vector<std::string>> Indexes;
 
     // Puts the table in key-search state; FindKey and FindNearest also work without it.
     void SetKey();
@@ -47,7 +51,9 @@ protected:
     int DoMove(int distance, TRecord& out) override;
     int DoRecordCount() override;
     int DoRecNo() override;
+    TGridPosition DoGridPosition(int window) override;
     std::vector<TRecord> DoPeek(int offset, int count) override;
+    std::vector<TRecord> DoRecordsContaining(int fieldIndex, const std::string& text) override;
     bool CanModify() const override { return !ReadOnly; }
     void DoInsertRecord(const TRecord& record, TRecord& out) override;
     void DoUpdateRecord(const TRecord& record, TRecord& out) override;

@@ -3,6 +3,7 @@
 #include "platform/runtime/PathCase.h"
 #include "platform/runtime/Text.h"
 #include "platform/tables/EDBEngineError.h"
+#include "platform/tables/Field.h"
 
 #include <algorithm>
 #include <cassert>
@@ -10,6 +11,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
 
 namespace platform {
 
@@ -83,63 +89,112 @@ void CheckSchema(const TTableSchema& schema, const std::string& path) {
 }
 }  // namespace
 
+namespace {
+constexpr const char* kDamaged = "Table is damaged or is not a table file.";
+
+// The records of a new table, written into an open, empty file.
+void WriteNewTable(sqlite::Connection& db, const TTableSchema& schema) {
+    std::string cols;
+    for (const auto& f : schema.Fields) {
+        bool isKey = std::any_of(schema.Key.begin(), schema.Key.end(),
+                                 [&](const std::string& k) { return AsciiLower(k) == AsciiLower(f.Name); });
+        if (!cols.empty()) cols += ", ";
+        cols += QuoteIdentifier(f.Name) + " " + DeclaredType(f);
+        if (isKey)
+            cols += f.DataType == TFieldType::ftString ? " COLLATE NOCASE NOT NULL DEFAULT ''" : " NOT NULL DEFAULT 0";
+    }
+    if (!schema.Key.empty()) {
+        std::string key;
+        for (const auto& k : schema.Key) key += (key.empty() ? "" : ", ") + QuoteIdentifier(k);
+        cols += ", PRIMARY KEY (" + key + ")";
+    }
+    db.Exec("PRAGMA journal_mode=DELETE");
+    db.Exec("BEGIN");
+    db.Exec("CREATE TABLE vorel_table(property TEXT PRIMARY KEY, value TEXT)");
+    db.Exec("CREATE TABLE vorel_fields(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
+            "type TEXT NOT NULL, size INTEGER NOT NULL, keyposition INTEGER)");
+    db.Exec("CREATE TABLE records(" + cols + ")");
+    Statement prop(db, "INSERT INTO vorel_table VALUES (?, ?)");
+    prop.Bind(1, std::string("format"));
+    prop.Bind(2, std::string(kFormat));
+    prop.Step();
+    prop.Reset();
+    prop.Bind(1, std::string("password"));
+    prop.Bind(2, schema.Password);
+    prop.Step();
+    prop.Reset();
+    Statement field(db, "INSERT INTO vorel_fields VALUES (?, ?, ?, ?, ?)");
+    for (size_t i = 0; i < schema.Fields.size(); ++i) {
+        const auto& f = schema.Fields[i];
+        field.Bind(1, static_cast<std::int64_t>(i));
+        field.Bind(2, f.Name);
+        field.Bind(3, TypeName(f.DataType));
+        field.Bind(4, static_cast<std::int64_t>(f.DataType == TFieldType::ftString ? f.Size : 0));
+        auto k = std::find_if(schema.Key.begin(), schema.Key.end(),
+                              [&](const std::string& n) { return AsciiLower(n) == AsciiLower(f.Name); });
+        if (k != schema.Key.end()) field.Bind(5, static_cast<std::int64_t>(k - schema.Key.begin()));
+        field.Step();
+        field.Reset();
+    }
+    db.Exec("COMMIT");
+}
+
+void RemoveQuietly(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    std::filesystem::remove(path + "-journal", ec);
+}
+
+// Makes the directory entry of a new name durable.
+void SyncDirectory(const std::filesystem::path& dir) {
+    int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+}  // namespace
+
+// The table is written under a temporary name in the same folder and gets
+// its own name only when complete, so a writer killed half-way leaves no
+// file that passes for the table or blocks a new attempt.
 void TableFile::Create(const std::string& path, const TTableSchema& schema) {
     CheckSchema(schema, path);
+    namespace fs = std::filesystem;
     std::error_code ec;
-    if (std::filesystem::exists(path, ec)) throw EDBEngineError("Table already exists.", path);
+    if (fs::exists(path, ec)) throw EDBEngineError("Table already exists.", path);
     if (ec) throw EDBEngineError("Cannot create the table file.", path);
+    fs::path target(path);
+    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".new-XXXXXX")).string();
+    int fd = ::mkstemp(pattern.data());
+    if (fd < 0) throw EDBEngineError("Cannot create the table file.", path);
+    // mkstemp makes the file private; a table gets the usual permissions.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    ::close(fd);
+    const std::string temp = pattern;
     try {
-        sqlite::Connection db(path, false, true, path);
-        std::string cols;
-        for (const auto& f : schema.Fields) {
-            bool isKey = std::any_of(schema.Key.begin(), schema.Key.end(),
-                                     [&](const std::string& k) { return AsciiLower(k) == AsciiLower(f.Name); });
-            if (!cols.empty()) cols += ", ";
-            cols += QuoteIdentifier(f.Name) + " " + DeclaredType(f);
-            if (isKey)
-                cols += f.DataType == TFieldType::ftString ? " COLLATE NOCASE NOT NULL DEFAULT ''" : " NOT NULL DEFAULT 0";
+        {
+            sqlite::Connection db(temp, false, true, path);
+            WriteNewTable(db, schema);
         }
-        if (!schema.Key.empty()) {
-            std::string key;
-            for (const auto& k : schema.Key) key += (key.empty() ? "" : ", ") + QuoteIdentifier(k);
-            cols += ", PRIMARY KEY (" + key + ")";
+        // link() never replaces: a file that appeared meanwhile keeps its place.
+        if (::link(temp.c_str(), path.c_str()) != 0) {
+            int err = errno;
+            if (err == EEXIST) throw EDBEngineError("Table already exists.", path);
+            if (err != EPERM && err != ENOTSUP && err != EOPNOTSUPP)
+                throw EDBEngineError("Cannot create the table file.", path);
+            // No hard links on this file system: a rename, checked just before.
+            if (fs::exists(path, ec)) throw EDBEngineError("Table already exists.", path);
+            if (::rename(temp.c_str(), path.c_str()) != 0)
+                throw EDBEngineError("Cannot create the table file.", path);
         }
-        db.Exec("PRAGMA journal_mode=DELETE");
-        db.Exec("BEGIN");
-        db.Exec("CREATE TABLE vorel_table(property TEXT PRIMARY KEY, value TEXT)");
-        db.Exec("CREATE TABLE vorel_fields(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
-                "type TEXT NOT NULL, size INTEGER NOT NULL, keyposition INTEGER)");
-        db.Exec("CREATE TABLE records(" + cols + ")");
-        Statement prop(db, "INSERT INTO vorel_table VALUES (?, ?)");
-        prop.Bind(1, std::string("format"));
-        prop.Bind(2, std::string(kFormat));
-        prop.Step();
-        prop.Reset();
-        prop.Bind(1, std::string("password"));
-        prop.Bind(2, schema.Password);
-        prop.Step();
-        prop.Reset();
-        Statement field(db, "INSERT INTO vorel_fields VALUES (?, ?, ?, ?, ?)");
-        for (size_t i = 0; i < schema.Fields.size(); ++i) {
-            const auto& f = schema.Fields[i];
-            field.Bind(1, static_cast<std::int64_t>(i));
-            field.Bind(2, f.Name);
-            field.Bind(3, TypeName(f.DataType));
-            field.Bind(4, static_cast<std::int64_t>(f.DataType == TFieldType::ftString ? f.Size : 0));
-            auto k = std::find_if(schema.Key.begin(), schema.Key.end(),
-                                  [&](const std::string& n) { return AsciiLower(n) == AsciiLower(f.Name); });
-            if (k != schema.Key.end())
-                field.Bind(5, static_cast<std::int64_t>(k - schema.Key.begin()));
-            field.Step();
-            field.Reset();
-        }
-        db.Exec("COMMIT");
     } catch (...) {
-        // A half-made file would pass for a table later.
-        std::filesystem::remove(path, ec);
-        std::filesystem::remove(path + "-journal", ec);
+        RemoveQuietly(temp);
         throw;
     }
+    RemoveQuietly(temp);
+    SyncDirectory(target.parent_path());
 }
 
 TableFile::TableFile(const std::string& path, bool readOnly, bool syncWrites) : db_(path, readOnly, false, path) {
@@ -147,51 +202,193 @@ TableFile::TableFile(const std::string& path, bool readOnly, bool syncWrites) : 
         db_.Exec("PRAGMA synchronous=OFF");
         db_.Exec("PRAGMA journal_mode=MEMORY");
     }
+    ReadSchema(path);
+    CheckKeyTypes(readOnly);
+    // Fails here, not at the first move, when the records lack a field.
+    Prepared(Select() + "LIMIT 0");
+}
+
+// The schema as the file lists it, held to the rules of creation: an empty
+// file, another program's database or a field list that no creation could
+// have written is damage.
+void TableFile::ReadSchema(const std::string& path) {
     {
-        std::string format;
-        {
-            Statement s(db_, "SELECT property, value FROM vorel_table");
-            ResetGuard g(s);
-            while (s.Step()) {
-                TValue n = s.Column(0), v = s.Column(1);
-                const auto* name = std::get_if<std::string>(&n);
-                std::string value = std::holds_alternative<std::string>(v) ? std::get<std::string>(v) : "";
-                if (name && *name == "format") format = value;
-                if (name && *name == "password") schema_.Password = value;
-            }
-        }
-        if (format != kFormat) db_.Fail("Table is damaged or is not a table file.");
-        std::vector<std::pair<int, std::string>> keys;
-        {
-            Statement s(db_, "SELECT name, type, size, keyposition FROM vorel_fields ORDER BY position");
-            ResetGuard g(s);
-            while (s.Step()) {
-                TFieldDef f;
-                TValue name = s.Column(0), type = s.Column(1);
-                if (!std::holds_alternative<std::string>(name) || !std::holds_alternative<std::string>(type) ||
-                    !TypeFromName(std::get<std::string>(type), f.DataType))
-                    db_.Fail("Table is damaged or is not a table file.");
-                f.Name = std::get<std::string>(name);
-                f.Size = static_cast<int>(s.ColumnInt(2));
-                TValue kp = s.Column(3);
-                if (const auto* d = std::get_if<double>(&kp)) {
-                    keys.emplace_back(static_cast<int>(*d), f.Name);
-                    keyIndex_.push_back(static_cast<int>(schema_.Fields.size()));
-                }
-                schema_.Fields.push_back(std::move(f));
-            }
-        }
-        if (schema_.Fields.empty()) db_.Fail("Table is damaged or is not a table file.");
-        std::sort(keys.begin(), keys.end());
-        keyIndex_.clear();
-        for (const auto& [pos, name] : keys) {
-            schema_.Key.push_back(name);
-            for (size_t i = 0; i < schema_.Fields.size(); ++i)
-                if (schema_.Fields[i].Name == name) keyIndex_.push_back(static_cast<int>(i));
-        }
-        // Fails here, not at the first move, when the records table is missing.
-        Prepared(Select() + "LIMIT 0");
+        Statement s(db_, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                         "name IN ('vorel_table', 'vorel_fields', 'records')");
+        ResetGuard g(s);
+        if (!s.Step() || s.ColumnInt(0) != 3) db_.Fail(kDamaged);
     }
+    std::string format;
+    {
+        Statement s(db_, "SELECT property, value FROM vorel_table");
+        ResetGuard g(s);
+        while (s.Step()) {
+            TValue n = s.Column(0), v = s.Column(1);
+            const auto* name = std::get_if<std::string>(&n);
+            std::string value = std::holds_alternative<std::string>(v) ? std::get<std::string>(v) : "";
+            if (name && *name == "format") format = value;
+            if (name && *name == "password") schema_.Password = value;
+        }
+    }
+    if (format != kFormat) db_.Fail(kDamaged);
+    std::vector<std::pair<std::int64_t, std::string>> keys;
+    {
+        Statement s(db_, "SELECT name, type, size, keyposition FROM vorel_fields ORDER BY position");
+        ResetGuard g(s);
+        while (s.Step()) {
+            TFieldDef f;
+            TValue name = s.Column(0), type = s.Column(1), size = s.Column(2), kp = s.Column(3);
+            if (!std::holds_alternative<std::string>(name) || !std::holds_alternative<std::string>(type) ||
+                !TypeFromName(std::get<std::string>(type), f.DataType))
+                db_.Fail(kDamaged);
+            f.Name = std::get<std::string>(name);
+            const auto* width = std::get_if<double>(&size);
+            if (f.DataType == TFieldType::ftString) {
+                if (!width || *width != static_cast<double>(static_cast<int>(std::clamp(*width, 0.0, 1e6))))
+                    db_.Fail(kDamaged);
+                f.Size = static_cast<int>(*width);
+            }
+            if (!std::holds_alternative<std::monostate>(kp)) {
+                const auto* d = std::get_if<double>(&kp);
+                // Positions run 0, 1, 2... (checked below); anything else is damage.
+                if (!d || !(*d >= 0 && *d < 1e6) || *d != static_cast<double>(static_cast<std::int64_t>(*d)))
+                    db_.Fail(kDamaged);
+                keys.emplace_back(static_cast<std::int64_t>(*d), f.Name);
+            }
+            schema_.Fields.push_back(std::move(f));
+        }
+    }
+    std::sort(keys.begin(), keys.end());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (keys[i].first != static_cast<std::int64_t>(i)) db_.Fail(kDamaged);
+        schema_.Key.push_back(keys[i].second);
+    }
+    try {
+        CheckSchema(schema_, path);
+    } catch (const EDBEngineError&) {
+        db_.Fail(kDamaged);
+    }
+    for (const auto& name : schema_.Key)
+        for (size_t i = 0; i < schema_.Fields.size(); ++i)
+            if (schema_.Fields[i].Name == name) keyIndex_.push_back(static_cast<int>(i));
+    // Every listed field must be a column of the records.
+    std::set<std::string> columns;
+    {
+        Statement s(db_, "SELECT name FROM pragma_table_info('records')");
+        ResetGuard g(s);
+        while (s.Step()) {
+            TValue n = s.Column(0);
+            if (const auto* t = std::get_if<std::string>(&n)) columns.insert(AsciiLower(*t));
+        }
+    }
+    for (const auto& f : schema_.Fields)
+        if (!columns.count(AsciiLower(f.Name))) db_.Fail(kDamaged);
+}
+
+// Moving by key compares stored keys with the current one; a key stored
+// with another type (a blob, a number in a text key, text in a numeric
+// key, a null) compares above or below every value of the right type, and
+// moving would find the same record again. Such keys are turned into the
+// type the engine writes, in one transaction; when that cannot be done
+// (read-only, a clash of keys, text that is no number) the file is refused.
+void TableFile::CheckKeyTypes(bool readOnly) {
+    auto foreign = [&](const TFieldDef& f) {
+        return QuoteIdentifier(f.Name) +
+               (f.DataType == TFieldType::ftString ? " IS NULL OR typeof(" + QuoteIdentifier(f.Name) + ") <> 'text'"
+                                                   : " IS NULL OR typeof(" + QuoteIdentifier(f.Name) +
+                                                         ") NOT IN ('integer', 'real')");
+    };
+    auto count = [&](const TFieldDef& f) {
+        Statement s(db_, "SELECT count(*) FROM records WHERE " + foreign(f));
+        ResetGuard g(s);
+        return s.Step() ? s.ColumnInt(0) : 0;
+    };
+    // The primary index orders the first key field by type before value
+    // (null, numbers, text, blobs), so its two ends tell whether any value
+    // of a foreign type is there without reading the rest; later key fields
+    // are ordered only within the first and are counted.
+    auto firstKeyIsClean = [&](const TFieldDef& f) {
+        const std::string col = QuoteIdentifier(f.Name);
+        auto endType = [&](const char* dir) {
+            Statement s(db_, "SELECT typeof(" + col + ") FROM records ORDER BY " + col + " " + dir + " LIMIT 1");
+            ResetGuard g(s);
+            return s.Step() ? TField::Text(s.Column(0)) : std::string("text");
+        };
+        const std::string low = endType("ASC"), high = endType("DESC");
+        if (f.DataType == TFieldType::ftString) return low == "text" && high == "text";
+        return (low == "integer" || low == "real") && (high == "integer" || high == "real");
+    };
+    std::vector<const TFieldDef*> mixed;
+    for (size_t k = 0; k < keyIndex_.size(); ++k) {
+        const TFieldDef& f = schema_.Fields[keyIndex_[k]];
+        if (k == 0 ? !firstKeyIsClean(f) : count(f) > 0) mixed.push_back(&f);
+    }
+    if (mixed.empty()) return;
+    if (readOnly) db_.Fail(kDamaged);
+    try {
+        db_.Exec("BEGIN IMMEDIATE");
+        for (const TFieldDef* f : mixed) {
+            std::string col = QuoteIdentifier(f->Name);
+            if (f->DataType == TFieldType::ftString) {
+                db_.Exec("UPDATE records SET " + col + " = '' WHERE " + col + " IS NULL");
+                db_.Exec("UPDATE records SET " + col + " = CAST(" + col + " AS TEXT) WHERE typeof(" + col +
+                         ") <> 'text'");
+            } else {
+                db_.Exec("UPDATE records SET " + col + " = 0 WHERE " + col + " IS NULL");
+            }
+            if (count(*f) > 0) db_.Fail(kDamaged);
+        }
+        db_.Exec("COMMIT");
+    } catch (const EDBEngineError&) {
+        try {
+            db_.Exec("ROLLBACK");
+        } catch (const EDBEngineError&) {
+        }
+        db_.Fail(kDamaged);
+    }
+}
+
+void TableFile::EnsureIndexes(const std::vector<std::vector<std::string>>& indexes) {
+    std::vector<std::pair<std::string, std::string>> missing;  // name, column list
+    for (const auto& fields : indexes) {
+        if (fields.empty()) continue;
+        std::string name = "vorel_ix", cols;
+        for (const auto& f : fields) {
+            auto it = std::find_if(schema_.Fields.begin(), schema_.Fields.end(),
+                                   [&](const TFieldDef& d) { return AsciiLower(d.Name) == AsciiLower(f); });
+            if (it == schema_.Fields.end()) db_.Fail("Index field '" + f + "' is not a field.");
+            name += "_" + AsciiLower(it->Name);
+            cols += (cols.empty() ? "" : ", ") + QuoteIdentifier(it->Name);
+        }
+        Statement s(db_, "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?");
+        ResetGuard g(s);
+        s.Bind(1, name);
+        if (!s.Step()) missing.emplace_back(name, cols);
+    }
+    bool analysed = false;
+    {
+        Statement s(db_, "SELECT 1 FROM sqlite_master WHERE name = 'sqlite_stat1'");
+        ResetGuard g(s);
+        analysed = s.Step();
+    }
+    if (missing.empty() && analysed) return;
+    try {
+        db_.Exec("BEGIN IMMEDIATE");
+        for (const auto& [name, cols] : missing)
+            db_.Exec("CREATE INDEX IF NOT EXISTS " + QuoteIdentifier(name) + " ON records(" + cols + ")");
+        // Without statistics the planner takes any equality for selective,
+        // and would read half a table through an index on a two-valued field.
+        db_.Exec("ANALYZE");
+        db_.Exec("COMMIT");
+    } catch (const EDBEngineError&) {
+        try {
+            db_.Exec("ROLLBACK");
+        } catch (const EDBEngineError&) {
+            // nothing was begun, or it already ended
+        }
+        // A file this program may only read (or a busy one) is used as it is.
+    }
+    cache_.clear();  // statements see the new schema anyway; start from a clean slate
 }
 
 sqlite::Statement& TableFile::Prepared(const std::string& sql) {
@@ -289,9 +486,21 @@ std::vector<TRecord> TableFile::FetchAll(Statement& s) {
     return rows;
 }
 
-bool TableFile::First(TRecord& out) { return FetchCurrent(Prepared(Select() + Order(true) + "LIMIT 1"), out); }
+bool TableFile::First(TRecord& out) {
+    NoteOutsideChanges();
+    if (!FetchCurrent(Prepared(Select() + Order(true) + "LIMIT 1"), out)) return false;
+    recNo_ = 1;
+    recNoExact_ = true;
+    return true;
+}
 
-bool TableFile::Last(TRecord& out) { return FetchCurrent(Prepared(Select() + Order(false) + "LIMIT 1"), out); }
+bool TableFile::Last(TRecord& out) {
+    NoteOutsideChanges();
+    if (!FetchCurrent(Prepared(Select() + Order(false) + "LIMIT 1"), out)) return false;
+    recNo_ = Count();
+    recNoExact_ = true;
+    return true;
+}
 
 int TableFile::CountWhere(const std::string& cmp) {
     auto& s = Prepared("SELECT count(*) FROM records WHERE " + KeyTuple() + " " + cmp + " " +
@@ -303,6 +512,7 @@ int TableFile::CountWhere(const std::string& cmp) {
 
 int TableFile::Move(int distance, TRecord& out) {
     if (distance == 0) return 0;
+    NoteOutsideChanges();
     bool forward = distance > 0;
     int steps = forward ? distance : -distance;
     std::string sql = Select() + "WHERE " + KeyTuple() + (forward ? " > " : " < ") + Placeholders(position_.size()) +
@@ -310,7 +520,13 @@ int TableFile::Move(int distance, TRecord& out) {
     auto& s = Prepared(sql);
     int next = BindPosition(s, 1);
     s.Bind(next, static_cast<std::int64_t>(steps - 1));
-    if (FetchCurrent(s, out)) return distance;
+    const std::int64_t from = rowid_;
+    if (FetchCurrent(s, out)) {
+        // Keys are checked on open; a record that follows itself is damage all the same.
+        if (rowid_ == from) db_.Fail(kDamaged);
+        if (recNo_ > 0) recNo_ += distance;
+        return distance;
+    }
     // Fewer rows than asked: go to the end that is there.
     int available = CountWhere(forward ? ">" : "<");
     if (available == 0) return 0;
@@ -318,16 +534,139 @@ int TableFile::Move(int distance, TRecord& out) {
     next = BindPosition(again, 1);
     again.Bind(next, static_cast<std::int64_t>(available - 1));
     if (!FetchCurrent(again, out)) return 0;
+    // At an end now: the record number is exact again.
+    recNo_ = forward ? Count() : 1;
+    recNoExact_ = true;
     return forward ? available : -available;
 }
 
 int TableFile::Count() {
+    NoteOutsideChanges();
+    if (count_ >= 0) return count_;
     auto& s = Prepared("SELECT count(*) FROM records");
     ResetGuard g(s);
+    count_ = s.Step() ? static_cast<int>(s.ColumnInt(0)) : 0;
+    return count_;
+}
+
+int TableFile::RecNo() {
+    NoteOutsideChanges();
+    if (recNo_ > 0 && recNoExact_) return recNo_;
+    recNo_ = CountWhere("<") + 1;
+    recNoExact_ = true;
+    return recNo_;
+}
+
+void TableFile::NoteOutsideChanges() {
+    auto& s = Prepared("PRAGMA data_version");
+    ResetGuard g(s);
+    const std::int64_t version = s.Step() ? s.ColumnInt(0) : -1;
+    if (version != dataVersion_) {
+        Forget();
+        dataVersion_ = version;
+    }
+}
+
+void TableFile::Forget() {
+    count_ = -1;
+    recNo_ = 0;
+    recNoExact_ = false;
+    samples_.clear();
+    stride_ = 0;
+}
+
+int TableFile::CountBounded(bool before, int limit) {
+    auto& s = Prepared("SELECT count(*) FROM (SELECT 1 FROM records WHERE " + KeyTuple() + (before ? " < " : " > ") +
+                       Placeholders(position_.size()) + " LIMIT ?)");
+    ResetGuard g(s);
+    int next = BindPosition(s, 1);
+    s.Bind(next, static_cast<std::int64_t>(limit));
     return s.Step() ? static_cast<int>(s.ColumnInt(0)) : 0;
 }
 
-int TableFile::RecNo() { return CountWhere("<") + 1; }
+namespace {
+// Key order as the records' collation gives it: null, then numbers, then
+// text ignoring ASCII case (NOCASE), then bytes.
+int CompareValue(const TValue& a, const TValue& b) {
+    if (a.index() != b.index()) {
+        auto rank = [](const TValue& v) { return std::holds_alternative<std::monostate>(v) ? 0
+                                                 : std::holds_alternative<double>(v)         ? 1
+                                                                                             : 2; };
+        return rank(a) < rank(b) ? -1 : 1;
+    }
+    if (const auto* x = std::get_if<double>(&a)) {
+        const double y = std::get<double>(b);
+        return *x < y ? -1 : *x > y ? 1 : 0;
+    }
+    if (const auto* x = std::get_if<std::string>(&a)) {
+        const std::string& y = std::get<std::string>(b);
+        const size_t n = std::min(x->size(), y.size());
+        for (size_t i = 0; i < n; ++i) {
+            unsigned char p = static_cast<unsigned char>((*x)[i]), q = static_cast<unsigned char>(y[i]);
+            if (p < 128) p = static_cast<unsigned char>(std::tolower(p));
+            if (q < 128) q = static_cast<unsigned char>(std::tolower(q));
+            if (p != q) return p < q ? -1 : 1;
+        }
+        return x->size() < y.size() ? -1 : x->size() > y.size() ? 1 : 0;
+    }
+    return 0;
+}
+
+bool KeyLess(const std::vector<TValue>& a, const std::vector<TValue>& b) {
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        if (int c = CompareValue(a[i], b[i])) return c < 0;
+    return a.size() < b.size();
+}
+}  // namespace
+
+// Stage one (once per version of the file): every stride-th key in key
+// order, at most about 4,096 of them. Stage two (each call): the samples
+// below the current key say between which two sampled records it stands.
+int TableFile::EstimateBefore() {
+    const int count = Count();
+    if (samples_.empty() && count > 0) {
+        stride_ = std::max(16, count / 4096 + 1);
+        std::string cols;
+        if (keyIndex_.empty()) cols = "rowid";
+        for (int i : keyIndex_) cols += (cols.empty() ? "" : ", ") + QuoteIdentifier(schema_.Fields[i].Name);
+        auto& s = Prepared("SELECT " + cols + " FROM records " + Order(true));
+        ResetGuard g(s);
+        const int width = static_cast<int>(keyIndex_.empty() ? 1 : keyIndex_.size());
+        for (int row = 0; s.Step(); ++row) {
+            if (row % stride_ != 0) continue;
+            std::vector<TValue> key;
+            for (int c = 0; c < width; ++c) key.push_back(s.Column(c));  // integers read back as numbers
+            samples_.push_back(std::move(key));
+        }
+    }
+    if (samples_.empty()) return 0;
+    const auto below = std::lower_bound(samples_.begin(), samples_.end(), position_, KeyLess) - samples_.begin();
+    if (below == 0) return 0;
+    assert(stride_ > 0);
+    // Between sampled records below - 1 and below: take the middle.
+    return static_cast<int>(std::min<std::int64_t>(count - 1, (below - 1) * static_cast<std::int64_t>(stride_) + stride_ / 2));
+}
+
+TGridPosition TableFile::GridPosition(int window) {
+    TGridPosition p;
+    p.Count = Count();
+    p.Before = CountBounded(true, window);
+    p.After = CountBounded(false, window);
+    if (p.Before < window) {
+        recNo_ = p.Before + 1;
+        recNoExact_ = true;
+    } else if (p.After < window) {
+        recNo_ = p.Count - p.After;
+        recNoExact_ = true;
+    } else if (recNo_ <= 0) {
+        recNo_ = EstimateBefore() + 1;
+        recNoExact_ = false;
+    }
+    // An estimate never contradicts what was counted exactly.
+    if (!recNoExact_) recNo_ = std::clamp(recNo_, window + 1, std::max(window + 1, p.Count - window));
+    p.RecNo = recNo_;
+    return p;
+}
 
 std::vector<TRecord> TableFile::Peek(int offset, int count) {
     std::vector<TRecord> rows;
@@ -354,6 +693,30 @@ std::vector<TRecord> TableFile::Peek(int offset, int count) {
     return rows;
 }
 
+std::vector<TRecord> TableFile::RowsContaining(int fieldIndex, const std::string& text) {
+    assert(fieldIndex >= 0 && fieldIndex < static_cast<int>(schema_.Fields.size()));
+    sqlite::ReadTransaction reading(db_);
+    std::vector<std::int64_t> rowids;
+    {
+        // instr compares bytes: the match is case-sensitive whatever the column's collation.
+        auto& s = Prepared("SELECT rowid FROM records WHERE instr(" +
+                           QuoteIdentifier(schema_.Fields[static_cast<size_t>(fieldIndex)].Name) + ", ?) > 0 " +
+                           Order(true));
+        ResetGuard g(s);
+        s.Bind(1, text);
+        while (s.Step()) rowids.push_back(s.ColumnInt(0));
+    }
+    std::vector<TRecord> rows;
+    rows.reserve(rowids.size());
+    auto& read = Prepared(Select() + "WHERE rowid = ?");
+    for (std::int64_t rowid : rowids) {
+        ResetGuard g(read);
+        read.Bind(1, rowid);
+        if (read.Step()) rows.push_back(ReadRow(read, nullptr));
+    }
+    return rows;
+}
+
 bool TableFile::FindKey(const std::vector<TValue>& values, TRecord& out) {
     assert(values.size() <= keyIndex_.size());
     std::string where;
@@ -361,7 +724,9 @@ bool TableFile::FindKey(const std::vector<TValue>& values, TRecord& out) {
         where += (i ? " AND " : "WHERE ") + QuoteIdentifier(schema_.Fields[keyIndex_[i]].Name) + " = ?";
     auto& s = Prepared(Select() + where + " " + Order(true) + "LIMIT 1");
     for (size_t i = 0; i < values.size(); ++i) s.Bind(static_cast<int>(i) + 1, values[i]);
-    return FetchCurrent(s, out);
+    if (!FetchCurrent(s, out)) return false;
+    recNo_ = 0;
+    return true;
 }
 
 bool TableFile::FindNearest(const std::vector<TValue>& values, TRecord& out) {
@@ -373,7 +738,10 @@ bool TableFile::FindNearest(const std::vector<TValue>& values, TRecord& out) {
     auto& s = Prepared(Select() + "WHERE " + tuple + " >= " + Placeholders(values.size()) + " " + Order(true) +
                        "LIMIT 1");
     for (size_t i = 0; i < values.size(); ++i) s.Bind(static_cast<int>(i) + 1, values[i]);
-    if (FetchCurrent(s, out)) return true;
+    if (FetchCurrent(s, out)) {
+        recNo_ = 0;
+        return true;
+    }
     return Last(out);
 }
 
@@ -405,6 +773,7 @@ void TableFile::Insert(const TRecord& record, TRecord& out) {
         BindRecord(s, record);
         s.Step();
     }
+    Forget();
     if (!ReadByRowid(db_.LastInsertRowid(), out)) db_.Fail("The written record cannot be read back.");
 }
 
@@ -419,6 +788,7 @@ void TableFile::Update(const TRecord& record, TRecord& out) {
         s.Bind(static_cast<int>(schema_.Fields.size()) + 1, rowid);
         s.Step();
     }
+    Forget();
     if (!ReadByRowid(rowid, out)) db_.Fail("Record was deleted by another user.");
 }
 
@@ -429,6 +799,7 @@ bool TableFile::Delete(TRecord& out) {
         s.Bind(1, rowid_);
         s.Step();
     }
+    Forget();
     // The position still holds the deleted record's key: its neighbours follow.
     if (Move(1, out) != 0) return true;
     return Move(-1, out) != 0;

@@ -17,13 +17,21 @@ public:
     static void Create(const std::string& path, const TTableSchema& schema);
 
     const TTableSchema& Schema() const { return schema_; }
+    // Makes the missing secondary indexes (and the planner's statistics);
+    // a file that cannot be written is left as it is. Unknown fields raise.
+    void EnsureIndexes(const std::vector<std::vector<std::string>>& indexes);
 
     bool First(TRecord& out);
     bool Last(TRecord& out);
     int Move(int distance, TRecord& out);
-    int Count();
-    int RecNo();
+    int Count();  // kept until the file changes
+    int RecNo();  // exact
+    TGridPosition GridPosition(int window);
     std::vector<TRecord> Peek(int offset, int count);
+    // Records whose text field holds text (case-sensitive), in key order;
+    // the match reads only that field and the row id, then the matching
+    // records are read whole. The position does not change.
+    std::vector<TRecord> RowsContaining(int fieldIndex, const std::string& text);
     bool FindKey(const std::vector<TValue>& values, TRecord& out);
     bool FindNearest(const std::vector<TValue>& values, TRecord& out);
     void Insert(const TRecord& record, TRecord& out);
@@ -31,6 +39,8 @@ public:
     bool Delete(TRecord& out);
 
 private:
+    void ReadSchema(const std::string& path);
+    void CheckKeyTypes(bool readOnly);
     sqlite::Statement& Prepared(const std::string& sql);
     std::string Select() const;  // "SELECT rowid, <fields> FROM records "
     std::string KeyTuple() const;
@@ -45,6 +55,14 @@ private:
     int CountWhere(const std::string& cmp);
     bool ReadByRowid(std::int64_t rowid, TRecord& out);
     void SetPosition(std::int64_t rowid, const TRecord& rec);
+    // Drops what was counted when another connection changed the file since
+    // the last look (SQLite's data version); Forget does it after our own writes.
+    void NoteOutsideChanges();
+    void Forget();
+    // Records before (after) the current one, counting no further than limit.
+    int CountBounded(bool before, int limit);
+    // Records before the current one, estimated from every stride-th key.
+    int EstimateBefore();
 
     sqlite::Connection db_;
     TTableSchema schema_;
@@ -52,6 +70,14 @@ private:
     std::map<std::string, sqlite::Statement> cache_;
     std::int64_t rowid_ = 0;
     std::vector<TValue> position_;  // key values (or rowid) of the current record
+
+    // Counting caches, valid for dataVersion_.
+    std::int64_t dataVersion_ = -1;
+    int count_ = -1;
+    int recNo_ = 0;            // 0: not known
+    bool recNoExact_ = false;  // else an estimate that moves exactly with the record
+    std::vector<std::vector<TValue>> samples_;  // keys of records 0, stride_, 2 stride_...
+    int stride_ = 0;
 };
 
 }  // namespace platform

@@ -189,6 +189,18 @@ TEST_F(TableFixture, AfterScrollFiresOnMovesOnly) {
     table.Delete();
     EXPECT_EQ(scrolls, 7);
 
+    // Nothing to move to: no scroll at either end.
+    table.First();
+    scrolls = 0;
+    table.Prior();
+    EXPECT_TRUE(table.Bof());
+    EXPECT_EQ(scrolls, 0);
+    table.Last();
+    scrolls = 0;
+    table.Next();
+    EXPECT_TRUE(table.Eof());
+    EXPECT_EQ(scrolls, 0);
+
     // Data links hear of positioning by key too.
     int changes = 0;
     int id = table.AddDataLink([&](TDataSet&) { ++changes; });

@@ -3,7 +3,10 @@
 #include "installer/archive/TmslCompress.h"
 #include "installer/components/EngineContext.h"
 #include "installer/components/InstallRoot.h"
+#include "installer/links/LinkLists.h"
+#include "installer/links/ShellLinkGroup.h"
 #include "installer/netlocation/NetLocation.h"
+#include "installer/progman/ProgramManager.h"
 #include "installer/run/Install.h"
 
 namespace setupwizard {
@@ -17,6 +20,11 @@ public:
     bool Reboot() const override { return install->Reboot(); }
     void SetReboot(bool reboot) override { install->SetReboot(reboot); }
     QImage DialogThemeBitmap() const override { return install->DialogThemeBitmap(); }
+};
+
+// The engine's main link group as Links last saw it.
+struct EngineLinkGroup {
+    installer::TInstallContainer* group = nullptr;
 };
 }  // namespace
 
@@ -38,7 +46,18 @@ bool QueryUserAbort(installer::EngineContext& context) {
     return install ? install->QueryUserAbort() : true;
 }
 
-WizardLinks& Links(installer::EngineContext& context) { return context.Slot<WizardLinks>(); }
+WizardLinks& Links(installer::EngineContext& context) {
+    WizardLinks& links = context.Slot<WizardLinks>();
+    // The engine's folder and Program Manager, unless a caller gave its own;
+    // a folder the engine freed is dropped with it.
+    installer::TInstallContainer*& seen = context.Slot<EngineLinkGroup>().group;
+    installer::TInstallContainer* engine = installer::GlobalMainLinkGroup(context);
+    if (links.GlobalMainLinkGroup == seen) links.GlobalMainLinkGroup = engine;
+    seen = engine;
+    if (!links.ProgramManagerGroups)
+        links.ProgramManagerGroups = [&context] { return installer::GlobalProgramManager(context).GetGroups(); };
+    return links;
+}
 
 void AbortRunningTransfers(installer::EngineContext& context) {
     if (context.GlobalCompressor) context.GlobalCompressor->Abort = true;

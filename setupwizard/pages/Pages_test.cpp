@@ -12,6 +12,8 @@
 #include "installer/components/Messages.h"
 #include "installer/components/ShellFolders.h"
 #include "installer/components/StandardPathSpecifiers.h"
+#include "installer/links/ShellLinkGroup.h"
+#include "installer/progman/ProgramManager.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "setupwizard/framework/BaseFormContainer.h"
 #include "setupwizard/pages/CopyPages.h"
@@ -372,6 +374,31 @@ TEST_F(SelectPages, ProgramManagerGroupsOnNT351) {
     page->InitControls();
     ASSERT_EQ(page->FolderListBox->count(), 2);
     EXPECT_EQ(page->FolderListBox->item(0)->text().toStdString(), "Accessories");
+}
+
+TEST_F(SelectPages, TheEnginesFolderAndProgramManagerGroups) {
+    {
+        std::ofstream ini(rootDir.Path() / "platform.ini");
+        ini << "[Windows]\nPlatformId=2\nMajorVersion=3\nMinorVersion=51\n";
+    }
+    installer::TProgramManager& programManager = installer::GlobalProgramManager(Context());
+    programManager.CreateGroup("Main");
+    programManager.CreateGroup("Accessories");
+    auto& group = owner.Create<installer::TMainLinkGroup>();
+    group.SetDestDir("\\Vorel Electronics");
+    {
+        std::unique_ptr<installer::TBaseTamselForm> form(TSelectFolderForm::Class().Create(nullptr, Context()));
+        auto* page = static_cast<TSelectFolderForm*>(form.get());
+        EXPECT_FALSE(page->Skip());
+        page->InitControls();
+        ASSERT_EQ(page->FolderListBox->count(), 2);
+        EXPECT_EQ(page->FolderListBox->item(0)->text().toStdString(), "Accessories");
+        EXPECT_EQ(page->FolderEdit->text().toStdString(), "Vorel Electronics");
+        page->FolderEdit->setText("Tools");
+        EXPECT_EQ(group.DestDir(), "\\Tools");
+    }
+    group.Free();  // the wizard forgets a folder the engine freed
+    EXPECT_EQ(Links(Context()).GlobalMainLinkGroup, nullptr);
 }
 
 TEST_F(SelectPages, LinkedWithoutADialogTheyJoinTheBeforeInstallWizard) {

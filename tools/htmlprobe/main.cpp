@@ -3,25 +3,35 @@
 //   tokens FILE                      one line per token, "SYMBOL [text]" with
 //                                    the tag's attributes indented below it
 //   tree FILE                        the parsed document tree
-//   layout [--fake] [--width W] FILE the tree laid out at W pixels (default
+//   layout [--fake] [--width W] [--images] FILE
+//                                    the tree laid out at W pixels (default
 //                                    600): positions, heights, character
-//                                    indexes, lines, column widths, row heights
-//   png --width W FILE OUT           the document painted onto an image
+//                                    indexes, lines, column widths, row
+//                                    heights, and each image's size
+//   png --width W [--images] FILE OUT the document painted onto an image, with
+//                                    the Liberation fonts as the program uses
+// With --images, pictures are loaded from files relative to the page, as
+// the viewer does with images shown; without, their placeholders stand in.
 // Text is shown as Windows-1252 bytes converted to UTF-8; control characters
 // as \xNN.
 #include "htmlview/layout/Canvas.h"
 #include "htmlview/parser/Parser.h"
 #include "htmlview/parser/TreeDump.h"
 #include "htmlview/tokenizer/Tokenizer.h"
+#include "htmlview/util/HtmlUtils.h"
 #include "platform/runtime/Codepage.h"
+#include "platform/runtime/Text.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <cstdlib>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
+#include <optional>
 #include <iterator>
 #include <sstream>
 #include <fstream>
@@ -46,8 +56,8 @@ std::string shown(const std::string& bytes) {
 int usage() {
     std::cerr << "usage: htmlprobe tokens FILE|-\n"
                  "       htmlprobe tree FILE|-\n"
-                 "       htmlprobe layout [--fake] [--width W] FILE|-\n"
-                 "       htmlprobe png --width W FILE|- OUT\n";
+                 "       htmlprobe layout [--fake] [--width W] [--images] FILE|-\n"
+                 "       htmlprobe png --width W [--images] FILE|- OUT\n";
     return 2;
 }
 
@@ -79,9 +89,19 @@ int dumpTokens(const std::string& html) {
 // The document of a page, parsed with the viewer's defaults (white page).
 struct Page {
     TSectionList doc{nullptr, nullptr};
-    explicit Page(const std::string& html) {
+    // Folder is where pictures are looked for when given ("" = images off).
+    Page(const std::string& html, const std::optional<std::filesystem::path>& folder) {
         doc.ErrorReporter = [](const std::string& m) { std::cerr << "layout error: " << m << "\n"; };
         doc.SetBackColor(clWhite);
+        if (folder) {
+            doc.ImagesOn = true;
+            doc.LinkToFileName = [dir = *folder](const std::string& link) {
+                std::string name = UrlToFileName(platform::TrimControls(link), "");
+                std::replace(name.begin(), name.end(), '\\', '/');
+                const std::filesystem::path p(name);
+                return (p.is_absolute() ? p : dir / p).lexically_normal().string();
+            };
+        }
         THtmlParser parser;
         try {
             parser.ParseHtmlBuffer(doc, nullptr, html.data(), html.size());
@@ -95,12 +115,14 @@ struct Page {
     }
 };
 
-int dumpTree(const std::string& html, bool layout, bool fake, int width) {
+using Folder = std::optional<std::filesystem::path>;
+
+int dumpTree(const std::string& html, bool layout, bool fake, int width, const Folder& folder) {
     FakeTextMetrics fakeMetrics;
     if (fake) SetScreenMetrics(&fakeMetrics);
     int rc = 0;
     {
-        Page page(html);
+        Page page(html, folder);
         if (layout) {
             TCanvas canvas(ScreenMetrics());
             const int h = page.arrange(canvas, width);
@@ -112,8 +134,8 @@ int dumpTree(const std::string& html, bool layout, bool fake, int width) {
     return rc;
 }
 
-int paintPng(const std::string& html, int width, const std::string& out) {
-    Page page(html);
+int paintPng(const std::string& html, int width, const std::string& out, const Folder& folder) {
+    Page page(html, folder);
     TCanvas measure(ScreenMetrics());
     const int h = std::clamp(page.arrange(measure, width), 1, 32000);
     QImage image(width, h, QImage::Format_RGB32);
@@ -134,12 +156,13 @@ int paintPng(const std::string& html, int width, const std::string& out) {
 int main(int argc, char** argv) {
     if (argc < 3) return usage();
     std::string cmd = argv[1];
-    bool fake = false;
+    bool fake = false, images = false;
     int width = 600;
     std::vector<std::string> rest;
     for (int i = 2; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--fake") fake = true;
+        else if (a == "--images") images = true;
         else if (a == "--width" && i + 1 < argc) width = std::clamp(std::atoi(argv[++i]), 1, 32000);
         else rest.push_back(a);
     }
@@ -162,6 +185,13 @@ int main(int argc, char** argv) {
     if (cmd != "tree" && cmd != "layout" && cmd != "png") return usage();
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
-    if (cmd == "png") return paintPng(bytes, width, rest[1]);
-    return dumpTree(bytes, cmd == "layout", fake, width);
+    // Pictures of a page read from standard input are looked for in the current folder.
+    Folder folder;
+    if (images) folder = file == "-" ? std::filesystem::current_path() : std::filesystem::absolute(file).parent_path();
+    if (cmd == "png") {
+        // Painted as the program shows pages: with the fonts the pages were written for.
+        SetWindowsFaces(TWindowsFaces::Liberation);
+        return paintPng(bytes, width, rest[1], folder);
+    }
+    return dumpTree(bytes, cmd == "layout", fake, width, folder);
 }

@@ -29,7 +29,9 @@ std::string DumpRegistry(const fs::path& root, bool& damaged) {
     return out;
 }
 
-std::string DumpFiles(const fs::path& root) {
+std::string DumpFiles(const fs::path& rootGiven) {
+    // The file layer works on the absolute root; the walk must name the same paths.
+    const fs::path root = fs::absolute(rootGiven);
     WinFileSystem files(root);
     std::vector<std::pair<std::string, std::string>> lines;  // (path, line)
     std::error_code ec;

@@ -65,6 +65,16 @@ TEST(SysrootDump, RegistryAsSortedTextAndFilesAsWindowsPaths) {
     EXPECT_EQ(status, 1);
     EXPECT_NE(out.find("; The registry file"), std::string::npos) << out;
     EXPECT_NE(out.find("[HKEY_LOCAL_MACHINE\\Software\\alpha]"), std::string::npos);
+    // A root named relative to the current directory shows the same files.
+    const std::string cd = "cd '" + dir.Path().parent_path().string() + "' && ";
+    std::string cmd = cd + std::string(VOREL_BIN_DIR) + "/sysroot-dump " + dir.Path().filename().string() + " --files";
+    FILE* p = ::popen(cmd.c_str(), "r");
+    std::string listed;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) listed.append(buf, n);
+    EXPECT_EQ(WEXITSTATUS(::pclose(p)), 0);
+    EXPECT_NE(listed.find("C:\\Program Files\\VorelSoft\\vorel.ini  9\n"), std::string::npos) << listed;
     run("", status);
     EXPECT_EQ(status, 2);
     run((dir.Path() / "missing").string(), status);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFont>
+#include <QTimer>
 #include <cstdio>
 #include <fstream>
 
@@ -17,6 +18,9 @@
 #include "installer/translator/Translator.h"
 #include "installer/translator/UserLanguage.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "setupwizard/backdrop/Backdrop.h"
+#include "setupwizard/backdrop/Rotate3DLabel.h"
+#include "setupwizard/browse/OpenFolderDialog.h"
 #include "setupwizard/framework/BaseFormContainer.h"
 #include "setupwizard/framework/BaseInstallForm.h"
 #include "setupwizard/pages/CopyPages.h"
@@ -141,6 +145,35 @@ int main(int argc, char** argv) {
         install.BroadcastMessage(&install, installer::imPushStatus, &text);
         Write(*status.Form, "10-status");
         install.BroadcastMessage(&install, installer::imPopStatus, nullptr);
+
+        // The folder browser, opened on a folder that does not exist yet.
+        {
+            TOpenFolderDialog browse;
+            browse.SelectedFolder = "C:\\Program Files\\VorelSoft\\VorelE 300";
+            QTimer::singleShot(100, [&] {
+                if (TFolderBrowserForm* form = browse.Browser()) {
+                    Write(*form, "11-browse");
+                    form->CancelBtn->click();
+                }
+            });
+            browse.Execute();
+        }
+        // The backdrop with the product caption, as the setup form carries it.
+        {
+            QWidget form;
+            form.resize(800, 600);
+            TBackdrop backdrop(&form);
+            TRotate3DLabel label(&backdrop);
+            label.SetAlignTop(true);
+            label.resize(800, 65);
+            label.SetCaption("Vorel Electronics");
+            QFont f("Arial");
+            f.setPixelSize(32);
+            f.setBold(true);
+            label.setFont(f);
+            form.show();
+            Write(form, "12-backdrop");
+        }
         owner.DestroyComponents();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

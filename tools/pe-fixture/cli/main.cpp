@@ -2,8 +2,11 @@
 //                [--file-os N] [--file-type N] [--file-subtype N] [--no-fixed]
 //                [--translation LANG:CODEPAGE]... [--table KEY] [--string NAME=VALUE]...
 // Strings go into the table named by the latest --table (default 040904E4).
+// LANG and CODEPAGE are hexadecimal, as version resources write them (0409:04E4).
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 
 #include "tools/pe-fixture/PeFixture.h"
@@ -13,8 +16,23 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: pe-fixture OUT [--dll] [--file-version A.B.C.D] [--product-version A.B.C.D]\n"
                  "       [--file-os N] [--file-type N] [--file-subtype N] [--no-fixed]\n"
-                 "       [--translation LANG:CODEPAGE]... [--table KEY] [--string NAME=VALUE]...\n");
+                 "       [--translation LANG:CODEPAGE]... [--table KEY] [--string NAME=VALUE]...\n"
+                 "LANG and CODEPAGE are hexadecimal (--translation 0409:04E4)\n");
     return 2;
+}
+
+// One to four hexadecimal digits.
+std::uint16_t ParseHex16(const std::string& text, const std::string& what) {
+    std::size_t used = 0;
+    unsigned long value = 0;
+    try {
+        value = std::stoul(text, &used, 16);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (text.empty() || text.size() > 4 || used != text.size() || text[0] == '-' || text[0] == '+')
+        throw std::invalid_argument(what + " wants up to four hexadecimal digits, not \"" + text + "\"");
+    return static_cast<std::uint16_t>(value);
 }
 }  // namespace
 
@@ -52,8 +70,8 @@ int main(int argc, char** argv) {
                 const std::string v = value();
                 const auto colon = v.find(':');
                 if (colon == std::string::npos) throw std::invalid_argument("--translation wants LANG:CODEPAGE");
-                options.translations.emplace_back(static_cast<std::uint16_t>(std::stoul(v.substr(0, colon), nullptr, 16)),
-                                               static_cast<std::uint16_t>(std::stoul(v.substr(colon + 1))));
+                options.translations.emplace_back(ParseHex16(v.substr(0, colon), "LANG"),
+                                                  ParseHex16(v.substr(colon + 1), "CODEPAGE"));
                 translationGiven = true;
             } else if (arg == "--table") {
                 table = value();

@@ -5,6 +5,7 @@
 #include "platform/runtime/Exception.h"
 
 #include <map>
+#include <vector>
 #include <set>
 
 namespace sample {
@@ -155,6 +156,45 @@ std::vector<std::pair<std::string, std::string>> LibraryTexts() {
     }
     rtf += "}\r\n";
     return {{"testing_transistors.rtf", rtf}};
+}
+
+std::string LegendaRtf() {
+    // (heading, entries): each entry "symbol\tmeaning".
+    const std::pair<const char*, std::vector<const char*>> sections[] = {
+        {"Symbols", {"@\tlinks two columns: HFE @ Ic (mA) is the gain at that collector current",
+                     "tip\ttypical value", "max\tmaximum value", "min\tminimum value"}},
+        {"Transistors",
+         {"Identification\tdevice code", "Polarity\tNPN or PNP", "Vceo\tcollector-emitter voltage",
+          "Vceo(sus)\tcollector-emitter sustained voltage", "Vce\tcollector-emitter peak voltage",
+          "V(BR)ceo\tcollector-emitter breakdown voltage", "Vcbo\tcollector-base voltage",
+          "Vebo\temitter-base voltage", "Ic\tcollector current, DC", "Icm\tmaximum collector current",
+          "Ib\tbase current, DC", "Ibm\tmaximum base current", "Pd\tpower dissipation",
+          "HFE\tDC current gain", "Hfe\tsmall-signal current gain", "Vcesat\tcollector-emitter saturation voltage",
+          "Vbesat\tbase-emitter saturation voltage", "toff\tturn-off time", "fT\ttransition frequency",
+          "F\tnoise figure, at the frequency f"}},
+        {"Rectifier diodes",
+         {"Vrm\tpeak reverse voltage", "Vr\tDC reverse voltage", "If\tDC forward current",
+          "Ifsm\tsurge current", "Pd\tpower dissipation"}},
+        {"Zener diodes",
+         {"Vz\tnominal voltage", "Iz\ttest current (mA)", "Pd\tpower dissipation", "Tj\tjunction temperature",
+          "Rij\tjunction thermal resistance", "Tolerance\tvariation of Vz"}},
+    };
+    std::string rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n"
+                      "{\\colortbl ;\\red0\\green0\\blue128;}\r\n";
+    for (const auto& [heading, entries] : sections) {
+        rtf += "\\pard\\sb120\\plain\\f0\\fs24\\b\\cf1 ";
+        rtf += heading;
+        rtf += "\\par\r\n";
+        for (const char* entry : entries) {
+            std::string e = entry;
+            const size_t tab = e.find('\t');
+            // one inch: the legend dialog's tab stop, so wrapped lines align with the meanings
+            rtf += "\\pard\\li1440\\fi-1440\\tx1440\\plain\\f0\\fs20\\b ";
+            rtf += e.substr(0, tab) + "\\b0\\tab " + e.substr(tab + 1) + "\\par\r\n";
+        }
+    }
+    rtf += "}\r\n";
+    return rtf;
 }
 
 }  // namespace sample

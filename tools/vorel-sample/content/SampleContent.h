@@ -121,6 +121,9 @@ std::string VorelIni();
 // entities, lines end with "\r\n").
 std::string HelpStartPage();
 
+// legenda.rtf: the legend of the data sheets' symbols (RTF).
+std::string LegendaRtf();
+
 // Files for the library folder: (file name, RTF text).
 std::vector<std::pair<std::string, std::string>> LibraryTexts();
 

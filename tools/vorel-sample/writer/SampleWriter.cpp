@@ -78,6 +78,14 @@ public:
     }
     void Bytes(const char* field, const std::string& value) { table_.FieldByName(field).SetAsBytes(value); }
     void End() { table_.Post(); }
+    // Opening again with the schema's indexes builds them over the written
+    // records at once (faster than keeping them through every insert) and
+    // gives the planner its statistics.
+    ~TableWriter() {
+        table_.Close();
+        table_.Indexes = vorel::EsquemaDe(table_.TableName).Indexes;
+        table_.Open();
+    }
 
 private:
     platform::TTable table_;
@@ -284,6 +292,7 @@ void WriteInstallation(const fs::path& base, const WriteOptions& options) {
     }
 
     WriteFile(base / "vorel.ini", VorelIni());
+    WriteFile(base / "legenda.rtf", LegendaRtf());
     WriteFile(base / "Help" / "visao_geral.html", HelpStartPage());
     for (const auto& [name, text] : LibraryTexts()) WriteFile(base / "library" / name, text);
 }

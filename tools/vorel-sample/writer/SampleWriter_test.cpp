@@ -62,6 +62,7 @@ TEST(SampleInstallation, OpensThroughTheDataModule) {
     EXPECT_TRUE(found);
 
     EXPECT_TRUE(std::filesystem::is_regular_file(dir.Path() / "vorel.ini"));
+    EXPECT_EQ(std::filesystem::file_size(dir.Path() / "legenda.rtf"), LegendaRtf().size());
     EXPECT_TRUE(std::filesystem::is_regular_file(dir.Path() / "Help" / "visao_geral.html"));
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "data" / "backup"));
     for (const auto& [name, text] : LibraryTexts())

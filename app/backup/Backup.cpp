@@ -1,0 +1,257 @@
+#include "app/backup/Backup.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/data/ModuloDeDados.h"
+#include "app/xref/AbaReferencia.h"
+#include "platform/qtglue/Messenger.h"
+#include "platform/runtime/PathCase.h"
+
+namespace vorel {
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr size_t kBuffer = 8192;
+const char* const kTodosDS = "select * from ds.db";
+
+// A file descriptor closed at the end of its scope.
+class Descritor {
+public:
+    explicit Descritor(int fd) : fd_(fd) {}
+    ~Descritor() { Fecha(); }
+    Descritor(const Descritor&) = delete;
+    Descritor& operator=(const Descritor&) = delete;
+    int Get() const { return fd_; }
+    bool Valido() const { return fd_ >= 0; }
+    // Closes now; false when closing reported an error (data not written).
+    bool Fecha() {
+        if (fd_ < 0) return true;
+        int rc = ::close(fd_);
+        fd_ = -1;
+        return rc == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// Writes all of data; false on any error, a full disk included.
+bool EscreveTudo(int fd, const char* data, size_t n) {
+    while (n > 0) {
+        ssize_t w = ::write(fd, data, n);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return false;
+        data += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+void Informa(const std::string& text) { platform::ShowMessage(text, platform::MsgIcon::Information); }
+
+// Runs a step when the scope ends, also when it fails.
+template <typename F>
+class AoSair {
+public:
+    explicit AoSair(F f) : f_(std::move(f)) {}
+    ~AoSair() noexcept(false) {
+        if (std::uncaught_exceptions() == count_) f_();
+        else try {
+                f_();
+            } catch (...) {
+            }
+    }
+    AoSair(const AoSair&) = delete;
+    AoSair& operator=(const AoSair&) = delete;
+
+private:
+    F f_;
+    int count_ = std::uncaught_exceptions();
+};
+
+std::string Dados(const TModuloDeDados& m) { return m.DiretorioDados(); }
+
+// A file of the set in dir, found whatever the case of its name.
+fs::path NoDiretorio(const fs::path& dir, const std::string& arquivo) {
+    return platform::ResolveCase(dir, arquivo);
+}
+}  // namespace
+
+const std::vector<std::string>& ArquivosDoBackup() {
+    static const std::vector<std::string> arquivos = {"Reparos.db", "DS.db"};
+    return arquivos;
+}
+
+int CopyFile(const std::string& Source, const std::string& Dest) {
+    Descritor origem(::open(Source.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (!origem.Valido() || ::fstat(origem.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        Informa("Could not open file [" + Source + "].");
+        return 1;
+    }
+    std::error_code ec;
+    const fs::path destino(Dest);
+    if (fs::is_directory(destino, ec)) {
+        Informa("Could not open destinationfile: " + Dest + ".");
+        return 1;
+    }
+    std::string temp = (destino.parent_path() / ("." + destino.filename().string() + ".copy-XXXXXX")).string();
+    Descritor saida(::mkstemp(temp.data()));
+    if (!saida.Valido()) {
+        Informa("Could not open destinationfile: " + Dest + ".");
+        return 1;
+    }
+    ::fchmod(saida.Get(), st.st_mode & 0666);
+    // Until the rename, the copy lives under its temporary name only.
+    bool completo = true;
+    std::string porque;
+    char buffer[kBuffer];
+    for (;;) {
+        ssize_t n = ::read(origem.Get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            completo = false;
+            porque = "Could not read file [" + Source + "].\n" + std::strerror(errno);
+            break;
+        }
+        if (n == 0) break;
+        if (!EscreveTudo(saida.Get(), buffer, static_cast<size_t>(n))) {
+            completo = false;
+            porque = "Could not write destination file: " + Dest + ".\n" + std::strerror(errno ? errno : ENOSPC);
+            break;
+        }
+    }
+    if (completo && (::fsync(saida.Get()) != 0 || !saida.Fecha())) {
+        completo = false;
+        porque = "Could not write destination file: " + Dest + ".\n" + std::strerror(errno);
+    }
+    if (completo && ::rename(temp.c_str(), Dest.c_str()) != 0) {
+        completo = false;
+        porque = "Could not open destinationfile: " + Dest + ".";
+    }
+    if (!completo) {
+        saida.Fecha();
+        ::unlink(temp.c_str());
+        Informa(porque);
+        return 1;
+    }
+    return 0;
+}
+
+void BackupGeral(TModuloDeDados& m) {
+    const fs::path dados = Dados(m);
+    const fs::path b = platform::ResolveCase(m.DiretorioBase(), "data\\backup");
+    std::error_code ec;
+    if (!fs::is_directory(b, ec)) {
+        // One level only: the data directory must be there.
+        if (!fs::create_directory(b, ec) || ec) {
+            Informa("It was not possible to create the Backup directory. Close all programs, re-boot the computer "
+                    "and try again.");
+            return;
+        }
+    }
+    auto copia = [&](const std::string& arquivo) {
+        return CopyFile(NoDiretorio(dados, arquivo).string(), NoDiretorio(b, arquivo).string()) == 0;
+    };
+    bool ok = true;
+    {
+        // The repair table is reopened on its first record, also when the copy failed.
+        m.TabelaBDR.Close();
+        AoSair reabre([&] {
+            m.TabelaBDR.DatabaseName = m.DiretorioDados();
+            m.TabelaBDR.TableName = "Reparos.db";
+            m.TabelaBDR.Open();
+            m.TabelaBDR.First();
+        });
+        ok = copia("Reparos.db");
+    }
+    {
+        m.PesquisarDS.Close();
+        m.TabelaAtualiza.Close();
+        AoSair recarrega([&] { RecarregaListaDS(m, kTodosDS); });
+        ok = copia("DS.db") && ok;
+    }
+    Informa(ok ? "Backup successfully done!"
+               : "Error when creating the Backup files. Close all programs, re-boot the computer and try again.");
+}
+
+bool EDiretorioDeDados(const TModuloDeDados& m, const std::string& Dir) {
+    const std::string dados = platform::ResolveCase(m.DiretorioBase(), "Data").string();
+    auto upper = [](std::string s) {
+        for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return s;
+    };
+    if (upper(Dir) == upper(dados)) return true;
+    // Any other spelling of the same folder (a trailing separator, "..", a link) is the same folder.
+    std::error_code ec;
+    return fs::equivalent(Dir, dados, ec) && !ec;
+}
+
+// Adds each row of the backup table whose key the live table lacks.
+static void Mescla(platform::TTable& backup, platform::TTable& viva, const std::vector<std::string>& chave,
+                   const std::vector<std::string>& campos) {
+    for (backup.First(); !backup.Eof(); backup.Next()) {
+        std::vector<std::string> valores;
+        for (const auto& k : chave) valores.push_back(backup.FieldByName(k).AsString());
+        viva.SetKey();
+        if (viva.FindKey(valores)) continue;
+        viva.Append();
+        try {
+            for (const auto& c : campos) viva.FieldByName(c).SetAsBytes(backup.FieldByName(c).AsBytes());
+            viva.Post();
+        } catch (...) {
+            viva.Cancel();
+            throw;
+        }
+    }
+}
+
+void RecuperaBackupGeral(TModuloDeDados& m, const std::string& Dir) {
+    bool ok = true;
+    platform::TTable& backup = m.TabelaBackup;
+    backup.ReadOnly = true;  // a restore never changes the backup
+    auto abreBackup = [&](const char* arquivo) {
+        backup.Close();
+        backup.DatabaseName = Dir;
+        backup.TableName = arquivo;
+        backup.Open();
+        backup.First();
+    };
+    std::error_code ec;
+    if (fs::is_regular_file(NoDiretorio(Dir, "Reparos.db"), ec)) {
+        AoSair fecha([&] { backup.Close(); });
+        abreBackup("Reparos.db");
+        if (!m.TabelaBDR.Active()) m.TabelaBDR.Open();
+        Mescla(backup, m.TabelaBDR, {"Fabricante", "Equipamento", "Modelo", "Defeito"},
+               {"Fabricante", "Equipamento", "Modelo", "Defeito", "Descricao"});
+        m.TabelaBDR.First();
+    } else {
+        ok = false;
+    }
+    if (fs::is_regular_file(NoDiretorio(Dir, "DS.db"), ec)) {
+        AoSair fecha([&] {
+            backup.Close();
+            m.TabelaAtualiza.Close();
+        });
+        abreBackup("DS.db");
+        m.TabelaAtualiza.Close();
+        m.TabelaAtualiza.DatabaseName = Dados(m);
+        m.TabelaAtualiza.TableName = "DS.db";
+        m.TabelaAtualiza.Open();
+        m.PesquisarDS.Close();
+        AoSair recarrega([&] { RecarregaListaDS(m, kTodosDS); });
+        Mescla(backup, m.TabelaAtualiza, {"Original", "Fabricante"},
+               {"Original", "Fabricante", "Descricao", "Similar", "Equivalente"});
+    } else {
+        ok = false;
+    }
+    Informa(ok ? "Restore of the Backup done.\n" : "Error when restoring the backup of the Repair Database.\n");
+}
+
+}  // namespace vorel

@@ -1,0 +1,300 @@
+#include "app/backup/Backup.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/data/TestData.h"
+#include "platform/qtglue/Messenger.h"
+#include "platform/tables/Table.h"
+
+using namespace vorel;
+using vorel::testing::DadosDeTeste;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kFeito = "Backup successfully done!";
+const char* const kErroBackup =
+    "Error when creating the Backup files. Close all programs, re-boot the computer and try again.";
+
+std::string Bytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::vector<std::string> Textos(const platform::ScriptedMessenger& m) {
+    std::vector<std::string> out;
+    for (const auto& b : m.shown) out.push_back(b.text);
+    return out;
+}
+
+void Reparo(const fs::path& dir, const std::string& fabricante, const std::string& solucao) {
+    DadosDeTeste::AddTo(dir, "Reparos.db",
+                        {{"Fabricante", fabricante}, {"Equipamento", "TV"}, {"Modelo", "M1"}, {"Defeito", "Dead"},
+                         {"Descricao", solucao}});
+}
+
+void Referencia(const fs::path& dir, const std::string& original, const std::string& similar) {
+    DadosDeTeste::AddTo(dir, "DS.db", {{"Original", original}, {"Fabricante", "ST"}, {"Similar", similar}});
+}
+
+// Every row of a table as "key fields|text", in key order.
+std::vector<std::string> Linhas(const fs::path& dir, const std::string& arquivo) {
+    platform::TTable t;
+    t.DatabaseName = dir.string();
+    t.TableName = arquivo;
+    t.ReadOnly = true;
+    t.Open();
+    const bool reparos = arquivo == "Reparos.db";
+    std::vector<std::string> out;
+    for (t.First(); !t.Eof(); t.Next())
+        out.push_back(t.Fields(0).AsString() + "|" + (reparos ? t.FieldByName("Descricao") : t.FieldByName("Similar")).AsString());
+    return out;
+}
+
+struct Backup : ::testing::Test {
+    platform::ScriptedMessenger boxes;
+    DadosDeTeste dados;
+    std::unique_ptr<TModuloDeDados> modulo;
+    fs::path Pasta() const { return dados.Data() / "backup"; }
+    void SetUp() override {
+        Reparo(dados.Data(), "Philips", "Replace C12");
+        Reparo(dados.Data(), "Sony", "Resolder the flyback");
+        Referencia(dados.Data(), "BC547", "BC548");
+        modulo = dados.Modulo();
+    }
+};
+
+TEST_F(Backup, CopiesAreIdenticalToTheLiveFilesAndTheTablesReopen) {
+    modulo->TabelaBDR.Last();
+    modulo->PesquisarDS.SQL = {"select * from ds.db where original = \"x\""};
+    BackupGeral(*modulo);
+    EXPECT_EQ(Textos(boxes), (std::vector<std::string>{kFeito}));
+    for (const char* f : {"Reparos.db", "DS.db"}) {
+        ASSERT_TRUE(fs::exists(Pasta() / f)) << f;
+        EXPECT_EQ(Bytes(Pasta() / f), Bytes(dados.Data() / f)) << f;
+    }
+    // Nothing else lands in the folder.
+    EXPECT_EQ(std::distance(fs::directory_iterator(Pasta()), fs::directory_iterator()), 2);
+    EXPECT_TRUE(modulo->TabelaBDR.Active());
+    EXPECT_EQ(modulo->TabelaBDR.FieldByName("Fabricante").AsString(), "Philips");  // the first record
+    EXPECT_TRUE(modulo->PesquisarDS.Active());
+    EXPECT_EQ(modulo->PesquisarDS.SQL, (std::vector<std::string>{"select * from ds.db"}));
+    EXPECT_FALSE(modulo->TabelaAtualiza.Active());
+
+    // A second backup replaces the first, also a copy named in another case.
+    fs::rename(Pasta() / "DS.db", Pasta() / "ds.DB");
+    Reparo(dados.Data(), "Akai", "Belt");
+    BackupGeral(*modulo);
+    EXPECT_EQ(Bytes(Pasta() / "Reparos.db"), Bytes(dados.Data() / "Reparos.db"));
+    EXPECT_EQ(Bytes(Pasta() / "ds.DB"), Bytes(dados.Data() / "DS.db"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(Pasta()), fs::directory_iterator()), 2);
+}
+
+TEST_F(Backup, AFailedCopyReportsItAndKeepsTheEarlierBackup) {
+    BackupGeral(*modulo);
+    const std::string antes = Bytes(Pasta() / "Reparos.db");
+    for (int i = 0; i < 40; ++i) Reparo(dados.Data(), "Maker" + std::to_string(i), std::string(500, 'x'));
+    ASSERT_GT(fs::file_size(dados.Data() / "Reparos.db"), 8192u);
+
+    // A disk that takes only 4 KiB more: every copy comes out short.
+    boxes.shown.clear();
+    {
+        struct rlimit old {};
+        getrlimit(RLIMIT_FSIZE, &old);
+        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = old;
+        small.rlim_cur = 4096;
+        setrlimit(RLIMIT_FSIZE, &small);
+        BackupGeral(*modulo);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+    auto t = Textos(boxes);
+    ASSERT_EQ(t.size(), 3u);
+    EXPECT_EQ(t[0].rfind("Could not write destination file: " + (Pasta() / "Reparos.db").string() + ".\n", 0), 0u);
+    EXPECT_EQ(t[2], kErroBackup);
+    EXPECT_EQ(Bytes(Pasta() / "Reparos.db"), antes);
+    EXPECT_EQ(std::distance(fs::directory_iterator(Pasta()), fs::directory_iterator()), 2);
+    EXPECT_TRUE(modulo->TabelaBDR.Active());
+    EXPECT_TRUE(modulo->PesquisarDS.Active());
+
+    // A folder where a file must go: the Part's texts; the other table still copies.
+    fs::remove(Pasta() / "DS.db");
+    fs::create_directory(Pasta() / "DS.db");
+    boxes.shown.clear();
+    BackupGeral(*modulo);
+    EXPECT_EQ(Textos(boxes), (std::vector<std::string>{
+                                 "Could not open destinationfile: " + (Pasta() / "DS.db").string() + ".", kErroBackup}));
+    EXPECT_EQ(Bytes(Pasta() / "Reparos.db"), Bytes(dados.Data() / "Reparos.db"));
+    for (const auto& b : boxes.shown) EXPECT_EQ(b.icon, platform::MsgIcon::Information);
+}
+
+TEST_F(Backup, MissingSourcesAndABackupFolderThatCannotBeMade) {
+    const std::string falta = (dados.Data() / "Missing.db").string();
+    EXPECT_EQ(CopyFile(falta, (Pasta() / "x").string()), 1);
+    EXPECT_EQ(CopyFile(dados.Data().string(), (dados.Base() / "x").string()), 1);  // a folder is no file
+    EXPECT_EQ(Textos(boxes), (std::vector<std::string>{"Could not open file [" + falta + "].",
+                                                       "Could not open file [" + dados.Data().string() + "]."}));
+    EXPECT_FALSE(fs::exists(dados.Base() / "x"));
+    EXPECT_EQ(CopyFile((dados.Data() / "DS.db").string(), (dados.Base() / "no" / "x").string()), 1);
+    EXPECT_EQ(boxes.shown.back().text, "Could not open destinationfile: " + (dados.Base() / "no" / "x").string() + ".");
+
+    DadosDeTeste outro;
+    std::ofstream(outro.Data() / "backup") << "a file";
+    auto m2 = outro.Modulo();
+    boxes.shown.clear();
+    const std::string ds = Bytes(outro.Data() / "DS.db");
+    BackupGeral(*m2);
+    EXPECT_EQ(Textos(boxes), (std::vector<std::string>{"It was not possible to create the Backup directory. Close all "
+                                                       "programs, re-boot the computer and try again."}));
+    EXPECT_EQ(Bytes(outro.Data() / "backup"), "a file");
+    EXPECT_EQ(Bytes(outro.Data() / "DS.db"), ds);
+}
+
+TEST_F(Backup, RestoreAddsOnlyMissingKeysAndKeepsLiveRows) {
+    platform::testing::TempDir pasta;
+    {
+        DadosDeTeste origem;
+        Reparo(origem.Data(), "Philips", "Other text");     // key present: live text stays
+        Reparo(origem.Data(), "Grundig", "Check the fuse");  // missing: added
+        Referencia(origem.Data(), "BC547", "Other");
+        Referencia(origem.Data(), "2N3055", "MJ15003");
+        for (const char* f : {"Reparos.db", "DS.db"}) fs::copy_file(origem.Data() / f, pasta.Path() / f);
+    }
+    RecuperaBackupGeral(*modulo, pasta.Path().string());
+    EXPECT_EQ(Textos(boxes), (std::vector<std::string>{"Restore of the Backup done.\n"}));
+    EXPECT_EQ(Linhas(dados.Data(), "Reparos.db"),
+              (std::vector<std::string>{"Grundig|Check the fuse", "Philips|Replace C12", "Sony|Resolder the flyback"}));
+    EXPECT_EQ(Linhas(dados.Data(), "DS.db"), (std::vector<std::string>{"2N3055|MJ15003", "BC547|BC548"}));
+    EXPECT_EQ(modulo->TabelaBDR.FieldByName("Fabricante").AsString(), "Grundig");
+    EXPECT_TRUE(modulo->PesquisarDS.Active());
+    EXPECT_EQ(modulo->PesquisarDS.RecordCount(), 2);
+
+    // A second restore adds nothing and writes nothing.
+    const std::string r = Bytes(dados.Data() / "Reparos.db"), d = Bytes(dados.Data() / "DS.db");
+    const std::string b = Bytes(pasta.Path() / "Reparos.db");
+    RecuperaBackupGeral(*modulo, pasta.Path().string());
+    EXPECT_EQ(Bytes(dados.Data() / "Reparos.db"), r);
+    EXPECT_EQ(Bytes(dados.Data() / "DS.db"), d);
+    EXPECT_EQ(Bytes(pasta.Path() / "Reparos.db"), b);  // the backup is never changed
+    EXPECT_EQ(boxes.shown.back().text, "Restore of the Backup done.\n");
+
+    // Only one table's file: that table is restored, the error reported.
+    fs::remove(pasta.Path() / "Reparos.db");
+    Referencia(pasta.Path(), "TIP31", "TIP41");
+    boxes.shown.clear();
+    RecuperaBackupGeral(*modulo, pasta.Path().string());
+    EXPECT_EQ(Textos(boxes), (std::vector<std::string>{"Error when restoring the backup of the Repair Database.\n"}));
+    EXPECT_EQ(Linhas(dados.Data(), "DS.db").size(), 3u);
+}
+
+TEST_F(Backup, TheDataDirectoryIsRecognisedHoweverItIsWritten) {
+    const std::string data = dados.Data().string();
+    fs::create_directory(dados.Data() / "backup");
+    for (const std::string& d : {data, data + "/", data + "/../data", data + "/./", data + "/backup/..",
+                                 dados.Base().string() + "/DATA"})
+        EXPECT_TRUE(EDiretorioDeDados(*modulo, d)) << d;
+    fs::create_directory_symlink(dados.Data(), dados.Base() / "link");
+    EXPECT_TRUE(EDiretorioDeDados(*modulo, (dados.Base() / "link").string()));
+    EXPECT_FALSE(EDiretorioDeDados(*modulo, data + "/backup"));
+    EXPECT_FALSE(EDiretorioDeDados(*modulo, dados.Base().string()));
+}
+
+// Restores a large backup set until it is killed, telling the parent of
+// each change of the repair table's current record.
+[[noreturn]] void RestoreUntilKilled(const fs::path& base, const std::string& pasta, int out) {
+    try {
+        platform::ScriptedMessenger quiet;
+        TModuloDeDados m(base.string());
+        m.AbreBancosDeDados();
+        m.TabelaBDR.AddDataLink([out](platform::TDataSet&) {
+            char c = 1;
+            if (write(out, &c, 1) != 1) _exit(1);
+        });
+        RecuperaBackupGeral(m, pasta);
+    } catch (...) {
+    }
+    _exit(0);
+}
+
+int Contagem(const fs::path& dir, const char* arquivo) {
+    platform::TTable t;
+    t.DatabaseName = dir.string();
+    t.TableName = arquivo;
+    t.ReadOnly = true;
+    t.Open();
+    return t.RecordCount();
+}
+
+TEST_F(Backup, AKilledRestoreLosesNoRecordAndLeavesBothTablesReadable) {
+    platform::testing::TempDir pasta;
+    {
+        DadosDeTeste origem;
+        platform::TSession rapida;
+        rapida.SyncWrites = false;
+        platform::TTable r(&rapida), d(&rapida);
+        for (auto* t : {&r, &d}) t->DatabaseName = origem.Data().string();
+        r.TableName = "Reparos.db";
+        d.TableName = "DS.db";
+        r.Open();
+        d.Open();
+        for (int i = 0; i < 600; ++i) {
+            r.Append();
+            r.FieldByName("Fabricante").SetAsString("F" + std::to_string(100000 + i));
+            r.FieldByName("Descricao").SetAsBytes(std::string(300, 'r'));
+            r.Post();
+            d.Append();
+            d.FieldByName("Original").SetAsString("O" + std::to_string(100000 + i));
+            d.FieldByName("Fabricante").SetAsString("X");
+            d.Post();
+        }
+        r.Close();
+        d.Close();
+        for (const char* f : {"Reparos.db", "DS.db"}) fs::copy_file(origem.Data() / f, pasta.Path() / f);
+    }
+    modulo.reset();
+    const auto vivos = Linhas(dados.Data(), "Reparos.db");
+    int pipefd[2];
+    ASSERT_EQ(pipe(pipefd), 0);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        close(pipefd[0]);
+        RestoreUntilKilled(dados.Base(), pasta.Path().string(), pipefd[1]);
+    }
+    close(pipefd[1]);
+    // Kill it once part of the repair rows are in (a lookup and a post per row).
+    char c = 0;
+    for (int n = 0; n < 300; ++n)
+        if (read(pipefd[0], &c, 1) != 1) break;
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(pipefd[0]);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the restore ended before it was killed";
+
+    const int depois = Contagem(dados.Data(), "Reparos.db");
+    EXPECT_GT(depois, 2);
+    EXPECT_LT(depois, 602);
+    EXPECT_NO_THROW(Contagem(dados.Data(), "DS.db"));
+    auto linhas = Linhas(dados.Data(), "Reparos.db");
+    for (const auto& v : vivos) EXPECT_NE(std::find(linhas.begin(), linhas.end(), v), linhas.end()) << v;
+
+    // Restoring again completes the merge.
+    modulo = dados.Modulo();
+    RecuperaBackupGeral(*modulo, pasta.Path().string());
+    EXPECT_EQ(Contagem(dados.Data(), "Reparos.db"), 602);
+    EXPECT_EQ(Contagem(dados.Data(), "DS.db"), 601);
+}
+
+}  // namespace

@@ -1,0 +1,105 @@
+#include "app/backup/TCaixaBackup.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/backup/DirectoryList.h"
+#include "app/data/TestData.h"
+#include "platform/qtglue/Messenger.h"
+#include "platform/tables/Table.h"
+
+using namespace vorel;
+using vorel::testing::DadosDeTeste;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs in a directory for the length of a scope.
+struct NoDiretorio {
+    fs::path antes = fs::current_path();
+    explicit NoDiretorio(const fs::path& d) { fs::current_path(d); }
+    ~NoDiretorio() { fs::current_path(antes); }
+};
+
+std::vector<std::string> Itens(const QListWidget& l) {
+    std::vector<std::string> out;
+    for (int i = 0; i < l.count(); ++i) out.push_back(l.item(i)->text().trimmed().toStdString());
+    return out;
+}
+
+TEST(TCaixaBackup, OpensTheBackupFolderOrTheCurrentOne) {
+    DadosDeTeste dados;
+    auto m = dados.Modulo();
+    NoDiretorio aqui(dados.Base());
+    {
+        TCaixaBackup caixa(*m);
+        EXPECT_EQ(caixa.windowTitle().toStdString(), "Database backup");
+        EXPECT_EQ(caixa.Rotulo->text().toStdString(), "Select the directory where to put the backup files:");
+        EXPECT_EQ(caixa.DirectoryListBox1->Directory(), dados.Base());
+        // The chain down to the open folder, then its subfolders.
+        auto itens = Itens(*caixa.DirectoryListBox1);
+        EXPECT_EQ(itens.back(), "data");
+        EXPECT_EQ(itens[itens.size() - 2], dados.Base().filename().string());
+    }
+    fs::create_directory(dados.Data() / "Backup");
+    TCaixaBackup caixa(*m);
+    EXPECT_EQ(caixa.DirectoryListBox1->Directory(), dados.Data() / "Backup");
+    // A double click opens a folder of the chain.
+    auto* lista = caixa.DirectoryListBox1;
+    QListWidgetItem* pai = lista->item(lista->count() - 2);
+    emit lista->itemDoubleClicked(pai);
+    EXPECT_EQ(lista->Directory(), dados.Data());
+    EXPECT_FALSE(lista->SetDirectory(dados.Base() / "missing"));
+    EXPECT_EQ(lista->Directory(), dados.Data());
+}
+
+TEST(TCaixaBackup, OKRefusesTheDataFolderAndAsksBeforeRestoring) {
+    platform::ScriptedMessenger boxes;
+    DadosDeTeste dados;
+    auto m = dados.Modulo();
+    fs::create_directory(dados.Data() / "backup");
+    DadosDeTeste::AddTo(dados.Data(), "DS.db", {{"Original", "BC547"}, {"Fabricante", "Philips"}});
+    for (const char* f : {"Reparos.db", "DS.db"}) fs::copy_file(dados.Data() / f, dados.Data() / "backup" / f);
+    // The live table loses its row; the backup still has it.
+    {
+        platform::TTable t;
+        t.DatabaseName = dados.Data().string();
+        t.TableName = "DS.db";
+        t.Open();
+        t.Delete();
+    }
+
+    TCaixaBackup caixa(*m);
+    caixa.DirectoryListBox1->SetDirectory(dados.Data() / "backup" / "..");
+    caixa.show();
+    QTest::mouseClick(caixa.OK, Qt::LeftButton);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              "The selected directory is the data directory of the software. Try the \"Backup\" sub-directory (inside "
+              "the \"Data\" directory) or choose an external directory, where to put the backup files.");
+    EXPECT_EQ(caixa.result(), QDialog::Accepted);  // OK ends the dialog in every case
+    EXPECT_FALSE(caixa.isVisible());
+
+    caixa.DirectoryListBox1->SetDirectory(dados.Data() / "backup");
+    boxes.answers = {platform::mrCancel};
+    caixa.OKClick();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[1].text, "Restore the Backup files?");
+    EXPECT_EQ(boxes.shown[1].buttons, platform::mbOKCancel);
+    EXPECT_EQ(boxes.shown[1].icon, platform::MsgIcon::Question);
+    m->PesquisarDS.Close();
+    m->PesquisarDS.Open();
+    EXPECT_EQ(m->PesquisarDS.RecordCount(), 0);
+
+    boxes.answers = {platform::mrOk};
+    caixa.OKClick();
+    EXPECT_EQ(boxes.shown.back().text, "Restore of the Backup done.\n");
+    EXPECT_EQ(m->PesquisarDS.RecordCount(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,146 @@
+#include "app/calc/AbaResistores.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "app/calc/CodigoDeCores.h"
+#include "app/calc/Controles.h"
+#include "platform/dbcontrols/Image.h"
+#include "platform/qtglue/Guard.h"
+
+namespace vorel {
+
+using calc::Combo;
+using calc::Resultado;
+
+AbaResistores::AbaResistores(QWidget* parent) : QWidget(parent) {
+    setObjectName("AbaResistores");
+    auto* h = new QHBoxLayout(this);
+    h->setContentsMargins(12, 12, 12, 12);
+    h->setSpacing(24);
+
+    auto* left = new QVBoxLayout;
+    ImagemResistor = new platform::TImage;
+    ImagemResistor->setObjectName("ImagemResistor");
+    ImagemResistor->setMinimumSize(320, 160);
+    left->addWidget(ImagemResistor, 1);
+    auto* tipos = new QGroupBox("Type");
+    auto* tv = new QVBoxLayout(tipos);
+    static const char* const captions[] = {
+        "1- Metallic film, not flammable", "2- Metallic film, power", "3- Metallic film, general purpose",
+        "4- Metallic film, general purpose", "5- Metallic film, general purpose", "6- Metallic film, precision",
+        "7- Carbon film, precision"};
+    for (int i = 0; i < 7; ++i) {
+        Resistor[i] = new QRadioButton(captions[i]);
+        Resistor[i]->setObjectName(QString("Resistor%1").arg(i + 1));
+        Resistor[i]->setEnabled(i == 0 || i == 6);  // the other types wait for their data
+        tv->addWidget(Resistor[i]);
+        connect(Resistor[i], &QRadioButton::clicked, this,
+                [this, i] { platform::Guarded([this, i] { ResistorClick(i + 1); }); });
+    }
+    Resistor[0]->setChecked(true);
+    left->addWidget(tipos);
+    h->addLayout(left, 1);
+
+    auto* right = new QVBoxLayout;
+    auto* bands = new QGridLayout;
+    bands->setHorizontalSpacing(12);
+    Cor1 = Combo("Cor1", CoresAlgarismo1());
+    Cor2 = Combo("Cor2", CoresAlgarismo());
+    Cor3 = Combo("Cor3", CoresAlgarismo());
+    Multiplicador = Combo("Multiplicador", CoresMultiplicador());
+    Tolerancia = Combo("Tolerancia", CoresTolerancia());
+    Cor3->setEnabled(false);
+    const std::pair<const char*, QComboBox*> rows[] = {{"a - 1st. algarism", Cor1},
+                                                       {"b - 2nd. algarism", Cor2},
+                                                       {"c - 3rd. algarism", Cor3},
+                                                       {"d - multiplier", Multiplicador},
+                                                       {"e - tolerance", Tolerancia}};
+    int row = 0;
+    for (const auto& [caption, combo] : rows) {
+        bands->addWidget(new QLabel(caption), row, 0);
+        bands->addWidget(combo, row++, 1);
+        connect(combo, &QComboBox::currentIndexChanged, this, [this] { platform::Guarded([this] { Cor1Click(); }); });
+    }
+    bands->setColumnStretch(2, 1);
+    right->addLayout(bands);
+
+    Button1 = new QPushButton("=");
+    Button1->setObjectName("Button1");
+    Button1->setMinimumSize(60, 32);
+    connect(Button1, &QPushButton::clicked, this, [this] { platform::Guarded([this] { Button1Click(); }); });
+    auto* equals = new QHBoxLayout;
+    equals->addWidget(Button1);
+    equals->addStretch(1);
+    right->addSpacing(8);
+    right->addLayout(equals);
+    right->addSpacing(8);
+
+    // The value with its unit labels right after it.
+    auto* value = new QHBoxLayout;
+    value->setSpacing(2);
+    Valor = Resultado("Valor");
+    Kilo = Resultado("Kilo");
+    Kilo->setText("K");
+    Mega = Resultado("Mega");
+    Mega->setText("M");
+    Omega = Resultado("Omega");
+    Omega->setText(QString(QChar(0x2126)));  // the ohm sign
+    value->addWidget(new QLabel("Value:"));
+    value->addSpacing(8);
+    for (QLabel* l : {Valor, Kilo, Mega, Omega}) value->addWidget(l);
+    value->addStretch(1);
+    right->addLayout(value);
+    auto* tolerance = new QHBoxLayout;
+    ValorTolerancia = Resultado("ValorTolerancia");
+    tolerance->addWidget(new QLabel("Tolerance:"));
+    tolerance->addSpacing(8);
+    tolerance->addWidget(ValorTolerancia);
+    tolerance->addStretch(1);
+    right->addLayout(tolerance);
+    right->addStretch(1);
+    h->addLayout(right, 1);
+    MostraNA();
+}
+
+int AbaResistores::Tipo() const {
+    for (int i = 0; i < 7; ++i)
+        if (Resistor[i]->isChecked()) return i + 1;
+    return 1;
+}
+
+void AbaResistores::MostraNA() {
+    Valor->setText("n/a");
+    ValorTolerancia->setText("n/a");
+    for (QLabel* l : {Mega, Kilo, Omega}) l->setVisible(false);
+}
+
+void AbaResistores::ResistorClick(int tipo) {
+    for (int i = 0; i < 7; ++i) Resistor[i]->setChecked(i + 1 == tipo);
+    Cor3->setEnabled(tipo == 6 || tipo == 7);
+    MostraNA();
+}
+
+void AbaResistores::Cor1Click() { MostraNA(); }
+
+void AbaResistores::Button1Click() {
+    const ValorResistor r = CalculaResistor(Tipo(), Cor1->currentIndex(), Cor2->currentIndex(), Cor3->currentIndex(),
+                                            Multiplicador->currentIndex(), Tolerancia->currentIndex());
+    Valor->setText(QString::fromStdString(r.valor));
+    Kilo->setVisible(r.unidade == Unidade::Kilo);
+    Mega->setVisible(r.unidade == Unidade::Mega);
+    Omega->setVisible(true);
+    ValorTolerancia->setText(QString::fromStdString(r.tolerancia));
+}
+
+void AbaResistores::IniciaCombos() {
+    for (QComboBox* c : {Cor1, Cor2, Cor3, Multiplicador, Tolerancia}) c->setCurrentIndex(0);
+}
+
+}  // namespace vorel

@@ -1,0 +1,739 @@
+#include "app/editor/EditorTextos.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRegularExpressionValidator>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocumentWriter>
+#include <QTextLayout>
+#include <QTextList>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "app/editor/Regua.h"
+#include "app/rtf/RichFile.h"
+#include "app/rtf/RtfQt.h"
+#include "platform/qtglue/Guard.h"
+#include "platform/qtglue/Messenger.h"
+
+namespace vorel {
+
+int PontosDePixels(long double pixels) { return static_cast<int>(pixels * 0.75L); }
+int PixelsDePontos(long double pontos) { return static_cast<int>(pontos * 1.3333333333333333334L); }
+
+namespace {
+
+constexpr int kMargemRegua = 60;    // markers never left of this
+constexpr int kLimiteDireito = 730;  // the right marker never right of this
+
+// A small drawn icon: horizontal lines for alignment and bullets, or a glyph.
+QIcon Desenho(const std::function<void(QPainter&)>& draw) {
+    QPixmap pm(20, 20);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    draw(p);
+    return QIcon(pm);
+}
+
+QIcon Linhas(int align) {
+    return Desenho([align](QPainter& p) {
+        p.setPen(QPen(QColor(40, 40, 40), 1.6));
+        const int widths[] = {14, 9, 14, 9};
+        for (int i = 0; i < 4; ++i) {
+            const int w = widths[i];
+            const int x = align == 0 ? 3 : align == 1 ? 17 - w : 10 - w / 2;
+            p.drawLine(x, 4 + i * 4, x + w, 4 + i * 4);
+        }
+    });
+}
+
+QIcon Letra(const QString& text, bool bold, bool italic, bool underline) {
+    return Desenho([=](QPainter& p) {
+        QFont f("Times New Roman");
+        f.setPixelSize(15);
+        f.setBold(bold);
+        f.setItalic(italic);
+        f.setUnderline(underline);
+        p.setFont(f);
+        p.setPen(QColor(20, 20, 20));
+        p.drawText(QRect(0, 0, 20, 20), Qt::AlignCenter, text);
+    });
+}
+
+QIcon Marcadores() {
+    return Desenho([](QPainter& p) {
+        p.setPen(QPen(QColor(40, 40, 40), 1.6));
+        p.setBrush(QColor(40, 40, 40));
+        for (int i = 0; i < 3; ++i) {
+            p.drawEllipse(QPointF(4, 5 + i * 5), 1.3, 1.3);
+            p.drawLine(8, 5 + i * 5, 17, 5 + i * 5);
+        }
+    });
+}
+
+bool LeArquivo(const std::string& path, std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::stringstream ss;
+    ss << in.rdbuf();
+    bytes = ss.str();
+    return !in.bad();
+}
+
+}  // namespace
+
+EditorTextos::EditorTextos(bool& notasInalteradas, std::string& nomeArquivo, const std::string& diretorioAbrir,
+                           std::function<bool()> iniciando, QWidget* parent)
+    : QWidget(parent),
+      notasInalteradas_(notasInalteradas),
+      nomeArquivo_(nomeArquivo),
+      diretorioAbrir_(diretorioAbrir),
+      iniciando_(std::move(iniciando)) {
+    setObjectName("EditorTextos");
+    auto* v = new QVBoxLayout(this);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->setSpacing(0);
+    CriaPainel();
+    v->addWidget(Painel);
+    Ruler = new TRegua;
+    v->addWidget(Ruler);
+    Texto = new QTextEdit;
+    Texto->setObjectName("Texto");
+    Texto->setAcceptRichText(true);
+    Texto->setTabChangesFocus(false);
+    Texto->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Texto->document()->setDefaultFont(QFont("MS Sans Serif", 10));
+    Ruler->DistanciaTabulacao = Texto->tabStopDistance();
+    v->addWidget(Texto, 1);
+    StatusBar = new QStatusBar;
+    StatusBar->setObjectName("StatusBar");
+    StatusBar->setSizeGripEnabled(false);
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = new QLabel;
+        panel->setObjectName(QString("StatusPanel%1").arg(i));
+        panel->setMinimumWidth(i == 0 ? 120 : 70);
+        if (i == 1) panel->setAlignment(Qt::AlignCenter);
+        StatusBar->addWidget(panel, i == 2 ? 1 : 0);
+        StatusPanels[static_cast<size_t>(i)] = panel;
+    }
+    v->addWidget(StatusBar);
+
+    Ruler->OnMouseDown = [this](MarcadorRegua* m, int x) { RulerItemMouseDown(m, x); };
+    Ruler->OnMouseMove = [this](MarcadorRegua* m, int x) { RulerItemMouseMove(m, x); };
+    Ruler->OnMouseUp = [this](MarcadorRegua* m) { RulerItemMouseUp(m); };
+    auto guard = [](auto handler) { return [handler] { platform::Guarded(handler); }; };
+    connect(Texto, &QTextEdit::textChanged, this, guard([this] { TextoChange(); }));
+    connect(Texto, &QTextEdit::cursorPositionChanged, this, guard([this] { TextoSelectionChange(); }));
+    connect(Texto, &QTextEdit::selectionChanged, this, guard([this] { TextoSelectionChange(); }));
+    connect(Texto->document(), &QTextDocument::modificationChanged, this, guard([this] { TextoChange(); }));
+    connect(Texto->document(), &QTextDocument::undoAvailable, this, guard([this] { TextoChange(); }));
+    CopiasTexto->installEventFilter(this);
+
+    // Production dialogs.
+    EscolheArquivoAbrir = [this](const std::string& dir) {
+        return QFileDialog::getOpenFileName(this, "Open", QString::fromStdString(dir),
+                                            "All files (*.txt *.rtf);;RTF files (*.rtf);;Text files (*.txt)")
+            .toStdString();
+    };
+    EscolheArquivoGravar = [this](const std::string& dir, const std::string& name) {
+        QFileDialog dialog(this, "Save", QString::fromStdString(dir), "RTF files (*.rtf);;Text files (*.txt)");
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix("rtf");
+        if (name != "Untitled") dialog.selectFile(QString::fromStdString(name));
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+                   ? dialog.selectedFiles().front().toStdString()
+                   : std::string();
+    };
+    EscolheFonte = [this](const QFont& current) -> std::optional<QFont> {
+        bool ok = false;
+        const QFont f = QFontDialog::getFont(&ok, current, this, "Fonts");
+        if (!ok) return std::nullopt;
+        return f;
+    };
+    PreparaImpressora = [this](QPrinter& printer) {
+        QPrintDialog dialog(&printer, this);
+        return dialog.exec() == QDialog::Accepted;
+    };
+    StatusPanels[2]->setText("Editing: Untitled");
+    ReiniciaFormatoTexto();
+    AjustaAreaTexto();
+    // Formatting the empty text is no change of the notes.
+    Texto->document()->clearUndoRedoStacks();
+    Texto->document()->setModified(false);
+    notasInalteradas_ = true;
+    StatusPanels[1]->clear();
+}
+
+EditorTextos::~EditorTextos() { SaiDaCadeiaClipboard(); }
+
+QToolButton* EditorTextos::Botao(const char* name, const char* hint, const QIcon& icon, bool checkable) {
+    auto* b = new QToolButton;
+    b->setObjectName(name);
+    b->setToolTip(hint);
+    b->setIcon(icon);
+    b->setIconSize(QSize(20, 20));
+    b->setAutoRaise(true);
+    b->setCheckable(checkable);
+    b->setFocusPolicy(Qt::NoFocus);
+    Painel->layout()->addWidget(b);
+    return b;
+}
+
+void EditorTextos::CriaPainel() {
+    Painel = new QWidget;
+    Painel->setObjectName("Painel");
+    auto* h = new QHBoxLayout(Painel);
+    h->setContentsMargins(4, 2, 4, 2);
+    h->setSpacing(1);
+    QStyle* s = style();
+    auto separador = [h] { h->addSpacing(10); };
+    Colar = Botao("Colar", "Paste", Letra("P", true, false, false));
+    Copiar = Botao("Copiar", "Copy", Letra("C", true, false, false));
+    Recortar = Botao("Recortar", "Cut", Letra("X", true, false, false));
+    separador();
+    Gravar = Botao("Gravar", "Save", s->standardIcon(QStyle::SP_DialogSaveButton));
+    Limpar = Botao("Limpar", "Clear edition filed", s->standardIcon(QStyle::SP_FileIcon));
+    Abrir = Botao("Abrir", "Open file", s->standardIcon(QStyle::SP_DialogOpenButton));
+    separador();
+    Negrito = Botao("Negrito", "Bold", Letra("B", true, false, false), true);
+    Italico = Botao("Italico", "Italic", Letra("I", false, true, false), true);
+    Sublinhado = Botao("Sublinhado", "Underline", Letra("U", false, false, true), true);
+    Fontes = Botao("Fontes", "Fonts", Letra("A", false, false, false));
+    separador();
+    AlinharAEsquerda = Botao("AlinharAEsquerda", "Align left", Linhas(0), true);
+    AlinharADireita = Botao("AlinharADireita", "Align right", Linhas(1), true);
+    Centralizar = Botao("Centralizar", "Center", Linhas(2), true);
+    separador();
+    Desfazer = Botao("Desfazer", "Undo", s->standardIcon(QStyle::SP_ArrowBack));
+    Numeracao = Botao("Numeracao", "Bullets", Marcadores(), true);
+    ImprimeTexto = Botao("ImprimeTexto", "Print", Letra("\u2399", false, false, false));
+    separador();
+    h->addWidget(new QLabel("Copies"));
+    CopiasTexto = new QLineEdit("1");
+    CopiasTexto->setObjectName("CopiasTexto");
+    CopiasTexto->setMaxLength(3);
+    CopiasTexto->setFixedWidth(CopiasTexto->fontMetrics().horizontalAdvance("0000") + 12);
+    // Pasted text obeys the same rule as typed text: digits only.
+    CopiasTexto->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), CopiasTexto));
+    h->addWidget(CopiasTexto);
+    h->addStretch(1);
+    AlinharAEsquerda->setChecked(true);
+    for (QToolButton* b : {Colar, Copiar, Recortar, Desfazer}) b->setEnabled(false);
+
+    auto on = [this](QToolButton* b, auto handler) {
+        connect(b, &QToolButton::clicked, this, [handler] { platform::Guarded(handler); });
+    };
+    on(Colar, [this] { ColarClick(); });
+    on(Copiar, [this] { CopiarClick(); });
+    on(Recortar, [this] { RecortarClick(); });
+    on(Gravar, [this] { GravarClick(); });
+    on(Limpar, [this] { LimparClick(); });
+    on(Abrir, [this] { AbrirClick(); });
+    on(Negrito, [this] { NegritoClick(); });
+    on(Italico, [this] { ItalicoClick(); });
+    on(Sublinhado, [this] { SublinhadoClick(); });
+    on(Fontes, [this] { FontesClick(); });
+    on(AlinharAEsquerda, [this] { AlignButtonClick(0); });
+    on(AlinharADireita, [this] { AlignButtonClick(1); });
+    on(Centralizar, [this] { AlignButtonClick(2); });
+    on(Desfazer, [this] { DesfazerClick(); });
+    on(Numeracao, [this] { NumeracaoClick(); });
+    on(ImprimeTexto, [this] { ImprimeTextoClick(); });
+}
+
+// --- paragraph attributes ----------------------------------------------------
+
+AtributosParagrafo EditorTextos::Paragrafo() const {
+    const QTextBlockFormat f = Texto->textCursor().blockFormat();
+    AtributosParagrafo a;
+    a.FirstIndent = static_cast<int>(std::lround((f.leftMargin() + f.textIndent()) * 0.75));
+    a.LeftIndent = static_cast<int>(std::lround(-f.textIndent() * 0.75));
+    a.RightIndent = static_cast<int>(std::lround(f.rightMargin() * 0.75));
+    return a;
+}
+
+void EditorTextos::DefineParagrafo(const AtributosParagrafo& a) {
+    QTextBlockFormat f;
+    f.setLeftMargin((a.FirstIndent + a.LeftIndent) * 4.0 / 3.0);
+    f.setTextIndent(-a.LeftIndent * 4.0 / 3.0);
+    f.setRightMargin(a.RightIndent * 4.0 / 3.0);
+    QTextCursor c = Texto->textCursor();
+    c.mergeBlockFormat(f);
+}
+
+// The ruler spans the editor; the editor's own width is already right while
+// a hidden tab still waits for its layout.
+int EditorTextos::LarguraRegua() const { return width(); }
+
+void EditorTextos::PoeMarcadores(const AtributosParagrafo& a) {
+    Ruler->FirstInd->move(PixelsDePontos(a.FirstIndent) + 2, Ruler->FirstInd->y());
+    Ruler->LeftInd->move(PixelsDePontos(a.LeftIndent + a.FirstIndent) + 2, Ruler->LeftInd->y());
+    Ruler->RightInd->move(LarguraRegua() - PixelsDePontos(a.RightIndent + 6) - 6, Ruler->RightInd->y());
+}
+
+// --- handlers --------------------------------------------------------------------
+
+void EditorTextos::AtualizaLinhaColuna() {
+    // Lines as the control shows them: wrapped lines count.
+    const QTextCursor c = Texto->textCursor();
+    const QTextBlock block = c.block();
+    int linha = 0;
+    for (QTextBlock b = Texto->document()->begin(); b.isValid() && b != block; b = b.next())
+        linha += std::max(1, b.layout() ? b.layout()->lineCount() : 1);
+    const int noBloco = c.positionInBlock();
+    int inicioLinha = 0;
+    if (QTextLayout* layout = block.layout(); layout && layout->lineCount() > 0) {
+        const QTextLine l = layout->lineForTextPosition(noBloco);
+        if (l.isValid()) {
+            linha += l.lineNumber();
+            inicioLinha = l.textStart();
+        }
+    }
+    StatusPanels[0]->setText(QString::asprintf("Line: %3d   Col: %3d", linha + 1, noBloco - inicioLinha + 1));
+    Copiar->setEnabled(c.hasSelection());
+    Recortar->setEnabled(Copiar->isEnabled());
+}
+
+void EditorTextos::MarcaModificado(bool modificado) {
+    StatusPanels[1]->setText(modificado ? "Modified" : "");
+    notasInalteradas_ = !modificado;
+}
+
+void EditorTextos::TextoChange() {
+    MarcaModificado(Texto->document()->isModified());
+    Desfazer->setEnabled(Texto->document()->isUndoAvailable());
+}
+
+void EditorTextos::TextoSelectionChange() {
+    atualizando_ = true;
+    struct Fim {
+        bool& flag;
+        ~Fim() { flag = false; }
+    } fim{atualizando_};
+    if (!arrastando_) PoeMarcadores(Paragrafo());
+    const QTextCharFormat f = Texto->currentCharFormat();
+    Negrito->setChecked(f.fontWeight() >= QFont::DemiBold);
+    Italico->setChecked(f.fontItalic());
+    Sublinhado->setChecked(f.fontUnderline());
+    Numeracao->setChecked(Texto->textCursor().currentList() != nullptr);
+    const Qt::Alignment a = Texto->alignment() & Qt::AlignHorizontal_Mask;
+    AlinharAEsquerda->setChecked(!(a & (Qt::AlignRight | Qt::AlignHCenter)));
+    AlinharADireita->setChecked(a & Qt::AlignRight);
+    Centralizar->setChecked(a & Qt::AlignHCenter);
+    AtualizaLinhaColuna();
+}
+
+void EditorTextos::DesenhaRegua() {
+    Ruler->DistanciaTabulacao = Texto->tabStopDistance();
+    Ruler->update();
+}
+
+void EditorTextos::AjustaAreaTexto() {
+    // The text keeps 6 pixels from each side of the control.
+    Texto->document()->setDocumentMargin(6);
+}
+
+void EditorTextos::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    // FormResize: the text area and the markers follow the new width.
+    AjustaAreaTexto();
+    if (!arrastando_) PoeMarcadores(Paragrafo());
+}
+
+void EditorTextos::AlignButtonClick(int tag) {
+    if (atualizando_) return;
+    Texto->setAlignment(tag == 1 ? Qt::AlignRight : tag == 2 ? Qt::AlignHCenter : Qt::AlignLeft);
+    TextoSelectionChange();
+}
+
+void EditorTextos::NegritoClick() {
+    if (atualizando_) return;
+    QTextCharFormat f;
+    f.setFontWeight(Negrito->isChecked() ? QFont::Bold : QFont::Normal);
+    Texto->mergeCurrentCharFormat(f);
+}
+
+void EditorTextos::ItalicoClick() {
+    if (atualizando_) return;
+    QTextCharFormat f;
+    f.setFontItalic(Italico->isChecked());
+    Texto->mergeCurrentCharFormat(f);
+}
+
+void EditorTextos::SublinhadoClick() {
+    if (atualizando_) return;
+    QTextCharFormat f;
+    f.setFontUnderline(Sublinhado->isChecked());
+    Texto->mergeCurrentCharFormat(f);
+}
+
+void EditorTextos::NumeracaoClick() {
+    if (atualizando_) return;
+    QTextCursor c = Texto->textCursor();
+    c.beginEditBlock();
+    if (Numeracao->isChecked()) {
+        if (!c.currentList()) {
+            QTextListFormat lf;
+            lf.setStyle(QTextListFormat::ListDisc);
+            c.createList(lf);
+        }
+    } else {
+        const QTextBlock last = Texto->document()->findBlock(c.selectionEnd());
+        for (QTextBlock b = Texto->document()->findBlock(c.selectionStart()); b.isValid(); b = b.next()) {
+            if (QTextList* list = b.textList()) {
+                list->remove(b);
+                QTextCursor bc(b);
+                QTextBlockFormat bf = b.blockFormat();
+                bf.setIndent(0);
+                bc.setBlockFormat(bf);
+            }
+            if (b == last) break;
+        }
+    }
+    c.endEditBlock();
+}
+
+void EditorTextos::FontesClick() {
+    const auto chosen = EscolheFonte(Texto->currentCharFormat().font());
+    if (chosen) {
+        QTextCharFormat f;
+        f.setFont(*chosen, QTextCharFormat::FontPropertiesSpecifiedOnly);
+        f.setFontFamilies(QStringList{chosen->family()});
+        f.setFontPointSize(chosen->pointSizeF() > 0 ? chosen->pointSizeF() : 10);
+        f.setFontWeight(chosen->bold() ? QFont::Bold : QFont::Normal);
+        f.setFontItalic(chosen->italic());
+        f.setFontUnderline(chosen->underline());
+        Texto->mergeCurrentCharFormat(f);
+        TextoSelectionChange();  // the tool buttons show the new font
+    }
+    Texto->setFocus();
+}
+
+void EditorTextos::DesfazerClick() { Texto->undo(); }
+void EditorTextos::RecortarClick() { Texto->cut(); }
+void EditorTextos::CopiarClick() { Texto->copy(); }
+void EditorTextos::ColarClick() { Texto->paste(); }
+
+void EditorTextos::AtualizaBotaoColar() { Colar->setEnabled(Texto->canPaste()); }
+
+// --- ruler markers -----------------------------------------------------------
+
+void EditorTextos::RulerItemMouseDown(MarcadorRegua* marker, int x) {
+    posicaoAnterior_ = marker->x();
+    deslocamento_ = marker->width() / 2;
+    marker->move(marker->x() + x - deslocamento_, marker->y());
+    arrastando_ = true;
+}
+
+void EditorTextos::RulerItemMouseMove(MarcadorRegua* marker, int x) {
+    if (arrastando_) marker->move(marker->x() + x - deslocamento_, marker->y());
+}
+
+void EditorTextos::RulerItemMouseUp(MarcadorRegua* marker) {
+    if (marker == Ruler->FirstInd) FirstIndMouseUp();
+    else if (marker == Ruler->LeftInd) LeftIndMouseUp();
+    else if (marker == Ruler->RightInd) RightIndMouseUp();
+}
+
+void EditorTextos::FirstIndMouseUp() {
+    arrastando_ = false;
+    MarcadorRegua* m = Ruler->FirstInd;
+    if (m->x() < kMargemRegua) {
+        m->move(posicaoAnterior_, m->y());
+        return;
+    }
+    AtributosParagrafo a = Paragrafo();
+    a.FirstIndent = PontosDePixels(m->x() + deslocamento_ - 6);
+    DefineParagrafo(a);
+    LeftIndMouseUp();
+}
+
+void EditorTextos::LeftIndMouseUp() {
+    arrastando_ = false;
+    MarcadorRegua* m = Ruler->LeftInd;
+    if (m->x() < kMargemRegua) {
+        m->move(posicaoAnterior_, m->y());
+        return;
+    }
+    AtributosParagrafo a = Paragrafo();
+    a.LeftIndent = PontosDePixels(m->x() + deslocamento_ - 6) - a.FirstIndent;
+    DefineParagrafo(a);
+    TextoSelectionChange();
+    recuoEsquerdo_ = a.LeftIndent;
+}
+
+void EditorTextos::RightIndMouseUp() {
+    arrastando_ = false;
+    MarcadorRegua* m = Ruler->RightInd;
+    if (m->x() > kLimiteDireito) {
+        m->move(posicaoAnterior_, m->y());
+        return;
+    }
+    AtributosParagrafo a = Paragrafo();
+    a.RightIndent = PontosDePixels(LarguraRegua() + deslocamento_ - m->x() - 2) - 12;
+    DefineParagrafo(a);
+    TextoSelectionChange();
+    recuoDireito_ = a.RightIndent;
+}
+
+// --- files ----------------------------------------------------------------------
+
+void EditorTextos::ReiniciaFormatoTexto() {
+    QTextCharFormat f;
+    f.setFontFamilies(QStringList{"MS Sans Serif"});
+    f.setFontPointSize(10);
+    f.setForeground(Qt::black);
+    f.setFontWeight(QFont::Normal);
+    f.setFontItalic(false);
+    f.setFontUnderline(false);
+    QTextCursor c = Texto->textCursor();
+    c.setCharFormat(f);
+    Texto->setCurrentCharFormat(f);
+    QTextBlockFormat b;
+    b.setAlignment(Qt::AlignLeft);
+    c.setBlockFormat(b);
+    if (QTextList* list = c.currentList()) list->remove(c.block());
+}
+
+void EditorTextos::LimparTexto() {
+    Texto->clear();
+    ReiniciaFormatoTexto();
+    Texto->document()->setModified(false);
+    MarcaModificado(false);
+    StatusPanels[1]->clear();
+    nomeArquivo_ = "Untitled";
+    caminhoArquivo_.clear();
+    StatusPanels[2]->setText("Editing: Untitled");
+}
+
+void EditorTextos::LimparClick() { LimparTexto(); }
+
+bool EditorTextos::PerguntaSalvar() {
+    if (notasInalteradas_) return true;
+    const int answer = platform::ShowMessage("Changes were made. Do you want to save them?",
+                                             platform::MsgIcon::Question, platform::mbYesNoCancel);
+    if (answer == platform::mrYes) return GravarClick();
+    if (answer == platform::mrNo) {
+        MarcaModificado(false);
+        return true;
+    }
+    return false;
+}
+
+void EditorTextos::AbrirClick() {
+    if (!notasInalteradas_) PerguntaSalvar();
+    if (!notasInalteradas_) return;
+    const std::string path = EscolheArquivoAbrir(diretorioAbrir_);
+    if (path.empty()) return;
+    if (!std::filesystem::is_regular_file(path)) {
+        platform::ShowMessage("File not found.", platform::MsgIcon::Information);
+        return;
+    }
+    CarregaArquivo(path);
+}
+
+void EditorTextos::CarregaArquivo(const std::string& path) {
+    std::string bytes;
+    if (!LeArquivo(path, bytes)) throw platform::Exception("Cannot read the file " + path + ".");
+    // Read before anything is cleared: a bad file leaves the notes as they are.
+    const rtf::Document doc = rtf::ReadRichOrPlain(bytes);
+    Texto->clear();
+    ReiniciaFormatoTexto();
+    if (rtf::IsRtf(bytes)) {
+        rtf::ToTextDocument(doc, *Texto->document());
+    } else {
+        QTextCursor c(Texto->document());
+        const QTextCharFormat f = Texto->currentCharFormat();
+        c.insertText(QString::fromStdString(rtf::DecodePlainText(bytes)), f);
+    }
+    nomeArquivo_ = std::filesystem::path(path).filename().string();
+    caminhoArquivo_ = path;
+    StatusPanels[2]->setText(QString::fromStdString("Editing: " + nomeArquivo_));
+    Texto->hide();
+    Texto->selectAll();
+    // Markers from the first paragraph, kept inside the margins; then the
+    // whole text takes the indents the markers stand for.
+    PoeMarcadores(Paragrafo());
+    MarcadorRegua *first = Ruler->FirstInd, *left = Ruler->LeftInd, *right = Ruler->RightInd;
+    first->move(std::max(first->x(), kMargemRegua), first->y());
+    left->move(std::max(left->x(), kMargemRegua), left->y());
+    right->move(std::min(right->x(), kLimiteDireito), right->y());
+    deslocamento_ = MarcadorRegua::kLargura / 2;
+    AtributosParagrafo a;
+    a.FirstIndent = PontosDePixels(first->x() + deslocamento_ - 6);
+    a.LeftIndent = PontosDePixels(left->x() + deslocamento_ - 6) - a.FirstIndent;
+    a.RightIndent = PontosDePixels(LarguraRegua() + deslocamento_ - right->x() - 2) - 12;
+    DefineParagrafo(a);
+    recuoEsquerdo_ = a.LeftIndent;
+    recuoDireito_ = a.RightIndent;
+    QTextCursor c = Texto->textCursor();
+    c.setPosition(0);
+    Texto->setTextCursor(c);
+    Texto->show();
+    Texto->setFocus();
+    Texto->document()->clearUndoRedoStacks();  // a freshly opened file has nothing to undo
+    Texto->document()->setModified(false);
+    MarcaModificado(false);
+    TextoSelectionChange();
+}
+
+bool EditorTextos::GravarClick() {
+    std::string path = caminhoArquivo_;
+    if (path.empty()) path = EscolheArquivoGravar(diretorioAbrir_, nomeArquivo_);
+    if (path.empty()) return false;
+    std::string bytes;
+    if (QFileInfo(QString::fromStdString(path)).suffix().compare("txt", Qt::CaseInsensitive) == 0) {
+        bytes = Texto->toPlainText().replace(QChar::LineSeparator, '\n').replace("\n", "\r\n").toStdString();
+    } else {
+        bytes = rtf::Write(rtf::FromTextDocument(*Texto->document()));
+    }
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            platform::ShowMessage("Cannot write the file " + path + ".", platform::MsgIcon::Error);
+            return false;
+        }
+    }
+    caminhoArquivo_ = path;
+    nomeArquivo_ = std::filesystem::path(path).filename().string();
+    StatusPanels[2]->setText(QString::fromStdString("Editing: " + nomeArquivo_));
+    Texto->document()->setModified(false);
+    MarcaModificado(false);
+    return true;
+}
+
+int EditorTextos::CopiasPedidas() const {
+    bool ok = false;
+    const int n = CopiasTexto->text().trimmed().toInt(&ok);
+    return ok && n > 0 ? n : 1;
+}
+
+void EditorTextos::ImprimeTextoClick() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setCopyCount(CopiasPedidas());
+    printer.setDocName(QString::fromStdString(nomeArquivo_));
+    if (!PreparaImpressora(printer)) return;
+    if (printer.supportsMultipleCopies()) {
+        Texto->document()->print(&printer);
+        return;
+    }
+    // The printer (a PDF file, for one) makes one copy: the pages are drawn
+    // once per copy, laid out at screen resolution and scaled as print() does.
+    const int copies = printer.copyCount();
+    printer.setCopyCount(1);
+    std::unique_ptr<QTextDocument> doc(Texto->document()->clone());
+    const qreal scale = printer.resolution() / 96.0;
+    const QRectF area = printer.pageRect(QPrinter::DevicePixel);
+    const QSizeF page(area.width() / scale, area.height() / scale);
+    doc->setPageSize(page);
+    QPainter painter;
+    if (!painter.begin(&printer)) throw platform::Exception("The printer cannot be used.");
+    painter.scale(scale, scale);
+    bool first = true;
+    for (int copy = 0; copy < copies; ++copy)
+        for (int i = 0; i < doc->pageCount(); ++i) {
+            if (!first) printer.newPage();
+            first = false;
+            painter.save();
+            painter.translate(0, -i * page.height());
+            doc->drawContents(&painter, QRectF(QPointF(0, i * page.height()), page));
+            painter.restore();
+        }
+    painter.end();
+}
+
+bool EditorTextos::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == CopiasTexto && e->type() == QEvent::KeyPress) {
+        // CopiasTextoKeyPress: backspace and digits pass; a 0 only after
+        // another digit, so "10" can be typed but never a count of 0.
+        auto* k = static_cast<QKeyEvent*>(e);
+        const QString t = k->text();
+        if (!t.isEmpty() && t.at(0).isPrint()) {
+            const QChar c = t.at(0);
+            const bool digit = c >= '1' && c <= '9';
+            const bool zero = c == '0' && CopiasTexto->cursorPosition() > 0;
+            if (!digit && !zero) {
+                QApplication::beep();
+                return true;
+            }
+        }
+    }
+    if (watched == CopiasTexto && e->type() == QEvent::FocusOut) platform::Guarded([this] { CopiasTextoExit(); });
+    return QWidget::eventFilter(watched, e);
+}
+
+void EditorTextos::CopiasTextoExit() {
+    if (iniciando_ && iniciando_()) return;
+    if (CopiasTexto->text().trimmed().isEmpty()) CopiasTexto->setText("1");
+}
+
+// --- the main window's moments -------------------------------------------------
+
+void EditorTextos::IniciaEditor() {
+    AtualizaLinhaColuna();
+    TextoChange();
+    AtualizaBotaoColar();
+    DesenhaRegua();
+    TextoSelectionChange();
+    if (!cadeiaClipboard_)
+        cadeiaClipboard_ = connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
+                                   [this] { platform::Guarded([this] { AtualizaBotaoColar(); }); });
+}
+
+void EditorTextos::SaiDaCadeiaClipboard() {
+    if (cadeiaClipboard_) disconnect(cadeiaClipboard_);
+    cadeiaClipboard_ = {};
+}
+
+void EditorTextos::IniciaParagrafo() {
+    Texto->selectAll();
+    Ruler->FirstInd->move(kMargemRegua, Ruler->FirstInd->y());
+    Ruler->LeftInd->move(kMargemRegua, Ruler->LeftInd->y());
+    Ruler->RightInd->move(kLimiteDireito, Ruler->RightInd->y());
+    deslocamento_ = MarcadorRegua::kLargura / 2;
+    AtributosParagrafo a;
+    a.FirstIndent = PontosDePixels(kMargemRegua + deslocamento_ - 6);
+    a.LeftIndent = PontosDePixels(kMargemRegua + deslocamento_ - 6) - a.FirstIndent;
+    a.RightIndent = PontosDePixels(LarguraRegua() + deslocamento_ - kLimiteDireito - 2) - 12;
+    DefineParagrafo(a);
+    QTextCursor c = Texto->textCursor();
+    c.setPosition(0);
+    Texto->setTextCursor(c);
+    Texto->document()->setModified(false);
+    StatusPanels[1]->clear();
+    recuoEsquerdo_ = a.LeftIndent;
+    recuoDireito_ = a.RightIndent;
+}
+
+void EditorTextos::EntraNaAba() {
+    Texto->setFocus();
+    if (TagTexto == 1) {
+        MarcaModificado(false);
+        TagTexto = 0;
+    } else {
+        MarcaModificado(Texto->document()->isModified());
+    }
+}
+
+}  // namespace vorel

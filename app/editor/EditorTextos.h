@@ -1,0 +1,142 @@
+#pragma once
+// The "Technical texts" editor: a tool bar, a ruler whose three markers set
+// the paragraph indents, the rich text (Texto) and a status bar with the
+// caret's line and column, a modified mark and the file's name. The notes'
+// state (unchanged flag, file name) belongs to the main window and is
+// written through the references given at construction.
+//
+// Indents follow the rich-edit control's paragraph attributes, in points:
+// the first line's indent, the other lines' indent relative to it, and the
+// right indent. Markers are pixels on the ruler; points = pixels x 0.75 and
+// pixels = points x 1.3333333333333333334, each truncated toward zero.
+#include <QTextEdit>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QPrinter;
+class QStatusBar;
+class QToolButton;
+
+namespace vorel {
+
+class MarcadorRegua;
+class TRegua;
+
+// The paragraph attributes of the rich-edit control, in points.
+struct AtributosParagrafo {
+    int FirstIndent = 0;  // the first line, from the left edge
+    int LeftIndent = 0;   // the other lines, from the first line's indent
+    int RightIndent = 0;
+};
+
+int PontosDePixels(long double pixels);
+int PixelsDePontos(long double pontos);
+
+class EditorTextos : public QWidget {
+public:
+    // notasInalteradas, nomeArquivo: the main window's notes state;
+    // diretorioAbrir: where the open dialog starts; iniciando: the window's
+    // starting flag.
+    EditorTextos(bool& notasInalteradas, std::string& nomeArquivo, const std::string& diretorioAbrir,
+                 std::function<bool()> iniciando, QWidget* parent = nullptr);
+    ~EditorTextos() override;
+
+    // Controls.
+    QWidget* Painel;
+    QToolButton *Colar, *Copiar, *Recortar, *Gravar, *Limpar, *Abrir, *Negrito, *Italico, *Sublinhado, *Fontes,
+        *AlinharAEsquerda, *AlinharADireita, *Centralizar, *Desfazer, *Numeracao, *ImprimeTexto;
+    QLineEdit* CopiasTexto;
+    TRegua* Ruler;
+    QTextEdit* Texto;
+    QStatusBar* StatusBar;
+    std::array<QLabel*, 3> StatusPanels{};
+    int TagTexto = 1;  // 1 until the tab is first entered
+
+    // Dialogs, replaceable by tests. Each returns nothing when cancelled.
+    std::function<std::string(const std::string& directory)> EscolheArquivoAbrir;
+    std::function<std::string(const std::string& directory, const std::string& name)> EscolheArquivoGravar;
+    std::function<std::optional<QFont>(const QFont& current)> EscolheFonte;
+    // Prepares the printer (production: the print dialog); false cancels.
+    std::function<bool(QPrinter& printer)> PreparaImpressora;
+
+    // Handlers.
+    void TextoChange();
+    void TextoSelectionChange();
+    void AlignButtonClick(int tag);
+    void RulerItemMouseDown(MarcadorRegua* marker, int x);
+    void RulerItemMouseMove(MarcadorRegua* marker, int x);
+    void RulerItemMouseUp(MarcadorRegua* marker);
+    void FirstIndMouseUp();
+    void LeftIndMouseUp();
+    void RightIndMouseUp();
+    void LimparClick();
+    void DesfazerClick();
+    void RecortarClick();
+    void CopiarClick();
+    void ColarClick();
+    void FontesClick();
+    void NegritoClick();
+    void ItalicoClick();
+    void SublinhadoClick();
+    void NumeracaoClick();
+    void AbrirClick();
+    // Saves the notes (asking for a name when they have none); true when saved.
+    bool GravarClick();
+    void ImprimeTextoClick();
+    void CopiasTextoExit();
+
+    // Supporting operations.
+    void DesenhaRegua();
+    void AjustaAreaTexto();
+    void AtualizaLinhaColuna();
+    void MarcaModificado(bool modificado);
+    void AtualizaBotaoColar();
+    void LimparTexto();
+    void ReiniciaFormatoTexto();
+
+    // The main window's moments: start-up step 1 (status, Paste, ruler,
+    // clipboard), start-up step 12 (paragraph defaults), entering the tab,
+    // and leaving the clipboard watch when the window goes.
+    void IniciaEditor();
+    void IniciaParagrafo();
+    void EntraNaAba();
+    void SaiDaCadeiaClipboard();
+    // When the notes changed: asks whether to save them. False when the user
+    // cancels (or the save did not complete).
+    bool PerguntaSalvar();
+
+    // The paragraph attributes at the caret, and setting them on the selection.
+    AtributosParagrafo Paragrafo() const;
+    void DefineParagrafo(const AtributosParagrafo& a);
+    int CopiasPedidas() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    QToolButton* Botao(const char* name, const char* hint, const QIcon& icon, bool checkable = false);
+    void CriaPainel();
+    void PoeMarcadores(const AtributosParagrafo& a);
+    void CarregaArquivo(const std::string& path);
+    int LarguraRegua() const;
+
+    bool& notasInalteradas_;
+    std::string& nomeArquivo_;
+    const std::string& diretorioAbrir_;
+    std::function<bool()> iniciando_;
+    std::string caminhoArquivo_;  // full path of the open file; "" for untitled notes
+    bool atualizando_ = false;    // the selection-change handler is setting the buttons
+    bool arrastando_ = false;
+    int deslocamento_ = 0;        // half the width of the marker being dragged
+    int posicaoAnterior_ = 0;     // the marker's left before the drag
+    int recuoEsquerdo_ = 0, recuoDireito_ = 0;  // remembered left and right indents
+    QMetaObject::Connection cadeiaClipboard_;
+};
+
+}  // namespace vorel

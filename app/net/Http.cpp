@@ -1,0 +1,185 @@
+#include "app/net/Http.h"
+
+#include <cctype>
+
+#include "app/net/Url.h"
+
+namespace vorel {
+
+namespace {
+
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool AllDigits(const std::string& s) {
+    if (s.empty()) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// Header values may be preceded and followed by blanks and tabs.
+std::string TrimBlanks(const std::string& s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+    return s.substr(b, e - b);
+}
+
+int PortNumber(const std::string& text) {
+    if (AllDigits(text) && text.size() <= 5) {
+        const int port = std::stoi(text);
+        if (port >= 1 && port <= 0xFFFF) return port;
+    }
+    throw ETcpIpError("'" + text + "' is not a valid port number");
+}
+
+// A reference without a leading "/" is relative to the folder of base.
+std::string ResolvePath(const std::string& base, const std::string& reference) {
+    if (reference.empty()) return base.empty() ? "/" : base;
+    if (reference[0] == '/') return reference;
+    const auto slash = base.rfind('/');
+    return (slash == std::string::npos ? std::string("/") : base.substr(0, slash + 1)) + reference;
+}
+
+// A reply line shown in a message: long lines are cut.
+std::string Excerpt(const std::string& line) { return line.size() <= 80 ? line : line.substr(0, 80) + "..."; }
+
+}  // namespace
+
+void T_HTTP::Execute() {
+    std::string protocol, host, port;
+    viaProxy_ = !Proxy.empty();
+    if (viaProxy_) {
+        protocol = SplitUrl(URL).Protocol;
+        RequestPath = protocol.empty() ? "http://" + URL : URL;
+        const UrlParts proxy = SplitUrl(Proxy);
+        host = proxy.Host;
+        port = proxy.Port.empty() ? "8080" : proxy.Port;
+    } else {
+        const UrlParts u = SplitUrl(URL);
+        protocol = u.Protocol;
+        RequestPath = u.Path;
+        host = u.Host;
+        port = u.Port.empty() ? "80" : u.Port;
+    }
+    if (protocol.empty()) protocol = "http";
+    if (RequestPath.empty()) RequestPath = "/";
+    HostName = host;
+    Port = PortNumber(port);
+    RequestHead();
+    RequestGet();
+}
+
+void T_HTTP::RequestHead() {
+    Open();
+    try {
+        SendRequest("HEAD", HttpVersion);
+        ReadResponseHeader();
+    } catch (...) {
+        Close();
+        throw;
+    }
+    Close();
+}
+
+void T_HTTP::RequestGet() {
+    Open();
+    try {
+        SendRequest("GET", HttpVersion);
+        ReadResponseHeader();
+        ReceiveAll();
+    } catch (...) {
+        Close();
+        throw;
+    }
+    Close();
+}
+
+void T_HTTP::SendRequest(const std::string& method, const std::string& version) {
+    SendLine(method + " " + RequestPath + " HTTP/" + version);
+    if (!Sender.empty()) SendLine("From: " + Sender);
+    if (!Reference.empty()) SendLine("Referer: " + Reference);
+    if (!Agent.empty()) SendLine("User-Agent: " + Agent);
+    if (NoCache) SendLine("Pragma: no-cache");
+    if (method == "POST") {
+        SendLine("Content-Length: " + std::to_string(Stream.size()));
+        if (!ContentTypePost.empty()) SendLine("Content-Type: " + ContentTypePost);
+    }
+    SendString("\r\n");
+}
+
+void T_HTTP::ReadResponseHeader() {
+    WwwAuthenticate.clear();
+    ContentType.clear();
+    ContentLength = 0;
+    for (;;) {
+        const std::string line = ReceiveLine();
+        if (line.empty()) return;  // the blank line, or the peer closed
+        Trace(line, tkReceived);
+        if (line.compare(0, 8, "HTTP/1.0") == 0) {
+            ReadStatusLine(line);
+            continue;
+        }
+        const auto colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        const std::string name = Lower(line.substr(0, colon));
+        const std::string value = TrimBlanks(line.substr(colon + 1));
+        if (name == "location") {
+            FollowLocation(value);
+        } else if (name == "content-length") {
+            if (!AllDigits(value) || value.size() > 18) BadReply("Content-Length", value);
+            ContentLength = std::stoll(value);
+        } else if (name == "content-type") {
+            ContentType = value;
+        } else if (name == "www-authenticate") {
+            WwwAuthenticate.push_back(value);
+        }
+    }
+}
+
+// "HTTP/1.0 404 Not Found": the code in characters 10-12, the text from 14.
+void T_HTTP::ReadStatusLine(const std::string& line) {
+    if (line.size() < 12 || !AllDigits(line.substr(9, 3))) BadReply("status line", line);
+    const std::string code = line.substr(9, 3);
+    StatusCode = std::stoi(code);
+    StatusText = line.size() > 13 ? line.substr(13) : "";
+    if (StatusCode >= 400) throw EProtocolError("HTTP", static_cast<std::uint16_t>(StatusCode), StatusText);
+}
+
+// Through a proxy the request line carries the whole URL; without one the
+// host, port and path are taken apart. A relative reference keeps the host
+// and port it came from.
+void T_HTTP::FollowLocation(const std::string& value) {
+    const bool absolute = value.find("://") != std::string::npos;
+    const UrlParts target = SplitUrl(value);
+    if (absolute && Lower(target.Protocol) != "http") BadReply("redirect", value);
+    if (viaProxy_) {
+        if (absolute) {
+            RequestPath = value;
+        } else {
+            const auto scheme = RequestPath.find("://");
+            const auto pathStart = RequestPath.find('/', scheme == std::string::npos ? 0 : scheme + 3);
+            const std::string origin = RequestPath.substr(0, pathStart);
+            const std::string path = pathStart == std::string::npos ? "/" : RequestPath.substr(pathStart);
+            RequestPath = origin + ResolvePath(path, value);
+        }
+        return;
+    }
+    if (!absolute) {
+        RequestPath = ResolvePath(RequestPath, value);
+        return;
+    }
+    HostName = target.Host;
+    Port = target.Port.empty() ? 80 : PortNumber(target.Port);
+    RequestPath = target.Path.empty() ? "/" : target.Path;
+}
+
+void T_HTTP::BadReply(const std::string& what, const std::string& text) const {
+    throw EProtocolError("HTTP", static_cast<std::uint16_t>(StatusCode),
+                         "Bad " + what + " from host " + HostName + ": " + Excerpt(text));
+}
+
+}  // namespace vorel

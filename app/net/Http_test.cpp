@@ -1,0 +1,342 @@
+// The client against a loopback server that records every byte it is sent.
+#include "app/net/Http.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/sockets/LoopbackServer.h"
+
+using namespace vorel;
+using platform::testing::LoopbackServer;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct TraceLine {
+    std::string text;
+    int kind;
+    bool operator==(const TraceLine&) const = default;
+};
+
+// A client whose connections all go to one loopback port, recording the
+// ports it was asked for (to see the defaults without using them).
+class Client : public T_HTTP {
+public:
+    explicit Client(std::uint16_t to = 0) : to_(to) {
+        TimeLimit = 3s;
+        OnTrace = [this](const std::string& text, int kind) { trace.push_back({text, kind}); };
+    }
+    void ConnectTo(platform::sockets::Address address, int port) override {
+        askedPorts.push_back(port);
+        T_HTTP::ConnectTo(address, to_ ? to_ : port);
+    }
+    bool Traced(const std::string& text, int kind) const {
+        for (const TraceLine& t : trace)
+            if (t.text == text && t.kind == kind) return true;
+        return false;
+    }
+    std::vector<TraceLine> trace;
+    std::vector<int> askedPorts;
+
+private:
+    std::uint16_t to_;
+};
+
+const std::string kOk = "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 9\r\n\r\n";
+
+}  // namespace
+
+TEST(Http, SendsExactHeadThenGetAndKeepsTheBody) {
+    LoopbackServer server({{kOk}, {kOk + "2.5\r\n1.75"}});
+    Client http;
+    http.URL = "http://" + server.Address() + "/versao2p.txt";
+    http.Sender = "tech@example.com";
+    http.Reference = "http://ref.example/";
+    http.Agent = "Vorel";
+    http.NoCache = true;
+    http.Execute();
+    const std::string headers =
+        " /versao2p.txt HTTP/1.0\r\n"
+        "From: tech@example.com\r\n"
+        "Referer: http://ref.example/\r\n"
+        "User-Agent: Vorel\r\n"
+        "Pragma: no-cache\r\n"
+        "\r\n";
+    EXPECT_EQ(server.Requests(), (std::vector<std::string>{"HEAD" + headers, "GET" + headers}));
+    EXPECT_EQ(http.Stream, "2.5\r\n1.75");
+    EXPECT_EQ(http.StreamPosition, 0u);
+    EXPECT_EQ(http.StatusCode, 200);
+    EXPECT_EQ(http.StatusText, "OK");
+    EXPECT_EQ(http.ContentType, "text/plain");
+    EXPECT_EQ(http.ContentLength, 9);
+    EXPECT_FALSE(http.Connected());
+    // Lines sent and received are traced as such; the blank line is not.
+    EXPECT_TRUE(http.Traced("HEAD /versao2p.txt HTTP/1.0", tkSent));
+    EXPECT_TRUE(http.Traced("Pragma: no-cache", tkSent));
+    EXPECT_TRUE(http.Traced("HTTP/1.0 200 OK", tkReceived));
+    EXPECT_FALSE(http.Traced("", tkSent));
+}
+
+TEST(Http, StepsAreTracedWithTheSocketId) {
+    LoopbackServer server({{kOk}, {kOk + "x"}});
+    Client http;
+    http.URL = "http://" + server.Address();  // no path: "/"
+    http.Execute();
+    EXPECT_EQ(server.Requests()[0], "HEAD / HTTP/1.0\r\n\r\n");
+    // Opened, sent (line and blank line), received byte by byte, closed; for both requests.
+    std::string id;
+    for (const TraceLine& t : http.trace)
+        if (t.text.rfind("Opened output socket ", 0) == 0) id = t.text.substr(t.text.rfind(' ') + 1);
+    ASSERT_FALSE(id.empty());
+    const std::string port = std::to_string(server.Port());
+    EXPECT_EQ(http.trace.front(), (TraceLine{"Opened output socket " + port + " to host 127.0.0.1 successfully; ID " + id, tkStatus}));
+    EXPECT_TRUE(http.Traced("Sent 17 bytes on socket ID " + id, tkStatus));  // "HEAD / HTTP/1.0" CR LF
+    EXPECT_TRUE(http.Traced("Sent 2 bytes on socket ID " + id, tkStatus));
+    EXPECT_TRUE(http.Traced("Received 1 bytes on socket ID " + id, tkStatus));  // the header, byte by byte
+    EXPECT_EQ(http.trace.back(), (TraceLine{"Closed socket ID " + id, tkStatus}));
+    EXPECT_EQ(http.Stream, "x");
+}
+
+TEST(Http, ProxyGetsTheWholeUrlAndDefaultsToPort8080) {
+    LoopbackServer server({{kOk}, {kOk + "body"}});
+    Client http(server.Port());
+    http.URL = "updates.example/versao2p.txt";  // no protocol: "http://" is put in front
+    http.Proxy = "127.0.0.1";
+    http.Execute();
+    EXPECT_EQ(http.askedPorts, (std::vector<int>{8080, 8080}));
+    EXPECT_EQ(server.Requests(), (std::vector<std::string>{"HEAD http://updates.example/versao2p.txt HTTP/1.0\r\n\r\n",
+                                                           "GET http://updates.example/versao2p.txt HTTP/1.0\r\n\r\n"}));
+    EXPECT_EQ(http.Stream, "body");
+}
+
+TEST(Http, ProxyPortAndDirectDefaultPort) {
+    {
+        LoopbackServer server({{kOk}, {kOk}});
+        Client http;
+        http.URL = "http://updates.example/v.txt";
+        http.Proxy = server.Address();
+        http.Execute();
+        EXPECT_EQ(http.askedPorts, (std::vector<int>{server.Port(), server.Port()}));
+        EXPECT_EQ(server.Requests()[1], "GET http://updates.example/v.txt HTTP/1.0\r\n\r\n");
+    }
+    LoopbackServer server({{kOk}, {kOk}});
+    Client http(server.Port());
+    http.URL = "http://127.0.0.1/v.txt";
+    http.Execute();
+    EXPECT_EQ(http.askedPorts, (std::vector<int>{80, 80}));
+    EXPECT_EQ(server.Requests()[0], "HEAD /v.txt HTTP/1.0\r\n\r\n");
+}
+
+TEST(Http, ErrorStatusOnHttp10RaisesBeforeAnyGet) {
+    LoopbackServer server({{"HTTP/1.0 404 Not Found\r\nContent-Type: text/html\r\n\r\n<html>"}, {kOk}});
+    Client http;
+    http.URL = "http://" + server.Address() + "/versao2p.txt";
+    try {
+        http.Execute();
+        FAIL() << "no exception";
+    } catch (const EProtocolError& e) {
+        EXPECT_EQ(e.Protocol, "HTTP");
+        EXPECT_EQ(e.ErrorCode, 404);
+        EXPECT_STREQ(e.what(), "Not Found");
+    }
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(http.Stream, "");
+    EXPECT_FALSE(http.Connected());
+    EXPECT_EQ(http.SocketState(), 0);
+}
+
+TEST(Http, FourHundredIsTheFirstErrorStatus) {
+    {
+        LoopbackServer server({{"HTTP/1.0 400 Bad Request\r\n\r\n"}});
+        Client http;
+        http.URL = "http://" + server.Address() + "/v.txt";
+        EXPECT_THROW(http.Execute(), EProtocolError);
+    }
+    LoopbackServer server({{"HTTP/1.0 399 Odd\r\n\r\n"}, {"HTTP/1.0 399 Odd\r\n\r\nbody"}});
+    Client http;
+    http.URL = "http://" + server.Address() + "/v.txt";
+    http.Execute();
+    EXPECT_EQ(http.StatusCode, 399);
+    EXPECT_EQ(http.StatusText, "Odd");
+    EXPECT_EQ(http.Stream, "body");
+}
+
+TEST(Http, OnlyAnHttp10LineIsAStatusLineAndTheCodeCarriesOver) {
+    // HEAD answers 302 without a Location; GET answers with another version,
+    // whose line is no status line: the 302 stays and the body is read.
+    LoopbackServer server({{"HTTP/1.0 302 Moved\r\n\r\n"}, {"HTTP/1.1 404 Not Found\r\n\r\nbody"}});
+    Client http;
+    http.URL = "http://" + server.Address() + "/f";
+    http.Execute();
+    EXPECT_EQ(http.StatusCode, 302);
+    EXPECT_EQ(http.Stream, "body");
+}
+
+TEST(Http, LocationRetargetsTheGetToAnotherPortAndPath) {
+    LoopbackServer target({{kOk + "moved body"}});
+    LoopbackServer first({{"HTTP/1.0 302 Found\r\nLocation: http://127.0.0.1:" + std::to_string(target.Port()) +
+                           "/new/versao2p.txt\r\n\r\n"}});
+    Client http;
+    http.URL = "http://" + first.Address() + "/versao2p.txt";
+    http.Execute();
+    EXPECT_EQ(first.Requests(), std::vector<std::string>{"HEAD /versao2p.txt HTTP/1.0\r\n\r\n"});
+    EXPECT_EQ(target.Requests(), std::vector<std::string>{"GET /new/versao2p.txt HTTP/1.0\r\n\r\n"});
+    EXPECT_EQ(http.Stream, "moved body");
+}
+
+TEST(Http, RelativeLocationKeepsHostAndPort) {
+    LoopbackServer server({{"HTTP/1.0 301 Moved\r\nLocation: /elsewhere/v.txt\r\n\r\n"}, {kOk + "1\r\n2"}});
+    Client http;
+    http.URL = "http://" + server.Address() + "/dir/v.txt";
+    http.Execute();
+    EXPECT_EQ(server.Requests()[1], "GET /elsewhere/v.txt HTTP/1.0\r\n\r\n");
+    EXPECT_EQ(http.Stream, "1\r\n2");
+
+    LoopbackServer sibling({{"HTTP/1.0 302 Moved\r\nLocation: other.txt\r\n\r\n"}, {kOk}});
+    Client second;
+    second.URL = "http://" + sibling.Address() + "/dir/v.txt";
+    second.Execute();
+    EXPECT_EQ(sibling.Requests()[1], "GET /dir/other.txt HTTP/1.0\r\n\r\n");
+
+    // Through a proxy the new path goes on the old URL's host.
+    LoopbackServer proxy({{"HTTP/1.0 302 Moved\r\nLocation: /b.txt\r\n\r\n"}, {kOk}});
+    Client third;
+    third.URL = "http://updates.example:81/a/v.txt";
+    third.Proxy = proxy.Address();
+    third.Execute();
+    EXPECT_EQ(proxy.Requests()[1], "GET http://updates.example:81/b.txt HTTP/1.0\r\n\r\n");
+}
+
+TEST(Http, AbsoluteLocationWithoutPortGoesToPort80) {
+    LoopbackServer first({{"HTTP/1.0 302 Found\r\nLocation: http://127.0.0.1/x.txt\r\n\r\n"}});
+    Client http;
+    http.HostName = "127.0.0.1";
+    http.Port = first.Port();
+    http.RequestPath = "/v.txt";
+    http.RequestHead();  // only the HEAD: nothing listens on port 80 here
+    EXPECT_EQ(http.Port, 80);
+    EXPECT_EQ(http.HostName, "127.0.0.1");
+    EXPECT_EQ(http.RequestPath, "/x.txt");
+}
+
+TEST(Http, UnresolvableHostAndClosedPort) {
+    Client http;
+    http.URL = "http://no-such-host.invalid/versao2p.txt";
+    try {
+        http.Execute();
+        FAIL() << "no exception";
+    } catch (const ESocketError&) {
+        FAIL() << "wrong kind";
+    } catch (const ETcpIpError& e) {
+        EXPECT_STREQ(e.what(), "Couldn't resolve hostname no-such-host.invalid");
+    }
+
+    const std::uint16_t closed = LoopbackServer::ClosedPort();
+    Client refused;
+    refused.URL = "http://127.0.0.1:" + std::to_string(closed) + "/versao2p.txt";
+    try {
+        refused.Execute();
+        FAIL() << "no exception";
+    } catch (const ESocketError& e) {
+        EXPECT_EQ(e.ErrorCode, 10061);
+        EXPECT_STREQ(e.what(), "Error creating socket");
+    }
+    EXPECT_TRUE(refused.Traced("Failed to open output socket " + std::to_string(closed) + " to host 127.0.0.1", tkStatus));
+    EXPECT_EQ(refused.Handle(), -1);
+}
+
+TEST(Http, PeerClosingMidHeaderEndsTheHeader) {
+    LoopbackServer server({{"HTTP/1.0 200 OK\r\nContent-Ty"}, {"HTTP/1.0 200 OK\r\nContent-Type: te"}});
+    Client http;
+    http.URL = "http://" + server.Address() + "/v.txt";
+    http.Execute();
+    EXPECT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(http.StatusCode, 200);
+    EXPECT_EQ(http.ContentType, "te");
+    EXPECT_EQ(http.Stream, "");
+}
+
+TEST(Http, SilentServerEndsAtTheTimeLimitWhileEventsAreProcessed) {
+    LoopbackServer server({{"", true}});
+    Client http;
+    int pumps = 0;
+    http.ProcessMessages = [&] { ++pumps; };
+    http.TimeLimit = 300ms;
+    http.URL = "http://" + server.Address() + "/v.txt";
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        http.Execute();
+        FAIL() << "no exception";
+    } catch (const ESocketError& e) {
+        EXPECT_EQ(e.ErrorCode, 10060);
+        EXPECT_EQ(std::string(e.what()), "Timed out waiting for data from host 127.0.0.1");
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_GE(pumps, 5);
+    EXPECT_FALSE(http.Connected());
+}
+
+TEST(Http, MalformedRepliesRaiseTheClientsException) {
+    for (const std::string reply : {"HTTP/1.0 2\r\n\r\n", "HTTP/1.0\r\n\r\n", "HTTP/1.0 2x0 OK\r\n\r\n",
+                                    "HTTP/1.0 200 OK\r\nContent-Length: twelve\r\n\r\n",
+                                    "HTTP/1.0 200 OK\r\nContent-Length: -5\r\n\r\n",
+                                    "HTTP/1.0 302 Found\r\nLocation: https://secure.example/v.txt\r\n\r\n"}) {
+        LoopbackServer server({{reply}, {kOk}});
+        Client http;
+        http.URL = "http://" + server.Address() + "/v.txt";
+        EXPECT_THROW(http.Execute(), EProtocolError) << reply;
+        EXPECT_EQ(server.Requests().size(), 1u) << reply;
+    }
+    // A header line without a blank after its colon is read all the same.
+    LoopbackServer server({{"HTTP/1.0 200 OK\r\nContent-Type:text/plain\r\nContent-Length:\t3 \r\n\r\n"}, {kOk}});
+    Client http;
+    http.HostName = "127.0.0.1";
+    http.Port = server.Port();
+    http.RequestPath = "/v.txt";
+    http.RequestHead();
+    EXPECT_EQ(http.ContentType, "text/plain");
+    EXPECT_EQ(http.ContentLength, 3);
+}
+
+TEST(Http, BadPortsAreRefusedBeforeConnecting) {
+    for (const std::string url : {"http://127.0.0.1:abc/", "http://127.0.0.1:0/", "http://127.0.0.1:70000/"}) {
+        Client http;
+        http.URL = url;
+        EXPECT_THROW(http.Execute(), ETcpIpError) << url;
+        EXPECT_TRUE(http.askedPorts.empty()) << url;
+    }
+}
+
+TEST(Http, EndlessHeaderLineIsRefused) {
+    LoopbackServer server({{std::string(T_TcpIp::kMaxLineLength + 10, 'a')}});
+    Client http;
+    http.URL = "http://" + server.Address() + "/v.txt";
+    EXPECT_THROW(http.Execute(), ETcpIpError);
+}
+
+TEST(TcpIp, ExecuteReadsUntilThePeerCloses) {
+    std::string big(100000, 'z');
+    LoopbackServer server({{big}});
+    T_TcpIp tcp;
+    tcp.TimeLimit = 3s;
+    tcp.HostName = "127.0.0.1";
+    tcp.Port = server.Port();
+    EXPECT_EQ(tcp.SocketState(), 0);
+    EXPECT_TRUE(tcp.AtEnd());
+    tcp.Open();
+    EXPECT_EQ(tcp.SocketState(), 2);
+    tcp.SendLine("hello");
+    tcp.SendString("\r\n");
+    long total = 0;
+    while (!tcp.AtEnd()) total += tcp.ReceiveBuffer(nullptr, 1000);  // a buffer of its own
+    EXPECT_EQ(total, static_cast<long>(big.size()));
+    tcp.Close();
+    EXPECT_EQ(server.Requests(), std::vector<std::string>{"hello\r\n\r\n"});
+
+    LoopbackServer second({{big, false, true}});
+    tcp.Port = second.Port();
+    tcp.Execute();
+    EXPECT_EQ(tcp.Stream, big);
+    EXPECT_TRUE(tcp.AtEnd());
+    EXPECT_EQ(FormatIPv4Address(ResolveHostAddress("192.168.0.10")), "192.168.0.10");
+    EXPECT_EQ(ResolveHostAddress(""), platform::sockets::kNoAddress);
+}

@@ -1,0 +1,149 @@
+#include "app/net/TcpIp.h"
+
+#include <QCoreApplication>
+
+namespace vorel {
+
+namespace sk = platform::sockets;
+
+namespace {
+// Windows answers a connect to a port it cannot use with this code.
+constexpr int kWSAEADDRNOTAVAIL = 10049;
+}  // namespace
+
+std::string FormatIPv4Address(sk::Address address) { return sk::FormatIPv4(address); }
+
+sk::Address ResolveHostAddress(const std::string& name, const sk::Wait& wait) {
+    try {
+        return sk::ResolveIPv4(name, wait);
+    } catch (const platform::EAbort&) {
+        throw;  // the caller abandoned the wait
+    } catch (...) {
+        return sk::kNoAddress;
+    }
+}
+
+T_TcpIp::T_TcpIp() : receiveBuffer_(kReceiveBufferSize) {
+    ProcessMessages = [] {
+        if (QCoreApplication::instance()) QCoreApplication::processEvents();
+    };
+}
+
+T_TcpIp::~T_TcpIp() {
+    OnTrace = nullptr;
+    socket_.Close();
+}
+
+void T_TcpIp::Trace(const std::string& text, int kind) const {
+    if (OnTrace) OnTrace(text, kind);
+}
+
+sk::Wait T_TcpIp::Waiting() const { return sk::Wait{TimeLimit, ProcessMessages}; }
+
+void T_TcpIp::Open() {
+    if (connected_) Close();
+    hostAddress_ = ResolveHostAddress(HostName, Waiting());
+    if (hostAddress_ == sk::kNoAddress) throw ETcpIpError("Couldn't resolve hostname " + HostName);
+    ConnectTo(hostAddress_, Port);
+    if (!socket_.Valid()) throw ESocketError(static_cast<std::uint16_t>(lastConnectError_));
+    atEnd_ = false;
+    connected_ = true;
+}
+
+void T_TcpIp::ConnectTo(sk::Address address, int port) {
+    socket_.Close();
+    ConnectSocket(address, port);
+}
+
+void T_TcpIp::ConnectSocket(sk::Address address, int port) {
+    const std::string peer = std::to_string(port) + " to host " + FormatIPv4Address(address);
+    int error = kWSAEADDRNOTAVAIL;  // what Windows answers for a port no socket can use
+    if (port > 0 && port <= 0xFFFF) {
+        socket_ = sk::Connect(address, static_cast<std::uint16_t>(port), Waiting());
+        error = sk::LastError();
+    }
+    if (!socket_.Valid()) {
+        lastConnectError_ = error;
+        Trace("Failed to open output socket " + peer, tkStatus);
+        return;
+    }
+    Trace("Opened output socket " + peer + " successfully; ID " + std::to_string(socket_.Handle()), tkStatus);
+}
+
+void T_TcpIp::Close() {
+    if (socket_.Valid()) {
+        const int handle = socket_.Handle();
+        socket_.Close();
+        Trace("Closed socket ID " + std::to_string(handle), tkStatus);
+    }
+    connected_ = false;
+}
+
+void T_TcpIp::SendLine(const std::string& text) {
+    SendString(text + "\r\n");
+    Trace(text, tkSent);
+}
+
+void T_TcpIp::SendString(const std::string& text) { SendBuffer(text.data(), text.size()); }
+
+void T_TcpIp::SendBuffer(const void* bytes, std::size_t count) {
+    const long n = sk::Send(socket_, bytes, count, Waiting());
+    if (n < 0) throw ESocketError(static_cast<std::uint16_t>(sk::LastError()), "Error sending data to host " + HostName);
+    Trace("Sent " + std::to_string(n) + " bytes on socket ID " + std::to_string(socket_.Handle()), tkStatus);
+}
+
+long T_TcpIp::ReceiveBuffer(void* buffer, std::size_t size) {
+    std::vector<char> own;
+    if (!buffer) {
+        own.resize(size);
+        buffer = own.data();
+    }
+    const long n = sk::Receive(socket_, buffer, size, Waiting());
+    if (n >= 1) {
+        Trace("Received " + std::to_string(n) + " bytes on socket ID " + std::to_string(socket_.Handle()), tkStatus);
+        return n;
+    }
+    atEnd_ = true;
+    if (n < 0 && sk::LastError() == sk::kWSAETIMEDOUT)
+        throw ESocketError(sk::kWSAETIMEDOUT, "Timed out waiting for data from host " + HostName);
+    return 0;
+}
+
+std::string T_TcpIp::ReceiveLine() {
+    std::string line;
+    char c = 0;
+    while (!AtEnd()) {
+        if (ReceiveBuffer(&c, 1) < 1) continue;
+        if (c == '\r') continue;
+        if (c == '\n') return line;
+        line += c;
+        if (line.size() > kMaxLineLength)
+            throw ETcpIpError("Line longer than " + std::to_string(kMaxLineLength) + " bytes from host " + HostName);
+    }
+    return line;
+}
+
+int T_TcpIp::SocketState() const {
+    if (!socket_.Valid()) return 0;
+    const int error = sk::PeerError(socket_);
+    if (error == 0) return 2;
+    return error == sk::kWSAENOTCONN ? 1 : 3;
+}
+
+bool T_TcpIp::AtEnd() { return atEnd_ || SocketState() != 2; }
+
+void T_TcpIp::ReceiveAll() {
+    Stream.clear();
+    while (!AtEnd()) {
+        const long n = ReceiveBuffer(receiveBuffer_.data(), receiveBuffer_.size());
+        Stream.append(receiveBuffer_.data(), static_cast<std::size_t>(n));
+    }
+    StreamPosition = 0;
+}
+
+void T_TcpIp::Execute() {
+    Open();
+    ReceiveAll();
+}
+
+}  // namespace vorel

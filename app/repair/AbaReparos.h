@@ -1,0 +1,85 @@
+#pragma once
+// The "Repair database" tab: the repair table in a grid, the current record
+// mirrored into plain edit fields the user may change, a quick search by
+// company, and the commands that save, clear and delete.
+//
+// The main window owns the flags the tab reads and sets (starting, the
+// quick search enabled, the fields unchanged); the tab holds pointers to
+// them. Moving in the grid replaces the fields, also unsaved changes; only
+// Clear asks.
+#include <QWidget>
+#include <string>
+
+class QLineEdit;
+class QPlainTextEdit;
+class QToolButton;
+
+namespace platform {
+class TCaseEdit;
+class TDBGrid;
+class TTable;
+}  // namespace platform
+
+namespace vorel {
+
+class TModuloDeDados;
+
+// The main window's flags the tab works with.
+struct EstadoReparos {
+    const bool* Iniciando;  // the window's starting flag
+    bool* BuscaRapida;      // the repair quick-search box may search
+    bool* Inalterado;       // the edit fields hold the record as stored
+};
+
+class AbaReparos : public QWidget {
+    Q_OBJECT
+public:
+    explicit AbaReparos(EstadoReparos estado, QWidget* parent = nullptr);
+
+    // The data module whose Reparos table the tab shows (not owned).
+    void Liga(TModuloDeDados* modulo);
+
+    platform::TDBGrid* DBGridBDR1;
+    QLineEdit *BDRFabricante, *BDREquipamento, *BDRModelo, *BDRDefeito;
+    QPlainTextEdit* BDRDescricao;
+    platform::TCaseEdit* BDRBuscaRapida;
+    QToolButton *GravaBDR, *LimpaBDR, *ApagaBDR;
+
+    // Handlers.
+    void BDRFabricanteChange();
+    void BDRBuscaRapidaChange();
+    void DBGridBDR1CellClick();
+    void LimpaBDRClick() { Limpa(); }
+    void GravaBDRClick() { Grava(); }
+    void ApagaBDRClick() { Apaga(); }
+
+    // After every scroll of Reparos: the record into the fields and its
+    // company into the quick-search box (not while starting).
+    void ExibeRegistroBDR();
+    // Start-up: the current record into the fields; its company into the
+    // quick-search box, which searches.
+    void CopiaRegistroAtual();
+    void CopiaFabricante();
+
+    // Clear: asks to save unsaved changes (Yes/No/Cancel) before emptying.
+    void Limpa();
+    // Save: inserts the fields as a record, or overwrites the record of the
+    // same four key texts after asking. True when the record was written;
+    // the fields are then unchanged.
+    bool Grava();
+    // Delete: the current record, after asking.
+    void Apaga();
+
+private:
+    TModuloDeDados& Modulo();
+    platform::TTable& Reparos();
+    void Construir();
+    void LigaEventos();
+    void CopiaRegistro();
+    void EscreveBusca(const std::string& text);
+
+    EstadoReparos estado_;
+    TModuloDeDados* modulo_ = nullptr;
+};
+
+}  // namespace vorel

@@ -1,0 +1,57 @@
+// With VOREL_SHOTS_DIR set: PNGs of the repair and cross-reference tabs and
+// of the restore dialog on the sample installation, at the small screen
+// sizes and a large one.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPointer>
+#include <cstdlib>
+
+#include "app/backup/TCaixaBackup.h"
+#include "app/data/ModuloDeDados.h"
+#include "app/ui/TFormulario.h"
+#include "app/ui/TestInstallation.h"
+#include "app/xref/AbaReferencia.h"
+#include "platform/qtglue/Messenger.h"
+#include "platform/qtglue/PageControl.h"
+#include "platform/testing/TempDir.h"
+#include "tools/vorel-sample/writer/SampleWriter.h"
+
+using namespace vorel;
+
+TEST(UserTablesScreens, Screenshots) {
+    const char* out = std::getenv("VOREL_SHOTS_DIR");
+    if (!out) GTEST_SKIP() << "VOREL_SHOTS_DIR not set";
+    platform::ScriptedMessenger m;
+    platform::testing::TempDir dir;
+    sample::WriteInstallation(dir.Path(), {});
+    vorel::testing::CurrentDir cwd(dir.Path());
+    std::filesystem::create_directory(dir.Path() / "data" / "backup");
+    platform::SetApplicationTitle("Vorel - Electronics");
+    QPointer<TFormulario> f = new TFormulario;
+    TModuloDeDados modulo(f->DiretorioBase);
+    f->SetModuloDeDados(&modulo);
+    f->resize(1024, 768);
+    f->show();
+    ASSERT_TRUE(m.shown.empty()) << m.shown[0].text;
+    for (QSize size : {QSize(800, 600), QSize(1024, 768), QSize(1920, 1040)}) {
+        f->resize(size);
+        const QString tag = QString("%1x%2").arg(size.width()).arg(size.height());
+        f->PageControl1->setCurrentWidget(f->TabSheet1_5);
+        QApplication::processEvents();
+        f->grab().save(QString("%1/%2-repair.png").arg(out, tag));
+        f->PageControl1->setCurrentWidget(f->TabSheet8);
+        for (int s = 0; s < f->PageControl10->count(); ++s) {
+            f->PageControl10->setCurrentIndex(s);
+            QApplication::processEvents();
+            f->grab().save(QString("%1/%2-xref%3.png").arg(out, tag).arg(s + 1));
+        }
+    }
+    {
+        TCaixaBackup caixa(modulo, f);
+        caixa.show();
+        QApplication::processEvents();
+        caixa.grab().save(QString("%1/backup-dialog.png").arg(out));
+    }
+    delete f.data();
+}

@@ -1,0 +1,70 @@
+// The repair and cross-reference tabs and the backup items as the main
+// window wires them: start-up copies, scrolling, the grids, F4 and F5.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTimer>
+#include <filesystem>
+
+#include "app/backup/TCaixaBackup.h"
+#include "app/data/ModuloDeDados.h"
+#include "app/repair/AbaReparos.h"
+#include "app/ui/TFormulario.h"
+#include "app/ui/TestInstallation.h"
+#include "app/xref/AbaReferencia.h"
+#include "platform/dbcontrols/DBGrid.h"
+#include "platform/qtglue/CaseEdit.h"
+#include "platform/qtglue/Messenger.h"
+
+using namespace vorel;
+
+TEST(UserTablesInTheWindow, StartUpScrollGridsAndTheBackupItems) {
+    platform::ScriptedMessenger m;
+    vorel::testing::TestInstallation inst;
+    inst.Add("Reparos.db", {{"Fabricante", "Akai"}, {"Equipamento", "Deck"}, {"Modelo", "GX"}, {"Defeito", "Hum"}});
+    inst.Add("DS.db", {{"Original", "BC547"}, {"Fabricante", "Philips"}});
+    vorel::testing::CurrentDir cwd(inst.Base());
+    platform::SetApplicationTitle("Vorel - Electronics");
+    QPointer<TFormulario> f = new TFormulario;
+    TModuloDeDados modulo(f->DiretorioBase);
+    f->SetModuloDeDados(&modulo);
+    f->resize(1366, 768);
+    f->show();
+    ASSERT_TRUE(m.shown.empty()) << m.shown[0].text;
+    AbaReparos& r = *f->AbaReparos1;
+    // Start-up: the first repair record in the fields and its company in the box; nothing changed.
+    EXPECT_EQ(r.BDRFabricante->text().toStdString(), "Akai");
+    EXPECT_EQ(r.BDRBuscaRapida->text().toStdString(), "Akai");
+    EXPECT_TRUE(f->BDRInalterado);
+    EXPECT_EQ(r.DBGridBDR1->VisibleRows().size(), 2u);
+    // Scrolling the table reaches the tab through the data module.
+    modulo.TabelaBDR.Last();
+    EXPECT_EQ(r.BDRFabricante->text().toStdString(), "Sony");
+    EXPECT_EQ(r.BDRBuscaRapida->text().toStdString(), "Sony");
+    EXPECT_EQ(f->AbaReferencia1->DBGridXR1->VisibleRows().size(), 1u);
+    EXPECT_EQ(f->PageControl10, f->AbaReferencia1->PageControl10);
+
+    // F4: the backup, its message, the tables open again.
+    f->FazerBackupdosBancosdeDados1->trigger();
+    ASSERT_EQ(m.shown.size(), 1u);
+    EXPECT_EQ(m.shown[0].text, "Backup successfully done!");
+    EXPECT_TRUE(std::filesystem::exists(inst.Data() / "backup" / "Reparos.db"));
+    EXPECT_TRUE(std::filesystem::exists(inst.Data() / "backup" / "DS.db"));
+    EXPECT_EQ(r.BDRFabricante->text().toStdString(), "Akai");
+    EXPECT_EQ(f->AbaReferencia1->DBGridXR1->VisibleRows().size(), 1u);
+
+    // F5: the dialog on the backup folder; Cancel closes it.
+    QTimer::singleShot(0, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* caixa = qobject_cast<TCaixaBackup*>(w); caixa && caixa->isVisible()) {
+                EXPECT_EQ(caixa->DirectoryListBox1 != nullptr, true);
+                caixa->CancelarClick();
+            }
+    });
+    f->RecuperarBackupdosBancosdeDados1->trigger();
+    EXPECT_EQ(m.shown.size(), 1u);
+    delete f.data();
+}

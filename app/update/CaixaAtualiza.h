@@ -1,0 +1,78 @@
+#pragma once
+// The update check dialog: fetches the version file from the update server
+// over HTTP, compares its software and database versions with the
+// program's own, and tells the user in Portuguese whether newer ones exist.
+// A second button opens the download page in the web browser.
+//
+// While a check runs, the window keeps painting (the client processes
+// pending events during its waits) and takes no new command; closing it
+// abandons the check. Every wait is bounded, so a check always ends.
+#include <QDialog>
+#include <QPointer>
+#include <string>
+
+#include "app/net/Http.h"
+#include "app/update/Versoes.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace vorel {
+
+class TCaixaAtualiza : public QDialog {
+public:
+    // versaoS, versaoBD: the texts of the main window's version labels;
+    // diretorioBase: where vorel.ini names the update server.
+    TCaixaAtualiza(const std::string& versaoS, const std::string& versaoBD, const std::string& diretorioBase,
+                   QWidget* parent = nullptr);
+
+    QLabel* Label1;
+    QComboBox* Servidor;
+    QCheckBox* UsarProxy;
+    QLineEdit* Proxy;
+    QCheckBox* CacheProxy;
+    QPushButton* VerificarAtualizacoes;
+    QPushButton* IrAoSiteDaWeb;
+    QPushButton* Fechar;
+    QPlainTextEdit* Dados;  // hidden: the reply body
+    QLabel *VersaoCorrente, *VersaoDisponivel, *VersaoCorrenteBD, *VersaoDisponivelBD;
+    T_HTTP BuscaAtualizacao;
+
+    void VerificarAtualizacoesClick();
+    void IrAoSiteDaWebClick();
+    void FecharClick();
+
+    // The update server in use (host, optionally ":" port).
+    const std::string& ServidorAtualizacao() const { return config_.servidor; }
+    bool Verificando() const { return verificando_; }
+
+    // Escape, Close or the title bar's close: while a check runs, abandons
+    // it and closes once it has let go.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    bool ServidorNaLista() const;
+    void Ocupado(bool ocupado);
+    void Busca();
+    void Eventos();
+
+    ConfiguracaoAtualizacao config_;
+    bool verificando_ = false;
+    bool abandonar_ = false;  // asked to close during a check
+};
+
+// The dialog of the "Verify updates" command: made anew each time, shown
+// modally over janela, and kept until the next one replaces it.
+extern QPointer<TCaixaAtualiza> CaixaAtualiza;
+void MostraCaixaAtualiza(QWidget* janela, const std::string& versaoS, const std::string& versaoBD,
+                         const std::string& diretorioBase);
+
+}  // namespace vorel

@@ -1,0 +1,67 @@
+#pragma once
+// The "Cross-reference" tab: the table of original devices with their
+// company, a description and free texts of similar and equivalent devices.
+// One sub-tab searches and lists, the other inserts, overwrites and
+// deletes; the list below both shows the cross-reference query. Its
+// messages are in Portuguese.
+//
+// Reads go through the data module's PesquisarDS, writes through
+// TabelaAtualiza on "DS.db", which is closed again after each write.
+#include <QWidget>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QToolButton;
+
+namespace platform {
+class TDBGrid;
+class TDBMemo;
+class TPageControl;
+}  // namespace platform
+
+namespace vorel {
+
+class TModuloDeDados;
+
+// Reloads the cross-reference list with one line of SQL: the query is
+// closed, given the line and opened; the grid follows it.
+void RecarregaListaDS(TModuloDeDados& modulo, const std::string& sql);
+
+class AbaReferencia : public QWidget {
+    Q_OBJECT
+public:
+    explicit AbaReferencia(QWidget* parent = nullptr);
+
+    // The data module whose tables the tab works on (not owned; nullptr
+    // until the tables exist, and then every command raises).
+    void Liga(TModuloDeDados* modulo);
+
+    platform::TPageControl* PageControl10;
+    QWidget *TabPesquisa, *TabEdicao;
+    QLabel* Instrucoes;
+    QLineEdit* PesquisarXR;
+    QPushButton *PesquisarXRef, *AbriXR;
+    QLineEdit *OriginalXR, *FabricanteXR, *DescricaoXR;
+    QPlainTextEdit *SimilarXR, *EquivalenteXR;
+    QToolButton *GravarXR, *LimparXR, *ApagarXR;
+    platform::TDBGrid* DBGridXR1;
+    platform::TDBMemo *DBMemoEquivalente, *DBMemoSimilar;
+
+    void PesquisaXRef();
+    void AbreXRef();
+    void LimpaXRef();
+    void GravaXRef();
+    void ApagaXRef();
+
+private:
+    TModuloDeDados& Modulo();
+    void Construir();
+    void LigaEventos();
+
+    TModuloDeDados* modulo_ = nullptr;
+};
+
+}  // namespace vorel

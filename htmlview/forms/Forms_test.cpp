@@ -1,0 +1,212 @@
+// Forms as a page makes them: the parser's controls, their sizes with the
+// fake measurer, and the submit lists the document's hook receives.
+#include "htmlview/forms/FormControlObjs.h"
+#include "htmlview/layout/ImageObj.h"
+#include "htmlview/parser/ParserTestSupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWidget>
+
+namespace htmlview::testing {
+namespace {
+
+struct Submission {
+    std::string action, target, encType, method;
+    std::vector<std::string> results;
+};
+
+class FormsTest : public ParserTest {
+protected:
+    QWidget panel;
+    std::vector<Submission> submitted;
+    std::vector<std::string> clicks;
+
+    void SetUp() override {
+        ParserTest::SetUp();
+        doc = std::make_unique<TSectionList>(nullptr, &panel);
+        doc->SubmitHook = [this](QWidget*, const std::string& action, const std::string& target,
+                                 const std::string& encType, const std::string& method, std::vector<std::string> r) {
+            submitted.push_back({action, target, encType, method, std::move(r)});
+        };
+        doc->OnObjectClick = [this](QWidget*, TFormControlObj* c, const std::string& onClick) {
+            clicks.push_back(c->Name + ":" + onClick);
+        };
+    }
+
+    template <typename T>
+    std::vector<T*> controls() const {
+        std::vector<T*> r;
+        for (TFormControlObj* c : doc->Controls)
+            if (auto* t = dynamic_cast<T*>(c)) r.push_back(t);
+        return r;
+    }
+    std::vector<std::string> lastResults() const {
+        return submitted.empty() ? std::vector<std::string>{} : submitted.back().results;
+    }
+};
+
+TEST_F(FormsTest, EveryInputAndSelectBecomesItsControl) {
+    parse("<FORM><INPUT NAME=t>x<INPUT TYPE=PassWord NAME=p><INPUT TYPE=submit><INPUT TYPE=reset>"
+          "<INPUT TYPE=button><INPUT TYPE=checkbox><INPUT TYPE=radio><INPUT TYPE=hidden NAME=h VALUE=1>"
+          "<INPUT TYPE=image SRC=go.gif><INPUT TYPE=strange><SELECT><OPTION>a</SELECT>"
+          "<SELECT SIZE=2><OPTION>b</SELECT><SELECT MULTIPLE><OPTION>c</SELECT><TEXTAREA>d</TEXTAREA></FORM>");
+    EXPECT_EQ(controls<TEditFormControlObj>().size(), 3u);
+    EXPECT_EQ(controls<TButtonFormControlObj>().size(), 3u);
+    EXPECT_EQ(controls<TCheckBoxFormControlObj>().size(), 1u);
+    EXPECT_EQ(controls<TRadioButtonFormControlObj>().size(), 1u);
+    EXPECT_EQ(controls<THiddenFormControlObj>().size(), 1u);
+    EXPECT_EQ(controls<TImageFormControlObj>().size(), 1u);
+    EXPECT_EQ(controls<TComboFormControlObj>().size(), 1u);
+    EXPECT_EQ(controls<TListBoxFormControlObj>().size(), 3u);  // the combo is a list box too
+    ASSERT_EQ(doc->Forms.Count(), 1);
+    // Twelve visible controls; the hidden one and the image take no placeholder.
+    EXPECT_EQ(doc->Forms[0]->VisibleCount, 13);
+    const std::string& buff = texts()[0]->Buff;
+    EXPECT_EQ(std::count(buff.begin(), buff.end(), '\x02'), 12);
+    EXPECT_EQ(std::count(buff.begin(), buff.end(), '\x04'), 1);
+    EXPECT_EQ(controls<TEditFormControlObj>()[1]->Edit()->echoMode(), QLineEdit::Password);
+    ASSERT_EQ(texts()[0]->Images.Count(), 1);
+    EXPECT_EQ(texts()[0]->Images[0]->FormControl, controls<TImageFormControlObj>()[0]);
+}
+
+TEST_F(FormsTest, SubmitListsFollowFormOrderAndTheButtonComesLast) {
+    parse("<FORM ACTION=find TARGET=t ENCTYPE=e><INPUT NAME=q VALUE=BC547><INPUT TYPE=hidden NAME=h VALUE=1>"
+          "<INPUT TYPE=checkbox NAME=c CHECKED><INPUT TYPE=checkbox NAME=d>"
+          "<INPUT TYPE=submit NAME=go VALUE=Search></FORM>");
+    auto* go = controls<TButtonFormControlObj>()[0];
+    go->Button()->click();
+    ASSERT_EQ(submitted.size(), 1u);
+    EXPECT_EQ(submitted[0].method, "Get");
+    EXPECT_EQ(submitted[0].action, "find");
+    EXPECT_EQ(submitted[0].target, "t");
+    EXPECT_EQ(submitted[0].encType, "e");
+    EXPECT_EQ(lastResults(), (std::vector<std::string>{"q=BC547", "h=1", "c=On", "go=Search"}));
+    EXPECT_EQ(clicks, (std::vector<std::string>{"go:"}));
+
+    // Typed text is submitted; a nameless submit adds nothing of its own.
+    doc->Clear();
+    submitted.clear();
+    parse("<FORM METHOD=POSTED><INPUT NAME=q><INPUT TYPE=submit></FORM>");
+    controls<TEditFormControlObj>()[0]->Edit()->setText(QString::fromUtf8("2N3055 é"));
+    controls<TButtonFormControlObj>()[0]->Button()->click();
+    ASSERT_EQ(submitted.size(), 1u);
+    EXPECT_EQ(submitted[0].method, "POST");
+    EXPECT_EQ(lastResults(), (std::vector<std::string>{"q=2N3055 \xE9"}));
+    EXPECT_EQ(controls<TButtonFormControlObj>()[0]->Button()->text(), "Submit");
+}
+
+TEST_F(FormsTest, ResetRestoresEveryDefault) {
+    parse("<FORM><INPUT NAME=q VALUE=a><INPUT TYPE=checkbox CHECKED><SELECT NAME=s><OPTION>x<OPTION SELECTED>y"
+          "<OPTION>z</SELECT><INPUT TYPE=reset VALUE=Clear></FORM>");
+    auto* edit = controls<TEditFormControlObj>()[0];
+    auto* box = controls<TCheckBoxFormControlObj>()[0];
+    auto* combo = controls<TComboFormControlObj>()[0];
+    EXPECT_EQ(combo->Combo()->currentIndex(), 1);
+    edit->Edit()->setText("changed");
+    box->CheckBox()->setChecked(false);
+    combo->Combo()->setCurrentIndex(2);
+    auto* reset = controls<TButtonFormControlObj>()[0];
+    EXPECT_EQ(reset->Button()->text(), "Clear");
+    reset->Button()->click();
+    EXPECT_EQ(edit->Edit()->text(), "a");
+    EXPECT_TRUE(box->CheckBox()->isChecked());
+    EXPECT_EQ(combo->Combo()->currentIndex(), 1);
+    EXPECT_TRUE(submitted.empty());
+}
+
+TEST_F(FormsTest, EnterSubmitsOnlyAFormWithOneVisibleControl) {
+    parse("<FORM ACTION=one><INPUT NAME=a><INPUT TYPE=hidden NAME=h VALUE=v></FORM>"
+          "<FORM ACTION=two><INPUT NAME=b><INPUT NAME=c></FORM>");
+    auto edits = controls<TEditFormControlObj>();
+    ASSERT_EQ(edits.size(), 3u);
+    emit edits[0]->Edit()->returnPressed();
+    ASSERT_EQ(submitted.size(), 1u);
+    EXPECT_EQ(submitted[0].action, "one");
+    EXPECT_EQ(lastResults(), (std::vector<std::string>{"a=", "h=v"}));
+    emit edits[1]->Edit()->returnPressed();
+    EXPECT_EQ(submitted.size(), 1u);
+}
+
+TEST_F(FormsTest, RadioGroupsIgnoreCaseAndOnlyUserClicksReachThePage) {
+    parse("<FORM><INPUT TYPE=radio NAME=a VALUE=1 CHECKED ONCLICK=one><INPUT TYPE=radio NAME=A VALUE=2>"
+          "<INPUT TYPE=radio NAME=b VALUE=3 CHECKED><INPUT TYPE=checkbox NAME=c ONCLICK=box></FORM>");
+    auto radios = controls<TRadioButtonFormControlObj>();
+    ASSERT_EQ(radios.size(), 3u);
+    radios[1]->RadioButton->click();
+    EXPECT_FALSE(radios[0]->RadioButton->isChecked());
+    EXPECT_TRUE(radios[1]->RadioButton->isChecked());
+    EXPECT_TRUE(radios[2]->RadioButton->isChecked());  // another name
+    EXPECT_EQ(clicks, (std::vector<std::string>{"A:"}));
+    // Programmatic changes (reset, the group rule) raise no click event.
+    auto* box = controls<TCheckBoxFormControlObj>()[0];
+    box->CheckBox()->setChecked(true);
+    doc->Forms[0]->ResetControls();
+    EXPECT_EQ(clicks.size(), 1u);
+    EXPECT_TRUE(radios[0]->RadioButton->isChecked());
+    box->CheckBox()->click();
+    EXPECT_EQ(clicks.back(), "c:box");
+    EXPECT_EQ(radios[0]->GetControl(), radios[0]->RadioButton);
+}
+
+TEST_F(FormsTest, AnImageSubmitsItsClickOnce) {
+    parse("<FORM><INPUT TYPE=hidden NAME=h VALUE=1><INPUT TYPE=image NAME=map SRC=a.gif>"
+          "<INPUT TYPE=image SRC=b.gif></FORM>");
+    auto images = controls<TImageFormControlObj>();
+    ASSERT_EQ(images.size(), 2u);
+    images[0]->RecordHit(3, 4);
+    images[0]->ImageClicked();
+    EXPECT_EQ(lastResults(), (std::vector<std::string>{"h=1", "map.x=3", "map.y=4"}));
+    doc->Forms[0]->Submit(nullptr);
+    EXPECT_EQ(lastResults(), (std::vector<std::string>{"h=1"}));
+    images[1]->RecordHit(0, 7);
+    images[1]->ImageClicked();
+    EXPECT_EQ(lastResults(), (std::vector<std::string>{"h=1", "x=0", "y=7"}));
+}
+
+TEST_F(FormsTest, ListsSizeFromTheFixedFontAndSubmitTheirChoice) {
+    std::string five = "<SELECT NAME=five MULTIPLE>";
+    for (int i = 0; i < 5; ++i) five += "<OPTION VALUE=v" + std::to_string(i) + (i % 2 ? " SELECTED>" : ">") + "t";
+    std::string twelve = "<SELECT NAME=twelve SIZE=0 MULTIPLE>";
+    for (int i = 0; i < 12; ++i) twelve += "<OPTION>item" + std::to_string(i);
+    parse("<FORM>" + five + "</SELECT>" + twelve + "</SELECT><SELECT NAME=one SIZE=3><OPTION>a<OPTION>bb</SELECT>"
+          "<SELECT NAME=drop><OPTION VALUE=x>first<OPTION>second</SELECT></FORM>");
+    auto lists = controls<TListBoxFormControlObj>();
+    ASSERT_EQ(lists.size(), 4u);
+    arrange(600);  // layout sizes every control
+    const int line = canvas->TextHeight("A");
+    const int frame = 2 * lists[0]->ListBox()->frameWidth();
+    EXPECT_EQ(lists[0]->ListBox()->height(), 5 * line + frame);
+    EXPECT_EQ(lists[1]->ListBox()->height(), 8 * line + frame);
+    EXPECT_EQ(lists[2]->ListBox()->height(), 3 * line + frame);
+    EXPECT_EQ(lists[1]->LongestText, 6);
+    EXPECT_EQ(lists[2]->LongestText, 3);  // at least 3
+
+    lists[2]->ListBox()->setCurrentRow(1);
+    doc->Forms[0]->Submit(nullptr);
+    EXPECT_EQ(lastResults(), (std::vector<std::string>{"five=v1", "five=v3", "one=bb", "drop=x"}));
+}
+
+TEST_F(FormsTest, EditSizesFromSizeAndTheFixedFont) {
+    parse("<INPUT SIZE=10><INPUT SIZE=\"7, 2\"><INPUT SIZE=abc><INPUT MAXLENGTH=4 VALUE=abcdef>");
+    auto edits = controls<TEditFormControlObj>();
+    ASSERT_EQ(edits.size(), 4u);
+    EXPECT_EQ(edits[0]->Size, 10);
+    EXPECT_EQ(edits[1]->Size, 7);
+    EXPECT_EQ(edits[2]->Size, 20);
+    EXPECT_EQ(edits[3]->Edit()->maxLength(), 4);
+    arrange(600);
+    TFont fixed;
+    fixed.SetName(doc->FixedFontName);
+    fixed.SetSize(10);
+    canvas->Font = fixed;
+    EXPECT_EQ(edits[0]->Edit()->width(), canvas->TextWidth("A") * 10 + 5);
+    EXPECT_EQ(edits[0]->Edit()->height(), 20);
+}
+
+}  // namespace
+}  // namespace htmlview::testing

@@ -1,0 +1,148 @@
+#include "htmlview/images/ImageLoader.h"
+#include "htmlview/images/ImageTestFiles.h"
+#include "htmlview/images/ViewerPalette.h"
+#include "platform/imaging/Jpeg.h"
+#include "platform/imaging/JpegTestFiles.h"
+#include "platform/testing/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace htmlview;
+using namespace htmlview::testing;
+using platform::testing::JpegOfColour;
+
+namespace {
+bool near(QRgb a, QColor b, int tolerance = 8) {
+    return std::abs(qRed(a) - b.red()) <= tolerance && std::abs(qGreen(a) - b.green()) <= tolerance &&
+           std::abs(qBlue(a) - b.blue()) <= tolerance;
+}
+// A 6 x 4 picture: green, with a magenta lower-left quarter.
+QImage twoColours() {
+    QImage img(6, 4, QImage::Format_RGB32);
+    img.fill(QColor(0, 160, 0));
+    for (int y = 2; y < 4; ++y)
+        for (int x = 0; x < 3; ++x) img.setPixelColor(x, y, QColor(255, 0, 255));
+    return img;
+}
+}  // namespace
+
+TEST(ImageLoader, BmpAndJpegFromBytes) {
+    TImageTransp kind = itNone;
+    QImage mask;
+    QImage bmp = LoadImageFromStream(BmpOf(twoColours()), kind, mask);
+    ASSERT_FALSE(bmp.isNull());
+    EXPECT_EQ(bmp.size(), QSize(6, 4));
+    EXPECT_EQ(QColor(bmp.pixel(5, 0)), QColor(0, 160, 0));
+    EXPECT_EQ(QColor(bmp.pixel(0, 3)), QColor(255, 0, 255));
+    EXPECT_TRUE(mask.isNull());
+
+    kind = itLowerLeft;  // asked for, but JPEG has no mask
+    QImage jpeg = LoadImageFromStream(JpegOfColour(QColor(30, 60, 200), 24, 16), kind, mask);
+    ASSERT_FALSE(jpeg.isNull());
+    EXPECT_EQ(jpeg.size(), QSize(24, 16));
+    EXPECT_TRUE(near(jpeg.pixel(12, 8), QColor(30, 60, 200)));
+    EXPECT_EQ(kind, itNone);
+    EXPECT_TRUE(mask.isNull());
+}
+
+TEST(ImageLoader, WhatGivesNoPicture) {
+    TImageTransp kind = itNone;
+    QImage mask;
+    const std::string bmp = BmpOf(twoColours());
+    EXPECT_TRUE(LoadImageFromStream(bmp.substr(0, 19), kind, mask).isNull());
+    EXPECT_TRUE(LoadImageFromStream(bmp.substr(0, 40), kind, mask).isNull());  // header only
+    EXPECT_TRUE(LoadImageFromStream(PngSignature() + Ihdr(2) + std::string(40, '\0'), kind, mask).isNull());
+    EXPECT_TRUE(LoadImageFromStream(TransparentGif(), kind, mask).isNull());  // GIFs go to the GIF decoder
+    EXPECT_TRUE(LoadImageFromStream(std::string(100, 'x'), kind, mask).isNull());
+    EXPECT_TRUE(LoadImageFromStream(JpegOfColour(Qt::red, 8, 8).substr(0, 30), kind, mask).isNull());
+    // A BMP header claiming a huge picture is refused before anything is allocated.
+    std::string huge = bmp;
+    huge[18] = huge[19] = huge[22] = huge[23] = '\x7F';
+    EXPECT_TRUE(LoadImageFromStream(huge, kind, mask).isNull());
+}
+
+TEST(ImageLoader, TranspOnABmpMasksTheLowerLeftColour) {
+    TImageTransp kind = itLowerLeft;
+    QImage mask;
+    QImage img = LoadImageFromStream(BmpOf(twoColours()), kind, mask);
+    ASSERT_FALSE(mask.isNull());
+    EXPECT_EQ(kind, itLowerLeft);
+    EXPECT_EQ(mask.size(), img.size());
+    EXPECT_EQ(mask.pixelIndex(0, 3), 1);
+    EXPECT_EQ(mask.pixelIndex(2, 2), 1);
+    EXPECT_EQ(mask.pixelIndex(3, 3), 0);
+    EXPECT_EQ(mask.pixelIndex(0, 0), 0);
+    // Drawn through the mask, the magenta pixels leave the page alone.
+    QImage drawn = ApplyMask(img, mask);
+    EXPECT_EQ(qAlpha(drawn.pixel(0, 3)), 0);
+    EXPECT_EQ(drawn.pixel(5, 0), qRgb(0, 160, 0));
+}
+
+TEST(ImageLoader, MasksFromAColour) {
+    QImage img = twoColours();
+    QImage m = MakeMask(img, true, 0x00A000);  // green, red in the low byte
+    EXPECT_EQ(m.pixelIndex(5, 0), 1);
+    EXPECT_EQ(m.pixelIndex(0, 3), 0);
+    EXPECT_EQ(m.format(), QImage::Format_Mono);
+    EXPECT_TRUE(MakeMask(QImage(), false, 0).isNull());
+}
+
+TEST(ImageLoader, FilesWithAndWithoutMasks) {
+    platform::testing::TempDir dir;
+    const std::string bmp = dir.Path().string() + "/pic.bmp", jpg = dir.Path().string() + "/pic.jpg", gif = dir.Path().string() + "/pic.gif",
+                      png = dir.Path().string() + "/pic.png";
+    WriteBytes(bmp, BmpOf(twoColours()));
+    WriteBytes(jpg, JpegOfColour(QColor(250, 250, 0), 10, 10));
+    WriteBytes(gif, TransparentGif());
+    WriteBytes(png, PngSignature() + Ihdr(3) + PngChunk("PLTE", "\x01\x02\x03") + PngChunk("tRNS", std::string(1, '\0')));
+    EXPECT_EQ(LoadImageFromFile(bmp, false).size(), QSize(6, 4));
+    EXPECT_TRUE(near(LoadRealizedImage(jpg).pixel(5, 5), QColor(250, 250, 0)));
+    EXPECT_TRUE(LoadImageFromFile(gif, false).isNull());
+    EXPECT_TRUE(LoadImageFromFile(dir.Path().string() + "/missing.bmp", false).isNull());
+
+    TImageTransp kind = itNone;
+    QImage mask;
+    EXPECT_FALSE(LoadImageWithMask(bmp, kind, mask).isNull());
+    EXPECT_TRUE(mask.isNull());
+    kind = itLowerLeft;
+    EXPECT_FALSE(LoadImageWithMask(bmp, kind, mask).isNull());
+    EXPECT_EQ(mask.pixelIndex(0, 3), 1);
+    // A PNG is recognised, its colour read, but it is never decoded.
+    kind = itNone;
+    EXPECT_TRUE(LoadImageWithMask(png, kind, mask).isNull());
+    EXPECT_EQ(kind, itPng);
+    EXPECT_TRUE(mask.isNull());
+    kind = itNone;
+    EXPECT_TRUE(LoadImageWithMask(dir.Path().string() + "/missing.bmp", kind, mask).isNull());
+}
+
+TEST(ImageLoader, BigPicturesAreCappedOnAllRoads) {
+    QImage wide(platform::kMaxDecodedSide * 2, 8, QImage::Format_RGB32);
+    wide.fill(Qt::blue);
+    TImageTransp kind = itNone;
+    QImage mask;
+    QImage img = LoadImageFromStream(BmpOf(wide), kind, mask);
+    EXPECT_EQ(img.width(), platform::kMaxDecodedSide);
+    EXPECT_LE(img.height(), 8);
+    const std::string claim = platform::testing::WithClaimedSize(JpegOfColour(Qt::blue, 16, 16), 8000, 6000);
+    img = LoadImageFromStream(claim, kind, mask);
+    EXPECT_EQ(img.size(), QSize(2000, 1500));
+}
+
+TEST(ImageLoader, EightBitDisplaysMapPicturesToTheViewerPalette) {
+    const int before = DisplayBits();
+    SetDisplayBits(8);
+    TImageTransp kind = itNone;
+    QImage mask;
+    QImage img = LoadImageFromStream(BmpOf(twoColours()), kind, mask);
+    EXPECT_EQ(img.format(), QImage::Format_Indexed8);
+    // Green (0, 160, 0) maps to the nearest entry: the system's dark green.
+    EXPECT_EQ(QColor(img.pixel(5, 0)), QColor(0, 128, 0));
+    // A greyscale JPEG too: grey 90 is nearest the cube's 115.
+    const std::string grey = JpegOfColour(QColor(90, 90, 90), 8, 8, true);
+    img = LoadImageFromStream(grey, kind, mask);
+    EXPECT_EQ(img.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(QColor(img.pixel(4, 4)), QColor(115, 115, 115));
+    SetDisplayBits(before);
+    EXPECT_EQ(LoadImageFromStream(BmpOf(twoColours()), kind, mask).format(), QImage::Format_RGB32);
+}

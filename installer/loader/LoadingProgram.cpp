@@ -1,0 +1,180 @@
+#include "installer/loader/LoadingProgram.h"
+
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "installer/archive/TmslCompress.h"
+#include "installer/base/Strings.h"
+#include "installer/distribution/SelfExtractor.h"
+#include "installer/registry/RegistryRoutines.h"
+#include "installer/registry/TmslRegistry.h"
+#include "platform/runtime/Format.h"
+#include "platform/runtime/PathCase.h"
+#include "platform/sysroot/SystemRoot.h"
+#include "platform/sysroot/WinPath.h"
+
+extern char** environ;
+
+namespace installer {
+namespace fs = std::filesystem;
+namespace {
+
+// The Windows path of a host file inside the root, whichever way either
+// path reaches it (the root may be named through a symbolic link).
+std::string WinPathInRoot(const fs::path& host) {
+    auto& files = platform::Files();
+    std::error_code ec;
+    const fs::path real = fs::canonical(host, ec);
+    const fs::path root = fs::canonical(files.Root(), ec);
+    if (!real.empty() && !root.empty()) {
+        const fs::path rel = real.lexically_relative(root);
+        if (!rel.empty() && *rel.begin() != "..") return files.WinPathOf(files.Root() / rel);
+    }
+    return files.WinPathOf(host);
+}
+
+struct Source {
+    std::string archive;     // Windows path of the file holding setup.1
+    std::int32_t offset = 0;  // where setup.1 starts in it
+    bool selfExtracting = false;
+};
+
+Source FindSetupArchive(const std::string& exe) {
+    try {
+        return {exe, ReadSelfExtractorTrailer(exe).SetupStart, true};
+    } catch (const platform::Exception&) {
+        // A plain loading program: setup.1 lies beside it.
+    }
+    const std::string beside = platform::ExtractFilePath(exe) + "setup.1";
+    if (!platform::Files().FileExists(beside))
+        throw ELoadingProgram(platform::Format("%s holds no setup archive and no setup.1 lies beside it", {exe}));
+    return {beside, 0, false};
+}
+
+// A new folder only this user may enter, below the root's temporary directory.
+fs::path MakePrivateFolder() {
+    auto& files = platform::Files();
+    const std::string temp = files.Facts().TempDir();
+    if (temp.empty() || !files.ForceDirectories(temp))
+        throw ELoadingProgram(platform::Format("Cannot create the temporary directory %s", {temp}));
+    std::string pattern = (files.HostPath(temp) / "setupXXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw ELoadingProgram(platform::Format("Cannot create a folder in %s: %s", {temp, std::strerror(errno)}));
+    return pattern;
+}
+
+std::string AsciiUpper(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+void RemoveFolder(const fs::path& folder) {
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+}
+
+}  // namespace
+
+SetupStart UnpackSetup(const fs::path& self, const std::vector<std::string>& arguments) {
+    std::string exe;
+    try {
+        exe = WinPathInRoot(self);
+    } catch (const platform::Exception&) {
+        throw ELoadingProgram(platform::Format(
+            "%s lies outside the system root %s; copy it into the root or set VOREL_SYSROOT",
+            {self.string(), platform::Files().Root().string()}));
+    }
+    const Source source = FindSetupArchive(exe);
+    SetupStart start;
+    start.Folder = MakePrivateFolder();
+    try {
+        const std::string folder = WinPathInRoot(start.Folder);
+        TTmslCompress compressor;
+        compressor.SetCompressedFile(source.archive);
+        compressor.Offset = source.offset;
+        std::vector<std::string> members;
+        for (int i = 0; i < compressor.Count(); ++i) members.push_back(compressor.Headers().FileHeaders(i).FileName);
+        if (members.empty())
+            throw ELoadingProgram(platform::Format("The setup archive in %s is empty", {source.archive}));
+        compressor.ExtractDirectory = folder;
+        compressor.SetFilesToProcess(members);
+        compressor.Extract();
+        // The first member is the setup program.
+        start.Program = start.Folder / platform::ExtractFileName(members.front());
+        if (::chmod(start.Program.c_str(), 0700) != 0)
+            throw ELoadingProgram(platform::Format("Cannot make %s executable", {start.Program.string()}));
+    } catch (...) {
+        RemoveFolder(start.Folder);
+        throw;
+    }
+    // The second argument names the loading program; "*l" is a switch the setup skips.
+    start.Arguments.push_back("-s" + RemoveBackslash(platform::ExtractFileDir(exe)));
+    start.Arguments.push_back((source.selfExtracting ? "-e" : "*l") + platform::ExtractFileName(exe));
+    start.Arguments.push_back("-c");
+    for (const std::string& argument : arguments)
+        start.Arguments.push_back(platform::SameNameIgnoringCase(argument, "*TODISK") ? "-f" : argument);
+    return start;
+}
+
+bool NeededAfterRestart(const fs::path& folder) {
+    std::string win;
+    try {
+        win = AddBackslash(WinPathInRoot(folder));
+    } catch (const platform::Exception&) {
+        return false;
+    }
+    TtmslRegistry registry;
+    registry.SetRootKey(platform::RegRoot::LocalMachine);
+    if (!registry.OpenKey(kRunOnceKey, false)) return false;
+    for (const std::string& name : registry.GetValueNames()) {
+        std::string command;
+        try {
+            command = registry.ReadString(name);
+        } catch (const platform::Exception&) {
+            continue;
+        }
+        if (AsciiUpper(command).find(AsciiUpper(win)) != std::string::npos) return true;
+    }
+    return false;
+}
+
+int RunLoadingProgram(const fs::path& self, const std::vector<std::string>& arguments) {
+    SetupStart start;
+    try {
+        start = UnpackSetup(self, arguments);
+    } catch (const std::exception& e) {
+        std::cerr << "setup: " << e.what() << '\n';
+        return 1;
+    }
+    std::vector<std::string> argv = {start.Program.string()};
+    argv.insert(argv.end(), start.Arguments.begin(), start.Arguments.end());
+    std::vector<char*> args;
+    for (std::string& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, start.Folder.c_str());
+    pid_t child = 0;
+    const int spawned = posix_spawn(&child, start.Program.c_str(), &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    if (spawned != 0) {
+        std::cerr << "setup: cannot start " << start.Program.string() << ": " << std::strerror(spawned) << '\n';
+        status = 1;
+    } else {
+        int raw = 0;
+        while (waitpid(child, &raw, 0) < 0 && errno == EINTR) {
+        }
+        status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 1;
+    }
+    if (!NeededAfterRestart(start.Folder)) RemoveFolder(start.Folder);
+    return status;
+}
+
+}  // namespace installer

@@ -1,0 +1,43 @@
+#pragma once
+// Removing an installed product: everything its uninstall key lists (the
+// "Files", "Files1", ... and "ActiveX" subkeys below HKEY_LOCAL_MACHINE
+// "\Software\Microsoft\Windows\CurrentVersion\Uninstall\<product>"), the
+// folders that this leaves empty, and the key itself.
+//
+// Nothing else goes: a listed path that is a folder or no full path stays,
+// a shared library whose SharedDLLs count stays above zero stays (its count
+// goes down), and folders are removed only when empty and never the
+// system's own ones (drive roots, Windows, system, temporary, Program Files,
+// Common Files and the shell folders). When a file cannot be removed (in
+// use), the key stays so a later run can finish the work.
+#include <string>
+#include <vector>
+
+#include "platform/runtime/Exception.h"
+
+namespace installer {
+
+// The product cannot be uninstalled: no such key, or a name that is no key name.
+class EUninstall : public platform::Exception {
+public:
+    using platform::Exception::Exception;
+};
+
+struct UninstallResult {
+    std::vector<std::string> removed;  // files and folders, in order
+    std::vector<std::string> kept;     // listed paths left on purpose, with the reason
+    std::vector<std::string> failed;   // files that could not be removed
+    bool keyRemoved = false;
+};
+
+// The product's uninstall key ("\Software\...\Uninstall\<name>").
+std::string UninstallKeyOf(const std::string& productName);
+
+// Removes the product of that (trimmed) name; raises EUninstall.
+UninstallResult UninstallProduct(const std::string& productName);
+
+// The product whose uninstall log lists the file (a full Windows path),
+// for an uninstaller started without its argument; "" when none does.
+std::string FindProductListing(const std::string& path);
+
+}  // namespace installer

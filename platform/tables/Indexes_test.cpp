@@ -1,0 +1,155 @@
+// Secondary indexes the engine keeps: made once when a writable file lacks
+// them, with the planner's statistics; a read-only file is used as it is;
+// a search's rows and their order are the same with and without them.
+#include "platform/tables/EDBEngineError.h"
+#include "platform/tables/Query.h"
+#include "platform/tables/Table.h"
+#include "platform/testing/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace platform {
+namespace {
+
+TTableSchema PartsSchema() {
+    TTableSchema s;
+    s.Fields = {{"Codigo", TFieldType::ftString, 20}, {"Polaridade", TFieldType::ftString, 6},
+                {"Vceo", TFieldType::ftFloat, 0}};
+    s.Key = {"Codigo"};
+    return s;
+}
+
+std::vector<std::string> IndexNames(const std::filesystem::path& file) {
+    std::vector<std::string> names;
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'index' AND name LIKE 'vorel_ix%' ORDER BY name",
+                       -1, &s, nullptr);
+    while (sqlite3_step(s) == SQLITE_ROW) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return names;
+}
+
+struct IndexFixture : ::testing::Test {
+    platform::testing::TempDir dir;
+    std::filesystem::path file;
+    void SetUp() override {
+        TTable t;
+        t.DatabaseName = dir.Path().string();
+        t.TableName = "Parts.db";
+        t.CreateTable(PartsSchema());
+        t.Open();
+        for (int i = 0; i < 300; ++i) {
+            t.Append();
+            t.FieldByName("Codigo").SetAsString("P" + std::to_string(1000 + i));
+            t.FieldByName("Polaridade").SetAsString(i % 2 ? "NPN" : "PNP");
+            t.FieldByName("Vceo").SetAsFloat(i % 37);
+            t.Post();
+        }
+        file = dir.Path() / "Parts.db";
+    }
+    std::vector<std::string> Codes(const std::string& sql) {
+        TQuery q;
+        q.DatabaseName = dir.Path().string();
+        q.SQL = {sql};
+        q.Open();
+        std::vector<std::string> out;
+        for (; !q.Eof(); q.Next()) out.push_back(q.FieldByName("Codigo").AsString());
+        return out;
+    }
+};
+
+TEST_F(IndexFixture, OpeningMakesTheMissingIndexesOnceAndSearchesFindTheSameRows) {
+    const std::string sql = "select * from parts.db where vceo >= 3.000 and vceo <= 5.000 and polaridade = \"NPN\"";
+    const auto before = Codes(sql);
+    ASSERT_FALSE(before.empty());
+
+    TTable t;
+    t.DatabaseName = dir.Path().string();
+    t.TableName = "parts.db";
+    t.Indexes = {{"vceo"}, {"Polaridade"}};
+    t.Open();
+    EXPECT_EQ(IndexNames(file), (std::vector<std::string>{"vorel_ix_polaridade", "vorel_ix_vceo"}));
+    t.Close();
+    const auto modified = std::filesystem::last_write_time(file);
+    t.Open();  // nothing left to make: the file is not written again
+    EXPECT_EQ(std::filesystem::last_write_time(file), modified);
+    t.Close();
+
+    EXPECT_EQ(Codes(sql), before);
+    // The planner reads the range through the index once it has statistics.
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db, "EXPLAIN QUERY PLAN SELECT * FROM records WHERE vceo >= 3 AND vceo <= 5 AND polaridade = 'NPN'",
+                       -1, &s, nullptr);
+    std::string plan;
+    while (sqlite3_step(s) == SQLITE_ROW) plan += reinterpret_cast<const char*>(sqlite3_column_text(s, 3));
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    EXPECT_NE(plan.find("vorel_ix_vceo"), std::string::npos) << plan;
+}
+
+TEST_F(IndexFixture, AReadOnlyTableIsUsedAsItIs) {
+    TTable t;
+    t.DatabaseName = dir.Path().string();
+    t.TableName = "Parts.db";
+    t.ReadOnly = true;
+    t.Indexes = {{"Vceo"}};
+    t.Open();
+    EXPECT_TRUE(IndexNames(file).empty());
+    EXPECT_EQ(t.RecordCount(), 300);
+}
+
+TEST_F(IndexFixture, AnIndexOnAFieldTheTableLacksIsRefused) {
+    TTable t;
+    t.DatabaseName = dir.Path().string();
+    t.TableName = "Parts.db";
+    t.Indexes = {{"Vcbo"}};
+    try {
+        t.Open();
+        FAIL() << "opened";
+    } catch (const EDBEngineError& e) {
+        EXPECT_NE(e.Message().find("Vcbo"), std::string::npos);
+    }
+    EXPECT_FALSE(t.Active());
+}
+
+TEST_F(IndexFixture, RecordsContainingMatchesBytesInKeyOrderWithoutMoving) {
+    TTable t;
+    t.DatabaseName = dir.Path().string();
+    t.TableName = "Parts.db";
+    t.Open();
+    t.MoveBy(5);
+    const std::string current = t.FieldByName("Codigo").AsString();
+    auto codes = [](const std::vector<TRecord>& rows) {
+        std::vector<std::string> out;
+        for (const auto& r : rows) out.push_back(std::get<std::string>(r[0]));
+        return out;
+    };
+    const auto found = t.RecordsContaining("Codigo", "121");
+    EXPECT_EQ(codes(found).size(), 11u);  // P1121, P1210 ... P1219, in key order
+    EXPECT_EQ(codes(found).front(), "P1121");
+    EXPECT_EQ(codes(found).back(), "P1219");
+    EXPECT_EQ(t.RecordsContaining("Codigo", "P1121").size(), 1u);
+    EXPECT_TRUE(t.RecordsContaining("Codigo", "p1121").empty());  // case counts, unlike the key order
+    EXPECT_TRUE(t.RecordsContaining("Codigo", "").empty());
+    EXPECT_EQ(t.FieldByName("Codigo").AsString(), current);
+
+    // A query finds the same rows by reading them all.
+    TQuery q;
+    q.DatabaseName = dir.Path().string();
+    q.SQL = {"select * from parts.db"};
+    q.Open();
+    EXPECT_EQ(codes(q.RecordsContaining("Codigo", "121")), codes(found));
+}
+
+}  // namespace
+}  // namespace platform

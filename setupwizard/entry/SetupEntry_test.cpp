@@ -1,0 +1,60 @@
+// The setup program's entry: a run that ended while the form loaded (a
+// build without its info file, a resume) never shows the form or reaches
+// the loop.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "installer/baseform/ModalForm.h"
+#include "installer/base/services/AppServices.h"
+#include "platform/qtglue/Messenger.h"
+#include "platform/sysroot/SystemRoot.h"
+#include "setupwizard/config/SetupForm.h"
+#include "setupwizard/framework/Placement.h"
+#include "setupwizard/entry/SetupEntry.h"
+#include "setupwizard/testing/WizardDriver.h"
+
+using namespace setupwizard;
+
+class SetupEntry : public ::testing::Test {
+protected:
+    SetupEntry() { SetScreenSizeForTesting(QSize(1024, 768)); }
+    ~SetupEntry() override { SetScreenSizeForTesting(QSize()); }
+    platform::TempRootDir dir;
+    platform::ScopedSystemRoot root{dir.Path()};
+    platform::ScriptedMessenger messenger;
+    installer::RecordingAppServices services;
+};
+
+TEST_F(SetupEntry, ABuildWithoutItsInfoFileIsReportedAndEndsBeforeTheForm) {
+    bool shown = false;
+    SetupHooks hooks;
+    hooks.beforeShow = [&](TSetupForm&) { shown = true; };
+    RunSetupProgram("D:\\SETUP\\SETUP.EXE", {"-b"}, hooks);
+    EXPECT_FALSE(shown);
+    ASSERT_EQ(services.Boxes.size(), 1u);
+    EXPECT_EQ(services.Boxes[0].text,
+              "Need to have a BUILD.INF file in this directory with the first line specifying the build directory");
+    ASSERT_FALSE(services.Trace.empty());
+    EXPECT_EQ(services.Trace.back(), "terminate");
+}
+
+TEST_F(SetupEntry, AResumeRunEndsBeforeTheLoopWithoutShowingTheForm) {
+    bool shown = false, looped = false;
+    std::vector<std::string> pages;
+    SetupHooks hooks;
+    hooks.beforeShow = [&](TSetupForm&) { shown = true; };
+    hooks.afterLoop = [&](TSetupForm&) { looped = true; };
+    setupwizard::testing::WizardDriver driver;
+    driver.Then([&](installer::TModalForm& f) { pages.push_back(f.windowTitle().toStdString()); }).Click("FinishBtn");
+    EXPECT_EQ(RunSetupProgram("D:\\SETUP\\SETUP.EXE", {"-r", "-sD:\\SETUP"}, hooks), 0);
+    // Nothing was left unfinished in this root: the engine says so and ends on its bad page.
+    EXPECT_EQ(pages, std::vector<std::string>{"Setup incomplete"});
+    ASSERT_EQ(services.Boxes.size(), 1u);
+    EXPECT_EQ(services.Boxes[0].text, "The TInstall could not either write or read unfinished business from the registry");
+    EXPECT_FALSE(shown);
+    EXPECT_FALSE(looped);
+    ASSERT_FALSE(services.Trace.empty());
+    EXPECT_EQ(services.Trace.back(), "terminate");
+    EXPECT_EQ(QApplication::applicationName(), "VorelSoft - Software Installation");
+}

@@ -1,0 +1,250 @@
+#include "tools/setup-unattended/run/Unattended.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPainter>
+#include <QPointer>
+#include <QProcess>
+#include <QThread>
+#include <fstream>
+
+#include "installer/baseform/ModalForm.h"
+#include "installer/files/InstallFile.h"
+#include "installer/links/InstallShellLink.h"
+#include "installer/run/Install.h"
+#include "installer/run/qt/QtAppServices.h"
+#include "platform/qtglue/Messenger.h"
+#include "platform/registry/RegistryStore.h"
+#include "platform/runtime/PathCase.h"
+#include "platform/sysroot/SystemRoot.h"
+#include "platform/sysroot/WinPath.h"
+#include "setupwizard/config/ConfigLoader.h"
+#include "setupwizard/config/SetupForm.h"
+#include "setupwizard/framework/Placement.h"
+#include "setupwizard/entry/SetupEntry.h"
+#include "setupwizard/testing/WizardDriver.h"
+#include "tools/vorel-sample/writer/SampleWriter.h"
+
+namespace unattended {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kBuildDir = "C:\\build";
+constexpr const char* kProductSource = "C:\\build\\voreled";
+constexpr const char* kEngineSource = "C:\\build\\bde";
+constexpr const char* kLibraryDir = "C:\\Arquivos de Programas\\Tamsel32\\Version40";
+constexpr const char* kUninstallKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vorel Electronics";
+
+void Place(const fs::path& from, const std::string& to) {
+    if (!fs::is_regular_file(from)) throw std::runtime_error("the build has no " + from.string());
+    platform::Files().ForceDirectories(platform::ExtractFileDir(to));
+    fs::copy_file(from, platform::Files().HostPath(to), fs::copy_options::overwrite_existing);
+}
+
+void PlaceResource(const std::string& name, const std::string& to) {
+    const std::optional<QByteArray> bytes = setupwizard::CompiledResources()(name);
+    if (!bytes) throw std::runtime_error("the setup holds no " + name);
+    platform::Files().ForceDirectories(platform::ExtractFileDir(to));
+    std::ofstream(platform::Files().HostPath(to), std::ios::binary).write(bytes->data(), bytes->size());
+}
+
+// A picture of the setup form with the modal window on top where it stands.
+QImage OverBackdrop(QWidget& form, QWidget& window) {
+    QImage image = form.grab().toImage();
+    QPainter painter(&image);
+    painter.drawImage(window.frameGeometry().topLeft() - form.geometry().topLeft(), window.grab().toImage());
+    return image;
+}
+
+// Starts the installed program in its folder off screen and watches it open
+// its tables: its session's private folder appears and no box is shown.
+void WatchProgram(Outcome& outcome) {
+    const fs::path dir = platform::Files().HostPath(kProductDir);
+    const fs::path log = dir / "messages.log";
+    QProcess program;
+    program.setWorkingDirectory(QString::fromStdString(dir.string()));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("VOREL_MESSAGE_LOG", QString::fromStdString(log.string()));
+    program.setProcessEnvironment(env);
+    program.start(QString::fromStdString((dir / "voreled.exe").string()), {});
+    if (!program.waitForStarted(10000)) {
+        outcome.problems.push_back("the installed voreled.exe did not start");
+        return;
+    }
+    bool opened = false;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 15000 && program.state() == QProcess::Running) {
+        if (fs::is_directory(platform::Files().HostPath(std::string(kProductDir) + "\\data\\temp"))) {
+            opened = true;
+            QThread::msleep(1000);  // let a failing table open say so
+            break;
+        }
+        program.waitForFinished(100);
+    }
+    const bool running = program.state() == QProcess::Running;
+    program.kill();
+    program.waitForFinished(5000);
+    if (!running) outcome.problems.push_back("voreled.exe ended on its own");
+    if (!opened) outcome.problems.push_back("voreled.exe did not open its tables (no data\\temp)");
+    std::ifstream boxes(log);
+    for (std::string line; std::getline(boxes, line);) outcome.problems.push_back("voreled.exe said: " + line);
+}
+
+// What a good run leaves: every file of the configuration, the shortcuts,
+// the uninstall entries and the engine's registration.
+void CheckInstalled(setupwizard::TSetupForm& form, Outcome& outcome) {
+    auto& files = platform::Files();
+    installer::TComponentOwner& owner = form.Components();
+    int fileCount = 0;
+    for (int i = 0; i < owner.ComponentCount(); ++i) {
+        if (auto* file = dynamic_cast<installer::TCustomInstallFile*>(owner.Component(i))) {
+            ++fileCount;
+            std::string path = file->GetDestPath();
+            // The engine's template is merged into its configuration and goes.
+            if (platform::SameNameIgnoringCase(file->DestName(), "idapi32.cnf"))
+                path = platform::ExtractFileDir(path) + "\\idapi32.cfg";
+            if (!files.FileExists(path)) outcome.problems.push_back("missing " + path);
+        }
+        if (auto* link = dynamic_cast<installer::TInstallMainLink*>(owner.Component(i)))
+            if (!files.FileExists(link->GetLinkFileName()))
+                outcome.problems.push_back("missing shortcut " + link->GetLinkFileName());
+    }
+    if (fileCount == 0) outcome.problems.push_back("the configuration holds no files");
+    auto& registry = platform::Registry();
+    const auto name = registry.ReadString(platform::RegRoot::LocalMachine, kUninstallKey, "DisplayName");
+    if (name != "Vorel Electronics") outcome.problems.push_back("no DisplayName in the uninstall key");
+    const auto command = registry.ReadString(platform::RegRoot::LocalMachine, kUninstallKey, "UninstallString");
+    if (!command || command->find("Uninstall.exe") == std::string::npos)
+        outcome.problems.push_back("no UninstallString in the uninstall key");
+    if (!registry.ReadString(platform::RegRoot::LocalMachine, "\\Software\\Borland\\Database Engine", "DLLPATH"))
+        outcome.problems.push_back("the database engine is not registered (no DLLPATH)");
+}
+
+// Nothing of the product may exist after a cancelled run.
+void CheckNothingInstalled(Outcome& outcome) {
+    auto& files = platform::Files();
+    if (files.DirectoryExists("C:\\Program Files\\VorelSoft"))
+        outcome.problems.push_back("a cancelled run left C:\\Program Files\\VorelSoft");
+    if (platform::Registry().ReadString(platform::RegRoot::LocalMachine, kUninstallKey, "DisplayName"))
+        outcome.problems.push_back("a cancelled run left the uninstall key");
+}
+
+}  // namespace
+
+Options DefaultOptions(const fs::path& root) {
+    Options o;
+    o.root = root;
+    o.binDir = VOREL_BIN_DIR;
+    o.bdeDir = VOREL_BDE_PAYLOAD_DIR;
+    return o;
+}
+
+void StageSources(const Options& options) {
+    PlaceResource("License.txt", std::string(kBuildDir) + "\\License.txt");
+    PlaceResource("Readme.txt", std::string(kBuildDir) + "\\Readme.txt");
+    Place(options.binDir / "voreled", std::string(kProductSource) + "\\voreled.exe");
+    Place(options.binDir / "setup", kSetupExe);
+    Place(options.binDir / "IDAPINST.DLL", "D:\\SETUP\\IDAPINST.DLL");
+    Place(options.binDir / "IDAPINST.DLL", std::string(kLibraryDir) + "\\IDAPINST.DLL");
+    Place(options.binDir / "idapi32_40.cnf", std::string(kLibraryDir) + "\\idapi32_40.cnf");
+    Place(options.binDir / "uninstall", std::string(kLibraryDir) + "\\Uninstall.exe");
+    for (const auto& entry : fs::directory_iterator(options.bdeDir))
+        if (entry.is_regular_file())
+            Place(entry.path(), std::string(kEngineSource) + "\\" + entry.path().filename().string());
+    // The sample installation: vorel.ini, data\, library\, Help\.
+    const fs::path sample = platform::Files().HostPath(kProductSource);
+    sample::WriteInstallation(sample, {});
+}
+
+Outcome RunUnattended(const Options& options) {
+    Outcome outcome;
+    fs::create_directories(options.root);
+    platform::ScopedSystemRoot root(options.root);
+    setupwizard::SetScreenSizeForTesting(options.screen);
+    platform::ScriptedMessenger messenger;
+    installer::QtAppServices services;
+    installer::AppServices::Install(&services);
+    struct Restore {
+        ~Restore() {
+            installer::AppServices::Install(nullptr);
+            setupwizard::SetScreenSizeForTesting(QSize());
+        }
+    } restore;
+
+    try {
+        StageSources(options);
+        // The build: the configuration packs its own archives beside the setup.
+        setupwizard::TSetupForm build(kSetupExe, {"-sD:\\SETUP"});
+        setupwizard::LoadSetupForm(build, setupwizard::ShippedConfiguration(), setupwizard::CompiledResources());
+        build.Install()->Compress({installer::coForceNetFilesLocal});
+    } catch (const std::exception& e) {
+        outcome.problems.push_back(std::string("preparing the distribution failed: ") + e.what());
+        return outcome;
+    }
+    if (options.buildOnly) return outcome;
+
+    setupwizard::testing::WizardDriver driver(20000);
+    setupwizard::SetupHooks hooks;
+    QPointer<setupwizard::TSetupForm> shown;
+    int shot = 0;
+    auto page = [&](const char* button) {
+        driver.Then([&, button](installer::TModalForm& f) {
+            outcome.pages.push_back(f.windowTitle().toStdString());
+            if (!options.shotsDir.empty() && shown) {
+                fs::create_directories(options.shotsDir);
+                OverBackdrop(*shown, f).save(
+                    QString::fromStdString((options.shotsDir / ("page-" + std::to_string(++shot) + ".png")).string()));
+            }
+            QWidget* b = setupwizard::testing::FindVisible(&f, button);
+            if (auto* pressed = qobject_cast<QAbstractButton*>(b))
+                pressed->click();
+            else
+                outcome.problems.push_back(std::string("no ") + button + " on " + f.windowTitle().toStdString());
+        });
+    };
+    if (options.cancelOnWelcome) {
+        page("CancelBtn");  // the abort question is answered yes below
+        page("FinishBtn");
+    } else {
+        page("ProceedBtn");
+        page("ProceedBtn");
+        page("ProceedBtn");
+        page("FinishBtn");
+    }
+    hooks.beforeShow = [&](setupwizard::TSetupForm& form) {
+        shown = &form;
+        if (options.cancelOnWelcome)
+            form.Install()->OnUserAbort = [](installer::TCustomInstall&, bool& abort) { abort = true; };
+    };
+    hooks.afterLoop = [&](setupwizard::TSetupForm& form) {
+        if (options.cancelOnWelcome)
+            CheckNothingInstalled(outcome);
+        else
+            CheckInstalled(form, outcome);
+    };
+    outcome.exitCode = setupwizard::RunSetupProgram(kSetupExe, {"-sD:\\SETUP"}, hooks);
+
+    for (const auto& box : messenger.shown) outcome.boxes.push_back(box.text);
+    for (const auto& box : outcome.boxes) outcome.problems.push_back("the setup said: " + box);
+    if (driver.TimedOut()) outcome.problems.push_back("a page waited with nothing to do");
+    if (driver.Pending() != 0) outcome.problems.push_back(std::to_string(driver.Pending()) + " page(s) never came");
+    const std::vector<std::string> expected =
+        options.cancelOnWelcome
+            ? std::vector<std::string>{"Welcome", "Setup incomplete"}
+            : std::vector<std::string>{"Welcome", "Software license agreement", "Readme information", "Setup complete"};
+    if (outcome.pages != expected) {
+        std::string seen;
+        for (const auto& p : outcome.pages) seen += (seen.empty() ? "" : ", ") + p;
+        outcome.problems.push_back("the pages were: " + seen);
+    }
+    if (!options.cancelOnWelcome && options.startProgram && outcome.problems.empty()) WatchProgram(outcome);
+    return outcome;
+}
+
+}  // namespace unattended

@@ -1,0 +1,49 @@
+#pragma once
+// The setup program run from end to end without a user: the distribution's
+// sources are laid into a system root from this build (the voreled program,
+// the uninstaller, the database engine's stand-in files and install library,
+// the sample generator's tables and help page, the licence and readme of
+// the setup), the archives are packed by the configuration's own compress
+// pass, and `setup`'s entry runs with the wizard test driver pressing each
+// page's default button (or Cancel on the welcome page). What was installed
+// is checked afterwards.
+#include <QSize>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace unattended {
+
+inline constexpr const char* kSetupExe = "D:\\SETUP\\SETUP.EXE";
+inline constexpr const char* kProductDir = "C:\\Program Files\\VorelSoft\\VorelE 300";
+
+struct Options {
+    std::filesystem::path root;     // the system root (made when missing)
+    std::filesystem::path binDir;   // the build's programs
+    std::filesystem::path bdeDir;   // the database engine's stand-in files
+    bool cancelOnWelcome = false;
+    // When not empty: a picture of each page over the backdrop goes there.
+    std::filesystem::path shotsDir;
+    QSize screen{1024, 768};
+    bool startProgram = true;  // start the installed voreled and watch it open its tables
+    bool buildOnly = false;    // stop once the distribution lies in D:\SETUP
+};
+
+// The build's own folders, as this program was built.
+Options DefaultOptions(const std::filesystem::path& root);
+
+struct Outcome {
+    std::vector<std::string> pages;     // the caption of each wizard page met, in order
+    std::vector<std::string> boxes;     // every message box shown
+    std::vector<std::string> problems;  // what went wrong; empty: a good run
+    int exitCode = 0;
+    bool Good() const { return problems.empty(); }
+};
+
+// Lays the distribution's sources into the current root.
+void StageSources(const Options& options);
+
+// Stages, packs and runs the setup in options.root; needs a QApplication.
+Outcome RunUnattended(const Options& options);
+
+}  // namespace unattended

@@ -1,0 +1,81 @@
+// The setup program from end to end: this build's distribution packed by
+// the stored configuration, run with each page's default button, checked.
+#include <gtest/gtest.h>
+
+#include "installer/links/ShippedLinksSetup.h"
+#include "platform/registry/RegistryStore.h"
+#include "platform/sysroot/FileStream.h"
+#include "platform/sysroot/SystemRoot.h"
+#include "tools/setup-unattended/run/Unattended.h"
+
+using unattended::Outcome;
+
+namespace {
+
+std::string Problems(const Outcome& o) {
+    std::string text;
+    for (const auto& p : o.problems) text += p + "\n";
+    return text;
+}
+
+}  // namespace
+
+TEST(SetupUnattended, AGoodRunInstallsEverythingAndTheProgramOpensItsTables) {
+    platform::TempRootDir dir;
+    const Outcome outcome = unattended::RunUnattended(unattended::DefaultOptions(dir.Path()));
+    EXPECT_TRUE(outcome.Good()) << Problems(outcome);
+    EXPECT_EQ(outcome.pages, (std::vector<std::string>{"Welcome", "Software license agreement", "Readme information",
+                                                       "Setup complete"}));
+    EXPECT_TRUE(outcome.boxes.empty());
+
+    // A few facts beyond the probe's own checks, read back from the root.
+    platform::ScopedSystemRoot root(dir.Path());
+    auto& files = platform::Files();
+    const std::string product = unattended::kProductDir;
+    EXPECT_TRUE(files.FileExists(product + "\\Data\\Transistores.db"));
+    EXPECT_TRUE(files.FileExists(product + "\\Help\\visao_geral.html"));
+    const auto command = platform::Registry().ReadString(
+        platform::RegRoot::LocalMachine, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vorel Electronics",
+        "UninstallString");
+    ASSERT_TRUE(command.has_value());
+    EXPECT_EQ(*command, product + "\\Uninstall.exe Vorel Electronics");
+
+    // The engine's tests build the same product in code: they must not drift apart.
+    EXPECT_EQ(product, installer::testing::kProductDir);
+    for (const char* link : {"Vorel Electronics.LNK", "Vorel Electronics Help.LNK", "Uninstall Vorel Electronics.LNK"})
+        EXPECT_TRUE(files.FileExists(std::string(installer::testing::kStartMenuFolder) + "\\" + link)) << link;
+    // The uninstaller's shortcut names the product, so the uninstaller finds its key.
+    platform::FileStream in =
+        files.Open(std::string(installer::testing::kStartMenuFolder) + "\\Uninstall Vorel Electronics.LNK",
+                   platform::FileMode::Read);
+    std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
+    bytes.resize(in.Read(bytes.data(), bytes.size()));
+    // Its last string (the arguments, counted UTF-16) before the terminal block.
+    std::string arguments("\x11\0", 2);
+    for (char c : std::string("Vorel Electronics")) arguments += std::string{c, '\0'};
+    EXPECT_TRUE(bytes.ends_with(arguments + std::string(4, '\0')));
+}
+
+TEST(SetupUnattended, CancelOnWelcomeEndsIncompleteWithNothingInstalled) {
+    platform::TempRootDir dir;
+    auto options = unattended::DefaultOptions(dir.Path());
+    options.cancelOnWelcome = true;
+    const Outcome outcome = unattended::RunUnattended(options);
+    EXPECT_TRUE(outcome.Good()) << Problems(outcome);
+    EXPECT_EQ(outcome.pages, (std::vector<std::string>{"Welcome", "Setup incomplete"}));
+    platform::ScopedSystemRoot root(dir.Path());
+    EXPECT_FALSE(platform::Files().DirectoryExists("C:\\Program Files\\VorelSoft"));
+    EXPECT_FALSE(platform::Files().DirectoryExists("C:\\Program Files\\Borland"));
+}
+
+TEST(SetupUnattended, ABuildWithoutItsProgramsIsABadRun) {
+    platform::TempRootDir dir;
+    platform::TempRootDir empty;
+    auto options = unattended::DefaultOptions(dir.Path());
+    options.binDir = empty.Path();
+    const Outcome outcome = unattended::RunUnattended(options);
+    EXPECT_FALSE(outcome.Good());
+    ASSERT_FALSE(outcome.problems.empty());
+    EXPECT_NE(outcome.problems[0].find("preparing the distribution failed"), std::string::npos) << Problems(outcome);
+    EXPECT_TRUE(outcome.pages.empty());
+}
