@@ -2,13 +2,13 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "app/data/ModuloDeDados.h"
 #include "app/xref/AbaReferencia.h"
+#include "platform/hostio/DestinationFolder.h"
+#include "platform/hostio/HostFile.h"
+#include "platform/hostio/PendingFile.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/runtime/PathCase.h"
 
@@ -19,39 +19,6 @@ namespace fs = std::filesystem;
 namespace {
 constexpr size_t kBuffer = 8192;
 const char* const kTodosDS = "select * from ds.db";
-
-// A file descriptor closed at the end of its scope.
-class Descritor {
-public:
-    explicit Descritor(int fd) : fd_(fd) {}
-    ~Descritor() { Fecha(); }
-    Descritor(const Descritor&) = delete;
-    Descritor& operator=(const Descritor&) = delete;
-    int Get() const { return fd_; }
-    bool Valido() const { return fd_ >= 0; }
-    // Closes now; false when closing reported an error (data not written).
-    bool Fecha() {
-        if (fd_ < 0) return true;
-        int rc = ::close(fd_);
-        fd_ = -1;
-        return rc == 0;
-    }
-
-private:
-    int fd_;
-};
-
-// Writes all of data; false on any error, a full disk included.
-bool EscreveTudo(int fd, const char* data, size_t n) {
-    while (n > 0) {
-        ssize_t w = ::write(fd, data, n);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return false;
-        data += w;
-        n -= static_cast<size_t>(w);
-    }
-    return true;
-}
 
 void Informa(const std::string& text) { platform::ShowMessage(text, platform::MsgIcon::Information); }
 
@@ -89,9 +56,8 @@ const std::vector<std::string>& ArquivosDoBackup() {
 }
 
 int CopyFile(const std::string& Source, const std::string& Dest) {
-    Descritor origem(::open(Source.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat st {};
-    if (!origem.Valido() || ::fstat(origem.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    platform::HostFile origem;
+    if (!origem.Open(Source, platform::HostFile::Mode::Read)) {
         Informa("Could not open file [" + Source + "].");
         return 1;
     }
@@ -101,43 +67,36 @@ int CopyFile(const std::string& Source, const std::string& Dest) {
         Informa("Could not open destinationfile: " + Dest + ".");
         return 1;
     }
-    std::string temp = (destino.parent_path() / ("." + destino.filename().string() + ".copy-XXXXXX")).string();
-    Descritor saida(::mkstemp(temp.data()));
-    if (!saida.Valido()) {
+    // Until it is published, the copy lives under a temporary name only.
+    platform::DestinationFolder pasta;
+    platform::PendingFile saida(pasta);
+    const fs::path pai = destino.parent_path().empty() ? fs::path(".") : destino.parent_path();
+    if (!pasta.Open(pai) || !saida.Create(destino.filename().string())) {
         Informa("Could not open destinationfile: " + Dest + ".");
         return 1;
     }
-    ::fchmod(saida.Get(), st.st_mode & 0666);
-    // Until the rename, the copy lives under its temporary name only.
-    bool completo = true;
+    saida.File().SetPermissions(origem.Opened().permissions & 0666);
     std::string porque;
     char buffer[kBuffer];
     for (;;) {
-        ssize_t n = ::read(origem.Get(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            completo = false;
-            porque = "Could not read file [" + Source + "].\n" + std::strerror(errno);
+        const std::size_t n = origem.Read(buffer, sizeof buffer);
+        if (n == 0 && origem.LastError() != 0) {
+            porque = "Could not read file [" + Source + "].\n" + std::strerror(origem.LastError());
             break;
         }
         if (n == 0) break;
-        if (!EscreveTudo(saida.Get(), buffer, static_cast<size_t>(n))) {
-            completo = false;
-            porque = "Could not write destination file: " + Dest + ".\n" + std::strerror(errno ? errno : ENOSPC);
+        if (saida.File().Write(buffer, n) != n) {
+            const int erro = saida.File().LastError();
+            porque = "Could not write destination file: " + Dest + ".\n" + std::strerror(erro ? erro : ENOSPC);
             break;
         }
     }
-    if (completo && (::fsync(saida.Get()) != 0 || !saida.Fecha())) {
-        completo = false;
-        porque = "Could not write destination file: " + Dest + ".\n" + std::strerror(errno);
-    }
-    if (completo && ::rename(temp.c_str(), Dest.c_str()) != 0) {
-        completo = false;
+    if (porque.empty() && (!saida.File().Sync() || !saida.File().Close()))
+        porque = "Could not write destination file: " + Dest + ".\n" + std::strerror(saida.File().LastError());
+    if (porque.empty() && saida.Commit() != platform::PendingFile::Committed::Done)
         porque = "Could not open destinationfile: " + Dest + ".";
-    }
-    if (!completo) {
-        saida.Fecha();
-        ::unlink(temp.c_str());
+    if (!porque.empty()) {
+        saida.Discard();
         Informa(porque);
         return 1;
     }

@@ -2,15 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <fstream>
 #include <sstream>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "app/data/TestData.h"
 #include "platform/qtglue/Messenger.h"
+#include "platform/testing/ChildProcess.h"
+#include "platform/testing/FileSizeLimit.h"
 #include "platform/tables/Table.h"
 
 using namespace vorel;
@@ -109,15 +107,8 @@ TEST_F(Backup, AFailedCopyReportsItAndKeepsTheEarlierBackup) {
     // A disk that takes only 4 KiB more: every copy comes out short.
     boxes.shown.clear();
     {
-        struct rlimit old {};
-        getrlimit(RLIMIT_FSIZE, &old);
-        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit small = old;
-        small.rlim_cur = 4096;
-        setrlimit(RLIMIT_FSIZE, &small);
+        platform::testing::FileSizeLimit disk(4096);
         BackupGeral(*modulo);
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
     }
     auto t = Textos(boxes);
     ASSERT_EQ(t.size(), 3u);
@@ -212,19 +203,14 @@ TEST_F(Backup, TheDataDirectoryIsRecognisedHoweverItIsWritten) {
 
 // Restores a large backup set until it is killed, telling the parent of
 // each change of the repair table's current record.
-[[noreturn]] void RestoreUntilKilled(const fs::path& base, const std::string& pasta, int out) {
-    try {
-        platform::ScriptedMessenger quiet;
-        TModuloDeDados m(base.string());
-        m.AbreBancosDeDados();
-        m.TabelaBDR.AddDataLink([out](platform::TDataSet&) {
-            char c = 1;
-            if (write(out, &c, 1) != 1) _exit(1);
-        });
-        RecuperaBackupGeral(m, pasta);
-    } catch (...) {
-    }
-    _exit(0);
+void RestoreUntilKilled(const fs::path& base, const std::string& pasta, platform::testing::ChildProcess& child) {
+    platform::ScriptedMessenger quiet;
+    TModuloDeDados m(base.string());
+    m.AbreBancosDeDados();
+    m.TabelaBDR.AddDataLink([&child](platform::TDataSet&) {
+        if (!child.Signal()) platform::testing::ChildProcess::Exit(1);
+    });
+    RecuperaBackupGeral(m, pasta);
 }
 
 int Contagem(const fs::path& dir, const char* arquivo) {
@@ -264,24 +250,13 @@ TEST_F(Backup, AKilledRestoreLosesNoRecordAndLeavesBothTablesReadable) {
     }
     modulo.reset();
     const auto vivos = Linhas(dados.Data(), "Reparos.db");
-    int pipefd[2];
-    ASSERT_EQ(pipe(pipefd), 0);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        close(pipefd[0]);
-        RestoreUntilKilled(dados.Base(), pasta.Path().string(), pipefd[1]);
-    }
-    close(pipefd[1]);
+    platform::testing::ChildProcess restore([&](platform::testing::ChildProcess& child) {
+        RestoreUntilKilled(dados.Base(), pasta.Path().string(), child);
+    });
     // Kill it once part of the repair rows are in (a lookup and a post per row).
-    char c = 0;
     for (int n = 0; n < 300; ++n)
-        if (read(pipefd[0], &c, 1) != 1) break;
-    kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    close(pipefd[0]);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the restore ended before it was killed";
+        if (!restore.WaitSignal()) break;
+    ASSERT_TRUE(restore.Kill()) << "the restore ended before it was killed";
 
     const int depois = Contagem(dados.Data(), "Reparos.db");
     EXPECT_GT(depois, 2);

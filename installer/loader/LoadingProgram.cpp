@@ -1,24 +1,20 @@
 #include "installer/loader/LoadingProgram.h"
 
-#include <cerrno>
 #include <cstring>
 #include <iostream>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "installer/archive/TmslCompress.h"
 #include "installer/base/Strings.h"
 #include "installer/distribution/SelfExtractor.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/registry/TmslRegistry.h"
+#include "platform/hostio/HostIo.h"
+#include "platform/hostio/HostProgram.h"
 #include "platform/runtime/Format.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"
-
-extern char** environ;
 
 namespace installer {
 namespace fs = std::filesystem;
@@ -62,16 +58,11 @@ fs::path MakePrivateFolder() {
     const std::string temp = files.Facts().TempDir();
     if (temp.empty() || !files.ForceDirectories(temp))
         throw ELoadingProgram(platform::Format("Cannot create the temporary directory %s", {temp}));
-    std::string pattern = (files.HostPath(temp) / "setupXXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw ELoadingProgram(platform::Format("Cannot create a folder in %s: %s", {temp, std::strerror(errno)}));
-    return pattern;
-}
-
-std::string AsciiUpper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
+    int error = 0;
+    const std::optional<fs::path> folder = platform::MakePrivateFolder(files.HostPath(temp), "setup", error);
+    if (!folder)
+        throw ELoadingProgram(platform::Format("Cannot create a folder in %s: %s", {temp, std::strerror(error)}));
+    return *folder;
 }
 
 void RemoveFolder(const fs::path& folder) {
@@ -107,7 +98,9 @@ SetupStart UnpackSetup(const fs::path& self, const std::vector<std::string>& arg
         compressor.Extract();
         // The first member is the setup program.
         start.Program = start.Folder / platform::ExtractFileName(members.front());
-        if (::chmod(start.Program.c_str(), 0700) != 0)
+        std::error_code denied;
+        fs::permissions(start.Program, fs::perms::owner_all, fs::perm_options::replace, denied);
+        if (denied)
             throw ELoadingProgram(platform::Format("Cannot make %s executable", {start.Program.string()}));
     } catch (...) {
         RemoveFolder(start.Folder);
@@ -139,7 +132,7 @@ bool NeededAfterRestart(const fs::path& folder) {
         } catch (const platform::Exception&) {
             continue;
         }
-        if (AsciiUpper(command).find(AsciiUpper(win)) != std::string::npos) return true;
+        if (platform::AsciiUpper(command).find(platform::AsciiUpper(win)) != std::string::npos) return true;
     }
     return false;
 }
@@ -152,27 +145,10 @@ int RunLoadingProgram(const fs::path& self, const std::vector<std::string>& argu
         std::cerr << "setup: " << e.what() << '\n';
         return 1;
     }
-    std::vector<std::string> argv = {start.Program.string()};
-    argv.insert(argv.end(), start.Arguments.begin(), start.Arguments.end());
-    std::vector<char*> args;
-    for (std::string& a : argv) args.push_back(a.data());
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, start.Folder.c_str());
-    pid_t child = 0;
-    const int spawned = posix_spawn(&child, start.Program.c_str(), &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    if (spawned != 0) {
-        std::cerr << "setup: cannot start " << start.Program.string() << ": " << std::strerror(spawned) << '\n';
-        status = 1;
-    } else {
-        int raw = 0;
-        while (waitpid(child, &raw, 0) < 0 && errno == EINTR) {
-        }
-        status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 1;
-    }
+    const platform::HostProgramRun run = platform::RunHostProgram(start.Program, start.Arguments, start.Folder);
+    if (!run.started)
+        std::cerr << "setup: cannot start " << start.Program.string() << ": " << std::strerror(run.error) << '\n';
+    const int status = run.started ? run.exitStatus : 1;
     if (!NeededAfterRestart(start.Folder)) RemoveFolder(start.Folder);
     return status;
 }

@@ -5,7 +5,7 @@
 
 #include "installer/components/EngineContext.h"
 #include "installer/netlocation/NetInstallLocation.h"
-#include "installer/netlocation/TestServers.h"
+#include "platform/testing/LocalServers.h"
 #include "installer/base/services/AppServices.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/TestFiles.h"
@@ -16,8 +16,8 @@ namespace {
 
 using platform::testing::ErrorOf;
 namespace fs = std::filesystem;
-using testing::LocalServer;
-using testing::FreePort;
+using platform::testing::LocalServer;
+using platform::testing::FreePort;
 
 std::string Read(const std::string& path) {
     auto in = platform::Files().Open(path, platform::FileMode::Read);
@@ -57,8 +57,8 @@ protected:
         location.Port = port;
         return location;
     }
-    LocalServer Http() { return testing::HttpFileServer(served, scratch.Path() / "http.log"); }
-    LocalServer Ftp() { return testing::FtpFileServer(served, scratch.Path() / "ftp.log"); }
+    LocalServer Http() { return platform::testing::HttpFileServer(served, scratch.Path() / "http.log"); }
+    LocalServer Ftp() { return platform::testing::FtpFileServer(served, scratch.Path() / "ftp.log"); }
 
     platform::TempRootDir dir;
     platform::ScopedSystemRoot root{dir.Path()};

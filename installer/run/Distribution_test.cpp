@@ -6,7 +6,7 @@
 #include "installer/distribution/SelfExtractor.h"
 #include "installer/netlocation/FolderNetLocation.h"
 #include "installer/netlocation/NetInstallLocation.h"
-#include "installer/netlocation/TestServers.h"
+#include "platform/testing/LocalServers.h"
 #include "installer/run/RunTestSetup.h"
 #include "platform/inifile/IniFile.h"
 #include "platform/registry/RegistryStore.h"
@@ -173,8 +173,8 @@ TEST_F(Distribution, AWebDistributionInstallsFromLocalHttpAndFtpServers) {
     // The build's net folder, named after the host and the directory, is what the servers publish.
     const std::string published = platform::Files().HostPath("C:\\Dist\\127.0.0.1").string();
     platform::TempRootDir logs;
-    testing::LocalServer http = testing::HttpFileServer(published, logs.Path() / "http.log");
-    testing::LocalServer ftp = testing::FtpFileServer(published, logs.Path() / "ftp.log");
+    platform::testing::LocalServer http = platform::testing::HttpFileServer(published, logs.Path() / "http.log");
+    platform::testing::LocalServer ftp = platform::testing::FtpFileServer(published, logs.Path() / "ftp.log");
     ASSERT_TRUE(http.Running() && ftp.Running());
     for (auto [port, protocol] : {std::pair{http.Port(), ipHTTP}, std::pair{ftp.Port(), ipFTP}}) {
         TestSetup setup({"-sC:\\Dist", "-esetup.exe"}, web(port, protocol));

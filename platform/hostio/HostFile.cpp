@@ -21,6 +21,7 @@ HostFileFacts FactsOf(const struct stat& st) {
     f.modifiedMs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
     f.device = st.st_dev;
     f.inode = st.st_ino;
+    f.permissions = static_cast<unsigned>(st.st_mode & 07777);
     return f;
 }
 
@@ -211,6 +212,13 @@ bool HostFile::SetModifiedMs(std::int64_t unixMs) {
     times[0].tv_sec = times[1].tv_sec = static_cast<time_t>(sec);
     times[0].tv_nsec = times[1].tv_nsec = static_cast<long>(rest * 1000000);
     return ::futimens(fd_, times) == 0;
+}
+
+bool HostFile::SetPermissions(unsigned permissions) {
+    if (fd_ < 0) return false;
+    if (::fchmod(fd_, static_cast<mode_t>(permissions & 07777)) == 0) return true;
+    lastError_ = errno;
+    return false;
 }
 
 void HostFile::MarkExecutableWhenProgram(const unsigned char* head, std::size_t headLength) {

@@ -19,6 +19,7 @@ struct HostFileFacts {
     std::int64_t size = 0;
     std::int64_t modifiedMs = 0;  // Unix time in milliseconds
     std::uint64_t device = 0, inode = 0;
+    unsigned permissions = 0;  // the mode's permission bits
     bool SameFile(const HostFileFacts& other) const { return device == other.device && inode == other.inode; }
 };
 
@@ -62,6 +63,8 @@ public:
     std::optional<HostFileFacts> Current() const;
     // Sets the last-write (and access) time.
     bool SetModifiedMs(std::int64_t unixMs);
+    // Sets the permission bits (less nothing: the umask plays no part).
+    bool SetPermissions(unsigned permissions);
     // Gives execute permission where read permission is, when the head of
     // the file shows a program (ELF image or "#!" script).
     void MarkExecutableWhenProgram(const unsigned char* head, std::size_t headLength);

@@ -61,4 +61,13 @@ bool AppendToFile(const std::filesystem::path& path, const std::string& bytes) {
     return file.Close() && written;
 }
 
+std::optional<std::filesystem::path> MakePrivateFolder(const std::filesystem::path& parent, const std::string& prefix,
+                                                       int& error) {
+    std::string pattern = (parent / (prefix + "XXXXXX")).string();
+    error = 0;
+    if (::mkdtemp(pattern.data())) return std::filesystem::path(pattern);
+    error = errno;
+    return std::nullopt;
+}
+
 }  // namespace platform

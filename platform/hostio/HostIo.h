@@ -28,4 +28,9 @@ void WriteFileAtomically(const std::filesystem::path& path, const std::string& b
 // processes do not interleave.
 bool AppendToFile(const std::filesystem::path& path, const std::string& bytes);
 
+// Makes a new folder that only this user may enter, named prefix and six
+// random characters, in parent; nothing (error set to errno) on failure.
+std::optional<std::filesystem::path> MakePrivateFolder(const std::filesystem::path& parent, const std::string& prefix,
+                                                       int& error);
+
 }  // namespace platform

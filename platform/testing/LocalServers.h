@@ -19,7 +19,7 @@
 
 extern char** environ;
 
-namespace installer::testing {
+namespace platform::testing {
 
 namespace fs = std::filesystem;
 
@@ -126,4 +126,4 @@ inline LocalServer FtpFileServer(const std::string& folder, const fs::path& log)
     return LocalServer({"-m", "pyftpdlib", "-i", "127.0.0.1", "-p", "PORT", "-d", folder}, log);
 }
 
-}  // namespace installer::testing
+}  // namespace platform::testing
