@@ -166,9 +166,9 @@ void TCaixaAtualiza::Ocupado(bool ocupado) {
     Proxy->setEnabled(!ocupado && UsarProxy->isChecked());
     CacheProxy->setEnabled(!ocupado && UsarProxy->isChecked());
     if (ocupado)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ampulheta_.emplace();
     else
-        QApplication::restoreOverrideCursor();
+        ampulheta_.reset();
 }
 
 void TCaixaAtualiza::VerificarAtualizacoesClick() {

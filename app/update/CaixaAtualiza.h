@@ -9,10 +9,12 @@
 // abandons the check. Every wait is bounded, so a check always ends.
 #include <QDialog>
 #include <QPointer>
+#include <optional>
 #include <string>
 
 #include "app/net/Http.h"
 #include "app/update/Versoes.h"
+#include "platform/qtglue/WaitCursor.h"
 
 class QCheckBox;
 class QComboBox;
@@ -66,6 +68,7 @@ private:
 
     ConfiguracaoAtualizacao config_;
     bool verificando_ = false;
+    std::optional<platform::WaitCursor> ampulheta_;  // while a check runs
     bool abandonar_ = false;  // asked to close during a check
 };
 
