@@ -11,6 +11,7 @@
 #include "platform/hostio/PendingFile.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 
 namespace vorel {
 
@@ -142,11 +143,7 @@ void BackupGeral(TModuloDeDados& m) {
 
 bool EDiretorioDeDados(const TModuloDeDados& m, const std::string& Dir) {
     const std::string dados = platform::ResolveCase(m.DiretorioBase(), "Data").string();
-    auto upper = [](std::string s) {
-        for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return s;
-    };
-    if (upper(Dir) == upper(dados)) return true;
+    if (platform::AsciiUpper(Dir) == platform::AsciiUpper(dados)) return true;
     // Any other spelling of the same folder (a trailing separator, "..", a link) is the same folder.
     std::error_code ec;
     return fs::equivalent(Dir, dados, ec) && !ec;

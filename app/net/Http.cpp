@@ -3,29 +3,17 @@
 #include <cctype>
 
 #include "app/net/Url.h"
+#include "platform/runtime/Text.h"
 
 namespace vorel {
 
 namespace {
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 bool AllDigits(const std::string& s) {
     if (s.empty()) return false;
     for (char c : s)
         if (c < '0' || c > '9') return false;
     return true;
-}
-
-// Header values may be preceded and followed by blanks and tabs.
-std::string TrimBlanks(const std::string& s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-    return s.substr(b, e - b);
 }
 
 int PortNumber(const std::string& text) {
@@ -125,8 +113,8 @@ void T_HTTP::ReadResponseHeader() {
         }
         const auto colon = line.find(':');
         if (colon == std::string::npos) continue;
-        const std::string name = Lower(line.substr(0, colon));
-        const std::string value = TrimBlanks(line.substr(colon + 1));
+        const std::string name = platform::AsciiLower(line.substr(0, colon));
+        const std::string value = platform::TrimBlanks(line.substr(colon + 1));
         if (name == "location") {
             FollowLocation(value);
         } else if (name == "content-length") {
@@ -155,7 +143,7 @@ void T_HTTP::ReadStatusLine(const std::string& line) {
 void T_HTTP::FollowLocation(const std::string& value) {
     const bool absolute = value.find("://") != std::string::npos;
     const UrlParts target = SplitUrl(value);
-    if (absolute && Lower(target.Protocol) != "http") BadReply("redirect", value);
+    if (absolute && platform::AsciiLower(target.Protocol) != "http") BadReply("redirect", value);
     if (viaProxy_) {
         if (absolute) {
             RequestPath = value;

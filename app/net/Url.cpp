@@ -1,4 +1,5 @@
 #include "app/net/Url.h"
+#include "platform/runtime/Text.h"
 
 #include <cctype>
 
@@ -27,9 +28,7 @@ UrlParts SplitUrl(const std::string& url) {
         u.Protocol = url.substr(0, scheme);
         p = scheme + 3;
     } else {
-        std::string head = url.substr(0, 7);
-        for (char& c : head) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (head == "mailto:") {
+        if (platform::AsciiLower(url.substr(0, 7)) == "mailto:") {
             u.Protocol = "mailto";
             p = url.find(':') + 1;
         }

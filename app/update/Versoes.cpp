@@ -6,6 +6,8 @@
 #include "platform/inifile/IniFile.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/LegacyText.h"
+#include "platform/runtime/Text.h"
 
 namespace vorel {
 
@@ -15,32 +17,11 @@ const char* const kErroDados = "Ocorreu um erro ao recuperar dados do Servidor d
 const char* const kSemAtualizacoes =
     "Esta versão do Vorel Eletrônica não conta mais com atualizações. A nova versão já está disponível no site da Web.";
 
-// The run-time library's Trim: blanks and control characters off both ends.
-std::string Trim(const std::string& s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-    return s.substr(b, e - b);
-}
-
 }  // namespace
 
 std::vector<std::string> LinhasDaResposta(const std::string& body) {
     const std::string text = platform::IsValidUtf8(body) ? body : platform::Cp1252ToUtf8(body);
-    std::vector<std::string> lines;
-    std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(line);
-            line.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            line += c;
-        }
-    }
-    if (!line.empty()) lines.push_back(line);
-    return lines;
+    return platform::SplitTextLines(text);
 }
 
 std::optional<double> NumeroVersao(const std::string& text) {
@@ -64,8 +45,8 @@ ResultadoVerificacao AvaliaResposta(const std::string& versaoCorrente, const std
     const double corrente = NumeroVersao(versaoCorrente).value_or(0);
     const double correnteBD = NumeroVersao(versaoCorrenteBD).value_or(0);
     // A reply of fewer than two lines cannot hold the two versions.
-    const std::string linha1 = linhas.size() > 0 ? Trim(linhas[0]) : "";
-    const std::string linha2 = linhas.size() > 1 ? Trim(linhas[1]) : "";
+    const std::string linha1 = linhas.size() > 0 ? platform::TrimControls(linhas[0]) : "";
+    const std::string linha2 = linhas.size() > 1 ? platform::TrimControls(linhas[1]) : "";
     const std::optional<double> servidor = NumeroVersao(linha1);
     const std::optional<double> servidorBD = NumeroVersao(linha2);
     if (linhas.size() < 2 || !servidor || !servidorBD) {
@@ -93,7 +74,7 @@ ResultadoVerificacao AvaliaResposta(const std::string& versaoCorrente, const std
 ConfiguracaoAtualizacao LeConfiguracao(const std::string& diretorioBase) {
     const platform::IniFile ini(platform::ResolveCase(diretorioBase, "vorel.ini"));
     ConfiguracaoAtualizacao c;
-    c.servidor = Trim(ini.ReadString("Atualizacao", "Servidor", ""));
+    c.servidor = platform::TrimControls(ini.ReadString("Atualizacao", "Servidor", ""));
     if (c.servidor.empty()) c.servidor = kServidorPadrao;
     c.tempoLimiteSegundos = std::clamp(ini.ReadInteger("Atualizacao", "TempoLimite", 30), 1, 600);
     return c;

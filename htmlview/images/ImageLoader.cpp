@@ -2,6 +2,7 @@
 
 #include "htmlview/images/ViewerPalette.h"
 #include "platform/imaging/Jpeg.h"
+#include "platform/runtime/Text.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -59,9 +60,7 @@ TColor colourOf(QRgb p) { return static_cast<TColor>(qRed(p) | (qGreen(p) << 8) 
 std::string lowerExtension(const std::string& fileName) {
     const auto dot = fileName.find_last_of('.');
     if (dot == std::string::npos || fileName.find_first_of("/\\", dot) != std::string::npos) return {};
-    std::string e = fileName.substr(dot, 10);
-    std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return e;
+    return platform::AsciiLower(fileName.substr(dot, 10));
 }
 
 bool readPictureFile(const std::string& fileName, std::string& bytes) {

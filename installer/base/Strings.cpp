@@ -56,11 +56,4 @@ std::string MakeValidFileName(const std::string& text) {
     return out;
 }
 
-std::string Trim(const std::string& text) {
-    std::size_t first = 0, last = text.size();
-    while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
-    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
-    return text.substr(first, last - first);
-}
-
 }  // namespace installer

@@ -19,9 +19,6 @@ int ItemCount(const std::string& text, char separator);
 // The n-th item (1-based; n of 1 or less gives the first); empty past the end.
 std::string GetItem(const std::string& text, int n, char separator);
 
-// The text without leading and trailing blanks and control characters.
-std::string Trim(const std::string& text);
-
 // The text after its first ':' (a path without its drive); a text without ':' stays as it is.
 std::string TextAfterColon(const std::string& text);
 

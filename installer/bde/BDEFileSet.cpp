@@ -6,6 +6,7 @@
 #include "installer/base/Strings.h"
 #include "installer/bde/BdeRegistry.h"
 #include "installer/bde/BdeText.h"
+#include "platform/runtime/Text.h"
 #include "installer/bde/InstallBDE.h"
 #include "installer/components/TamselPath.h"
 #include "installer/files/InstallFile.h"
@@ -18,8 +19,6 @@
 namespace installer {
 
 using bde::SameText;
-using bde::TrimText;
-using bde::UpperText;
 
 namespace {
 
@@ -97,7 +96,7 @@ void TBDEFileSet::RemoveByExtension(const std::string& extension) {
     for (const auto& ref : container_->ChildSnapshot()) {
         if (!container_->StillChild(ref)) continue;
         auto* file = dynamic_cast<TCustomInstallFile*>(ref.component);
-        if (file && SameText(platform::ExtractFileExt(TrimText(file->FileName())), extension)) file->Free();
+        if (file && SameText(platform::ExtractFileExt(platform::TrimControls(file->FileName())), extension)) file->Free();
     }
 }
 
@@ -158,7 +157,7 @@ void TBDEFileSet::AddLocaleFiles() {
     const auto names = registry.ValueNames(machine, kBlw32Key);
     if (names.empty()) throw IEInstallBDE(kNoLocaleFiles);
     for (const std::string& name : names) {
-        if (UpperText(name).find("LOCALE_LIB") == std::string::npos) continue;
+        if (platform::AsciiUpper(name).find("LOCALE_LIB") == std::string::npos) continue;
         const std::string path = registry.ReadString(machine, kBlw32Key, name).value_or(std::string());
         IgnoringErrors([&] { AddFile(path); });
     }
@@ -309,10 +308,10 @@ bool TBDEFileSet::HasSybaseDB() const { return HasSQLLinkHelp() && Has("SQLSYB32
 // ---------------------------------------------------------------- removing
 
 void TBDEFileSet::RemoveFile(const std::string& name) {
-    const std::string wanted = TrimText(name);
+    const std::string wanted = platform::TrimControls(name);
     for (const auto& ref : container_->ChildSnapshot()) {
         auto* file = dynamic_cast<TCustomInstallFile*>(ref.component);
-        if (file && container_->StillChild(ref) && SameText(TrimText(file->FileName()), wanted)) {
+        if (file && container_->StillChild(ref) && SameText(platform::TrimControls(file->FileName()), wanted)) {
             file->Free();
             return;
         }

@@ -4,6 +4,7 @@
 
 #include "installer/base/Strings.h"
 #include "installer/bde/BdeText.h"
+#include "platform/runtime/Text.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/translator/IException.h"
 #include "installer/version/SystemRootFiles.h"
@@ -11,8 +12,6 @@
 
 namespace installer {
 
-using bde::TrimText;
-using bde::UpperText;
 
 namespace {
 constexpr int kMachine = 4;
@@ -20,7 +19,7 @@ constexpr int kMachine = 4;
 
 std::string GetBDEDLLDir() {
     const std::string dllPath = RegReadString(kMachine, kBdeKey, "DLLPATH", "");
-    if (TrimText(dllPath).empty())
+    if (platform::TrimControls(dllPath).empty())
         throw IEBDENoDLLEntry(
             "Cannot find the \\Software\\Borland\\Database Engine | DLLPath registry entry in your registry under the "
             "HKEY_LOCAL_MACHINE root key");
@@ -71,12 +70,12 @@ std::string GetInterBaseRootDir() {
 }
 
 std::string RewriteDllPath(const std::string& stored, const std::string& engineDir) {
-    if (TrimText(stored).empty()) return engineDir;
+    if (platform::TrimControls(stored).empty()) return engineDir;
     std::vector<std::string> items;
     SplitToList(stored, ';', items);
     std::string result = engineDir + ";";
     for (const std::string& item : items) {
-        const std::string upper = UpperText(item);
+        const std::string upper = platform::AsciiUpper(item);
         // Every copy of the engine directory goes, also one written with a
         // trailing '\': it stands first, once.
         if (RemoveBackslash(upper) == engineDir) continue;

@@ -6,6 +6,7 @@
 #include "installer/bde/BDEFileSet.h"
 #include "installer/bde/BdeRegistry.h"
 #include "installer/bde/BdeText.h"
+#include "platform/runtime/Text.h"
 #include "installer/bde/GrabCall.h"
 #include "installer/bde/InstallLibrary.h"
 #include "installer/components/EngineContext.h"
@@ -23,8 +24,6 @@
 namespace installer {
 
 using bde::SameText;
-using bde::TrimText;
-using bde::UpperText;
 
 namespace {
 
@@ -39,7 +38,7 @@ bool IsSQLLink(TBDEOption option) { return option >= slDB2; }
 
 // The name trimmed is not empty and the file can be opened for reading.
 bool Opens(const std::string& name) {
-    const std::string path = TrimText(name);
+    const std::string path = platform::TrimControls(name);
     if (path.empty()) return false;
     try {
         auto file = platform::Files().Open(path, platform::FileMode::Read);
@@ -71,7 +70,7 @@ std::string FileSearch(const std::string& name, const std::vector<std::string>& 
 std::string HeaderDriver(const std::string& line, std::size_t start) {
     std::string driver = line.substr(start);
     if (!driver.empty() && driver.back() == ']') driver.pop_back();
-    return TrimText(driver);
+    return platform::TrimControls(driver);
 }
 
 }  // namespace
@@ -124,7 +123,7 @@ void TInstallBDE::AfterConstruction() {
             std::vector<std::string> files = install->PresetupFiles();
             bool listed = false;
             for (const std::string& line : files)
-                listed = listed || SameText(platform::ExtractFileName(TrimText(line)), "IDAPINST.DLL");
+                listed = listed || SameText(platform::ExtractFileName(platform::TrimControls(line)), "IDAPINST.DLL");
             if (!listed) files.push_back(library);
             install->SetPresetupFiles(std::move(files));
         }
@@ -135,7 +134,7 @@ void TInstallBDE::BeforeDestruction() {
     if (TCustomInstall* install = GlobalInstall(Context()); install && !install->IsDestroying()) {
         std::vector<std::string> files = install->PresetupFiles();
         std::erase_if(files, [](const std::string& line) {
-            return UpperText(line).find("IDAPINST.DLL") != std::string::npos;
+            return platform::AsciiUpper(line).find("IDAPINST.DLL") != std::string::npos;
         });
         install->SetPresetupFiles(std::move(files));
     }
@@ -224,7 +223,7 @@ TCustomInstallFile& TInstallBDE::ConfigFileComponent() const {
     TCustomInstallFile* found = nullptr;
     for (TInstallContainer* child : Helpers()) {
         auto* file = dynamic_cast<TCustomInstallFile*>(child);
-        if (!file || !SameText(TrimText(file->DestName()), "IDAPI32.CNF")) continue;
+        if (!file || !SameText(platform::TrimControls(file->DestName()), "IDAPI32.CNF")) continue;
         if (found) throw IEInstallBDE("More than one IDAPI.CNF file found for the BDE group");
         found = file;
     }
@@ -233,9 +232,9 @@ TCustomInstallFile& TInstallBDE::ConfigFileComponent() const {
 }
 
 bool TInstallBDE::HasFileNamed(const std::string& name) const {
-    const std::string wanted = platform::ExtractFileName(TrimText(name));
+    const std::string wanted = platform::ExtractFileName(platform::TrimControls(name));
     for (TInstallContainer* child : Helpers())
-        if (auto* file = dynamic_cast<TCustomInstallFile*>(child); file && SameText(TrimText(file->FileName()), wanted))
+        if (auto* file = dynamic_cast<TCustomInstallFile*>(child); file && SameText(platform::TrimControls(file->FileName()), wanted))
             return true;
     return false;
 }
@@ -253,7 +252,7 @@ void TInstallBDE::FindConfigFile() {
     auto& files = platform::Files();
     const std::string registered = RegReadString(kMachine, kBdeKey, "CONFIGFILE01", "");
     if (Opens(registered)) {
-        existingConfigFile_ = TrimText(registered);
+        existingConfigFile_ = platform::TrimControls(registered);
         configDir_ = RemoveBackslash(platform::ExtractFileDir(existingConfigFile_));
         configFileName_ = platform::ExtractFileName(existingConfigFile_);
         return;
@@ -263,7 +262,7 @@ void TInstallBDE::FindConfigFile() {
     std::string found;
     for (const auto& [section, fileName] : {std::pair{"IDAPI", "idapi.cfg"}, std::pair{"ODAPI", "odapi.cfg"}}) {
         const std::string fromWinIni = ReadIniString("WIN.INI", section, "CONFIGFILE01");
-        found = Opens(fromWinIni) ? TrimText(fromWinIni) : FileSearch(fileName, searchDirs);
+        found = Opens(fromWinIni) ? platform::TrimControls(fromWinIni) : FileSearch(fileName, searchDirs);
         if (!found.empty()) break;
     }
     const std::string configDestDir = ConfigFileComponent().GetFullDestDir();
@@ -280,9 +279,9 @@ void TInstallBDE::FindConfigFile() {
 void TInstallBDE::UseExistingLocations() {
     const std::string dllPath = RegReadString(kMachine, kBdeKey, "DLLPATH", "");
     // A blank value names no folder: the engine then goes where psBDEDLL says.
-    if (!TrimText(dllPath).empty()) {
+    if (!platform::TrimControls(dllPath).empty()) {
         SetDestDirType(nullptr);
-        SetDestDir(TrimText(dllPath.substr(0, dllPath.find(';'))));
+        SetDestDir(platform::TrimControls(dllPath.substr(0, dllPath.find(';'))));
     }
     TCustomInstallFile& config = ConfigFileComponent();
     config.SetDestDirType(nullptr);
@@ -303,7 +302,7 @@ void TInstallBDE::CheckLanguage() {
     } catch (const IEBDENoResourceDLLEntry&) {
         return;  // no engine installed yet
     }
-    if (SameText(TrimText(installed), TrimText(LanguageDLL))) return;
+    if (SameText(platform::TrimControls(installed), platform::TrimControls(LanguageDLL))) return;
     bool overwrite = true;
     if (OnLanguageDifferent) OnLanguageDifferent(*this, installed, LanguageDLL, overwrite);
     if (!overwrite)
@@ -337,7 +336,7 @@ void TInstallBDE::RenameToNewConfig(const std::string& newConfigFile, const std:
 void TInstallBDE::ConfigureBDE(const std::string& newConfigFile, const std::string& languageDLL) {
     TCustomInstallFile& config = ConfigFileComponent();
     // 1. The two directories.
-    const std::string engineDir = UpperText(RemoveBackslash(GetFullDestDir()));
+    const std::string engineDir = platform::AsciiUpper(RemoveBackslash(GetFullDestDir()));
     const std::string configDir = RemoveBackslash(config.GetFullDestDir());
     // 2.-5. The engine's registry values.
     RegWriteString(kMachine, kBdeKey, "DLLPATH",
@@ -347,7 +346,7 @@ void TInstallBDE::ConfigureBDE(const std::string& newConfigFile, const std::stri
     int localeNumber = 0;
     for (const ChildRef& ref : ChildSnapshot()) {
         auto* file = dynamic_cast<TCustomInstallFile*>(ref.component);
-        if (!file || UpperText(file->DestName()).find(".BLL") == std::string::npos) continue;
+        if (!file || platform::AsciiUpper(file->DestName()).find(".BLL") == std::string::npos) continue;
         RegWriteString(kMachine, kBlw32Key, "LOCALE_LIB" + std::to_string(++localeNumber), file->GetDestPath());
     }
     RegWriteString(kMachine, kBdeKey, "RESOURCE", LanguageDLL);
@@ -376,7 +375,7 @@ void TInstallBDE::ConfigureBDE(const std::string& newConfigFile, const std::stri
         if (SaveFor16Bit) {
             std::string odapi = ReadIniString("WIN.INI", "ODAPI", "CONFIGFILE01");
             if (odapi.empty()) odapi = "*ERROR*";
-            const bool differs = UpperText(odapi) != UpperText(targetConfigFile_);
+            const bool differs = platform::AsciiUpper(odapi) != platform::AsciiUpper(targetConfigFile_);
             int fixed = 0;
             {
                 TInstallLibrary library(ProgramDir());
@@ -411,7 +410,7 @@ void TInstallBDE::WriteSQLLinkEntries() {
     // Nothing is written before the first header, nor under one that names no driver.
     std::string driver, section;
     for (const std::string& raw : sqlLinkEntries_) {
-        const std::string line = TrimText(raw);
+        const std::string line = platform::TrimControls(raw);
         if (const auto at = line.find("[DB OPEN-"); at != std::string::npos) {
             driver = HeaderDriver(line, at + 9);
             section = "DB OPEN";

@@ -11,6 +11,7 @@
 #include "installer/translator/IException.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 
 namespace installer {
 
@@ -226,7 +227,7 @@ void TInstallContainer::Process() {
         Processed = true;
         if (Context().GlobalInstall && Uninstall)
             WriteUninstallEntries("\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
-                                  Trim(Context().GlobalInstall->ProductName()));
+                                  platform::TrimControls(Context().GlobalInstall->ProductName()));
         if (OnAfterProcess) OnAfterProcess(*this);
         BroadcastMessage(this, imAfterProcess, nullptr);
     } catch (const platform::EAbort&) {

@@ -6,26 +6,10 @@
 #include "installer/base/ApiRoutines.h"
 #include "installer/base/Strings.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "platform/runtime/LegacyText.h"
 
 namespace installer {
 namespace {
-
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(line);
-            line.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            line += c;
-        }
-    }
-    if (!line.empty()) lines.push_back(line);
-    return lines;
-}
 
 void AppendLine(const char* fileName, const std::string& text) {
     try {
@@ -36,7 +20,7 @@ void AppendLine(const char* fileName, const std::string& text) {
             auto in = files.Open(path, platform::FileMode::Read);
             std::string content(static_cast<std::size_t>(in.Size()), '\0');
             content.resize(in.Read(content.data(), content.size()));
-            lines = SplitLines(content);
+            lines = platform::SplitTextLines(content);
         }
         lines.push_back(text);
         std::string out;

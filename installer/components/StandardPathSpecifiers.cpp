@@ -36,7 +36,7 @@ std::string BdeDllPath() {
                                   .ReadString(platform::RegRoot::LocalMachine, "\\Software\\Borland\\Database Engine", "DLLPath")
                                   .value_or("");
     // A blank value names no folder, like an empty one.
-    const std::string first = Trim(GetItem(value, 1, ';'));
+    const std::string first = platform::TrimControls(GetItem(value, 1, ';'));
     if (first.empty()) return GetProgramFilesDir() + "\\" + "Borland\\Common Files\\BDE";
     return RemoveBackslash(first);
 }

@@ -19,6 +19,7 @@
 #include "installer/uninstall/UninstallExe.h"
 #include "platform/inifile/IniFile.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 #include "platform/shelllink/ShellLink.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"
@@ -28,18 +29,13 @@ namespace {
 
 constexpr const char* kBlankLinkName = "The LinkName is blank for %s and therefore could not be installed";
 
-std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // The directory a shortcut starts its target in.
 std::string WorkingDirectory(const std::string& target) { return platform::ExtractFileDir(target); }
 
 // The shortcut name of an internet address: the text after its scheme,
 // made a valid file name, so nothing in the address leaves the folder.
 bool UrlLinkName(const std::string& location, std::string& name) {
-    const std::string upper = Upper(location);
+    const std::string upper = platform::AsciiUpper(location);
     for (const char* scheme : {"HTTPS://", "HTTP://", "FTP://"}) {
         const std::size_t at = upper.find(scheme);
         if (at == std::string::npos) continue;
@@ -74,10 +70,10 @@ void TCustomInstallShellLink::SetLinkName(const std::string& value) {
         linkName_ = value;
         return;
     }
-    const std::string oldExtension = Upper(platform::ExtractFileExt(linkName_));
+    const std::string oldExtension = platform::AsciiUpper(platform::ExtractFileExt(linkName_));
     linkName_ = value;
-    if (Trim(linkName_).empty()) return;
-    const std::string extension = Upper(platform::ExtractFileExt(linkName_));
+    if (platform::TrimControls(linkName_).empty()) return;
+    const std::string extension = platform::AsciiUpper(platform::ExtractFileExt(linkName_));
     if (extension == ".URL") {
         objectLink_ = nullptr;
     } else if (extension != ".LNK") {
@@ -111,7 +107,7 @@ void TCustomInstallShellLink::SetObjectLocation(const std::string& value) {
     objectLocation_ = value;
     if (IsLoading()) return;
     if (dynamic_cast<TpsObjectLink*>(objectLocationType_)) objectLocation_.clear();
-    const std::string current = Upper(Trim(linkName_));
+    const std::string current = platform::AsciiUpper(platform::TrimControls(linkName_));
     if (!current.empty() && current != ".LNK") return;
     std::string urlName;
     if (UrlLinkName(objectLocation_, urlName))
@@ -137,10 +133,10 @@ std::string TCustomInstallShellLink::GetObjectPath() {
 
 std::string TCustomInstallShellLink::GetLinkFileName() { return AddBackslash(GetFullDestDir()) + linkName_; }
 
-bool TCustomInstallShellLink::IsURLLink() const { return Upper(platform::ExtractFileExt(linkName_)) == ".URL"; }
+bool TCustomInstallShellLink::IsURLLink() const { return platform::AsciiUpper(platform::ExtractFileExt(linkName_)) == ".URL"; }
 
 void TCustomInstallShellLink::Install() {
-    if (Trim(linkName_).empty()) throw IEInstallShellLink(kBlankLinkName, {Name()});
+    if (platform::TrimControls(linkName_).empty()) throw IEInstallShellLink(kBlankLinkName, {Name()});
     if (objectLink_) {
         if (!objectLink_->Processed) return;
         if (dynamic_cast<TUninstallEXE*>(objectLink_)) {
@@ -148,7 +144,7 @@ void TCustomInstallShellLink::Install() {
             if (!install)
                 throw IEInstallShellLink("%s cannot perform operation because there is no TInstall component", {Name()});
             // The uninstaller finds the product's key by this name.
-            Parameters = Trim(install->ProductName());
+            Parameters = platform::TrimControls(install->ProductName());
         } else if (dynamic_cast<TCustomShellLinkGroup*>(objectLink_)) {
             ForceLinkDirectory(objectLink_->GetFullDestDir());
         }
@@ -193,7 +189,7 @@ void TCustomInstallShellLink::CreateURLFile() {
 
 void TCustomInstallShellLink::CreateProgramManagerItem() {
     if (!dynamic_cast<TpsProgramMenu*>(DestDirType())) return;
-    const std::string group = Trim(platform::ExtractFileName(RemoveBackslash(GetFullDestDir())));
+    const std::string group = platform::TrimControls(platform::ExtractFileName(RemoveBackslash(GetFullDestDir())));
     if (group.empty()) throw IEInstallShellLink(kBlankLinkName, {Name()});
     TProgramManager& programManager = GlobalProgramManager(Context());
     programManager.CreateGroup(group);

@@ -3,6 +3,7 @@
 #include "installer/base/Strings.h"
 #include "platform/curl/CurlSession.h"
 #include "platform/runtime/Format.h"
+#include "platform/runtime/Text.h"
 
 namespace installer {
 
@@ -70,7 +71,7 @@ void TNetInstallLocation::OpenSession() {
 
 std::string TNetInstallLocation::ServerUrl() const {
     const bool ftp = LoginInformation().Protocol == ipFTP;
-    std::string url = (ftp ? "ftp://" : "http://") + Trim(LoginInformation().Hostname);
+    std::string url = (ftp ? "ftp://" : "http://") + platform::TrimControls(LoginInformation().Hostname);
     if (Port > 0) url += ":" + std::to_string(Port);
     return url;
 }

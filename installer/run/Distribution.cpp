@@ -14,6 +14,7 @@
 #include "installer/translator/IException.h"
 #include "installer/translator/Translator.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"
 
@@ -22,8 +23,6 @@ namespace {
 
 constexpr const char* kLoaderName = "TamselLoadProgram.exe";
 constexpr std::size_t kDiskBlock = 8192;
-
-bool Blank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
 
 // D + name, with '\' only when D lacks one.
 std::string InDirectory(const std::string& directory, const std::string& name) {
@@ -139,7 +138,7 @@ void TCustomInstall::CopyLoadingProgram(const std::string& directory, const std:
 }
 
 void TCustomInstall::CreateSetupArchive(const std::string& directory, const std::string& exe) {
-    if (Blank(exe)) throw IEInstall("Cannot create setup file. Executable is blank");
+    if (platform::IsBlank(exe)) throw IEInstall("Cannot create setup file. Executable is blank");
     if (!platform::Files().FileExists(exe)) throw IEInstall("TInstall: Cannot find the executable file %s", {exe});
     const std::string archive = InDirectory(directory, "setup.1");
     // Each file packs through a temporary install file without container.

@@ -690,7 +690,7 @@ void TCustomInstall::Cleanup() {
     const std::string exe = FullPath(exeName_);
     const std::string exeDir = RemoveBackslash(platform::ExtractFileDir(exe));
     for (const std::string& line : presetupFiles_) {
-        const std::string name = platform::ExtractFileName(platform::TrimWhitespace(line));
+        const std::string name = platform::ExtractFileName(platform::TrimControls(line));
         if (name.empty()) continue;
         DeleteLeftover(exeDir + "\\" + name);
     }
@@ -718,7 +718,7 @@ void TCustomInstall::RemoveInstallRecord() {
         registry.SetRootKey(platform::RegRoot::LocalMachine);
         if (registry.OpenKey(key, false)) {
             for (const std::string& sub : registry.GetKeyNames()) {
-                const std::string local = platform::TrimWhitespace(RegReadString(kMachine, key + "\\" + sub, "LocalFile", ""));
+                const std::string local = platform::TrimControls(RegReadString(kMachine, key + "\\" + sub, "LocalFile", ""));
                 // Downloaded copies live in the temporary directory; nothing else is deleted.
                 if (!local.empty() && IsBelow(FullPath(local), temp)) {
                     DeleteLeftover(local);

@@ -6,6 +6,7 @@
 #include "installer/components/TamselPath.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/translator/IException.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
 
 namespace installer {
@@ -33,7 +34,7 @@ void TUninstallEXE::WriteUninstallEntries(const std::string& registryKey) {
             "component",
             {Name()});
     TCustomInstallFile::WriteUninstallEntries(registryKey);
-    const std::string product = Trim(install->ProductName());
+    const std::string product = platform::TrimControls(install->ProductName());
     RegWriteString(4, registryKey, "DisplayName", product);
     RegWriteString(4, registryKey, "UninstallString", GetDestPath() + " " + product);
 }

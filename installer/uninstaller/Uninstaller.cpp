@@ -10,6 +10,7 @@
 #include "installer/registry/UninstallFiles.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"
 
@@ -19,11 +20,6 @@ namespace {
 constexpr platform::RegRoot kMachine = platform::RegRoot::LocalMachine;
 constexpr const char* kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr const char* kSharedDlls = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-
-std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // The full Windows form of a drive path ("C:\..."), or "" for anything else.
 std::string FullDrivePath(const std::string& path) {
@@ -39,7 +35,7 @@ std::vector<std::string> ListedPaths(const std::string& key) {
     std::vector<std::string> paths;
     std::set<std::string> seen;
     auto add = [&](std::string path) {
-        if (!path.empty() && seen.insert(Upper(path)).second) paths.push_back(std::move(path));
+        if (!path.empty() && seen.insert(platform::AsciiUpper(path)).second) paths.push_back(std::move(path));
     };
     auto readLog = [&](const std::string& subkey, bool activeX) {
         if (!registry.KeyExists(kMachine, subkey)) return;
@@ -67,7 +63,7 @@ std::set<std::string> SystemFolders() {
     std::set<std::string> folders;
     auto add = [&](const std::string& path) {
         const std::string full = FullDrivePath(path);
-        if (!full.empty()) folders.insert(Upper(full));
+        if (!full.empty()) folders.insert(platform::AsciiUpper(full));
     };
     for (auto folder : {GetWindowsDir, GetSystemDir, GetStartMenuDir, GetProgramsDir, GetDesktopDir, GetStartupDir,
                         GetProgramFilesDir, GetCommonFilesDir}) {
@@ -101,11 +97,11 @@ bool ReleaseSharedLibrary(const std::string& path) {
 }  // namespace
 
 std::string UninstallKeyOf(const std::string& productName) {
-    return std::string("\\") + kUninstallRoot + "\\" + Trim(productName);
+    return std::string("\\") + kUninstallRoot + "\\" + platform::TrimControls(productName);
 }
 
 UninstallResult UninstallProduct(const std::string& productName) {
-    const std::string name = Trim(productName);
+    const std::string name = platform::TrimControls(productName);
     if (name.empty() || name.find('\\') != std::string::npos)
         throw EUninstall("\"" + productName + "\" is not the name of an installed product");
     const std::string key = UninstallKeyOf(name).substr(1);
@@ -142,7 +138,7 @@ UninstallResult UninstallProduct(const std::string& productName) {
     const std::set<std::string> system = SystemFolders();
     std::sort(folders.begin(), folders.end(), [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
     for (std::string folder : folders) {
-        while (folder.size() > 3 && !system.count(Upper(folder)) && files.DirectoryExists(folder) &&
+        while (folder.size() > 3 && !system.count(platform::AsciiUpper(folder)) && files.DirectoryExists(folder) &&
                files.FindFiles(folder).empty() && files.RemoveDir(folder)) {
             result.removed.push_back(folder);
             folder = platform::ExtractFileDir(folder);
@@ -157,11 +153,11 @@ UninstallResult UninstallProduct(const std::string& productName) {
 }
 
 std::string FindProductListing(const std::string& path) {
-    const std::string wanted = Upper(FullDrivePath(path));
+    const std::string wanted = platform::AsciiUpper(FullDrivePath(path));
     if (wanted.empty()) return {};
     for (const std::string& product : platform::Registry().SubKeyNames(kMachine, kUninstallRoot))
         for (const std::string& listed : ListedPaths(std::string(kUninstallRoot) + "\\" + product))
-            if (Upper(FullDrivePath(listed)) == wanted) return product;
+            if (platform::AsciiUpper(FullDrivePath(listed)) == wanted) return product;
     return {};
 }
 

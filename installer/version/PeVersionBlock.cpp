@@ -1,4 +1,5 @@
 #include "installer/version/PeVersionBlock.h"
+#include "platform/runtime/Codepage.h"
 #include "platform/runtime/PathCase.h"
 
 #include <algorithm>
@@ -207,24 +208,6 @@ std::uint16_t Word(std::span<const std::uint8_t> b, std::size_t at) {
 
 std::size_t Align4(std::size_t v) { return (v + 3) & ~static_cast<std::size_t>(3); }
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // UTF-16LE up to the first NUL or the end, as UTF-8; lone surrogates become U+FFFD.
 // Sets consumed to the bytes read including the NUL.
 std::string Utf16ToUtf8(std::span<const std::uint8_t> b, std::size_t& consumed) {
@@ -241,12 +224,12 @@ std::string Utf16ToUtf8(std::span<const std::uint8_t> b, std::size_t& consumed) 
             const std::uint32_t lo = Word(b, i);
             if (lo >= 0xDC00 && lo < 0xE000) {
                 i += 2;
-                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
+                platform::AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
                 continue;
             }
         }
         if (u >= 0xD800 && u < 0xE000) u = 0xFFFD;
-        AppendUtf8(out, u);
+        platform::AppendUtf8(out, u);
     }
     consumed = b.size();
     return out;

@@ -1,4 +1,5 @@
 #include "platform/curl/CurlSession.h"
+#include "platform/runtime/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -207,9 +208,7 @@ std::int64_t CurlTransfer::ContentLength() const {
 bool CurlTransfer::TextBody() const {
     const char* type = nullptr;
     if (curl_easy_getinfo(Easy(session_.easy_), CURLINFO_CONTENT_TYPE, &type) != CURLE_OK || !type) return false;
-    std::string lower(type);
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower.rfind("text/", 0) == 0;
+    return AsciiLower(type).rfind("text/", 0) == 0;
 }
 
 long CurlTransfer::ResponseCode() const {

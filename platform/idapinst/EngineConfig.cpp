@@ -5,6 +5,8 @@
 namespace platform {
 namespace {
 
+// The install library is a module of its own, loaded without the run-time
+// library (and Qt), so its few text routines stay here.
 std::string TrimBlanks(const std::string& s) {
     const auto first = s.find_first_not_of(" \t");
     if (first == std::string::npos) return {};

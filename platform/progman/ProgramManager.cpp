@@ -5,6 +5,7 @@
 
 #include "platform/hostio/HostIo.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"
 
@@ -66,12 +67,6 @@ Group* FindGroup(std::vector<Group>& groups, const std::string& name) {
     return nullptr;
 }
 
-std::string Trim(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
 std::string Unquote(const std::string& s) {
     if (s.size() >= 2 && s.front() == '"' && s.back() == '"') return s.substr(1, s.size() - 2);
     return s;
@@ -99,7 +94,7 @@ std::optional<std::vector<ProgmanCommand>> ParseProgmanCommands(const std::strin
         if (text[i++] != '[') return std::nullopt;
         const std::size_t open = text.find('(', i);
         if (open == std::string::npos) return std::nullopt;
-        ProgmanCommand command{Trim(text.substr(i, open - i)), {}};
+        ProgmanCommand command{platform::TrimSpaces(text.substr(i, open - i)), {}};
         if (command.name.empty()) return std::nullopt;
         i = open + 1;
         std::string argument;
@@ -108,7 +103,7 @@ std::optional<std::vector<ProgmanCommand>> ParseProgmanCommands(const std::strin
             const char c = text[i];
             if (c == '"') quoted = !quoted;
             if (!quoted && (c == ',' || c == ')')) {
-                command.arguments.push_back(Unquote(Trim(argument)));
+                command.arguments.push_back(Unquote(platform::TrimSpaces(argument)));
                 argument.clear();
                 closed = c == ')';
                 continue;
@@ -193,7 +188,7 @@ bool ProgmanConversation::Execute(const std::string& commands) {
             Group* group = FindGroup(groups, currentGroup_);
             if (!group || first.empty()) return false;
             Item item{Arg(c, 1), first, Arg(c, 6), Arg(c, 2), Arg(c, 4), Arg(c, 5), Arg(c, 3), Arg(c, 7)};
-            if (item.name.empty()) item.name = ChangeFileExt(ExtractFileName(Unquote(Trim(first))), "");
+            if (item.name.empty()) item.name = ChangeFileExt(ExtractFileName(Unquote(platform::TrimSpaces(first))), "");
             const std::size_t at = std::min(replacedAt_.value_or(group->items.size()), group->items.size());
             group->items.insert(group->items.begin() + static_cast<std::ptrdiff_t>(at), item);
             replacedAt_.reset();

@@ -7,6 +7,7 @@
 #include "platform/runtime/PathCase.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"
+#include "platform/runtime/LegacyText.h"
 
 namespace platform {
 
@@ -143,28 +144,11 @@ std::optional<std::string> carryOut(const std::vector<std::string>& words) {
     throw Refusal{"not a command of the install engine"};
 }
 
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(line);
-            line.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            line += c;
-        }
-    }
-    if (!line.empty()) lines.push_back(line);
-    return lines;
-}
-
 }  // namespace
 
 BatchReport RunBatchText(const std::string& text) {
     BatchReport report;
-    for (const std::string& line : splitLines(text)) {
+    for (const std::string& line : platform::SplitTextLines(text)) {
         if (line.find_first_not_of(" \t") == std::string::npos) continue;
         try {
             if (auto failure = carryOut(splitWords(line)))

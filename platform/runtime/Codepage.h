@@ -10,6 +10,8 @@ std::string Utf8ToCp1252(const std::string& utf8);
 bool CodePointToCp1252(char32_t c, unsigned char& byte);
 std::string Cp1252ToUtf8(const std::string& bytes);
 bool IsValidUtf8(const std::string& bytes);
+// Appends the UTF-8 bytes of a Unicode character.
+void AppendUtf8(std::string& out, char32_t c);
 bool HasNonAscii(const std::string& bytes);
 
 }  // namespace platform

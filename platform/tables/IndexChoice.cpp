@@ -1,3 +1,4 @@
+#include "platform/runtime/Text.h"
 #include "platform/tables/IndexChoice.h"
 
 #include "platform/tables/Field.h"
@@ -18,11 +19,6 @@ struct Comparison {
     std::string text;    // "<column> <op> <operand>" as written
     int value = -1;      // index into TranslatedSql::values for a "?" operand
 };
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 bool IsIdentifier(const std::string& t) {
     if (t.empty() || std::isdigit(static_cast<unsigned char>(t[0]))) return false;
@@ -53,11 +49,11 @@ std::optional<std::vector<Comparison>> Comparisons(const TranslatedSql& sql) {
     std::vector<Comparison> out;
     int value = static_cast<int>(sql.valuesInSelectList);
     for (size_t i = 0; i < tokens.size(); i += 4) {
-        if (i > 0 && Lower(tokens[i - 1]) != "and") return std::nullopt;
+        if (i > 0 && platform::AsciiLower(tokens[i - 1]) != "and") return std::nullopt;
         const std::string &column = tokens[i], &op = tokens[i + 1], &operand = tokens[i + 2];
         if (!IsIdentifier(column) || !ops.count(op)) return std::nullopt;
         Comparison c;
-        c.column = Lower(column.substr(column.rfind('.') == std::string::npos ? 0 : column.rfind('.') + 1));
+        c.column = platform::AsciiLower(column.substr(column.rfind('.') == std::string::npos ? 0 : column.rfind('.') + 1));
         c.text = column + " " + op + " " + operand;
         if (operand == "?") c.value = value++;
         else if (!IsNumber(operand)) return std::nullopt;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "installer/base/Strings.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
 
 namespace setupwizard {
@@ -28,7 +29,7 @@ std::string Canonical(const std::string& path) {
 }  // namespace
 
 std::optional<std::string> ValidFolderPath(const std::string& text) {
-    const std::string path = installer::Trim(text);
+    const std::string path = platform::TrimControls(text);
     if (path.size() < 3 || !std::isalpha(static_cast<unsigned char>(path[0])) || path[1] != ':' || path[2] != '\\')
         return std::nullopt;
     const std::string drive = path.substr(0, 3);
@@ -46,7 +47,7 @@ std::optional<std::string> ValidFolderPath(const std::string& text) {
 
 bool ValidFolderName(const std::string& name) {
     if (!PlainElement(name) || name.find('\\') != std::string::npos) return false;
-    if (installer::Trim(name).empty()) return false;
+    if (platform::TrimControls(name).empty()) return false;
     return name.back() != '.' && name.back() != ' ';
 }
 

@@ -11,6 +11,7 @@
 #include "platform/qtglue/Messenger.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/Format.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "setupwizard/browse/FolderPaths.h"
 #include "setupwizard/pages/SelectPages.h"
@@ -242,7 +243,7 @@ void TOpenFolderDialog::Decorate() {
 
 void TOpenFolderDialog::SelectInBrowser(const std::string& path) {
     selecting_ = true;
-    const std::string nearest = NearestExistingFolder(installer::Trim(path));
+    const std::string nearest = NearestExistingFolder(platform::TrimControls(path));
     browser_->SelectPath(nearest.empty() ? std::string("C:\\") : nearest);
     selecting_ = false;
 }
@@ -278,7 +279,7 @@ void TOpenFolderDialog::CreateFolderClick() {
     if (!allow || !browser_) return;
     std::string folder;
     const std::string typed = pathEdit_ ? pathEdit_->text().toStdString() : std::string();
-    if (pathEdit_ && !platform::Files().DirectoryExists(installer::Trim(typed))) {
+    if (pathEdit_ && !platform::Files().DirectoryExists(platform::TrimControls(typed))) {
         const auto path = ValidFolderPath(typed);
         if (!path) {
             ReportNotAFolder(typed);
