@@ -5,6 +5,7 @@
 
 #include "platform/restart/BatchFile.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "platform/sysroot/TestFiles.h"
 #include "platform/sysroot/WinPath.h"
 
 using namespace platform;
@@ -16,17 +17,8 @@ struct BatchFixture : ::testing::Test {
     TempRootDir dir;
     ScopedSystemRoot root{dir.Path()};
     WinFileSystem& files = Files();
-    void write(const std::string& win, const std::string& bytes) {
-        files.ForceDirectories(ExtractFileDir(win));
-        FileStream f = files.Open(win, FileMode::Create);
-        f.WriteBuffer(bytes.data(), bytes.size());
-    }
-    std::string read(const std::string& win) {
-        FileStream f = files.Open(win, FileMode::Read);
-        std::string s(static_cast<size_t>(f.Size()), '\0');
-        f.ReadBuffer(s.data(), s.size());
-        return s;
-    }
+    void write(const std::string& win, const std::string& bytes) { platform::testing::WriteTestFile(win, bytes); }
+    std::string read(const std::string& win) { return platform::testing::ReadTestFile(win); }
 };
 
 TEST_F(BatchFixture, TheCleanupBatchRemovesTheTemporarySetupAndItself) {
