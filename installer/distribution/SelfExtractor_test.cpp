@@ -12,12 +12,7 @@ namespace {
 using platform::testing::ErrorOf;
 const auto Write = platform::testing::WriteTestFile;
 
-std::string Read(const std::string& path) {
-    auto in = platform::Files().Open(path, platform::FileMode::Read);
-    std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
-    bytes.resize(in.Read(bytes.data(), bytes.size()));
-    return bytes;
-}
+const auto Read = platform::testing::ReadTestFile;
 
 class SelfExtractor : public ::testing::Test {
 protected:

@@ -19,12 +19,7 @@ namespace fs = std::filesystem;
 using platform::testing::LocalServer;
 using platform::testing::FreePort;
 
-std::string Read(const std::string& path) {
-    auto in = platform::Files().Open(path, platform::FileMode::Read);
-    std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
-    bytes.resize(in.Read(bytes.data(), bytes.size()));
-    return bytes;
-}
+const auto Read = platform::testing::ReadTestFile;
 
 std::string Composed(const std::string& text, const std::string& error, const std::string& response) {
     return text + ". Error message " + error + ". Server 127.0.0.1. Response from server " + response;

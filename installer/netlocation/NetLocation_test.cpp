@@ -15,12 +15,7 @@ using platform::testing::ErrorOf;
 
 const auto Write = platform::testing::WriteTestFile;
 
-std::string Read(const std::string& path) {
-    auto in = platform::Files().Open(path, platform::FileMode::Read);
-    std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
-    bytes.resize(in.Read(bytes.data(), bytes.size()));
-    return bytes;
-}
+const auto Read = platform::testing::ReadTestFile;
 
 std::string Composed(const std::string& text, const std::string& host) {
     return text + ". Error message Unregistered error code. Server " + host + ". Response from server No server response";
