@@ -109,6 +109,15 @@ void TComponentOwner::EndLoading() {
     }
 }
 
+LoadingEnd::~LoadingEnd() {
+    if (ended_) return;
+    try {
+        owner_.EndLoading();
+    } catch (...) {
+        // the error that ended the load is the one to report
+    }
+}
+
 void TComponentOwner::Destroy(TComponent* component) {
     if (component->destroying_) return;
     component->destroying_ = true;

@@ -145,4 +145,23 @@ private:
     bool loading_ = false;
 };
 
+// Ends a load that fails half-way: the components made so far get Loaded,
+// and an error of that never hides the one that ended the load. A load that
+// works calls End, so that an error of EndLoading reaches the caller.
+class LoadingEnd {
+public:
+    explicit LoadingEnd(TComponentOwner& owner) : owner_(owner) {}
+    ~LoadingEnd();
+    LoadingEnd(const LoadingEnd&) = delete;
+    LoadingEnd& operator=(const LoadingEnd&) = delete;
+    void End() {
+        ended_ = true;
+        owner_.EndLoading();
+    }
+
+private:
+    TComponentOwner& owner_;
+    bool ended_ = false;
+};
+
 }  // namespace installer

@@ -19,18 +19,7 @@ TreeBuilder::~TreeBuilder() {
 void TreeBuilder::Finish() {
     if (finished_) return;
     finished_ = true;
-    struct EndLoading {
-        TComponentOwner& owner;
-        bool ended = false;
-        ~EndLoading() {
-            if (ended) return;
-            try {
-                owner.EndLoading();
-            } catch (...) {
-                // the reference error that got us here is the one to report
-            }
-        }
-    } guard{owner_};
+    LoadingEnd guard(owner_);
     for (const Reference& r : references_) {
         TComponent* target = nullptr;
         if (!r.target.empty()) {
@@ -41,8 +30,7 @@ void TreeBuilder::Finish() {
         }
         r.component->SetReference(r.property, target);
     }
-    guard.ended = true;
-    owner_.EndLoading();
+    guard.End();
 }
 
 }  // namespace installer

@@ -581,18 +581,7 @@ void LoadSetupForm(TSetupForm& form, const ConfigObject& root, const ResourceSou
 
     TComponentOwner& owner = form.Components();
     owner.BeginLoading();
-    struct EndLoading {
-        TComponentOwner& owner;
-        bool ended = false;
-        ~EndLoading() {
-            if (ended) return;
-            try {
-                owner.EndLoading();
-            } catch (...) {
-                // the error that got us here is the one to report
-            }
-        }
-    } guard{owner};
+    installer::LoadingEnd guard(owner);
 
     for (const ConfigObject& o : root.children) {
         if (IsVisualClass(o.className)) {
@@ -658,8 +647,7 @@ void LoadSetupForm(TSetupForm& form, const ConfigObject& root, const ResourceSou
                                                        {r.component->Name(), r.property, r.line, e.what()}));
         }
     }
-    guard.ended = true;
-    owner.EndLoading();
+    guard.End();
 }
 
 ConfigObject ShippedConfiguration() {
