@@ -92,3 +92,32 @@ TEST(HostFile, AppendsLandAtTheEndAndAFailedOneSaysSo) {
     EXPECT_FALSE(AppendToFile(dir / "no" / "such.log", "x"));
     EXPECT_EQ(ReadWholeFile(log).value(), "one\ntwo\n");
 }
+
+TEST(HostFile, PermissionsArePutAsGivenAndReadBack) {
+    platform::testing::TempDir dir;
+    HostFile f;
+    ASSERT_TRUE(f.Open(dir / "p.bin", HostFile::Mode::CreateNew));
+    ASSERT_TRUE(f.SetPermissions(0604));
+    EXPECT_EQ(f.Current()->permissions, 0604u) << "the umask plays no part";
+    EXPECT_TRUE(f.Close());
+    EXPECT_EQ(HostFileFactsOf(dir / "p.bin")->permissions, 0604u);
+    EXPECT_FALSE(f.SetPermissions(0600)) << "a closed file has none to set";
+}
+
+TEST(HostFile, APrivateFolderIsNewAndOnlyItsOwnersAndAMissingParentSaysWhy) {
+    platform::testing::TempDir dir;
+    int error = -1;
+    const auto a = MakePrivateFolder(dir.Path(), "setup", error);
+    const auto b = MakePrivateFolder(dir.Path(), "setup", error);
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(error, 0);
+    EXPECT_NE(*a, *b);
+    EXPECT_EQ(a->filename().string().rfind("setup", 0), 0u);
+    EXPECT_EQ(a->parent_path(), dir.Path());
+    struct stat st {};
+    ASSERT_EQ(::stat(a->c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_FALSE(MakePrivateFolder(dir / "missing", "setup", error));
+    EXPECT_EQ(error, ENOENT);
+}
