@@ -4,10 +4,10 @@
 
 #include "installer/base/Strings.h"
 #include "installer/bde/BdeText.h"
-#include "platform/runtime/Text.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/translator/IException.h"
 #include "installer/version/SystemRootFiles.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
 
 namespace installer {

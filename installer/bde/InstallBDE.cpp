@@ -6,7 +6,6 @@
 #include "installer/bde/BDEFileSet.h"
 #include "installer/bde/BdeRegistry.h"
 #include "installer/bde/BdeText.h"
-#include "platform/runtime/Text.h"
 #include "installer/bde/GrabCall.h"
 #include "installer/bde/InstallLibrary.h"
 #include "installer/components/EngineContext.h"
@@ -18,6 +17,7 @@
 #include "installer/translator/IException.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/runtime/Format.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"
 
@@ -459,6 +459,8 @@ void TInstallBDE::CaptureSQLLinkEntries() {
 }
 
 void TInstallBDE::WriteUninstallEntries(const std::string& registryKey) {
+    // The entry count is read, then written: one step for other setups.
+    platform::RegistryStore::UpdateLock update(platform::Registry(), platform::RegRoot::LocalMachine);
     const std::string key = registryKey + "\\BDE";
     int entries = 0;
     try {

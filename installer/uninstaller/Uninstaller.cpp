@@ -79,6 +79,8 @@ std::set<std::string> SystemFolders() {
 // Counts a shared library down; true when no other product holds it any more.
 bool ReleaseSharedLibrary(const std::string& path) {
     platform::RegistryStore& registry = platform::Registry();
+    // The count is read, then written: one step for other setups.
+    platform::RegistryStore::UpdateLock update(registry, platform::RegRoot::LocalMachine);
     std::vector<std::string> names{path};
     if (auto shortPath = platform::Files().ShortPathName(path)) names.push_back(*shortPath);
     for (const std::string& name : names) {
