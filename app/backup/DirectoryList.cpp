@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/qtglue/Guard.h"
+#include "platform/runtime/Text.h"
 
 namespace vorel {
 
@@ -13,11 +14,6 @@ namespace fs = std::filesystem;
 namespace {
 constexpr int kPathRole = Qt::UserRole + 1;
 
-bool LessIgnoringCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-    });
-}
 }  // namespace
 
 TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent) {
@@ -66,7 +62,7 @@ void TDirectoryListBox::Fill() {
         std::error_code e2;
         if (it->is_directory(e2)) subs.push_back(it->path().filename().string());
     }
-    std::sort(subs.begin(), subs.end(), LessIgnoringCase);
+    std::sort(subs.begin(), subs.end(), platform::LessIgnoringCase);
     for (const auto& s : subs) add(directory_ / s, depth, closed);
     setCurrentItem(current);
 }

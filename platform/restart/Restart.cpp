@@ -7,6 +7,7 @@
 #include "platform/restart/BatchFile.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"
 
@@ -52,12 +53,6 @@ bool carryOut(WinFileSystem& files, const std::string& from, const std::string& 
     } catch (const Exception&) {
         return false;
     }
-}
-
-bool lessIgnoringCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::tolower(x) < std::tolower(y);
-    });
 }
 
 void runCommand(const std::string& line, const ProgramRunner& runProgram, RestartReport& report) {
@@ -163,7 +158,7 @@ RestartReport SimulateRestart(const ProgramRunner& runProgram) {
 
     for (RegRoot hive : {RegRoot::LocalMachine, RegRoot::CurrentUser}) {
         std::vector<std::string> names = reg.ValueNames(hive, kRunOnce);
-        std::sort(names.begin(), names.end(), lessIgnoringCase);
+        std::sort(names.begin(), names.end(), LessIgnoringCase);
         for (const auto& name : names) {
             auto command = reg.ReadString(hive, kRunOnce, name);
             // Windows removes the value before it runs it: a command that fails never runs again.

@@ -1,5 +1,7 @@
 #include "platform/runtime/Text.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -53,6 +55,12 @@ std::string AsciiLower(std::string_view s) {
     std::string out(s);
     for (char& c : out) c = AsciiLower(c);
     return out;
+}
+
+bool LessIgnoringCase(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(AsciiLower(x)) < static_cast<unsigned char>(AsciiLower(y));
+    });
 }
 
 std::optional<std::int64_t> ParseInteger64(std::string_view s) {

@@ -27,6 +27,9 @@ char AsciiUpper(char c);
 char AsciiLower(char c);
 std::string AsciiUpper(std::string_view s);
 std::string AsciiLower(std::string_view s);
+// Byte order of the ASCII-lowered texts (bytes compared unsigned): names
+// sorted ignoring case.
+bool LessIgnoringCase(std::string_view a, std::string_view b);
 
 // A whole decimal integer as the C library reads one: leading white space,
 // an optional sign, digits and nothing after them; nothing when the text is

@@ -32,6 +32,17 @@ TEST(Text, BlankAndAsciiCase) {
     EXPECT_EQ(AsciiLower('@'), '@');
 }
 
+TEST(Text, NamesSortIgnoringCaseWithHighBytesLast) {
+    EXPECT_TRUE(LessIgnoringCase("apple", "Banana"));
+    EXPECT_FALSE(LessIgnoringCase("Banana", "apple"));
+    EXPECT_FALSE(LessIgnoringCase("README", "readme"));
+    EXPECT_FALSE(LessIgnoringCase("readme", "README"));
+    EXPECT_TRUE(LessIgnoringCase("abc", "ABCD"));
+    // '_' lies between the upper and the lower letters: the lowered text decides.
+    EXPECT_TRUE(LessIgnoringCase("_", "Z"));
+    EXPECT_TRUE(LessIgnoringCase("zeta", "\xC3\xA1gua")) << "a byte over 0x7F sorts after ASCII";
+}
+
 TEST(Text, IntegersAreWholeDecimalNumbersThatFit) {
     EXPECT_EQ(ParseInteger("42"), 42);
     EXPECT_EQ(ParseInteger(" -7"), -7);

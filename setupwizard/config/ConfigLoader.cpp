@@ -23,6 +23,7 @@
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/Format.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
 #include "setupwizard/backdrop/Backdrop.h"
 #include "setupwizard/backdrop/Rotate3DLabel.h"
 #include "setupwizard/config/SetupForm.h"
@@ -117,11 +118,7 @@ E AsEnum(const std::string& name, const EnumNames<E>& names) {
 using Setter = std::function<void(TComponent&, const ConfigValue&, Loading&)>;
 
 struct CaseLess {
-    bool operator()(const std::string& a, const std::string& b) const {
-        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-            return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-        });
-    }
+    bool operator()(const std::string& a, const std::string& b) const { return platform::LessIgnoringCase(a, b); }
 };
 
 struct ClassInfo {
