@@ -31,12 +31,7 @@ protected:
         useCount = reinterpret_cast<UseCountProc>(module->Proc("IncrementIDAPIUseCount"));
         ASSERT_TRUE(merge && intl && fix && useCount);
     }
-    static std::string Read(const std::string& path) {
-        auto in = Files().Open(path, FileMode::Read);
-        std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
-        bytes.resize(in.Read(bytes.data(), bytes.size()));
-        return bytes;
-    }
+    static std::string Read(const std::string& path) { return platform::testing::ReadTestFile(path); }
 
     TempRootDir dir;
     ScopedSystemRoot root{dir.Path()};
