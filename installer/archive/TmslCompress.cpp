@@ -1,6 +1,9 @@
 #include "installer/archive/TmslCompress.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <deque>
 #include <cassert>
 #include <cmath>
 #include <optional>
@@ -9,6 +12,7 @@
 
 #include "installer/archive/ArchiveErrors.h"
 #include "installer/archive/ArchivePath.h"
+#include "installer/archive/PackedMember.h"
 #include "installer/archive/ZlibMember.h"
 #include "installer/base/services/AppServices.h"
 #include "installer/translator/Translator.h"
@@ -17,6 +21,7 @@
 #include "platform/runtime/Text.h"
 #include "platform/sysroot/DateTime.h"
 #include "platform/sysroot/WinPath.h"
+#include "platform/workers/WorkerPool.h"
 
 namespace installer {
 
@@ -251,19 +256,92 @@ void TTmslCompress::DoCompress(bool addOnly, int fileId) {
     headers_.WriteToStream(archive);
     archive.SeekEnd();
     ResetTotals();
-    for (int i = 0; i < headers_.Count(); ++i)
-        if (!headers_.FileHeaders(i).FromArchive) CompressMember(archive, i, fileId);
+    PackMembers(archive, fileId);
 
     archive.Close();
     filesToProcess_.clear();
 }
 
-void TTmslCompress::CompressMember(HostFile& archive, int index, int fileId) {
+// Packing runs in two kinds of hands. Workers deflate members, as many at a
+// time as there are threads, each into its own PackedMember; this thread
+// opens their sources, and writes headers and data in member order with the
+// progress reports and abort checks of packing on one thread, so that the
+// archive holds the same bytes whatever the number of threads. Workers run
+// ahead of the writer by a few members and a bounded number of source bytes.
+void TTmslCompress::PackMembers(HostFile& archive, int fileId) {
+    std::vector<int> toPack;
+    for (int i = 0; i < headers_.Count(); ++i)
+        if (!headers_.FileHeaders(i).FromArchive) toPack.push_back(i);
+    if (toPack.empty()) return;
+
+    const int level = ZlibLevel(CompressionLevel);
+    const int threads = static_cast<int>(
+        std::min<std::size_t>(Threads > 0 ? Threads : platform::WorkerPool::MachineCores(), toPack.size()));
+    const std::size_t aheadMembers = static_cast<std::size_t>(threads) * 4;
+    constexpr std::int64_t kAheadBytes = 256LL << 20;
+
+    std::atomic<bool> cancelled{false};
+    std::vector<std::unique_ptr<MemberDeflater>> deflaters(static_cast<std::size_t>(threads));
+    std::deque<std::unique_ptr<PackedMember>> queued;
+    std::int64_t queuedBytes = 0;
+    std::size_t next = 0;
+    auto deflate = [&](PackedMember& job, int worker) {
+        struct Cancelled {};
+        try {
+            std::unique_ptr<MemberDeflater>& deflater = deflaters[static_cast<std::size_t>(worker)];
+            if (!deflater) deflater = std::make_unique<MemberDeflater>(level);
+            std::int64_t read = 0;
+            deflater->Deflate(
+                [&](std::uint8_t* buffer, std::size_t count) {
+                    if (cancelled) throw Cancelled{};
+                    std::size_t n = job.source.Read(buffer, count);
+                    read += static_cast<std::int64_t>(n);
+                    return n;
+                },
+                [&](const std::uint8_t* data, std::size_t count, bool last) {
+                    job.Put({std::vector<std::uint8_t>(data, data + count), read, last});
+                });
+            job.source.Close();
+            job.Finish();
+        } catch (...) {
+            job.source.Close();
+            job.Finish(std::current_exception());
+        }
+    };
+    platform::WorkerPool pool(threads);
+    // Leaving early (an error, Abort) stops the workers before the pool joins them.
+    struct CancelOnExit {
+        std::atomic<bool>& flag;
+        ~CancelOnExit() { flag = true; }
+    } cancelOnExit{cancelled};
+
+    auto schedule = [&] {
+        while (next < toPack.size() &&
+               (queued.empty() || (queued.size() < aheadMembers && queuedBytes < kAheadBytes))) {
+            const TFileHeader& header = headers_.FileHeaders(toPack[next++]);
+            auto job = std::make_unique<PackedMember>();
+            job->listedSize = header.UnpackedSize;
+            job->opened = host_->OpenFile(job->source, header.FileName, HostFile::Mode::Read);
+            if (job->opened)
+                pool.Post([&deflate, member = job.get()](int worker) { deflate(*member, worker); });
+            queuedBytes += job->listedSize;
+            queued.push_back(std::move(job));
+        }
+    };
+    for (int index : toPack) {
+        schedule();
+        assert(!queued.empty());
+        PackedMember& job = *queued.front();
+        WriteMember(archive, index, fileId, job);
+        queuedBytes -= job.listedSize;
+        queued.pop_front();
+    }
+}
+
+void TTmslCompress::WriteMember(HostFile& archive, int index, int fileId, PackedMember& job) {
     currentMember_ = index;
     TFileHeader& header = headers_.FileHeaders(index);
-    HostFile source;
-    const bool opened = host_->OpenFile(source, header.FileName, HostFile::Mode::Read);
-    if (!opened) RaiseCompress(text::kCannotOpenFile, {header.FileName});
+    if (!job.opened) RaiseCompress(text::kCannotOpenFile, {header.FileName});
 
     auto writeHeader = [&](std::int64_t at) {
         FileHeaderBytes bytes;
@@ -280,22 +358,27 @@ void TTmslCompress::CompressMember(HostFile& archive, int index, int fileId) {
     Fire(OnBeforeAdding);
 
     std::int64_t sourcePos = 0;
-    auto read = [&](std::uint8_t* buffer, std::size_t count) {
-        std::size_t n = source.Read(buffer, count);
-        sourcePos += static_cast<std::int64_t>(n);
-        return n;
-    };
-    auto write = [&](const std::uint8_t* data, std::size_t count, bool last) {
+    PackedPiece piece;
+    for (;;) {
+        PackedMember::Next got = job.Take(piece, std::chrono::milliseconds(50));
+        if (got == PackedMember::Next::End) break;
+        if (got == PackedMember::Next::Wait) {
+            // The workers are still at it: the user interface goes on meanwhile.
+            CheckAbort();
+            ProcessPendingMessages();
+            continue;
+        }
+        sourcePos = piece.sourceBytes;
+        const std::size_t count = piece.bytes.size();
         if (archive.Position() + static_cast<std::int64_t>(count) > kMaxArchiveBytes)
             RaiseCompress(text::kArchiveTooLarge, {compressedFile_});
-        if (archive.Write(data, count) != count) {
+        if (archive.Write(piece.bytes.data(), count) != count) {
             DiskFull();
             throw EtcDiskFull(TranslateString(text::kDiskFull));  // a member cut short would corrupt the archive
         }
         // Data is only ever appended, so the position is the archive's size.
-        if (!last) ReportCompressStatus(sourcePos, archive.Position());
-    };
-    DeflateMember(ZlibLevel(CompressionLevel), read, write);
+        if (!piece.last) ReportCompressStatus(sourcePos, archive.Position());
+    }
     // A source that changed size since it was listed is stored as it was read.
     if (sourcePos > kMaxArchiveBytes) RaiseCompress(text::kFileTooLarge, {header.FileName});
     header.UnpackedSize = static_cast<std::int32_t>(sourcePos);

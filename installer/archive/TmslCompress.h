@@ -51,6 +51,7 @@ struct TlzhFileStats {
 std::uint8_t Percent(std::int64_t part, std::int64_t whole);
 
 class TTmslCompress;
+class PackedMember;
 using TNotifyEvent = std::function<void(TTmslCompress& sender)>;
 using TlzhFileStatsEvent = std::function<void(TTmslCompress& sender, TlzhFileStats& stats)>;
 using TlzhNewDiskEvent = std::function<void(TTmslCompress& sender, int diskNumber, std::string& path)>;
@@ -77,6 +78,9 @@ public:
     // Bytes one disk file may hold when spanning; 0 leaves it to the drive
     // (its capacity when the platform knows one, else the file system).
     std::int64_t SpanDiskCapacity = 0;
+    // Threads that deflate and inflate members; 0: one per core. The
+    // archive's bytes and the order of the progress events do not depend on it.
+    int Threads = 0;
 
     TNotifyEvent OnAborted;
     TlzhFileStatsEvent OnAfterAdding, OnBeforeAdding, OnAfterExtracting, OnBeforeExtracting, OnListing, OnReplace,
@@ -123,7 +127,8 @@ private:
     // The shared ending of Compress, Extract and SpanToDisks.
     void RunOperation(const std::function<void()>& body);
     void DoCompress(bool addOnly, int fileId);
-    void CompressMember(HostFile& archive, int index, int fileId);
+    void PackMembers(HostFile& archive, int fileId);
+    void WriteMember(HostFile& archive, int index, int fileId, PackedMember& job);
     void DoExtract();
     void ExtractMember(const std::string& entry);
     // Where a member goes: its Windows path and its entry in the folder held open.
