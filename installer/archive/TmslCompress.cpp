@@ -33,6 +33,10 @@ constexpr std::size_t kSpanChunk = 8192;
 constexpr std::size_t kWriteBuffer = 256 * 1024;
 static_assert(kInflateOutBuffer <= kWriteBuffer, "one inflated piece always fits the write buffer");
 
+platform::PendingFile::Publish PublishFor(const TTmslCompress::MemberDestination& dest) {
+    return dest.entry.exists ? platform::PendingFile::Publish::Replace : platform::PendingFile::Publish::OnlyNew;
+}
+
 // Sets a file's last-write (and access) time from a day-count date-time.
 bool SetFileDate(HostFile& file, double date) {
     return platform::IsValidDateTime(date) && file.SetModifiedMs(platform::DateTimeToUnixMs(date));
@@ -608,12 +612,12 @@ void TTmslCompress::WriteAndPublish(const TFileHeader& header, MemberDestination
             UseExtractFolder(true);
             dest.entry = folder_.Lookup(DestinationName);
         }
-        created = pending.Create(dest.entry.name);
+        created = pending.Create(dest.entry.name, PublishFor(dest));
         if (!created) {
             // The folder may have gone since it was opened: walk its path again.
             UseExtractFolder(true);
             dest.entry = folder_.Lookup(DestinationName);
-            created = pending.Create(dest.entry.name);
+            created = pending.Create(dest.entry.name, PublishFor(dest));
         }
     } catch (const platform::Exception&) {
         // Not created: the error below names the destination.

@@ -106,6 +106,11 @@ public:
     TFileHeaders& Headers() { return headers_; }
     bool HeadersLoaded() const { return loaded_; }
     TOperation Operation() const { return operation_; }
+    // Where a member goes: its Windows path and its entry in the folder held open.
+    struct MemberDestination {
+        std::string path;
+        DestinationFolder::Entry entry;
+    };
     int CurrentDisk() const { return currentDisk_; }
     int CurrentMember() const { return currentMember_; }
     TlzhFileStats& FileStats() { return stats_; }
@@ -131,11 +136,6 @@ private:
     void WriteMember(HostFile& archive, int index, int fileId, PackedMember& job);
     void DoExtract();
     void ExtractMember(const std::string& entry);
-    // Where a member goes: its Windows path and its entry in the folder held open.
-    struct MemberDestination {
-        std::string path;
-        DestinationFolder::Entry entry;
-    };
     // Finds the member and its destination; false when the overwrite rule
     // or a handler keeps what is there.
     bool LocateMember(const std::string& entry, TFileHeader& header, MemberDestination& dest);
