@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <random>
 
 #include "installer/archive/ArchiveErrors.h"
@@ -164,6 +166,138 @@ TEST(ParallelPack, AbortStopsEveryWorker) {
     Pack(tree, colMax, 8, &c);
     EXPECT_EQ(afterAdding, 3);
     EXPECT_EQ(aborted, 1);
+}
+
+// ---- extraction ------------------------------------------------------------
+
+struct Extracted {
+    std::vector<std::string> finished;  // the last report of each member
+    std::vector<std::int64_t> totals;   // TotalBytesDone of every report
+    int aborted = 0;
+    std::string error;
+};
+
+Extracted Unpack(Tree& tree, int threads, const std::string& into,
+                 const std::function<void(TTmslCompress&, TlzhFileStats&)>& onStatus = {}) {
+    Extracted result;
+    TTmslCompress c;
+    c.Threads = threads;
+    c.SetCompressedFile("C:\\Out\\t1.1");
+    c.ExtractDirectory = into;
+    c.OnStatus = [&](TTmslCompress& self, TlzhFileStats& s) {
+        result.totals.push_back(s.TotalBytesDone);
+        if (s.Finished)
+            result.finished.push_back(s.FileName + " " + std::to_string(s.FileBytesDone) + " " +
+                                      std::to_string(s.TotalBytesDone) + " " + std::to_string(s.TotalPercent));
+        if (onStatus) onStatus(self, s);
+    };
+    c.OnAborted = [&](TTmslCompress&) { ++result.aborted; };
+    c.SetFilesToProcess(tree.files);
+    try {
+        c.Extract();
+    } catch (const std::exception& e) {
+        result.error = e.what();
+    }
+    return result;
+}
+
+std::vector<std::string> Listing(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(dir, ec)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string MemberFile(std::size_t i) { return "m" + std::to_string(i) + ".bin"; }
+
+// Every member lands with its bytes and date; the reports come in member
+// order with the totals of one thread.
+TEST(ParallelExtract, SameFilesAndReportsOnAnyNumberOfThreads) {
+    Tree tree;
+    Pack(tree, colDefault, 1);
+    Extracted one = Unpack(tree, 1, "C:\\One");
+    Extracted many = Unpack(tree, 8, "C:\\Many");
+    ASSERT_EQ(many.error, "");
+    EXPECT_EQ(many.finished, one.finished);
+    EXPECT_EQ(one.finished.size(), tree.files.size());
+    EXPECT_TRUE(std::is_sorted(many.totals.begin(), many.totals.end()));
+    for (std::size_t i = 0; i < tree.files.size(); ++i) {
+        std::string source = tree.Host(tree.files[i]);
+        std::string copy = tree.Host("C:\\Many\\" + MemberFile(i));
+        EXPECT_TRUE(ReadFile(copy) == ReadFile(source)) << i;
+        EXPECT_EQ(platform::HostFileFactsOf(copy)->modifiedMs, platform::HostFileFactsOf(source)->modifiedMs) << i;
+    }
+    EXPECT_EQ(Listing(tree.Host("C:\\Many")).size(), tree.files.size());  // nothing else
+}
+
+// Abort in one member's reports: that member is the last one published;
+// the files after it keep their old contents, and no worker's file is left.
+TEST(ParallelExtract, AbortKeepsEveryLaterFileAsItWas) {
+    Tree tree;
+    Pack(tree, colFastest, 1);
+    for (std::size_t i = 0; i < tree.files.size(); ++i) WriteFile(tree.Host("C:\\Old\\" + MemberFile(i)), "old");
+    Extracted run = Unpack(tree, 8, "C:\\Old", [&](TTmslCompress& self, TlzhFileStats& s) {
+        if (s.Finished && s.FileName == tree.files[4]) self.Abort = true;
+    });
+    EXPECT_EQ(run.aborted, 1);
+    EXPECT_EQ(run.finished.size(), 5u);
+    for (std::size_t i = 0; i < tree.files.size(); ++i) {
+        std::string copy = ReadFile(tree.Host("C:\\Old\\" + MemberFile(i)));
+        if (i <= 4)
+            EXPECT_TRUE(copy == ReadFile(tree.Host(tree.files[i]))) << i;
+        else
+            EXPECT_EQ(copy, "old") << i;
+    }
+    EXPECT_EQ(Listing(tree.Host("C:\\Old")).size(), tree.files.size());
+}
+
+// A member whose data is damaged fails in its turn, after every member
+// before it was published and before any after it.
+TEST(ParallelExtract, DamagedMemberFailsInItsTurn) {
+    Tree tree;
+    Pack(tree, colMax, 1);
+    TTmslCompress probe;
+    probe.SetCompressedFile("C:\\Out\\t1.1");
+    ASSERT_GT(probe.Count(), 20);
+    const TFileHeader& damaged = probe.Headers().FileHeaders(20);
+    {
+        std::string archive = ReadFile(tree.Host("C:\\Out\\t1.1"));
+        for (int k = 10; k < 40; ++k) archive[static_cast<std::size_t>(damaged.DataStart + k)] ^= 0x5A;
+        WriteFile(tree.Host("C:\\Out\\t1.1"), archive);
+    }
+    Extracted run = Unpack(tree, 8, "C:\\Dmg");
+    EXPECT_EQ(run.error, "error");
+    EXPECT_EQ(run.finished.size(), 20u);
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < 20; ++i) expected.push_back(MemberFile(i));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Listing(tree.Host("C:\\Dmg")), expected);
+}
+
+// A list that names one member twice: the second meets the file the first
+// wrote, under the overwrite rule, as on one thread.
+TEST(ParallelExtract, AMemberNamedTwiceMeetsItsOwnFile) {
+    Tree tree;
+    Pack(tree, colFastest, 1);
+    WriteFile(tree.Host("C:\\Twice\\keep.txt"), "x");
+    TTmslCompress c;
+    c.Threads = 4;
+    c.Overwrite = TOverwriteType::owNever;
+    c.SetCompressedFile("C:\\Out\\t1.1");
+    c.ExtractDirectory = "C:\\Twice";
+    std::vector<std::string> finished;
+    c.OnStatus = [&](TTmslCompress&, TlzhFileStats& s) {
+        if (s.Finished) finished.push_back(std::to_string(s.TotalBytesDone));
+    };
+    c.SetFilesToProcess({tree.files[3], tree.files[5], tree.files[3], "c:\\TREE\\M5.BIN"});
+    c.Extract();
+    EXPECT_EQ(Listing(tree.Host("C:\\Twice")), (std::vector<std::string>{"keep.txt", "m3.bin", "m5.bin"}));
+    const std::string three = std::to_string(ReadFile(tree.Host(tree.files[3])).size());
+    const std::string both = std::to_string(ReadFile(tree.Host(tree.files[3])).size() +
+                                            ReadFile(tree.Host(tree.files[5])).size());
+    // The kept ones report no bytes.
+    EXPECT_EQ(finished, (std::vector<std::string>{three, both, both, both}));
 }
 
 }  // namespace

@@ -493,6 +493,10 @@ void TTmslCompress::DoExtract() {
     // Names ignore case; the first member of a name wins.
     nameIndex_.clear();
     for (int i = 0; i < headers_.Count(); ++i) nameIndex_.emplace(platform::AsciiLower(headers_.FileHeaders(i).FileName), i);
+    if (ExtractsInParallel()) {
+        ExtractInParallel();
+        return;
+    }
     for (const std::string& entry : filesToProcess_) ExtractMember(entry);
 }
 
@@ -557,7 +561,7 @@ private:
 void TTmslCompress::ExtractMember(const std::string& entry) {
     TFileHeader header;
     MemberDestination dest;
-    if (!LocateMember(entry, header, dest)) {
+    if (!LocateMember(entry, header, dest, false)) {
         stats_.Finished = true;
         Fire(OnStatus);
         DestinationName.clear();
@@ -568,7 +572,10 @@ void TTmslCompress::ExtractMember(const std::string& entry) {
     DestinationName.clear();
 }
 
-bool TTmslCompress::LocateMember(const std::string& entry, TFileHeader& header, MemberDestination& dest) {
+bool TTmslCompress::LocateMember(const std::string& entry, TFileHeader& header, MemberDestination& dest, bool ahead) {
+    // Ahead of its turn, no handler that could decide about the member is
+    // assigned, and the stats still belong to the member being reported.
+    assert(!ahead || (!OnBeforeExtracting && !OnReplace));
     SkipFile = false;
     std::string wanted = EntryPath(entry);
     auto found = nameIndex_.find(platform::AsciiLower(wanted));
@@ -576,7 +583,7 @@ bool TTmslCompress::LocateMember(const std::string& entry, TFileHeader& header, 
     currentMember_ = found->second;
     header = headers_.FileHeaders(currentMember_);
 
-    FillStats(header);
+    if (!ahead) FillStats(header);
     if (platform::IsBlank(DestinationName)) DestinationName = platform::ExtractFileName(header.FileName);
     Fire(OnBeforeExtracting);
 
@@ -603,26 +610,31 @@ bool TTmslCompress::LocateMember(const std::string& entry, TFileHeader& header, 
 
 // ---- writing and publishing --------------------------------------------------
 
+// A temporary file beside the destination. With mayReopen, a folder that
+// is not open, or has gone since it was opened, is walked again.
+bool TTmslCompress::CreatePending(MemberDestination& dest, platform::PendingFile& pending, bool mayReopen) {
+    const std::string name = platform::ExtractFileName(dest.path);
+    try {
+        if (!folder_.IsOpen()) {
+            if (!mayReopen) return false;
+            UseExtractFolder(true);
+            dest.entry = folder_.Lookup(name);
+        }
+        if (pending.Create(dest.entry.name, PublishFor(dest))) return true;
+        if (!mayReopen) return false;
+        UseExtractFolder(true);
+        dest.entry = folder_.Lookup(name);
+        return pending.Create(dest.entry.name, PublishFor(dest));
+    } catch (const platform::Exception&) {
+        return false;  // the caller's error names the destination
+    }
+}
+
+
 void TTmslCompress::WriteAndPublish(const TFileHeader& header, MemberDestination& dest, MemberSource& source) {
     // Stage 1: a temporary file beside the destination.
     platform::PendingFile pending(folder_);
-    bool created = false;
-    try {
-        if (!folder_.IsOpen()) {
-            UseExtractFolder(true);
-            dest.entry = folder_.Lookup(DestinationName);
-        }
-        created = pending.Create(dest.entry.name, PublishFor(dest));
-        if (!created) {
-            // The folder may have gone since it was opened: walk its path again.
-            UseExtractFolder(true);
-            dest.entry = folder_.Lookup(DestinationName);
-            created = pending.Create(dest.entry.name, PublishFor(dest));
-        }
-    } catch (const platform::Exception&) {
-        // Not created: the error below names the destination.
-    }
-    if (!created) RaiseCompress(text::kCannotCreate, {dest.path});
+    if (!CreatePending(dest, pending, true)) RaiseCompress(text::kCannotCreate, {dest.path});
 
     // Stage 2: the data inflated into it. Output buffers are gathered and
     // written in larger pieces; a short write counts against the bytes
@@ -668,8 +680,12 @@ void TTmslCompress::WriteAndPublish(const TFileHeader& header, MemberDestination
     if (!SetFileDate(target, header.FileDate)) RaiseCompress(text::kCannotSetDate);
     target.MarkExecutableWhenProgram(head.data(), headLength);
 
-    // Stage 3: published. A name that was free when looked up is taken only
-    // while still free.
+    Publish(header, dest, pending);
+}
+
+// Stage 3: published. A name that was free when looked up is taken only
+// while still free.
+void TTmslCompress::Publish(const TFileHeader& header, const MemberDestination& dest, platform::PendingFile& pending) {
     using platform::PendingFile;
     auto committed = pending.Commit(dest.entry.exists ? PendingFile::Publish::Replace : PendingFile::Publish::OnlyNew);
     if (committed == PendingFile::Committed::Taken) {

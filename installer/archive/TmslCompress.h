@@ -18,6 +18,7 @@
 #include "installer/archive/FileHeaders.h"
 #include "installer/version/Overwrite.h"
 #include "platform/hostio/DestinationFolder.h"
+#include "platform/hostio/PendingFile.h"
 
 namespace installer {
 
@@ -138,8 +139,15 @@ private:
     void ExtractMember(const std::string& entry);
     // Finds the member and its destination; false when the overwrite rule
     // or a handler keeps what is there.
-    bool LocateMember(const std::string& entry, TFileHeader& header, MemberDestination& dest);
+    // Ahead: decided before its turn, while another member is reported.
+    bool LocateMember(const std::string& entry, TFileHeader& header, MemberDestination& dest, bool ahead);
+    bool CreatePending(MemberDestination& dest, platform::PendingFile& pending, bool mayReopen);
     void WriteAndPublish(const TFileHeader& header, MemberDestination& dest, MemberSource& source);
+    void Publish(const TFileHeader& header, const MemberDestination& dest, platform::PendingFile& pending);
+    struct ExtractJob;
+    bool ExtractsInParallel();
+    void ExtractInParallel();
+    void FinishJob(ExtractJob& job);
     void UseExtractFolder(bool create);
     std::optional<std::int64_t> SpaceLeftFor(const std::string& destination);
     void DoSpan(const std::string& diskDirectory, const std::string& diskFileName);
