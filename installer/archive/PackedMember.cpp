@@ -11,11 +11,11 @@ void PackedMember::Put(PackedPiece piece) {
 }
 
 void PackedMember::Finish(std::exception_ptr error) {
-    {
-        std::lock_guard lock(mutex_);
-        finished_ = true;
-        error_ = std::move(error);
-    }
+    // Signalled under the lock: once the writer sees the end it may destroy
+    // this object, and the worker must be done with it by then.
+    std::lock_guard lock(mutex_);
+    finished_ = true;
+    error_ = std::move(error);
     ready_.notify_one();
 }
 

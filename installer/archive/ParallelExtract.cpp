@@ -37,6 +37,10 @@ namespace {
 // several members; a larger member is read by its worker.
 constexpr std::int64_t kBatchBytes = 4 << 20;
 constexpr std::size_t kWorkerBuffer = 256 * 1024;
+// Small members go to a worker in groups, so that waking a worker is paid
+// once for several of them.
+constexpr std::size_t kGroupMembers = 8;
+constexpr std::int64_t kGroupBytes = 512 * 1024;
 }  // namespace
 
 struct TTmslCompress::ExtractJob {
@@ -60,6 +64,7 @@ struct TTmslCompress::ExtractJob {
     std::mutex mutex;
     std::condition_variable doneSignal;
     bool done = false;
+    bool awaited = false;  // this thread sleeps on doneSignal
     std::exception_ptr error;
     std::int64_t written = 0;
     bool shortWrite = false;
@@ -67,15 +72,18 @@ struct TTmslCompress::ExtractJob {
 
     bool WaitDone(std::chrono::milliseconds wait) {
         std::unique_lock lock(mutex);
+        awaited = true;
         return doneSignal.wait_for(lock, wait, [&] { return done; });
     }
+    // Wakes this thread only when it sleeps here: most members are done
+    // before their turn, and a wake-up costs more than a small member.
+    // Signalled under the lock: once this thread sees the job done it may
+    // destroy it, and the worker must be done with it by then.
     void Finish(std::exception_ptr e) {
-        {
-            std::lock_guard lock(mutex);
-            done = true;
-            error = std::move(e);
-        }
-        doneSignal.notify_one();
+        std::lock_guard lock(mutex);
+        done = true;
+        error = std::move(e);
+        if (awaited) doneSignal.notify_one();
     }
 };
 
@@ -92,7 +100,7 @@ void TTmslCompress::ExtractInParallel() {
     const std::vector<std::string>& entries = filesToProcess_;
     const int threads = static_cast<int>(
         std::min<std::size_t>(Threads > 0 ? Threads : platform::WorkerPool::MachineCores(), entries.size()));
-    const std::size_t ahead = static_cast<std::size_t>(threads) * 4;
+    const std::size_t ahead = static_cast<std::size_t>(threads) * 16;
 
     std::atomic<bool> cancelled{false};
     std::vector<std::unique_ptr<std::uint8_t[]>> buffers(static_cast<std::size_t>(threads));
@@ -211,6 +219,16 @@ void TTmslCompress::ExtractInParallel() {
         ~CancelOnExit() { flag = true; }
     } cancelOnExit{cancelled};
 
+    std::vector<ExtractJob*> group;
+    std::int64_t groupBytes = 0;
+    auto post = [&] {
+        if (group.empty()) return;
+        pool.Post([&inflate, members = std::move(group)](int worker) {
+            for (ExtractJob* member : members) inflate(*member, worker);
+        });
+        group.clear();
+        groupBytes = 0;
+    };
     // A member's pending file and data, then off to a worker.
     auto start = [&](ExtractJob& job, bool mayReopen) {
         if (!CreatePending(job.dest, *job.pending, mayReopen)) {
@@ -226,7 +244,9 @@ void TTmslCompress::ExtractInParallel() {
             job.turnError = std::current_exception();
             return;
         }
-        pool.Post([&inflate, member = &job](int worker) { inflate(*member, worker); });
+        group.push_back(&job);
+        groupBytes += job.header.UnpackedSize;
+        if (group.size() >= kGroupMembers || groupBytes >= kGroupBytes) post();
     };
 
     // Decides members ahead of their turn and hands them to the workers.
@@ -234,6 +254,12 @@ void TTmslCompress::ExtractInParallel() {
     // queue will take (the rule must see that file), and before the folder
     // has to be opened again (the pending files live in the one open now).
     auto schedule = [&] {
+        // Refilled by halves, so that groups fill up.
+        if (queued.size() > ahead / 2) return;
+        struct PostAtEnd {
+            decltype(post)& send;
+            ~PostAtEnd() { send(); }
+        } postAtEnd{post};
         while (!blocked && next < entries.size() && queued.size() < ahead) {
             const std::string& entry = entries[next];
             auto found = nameIndex_.find(platform::AsciiLower(EntryPath(entry)));
@@ -274,6 +300,7 @@ void TTmslCompress::ExtractInParallel() {
             job.createInTurn = false;
             queuedNames.erase(platform::AsciiLower(job.dest.entry.name));
             start(job, true);
+            post();
             queuedNames.insert(platform::AsciiLower(job.dest.entry.name));
             blocked = job.turnError || job.createFailed;
         }
