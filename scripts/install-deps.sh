@@ -13,6 +13,7 @@ packages=(
   xvfb xauth
   clang libclang-rt-14-dev
   python3-pil giflib-tools
+  pigz zip unzip bc
   locales
 )
 
