@@ -300,5 +300,42 @@ TEST(ParallelExtract, AMemberNamedTwiceMeetsItsOwnFile) {
     EXPECT_EQ(finished, (std::vector<std::string>{three, both, both, both}));
 }
 
+// An archive inside another file (the self-extractor) extracts on several
+// threads from its offset.
+TEST(ParallelExtract, FromAnOffset) {
+    Tree tree;
+    const std::string archive = Pack(tree, colFastest, 1);
+    WriteFile(tree.Host("C:\\Out\\setup.exe"), std::string(12345, 'E') + archive);
+    TTmslCompress c;
+    c.Threads = 4;
+    c.SetCompressedFile("C:\\Out\\setup.exe");
+    c.Offset = 12345;
+    c.ExtractDirectory = "C:\\Embedded";
+    c.SetFilesToProcess(tree.files);
+    c.Extract();
+    for (std::size_t i = 0; i < tree.files.size(); ++i)
+        EXPECT_TRUE(ReadFile(tree.Host("C:\\Embedded\\" + MemberFile(i))) == ReadFile(tree.Host(tree.files[i]))) << i;
+}
+
+// Two members whose names differ only in case go to one file, the later
+// one replacing the earlier, as names ignore case.
+TEST(ParallelExtract, NamesThatDifferInCaseMeetAsOneFile) {
+    platform::TempRootDir dir;
+    platform::ScopedSystemRoot scoped(dir.Path());
+    WriteFile((dir.Path() / "drive_c/A/Case.txt").string(), "first");
+    WriteFile((dir.Path() / "drive_c/B/CASE.TXT").string(), "second");
+    WriteFile((dir.Path() / "drive_c/A/other.txt").string(), "other");
+    TTmslCompress c;
+    c.Threads = 4;
+    c.SetCompressedFile("C:\\case.1");
+    c.SetFilesToProcess({"C:\\A\\Case.txt", "C:\\A\\other.txt", "C:\\B\\CASE.TXT"});
+    c.Compress(false, 0);
+    c.ExtractDirectory = "C:\\Out";
+    c.SetFilesToProcess({"C:\\A\\Case.txt", "C:\\A\\other.txt", "C:\\B\\CASE.TXT"});
+    c.Extract();
+    EXPECT_EQ(Listing(dir.Path() / "drive_c/Out"), (std::vector<std::string>{"Case.txt", "other.txt"}));
+    EXPECT_EQ(ReadFile((dir.Path() / "drive_c/Out/Case.txt").string()), "second");
+}
+
 }  // namespace
 }  // namespace installer

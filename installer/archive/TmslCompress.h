@@ -80,7 +80,15 @@ public:
     // (its capacity when the platform knows one, else the file system).
     std::int64_t SpanDiskCapacity = 0;
     // Threads that deflate and inflate members; 0: one per core. The
-    // archive's bytes and the order of the progress events do not depend on it.
+    // archive's bytes, and the order and totals of the progress reports, do
+    // not depend on it: events always come on the calling thread, in member
+    // order. Extraction stays on the calling thread for a spanned archive, a
+    // single member, a drive of known capacity, or when OnBeforeExtracting
+    // or OnReplace is assigned (they decide each member in its turn). Else
+    // the members after the one being reported may already be decided and
+    // inflated (never published): an OnStatus handler stops the run through
+    // Abort, but a destination it changes holds only for members not yet
+    // decided.
     int Threads = 0;
 
     TNotifyEvent OnAborted;
