@@ -37,6 +37,10 @@ namespace {
 // several members; a larger member is read by its worker.
 constexpr std::int64_t kBatchBytes = 4 << 20;
 constexpr std::size_t kWorkerBuffer = 256 * 1024;
+// Workers report by batch, not by buffer: they inflate in larger pieces,
+// which lets zlib finish a small member in one call.
+constexpr std::size_t kWorkerInflateBuffer = 64 * 1024;
+static_assert(kWorkerInflateBuffer <= kWorkerBuffer, "one inflated piece always fits the write buffer");
 // Small members go to a worker in groups, so that waking a worker is paid
 // once for several of them.
 constexpr std::size_t kGroupMembers = 8;
@@ -150,7 +154,7 @@ void TTmslCompress::ExtractInParallel() {
                 job.inflated.fetch_add(static_cast<std::int64_t>(count), std::memory_order_relaxed);
             };
             try {
-                InflateMember(job.header.UnpackedSize, read, out);
+                InflateMember(job.header.UnpackedSize, read, out, kWorkerInflateBuffer);
                 flush();
                 job.dated = platform::IsValidDateTime(job.header.FileDate) &&
                             target.SetModifiedMs(platform::DateTimeToUnixMs(job.header.FileDate));

@@ -79,9 +79,9 @@ std::int64_t MemberDeflater::Deflate(const ReadBytes& read, const WriteBytes& wr
     return total;
 }
 
-std::int64_t InflateMember(std::int64_t limit, const ReadBytes& read, const WriteBytes& write) {
+std::int64_t InflateMember(std::int64_t limit, const ReadBytes& read, const WriteBytes& write, std::size_t outBuffer) {
     InflateStream s;
-    Buffer in(kInflateInPiece), out(kInflateOutBuffer);
+    Buffer in(kInflateInPiece), out(outBuffer);
     std::int64_t total = 0;
     for (;;) {
         std::size_t n = read(in.data(), in.size());

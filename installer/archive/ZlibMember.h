@@ -44,6 +44,9 @@ private:
 // caller sees the excess in the result), so a forged stream cannot fill the
 // disk. The stream must reach its end and checksum; a stream that needs a
 // preset dictionary is an error. Returns the bytes written.
-std::int64_t InflateMember(std::int64_t limit, const ReadBytes& read, const WriteBytes& write);
+// Output comes in pieces of at most outBuffer bytes (the reports of one
+// thread follow kInflateOutBuffer; workers take larger pieces).
+std::int64_t InflateMember(std::int64_t limit, const ReadBytes& read, const WriteBytes& write,
+                           std::size_t outBuffer = kInflateOutBuffer);
 
 }  // namespace installer
