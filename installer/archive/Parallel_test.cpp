@@ -337,5 +337,39 @@ TEST(ParallelExtract, NamesThatDifferInCaseMeetAsOneFile) {
     EXPECT_EQ(ReadFile((dir.Path() / "drive_c/Out/Case.txt").string()), "second");
 }
 
+// A member too large for the batches is read by its worker from the archive;
+// cut short, it fails in its turn with the members before it in place.
+TEST(ParallelExtract, LargeMembersAreReadByTheirWorker) {
+    platform::TempRootDir dir;
+    platform::ScopedSystemRoot scoped(dir.Path());
+    const std::string big = RandomBytes(6 << 20, 11);
+    WriteFile((dir.Path() / "drive_c/S/a.txt").string(), "before");
+    WriteFile((dir.Path() / "drive_c/S/big.bin").string(), big);
+    WriteFile((dir.Path() / "drive_c/S/z.txt").string(), "after");
+    const std::vector<std::string> files = {"C:\\S\\a.txt", "C:\\S\\big.bin", "C:\\S\\z.txt"};
+    TTmslCompress c;
+    c.Threads = 3;
+    c.CompressionLevel = colFastest;
+    c.SetCompressedFile("C:\\big.1");
+    c.SetFilesToProcess(files);
+    c.Compress(false, 0);
+    c.ExtractDirectory = "C:\\Out";
+    c.SetFilesToProcess(files);
+    c.Extract();
+    EXPECT_TRUE(ReadFile((dir.Path() / "drive_c/Out/big.bin").string()) == big);
+    EXPECT_EQ(ReadFile((dir.Path() / "drive_c/Out/z.txt").string()), "after");
+
+    // The big member's last bytes are lost: the stream ends early.
+    const std::string whole = ReadFile((dir.Path() / "drive_c/big.1").string());
+    const TFileHeader& h = c.Headers().FileHeaders(1);
+    std::string cut = whole;
+    for (std::int32_t k = h.LastDataPos - 100; k <= h.LastDataPos; ++k) cut[static_cast<std::size_t>(k)] = 0;
+    WriteFile((dir.Path() / "drive_c/big.1").string(), cut);
+    c.ExtractDirectory = "C:\\Cut";
+    c.SetFilesToProcess(files);
+    EXPECT_THROW(c.Extract(), platform::Exception);
+    EXPECT_EQ(Listing(dir.Path() / "drive_c/Cut"), (std::vector<std::string>{"a.txt"}));
+}
+
 }  // namespace
 }  // namespace installer
