@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <functional>
 #include <random>
@@ -11,6 +12,7 @@
 #include "installer/archive/ArchiveErrors.h"
 #include "installer/archive/ArchiveTestFiles.h"
 #include "installer/archive/TmslCompress.h"
+#include "platform/hostio/HostFault.h"
 #include "platform/hostio/HostFile.h"
 #include "platform/sysroot/DateTime.h"
 #include "platform/sysroot/SystemRoot.h"
@@ -369,6 +371,35 @@ TEST(ParallelExtract, LargeMembersAreReadByTheirWorker) {
     c.SetFilesToProcess(files);
     EXPECT_THROW(c.Extract(), platform::Exception);
     EXPECT_EQ(Listing(dir.Path() / "drive_c/Cut"), (std::vector<std::string>{"a.txt"}));
+}
+
+// A write that fails on a worker (a full disk) ends the run in that
+// member's turn: the members before it are new, it and every later one keep
+// their old contents, and nothing else is left in the folder.
+TEST(ParallelExtract, AFailingWriteKeepsTheOldFilesFromItsMemberOn) {
+    Tree tree;
+    Pack(tree, colFastest, 1);
+    for (std::size_t i = 0; i < tree.files.size(); ++i) WriteFile(tree.Host("C:\\Full\\" + MemberFile(i)), "old");
+    Extracted run;
+    {
+        platform::ScopedHostFault fault(platform::HostCall::Write, 6, ENOSPC);
+        run = Unpack(tree, 4, "C:\\Full");
+    }
+    EXPECT_EQ(run.error, "The disk is full");
+    std::size_t fresh = 0;
+    bool oldSeen = false;
+    for (std::size_t i = 0; i < tree.files.size(); ++i) {
+        std::string copy = ReadFile(tree.Host("C:\\Full\\" + MemberFile(i)));
+        if (copy == "old") {
+            oldSeen = true;
+        } else {
+            EXPECT_FALSE(oldSeen) << i << " is new after an old one";
+            EXPECT_TRUE(copy == ReadFile(tree.Host(tree.files[i]))) << i;
+            ++fresh;
+        }
+    }
+    EXPECT_LT(fresh, tree.files.size());
+    EXPECT_EQ(Listing(tree.Host("C:\\Full")).size(), tree.files.size());
 }
 
 }  // namespace
