@@ -31,9 +31,17 @@ bool UnnamedFilesCanBeLinked() {
     return can;
 }
 
-// An unnamed file given a name in the folder; false with errno set.
+// An unnamed file given a name in the folder; false with errno set. The
+// descriptor itself serves where the kernel lets this process link it
+// (a privilege, or a newer kernel); else its /proc entry.
 bool LinkIn(int fd, int dir, const std::string& name) {
     if (HostCallFails(HostCall::Rename)) return false;
+    static std::atomic<bool> byDescriptor{true};
+    if (byDescriptor.load(std::memory_order_relaxed)) {
+        if (::linkat(fd, "", dir, name.c_str(), AT_EMPTY_PATH) == 0) return true;
+        if (errno != ENOENT && errno != EPERM && errno != EINVAL) return false;
+        byDescriptor.store(false, std::memory_order_relaxed);
+    }
     const std::string proc = "/proc/self/fd/" + std::to_string(fd);
     return ::linkat(AT_FDCWD, proc.c_str(), dir, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
