@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev
   python3-pil giflib-tools libgif-dev liblnk-utils
   python3 python3-pyftpdlib
+  pigz zip unzip bc
   locales
 )
 

@@ -1,8 +1,10 @@
-// The archive against plain zlib and gzip on a seeded corpus, side by side:
-// packing (ours, a plain zlib harness with our exact parameters, gzip at the
-// same level) and extraction (ours, plain inflate). The harness's member
-// bytes must equal ours, and both extractors must leave the same files (bytes
-// and dates), so both do the same work; the run stops otherwise.
+// The archive against plain zlib, gzip and tar + pigz on a seeded corpus,
+// side by side: packing (ours on every core and on one thread, a plain zlib
+// harness with our exact parameters, gzip at the same level, tar piped
+// through pigz on every core) and extraction (ours on every core and on one
+// thread, plain inflate on one thread, tar xzf). The harness's member bytes
+// must equal ours, and our extractors and plain inflate must leave the same
+// files (bytes and dates), so they do the same work; the run stops otherwise.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -119,8 +121,10 @@ Fixture& Data() {
 
 std::string ArchiveOf(const Corpus& c) { return (Data().root / (c.name + ".1")).string(); }
 
-void PackOurs(const Corpus& c) {
+// threads 0: one per core.
+void PackOurs(const Corpus& c, int threads = 0) {
     TTmslCompress t(MakeHostPathArchiveHost());
+    t.Threads = threads;
     t.CompressionLevel = colMax;
     t.SetCompressedFile(ArchiveOf(c));
     t.SetFilesToProcess(c.files);
@@ -175,10 +179,27 @@ void PackGzip(const Corpus& c) {
     if (std::system(cmd.c_str()) != 0) std::cerr << "gzip failed\n";
 }
 
-// ---- the two extractors -------------------------------------------------------
+// tar of the corpus folder piped through pigz at the same level, every core.
+std::string TarGzOf(const Corpus& c) { return (Data().root / (c.name + ".tar.gz")).string(); }
 
-void ExtractOurs(const Corpus& c) {
+void PackTarPigz(const Corpus& c) {
+    std::string cmd = "tar -C '" + (Data().root / c.name).string() + "' -cf - . | pigz -" + std::to_string(kLevel) +
+                      " > '" + TarGzOf(c) + "'";
+    if (std::system(cmd.c_str()) != 0) std::cerr << "tar | pigz failed\n";
+}
+
+void ExtractTarGz(const Corpus& c) {
+    fs::path dir = Data().root / (c.name + "-tar");
+    fs::create_directories(dir);
+    std::string cmd = "tar -C '" + dir.string() + "' -xzf '" + TarGzOf(c) + "'";
+    if (std::system(cmd.c_str()) != 0) std::cerr << "tar xzf failed\n";
+}
+
+// ---- the extractors -------------------------------------------------------
+
+void ExtractOurs(const Corpus& c, int threads = 0) {
     TTmslCompress t(MakeHostPathArchiveHost());
+    t.Threads = threads;
     t.SetCompressedFile(ArchiveOf(c));
     t.ExtractDirectory = (Data().root / (c.name + "-ours")).string();
     t.SetFilesToProcess(c.files);
@@ -267,6 +288,18 @@ void BM_PackOurs(benchmark::State& state) {
     Label(state, c);
 }
 
+void BM_PackOursOneThread(benchmark::State& state) {
+    const Corpus& c = CorpusAt(state);
+    for (auto _ : state) PackOurs(c, 1);
+    Label(state, c);
+}
+
+void BM_PackTarPigz(benchmark::State& state) {
+    const Corpus& c = CorpusAt(state);
+    for (auto _ : state) PackTarPigz(c);
+    Label(state, c);
+}
+
 void BM_PackZlibHarness(benchmark::State& state) {
     const Corpus& c = CorpusAt(state);
     for (auto _ : state) PackHarness(c, false);
@@ -330,6 +363,26 @@ void BM_ExtractOurs(benchmark::State& state) {
     Label(state, c);
 }
 
+void BM_ExtractOursOneThread(benchmark::State& state) {
+    const Corpus& c = CorpusAt(state);
+    PackOurs(c);
+    for (auto _ : state) {
+        ClearOutput(state, c, "-ours");
+        ExtractOurs(c, 1);
+    }
+    Label(state, c);
+}
+
+void BM_ExtractTarGz(benchmark::State& state) {
+    const Corpus& c = CorpusAt(state);
+    PackTarPigz(c);
+    for (auto _ : state) {
+        ClearOutput(state, c, "-tar");
+        ExtractTarGz(c);
+    }
+    Label(state, c);
+}
+
 void BM_ExtractPlainInflate(benchmark::State& state) {
     const Corpus& c = CorpusAt(state);
     PackOurs(c);
@@ -348,9 +401,13 @@ void Corpora(benchmark::internal::Benchmark* b) {
 }  // namespace
 
 BENCHMARK(BM_PackOurs)->Apply(Corpora);
+BENCHMARK(BM_PackOursOneThread)->Apply(Corpora);
 BENCHMARK(BM_PackZlibHarness)->Apply(Corpora);
 BENCHMARK(BM_PackGzip)->Apply(Corpora);
+BENCHMARK(BM_PackTarPigz)->Apply(Corpora);
 BENCHMARK(BM_ExtractOurs)->Apply(Corpora);
+BENCHMARK(BM_ExtractOursOneThread)->Apply(Corpora);
 BENCHMARK(BM_ExtractPlainInflate)->Apply(Corpora);
+BENCHMARK(BM_ExtractTarGz)->Apply(Corpora);
 
 BENCHMARK_MAIN();

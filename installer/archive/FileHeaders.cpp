@@ -1,6 +1,7 @@
 #include "installer/archive/FileHeaders.h"
 
 #include "installer/archive/ArchiveErrors.h"
+#include "installer/version/VersionResource.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/sysroot/DateTime.h"
 
@@ -106,7 +107,8 @@ void TFileHeaders::AddFiles(const std::vector<std::string>& files, bool append, 
         h.FileDate = platform::UnixMsToDateTime(facts.modifiedMs);
         if (facts.size > kMaxArchiveBytes) RaiseCompress(text::kFileTooLarge, {h.FileName});
         h.UnpackedSize = static_cast<std::int32_t>(facts.size);
-        h.Version = CutVersion(host.FileVersion(h.FileName));
+        // The version comes from the file as opened here: one open per file.
+        h.Version = CutVersion(FileVersionOf(source));
         h.MemberNumber = static_cast<std::int32_t>(i + 1);
         Add(std::move(h));
     }

@@ -1,6 +1,9 @@
 #include "installer/archive/TmslCompress.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <deque>
 #include <cassert>
 #include <cmath>
 #include <optional>
@@ -9,6 +12,7 @@
 
 #include "installer/archive/ArchiveErrors.h"
 #include "installer/archive/ArchivePath.h"
+#include "installer/archive/PackedMember.h"
 #include "installer/archive/ZlibMember.h"
 #include "installer/base/services/AppServices.h"
 #include "installer/translator/Translator.h"
@@ -17,6 +21,7 @@
 #include "platform/runtime/Text.h"
 #include "platform/sysroot/DateTime.h"
 #include "platform/sysroot/WinPath.h"
+#include "platform/workers/WorkerPool.h"
 
 namespace installer {
 
@@ -27,6 +32,10 @@ constexpr std::size_t kCopyBlock = 8192;
 constexpr std::size_t kSpanChunk = 8192;
 constexpr std::size_t kWriteBuffer = 256 * 1024;
 static_assert(kInflateOutBuffer <= kWriteBuffer, "one inflated piece always fits the write buffer");
+
+platform::PendingFile::Publish PublishFor(const TTmslCompress::MemberDestination& dest) {
+    return dest.entry.exists ? platform::PendingFile::Publish::Replace : platform::PendingFile::Publish::OnlyNew;
+}
 
 // Sets a file's last-write (and access) time from a day-count date-time.
 bool SetFileDate(HostFile& file, double date) {
@@ -251,19 +260,92 @@ void TTmslCompress::DoCompress(bool addOnly, int fileId) {
     headers_.WriteToStream(archive);
     archive.SeekEnd();
     ResetTotals();
-    for (int i = 0; i < headers_.Count(); ++i)
-        if (!headers_.FileHeaders(i).FromArchive) CompressMember(archive, i, fileId);
+    PackMembers(archive, fileId);
 
     archive.Close();
     filesToProcess_.clear();
 }
 
-void TTmslCompress::CompressMember(HostFile& archive, int index, int fileId) {
+// Packing runs in two kinds of hands. Workers deflate members, as many at a
+// time as there are threads, each into its own PackedMember; this thread
+// opens their sources, and writes headers and data in member order with the
+// progress reports and abort checks of packing on one thread, so that the
+// archive holds the same bytes whatever the number of threads. Workers run
+// ahead of the writer by a few members and a bounded number of source bytes.
+void TTmslCompress::PackMembers(HostFile& archive, int fileId) {
+    std::vector<int> toPack;
+    for (int i = 0; i < headers_.Count(); ++i)
+        if (!headers_.FileHeaders(i).FromArchive) toPack.push_back(i);
+    if (toPack.empty()) return;
+
+    const int level = ZlibLevel(CompressionLevel);
+    const int threads = static_cast<int>(
+        std::min<std::size_t>(Threads > 0 ? Threads : platform::WorkerPool::MachineCores(), toPack.size()));
+    const std::size_t aheadMembers = static_cast<std::size_t>(threads) * 4;
+    constexpr std::int64_t kAheadBytes = 256LL << 20;
+
+    std::atomic<bool> cancelled{false};
+    std::vector<std::unique_ptr<MemberDeflater>> deflaters(static_cast<std::size_t>(threads));
+    std::deque<std::unique_ptr<PackedMember>> queued;
+    std::int64_t queuedBytes = 0;
+    std::size_t next = 0;
+    auto deflate = [&](PackedMember& job, int worker) {
+        struct Cancelled {};
+        try {
+            std::unique_ptr<MemberDeflater>& deflater = deflaters[static_cast<std::size_t>(worker)];
+            if (!deflater) deflater = std::make_unique<MemberDeflater>(level);
+            std::int64_t read = 0;
+            deflater->Deflate(
+                [&](std::uint8_t* buffer, std::size_t count) {
+                    if (cancelled) throw Cancelled{};
+                    std::size_t n = job.source.Read(buffer, count);
+                    read += static_cast<std::int64_t>(n);
+                    return n;
+                },
+                [&](const std::uint8_t* data, std::size_t count, bool last) {
+                    job.Put({std::vector<std::uint8_t>(data, data + count), read, last});
+                });
+            job.source.Close();
+            job.Finish();
+        } catch (...) {
+            job.source.Close();
+            job.Finish(std::current_exception());
+        }
+    };
+    platform::WorkerPool pool(threads);
+    // Leaving early (an error, Abort) stops the workers before the pool joins them.
+    struct CancelOnExit {
+        std::atomic<bool>& flag;
+        ~CancelOnExit() { flag = true; }
+    } cancelOnExit{cancelled};
+
+    auto schedule = [&] {
+        while (next < toPack.size() &&
+               (queued.empty() || (queued.size() < aheadMembers && queuedBytes < kAheadBytes))) {
+            const TFileHeader& header = headers_.FileHeaders(toPack[next++]);
+            auto job = std::make_unique<PackedMember>();
+            job->listedSize = header.UnpackedSize;
+            job->opened = host_->OpenFile(job->source, header.FileName, HostFile::Mode::Read);
+            if (job->opened)
+                pool.Post([&deflate, member = job.get()](int worker) { deflate(*member, worker); });
+            queuedBytes += job->listedSize;
+            queued.push_back(std::move(job));
+        }
+    };
+    for (int index : toPack) {
+        schedule();
+        assert(!queued.empty());
+        PackedMember& job = *queued.front();
+        WriteMember(archive, index, fileId, job);
+        queuedBytes -= job.listedSize;
+        queued.pop_front();
+    }
+}
+
+void TTmslCompress::WriteMember(HostFile& archive, int index, int fileId, PackedMember& job) {
     currentMember_ = index;
     TFileHeader& header = headers_.FileHeaders(index);
-    HostFile source;
-    const bool opened = host_->OpenFile(source, header.FileName, HostFile::Mode::Read);
-    if (!opened) RaiseCompress(text::kCannotOpenFile, {header.FileName});
+    if (!job.opened) RaiseCompress(text::kCannotOpenFile, {header.FileName});
 
     auto writeHeader = [&](std::int64_t at) {
         FileHeaderBytes bytes;
@@ -280,22 +362,27 @@ void TTmslCompress::CompressMember(HostFile& archive, int index, int fileId) {
     Fire(OnBeforeAdding);
 
     std::int64_t sourcePos = 0;
-    auto read = [&](std::uint8_t* buffer, std::size_t count) {
-        std::size_t n = source.Read(buffer, count);
-        sourcePos += static_cast<std::int64_t>(n);
-        return n;
-    };
-    auto write = [&](const std::uint8_t* data, std::size_t count, bool last) {
+    PackedPiece piece;
+    for (;;) {
+        PackedMember::Next got = job.Take(piece, std::chrono::milliseconds(50));
+        if (got == PackedMember::Next::End) break;
+        if (got == PackedMember::Next::Wait) {
+            // The workers are still at it: the user interface goes on meanwhile.
+            CheckAbort();
+            ProcessPendingMessages();
+            continue;
+        }
+        sourcePos = piece.sourceBytes;
+        const std::size_t count = piece.bytes.size();
         if (archive.Position() + static_cast<std::int64_t>(count) > kMaxArchiveBytes)
             RaiseCompress(text::kArchiveTooLarge, {compressedFile_});
-        if (archive.Write(data, count) != count) {
+        if (archive.Write(piece.bytes.data(), count) != count) {
             DiskFull();
             throw EtcDiskFull(TranslateString(text::kDiskFull));  // a member cut short would corrupt the archive
         }
         // Data is only ever appended, so the position is the archive's size.
-        if (!last) ReportCompressStatus(sourcePos, archive.Position());
-    };
-    DeflateMember(ZlibLevel(CompressionLevel), read, write);
+        if (!piece.last) ReportCompressStatus(sourcePos, archive.Position());
+    }
     // A source that changed size since it was listed is stored as it was read.
     if (sourcePos > kMaxArchiveBytes) RaiseCompress(text::kFileTooLarge, {header.FileName});
     header.UnpackedSize = static_cast<std::int32_t>(sourcePos);
@@ -406,6 +493,10 @@ void TTmslCompress::DoExtract() {
     // Names ignore case; the first member of a name wins.
     nameIndex_.clear();
     for (int i = 0; i < headers_.Count(); ++i) nameIndex_.emplace(platform::AsciiLower(headers_.FileHeaders(i).FileName), i);
+    if (ExtractsInParallel()) {
+        ExtractInParallel();
+        return;
+    }
     for (const std::string& entry : filesToProcess_) ExtractMember(entry);
 }
 
@@ -470,7 +561,7 @@ private:
 void TTmslCompress::ExtractMember(const std::string& entry) {
     TFileHeader header;
     MemberDestination dest;
-    if (!LocateMember(entry, header, dest)) {
+    if (!LocateMember(entry, header, dest, false)) {
         stats_.Finished = true;
         Fire(OnStatus);
         DestinationName.clear();
@@ -481,7 +572,10 @@ void TTmslCompress::ExtractMember(const std::string& entry) {
     DestinationName.clear();
 }
 
-bool TTmslCompress::LocateMember(const std::string& entry, TFileHeader& header, MemberDestination& dest) {
+bool TTmslCompress::LocateMember(const std::string& entry, TFileHeader& header, MemberDestination& dest, bool ahead) {
+    // Ahead of its turn, no handler that could decide about the member is
+    // assigned, and the stats still belong to the member being reported.
+    assert(!ahead || (!OnBeforeExtracting && !OnReplace));
     SkipFile = false;
     std::string wanted = EntryPath(entry);
     auto found = nameIndex_.find(platform::AsciiLower(wanted));
@@ -489,7 +583,7 @@ bool TTmslCompress::LocateMember(const std::string& entry, TFileHeader& header, 
     currentMember_ = found->second;
     header = headers_.FileHeaders(currentMember_);
 
-    FillStats(header);
+    if (!ahead) FillStats(header);
     if (platform::IsBlank(DestinationName)) DestinationName = platform::ExtractFileName(header.FileName);
     Fire(OnBeforeExtracting);
 
@@ -516,26 +610,31 @@ bool TTmslCompress::LocateMember(const std::string& entry, TFileHeader& header, 
 
 // ---- writing and publishing --------------------------------------------------
 
+// A temporary file beside the destination. With mayReopen, a folder that
+// is not open, or has gone since it was opened, is walked again.
+bool TTmslCompress::CreatePending(MemberDestination& dest, platform::PendingFile& pending, bool mayReopen) {
+    const std::string name = platform::ExtractFileName(dest.path);
+    try {
+        if (!folder_.IsOpen()) {
+            if (!mayReopen) return false;
+            UseExtractFolder(true);
+            dest.entry = folder_.Lookup(name);
+        }
+        if (pending.Create(dest.entry.name, PublishFor(dest))) return true;
+        if (!mayReopen) return false;
+        UseExtractFolder(true);
+        dest.entry = folder_.Lookup(name);
+        return pending.Create(dest.entry.name, PublishFor(dest));
+    } catch (const platform::Exception&) {
+        return false;  // the caller's error names the destination
+    }
+}
+
+
 void TTmslCompress::WriteAndPublish(const TFileHeader& header, MemberDestination& dest, MemberSource& source) {
     // Stage 1: a temporary file beside the destination.
     platform::PendingFile pending(folder_);
-    bool created = false;
-    try {
-        if (!folder_.IsOpen()) {
-            UseExtractFolder(true);
-            dest.entry = folder_.Lookup(DestinationName);
-        }
-        created = pending.Create(dest.entry.name);
-        if (!created) {
-            // The folder may have gone since it was opened: walk its path again.
-            UseExtractFolder(true);
-            dest.entry = folder_.Lookup(DestinationName);
-            created = pending.Create(dest.entry.name);
-        }
-    } catch (const platform::Exception&) {
-        // Not created: the error below names the destination.
-    }
-    if (!created) RaiseCompress(text::kCannotCreate, {dest.path});
+    if (!CreatePending(dest, pending, true)) RaiseCompress(text::kCannotCreate, {dest.path});
 
     // Stage 2: the data inflated into it. Output buffers are gathered and
     // written in larger pieces; a short write counts against the bytes
@@ -581,8 +680,12 @@ void TTmslCompress::WriteAndPublish(const TFileHeader& header, MemberDestination
     if (!SetFileDate(target, header.FileDate)) RaiseCompress(text::kCannotSetDate);
     target.MarkExecutableWhenProgram(head.data(), headLength);
 
-    // Stage 3: published. A name that was free when looked up is taken only
-    // while still free.
+    Publish(header, dest, pending);
+}
+
+// Stage 3: published. A name that was free when looked up is taken only
+// while still free.
+void TTmslCompress::Publish(const TFileHeader& header, const MemberDestination& dest, platform::PendingFile& pending) {
     using platform::PendingFile;
     auto committed = pending.Commit(dest.entry.exists ? PendingFile::Publish::Replace : PendingFile::Publish::OnlyNew);
     if (committed == PendingFile::Committed::Taken) {

@@ -18,6 +18,7 @@
 #include "installer/archive/FileHeaders.h"
 #include "installer/version/Overwrite.h"
 #include "platform/hostio/DestinationFolder.h"
+#include "platform/hostio/PendingFile.h"
 
 namespace installer {
 
@@ -51,6 +52,7 @@ struct TlzhFileStats {
 std::uint8_t Percent(std::int64_t part, std::int64_t whole);
 
 class TTmslCompress;
+class PackedMember;
 using TNotifyEvent = std::function<void(TTmslCompress& sender)>;
 using TlzhFileStatsEvent = std::function<void(TTmslCompress& sender, TlzhFileStats& stats)>;
 using TlzhNewDiskEvent = std::function<void(TTmslCompress& sender, int diskNumber, std::string& path)>;
@@ -77,6 +79,17 @@ public:
     // Bytes one disk file may hold when spanning; 0 leaves it to the drive
     // (its capacity when the platform knows one, else the file system).
     std::int64_t SpanDiskCapacity = 0;
+    // Threads that deflate and inflate members; 0: one per core. The
+    // archive's bytes, and the order and totals of the progress reports, do
+    // not depend on it: events always come on the calling thread, in member
+    // order. Extraction stays on the calling thread for a spanned archive, a
+    // single member, a drive of known capacity, or when OnBeforeExtracting
+    // or OnReplace is assigned (they decide each member in its turn). Else
+    // the members after the one being reported may already be decided and
+    // inflated (never published): an OnStatus handler stops the run through
+    // Abort, but a destination it changes holds only for members not yet
+    // decided.
+    int Threads = 0;
 
     TNotifyEvent OnAborted;
     TlzhFileStatsEvent OnAfterAdding, OnBeforeAdding, OnAfterExtracting, OnBeforeExtracting, OnListing, OnReplace,
@@ -102,6 +115,11 @@ public:
     TFileHeaders& Headers() { return headers_; }
     bool HeadersLoaded() const { return loaded_; }
     TOperation Operation() const { return operation_; }
+    // Where a member goes: its Windows path and its entry in the folder held open.
+    struct MemberDestination {
+        std::string path;
+        DestinationFolder::Entry entry;
+    };
     int CurrentDisk() const { return currentDisk_; }
     int CurrentMember() const { return currentMember_; }
     TlzhFileStats& FileStats() { return stats_; }
@@ -123,18 +141,21 @@ private:
     // The shared ending of Compress, Extract and SpanToDisks.
     void RunOperation(const std::function<void()>& body);
     void DoCompress(bool addOnly, int fileId);
-    void CompressMember(HostFile& archive, int index, int fileId);
+    void PackMembers(HostFile& archive, int fileId);
+    void WriteMember(HostFile& archive, int index, int fileId, PackedMember& job);
     void DoExtract();
     void ExtractMember(const std::string& entry);
-    // Where a member goes: its Windows path and its entry in the folder held open.
-    struct MemberDestination {
-        std::string path;
-        DestinationFolder::Entry entry;
-    };
     // Finds the member and its destination; false when the overwrite rule
     // or a handler keeps what is there.
-    bool LocateMember(const std::string& entry, TFileHeader& header, MemberDestination& dest);
+    // Ahead: decided before its turn, while another member is reported.
+    bool LocateMember(const std::string& entry, TFileHeader& header, MemberDestination& dest, bool ahead);
+    bool CreatePending(MemberDestination& dest, platform::PendingFile& pending, bool mayReopen);
     void WriteAndPublish(const TFileHeader& header, MemberDestination& dest, MemberSource& source);
+    void Publish(const TFileHeader& header, const MemberDestination& dest, platform::PendingFile& pending);
+    struct ExtractJob;
+    bool ExtractsInParallel();
+    void ExtractInParallel();
+    void FinishJob(ExtractJob& job);
     void UseExtractFolder(bool create);
     std::optional<std::int64_t> SpaceLeftFor(const std::string& destination);
     void DoSpan(const std::string& diskDirectory, const std::string& diskFileName);

@@ -37,39 +37,51 @@ struct InflateStream {
 };
 }  // namespace
 
-std::int64_t DeflateMember(int level, const ReadBytes& read, const WriteBytes& write) {
-    DeflateStream s(level);
-    Buffer in(kDeflateInChunk), out(kDeflateOutBuffer);
+struct MemberDeflater::State {
+    DeflateStream stream;
+    Buffer in{kDeflateInChunk}, out{kDeflateOutBuffer};
+    bool fresh = true;
+    explicit State(int level) : stream(level) {}
+};
+
+MemberDeflater::MemberDeflater(int level) : state_(std::make_unique<State>(level)) {}
+MemberDeflater::~MemberDeflater() = default;
+
+std::int64_t MemberDeflater::Deflate(const ReadBytes& read, const WriteBytes& write) {
+    z_stream& z = state_->stream.z;
+    Buffer &in = state_->in, &out = state_->out;
+    if (!state_->fresh && deflateReset(&z) != Z_OK) ZlibError();
+    state_->fresh = false;
     std::int64_t total = 0;
-    s.z.next_out = out.data();
-    s.z.avail_out = static_cast<uInt>(out.size());
+    z.next_out = out.data();
+    z.avail_out = static_cast<uInt>(out.size());
     bool finished = false;
     while (!finished) {
         std::size_t n = read(in.data(), in.size());
         total += static_cast<std::int64_t>(n);
-        s.z.next_in = in.data();
-        s.z.avail_in = static_cast<uInt>(n);
+        z.next_in = in.data();
+        z.avail_in = static_cast<uInt>(n);
         int flush = n == 0 ? Z_FINISH : Z_NO_FLUSH;
         for (;;) {
-            int rc = deflate(&s.z, flush);
+            int rc = deflate(&z, flush);
             if (rc < 0 && rc != Z_BUF_ERROR) ZlibError();
             if (rc == Z_STREAM_END) finished = true;
-            if (s.z.avail_out == 0) {
+            if (z.avail_out == 0) {
                 write(out.data(), out.size(), false);
-                s.z.next_out = out.data();
-                s.z.avail_out = static_cast<uInt>(out.size());
+                z.next_out = out.data();
+                z.avail_out = static_cast<uInt>(out.size());
                 if (!finished) continue;
             }
-            if (finished || (flush == Z_NO_FLUSH && s.z.avail_in == 0)) break;
+            if (finished || (flush == Z_NO_FLUSH && z.avail_in == 0)) break;
         }
     }
-    write(out.data(), out.size() - s.z.avail_out, true);
+    write(out.data(), out.size() - z.avail_out, true);
     return total;
 }
 
-std::int64_t InflateMember(std::int64_t limit, const ReadBytes& read, const WriteBytes& write) {
+std::int64_t InflateMember(std::int64_t limit, const ReadBytes& read, const WriteBytes& write, std::size_t outBuffer) {
     InflateStream s;
-    Buffer in(kInflateInPiece), out(kInflateOutBuffer);
+    Buffer in(kInflateInPiece), out(outBuffer);
     std::int64_t total = 0;
     for (;;) {
         std::size_t n = read(in.data(), in.size());

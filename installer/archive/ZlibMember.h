@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace installer {
 
@@ -20,13 +21,32 @@ using ReadBytes = std::function<std::size_t(std::uint8_t* buffer, std::size_t co
 // Takes one output buffer; last is true for the rest written after Z_FINISH.
 using WriteBytes = std::function<void(const std::uint8_t* data, std::size_t count, bool last)>;
 
-// Compresses everything read yields; returns the number of input bytes.
-std::int64_t DeflateMember(int level, const ReadBytes& read, const WriteBytes& write);
+// Compresses members one after another, with one z_stream and its buffers
+// kept from member to member (deflateReset between them), so that packing
+// many small files does not set zlib up again each time; a reset stream
+// makes the bytes a new one would.
+class MemberDeflater {
+public:
+    explicit MemberDeflater(int level);
+    ~MemberDeflater();
+    MemberDeflater(const MemberDeflater&) = delete;
+    MemberDeflater& operator=(const MemberDeflater&) = delete;
+    // Compresses everything read yields; returns the number of input bytes.
+    // A member cut short by an exception leaves the stream ready for the next.
+    std::int64_t Deflate(const ReadBytes& read, const WriteBytes& write);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // Inflates one stream. Stops as soon as more than limit bytes came out (the
 // caller sees the excess in the result), so a forged stream cannot fill the
 // disk. The stream must reach its end and checksum; a stream that needs a
 // preset dictionary is an error. Returns the bytes written.
-std::int64_t InflateMember(std::int64_t limit, const ReadBytes& read, const WriteBytes& write);
+// Output comes in pieces of at most outBuffer bytes (the reports of one
+// thread follow kInflateOutBuffer; workers take larger pieces).
+std::int64_t InflateMember(std::int64_t limit, const ReadBytes& read, const WriteBytes& write,
+                           std::size_t outBuffer = kInflateOutBuffer);
 
 }  // namespace installer

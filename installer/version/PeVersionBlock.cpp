@@ -76,6 +76,21 @@ private:
     std::uint64_t size_ = 0;
 };
 
+class HostFileSource : public ByteSource {
+public:
+    explicit HostFileSource(platform::HostFile& file) : file_(file) {}
+    std::uint64_t Size() const override {
+        const std::int64_t size = file_.Size();
+        return size > 0 ? static_cast<std::uint64_t>(size) : 0;
+    }
+    bool ReadAt(std::uint64_t offset, std::size_t count, std::uint8_t* out) const override {
+        return file_.Seek(static_cast<std::int64_t>(offset)) && file_.ReadExact(out, count);
+    }
+
+private:
+    platform::HostFile& file_;
+};
+
 struct Section {
     std::uint32_t virtualAddress = 0;
     std::uint32_t virtualSize = 0;
@@ -338,6 +353,12 @@ std::optional<std::vector<std::uint8_t>> ReadPeVersionBlockFromFile(const std::f
     FileSource src(hostPath);
     if (!src.Open()) return std::nullopt;
     return ReadFromSource(src);
+}
+
+std::optional<VersionBlock> ReadVersionBlock(platform::HostFile& file) {
+    auto bytes = ReadFromSource(HostFileSource(file));
+    if (!bytes) return std::nullopt;
+    return VersionBlock::Parse(*bytes);
 }
 
 std::optional<VersionBlock> ReadVersionBlock(const std::filesystem::path& hostPath) {

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/hostio/HostFile.h"
+
 namespace installer {
 
 // The fixed part of a version block (VS_FIXEDFILEINFO).
@@ -63,5 +65,7 @@ std::optional<std::vector<std::uint8_t>> ReadPeVersionBlockFromFile(const std::f
 
 // A file's parsed version block, or nullopt.
 std::optional<VersionBlock> ReadVersionBlock(const std::filesystem::path& hostPath);
+// The same for a file already open (its position is left anywhere).
+std::optional<VersionBlock> ReadVersionBlock(platform::HostFile& file);
 
 }  // namespace installer

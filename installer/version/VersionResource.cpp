@@ -126,6 +126,13 @@ void TVersionResource::SetCharacterSet(TCharacterSet characterSet) {
     Read();
 }
 
+std::string FileVersionOf(platform::HostFile& file) {
+    const TVersionResource defaults;
+    return VersionInfoFromBlock(ReadVersionBlock(file), LanguageNumber(defaults.Language()),
+                                CodePage(defaults.CharacterSet()))
+        .FileVersion;
+}
+
 void TVersionResource::Read() {
     info_ = {};
     if (fileName_.empty()) return;

@@ -56,6 +56,10 @@ std::string FileOSName(std::uint32_t os);
 std::string FileTypeName(std::uint32_t type);
 std::string FileSubTypeName(std::uint32_t type, std::uint32_t subtype);
 
+// The FileVersion text a TVersionResource of the default language and
+// character set reads, from a file already open.
+std::string FileVersionOf(platform::HostFile& file);
+
 // Turns the file names it is given into host paths; nullopt when the file
 // cannot be reached. The default takes names as host paths.
 using HostPathResolver = std::function<std::optional<std::filesystem::path>(const std::string& fileName)>;

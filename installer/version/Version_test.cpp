@@ -8,6 +8,7 @@
 #include "installer/version/PeVersionBlock.h"
 #include "installer/version/VersionCompare.h"
 #include "installer/version/VersionResource.h"
+#include "platform/hostio/HostFile.h"
 #include "platform/testing/TempDir.h"
 #include "tools/pe-fixture/PeFixture.h"
 
@@ -52,6 +53,19 @@ TEST(VersionResource, ReadsFixedInfoTranslationAndStringTable) {
     EXPECT_EQ(resource.VersionInfo().CompanyName, "");
     EXPECT_EQ(resource.VersionInfo().ProductVersion, "4.0.0.0");
     EXPECT_EQ(resource.VersionInfo().FileVersion, "4.0.1.22");
+}
+
+// A file already open answers as its path does, and a file that is no
+// program has no version.
+TEST(VersionResource, FileVersionOfAnOpenFile) {
+    TempDir dir;
+    pefixture::WritePe(dir / "IDAPI32.DLL", FullOptions(), true);
+    std::ofstream(dir / "plain.txt") << "MZ but nothing more";
+    platform::HostFile dll, plain;
+    ASSERT_TRUE(dll.Open(dir / "IDAPI32.DLL", platform::HostFile::Mode::Read));
+    ASSERT_TRUE(plain.Open(dir / "plain.txt", platform::HostFile::Mode::Read));
+    EXPECT_EQ(FileVersionOf(dll), "4.0.1.22");
+    EXPECT_EQ(FileVersionOf(plain), "");
 }
 
 TEST(VersionResource, UnicodeStringTableIsNotReadUnderTheDefaultCodePage) {

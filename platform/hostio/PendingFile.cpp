@@ -14,22 +14,68 @@
 
 namespace platform {
 
+namespace {
+
+// A temporary name beside the entry. O_EXCL makes the name ours; the counter
+// only makes a clash unlikely.
+std::string TempName(const std::string& entry, pid_t pid) {
+    static std::atomic<unsigned> counter{0};
+    return "." + entry.substr(0, 200) + "." + std::to_string(pid) + "-" + std::to_string(counter.fetch_add(1)) +
+           ".part";
+}
+
+// Files without a name are linked in through their /proc entry (linkat with
+// AT_EMPTY_PATH needs a privilege); without /proc they are not used.
+bool UnnamedFilesCanBeLinked() {
+    static const bool can = ::access("/proc/self/fd", X_OK) == 0;
+    return can;
+}
+
+// An unnamed file given a name in the folder; false with errno set. The
+// descriptor itself serves where the kernel lets this process link it
+// (a privilege, or a newer kernel); else its /proc entry.
+bool LinkIn(int fd, int dir, const std::string& name) {
+    if (HostCallFails(HostCall::Rename)) return false;
+    static std::atomic<bool> byDescriptor{true};
+    if (byDescriptor.load(std::memory_order_relaxed)) {
+        if (::linkat(fd, "", dir, name.c_str(), AT_EMPTY_PATH) == 0) return true;
+        if (errno != ENOENT && errno != EPERM && errno != EINVAL) return false;
+        byDescriptor.store(false, std::memory_order_relaxed);
+    }
+    const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, proc.c_str(), dir, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+}  // namespace
+
 PendingFile::~PendingFile() { Discard(); }
 
-bool PendingFile::Create(const std::string& entry) {
+bool PendingFile::Create(const std::string& entry, Publish meant) {
     Discard();
-    int dir = folder_.Descriptor();
-    if (dir < 0) return false;
-    // O_EXCL makes the name ours; the counter only makes a clash unlikely.
-    static std::atomic<unsigned> counter{0};
-    std::string stem = "." + entry.substr(0, 200) + "." + std::to_string(folder_.Pid()) + "-";
+    if (folder_.Descriptor() < 0) return false;
+    entry_ = entry;
+    if (meant == Publish::OnlyNew && UnnamedFilesCanBeLinked() && CreateUnnamed()) return true;
+    if (CreateNamed()) return true;
+    entry_.clear();
+    return false;
+}
+
+bool PendingFile::CreateUnnamed() {
+    // The file system may not offer it (EOPNOTSUPP, or EISDIR from a kernel
+    // that does not know the flag): the caller takes a temporary name then.
+    const int fd = ::openat(folder_.Descriptor(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    file_ = HostFile(fd);
+    return true;
+}
+
+bool PendingFile::CreateNamed() {
     folder_.BeginChange();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string temp = stem + std::to_string(counter.fetch_add(1)) + ".part";
-        int fd = ::openat(dir, temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        std::string temp = TempName(entry_, folder_.Pid());
+        int fd = ::openat(folder_.Descriptor(), temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
             file_ = HostFile(fd);
-            entry_ = entry;
             temp_ = std::move(temp);
             folder_.EndChange();
             return true;
@@ -40,11 +86,49 @@ bool PendingFile::Create(const std::string& entry) {
     return false;
 }
 
+// Gives the unnamed file its name. Linking never replaces: a file to
+// replace gets a temporary name first and is renamed over the old one.
+PendingFile::Committed PendingFile::LinkUnnamed(Publish how) {
+    const int dir = folder_.Descriptor();
+    if (how == Publish::Replace) {
+        folder_.BeginChange();
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string temp = TempName(entry_, folder_.Pid());
+            if (LinkIn(file_.fd_, dir, temp)) {
+                temp_ = std::move(temp);
+                folder_.EndChange();
+                return Commit(how);
+            }
+            if (errno != EEXIST) break;
+        }
+        folder_.EndChange();
+        return Committed::Failed;
+    }
+    folder_.BeginChange();
+    if (!LinkIn(file_.fd_, dir, entry_)) {
+        const bool taken = errno == EEXIST;
+        folder_.EndChange();
+        if (taken) folder_.Forget();
+        return taken ? Committed::Taken : Committed::Failed;
+    }
+    // A close that fails (a delayed write that did not reach the disk)
+    // takes back the name the file was just given.
+    if (!file_.Close()) {
+        ::unlinkat(dir, entry_.c_str(), 0);
+        folder_.EndChange();
+        return Committed::Failed;
+    }
+    folder_.EndChange(entry_);
+    entry_.clear();
+    return Committed::Done;
+}
+
 PendingFile::Committed PendingFile::Commit(Publish how) {
-    if (temp_.empty()) return Committed::Failed;
-    if (!file_.Close()) return Committed::Failed;
+    if (entry_.empty()) return Committed::Failed;
     // The folder holding the temporary file stays open until it is published or dropped.
     assert(folder_.IsOpen());
+    if (temp_.empty()) return file_.IsOpen() ? LinkUnnamed(how) : Committed::Failed;
+    if (!file_.Close()) return Committed::Failed;
     int dir = folder_.Descriptor();
     folder_.BeginChange();
     int rc;
@@ -73,6 +157,7 @@ PendingFile::Committed PendingFile::Commit(Publish how) {
     }
     temp_.clear();
     folder_.EndChange(entry_);
+    entry_.clear();
     return Committed::Done;
 }
 
@@ -80,6 +165,7 @@ void PendingFile::Discard() {
     file_.Close();
     if (!temp_.empty() && folder_.IsOpen()) ::unlinkat(folder_.Descriptor(), temp_.c_str(), 0);
     temp_.clear();
+    entry_.clear();
 }
 
 }  // namespace platform

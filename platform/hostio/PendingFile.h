@@ -4,6 +4,11 @@
 // untouched; a PendingFile that is dropped removes its temporary file. The
 // folder is one held open by the caller, so links inside it cannot
 // redirect the write.
+//
+// A file meant for a name that is free is made without any name where the
+// file system allows (O_TMPFILE) and linked in by Commit: nothing half
+// written ever shows in the folder, and nothing is left to remove. Elsewhere
+// it takes the temporary name like any other.
 #include <cstddef>
 #include <string>
 
@@ -19,10 +24,12 @@ public:
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
 
-    // Creates the temporary file for the entry; false on failure.
-    bool Create(const std::string& entry);
-    HostFile& File() { return file_; }
     enum class Publish { Replace, OnlyNew };
+    // Creates the temporary file for the entry; false on failure. The way
+    // it is meant to be published picks how it is made; Commit may still
+    // publish it either way.
+    bool Create(const std::string& entry, Publish meant = Publish::Replace);
+    HostFile& File() { return file_; }
     enum class Committed { Done, Taken, Failed };
     // Closes the file and renames it to the entry; a close that fails (a
     // delayed write that did not reach the disk) publishes nothing. OnlyNew
@@ -32,9 +39,13 @@ public:
     void Discard();
 
 private:
+    bool CreateNamed();
+    bool CreateUnnamed();
+    Committed LinkUnnamed(Publish how);
+
     DestinationFolder& folder_;
     std::string entry_;
-    std::string temp_;
+    std::string temp_;  // empty for a file without a name
     HostFile file_;
 };
 

@@ -35,6 +35,9 @@ TEST(Arctool, PackListExtractSpan) {
     WriteFile(dir / "a.txt", "hello");
     WriteFile(dir / "b.bin", RandomBytes(30000, 1));
     ASSERT_EQ(Arctool(d, "pack t.1 --id 3 a.txt b.bin").code, 0);
+    ASSERT_EQ(Arctool(d, "pack t2.1 --id 3 --threads 2 a.txt b.bin").code, 0);
+    EXPECT_TRUE(ReadFile(dir / "t2.1") == ReadFile(dir / "t.1"));
+    EXPECT_EQ(Arctool(d, "pack t3.1 --threads 0 a.txt").code, 2);
     ASSERT_EQ(Arctool(d, "add t.1 --id 4 --level none a.txt").code, 0);
     Result list = Arctool(d, "list t.1");
     ASSERT_EQ(list.code, 0) << list.out;

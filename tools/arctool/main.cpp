@@ -10,7 +10,8 @@
 // Options: --level none|fastest|default|max, --id N, --offset N,
 // --overwrite always|never|version|date|versiondate, --disk-size BYTES,
 // --name NAME (disk file name for span, default the archive's name),
-// --root DIR (paths are Windows paths below that system root).
+// --root DIR (paths are Windows paths below that system root),
+// --threads N (threads that deflate or inflate members; default one per core).
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -35,7 +36,8 @@ int Usage() {
                  "       arctool list ARCHIVE [--offset N]\n"
                  "       arctool extract ARCHIVE DIR [--offset N] [--overwrite RULE] [MEMBER...]\n"
                  "       arctool span ARCHIVE DISKDIR [--offset N] [--disk-size BYTES] [--name NAME]\n"
-                 "       (any command: --root DIR for Windows paths below a system root)\n";
+                 "       (any command: --root DIR for Windows paths below a system root,\n"
+                 "        --threads N for the threads that pack or extract, default one per core)\n";
     return 2;
 }
 
@@ -99,6 +101,12 @@ int Run(const std::string& command, Args& args) {
         auto v = Number(args.options["offset"]);
         if (!v || *v < 0 || *v > 0x7FFFFFFF) return Usage();
         c.Offset = static_cast<std::int32_t>(*v);
+    }
+
+    if (args.options.count("threads")) {
+        auto v = Number(args.options["threads"]);
+        if (!v || *v < 1 || *v > 1024) return Usage();
+        c.Threads = static_cast<int>(*v);
     }
 
     if (command == "pack" || command == "add") {

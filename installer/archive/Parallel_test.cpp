@@ -1,0 +1,406 @@
+// Packing and extracting on several threads: the archive is the very bytes
+// one thread writes, and extraction keeps its order, totals and safety.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <functional>
+#include <random>
+
+#include "installer/archive/ArchiveErrors.h"
+#include "installer/archive/ArchiveTestFiles.h"
+#include "installer/archive/TmslCompress.h"
+#include "platform/hostio/HostFault.h"
+#include "platform/hostio/HostFile.h"
+#include "platform/sysroot/DateTime.h"
+#include "platform/sysroot/SystemRoot.h"
+
+namespace installer {
+namespace {
+
+using testing::RandomBytes;
+using testing::ReadFile;
+using testing::WriteFile;
+
+// Text that deflate has real work on: words, numbers, repeats.
+std::string Wordy(std::size_t n, unsigned seed) {
+    static const char* words[] = {"<td>", "transistor ", "BC547 ", "\r\n", "gain ", "1N4148", "  ", "&nbsp;"};
+    std::mt19937 rng(seed);
+    std::string s;
+    while (s.size() < n) {
+        s += words[rng() % 8];
+        if (rng() % 5 == 0) s += std::to_string(rng() % 100000);
+    }
+    s.resize(n);
+    return s;
+}
+
+// A tree of empty, tiny, block-boundary and multi-megabyte members, with
+// fixed dates, below a system root so that the stored names do not depend
+// on where the test runs.
+struct Tree {
+    platform::TempRootDir dir;
+    platform::ScopedSystemRoot scoped{dir.Path()};
+    std::vector<std::string> files;
+
+    Tree() {
+        const std::size_t sizes[] = {0, 1, 3, 4095, 4096, 4097, 32768, 65535, 65536, 65537, 131072, 200000};
+        double date = platform::EncodeDateTime(2004, 2, 29, 23, 59, 58, 500);
+        int k = 0;
+        auto add = [&](const std::string& bytes) {
+            std::string name = "C:\\Tree\\m" + std::to_string(k++) + ".bin";
+            std::string host = (dir.Path() / ("drive_c/Tree/m" + std::to_string(k - 1) + ".bin")).string();
+            WriteFile(host, bytes);
+            platform::HostFile f;
+            f.Open(host, platform::HostFile::Mode::Read);
+            f.SetModifiedMs(platform::DateTimeToUnixMs(date));
+            files.push_back(name);
+        };
+        for (std::size_t n : sizes) {
+            add(Wordy(n, static_cast<unsigned>(n)));
+            add(RandomBytes(n, static_cast<unsigned>(n) + 7));
+        }
+        add(Wordy(3 << 20, 1));
+        add(RandomBytes(2 << 20, 2) + Wordy(1 << 20, 3));
+    }
+
+    std::string Host(const std::string& windowsPath) { return platform::Files().HostPath(windowsPath).string(); }
+};
+
+std::string Pack(Tree& tree, TCompressionLevel level, int threads, TTmslCompress* with = nullptr) {
+    TTmslCompress own;
+    TTmslCompress& c = with ? *with : own;
+    c.CompressionLevel = level;
+    c.Threads = threads;
+    c.SetCompressedFile("C:\\Out\\t" + std::to_string(threads) + ".1");
+    c.SetFilesToProcess(tree.files);
+    c.Compress(false, 7);
+    return ReadFile(tree.Host(c.CompressedFile()));
+}
+
+unsigned long Crc(const std::string& bytes) {
+    return crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
+}
+
+// Every level gives the archive packing on one thread gave before packing
+// went parallel (sizes and checksums taken then), on any number of threads.
+TEST(ParallelPack, SameBytesAtEveryLevelOnAnyNumberOfThreads) {
+    Tree tree;
+    struct Golden {
+        TCompressionLevel level;
+        std::size_t size;
+        unsigned long crc;
+    };
+    const Golden golden[] = {{colNone, 7442269, 0x85d0b3fdu},
+                             {colFastest, 4100056, 0x72ef8cbau},
+                             {colDefault, 3811765, 0xb17e8435u},
+                             {colMax, 3759349, 0x8b68df01u}};
+    for (const Golden& g : golden) {
+        for (int threads : {1, 3, 8}) {
+            std::string archive = Pack(tree, g.level, threads);
+            EXPECT_EQ(archive.size(), g.size) << g.level << " on " << threads;
+            EXPECT_EQ(Crc(archive), g.crc) << g.level << " on " << threads;
+        }
+    }
+}
+
+// What a progress handler sees: the same reports in the same order.
+std::vector<std::string> PackReports(Tree& tree, int threads) {
+    std::vector<std::string> seen;
+    TTmslCompress c;
+    auto note = [&](const char* what) {
+        return [&seen, what](TTmslCompress&, TlzhFileStats& s) {
+            seen.push_back(std::string(what) + " " + s.FileName + " " + std::to_string(s.FileBytesDone) + " " +
+                           std::to_string(s.PackedSize) + " " + std::to_string(s.TotalBytesDone) + " " +
+                           std::to_string(s.TotalPercent) + (s.Finished ? " end" : ""));
+        };
+    };
+    c.OnBeforeAdding = note("before");
+    c.OnStatus = note("status");
+    c.OnAfterAdding = note("after");
+    Pack(tree, colFastest, threads, &c);
+    return seen;
+}
+
+TEST(ParallelPack, ProgressReportsAsOnOneThread) {
+    Tree tree;
+    std::vector<std::string> one = PackReports(tree, 1);
+    EXPECT_GT(one.size(), tree.files.size() * 3);
+    EXPECT_EQ(PackReports(tree, 6), one);
+}
+
+// A source that cannot be opened stops packing at its turn: the members
+// before it are written, none after. (Workers run a few members ahead: the
+// file goes while the first member is written, before its own turn comes
+// to be opened.)
+TEST(ParallelPack, UnopenableSourceFailsInItsTurn) {
+    Tree tree;
+    TTmslCompress c;
+    c.Threads = 1;
+    std::vector<std::string> added;
+    c.OnBeforeAdding = [&](TTmslCompress&, TlzhFileStats&) {
+        if (added.empty()) std::filesystem::remove(tree.Host(tree.files[9]));
+    };
+    c.OnAfterAdding = [&](TTmslCompress&, TlzhFileStats& s) { added.push_back(s.FileName); };
+    c.SetCompressedFile("C:\\Out\\bad.1");
+    c.SetFilesToProcess(tree.files);
+    try {
+        c.Compress(false, 0);
+        ADD_FAILURE() << "no error";
+    } catch (const ETmslCompress& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot open the file " + tree.files[9]);
+    }
+    EXPECT_EQ(added, std::vector<std::string>(tree.files.begin(), tree.files.begin() + 9));
+}
+
+// Abort stops the writer and every worker; the call returns promptly.
+TEST(ParallelPack, AbortStopsEveryWorker) {
+    Tree tree;
+    TTmslCompress c;
+    c.Threads = 8;
+    int afterAdding = 0, aborted = 0;
+    c.OnAfterAdding = [&](TTmslCompress& self, TlzhFileStats&) {
+        if (++afterAdding == 3) self.Abort = true;
+    };
+    c.OnAborted = [&](TTmslCompress&) { ++aborted; };
+    Pack(tree, colMax, 8, &c);
+    EXPECT_EQ(afterAdding, 3);
+    EXPECT_EQ(aborted, 1);
+}
+
+// ---- extraction ------------------------------------------------------------
+
+struct Extracted {
+    std::vector<std::string> finished;  // the last report of each member
+    std::vector<std::int64_t> totals;   // TotalBytesDone of every report
+    int aborted = 0;
+    std::string error;
+};
+
+Extracted Unpack(Tree& tree, int threads, const std::string& into,
+                 const std::function<void(TTmslCompress&, TlzhFileStats&)>& onStatus = {}) {
+    Extracted result;
+    TTmslCompress c;
+    c.Threads = threads;
+    c.SetCompressedFile("C:\\Out\\t1.1");
+    c.ExtractDirectory = into;
+    c.OnStatus = [&](TTmslCompress& self, TlzhFileStats& s) {
+        result.totals.push_back(s.TotalBytesDone);
+        if (s.Finished)
+            result.finished.push_back(s.FileName + " " + std::to_string(s.FileBytesDone) + " " +
+                                      std::to_string(s.TotalBytesDone) + " " + std::to_string(s.TotalPercent));
+        if (onStatus) onStatus(self, s);
+    };
+    c.OnAborted = [&](TTmslCompress&) { ++result.aborted; };
+    c.SetFilesToProcess(tree.files);
+    try {
+        c.Extract();
+    } catch (const std::exception& e) {
+        result.error = e.what();
+    }
+    return result;
+}
+
+std::vector<std::string> Listing(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(dir, ec)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string MemberFile(std::size_t i) { return "m" + std::to_string(i) + ".bin"; }
+
+// Every member lands with its bytes and date; the reports come in member
+// order with the totals of one thread.
+TEST(ParallelExtract, SameFilesAndReportsOnAnyNumberOfThreads) {
+    Tree tree;
+    Pack(tree, colDefault, 1);
+    Extracted one = Unpack(tree, 1, "C:\\One");
+    Extracted many = Unpack(tree, 8, "C:\\Many");
+    ASSERT_EQ(many.error, "");
+    EXPECT_EQ(many.finished, one.finished);
+    EXPECT_EQ(one.finished.size(), tree.files.size());
+    EXPECT_TRUE(std::is_sorted(many.totals.begin(), many.totals.end()));
+    for (std::size_t i = 0; i < tree.files.size(); ++i) {
+        std::string source = tree.Host(tree.files[i]);
+        std::string copy = tree.Host("C:\\Many\\" + MemberFile(i));
+        EXPECT_TRUE(ReadFile(copy) == ReadFile(source)) << i;
+        EXPECT_EQ(platform::HostFileFactsOf(copy)->modifiedMs, platform::HostFileFactsOf(source)->modifiedMs) << i;
+    }
+    EXPECT_EQ(Listing(tree.Host("C:\\Many")).size(), tree.files.size());  // nothing else
+}
+
+// Abort in one member's reports: that member is the last one published;
+// the files after it keep their old contents, and no worker's file is left.
+TEST(ParallelExtract, AbortKeepsEveryLaterFileAsItWas) {
+    Tree tree;
+    Pack(tree, colFastest, 1);
+    for (std::size_t i = 0; i < tree.files.size(); ++i) WriteFile(tree.Host("C:\\Old\\" + MemberFile(i)), "old");
+    Extracted run = Unpack(tree, 8, "C:\\Old", [&](TTmslCompress& self, TlzhFileStats& s) {
+        if (s.Finished && s.FileName == tree.files[4]) self.Abort = true;
+    });
+    EXPECT_EQ(run.aborted, 1);
+    EXPECT_EQ(run.finished.size(), 5u);
+    for (std::size_t i = 0; i < tree.files.size(); ++i) {
+        std::string copy = ReadFile(tree.Host("C:\\Old\\" + MemberFile(i)));
+        if (i <= 4)
+            EXPECT_TRUE(copy == ReadFile(tree.Host(tree.files[i]))) << i;
+        else
+            EXPECT_EQ(copy, "old") << i;
+    }
+    EXPECT_EQ(Listing(tree.Host("C:\\Old")).size(), tree.files.size());
+}
+
+// A member whose data is damaged fails in its turn, after every member
+// before it was published and before any after it.
+TEST(ParallelExtract, DamagedMemberFailsInItsTurn) {
+    Tree tree;
+    Pack(tree, colMax, 1);
+    TTmslCompress probe;
+    probe.SetCompressedFile("C:\\Out\\t1.1");
+    ASSERT_GT(probe.Count(), 20);
+    const TFileHeader& damaged = probe.Headers().FileHeaders(20);
+    {
+        std::string archive = ReadFile(tree.Host("C:\\Out\\t1.1"));
+        for (int k = 10; k < 40; ++k) archive[static_cast<std::size_t>(damaged.DataStart + k)] ^= 0x5A;
+        WriteFile(tree.Host("C:\\Out\\t1.1"), archive);
+    }
+    Extracted run = Unpack(tree, 8, "C:\\Dmg");
+    EXPECT_EQ(run.error, "error");
+    EXPECT_EQ(run.finished.size(), 20u);
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < 20; ++i) expected.push_back(MemberFile(i));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Listing(tree.Host("C:\\Dmg")), expected);
+}
+
+// A list that names one member twice: the second meets the file the first
+// wrote, under the overwrite rule, as on one thread.
+TEST(ParallelExtract, AMemberNamedTwiceMeetsItsOwnFile) {
+    Tree tree;
+    Pack(tree, colFastest, 1);
+    WriteFile(tree.Host("C:\\Twice\\keep.txt"), "x");
+    TTmslCompress c;
+    c.Threads = 4;
+    c.Overwrite = TOverwriteType::owNever;
+    c.SetCompressedFile("C:\\Out\\t1.1");
+    c.ExtractDirectory = "C:\\Twice";
+    std::vector<std::string> finished;
+    c.OnStatus = [&](TTmslCompress&, TlzhFileStats& s) {
+        if (s.Finished) finished.push_back(std::to_string(s.TotalBytesDone));
+    };
+    c.SetFilesToProcess({tree.files[3], tree.files[5], tree.files[3], "c:\\TREE\\M5.BIN"});
+    c.Extract();
+    EXPECT_EQ(Listing(tree.Host("C:\\Twice")), (std::vector<std::string>{"keep.txt", "m3.bin", "m5.bin"}));
+    const std::string three = std::to_string(ReadFile(tree.Host(tree.files[3])).size());
+    const std::string both = std::to_string(ReadFile(tree.Host(tree.files[3])).size() +
+                                            ReadFile(tree.Host(tree.files[5])).size());
+    // The kept ones report no bytes.
+    EXPECT_EQ(finished, (std::vector<std::string>{three, both, both, both}));
+}
+
+// An archive inside another file (the self-extractor) extracts on several
+// threads from its offset.
+TEST(ParallelExtract, FromAnOffset) {
+    Tree tree;
+    const std::string archive = Pack(tree, colFastest, 1);
+    WriteFile(tree.Host("C:\\Out\\setup.exe"), std::string(12345, 'E') + archive);
+    TTmslCompress c;
+    c.Threads = 4;
+    c.SetCompressedFile("C:\\Out\\setup.exe");
+    c.Offset = 12345;
+    c.ExtractDirectory = "C:\\Embedded";
+    c.SetFilesToProcess(tree.files);
+    c.Extract();
+    for (std::size_t i = 0; i < tree.files.size(); ++i)
+        EXPECT_TRUE(ReadFile(tree.Host("C:\\Embedded\\" + MemberFile(i))) == ReadFile(tree.Host(tree.files[i]))) << i;
+}
+
+// Two members whose names differ only in case go to one file, the later
+// one replacing the earlier, as names ignore case.
+TEST(ParallelExtract, NamesThatDifferInCaseMeetAsOneFile) {
+    platform::TempRootDir dir;
+    platform::ScopedSystemRoot scoped(dir.Path());
+    WriteFile((dir.Path() / "drive_c/A/Case.txt").string(), "first");
+    WriteFile((dir.Path() / "drive_c/B/CASE.TXT").string(), "second");
+    WriteFile((dir.Path() / "drive_c/A/other.txt").string(), "other");
+    TTmslCompress c;
+    c.Threads = 4;
+    c.SetCompressedFile("C:\\case.1");
+    c.SetFilesToProcess({"C:\\A\\Case.txt", "C:\\A\\other.txt", "C:\\B\\CASE.TXT"});
+    c.Compress(false, 0);
+    c.ExtractDirectory = "C:\\Out";
+    c.SetFilesToProcess({"C:\\A\\Case.txt", "C:\\A\\other.txt", "C:\\B\\CASE.TXT"});
+    c.Extract();
+    EXPECT_EQ(Listing(dir.Path() / "drive_c/Out"), (std::vector<std::string>{"Case.txt", "other.txt"}));
+    EXPECT_EQ(ReadFile((dir.Path() / "drive_c/Out/Case.txt").string()), "second");
+}
+
+// A member too large for the batches is read by its worker from the archive;
+// cut short, it fails in its turn with the members before it in place.
+TEST(ParallelExtract, LargeMembersAreReadByTheirWorker) {
+    platform::TempRootDir dir;
+    platform::ScopedSystemRoot scoped(dir.Path());
+    const std::string big = RandomBytes(6 << 20, 11);
+    WriteFile((dir.Path() / "drive_c/S/a.txt").string(), "before");
+    WriteFile((dir.Path() / "drive_c/S/big.bin").string(), big);
+    WriteFile((dir.Path() / "drive_c/S/z.txt").string(), "after");
+    const std::vector<std::string> files = {"C:\\S\\a.txt", "C:\\S\\big.bin", "C:\\S\\z.txt"};
+    TTmslCompress c;
+    c.Threads = 3;
+    c.CompressionLevel = colFastest;
+    c.SetCompressedFile("C:\\big.1");
+    c.SetFilesToProcess(files);
+    c.Compress(false, 0);
+    c.ExtractDirectory = "C:\\Out";
+    c.SetFilesToProcess(files);
+    c.Extract();
+    EXPECT_TRUE(ReadFile((dir.Path() / "drive_c/Out/big.bin").string()) == big);
+    EXPECT_EQ(ReadFile((dir.Path() / "drive_c/Out/z.txt").string()), "after");
+
+    // The big member's last bytes are lost: the stream ends early.
+    const std::string whole = ReadFile((dir.Path() / "drive_c/big.1").string());
+    const TFileHeader& h = c.Headers().FileHeaders(1);
+    std::string cut = whole;
+    for (std::int32_t k = h.LastDataPos - 100; k <= h.LastDataPos; ++k) cut[static_cast<std::size_t>(k)] = 0;
+    WriteFile((dir.Path() / "drive_c/big.1").string(), cut);
+    c.ExtractDirectory = "C:\\Cut";
+    c.SetFilesToProcess(files);
+    EXPECT_THROW(c.Extract(), platform::Exception);
+    EXPECT_EQ(Listing(dir.Path() / "drive_c/Cut"), (std::vector<std::string>{"a.txt"}));
+}
+
+// A write that fails on a worker (a full disk) ends the run in that
+// member's turn: the members before it are new, it and every later one keep
+// their old contents, and nothing else is left in the folder.
+TEST(ParallelExtract, AFailingWriteKeepsTheOldFilesFromItsMemberOn) {
+    Tree tree;
+    Pack(tree, colFastest, 1);
+    for (std::size_t i = 0; i < tree.files.size(); ++i) WriteFile(tree.Host("C:\\Full\\" + MemberFile(i)), "old");
+    Extracted run;
+    {
+        platform::ScopedHostFault fault(platform::HostCall::Write, 6, ENOSPC);
+        run = Unpack(tree, 4, "C:\\Full");
+    }
+    EXPECT_EQ(run.error, "The disk is full");
+    std::size_t fresh = 0;
+    bool oldSeen = false;
+    for (std::size_t i = 0; i < tree.files.size(); ++i) {
+        std::string copy = ReadFile(tree.Host("C:\\Full\\" + MemberFile(i)));
+        if (copy == "old") {
+            oldSeen = true;
+        } else {
+            EXPECT_FALSE(oldSeen) << i << " is new after an old one";
+            EXPECT_TRUE(copy == ReadFile(tree.Host(tree.files[i]))) << i;
+            ++fresh;
+        }
+    }
+    EXPECT_LT(fresh, tree.files.size());
+    EXPECT_EQ(Listing(tree.Host("C:\\Full")).size(), tree.files.size());
+}
+
+}  // namespace
+}  // namespace installer
