@@ -8,14 +8,14 @@
 namespace installer {
 
 TBaseTamselForm::TBaseTamselForm(QWidget* owner, EngineContext* context)
-    : TModalForm(owner), context_(context), ownerForm_(owner) {
+    : TModalForm(owner), context_(context ? context->Handle() : nullptr), ownerForm_(owner) {
     SetFontCharset(*this, 0);
-    if (context_) context_->GlobalBaseFormList.push_back(this);
+    if (context) context->GlobalBaseFormList.push_back(this);
 }
 
 TBaseTamselForm::~TBaseTamselForm() {
-    if (context_) {
-        auto& list = context_->GlobalBaseFormList;
+    if (EngineContext* context = Context()) {
+        auto& list = context->GlobalBaseFormList;
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
     }
 }

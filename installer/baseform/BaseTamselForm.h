@@ -5,6 +5,8 @@
 #include "installer/baseform/ModalForm.h"
 #include "installer/translator/Languages.h"
 
+#include <memory>
+
 namespace installer {
 
 class EngineContext;
@@ -25,7 +27,8 @@ public:
     bool OverrideMainTranslator = false;
     TTmslLanguage TranslateIntoLanguage = tlUser;
 
-    EngineContext* Context() const { return context_; }
+    // The engine's context, or nullptr (none given, or already gone).
+    EngineContext* Context() const { return context_ ? *context_ : nullptr; }
     // The form that owns this one (the frame of a page), or nullptr.
     QWidget* OwnerForm() const { return ownerForm_; }
 
@@ -35,7 +38,7 @@ public:
     virtual void Translate();
 
 private:
-    EngineContext* context_;
+    std::shared_ptr<EngineContext*> context_;  // a deferred delete may come after the context ended
     QWidget* ownerForm_;
 };
 

@@ -2,6 +2,8 @@
 // modal results with the exception boundary.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <QPushButton>
 #include <QTimer>
 
@@ -61,6 +63,17 @@ TEST(BaseTamselForm, SettingsAndTheFormList) {
     EXPECT_TRUE(context.GlobalBaseFormList.empty());
     Form unlisted(nullptr);  // no context: in no list
     EXPECT_TRUE(context.GlobalBaseFormList.empty());
+}
+
+TEST(BaseTamselForm, AFormFreedAfterItsContextLeavesItAlone) {
+    // A copy window deleted later by the event loop may outlive the setup
+    // whose context listed it.
+    auto context = std::make_unique<EngineContext>();
+    auto form = std::make_unique<Form>(context.get());
+    EXPECT_EQ(form->Context(), context.get());
+    context.reset();
+    EXPECT_EQ(form->Context(), nullptr);
+    form.reset();  // no list to leave: nothing is touched
 }
 
 TEST(BaseTamselForm, TranslateWithoutATranslatorChangesNothing) {

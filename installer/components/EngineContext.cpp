@@ -8,6 +8,7 @@ namespace installer {
 EngineContext::EngineContext() : GlobalCompressor(std::make_shared<TTmslCompress>(MakeSysrootArchiveHost())) {}
 
 EngineContext::~EngineContext() {
+    *self_ = nullptr;
     // Slots go first and last-made first, like the units that made them.
     while (!slots_.empty()) slots_.pop_back();
 }

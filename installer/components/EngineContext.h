@@ -40,6 +40,11 @@ public:
     // The one install engine of the setup (the root of the tree), or nullptr.
     TInstallRoot* GlobalInstall = nullptr;
 
+    // A handle that outlives the context and reads null once it is gone:
+    // what the context does not own (a form the window system frees later)
+    // holds this instead of a bare pointer.
+    std::shared_ptr<EngineContext*> Handle() const { return self_; }
+
     // A module's own state, made on first use and freed with the context.
     template <typename T>
     T& Slot() {
@@ -52,6 +57,7 @@ public:
     }
 
 private:
+    std::shared_ptr<EngineContext*> self_ = std::make_shared<EngineContext*>(this);
     struct HolderBase {
         virtual ~HolderBase() = default;
     };
