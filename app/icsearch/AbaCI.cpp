@@ -3,6 +3,7 @@
 #include "app/icsearch/PaginaResultadoCI.h"
 #include "htmlview/control/HtmlDisplay.h"
 #include "platform/qtglue/CaseEdit.h"
+#include "platform/qtglue/Controls.h"
 #include "platform/qtglue/Guard.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/PathCase.h"
@@ -18,11 +19,7 @@
 namespace vorel {
 
 namespace {
-template <typename T>
-T* Named(T* control, const char* name) {
-    control->setObjectName(name);
-    return control;
-}
+using platform::Named;
 }  // namespace
 
 AbaCI::AbaCI(std::function<platform::TDataSet&()> tabelaIntegrados, std::string diretorioBase, QWidget* parent)

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/data/ModuloDeDados.h"
+#include "platform/qtglue/Controls.h"
 #include "platform/runtime/Text.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/qtglue/CaseEdit.h"
@@ -20,11 +21,7 @@
 namespace vorel {
 
 namespace {
-template <typename T>
-T* Named(T* control, const char* name) {
-    control->setObjectName(name);
-    return control;
-}
+using platform::Named;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
@@ -46,16 +43,9 @@ void AbaReparos::Construir() {
     BDRBuscaRapida->setMinimumWidth(140);
     barra->addWidget(BDRBuscaRapida);
     barra->addStretch(1);
-    auto botao = [this](const char* name, const char* hint, QStyle::StandardPixmap icon) {
-        auto* b = Named(new QToolButton, name);
-        b->setIcon(style()->standardIcon(icon));
-        b->setToolTip(hint);
-        b->setAutoRaise(true);
-        return b;
-    };
-    GravaBDR = botao("GravaBDR", "Save changes", QStyle::SP_DialogSaveButton);
-    LimpaBDR = botao("LimpaBDR", "Clear edition fields", QStyle::SP_LineEditClearButton);
-    ApagaBDR = botao("ApagaBDR", "Delete", QStyle::SP_TrashIcon);
+    GravaBDR = platform::ToolButton(this, "GravaBDR", "Save changes", QStyle::SP_DialogSaveButton);
+    LimpaBDR = platform::ToolButton(this, "LimpaBDR", "Clear edition fields", QStyle::SP_LineEditClearButton);
+    ApagaBDR = platform::ToolButton(this, "ApagaBDR", "Delete", QStyle::SP_TrashIcon);
     barra->addWidget(GravaBDR);
     barra->addWidget(LimpaBDR);
     barra->addWidget(ApagaBDR);

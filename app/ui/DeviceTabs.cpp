@@ -13,7 +13,7 @@
 #include <map>
 
 #include "app/ui/TFormulario.h"
-#include "app/ui/Widgets.h"
+#include "platform/qtglue/Controls.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/DBText.h"
 #include "platform/dbcontrols/Image.h"
@@ -22,6 +22,9 @@
 #include "platform/qtglue/PageControl.h"
 
 namespace vorel {
+
+using platform::Named;
+using platform::ScrolledContent;
 
 namespace {
 

@@ -15,12 +15,15 @@
 #include "app/repair/AbaReparos.h"
 #include "app/xref/AbaReferencia.h"
 #include "app/ui/TFormulario.h"
-#include "app/ui/Widgets.h"
+#include "platform/qtglue/Controls.h"
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/PageControl.h"
 #include "platform/runtime/Exception.h"
 
 namespace vorel {
+
+using platform::Named;
+using platform::ScrolledContent;
 
 void TFormulario::CriaAbaCI() {
     TabSheet6 = Named(new QWidget, "TabSheet6");

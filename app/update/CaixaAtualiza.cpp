@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "platform/qtglue/Controls.h"
 #include "platform/qtglue/Guard.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/runtime/Exception.h"
@@ -30,11 +31,7 @@ const char* const kPaginaDownload = "/download.html";
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-template <typename T>
-T* Named(T* control, const char* name) {
-    control->setObjectName(name);
-    return control;
-}
+using platform::Named;
 
 QLabel* VersionLabel(const char* name, QWidget* parent) {
     auto* l = Named(new QLabel("0", parent), name);

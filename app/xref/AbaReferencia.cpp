@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "app/data/ModuloDeDados.h"
+#include "platform/qtglue/Controls.h"
 #include "platform/runtime/Text.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/DBText.h"
@@ -27,11 +28,7 @@ namespace {
 const char* const kTodos = "select * from ds.db";
 const char* const kArquivo = "DS.db";
 
-template <typename T>
-T* Named(T* control, const char* name) {
-    control->setObjectName(name);
-    return control;
-}
+using platform::Named;
 
 std::string Text(const QLineEdit* e) { return e->text().toStdString(); }
 std::string Text(const QPlainTextEdit* e) { return e->toPlainText().toStdString(); }
@@ -104,16 +101,9 @@ void AbaReferencia::Construir() {
         f.setBold(true);
         titulo->setFont(f);
         g->addWidget(titulo, 0, 0, 1, 4);
-        auto botao = [this](const char* name, const char* hint, QStyle::StandardPixmap icon) {
-            auto* b = Named(new QToolButton, name);
-            b->setIcon(style()->standardIcon(icon));
-            b->setToolTip(hint);
-            b->setAutoRaise(true);
-            return b;
-        };
-        GravarXR = botao("GravarXR", "Grava alterações", QStyle::SP_DialogSaveButton);
-        LimparXR = botao("LimparXR", "Limpa campo de edição", QStyle::SP_LineEditClearButton);
-        ApagarXR = botao("ApagarXR", "Apagar", QStyle::SP_TrashIcon);
+        GravarXR = platform::ToolButton(this, "GravarXR", "Grava alterações", QStyle::SP_DialogSaveButton);
+        LimparXR = platform::ToolButton(this, "LimparXR", "Limpa campo de edição", QStyle::SP_LineEditClearButton);
+        ApagarXR = platform::ToolButton(this, "ApagarXR", "Apagar", QStyle::SP_TrashIcon);
         auto* botoes = new QHBoxLayout;
         botoes->addStretch(1);
         botoes->addWidget(GravarXR);

@@ -1,11 +1,13 @@
 #pragma once
-// Small helpers for building the window's controls.
+// Small helpers for building windows' controls.
 #include <QObject>
 #include <QScrollArea>
 #include <QString>
+#include <QStyle>
+#include <QToolButton>
 #include <QVBoxLayout>
 
-namespace vorel {
+namespace platform {
 
 // Names a control as the program calls it, so tests and tools can find it.
 template <typename T>
@@ -28,4 +30,13 @@ inline QWidget* ScrolledContent(QWidget* page) {
     return content;
 }
 
-}  // namespace vorel
+// A flat tool button with a standard icon and a hint, named as above.
+inline QToolButton* ToolButton(QWidget* owner, const QString& name, const QString& hint, QStyle::StandardPixmap icon) {
+    auto* b = Named(new QToolButton, name);
+    b->setIcon(owner->style()->standardIcon(icon));
+    b->setToolTip(hint);
+    b->setAutoRaise(true);
+    return b;
+}
+
+}  // namespace platform
