@@ -22,7 +22,9 @@ run_suite() {
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
   local log="$dir/ctest-summary.log"
-  ctest --test-dir "$dir" -j "$jobs" --timeout 600 2>&1 | tee "$log" || status=1
+  # The screenshot tests write every tab and dialog here, to be looked at.
+  rm -rf "$dir/screenshots" && mkdir -p "$dir/screenshots"
+  VOREL_SHOTS_DIR="$PWD/$dir/screenshots" ctest --test-dir "$dir" -j "$jobs" --timeout 600 2>&1 | tee "$log" || status=1
   local line
   line=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
   if [ -n "$line" ]; then
