@@ -119,7 +119,7 @@ TEST_F(Backup, AFailedCopyReportsItAndKeepsTheEarlierBackup) {
     EXPECT_TRUE(modulo->TabelaBDR.Active());
     EXPECT_TRUE(modulo->PesquisarDS.Active());
 
-    // A folder where a file must go: the Part's texts; the other table still copies.
+    // A folder where a file must go: the failed-backup texts; the other table still copies.
     fs::remove(Pasta() / "DS.db");
     fs::create_directory(Pasta() / "DS.db");
     boxes.shown.clear();
