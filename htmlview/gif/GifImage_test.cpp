@@ -165,6 +165,14 @@ TEST(GifReader, UndefinedCodesRepeatThePreviousString) {
     EXPECT_EQ(Pixels(f.Frames[0]), (std::vector<int>{2, 2, 2, 2, 2}));
 }
 
+TEST(GifReader, PixelsPastTheLastRowAreDropped) {
+    // Six literals for a 2x2 frame, then a frame that must still be read.
+    GifFile f = Read(GifBuilder(2, 2).Image(0, 0, 2, 2, {1, 2, 3, 1, 2, 3}).Image(0, 0, 1, 1, {2}).Done());
+    ASSERT_EQ(f.Frames.size(), 2u);
+    EXPECT_EQ(Pixels(f.Frames[0]), (std::vector<int>{1, 2, 3, 1}));
+    EXPECT_EQ(Pixels(f.Frames[1]), (std::vector<int>{2}));
+}
+
 TEST(GifReader, BadDataEndsTheFrameNotTheFile) {
     // Code size 12 (above 11), then a frame whose first code after a clear
     // is the end code's neighbour (not a literal), then a good frame.

@@ -66,6 +66,7 @@ public:
     // last row is complete.
     bool Put(const std::uint8_t* src, int n) {
         while (n > 0 && !done_) {
+            assert(y_ < height_ && x_ < width_);
             int take = std::min(n, width_ - x_);
             std::memcpy(row_ + x_, src, static_cast<std::size_t>(take));
             if (mask_) {
