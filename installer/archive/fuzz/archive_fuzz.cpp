@@ -13,27 +13,16 @@
 
 #include "installer/archive/TmslCompress.h"
 #include "platform/runtime/Exception.h"
+#include "platform/testing/FuzzScratch.h"
 
 namespace {
 
-// Made once and kept for the whole run (never destroyed), removed at exit.
-const std::filesystem::path& Scratch() {
-    static const std::filesystem::path* dir = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "archive-fuzz-XXXXXX").string();
-        auto* made = new std::filesystem::path(::mkdtemp(pattern.data()));
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(Scratch(), ec);
-        });
-        return made;
-    }();
-    return *dir;
-}
+using platform::testing::FuzzScratch;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::filesystem::path& dir = Scratch();
+    const std::filesystem::path& dir = FuzzScratch();
     std::error_code ec;
     std::filesystem::remove_all(dir / "out", ec);
     std::string archive = (dir / "input.1").string();

@@ -11,23 +11,12 @@
 #include <string>
 
 #include "platform/runtime/Exception.h"
+#include "platform/testing/FuzzScratch.h"
 #include "platform/tables/Table.h"
 
 namespace {
 
-// Made once and kept for the whole run (never destroyed), removed at exit.
-const std::filesystem::path& Scratch() {
-    static const std::filesystem::path* dir = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "table-fuzz-XXXXXX").string();
-        auto* made = new std::filesystem::path(::mkdtemp(pattern.data()));
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(Scratch(), ec);
-        });
-        return made;
-    }();
-    return *dir;
-}
+using platform::testing::FuzzScratch;
 
 // Moving must end: more steps than records is a loop.
 void Walk(platform::TTable& t, bool forward) {
@@ -42,7 +31,7 @@ void Walk(platform::TTable& t, bool forward) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::filesystem::path& dir = Scratch();
+    const std::filesystem::path& dir = FuzzScratch();
     std::error_code ec;
     std::filesystem::remove(dir / "Input.db-journal", ec);
     {
