@@ -10,7 +10,7 @@ packages=(
   zlib1g-dev libjpeg62-turbo-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
-  xvfb xauth
+  xvfb xauth xdotool binutils
   clang libclang-rt-14-dev
   python3-pil giflib-tools libgif-dev liblnk-utils
   python3 python3-pyftpdlib

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QVariant>
 #include <algorithm>
 #include <vector>
@@ -93,6 +94,17 @@ void TModalForm::closeEvent(QCloseEvent* event) {
     }
     event->ignore();
     RunHandler([this] { CloseRequested(); });
+}
+
+void TModalForm::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    auto* focused = qobject_cast<QAbstractButton*>(focusWidget());
+    if (enter && event->modifiers() == Qt::NoModifier && focused && focused->isVisible() && focused->isEnabled()) {
+        focused->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TModalForm::reject() {

@@ -5,7 +5,8 @@
 // ShowModal unless CloseAllowed refuses; on a modeless form it is only
 // stored and the form stays shown. Closes that the program did not ask for
 // (title bar, window manager) and Esc go through the form's cancel button,
-// or are refused when there is none.
+// or are refused when there is none. Enter presses the focused button, as
+// in a Windows dialog; the default button only when no button has focus.
 //
 // Exceptions never unwind through Qt: every handler of ours runs through
 // RunHandler, which keeps the exception, ends the innermost modal run of
@@ -58,6 +59,7 @@ protected:
     // CancelRequested unless a form refuses it outright.
     virtual void CloseRequested() { CancelRequested(); }
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void reject() override;
 
 private:

@@ -5,6 +5,7 @@
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/TestFiles.h"
 #include "platform/testing/ErrorOf.h"
+#include "platform/testing/FileSizeLimit.h"
 
 namespace installer {
 namespace {
@@ -54,6 +55,11 @@ TEST_F(SelfExtractor, AFileWithoutAValidTrailerIsRefused) {
     std::string wrongText = data + EncodeTrailer(good);
     wrongText[30 + 3] = 'x';
     EXPECT_EQ(refused(wrongText), ReadError("C:\\bad.exe"));
+    std::string wrongLength = data + EncodeTrailer(good);
+    wrongLength[30] = 13;
+    EXPECT_EQ(refused(wrongLength), ReadError("C:\\bad.exe"));
+    EXPECT_EQ(refused(data + EncodeTrailer({0, 19, 20, 29})), ReadError("C:\\bad.exe"));  // setup.1 is no loader
+    EXPECT_EQ(refused(data + EncodeTrailer({10, 19, 19, 29})), ReadError("C:\\bad.exe"));  // sharing setup's last byte
     EXPECT_EQ(refused(data + EncodeTrailer({10, 19, 20, 30})), ReadError("C:\\bad.exe"));  // into the trailer
     EXPECT_EQ(refused(data + EncodeTrailer({-5, 19, 20, 29})), ReadError("C:\\bad.exe"));
     EXPECT_EQ(refused(data + EncodeTrailer({10, 19, 15, 29})), ReadError("C:\\bad.exe"));  // files inside setup
@@ -62,10 +68,20 @@ TEST_F(SelfExtractor, AFileWithoutAValidTrailerIsRefused) {
     EXPECT_EQ(ErrorOf([] { ReadSelfExtractorTrailer("C:\\none.exe"); }), ReadError("C:\\none.exe"));
 }
 
-TEST_F(SelfExtractor, AppendingAMissingArchiveFails) {
+TEST_F(SelfExtractor, AppendingAMissingArchiveOrOntoAFullDiskFails) {
     Write("C:\\D\\setup.exe", "LOADER");
     EXPECT_EQ(ErrorOf([] { CreateSelfExtractor("C:\\D\\setup.exe", "C:\\D\\setup.1", "C:\\D\\files.1"); }),
               "Cannot create the self-extracting exe because C:\\D\\setup.1 could not be loaded onto C:\\D\\setup.exe");
+    // A disk that takes only part of files.1.
+    Write("C:\\D\\setup.1", std::string(1000, 's'));
+    Write("C:\\D\\files.1", std::string(200000, 'f'));
+    std::string error;
+    {
+        platform::testing::FileSizeLimit disk(100000);
+        error = ErrorOf([] { CreateSelfExtractor("C:\\D\\setup.exe", "C:\\D\\setup.1", "C:\\D\\files.1"); });
+    }
+    EXPECT_EQ(error,
+              "Cannot create the self-extracting exe because C:\\D\\files.1 could not be loaded onto C:\\D\\setup.exe");
 }
 
 TEST_F(SelfExtractor, BuildInfLinesLoseTheirLineEnds) {

@@ -29,18 +29,21 @@ std::string InDirectory(const std::string& directory, const std::string& name) {
     return AddBackslash(directory) + name;
 }
 
-// Shows a failure of the build or the transfer; the program then ends.
-void ShowAndTerminate(const std::function<void()>& body) {
+// Shows a failure of the build or the transfer and marks it in failed;
+// the program then ends.
+void ShowAndTerminate(const std::function<void()>& body, bool& failed) {
     try {
         body();
     } catch (const std::exception& e) {
+        failed = true;
         Services().ShowException(e);
     }
     Services().Terminate();
 }
 
 // Writes count bytes of in, from its current position, into a new file;
-// false when the file cannot be made or takes fewer bytes.
+// false when the file cannot be made or takes fewer bytes. A file cut short
+// is removed, so a diskette never holds a truncated program.
 bool CopyBytes(platform::FileStream& in, std::int64_t count, const std::string& to) {
     platform::FileStream out;
     try {
@@ -52,7 +55,15 @@ bool CopyBytes(platform::FileStream& in, std::int64_t count, const std::string& 
     while (count > 0) {
         const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(count, kDiskBlock));
         const std::size_t got = in.Read(block.data(), want);
-        if (got != want || out.Write(block.data(), got) != got) return false;
+        if (got != want || out.Write(block.data(), got) != got) {
+            out = platform::FileStream();
+            try {
+                platform::Files().DeleteFile(to);
+            } catch (const platform::Exception&) {
+                // What stays is reported with the failure all the same.
+            }
+            return false;
+        }
         count -= static_cast<std::int64_t>(got);
         Services().ProcessMessages();
     }
@@ -73,7 +84,7 @@ void TCustomInstall::BuildFromInfFile() {
         if (lines->empty())
             throw IEInstall("Must be 1 line in BUILD.INF. This line should specify the build directory");
         BuildDistributables(exeName_, lines->front(), true);
-    });
+    }, aborted_);
 }
 
 void TCustomInstall::BuildDistributables(const std::string& exe, const std::string& directory, bool selfExtract) {
@@ -243,7 +254,7 @@ void TCustomInstall::TransferToFloppies(const std::string& drive) {
         }
         clear();
     };
-    ShowAndTerminate(body);
+    ShowAndTerminate(body, aborted_);
 }
 
 }  // namespace installer

@@ -333,10 +333,23 @@ TEST_F(Diskettes, ADisketteTooSmallForTheLoaderIsReportedAndTheStatusCleared) {
     TestSetup setup({"-sC:\\Dist", "-esetup.exe", "-f"});
     ASSERT_EQ(drive.Boxes.size(), 1u);
     EXPECT_EQ(drive.Boxes[0].text, "Cannot create setup.exe on the A drive. Probably not enough room");
+    EXPECT_FALSE(platform::Files().FileExists("A:\\setup.exe"));  // no truncated program is left
     const auto& heard = setup.Recorder().Heard;
     const auto pushes = std::count(heard.begin(), heard.end(), imPushStatus);
     EXPECT_EQ(pushes, 1);
     EXPECT_EQ(std::count(heard.begin(), heard.end(), imPopStatus), pushes);
+}
+
+TEST_F(Diskettes, ADistributionWithoutFiles1PutsOnlyTheLoaderAndSetupOnDisk1) {
+    DisketteDrive& drive = *diskettes;
+    WriteRootFile("C:\\Dist\\setup.exe", kLoader);
+    CreateSelfExtractor("C:\\Dist\\setup.exe", "C:\\Dist\\setup.1", "C:\\Dist\\none.1");
+    { TestSetup setup({"-sC:\\Dist", "-esetup.exe", "-f"}); }
+    EXPECT_TRUE(drive.Boxes.empty());
+    EXPECT_TRUE(drive.Terminated());
+    EXPECT_EQ(ReadRootFile("A:\\setup.exe"), kLoader);
+    EXPECT_EQ(ReadRootFile("A:\\setup.1"), ReadRootFile("C:\\Dist\\setup.1"));
+    EXPECT_FALSE(platform::Files().FileExists("A:\\files.1"));
 }
 
 }  // namespace

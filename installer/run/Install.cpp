@@ -512,7 +512,7 @@ std::string TCustomInstall::FindInstallRecord(bool create) {
     const double now = runStart_ != 0 ? runStart_ : platform::Now();
     TtmslRegistry registry;
     registry.SetRootKey(platform::RegRoot::LocalMachine);
-    if (!registry.OpenKey(kRecordsKey, true)) return {};
+    if (!registry.OpenKey(kRecordsKey, create)) return {};
     const std::vector<std::string> names = registry.GetKeyNames();
     for (const std::string& name : names) {
         TtmslRegistry record;

@@ -104,6 +104,8 @@ public:
     void NotifyGoodInstall();
     void NotifyBadInstall();
     void RunFiles();
+    // This executable's record key; without create, a missing record (or
+    // records key) gives "" and no key is made.
     std::string FindInstallRecord(bool create);
     void ReadArchiveInfo() override;
     // The application's exception handler while the install lives.
@@ -139,6 +141,8 @@ public:
 
     // ---- run state
     bool InstallRunning() const override { return running_; }
+    // The run ended on a failure or a Cancel, or the build or the diskette
+    // transfer failed.
     bool Aborted() const { return aborted_; }
     int DeferredRebootEntries() const { return deferredReboots_; }
     const std::string& CleanupBatch() const { return batchName_; }

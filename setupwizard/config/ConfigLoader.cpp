@@ -588,6 +588,8 @@ void LoadSetupForm(TSetupForm& form, const ConfigObject& root, const ResourceSou
         if (platform::SameNameIgnoringCase(o.className, "TTranslator")) {
             if (form.MainTranslator)
                 throw platform::Exception(platform::Format("%s (line %d): the form holds one translator", {o.name, o.line}));
+            if (!o.children.empty())
+                throw platform::Exception(platform::Format("%s (line %d) cannot hold other objects", {o.name, o.line}));
             form.MainTranslator = std::make_unique<installer::TTranslator>();
             form.MainTranslator->Name = o.name;
             for (const ConfigProperty& p : o.properties)

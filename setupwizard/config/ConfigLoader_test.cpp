@@ -93,6 +93,19 @@ TEST(ConfigText, ReadsEveryKindOfValue) {
     EXPECT_EQ(ErrorOf([] { ParseConfig("object A: TA\nX 1\nend\n"); }), "Setup configuration, line 2: '=' expected");
     EXPECT_EQ(ErrorOf([] { ParseConfig("object A: TA\nend\nend\n"); }),
               "Setup configuration, line 3: text after the last end");
+    // A string ends on its own line, even when a later line closes a quote.
+    EXPECT_EQ(ErrorOf([] { ParseConfig("object A: TA\n  X = 'open\nclose'\nend\n"); }),
+              "Setup configuration, line 2: unterminated string");
+    // The words object and end only count whole: names may begin with them.
+    const ConfigObject prefixed = ParseConfig("object A: TA\n  ending = 1\n  objects = 2\nend\n");
+    ASSERT_EQ(prefixed.properties.size(), 2u);
+    EXPECT_EQ(prefixed.properties[0].name, "ending");
+    EXPECT_EQ(prefixed.properties[1].name, "objects");
+    // Nesting far past any form is refused where it passes the bound, not by the stack.
+    std::string deep;
+    for (int i = 0; i < 5000; ++i) deep += "object A: TA\n";
+    for (int i = 0; i < 5000; ++i) deep += "end\n";
+    EXPECT_EQ(ErrorOf([&] { ParseConfig(deep); }), "Setup configuration, line 257: objects nested deeper than 256");
 }
 
 TEST(ConfigText, AnyCutOrDamagedTextIsASyntaxErrorNeverACrash) {
@@ -131,7 +144,7 @@ TEST_F(ShippedSetup, TheInstallTreeComesOutInTheEngineOrder) {
 
     // Files stand in reverse form order: equal types insert before each other.
     EXPECT_EQ(ChildNames(Get<installer::TInstallDirectory>("Directory")),
-              (std::vector<std::string>{"ReadmeText", "LicenseText", "VorelIni", "voreled"}));
+              (std::vector<std::string>{"ReadmeText", "LicenseText", "Legend", "VorelIni", "voreled"}));
     EXPECT_EQ(ChildNames(Get<installer::TInstallGroup>("Group")),
               (std::vector<std::string>{"Group3", "Group2", "Group1", "idMiscellaneous", "Directory"}));
     EXPECT_EQ(ChildNames(Get<installer::TInstallDirectory>("Directory1")).size(), 7u);
@@ -267,6 +280,34 @@ TEST(ConfigLoader, RefusesWhatItDoesNotKnowNamingTheComponent) {
               0u);
     EXPECT_EQ(load("  object Dir: TInstallDirectory\n  end\n  object Group: TInstallGroup\n    DestDirType = Dir\n  end\n"),
               "Error reading Group.DestDirType (line 5): DestDirType of Group must be a path specifier");
+    EXPECT_EQ(load("  object F: TInstallFile\n    UniqueID = -2147483649\n  end\n"),
+              "Error reading F.UniqueID (line 3): an integer expected");
+    EXPECT_EQ(load("  object T: TTranslator\n  end\n  object U: TTranslator\n  end\n"),
+              "U (line 4): the form holds one translator");
+    // Objects inside objects that hold none are refused, never dropped.
+    for (const char* outer : {"TInstallFile", "TTranslator", "TRotate3DLabel"})
+        EXPECT_EQ(load(std::string("  object A: ") + outer + "\n    object B: TInstallFile\n    end\n  end\n"),
+                  "A (line 2) cannot hold other objects")
+            << outer;
     // A text resource becomes lines, whatever its line ends.
     EXPECT_EQ(load("  object L: TLicenseDlg\n    LicenseAgreement = @text.txt\n  end\n"), "");
+}
+
+TEST(ConfigLoader, StoredValuesArriveAsTheFormDesignerMeantThem) {
+    platform::TempRootDir dir;
+    platform::ScopedSystemRoot root(dir.Path());
+    TSetupForm form("D:\\SETUP\\SETUP.EXE", {});
+    LoadSetupForm(form,
+                  ParseConfig("object Form1: TForm1\n"
+                              "  object BackDrop: TBackdrop\n    StartColor = 255\n    EndColor = 16711680\n  end\n"
+                              "  object L: TLicenseDlg\n    LicenseAgreement = @text.txt\n  end\n"
+                              "end\n"),
+                  [](const std::string&) -> std::optional<QByteArray> { return QByteArray("a\r\n\r\nb\n"); });
+    // Stored colours hold red in the low byte.
+    ASSERT_NE(form.BackDrop, nullptr);
+    EXPECT_EQ(form.BackDrop->StartColor(), QColor(255, 0, 0));
+    EXPECT_EQ(form.BackDrop->EndColor(), QColor(0, 0, 255));
+    // The line end after the last line opens no empty line; an empty line inside stays.
+    auto& licence = dynamic_cast<TLicenseDlg&>(*form.Components().FindComponent("L"));
+    EXPECT_EQ(licence.LicenseAgreement(), (std::vector<std::string>{"a", "", "b"}));
 }

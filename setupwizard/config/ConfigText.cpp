@@ -1,6 +1,7 @@
 #include "setupwizard/config/ConfigText.h"
 
 #include <cctype>
+#include <string>
 
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/Format.h"
@@ -8,6 +9,10 @@
 namespace setupwizard {
 
 namespace {
+
+// Deeper nesting than any form holds; the bound keeps the recursive reader
+// (and the tree's destruction) off the end of the stack.
+constexpr int kMaxDepth = 256;
 
 class Parser {
 public:
@@ -142,11 +147,12 @@ private:
         return v;
     }
 
-    ConfigObject Object() {
+    ConfigObject Object(int depth = 1) {
         Skip();
         ConfigObject o;
         o.line = line_;
         if (!Keyword("object")) Fail("'object' expected");
+        if (depth > kMaxDepth) Fail("objects nested deeper than " + std::to_string(kMaxDepth));
         o.name = Ident();
         Expect(':');
         o.className = Ident();
@@ -159,7 +165,7 @@ private:
             if (Keyword("object")) {
                 pos_ = mark;
                 line_ = markLine;
-                o.children.push_back(Object());
+                o.children.push_back(Object(depth + 1));
                 continue;
             }
             ConfigProperty p;

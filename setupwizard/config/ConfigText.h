@@ -43,7 +43,8 @@ struct ConfigObject {
 };
 
 // The root object of the text; raises platform::Exception
-// "Setup configuration, line N: ..." on a syntax error.
+// "Setup configuration, line N: ..." on a syntax error and on objects
+// nested more than 256 deep.
 ConfigObject ParseConfig(const std::string& text);
 
 }  // namespace setupwizard

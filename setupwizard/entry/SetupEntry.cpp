@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <exception>
 
+#include "installer/base/Strings.h"
 #include "installer/base/services/AppServices.h"
+#include "installer/run/Install.h"
 #include "platform/qtglue/Messenger.h"
+#include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "setupwizard/config/ConfigLoader.h"
 #include "setupwizard/config/SetupForm.h"
@@ -24,20 +27,30 @@ int RunSetupProgram(const std::string& exeName, const std::vector<std::string>& 
     }
     // The build, diskette and resume modes run while the form loads and
     // may have ended the program already.
-    if (installer::Services().Terminated()) return 0;
+    auto status = [&form](int loopResult) {
+        const installer::TCustomInstall* install = form.Install();
+        return install && install->Aborted() ? 1 : loopResult;
+    };
+    if (installer::Services().Terminated()) return status(0);
     if (hooks.beforeShow) hooks.beforeShow(form);
     form.show();
     const int result = QApplication::exec();
     if (hooks.afterLoop) hooks.afterLoop(form);
-    return result;
+    return status(result);
 }
 
-std::string SetupExeName() {
+std::string SetupExeName(const std::vector<std::string>& arguments) {
     try {
         return platform::Files().WinPathOf(QApplication::applicationFilePath().toStdString());
     } catch (const std::exception&) {
-        return {};
     }
+    // The last -s wins, as the engine reads its command line.
+    std::string source;
+    for (const std::string& argument : arguments)
+        if (argument.size() >= 2 && (argument[0] == '-' || argument[0] == '*') && (argument[1] == 's' || argument[1] == 'S'))
+            source = argument.substr(2);
+    if (platform::IsBlank(source)) return {};
+    return installer::AddBackslash(source) + "SETUP.EXE";
 }
 
 }  // namespace setupwizard

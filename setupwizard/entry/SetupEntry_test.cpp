@@ -30,7 +30,8 @@ TEST_F(SetupEntry, ABuildWithoutItsInfoFileIsReportedAndEndsBeforeTheForm) {
     bool shown = false;
     SetupHooks hooks;
     hooks.beforeShow = [&](TSetupForm&) { shown = true; };
-    RunSetupProgram("D:\\SETUP\\SETUP.EXE", {"-b"}, hooks);
+    // A failed build is a failure for whoever started it.
+    EXPECT_EQ(RunSetupProgram("D:\\SETUP\\SETUP.EXE", {"-b"}, hooks), 1);
     EXPECT_FALSE(shown);
     ASSERT_EQ(services.Boxes.size(), 1u);
     EXPECT_EQ(services.Boxes[0].text,
@@ -47,8 +48,9 @@ TEST_F(SetupEntry, AResumeRunEndsBeforeTheLoopWithoutShowingTheForm) {
     hooks.afterLoop = [&](TSetupForm&) { looped = true; };
     setupwizard::testing::WizardDriver driver;
     driver.Then([&](installer::TModalForm& f) { pages.push_back(f.windowTitle().toStdString()); }).Click("FinishBtn");
-    EXPECT_EQ(RunSetupProgram("D:\\SETUP\\SETUP.EXE", {"-r", "-sD:\\SETUP"}, hooks), 0);
-    // Nothing was left unfinished in this root: the engine says so and ends on its bad page.
+    // Nothing was left unfinished in this root: the engine says so, ends on
+    // its bad page, and the program exits with a failure.
+    EXPECT_EQ(RunSetupProgram("D:\\SETUP\\SETUP.EXE", {"-r", "-sD:\\SETUP"}, hooks), 1);
     EXPECT_EQ(pages, std::vector<std::string>{"Setup incomplete"});
     ASSERT_EQ(services.Boxes.size(), 1u);
     EXPECT_EQ(services.Boxes[0].text, "The TInstall could not either write or read unfinished business from the registry");

@@ -465,17 +465,27 @@ TEST_F(Wizard, DialogComponentWithoutAForm) {
     EXPECT_TRUE(welcome.InstallTypes.Contains(installer::itCustom));
 }
 
-TEST_F(Wizard, EnterPressesTheDefaultButtonOfTheShownPageOnly) {
+TEST_F(Wizard, EnterPressesTheFocusedButtonElseTheDefaultOfTheShownPage) {
     BeforeInstallPages();
     std::vector<std::string> titles;
     auto record = [&](installer::TModalForm& f) { titles.push_back(f.windowTitle().toStdString()); };
+    auto noFocus = [](installer::TModalForm&) {
+        if (QWidget* focused = QApplication::focusWidget()) focused->clearFocus();
+    };
+    auto focus = [](const char* name) {
+        return [name](installer::TModalForm& f) {
+            QWidget* button = setupwizard::testing::FindVisible(&f, name);
+            ASSERT_NE(button, nullptr) << name;
+            button->setFocus();
+        };
+    };
     WizardDriver driver;
-    // Welcome's Next is its default; the licence page has none, and the
-    // covered welcome page never hears the key.
-    driver.Key(Qt::Key_Return).Then(record).Key(Qt::Key_Return).Then(record).Click("ProceedBtn").Then(record)
-        .Key(Qt::Key_Return);
+    // Welcome's Next is its default; on the licence page the focused Back
+    // is pressed, as in a Windows dialog, and the covered page hears nothing.
+    driver.Then(noFocus).Key(Qt::Key_Return).Then(record).Then(focus("BackBtn")).Key(Qt::Key_Return).Then(record)
+        .Click("ProceedBtn").Then(record).Click("ProceedBtn").Then(record).Then(noFocus).Key(Qt::Key_Return);
     EXPECT_NO_THROW(Broadcast(installer::imBeforeInstall));
-    EXPECT_EQ(titles, (std::vector<std::string>{"Software license agreement", "Software license agreement",
+    EXPECT_EQ(titles, (std::vector<std::string>{"Software license agreement", "Welcome", "Software license agreement",
                                                 "Readme information"}));
 }
 

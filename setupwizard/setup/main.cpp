@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     installer::AppServices::Install(&services);
     setupwizard::InstallFolderBrowser();
     std::vector<std::string> arguments(argv + 1, argv + argc);
-    const int result = setupwizard::RunSetupProgram(setupwizard::SetupExeName(), arguments);
+    const int result = setupwizard::RunSetupProgram(setupwizard::SetupExeName(arguments), arguments);
     installer::AppServices::Install(nullptr);
     return result;
 }

@@ -11,10 +11,12 @@
 #include <fstream>
 
 #include "installer/baseform/ModalForm.h"
+#include "installer/components/TamselPath.h"
 #include "installer/files/InstallFile.h"
 #include "installer/links/InstallShellLink.h"
 #include "installer/run/Install.h"
 #include "installer/run/qt/QtAppServices.h"
+#include "platform/hostio/HostProgram.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/runtime/PathCase.h"
@@ -43,6 +45,24 @@ void Place(const fs::path& from, const std::string& to) {
     if (!fs::is_regular_file(from)) throw std::runtime_error("the build has no " + from.string());
     platform::Files().ForceDirectories(platform::ExtractFileDir(to));
     fs::copy_file(from, platform::Files().HostPath(to), fs::copy_options::overwrite_existing);
+}
+
+// A program of the build without its debug information, which would make
+// the distribution many times larger (too large for a diskette).
+void PlaceProgram(const fs::path& from, const std::string& to) {
+    if (!fs::is_regular_file(from)) throw std::runtime_error("the build has no " + from.string());
+    platform::Files().ForceDirectories(platform::ExtractFileDir(to));
+    const fs::path target = platform::Files().HostPath(to);
+    fs::remove(target);
+    const platform::HostProgramRun run =
+        platform::RunHostProgram(VOREL_OBJCOPY, {"--strip-debug", from.string(), target.string()}, from.parent_path());
+    if (!run.started || run.exitStatus != 0 || !fs::is_regular_file(target))
+        throw std::runtime_error(std::string("cannot strip ") + from.string() + " with " + VOREL_OBJCOPY);
+}
+
+void PlaceText(const std::string& text, const std::string& to) {
+    platform::Files().ForceDirectories(platform::ExtractFileDir(to));
+    std::ofstream(platform::Files().HostPath(to), std::ios::binary) << text;
 }
 
 void PlaceResource(const std::string& name, const std::string& to) {
@@ -148,12 +168,21 @@ Options DefaultOptions(const fs::path& root) {
 void StageSources(const Options& options) {
     PlaceResource("License.txt", std::string(kBuildDir) + "\\License.txt");
     PlaceResource("Readme.txt", std::string(kBuildDir) + "\\Readme.txt");
-    Place(options.binDir / "voreled", std::string(kProductSource) + "\\voreled.exe");
-    Place(options.binDir / "setup", kSetupExe);
-    Place(options.binDir / "IDAPINST.DLL", "D:\\SETUP\\IDAPINST.DLL");
-    Place(options.binDir / "IDAPINST.DLL", std::string(kLibraryDir) + "\\IDAPINST.DLL");
+    PlaceProgram(options.binDir / "voreled", std::string(kProductSource) + "\\voreled.exe");
+    PlaceProgram(options.binDir / "setup", kSetupExe);
+    PlaceProgram(options.binDir / "IDAPINST.DLL", "D:\\SETUP\\IDAPINST.DLL");
+    // The installer library of the build machine: what the distribution
+    // build (setup -b) takes the loading program and the presetup files from.
+    PlaceProgram(options.binDir / "IDAPINST.DLL", std::string(kLibraryDir) + "\\IDAPINST.DLL");
+    PlaceProgram(options.binDir / "uninstall", std::string(kLibraryDir) + "\\Uninstall.exe");
+    PlaceProgram(options.binDir / "setup-loader", std::string(kLibraryDir) + "\\TamselLoadProgram.exe");
     Place(options.binDir / "idapi32_40.cnf", std::string(kLibraryDir) + "\\idapi32_40.cnf");
-    Place(options.binDir / "uninstall", std::string(kLibraryDir) + "\\Uninstall.exe");
+    PlaceText("Tamsel installer library 4.0\r\n", std::string(kLibraryDir) + "\\T32V40.TXT");
+    auto& registry = platform::Registry();
+    if (!registry.CreateKey(platform::RegRoot::CurrentUser, installer::kTamselLibraryKey) ||
+        !registry.WriteString(platform::RegRoot::CurrentUser, installer::kTamselLibraryKey, "LibraryPath", kLibraryDir))
+        throw std::runtime_error("cannot write the installer library's LibraryPath");
+    PlaceText(std::string(kDistributionDir) + "\r\n", "D:\\SETUP\\BUILD.INF");
     for (const auto& entry : fs::directory_iterator(options.bdeDir))
         if (entry.is_regular_file())
             Place(entry.path(), std::string(kEngineSource) + "\\" + entry.path().filename().string());
@@ -177,12 +206,18 @@ Outcome RunUnattended(const Options& options) {
         }
     } restore;
 
+    const bool staged = options.setupExe.empty();
+    const std::string setupExe = staged ? std::string(kSetupExe) : options.setupExe;
+    const std::vector<std::string> arguments =
+        staged ? std::vector<std::string>{"-sD:\\SETUP"} : options.setupArguments;
     try {
-        StageSources(options);
+        if (staged) StageSources(options);
         // The build: the configuration packs its own archives beside the setup.
-        setupwizard::TSetupForm build(kSetupExe, {"-sD:\\SETUP"});
-        setupwizard::LoadSetupForm(build, setupwizard::ShippedConfiguration(), setupwizard::CompiledResources());
-        build.Install()->Compress({installer::coForceNetFilesLocal});
+        if (staged) {
+            setupwizard::TSetupForm build(kSetupExe, {"-sD:\\SETUP"});
+            setupwizard::LoadSetupForm(build, setupwizard::ShippedConfiguration(), setupwizard::CompiledResources());
+            build.Install()->Compress({installer::coForceNetFilesLocal});
+        }
     } catch (const std::exception& e) {
         outcome.problems.push_back(std::string("preparing the distribution failed: ") + e.what());
         return outcome;
@@ -228,7 +263,10 @@ Outcome RunUnattended(const Options& options) {
         else
             CheckInstalled(form, outcome);
     };
-    outcome.exitCode = setupwizard::RunSetupProgram(kSetupExe, {"-sD:\\SETUP"}, hooks);
+    outcome.exitCode = setupwizard::RunSetupProgram(setupExe, arguments, hooks);
+    // A cancelled run is a failure for whoever started the setup; a good one is not.
+    if ((outcome.exitCode == 0) == options.cancelOnWelcome)
+        outcome.problems.push_back("the setup exited with " + std::to_string(outcome.exitCode));
 
     for (const auto& box : messenger.shown) outcome.boxes.push_back(box.text);
     for (const auto& box : outcome.boxes) outcome.problems.push_back("the setup said: " + box);

@@ -15,6 +15,8 @@
 namespace unattended {
 
 inline constexpr const char* kSetupExe = "D:\\SETUP\\SETUP.EXE";
+// Where a distribution build (setup -b) puts setup.exe, as D:\SETUP\BUILD.INF says.
+inline constexpr const char* kDistributionDir = "C:\\DIST";
 inline constexpr const char* kProductDir = "C:\\Program Files\\VorelSoft\\VorelE 300";
 
 struct Options {
@@ -27,6 +29,12 @@ struct Options {
     QSize screen{1024, 768};
     bool startProgram = true;  // start the installed voreled and watch it open its tables
     bool buildOnly = false;    // stop once the distribution lies in D:\SETUP
+    // When set, the setup program already in the root to run (a Windows
+    // path, e.g. one a distribution's loading program unpacked) with its
+    // arguments; nothing is staged or packed. Else D:\SETUP\SETUP.EXE with
+    // -sD:\SETUP, after staging and packing.
+    std::string setupExe;
+    std::vector<std::string> setupArguments;
 };
 
 // The build's own folders, as this program was built.
@@ -40,7 +48,11 @@ struct Outcome {
     bool Good() const { return problems.empty(); }
 };
 
-// Lays the distribution's sources into the current root.
+// Lays the distribution's sources into the current root, the programs
+// stripped of debug information: the setup with its archives' sources and
+// BUILD.INF in D:\SETUP, and the build machine's installer library (its
+// marker file, the loading program, the uninstaller, the engine's install
+// library and template) found through its LibraryPath value.
 void StageSources(const Options& options);
 
 // Stages, packs and runs the setup in options.root; needs a QApplication.

@@ -2,10 +2,14 @@
 // the stored configuration, run with each page's default button, checked.
 #include <gtest/gtest.h>
 
+#include "installer/base/services/AppServices.h"
 #include "installer/links/ShippedLinksSetup.h"
+#include "installer/loader/LoadingProgram.h"
+#include "platform/qtglue/Messenger.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/sysroot/FileStream.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "setupwizard/entry/SetupEntry.h"
 #include "tools/setup-unattended/run/Unattended.h"
 
 using unattended::Outcome;
@@ -27,6 +31,7 @@ TEST(SetupUnattended, AGoodRunInstallsEverythingAndTheProgramOpensItsTables) {
     EXPECT_EQ(outcome.pages, (std::vector<std::string>{"Welcome", "Software license agreement", "Readme information",
                                                        "Setup complete"}));
     EXPECT_TRUE(outcome.boxes.empty());
+    EXPECT_EQ(outcome.exitCode, 0);
 
     // A few facts beyond the probe's own checks, read back from the root.
     platform::ScopedSystemRoot root(dir.Path());
@@ -34,6 +39,8 @@ TEST(SetupUnattended, AGoodRunInstallsEverythingAndTheProgramOpensItsTables) {
     const std::string product = unattended::kProductDir;
     EXPECT_TRUE(files.FileExists(product + "\\Data\\Transistores.db"));
     EXPECT_TRUE(files.FileExists(product + "\\Help\\visao_geral.html"));
+    // The legend the program opens with F2, from its own folder.
+    EXPECT_TRUE(files.FileExists(product + "\\legenda.rtf"));
     const auto command = platform::Registry().ReadString(
         platform::RegRoot::LocalMachine, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vorel Electronics",
         "UninstallString");
@@ -63,6 +70,7 @@ TEST(SetupUnattended, CancelOnWelcomeEndsIncompleteWithNothingInstalled) {
     const Outcome outcome = unattended::RunUnattended(options);
     EXPECT_TRUE(outcome.Good()) << Problems(outcome);
     EXPECT_EQ(outcome.pages, (std::vector<std::string>{"Welcome", "Setup incomplete"}));
+    EXPECT_EQ(outcome.exitCode, 1);
     platform::ScopedSystemRoot root(dir.Path());
     EXPECT_FALSE(platform::Files().DirectoryExists("C:\\Program Files\\VorelSoft"));
     EXPECT_FALSE(platform::Files().DirectoryExists("C:\\Program Files\\Borland"));
@@ -78,4 +86,53 @@ TEST(SetupUnattended, ABuildWithoutItsProgramsIsABadRun) {
     ASSERT_FALSE(outcome.problems.empty());
     EXPECT_NE(outcome.problems[0].find("preparing the distribution failed"), std::string::npos) << Problems(outcome);
     EXPECT_TRUE(outcome.pages.empty());
+}
+
+// The distribution path of the README: setup -b in a staged root writes the
+// self-extracting setup.exe; unpacked by its own loading program in a fresh
+// root, it installs the product. A build that lacks its library fails.
+TEST(SetupUnattended, ABuiltSetupExeInstallsIntoAFreshRootAndAFailedBuildExitsNonZero) {
+    platform::TempRootDir buildRoot;
+    auto stage = unattended::DefaultOptions(buildRoot.Path());
+    stage.buildOnly = true;
+    const Outcome staged = unattended::RunUnattended(stage);
+    ASSERT_TRUE(staged.Good()) << Problems(staged);
+    std::filesystem::path built;
+    {
+        platform::ScopedSystemRoot root(buildRoot.Path());
+        platform::ScriptedMessenger messenger;
+        installer::RecordingAppServices services;
+        installer::AppServices::Install(&services);
+        EXPECT_EQ(setupwizard::RunSetupProgram(unattended::kSetupExe, {"-b", "-sD:\\SETUP"}), 0);
+        for (const auto& box : services.Boxes) ADD_FAILURE() << box.text;
+        built = platform::Files().HostPath(std::string(unattended::kDistributionDir) + "\\setup.exe");
+        EXPECT_TRUE(std::filesystem::is_regular_file(built));
+        // Neither the staging nor the build leaves an install record behind.
+        EXPECT_FALSE(platform::Registry().KeyExists(platform::RegRoot::LocalMachine, "SOFTWARE\\Tamsel"));
+
+        // Without the library's marker the loading program cannot be found.
+        platform::Files().DeleteFile("C:\\Arquivos de Programas\\Tamsel32\\Version40\\T32V40.TXT");
+        services.Boxes.clear();
+        EXPECT_EQ(setupwizard::RunSetupProgram(unattended::kSetupExe, {"-b", "-sD:\\SETUP"}), 1);
+        ASSERT_EQ(services.Boxes.size(), 1u);
+        EXPECT_NE(services.Boxes[0].text.find("points to an invalid Tamsel directory"), std::string::npos);
+        installer::AppServices::Install(nullptr);
+    }
+
+    platform::TempRootDir fresh;
+    auto install = unattended::DefaultOptions(fresh.Path());
+    install.startProgram = false;
+    installer::SetupStart start;
+    {
+        platform::ScopedSystemRoot root(fresh.Path());
+        const std::string exe = std::string(unattended::kDistributionDir) + "\\setup.exe";
+        platform::Files().ForceDirectories(unattended::kDistributionDir);
+        std::filesystem::copy_file(built, platform::Files().HostPath(exe));
+        start = installer::UnpackSetup(platform::Files().HostPath(exe), {});
+        install.setupExe = platform::Files().WinPathOf(start.Program);
+    }
+    install.setupArguments = start.Arguments;
+    const Outcome outcome = unattended::RunUnattended(install);
+    EXPECT_TRUE(outcome.Good()) << Problems(outcome);
+    std::filesystem::remove_all(start.Folder);
 }
