@@ -2,16 +2,23 @@
 // Plays a restart of a system root, in the order Windows starts: the
 // delayed renames, the WININIT.INI renames, then each RunOnce command, which
 // is removed and run: a batch file by the root's batch interpreter, a setup
-// program started with -r by its resume, in this process. Prints what was
-// done; names on standard error every line or command that was refused or
-// failed and then exits 1 (after the rest ran). Nothing outside ROOT is touched.
+// program started with -r by its resume, in this process, with the setup's
+// own stored configuration and wizard (nobody sits at a restart: each page
+// shown is answered with its Finish or Close button and named on standard
+// output). Prints what was done; names on standard error every line or
+// command that was refused or failed and then exits 1 (after the rest ran).
+// Nothing outside ROOT is touched.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
 #include <filesystem>
 #include <iostream>
 
-#include "installer/run/Install.h"
+#include "installer/baseform/ModalForm.h"
 #include "installer/run/SetupProgram.h"
 #include "installer/run/qt/QtAppServices.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "setupwizard/entry/SetupEntry.h"
 
 namespace {
 
@@ -47,9 +54,36 @@ private:
     }
 };
 
-// The components a resumed setup is made of: its install component, which
-// finds the setup's record by the recorded executable and finishes from it.
-void ResumeConfiguration(installer::TreeBuilder& builder) { builder.add<installer::TInstall>("Install1"); }
+// Answers the wizard's end pages while a resumed setup runs.
+class EndPageAnswers : public QObject {
+public:
+    EndPageAnswers() {
+        connect(&timer_, &QTimer::timeout, this, [] {
+            installer::TModalForm* form = installer::TModalForm::InnermostModal();
+            if (!form || !form->isVisible()) return;
+            for (const char* name : {"FinishBtn", "CloseBtn"})
+                for (auto* button : form->findChildren<QAbstractButton*>(name))
+                    if (button->isVisible() && button->isEnabled()) {
+                        std::cout << "page: " << form->windowTitle().toStdString() << "\n";
+                        button->click();
+                        return;
+                    }
+        });
+        timer_.start(50);
+    }
+
+private:
+    QTimer timer_;
+};
+
+// A resume of a setup this root recorded, run as the setup program runs it.
+bool ResumeSetup(const platform::RunOnceCommand& command) {
+    if (!installer::IsResumeCommand(command)) return false;
+    EndPageAnswers answers;
+    if (setupwizard::RunSetupProgram(command.program, command.arguments) != 0)
+        throw platform::Exception("the setup ended badly");
+    return true;
+}
 
 }  // namespace
 
@@ -64,11 +98,17 @@ int main(int argc, char** argv) {
         std::cerr << "sysroot-reboot: " << argv[1] << " is not a directory\n";
         return 2;
     }
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The output says what the restart did; Qt's own notices are no part of it.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << "\n";
+    });
+    QApplication app(argc, argv);
     try {
         platform::ScopedSystemRoot scoped(root);
         ConsoleServices services;
         installer::AppServices::Install(&services);
-        const platform::RestartReport report = installer::PlayRestart(ResumeConfiguration);
+        const platform::RestartReport report = platform::SimulateRestart(ResumeSetup);
         installer::AppServices::Install(nullptr);
         for (const std::string& line : report.done) std::cout << "renamed: " << line << "\n";
         for (const std::string& line : report.runOnce) std::cout << "ran: " << line << "\n";

@@ -47,15 +47,16 @@ void Place(const fs::path& from, const std::string& to) {
     fs::copy_file(from, platform::Files().HostPath(to), fs::copy_options::overwrite_existing);
 }
 
-// A program of the build without its debug information, which would make
-// the distribution many times larger (too large for a diskette).
+// A program of the build without its debug information and symbol tables
+// (the dynamic symbols stay), which would make the distribution many times
+// larger: disk 1 of a diskette set must hold the loader and setup.1.
 void PlaceProgram(const fs::path& from, const std::string& to) {
     if (!fs::is_regular_file(from)) throw std::runtime_error("the build has no " + from.string());
     platform::Files().ForceDirectories(platform::ExtractFileDir(to));
     const fs::path target = platform::Files().HostPath(to);
     fs::remove(target);
     const platform::HostProgramRun run =
-        platform::RunHostProgram(VOREL_OBJCOPY, {"--strip-debug", from.string(), target.string()}, from.parent_path());
+        platform::RunHostProgram(VOREL_OBJCOPY, {"--strip-all", from.string(), target.string()}, from.parent_path());
     if (!run.started || run.exitStatus != 0 || !fs::is_regular_file(target))
         throw std::runtime_error(std::string("cannot strip ") + from.string() + " with " + VOREL_OBJCOPY);
 }
