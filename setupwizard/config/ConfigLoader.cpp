@@ -18,6 +18,7 @@
 #include "installer/links/InstallShellLink.h"
 #include "installer/links/ObjectLinkSpecifier.h"
 #include "installer/links/ShellLinkGroup.h"
+#include "installer/netlocation/NetInstallLocation.h"
 #include "installer/translator/Translator.h"
 #include "installer/uninstall/UninstallExe.h"
 #include "platform/runtime/Exception.h"
@@ -196,6 +197,7 @@ void ContainerProps(Props<T> p) {
     if constexpr (std::is_base_of_v<installer::TFileRelated, T>) {
         p.Set("InstallTypes", [](T& c, const ConfigValue& v, Loading&) { c.SetInstallTypes(AsInstallTypes(v)); })
             .Ref("ArchiveFileType")
+            .Ref("NetLocation")
             .Bool("Net", [](T& c, bool v) { c.SetNet(v); });
     } else {
         p.Set("InstallTypes", [](T& c, const ConfigValue& v, Loading&) { c.InstallTypes = AsInstallTypes(v); });
@@ -301,6 +303,26 @@ const ClassTable& Classes() {
                  [](TInstall&, const ConfigValue& v, Loading& l) { l.form.BuildInfo.SignCode = AsBool(v); })
             .Set("BuildInfo.AddUninstallOnCreate",
                  [](TInstall&, const ConfigValue& v, Loading& l) { l.form.BuildInfo.AddUninstallOnCreate = AsBool(v); });
+
+        install.Enum<TDistributeType>(
+            "DistributeType", {{"dtTraditional", dtTraditional}, {"dtWeb", dtWeb}, {"dtTraditionalNet", dtTraditionalNet}},
+            [](TInstall& i, TDistributeType v) { i.SetDistributeType(v); });
+
+        Register<TNetInstallLocation>(t)
+            .Int("Tag", [](TNetInstallLocation& n, int v) { n.Tag = v; })
+            .Int("Port", [](TNetInstallLocation& n, int v) { n.Port = v; })
+            .Bool("LoginInformation.Anonymous",
+                  [](TNetInstallLocation& n, bool v) { n.LoginInformation().Anonymous = v; })
+            .Str("LoginInformation.Directory",
+                 [](TNetInstallLocation& n, const std::string& v) { n.LoginInformation().Directory = v; })
+            .Str("LoginInformation.Hostname",
+                 [](TNetInstallLocation& n, const std::string& v) { n.LoginInformation().Hostname = v; })
+            .Str("LoginInformation.Password",
+                 [](TNetInstallLocation& n, const std::string& v) { n.LoginInformation().Password = v; })
+            .Str("LoginInformation.Username",
+                 [](TNetInstallLocation& n, const std::string& v) { n.LoginInformation().Username = v; })
+            .Enum<TInternetProtocol>("LoginInformation.Protocol", {{"ipFTP", ipFTP}, {"ipHTTP", ipHTTP}},
+                                     [](TNetInstallLocation& n, TInternetProtocol v) { n.LoginInformation().Protocol = v; });
 
         FileContainerProps(Register<TInstallGroup>(t));
         FileContainerProps(Register<TInstallDirectory>(t));

@@ -2,6 +2,9 @@
 // setup (child order, destinations, texts), and what the loader refuses.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "installer/base/services/AppServices.h"
 #include "installer/bde/InstallBDE.h"
 #include "installer/files/InstallFile.h"
 #include "installer/files/InstallGroup.h"
@@ -13,6 +16,7 @@
 #include "installer/uninstall/UninstallExe.h"
 #include "platform/runtime/Exception.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "platform/testing/LocalServers.h"
 #include "setupwizard/backdrop/Backdrop.h"
 #include "setupwizard/backdrop/Rotate3DLabel.h"
 #include "setupwizard/config/ConfigLoader.h"
@@ -310,4 +314,66 @@ TEST(ConfigLoader, StoredValuesArriveAsTheFormDesignerMeantThem) {
     // The line end after the last line opens no empty line; an empty line inside stays.
     auto& licence = dynamic_cast<TLicenseDlg&>(*form.Components().FindComponent("L"));
     EXPECT_EQ(licence.LicenseAgreement(), (std::vector<std::string>{"a", "", "b"}));
+}
+
+// A stored configuration of a web distribution: its net location names the
+// server, the build publishes the archives there, and the install fetches
+// them over HTTP and over FTP.
+TEST(ConfigLoader, AStoredNetInstallFetchesItsArchivesOverHttpAndFtp) {
+    platform::TempRootDir dir;
+    platform::ScopedSystemRoot root(dir.Path());
+    installer::RecordingAppServices services;
+    installer::AppServices::Install(&services);
+    auto text = [](const char* protocol, int port) {
+        return "object Form1: TForm1\n"
+               "  object psContainerArchiveFile: TpsContainerArchiveFile\n  end\n"
+               "  object psContainerDestDir: TpsContainerDestDir\n  end\n"
+               "  object psProgramFiles: TpsProgramFiles\n  end\n"
+               "  object psMainArchiveFile: TpsMainArchiveFile\n  end\n"
+               "  object Install1: TInstall\n    DestDir = '\\Vorel'\n    DestDirType = psProgramFiles\n"
+               "    UseLoadingProgram = False\n    DistributeType = dtWeb\n    NetLocation = NetLoc1\n  end\n"
+               "  object NetLoc1: TNetLocation\n    LoginInformation.Hostname = '127.0.0.1'\n"
+               "    LoginInformation.Directory = 'dist'\n    LoginInformation.Protocol = " +
+               std::string(protocol) + "\n    Port = " + std::to_string(port) +
+               "\n  end\n"
+               "  object Directory: TInstallDirectory\n    Tag = 1\n    Container = Install1\n"
+               "    InstallTypes = [itFull, itDefault, itCompact]\n    ArchiveFileType = psContainerArchiveFile\n"
+               "    DestDirType = psContainerDestDir\n  end\n"
+               "  object psFileContainer: TpsFileContainer\n    FileContainer = Directory\n  end\n"
+               "  object Notes: TInstallFile\n    Container = Directory\n    FileName = 'notes.txt'\n"
+               "    IncludeFromDir = 'C:\\src'\n    InstallTypes = [itFull, itDefault, itCompact]\n"
+               "    ArchiveFileType = psContainerArchiveFile\n    DestDirType = psContainerDestDir\n  end\n"
+               "end\n";
+    };
+    const ResourceSource none = [](const std::string&) -> std::optional<QByteArray> { return std::nullopt; };
+    auto& files = platform::Files();
+    files.ForceDirectories("C:\\src");
+    files.ForceDirectories("D:\\SETUP");
+    std::ofstream(files.HostPath("C:\\src\\notes.txt")) << "notes from the server\n";
+    std::ofstream(files.HostPath("D:\\SETUP\\SETUP.EXE")) << "the setup program";
+    {
+        TSetupForm build("D:\\SETUP\\SETUP.EXE", {"-sD:\\SETUP"});
+        LoadSetupForm(build, ParseConfig(text("ipHTTP", 0)), none);
+        build.Install()->BuildDistributables("D:\\SETUP\\SETUP.EXE", "C:\\Dist", false);
+    }
+    const std::string published = files.HostPath("C:\\Dist\\127.0.0.1").string();
+    platform::TempRootDir logs;
+    platform::testing::LocalServer http = platform::testing::HttpFileServer(published, logs.Path() / "http.log");
+    platform::testing::LocalServer ftp = platform::testing::FtpFileServer(published, logs.Path() / "ftp.log");
+    ASSERT_TRUE(http.Running() && ftp.Running());
+    for (auto [protocol, port] : {std::pair{"ipHTTP", http.Port()}, std::pair{"ipFTP", ftp.Port()}}) {
+        TSetupForm run("C:\\Dist\\SETUP.EXE", {"-sC:\\Dist"});
+        LoadSetupForm(run, ParseConfig(text(protocol, port)), none);
+        run.Install()->OwnerFormActivate();
+        EXPECT_FALSE(run.Install()->Aborted()) << protocol;
+        for (const auto& box : services.Boxes) ADD_FAILURE() << protocol << ": " << box.text;
+        services.Boxes.clear();
+        std::ifstream installed(files.HostPath("C:\\Program Files\\Vorel\\notes.txt"));
+        std::string line;
+        std::getline(installed, line);
+        EXPECT_EQ(line, "notes from the server") << protocol;
+        files.DeleteFile("C:\\Program Files\\Vorel\\notes.txt");
+    }
+    EXPECT_EQ(http.Logged("request from port").size(), 2u);  // filelist.lst and the directory's archive
+    installer::AppServices::Install(nullptr);
 }
