@@ -1,6 +1,8 @@
 #include "installer/netlocation/NetInstallLocation.h"
 
 #include "installer/base/Strings.h"
+#include "installer/base/services/AppServices.h"
+#include "installer/components/EngineContext.h"
 #include "platform/curl/CurlSession.h"
 #include "platform/runtime/Format.h"
 #include "platform/runtime/Text.h"
@@ -87,6 +89,12 @@ platform::CurlRequest TNetInstallLocation::Request(const std::string& url, bool 
     request.Url = url;
     request.UserAgent = "setup";
     request.NoBody = noBody;
+    // However slowly the server sends, the window's events and Cancel are served.
+    EngineContext& context = Context();
+    request.Idle = [&context] {
+        Services().ProcessMessages();
+        return !NetLocations(context).AbortDownload;
+    };
     if (!LoginInformation().Anonymous) {
         request.UserName = LoginInformation().Username;
         request.Password = LoginInformation().Password;
@@ -96,7 +104,7 @@ platform::CurlRequest TNetInstallLocation::Request(const std::string& url, bool 
 
 NetFailure TNetInstallLocation::Reach(const std::string& url) {
     auto transfer = session_->Start(Request(url, true));
-    while (!transfer->Finished()) {
+    while (!transfer->Finished() && !transfer->Stopped()) {
         char none[1];
         transfer->Read(none, sizeof none);
     }

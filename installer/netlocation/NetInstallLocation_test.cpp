@@ -136,7 +136,7 @@ TEST_F(NetInstallLocationTest, MissingAndEmptyFilesAndAClosedPort) {
               Composed("Cannot connect to host 127.0.0.1", "ERROR_INTERNET_CANNOT_CONNECT", "No server response"));
 }
 
-TEST_F(NetInstallLocationTest, AnAbortInTheFirstDataEventWritesNothingAndIsNoError) {
+TEST_F(NetInstallLocationTest, AnAbortInADataEventOrWhileAServerDripsLeavesNoFileAndIsNoError) {
     LocalServer http = Http();
     ASSERT_TRUE(http.Running());
     TNetInstallLocation& location = Location(ipHTTP, http.Port());
@@ -151,12 +151,43 @@ TEST_F(NetInstallLocationTest, AnAbortInTheFirstDataEventWritesNothingAndIsNoErr
     location.GetFile("Install1.1", "C:\\Temp\\a.1");
     EXPECT_TRUE(aborted);
     EXPECT_EQ(events, 1);
-    EXPECT_EQ(Read("C:\\Temp\\a.1"), "");
+    EXPECT_FALSE(platform::Files().FileExists("C:\\Temp\\a.1"));
     // The session serves the next download once the flag is down again.
     NetLocations(form.Context()).AbortDownload = false;
     location.OnDataReceived = nullptr;
     location.GetFile("Install1.1", "C:\\Temp\\b.1");
     EXPECT_EQ(Read("C:\\Temp\\b.1"), kArchive);
+
+    // A server that sends two bytes every 1.5 s never fills a block; the
+    // window's events run meanwhile, and the Cancel they bring is heard.
+    const std::string drip =
+        "import http.server,sys,time\n"
+        "class H(http.server.BaseHTTPRequestHandler):\n"
+        "    def do_GET(self):\n"
+        "        self.send_response(200)\n"
+        "        self.send_header('Content-Type','application/octet-stream')\n"
+        "        self.send_header('Content-Length','100000')\n"
+        "        self.end_headers()\n"
+        "        for i in range(10):\n"
+        "            self.wfile.write(b'xx')\n"
+        "            self.wfile.flush()\n"
+        "            time.sleep(1.5)\n"
+        "http.server.HTTPServer(('127.0.0.1',int(sys.argv[1])),H).serve_forever()\n";
+    LocalServer dripping({"-c", drip, "PORT"}, scratch.Path() / "drip.log");
+    ASSERT_TRUE(dripping.Running());
+    TNetInstallLocation& slow = Location(ipHTTP, dripping.Port());
+    aborted = false;
+    slow.OnAfterDownload = [&](TCustomNetInstallLocation&, bool a) { aborted = a; };
+    services.ProcessMessagesCalls = 0;
+    services.OnProcessMessages = [&] {
+        if (services.ProcessMessagesCalls == 5) NetLocations(form.Context()).AbortDownload = true;  // Cancel
+    };
+    slow.GetFile("Install1.1", "C:\\Temp\\c.1");
+    services.OnProcessMessages = nullptr;
+    EXPECT_TRUE(aborted);
+    EXPECT_GE(services.ProcessMessagesCalls, 5);
+    EXPECT_FALSE(platform::Files().FileExists("C:\\Temp\\c.1"));
+    NetLocations(form.Context()).AbortDownload = false;
 }
 
 TEST_F(NetInstallLocationTest, ABodyShorterThanAnnouncedAndAServerErrorFailAndARedirectIsFollowed) {

@@ -175,6 +175,15 @@ void TCustomNetInstallLocation::Download(RemoteFile& file) {
     } catch (const platform::Exception&) {
         throw ENIL_WriteDestFile(platform::Format("%s could not write to the local dest file %s", {Name(), localPath_}));
     }
+    // A cancelled download leaves no part of the file, which could pass for an archive.
+    auto discard = [&] {
+        local = platform::FileStream();
+        try {
+            platform::Files().DeleteFile(localPath_);
+        } catch (const platform::Exception&) {
+            // Only the space is lost; the caller ends the install anyway.
+        }
+    };
     std::array<char, kBlock> block;
     std::int64_t total = 0;
     bool first = true;
@@ -191,11 +200,12 @@ void TCustomNetInstallLocation::Download(RemoteFile& file) {
         if (OnDataReceived) OnDataReceived(*this, remoteName_, bytes, total, fileSize, block.data());
         if (DownloaderDataReceived) DownloaderDataReceived(*this, remoteName_, bytes, total, fileSize, block.data());
         Services().ProcessMessages();
-        if (NetLocations(Context()).AbortDownload) return;
+        if (NetLocations(Context()).AbortDownload) return discard();
         if (local.Write(block.data(), n) != n)
             throw ENIL_WriteDestFile(
                 platform::Format("%s could not write to the local dest file %s", {Name(), localPath_}));
     }
+    if (NetLocations(Context()).AbortDownload) return discard();  // stopped while waiting for the server
     if (total == 0) Fail<ENIL_FileNotFound>("Could not find the file %s on the server", remoteName_);
     // A file that ends before its announced size is not the file.
     if (fileSize > 0 && total != fileSize)

@@ -110,7 +110,9 @@ public:
     virtual void Connect();
     // Downloads the remote file from the login's directory into the local
     // path (created or truncated). Returns normally also when aborted: the
-    // caller tests AbortDownload.
+    // caller tests AbortDownload; the local file is then removed. Cancel is
+    // heard however slowly the server sends (the location serves the
+    // window's events while it waits).
     virtual void GetFile(const std::string& remoteName, const std::string& localPath);
 
     // One remote file being read.

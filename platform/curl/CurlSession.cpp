@@ -129,7 +129,9 @@ std::unique_ptr<CurlTransfer> CurlSession::Start(const CurlRequest& request) {
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, transfer.get());
     if (curl_multi_add_handle(Multi(multi_), easy) != CURLM_OK) throw ECurlSession("libcurl could not start a transfer");
     transfer->attached_ = true;
-    while (!transfer->replyStarted_ && !transfer->finished_) transfer->Pump();
+    transfer->idle_ = request.Idle;
+    while (!transfer->replyStarted_ && !transfer->finished_ && transfer->Wait()) {
+    }
     return transfer;
 }
 
@@ -183,6 +185,13 @@ void CurlTransfer::Pump() {
     if (!finished_) curl_multi_poll(multi, nullptr, 0, 100, nullptr);
 }
 
+bool CurlTransfer::Wait() {
+    if (stopped_) return false;
+    Pump();  // waits at most 100 ms
+    if (idle_ && !idle_()) stopped_ = true;
+    return !stopped_;
+}
+
 std::size_t CurlTransfer::Read(char* buffer, std::size_t count) {
     while (buffer_.size() - taken_ < count && !finished_) {
         if (paused_) {
@@ -190,7 +199,7 @@ std::size_t CurlTransfer::Read(char* buffer, std::size_t count) {
             curl_easy_pause(Easy(session_.easy_), CURLPAUSE_CONT);
             continue;
         }
-        Pump();
+        if (!Wait()) break;
     }
     if (failure_ != NetFailure::None) return 0;
     const std::size_t n = std::min(count, buffer_.size() - taken_);

@@ -7,6 +7,7 @@
 // moves no byte for a minute fails.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -42,6 +43,10 @@ struct CurlRequest {
     std::string Password;
     std::string UserAgent;
     bool NoBody = false;      // connect and reach the object only (FTP: log in and enter the directory)
+    // Called at least every 100 ms while the transfer waits for the server,
+    // however slowly it sends; false stops the transfer: Start and Read
+    // return at once, Read with what it holds, and Stopped() says so.
+    std::function<bool()> Idle;
 };
 
 class CurlTransfer;
@@ -87,6 +92,7 @@ public:
     // Bytes read into buffer; 0 at the end of the body or after a failure.
     std::size_t Read(char* buffer, std::size_t count);
     NetFailure Failure() const { return failure_; }
+    bool Stopped() const { return stopped_; }
     bool Finished() const { return finished_; }
     // The server's last reply line (HTTP status line or FTP reply), or "".
     const std::string& LastResponse() const { return lastResponse_; }
@@ -95,6 +101,8 @@ private:
     friend class CurlSession;
     explicit CurlTransfer(CurlSession& session);
     void Pump();
+    // Pump, then the caller's idle call; false once the caller stopped the transfer.
+    bool Wait();
     static std::size_t OnData(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self);
 
@@ -105,6 +113,8 @@ private:
     bool replyStarted_ = false;
     bool finished_ = false;
     bool attached_ = false;
+    bool stopped_ = false;
+    std::function<bool()> idle_;
     NetFailure failure_ = NetFailure::None;
     std::string lastResponse_;
     void* headers_ = nullptr;
