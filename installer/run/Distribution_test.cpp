@@ -7,6 +7,7 @@
 #include "installer/netlocation/FolderNetLocation.h"
 #include "installer/netlocation/NetInstallLocation.h"
 #include "platform/testing/LocalServers.h"
+#include "installer/run/DisketteDrive.h"
 #include "installer/run/RunTestSetup.h"
 #include "platform/inifile/IniFile.h"
 #include "platform/registry/RegistryStore.h"
@@ -241,39 +242,6 @@ TEST_F(Distribution, PresetupFilesAreAddedOnceByName) {
     EXPECT_EQ(install.PresetupFiles(),
               (std::vector<std::string>{"C:\\BDE\\idapinst.dll", "C:\\BDE\\readme.txt", "C:\\BDE\\readme.txt"}));
 }
-
-// A drive a: of a few diskettes: answering the prompt for disk n puts the
-// diskette in the drive on the shelf and takes disk n from it.
-class DisketteDrive : public RecordingAppServices {
-public:
-    int ShowMessage(const std::string& text, platform::MsgIcon icon, int buttons) override {
-        const int answer = RecordingAppServices::ShowMessage(text, icon, buttons);
-        if (text.rfind("Please insert disk ", 0) == 0) {
-            EXPECT_EQ(icon, platform::MsgIcon::Question);
-            EXPECT_EQ(buttons, platform::mbOKCancel);
-            if (answer == platform::mrOk) Insert(std::stoi(text.substr(text.rfind(' ') + 1)));
-        }
-        return answer;
-    }
-    void Eject() {
-        auto& files = platform::Files();
-        const std::string out = Shelf(inDrive_);
-        files.ForceDirectories(out);
-        for (const auto& entry : files.FindFiles("A:\\")) files.MoveFile("A:\\" + entry.name, out + "\\" + entry.name, true);
-    }
-    void Insert(int disk) {
-        auto& files = platform::Files();
-        Eject();
-        const std::string in = Shelf(disk);
-        if (files.DirectoryExists(in))
-            for (const auto& entry : files.FindFiles(in)) files.MoveFile(in + "\\" + entry.name, "A:\\" + entry.name, true);
-        inDrive_ = disk;
-    }
-    static std::string Shelf(int disk) { return "C:\\Shelf\\Disk" + std::to_string(disk); }
-
-private:
-    int inDrive_ = 1;
-};
 
 class Diskettes : public Distribution {
 protected:

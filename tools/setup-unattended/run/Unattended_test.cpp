@@ -2,9 +2,14 @@
 // the stored configuration, run with each page's default button, checked.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "installer/base/services/AppServices.h"
 #include "installer/links/ShippedLinksSetup.h"
+#include "installer/distribution/SelfExtractor.h"
 #include "installer/loader/LoadingProgram.h"
+#include "installer/run/DisketteDrive.h"
+#include "platform/inifile/IniFile.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/sysroot/FileStream.h"
@@ -15,6 +20,11 @@
 using unattended::Outcome;
 
 namespace {
+
+std::string ReadAll(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 std::string Problems(const Outcome& o) {
     std::string text;
@@ -109,6 +119,26 @@ TEST(SetupUnattended, ABuiltSetupExeInstallsIntoAFreshRootAndAFailedBuildExitsNo
         EXPECT_TRUE(std::filesystem::is_regular_file(built));
         // Neither the staging nor the build leaves an install record behind.
         EXPECT_FALSE(platform::Registry().KeyExists(platform::RegRoot::LocalMachine, "SOFTWARE\\Tamsel"));
+
+        // The built setup.exe spans onto 1.44 MB diskettes; disk 1 holds the loader and setup.1.
+        platform::IniFile(buildRoot.Path() / "platform.ini").WriteString("Drives", "A", "1457664");
+        platform::Files().ForceDirectories("A:\\");
+        {
+            installer::testing::DisketteDrive drive;
+            EXPECT_EQ(setupwizard::RunSetupProgram(unattended::kSetupExe, {"-sC:\\DIST", "-esetup.exe", "-f"}), 0);
+            drive.Eject();
+            ASSERT_FALSE(drive.Boxes.empty());
+            EXPECT_EQ(drive.Boxes[0].text, "Please insert disk 2");
+        }
+        const std::string exe = ReadAll(built);
+        const installer::SelfExtractorTrailer trailer = installer::ReadSelfExtractorTrailer(
+            std::string(unattended::kDistributionDir) + "\\setup.exe");
+        const std::string disk1 = installer::testing::DisketteDrive::Shelf(1);
+        EXPECT_EQ(ReadAll(platform::Files().HostPath(disk1 + "\\setup.exe")) +
+                      ReadAll(platform::Files().HostPath(disk1 + "\\setup.1")),
+                  exe.substr(0, static_cast<std::size_t>(trailer.FilesStart)));
+        EXPECT_TRUE(platform::Files().FileExists(disk1 + "\\files.1"));
+        EXPECT_TRUE(platform::Files().FileExists(installer::testing::DisketteDrive::Shelf(2) + "\\files.2"));
 
         // Without the library's marker the loading program cannot be found.
         platform::Files().DeleteFile("C:\\Arquivos de Programas\\Tamsel32\\Version40\\T32V40.TXT");
