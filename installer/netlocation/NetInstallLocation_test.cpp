@@ -25,6 +25,25 @@ std::string Composed(const std::string& text, const std::string& error, const st
     return text + ". Error message " + error + ". Server 127.0.0.1. Response from server " + response;
 }
 
+// A local HTTP server whose GET runs the Python lines given (indented for
+// the handler's body).
+LocalServer ScriptedHttp(const std::string& get, const fs::path& log) {
+    return LocalServer({"-c",
+                        "import http.server,sys,time\n"
+                        "class H(http.server.BaseHTTPRequestHandler):\n"
+                        "    def do_GET(self):\n" +
+                            get + "http.server.HTTPServer(('127.0.0.1',int(sys.argv[1])),H).serve_forever()\n",
+                        "PORT"},
+                       log);
+}
+
+// The reply's head: 100,000 bytes announced, whatever follows.
+const std::string kAnnounced =
+    "        self.send_response(200)\n"
+    "        self.send_header('Content-Type','application/octet-stream')\n"
+    "        self.send_header('Content-Length','100000')\n"
+    "        self.end_headers()\n";
+
 // Bytes that no text rule may mistake: every byte value, "404" at the start.
 const std::string kArchive = [] {
     std::string bytes = "404 looks like an error page but is data ";
@@ -160,20 +179,12 @@ TEST_F(NetInstallLocationTest, AnAbortInADataEventOrWhileAServerDripsLeavesNoFil
 
     // A server that sends two bytes every 1.5 s never fills a block; the
     // window's events run meanwhile, and the Cancel they bring is heard.
-    const std::string drip =
-        "import http.server,sys,time\n"
-        "class H(http.server.BaseHTTPRequestHandler):\n"
-        "    def do_GET(self):\n"
-        "        self.send_response(200)\n"
-        "        self.send_header('Content-Type','application/octet-stream')\n"
-        "        self.send_header('Content-Length','100000')\n"
-        "        self.end_headers()\n"
-        "        for i in range(10):\n"
-        "            self.wfile.write(b'xx')\n"
-        "            self.wfile.flush()\n"
-        "            time.sleep(1.5)\n"
-        "http.server.HTTPServer(('127.0.0.1',int(sys.argv[1])),H).serve_forever()\n";
-    LocalServer dripping({"-c", drip, "PORT"}, scratch.Path() / "drip.log");
+    LocalServer dripping = ScriptedHttp(kAnnounced +
+                                            "        for i in range(10):\n"
+                                            "            self.wfile.write(b'xx')\n"
+                                            "            self.wfile.flush()\n"
+                                            "            time.sleep(1.5)\n",
+                                        scratch.Path() / "drip.log");
     ASSERT_TRUE(dripping.Running());
     TNetInstallLocation& slow = Location(ipHTTP, dripping.Port());
     aborted = false;
@@ -193,10 +204,7 @@ TEST_F(NetInstallLocationTest, AnAbortInADataEventOrWhileAServerDripsLeavesNoFil
 TEST_F(NetInstallLocationTest, ABodyShorterThanAnnouncedAndAServerErrorFailAndARedirectIsFollowed) {
     // Announces 100,000 bytes, sends 20,000 and hangs up; answers /broken with
     // 500; redirects /moved to /small.
-    const std::string script =
-        "import http.server,sys\n"
-        "class H(http.server.BaseHTTPRequestHandler):\n"
-        "    def do_GET(self):\n"
+    LocalServer cut = ScriptedHttp(
         "        if self.path.endswith('broken'):\n"
         "            self.send_error(500)\n"
         "            return\n"
@@ -211,16 +219,12 @@ TEST_F(NetInstallLocationTest, ABodyShorterThanAnnouncedAndAServerErrorFailAndAR
         "            self.send_header('Content-Length','5')\n"
         "            self.end_headers()\n"
         "            self.wfile.write(b'hello')\n"
-        "            return\n"
-        "        self.send_response(200)\n"
-        "        self.send_header('Content-Type','application/octet-stream')\n"
-        "        self.send_header('Content-Length','100000')\n"
-        "        self.end_headers()\n"
-        "        self.wfile.write(b'x'*20000)\n"
-        "        self.wfile.flush()\n"
-        "        self.close_connection=True\n"
-        "http.server.HTTPServer(('127.0.0.1',int(sys.argv[1])),H).serve_forever()\n";
-    LocalServer cut({"-c", script, "PORT"}, scratch.Path() / "cut.log");
+        "            return\n" +
+            kAnnounced +
+            "        self.wfile.write(b'x'*20000)\n"
+            "        self.wfile.flush()\n"
+            "        self.close_connection=True\n",
+        scratch.Path() / "cut.log");
     ASSERT_TRUE(cut.Running());
     TNetInstallLocation& location = Location(ipHTTP, cut.Port());
     EXPECT_EQ(ErrorOf([&] { location.GetFile("Install1.1", "C:\\Temp\\t.1"); }),
