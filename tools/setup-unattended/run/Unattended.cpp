@@ -225,6 +225,11 @@ Outcome RunUnattended(const Options& options) {
     }
     if (options.buildOnly) return outcome;
 
+    if (!options.inUse.empty()) {
+        PlaceText("an older copy in use", options.inUse);
+        platform::CurrentSystemRoot().Facts().SetInUse(options.inUse, true);
+    }
+
     setupwizard::testing::WizardDriver driver(20000);
     setupwizard::SetupHooks hooks;
     QPointer<setupwizard::TSetupForm> shown;
@@ -276,13 +281,15 @@ Outcome RunUnattended(const Options& options) {
     const std::vector<std::string> expected =
         options.cancelOnWelcome
             ? std::vector<std::string>{"Welcome", "Setup incomplete"}
-            : std::vector<std::string>{"Welcome", "Software license agreement", "Readme information", "Setup complete"};
+            : std::vector<std::string>{"Welcome", "Software license agreement", "Readme information",
+                                       options.inUse.empty() ? "Setup complete" : "Reboot windows"};
     if (outcome.pages != expected) {
         std::string seen;
         for (const auto& p : outcome.pages) seen += (seen.empty() ? "" : ", ") + p;
         outcome.problems.push_back("the pages were: " + seen);
     }
-    if (!options.cancelOnWelcome && options.startProgram && outcome.problems.empty()) WatchProgram(outcome);
+    if (!options.cancelOnWelcome && options.inUse.empty() && options.startProgram && outcome.problems.empty())
+        WatchProgram(outcome);
     return outcome;
 }
 

@@ -29,6 +29,10 @@ struct Options {
     QSize screen{1024, 768};
     bool startProgram = true;  // start the installed voreled and watch it open its tables
     bool buildOnly = false;    // stop once the distribution lies in D:\SETUP
+    // When set, a file of the product (a Windows path) whose older copy lies
+    // there in use: the run ends on the reboot page and the file is
+    // replaced by the restart (sysroot-reboot).
+    std::string inUse;
     // When set, the setup program already in the root to run (a Windows
     // path, e.g. one a distribution's loading program unpacked) with its
     // arguments; nothing is staged or packed. Else D:\SETUP\SETUP.EXE with

@@ -2,6 +2,7 @@
 // the stored configuration, run with each page's default button, checked.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 
 #include "installer/base/services/AppServices.h"
@@ -165,4 +166,29 @@ TEST(SetupUnattended, ABuiltSetupExeInstallsIntoAFreshRootAndAFailedBuildExitsNo
     const Outcome outcome = unattended::RunUnattended(install);
     EXPECT_TRUE(outcome.Good()) << Problems(outcome);
     std::filesystem::remove_all(start.Folder);
+}
+
+// A file in use ends the run on the reboot page; the restart replaces it and
+// resumes the setup with its own configuration to its good page.
+TEST(SetupUnattended, AProgramInUseIsReplacedByTheRestartWhichEndsOnSetupComplete) {
+    platform::TempRootDir dir;
+    auto options = unattended::DefaultOptions(dir.Path());
+    options.startProgram = false;
+    options.inUse = std::string(unattended::kProductDir) + "\\voreled.exe";
+    const Outcome outcome = unattended::RunUnattended(options);
+    EXPECT_TRUE(outcome.Good()) << Problems(outcome);
+
+    const std::string command = std::string(VOREL_BUILD_DIR) + "/bin/sysroot-reboot " + dir.Path().string() + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string out;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    EXPECT_EQ(WEXITSTATUS(::pclose(pipe)), 0) << out;
+    EXPECT_EQ(out.rfind("page: Setup complete\n", 0), 0u) << out;
+
+    platform::ScopedSystemRoot root(dir.Path());
+    auto& files = platform::Files();
+    EXPECT_EQ(ReadAll(files.HostPath(options.inUse)), ReadAll(files.HostPath("C:\\build\\voreled\\voreled.exe")));
+    EXPECT_FALSE(platform::Registry().KeyExists(platform::RegRoot::LocalMachine, "SOFTWARE\\Tamsel"));
 }
