@@ -38,6 +38,10 @@ TEST_F(SetupEntry, ABuildWithoutItsInfoFileIsReportedAndEndsBeforeTheForm) {
               "Need to have a BUILD.INF file in this directory with the first line specifying the build directory");
     ASSERT_FALSE(services.Trace.empty());
     EXPECT_EQ(services.Trace.back(), "terminate");
+    // So is a diskette transfer that cannot start.
+    EXPECT_EQ(RunSetupProgram("D:\\SETUP\\SETUP.EXE", {"-f"}, hooks), 1);
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(services.Boxes.back().text.rfind("Sorry... You can only transfer this installation to floppies", 0), 0u);
 }
 
 TEST_F(SetupEntry, AResumeRunEndsBeforeTheLoopWithoutShowingTheForm) {
