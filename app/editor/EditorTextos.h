@@ -124,7 +124,8 @@ private:
     void CriaPainel();
     void PoeMarcadores(const AtributosParagrafo& a);
     void CarregaArquivo(const std::string& path);
-    int LarguraRegua() const;
+    // The indents the markers stand for on the page.
+    AtributosParagrafo RecuosDosMarcadores() const;
 
     bool& notasInalteradas_;
     std::string& nomeArquivo_;
