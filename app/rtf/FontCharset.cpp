@@ -29,6 +29,7 @@ int FontCodePage(const std::string& name, int charset, int cpg, int documentCode
     if ((charset == 2 || charset < 0) && platform::AsciiLower(name) == "symbol")
         return kSymbolCodePage;
     switch (charset) {
+        case 0: return kAnsiCodePage;  // Western, as Word reads it whatever \ansicpg says
         case 77: return 10000;
         case 128: return 932;
         case 129: return 949;

@@ -12,8 +12,9 @@ inline constexpr int kAnsiCodePage = 1252;
 inline constexpr int kSymbolCodePage = 42;  // Windows' CP_SYMBOL
 
 // The code page of a font's text: its \cpg (0: none), else its \fcharset
-// (-1: none), else the document's. The Symbol font (character set 2 or none)
-// has kSymbolCodePage; other fonts of set 2 (Wingdings) the document's.
+// (-1: none; 0 is Western, 1252), else the document's. The Symbol font
+// (character set 2 or none) has kSymbolCodePage; other fonts of set 2
+// (Wingdings) the document's.
 int FontCodePage(const std::string& name, int charset, int cpg, int documentCodePage);
 
 // Bytes of a code page as UTF-8; a code page the toolkit does not know
