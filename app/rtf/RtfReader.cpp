@@ -55,7 +55,7 @@ bool IsSkippedDestination(const std::string& w) {
     static const char* const names[] = {
         "info", "stylesheet", "pict", "object", "header", "headerl", "headerr", "headerf", "footer", "footerl",
         "footerr", "footerf", "footnote", "fldinst", "themedata", "colorschememapping", "latentstyles",
-        "datastore", "xmlnstbl", "listtable", "listoverridetable", "rsidtbl", "generator", "pntext", "listtext",
+        "datastore", "xmlnstbl", "listtable", "listoverridetable", "rsidtbl", "generator", "pntext",
         "bkmkstart", "bkmkend", "shp", "shpinst", "nonshppict", "revtbl", "filetbl", "pgdsctbl", "author",
         "operator", "title", "subject", "comment", "annotation", "atnid", "atnauthor", "template", "userprops",
         "falt", "panose", "mmathPr", "xe", "tc", "txe", "objdata", "result", "do", "keywords", "doccomm",
@@ -351,7 +351,7 @@ private:
         } else if (w == "sa") {
             para.spaceAfterTwips = std::clamp(p, 0, 31680);
         } else if (w == "tx") {
-            AddTabStop(para, Twips(p));
+            AddTabStop(para, std::clamp(p, 0, 31680));
         } else if (w == "ls") {
             // A list of the list table: numbered when its label (\listtext)
             // is a number, else bulleted.
