@@ -77,6 +77,7 @@ inline constexpr int kMaxDepth = 256;          // nested groups
 inline constexpr int kMaxFonts = 4096;         // font table entries kept
 inline constexpr int kMaxColors = 4096;        // colour table entries kept
 inline constexpr int kMaxTabStops = 64;        // tab stops kept per paragraph
+inline constexpr int kMaxLists = 4096;         // list table and override entries kept
 
 // True when bytes start (after blanks) with "{\rtf".
 bool IsRtf(std::string_view bytes);

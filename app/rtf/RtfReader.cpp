@@ -38,7 +38,7 @@ bool IsRtf(std::string_view bytes) {
 
 namespace {
 
-enum class Dest { Text, FontTable, ColorTable, Skip, Pn, ListText };
+enum class Dest { Text, FontTable, ColorTable, Skip, Pn, ListText, ListTable, ListOverrides };
 
 struct State {
     CharFormat chr;
@@ -55,7 +55,7 @@ bool IsSkippedDestination(const std::string& w) {
     static const char* const names[] = {
         "info", "stylesheet", "pict", "object", "header", "headerl", "headerr", "headerf", "footer", "footerl",
         "footerr", "footerf", "footnote", "fldinst", "themedata", "colorschememapping", "latentstyles",
-        "datastore", "xmlnstbl", "listtable", "listoverridetable", "rsidtbl", "generator", "pntext",
+        "datastore", "xmlnstbl", "rsidtbl", "generator", "pntext",
         "bkmkstart", "bkmkend", "shp", "shpinst", "nonshppict", "revtbl", "filetbl", "pgdsctbl", "author",
         "operator", "title", "subject", "comment", "annotation", "atnid", "atnauthor", "template", "userprops",
         "falt", "panose", "mmathPr", "xe", "tc", "txe", "objdata", "result", "do", "keywords", "doccomm",
@@ -215,6 +215,9 @@ private:
             listText_.clear();
             return;
         }
+        if (first && w == "listtable") return SetDest(Dest::ListTable);
+        if (first && w == "listoverridetable") return SetDest(Dest::ListOverrides);
+        if (st_.dest == Dest::ListTable || st_.dest == Dest::ListOverrides) return ListWord(w, p);
         if (first && (w == "colortbl")) {
             SetDest(Dest::ColorTable);
             colors_.clear();
@@ -353,10 +356,35 @@ private:
         } else if (w == "tx") {
             AddTabStop(para, std::clamp(p, 0, 31680));
         } else if (w == "ls") {
-            // A list of the list table: numbered when its label (\listtext)
-            // is a number, else bulleted.
-            para.list = p <= 0 ? ListKind::None : listTextKind_ != ListKind::None ? listTextKind_ : ListKind::Bullet;
+            // A list of the list table, as its label (\listtext) shows it,
+            // else as the table says.
+            para.list = ListOf(p);
         }
+    }
+
+    // The list table: each list's first level numbered or bulleted
+    // (\levelnfc 23 a bullet, 255 no label), and which list each \ls names.
+    void ListWord(const std::string& w, int p) {
+        if (w == "list") {
+            listNfc_ = -1;
+        } else if ((w == "levelnfc" || w == "levelnfcn") && listNfc_ < 0) {
+            listNfc_ = p;
+        } else if (w == "listid" && st_.dest == Dest::ListTable) {
+            if (static_cast<int>(lists_.size()) < kMaxLists)
+                lists_[p] = listNfc_ == 23 || listNfc_ == 255 ? ListKind::Bullet : ListKind::Number;
+        } else if (w == "listid") {
+            overrideList_ = p;
+        } else if (w == "ls" && static_cast<int>(overrides_.size()) < kMaxLists) {
+            const auto it = lists_.find(overrideList_);
+            if (it != lists_.end()) overrides_[p] = it->second;
+        }
+    }
+
+    ListKind ListOf(int ls) const {
+        if (ls <= 0) return ListKind::None;
+        if (listTextKind_ != ListKind::None) return listTextKind_;
+        const auto it = overrides_.find(ls);
+        return it == overrides_.end() ? ListKind::Bullet : it->second;
     }
 
     // Indents beyond a large page are clamped (22 inches).
@@ -392,7 +420,7 @@ private:
             return;
         }
         switch (st_.dest) {
-            case Dest::Skip: case Dest::Pn: return;
+            case Dest::Skip: case Dest::Pn: case Dest::ListTable: case Dest::ListOverrides: return;
             case Dest::ListText:
                 if (listText_.size() < 32) listText_ += static_cast<char>(b);
                 return;
@@ -508,6 +536,9 @@ private:
     ListKind pnKind_ = ListKind::None;        // the \pn group being read
     ListKind listTextKind_ = ListKind::None;  // the paragraph's \listtext label
     std::string listText_;
+    int listNfc_ = -1, overrideList_ = -1;  // the list table entry being read
+    std::map<int, ListKind> lists_;          // by \listid
+    std::map<int, ListKind> overrides_;      // by \ls
     int skipUnicode_ = 0;
     char32_t highSurrogate_ = 0;
     int defaultFont_ = 0;

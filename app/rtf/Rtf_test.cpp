@@ -158,7 +158,10 @@ TEST(RtfRead, WordProcessorDocument) {
 TEST(RtfRead, ListsUnicodeAndSkippedDestinations) {
     const std::string rtf =
         "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times New Roman{\\*\\falt Times};}}"
-        "{\\*\\listtable{\\list{\\listlevel{\\leveltext \\'01\\u-3913 ?;}}}}"
+        "{\\*\\listtable{\\list{\\listlevel{\\leveltext \\'01\\u-3913 ?;}}}"
+        "{\\list{\\listlevel\\levelnfc0{\\leveltext \\'02\\'00.;}{\\levelnumbers\\'01;}}"
+        "{\\listlevel\\levelnfc23{\\leveltext \\'01\\u-3913 ?;}}\\listid7}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid7\\listoverridecount0\\ls2}}"
         "{\\info{\\title Secret title}{\\author Someone}}"
         "{\\header header text\\par}"
         "{\\*\\unknowndest hidden words}"
@@ -166,15 +169,18 @@ TEST(RtfRead, ListsUnicodeAndSkippedDestinations) {
         "\\pard\\plain\\uc2 A\\u8364\\'80\\'80B{\\uc0\\u233}C\\uc1\\u-10179?\\u-8704?D\\par"
         "\\pard{\\pict\\pngblip\\picw10 89504e47}{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt shown}}"
         "\\pard\\plain x\\bin4 {}\\\\y\\par"
+        "\\pard\\plain\\ls2 Step\\par"  // no label: the list table says it counts
         "}";
     const Document d = Read(rtf);
-    ASSERT_EQ(d.paragraphs.size(), 3u) << d.PlainText();
+    ASSERT_EQ(d.paragraphs.size(), 4u) << d.PlainText();
     EXPECT_EQ(P(d, 0).Text(), "Item");
     EXPECT_EQ(P(d, 0).format.list, ListKind::Bullet);
     EXPECT_EQ(P(d, 0).runs[0].format.font, "Times New Roman");
     EXPECT_EQ(P(d, 1).Text(), "A€BéC\U0001F600D");
     EXPECT_EQ(P(d, 2).Text(), "shownxy");  // \bin4 swallows "{}\\" whatever they look like
     EXPECT_EQ(P(d, 2).format.list, ListKind::None);
+    EXPECT_EQ(P(d, 3).Text(), "Step");
+    EXPECT_EQ(P(d, 3).format.list, ListKind::Number);
 }
 
 // Each font's text in its own code page, the Symbol font as the characters
