@@ -25,10 +25,12 @@
 #include "platform/qtglue/PageControl.h"
 #include "platform/tables/Field.h"
 #include "platform/tables/Table.h"
+#include "platform/testing/Shots.h"
 #include "platform/testing/TempDir.h"
 #include "tools/vorel-sample/writer/SampleWriter.h"
 
 using namespace vorel;
+using platform::testing::SaveShot;
 
 namespace {
 struct SampleProgram {
@@ -92,7 +94,7 @@ TEST(SampleInstallation, StartsWithFirstCodesPicturesAndEquivalents) {
 }
 
 TEST(SampleInstallation, Screenshots) {
-    const char* out = std::getenv("VOREL_SHOTS_DIR");
+    const std::optional<QString> out = platform::testing::ShotsDir();
     if (!out) GTEST_SKIP() << "VOREL_SHOTS_DIR not set";
     platform::ScriptedMessenger m;
     SampleProgram p;
@@ -125,13 +127,13 @@ TEST(SampleInstallation, Screenshots) {
                 for (int s = 0; s < tabs->count(); ++s) {
                     tabs->setCurrentIndex(s);
                     QApplication::processEvents();
-                    f.grab().save(QString("%1/%2-tab%3-%4-%5.png").arg(out, tag).arg(i).arg(name).arg(s + 1));
+                    SaveShot(f.grab(), QString("%1/%2-tab%3-%4-%5.png").arg(*out, tag).arg(i).arg(name).arg(s + 1));
                     shot = true;
                 }
             }
             if (!shot) {
                 QApplication::processEvents();
-                f.grab().save(QString("%1/%2-tab%3.png").arg(out, tag).arg(i));
+                SaveShot(f.grab(), QString("%1/%2-tab%3.png").arg(*out, tag).arg(i));
             }
         }
         // The editor with a technical text of the library, and the legend.
@@ -141,10 +143,10 @@ TEST(SampleInstallation, Screenshots) {
         };
         f.Editor->AbrirClick();
         QApplication::processEvents();
-        f.grab().save(QString("%1/%2-editor.png").arg(out, tag));
+        SaveShot(f.grab(), QString("%1/%2-editor.png").arg(*out, tag));
         QTimer::singleShot(0, [&] {
             if (QWidget* d = QApplication::activeModalWidget()) {
-                d->grab().save(QString("%1/%2-legend.png").arg(out, tag));
+                SaveShot(d->grab(), QString("%1/%2-legend.png").arg(*out, tag));
                 d->close();
             }
         });

@@ -20,6 +20,7 @@ using namespace std::chrono_literals;
 
 #include "platform/qtglue/Messenger.h"
 #include "platform/sockets/LoopbackServer.h"
+#include "platform/testing/Shots.h"
 #include "platform/testing/TempDir.h"
 
 using namespace vorel;
@@ -290,7 +291,7 @@ TEST(CaixaAtualiza, ClosingDuringACheckAbandonsItSilently) {
 }
 
 TEST(CaixaAtualiza, Screenshots) {
-    const char* out = std::getenv("VOREL_SHOTS_DIR");
+    const std::optional<QString> out = platform::testing::ShotsDir();
     if (!out) GTEST_SKIP() << "VOREL_SHOTS_DIR not set";
     LoopbackServer server(Check("2.5\r\n1.75\r\n"));
     Program p(Program::ServerIni(server));
@@ -306,7 +307,8 @@ TEST(CaixaAtualiza, Screenshots) {
         QPainter painter(&canvas);
         painter.drawImage((screen.width() - shot.width()) / 2, (screen.height() - shot.height()) / 2, shot);
         painter.end();
-        canvas.save(QString("%1/update-%2x%3.png").arg(out).arg(screen.width()).arg(screen.height()));
+        platform::testing::SaveShot(canvas,
+                                    QString("%1/update-%2x%3.png").arg(*out).arg(screen.width()).arg(screen.height()));
         EXPECT_LE(shot.width(), screen.width());
         EXPECT_LE(shot.height(), screen.height());
     }
