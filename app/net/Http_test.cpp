@@ -192,25 +192,18 @@ TEST(Http, Http1xLinesAreStatusLinesAndTheCodeCarriesOver) {
 }
 
 TEST(Http, LocationRetargetsTheGetToAnotherPortAndPath) {
-    LoopbackServer target({{Ok("moved body")}});
-    LoopbackServer first({{"HTTP/1.0 302 Found\r\nLocation: http://127.0.0.1:" + std::to_string(target.Port()) +
-                           "/new/versao2p.txt\r\n\r\n"}});
-    Client http;
-    http.URL = "http://" + first.Address() + "/versao2p.txt";
-    http.Execute();
-    EXPECT_EQ(first.Requests(), std::vector<std::string>{"HEAD /versao2p.txt HTTP/1.0\r\n\r\n"});
-    EXPECT_EQ(target.Requests(), std::vector<std::string>{"GET /new/versao2p.txt HTTP/1.0\r\n\r\n"});
-    EXPECT_EQ(http.Stream, "moved body");
-
     // The scheme of a Location is read in any case.
-    LoopbackServer again({{Ok("upper body")}});
-    LoopbackServer upper({{"HTTP/1.0 301 Moved\r\nLocation: HTTP://127.0.0.1:" + std::to_string(again.Port()) +
-                           "/upper.txt\r\n\r\n"}});
-    Client second;
-    second.URL = "http://" + upper.Address() + "/v.txt";
-    second.Execute();
-    EXPECT_EQ(again.Requests(), std::vector<std::string>{"GET /upper.txt HTTP/1.0\r\n\r\n"});
-    EXPECT_EQ(second.Stream, "upper body");
+    for (const std::string scheme : {"http", "HTTP"}) {
+        LoopbackServer target({{Ok("moved body")}});
+        LoopbackServer first({{"HTTP/1.0 302 Found\r\nLocation: " + scheme + "://127.0.0.1:" +
+                               std::to_string(target.Port()) + "/new/versao2p.txt\r\n\r\n"}});
+        Client http;
+        http.URL = "http://" + first.Address() + "/versao2p.txt";
+        http.Execute();
+        EXPECT_EQ(first.Requests(), std::vector<std::string>{"HEAD /versao2p.txt HTTP/1.0\r\n\r\n"}) << scheme;
+        EXPECT_EQ(target.Requests(), std::vector<std::string>{"GET /new/versao2p.txt HTTP/1.0\r\n\r\n"}) << scheme;
+        EXPECT_EQ(http.Stream, "moved body") << scheme;
+    }
 }
 
 TEST(Http, RelativeLocationKeepsHostAndPort) {
