@@ -12,7 +12,7 @@ packages=(
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
   xvfb xauth xdotool binutils
   clang libclang-rt-14-dev
-  python3-pil giflib-tools libgif-dev liblnk-utils
+  python3-pil giflib-tools libgif-dev liblnk-utils unrtf
   python3 python3-pyftpdlib
   pigz zip unzip bc
   locales

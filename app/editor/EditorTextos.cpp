@@ -22,15 +22,15 @@
 #include <QTextList>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "app/editor/Regua.h"
 #include "app/rtf/RichFile.h"
 #include "app/rtf/RtfQt.h"
+#include "platform/hostio/HostIo.h"
 #include "platform/qtglue/Guard.h"
 #include "platform/qtglue/Messenger.h"
 
@@ -43,6 +43,9 @@ namespace {
 
 constexpr int kMargemRegua = 60;    // markers never left of this
 constexpr int kLimiteDireito = 730;  // the right marker never right of this
+// The page the ruler measures: its text ends where the right marker's limit
+// stands for a right indent of 0. Indents never depend on the window's width.
+constexpr int kLarguraPagina = kLimiteDireito + 14;
 
 // A small drawn icon: horizontal lines for alignment and bullets, or a glyph.
 QIcon Desenho(const std::function<void(QPainter&)>& draw) {
@@ -90,15 +93,6 @@ QIcon Marcadores() {
     });
 }
 
-bool LeArquivo(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::stringstream ss;
-    ss << in.rdbuf();
-    bytes = ss.str();
-    return !in.bad();
-}
-
 }  // namespace
 
 EditorTextos::EditorTextos(bool& notasInalteradas, std::string& nomeArquivo, const std::string& diretorioAbrir,
@@ -121,6 +115,8 @@ EditorTextos::EditorTextos(bool& notasInalteradas, std::string& nomeArquivo, con
     Texto->setAcceptRichText(true);
     Texto->setTabChangesFocus(false);
     Texto->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Texto->setLineWrapMode(QTextEdit::FixedPixelWidth);  // lines wrap on the ruler's page
+    Texto->setLineWrapColumnOrWidth(kLarguraPagina);
     Texto->document()->setDefaultFont(QFont("MS Sans Serif", 10));
     Ruler->DistanciaTabulacao = Texto->tabStopDistance();
     v->addWidget(Texto, 1);
@@ -280,14 +276,22 @@ void EditorTextos::DefineParagrafo(const AtributosParagrafo& a) {
     c.mergeBlockFormat(f);
 }
 
-// The ruler spans the editor; the editor's own width is already right while
-// a hidden tab still waits for its layout.
-int EditorTextos::LarguraRegua() const { return width(); }
-
+// Markers stay between the ruler's margins whatever the paragraph says.
 void EditorTextos::PoeMarcadores(const AtributosParagrafo& a) {
-    Ruler->FirstInd->move(PixelsDePontos(a.FirstIndent) + 2, Ruler->FirstInd->y());
-    Ruler->LeftInd->move(PixelsDePontos(a.LeftIndent + a.FirstIndent) + 2, Ruler->LeftInd->y());
-    Ruler->RightInd->move(LarguraRegua() - PixelsDePontos(a.RightIndent + 6) - 6, Ruler->RightInd->y());
+    Ruler->FirstInd->move(std::max(PixelsDePontos(a.FirstIndent) + 2, kMargemRegua), Ruler->FirstInd->y());
+    Ruler->LeftInd->move(std::max(PixelsDePontos(a.LeftIndent + a.FirstIndent) + 2, kMargemRegua),
+                         Ruler->LeftInd->y());
+    Ruler->RightInd->move(std::min(kLarguraPagina - PixelsDePontos(a.RightIndent + 6) - 6, kLimiteDireito),
+                          Ruler->RightInd->y());
+}
+
+AtributosParagrafo EditorTextos::RecuosDosMarcadores() const {
+    const int metade = MarcadorRegua::kLargura / 2;
+    AtributosParagrafo a;
+    a.FirstIndent = PontosDePixels(Ruler->FirstInd->x() + metade - 6);
+    a.LeftIndent = PontosDePixels(Ruler->LeftInd->x() + metade - 6) - a.FirstIndent;
+    a.RightIndent = PontosDePixels(kLarguraPagina + metade - Ruler->RightInd->x() - 2) - 12;
+    return a;
 }
 
 // --- handlers --------------------------------------------------------------------
@@ -489,7 +493,7 @@ void EditorTextos::RightIndMouseUp() {
         return;
     }
     AtributosParagrafo a = Paragrafo();
-    a.RightIndent = PontosDePixels(LarguraRegua() + deslocamento_ - m->x() - 2) - 12;
+    a.RightIndent = PontosDePixels(kLarguraPagina + deslocamento_ - m->x() - 2) - 12;
     DefineParagrafo(a);
     TextoSelectionChange();
     recuoDireito_ = a.RightIndent;
@@ -552,8 +556,9 @@ void EditorTextos::AbrirClick() {
 }
 
 void EditorTextos::CarregaArquivo(const std::string& path) {
-    std::string bytes;
-    if (!LeArquivo(path, bytes)) throw platform::Exception("Cannot read the file " + path + ".");
+    const std::optional<std::string> read = platform::ReadWholeFile(path);
+    if (!read) throw platform::Exception("Cannot read the file " + path + ".");
+    const std::string& bytes = *read;
     // Read before anything is cleared: a bad file leaves the notes as they are.
     const rtf::Document doc = rtf::ReadRichOrPlain(bytes);
     Texto->clear();
@@ -570,19 +575,10 @@ void EditorTextos::CarregaArquivo(const std::string& path) {
     StatusPanels[2]->setText(QString::fromStdString("Editing: " + nomeArquivo_));
     Texto->hide();
     Texto->selectAll();
-    // Markers from the first paragraph, kept inside the margins; then the
-    // whole text takes the indents the markers stand for.
+    // Markers from the first paragraph, kept inside the margins. The text
+    // keeps its own indents: only what the user changes takes the markers'.
     PoeMarcadores(Paragrafo());
-    MarcadorRegua *first = Ruler->FirstInd, *left = Ruler->LeftInd, *right = Ruler->RightInd;
-    first->move(std::max(first->x(), kMargemRegua), first->y());
-    left->move(std::max(left->x(), kMargemRegua), left->y());
-    right->move(std::min(right->x(), kLimiteDireito), right->y());
-    deslocamento_ = MarcadorRegua::kLargura / 2;
-    AtributosParagrafo a;
-    a.FirstIndent = PontosDePixels(first->x() + deslocamento_ - 6);
-    a.LeftIndent = PontosDePixels(left->x() + deslocamento_ - 6) - a.FirstIndent;
-    a.RightIndent = PontosDePixels(LarguraRegua() + deslocamento_ - right->x() - 2) - 12;
-    DefineParagrafo(a);
+    const AtributosParagrafo a = RecuosDosMarcadores();
     recuoEsquerdo_ = a.LeftIndent;
     recuoDireito_ = a.RightIndent;
     QTextCursor c = Texto->textCursor();
@@ -606,14 +602,12 @@ bool EditorTextos::GravarClick() {
     } else {
         bytes = rtf::Write(rtf::FromTextDocument(*Texto->document()));
     }
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            platform::ShowMessage("Cannot write the file " + path + ".", platform::MsgIcon::Error);
-            return false;
-        }
+    // A new file renamed over the old one: a full disk keeps the old notes.
+    try {
+        platform::WriteFileAtomically(path, bytes);
+    } catch (const platform::EHostIoError&) {
+        platform::ShowMessage("Cannot write the file " + path + ".", platform::MsgIcon::Error);
+        return false;
     }
     caminhoArquivo_ = path;
     nomeArquivo_ = std::filesystem::path(path).filename().string();
@@ -711,11 +705,7 @@ void EditorTextos::IniciaParagrafo() {
     Ruler->FirstInd->move(kMargemRegua, Ruler->FirstInd->y());
     Ruler->LeftInd->move(kMargemRegua, Ruler->LeftInd->y());
     Ruler->RightInd->move(kLimiteDireito, Ruler->RightInd->y());
-    deslocamento_ = MarcadorRegua::kLargura / 2;
-    AtributosParagrafo a;
-    a.FirstIndent = PontosDePixels(kMargemRegua + deslocamento_ - 6);
-    a.LeftIndent = PontosDePixels(kMargemRegua + deslocamento_ - 6) - a.FirstIndent;
-    a.RightIndent = PontosDePixels(LarguraRegua() + deslocamento_ - kLimiteDireito - 2) - 12;
+    const AtributosParagrafo a = RecuosDosMarcadores();
     DefineParagrafo(a);
     QTextCursor c = Texto->textCursor();
     c.setPosition(0);

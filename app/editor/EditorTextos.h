@@ -8,7 +8,12 @@
 // Indents follow the rich-edit control's paragraph attributes, in points:
 // the first line's indent, the other lines' indent relative to it, and the
 // right indent. Markers are pixels on the ruler; points = pixels x 0.75 and
-// pixels = points x 1.3333333333333333334, each truncated toward zero.
+// pixels = points x 1.3333333333333333334, each truncated toward zero. The
+// ruler measures a fixed page (the text wraps on it), never the window, and
+// markers only change the paragraphs the user has selected.
+//
+// Saving replaces the file with a complete new one: a failed save leaves
+// the old file as it was.
 #include <QTextEdit>
 #include <QWidget>
 #include <array>
@@ -124,7 +129,8 @@ private:
     void CriaPainel();
     void PoeMarcadores(const AtributosParagrafo& a);
     void CarregaArquivo(const std::string& path);
-    int LarguraRegua() const;
+    // The indents the markers stand for on the page.
+    AtributosParagrafo RecuosDosMarcadores() const;
 
     bool& notasInalteradas_;
     std::string& nomeArquivo_;

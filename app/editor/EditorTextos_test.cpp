@@ -13,13 +13,19 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QToolButton>
+#include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "app/editor/Regua.h"
 #include "app/rtf/Rtf.h"
+#include "app/rtf/RtfDump.h"
 #include "platform/qtglue/Messenger.h"
+#include "platform/hostio/HostFault.h"
+#include "platform/testing/FileSizeLimit.h"
 #include "platform/testing/TempDir.h"
+#include "tools/vorel-sample/content/SampleContent.h"
 
 using namespace vorel;
 
@@ -72,7 +78,7 @@ struct Bench {
     }
 };
 
-std::string ReadAll(const std::string& p) {
+std::string ReadAll(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
@@ -116,7 +122,7 @@ TEST(EditorTextos, StartupMarkersAndTheirIndents) {
     const AtributosParagrafo a = b.editor.Paragrafo();
     EXPECT_EQ(a.FirstIndent, PontosDePixels(60 + 5 - 6));
     EXPECT_EQ(a.LeftIndent, 0);
-    EXPECT_EQ(a.RightIndent, PontosDePixels(b.editor.Ruler->width() + 5 - 730 - 2) - 12);
+    EXPECT_EQ(a.RightIndent, 0);  // the right marker's limit is the page's right edge
     EXPECT_EQ(b.Panel(1), "");
     EXPECT_TRUE(b.inalteradas);
     // Conversions truncate toward zero, with the extended constant.
@@ -151,8 +157,8 @@ TEST(EditorTextos, MarkersDraggedOutOfRangeSnapBackAndInRangeSetIndents) {
     EXPECT_EQ(e.Paragrafo().FirstIndent + e.Paragrafo().LeftIndent, PontosDePixels(200 - 1));
     EXPECT_EQ(b.X(e.Ruler->LeftInd), 200);
     b.Drag(e.Ruler->RightInd, 600 - b.X(e.Ruler->RightInd));
-    EXPECT_EQ(e.Paragrafo().RightIndent, PontosDePixels(e.Ruler->width() + 5 - b.X(e.Ruler->RightInd) - 2) - 12);
-    EXPECT_NEAR(b.X(e.Ruler->RightInd), 600, 2);
+    EXPECT_EQ(e.Paragrafo().RightIndent, 98);  // 130 pixels inside the page's edge
+    EXPECT_EQ(b.X(e.Ruler->RightInd), 600);
     EXPECT_EQ(b.Panel(1), "Modified");
 }
 
@@ -166,9 +172,9 @@ TEST(EditorTextos, OpeningAFileWithoutIndentsPutsTheMarkersAtTheMargin) {
     EXPECT_EQ(b.X(b.editor.Ruler->FirstInd), 60);
     EXPECT_EQ(b.X(b.editor.Ruler->LeftInd), 60);
     EXPECT_LE(b.X(b.editor.Ruler->RightInd), 730);
-    // Every paragraph takes the indents the markers stand for.
+    // The text keeps its own indents until the user moves a marker.
     for (QTextBlock blk = b.editor.Texto->document()->begin(); blk.isValid(); blk = blk.next())
-        EXPECT_NEAR(blk.blockFormat().leftMargin() * 0.75, PontosDePixels(60 - 1), 0.01);
+        EXPECT_EQ(blk.blockFormat().leftMargin(), 0);
     EXPECT_EQ(b.nome, "notes.rtf");
     EXPECT_EQ(b.Panel(2), "Editing: notes.rtf");
     EXPECT_EQ(b.Panel(1), "");
@@ -280,6 +286,87 @@ TEST(EditorTextos, BoldColoursAndIndentsSurviveSaveAndReopen) {
     b.Type("more ");
     EXPECT_TRUE(e.GravarClick());
     EXPECT_EQ(b.perguntasGravar, 1);
+}
+
+// A save that fails half way (a full disk, a file too big for the device,
+// a rename the device refuses) leaves the old note byte for byte and says so.
+TEST(EditorTextos, AFailedSaveKeepsTheOldNote) {
+    platform::ScriptedMessenger m;
+    Bench b;
+    std::string old = "{\\rtf1 ";
+    for (int i = 0; i < 400; ++i) old += "Old note line " + std::to_string(i) + ".\\par\r\n";
+    old += "}";
+    const std::string path = b.File("note.rtf", old);
+    b.abrir = {path};
+    b.editor.AbrirClick();
+    b.Type("New words. ");
+    auto failedSave = [&](const char* what) {
+        m.shown.clear();
+        EXPECT_FALSE(b.editor.GravarClick()) << what;
+        EXPECT_EQ(ReadAll(path), old) << what;
+        ASSERT_EQ(m.shown.size(), 1u) << what;
+        EXPECT_EQ(m.shown[0].text, "Cannot write the file " + path + ".");
+        EXPECT_EQ(m.shown[0].icon, platform::MsgIcon::Error);
+        EXPECT_FALSE(b.inalteradas) << what;
+        EXPECT_EQ(b.Panel(1), "Modified");
+        // Nothing half written is left beside the note.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(b.dir.Path()), {}), 1) << what;
+    };
+    {
+        platform::ScopedHostFault full(platform::HostCall::Write, 1, ENOSPC);
+        failedSave("full disk");
+    }
+    {
+        platform::testing::FileSizeLimit small(4096);
+        failedSave("small device");
+    }
+    {
+        platform::ScopedHostFault readOnly(platform::HostCall::Rename, 1, EROFS);
+        failedSave("read-only device");
+    }
+    // The device works again: the note is saved.
+    EXPECT_TRUE(b.editor.GravarClick());
+    EXPECT_EQ(rtf::Read(ReadAll(path)).paragraphs.at(0).Text(), "New words. Old note line 0.");
+}
+
+// Notes keep their formats whatever window shows them: a note opened and
+// saved unchanged keeps every paragraph's indents and spacing, and the
+// indents the ruler sets are the same at every window width.
+TEST(EditorTextos, IndentsAndSpacingDoNotDependOnTheWindow) {
+    const std::string sample = sample::LibraryTexts().at(0).second;
+    const std::string word =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Times New Roman;}"
+        "{\\f1\\fswiss\\fcharset0 Arial;}}\r\n"
+        "\\pard\\plain\\qc\\sb240\\sa120\\f1\\fs28\\b Checking a power supply\\par\r\n"
+        "\\pard\\plain\\qj\\fi-360\\li720\\ri360\\sa60\\tx1440\\f0\\fs24 Ripple:\\tab under 50 mV at full load.\\par\r\n"
+        "\\pard\\plain\\qj\\li1440\\ri720\\sb120\\f0\\fs24 Use the probe's ground spring.\\par\r\n"
+        "\\pard\\plain\\fi-360\\li720\\ls1{\\listtext 1.\\tab}\\f0\\fs24 Switch off.\\par\r\n"
+        "\\pard\\plain\\fi-360\\li720\\ls1{\\listtext 2.\\tab}\\f0\\fs24 Discharge C{\\sub 1}.\\par\r\n"
+        "}\r\n";
+    std::vector<std::string> ruled;  // the note the ruler indented, per width
+    for (int width : {800, 1280, 1900}) {
+        Bench b;
+        b.editor.resize(width, 600);
+        QApplication::processEvents();
+        for (const auto& [name, bytes] : {std::pair{"sample.rtf", sample}, std::pair{"word.rtf", word}}) {
+            b.abrir = {b.File(name, bytes)};
+            b.editor.AbrirClick();
+            ASSERT_TRUE(b.editor.GravarClick());
+            EXPECT_EQ(rtf::Dump(rtf::Read(ReadAll(b.dir.Path() / name))), rtf::Dump(rtf::Read(bytes)))
+                << name << " at " << width;
+        }
+        b.editor.LimparClick();
+        b.editor.IniciaParagrafo();
+        b.Type("Measured at the collector.");
+        b.Drag(b.editor.Ruler->RightInd, 600 - b.X(b.editor.Ruler->RightInd));
+        b.Drag(b.editor.Ruler->FirstInd, 120 - b.X(b.editor.Ruler->FirstInd));
+        b.gravar = (b.dir.Path() / "ruled.rtf").string();
+        ASSERT_TRUE(b.editor.GravarClick());
+        ruled.push_back(rtf::Dump(rtf::Read(ReadAll(b.gravar))));
+    }
+    EXPECT_NE(ruled[0].find("first=900 left=880 right=1960"), std::string::npos) << ruled[0];
+    EXPECT_EQ(ruled[1], ruled[0]);
+    EXPECT_EQ(ruled[2], ruled[0]);
 }
 
 TEST(EditorTextos, FontsAndBulletsApplyToTheSelection) {

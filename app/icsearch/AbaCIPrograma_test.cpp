@@ -8,6 +8,7 @@
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/qtglue/PageControl.h"
+#include "platform/testing/Shots.h"
 #include "platform/testing/TempDir.h"
 #include "tools/vorel-sample/writer/SampleWriter.h"
 
@@ -73,14 +74,14 @@ TEST(ICTabInProgram, SearchShowsTheMatchesAsAPage) {
     EXPECT_NE(again.find(">LM741</a>"), std::string::npos);
     EXPECT_EQ(again.find(">UA741</a>"), std::string::npos);
 
-    if (const char* out = std::getenv("VOREL_SHOTS_DIR")) {
+    if (const std::optional<QString> out = platform::testing::ShotsDir()) {
         aba->VisualizadorHTML->repaint();
-        form->grab().save(QString::fromLocal8Bit(out) + "/ic-search-741.png");
+        platform::testing::SaveShot(form->grab(), *out + "/ic-search-741.png");
         // A long result scrolls.
         aba->CIPesquisa->setText("L");
         aba->BuscaIntegrados();
         QTest::keyClick(aba->VisualizadorHTML, Qt::Key_PageDown);
-        form->grab().save(QString::fromLocal8Bit(out) + "/ic-search-L-page2.png");
+        platform::testing::SaveShot(form->grab(), *out + "/ic-search-L-page2.png");
     }
     form.reset();
 }

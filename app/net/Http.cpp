@@ -35,6 +35,11 @@ std::string ResolvePath(const std::string& base, const std::string& reference) {
 // A reply line shown in a message: long lines are cut.
 std::string Excerpt(const std::string& line) { return line.size() <= 80 ? line : line.substr(0, 80) + "..."; }
 
+// "HTTP/1.0", "HTTP/1.1"...: the versions whose status lines this client reads.
+bool IsStatusLine(const std::string& line) {
+    return line.compare(0, 7, "HTTP/1.") == 0 && line.size() >= 8 && line[7] >= '0' && line[7] <= '9';
+}
+
 }  // namespace
 
 void T_HTTP::Execute() {
@@ -57,8 +62,10 @@ void T_HTTP::Execute() {
     if (RequestPath.empty()) RequestPath = "/";
     HostName = host;
     Port = PortNumber(port);
-    RequestHead();
-    RequestGet();
+    WithinTimeLimit([this] {
+        RequestHead();
+        RequestGet();
+    });
 }
 
 void T_HTTP::RequestHead() {
@@ -78,12 +85,24 @@ void T_HTTP::RequestGet() {
     try {
         SendRequest("GET", HttpVersion);
         ReadResponseHeader();
-        ReceiveAll();
+        ReceiveBody();
     } catch (...) {
         Close();
         throw;
     }
     Close();
+}
+
+// Up to Content-Length when given, else to the end; never beyond the bound.
+void T_HTTP::ReceiveBody() {
+    const std::string tooLarge =
+        "Reply from host " + HostName + " larger than " + std::to_string(kMaxBodySize) + " bytes";
+    if (ContentLengthGiven && ContentLength > static_cast<long long>(kMaxBodySize)) throw ETcpIpError(tooLarge);
+    ReceiveAll(ContentLengthGiven ? static_cast<std::size_t>(ContentLength) : kMaxBodySize + 1);
+    if (Stream.size() > kMaxBodySize) {
+        Stream.clear();
+        throw ETcpIpError(tooLarge);
+    }
 }
 
 void T_HTTP::SendRequest(const std::string& method, const std::string& version) {
@@ -103,11 +122,18 @@ void T_HTTP::ReadResponseHeader() {
     WwwAuthenticate.clear();
     ContentType.clear();
     ContentLength = 0;
+    ContentLengthGiven = false;
+    std::size_t lines = 0, size = 0;
     for (;;) {
-        const std::string line = ReceiveLine();
+        const std::string line = ReceiveLine(kMaxHeaderSize);
         if (line.empty()) return;  // the blank line, or the peer closed
         Trace(line, tkReceived);
-        if (line.compare(0, 8, "HTTP/1.0") == 0) {
+        size += line.size() + 2;
+        if (++lines > kMaxHeaderLines || size > kMaxHeaderSize)
+            throw ETcpIpError("Reply header from host " + HostName + " longer than " +
+                              std::to_string(kMaxHeaderLines) + " lines or " + std::to_string(kMaxHeaderSize) +
+                              " bytes");
+        if (IsStatusLine(line)) {
             ReadStatusLine(line);
             continue;
         }
@@ -120,6 +146,7 @@ void T_HTTP::ReadResponseHeader() {
         } else if (name == "content-length") {
             if (!AllDigits(value) || value.size() > 18) BadReply("Content-Length", value);
             ContentLength = std::stoll(value);
+            ContentLengthGiven = true;
         } else if (name == "content-type") {
             ContentType = value;
         } else if (name == "www-authenticate") {
@@ -128,7 +155,7 @@ void T_HTTP::ReadResponseHeader() {
     }
 }
 
-// "HTTP/1.0 404 Not Found": the code in characters 10-12, the text from 14.
+// "HTTP/1.1 404 Not Found": the code in characters 10-12, the text from 14.
 void T_HTTP::ReadStatusLine(const std::string& line) {
     if (line.size() < 12 || !AllDigits(line.substr(9, 3))) BadReply("status line", line);
     const std::string code = line.substr(9, 3);

@@ -2,8 +2,13 @@
 // HTTP/1.0 over T_TcpIp: split the URL, optionally go through a proxy, send
 // a HEAD and then a GET request (each on its own connection), read the
 // response headers, and leave the GET's body in Stream. A Location header in
-// the HEAD response retargets the GET. A status of 400 or more raises
-// EProtocolError before any body is read.
+// the HEAD response retargets the GET. A status line is one that starts
+// "HTTP/1." and a digit; a status of 400 or more raises EProtocolError before
+// any body is read. TimeLimit bounds the whole of Execute.
+//
+// What a server sends is bounded: the body stops at its Content-Length (a
+// server may keep the connection open after it), and a body or header
+// beyond the bounds below raises ETcpIpError.
 #include <string>
 #include <vector>
 
@@ -19,6 +24,10 @@ public:
     bool NoCache = false;  // requests carry "Pragma: no-cache"
     std::string ContentTypePost = "application/x-www-form-urlencoded";
 
+    static constexpr std::size_t kMaxBodySize = 64 * 1024;
+    static constexpr std::size_t kMaxHeaderLines = 100;
+    static constexpr std::size_t kMaxHeaderSize = 16 * 1024;  // bytes, line ends included
+
     // HEAD, then GET; the body ends in Stream at position 0.
     void Execute() override;
     void RequestHead();
@@ -27,17 +36,19 @@ public:
     void ReadResponseHeader();
 
     // What the last request was and what came back. The status code is kept
-    // from one response to the next when a response has no HTTP/1.0 status line.
+    // from one response to the next when a response has no status line.
     std::string RequestPath;
     std::string HttpVersion = "1.0";
     int StatusCode = 0;
     std::string StatusText;
     long long ContentLength = 0;
+    bool ContentLengthGiven = false;  // the last response carried Content-Length
     std::string ContentType;
     std::vector<std::string> WwwAuthenticate;
 
 private:
     void ReadStatusLine(const std::string& line);
+    void ReceiveBody();
     void FollowLocation(const std::string& value);
     [[noreturn]] void BadReply(const std::string& what, const std::string& text) const;
     bool viaProxy_ = false;

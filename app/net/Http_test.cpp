@@ -43,6 +43,11 @@ private:
 
 const std::string kOk = "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 9\r\n\r\n";
 
+// A reply whose Content-Length is its body's.
+std::string Ok(const std::string& body) {
+    return "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
 }  // namespace
 
 TEST(Http, SendsExactHeadThenGetAndKeepsTheBody) {
@@ -160,10 +165,25 @@ TEST(Http, FourHundredIsTheFirstErrorStatus) {
     EXPECT_EQ(http.Stream, "body");
 }
 
-TEST(Http, OnlyAnHttp10LineIsAStatusLineAndTheCodeCarriesOver) {
-    // HEAD answers 302 without a Location; GET answers with another version,
-    // whose line is no status line: the 302 stays and the body is read.
-    LoopbackServer server({{"HTTP/1.0 302 Moved\r\n\r\n"}, {"HTTP/1.1 404 Not Found\r\n\r\nbody"}});
+TEST(Http, Http1xLinesAreStatusLinesAndTheCodeCarriesOver) {
+    // What servers send today: an HTTP/1.1 error status raises like an HTTP/1.0 one.
+    for (const std::string status : {"HTTP/1.1 404 Not Found", "HTTP/1.1 500 Internal Server Error"}) {
+        LoopbackServer server({{status + "\r\nContent-Length: 4\r\n\r\n2\r\n2"}, {kOk}});
+        Client http;
+        http.URL = "http://" + server.Address() + "/versao2p.txt";
+        try {
+            http.Execute();
+            ADD_FAILURE() << status << ": no exception";
+        } catch (const EProtocolError& e) {
+            EXPECT_EQ(e.ErrorCode, std::stoi(status.substr(9, 3)));
+            EXPECT_EQ(e.what(), status.substr(13));
+        }
+        EXPECT_EQ(server.Requests().size(), 1u) << status;
+        EXPECT_EQ(http.Stream, "");
+    }
+    // HEAD answers 302 without a Location; GET answers with a line of
+    // another protocol, which is no status line: the 302 stays and the body is read.
+    LoopbackServer server({{"HTTP/1.0 302 Moved\r\n\r\n"}, {"ICY 404 Not Found\r\n\r\nbody"}});
     Client http;
     http.URL = "http://" + server.Address() + "/f";
     http.Execute();
@@ -172,15 +192,18 @@ TEST(Http, OnlyAnHttp10LineIsAStatusLineAndTheCodeCarriesOver) {
 }
 
 TEST(Http, LocationRetargetsTheGetToAnotherPortAndPath) {
-    LoopbackServer target({{kOk + "moved body"}});
-    LoopbackServer first({{"HTTP/1.0 302 Found\r\nLocation: http://127.0.0.1:" + std::to_string(target.Port()) +
-                           "/new/versao2p.txt\r\n\r\n"}});
-    Client http;
-    http.URL = "http://" + first.Address() + "/versao2p.txt";
-    http.Execute();
-    EXPECT_EQ(first.Requests(), std::vector<std::string>{"HEAD /versao2p.txt HTTP/1.0\r\n\r\n"});
-    EXPECT_EQ(target.Requests(), std::vector<std::string>{"GET /new/versao2p.txt HTTP/1.0\r\n\r\n"});
-    EXPECT_EQ(http.Stream, "moved body");
+    // The scheme of a Location is read in any case.
+    for (const std::string scheme : {"http", "HTTP"}) {
+        LoopbackServer target({{Ok("moved body")}});
+        LoopbackServer first({{"HTTP/1.0 302 Found\r\nLocation: " + scheme + "://127.0.0.1:" +
+                               std::to_string(target.Port()) + "/new/versao2p.txt\r\n\r\n"}});
+        Client http;
+        http.URL = "http://" + first.Address() + "/versao2p.txt";
+        http.Execute();
+        EXPECT_EQ(first.Requests(), std::vector<std::string>{"HEAD /versao2p.txt HTTP/1.0\r\n\r\n"}) << scheme;
+        EXPECT_EQ(target.Requests(), std::vector<std::string>{"GET /new/versao2p.txt HTTP/1.0\r\n\r\n"}) << scheme;
+        EXPECT_EQ(http.Stream, "moved body") << scheme;
+    }
 }
 
 TEST(Http, RelativeLocationKeepsHostAndPort) {
@@ -279,6 +302,7 @@ TEST(Http, MalformedRepliesRaiseTheClientsException) {
     for (const std::string reply : {"HTTP/1.0 2\r\n\r\n", "HTTP/1.0\r\n\r\n", "HTTP/1.0 2x0 OK\r\n\r\n",
                                     "HTTP/1.0 200 OK\r\nContent-Length: twelve\r\n\r\n",
                                     "HTTP/1.0 200 OK\r\nContent-Length: -5\r\n\r\n",
+                                    "HTTP/1.0 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n",
                                     "HTTP/1.0 302 Found\r\nLocation: https://secure.example/v.txt\r\n\r\n"}) {
         LoopbackServer server({{reply}, {kOk}});
         Client http;
@@ -303,6 +327,58 @@ TEST(Http, BadPortsAreRefusedBeforeConnecting) {
         http.URL = url;
         EXPECT_THROW(http.Execute(), ETcpIpError) << url;
         EXPECT_TRUE(http.askedPorts.empty()) << url;
+    }
+}
+
+// A reply ends where its Content-Length says, and what a server sends is
+// bounded in size and time: each misbehaving server ends the exchange with
+// a message that says why, long before it would have ended by itself.
+TEST(Http, RepliesAreBoundedInSizeAndTime) {
+    using Reply = LoopbackServer::Reply;
+    const std::string head = "HTTP/1.0 200 OK\r\nContent-Length: 11\r\n\r\n";
+    {
+        // Keep-alive after a complete body, and a body that goes on past its length.
+        LoopbackServer server({Reply{.bytes = head, .holdOpen = true}, Reply{.bytes = head + "2.5\r\n1.75\r\n", .holdOpen = true, .endless = "x"}});
+        Client http;
+        http.TimeLimit = 5s;
+        http.URL = "http://" + server.Address() + "/versao2p.txt";
+        const auto start = std::chrono::steady_clock::now();
+        http.Execute();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
+        EXPECT_EQ(http.Stream, "2.5\r\n1.75\r\n");
+        EXPECT_TRUE(http.ContentLengthGiven);
+    }
+    struct Case {
+        const char* what;
+        Reply get;
+        std::string message;
+    };
+    const std::string tooLarge = "Reply from host 127.0.0.1 larger than 65536 bytes";
+    const std::string longHeader = "Reply header from host 127.0.0.1 longer than 100 lines or 16384 bytes";
+    const std::vector<Case> cases = {
+        {"body flood", Reply{.bytes = "HTTP/1.0 200 OK\r\n\r\n", .endless = std::string(4096, 'z')}, tooLarge},
+        {"long announced body", Reply{.bytes = "HTTP/1.0 200 OK\r\nContent-Length: 65537\r\n\r\n", .holdOpen = true}, tooLarge},
+        {"header lines that never end", Reply{.bytes = "HTTP/1.0 200 OK\r\n", .endless = "X-Flood: 1\r\n"}, longHeader},
+        {"one long header", Reply{.bytes = "HTTP/1.0 200 OK\r\nX-Long: ", .endless = std::string(1000, 'h')},
+         "Line longer than 16384 bytes from host 127.0.0.1"},
+        {"dripping server", Reply{.bytes = "HTTP/1.0 200 OK\r\nX-Drip: " + std::string(500, 'd'), .drip = 10ms},
+         "Timed out waiting for data from host 127.0.0.1"},
+    };
+    for (const Case& c : cases) {
+        LoopbackServer server({{kOk}, c.get});
+        Client http;
+        http.TimeLimit = 1s;
+        http.URL = "http://" + server.Address() + "/versao2p.txt";
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            http.Execute();
+            ADD_FAILURE() << c.what << ": no exception";
+        } catch (const ETcpIpError& e) {
+            EXPECT_EQ(e.what(), c.message) << c.what;
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 4s) << c.what;
+        EXPECT_LE(http.Stream.size(), T_HTTP::kMaxBodySize) << c.what;
+        EXPECT_FALSE(http.Connected()) << c.what;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "app/net/TcpIp.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 
 namespace vorel {
 
@@ -38,7 +39,38 @@ void T_TcpIp::Trace(const std::string& text, int kind) const {
     if (OnTrace) OnTrace(text, kind);
 }
 
-sk::Wait T_TcpIp::Waiting() const { return sk::Wait{TimeLimit, ProcessMessages}; }
+sk::Wait T_TcpIp::Waiting() const {
+    auto bound = TimeLimit;
+    if (deadline_)
+        bound = std::max(std::chrono::milliseconds(0),
+                         std::chrono::duration_cast<std::chrono::milliseconds>(*deadline_ - Clock::now()));
+    std::function<void()> pump;
+    if (ProcessMessages) pump = [this] { Pump(); };
+    return sk::Wait{bound, pump};
+}
+
+void T_TcpIp::Pump() const {
+    lastPump_ = Clock::now();
+    ProcessMessages();
+}
+
+// A peer that sends without pause never makes a wait slice; the window
+// still gets its turn.
+void T_TcpIp::ServeEventsInTime() const {
+    if (ProcessMessages && Clock::now() - lastPump_ >= kEventInterval) Pump();
+}
+
+void T_TcpIp::WithinTimeLimit(const std::function<void()>& exchange) {
+    deadline_ = Clock::now() + TimeLimit;
+    lastPump_ = Clock::now();
+    try {
+        exchange();
+    } catch (...) {
+        deadline_.reset();
+        throw;
+    }
+    deadline_.reset();
+}
 
 void T_TcpIp::Open() {
     if (connected_) Close();
@@ -98,6 +130,11 @@ long T_TcpIp::ReceiveBuffer(void* buffer, std::size_t size) {
         own.resize(size);
         buffer = own.data();
     }
+    ServeEventsInTime();
+    if (deadline_ && Clock::now() >= *deadline_) {  // a peer that drips or floods still ends in time
+        atEnd_ = true;
+        throw ESocketError(sk::kWSAETIMEDOUT, "Timed out waiting for data from host " + HostName);
+    }
     const long n = sk::Receive(socket_, buffer, size, Waiting());
     if (n >= 1) {
         Trace("Received " + std::to_string(n) + " bytes on socket ID " + std::to_string(socket_.Handle()), tkStatus);
@@ -109,7 +146,7 @@ long T_TcpIp::ReceiveBuffer(void* buffer, std::size_t size) {
     return 0;
 }
 
-std::string T_TcpIp::ReceiveLine() {
+std::string T_TcpIp::ReceiveLine(std::size_t maxLength) {
     std::string line;
     char c = 0;
     while (!AtEnd()) {
@@ -117,8 +154,8 @@ std::string T_TcpIp::ReceiveLine() {
         if (c == '\r') continue;
         if (c == '\n') return line;
         line += c;
-        if (line.size() > kMaxLineLength)
-            throw ETcpIpError("Line longer than " + std::to_string(kMaxLineLength) + " bytes from host " + HostName);
+        if (line.size() > maxLength)
+            throw ETcpIpError("Line longer than " + std::to_string(maxLength) + " bytes from host " + HostName);
     }
     return line;
 }
@@ -132,18 +169,20 @@ int T_TcpIp::SocketState() const {
 
 bool T_TcpIp::AtEnd() { return atEnd_ || SocketState() != 2; }
 
-void T_TcpIp::ReceiveAll() {
+void T_TcpIp::ReceiveAll(std::size_t limit) {
     Stream.clear();
-    while (!AtEnd()) {
-        const long n = ReceiveBuffer(receiveBuffer_.data(), receiveBuffer_.size());
+    while (Stream.size() < limit && !AtEnd()) {
+        const long n = ReceiveBuffer(receiveBuffer_.data(), std::min(receiveBuffer_.size(), limit - Stream.size()));
         Stream.append(receiveBuffer_.data(), static_cast<std::size_t>(n));
     }
     StreamPosition = 0;
 }
 
 void T_TcpIp::Execute() {
-    Open();
-    ReceiveAll();
+    WithinTimeLimit([this] {
+        Open();
+        ReceiveAll();
+    });
 }
 
 }  // namespace vorel

@@ -1,13 +1,15 @@
 #pragma once
 // A small blocking TCP client for the GUI thread: resolve a host, connect,
-// send lines, and read what the peer sends into a memory stream. Every wait
-// (lookup, connect, send, receive) is bounded by TimeLimit and processes
-// pending window events while it lasts. A trace callback reports each step.
-// Failures are raised (ETcpIpError and its kinds); the client never shows a
-// message itself.
+// send lines, and read what the peer sends into a memory stream. A whole
+// exchange (Execute: lookup, connect, every send and receive) is bounded by
+// TimeLimit; pending window events are processed during every wait and, while
+// data streams in, at least every kEventInterval, so the window can always
+// abandon an exchange. A trace callback reports each step. Failures are
+// raised (ETcpIpError and its kinds); the client never shows a message itself.
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,11 +61,14 @@ public:
     std::string HostName;  // name or dotted address of the peer
     int Port = 0;
     std::function<void(const std::string& text, int kind)> OnTrace;
-    // The bound of each single wait (lookup, connect, send, receive).
+    // The bound of one whole Execute; a call made outside Execute (Open,
+    // ReceiveBuffer...) has this bound on its own.
     std::chrono::milliseconds TimeLimit{30000};
-    // Run between slices of every wait; by default processes the
-    // application's pending events.
+    // Run between slices of every wait and at least every kEventInterval
+    // while data arrives; by default processes the application's pending
+    // events. It may raise to abandon the exchange. Empty: waits just wait.
     std::function<void()> ProcessMessages;
+    static constexpr std::chrono::milliseconds kEventInterval{25};
 
     virtual void ConnectTo(platform::sockets::Address address, int port);
     // Open, then everything the peer sends until it closes into Stream (position 0).
@@ -76,12 +81,13 @@ public:
     void SendString(const std::string& text);
     void SendBuffer(const void* bytes, std::size_t count);
     // Waits for bytes and reads up to size of them into buffer; returns how
-    // many (0 at the end). The end comes when the peer closes or fails; a
-    // peer silent for TimeLimit raises ESocketError 10060.
+    // many (0 at the end). The end comes when the peer closes or fails; the
+    // time limit passing raises ESocketError 10060.
     long ReceiveBuffer(void* buffer, std::size_t size);
     // One line, read byte by byte: CR dropped, LF ends it; at the end of the
-    // connection, what came so far (empty when nothing).
-    std::string ReceiveLine();
+    // connection, what came so far (empty when nothing). A line longer than
+    // maxLength raises ETcpIpError.
+    std::string ReceiveLine(std::size_t maxLength = kMaxLineLength);
     // 0 no socket, 2 connected to a peer, 1 not connected, 3 another error.
     int SocketState() const;
 
@@ -99,11 +105,21 @@ public:
 protected:
     void Trace(const std::string& text, int kind) const;
     platform::sockets::Wait Waiting() const;
-    // Received bytes appended to Stream until the end; position 0.
-    void ReceiveAll();
+    // Received bytes appended to Stream until the end or until Stream holds
+    // limit bytes; position 0.
+    void ReceiveAll(std::size_t limit = std::string::npos);
+    // Runs exchange with TimeLimit as the bound of all of it.
+    void WithinTimeLimit(const std::function<void()>& exchange);
 
 private:
     void ConnectSocket(platform::sockets::Address address, int port);
+    void Pump() const;
+    // Pending events, when they have waited kEventInterval or longer.
+    void ServeEventsInTime() const;
+
+    using Clock = std::chrono::steady_clock;
+    std::optional<Clock::time_point> deadline_;  // of the running exchange
+    mutable Clock::time_point lastPump_{};
 
     platform::sockets::Socket socket_;
     platform::sockets::Address hostAddress_ = platform::sockets::kNoAddress;

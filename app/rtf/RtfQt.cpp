@@ -18,6 +18,9 @@ QTextCharFormat ToQt(const CharFormat& c) {
     f.setFontItalic(c.italic);
     f.setFontUnderline(c.underline);
     if (c.color) f.setForeground(QColor(QRgb(*c.color)));
+    if (c.script != Script::Normal)
+        f.setVerticalAlignment(c.script == Script::Super ? QTextCharFormat::AlignSuperScript
+                                                         : QTextCharFormat::AlignSubScript);
     return f;
 }
 
@@ -32,10 +35,19 @@ QTextBlockFormat ToQt(const ParaFormat& p) {
     f.setLeftMargin(p.leftTwips / kTwipsPerPixel);
     f.setRightMargin(p.rightTwips / kTwipsPerPixel);
     f.setTextIndent(p.firstTwips / kTwipsPerPixel);
+    f.setTopMargin(p.spaceBeforeTwips / kTwipsPerPixel);
+    f.setBottomMargin(p.spaceAfterTwips / kTwipsPerPixel);
+    QList<QTextOption::Tab> tabs;
+    for (int t : p.tabStopsTwips) tabs.append(QTextOption::Tab(t / kTwipsPerPixel, QTextOption::LeftTab));
+    f.setTabPositions(tabs);
     return f;
 }
 
 int Twips(qreal pixels) { return static_cast<int>(std::lround(pixels * kTwipsPerPixel)); }
+
+QTextListFormat::Style ListStyle(ListKind k) {
+    return k == ListKind::Number ? QTextListFormat::ListDecimal : QTextListFormat::ListDisc;
+}
 
 CharFormat FromQt(const QTextCharFormat& f, const QFont& defaults) {
     CharFormat c;
@@ -48,6 +60,8 @@ CharFormat FromQt(const QTextCharFormat& f, const QFont& defaults) {
     c.underline = f.fontUnderline();
     if (f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().style() != Qt::NoBrush)
         c.color = f.foreground().color().rgb() & 0xFFFFFFu;
+    if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript) c.script = Script::Super;
+    if (f.verticalAlignment() == QTextCharFormat::AlignSubScript) c.script = Script::Sub;
     return c;
 }
 
@@ -61,7 +75,16 @@ ParaFormat FromQt(const QTextBlock& block) {
     p.leftTwips = Twips(f.leftMargin());
     p.rightTwips = Twips(f.rightMargin());
     p.firstTwips = Twips(f.textIndent());
-    p.bullet = block.textList() != nullptr;
+    p.spaceBeforeTwips = Twips(f.topMargin());
+    p.spaceAfterTwips = Twips(f.bottomMargin());
+    for (const QTextOption::Tab& t : f.tabPositions()) p.tabStopsTwips.push_back(Twips(t.position));
+    if (const QTextList* list = block.textList()) {
+        const QTextListFormat::Style style = list->format().style();
+        p.list = style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
+                         style == QTextListFormat::ListSquare
+                     ? ListKind::Bullet
+                     : ListKind::Number;
+    }
     return p;
 }
 
@@ -81,16 +104,15 @@ void ToTextDocument(const Document& d, QTextDocument& doc) {
         } else {
             cursor.insertBlock(ToQt(p.format), first);
         }
-        if (p.format.bullet) {
-            if (list) {
-                list->add(cursor.block());
-            } else {
-                QTextListFormat lf;
-                lf.setStyle(QTextListFormat::ListDisc);
-                list = cursor.createList(lf);
-            }
-        } else {
+        // Each run of paragraphs of one kind is one list.
+        if (p.format.list == ListKind::None) {
             list = nullptr;
+        } else if (list && list->format().style() == ListStyle(p.format.list)) {
+            list->add(cursor.block());
+        } else {
+            QTextListFormat lf;
+            lf.setStyle(ListStyle(p.format.list));
+            list = cursor.createList(lf);
         }
         for (const Run& r : p.runs) {
             QString text = QString::fromStdString(r.text);

@@ -1,7 +1,9 @@
 #pragma once
 // Between the rich-text model and Qt's text documents. Indents are kept in
 // the model in twips and in the document in pixels at 96 dots per inch (15
-// twips a pixel); bulleted paragraphs are one disc list per run of them.
+// twips a pixel), paragraph spacing and tab stops alike; each run of
+// bulleted paragraphs is one disc list, each run of numbered ones one
+// decimal list; super- and subscript are the characters' vertical alignment.
 #include "app/rtf/Rtf.h"
 
 class QTextDocument;

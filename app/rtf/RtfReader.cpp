@@ -8,7 +8,9 @@
 #include <climits>
 #include <map>
 
+#include "app/rtf/FontCharset.h"
 #include "app/rtf/Rtf.h"
+#include "app/rtf/SymbolFont.h"
 #include "platform/runtime/Codepage.h"
 
 namespace rtf {
@@ -36,12 +38,13 @@ bool IsRtf(std::string_view bytes) {
 
 namespace {
 
-enum class Dest { Text, FontTable, ColorTable, Skip, Pn };
+enum class Dest { Text, FontTable, ColorTable, Skip, Pn, ListText, ListTable, ListOverrides };
 
 struct State {
     CharFormat chr;
     ParaFormat para;
-    int fontNumber = -1;  // \fN in effect (font table lookups)
+    int fontNumber = -1;  // the font table entry being read
+    int font = -1;        // \fN of the text; -1 the document's default
     Dest dest = Dest::Text;
     int uc = 1;           // bytes to skip after \uN
     bool hidden = false;  // \v
@@ -52,7 +55,7 @@ bool IsSkippedDestination(const std::string& w) {
     static const char* const names[] = {
         "info", "stylesheet", "pict", "object", "header", "headerl", "headerr", "headerf", "footer", "footerl",
         "footerr", "footerf", "footnote", "fldinst", "themedata", "colorschememapping", "latentstyles",
-        "datastore", "xmlnstbl", "listtable", "listoverridetable", "rsidtbl", "generator", "pntext", "listtext",
+        "datastore", "xmlnstbl", "rsidtbl", "generator", "pntext",
         "bkmkstart", "bkmkend", "shp", "shpinst", "nonshppict", "revtbl", "filetbl", "pgdsctbl", "author",
         "operator", "title", "subject", "comment", "annotation", "atnid", "atnauthor", "template", "userprops",
         "falt", "panose", "mmathPr", "xe", "tc", "txe", "objdata", "result", "do", "keywords", "doccomm",
@@ -181,9 +184,13 @@ private:
         stack_.pop_back();
         // Paragraph properties set inside a group hold for the paragraph
         // being written when the group closes (word processors put \pn there).
-        if (leaving == Dest::Pn && pnBullet_) {
-            st_.para.bullet = true;
-            pnBullet_ = false;
+        if (leaving == Dest::Pn && pnKind_ != ListKind::None) {
+            st_.para.list = pnKind_;
+            pnKind_ = ListKind::None;
+        }
+        if (leaving == Dest::ListText && st_.dest != Dest::ListText) {
+            listTextKind_ = IsNumberLabel(listText_) ? ListKind::Number : ListKind::Bullet;
+            if (st_.para.list != ListKind::None) st_.para.list = listTextKind_;
         }
     }
 
@@ -201,8 +208,16 @@ private:
             pos_ += std::min(n, in_.size() - pos_);
             return;
         }
-        if (st_.dest == Dest::Skip) return;
+        if (st_.dest == Dest::Skip || st_.dest == Dest::ListText) return;
         if (first && (w == "fonttbl")) return SetDest(Dest::FontTable);
+        if (first && w == "listtext") {
+            SetDest(Dest::ListText);
+            listText_.clear();
+            return;
+        }
+        if (first && w == "listtable") return SetDest(Dest::ListTable);
+        if (first && w == "listoverridetable") return SetDest(Dest::ListOverrides);
+        if (st_.dest == Dest::ListTable || st_.dest == Dest::ListOverrides) return ListWord(w, p);
         if (first && (w == "colortbl")) {
             SetDest(Dest::ColorTable);
             colors_.clear();
@@ -211,7 +226,7 @@ private:
         }
         if (w == "pn" && first) {
             SetDest(Dest::Pn);
-            pnBullet_ = false;
+            pnKind_ = ListKind::None;
             return;
         }
         if (first && (starred || IsSkippedDestination(w))) {
@@ -219,7 +234,8 @@ private:
             return SetDest(Dest::Skip);
         }
         if (st_.dest == Dest::Pn) {
-            if (w == "pnlvlblt") pnBullet_ = true;
+            if (w == "pnlvlblt") pnKind_ = ListKind::Bullet;
+            if (w == "pnlvlbody" || w == "pnlvl") pnKind_ = ListKind::Number;
             if (w == "pntxtb" || w == "pntxta") SetDest(Dest::Skip);
             return;
         }
@@ -228,7 +244,11 @@ private:
                 if (st_.fontNumber >= 0) StoreFontName();
                 st_.fontNumber = p;
                 fontName_.clear();
+                fontCharset_ = -1;
+                fontCpg_ = 0;
             }
+            if (w == "fcharset") fontCharset_ = p;
+            if (w == "cpg") fontCpg_ = p;
             return;
         }
         if (st_.dest == Dest::ColorTable) {
@@ -270,12 +290,21 @@ private:
             defaultFont_ = p;
             return;
         }
-        if (w == "ansicpg" || w == "ansi") return;
+        if (w == "ansicpg") {
+            if (p > 0) documentCodePage_ = p;
+            return;
+        }
+        if (w == "ansi") return;
+        if (w == "mac" || w == "pc" || w == "pca") {
+            documentCodePage_ = w == "mac" ? 10000 : w == "pc" ? 437 : 850;
+            return;
+        }
         // Character format.
         FlushText();
         if (w == "plain") {
             c = CharFormat{};
             c.font = FontName(defaultFont_);
+            st_.font = -1;
             st_.hidden = false;
         } else if (w == "b") {
             c.bold = on;
@@ -288,12 +317,21 @@ private:
             c.underline = false;
         } else if (w == "f") {
             c.font = FontName(p);
+            st_.font = p;
         } else if (w == "fs") {
             c.halfPoints = hasParam ? std::clamp(p, 2, 3276) : 24;
         } else if (w == "cf") {
             c.color = p > 0 && p < static_cast<int>(colors_.size()) ? colors_[static_cast<size_t>(p)] : std::nullopt;
         } else if (w == "v") {
             st_.hidden = on;
+        } else if (w == "super") {
+            c.script = Script::Super;
+        } else if (w == "sub") {
+            c.script = Script::Sub;
+        } else if (w == "nosupersub") {
+            c.script = Script::Normal;
+        } else if (w == "up" || w == "dn") {
+            c.script = !hasParam || p > 0 ? (w == "up" ? Script::Super : Script::Sub) : Script::Normal;
         // Paragraph format.
         } else if (w == "pard") {
             para = ParaFormat{};
@@ -311,13 +349,61 @@ private:
             para.leftTwips = Twips(p);
         } else if (w == "ri" || w == "rin") {
             para.rightTwips = Twips(p);
+        } else if (w == "sb") {
+            para.spaceBeforeTwips = std::clamp(p, 0, 31680);
+        } else if (w == "sa") {
+            para.spaceAfterTwips = std::clamp(p, 0, 31680);
+        } else if (w == "tx") {
+            AddTabStop(para, std::clamp(p, 0, 31680));
         } else if (w == "ls") {
-            para.bullet = p > 0;  // a list of the list table: shown as bullets
+            // A list of the list table, as its label (\listtext) shows it,
+            // else as the table says.
+            para.list = ListOf(p);
         }
+    }
+
+    // The list table: each list's first level numbered or bulleted
+    // (\levelnfc 23 a bullet, 255 no label), and which list each \ls names.
+    void ListWord(const std::string& w, int p) {
+        if (w == "list") {
+            listNfc_ = -1;
+        } else if ((w == "levelnfc" || w == "levelnfcn") && listNfc_ < 0) {
+            listNfc_ = p;
+        } else if (w == "listid" && st_.dest == Dest::ListTable) {
+            if (static_cast<int>(lists_.size()) < kMaxLists)
+                lists_[p] = listNfc_ == 23 || listNfc_ == 255 ? ListKind::Bullet : ListKind::Number;
+        } else if (w == "listid") {
+            overrideList_ = p;
+        } else if (w == "ls" && static_cast<int>(overrides_.size()) < kMaxLists) {
+            const auto it = lists_.find(overrideList_);
+            if (it != lists_.end()) overrides_[p] = it->second;
+        }
+    }
+
+    ListKind ListOf(int ls) const {
+        if (ls <= 0) return ListKind::None;
+        if (listTextKind_ != ListKind::None) return listTextKind_;
+        const auto it = overrides_.find(ls);
+        return it == overrides_.end() ? ListKind::Bullet : it->second;
     }
 
     // Indents beyond a large page are clamped (22 inches).
     static int Twips(int p) { return std::clamp(p, -31680, 31680); }
+
+    static void AddTabStop(ParaFormat& para, int twips) {
+        auto& tabs = para.tabStopsTwips;
+        const auto at = std::lower_bound(tabs.begin(), tabs.end(), twips);
+        if ((at == tabs.end() || *at != twips) && static_cast<int>(tabs.size()) < kMaxTabStops) tabs.insert(at, twips);
+    }
+
+    // A list label that counts ("1.", "a)", "iv.") rather than a bullet.
+    static bool IsNumberLabel(const std::string& label) {
+        std::string t = label;
+        while (!t.empty() && (t.back() == '\t' || t.back() == ' ')) t.pop_back();
+        if (t.find_first_of("0123456789") != std::string::npos) return true;
+        if (t.size() < 2 || (t.back() != '.' && t.back() != ')')) return false;
+        return std::all_of(t.begin(), t.end() - 1, [](char ch) { return IsAlpha(ch); });
+    }
 
     void SetDest(Dest d) {
         FlushText();
@@ -325,7 +411,7 @@ private:
     }
 
     // --- text -----------------------------------------------------------------
-    // A byte of text: in the document, a code page 1252 character; in the
+    // A byte of text: in the document, a character of its font's code page; in the
     // font table part of a name; in the colour table ';' ends an entry.
     void TextByte(unsigned char b, bool escaped = false) {
         groupStart_ = false;
@@ -334,7 +420,10 @@ private:
             return;
         }
         switch (st_.dest) {
-            case Dest::Skip: case Dest::Pn: return;
+            case Dest::Skip: case Dest::Pn: case Dest::ListTable: case Dest::ListOverrides: return;
+            case Dest::ListText:
+                if (listText_.size() < 32) listText_ += static_cast<char>(b);
+                return;
             case Dest::FontTable:
                 if (b == ';' && !escaped) {
                     StoreFontName();
@@ -363,6 +452,8 @@ private:
         groupStart_ = false;
         if (st_.dest != Dest::Text || st_.hidden) return;
         FlushBytes();
+        // Symbol characters written as \u take the font's private-use codes.
+        if (c >= 0xF020 && c <= 0xF0FF && TextCodePage() == kSymbolCodePage) c = SymbolFontCharacter(c - 0xF000);
         // A high surrogate waits for its low half.
         if (c >= 0xD800 && c <= 0xDBFF) {
             highSurrogate_ = c;
@@ -378,7 +469,7 @@ private:
 
     void FlushBytes() {
         if (pendingBytes_.empty()) return;
-        pendingText_ += platform::Cp1252ToUtf8(pendingBytes_);
+        pendingText_ += DecodeCodePage(pendingBytes_, TextCodePage());
         pendingBytes_.clear();
     }
 
@@ -389,7 +480,8 @@ private:
         FlushBytes();
         if (pendingText_.empty()) return;
         CharFormat f = st_.chr;
-        if (f.font.empty()) f.font = FontName(defaultFont_);
+        // Symbol text is Unicode now: it shows in the document's font.
+        if (f.font.empty() || TextCodePage() == kSymbolCodePage) f.font = FontName(defaultFont_);
         if (!para_.runs.empty() && para_.runs.back().format == f) {
             para_.runs.back().text += pendingText_;
         } else {
@@ -402,35 +494,62 @@ private:
     void EndParagraph() {
         FlushText();
         para_.format = st_.para;
+        listTextKind_ = ListKind::None;
         doc_.paragraphs.push_back(std::move(para_));
         para_ = Paragraph{};
     }
 
-    void StoreFontName() {
-        std::string name = platform::Cp1252ToUtf8(fontName_);
+    static std::string TrimmedName(std::string name) {
         while (!name.empty() && (name.back() == ' ' || name.back() == ';')) name.pop_back();
         while (!name.empty() && name.front() == ' ') name.erase(0, 1);
+        return name;
+    }
+
+    void StoreFontName() {
+        std::string name = TrimmedName(platform::Cp1252ToUtf8(fontName_));
+        // A name in the font's own code page (a Cyrillic or Japanese face).
+        const int codePage = FontCodePage(name, fontCharset_, fontCpg_, documentCodePage_);
+        if (codePage != kSymbolCodePage && codePage != kAnsiCodePage) name = TrimmedName(DecodeCodePage(fontName_, codePage));
         if (st_.fontNumber >= 0 && (fonts_.count(st_.fontNumber) || static_cast<int>(fonts_.size()) < kMaxFonts))
-            fonts_[st_.fontNumber] = name;
+            fonts_[st_.fontNumber] = {name, fontCharset_, fontCpg_};
         fontName_.clear();
         st_.fontNumber = -1;
     }
 
     std::string FontName(int n) const {
         const auto it = fonts_.find(n);
-        return it == fonts_.end() ? std::string() : it->second;
+        return it == fonts_.end() ? std::string() : it->second.name;
+    }
+
+    // The code page of the text's font.
+    int TextCodePage() const {
+        const auto it = fonts_.find(st_.font < 0 ? defaultFont_ : st_.font);
+        if (it == fonts_.end()) return documentCodePage_;
+        return FontCodePage(it->second.name, it->second.charset, it->second.cpg, documentCodePage_);
     }
 
     std::string_view in_;
     size_t pos_ = 0;
     State st_;
     std::vector<State> stack_;
-    bool starred_ = false, groupStart_ = false, pnBullet_ = false, ended_ = false;
+    bool starred_ = false, groupStart_ = false, ended_ = false;
+    ListKind pnKind_ = ListKind::None;        // the \pn group being read
+    ListKind listTextKind_ = ListKind::None;  // the paragraph's \listtext label
+    std::string listText_;
+    int listNfc_ = -1, overrideList_ = -1;  // the list table entry being read
+    std::map<int, ListKind> lists_;          // by \listid
+    std::map<int, ListKind> overrides_;      // by \ls
     int skipUnicode_ = 0;
     char32_t highSurrogate_ = 0;
     int defaultFont_ = 0;
-    std::map<int, std::string> fonts_;
+    int documentCodePage_ = kAnsiCodePage;
+    struct Font {
+        std::string name;
+        int charset = -1, cpg = 0;
+    };
+    std::map<int, Font> fonts_;
     std::string fontName_;
+    int fontCharset_ = -1, fontCpg_ = 0;  // of the font table entry being read
     struct {
         int r = 0, g = 0, b = 0;
         bool set = false;

@@ -21,7 +21,8 @@ int IndexOf(std::vector<T>& list, const T& value) {
 }
 
 // Text escaped for RTF: code page 1252 as \'hh, the rest as \uN with a '?'
-// for readers that do not know \u.
+// for readers that do not know \u, written \'3f as Word writes its
+// fallbacks (some readers take a plain '?' and the word after it as one).
 std::string Escape(const std::string& utf8) {
     std::string out;
     const QString text = QString::fromStdString(utf8);
@@ -48,7 +49,7 @@ std::string Escape(const std::string& utf8) {
             } else {
                 const QString units = QString::fromUcs4(&c, 1);
                 for (QChar u : units) {
-                    std::snprintf(buf, sizeof buf, "\\u%d?", static_cast<int>(static_cast<short>(u.unicode())));
+                    std::snprintf(buf, sizeof buf, "\\u%d\\'3f", static_cast<int>(static_cast<short>(u.unicode())));
                     out += buf;
                 }
             }
@@ -78,10 +79,16 @@ std::string Write(const Document& doc) {
                std::to_string(c & 0xFF) + ";";
     out += "}\r\n\\viewkind4\\uc1";
 
+    int number = 0;  // of the paragraph in its run of numbered ones
     for (const Paragraph& p : doc.paragraphs) {
         const ParaFormat& f = p.format;
+        number = f.list == ListKind::Number ? number + 1 : 0;
         out += "\\pard";
-        if (f.bullet) out += "{\\pntext\\'95\\tab}{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'95}}";
+        // As WordPad writes lists: the label for readers without lists, then the list.
+        if (f.list == ListKind::Bullet) out += "{\\pntext\\'95\\tab}{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'95}}";
+        if (f.list == ListKind::Number)
+            out += "{\\pntext " + std::to_string(number) +
+                   ".\\tab}{\\*\\pn\\pnlvlbody\\pnindent0\\pnstart1\\pndec{\\pntxta.}}";
         switch (f.align) {
             case Align::Left: out += "\\ql"; break;
             case Align::Right: out += "\\qr"; break;
@@ -90,6 +97,9 @@ std::string Write(const Document& doc) {
         }
         out += "\\fi" + std::to_string(f.firstTwips) + "\\li" + std::to_string(f.leftTwips) + "\\ri" +
                std::to_string(f.rightTwips);
+        if (f.spaceBeforeTwips) out += "\\sb" + std::to_string(f.spaceBeforeTwips);
+        if (f.spaceAfterTwips) out += "\\sa" + std::to_string(f.spaceAfterTwips);
+        for (int tab : f.tabStopsTwips) out += "\\tx" + std::to_string(tab);
         for (const Run& r : p.runs) {
             const CharFormat& c = r.format;
             out += "\\plain\\f" + std::to_string(IndexOf(fonts, c.font)) + "\\fs" + std::to_string(c.halfPoints);
@@ -97,6 +107,8 @@ std::string Write(const Document& doc) {
             if (c.bold) out += "\\b";
             if (c.italic) out += "\\i";
             if (c.underline) out += "\\ul";
+            if (c.script == Script::Super) out += "\\super";
+            if (c.script == Script::Sub) out += "\\sub";
             out += ' ';
             out += Escape(r.text);
         }

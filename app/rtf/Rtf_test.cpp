@@ -2,11 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextList>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "app/rtf/RichFile.h"
+#include "app/rtf/RtfDump.h"
 #include "app/rtf/RtfQt.h"
+#include "platform/testing/TempDir.h"
 
 using namespace rtf;
 
@@ -22,13 +29,89 @@ const char* const kWordPad =
     "{\\*\\generator Riched20 10.0.19041}\\viewkind4\\uc1 \r\n"
     "\\pard\\sa200\\sl276\\slmult1\\qc\\b\\f1\\fs32 Testing a transistor\\par\r\n"
     "\\pard\\sa200\\sl276\\slmult1\\b0\\f0\\fs22 Measure the \\cf1 base\\cf0  first: "
-    "tens\\'e3o, \\u8364?10.\\par\r\n"
+    "tens\\'e3o, \\u8364? 10.\\par\r\n"
     "\\pard\\li720\\ri360\\fi-360\\i Indented\\i0  and \\ul underlined\\ulnone .\\par\r\n"
     "\\pard{\\pntext\\f2\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent0{\\pntxtb\\'B7}}\\fi-360\\li720 "
     "One\\par\r\n"
     "{\\pntext\\f2\\'B7\\tab}Two\\par\r\n"
     "\\pard\\cf2 Blue\\tab end\\line next\\par\r\n"
     "}\r\n";
+
+// WordPad in Russian: Cyrillic in code page 1251 (the font's \fcharset204),
+// Greek and signs in the Symbol font, a numbered list as WordPad writes one,
+// tab stops, super- and subscript.
+const char* const kWordPad1251 =
+    "{\\rtf1\\ansi\\ansicpg1251\\deff0\\nouicompat\\deflang1049{\\fonttbl{\\f0\\fnil\\fcharset204 Calibri;}"
+    "{\\f1\\fnil\\fcharset2 Symbol;}}\r\n"
+    "{\\*\\generator Riched20 10.0.19041}\\viewkind4\\uc1 \r\n"
+    "\\pard\\sa200\\sl276\\slmult1\\f0\\fs22\\lang1049 \\'cf\\'f0\\'ee\\'e2\\'e5\\'f0\\'ea\\'e0: R = 10 k{\\f1\\'57}, "
+    "C = 47 {\\f1\\'6d}F \\'b1 5%, 25{\\f1\\'b0}C\\par\r\n"
+    "\\pard{\\pntext\\f0 1.\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{\\pntxta.}}"
+    "\\fi-360\\li720\\sa200\\sl276\\slmult1 \\'cf\\'e5\\'f0\\'e2\\'fb\\'e9\\par\r\n"
+    "{\\pntext\\f0 2.\\tab}\\'c2\\'f2\\'ee\\'f0\\'ee\\'e9\\par\r\n"
+    "\\pard\\sa200\\sl276\\slmult1\\tx1440\\tx2880 U\\tab I\\tab P = I{\\super 2}R, H{\\sub 2}O\\par\r\n"
+    "}\r\n";
+
+// Word in Czech: code page 1250, lists through the list table with their
+// labels in \listtext, Symbol characters as \u in the font's private area,
+// spacing, a right indent and tab stops.
+const char* const kWord1250 =
+    "{\\rtf1\\ansi\\ansicpg1250\\uc1\\deff0\\deflang1029{\\fonttbl{\\f0\\froman\\fcharset238\\fprq2 Times New Roman CE;}"
+    "{\\f1\\froman\\fcharset2\\fprq2 Symbol;}{\\f2\\fswiss\\fcharset0\\fprq2 Arial;}}\r\n"
+    "{\\colortbl;\\red0\\green0\\blue0;}\r\n"
+    "{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc0\\levelstartat1{\\leveltext\\'02\\'00.;}"
+    "{\\levelnumbers\\'01;}\\fi-360\\li720}\\listid100}\r\n"
+    "{\\list\\listtemplateid2{\\listlevel\\levelnfc23{\\leveltext\\'01\\u-3913 ?;}{\\levelnumbers;}\\f1\\fi-360\\li720}"
+    "\\listid200}}\r\n"
+    "{\\*\\listoverridetable{\\listoverride\\listid100\\listoverridecount0\\ls1}"
+    "{\\listoverride\\listid200\\listoverridecount0\\ls2}}\r\n"
+    "\\pard\\plain \\ql\\li0\\ri0\\sb240\\sa120\\f0\\fs24 Zkou\\'9a\\'edme odpor: \\'9e\\'e1rovka, \\'e8\\'e1st "
+    "\\'f8\\'edzen\\'ed\\par\r\n"
+    "\\pard\\plain \\ql\\fi-360\\li720\\ri0\\ls1\\ilvl0\\f0\\fs24 {\\listtext\\pard\\plain\\f0\\fs24 1.\\tab}"
+    "M\\'ec\\'f8en\\'ed nap\\'ect\\'ed\\par\r\n"
+    "\\pard\\plain \\ql\\fi-360\\li720\\ri0\\ls1\\ilvl0\\f0\\fs24 {\\listtext\\pard\\plain\\f0\\fs24 2.\\tab}"
+    "P\\'f8\\'edkon {\\f1\\'a3} 5 W\\par\r\n"
+    "\\pard\\plain \\ql\\fi-360\\li720\\ri0\\ls2\\ilvl0\\f2\\fs24 {\\listtext\\pard\\plain\\f1\\fs24\\'b7\\tab}"
+    "Cr\\'e8me {\\f1\\u61527\\'57}\\par\r\n"
+    "\\pard\\plain \\ql\\li0\\ri1440\\tx720\\tqr\\tx5760\\f2\\fs20 Cena\\tab x{\\super 2}\\tab end\\par\r\n"
+    "}\r\n";
+
+// What a reader sees of a text document, to compare two readers: the
+// characters without white space, compatibility forms folded (µ and μ),
+// list labels before their paragraphs, ^ before superscript and _ before
+// subscript characters.
+std::string Shown(const QTextDocument& doc) {
+    QString out;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        if (const QTextList* list = block.textList())
+            out += list->format().style() == QTextListFormat::ListDecimal
+                       ? QString::number(list->itemNumber(block) + 1) + "."
+                       : QString(QChar(0x2022));
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            const auto v = f.charFormat().verticalAlignment();
+            for (QChar c : f.text()) {
+                if (c.isSpace()) continue;
+                if (v == QTextCharFormat::AlignSuperScript) out += '^';
+                if (v == QTextCharFormat::AlignSubScript) out += '_';
+                out += c;
+            }
+        }
+    }
+    return out.normalized(QString::NormalizationForm_KC).toStdString();
+}
+
+// The HTML that unrtf (Debian's unrtf) makes of an RTF file.
+std::string Unrtf(const std::filesystem::path& file) {
+    const std::string command = "unrtf --html '" + file.string() + "' 2>/dev/null";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return "(unrtf did not start)";
+    std::string html;
+    char buf[4096];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) html.append(buf, n);
+    ::pclose(pipe);
+    return html;
+}
 
 const Paragraph& P(const Document& d, size_t i) { return d.paragraphs.at(i); }
 
@@ -43,7 +126,7 @@ TEST(RtfRead, WordProcessorDocument) {
     EXPECT_EQ(P(d, 0).runs[0].format.font, "Arial");
     EXPECT_EQ(P(d, 0).runs[0].format.halfPoints, 32);
 
-    EXPECT_EQ(P(d, 1).Text(), "Measure the base first: tensão, €10.");
+    EXPECT_EQ(P(d, 1).Text(), "Measure the base first: tensão, € 10.");
     EXPECT_EQ(P(d, 1).format.align, Align::Left);
     ASSERT_EQ(P(d, 1).runs.size(), 3u);
     EXPECT_EQ(P(d, 1).runs[0].format.font, "Calibri");
@@ -59,14 +142,14 @@ TEST(RtfRead, WordProcessorDocument) {
     EXPECT_FALSE(P(d, 2).runs[1].format.italic);
     EXPECT_EQ(P(d, 2).runs[2].text, "underlined");
     EXPECT_TRUE(P(d, 2).runs[2].format.underline);
-    EXPECT_FALSE(P(d, 2).format.bullet);
+    EXPECT_EQ(P(d, 2).format.list, ListKind::None);
 
     EXPECT_EQ(P(d, 3).Text(), "One");  // the bullet's own text is not content
-    EXPECT_TRUE(P(d, 3).format.bullet);
+    EXPECT_EQ(P(d, 3).format.list, ListKind::Bullet);
     EXPECT_EQ(P(d, 4).Text(), "Two");
-    EXPECT_TRUE(P(d, 4).format.bullet);
+    EXPECT_EQ(P(d, 4).format.list, ListKind::Bullet);
     EXPECT_EQ(P(d, 5).Text(), "Blue\tend\u2028next");
-    EXPECT_FALSE(P(d, 5).format.bullet);
+    EXPECT_EQ(P(d, 5).format.list, ListKind::None);
     EXPECT_EQ(P(d, 5).runs[0].format.color, 0x004DBBu);
 }
 
@@ -75,7 +158,10 @@ TEST(RtfRead, WordProcessorDocument) {
 TEST(RtfRead, ListsUnicodeAndSkippedDestinations) {
     const std::string rtf =
         "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times New Roman{\\*\\falt Times};}}"
-        "{\\*\\listtable{\\list{\\listlevel{\\leveltext \\'01\\u-3913 ?;}}}}"
+        "{\\*\\listtable{\\list{\\listlevel{\\leveltext \\'01\\u-3913 ?;}}}"
+        "{\\list{\\listlevel\\levelnfc0{\\leveltext \\'02\\'00.;}{\\levelnumbers\\'01;}}"
+        "{\\listlevel\\levelnfc23{\\leveltext \\'01\\u-3913 ?;}}\\listid7}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid7\\listoverridecount0\\ls2}}"
         "{\\info{\\title Secret title}{\\author Someone}}"
         "{\\header header text\\par}"
         "{\\*\\unknowndest hidden words}"
@@ -83,15 +169,87 @@ TEST(RtfRead, ListsUnicodeAndSkippedDestinations) {
         "\\pard\\plain\\uc2 A\\u8364\\'80\\'80B{\\uc0\\u233}C\\uc1\\u-10179?\\u-8704?D\\par"
         "\\pard{\\pict\\pngblip\\picw10 89504e47}{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt shown}}"
         "\\pard\\plain x\\bin4 {}\\\\y\\par"
+        "\\pard\\plain\\ls2 Step\\par"  // no label: the list table says it counts
         "}";
     const Document d = Read(rtf);
-    ASSERT_EQ(d.paragraphs.size(), 3u) << d.PlainText();
+    ASSERT_EQ(d.paragraphs.size(), 4u) << d.PlainText();
     EXPECT_EQ(P(d, 0).Text(), "Item");
-    EXPECT_TRUE(P(d, 0).format.bullet);
+    EXPECT_EQ(P(d, 0).format.list, ListKind::Bullet);
     EXPECT_EQ(P(d, 0).runs[0].format.font, "Times New Roman");
     EXPECT_EQ(P(d, 1).Text(), "A€BéC\U0001F600D");
     EXPECT_EQ(P(d, 2).Text(), "shownxy");  // \bin4 swallows "{}\\" whatever they look like
-    EXPECT_FALSE(P(d, 2).format.bullet);
+    EXPECT_EQ(P(d, 2).format.list, ListKind::None);
+    EXPECT_EQ(P(d, 3).Text(), "Step");
+    EXPECT_EQ(P(d, 3).format.list, ListKind::Number);
+}
+
+// Each font's text in its own code page, the Symbol font as the characters
+// it shows, lists, spacing, tab stops and super- and subscript as WordPad
+// and Word write them; all of it survives our writer.
+TEST(RtfRead, CodePagesSymbolsListsSpacingAndTabStops) {
+    const Document ru = Read(kWordPad1251);
+    ASSERT_EQ(ru.paragraphs.size(), 4u) << ru.PlainText();
+    EXPECT_EQ(P(ru, 0).Text(), "Проверка: R = 10 kΩ, C = 47 µF ± 5%, 25°C");
+    ASSERT_EQ(P(ru, 0).runs.size(), 1u);  // Symbol text shows in the document's font
+    EXPECT_EQ(P(ru, 0).runs[0].format.font, "Calibri");
+    EXPECT_EQ(P(ru, 0).format.spaceAfterTwips, 200);
+    EXPECT_EQ(P(ru, 1).Text(), "Первый");
+    EXPECT_EQ(P(ru, 1).format.list, ListKind::Number);
+    EXPECT_EQ(P(ru, 1).format.leftTwips, 720);
+    EXPECT_EQ(P(ru, 2).Text(), "Второй");
+    EXPECT_EQ(P(ru, 2).format.list, ListKind::Number);
+    EXPECT_EQ(P(ru, 3).format.list, ListKind::None);
+    EXPECT_EQ(P(ru, 3).format.tabStopsTwips, (std::vector<int>{1440, 2880}));
+    EXPECT_EQ(P(ru, 3).Text(), "U\tI\tP = I2R, H2O");
+    ASSERT_EQ(P(ru, 3).runs.size(), 5u);
+    EXPECT_EQ(P(ru, 3).runs[1].text, "2");
+    EXPECT_EQ(P(ru, 3).runs[1].format.script, Script::Super);
+    EXPECT_EQ(P(ru, 3).runs[2].format.script, Script::Normal);
+    EXPECT_EQ(P(ru, 3).runs[3].format.script, Script::Sub);
+
+    const Document cz = Read(kWord1250);
+    ASSERT_EQ(cz.paragraphs.size(), 5u) << cz.PlainText();
+    EXPECT_EQ(P(cz, 0).Text(), "Zkoušíme odpor: žárovka, část řízení");
+    EXPECT_EQ(P(cz, 0).runs[0].format.font, "Times New Roman CE");
+    EXPECT_EQ(P(cz, 0).format.spaceBeforeTwips, 240);
+    EXPECT_EQ(P(cz, 0).format.spaceAfterTwips, 120);
+    EXPECT_EQ(P(cz, 0).format.list, ListKind::None);
+    EXPECT_EQ(P(cz, 1).Text(), "Měření napětí");
+    EXPECT_EQ(P(cz, 1).format.list, ListKind::Number);
+    EXPECT_EQ(P(cz, 2).Text(), "Příkon ≤ 5 W");
+    EXPECT_EQ(P(cz, 2).format.list, ListKind::Number);
+    EXPECT_EQ(P(cz, 3).Text(), "Crème Ω");  // the font's \fcharset0 is Western whatever \ansicpg says
+    EXPECT_EQ(P(cz, 3).format.list, ListKind::Bullet);
+    EXPECT_EQ(P(cz, 4).format.rightTwips, 1440);
+    EXPECT_EQ(P(cz, 4).format.tabStopsTwips, (std::vector<int>{720, 5760}));
+    EXPECT_EQ(P(cz, 4).runs[0].format.halfPoints, 20);
+
+    // Written back: 7-bit RTF that declares what it writes; read again, the same.
+    for (const Document* d : {&ru, &cz}) {
+        const std::string text = Write(*d);
+        for (unsigned char ch : text) ASSERT_LT(ch, 0x80);
+        EXPECT_NE(text.find("\\ansicpg1252"), std::string::npos);
+        EXPECT_EQ(Dump(Read(text)), Dump(*d));
+    }
+}
+
+// An independent reader shows the same characters, lists, super- and
+// subscript as we do, for the files word processors write and for ours.
+TEST(RtfRead, AnIndependentReaderAgrees) {
+    if (std::system("command -v unrtf >/dev/null 2>&1") != 0)
+        FAIL() << "unrtf is missing: scripts/install-deps.sh installs it";
+    platform::testing::TempDir dir;
+    const std::pair<const char*, const char*> corpus[] = {
+        {"wordpad1252.rtf", kWordPad}, {"wordpad1251.rtf", kWordPad1251}, {"word1250.rtf", kWord1250}};
+    for (const auto& [name, bytes] : corpus) {
+        const Document d = Read(bytes);
+        for (const std::string& file : {std::string(bytes), Write(d)}) {
+            QTextDocument theirs, ours;
+            theirs.setHtml(QString::fromStdString(Unrtf(dir.Write(name, file))));
+            ToTextDocument(d, ours);
+            EXPECT_EQ(Shown(ours), Shown(theirs)) << name << (file == bytes ? "" : " as we write it");
+        }
+    }
 }
 
 TEST(RtfRead, TablesBecomeTabSeparatedLines) {
@@ -126,6 +284,9 @@ TEST(RtfRead, MalformedInputIsBoundedAndNeverReadsPastTheEnd) {
     const Document big = Read("{\\rtf1\\fs99999999999999999999\\li-99999999999999 x\\u99999999999 y\\uc99999999 z}");
     EXPECT_EQ(big.paragraphs[0].runs[0].format.halfPoints, 3276);
     EXPECT_EQ(big.paragraphs[0].format.leftTwips, -31680);
+    // A bare \fs is the default 12 points.
+    const Document bare = Read("{\\rtf1\\fs40 big\\fs plain}");
+    EXPECT_EQ(bare.paragraphs[0].runs.at(1).format.halfPoints, 24);
 
     // Font and colour tables stop growing at their limits.
     std::string fonts = "{\\rtf1{\\fonttbl";
@@ -154,11 +315,18 @@ TEST(RtfWrite, WrittenDocumentsReadBackTheSame) {
     odd.font = "Times New Roman";
     odd.italic = odd.underline = true;
     odd.halfPoints = 31;
-    d.paragraphs.push_back({{Align::Center, 0, 0, 0, false}, {{"Title {with} \\braces\\", red}}});
-    d.paragraphs.push_back({{Align::Left, -240, 1200, 600, false},
+    CharFormat power = plain;
+    power.script = Script::Super;
+    CharFormat index = plain;
+    index.script = Script::Sub;
+    d.paragraphs.push_back({{Align::Center, 0, 0, 0, ListKind::None, 0, 0, {}}, {{"Title {with} \\braces\\", red}}});
+    d.paragraphs.push_back({{Align::Left, -240, 1200, 600, ListKind::None, 120, 60, {720, 2880}},
                             {{"tensão € 5\t10\u2028next ", plain}, {"日本 \U0001F600", odd}}});
-    d.paragraphs.push_back({{Align::Right, 0, 0, 0, true}, {{"bullet", plain}}});
-    d.paragraphs.push_back({{Align::Justify, 0, 0, 0, false}, {}});
+    d.paragraphs.push_back({{Align::Right, 0, 0, 0, ListKind::Bullet, 0, 0, {}}, {{"bullet", plain}}});
+    d.paragraphs.push_back({{Align::Left, -360, 720, 0, ListKind::Number, 0, 0, {}}, {{"first", plain}}});
+    d.paragraphs.push_back({{Align::Left, -360, 720, 0, ListKind::Number, 0, 0, {}},
+                            {{"P = I", plain}, {"2", power}, {"R", plain}, {"1", index}}});
+    d.paragraphs.push_back({{Align::Justify, 0, 0, 0, ListKind::None, 0, 0, {}}, {}});
     const std::string text = Write(d);
     for (unsigned char ch : text) ASSERT_LT(ch, 0x80) << "RTF is 7-bit text";
     const Document back = Read(text);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "VersaoPrograma.h"
 #include "app/ui/TFormulario.h"
 #include "platform/controls/LinkLabel.h"
 #include "platform/dbcontrols/Image.h"
@@ -66,7 +67,8 @@ void TFormulario::CriaAbaSobre() {
         return value;
     };
     VersaoS = fact("Software version:", "VersaoS");
-    VersaoBD = fact("Databases version:", "VersaoBD");
+    VersaoBD = fact("Databases version:", "VersaoBD");  // the tables' own, read at start-up
+    VersaoS->setText(kVersaoPrograma);
     facts->setRowMinimumHeight(row++, 8);
     QtdeTR = fact("Total of bipolar transistors:", "QtdeTR");
     QtdeDR = fact("Total of rectifier diodes:", "QtdeDR");

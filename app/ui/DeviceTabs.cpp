@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <map>
 
+#include "app/data/Esquemas.h"
 #include "app/ui/TFormulario.h"
 #include "platform/qtglue/Controls.h"
 #include "platform/dbcontrols/DBGrid.h"
@@ -38,6 +39,21 @@ const std::map<std::string, std::string>& Titles() {
         {"Fftip", "@ f"}, {"Io", "If"}, {"Marca", "Marking"}, {"Tn", "Vz"}, {"Tolerancia", "Tolerance"},
     };
     return t;
+}
+
+// How wide a grid of these fields of a table wants to be, in characters:
+// side by side, grids share the width in this proportion.
+int CharactersShown(const std::string& tableFile, const std::vector<std::string>& fields) {
+    int chars = 0;
+    const platform::TTableSchema& schema = EsquemaDe(tableFile);
+    for (const std::string& f : fields) {
+        const auto title = Titles().find(f);
+        int n = static_cast<int>(title == Titles().end() ? f.size() : title->second.size());
+        for (const platform::TFieldDef& def : schema.Fields)
+            if (def.Name == f) n = std::max(n, platform::TDBGrid::TypicalCharacters(def.DataType, def.Size));
+        chars += n;
+    }
+    return chars;
 }
 
 std::vector<platform::TColumn> ColumnsOf(const std::vector<std::string>& fields) {
@@ -68,6 +84,7 @@ QLabel* Caption(const QString& text) {
 
 // The object names one device's widgets take.
 struct DeviceNames {
+    std::string tableFile;   // the device table's file
     QString prefix;          // of the sheet widgets' names
     QString quickSearch;     // the quick-search box
     QString equivalents;     // the search button
@@ -232,7 +249,7 @@ void BuildSheetSide(QVBoxLayout& sheet, DevicePanel& panel, const SheetLayout& l
         memo->setProperty("original", original);
         memo->setMinimumHeight(60);
         bound.push_back(memo);
-        body->addWidget(memo, 3);
+        body->addWidget(memo, 24);  // shares the width with the grid beside it by characters, like the grids
     }
     gridNo = firstGrid;
     for (const auto& fields : layout.grids) {
@@ -240,9 +257,10 @@ void BuildSheetSide(QVBoxLayout& sheet, DevicePanel& panel, const SheetLayout& l
         auto* grid = Named(new platform::TDBGrid,
                            (original ? names.gridsOriginal : names.gridsEquivalent) + QString::number(gridNo));
         grid->SetColumns(ColumnsOf(fields));
+        grid->SetFitToWidth(true);  // a sideways scroll bar in one grid only would shift its rows off its neighbour's
         grid->setProperty("original", original);
         (original ? panel.GridsOriginal : panel.GridsEquivalente).push_back(grid);
-        body->addWidget(grid, static_cast<int>(fields.size()) + 1);
+        body->addWidget(grid, CharactersShown(names.tableFile, fields));
     }
     if (layout.pictures) {
         auto* pic = new QVBoxLayout;
@@ -287,7 +305,7 @@ void TFormulario::CriaAbaTransistores() {
         {false, {}, "", true, ""},
     };
     BuildDevice(*this, transistores_, bipolares, sheets,
-                {"T", "TBBuscaRapida", "TransistoresEquivalentes", "ImagemTransistor1", "ImagemTransistor2", "DBGridTO",
+                {"Transistores.db", "T", "TBBuscaRapida", "TransistoresEquivalentes", "ImagemTransistor1", "ImagemTransistor2", "DBGridTO",
                  "DBGridT"});
     for (size_t i = 0; i < 9; ++i) {
         DBGridTO[i] = transistores_.GridsOriginal[i];
@@ -317,7 +335,7 @@ void TFormulario::CriaAbaDiodos() {
         {false, {}, "", true, "Nota"},
     };
     BuildDevice(*this, diodosR_, retificadores, r,
-                {"DR", "DRBuscaRapida", "DiodosREquivalentes", "ImagemDiodoR1", "ImagemDiodoR2", "DBGridDRO", "DBGridDR"});
+                {"DiodosR.db", "DR", "DRBuscaRapida", "DiodosREquivalentes", "ImagemDiodoR1", "ImagemDiodoR2", "DBGridDRO", "DBGridDR"});
     DBGridDRO = {diodosR_.GridsOriginal[0], diodosR_.GridsOriginal[1]};
     DBGridDR = {diodosR_.GridsEquivalente[0], diodosR_.GridsEquivalente[1]};
 
@@ -326,7 +344,7 @@ void TFormulario::CriaAbaDiodos() {
         {false, {}, "", true, "Nota"},
     };
     BuildDevice(*this, diodosZ_, zeners, z,
-                {"DZ", "DZBuscaRapida", "DiodosZEquivalentes", "ImagemDiodoZ1", "ImagemDiodoZ2", "DBGridDZO", "DBGridDZ"});
+                {"DiodosZ.db", "DZ", "DZBuscaRapida", "DiodosZEquivalentes", "ImagemDiodoZ1", "ImagemDiodoZ2", "DBGridDZO", "DBGridDZ"});
     DBGridDZO = {diodosZ_.GridsOriginal[0], diodosZ_.GridsOriginal[1]};
     DBGridDZ = {diodosZ_.GridsEquivalente[0], diodosZ_.GridsEquivalente[1]};
 

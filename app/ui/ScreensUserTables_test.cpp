@@ -14,13 +14,15 @@
 #include "app/xref/AbaReferencia.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/qtglue/PageControl.h"
+#include "platform/testing/Shots.h"
 #include "platform/testing/TempDir.h"
 #include "tools/vorel-sample/writer/SampleWriter.h"
 
 using namespace vorel;
+using platform::testing::SaveShot;
 
 TEST(UserTablesScreens, Screenshots) {
-    const char* out = std::getenv("VOREL_SHOTS_DIR");
+    const std::optional<QString> out = platform::testing::ShotsDir();
     if (!out) GTEST_SKIP() << "VOREL_SHOTS_DIR not set";
     platform::ScriptedMessenger m;
     platform::testing::TempDir dir;
@@ -39,19 +41,19 @@ TEST(UserTablesScreens, Screenshots) {
         const QString tag = QString("%1x%2").arg(size.width()).arg(size.height());
         f->PageControl1->setCurrentWidget(f->TabSheet1_5);
         QApplication::processEvents();
-        f->grab().save(QString("%1/%2-repair.png").arg(out, tag));
+        SaveShot(f->grab(), QString("%1/%2-repair.png").arg(*out, tag));
         f->PageControl1->setCurrentWidget(f->TabSheet8);
         for (int s = 0; s < f->PageControl10->count(); ++s) {
             f->PageControl10->setCurrentIndex(s);
             QApplication::processEvents();
-            f->grab().save(QString("%1/%2-xref%3.png").arg(out, tag).arg(s + 1));
+            SaveShot(f->grab(), QString("%1/%2-xref%3.png").arg(*out, tag).arg(s + 1));
         }
     }
     {
         TCaixaBackup caixa(modulo, f);
         caixa.show();
         QApplication::processEvents();
-        caixa.grab().save(QString("%1/backup-dialog.png").arg(out));
+        SaveShot(caixa.grab(), QString("%1/backup-dialog.png").arg(*out));
     }
     delete f.data();
 }

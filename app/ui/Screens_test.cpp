@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdlib>
@@ -22,11 +23,14 @@
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/qtglue/PageControl.h"
+#include "platform/tables/Field.h"
 #include "platform/tables/Table.h"
+#include "platform/testing/Shots.h"
 #include "platform/testing/TempDir.h"
 #include "tools/vorel-sample/writer/SampleWriter.h"
 
 using namespace vorel;
+using platform::testing::SaveShot;
 
 namespace {
 struct SampleProgram {
@@ -90,7 +94,7 @@ TEST(SampleInstallation, StartsWithFirstCodesPicturesAndEquivalents) {
 }
 
 TEST(SampleInstallation, Screenshots) {
-    const char* out = std::getenv("VOREL_SHOTS_DIR");
+    const std::optional<QString> out = platform::testing::ShotsDir();
     if (!out) GTEST_SKIP() << "VOREL_SHOTS_DIR not set";
     platform::ScriptedMessenger m;
     SampleProgram p;
@@ -123,13 +127,13 @@ TEST(SampleInstallation, Screenshots) {
                 for (int s = 0; s < tabs->count(); ++s) {
                     tabs->setCurrentIndex(s);
                     QApplication::processEvents();
-                    f.grab().save(QString("%1/%2-tab%3-%4-%5.png").arg(out, tag).arg(i).arg(name).arg(s + 1));
+                    SaveShot(f.grab(), QString("%1/%2-tab%3-%4-%5.png").arg(*out, tag).arg(i).arg(name).arg(s + 1));
                     shot = true;
                 }
             }
             if (!shot) {
                 QApplication::processEvents();
-                f.grab().save(QString("%1/%2-tab%3.png").arg(out, tag).arg(i));
+                SaveShot(f.grab(), QString("%1/%2-tab%3.png").arg(*out, tag).arg(i));
             }
         }
         // The editor with a technical text of the library, and the legend.
@@ -139,15 +143,88 @@ TEST(SampleInstallation, Screenshots) {
         };
         f.Editor->AbrirClick();
         QApplication::processEvents();
-        f.grab().save(QString("%1/%2-editor.png").arg(out, tag));
+        SaveShot(f.grab(), QString("%1/%2-editor.png").arg(*out, tag));
         QTimer::singleShot(0, [&] {
             if (QWidget* d = QApplication::activeModalWidget()) {
-                d->grab().save(QString("%1/%2-legend.png").arg(out, tag));
+                SaveShot(d->grab(), QString("%1/%2-legend.png").arg(*out, tag));
                 d->close();
             }
         });
         f.Legenda1->trigger();
     }
+}
+
+namespace {
+// The part a grid shows on its first visible row (grids without the code
+// column name it all the same).
+std::string FirstVisiblePart(platform::TDBGrid& grid) {
+    platform::TDataSet& ds = *grid.DataSet();
+    const std::vector<platform::TRecord> rows = ds.PeekRows(-grid.ActiveRow(), 1);
+    return rows.empty() ? "" : platform::TField::Text(rows[0][ds.FieldByName("Identificacao").Index()]);
+}
+}  // namespace
+
+// A technician reads a part's values across the grids of a sheet: at the
+// small screen sizes, and with a larger system font, the grids side by side
+// start with the same part and show as many rows, after moving down the
+// table and after an equivalents search.
+TEST(SampleInstallation, GridsSideBySideShowTheSameRows) {
+    platform::ScriptedMessenger m;
+    SampleProgram p;
+    TFormulario& f = *p.form;
+    f.show();
+    const QFont font = QApplication::font();
+    for (int points : {9, 11})
+        for (QSize size : {QSize(800, 600), QSize(1024, 768)}) {
+            QFont larger = font;
+            larger.setPointSize(points);
+            QApplication::setFont(larger);
+            f.resize(size);
+            for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
+                DevicePanel& panel = f.Panel(d);
+                f.PageControl1->setCurrentWidget(d == Device::Transistores ? f.TabSheet1_2 : f.TabSheet1_3);
+                for (QWidget* w = panel.Equivalentes; w; w = w->parentWidget())
+                    if (auto* tabs = qobject_cast<QTabWidget*>(w->parentWidget() ? w->parentWidget()->parentWidget()
+                                                                                 : nullptr))
+                        tabs->setCurrentWidget(w);
+                // Down the table record by record, as the arrow key goes: each
+                // grid keeps the current part in view on its own.
+                platform::TTable& t = p.modulo->Tabela(d);
+                t.First();
+                for (int step = 0; step < 12; ++step) {
+                    QApplication::processEvents();
+                    t.Next();
+                }
+                panel.Equivalentes->click();
+                auto* sheets = f.findChild<QTabWidget*>(d == Device::Transistores ? "TSheets"
+                                                        : d == Device::DiodosR     ? "DRSheets"
+                                                                                   : "DZSheets");
+                ASSERT_NE(sheets, nullptr);
+                for (int s = 0; s < sheets->count(); ++s) {
+                    sheets->setCurrentIndex(s);
+                    QApplication::processEvents();
+                    for (auto* side : {&panel.GridsOriginal, &panel.GridsEquivalente}) {
+                        platform::TDBGrid* first = nullptr;
+                        for (platform::TDBGrid* g : *side) {
+                            if (!g->isVisible()) continue;
+                            const std::string where = g->objectName().toStdString() + " at " +
+                                                      std::to_string(size.width()) + " px, " +
+                                                      std::to_string(points) + " pt";
+                            EXPECT_FALSE(g->horizontalScrollBar()->isVisible()) << where;
+                            if (!first) {
+                                first = g;
+                                continue;
+                            }
+                            EXPECT_EQ(FirstVisiblePart(*g), FirstVisiblePart(*first))
+                                << where << " beside " << first->objectName().toStdString();
+                            EXPECT_EQ(g->VisibleRows().size(), first->VisibleRows().size()) << where;
+                        }
+                    }
+                }
+            }
+        }
+    QApplication::setFont(font);
+    EXPECT_TRUE(m.shown.empty());
 }
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include "app/calc/AbaCapacitores.h"
 #include "app/calc/AbaResistores.h"
+#include "app/data/VersaoTabelas.h"
 #include "app/editor/EditorTextos.h"
 #include "app/repair/AbaReparos.h"
 #include "app/ui/TFormulario.h"
@@ -31,6 +32,7 @@ void TFormulario::InicializaFormulario() {
     if (!modulo_) return;
     modulo_->AbreBancosDeDados();
     if (modulo_->TerminacaoPedida()) return;
+    VersaoBD->setText(QString::fromStdString(LeVersaoTabelas(DiretorioBase)));
     modulo_->ExibeImagem("abertura", *ImagemAbertura);
     modulo_->ExibeImagem("cap_poli", *ImagemCapacitor);
     modulo_->ExibeImagem("resistor", *ImagemResistor);

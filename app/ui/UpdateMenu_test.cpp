@@ -1,16 +1,26 @@
-// "Verify updates" (F3) opens the update dialog modally with the window's versions.
+// "Verify updates" (F3) opens the update dialog modally with the window's
+// versions: the program's own and the installed tables'.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <fstream>
 
+#include "VersaoPrograma.h"
+#include "app/data/ModuloDeDados.h"
 #include "app/ui/TFormulario.h"
+#include "app/ui/TestInstallation.h"
 #include "app/update/CaixaAtualiza.h"
 #include "platform/qtglue/Messenger.h"
+#include "platform/sockets/LoopbackServer.h"
+#include "platform/testing/TempDir.h"
+#include "tools/vorel-sample/content/SampleContent.h"
+#include "tools/vorel-sample/writer/SampleWriter.h"
 
 using namespace vorel;
+using platform::testing::LoopbackServer;
 
 TEST(UpdateMenu, OpensTheUpdateDialogModallyAndKeepsIt) {
     platform::ScriptedMessenger m;
@@ -27,9 +37,54 @@ TEST(UpdateMenu, OpensTheUpdateDialogModallyAndKeepsIt) {
     });
     f.Verificaratualizacoes1->trigger();
     EXPECT_TRUE(modal);
-    EXPECT_EQ(current, "n/a");
-    EXPECT_EQ(currentBD, "n/a");
+    EXPECT_EQ(current, kVersaoPrograma);
+    EXPECT_EQ(currentBD, "n/a");  // no tables opened yet
     ASSERT_TRUE(CaixaAtualiza);  // kept after use
     EXPECT_FALSE(CaixaAtualiza->isVisible());
     EXPECT_TRUE(m.shown.empty());
+}
+
+// On an installation whose server offers the very versions installed, the
+// check says both copies are up to date; a newer table version is reported.
+TEST(UpdateMenu, InstalledVersionsReachTheAboutTabAndTheCheck) {
+    const std::string ok = "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n";
+    const std::string same = std::string(kVersaoPrograma) + "\r\n" + sample::kVersaoTabelas + "\r\n";
+    LoopbackServer server({{ok}, {ok + same}, {ok}, {ok + std::string(kVersaoPrograma) + "\r\n999\r\n"}});
+    platform::testing::TempDir dir;
+    sample::WriteInstallation(dir.Path(), {});
+    std::ofstream(dir.Path() / "vorel.ini", std::ios::app)
+        << "[Atualizacao]\r\nServidor=" << server.Address() << "\r\nTempoLimite=5\r\n";
+    vorel::testing::CurrentDir cwd(dir.Path());
+    platform::ScriptedMessenger m;
+    platform::SetApplicationTitle("Vorel - Electronics");
+    TModuloDeDados modulo(dir.Path().string());
+    TFormulario f;  // goes before the data module it uses
+    f.SetModuloDeDados(&modulo);
+    f.show();
+    ASSERT_TRUE(m.shown.empty()) << m.shown[0].text;
+    EXPECT_EQ(f.VersaoS->text().toStdString(), kVersaoPrograma);
+    EXPECT_EQ(f.VersaoBD->text().toStdString(), sample::kVersaoTabelas);
+
+    std::string current, currentBD;
+    QTimer::singleShot(0, [&] {
+        ASSERT_TRUE(CaixaAtualiza);
+        current = CaixaAtualiza->VersaoCorrente->text().toStdString();
+        currentBD = CaixaAtualiza->VersaoCorrenteBD->text().toStdString();
+        CaixaAtualiza->VerificarAtualizacoes->click();
+        CaixaAtualiza->VerificarAtualizacoes->click();
+        CaixaAtualiza->Fechar->click();
+    });
+    f.Verificaratualizacoes1->trigger();
+    EXPECT_EQ(current, kVersaoPrograma);
+    EXPECT_EQ(currentBD, sample::kVersaoTabelas);
+    std::vector<std::string> texts;
+    for (const auto& box : m.shown) texts.push_back(box.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         "Existem atualizações no Servidor:\n\n"
+                         "Sua cópia do software já está atualizada.\n"
+                         "Sua cópia do Banco de Dados já está atualizada.",
+                         "Existem atualizações no Servidor:\n\n"
+                         "Sua cópia do software já está atualizada.\n"
+                         "A versão do Banco de Dados no site da Web é mais recente.",
+                     }));
 }

@@ -5,8 +5,9 @@
 // A second button opens the download page in the web browser.
 //
 // While a check runs, the window keeps painting (the client processes
-// pending events during its waits) and takes no new command; closing it
-// abandons the check. Every wait is bounded, so a check always ends.
+// pending events during its waits and while data streams in) and takes no
+// new command; closing it abandons the check at once. A check is bounded in
+// time (TempoLimite) and in what it reads, so it always ends.
 #include <QDialog>
 #include <QPointer>
 #include <optional>

@@ -16,8 +16,11 @@
 #include <fstream>
 #include <sstream>
 
+using namespace std::chrono_literals;
+
 #include "platform/qtglue/Messenger.h"
 #include "platform/sockets/LoopbackServer.h"
+#include "platform/testing/Shots.h"
 #include "platform/testing/TempDir.h"
 
 using namespace vorel;
@@ -108,6 +111,8 @@ TEST(CaixaAtualiza, NoMoreUpdatesWrongDataAndClientErrors) {
         {Check("2.5"), erro, MsgIcon::Error},  // one line only
         {Check(""), erro, MsgIcon::Error},
         {{{"HTTP/1.0 404 Not Found\r\n\r\n"}}, "Not Found", MsgIcon::Error},
+        {{{"HTTP/1.1 404 Not Found\r\nContent-Length: 6\r\n\r\n2\r\n2\r\n"}}, "Not Found", MsgIcon::Error},
+        {{{"HTTP/1.1 500 Internal Server Error\r\n\r\n"}}, "Internal Server Error", MsgIcon::Error},
     };
     for (const Case& c : cases) {
         LoopbackServer server(c.replies);
@@ -208,16 +213,71 @@ TEST(CaixaAtualiza, SilentServerEndsAtTheTimeLimitWithTheWindowAlive) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+// A server that keeps the connection after a complete reply is answered
+// all the same; servers that flood or drip end the check within TempoLimite
+// with a message that says why, while the window goes on serving its events.
+TEST(CaixaAtualiza, MisbehavingServersEndTheCheckInTime) {
+    using Reply = LoopbackServer::Reply;
+    struct Case {
+        const char* what;
+        Reply get;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"keep-alive", Reply{.bytes = "HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\n1.0\r\n1.0\r\n", .holdOpen = true},
+         "Existem atualizações no Servidor:\n\nSua cópia do software já está atualizada.\n"
+         "Sua cópia do Banco de Dados já está atualizada."},
+        {"body flood", Reply{.bytes = "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n", .endless = "1\r\n"},
+         "Existem atualizações no Servidor:\n\nSua cópia do software já está atualizada.\n"
+         "Sua cópia do Banco de Dados já está atualizada."},
+        {"endless body", Reply{.bytes = kOk, .endless = std::string(4096, '1')},
+         "Reply from host 127.0.0.1 larger than 65536 bytes"},
+        {"header flood", Reply{.bytes = "HTTP/1.0 200 OK\r\n", .endless = "X-Flood: 1\r\n"},
+         "Reply header from host 127.0.0.1 longer than 100 lines or 16384 bytes"},
+        {"dripping server", Reply{.bytes = kOk + "1.0\r\n1.0\r\n", .drip = 200ms},
+         "Timed out waiting for data from host 127.0.0.1"},
+    };
+    for (const Case& c : cases) {
+        LoopbackServer server({{kOk}, c.get});
+        Program p(Program::ServerIni(server));  // TempoLimite=1
+        TCaixaAtualiza dlg("1", "1", p.dir.Path().string());
+        dlg.show();
+        int ticks = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+        tick.start(50);
+        const auto start = std::chrono::steady_clock::now();
+        dlg.VerificarAtualizacoes->click();
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(took, std::chrono::seconds(4)) << c.what;
+        if (took > std::chrono::milliseconds(500)) {
+            EXPECT_GT(ticks, 2) << c.what;  // a long check kept the window's timers running
+        }
+        EXPECT_EQ(p.Texts(), std::vector<std::string>{c.message}) << c.what;
+        EXPECT_LE(dlg.Dados->toPlainText().size(), 16) << c.what;
+        EXPECT_FALSE(dlg.Verificando());
+        EXPECT_TRUE(dlg.isVisible());
+    }
+}
+
 TEST(CaixaAtualiza, ClosingDuringACheckAbandonsItSilently) {
-    for (int way = 0; way < 3; ++way) {
-        LoopbackServer server({{"", true}});
+    // A silent server, and servers whose bytes keep coming (header, body)
+    // for far longer than the test waits.
+    using Reply = LoopbackServer::Reply;
+    const std::vector<Reply> gets = {
+        {.bytes = "", .silent = true},
+        {.bytes = kOk.substr(0, kOk.size() - 2) + "X-Long: " + std::string(15000, 'h'), .drip = 1ms},
+        {.bytes = "HTTP/1.0 200 OK\r\nContent-Length: 60000\r\n\r\n" + std::string(60000, '1'), .drip = 1ms},
+    };
+    for (int way = 0; way < 9; ++way) {
+        LoopbackServer server({gets[way / 3].silent ? gets[0] : Reply{kOk}, gets[way / 3]});
         Program p("[Atualizacao]\r\nServidor=" + server.Address() + "\r\nTempoLimite=30\r\n");
         TCaixaAtualiza dlg("1", "1", p.dir.Path().string());
         dlg.show();
         QTimer::singleShot(200, [&] {
-            if (way == 0) dlg.Fechar->click();
-            if (way == 1) dlg.reject();  // Escape
-            if (way == 2) dlg.close();   // the title bar
+            if (way % 3 == 0) dlg.Fechar->click();
+            if (way % 3 == 1) dlg.reject();  // Escape
+            if (way % 3 == 2) dlg.close();   // the title bar
         });
         const auto start = std::chrono::steady_clock::now();
         dlg.VerificarAtualizacoes->click();
@@ -231,7 +291,7 @@ TEST(CaixaAtualiza, ClosingDuringACheckAbandonsItSilently) {
 }
 
 TEST(CaixaAtualiza, Screenshots) {
-    const char* out = std::getenv("VOREL_SHOTS_DIR");
+    const std::optional<QString> out = platform::testing::ShotsDir();
     if (!out) GTEST_SKIP() << "VOREL_SHOTS_DIR not set";
     LoopbackServer server(Check("2.5\r\n1.75\r\n"));
     Program p(Program::ServerIni(server));
@@ -247,7 +307,8 @@ TEST(CaixaAtualiza, Screenshots) {
         QPainter painter(&canvas);
         painter.drawImage((screen.width() - shot.width()) / 2, (screen.height() - shot.height()) / 2, shot);
         painter.end();
-        canvas.save(QString("%1/update-%2x%3.png").arg(out).arg(screen.width()).arg(screen.height()));
+        platform::testing::SaveShot(canvas,
+                                    QString("%1/update-%2x%3.png").arg(*out).arg(screen.width()).arg(screen.height()));
         EXPECT_LE(shot.width(), screen.width());
         EXPECT_LE(shot.height(), screen.height());
     }

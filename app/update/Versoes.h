@@ -36,7 +36,7 @@ ResultadoVerificacao AvaliaResposta(const std::string& versaoCorrente, const std
                                     const std::vector<std::string>& linhas);
 
 // The update server from vorel.ini [Atualizacao] Servidor=host[:port], and
-// the bound of each network wait, TempoLimite= seconds.
+// the bound of a whole check, TempoLimite= seconds.
 struct ConfiguracaoAtualizacao {
     std::string servidor;
     int tempoLimiteSegundos;

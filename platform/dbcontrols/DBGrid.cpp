@@ -33,6 +33,17 @@ TDBGrid::TDBGrid(QWidget* parent) : QAbstractScrollArea(parent), link_([this] { 
     });
 }
 
+int TDBGrid::TypicalCharacters(TFieldType type, int size) {
+    return type == TFieldType::ftString ? std::clamp(size, 3, 16) : 7;
+}
+
+void TDBGrid::SetFitToWidth(bool fit) {
+    fitToWidth_ = fit;
+    setHorizontalScrollBarPolicy(fit ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    updateGeometry();
+    DataChanged();
+}
+
 void TDBGrid::SetColumns(std::vector<TColumn> columns) {
     columns_ = std::move(columns);
     widths_.clear();
@@ -56,7 +67,39 @@ QSize TDBGrid::sizeHint() const {
     return {w, HeaderHeight() + 5 * RowHeight() + 2 * frameWidth()};
 }
 
-QSize TDBGrid::minimumSizeHint() const { return {80, HeaderHeight() + 2 * RowHeight() + 2 * frameWidth()}; }
+QSize TDBGrid::minimumSizeHint() const {
+    int w = 80;
+    if (fitToWidth_)  // every column keeps a few characters; narrower, the page scrolls instead
+        w = IndicatorWidth() + static_cast<int>(columns_.size()) * MinimumColumnWidth() + 2 * frameWidth() +
+            verticalScrollBar()->sizeHint().width();
+    return {w, HeaderHeight() + 2 * RowHeight() + 2 * frameWidth()};
+}
+
+int TDBGrid::MinimumColumnWidth() const { return fontMetrics().averageCharWidth() * 4 + 2 * kCellPad; }
+
+std::vector<int> TDBGrid::LaidOutWidths() const {
+    int total = 0;
+    for (int w : widths_) total += w;
+    const int room = viewport()->width() - IndicatorWidth();
+    if (!fitToWidth_ || total <= room || widths_.empty()) return widths_;
+    // Each column gives up space in proportion to what it has above the floor.
+    const int floor = MinimumColumnWidth();
+    int spare = 0;
+    for (int w : widths_) spare += std::max(0, w - floor);
+    const int cut = std::min(total - room, spare);
+    std::vector<int> out;
+    int given = 0;
+    for (size_t i = 0; i < widths_.size(); ++i) {
+        const int above = std::max(0, widths_[i] - floor);
+        const int take = spare > 0 ? static_cast<int>(static_cast<long long>(above) * cut / spare) : 0;
+        out.push_back(widths_[i] - take);
+        given += take;
+    }
+    // Rounding leaves a few pixels: the widest column gives them.
+    auto widest = std::max_element(out.begin(), out.end());
+    *widest = std::max(floor, *widest - (cut - given));
+    return out;
+}
 
 void TDBGrid::DataChanged() {
     dirty_ = true;
@@ -129,8 +172,7 @@ void TDBGrid::FitColumns() {
             int w = fm.horizontalAdvance(QString::fromStdString(t));
             int chars = 6;
             if (ds && ds->Active())
-                if (TField* f = ds->FindField(columns_[i].FieldName))
-                    chars = f->DataType() == TFieldType::ftString ? std::clamp(f->Size(), 3, 16) : 7;
+                if (TField* f = ds->FindField(columns_[i].FieldName)) chars = TypicalCharacters(f->DataType(), f->Size());
             w = std::max(w, fm.averageCharWidth() * chars);
             widths_[i] = std::min(w + 2 * kCellPad, kMaxColumnWidth);
         }
@@ -151,7 +193,7 @@ void TDBGrid::UpdateScrollBars() {
     v->setPageStep(VisibleRowCount());
     v->setValue(std::max(0, recNo_ - 1));
     int total = IndicatorWidth();
-    for (int w : widths_) total += w;
+    for (int w : LaidOutWidths()) total += w;
     QScrollBar* h = horizontalScrollBar();
     h->setRange(0, std::max(0, total - viewport()->width()));
     h->setPageStep(viewport()->width());
@@ -177,7 +219,8 @@ int TDBGrid::ActiveRow() {
 
 int TDBGrid::ColumnWidth(int i) {
     Fill();
-    return i >= 0 && i < static_cast<int>(widths_.size()) ? widths_[i] : 0;
+    const std::vector<int> widths = LaidOutWidths();
+    return i >= 0 && i < static_cast<int>(widths.size()) ? widths[i] : 0;
 }
 
 int TDBGrid::RowAt(int y) const {
@@ -194,12 +237,14 @@ void TDBGrid::paintEvent(QPaintEvent*) {
     const int x0 = -horizontalScrollBar()->value();
 
     // Column geometry.
+    const std::vector<int> widths = LaidOutWidths();
     std::vector<QRect> cols;
     int x = x0 + IndicatorWidth();
     for (size_t i = 0; i < columns_.size(); ++i) {
-        cols.emplace_back(x, 0, widths_[i], hh);
-        x += widths_[i];
+        cols.emplace_back(x, 0, widths[i], hh);
+        x += widths[i];
     }
+    const int headerMargin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
 
     // Header. The style leaves an empty clip region behind: keep it inside save/restore.
     p.save();
@@ -212,7 +257,10 @@ void TDBGrid::paintEvent(QPaintEvent*) {
     for (size_t i = 0; i < columns_.size(); ++i) {
         opt.rect = cols[i];
         opt.section = static_cast<int>(i);
-        opt.text = QString::fromStdString(columns_[i].Title.empty() ? columns_[i].FieldName : columns_[i].Title);
+        // A title cut by the column's width ends with an ellipsis.
+        opt.text = fontMetrics().elidedText(
+            QString::fromStdString(columns_[i].Title.empty() ? columns_[i].FieldName : columns_[i].Title),
+            Qt::ElideRight, cols[i].width() - 2 * headerMargin);
         opt.textAlignment = numeric_.size() > i && numeric_[i] ? Qt::AlignRight | Qt::AlignVCenter
                                                               : Qt::AlignLeft | Qt::AlignVCenter;
         opt.position = i + 1 == columns_.size() ? QStyleOptionHeader::End : QStyleOptionHeader::Middle;

@@ -30,6 +30,17 @@ public:
     void SetColumns(std::vector<TColumn> columns);
     const std::vector<TColumn>& Columns() const { return columns_; }
 
+    // Fitted to its width, the grid never scrolls sideways: when its columns
+    // are wider than the grid, they shrink (each to no less than a few
+    // characters) and their texts end with an ellipsis. Grids that show the
+    // same records side by side then keep the same height of rows, so
+    // their rows line up.
+    void SetFitToWidth(bool fit);
+
+    // How many characters a column of this field type and size is laid out
+    // for before its content is known (a wider title or content widens it).
+    static int TypicalCharacters(TFieldType type, int size);
+
     // A click on a row (after the dataset moved to it).
     std::function<void()> OnCellClick;
 
@@ -37,7 +48,8 @@ public:
     std::vector<std::vector<std::string>> VisibleRows();
     int ActiveRow();
     int VisibleRowCount() const;
-    // Width in pixels of column i as laid out (content and title fit).
+    // Width in pixels of column i as laid out (content and title fit, or
+    // shrunk to the grid's width).
     int ColumnWidth(int i);
     int RowAt(int y) const;  // -1: header or below the rows
 
@@ -56,6 +68,9 @@ private:
     void DataChanged();
     void Fill();
     void FitColumns();
+    // widths_ as laid out: shrunk to the viewport when fitted to it.
+    std::vector<int> LaidOutWidths() const;
+    int MinimumColumnWidth() const;
     void UpdateScrollBars();
     void Move(const std::function<void(TDataSet&)>& step);
     int RowHeight() const;
@@ -71,6 +86,7 @@ private:
     bool dirty_ = true;
     bool wasOpen_ = false;
     bool updatingBars_ = false;
+    bool fitToWidth_ = false;
     int active_ = 0;   // row of the current record in the window
     int recNo_ = 0;    // current record number at the last fill
     int count_ = 0;

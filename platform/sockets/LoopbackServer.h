@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
@@ -25,6 +26,9 @@ public:
         std::string bytes;    // sent once the request's blank line (or the peer's close) was read
         bool silent = false;  // send nothing; hold the connection until the client or the test ends it
         bool atOnce = false;  // answer on connecting, without reading a request
+        bool holdOpen = false;  // after the bytes, keep the connection until the client ends it
+        std::string endless{};  // after the bytes, sent again and again until the client ends the connection
+        std::chrono::milliseconds drip{0};  // send the bytes one at a time, this far apart
     };
 
     explicit LoopbackServer(std::vector<Reply> replies) : replies_(std::move(replies)) {
@@ -83,6 +87,40 @@ private:
         return false;
     }
 
+    // Waits for room to send, in short slices so a stop is seen.
+    bool Writable(int fd, std::chrono::steady_clock::time_point deadline) {
+        while (!stop_ && std::chrono::steady_clock::now() < deadline) {
+            pollfd p{fd, POLLOUT, 0};
+            if (::poll(&p, 1, 20) > 0) return (p.revents & (POLLERR | POLLHUP)) == 0;
+        }
+        return false;
+    }
+
+    // Sends what it can without blocking; false once the client is gone.
+    bool SendSome(int fd, const char* data, std::size_t size, std::chrono::steady_clock::time_point deadline) {
+        while (size > 0) {
+            if (!Writable(fd, deadline)) return false;
+            const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return false;
+            if (n > 0) data += n, size -= static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+    void Send(int fd, const Reply& reply, std::chrono::steady_clock::time_point deadline) {
+        if (reply.drip.count() > 0) {
+            for (char ch : reply.bytes) {
+                if (!SendSome(fd, &ch, 1, deadline)) return;
+                std::this_thread::sleep_for(reply.drip);
+            }
+        } else if (!SendSome(fd, reply.bytes.data(), reply.bytes.size(), deadline)) {
+            return;
+        }
+        if (!reply.endless.empty())
+            while (SendSome(fd, reply.endless.data(), reply.endless.size(), deadline)) {
+            }
+    }
+
     void Serve() {
         for (const Reply& reply : replies_) {
             if (!Readable(listener_, std::chrono::steady_clock::now() + kBound)) return;
@@ -102,12 +140,10 @@ private:
                 std::lock_guard lock(mutex_);
                 requests_.back() = got;
             }
-            if (reply.silent) {
+            if (!reply.silent) Send(c, reply, deadline);
+            if (reply.silent || reply.holdOpen)
                 while (Readable(c, deadline) && ::recv(c, buf, sizeof buf, 0) > 0) {
                 }
-            } else {
-                ::send(c, reply.bytes.data(), reply.bytes.size(), MSG_NOSIGNAL);
-            }
             ::close(c);
         }
     }

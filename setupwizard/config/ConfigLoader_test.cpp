@@ -151,7 +151,7 @@ TEST_F(ShippedSetup, TheInstallTreeComesOutInTheEngineOrder) {
               (std::vector<std::string>{"ReadmeText", "LicenseText", "Legend", "VorelIni", "voreled"}));
     EXPECT_EQ(ChildNames(Get<installer::TInstallGroup>("Group")),
               (std::vector<std::string>{"Group3", "Group2", "Group1", "idMiscellaneous", "Directory"}));
-    EXPECT_EQ(ChildNames(Get<installer::TInstallDirectory>("Directory1")).size(), 7u);
+    EXPECT_EQ(ChildNames(Get<installer::TInstallDirectory>("Directory1")).size(), 8u);  // seven tables, their version
     EXPECT_EQ(ChildNames(Get<installer::TInstallDirectory>("Directory1")).front(), "TableReparos");
     const auto engine = ChildNames(Get<installer::TInstallBDE>("InstallBDE"));
     EXPECT_EQ(engine.size(), 16u);
@@ -166,6 +166,7 @@ TEST_F(ShippedSetup, EveryFileGoesWhereTheProgramExpectsIt) {
     EXPECT_EQ(Get<installer::TInstallFile>("voreled").GetDestPath(), product + "\\voreled.exe");
     EXPECT_EQ(Get<installer::TInstallFile>("VorelIni").GetDestPath(), product + "\\vorel.ini");
     EXPECT_EQ(Get<installer::TInstallFile>("TableTransistores").GetDestPath(), product + "\\Data\\Transistores.db");
+    EXPECT_EQ(Get<installer::TInstallFile>("TableVersao").GetDestPath(), product + "\\Data\\VersaoBD.txt");
     EXPECT_EQ(Get<installer::TInstallFile>("TechnicalText").GetDestPath(), product + "\\Library\\testing_transistors.rtf");
     EXPECT_EQ(Get<installer::TInstallFile>("HelpPage").GetDestPath(), product + "\\Help\\visao_geral.html");
     auto& uninstaller = Get<installer::TCustomInstallFile>("UninstallProgram");

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <sys/wait.h>
 
+#include "VersaoPrograma.h"
 #include "platform/sockets/LoopbackServer.h"
 
 using platform::testing::LoopbackServer;
@@ -57,4 +58,7 @@ TEST(Httpprobe, FailuresCarryTheirCodes) {
 
     EXPECT_EQ(Httpprobe("--time-limit 0 http://127.0.0.1/").code, 2);
     EXPECT_EQ(Httpprobe("").code, 2);
+    r = Httpprobe("--version");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, std::string("httpprobe ") + vorel::kVersaoPrograma + "\n");
 }

@@ -1,6 +1,7 @@
 // httpprobe runs the program's HTTP client (HEAD, then GET) and prints every
 // step of its trace, then what it read:
 //   httpprobe [--proxy HOST[:PORT]] [--no-cache] [--time-limit SECONDS] URL
+//   httpprobe --version
 // Trace lines start with "> " (a line sent), "< " (a line received) or
 // "  " (a status note); a note repeated at once (the header is read byte by
 // byte) is printed once with " (xN)". Then "status CODE TEXT", "content-type TEXT",
@@ -12,6 +13,7 @@
 #include <iostream>
 #include <string>
 
+#include "VersaoPrograma.h"
 #include "app/net/Http.h"
 
 namespace {
@@ -26,6 +28,10 @@ int Usage() {
 int main(int argc, char** argv) {
     vorel::T_HTTP http;
     http.ProcessMessages = nullptr;  // no window: the waits just wait
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << "httpprobe " << vorel::kVersaoPrograma << '\n';
+        return 0;
+    }
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--proxy" && i + 1 < argc) {

@@ -1,7 +1,8 @@
-// vorel-sample DIR [--scale N]: writes a sample installation into DIR, ready
+// vorel-sample DIR [--scale N] | --version: writes a sample installation into DIR, ready
 // for the program to start in.
 #include "tools/vorel-sample/writer/SampleWriter.h"
 
+#include "VersaoPrograma.h"
 #include "platform/runtime/Exception.h"
 
 #include <QGuiApplication>
@@ -13,7 +14,7 @@
 
 namespace {
 int Usage() {
-    std::fprintf(stderr, "usage: vorel-sample DIR [--scale N]\n");
+    std::fprintf(stderr, "usage: vorel-sample DIR [--scale N] | --version\n");
     return 2;
 }
 }  // namespace
@@ -23,6 +24,10 @@ int main(int argc, char** argv) {
     sample::WriteOptions options;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
+        if (arg == "--version" && argc == 2) {
+            std::printf("vorel-sample %s\n", vorel::kVersaoPrograma);
+            return 0;
+        }
         if (arg == "--scale") {
             if (++i >= argc) return Usage();
             const char* v = argv[i];

@@ -19,6 +19,10 @@ namespace sample {
 
 using Number = std::optional<double>;  // empty = not known
 
+// The version of these tables' contents, written beside them; raise it
+// whenever the records change, so the update check can tell.
+inline constexpr const char* kVersaoTabelas = "1.0";
+
 // Table Transistores (key Identificacao).
 struct Transistor {
     std::string Identificacao{};    // A 20

@@ -1,6 +1,7 @@
 #include "tools/vorel-sample/writer/SampleWriter.h"
 
 #include "app/data/Esquemas.h"
+#include "app/data/VersaoTabelas.h"
 #include "platform/runtime/Exception.h"
 #include "platform/tables/Table.h"
 #include "tools/vorel-sample/content/SampleContent.h"
@@ -291,6 +292,7 @@ void WriteInstallation(const fs::path& base, const WriteOptions& options) {
         }
     }
 
+    WriteFile(data / vorel::kArquivoVersaoTabelas, std::string(kVersaoTabelas) + "\r\n");
     WriteFile(base / "vorel.ini", VorelIni());
     WriteFile(base / "legenda.rtf", LegendaRtf());
     WriteFile(base / "Help" / "visao_geral.html", HelpStartPage());

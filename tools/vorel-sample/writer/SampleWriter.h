@@ -1,9 +1,9 @@
 #pragma once
 // Writes a sample installation into a base directory: the seven tables in
-// data\ (with data\backup beside them), the package drawings and start-up
-// pictures as JPEG in Graficos, vorel.ini, Help\visao_geral.html and the
-// technical texts in library\, and the marker file kSampleMarker. Scale adds
-// synthetic devices for benchmarks.
+// data\ with their version file (and data\backup beside them), the package
+// drawings and start-up pictures as JPEG in Graficos, vorel.ini,
+// Help\visao_geral.html and the technical texts in library\, and the marker
+// file kSampleMarker. Scale adds synthetic devices for benchmarks.
 #include <QImage>
 #include <filesystem>
 #include <string>

@@ -1,0 +1,68 @@
+#include "app/rtf/RtfDump.h"
+
+#include <cstdio>
+
+namespace rtf {
+
+namespace {
+
+const char* AlignName(Align a) {
+    switch (a) {
+        case Align::Left: return "left";
+        case Align::Right: return "right";
+        case Align::Center: return "center";
+        case Align::Justify: break;
+    }
+    return "justify";
+}
+
+// Control characters shown as \xNN so every run stays on one line.
+std::string Visible(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02X", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string Dump(const Document& d) {
+    std::string out;
+    for (const Paragraph& p : d.paragraphs) {
+        const ParaFormat& f = p.format;
+        out += std::string("paragraph align=") + AlignName(f.align) + " first=" + std::to_string(f.firstTwips) +
+               " left=" + std::to_string(f.leftTwips) + " right=" + std::to_string(f.rightTwips);
+        if (f.spaceBeforeTwips) out += " before=" + std::to_string(f.spaceBeforeTwips);
+        if (f.spaceAfterTwips) out += " after=" + std::to_string(f.spaceAfterTwips);
+        for (size_t i = 0; i < f.tabStopsTwips.size(); ++i)
+            out += (i ? "," : " tabs=") + std::to_string(f.tabStopsTwips[i]);
+        if (f.list == ListKind::Bullet) out += " bullet";
+        if (f.list == ListKind::Number) out += " numbered";
+        out += "\n";
+        for (const Run& r : p.runs) {
+            const CharFormat& c = r.format;
+            out += "  run font=\"" + c.font + "\" size=" + std::to_string(c.halfPoints);
+            if (c.color) {
+                char buf[16];
+                std::snprintf(buf, sizeof buf, "#%06x", *c.color);
+                out += std::string(" color=") + buf;
+            }
+            if (c.bold) out += " bold";
+            if (c.italic) out += " italic";
+            if (c.underline) out += " underline";
+            if (c.script == Script::Super) out += " super";
+            if (c.script == Script::Sub) out += " sub";
+            out += " [" + Visible(r.text) + "]\n";
+        }
+    }
+    return out;
+}
+
+}  // namespace rtf

@@ -1,0 +1,13 @@
+#pragma once
+// A document as plain lines a reviewer (or a test) compares: one line per
+// paragraph (alignment, indents and spacing in twips, tab stops, list), one
+// indented line per run (font, size in half points, colour, styles, [text]).
+#include <string>
+
+#include "app/rtf/Rtf.h"
+
+namespace rtf {
+
+std::string Dump(const Document& d);
+
+}  // namespace rtf
