@@ -161,7 +161,10 @@ void T_HTTP::ReadStatusLine(const std::string& line) {
     const std::string code = line.substr(9, 3);
     StatusCode = std::stoi(code);
     StatusText = line.size() > 13 ? line.substr(13) : "";
-    if (StatusCode >= 400) throw EProtocolError("HTTP", static_cast<std::uint16_t>(StatusCode), StatusText);
+    // A bare "HTTP/1.1 503" still tells the user which error it was.
+    if (StatusCode >= 400)
+        throw EProtocolError("HTTP", static_cast<std::uint16_t>(StatusCode),
+                             platform::TrimBlanks(StatusText).empty() ? "HTTP error " + code : StatusText);
 }
 
 // Through a proxy the request line carries the whole URL; without one the

@@ -167,7 +167,8 @@ TEST(Http, FourHundredIsTheFirstErrorStatus) {
 
 TEST(Http, Http1xLinesAreStatusLinesAndTheCodeCarriesOver) {
     // What servers send today: an HTTP/1.1 error status raises like an HTTP/1.0 one.
-    for (const std::string status : {"HTTP/1.1 404 Not Found", "HTTP/1.1 500 Internal Server Error"}) {
+    for (const std::string status :
+         {"HTTP/1.1 404 Not Found", "HTTP/1.1 500 Internal Server Error", "HTTP/1.1 503"}) {
         LoopbackServer server({{status + "\r\nContent-Length: 4\r\n\r\n2\r\n2"}, {kOk}});
         Client http;
         http.URL = "http://" + server.Address() + "/versao2p.txt";
@@ -176,7 +177,7 @@ TEST(Http, Http1xLinesAreStatusLinesAndTheCodeCarriesOver) {
             ADD_FAILURE() << status << ": no exception";
         } catch (const EProtocolError& e) {
             EXPECT_EQ(e.ErrorCode, std::stoi(status.substr(9, 3)));
-            EXPECT_EQ(e.what(), status.substr(13));
+            EXPECT_EQ(e.what(), status.size() > 13 ? status.substr(13) : "HTTP error " + status.substr(9, 3));
         }
         EXPECT_EQ(server.Requests().size(), 1u) << status;
         EXPECT_EQ(http.Stream, "");
