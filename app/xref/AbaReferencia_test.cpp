@@ -207,6 +207,17 @@ TEST_F(Referencia, DeleteAsksAndDeletesTheCurrentRow) {
     aba.PesquisaXRef();
     aba.ApagaXRef();
     EXPECT_EQ(boxes.shown.back().text, "Selecione o registro a ser apagado.");
+
+    // A row whose key was stored with a blank: deleting it leaves its trimmed twin alone.
+    inst.Add("DS.db", {{"Original", "BC547"}, {"Fabricante", "Philips"}});
+    inst.Add("DS.db", {{"Original", "BC547 "}, {"Fabricante", "Philips"}});
+    aba.AbreXRef();
+    modulo->PesquisarDS.Last();
+    ASSERT_EQ(modulo->PesquisarDS.FieldByName("Original").AsString(), "BC547 ");
+    boxes.answers = {platform::mrYes};
+    aba.ApagaXRef();
+    EXPECT_EQ(boxes.shown.back().text, "Deseja apagar o registro [BC547, Philips]?");
+    EXPECT_EQ(Lista(), (std::vector<std::string>{"BC547/Philips"}));
 }
 
 }  // namespace

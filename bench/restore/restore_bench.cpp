@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 using vorel::testing::DadosDeTeste;
 
 // A backup set of n repair rows (and an empty cross-reference table), made once per size.
-const fs::path& BackupSet(int n) {
+fs::path BackupSet(int n) {
     static std::map<int, std::unique_ptr<DadosDeTeste>> sets;
     auto& set = sets[n];
     if (!set) {
