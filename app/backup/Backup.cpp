@@ -169,6 +169,7 @@ constexpr int kLinhasPorTransacao = 2000;
 // second row for a live key; a row is added with its key trimmed.
 static void Mescla(platform::TTable& backup, platform::TTable& viva, const std::vector<std::string>& chave,
                    const std::vector<std::string>& campos) {
+    platform::TTableTransaction leitura(backup);  // one read lock on the backup for the whole merge
     backup.First();
     while (!backup.Eof()) {
         platform::TTableTransaction lote(viva);
@@ -195,6 +196,7 @@ static void Mescla(platform::TTable& backup, platform::TTable& viva, const std::
         }
         lote.Commit();
     }
+    leitura.Commit();
 }
 
 void RecuperaBackupGeral(TModuloDeDados& m, const std::string& Dir) {

@@ -111,7 +111,6 @@ void TTable::FindNearest(const std::vector<std::string>& values) {
 
 void TTable::StartTransaction() {
     CheckBrowseMode();
-    if (!CanModify()) Fail("Cannot modify a read-only dataset.");
     file_->StartTransaction();
 }
 

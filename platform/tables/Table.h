@@ -37,8 +37,10 @@ public:
     // One transaction over the table file: the posts and deletes until
     // Commit reach the file together, with one wait for the disk instead of
     // one per record, or not at all (Rollback, Close, a killed program).
-    // It must end in the call that began it (TTableTransaction does that):
-    // no transaction stays open between events.
+    // On a read-only table it is one read lock for many reads: they see one
+    // state of the file and skip a lock each. It must end in the call that
+    // began it (TTableTransaction does that): no transaction stays open
+    // between events.
     void StartTransaction();
     void Commit();
     void Rollback();

@@ -197,7 +197,8 @@ void TableFile::Create(const std::string& path, const TTableSchema& schema) {
     SyncDirectory(target.parent_path());
 }
 
-TableFile::TableFile(const std::string& path, bool readOnly, bool syncWrites) : db_(path, readOnly, false, path) {
+TableFile::TableFile(const std::string& path, bool readOnly, bool syncWrites)
+    : db_(path, readOnly, false, path), readOnly_(readOnly) {
     if (!syncWrites && !readOnly) {
         db_.Exec("PRAGMA synchronous=OFF");
         db_.Exec("PRAGMA journal_mode=MEMORY");
@@ -862,19 +863,21 @@ bool TableFile::Resync(TRecord& out) {
 }
 
 void TableFile::StartTransaction() {
-    if (transaction_) db_.Fail("A transaction is already open.");
-    transaction_ = std::make_unique<sqlite::WriteTransaction>(db_);
+    if (transaction_ || reading_) db_.Fail("A transaction is already open.");
+    if (readOnly_) reading_ = std::make_unique<sqlite::ReadTransaction>(db_);
+    else transaction_ = std::make_unique<sqlite::WriteTransaction>(db_);
 }
 
 void TableFile::Commit() {
-    if (!transaction_) return;
-    transaction_->Commit();
+    if (transaction_) transaction_->Commit();
     transaction_.reset();
+    reading_.reset();
     Forget();
 }
 
 void TableFile::Rollback() {
     transaction_.reset();
+    reading_.reset();
     Forget();
 }
 

@@ -81,7 +81,9 @@ private:
     TTableSchema schema_;
     std::vector<int> keyIndex_;  // field index of each key field
     std::map<std::string, sqlite::Statement> cache_;
+    bool readOnly_ = false;
     std::unique_ptr<sqlite::WriteTransaction> transaction_;
+    std::unique_ptr<sqlite::ReadTransaction> reading_;  // the transaction of a read-only file
     std::int64_t rowid_ = 0;
     std::vector<TValue> position_;  // key values (or rowid) of the current record
 
