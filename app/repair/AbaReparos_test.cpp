@@ -6,15 +6,14 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <fstream>
-#include <functional>
 #include <sstream>
-#include <utility>
 
 #include "app/data/TestData.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
+#include "platform/testing/InterruptingMessenger.h"
 
 using namespace vorel;
 using platform::MsgIcon;
@@ -28,16 +27,6 @@ std::string Bytes(const std::filesystem::path& p) {
     ss << in.rdbuf();
     return ss.str();
 }
-
-// Boxes as ScriptedMessenger records them; while the first is shown,
-// another copy of the program writes.
-struct OutroProgramaNaPergunta : platform::ScriptedMessenger {
-    std::function<void()> escreve;
-    int Show(const std::string& text, const std::string& caption, MsgIcon icon, int buttons) override {
-        if (auto f = std::exchange(escreve, nullptr)) f();
-        return ScriptedMessenger::Show(text, caption, icon, buttons);
-    }
-};
 
 // The window's side as far as the repair tab is concerned.
 struct Janela : LadoJanela {
@@ -258,8 +247,8 @@ TEST_F(Reparos, SaveInsertsOrOverwritesAfterTheQuestion) {
     // Another copy of the program rewrites the record while the question is
     // open: it is not overwritten, the user is told, the fields show it as stored now.
     {
-        OutroProgramaNaPergunta outro;
-        outro.escreve = [&] {
+        platform::testing::InterruptingMessenger outro;
+        outro.beforeFirstBox = [&] {
             platform::TTable t;
             t.DatabaseName = dados.Data().string();
             t.TableName = "Reparos.db";

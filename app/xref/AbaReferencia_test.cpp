@@ -13,6 +13,7 @@
 #include "app/data/TestData.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/qtglue/Messenger.h"
+#include "platform/testing/InterruptingMessenger.h"
 #include "platform/qtglue/PageControl.h"
 
 using namespace vorel;
@@ -163,6 +164,27 @@ TEST_F(Referencia, SaveInsertsTrimmedAndAsksBeforeOverwriting) {
     EXPECT_EQ(Linha("BC547"), (std::map<std::string, std::string>{{"Original", "BC547"}, {"Fabricante", "Philips"},
                                                                    {"Descricao", ""}, {"Similar", ""},
                                                                    {"Equivalente", ""}}));
+    EXPECT_EQ(Lista().size(), 3u);
+
+    // Another copy of the program rewrites the row while the question is
+    // open: it is not overwritten and the user is told.
+    platform::testing::InterruptingMessenger outro;
+    outro.beforeFirstBox = [&] {
+        platform::TTable t;
+        t.DatabaseName = inst.Data().string();
+        t.TableName = "DS.db";
+        t.Open();
+        ASSERT_TRUE(t.FindKey({"BC547", "Philips"}));
+        t.Edit();
+        t.FieldByName("Descricao").SetAsString("by the other copy");
+        t.Post();
+    };
+    Preenche("BC547", "Philips", "mine", "", "");
+    outro.answers = {platform::mrYes};
+    aba.GravaXRef();
+    ASSERT_EQ(outro.shown.size(), 2u);
+    EXPECT_EQ(outro.shown[1].text, "O registro foi alterado por outro usuário.");
+    EXPECT_EQ(Linha("BC547").at("Descricao"), "by the other copy");
     EXPECT_EQ(Lista().size(), 3u);
 }
 
