@@ -248,16 +248,7 @@ TEST_F(Reparos, SaveInsertsOrOverwritesAfterTheQuestion) {
     // open: it is not overwritten, the user is told, the fields show it as stored now.
     {
         platform::testing::InterruptingMessenger outro;
-        outro.beforeFirstBox = [&] {
-            platform::TTable t;
-            t.DatabaseName = dados.Data().string();
-            t.TableName = "Reparos.db";
-            t.Open();
-            ASSERT_TRUE(t.FindKey({"Sony"}));
-            t.Edit();
-            t.FieldByName("Descricao").SetAsBytes("by the other copy");
-            t.Post();
-        };
+        outro.beforeFirstBox = [&] { ASSERT_TRUE(dados.Change("Reparos.db", {"Sony"}, "Descricao", "by the other copy")); };
         Preenche("Sony", "TV", "KV-21", "No picture", "mine");
         outro.answers = {platform::mrYes};
         EXPECT_FALSE(aba.Grava());

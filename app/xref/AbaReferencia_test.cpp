@@ -170,14 +170,7 @@ TEST_F(Referencia, SaveInsertsTrimmedAndAsksBeforeOverwriting) {
     // open: it is not overwritten and the user is told.
     platform::testing::InterruptingMessenger outro;
     outro.beforeFirstBox = [&] {
-        platform::TTable t;
-        t.DatabaseName = inst.Data().string();
-        t.TableName = "DS.db";
-        t.Open();
-        ASSERT_TRUE(t.FindKey({"BC547", "Philips"}));
-        t.Edit();
-        t.FieldByName("Descricao").SetAsString("by the other copy");
-        t.Post();
+        ASSERT_TRUE(inst.Change("DS.db", {"BC547", "Philips"}, "Descricao", "by the other copy"));
     };
     Preenche("BC547", "Philips", "mine", "", "");
     outro.answers = {platform::mrYes};
