@@ -1,5 +1,6 @@
 #include "app/backup/Backup.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -12,13 +13,14 @@
 #include "platform/qtglue/Messenger.h"
 #include "platform/runtime/PathCase.h"
 #include "platform/runtime/Text.h"
+#include "platform/tables/EDBEngineError.h"
+#include "platform/tables/TableCopy.h"
 
 namespace vorel {
 
 namespace fs = std::filesystem;
 
 namespace {
-constexpr size_t kBuffer = 8192;
 const char* const kTodosDS = "select * from ds.db";
 
 void Informa(const std::string& text) { platform::ShowMessage(text, platform::MsgIcon::Information); }
@@ -57,12 +59,11 @@ const std::vector<std::string>& ArquivosDoBackup() {
 }
 
 int CopyFile(const std::string& Source, const std::string& Dest) {
-    platform::HostFile origem;
-    if (!origem.Open(Source, platform::HostFile::Mode::Read)) {
+    std::error_code ec;
+    if (!fs::is_regular_file(Source, ec)) {
         Informa("Could not open file [" + Source + "].");
         return 1;
     }
-    std::error_code ec;
     const fs::path destino(Dest);
     if (fs::is_directory(destino, ec)) {
         Informa("Could not open destinationfile: " + Dest + ".");
@@ -76,24 +77,31 @@ int CopyFile(const std::string& Source, const std::string& Dest) {
         Informa("Could not open destinationfile: " + Dest + ".");
         return 1;
     }
-    saida.File().SetPermissions(origem.Opened().permissions & 0666);
+    if (const auto facts = platform::HostFileFactsOf(Source)) saida.File().SetPermissions(facts->permissions & 0666);
+    platform::HostFile& copia = saida.File();
     std::string porque;
-    char buffer[kBuffer];
-    for (;;) {
-        const std::size_t n = origem.Read(buffer, sizeof buffer);
-        if (n == 0 && origem.LastError() != 0) {
-            porque = "Could not read file [" + Source + "].\n" + std::strerror(origem.LastError());
-            break;
-        }
-        if (n == 0) break;
-        if (saida.File().Write(buffer, n) != n) {
-            const int erro = saida.File().LastError();
-            porque = "Could not write destination file: " + Dest + ".\n" + std::strerror(erro ? erro : ENOSPC);
-            break;
-        }
+    auto falhaEscrita = [&](int erro) {
+        porque = "Could not write destination file: " + Dest + ".\n" + std::strerror(erro ? erro : ENOSPC);
+    };
+    try {
+        // One committed state of the table, whatever another program writes meanwhile.
+        platform::ReadCommittedTable(Source, [&](const char* bytes, std::size_t n) {
+            if (copia.Write(bytes, n) == n) return true;
+            falhaEscrita(copia.LastError());
+            return false;
+        });
+    } catch (const platform::EDBEngineError& e) {
+        porque = "Could not read file [" + Source + "].\n" + e.what();
     }
-    if (porque.empty() && (!saida.File().Sync() || !saida.File().Close()))
-        porque = "Could not write destination file: " + Dest + ".\n" + std::strerror(saida.File().LastError());
+    // What reached the file is read back and checked before it may replace a good backup.
+    if (porque.empty() && !copia.Sync()) falhaEscrita(copia.LastError());
+    if (porque.empty()) {
+        std::string lido(static_cast<std::size_t>(std::max<std::int64_t>(0, copia.Position())), '\0');
+        if (!copia.Seek(0) || !copia.ReadExact(lido.data(), lido.size()))
+            porque = "Could not read destination file: " + Dest + ".\n" + std::strerror(copia.LastError() ? copia.LastError() : EIO);
+        else if (const std::string defeito = platform::CheckTableImage(lido); !defeito.empty())
+            porque = "Could not write destination file: " + Dest + ".\n" + defeito;
+    }
     if (porque.empty() && saida.Commit() != platform::PendingFile::Committed::Done)
         porque = "Could not open destinationfile: " + Dest + ".";
     if (!porque.empty()) {
@@ -116,6 +124,8 @@ void BackupGeral(TModuloDeDados& m) {
             return;
         }
     }
+    // Copies a killed backup left behind are of no use to anyone.
+    for (const auto& arquivo : ArquivosDoBackup()) platform::PendingFile::RemoveAbandoned(b, arquivo);
     auto copia = [&](const std::string& arquivo) {
         return CopyFile(NoDiretorio(dados, arquivo).string(), NoDiretorio(b, arquivo).string()) == 0;
     };
@@ -149,23 +159,44 @@ bool EDiretorioDeDados(const TModuloDeDados& m, const std::string& Dir) {
     return fs::equivalent(Dir, dados, ec) && !ec;
 }
 
-// Adds each row of the backup table whose key the live table lacks.
+// Rows merged per transaction: one wait for the disk each, and the write
+// lock is let go between them.
+constexpr int kLinhasPorTransacao = 2000;
+
+// Adds each row of the backup table whose key the live table lacks. Keys
+// are compared as the tabs store and look them up: trimmed, ignoring case
+// (the table's own matching), so a blank or a case variant never adds a
+// second row for a live key; a row is added with its key trimmed.
 static void Mescla(platform::TTable& backup, platform::TTable& viva, const std::vector<std::string>& chave,
                    const std::vector<std::string>& campos) {
-    for (backup.First(); !backup.Eof(); backup.Next()) {
-        std::vector<std::string> valores;
-        for (const auto& k : chave) valores.push_back(backup.FieldByName(k).AsString());
-        viva.SetKey();
-        if (viva.FindKey(valores)) continue;
-        viva.Append();
+    platform::TTableTransaction leitura(backup);  // one read lock on the backup for the whole merge
+    backup.First();
+    while (!backup.Eof()) {
+        platform::TTableTransaction lote(viva);
         try {
-            for (const auto& c : campos) viva.FieldByName(c).SetAsBytes(backup.FieldByName(c).AsBytes());
-            viva.Post();
+            for (int n = 0; n < kLinhasPorTransacao && !backup.Eof(); backup.Next()) {
+                std::vector<std::string> valores;
+                for (const auto& k : chave) valores.push_back(platform::TrimControls(backup.FieldByName(k).AsString()));
+                viva.SetKey();
+                if (viva.FindKey(valores)) continue;
+                viva.Append();
+                for (const auto& c : campos) viva.FieldByName(c).SetAsBytes(backup.FieldByName(c).AsBytes());
+                for (size_t i = 0; i < chave.size(); ++i) viva.FieldByName(chave[i]).SetAsString(valores[i]);
+                viva.Post();
+                ++n;
+            }
         } catch (...) {
+            // Rows merged before the failure stay, as they would one post at a time.
             viva.Cancel();
+            try {
+                lote.Commit();
+            } catch (...) {
+            }
             throw;
         }
+        lote.Commit();
     }
+    leitura.Commit();
 }
 
 void RecuperaBackupGeral(TModuloDeDados& m, const std::string& Dir) {

@@ -6,9 +6,11 @@
 // overwrites or deletes a live row.
 //
 // The backup set is "Reparos.db" and "DS.db" (found whatever the case of
-// their names). Each copy goes to a temporary name beside the destination
-// and replaces it only when complete, so a failed backup keeps the one
-// before it.
+// their names). Each copy is one committed state of its table, also while
+// another copy of the program writes to it; it goes to a temporary name
+// beside the destination and replaces it only when complete and sound (the
+// engine's integrity check), so a failed backup keeps the one before it.
+// Temporary files a killed backup left are removed by the next one.
 #include <string>
 #include <vector>
 
@@ -19,16 +21,20 @@ class TModuloDeDados;
 // The table files of a backup set, in the order they are copied.
 const std::vector<std::string>& ArquivosDoBackup();
 
-// Copies Source to Dest (host paths); 0 when the whole file arrived, 1 when
-// it could not be opened, created, read or written completely (a message
-// says which). Dest is replaced only by a complete copy.
+// Copies the table file Source to Dest (host paths); 0 when the whole
+// file arrived and passed the check, 1 when it could not be opened,
+// created, read, written completely or checked (a message says which).
+// Dest is replaced only by a complete, sound copy.
 int CopyFile(const std::string& Source, const std::string& Dest);
 
 // Makes the backup set in base directory + \data\backup, closing every
 // dataset on a table file before it is copied and reopening it after.
 void BackupGeral(TModuloDeDados& modulo);
 
-// Merges the backup set in Dir into the live tables and reports the result.
+// Merges the backup set in Dir into the live tables and reports the
+// result. Keys match as the tabs store and find them (trimmed, ignoring
+// case); added rows get trimmed keys. Rows are written a few thousand per
+// transaction: a killed restore leaves whole transactions only.
 void RecuperaBackupGeral(TModuloDeDados& modulo, const std::string& Dir);
 
 // Dir is the program's data directory, however it is written.

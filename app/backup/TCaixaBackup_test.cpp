@@ -52,8 +52,13 @@ TEST(TCaixaBackup, OpensTheBackupFolderOrTheCurrentOne) {
     // A double click opens a folder of the chain.
     auto* lista = caixa.DirectoryListBox1;
     QListWidgetItem* pai = lista->item(lista->count() - 2);
+    for (const char* d : {"Zeta", "apple"}) fs::create_directory(dados.Data() / d);
     emit lista->itemDoubleClicked(pai);
     EXPECT_EQ(lista->Directory(), dados.Data());
+    // Subfolders in name order, ignoring case as Windows names do.
+    auto subpastas = Itens(*lista);
+    subpastas.erase(subpastas.begin(), subpastas.end() - 4);
+    EXPECT_EQ(subpastas, (std::vector<std::string>{"apple", "Backup", "temp", "Zeta"}));
     EXPECT_FALSE(lista->SetDirectory(dados.Base() / "missing"));
     EXPECT_EQ(lista->Directory(), dados.Data());
 }

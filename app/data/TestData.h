@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/data/Esquemas.h"
 #include "app/data/ModuloDeDados.h"
@@ -41,6 +42,21 @@ public:
         t.Append();
         for (const auto& [k, v] : values) t.FieldByName(k).SetAsString(v);
         t.Post();
+    }
+
+    // Rewrites one field of the row found by its key, as another copy of
+    // the program would; false when no row has that key.
+    bool Change(const std::string& file, const std::vector<std::string>& key, const std::string& field,
+                const std::string& value) const {
+        platform::TTable t;
+        t.DatabaseName = Data().string();
+        t.TableName = file;
+        t.Open();
+        if (!t.FindKey(key)) return false;
+        t.Edit();
+        t.FieldByName(field).SetAsString(value);
+        t.Post();
+        return true;
     }
 
     // A data module over this base directory with its tables open.

@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/data/EscritaConcorrente.h"
 #include "app/data/ModuloDeDados.h"
 #include "platform/qtglue/Controls.h"
 #include "platform/runtime/Text.h"
@@ -22,6 +23,8 @@ namespace vorel {
 
 namespace {
 using platform::Named;
+
+const char* const kAlteradoPorOutro = "The record was changed by another user.";
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
@@ -96,8 +99,10 @@ void AbaReparos::LigaEventos() {
 }
 
 void AbaReparos::Liga(TModuloDeDados* modulo) {
+    if (modulo_) modulo_->TabelaBDR.BeforeScroll = nullptr;
     modulo_ = modulo;
     DBGridBDR1->SetDataSet(modulo ? &modulo->TabelaBDR : nullptr);
+    if (modulo) modulo->TabelaBDR.BeforeScroll = [this](platform::TDataSet&) { return PodeSair(); };
 }
 
 TModuloDeDados& AbaReparos::Modulo() {
@@ -132,9 +137,7 @@ void AbaReparos::BDRFabricanteChange() {
 
 void AbaReparos::ExibeRegistroBDR() {
     if (*estado_.Iniciando || !modulo_ || !Reparos().Active()) return;
-    CopiaRegistro();
-    EscreveBusca(Reparos().IsEmpty() ? std::string() : Reparos().FieldByName("Fabricante").AsString());
-    *estado_.Inalterado = true;
+    MostraRegistroAtual();
 }
 
 void AbaReparos::CopiaRegistroAtual() {
@@ -149,9 +152,12 @@ void AbaReparos::CopiaFabricante() {
 
 void AbaReparos::BDRBuscaRapidaChange() {
     if (!*estado_.BuscaRapida) return;
+    const std::string digitado = S(BDRBuscaRapida->text());
+    if (!PerguntaSalvar()) return;
+    EscreveBusca(digitado);  // a save showed its company there
     platform::TTable& t = Reparos();
     t.SetKey();
-    t.FindNearest({platform::TrimControls(S(BDRBuscaRapida->text()))});
+    t.FindNearest({platform::TrimControls(digitado)});
     CopiaRegistro();
     *estado_.Inalterado = true;
 }
@@ -163,15 +169,35 @@ void AbaReparos::DBGridBDR1CellClick() {
     CopiaRegistro();
 }
 
+bool AbaReparos::PerguntaSalvar() {
+    if (*estado_.Inalterado) return true;
+    const int r = platform::ShowMessage("Changes were made. Do you want to save them?", platform::MsgIcon::Question,
+                                        platform::mbYesNoCancel);
+    if (r == platform::mrYes) return Grava();
+    if (r == platform::mrNo) *estado_.Inalterado = true;
+    return *estado_.Inalterado;
+}
+
+bool AbaReparos::PodeSair() {
+    if (*estado_.Inalterado) return true;
+    platform::TTable& t = Reparos();
+    std::vector<std::string> deixado;  // the key of the record being left
+    if (!t.IsEmpty())
+        for (const char* f : {"Fabricante", "Equipamento", "Modelo", "Defeito"}) deixado.push_back(t.FieldByName(f).AsString());
+    if (!PerguntaSalvar()) return false;
+    // A save stands the table on the saved record: the move goes on from the one it left.
+    if (!deixado.empty()) t.FindKey(deixado);
+    return true;
+}
+
+void AbaReparos::MostraRegistroAtual() {
+    CopiaRegistro();
+    EscreveBusca(Reparos().IsEmpty() ? std::string() : Reparos().FieldByName("Fabricante").AsString());
+    *estado_.Inalterado = true;
+}
+
 void AbaReparos::Limpa() {
-    if (!*estado_.Inalterado) {
-        int r = platform::ShowMessage("Changes were made. Do you want to save them?", platform::MsgIcon::Question,
-                                      platform::mbYesNoCancel);
-        if (r == platform::mrCancel) return;
-        if (r == platform::mrYes) Grava();
-        else *estado_.Inalterado = true;
-    }
-    if (!*estado_.Inalterado) return;
+    if (!PerguntaSalvar()) return;
     for (QLineEdit* e : {BDRFabricante, BDREquipamento, BDRModelo, BDRDefeito}) e->clear();
     BDRDescricao->clear();
     *estado_.Inalterado = true;
@@ -202,7 +228,10 @@ bool AbaReparos::Grava() {
     }
     try {
         t.FieldByName("Descricao").SetAsBytes(descricao);
-        t.Post();
+        if (!EscreveSeInalterado([&] { t.Post(); }, kAlteradoPorOutro)) {
+            MostraRegistroAtual();
+            return false;
+        }
     } catch (...) {
         t.Cancel();
         throw;
@@ -215,6 +244,7 @@ bool AbaReparos::Grava() {
 }
 
 void AbaReparos::Apaga() {
+    if (!PerguntaSalvar()) return;
     platform::TTable& t = Reparos();
     if (!t.Active() || t.IsEmpty()) {
         platform::ShowMessage("Select the record to be deleted.", platform::MsgIcon::Information);
@@ -226,12 +256,8 @@ void AbaReparos::Apaga() {
     if (platform::ShowMessage("Do you want to delete the record [" + registro + "]?", platform::MsgIcon::Question,
                               platform::mbYesNo) != platform::mrYes)
         return;
-    t.Delete();  // the after-scroll shows the record now current
-    if (t.IsEmpty()) {
-        CopiaRegistro();
-        EscreveBusca("");
-        *estado_.Inalterado = true;
-    }
+    // The after-scroll shows the record now current.
+    if (!EscreveSeInalterado([&] { t.Delete(); }, kAlteradoPorOutro) || t.IsEmpty()) MostraRegistroAtual();
 }
 
 }  // namespace vorel

@@ -5,8 +5,9 @@
 //
 // The main window owns the flags the tab reads and sets (starting, the
 // quick search enabled, the fields unchanged); the tab holds pointers to
-// them. Moving in the grid replaces the fields, also unsaved changes; only
-// Clear asks.
+// them. Unsaved changes in the fields are never dropped without a
+// question: Clear, moving to another record (grid, quick search), Delete,
+// closing the window and backup or restore all ask first.
 #include <QWidget>
 #include <string>
 
@@ -61,13 +62,20 @@ public:
     void CopiaRegistroAtual();
     void CopiaFabricante();
 
-    // Clear: asks to save unsaved changes (Yes/No/Cancel) before emptying.
+    // When the fields hold unsaved changes, asks "Changes were made. Do you
+    // want to save them?" (Yes/No/Cancel): Yes saves, No drops them. True
+    // when the fields may be replaced now (nothing unsaved, saved, or No);
+    // false on Cancel or a save that did not complete.
+    bool PerguntaSalvar();
+    // Clear: asks to save unsaved changes before emptying.
     void Limpa();
     // Save: inserts the fields as a record, or overwrites the record of the
     // same four key texts after asking. True when the record was written;
-    // the fields are then unchanged.
+    // the fields are then unchanged. A record another copy of the program
+    // changed meanwhile is not overwritten: the user is told and the
+    // fields show it as it is now.
     bool Grava();
-    // Delete: the current record, after asking.
+    // Delete: the current record, after asking (unsaved changes first).
     void Apaga();
 
 private:
@@ -77,6 +85,10 @@ private:
     void LigaEventos();
     void CopiaRegistro();
     void EscreveBusca(const std::string& text);
+    // Before the table leaves its record for another.
+    bool PodeSair();
+    // After another copy of the program overtook a write: the record as stored now.
+    void MostraRegistroAtual();
 
     EstadoReparos estado_;
     TModuloDeDados* modulo_ = nullptr;

@@ -13,6 +13,7 @@
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
+#include "platform/testing/InterruptingMessenger.h"
 
 using namespace vorel;
 using platform::MsgIcon;
@@ -92,14 +93,25 @@ TEST_F(Reparos, ScrollingCopiesTheRecordAndQuickSearchFindsByCompanyIgnoringCase
     EXPECT_EQ(aba.BDRBuscaRapida->text().toStdString(), "Panasonic");  // in the case stored
     EXPECT_TRUE(inalterado);
 
-    // Unsaved changes give way to the next record without a question.
+    // Unsaved changes are asked about before another record replaces them:
+    // Cancel keeps the fields and the record, No lets the move go on.
     aba.BDRDefeito->setText("edited");
     EXPECT_FALSE(inalterado);
+    boxes.answers = {platform::mrCancel};
+    modulo->TabelaBDR.Last();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Changes were made. Do you want to save them?");
+    EXPECT_EQ(boxes.shown[0].buttons, platform::mbYesNoCancel);
+    EXPECT_EQ(Campos()[3], "edited");
+    EXPECT_EQ(modulo->TabelaBDR.FieldByName("Fabricante").AsString(), "Panasonic");
+    EXPECT_FALSE(inalterado);
+    boxes.answers = {platform::mrNo};
     modulo->TabelaBDR.Last();
     EXPECT_EQ(Campos()[0], "Sony");
     EXPECT_EQ(Campos()[4], "Check the flyback\nand the HV");
     EXPECT_TRUE(inalterado);
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(Solucao("Panasonic"), "Clean the pinch roller");
+    boxes.shown.clear();
 
     // Typed letters become lower case; the box keeps them; the table finds the company.
     aba.BDRBuscaRapida->clear();
@@ -113,6 +125,27 @@ TEST_F(Reparos, ScrollingCopiesTheRecordAndQuickSearchFindsByCompanyIgnoringCase
     QTest::keyClicks(aba.BDRBuscaRapida, "zz");
     EXPECT_EQ(aba.BDRBuscaRapida->text().toStdString(), "phizz");
     EXPECT_EQ(Campos()[0], "Sony");
+
+    // Typing in the quick-search box with unsaved fields asks too; Yes saves
+    // them, then the search goes on from what was typed.
+    aba.BDRDescricao->setPlainText("Check the flyback, the HV and the focus");
+    boxes.answers = {platform::mrYes, platform::mrYes};
+    aba.BDRBuscaRapida->setText("pan");
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[1].text, "This record already exists. Overwrite it?");
+    EXPECT_EQ(Solucao("Sony"), "Check the flyback, the HV and the focus");
+    EXPECT_EQ(aba.BDRBuscaRapida->text().toStdString(), "pan");
+    EXPECT_EQ(Campos()[0], "Panasonic");
+    EXPECT_TRUE(inalterado);
+    // Moving with the grid after a Yes: the move starts from the record left.
+    modulo->TabelaBDR.First();
+    aba.BDRDescricao->setPlainText("Clean the pinch roller and the heads");
+    boxes.answers = {platform::mrYes, platform::mrYes};
+    modulo->TabelaBDR.Next();
+    EXPECT_EQ(Solucao("Panasonic"), "Clean the pinch roller and the heads");
+    EXPECT_EQ(Campos()[0], "Philips");
+    boxes.shown.clear();
+    modulo->TabelaBDR.Last();
 
     // A one-record table: a click on the grid copies it again.
     aba.BDRFabricante->setText("typed");
@@ -178,6 +211,13 @@ TEST_F(Reparos, SaveInsertsOrOverwritesAfterTheQuestion) {
     EXPECT_FALSE(aba.Grava());
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].icon, MsgIcon::Information);
+    // A blank Problem is refused like any other key field.
+    Preenche("Akai", "Deck", "GX-4000", " \t ", "Belt");
+    EXPECT_FALSE(aba.Grava());
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[1].text, "The fields Company, Equipment, Model and Problem must be filled.");
+    EXPECT_EQ(modulo->TabelaBDR.RecordCount(), 3);
+    boxes.shown.clear();
 
     // New: appended with trimmed keys; the fields show it as stored and are unchanged.
     Preenche(" Akai ", "Deck", " GX-4000 ", "Drifts", "Belt\nslips");
@@ -203,6 +243,21 @@ TEST_F(Reparos, SaveInsertsOrOverwritesAfterTheQuestion) {
     EXPECT_EQ(Solucao("Sony"), "another text");
     EXPECT_EQ(modulo->TabelaBDR.RecordCount(), 4);
     EXPECT_EQ(Campos()[0], "Sony");  // the key as stored
+
+    // Another copy of the program rewrites the record while the question is
+    // open: it is not overwritten, the user is told, the fields show it as stored now.
+    {
+        platform::testing::InterruptingMessenger outro;
+        outro.beforeFirstBox = [&] { ASSERT_TRUE(dados.Change("Reparos.db", {"Sony"}, "Descricao", "by the other copy")); };
+        Preenche("Sony", "TV", "KV-21", "No picture", "mine");
+        outro.answers = {platform::mrYes};
+        EXPECT_FALSE(aba.Grava());
+        ASSERT_EQ(outro.shown.size(), 2u);
+        EXPECT_EQ(outro.shown[1].text, "The record was changed by another user.");
+        EXPECT_EQ(Solucao("Sony"), "by the other copy");
+        EXPECT_EQ(Campos()[4], "by the other copy");
+        EXPECT_TRUE(inalterado);
+    }
 }
 
 TEST_F(Reparos, DeleteAsksAndShowsTheNextRecord) {

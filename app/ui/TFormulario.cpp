@@ -167,10 +167,10 @@ void TFormulario::FormShow() {
 }
 
 void TFormulario::closeEvent(QCloseEvent* e) {
-    // Unsaved notes are asked about first; Cancel (or a save that did not
-    // complete) keeps the window open.
+    // Unsaved notes, then unsaved repair fields, are asked about first;
+    // Cancel (or a save that did not complete) keeps the window open.
     bool fecha = false;
-    platform::Guarded([&] { fecha = Editor->PerguntaSalvar(); });
+    platform::Guarded([&] { fecha = Editor->PerguntaSalvar() && AbaReparos1->PerguntaSalvar(); });
     if (!fecha) {
         e->ignore();
         return;
@@ -195,11 +195,13 @@ void TFormulario::Legenda1Click() {
     CaixaLegenda->exec();
 }
 
+// Backup and restore reopen the repair table on its first record: unsaved
+// repair fields are asked about first.
 void TFormulario::FazerBackupdosBancosdeDados1Click() {
-    if (modulo_) BackupGeral(*modulo_);
+    if (modulo_ && AbaReparos1->PerguntaSalvar()) BackupGeral(*modulo_);
 }
 void TFormulario::RecuperarBackupdosBancosdeDados1Click() {
-    if (modulo_) MostraCaixaBackup(*modulo_, this);
+    if (modulo_ && AbaReparos1->PerguntaSalvar()) MostraCaixaBackup(*modulo_, this);
 }
 
 void TFormulario::Verificaratualizacoes1Click() {

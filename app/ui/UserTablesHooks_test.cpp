@@ -18,6 +18,7 @@
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
+#include "platform/tables/Table.h"
 
 using namespace vorel;
 
@@ -47,10 +48,23 @@ TEST(UserTablesInTheWindow, StartUpScrollGridsAndTheBackupItems) {
     EXPECT_EQ(f->AbaReferencia1->DBGridXR1->VisibleRows().size(), 1u);
     EXPECT_EQ(f->PageControl10, f->AbaReferencia1->PageControl10);
 
-    // F4: the backup, its message, the tables open again.
+    // F4 with unsaved repair fields asks first: Cancel keeps them and makes no backup.
+    r.BDRDefeito->setText("Hum and buzz");
+    m.answers = {platform::mrCancel};
     f->FazerBackupdosBancosdeDados1->trigger();
     ASSERT_EQ(m.shown.size(), 1u);
-    EXPECT_EQ(m.shown[0].text, "Backup successfully done!");
+    EXPECT_EQ(m.shown[0].text, "Changes were made. Do you want to save them?");
+    EXPECT_EQ(m.shown[0].buttons, platform::mbYesNoCancel);
+    EXPECT_FALSE(std::filesystem::exists(inst.Data() / "backup" / "Reparos.db"));
+    EXPECT_EQ(r.BDRDefeito->text().toStdString(), "Hum and buzz");
+    EXPECT_EQ(r.BDRFabricante->text().toStdString(), "Sony");
+    m.answers = {platform::mrNo};
+    m.shown.clear();
+
+    // F4: the backup, its message, the tables open again.
+    f->FazerBackupdosBancosdeDados1->trigger();
+    ASSERT_EQ(m.shown.size(), 2u);
+    EXPECT_EQ(m.shown[1].text, "Backup successfully done!");
     EXPECT_TRUE(std::filesystem::exists(inst.Data() / "backup" / "Reparos.db"));
     EXPECT_TRUE(std::filesystem::exists(inst.Data() / "backup" / "DS.db"));
     EXPECT_EQ(r.BDRFabricante->text().toStdString(), "Akai");
@@ -65,6 +79,23 @@ TEST(UserTablesInTheWindow, StartUpScrollGridsAndTheBackupItems) {
             }
     });
     f->RecuperarBackupdosBancosdeDados1->trigger();
-    EXPECT_EQ(m.shown.size(), 1u);
+    EXPECT_EQ(m.shown.size(), 2u);
+
+    // Closing with unsaved repair fields asks: Cancel keeps the window and the fields, Yes saves them.
+    r.BDRModelo->setText("GX-2");
+    m.answers = {platform::mrCancel};
+    EXPECT_FALSE(f->close());
+    ASSERT_EQ(m.shown.size(), 3u);
+    EXPECT_EQ(m.shown[2].text, "Changes were made. Do you want to save them?");
+    EXPECT_EQ(r.BDRModelo->text().toStdString(), "GX-2");
+    EXPECT_TRUE(modulo.TabelaBDR.Active());
+    m.answers = {platform::mrYes};
+    EXPECT_TRUE(f->close());
+    EXPECT_FALSE(modulo.TabelaBDR.Active());
+    platform::TTable reparos;
+    reparos.DatabaseName = inst.Data().string();
+    reparos.TableName = "Reparos.db";
+    reparos.Open();
+    EXPECT_TRUE(reparos.FindKey({"Akai", "Deck", "GX-2", "Hum"}));
     delete f.data();
 }

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "app/data/EscritaConcorrente.h"
 #include "app/data/ModuloDeDados.h"
 #include "platform/qtglue/Controls.h"
 #include "platform/runtime/Text.h"
@@ -27,6 +28,7 @@ namespace vorel {
 namespace {
 const char* const kTodos = "select * from ds.db";
 const char* const kArquivo = "DS.db";
+const char* const kAlteradoPorOutro = "O registro foi alterado por outro usuário.";
 
 using platform::Named;
 
@@ -226,7 +228,8 @@ void AbaReferencia::GravaXRef() {
                                       platform::mbYesNo) == platform::mrYes) {
                 t.Edit();
                 EscreveTextos(t, *this);
-                t.Post();
+                // Another copy of the program may have changed the row while the question was open.
+                if (!EscreveSeInalterado([&] { t.Post(); }, kAlteradoPorOutro)) return RecarregaListaDS(m, kTodos);
             }
         } else {
             t.Append();
@@ -242,9 +245,11 @@ void AbaReferencia::GravaXRef() {
 void AbaReferencia::ApagaXRef() {
     TModuloDeDados& m = Modulo();
     std::string o, f;
+    std::pair<std::string, std::string> armazenado;
     if (m.PesquisarDS.Active() && !m.PesquisarDS.IsEmpty()) {
-        o = platform::TrimControls(m.PesquisarDS.FieldByName("Original").AsString());
-        f = platform::TrimControls(m.PesquisarDS.FieldByName("Fabricante").AsString());
+        armazenado = {m.PesquisarDS.FieldByName("Original").AsString(), m.PesquisarDS.FieldByName("Fabricante").AsString()};
+        o = platform::TrimControls(armazenado.first);
+        f = platform::TrimControls(armazenado.second);
     }
     if (o.empty() || f.empty()) {
         platform::ShowMessage("Selecione o registro a ser apagado.", platform::MsgIcon::Information);
@@ -257,8 +262,9 @@ void AbaReferencia::ApagaXRef() {
     {
         TabelaAberta aberta(t);
         t.SetKey();
-        if (t.FindKey({o, f})) {
-            t.Delete();
+        // The row as stored: a key kept with a blank must not find its trimmed twin.
+        if (t.FindKey({armazenado.first, armazenado.second})) {
+            if (!EscreveSeInalterado([&] { t.Delete(); }, kAlteradoPorOutro)) return RecarregaListaDS(m, kTodos);
             t.First();
         } else {
             platform::ShowMessage("Não foi possível apagar o registro.", platform::MsgIcon::Information);

@@ -13,6 +13,7 @@
 #include "app/data/TestData.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/qtglue/Messenger.h"
+#include "platform/testing/InterruptingMessenger.h"
 #include "platform/qtglue/PageControl.h"
 
 using namespace vorel;
@@ -164,6 +165,20 @@ TEST_F(Referencia, SaveInsertsTrimmedAndAsksBeforeOverwriting) {
                                                                    {"Descricao", ""}, {"Similar", ""},
                                                                    {"Equivalente", ""}}));
     EXPECT_EQ(Lista().size(), 3u);
+
+    // Another copy of the program rewrites the row while the question is
+    // open: it is not overwritten and the user is told.
+    platform::testing::InterruptingMessenger outro;
+    outro.beforeFirstBox = [&] {
+        ASSERT_TRUE(inst.Change("DS.db", {"BC547", "Philips"}, "Descricao", "by the other copy"));
+    };
+    Preenche("BC547", "Philips", "mine", "", "");
+    outro.answers = {platform::mrYes};
+    aba.GravaXRef();
+    ASSERT_EQ(outro.shown.size(), 2u);
+    EXPECT_EQ(outro.shown[1].text, "O registro foi alterado por outro usuário.");
+    EXPECT_EQ(Linha("BC547").at("Descricao"), "by the other copy");
+    EXPECT_EQ(Lista().size(), 3u);
 }
 
 TEST_F(Referencia, DeleteAsksAndDeletesTheCurrentRow) {
@@ -207,6 +222,17 @@ TEST_F(Referencia, DeleteAsksAndDeletesTheCurrentRow) {
     aba.PesquisaXRef();
     aba.ApagaXRef();
     EXPECT_EQ(boxes.shown.back().text, "Selecione o registro a ser apagado.");
+
+    // A row whose key was stored with a blank: deleting it leaves its trimmed twin alone.
+    inst.Add("DS.db", {{"Original", "BC547"}, {"Fabricante", "Philips"}});
+    inst.Add("DS.db", {{"Original", "BC547 "}, {"Fabricante", "Philips"}});
+    aba.AbreXRef();
+    modulo->PesquisarDS.Last();
+    ASSERT_EQ(modulo->PesquisarDS.FieldByName("Original").AsString(), "BC547 ");
+    boxes.answers = {platform::mrYes};
+    aba.ApagaXRef();
+    EXPECT_EQ(boxes.shown.back().text, "Deseja apagar o registro [BC547, Philips]?");
+    EXPECT_EQ(Lista(), (std::vector<std::string>{"BC547/Philips"}));
 }
 
 }  // namespace

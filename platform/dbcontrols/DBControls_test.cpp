@@ -142,6 +142,11 @@ TEST(DBGrid, ReopenedQueryRefreshesAndClosedShowsNothing) {
     EXPECT_EQ(grid.ActiveRow(), -1);
     q.Open();
     EXPECT_EQ(grid.VisibleRows().size(), 7u);
+    // The marker stands on the current row of the result list.
+    q.MoveBy(2);
+    EXPECT_EQ(grid.ActiveRow(), 2);
+    EXPECT_EQ(Code(grid.VisibleRows(), grid.ActiveRow()), "P006");
+    EXPECT_EQ(q.FieldByName("Code").AsString(), "P006");
     q.Close();
     EXPECT_TRUE(grid.VisibleRows().empty());
     q.SQL = {"select * from stock.db where code = \"P009\""};

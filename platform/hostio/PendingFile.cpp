@@ -2,6 +2,7 @@
 
 #include <cassert>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <cstring>
 
 #include "platform/hostio/HostFault.h"
+#include "platform/runtime/Text.h"
 
 namespace platform {
 
@@ -159,6 +161,29 @@ PendingFile::Committed PendingFile::Commit(Publish how) {
     folder_.EndChange(entry_);
     entry_.clear();
     return Committed::Done;
+}
+
+int PendingFile::RemoveAbandoned(const std::filesystem::path& folder, const std::string& entry) {
+    namespace fs = std::filesystem;
+    // ".<entry>.<pid>-<counter>.part", as TempName makes them.
+    const std::string head = "." + AsciiLower(entry.substr(0, 200)) + ".";
+    int removed = 0;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const std::string lower = AsciiLower(name);
+        if (lower.size() <= head.size() + 5 || lower.compare(0, head.size(), head) != 0 ||
+            lower.compare(lower.size() - 5, 5, ".part") != 0)
+            continue;
+        const std::string middle = lower.substr(head.size(), lower.size() - head.size() - 5);
+        const auto dash = middle.find('-');
+        const auto pid = ParseInteger(middle.substr(0, dash));
+        if (dash == std::string::npos || !pid || *pid <= 0) continue;
+        if (::kill(static_cast<pid_t>(*pid), 0) == 0 || errno != ESRCH) continue;  // its writer may still be at work
+        std::error_code gone;
+        if (it->is_regular_file(gone) && fs::remove(it->path(), gone)) ++removed;
+    }
+    return removed;
 }
 
 void PendingFile::Discard() {

@@ -10,6 +10,7 @@
 // written ever shows in the folder, and nothing is left to remove. Elsewhere
 // it takes the temporary name like any other.
 #include <cstddef>
+#include <filesystem>
 #include <string>
 
 #include "platform/hostio/DestinationFolder.h"
@@ -37,6 +38,11 @@ public:
     // temporary file stays for another Commit or Discard.
     Committed Commit(Publish how = Publish::Replace);
     void Discard();
+
+    // Removes the temporary files for entry (any case of its name) that a
+    // writer killed before Commit or Discard left in folder; files of a
+    // process still running stay. The number removed.
+    static int RemoveAbandoned(const std::filesystem::path& folder, const std::string& entry);
 
 private:
     bool CreateNamed();

@@ -73,6 +73,7 @@ void TDataSet::Close() {
 
 void TDataSet::First() {
     CheckBrowseMode();
+    if (!MayScroll()) return;
     TRecord rec;
     hasRecord_ = DoFirst(rec);
     if (hasRecord_) current_ = std::move(rec);
@@ -84,6 +85,7 @@ void TDataSet::First() {
 
 void TDataSet::Last() {
     CheckBrowseMode();
+    if (!MayScroll()) return;
     TRecord rec;
     hasRecord_ = DoLast(rec);
     if (hasRecord_) current_ = std::move(rec);
@@ -97,6 +99,8 @@ int TDataSet::MoveBy(int distance) {
     CheckBrowseMode();
     if (distance == 0 || !hasRecord_) return 0;
     if ((distance > 0 && eof_) || (distance < 0 && bof_)) return 0;
+    if (!MayScroll()) return 0;
+    if (!hasRecord_) return 0;
     TRecord rec;
     int moved = DoMove(distance, rec);
     if (moved != 0) current_ = std::move(rec);
@@ -233,8 +237,16 @@ void TDataSet::Post() {
     CheckActive();
     if (!Editing(state_)) return;
     TRecord stored;
-    if (state_ == TDataSetState::dsInsert) DoInsertRecord(buffer_, stored);
-    else DoUpdateRecord(buffer_, stored);
+    if (state_ == TDataSetState::dsInsert) {
+        DoInsertRecord(buffer_, stored);
+    } else {
+        try {
+            DoUpdateRecord(current_, buffer_, stored);
+        } catch (const ERecordChanged&) {
+            Resync();
+            throw;
+        }
+    }
     current_ = std::move(stored);
     hasRecord_ = true;
     buffer_.clear();
@@ -260,7 +272,12 @@ void TDataSet::Delete() {
     buffer_.clear();
     state_ = TDataSetState::dsBrowse;
     TRecord rec;
-    hasRecord_ = DoDeleteRecord(rec);
+    try {
+        hasRecord_ = DoDeleteRecord(current_, rec);
+    } catch (const ERecordChanged&) {
+        Resync();
+        throw;
+    }
     if (hasRecord_) current_ = std::move(rec);
     else current_.assign(fields_.size(), TValue{});
     eof_ = bof_ = !hasRecord_;
@@ -294,6 +311,8 @@ void TDataSet::Reposition(TRecord rec) {
     FireDataChange();
 }
 
+bool TDataSet::MayScroll() { return !BeforeScroll || BeforeScroll(*this); }
+
 void TDataSet::FireScroll() {
     if (AfterScroll) AfterScroll(*this);
 }
@@ -311,8 +330,23 @@ void TDataSet::FireDataChange() {
     }
 }
 
+void TDataSet::Resync() {
+    buffer_.clear();
+    state_ = TDataSetState::dsBrowse;
+    TRecord rec;
+    hasRecord_ = DoResync(rec);
+    if (hasRecord_) current_ = std::move(rec);
+    else current_.assign(fields_.size(), TValue{});
+    eof_ = bof_ = !hasRecord_;
+    FireDataChange();
+}
+
 void TDataSet::DoInsertRecord(const TRecord&, TRecord&) { Fail("Cannot modify a read-only dataset."); }
-void TDataSet::DoUpdateRecord(const TRecord&, TRecord&) { Fail("Cannot modify a read-only dataset."); }
-bool TDataSet::DoDeleteRecord(TRecord&) { Fail("Cannot modify a read-only dataset."); }
+void TDataSet::DoUpdateRecord(const TRecord&, const TRecord&, TRecord&) { Fail("Cannot modify a read-only dataset."); }
+bool TDataSet::DoDeleteRecord(const TRecord&, TRecord&) { Fail("Cannot modify a read-only dataset."); }
+bool TDataSet::DoResync(TRecord& out) {
+    out = current_;
+    return hasRecord_;
+}
 
 }  // namespace platform

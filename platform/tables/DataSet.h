@@ -36,6 +36,11 @@ public:
     TSession* Session;            // nullptr: TSession::Default()
     std::string DatabaseName;     // directory that holds the table files
     std::function<void(TDataSet&)> AfterScroll;
+    // Asked before First, Last, Next, Prior and MoveBy leave the current
+    // record (not before Open, Delete or positioning by key); false keeps
+    // the record current and the call does nothing. The handler may write
+    // to the dataset; the move then starts from where it left the dataset.
+    std::function<bool(TDataSet&)> BeforeScroll;
 
     void Open();
     void Close();  // cancels a pending edit; harmless when closed
@@ -64,6 +69,11 @@ public:
     void Append();
     void Insert();
     void Edit();
+    // Post of an edit and Delete address the record by its key and write
+    // only when it is still as it was read; when another session changed
+    // or removed it meanwhile they raise ERecordChanged, write nothing,
+    // drop the edit and make current the record now stored under that key
+    // (else the next one), without an after-scroll event.
     void Post();
     void Cancel();
     void Delete();
@@ -108,11 +118,17 @@ protected:
     virtual bool CanModify() const { return false; }
     // Writes a new record; out becomes the written record, now current.
     virtual void DoInsertRecord(const TRecord& record, TRecord& out);
-    // Rewrites the current record; out becomes the stored record.
-    virtual void DoUpdateRecord(const TRecord& record, TRecord& out);
-    // Deletes the current record; out gets the record now current (the
-    // next, else the prior); false when the dataset became empty.
-    virtual bool DoDeleteRecord(TRecord& out);
+    // Rewrites the current record, read as original; out becomes the
+    // stored record. Raises ERecordChanged when the stored record is no
+    // longer original.
+    virtual void DoUpdateRecord(const TRecord& original, const TRecord& record, TRecord& out);
+    // Deletes the current record, read as original (ERecordChanged as
+    // above); out gets the record now current (the next, else the prior);
+    // false when the dataset became empty.
+    virtual bool DoDeleteRecord(const TRecord& original, TRecord& out);
+    // After ERecordChanged: reads the record now stored under the current
+    // key, else the next (else the last); false when the dataset is empty.
+    virtual bool DoResync(TRecord& out);
 
     // Makes rec current without an after-scroll event (positioning by key).
     void Reposition(TRecord rec);
@@ -124,9 +140,12 @@ protected:
     void EnterState(TDataSetState s) { state_ = s; }
 
 private:
+    bool MayScroll();
     void FireScroll();
     void FireDataChange();
     void BlankBuffer();
+    // Leaves an edit that met another session's change: the stored record becomes current.
+    void Resync();
 
     TDataSetState state_ = TDataSetState::dsInactive;
     std::deque<TField> fields_;

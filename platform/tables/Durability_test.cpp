@@ -1,9 +1,12 @@
+#include "platform/tables/EDBEngineError.h"
 #include "platform/tables/Table.h"
 #include "platform/tables/Query.h"
+#include "platform/testing/ChildProcess.h"
 #include "platform/testing/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <string>
 #include <sys/wait.h>
@@ -92,6 +95,122 @@ TEST(Durability, KilledWriterLeavesEveryPostedRecordReadable) {
     q.SQL = {"select * from reparos.db where defeito = \"half-edited\""};
     q.Open();
     EXPECT_TRUE(q.IsEmpty());  // an edit never posted is not in the file
+}
+
+struct TwoSessions : ::testing::Test {
+    testing::TempDir dir;
+    TTable a, b;
+    void SetUp() override {
+        a.DatabaseName = b.DatabaseName = dir.Path().string();
+        a.TableName = b.TableName = "Reparos.db";
+        a.CreateTable(Schema());
+        a.Open();
+        b.Open();
+        for (const char* k : {"K1", "K2", "K3"}) Put(a, k, std::string("first ") + k);
+    }
+    static void Put(TTable& t, const std::string& key, const std::string& text) {
+        t.Append();
+        t.FieldByName("Fabricante").SetAsString(key);
+        t.FieldByName("Defeito").SetAsString("dead");
+        t.FieldByName("Descricao").SetAsBytes(text);
+        t.Post();
+    }
+    // Every record as a third program reads it: "key=text".
+    std::vector<std::string> Stored() {
+        TTable t;
+        t.DatabaseName = dir.Path().string();
+        t.TableName = "Reparos.db";
+        t.ReadOnly = true;
+        t.Open();
+        std::vector<std::string> out;
+        for (t.First(); !t.Eof(); t.Next())
+            out.push_back(t.FieldByName("Fabricante").AsString() + "=" + t.FieldByName("Descricao").AsBytes());
+        return out;
+    }
+};
+
+TEST_F(TwoSessions, DeleteReplaceAndEditNeverHitAnotherSessionsRecord) {
+    // A record deleted under a session, its row id taken by a new record: the delete refuses.
+    a.Last();
+    ASSERT_TRUE(b.FindKey({"K3"}));
+    b.Delete();
+    Put(b, "K9", "new K9");
+    EXPECT_THROW(a.Delete(), ERecordChanged);
+    EXPECT_EQ(Stored(), (std::vector<std::string>{"K1=first K1", "K2=first K2", "K9=new K9"}));
+    EXPECT_EQ(a.FieldByName("Fabricante").AsString(), "K9");  // the record now there is shown
+
+    // A record replaced under the same key: neither delete nor edit hits the new one.
+    ASSERT_TRUE(a.FindKey({"K2"}));
+    ASSERT_TRUE(b.FindKey({"K2"}));
+    b.Delete();
+    Put(b, "K2", "replaced K2");
+    EXPECT_THROW(a.Delete(), ERecordChanged);
+    EXPECT_EQ(a.FieldByName("Descricao").AsBytes(), "replaced K2");
+    a.Delete();  // now read as it is: it goes
+    EXPECT_EQ(Stored(), (std::vector<std::string>{"K1=first K1", "K9=new K9"}));
+
+    // Two edits of one record read at the same time: the second post refuses, the first stays.
+    ASSERT_TRUE(a.FindKey({"K1"}));
+    ASSERT_TRUE(b.FindKey({"K1"}));
+    a.Edit();
+    b.Edit();
+    b.FieldByName("Descricao").SetAsBytes("by b");
+    b.Post();
+    a.FieldByName("Descricao").SetAsBytes("by a");
+    EXPECT_THROW(a.Post(), ERecordChanged);
+    EXPECT_EQ(a.State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(a.FieldByName("Descricao").AsBytes(), "by b");
+    EXPECT_EQ(Stored(), (std::vector<std::string>{"K1=by b", "K9=new K9"}));
+
+    // A record gone altogether: the edit's post writes nothing back.
+    a.Edit();
+    b.Delete();
+    a.FieldByName("Descricao").SetAsBytes("resurrected");
+    EXPECT_THROW(a.Post(), ERecordChanged);
+    EXPECT_EQ(Stored(), (std::vector<std::string>{"K9=new K9"}));
+    EXPECT_EQ(a.FieldByName("Fabricante").AsString(), "K9");
+}
+
+// Appends token to the record's text, read then posted, again until no
+// other program overtook the read.
+void AppendToken(TTable& t, const std::string& token) {
+    for (;;) {
+        ASSERT_TRUE(t.FindKey({"K1"}));
+        t.Edit();
+        t.FieldByName("Descricao").SetAsBytes(t.FieldByName("Descricao").AsBytes() + token + ";");
+        try {
+            t.Post();
+            return;
+        } catch (const ERecordChanged&) {
+        }
+    }
+}
+
+TEST_F(TwoSessions, ConcurrentEditsOfOneRecordInTwoProgramsLoseNoPostedEdit) {
+    constexpr int kEach = 150;
+    b.Close();
+    ASSERT_TRUE(a.FindKey({"K1"}));
+    a.Edit();
+    a.FieldByName("Descricao").SetAsBytes(";");
+    a.Post();
+    {
+        testing::ChildProcess other([&](testing::ChildProcess&) {
+            TTable t;
+            t.DatabaseName = dir.Path().string();
+            t.TableName = "Reparos.db";
+            t.Open();
+            for (int i = 0; i < kEach; ++i) AppendToken(t, "c" + std::to_string(i));
+        });
+        for (int i = 0; i < kEach; ++i) AppendToken(a, "p" + std::to_string(i));
+        while (other.WaitSignal()) {
+        }
+    }
+    ASSERT_TRUE(a.FindKey({"K1"}));
+    const std::string text = a.FieldByName("Descricao").AsBytes();
+    for (int i = 0; i < kEach; ++i)
+        for (const char* who : {"p", "c"})
+            EXPECT_NE(text.find(";" + std::string(who) + std::to_string(i) + ";"), std::string::npos) << who << i;
+    EXPECT_EQ(std::count(text.begin(), text.end(), ';'), 1 + 2 * kEach);
 }
 
 }  // namespace

@@ -16,4 +16,11 @@ public:
         : Exception(what + "\nTable: " + tableFile) {}
 };
 
+// A post or delete found the record it read changed or gone: another
+// session (or program) wrote it since. Nothing was written.
+class ERecordChanged : public EDBEngineError {
+public:
+    using EDBEngineError::EDBEngineError;
+};
+
 }  // namespace platform

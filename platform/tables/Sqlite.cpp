@@ -207,6 +207,22 @@ ReadTransaction::~ReadTransaction() {
         sqlite3_exec(db_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+WriteTransaction::WriteTransaction(Connection& db) : db_(db) {
+    if (!sqlite3_get_autocommit(db.Handle())) return;
+    db.Exec("BEGIN IMMEDIATE");
+    began_ = true;
+}
+
+WriteTransaction::~WriteTransaction() {
+    if (began_) sqlite3_exec(db_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void WriteTransaction::Commit() {
+    if (!began_) return;
+    db_.Exec("COMMIT");
+    began_ = false;
+}
+
 std::string QuoteIdentifier(const std::string& name) {
     std::string out = "\"";
     for (char c : name) {

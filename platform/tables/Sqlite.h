@@ -97,6 +97,24 @@ private:
     bool began_ = false;
 };
 
+// A write transaction around the statements of one call of ours (BEGIN
+// IMMEDIATE: the write lock from the start, so what was read inside stays
+// true until the commit). Rolled back when the scope ends without Commit.
+// Inside a transaction that is already open it does nothing: the outer
+// one commits.
+class WriteTransaction {
+public:
+    explicit WriteTransaction(Connection& db);
+    ~WriteTransaction();
+    void Commit();
+    WriteTransaction(const WriteTransaction&) = delete;
+    WriteTransaction& operator=(const WriteTransaction&) = delete;
+
+private:
+    Connection& db_;
+    bool began_ = false;
+};
+
 // "name" with inner quotes doubled.
 std::string QuoteIdentifier(const std::string& name);
 

@@ -48,8 +48,11 @@ std::vector<TRecord> TTable::DoRecordsContaining(int fieldIndex, const std::stri
     return file_->RowsContaining(fieldIndex, text);
 }
 void TTable::DoInsertRecord(const TRecord& record, TRecord& out) { file_->Insert(record, out); }
-void TTable::DoUpdateRecord(const TRecord& record, TRecord& out) { file_->Update(record, out); }
-bool TTable::DoDeleteRecord(TRecord& out) { return file_->Delete(out); }
+void TTable::DoUpdateRecord(const TRecord& original, const TRecord& record, TRecord& out) {
+    file_->Update(original, record, out);
+}
+bool TTable::DoDeleteRecord(const TRecord& original, TRecord& out) { return file_->Delete(original, out); }
+bool TTable::DoResync(TRecord& out) { return file_->Resync(out); }
 
 const TTableSchema& TTable::Schema() const {
     CheckActive();
@@ -104,6 +107,22 @@ void TTable::FindNearest(const std::vector<std::string>& values) {
     auto typed = Typed(file_->Schema(), KeyValuesFor(values));
     TRecord rec;
     if (file_->FindNearest(typed, rec)) Reposition(std::move(rec));
+}
+
+void TTable::StartTransaction() {
+    CheckBrowseMode();
+    file_->StartTransaction();
+}
+
+void TTable::Commit() {
+    CheckBrowseMode();
+    file_->Commit();
+}
+
+void TTable::Rollback() {
+    if (!Active()) return;  // closing already rolled it back
+    Cancel();
+    file_->Rollback();
 }
 
 void TTable::CreateTable(const TTableSchema& schema) {

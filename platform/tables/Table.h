@@ -34,6 +34,17 @@ public:
     // the last record.
     void FindNearest(const std::vector<std::string>& values);
 
+    // One transaction over the table file: the posts and deletes until
+    // Commit reach the file together, with one wait for the disk instead of
+    // one per record, or not at all (Rollback, Close, a killed program).
+    // On a read-only table it is one read lock for many reads: they see one
+    // state of the file and skip a lock each. It must end in the call that
+    // began it (TTableTransaction does that): no transaction stays open
+    // between events.
+    void StartTransaction();
+    void Commit();
+    void Rollback();
+
     // Creates the table file (which must not exist yet).
     void CreateTable(const TTableSchema& schema);
     // The schema of the open table.
@@ -56,13 +67,36 @@ protected:
     std::vector<TRecord> DoRecordsContaining(int fieldIndex, const std::string& text) override;
     bool CanModify() const override { return !ReadOnly; }
     void DoInsertRecord(const TRecord& record, TRecord& out) override;
-    void DoUpdateRecord(const TRecord& record, TRecord& out) override;
-    bool DoDeleteRecord(TRecord& out) override;
+    void DoUpdateRecord(const TRecord& original, const TRecord& record, TRecord& out) override;
+    bool DoDeleteRecord(const TRecord& original, TRecord& out) override;
+    bool DoResync(TRecord& out) override;
 
 private:
     std::vector<std::string> KeyValuesFor(const std::vector<std::string>& values) const;
 
     std::unique_ptr<TableFile> file_;
+};
+
+// A transaction of a table for one scope: rolled back unless committed.
+class TTableTransaction {
+public:
+    explicit TTableTransaction(TTable& table) : table_(table) { table_.StartTransaction(); }
+    ~TTableTransaction() {
+        if (open_) try {
+                table_.Rollback();
+            } catch (...) {
+            }
+    }
+    void Commit() {
+        table_.Commit();
+        open_ = false;
+    }
+    TTableTransaction(const TTableTransaction&) = delete;
+    TTableTransaction& operator=(const TTableTransaction&) = delete;
+
+private:
+    TTable& table_;
+    bool open_ = true;
 };
 
 }  // namespace platform

@@ -197,7 +197,8 @@ void TableFile::Create(const std::string& path, const TTableSchema& schema) {
     SyncDirectory(target.parent_path());
 }
 
-TableFile::TableFile(const std::string& path, bool readOnly, bool syncWrites) : db_(path, readOnly, false, path) {
+TableFile::TableFile(const std::string& path, bool readOnly, bool syncWrites)
+    : db_(path, readOnly, false, path), readOnly_(readOnly) {
     if (!syncWrites && !readOnly) {
         db_.Exec("PRAGMA synchronous=OFF");
         db_.Exec("PRAGMA journal_mode=MEMORY");
@@ -777,32 +778,107 @@ void TableFile::Insert(const TRecord& record, TRecord& out) {
     if (!ReadByRowid(db_.LastInsertRowid(), out)) db_.Fail("The written record cannot be read back.");
 }
 
-void TableFile::Update(const TRecord& record, TRecord& out) {
+namespace {
+constexpr const char* kChanged = "The record was changed by another user.";
+constexpr const char* kGone = "The record was deleted by another user.";
+}  // namespace
+
+std::int64_t TableFile::RowStillAsRead(const TRecord& original) {
+    std::int64_t rowid = rowid_;
+    TRecord stored;
+    bool found = false;
+    if (keyIndex_.empty()) {
+        auto& s = Prepared(Select() + "WHERE rowid = ?");
+        ResetGuard g(s);
+        s.Bind(1, rowid_);
+        if ((found = s.Step())) stored = ReadRow(s, &rowid);
+    } else {
+        // Row ids of deleted rows come back for new ones: the key names the record.
+        auto& s = Prepared(Select() + "WHERE " + KeyTuple() + " = " + Placeholders(keyIndex_.size()));
+        ResetGuard g(s);
+        for (size_t k = 0; k < keyIndex_.size(); ++k) {
+            TValue v = static_cast<size_t>(keyIndex_[k]) < original.size() ? original[keyIndex_[k]] : TValue{};
+            if (std::holds_alternative<std::monostate>(v))
+                v = schema_.Fields[keyIndex_[k]].DataType == TFieldType::ftString ? TValue(std::string()) : TValue(0.0);
+            s.Bind(static_cast<int>(k) + 1, v);
+        }
+        if ((found = s.Step())) stored = ReadRow(s, &rowid);
+    }
+    if (!found) throw ERecordChanged(kGone, db_.Label());
+    if (stored != original) throw ERecordChanged(kChanged, db_.Label());
+    return rowid;
+}
+
+void TableFile::Update(const TRecord& original, const TRecord& record, TRecord& out) {
     std::string set;
     for (const auto& f : schema_.Fields) set += (set.empty() ? "" : ", ") + QuoteIdentifier(f.Name) + " = ?";
     auto& s = Prepared("UPDATE records SET " + set + " WHERE rowid = ?");
-    std::int64_t rowid = rowid_;
+    std::int64_t rowid = 0;
     {
-        ResetGuard g(s);
-        BindRecord(s, record);
-        s.Bind(static_cast<int>(schema_.Fields.size()) + 1, rowid);
-        s.Step();
+        sqlite::WriteTransaction writing(db_);
+        rowid = RowStillAsRead(original);
+        {
+            ResetGuard g(s);
+            BindRecord(s, record);
+            s.Bind(static_cast<int>(schema_.Fields.size()) + 1, rowid);
+            s.Step();
+        }
+        writing.Commit();
     }
     Forget();
-    if (!ReadByRowid(rowid, out)) db_.Fail("Record was deleted by another user.");
+    if (!ReadByRowid(rowid, out)) db_.Fail(kGone);
 }
 
-bool TableFile::Delete(TRecord& out) {
+bool TableFile::Delete(const TRecord& original, TRecord& out) {
     auto& s = Prepared("DELETE FROM records WHERE rowid = ?");
     {
-        ResetGuard g(s);
-        s.Bind(1, rowid_);
-        s.Step();
+        sqlite::WriteTransaction writing(db_);
+        const std::int64_t rowid = RowStillAsRead(original);
+        {
+            ResetGuard g(s);
+            s.Bind(1, rowid);
+            s.Step();
+        }
+        writing.Commit();
     }
     Forget();
     // The position still holds the deleted record's key: its neighbours follow.
     if (Move(1, out) != 0) return true;
     return Move(-1, out) != 0;
+}
+
+bool TableFile::Resync(TRecord& out) {
+    NoteOutsideChanges();
+    recNo_ = 0;
+    recNoExact_ = false;
+    if (keyIndex_.empty()) {
+        if (ReadByRowid(rowid_, out)) return true;
+    } else {
+        auto& s = Prepared(Select() + "WHERE " + KeyTuple() + " >= " + Placeholders(position_.size()) + " " +
+                           Order(true) + "LIMIT 1");
+        BindPosition(s, 1);
+        if (FetchCurrent(s, out)) return true;
+    }
+    return Last(out);
+}
+
+void TableFile::StartTransaction() {
+    if (transaction_ || reading_) db_.Fail("A transaction is already open.");
+    if (readOnly_) reading_ = std::make_unique<sqlite::ReadTransaction>(db_);
+    else transaction_ = std::make_unique<sqlite::WriteTransaction>(db_);
+}
+
+void TableFile::Commit() {
+    if (transaction_) transaction_->Commit();
+    transaction_.reset();
+    reading_.reset();
+    Forget();
+}
+
+void TableFile::Rollback() {
+    transaction_.reset();
+    reading_.reset();
+    Forget();
 }
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include "platform/tables/Sqlite.h"
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,8 +36,17 @@ public:
     bool FindKey(const std::vector<TValue>& values, TRecord& out);
     bool FindNearest(const std::vector<TValue>& values, TRecord& out);
     void Insert(const TRecord& record, TRecord& out);
-    void Update(const TRecord& record, TRecord& out);
-    bool Delete(TRecord& out);
+    // Update and Delete find the record by the key of original (the
+    // current record as it was read) and change it only when it still
+    // holds exactly original; else ERecordChanged and nothing is written.
+    void Update(const TRecord& original, const TRecord& record, TRecord& out);
+    bool Delete(const TRecord& original, TRecord& out);
+    // The record now under the current key, else the next, else the last.
+    bool Resync(TRecord& out);
+    // One transaction around many writes (see TTable::StartTransaction).
+    void StartTransaction();
+    void Commit();
+    void Rollback();
 
 private:
     void ReadSchema(const std::string& path);
@@ -54,6 +64,9 @@ private:
     std::vector<TRecord> FetchAll(sqlite::Statement& s);
     int CountWhere(const std::string& cmp);
     bool ReadByRowid(std::int64_t rowid, TRecord& out);
+    // Inside a write transaction: the row id of the record stored under
+    // original's key, raising ERecordChanged unless it still equals original.
+    std::int64_t RowStillAsRead(const TRecord& original);
     void SetPosition(std::int64_t rowid, const TRecord& rec);
     // Drops what was counted when another connection changed the file since
     // the last look (SQLite's data version); Forget does it after our own writes.
@@ -68,6 +81,9 @@ private:
     TTableSchema schema_;
     std::vector<int> keyIndex_;  // field index of each key field
     std::map<std::string, sqlite::Statement> cache_;
+    bool readOnly_ = false;
+    std::unique_ptr<sqlite::WriteTransaction> transaction_;
+    std::unique_ptr<sqlite::ReadTransaction> reading_;  // the transaction of a read-only file
     std::int64_t rowid_ = 0;
     std::vector<TValue> position_;  // key values (or rowid) of the current record
 
