@@ -217,6 +217,17 @@ TEST_F(EngineInstall, AConfigurationNamedOnlyByItsOldNameInTheWindowsFolderIsMer
     EXPECT_EQ(ReadRootFile("C:\\WINDOWS\\idapi.cfg"), kUserConfig);
 }
 
+TEST_F(EngineInstall, AConfigurationNamedLikeTheTemplateIsTheMergedFileAndStays) {
+    InstallExistingEngine();
+    RegWriteString(4, kEngineKey, "CONFIGFILE01", "C:\\BDE\\IDAPI32.CNF");
+    WriteRootFile("C:\\BDE\\IDAPI32.CNF", kUserConfig);
+    auto setup = MakeSetup();
+    setup->Install().OwnerFormActivate();
+    ASSERT_TRUE(services.Boxes.empty()) << services.Boxes[0].text;
+    EXPECT_EQ(Reg(kEngineKey, "CONFIGFILE01"), "C:\\BDE\\IDAPI32.CNF");
+    EXPECT_NE(ReadRootFile("C:\\BDE\\IDAPI32.CNF").find("[System\\Init]"), std::string::npos);
+}
+
 TEST_F(EngineInstall, TheRelayIsAttachedWhenTheInstallIsMadeAfterTheEngineInstaller) {
     TComponentOwner form;
     {

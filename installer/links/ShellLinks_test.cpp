@@ -154,6 +154,8 @@ TEST_F(ShellLinks, ProgramManagerItemsOnTheOldShell) {
 }
 
 TEST_F(ShellLinks, ALinkToAnExcludedComponentMakesNothingButIsLogged) {
+    // On Windows 95, whose shell has a start menu, the links are files too.
+    platform::IniFile(dir.Path() / "platform.ini").WriteString("Windows", "PlatformId", "1");
     ShippedLinksSetup setup;
     setup.Get<TInstallFile>("HelpPage").Include = false;
     setup.BuildAndRun();
@@ -161,6 +163,7 @@ TEST_F(ShellLinks, ALinkToAnExcludedComponentMakesNothingButIsLogged) {
     EXPECT_TRUE(Exists(Link("Vorel Electronics.LNK")));
     EXPECT_FALSE(Exists(Link("Vorel Electronics Help.LNK")));
     EXPECT_EQ(RegReadString(4, std::string(kProductKey) + "\\Files", "File4", ""), Link("Vorel Electronics Help.LNK"));
+    EXPECT_EQ(ProgmanLog(), "");
 }
 
 TEST_F(ShellLinks, ABlankNameFailsTheRun) {
@@ -170,6 +173,28 @@ TEST_F(ShellLinks, ABlankNameFailsTheRun) {
     EXPECT_TRUE(setup.Install().Aborted());
     ASSERT_FALSE(services.Boxes.empty());
     EXPECT_EQ(services.Boxes.back().text, "The LinkName is blank for HelpLink and therefore could not be installed");
+}
+
+TEST_F(ShellLinks, ANameOrFolderThatClimbsOutFailsTheRunAndWritesNothingThere) {
+    {
+        ShippedLinksSetup setup;
+        setup.Get<TInstallMainLink>("HelpLink").SetLinkName("..\\..\\..\\Escaped.LNK");
+        setup.BuildAndRun();
+        EXPECT_TRUE(setup.Install().Aborted());
+        ASSERT_FALSE(services.Boxes.empty());
+        EXPECT_EQ(services.Boxes.back().text,
+                  "The LinkName ..\\..\\..\\Escaped.LNK of HelpLink is no file name and therefore could not be installed");
+    }
+    {
+        ShippedLinksSetup setup;
+        setup.Get<TMainLinkGroup>("MainFolder").SetDestDir("\\..\\..\\Escaped");
+        setup.BuildAndRun();
+        EXPECT_TRUE(setup.Install().Aborted());
+        EXPECT_EQ(services.Boxes.back().text,
+                  "The folder \\..\\..\\Escaped of MainFolder is no folder name and therefore could not be installed");
+    }
+    for (const char* escaped : {"C:\\WINDOWS\\Escaped.LNK", "C:\\Escaped.LNK", "C:\\WINDOWS\\Escaped", "C:\\Escaped"})
+        EXPECT_FALSE(Exists(escaped) || platform::Files().DirectoryExists(escaped)) << escaped;
 }
 
 // ---------------------------------------------------------------- the designer's rules
