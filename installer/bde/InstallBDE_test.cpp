@@ -84,6 +84,8 @@ TEST_F(EngineInstall, AFreshMachineGetsTheEngineInItsStandardFolderAndAConfigura
 
 TEST_F(EngineInstall, AnInstalledEngineIsUpdatedWhereItLivesAndItsAliasesSurviveTwoRuns) {
     InstallExistingEngine();
+    // A use count no number holds counts as none.
+    RegWriteString(4, kEngineKey, "UseCount", "99999999999999999999");
     std::string afterFirst;
     for (int run = 1; run <= 2; ++run) {
         auto setup = MakeSetup();
