@@ -9,6 +9,7 @@
 #include "installer/components/StandardPathSpecifiers.h"
 #include "installer/files/SelfRegistration.h"
 #include "installer/registry/RegistryRoutines.h"
+#include "installer/registry/UninstallFiles.h"
 #include "installer/run/RunTestSetup.h"
 #include "platform/hostio/HostIo.h"
 #include "platform/inifile/IniFile.h"
@@ -216,6 +217,8 @@ TEST_F(InstallRun, ALockedDestinationGoesToATemporaryNameAndIsFinishedAfterTheRe
     }
     const platform::RestartReport restart = platform::SimulateRestart();
     EXPECT_EQ(ReadRootFile(kProgramDest), kProgramText);
+    // The stamp taken of the temporary file is the real file's after the restart.
+    EXPECT_EQ(Read(kUninstallFiles, "Stamp2"), FileStamp(kProgramDest));
     ASSERT_EQ(restart.runOnce.size(), 1u);
 
     // Windows starts the setup again with -r: the leftovers are done and the run ends well.
