@@ -35,7 +35,10 @@ void ReleaseDatabaseEngine(const std::string& uninstallKey, UninstallResult& res
     // The count is read, then written: one step for other setups.
     platform::RegistryStore::UpdateLock update(registry, kMachine);
     // An unreadable count counts no other user.
-    const std::int32_t uses = platform::ParseCount(registry.ReadString(kMachine, kEngine, "UseCount").value_or("")).value_or(0);
+    const std::int32_t uses =
+        platform::ParseCount(registry.ReadString(kMachine, kEngine, "UseCount").value_or("")).value_or(0);
+    // Counted off once: a later run, after a file that was in use, does not count again.
+    registry.DeleteKey(kMachine, logKey);
     if (uses > *installs) {
         registry.WriteString(kMachine, kEngine, "UseCount", std::to_string(uses - *installs));
         return;

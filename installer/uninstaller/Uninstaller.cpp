@@ -36,14 +36,15 @@ std::vector<LogEntry> LogEntries(const std::string& key) {
     auto readLog = [&](const std::string& subkey, bool activeX) {
         if (!registry.KeyExists(kMachine, subkey)) return;
         // A count beyond the values present reads no further than them.
-        const std::int32_t count = platform::ParseCount(registry.ReadString(kMachine, subkey, "Entries").value_or("0")).value_or(0);
+        const std::int32_t count =
+            platform::ParseCount(registry.ReadString(kMachine, subkey, "Entries").value_or("0")).value_or(0);
         const std::size_t present = registry.ValueNames(kMachine, subkey).size();
         for (std::int32_t i = 1; i <= count && static_cast<std::size_t>(i) <= present; ++i) {
             std::string path = registry.ReadString(kMachine, subkey, "File" + std::to_string(i)).value_or("");
             // ActiveX entries are "path;0" or "path;1".
             if (activeX && path.rfind(';') != std::string::npos) path.erase(path.rfind(';'));
-            if (!path.empty())
-                entries.push_back({path, registry.ReadString(kMachine, subkey, "Stamp" + std::to_string(i)).value_or("")});
+            const std::string stamp = registry.ReadString(kMachine, subkey, "Stamp" + std::to_string(i)).value_or("");
+            if (!path.empty()) entries.push_back({path, stamp});
         }
     };
     for (int i = 0; i < kUninstallFilesSubkeys; ++i)
@@ -132,6 +133,15 @@ void ClearBelow(const std::string& folder, const std::set<std::string>& system, 
     }
 }
 
+// After a run that could not remove everything, the log lists only what
+// failed: the next run neither counts the rest down again nor looks for it.
+void KeepOnlyFailed(const std::string& key, const std::vector<std::string>& failed) {
+    for (int i = 0; i < kUninstallFilesSubkeys; ++i)
+        RegDeleteKeyTree(4, "\\" + key + "\\Files" + (i == 0 ? std::string() : std::to_string(i)));
+    RegDeleteKeyTree(4, "\\" + key + "\\ActiveX");
+    for (const std::string& path : failed) AddUninstallFile("\\" + key, path, FileStamp(path));
+}
+
 }  // namespace
 
 std::string UninstallKeyOf(const std::string& productName) {
@@ -217,6 +227,8 @@ UninstallResult UninstallProduct(const std::string& productName) {
         RegDeleteKeyTree(4, "\\" + key);
         result.keyRemoved = !platform::Registry().KeyExists(kMachine, key);
         RegDeleteEmptyKeys(kUninstallRoot, "Software");
+    } else {
+        KeepOnlyFailed(key, result.failed);
     }
     return result;
 }

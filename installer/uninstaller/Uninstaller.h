@@ -11,8 +11,9 @@
 // none of its entries stays as the user's, as does every file no log lists;
 // folders are removed only when empty and never the system's own ones
 // (drive roots, Windows, system, temporary, Program Files, Common Files and
-// the shell folders). When a file cannot be removed (in use), the key stays
-// so a later run can finish the work.
+// the shell folders). When a file cannot be removed (in use), the key stays,
+// its log listing only the files that failed, so a later run finishes the
+// work without counting anything down twice.
 //
 // The database engine: each install of it by the product (the "BDE"
 // subkey's "Entries") lowered the engine's "UseCount" once; when that

@@ -179,16 +179,20 @@ TEST_F(Uninstaller, SharedLibrariesGoWithTheirLastUser) {
 }
 
 TEST_F(Uninstaller, AFileInUseKeepsTheKeyForTheNextRun) {
-    Installed({"C:\\Tool\\a.exe", "C:\\Tool\\b.dll", "C:\\Tool\\c.txt"});
+    Installed({"C:\\Tool\\a.exe", "C:\\Tool\\b.dll", "C:\\Tool\\c.txt", "C:\\Common\\SHARED.DLL"});
+    RegWriteInteger(4, kShared, "C:\\Common\\SHARED.DLL", 3);
     root.Root().Facts().SetInUse("C:\\Tool\\b.dll", true);
     UninstallResult result = UninstallProduct("Tool");
     EXPECT_EQ(result.failed, std::vector<std::string>{"C:\\Tool\\b.dll"});
     EXPECT_FALSE(result.keyRemoved);
     EXPECT_FALSE(Exists("C:\\Tool\\a.exe"));
+    EXPECT_EQ(RegReadInteger(4, kShared, "C:\\Common\\SHARED.DLL", -1), 2);
     root.Root().Facts().SetInUse("C:\\Tool\\b.dll", false);
     result = UninstallProduct("Tool");
     EXPECT_EQ(result.removed, (std::vector<std::string>{"C:\\Tool\\b.dll", "C:\\Tool"}));
     EXPECT_TRUE(result.keyRemoved);
+    // The second run counted the shared library down no further.
+    EXPECT_EQ(RegReadInteger(4, kShared, "C:\\Common\\SHARED.DLL", -1), 2);
 }
 
 TEST_F(Uninstaller, NamesThatAreNoProduct) {
