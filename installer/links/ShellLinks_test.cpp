@@ -3,7 +3,9 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "installer/components/StandardPathSpecifiers.h"
 #include "installer/links/LinkLists.h"
@@ -166,32 +168,26 @@ TEST_F(ShellLinks, ALinkToAnExcludedComponentMakesNothingButIsLogged) {
     EXPECT_EQ(ProgmanLog(), "");
 }
 
-TEST_F(ShellLinks, ABlankNameFailsTheRun) {
-    ShippedLinksSetup setup;
-    setup.Get<TInstallMainLink>("HelpLink").SetLinkName("  ");
-    setup.BuildAndRun();
-    EXPECT_TRUE(setup.Install().Aborted());
-    ASSERT_FALSE(services.Boxes.empty());
-    EXPECT_EQ(services.Boxes.back().text, "The LinkName is blank for HelpLink and therefore could not be installed");
-}
-
-TEST_F(ShellLinks, ANameOrFolderThatClimbsOutFailsTheRunAndWritesNothingThere) {
-    {
+TEST_F(ShellLinks, ABlankOrClimbingNameOrFolderFailsTheRunAndWritesNothing) {
+    struct Case {
+        std::function<void(ShippedLinksSetup&)> configure;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {[](ShippedLinksSetup& s) { s.Get<TInstallMainLink>("HelpLink").SetLinkName("  "); },
+         "The LinkName is blank for HelpLink and therefore could not be installed"},
+        {[](ShippedLinksSetup& s) { s.Get<TInstallMainLink>("HelpLink").SetLinkName("..\\..\\..\\Escaped.LNK"); },
+         "The LinkName ..\\..\\..\\Escaped.LNK of HelpLink is no file name and therefore could not be installed"},
+        {[](ShippedLinksSetup& s) { s.Get<TMainLinkGroup>("MainFolder").SetDestDir("\\..\\..\\Escaped"); },
+         "The folder \\..\\..\\Escaped of MainFolder is no folder name and therefore could not be installed"},
+    };
+    for (const Case& c : cases) {
         ShippedLinksSetup setup;
-        setup.Get<TInstallMainLink>("HelpLink").SetLinkName("..\\..\\..\\Escaped.LNK");
+        c.configure(setup);
         setup.BuildAndRun();
-        EXPECT_TRUE(setup.Install().Aborted());
+        EXPECT_TRUE(setup.Install().Aborted()) << c.message;
         ASSERT_FALSE(services.Boxes.empty());
-        EXPECT_EQ(services.Boxes.back().text,
-                  "The LinkName ..\\..\\..\\Escaped.LNK of HelpLink is no file name and therefore could not be installed");
-    }
-    {
-        ShippedLinksSetup setup;
-        setup.Get<TMainLinkGroup>("MainFolder").SetDestDir("\\..\\..\\Escaped");
-        setup.BuildAndRun();
-        EXPECT_TRUE(setup.Install().Aborted());
-        EXPECT_EQ(services.Boxes.back().text,
-                  "The folder \\..\\..\\Escaped of MainFolder is no folder name and therefore could not be installed");
+        EXPECT_EQ(services.Boxes.back().text, c.message);
     }
     for (const char* escaped : {"C:\\WINDOWS\\Escaped.LNK", "C:\\Escaped.LNK", "C:\\WINDOWS\\Escaped", "C:\\Escaped"})
         EXPECT_FALSE(Exists(escaped) || platform::Files().DirectoryExists(escaped)) << escaped;
