@@ -16,6 +16,7 @@
 #include "installer/run/Install.h"
 #include "installer/translator/IException.h"
 #include "platform/registry/RegistryStore.h"
+#include "platform/runtime/Count.h"
 #include "platform/runtime/Format.h"
 #include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
@@ -462,12 +463,8 @@ void TInstallBDE::WriteUninstallEntries(const std::string& registryKey) {
     // The entry count is read, then written: one step for other setups.
     platform::RegistryStore::UpdateLock update(platform::Registry(), platform::RegRoot::LocalMachine);
     const std::string key = registryKey + "\\BDE";
-    int entries = 0;
-    try {
-        entries = std::stoi(RegReadString(kMachine, key, "Entries", "0"));
-    } catch (const std::exception&) {
-        entries = 0;  // an unreadable count starts again
-    }
+    // An unreadable count starts again.
+    const int entries = platform::ParseCount(RegReadString(kMachine, key, "Entries", "0")).value_or(0);
     RegWriteString(kMachine, key, "Entries", std::to_string(entries + 1));
 }
 

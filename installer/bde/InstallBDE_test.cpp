@@ -84,6 +84,8 @@ TEST_F(EngineInstall, AFreshMachineGetsTheEngineInItsStandardFolderAndAConfigura
 
 TEST_F(EngineInstall, AnInstalledEngineIsUpdatedWhereItLivesAndItsAliasesSurviveTwoRuns) {
     InstallExistingEngine();
+    // A use count no number holds counts as none.
+    RegWriteString(4, kEngineKey, "UseCount", "99999999999999999999");
     std::string afterFirst;
     for (int run = 1; run <= 2; ++run) {
         auto setup = MakeSetup();
@@ -215,6 +217,17 @@ TEST_F(EngineInstall, AConfigurationNamedOnlyByItsOldNameInTheWindowsFolderIsMer
     EXPECT_EQ(ReadRootFile("C:\\BDE\\idapi32.cfg").rfind(kUserConfig, 0), 0u);
     EXPECT_EQ(Reg(kEngineKey, "CONFIGFILE01"), "C:\\BDE\\idapi32.cfg");
     EXPECT_EQ(ReadRootFile("C:\\WINDOWS\\idapi.cfg"), kUserConfig);
+}
+
+TEST_F(EngineInstall, AConfigurationNamedLikeTheTemplateIsTheMergedFileAndStays) {
+    InstallExistingEngine();
+    RegWriteString(4, kEngineKey, "CONFIGFILE01", "C:\\BDE\\IDAPI32.CNF");
+    WriteRootFile("C:\\BDE\\IDAPI32.CNF", kUserConfig);
+    auto setup = MakeSetup();
+    setup->Install().OwnerFormActivate();
+    ASSERT_TRUE(services.Boxes.empty()) << services.Boxes[0].text;
+    EXPECT_EQ(Reg(kEngineKey, "CONFIGFILE01"), "C:\\BDE\\IDAPI32.CNF");
+    EXPECT_NE(ReadRootFile("C:\\BDE\\IDAPI32.CNF").find("[System\\Init]"), std::string::npos);
 }
 
 TEST_F(EngineInstall, TheRelayIsAttachedWhenTheInstallIsMadeAfterTheEngineInstaller) {

@@ -24,6 +24,7 @@
 #include "platform/inifile/IniFile.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/restart/Restart.h"
+#include "platform/runtime/Count.h"
 #include "platform/runtime/PathCase.h"
 #include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
@@ -47,10 +48,10 @@ std::string LocalCopy(TFileRelated& object) {
     return object.FindRecordedLocalFile(recorded) ? recorded : std::string();
 }
 
-bool ParseCount(const std::string& text, int& value) {
-    const std::optional<std::int32_t> parsed = platform::ParseInteger(text);
-    if (parsed) value = *parsed;
-    return parsed.has_value();
+// A counter one higher; a negative one (no count) starts again, a full one stays.
+std::int32_t CountedOnce(std::int32_t count) {
+    if (count < 0) return 1;
+    return count == INT32_MAX ? count : count + 1;
 }
 
 }  // namespace
@@ -484,6 +485,7 @@ void TCustomInstallFile::Install() {
     tempName_ = false;
     extractName_.clear();
     willWrite_ = false;
+    installedHere_ = false;
     try {
         SendStatus(*this, scBeforeInstall, this);
         if (OnBeforeInstall) OnBeforeInstall(*this);
@@ -504,6 +506,7 @@ void TCustomInstallFile::Install() {
             willWrite_ = false;
         }
     }
+    installedHere_ = write || decision == kOverwriteSame;
     if (write)
         Extract();
     else
@@ -664,7 +667,7 @@ bool TCustomInstallFile::IncrementSharedDLLCount() {
     if (registry.ValueExists(shortPath)) {
         try {
             const std::int32_t count = registry.ReadInteger(shortPath);
-            registry.WriteInteger(shortPath, count + 1);
+            registry.WriteInteger(shortPath, CountedOnce(count));
             return true;
         } catch (const platform::ERegistryException&) {
             // A counter that is not a number starts again below.
@@ -676,7 +679,7 @@ bool TCustomInstallFile::IncrementSharedDLLCount() {
     } catch (const platform::ERegistryException&) {
         count = 0;
     }
-    registry.WriteInteger(longPath, count + 1);
+    registry.WriteInteger(longPath, CountedOnce(count));
     return true;
 }
 
@@ -800,14 +803,14 @@ void TCustomInstallFile::WriteUninstallEntries(const std::string& registryKey) {
     const std::string target = AddBackslash(RemoveBackslash(DestinationDir())) + destName_;
     if (activeX_) {
         const std::string key = registryKey + "\\ActiveX";
-        int count = 0;
-        if (!ParseCount(RegReadString(kMachine, key, "Entries", "0"), count)) count = 0;
-        const int n = count + 1;
+        const int n = platform::ParseCount(RegReadString(kMachine, key, "Entries", "0")).value_or(0) + 1;
         RegWriteString(kMachine, key, "File" + std::to_string(n), target + ";" + (SourceExtension() == ".EXE" ? "1" : "0"));
         RegWriteString(kMachine, key, "Entries", std::to_string(n));
         return;
     }
-    if (AddUninstallFile(registryKey, target)) return;
+    const std::string stamp =
+        installedHere_ ? FileStamp(AddBackslash(RemoveBackslash(DestinationDir())) + ExtractName()) : kFoundStamp;
+    if (AddUninstallFile(registryKey, target, stamp)) return;
     throw IECustomInstallFile("Could not write the uninstall entry of the following file :%s:", {fileName_});
 }
 

@@ -157,6 +157,9 @@ private:
     bool destExisted_ = false;
     bool willWrite_ = false;
     bool tempName_ = false;
+    // This run wrote the destination or found it the same as its own; a file
+    // kept otherwise is not this product's to remove.
+    bool installedHere_ = false;
     std::string extractName_;
     bool distributionNetFile_ = false;
     std::string compressedInto_;

@@ -137,6 +137,13 @@ bool TCustomInstallShellLink::IsURLLink() const { return platform::AsciiUpper(pl
 
 void TCustomInstallShellLink::Install() {
     if (platform::TrimControls(linkName_).empty()) throw IEInstallShellLink(kBlankLinkName, {Name()});
+    // Configured names get the check that names made from addresses get.
+    if (!platform::IsWinFileName(platform::TrimControls(linkName_)))
+        throw IEInstallShellLink("The LinkName %s of %s is no file name and therefore could not be installed",
+                                 {linkName_, Name()});
+    if (!IsLinkFolder(DestDir()))
+        throw IEInstallShellLink("The folder %s of %s is no folder name and therefore could not be installed",
+                                 {DestDir(), Name()});
     if (objectLink_) {
         if (!objectLink_->Processed) return;
         if (dynamic_cast<TUninstallEXE*>(objectLink_)) {

@@ -8,11 +8,18 @@
 #include "installer/links/LinkLists.h"
 #include "installer/translator/IException.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "platform/sysroot/WinPath.h"
 
 namespace installer {
 
 void ForceLinkDirectory(const std::string& path) {
     if (!platform::Files().ForceDirectories(path)) throw platform::Exception("Unable to create directory");
+}
+
+bool IsLinkFolder(const std::string& destDir) {
+    for (const std::string& element : platform::PathElements(destDir))
+        if (!platform::IsWinFileName(element)) return false;
+    return true;
 }
 
 // ---------------------------------------------------------------- TCustomShellLinkGroup
@@ -34,6 +41,9 @@ void TCustomShellLinkGroup::BeforeDestruction() {
 }
 
 void TCustomShellLinkGroup::Install() {
+    if (!IsLinkFolder(DestDir()))
+        throw IEShellLinkGroup("The folder %s of %s is no folder name and therefore could not be installed",
+                               {DestDir(), Name()});
     BroadcastMessage(this, imBeforeCreateFolder, nullptr);
     ForceLinkDirectory(GetFullDestDir());
     TInstallObject::Install();

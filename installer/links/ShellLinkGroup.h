@@ -45,4 +45,9 @@ protected:
 // Creates the folder with every missing parent; raises "Unable to create directory".
 void ForceLinkDirectory(const std::string& path);
 
+// Whether a configured folder (DestDir of a link or a link group) stays
+// below its base: each of its elements is one file name ("Vendor\Product"
+// passes; "..", "." and names the file system cannot keep do not).
+bool IsLinkFolder(const std::string& destDir);
+
 }  // namespace installer

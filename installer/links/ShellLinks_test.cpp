@@ -3,7 +3,9 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "installer/components/StandardPathSpecifiers.h"
 #include "installer/links/LinkLists.h"
@@ -154,6 +156,8 @@ TEST_F(ShellLinks, ProgramManagerItemsOnTheOldShell) {
 }
 
 TEST_F(ShellLinks, ALinkToAnExcludedComponentMakesNothingButIsLogged) {
+    // On Windows 95, whose shell has a start menu, the links are files too.
+    platform::IniFile(dir.Path() / "platform.ini").WriteString("Windows", "PlatformId", "1");
     ShippedLinksSetup setup;
     setup.Get<TInstallFile>("HelpPage").Include = false;
     setup.BuildAndRun();
@@ -161,15 +165,32 @@ TEST_F(ShellLinks, ALinkToAnExcludedComponentMakesNothingButIsLogged) {
     EXPECT_TRUE(Exists(Link("Vorel Electronics.LNK")));
     EXPECT_FALSE(Exists(Link("Vorel Electronics Help.LNK")));
     EXPECT_EQ(RegReadString(4, std::string(kProductKey) + "\\Files", "File4", ""), Link("Vorel Electronics Help.LNK"));
+    EXPECT_EQ(ProgmanLog(), "");
 }
 
-TEST_F(ShellLinks, ABlankNameFailsTheRun) {
-    ShippedLinksSetup setup;
-    setup.Get<TInstallMainLink>("HelpLink").SetLinkName("  ");
-    setup.BuildAndRun();
-    EXPECT_TRUE(setup.Install().Aborted());
-    ASSERT_FALSE(services.Boxes.empty());
-    EXPECT_EQ(services.Boxes.back().text, "The LinkName is blank for HelpLink and therefore could not be installed");
+TEST_F(ShellLinks, ABlankOrClimbingNameOrFolderFailsTheRunAndWritesNothing) {
+    struct Case {
+        std::function<void(ShippedLinksSetup&)> configure;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {[](ShippedLinksSetup& s) { s.Get<TInstallMainLink>("HelpLink").SetLinkName("  "); },
+         "The LinkName is blank for HelpLink and therefore could not be installed"},
+        {[](ShippedLinksSetup& s) { s.Get<TInstallMainLink>("HelpLink").SetLinkName("..\\..\\..\\Escaped.LNK"); },
+         "The LinkName ..\\..\\..\\Escaped.LNK of HelpLink is no file name and therefore could not be installed"},
+        {[](ShippedLinksSetup& s) { s.Get<TMainLinkGroup>("MainFolder").SetDestDir("\\..\\..\\Escaped"); },
+         "The folder \\..\\..\\Escaped of MainFolder is no folder name and therefore could not be installed"},
+    };
+    for (const Case& c : cases) {
+        ShippedLinksSetup setup;
+        c.configure(setup);
+        setup.BuildAndRun();
+        EXPECT_TRUE(setup.Install().Aborted()) << c.message;
+        ASSERT_FALSE(services.Boxes.empty());
+        EXPECT_EQ(services.Boxes.back().text, c.message);
+    }
+    for (const char* escaped : {"C:\\WINDOWS\\Escaped.LNK", "C:\\Escaped.LNK", "C:\\WINDOWS\\Escaped", "C:\\Escaped"})
+        EXPECT_FALSE(Exists(escaped) || platform::Files().DirectoryExists(escaped)) << escaped;
 }
 
 // ---------------------------------------------------------------- the designer's rules

@@ -2,7 +2,9 @@
 
 #include "installer/base/ApiRoutines.h"
 #include "platform/inifile/IniFile.h"
+#include "platform/registry/RegistryStore.h"
 #include "platform/runtime/Format.h"
+#include "platform/runtime/PathCase.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"
 
@@ -22,6 +24,12 @@ int RootKeyFromHKEY(std::uint32_t rootKey, int defaultNumber) {
     case HKEY_USERS: return 5;
     default: return defaultNumber;
     }
+}
+
+std::string RegistryFileProblem() {
+    for (platform::RegRoot hive : {platform::RegRoot::LocalMachine, platform::RegRoot::CurrentUser})
+        if (std::string problem = platform::Registry().LoadError(hive); !problem.empty()) return problem;
+    return {};
 }
 
 void RegWriteString(int root, const std::string& key, const std::string& ident, const std::string& value) {
@@ -89,6 +97,17 @@ void RegDeleteKeyTree(int root, const std::string& key) {
         reg.DeleteKey(key);
     } catch (const std::exception&) {
         // Deleting is best effort: leftovers do no harm.
+    }
+}
+
+void RegDeleteEmptyKeys(const std::string& key, const std::string& top) {
+    platform::RegistryStore& registry = platform::Registry();
+    constexpr platform::RegRoot kMachine = platform::RegRoot::LocalMachine;
+    for (std::string at = key; at.size() > top.size() && platform::SameNameIgnoringCase(at.substr(0, top.size()), top);
+         at = at.substr(0, at.rfind('\\'))) {
+        if (!registry.KeyExists(kMachine, at)) continue;
+        if (!registry.ValueNames(kMachine, at).empty() || !registry.SubKeyNames(kMachine, at).empty()) return;
+        registry.DeleteKey(kMachine, at);
     }
 }
 

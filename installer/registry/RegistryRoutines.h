@@ -41,8 +41,17 @@ std::string RegReadString(int root, const std::string& key, const std::string& i
 std::int32_t RegReadInteger(int root, const std::string& key, const std::string& ident,
                             std::int32_t defaultValue);
 
+// Why the root's registry takes no writes: the hive file that could not be
+// read, with its line and reason; "" when both hives were read well.
+std::string RegistryFileProblem();
+
 // Deletes the key with its whole tree; every error is swallowed.
 void RegDeleteKeyTree(int root, const std::string& key);
+
+// Deletes a HKEY_LOCAL_MACHINE key (no leading '\') that holds neither
+// values nor subkeys, then each parent that is left so, up to but not
+// including the key top (one of its parents).
+void RegDeleteEmptyKeys(const std::string& key, const std::string& top);
 
 constexpr const char* kRunOnceKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 

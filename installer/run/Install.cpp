@@ -66,6 +66,12 @@ std::int32_t GetInt32LE(const unsigned char* p) {
                                      (static_cast<std::uint32_t>(p[3]) << 24));
 }
 
+// The install record cannot be used; a hive the root cannot read says why.
+[[noreturn]] void RaiseUnfinishedBusiness() {
+    if (const std::string problem = RegistryFileProblem(); !problem.empty()) throw IEInstall("%s", {problem});
+    throw IEInstall("The TInstall could not either write or read unfinished business from the registry");
+}
+
 }  // namespace
 
 TCustomInstall* GlobalInstall(EngineContext& context) { return dynamic_cast<TCustomInstall*>(context.GlobalInstall); }
@@ -564,7 +570,7 @@ std::string TCustomInstall::FindInstallRecord(bool create) {
 
 std::string TCustomInstall::RecordKey() {
     const std::string& key = Context().InstallRecordKey;
-    if (key.empty()) throw IEInstall("The TInstall could not either write or read unfinished business from the registry");
+    if (key.empty()) RaiseUnfinishedBusiness();
     return key;
 }
 
@@ -628,7 +634,7 @@ void TCustomInstall::AddUnfinished(const std::string& name, int kind) {
     try {
         RegWriteString(kMachine, key, name, std::to_string(kind));
     } catch (const platform::Exception&) {
-        throw IEInstall("The TInstall could not either write or read unfinished business from the registry");
+        RaiseUnfinishedBusiness();
     }
 }
 

@@ -9,7 +9,9 @@
 #include "installer/components/StandardPathSpecifiers.h"
 #include "installer/files/SelfRegistration.h"
 #include "installer/registry/RegistryRoutines.h"
+#include "installer/registry/UninstallFiles.h"
 #include "installer/run/RunTestSetup.h"
+#include "platform/hostio/HostIo.h"
 #include "platform/inifile/IniFile.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/restart/Restart.h"
@@ -94,6 +96,10 @@ TEST_F(InstallRun, GoodRunInstallsEveryFileRecordsItForUninstallAndLeavesNoRecor
     EXPECT_EQ(Read(kUninstallFiles, "Entries"), "2");
     EXPECT_EQ(Read(kUninstallFiles, "File1"), kDataDest);
     EXPECT_EQ(Read(kUninstallFiles, "File2"), kProgramDest);
+    // Beside each entry, what the file was when the setup left it (size; ms since 1970).
+    EXPECT_EQ(Read(kUninstallFiles, "Stamp2"),
+              std::to_string(std::string(kProgramText).size()) + ";" +
+                  std::to_string(platform::DateTimeToUnixMs(*files.FileDateTime(kProgramDest))));
     EXPECT_EQ(services.Trace.back(), "terminate");
     EXPECT_TRUE(services.Boxes.empty());
     EXPECT_FALSE(setup.Install().InstallRunning());
@@ -143,6 +149,19 @@ TEST_F(InstallRun, AnotherErrorIsShownAndKeepsTheRecordForTheNextRun) {
     EXPECT_TRUE(KeyExists(std::string(kRecord).substr(1)));
     EXPECT_EQ(Read(kRecord, "Path"), kSetupExe);
     EXPECT_EQ(services.Trace.back(), "terminate");
+
+    // A registry file the root cannot read is named with its line and reason, and kept as it is.
+    const std::filesystem::path hive = dir.Path() / "HKLM.reg";
+    const std::string damaged = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\r\n\"a\"=\"b\"\r\n";
+    platform::WriteFileAtomically(hive, damaged);
+    TestSetup again;
+    BuildAndReset(again);
+    again.Install().OwnerFormActivate();
+    ASSERT_EQ(services.Boxes.size(), 2u);
+    EXPECT_EQ(services.Boxes[1].text.rfind("The registry file " + hive.string() + " cannot be read: line 3: ", 0), 0u)
+        << services.Boxes[1].text;
+    EXPECT_EQ(platform::ReadWholeFile(hive), damaged);
+    EXPECT_FALSE(Exists(kProgramDest));
 }
 
 TEST_F(InstallRun, CancelDuringExtractionKeepsTheInstalledFileAndEndsAsAUserAbort) {
@@ -198,6 +217,8 @@ TEST_F(InstallRun, ALockedDestinationGoesToATemporaryNameAndIsFinishedAfterTheRe
     }
     const platform::RestartReport restart = platform::SimulateRestart();
     EXPECT_EQ(ReadRootFile(kProgramDest), kProgramText);
+    // The stamp taken of the temporary file is the real file's after the restart.
+    EXPECT_EQ(Read(kUninstallFiles, "Stamp2"), FileStamp(kProgramDest));
     ASSERT_EQ(restart.runOnce.size(), 1u);
 
     // Windows starts the setup again with -r: the leftovers are done and the run ends well.
@@ -279,6 +300,7 @@ TEST_F(InstallRun, AKeptFileStillRunsItsAfterInstallSteps) {
     std::vector<int> codes;
     setup.Install().OwnerFormActivate();
     EXPECT_EQ(ReadRootFile(kProgramDest), "newer program");
+    EXPECT_EQ(Read(kUninstallFiles, "Stamp2"), "found");  // not this product's to remove
     EXPECT_EQ(Read("\\SOFTWARE\\Microsoft\\Windows\\Help", "VOREL.EXE"), "C:\\Program Files\\Vorel");
     EXPECT_EQ(setup.Recorder().TotalPercents.back(), 100);  // a kept file counts as done
 }

@@ -1,14 +1,16 @@
 #include "installer/uninstaller/Uninstaller.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "installer/base/ApiRoutines.h"
-#include "installer/base/Strings.h"
 #include "installer/components/ShellFolders.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/registry/UninstallFiles.h"
+#include "installer/uninstaller/EngineRelease.h"
 #include "platform/registry/RegistryStore.h"
+#include "platform/runtime/Count.h"
 #include "platform/runtime/PathCase.h"
 #include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
@@ -21,41 +23,43 @@ constexpr platform::RegRoot kMachine = platform::RegRoot::LocalMachine;
 constexpr const char* kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr const char* kSharedDlls = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
-// The full Windows form of a drive path ("C:\..."), or "" for anything else.
-std::string FullDrivePath(const std::string& path) {
-    platform::WinPath parsed;
-    if (path.size() < 3 || path[1] != ':' || (path[2] != '\\' && path[2] != '/')) return {};
-    if (!platform::ParseWinPath(path, "C:\\", parsed) || parsed.drive == 0) return {};
-    return parsed.Text();
-}
+// One line of a log: the path as listed and the stamp recorded beside it.
+struct LogEntry {
+    std::string listed;
+    std::string stamp;
+};
 
-// The paths the key's logs list, in order, each once (ignoring case).
-std::vector<std::string> ListedPaths(const std::string& key) {
+// The entries of the key's logs, in order, each as often as it was logged.
+std::vector<LogEntry> LogEntries(const std::string& key) {
     platform::RegistryStore& registry = platform::Registry();
-    std::vector<std::string> paths;
-    std::set<std::string> seen;
-    auto add = [&](std::string path) {
-        if (!path.empty() && seen.insert(platform::AsciiUpper(path)).second) paths.push_back(std::move(path));
-    };
+    std::vector<LogEntry> entries;
     auto readLog = [&](const std::string& subkey, bool activeX) {
         if (!registry.KeyExists(kMachine, subkey)) return;
-        int entries = 0;
-        try {
-            entries = std::stoi(registry.ReadString(kMachine, subkey, "Entries").value_or("0"));
-        } catch (const std::exception&) {
-            entries = 0;
-        }
-        for (int i = 1; i <= entries; ++i) {
+        // A count beyond the values present reads no further than them.
+        const std::int32_t count =
+            platform::ParseCount(registry.ReadString(kMachine, subkey, "Entries").value_or("0")).value_or(0);
+        const std::size_t present = registry.ValueNames(kMachine, subkey).size();
+        for (std::int32_t i = 1; i <= count && static_cast<std::size_t>(i) <= present; ++i) {
             std::string path = registry.ReadString(kMachine, subkey, "File" + std::to_string(i)).value_or("");
             // ActiveX entries are "path;0" or "path;1".
             if (activeX && path.rfind(';') != std::string::npos) path.erase(path.rfind(';'));
-            add(path);
+            const std::string stamp = registry.ReadString(kMachine, subkey, "Stamp" + std::to_string(i)).value_or("");
+            if (!path.empty()) entries.push_back({path, stamp});
         }
     };
     for (int i = 0; i < kUninstallFilesSubkeys; ++i)
         readLog(key + "\\Files" + (i == 0 ? std::string() : std::to_string(i)), false);
     readLog(key + "\\ActiveX", true);
-    return paths;
+    return entries;
+}
+
+// The full Windows form of a drive path ("C:\..."), or "" for anything else.
+std::string FullDrivePath(const std::string& path) {
+    platform::WinPath parsed;
+    if (path.size() < 3 || path[1] != ':' || (path[2] != '\\' && path[2] != '/')) return {};
+    if (platform::HasDotElements(path)) return {};
+    if (!platform::ParseWinPath(path, "C:\\", parsed) || parsed.drive == 0) return {};
+    return parsed.Text();
 }
 
 // The folders an uninstaller never removes, in full upper-case form.
@@ -76,8 +80,9 @@ std::set<std::string> SystemFolders() {
     return folders;
 }
 
-// Counts a shared library down; true when no other product holds it any more.
-bool ReleaseSharedLibrary(const std::string& path) {
+// Counts a shared library down once per log entry; true when no other
+// product holds it any more.
+bool ReleaseSharedLibrary(const std::string& path, int entries) {
     platform::RegistryStore& registry = platform::Registry();
     // The count is read, then written: one step for other setups.
     platform::RegistryStore::UpdateLock update(registry, platform::RegRoot::LocalMachine);
@@ -86,14 +91,55 @@ bool ReleaseSharedLibrary(const std::string& path) {
     for (const std::string& name : names) {
         const auto count = registry.ReadInteger(kMachine, kSharedDlls, name);
         if (!count) continue;
-        if (*count > 1) {
-            registry.WriteInteger(kMachine, kSharedDlls, name, *count - 1);
+        if (*count > entries) {
+            registry.WriteInteger(kMachine, kSharedDlls, name, *count - entries);
             return false;
         }
         registry.DeleteValue(kMachine, kSharedDlls, name);
+        RegDeleteEmptyKeys(kSharedDlls, "SOFTWARE");
         return true;
     }
     return true;
+}
+
+// Why a file the logs list must stay although no product counts it, or ""
+// when it is as this product left it. Logs without stamps know nothing else.
+std::string ReasonToKeep(const std::string& path, const std::vector<std::string>& stamps) {
+    const std::string now = FileStamp(path);
+    bool installed = false;
+    for (const std::string& stamp : stamps) {
+        if (stamp.empty() || stamp == now) return {};
+        installed |= stamp != kFoundStamp;
+    }
+    return installed ? " (changed since it was installed)" : " (it was there before the install)";
+}
+
+// Removes the empty folders below a product folder (such as the program's
+// own work folders) and lists the files there that no log names.
+// Each such file is reported once: it joins the listed ones.
+void ClearBelow(const std::string& folder, const std::set<std::string>& system, std::set<std::string>& listed,
+                UninstallResult& result) {
+    platform::WinFileSystem& files = platform::Files();
+    for (const platform::DirEntry& entry : files.FindFiles(folder)) {
+        const std::string path = folder + "\\" + entry.name;
+        if (!entry.directory) {
+            if (listed.insert(platform::AsciiUpper(path)).second)
+                result.kept.push_back(path + " (made since it was installed)");
+            continue;
+        }
+        if (system.count(platform::AsciiUpper(path))) continue;
+        ClearBelow(path, system, listed, result);
+        if (files.FindFiles(path).empty() && files.RemoveDir(path)) result.removed.push_back(path);
+    }
+}
+
+// After a run that could not remove everything, the log lists only what
+// failed: the next run neither counts the rest down again nor looks for it.
+void KeepOnlyFailed(const std::string& key, const std::vector<std::string>& failed) {
+    for (int i = 0; i < kUninstallFilesSubkeys; ++i)
+        RegDeleteKeyTree(4, "\\" + key + "\\Files" + (i == 0 ? std::string() : std::to_string(i)));
+    RegDeleteKeyTree(4, "\\" + key + "\\ActiveX");
+    for (const std::string& path : failed) AddUninstallFile("\\" + key, path, FileStamp(path));
 }
 
 }  // namespace
@@ -112,21 +158,44 @@ UninstallResult UninstallProduct(const std::string& productName) {
 
     UninstallResult result;
     platform::WinFileSystem& files = platform::Files();
-    std::vector<std::string> folders;
-    for (const std::string& listed : ListedPaths(key)) {
-        const std::string path = FullDrivePath(listed);
+
+    // Each file once, in log order, with the stamps of all its entries.
+    std::vector<std::string> order;
+    std::map<std::string, std::vector<std::string>> stampsOf;  // by upper-case path
+    std::map<std::string, std::string> pathOf;
+    for (const LogEntry& entry : LogEntries(key)) {
+        if (platform::HasDotElements(entry.listed)) {
+            result.refused.push_back(entry.listed + " (a path with . or .. elements)");
+            continue;
+        }
+        const std::string path = FullDrivePath(entry.listed);
         if (path.empty()) {
-            result.kept.push_back(listed + " (not a full path)");
+            result.kept.push_back(entry.listed + " (not a full path)");
             continue;
         }
-        if (files.DirectoryExists(path)) {
-            result.kept.push_back(path + " (a folder)");
-            continue;
+        const std::string upper = platform::AsciiUpper(path);
+        if (!stampsOf.count(upper)) {
+            if (files.DirectoryExists(path)) {
+                result.kept.push_back(path + " (a folder)");
+            } else {
+                order.push_back(upper);
+                pathOf[upper] = path;
+            }
         }
+        stampsOf[upper].push_back(entry.stamp);
+    }
+
+    std::vector<std::string> folders;
+    for (const std::string& upper : order) {
+        const std::string& path = pathOf[upper];
         folders.push_back(platform::ExtractFileDir(path));
         if (!files.FileExists(path)) continue;  // already gone
-        if (!ReleaseSharedLibrary(path)) {
+        if (!ReleaseSharedLibrary(path, static_cast<int>(stampsOf[upper].size()))) {
             result.kept.push_back(path + " (shared with other programs)");
+            continue;
+        }
+        if (const std::string reason = ReasonToKeep(path, stampsOf[upper]); !reason.empty()) {
+            result.kept.push_back(path + reason);
             continue;
         }
         if (files.DeleteFile(path))
@@ -134,12 +203,19 @@ UninstallResult UninstallProduct(const std::string& productName) {
         else
             result.failed.push_back(path);
     }
+    ReleaseDatabaseEngine(key, result, folders);
 
     // Empty folders go from the innermost up to the first one that holds
     // something or belongs to the system.
     const std::set<std::string> system = SystemFolders();
-    std::sort(folders.begin(), folders.end(), [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    std::set<std::string> listed(order.begin(), order.end());
+    std::sort(folders.begin(), folders.end(), [](const std::string& a, const std::string& b) {
+        return a.size() != b.size() ? a.size() > b.size() : a < b;
+    });
+    folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
     for (std::string folder : folders) {
+        if (folder.size() > 3 && !system.count(platform::AsciiUpper(folder)) && files.DirectoryExists(folder))
+            ClearBelow(folder, system, listed, result);
         while (folder.size() > 3 && !system.count(platform::AsciiUpper(folder)) && files.DirectoryExists(folder) &&
                files.FindFiles(folder).empty() && files.RemoveDir(folder)) {
             result.removed.push_back(folder);
@@ -150,6 +226,9 @@ UninstallResult UninstallProduct(const std::string& productName) {
     if (result.failed.empty()) {
         RegDeleteKeyTree(4, "\\" + key);
         result.keyRemoved = !platform::Registry().KeyExists(kMachine, key);
+        RegDeleteEmptyKeys(kUninstallRoot, "Software");
+    } else {
+        KeepOnlyFailed(key, result.failed);
     }
     return result;
 }
@@ -158,8 +237,8 @@ std::string FindProductListing(const std::string& path) {
     const std::string wanted = platform::AsciiUpper(FullDrivePath(path));
     if (wanted.empty()) return {};
     for (const std::string& product : platform::Registry().SubKeyNames(kMachine, kUninstallRoot))
-        for (const std::string& listed : ListedPaths(std::string(kUninstallRoot) + "\\" + product))
-            if (platform::AsciiUpper(FullDrivePath(listed)) == wanted) return product;
+        for (const LogEntry& entry : LogEntries(std::string(kUninstallRoot) + "\\" + product))
+            if (platform::AsciiUpper(FullDrivePath(entry.listed)) == wanted) return product;
     return {};
 }
 

@@ -4,12 +4,22 @@
 // "\Software\Microsoft\Windows\CurrentVersion\Uninstall\<product>"), the
 // folders that this leaves empty, and the key itself.
 //
-// Nothing else goes: a listed path that is a folder or no full path stays,
-// a shared library whose SharedDLLs count stays above zero stays (its count
-// goes down), and folders are removed only when empty and never the
-// system's own ones (drive roots, Windows, system, temporary, Program Files,
-// Common Files and the shell folders). When a file cannot be removed (in
-// use), the key stays so a later run can finish the work.
+// Nothing else goes: a listed path that is a folder or no full path stays;
+// one with "." or ".." elements is refused; a shared library whose
+// SharedDLLs count stays above zero stays (its count goes down once per log
+// entry); a file whose stamp (size and time, recorded at install) matches
+// none of its entries stays as the user's, as does every file no log lists;
+// folders are removed only when empty and never the system's own ones
+// (drive roots, Windows, system, temporary, Program Files, Common Files and
+// the shell folders). When a file cannot be removed (in use), the key stays,
+// its log listing only the files that failed, so a later run finishes the
+// work without counting anything down twice.
+//
+// The database engine: each install of it by the product (the "BDE"
+// subkey's "Entries") lowered the engine's "UseCount" once; when that
+// reaches 0, its registration (the values the install writes below
+// "Software\Borland\Database Engine" and "Software\Borland\BLW32") and
+// its merged configuration file go too.
 #include <string>
 #include <vector>
 
@@ -27,6 +37,7 @@ struct UninstallResult {
     std::vector<std::string> removed;  // files and folders, in order
     std::vector<std::string> kept;     // listed paths left on purpose, with the reason
     std::vector<std::string> failed;   // files that could not be removed
+    std::vector<std::string> refused;  // log entries not followed, with the reason
     bool keyRemoved = false;
 };
 

@@ -7,6 +7,7 @@
 
 #include "installer/links/ShippedLinksSetup.h"
 #include "installer/registry/RegistryRoutines.h"
+#include "installer/registry/UninstallFiles.h"
 #include "platform/hostio/HostIo.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/testing/ErrorOf.h"
@@ -88,25 +89,69 @@ TEST_F(Uninstaller, TheProductNameComesFromTheArgumentsJoined) {
     EXPECT_TRUE(platform::Registry().KeyExists(platform::RegRoot::LocalMachine, kKey.substr(1)));
     EXPECT_EQ(Run(VOREL_BIN_DIR "/uninstall", ""), 1);
     EXPECT_EQ(output, "uninstall: name the product to remove (uninstall PRODUCT NAME)\n");
+
+    // A refused entry is named, and the run does not end as a good one.
+    WriteRootFile("C:\\victim.txt", "not the product's");
+    Installed({"C:\\Tools\\b.exe", "C:\\Tools\\..\\victim.txt"});
+    EXPECT_EQ(Run(VOREL_BIN_DIR "/uninstall", "Tool"), 1);
+    for (const char* line : {"removed C:\\Tools\\b.exe\n", "uninstall: refused C:\\Tools\\..\\victim.txt (a path with . or .. elements)\n",
+                             "uninstall: Tool was removed except the refused entries\n"})
+        EXPECT_NE(output.find(line), std::string::npos) << line << output;
+    EXPECT_EQ(output.find("Tool was removed\n"), std::string::npos) << output;
+    EXPECT_TRUE(Exists("C:\\victim.txt"));
 }
 
 TEST_F(Uninstaller, OnlyWhatTheLogListsGoes) {
+    WriteRootFile("C:\\victim.txt", "not the product's");
     Installed({"C:\\Program Files\\Tool\\tool.exe", "C:\\Program Files\\Tool\\Data\\t.db", "C:\\Program Files\\Tool",
-               "tool.ini", "C:\\Program Files\\Tool\\gone.txt"});
+               "tool.ini", "C:\\Program Files\\Tool\\gone.txt", "C:\\Program Files\\Tool\\..\\..\\..\\victim.txt",
+               "C:\\Program Files\\Tool\\.\\tool.exe", "C:\\Program Files\\Tool\\.. \\...\\victim.txt"});
     platform::Files().DeleteFile("C:\\Program Files\\Tool\\gone.txt");  // removed meanwhile: no error
     WriteRootFile("C:\\Program Files\\Tool\\Data\\mine.db", "the user's own");
+    platform::Files().ForceDirectories("C:\\Program Files\\Tool\\Data\\temp");  // the program's empty work folder
+    // A count far beyond the values present reads only those.
+    RegWriteString(4, kKey + "\\Files", "Entries", "2000000000");
     const UninstallResult result = UninstallProduct("  Tool ");
     EXPECT_EQ(result.removed, (std::vector<std::string>{"C:\\Program Files\\Tool\\tool.exe",
-                                                         "C:\\Program Files\\Tool\\Data\\t.db"}));
-    EXPECT_EQ(result.kept, (std::vector<std::string>{"C:\\Program Files\\Tool (a folder)", "tool.ini (not a full path)"}));
+                                                         "C:\\Program Files\\Tool\\Data\\t.db",
+                                                         "C:\\Program Files\\Tool\\Data\\temp"}));
+    EXPECT_EQ(result.kept, (std::vector<std::string>{"C:\\Program Files\\Tool (a folder)", "tool.ini (not a full path)",
+                                                      "C:\\Program Files\\Tool\\Data\\mine.db (made since it was installed)"}));
+    EXPECT_EQ(result.refused,
+              (std::vector<std::string>{"C:\\Program Files\\Tool\\..\\..\\..\\victim.txt (a path with . or .. elements)",
+                                        "C:\\Program Files\\Tool\\.\\tool.exe (a path with . or .. elements)",
+                                        "C:\\Program Files\\Tool\\.. \\...\\victim.txt (a path with . or .. elements)"}));
+    EXPECT_TRUE(Exists("C:\\victim.txt"));
     EXPECT_TRUE(Exists("C:\\Program Files\\Tool\\Data\\mine.db"));
     EXPECT_TRUE(result.keyRemoved);
     EXPECT_TRUE(Folder("C:\\Program Files"));
 }
 
+TEST_F(Uninstaller, AFileChangedSinceItWasInstalledStaysWithItsFolder) {
+    Installed({"C:\\Tool\\tool.exe", "C:\\Tool\\Data\\Reparos.db", "C:\\Tool\\Data\\DS.db", "C:\\Tool\\Data\\Old.db"});
+    for (int i = 1; i <= 3; ++i) {
+        const std::string path = RegReadString(4, kKey + "\\Files", "File" + std::to_string(i), "");
+        RegWriteString(4, kKey + "\\Files", "Stamp" + std::to_string(i), FileStamp(path));
+    }
+    RegWriteString(4, kKey + "\\Files", "Stamp4", kFoundStamp);  // there before the install, left alone by it
+    WriteRootFile("C:\\Tool\\Data\\Reparos.db", "bytes and a new record");  // another size
+    auto& files = platform::Files();
+    files.SetFileDateTime("C:\\Tool\\Data\\DS.db", *files.FileDateTime("C:\\Tool\\Data\\DS.db") + 1);  // another time
+    const UninstallResult result = UninstallProduct("Tool");
+    EXPECT_EQ(result.removed, std::vector<std::string>{"C:\\Tool\\tool.exe"});
+    EXPECT_EQ(result.kept, (std::vector<std::string>{"C:\\Tool\\Data\\Reparos.db (changed since it was installed)",
+                                                      "C:\\Tool\\Data\\DS.db (changed since it was installed)",
+                                                      "C:\\Tool\\Data\\Old.db (it was there before the install)"}));
+    EXPECT_EQ(ReadRootFile("C:\\Tool\\Data\\Reparos.db"), "bytes and a new record");
+    EXPECT_TRUE(Exists("C:\\Tool\\Data\\DS.db"));
+    EXPECT_TRUE(result.keyRemoved);
+}
+
 TEST_F(Uninstaller, EmptyFoldersGoUpToTheSystemsOwn) {
+    // The last log subkey the installer may write counts too.
     Installed({"C:\\Program Files\\Vendor\\Tool\\bin\\tool.exe", "C:\\WINDOWS\\Startmen\\Programs\\Tool\\Tool.LNK",
-               "C:\\WINDOWS\\SYSTEM32\\TOOL.DLL"});
+               "C:\\WINDOWS\\SYSTEM32\\TOOL.DLL"},
+              "\\Files" + std::to_string(kUninstallFilesSubkeys - 1));
     const UninstallResult result = UninstallProduct("Tool");
     EXPECT_FALSE(Folder("C:\\Program Files\\Vendor"));
     EXPECT_FALSE(Folder("C:\\WINDOWS\\Startmen\\Programs\\Tool"));
@@ -118,27 +163,36 @@ TEST_F(Uninstaller, EmptyFoldersGoUpToTheSystemsOwn) {
 TEST_F(Uninstaller, SharedLibrariesGoWithTheirLastUser) {
     Installed({"C:\\Common\\SHARED.DLL", "C:\\Common\\ALONE.DLL"}, "\\ActiveX");
     RegWriteString(4, kKey + "\\ActiveX", "File1", "C:\\Common\\SHARED.DLL;0");
+    // Installed twice by this product, logged in two spellings: each entry counts once.
+    Installed({"C:\\Common\\Twice.dll", "C:\\COMMON\\TWICE.DLL"});
     RegWriteInteger(4, kShared, "C:\\Common\\SHARED.DLL", 2);
     RegWriteInteger(4, kShared, "C:\\Common\\ALONE.DLL", 1);
+    RegWriteInteger(4, kShared, "C:\\Common\\Twice.dll", 2);
     UninstallResult result = UninstallProduct("Tool");
     EXPECT_TRUE(Exists("C:\\Common\\SHARED.DLL"));
     EXPECT_FALSE(Exists("C:\\Common\\ALONE.DLL"));
+    EXPECT_FALSE(Exists("C:\\Common\\Twice.dll"));
     EXPECT_EQ(RegReadInteger(4, kShared, "C:\\Common\\SHARED.DLL", -1), 1);
     EXPECT_EQ(RegReadInteger(4, kShared, "C:\\Common\\ALONE.DLL", -1), -1);
+    EXPECT_EQ(RegReadInteger(4, kShared, "C:\\Common\\Twice.dll", -1), -1);
     EXPECT_EQ(result.kept, std::vector<std::string>{"C:\\Common\\SHARED.DLL (shared with other programs)"});
 }
 
 TEST_F(Uninstaller, AFileInUseKeepsTheKeyForTheNextRun) {
-    Installed({"C:\\Tool\\a.exe", "C:\\Tool\\b.dll", "C:\\Tool\\c.txt"});
+    Installed({"C:\\Tool\\a.exe", "C:\\Tool\\b.dll", "C:\\Tool\\c.txt", "C:\\Common\\SHARED.DLL"});
+    RegWriteInteger(4, kShared, "C:\\Common\\SHARED.DLL", 3);
     root.Root().Facts().SetInUse("C:\\Tool\\b.dll", true);
     UninstallResult result = UninstallProduct("Tool");
     EXPECT_EQ(result.failed, std::vector<std::string>{"C:\\Tool\\b.dll"});
     EXPECT_FALSE(result.keyRemoved);
     EXPECT_FALSE(Exists("C:\\Tool\\a.exe"));
+    EXPECT_EQ(RegReadInteger(4, kShared, "C:\\Common\\SHARED.DLL", -1), 2);
     root.Root().Facts().SetInUse("C:\\Tool\\b.dll", false);
     result = UninstallProduct("Tool");
     EXPECT_EQ(result.removed, (std::vector<std::string>{"C:\\Tool\\b.dll", "C:\\Tool"}));
     EXPECT_TRUE(result.keyRemoved);
+    // The second run counted the shared library down no further.
+    EXPECT_EQ(RegReadInteger(4, kShared, "C:\\Common\\SHARED.DLL", -1), 2);
 }
 
 TEST_F(Uninstaller, NamesThatAreNoProduct) {

@@ -48,13 +48,19 @@ TEST(EngineConfig, MergeKeepsTheUsersSettingsAndAddsOnlyWhatIsMissing) {
 }
 
 TEST(EngineConfig, SetChangesTheFirstSettingOrAddsOne) {
-    auto config = EngineConfig::Parse("[A]\r\nX=1\r\nX=2\r\n; end of A\r\n");
+    auto config = EngineConfig::Parse(
+        "[A]\r\nX=1\r\nX=2\r\n; end of A\r\n[C]\r\n; nothing set yet\r\n[D]\r\n; about D\r\nV=1\r\n");
     ASSERT_TRUE(config);
     config->Set("a", "x", "9");
     config->Set("A", "Y", "3");
     config->Set("B", "Z", "4");
-    EXPECT_EQ(config->Text(), "[A]\r\nX=9\r\nX=2\r\nY=3\r\n; end of A\r\n[B]\r\nZ=4\r\n");
-    EXPECT_EQ(config->SectionNames(), (std::vector<std::string>{"A", "B"}));
+    // A section of comments alone, or with comments first, keeps them first.
+    config->Set("C", "W", "5");
+    config->Set("D", "U", "6");
+    EXPECT_EQ(config->Text(),
+              "[A]\r\nX=9\r\nX=2\r\nY=3\r\n; end of A\r\n[C]\r\n; nothing set yet\r\nW=5\r\n"
+              "[D]\r\n; about D\r\nV=1\r\nU=6\r\n[B]\r\nZ=4\r\n");
+    EXPECT_EQ(config->SectionNames(), (std::vector<std::string>{"A", "C", "D", "B"}));
 }
 
 }  // namespace

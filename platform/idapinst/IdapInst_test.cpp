@@ -95,9 +95,17 @@ TEST_F(InstallLibrary, FixMergeMarksThe16BitSettingsAndTheUseCountCounts) {
     useCount();
     useCount();
     EXPECT_EQ(Registry().ReadString(RegRoot::LocalMachine, "Software\\Borland\\Database Engine", "UseCount"), "2");
-    Registry().WriteString(RegRoot::LocalMachine, "Software\\Borland\\Database Engine", "UseCount", "junk");
+    // Counts no number can hold, or one more cannot, are no counts either.
+    for (const char* bad : {"junk", "99999999999999999999", "9223372036854775807", "2147483647", "-3", "12abc"}) {
+        Registry().WriteString(RegRoot::LocalMachine, "Software\\Borland\\Database Engine", "UseCount", bad);
+        useCount();
+        EXPECT_EQ(Registry().ReadString(RegRoot::LocalMachine, "Software\\Borland\\Database Engine", "UseCount"), "1")
+            << bad;
+    }
+    Registry().WriteString(RegRoot::LocalMachine, "Software\\Borland\\Database Engine", "UseCount", "2147483646");
     useCount();
-    EXPECT_EQ(Registry().ReadString(RegRoot::LocalMachine, "Software\\Borland\\Database Engine", "UseCount"), "1");
+    EXPECT_EQ(Registry().ReadString(RegRoot::LocalMachine, "Software\\Borland\\Database Engine", "UseCount"),
+              "2147483647");
 }
 
 }  // namespace

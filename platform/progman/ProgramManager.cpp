@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "platform/hostio/HostIo.h"
+#include "platform/hostio/ReplaceLock.h"
 #include "platform/runtime/PathCase.h"
 #include "platform/runtime/Text.h"
 #include "platform/sysroot/SystemRoot.h"
@@ -171,6 +172,8 @@ bool ProgmanConversation::Execute(const std::string& commands) {
     }
     const auto parsed = ParseProgmanCommands(commands);
     if (!parsed) return false;
+    // Read, change, write: one step for other setups, as with the registry and INI files.
+    ReplaceLock lock(StateFile());
     std::vector<Group> groups = LoadGroups();
     for (const ProgmanCommand& c : *parsed) {
         if (HasControlCharacter(c)) return false;

@@ -4,6 +4,7 @@
 
 #include "platform/hostio/HostIo.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "platform/testing/ChildProcess.h"
 
 namespace platform {
 namespace {
@@ -63,6 +64,27 @@ TEST_F(Progman, AReplacedItemsPlaceGoesToTheNextAddedItem) {
     EXPECT_LT(reply.find("\"One\""), reply.find("New.exe"));
     EXPECT_LT(reply.find("New.exe"), reply.find("\"Three\""));
     EXPECT_EQ(reply.find("Two.exe"), std::string::npos);
+}
+
+TEST_F(Progman, TwoSetupsAddingAtOnceKeepEveryItem) {
+    ASSERT_TRUE(pm.Execute("[CreateGroup(G)]"));
+    auto adder = [](const std::string& who) {
+        return [who](testing::ChildProcess&) {
+            ProgmanConversation own;
+            own.Open("PROGMAN", "PROGMAN");
+            for (int i = 0; i < 200; ++i)
+                if (!own.Execute("[ShowGroup(G,8)][AddItem(C:\\" + who + ".exe," + who + std::to_string(i) + ",,0,,,C:\\,0)]"))
+                    testing::ChildProcess::Exit(1);
+        };
+    };
+    testing::ChildProcess first(adder("first")), second(adder("second"));
+    for (testing::ChildProcess* child : {&first, &second}) {
+        while (child->WaitSignal()) {
+        }
+        child->Kill();
+    }
+    const std::string reply = pm.Request("G").value_or("");
+    EXPECT_EQ(reply.substr(0, reply.find('\n') + 1), "\"G\",,400\r\n");
 }
 
 TEST_F(Progman, ClosedOrWrongConversationsDoNothing) {

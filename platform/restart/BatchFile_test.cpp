@@ -80,8 +80,9 @@ TEST_F(BatchFixture, LinesOutsideTheRootOrAtADriveRootAreRefusedAndTheRestRuns) 
         "ERASE C:\\Data\r\n"
         "FORMAT C:\r\n"
         "ERASE \"C:\\gone.txt\r\n"
+        "ERASE C:\\Data\\keep.db C:\\gone.txt\r\n"
         "ERASE C:\\gone.txt\r\n");
-    ASSERT_EQ(report.refused.size(), 12u) << ::testing::PrintToString(report.refused);
+    ASSERT_EQ(report.refused.size(), 13u) << ::testing::PrintToString(report.refused);
     EXPECT_EQ(report.refused[0], "DELTREE /Y C:\\ (a drive root)");
     EXPECT_EQ(report.refused[1], "ERASE \"D:\\\" (a drive root)");
     EXPECT_EQ(report.refused[2], "ERASE C:\\Data\\..\\..\\..\\etc\\passwd (a path leading out of the root)");
@@ -93,6 +94,7 @@ TEST_F(BatchFixture, LinesOutsideTheRootOrAtADriveRootAreRefusedAndTheRestRuns) 
     EXPECT_EQ(report.refused[9], "ERASE C:\\Data (ERASE of a directory)");
     EXPECT_EQ(report.refused[10], "FORMAT C: (not a command of the install engine)");
     EXPECT_EQ(report.refused[11], "ERASE \"C:\\gone.txt (an unclosed quote)");
+    EXPECT_EQ(report.refused[12], "ERASE C:\\Data\\keep.db C:\\gone.txt (ERASE takes one file)");
     EXPECT_EQ(report.done, std::vector<std::string>{"ERASE C:\\gone.txt"});
     EXPECT_FALSE(files.FileExists("C:\\gone.txt"));
     EXPECT_TRUE(fs::exists(outside / "keep.txt"));

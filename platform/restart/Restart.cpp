@@ -48,6 +48,8 @@ std::string stripNt(const std::string& s) {
 bool carryOut(WinFileSystem& files, const std::string& from, const std::string& to, bool replace) {
     try {
         if (to.empty()) return files.DeleteFile(from);
+        // A file renamed onto itself stays as it is; deleting the target first would lose it.
+        if (files.HostPath(from) == files.HostPath(to)) return true;
         if (replace && files.FileExists(to) && !files.DeleteFile(to)) return false;
         return files.MoveFile(from, to, false);
     } catch (const Exception&) {
@@ -150,7 +152,7 @@ RestartReport SimulateRestart(const ProgramRunner& runProgram) {
         for (const auto& line : wininit.ReadSectionValues("Rename")) {
             size_t eq = line.find('=');
             std::string to = line.substr(0, eq), from = line.substr(eq + 1);
-            if (to == "NUL" || to == "nul") to.clear();
+            if (SameNameIgnoringCase(to, "NUL")) to.clear();
             record(carryOut(files, from, to, true), from, to);
         }
         files.MoveFile(windows + "\\WININIT.INI", windows + "\\WININIT.BAK", true);

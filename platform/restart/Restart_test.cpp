@@ -48,14 +48,20 @@ TEST_F(RestartFixture, DelayedRenamesOfNtRunAtTheRestart) {
     Registry().WriteString(RegRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
                            "TamselUnfinished", "\"C:\\setup.exe\" -r first");
 
+    // Added after the check of the list's text: a file renamed onto itself.
+    write("C:\\WINDOWS\\SYSTEM32\\Z.DLL", "itself");
+    ASSERT_TRUE(MoveFileDelayUntilReboot("C:\\WINDOWS\\SYSTEM32\\Z.DLL", "c:\\windows\\system32\\z.dll", true));
+
     RestartReport report = SimulateRestart();
+    EXPECT_EQ(read("C:\\WINDOWS\\SYSTEM32\\Z.DLL"), "itself");
     EXPECT_EQ(read("C:\\WINDOWS\\SYSTEM32\\X.DLL"), "new");
     EXPECT_FALSE(files.FileExists("C:\\WINDOWS\\SYSTEM32\\X.1"));
     EXPECT_EQ(read("C:\\WINDOWS\\SYSTEM32\\Y.DLL"), "old y");  // not replaceable: the move fails
     EXPECT_TRUE(files.FileExists("C:\\WINDOWS\\SYSTEM32\\Y.1"));
     EXPECT_FALSE(files.FileExists("C:\\WINDOWS\\TEMP\\gone.bat"));
     EXPECT_EQ(report.done, (std::vector<std::string>{"C:\\WINDOWS\\SYSTEM32\\X.1 -> C:\\WINDOWS\\SYSTEM32\\X.DLL",
-                                                     "delete C:\\WINDOWS\\TEMP\\gone.bat"}));
+                                                     "delete C:\\WINDOWS\\TEMP\\gone.bat",
+                                                     "C:\\WINDOWS\\SYSTEM32\\Z.DLL -> C:\\windows\\system32\\z.dll"}));
     // Without a runner for programs, the commands are taken but not run.
     EXPECT_EQ(report.failed, (std::vector<std::string>{"C:\\WINDOWS\\SYSTEM32\\Y.1 -> C:\\WINDOWS\\SYSTEM32\\Y.DLL",
                                                        "\"C:\\setup.exe\" -r first (not run)",
@@ -74,13 +80,21 @@ TEST_F(RestartFixture, WindowsNinetyFiveUsesWininitAndRebootsCanBeRefused) {
     write("C:\\PROGRA~1\\A.1", "new");
     write("C:\\WINDOWS\\TEMP\\x.tmp", "x");
     EXPECT_FALSE(MoveFileDelayUntilReboot("C:\\PROGRA~1\\A.1", "C:\\PROGRA~1\\A.DLL", true));
-    IniFile wininit(files.HostPath("C:\\WINDOWS\\WININIT.INI"));
-    wininit.WriteString("Rename", "C:\\PROGRA~1\\A.DLL", "C:\\PROGRA~1\\A.1");
-    wininit.WriteString("Rename", "NUL", "C:\\WINDOWS\\TEMP\\x.tmp");
+    write("C:\\PROGRA~1\\Same.dll", "kept");
+    write("C:\\WINDOWS\\TEMP\\y.tmp", "y");
+    // A target "NUL" in any case deletes; a file renamed onto itself (any case) stays.
+    write("C:\\WINDOWS\\WININIT.INI",
+          "[Rename]\r\nC:\\PROGRA~1\\A.DLL=C:\\PROGRA~1\\A.1\r\nNUL=C:\\WINDOWS\\TEMP\\x.tmp\r\n"
+          "nul=C:\\WINDOWS\\TEMP\\y.tmp\r\nC:\\PROGRA~1\\SAME.DLL=c:\\progra~1\\same.dll\r\n");
     RestartReport report = SimulateRestart();
     EXPECT_EQ(read("C:\\PROGRA~1\\A.DLL"), "new");
     EXPECT_FALSE(files.FileExists("C:\\WINDOWS\\TEMP\\x.tmp"));
-    EXPECT_EQ(report.done.size(), 2u);
+    EXPECT_FALSE(files.FileExists("C:\\WINDOWS\\TEMP\\y.tmp"));
+    EXPECT_EQ(read("C:\\PROGRA~1\\Same.dll"), "kept");
+    EXPECT_EQ(report.done, (std::vector<std::string>{"C:\\PROGRA~1\\A.1 -> C:\\PROGRA~1\\A.DLL",
+                                                     "delete C:\\WINDOWS\\TEMP\\x.tmp", "delete C:\\WINDOWS\\TEMP\\y.tmp",
+                                                     "c:\\progra~1\\same.dll -> C:\\PROGRA~1\\SAME.DLL"}));
+    EXPECT_TRUE(report.failed.empty());
     EXPECT_FALSE(files.FileExists("C:\\WINDOWS\\WININIT.INI"));
     EXPECT_TRUE(files.FileExists("C:\\WINDOWS\\WININIT.BAK"));
 

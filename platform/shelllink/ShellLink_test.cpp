@@ -60,6 +60,11 @@ TEST(ShellLinkBytes, EmptyWorkingDirectoryAndArgumentsAreLeftOut) {
     const std::string bytes = ShellLinkBytes({"C:\\A\\b.exe", "", "", 0, 0, 0});
     EXPECT_EQ(static_cast<unsigned char>(bytes[0x14]), 0x82u);  // link info and unicode only
     EXPECT_EQ(bytes.size(), 0x4Cu + 0x39u + 4u);
+    // The volume's drive type: diskette drives A: and B: are removable (2), others fixed (3).
+    const std::size_t driveType = 0x4C + 0x1C + 4;
+    EXPECT_EQ(bytes[driveType], 3);
+    for (const char* target : {"A:\\b.exe", "b:\\b.exe"})
+        EXPECT_EQ(ShellLinkBytes({target, "", "", 0, 0, 0})[driveType], 2) << target;
 }
 
 TEST(ShellLinkBytes, RefusesWhatTheFormatCannotHold) {
@@ -69,6 +74,11 @@ TEST(ShellLinkBytes, RefusesWhatTheFormatCannotHold) {
               "The shortcut's target is not a full path: \\App\\app.exe");
     EXPECT_EQ(testing::ErrorOf([] { ShellLinkBytes({"C:\\a.exe", "", std::string(70000, 'x'), 0, 0, 0}); }),
               "The shortcut's arguments is too long");
+    // Its length is one 16-bit count: 65,535 units fit, one more would wrap to 0.
+    EXPECT_EQ(testing::ErrorOf([] { ShellLinkBytes({"C:\\a.exe", "", std::string(65536, 'x'), 0, 0, 0}); }),
+              "The shortcut's arguments is too long");
+    const std::string longest = ShellLinkBytes({"C:\\a.exe", "", std::string(65535, 'x'), 0, 0, 0});
+    EXPECT_EQ(longest.substr(longest.size() - 4 - 2 * 65535 - 2, 2), "\xFF\xFF");
 }
 
 class ShellLinkFiles : public ::testing::Test {

@@ -99,6 +99,14 @@ bool ParseWinPath(const std::string& path, const std::string& currentDir, WinPat
     return apply(out.components, split(path, at));
 }
 
+std::vector<std::string> PathElements(const std::string& path) { return split(path, 0); }
+
+bool HasDotElements(const std::string& path) {
+    for (const std::string& element : split(path, 0))
+        if (element.find_first_not_of(". ") == std::string::npos) return true;
+    return false;
+}
+
 bool IsWinFileName(const std::string& name) {
     WinPath parsed;
     return name.find_first_of("\\/") == std::string::npos && ParseWinPath("C:\\" + name, "C:\\", parsed) &&

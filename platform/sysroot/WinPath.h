@@ -29,6 +29,15 @@ bool ParseWinPath(const std::string& path, const std::string& currentDir, WinPat
 // characters, no trailing dot or blank, not "." or "..").
 bool IsWinFileName(const std::string& name);
 
+// The non-empty elements of a path, between '\' and '/' ("C:\a\\b" gives
+// "C:", "a", "b").
+std::vector<std::string> PathElements(const std::string& path);
+
+// Whether one of the path's elements is made of dots and blanks alone, which
+// Windows reads as "." or ".." ("...", ".. "): a path that names where it
+// goes only after resolving.
+bool HasDotElements(const std::string& path);
+
 // The class library's file-name routines (delimiters '\' and ':'; '/' also
 // separates, as the file system accepts it).
 std::string ExtractFilePath(const std::string& name);  // up to and including the last delimiter

@@ -1,8 +1,9 @@
 // uninstall [PRODUCT NAME]: removes an installed product from the system
 // root (VOREL_SYSROOT). Its arguments, joined by blanks, are the product
 // name, as the setup registers it; without them the product is the one whose
-// uninstall log lists this program. Prints what it removed and what it left;
-// exits 0 when everything went, 1 when something stayed or failed.
+// uninstall log lists this program. Prints what it removed, what it kept
+// on purpose (shared, the user's) and what it refused or could not remove;
+// exits 0 when everything it had to remove went, 1 otherwise.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -43,8 +44,13 @@ int main(int argc, char** argv) {
         for (const std::string& path : result.removed) std::printf("removed %s\n", path.c_str());
         for (const std::string& path : result.kept) std::printf("kept %s\n", path.c_str());
         for (const std::string& path : result.failed) std::fprintf(stderr, "uninstall: could not remove %s\n", path.c_str());
+        for (const std::string& entry : result.refused) std::fprintf(stderr, "uninstall: refused %s\n", entry.c_str());
         if (!result.keyRemoved) {
             std::fprintf(stderr, "uninstall: %s stays registered until everything is removed\n", product.c_str());
+            return 1;
+        }
+        if (!result.refused.empty()) {
+            std::fprintf(stderr, "uninstall: %s was removed except the refused entries\n", product.c_str());
             return 1;
         }
         std::printf("%s was removed\n", product.c_str());

@@ -12,10 +12,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/idapinst/EngineConfig.h"
 #include "platform/modules/ModuleHost.h"
@@ -85,6 +88,18 @@ bool WriteAtomically(const char* windowsPath, const std::string& text) {
     return ok;
 }
 
+// A count from 0 to INT32_MAX - 1 (one more still fits); anything else,
+// out-of-range numbers included, is no count and starts again at 0. This
+// module links no runtime library, hence its own reading.
+std::int32_t ParseUseCount(const char* text) {
+    std::string_view digits(text);
+    while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t')) digits.remove_prefix(1);
+    std::int32_t count = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), count);
+    if (error != std::errc() || end != digits.data() + digits.size() || count < 0 || count == INT32_MAX) return 0;
+    return count;
+}
+
 }  // namespace
 
 IDAPINST_EXPORT void VorelAttachHost(const VorelModuleHost* attached) { host = attached; }
@@ -133,11 +148,7 @@ IDAPINST_EXPORT int FixMerge(const char* targetConfigFile, int /*differs*/, bool
 IDAPINST_EXPORT void IncrementIDAPIUseCount() {
     if (!host) return;
     char buffer[64];
-    long count = 0;
-    if (host->ReadMachineString(kEngineKey, "UseCount", buffer, sizeof buffer) >= 0) {
-        char* end = nullptr;
-        count = std::strtol(buffer, &end, 10);
-        if (end == buffer || count < 0) count = 0;
-    }
+    std::int32_t count = 0;
+    if (host->ReadMachineString(kEngineKey, "UseCount", buffer, sizeof buffer) >= 0) count = ParseUseCount(buffer);
     host->WriteMachineString(kEngineKey, "UseCount", std::to_string(count + 1).c_str());
 }
