@@ -6,11 +6,12 @@
 #   images   the viewer's picture readers (seeds made by image_fuzz_seeds)
 #   gif      the GIF reader, composed through every frame
 #   rtf      the RTF reader, and the writer on what it read
+#   html     a page tokenised, parsed, laid out, painted and submitted
 # Needs clang; without it the run is skipped. All targets share build-fuzz/.
 # Usage: scripts/fuzz.sh TARGET [seconds]   (default 20 s)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-target=${1:?usage: scripts/fuzz.sh archive|tables|images|gif|rtf [seconds]}
+target=${1:?usage: scripts/fuzz.sh archive|tables|images|gif|rtf|html [seconds]}
 seconds=${2:-20}
 if ! command -v clang++ >/dev/null; then
   echo "fuzz: clang++ not found, skipped"
@@ -71,6 +72,20 @@ case "$target" in
     printf '%s' '{\rtf1\ansi\ansicpg1252\deff0{\fonttbl{\f0\fswiss Arial;}{\f1\fnil\fcharset2 Symbol;}}{\colortbl ;\red255\green0\blue0;}\viewkind4\uc1\pard\qc\b\f0\fs32 Title\b0\par\pard\li720\fi-360\cf1 red \cf0\i it\i0\ul ul\ulnone\par{\pntext\f1\'"'"'B7\tab}{\*\pn\pnlvlblt\pnf1{\pntxtb\'"'"'B7}}One\par}' > "$seeds/wordpad.rtf"
     printf '%s' '{\rtf1\ansi{\*\listtable{\list{\listlevel{\leveltext\'"'"'01\u-3913 ?;}}}}{\info{\title t}}\pard\ls1{\listtext\'"'"'b7\tab}Item\par\uc2 A\u8364\'"'"'80\'"'"'80B\u-10179?\u-8704?{\pict\bin4 {}\}\trowd\cellx100 a\cell b\cell\row}' > "$seeds/word.rtf"
     printf '%s' '{\rtf1{\field{\*\fldinst HYPERLINK "x"}{\fldrslt link}}\line\tab\~\_\-\emdash\'"'"'e9}' > "$seeds/symbols.rtf"
+    ;;
+  html)
+    build html_fuzz
+    printf '%s' '<HTML><HEAD><TITLE>t</TITLE></HEAD><BODY BGCOLOR=white BACKGROUND=b.bmp><H1 ALIGN=center>IC</H1><P>a <B>b</B> <A HREF="x.htm#n" NAME=n>link</A><BR><IMG SRC=g.gif ALIGN=left ALT=x><IMG SRC=b.bmp WIDTH=50% USEMAP=#m ISMAP><IMG SRC=p.gif HEIGHT=20><MAP NAME=m><AREA SHAPE=rect COORDS=0,0,5,5 HREF=a></MAP><HR SIZE=3><UL><LI>one<OL TYPE=a START=3><LI>two</OL></UL><DL><DT>t<DD>d</DL><BLOCKQUOTE><PRE>p  re</PRE></BLOCKQUOTE><CENTER>c</CENTER></BODY></HTML>' > "$seeds/page.htm"
+    printf '%s' '<FORM ACTION=find METHOD=POST><TABLE BORDER=1 WIDTH=90% CELLPADDING=2 BGCOLOR=silver><CAPTION ALIGN=bottom>c</CAPTION><TR BGCOLOR=red><TH COLSPAN=2>h<TD ROWSPAN=3 WIDTH=30>x<TR><TD VALIGN=bottom><INPUT TYPE=radio NAME=r CHECKED><INPUT TYPE=checkbox NAME=c><TD><INPUT NAME=q SIZE=5 MAXLENGTH=3><INPUT TYPE=hidden NAME=h VALUE=1><TR><TD><SELECT NAME=s><OPTION>a<OPTION SELECTED VALUE=2>b</SELECT><SELECT NAME=m MULTIPLE SIZE=3><OPTION>x</SELECT><TD><TEXTAREA NAME=t ROWS=2 COLS=4>l1
+l2</TEXTAREA><INPUT TYPE=image SRC=g.gif NAME=i><INPUT TYPE=submit NAME=go VALUE=Go><INPUT TYPE=reset></TABLE></FORM>' > "$seeds/form.htm"
+    printf '%s' '<TABLE ALIGN=right><TD><TABLE><TD><INPUT TYPE=radio></BODY>K' > "$seeds/open.htm"
+    # Tag and attribute names, so mutations make markup.
+    for w in TABLE TR TD TH CAPTION FORM INPUT SELECT OPTION TEXTAREA IMG MAP AREA HR BR P A UL OL LI DL DT DD PRE \
+             BLOCKQUOTE CENTER DIV FONT BODY H1 B I U SUB SUP TYPE=radio TYPE=image COLSPAN ROWSPAN WIDTH HEIGHT \
+             ALIGN=left ALIGN=right BGCOLOR SRC=g.gif SRC=b.bmp SRC=p.gif MULTIPLE SIZE CHECKED NAME; do
+      printf '"<%s"\n"</%s>"\n"%s"\n' "$w" "$w" "$w"
+    done > "$dir/html.dict"
+    extra=(-dict="$dir/html.dict" -timeout=10)
     ;;
   *)
     echo "fuzz: unknown target $target" >&2

@@ -52,7 +52,7 @@ if [ "${1:-}" != "--no-sanitize" ]; then
 fi
 
 # The readers of untrusted input, each fuzzed briefly (needs clang).
-for fuzz in "archive 30" "tables 20" "images 20" "gif 20" "rtf 20"; do
+for fuzz in "archive 30" "tables 20" "images 20" "gif 20" "rtf 20" "html 20"; do
   set -- $fuzz
   echo "== fuzz the $1 reader for $2 s"
   bash scripts/fuzz.sh "$1" "$2" || { echo "fuzzing the $1 reader found a fault"; status=1; failed=$((failed + 1)); }

@@ -78,9 +78,12 @@ void TTextAreaFormControlObj::ResetToDefault() {
 }
 
 bool TTextAreaFormControlObj::GetSubmission(int index, std::string& line) {
-    const std::vector<std::string> lines = MemoLines();
-    if (index < 0 || index >= static_cast<int>(lines.size())) return false;
-    line = Name + "=" + lines[static_cast<size_t>(index)];
+    if (index == 0) submitting_ = MemoLines();
+    if (index < 0 || index >= static_cast<int>(submitting_.size())) {
+        submitting_.clear();
+        return false;
+    }
+    line = Name + "=" + submitting_[static_cast<size_t>(index)];
     return true;
 }
 

@@ -25,8 +25,13 @@ public:
     std::vector<std::string> MemoLines() const;
 
     void ResetToDefault() override;
+    // Index 0 takes the memo's lines once; the following indexes read that
+    // copy, so a submission costs one pass over the text.
     bool GetSubmission(int index, std::string& line) override;
     void SetSize(TCanvas& canvas) override;
+
+private:
+    std::vector<std::string> submitting_;  // the lines of the submission under way
 };
 
 }  // namespace htmlview

@@ -1,13 +1,13 @@
 // The control itself: construction, properties, loading, links, anchors,
 // the history and the reading position.
 #include "htmlview/control/HtmlDisplay.h"
+#include "htmlview/control/LinkFiles.h"
 
 #include "htmlview/images/ImageCache.h"
 #include "htmlview/util/HtmlUtils.h"
 #include "platform/qtglue/Guard.h"
 #include "platform/qtglue/WaitCursor.h"
 #include "platform/runtime/Codepage.h"
-#include "platform/runtime/PathCase.h"
 #include "platform/runtime/Text.h"
 
 #include <QApplication>
@@ -22,23 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A file name as the host knows it: '\' becomes '/', the name is made
-// absolute and each existing component is matched ignoring case.
-std::string ExpandFileName(const std::string& name) {
-    std::string s = name;
-    std::replace(s.begin(), s.end(), '\\', '/');
-    if (s.empty()) return s;
-    std::error_code ec;
-    fs::path p = fs::absolute(fs::path(s), ec).lexically_normal();
-    if (ec) return s;
-    std::string rel = p.relative_path().generic_string();
-    return platform::ResolveCase(p.root_path(), rel).lexically_normal().string();
-}
-
-std::string DirectoryOf(const std::string& file) {
-    const size_t slash = file.find_last_of("/\\");
-    return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
-}
 
 // The extension with its dot, upper-cased, at most five characters.
 std::string ExtensionOf(const std::string& file) {
@@ -459,12 +442,7 @@ void THtmlDisplay::Clear() {
 // ---- Links
 
 std::string THtmlDisplay::LinkToFileName(const std::string& link) const {
-    std::string r = UrlToFileName(platform::TrimControls(link), serverRoot_);
-    if (!r.empty() && r[0] == '\\') return ExpandFileName(r);
-    const bool absolute = (r.size() > 1 && r[1] == ':') || r.rfind("\\\\", 0) == 0;
-    if (absolute || SameIgnoringCase(Base, "DosPath")) return r;
-    const std::string prefix = !Base.empty() ? UrlToDosPath(Base) : DirectoryOf(CurrentFile);
-    return ExpandFileName(prefix + r);
+    return LinkFileName(link, serverRoot_, Base, CurrentFile);
 }
 
 void THtmlDisplay::FollowLink() {

@@ -60,7 +60,11 @@ struct TRightClickParameters {
 using THotSpotEvent = std::function<void(QWidget* sender, const std::string& src)>;
 using THotSpotClickEvent = std::function<void(QWidget* sender, const std::string& src, bool& handled)>;
 using TScriptEvent = decltype(TSectionList::OnScript);
-// The handler owns Results.
+// A form's submission, delivered queued. The handler owns Results. Every
+// string is Windows-1252 bytes like the rest of the viewer, not the program's
+// UTF-8: Action, Target, EncType and Method as the page wrote them, each
+// result "name=value" as typed and not URL-encoded. Convert with
+// platform::Cp1252ToUtf8 before using them as program text.
 using TFormSubmitEvent = std::function<void(QWidget* sender, const std::string& action, const std::string& target,
                                             const std::string& encType, const std::string& method,
                                             std::vector<std::string> results)>;

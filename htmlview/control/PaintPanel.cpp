@@ -1,5 +1,6 @@
 #include "htmlview/control/PaintPanel.h"
 
+#include "htmlview/control/BackgroundTiles.h"
 #include "htmlview/control/HtmlDisplay.h"
 #include "platform/qtglue/Guard.h"
 
@@ -80,22 +81,12 @@ void TPaintPanel::TileBackground(QPainter& painter, const QRect& clip, bool /*fi
     const QColor brush = ToQColor(Color | kPaletteRelative);
     const TSectionList* doc = Viewer ? Viewer->Document : nullptr;
     const TPicture* back = doc && doc->ImagesOn && doc->BackBitmap ? doc->BackBitmap.get() : nullptr;
-    const int w = back ? back->Bitmap.width() : 0;
-    const int h = back ? back->Bitmap.height() : 0;
-    // A picture without pixels is no tile: the colour fills instead.
-    if (w <= 0 || h <= 0) {
+    if (!back) {
         painter.fillRect(clip, brush);
         return;
     }
     try {
-        int x0 = -(Viewer->HScrollPos() % w);
-        int y0 = -(doc->ScrollY % h);
-        if (x0 > clip.left()) x0 -= ((x0 - clip.left() + w - 1) / w) * w;
-        else x0 += ((clip.left() - x0) / w) * w;
-        if (y0 > clip.top()) y0 -= ((y0 - clip.top() + h - 1) / h) * h;
-        else y0 += ((clip.top() - y0) / h) * h;
-        for (int y = y0; y <= clip.bottom(); y += h)
-            for (int x = x0; x <= clip.right(); x += w) painter.drawImage(QPoint(x, y), back->Bitmap);
+        PaintBackground(painter, clip, back->Bitmap, Viewer->HScrollPos(), doc->ScrollY, brush);
     } catch (...) {
         painter.fillRect(clip, brush);
     }

@@ -212,9 +212,9 @@ bool TCheckBoxFormControlObj::GetSubmission(int index, std::string& s) {
 
 // ---- radio button ----
 
-TRadioButtonFormControlObj::TRadioButtonFormControlObj(TSectionList* document, ThtmlForm* form, TCell* cell,
+TRadioButtonFormControlObj::TRadioButtonFormControlObj(TSectionList* document, ThtmlForm* form,
                                                        const TAttributeList* attributes, int pos)
-    : TFormControlObj(document, form, attributes, pos), Cell(cell) {
+    : TFormControlObj(document, form, attributes, pos) {
     InitialChecked = find(attributes, attrCHECKED) != nullptr;
     ClickText = text(attributes, attrONCLICK);
     OnBaseline = true;
@@ -250,10 +250,10 @@ bool TRadioButtonFormControlObj::GetSubmission(int index, std::string& s) {
     return true;
 }
 
-void TRadioButtonFormControlObj::Placed() {
+void TRadioButtonFormControlObj::Placed(const TCell* cell) {
     if (!TheControl) return;
     TColor colour = 0;
-    if (Cell && Cell != static_cast<TCell*>(Document) && Cell->HasBackColor) colour = Cell->BackColor;
+    if (cell && cell != static_cast<const TCell*>(Document) && cell->HasBackColor) colour = cell->BackColor;
     else if (Document) colour = Document->BackColor;
     QPalette p = TheControl->palette();
     p.setColor(QPalette::Window, qcolor(colour));

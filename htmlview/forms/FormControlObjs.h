@@ -57,16 +57,14 @@ public:
 
 class TRadioButtonFormControlObj : public TFormControlObj {
 public:
-    TRadioButtonFormControlObj(TSectionList* document, ThtmlForm* form, TCell* cell,
-                               const TAttributeList* attributes, int pos);
+    TRadioButtonFormControlObj(TSectionList* document, ThtmlForm* form, const TAttributeList* attributes, int pos);
     bool InitialChecked = false;
     QRadioButton* RadioButton = nullptr;  // inside the panel TheControl
-    TCell* Cell;
     std::string ClickText;
     QWidget* GetControl() override;
     void ResetToDefault() override;
     bool GetSubmission(int index, std::string& s) override;
-    void Placed() override;  // the panel takes its cell's colour, else the document's
+    void Placed(const TCell* cell) override;  // the panel takes the cell's colour, else the document's
     bool IsRadio() const override { return true; }
     void SetChecked(bool checked) override;
 };

@@ -43,7 +43,7 @@ TFormControlObj* MakeHtmlFormControl(THtmlSymbol tag, TSectionList* document, Th
         const std::string type = platform::AsciiLower(attrText(attributes, attrTYPE).substr(0, 20));
         if (type == "submit" || type == "reset" || type == "button")
             control = new TButtonFormControlObj(document, form, type, a, pos);
-        else if (type == "radio") control = new TRadioButtonFormControlObj(document, form, cell, a, pos);
+        else if (type == "radio") control = new TRadioButtonFormControlObj(document, form, a, pos);
         else if (type == "checkbox") control = new TCheckBoxFormControlObj(document, form, a, pos);
         else if (type == "hidden") control = new THiddenFormControlObj(document, form, a, pos);
         else if (type == "image") {

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QPainter>
 #include <QWidget>
 
 namespace htmlview::testing {
@@ -54,20 +55,21 @@ TEST_F(FormsTest, EveryInputAndSelectBecomesItsControl) {
     parse("<FORM><INPUT NAME=t>x<INPUT TYPE=PassWord NAME=p><INPUT TYPE=submit><INPUT TYPE=reset>"
           "<INPUT TYPE=button><INPUT TYPE=checkbox><INPUT TYPE=radio><INPUT TYPE=hidden NAME=h VALUE=1>"
           "<INPUT TYPE=image SRC=go.gif><INPUT TYPE=strange><SELECT><OPTION>a</SELECT>"
-          "<SELECT SIZE=2><OPTION>b</SELECT><SELECT MULTIPLE><OPTION>c</SELECT><TEXTAREA>d</TEXTAREA></FORM>");
+          "<SELECT SIZE=2><OPTION>b</SELECT><SELECT MULTIPLE><OPTION>c</SELECT><TEXTAREA>d</TEXTAREA>"
+          "<SELECT SIZE=1><OPTION>e</SELECT></FORM>");
     EXPECT_EQ(controls<TEditFormControlObj>().size(), 3u);
     EXPECT_EQ(controls<TButtonFormControlObj>().size(), 3u);
     EXPECT_EQ(controls<TCheckBoxFormControlObj>().size(), 1u);
     EXPECT_EQ(controls<TRadioButtonFormControlObj>().size(), 1u);
     EXPECT_EQ(controls<THiddenFormControlObj>().size(), 1u);
     EXPECT_EQ(controls<TImageFormControlObj>().size(), 1u);
-    EXPECT_EQ(controls<TComboFormControlObj>().size(), 1u);
-    EXPECT_EQ(controls<TListBoxFormControlObj>().size(), 3u);  // the combo is a list box too
+    EXPECT_EQ(controls<TComboFormControlObj>().size(), 2u);  // SIZE=1 is a drop-down list
+    EXPECT_EQ(controls<TListBoxFormControlObj>().size(), 4u);  // the combos are list boxes too
     ASSERT_EQ(doc->Forms.Count(), 1);
-    // Twelve visible controls; the hidden one and the image take no placeholder.
-    EXPECT_EQ(doc->Forms[0]->VisibleCount, 13);
+    // Thirteen visible controls; the hidden one and the image take no placeholder.
+    EXPECT_EQ(doc->Forms[0]->VisibleCount, 14);
     const std::string& buff = texts()[0]->Buff;
-    EXPECT_EQ(std::count(buff.begin(), buff.end(), '\x02'), 12);
+    EXPECT_EQ(std::count(buff.begin(), buff.end(), '\x02'), 13);
     EXPECT_EQ(std::count(buff.begin(), buff.end(), '\x04'), 1);
     EXPECT_EQ(controls<TEditFormControlObj>()[1]->Edit()->echoMode(), QLineEdit::Password);
     ASSERT_EQ(texts()[0]->Images.Count(), 1);
@@ -153,6 +155,26 @@ TEST_F(FormsTest, RadioGroupsIgnoreCaseAndOnlyUserClicksReachThePage) {
     EXPECT_EQ(radios[0]->GetControl(), radios[0]->RadioButton);
 }
 
+TEST_F(FormsTest, RadioPanelsTakeTheColourOfTheCellThatShowsThem) {
+    // The first radio's cell is left open when the body ends; the text after
+    // it carries the radio out of the table, whose cell is then dropped.
+    parse("<BODY BGCOLOR=blue><TABLE><TR><TD BGCOLOR=lime><INPUT TYPE=radio NAME=a></TD>"
+          "<TD><TABLE><TD BGCOLOR=red><INPUT TYPE=radio NAME=b></BODY>K");
+    auto radios = controls<TRadioButtonFormControlObj>();
+    ASSERT_EQ(radios.size(), 2u);
+    arrange(600);
+    QImage page(600, 300, QImage::Format_RGB32);
+    {
+        QPainter painter(&page);
+        TCanvas paintCanvas(fake, &painter);
+        doc->Paint(paintCanvas, page.rect(), 0, 0, 600);
+    }
+    EXPECT_TRUE(radios[0]->Shown);
+    EXPECT_TRUE(radios[1]->Shown);
+    EXPECT_EQ(radios[0]->TheControl->palette().color(QPalette::Window), QColor(0, 255, 0));
+    EXPECT_EQ(radios[1]->TheControl->palette().color(QPalette::Window), QColor(0, 0, 255));
+}
+
 TEST_F(FormsTest, AnImageSubmitsItsClickOnce) {
     parse("<FORM><INPUT TYPE=hidden NAME=h VALUE=1><INPUT TYPE=image NAME=map SRC=a.gif>"
           "<INPUT TYPE=image SRC=b.gif></FORM>");
@@ -186,15 +208,23 @@ TEST_F(FormsTest, ListsSizeFromTheFixedFontAndSubmitTheirChoice) {
     EXPECT_EQ(lists[1]->LongestText, 6);
     EXPECT_EQ(lists[2]->LongestText, 3);  // at least 3
 
+    // A single-choice list without SELECTED chooses its first item.
+    doc->Forms[0]->Submit(nullptr);
+    EXPECT_EQ(lastResults(), (std::vector<std::string>{"five=v1", "five=v3", "one=a", "drop=x"}));
     lists[2]->ListBox()->setCurrentRow(1);
     doc->Forms[0]->Submit(nullptr);
     EXPECT_EQ(lastResults(), (std::vector<std::string>{"five=v1", "five=v3", "one=bb", "drop=x"}));
 }
 
 TEST_F(FormsTest, EditSizesFromSizeAndTheFixedFont) {
-    parse("<INPUT SIZE=10><INPUT SIZE=\"7, 2\"><INPUT SIZE=abc><INPUT MAXLENGTH=4 VALUE=abcdef>");
+    parse("<INPUT SIZE=10><INPUT SIZE=\"7, 2\"><INPUT SIZE=abc><INPUT MAXLENGTH=4 VALUE=abcdef>"
+          "<INPUT MAXLENGTH=0 VALUE=abc>");
     auto edits = controls<TEditFormControlObj>();
-    ASSERT_EQ(edits.size(), 4u);
+    ASSERT_EQ(edits.size(), 5u);
+    // MAXLENGTH=0 is no limit: the edit keeps its text and takes typing.
+    EXPECT_EQ(edits[4]->Edit()->text(), "abc");
+    edits[4]->Edit()->insert("d");
+    EXPECT_EQ(edits[4]->Edit()->text(), "abcd");
     EXPECT_EQ(edits[0]->Size, 10);
     EXPECT_EQ(edits[1]->Size, 7);
     EXPECT_EQ(edits[2]->Size, 20);

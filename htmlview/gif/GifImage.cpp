@@ -2,6 +2,7 @@
 
 #include "htmlview/util/HtmlUtils.h"
 #include "platform/hostio/HostIo.h"
+#include "platform/imaging/Jpeg.h"
 
 #include <QPainter>
 #include <QWidget>
@@ -9,14 +10,18 @@
 #include <cassert>
 #include <chrono>
 #include <cstring>
+#include <new>
 
 namespace htmlview {
+
+static_assert(gif::kMaxSide == platform::kMaxDecodedSide, "every picture format has the same side cap");
+
 namespace {
 
-// The frame's pixels through its colour table; transparent pixels black.
-QImage FrameBitmap(const gif::GifFrame& f, const gif::ColorTable& table) {
-    QImage img(f.FrameWidth, f.FrameHeight, QImage::Format_RGB32);
-    if (img.isNull()) return img;
+// The frame's pixels through its colour table into Img (frame size, RGB32);
+// transparent pixels black.
+void FillFrameBitmap(QImage& img, const gif::GifFrame& f, const gif::ColorTable& table) {
+    assert(img.width() == f.FrameWidth && img.height() == f.FrameHeight && img.format() == QImage::Format_RGB32);
     QRgb lut[256];
     for (int i = 0; i < 256; ++i) lut[i] = qRgb(table[3 * i], table[3 * i + 1], table[3 * i + 2]);
     for (int y = 0; y < f.FrameHeight; ++y) {
@@ -26,6 +31,12 @@ QImage FrameBitmap(const gif::GifFrame& f, const gif::ColorTable& table) {
             f.Transparent ? f.TransparentMask.data() + static_cast<std::size_t>(y) * f.FrameWidth : nullptr;
         for (int x = 0; x < f.FrameWidth; ++x) row[x] = (m && m[x]) ? qRgb(0, 0, 0) : lut[src[x]];
     }
+}
+
+// A bitmap of the wanted size, or null when memory ran out.
+QImage bitmapOf(const std::function<QImage(int, int)>& make, int width, int height) {
+    QImage img = make(width, height);
+    if (img.width() != width || img.height() != height || img.format() != QImage::Format_RGB32) return QImage();
     return img;
 }
 
@@ -112,15 +123,22 @@ bool TGIFImage::ScanFile(const std::string& hostPath) {
 }
 
 bool TGIFImage::parse(const std::uint8_t* data, std::size_t size, bool scanOnly) {
+    try {
+        if (readFrames(data, size, scanOnly)) return true;
+    } catch (const std::bad_alloc&) {
+        // memory ran out: no picture, as for any other unusable file
+    }
+    ClearAll();
+    return false;
+}
+
+bool TGIFImage::readFrames(const std::uint8_t* data, std::size_t size, bool scanOnly) {
     Clear();
     ScanOnly = scanOnly;
     gif::GifFile file;
     bool ok = gif::ReadGif(data, size, scanOnly, file);
     Problem = file.Problem;
-    if (!ok || file.Frames.empty()) {
-        ClearAll();
-        return false;
-    }
+    if (!ok || file.Frames.empty()) return false;
     width_ = file.Width;
     height_ = file.Height;
     LoopCount = file.LoopCount;
@@ -141,15 +159,17 @@ bool TGIFImage::parse(const std::uint8_t* data, std::size_t size, bool scanOnly)
         f->Transparent = g.Transparent;
         f->TransparentIndex = g.TransparentIndex;
         f->Comment = std::move(g.Comment);
-        if (!scanOnly) {
-            f->Image = FrameBitmap(g, g.Colors(file.GlobalTable));
-            if (g.Transparent) f->Mask = std::move(g.TransparentMask);
+        if (!scanOnly && g.FrameWidth > 0 && g.FrameHeight > 0) {
+            f->Image = bitmapOf(NewBitmap, g.FrameWidth, g.FrameHeight);
+            if (f->Image.isNull()) return false;
+            FillFrameBitmap(f->Image, g, g.Colors(file.GlobalTable));
         }
+        if (!scanOnly && g.Transparent) f->Mask = std::move(g.TransparentMask);
         Frames.push_back(std::move(f));
     }
     FrameCount = static_cast<int>(Frames.size());
     assert(FrameCount >= 1 && FrameCount <= gif::kMaxFrames);
-    if (!scanOnly) makeSurfaces();
+    if (!scanOnly && !makeSurfaces()) return false;
     Animated = FrameCount > 1;
     NoImage = false;
     FrameIndex = 1;
@@ -157,11 +177,23 @@ bool TGIFImage::parse(const std::uint8_t* data, std::size_t size, bool scanOnly)
     return true;
 }
 
-void TGIFImage::makeSurfaces() {
-    composite_ = QImage(width_, height_, QImage::Format_RGB32);
+bool TGIFImage::makeSurfaces() {
+    composite_ = bitmapOf(NewBitmap, width_, height_);
+    if (composite_.isNull()) return false;
+    clearSurfaces();
+    return true;
+}
+
+void TGIFImage::clearSurfaces() {
     composite_.fill(qRgb(0, 0, 0));
     if (HasTransparency) maskSurface_.assign(static_cast<std::size_t>(width_) * height_, 1);
     else maskSurface_.clear();
+}
+
+long long TGIFImage::PixelCount() const {
+    long long pixels = static_cast<long long>(width_) * height_;
+    for (const auto& f : Frames) pixels += static_cast<long long>(f->FrameWidth) * f->FrameHeight;
+    return pixels;
 }
 
 void TGIFImage::composeFrame() {
@@ -169,6 +201,8 @@ void TGIFImage::composeFrame() {
     assert(FrameIndex >= 1 && FrameIndex <= FrameCount);
     const TFrame& first = *Frames[0];
     NeedBackground = FrameIndex == 1 && first.Disposal <= 1;
+    // Each play starts on clean surfaces, as the first showing did.
+    if (FrameIndex == 1) clearSurfaces();
     TFrame& f = *Frames[FrameIndex - 1];
     const QRect r = f.Rect() & composite_.rect();
     if (f.Disposal == 3) {
@@ -182,6 +216,7 @@ void TGIFImage::composeFrame() {
         }
     }
     if (r.isEmpty()) return;  // a frame with no pixels, or off the screen
+    assert(f.Image.width() == f.FrameWidth && f.Image.height() == f.FrameHeight);
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const int fy = y - f.FrameTop;
         auto* dst = reinterpret_cast<QRgb*>(composite_.scanLine(y));
@@ -324,10 +359,11 @@ QImage TGIFImage::GetMask() const {
     return m;
 }
 
-std::unique_ptr<TGIFImage> CreateGifFromStream(const std::uint8_t* data, std::size_t size, bool& notAnimated) {
+std::unique_ptr<TGIFImage> CreateGifFromStream(const std::uint8_t* data, std::size_t size, bool& notAnimated,
+                                               long long maxPixels) {
     notAnimated = true;
     auto gif = std::make_unique<TGIFImage>();
-    if (!gif->ScanStream(data, size)) return nullptr;
+    if (!gif->ScanStream(data, size) || gif->PixelCount() > maxPixels) return nullptr;
     gif->Animating = false;
     gif->Shown = false;
     notAnimated = !gif->Animated;
@@ -335,11 +371,12 @@ std::unique_ptr<TGIFImage> CreateGifFromStream(const std::uint8_t* data, std::si
     return gif;
 }
 
-std::unique_ptr<TGIFImage> CreateGifFromFile(const std::string& hostPath, bool& notAnimated) {
+std::unique_ptr<TGIFImage> CreateGifFromFile(const std::string& hostPath, bool& notAnimated, long long maxPixels) {
     notAnimated = true;
     auto bytes = platform::ReadWholeFile(hostPath);
     if (!bytes) return nullptr;
-    return CreateGifFromStream(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size(), notAnimated);
+    return CreateGifFromStream(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size(), notAnimated,
+                               maxPixels);
 }
 
 }  // namespace htmlview

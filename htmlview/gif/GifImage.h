@@ -53,7 +53,9 @@ public:
     TGIFImage& operator=(const TGIFImage&) = delete;
 
     // Full loads decode every frame; scans only count and measure them. Each
-    // returns false (after ClearAll) when the data is not a usable GIF.
+    // returns false (after ClearAll) when the data is not a usable GIF, and
+    // also when a bitmap cannot be had (NewBitmap gives a null image or
+    // memory runs out): no partial picture is ever kept.
     bool LoadStream(const std::uint8_t* data, std::size_t size);
     bool LoadFile(const std::string& hostPath);
     bool ScanStream(const std::uint8_t* data, std::size_t size);
@@ -82,6 +84,11 @@ public:
     bool IsCopy = false;
     std::string Problem;  // why the last parse stopped early, if it did
     std::vector<std::unique_ptr<TFrame>> Frames;
+    // Makes the frame bitmaps and the composition surface (RGB32); a null
+    // image means memory ran out. Tests stand in one that runs out.
+    std::function<QImage(int width, int height)> NewBitmap = [](int w, int h) {
+        return QImage(w, h, QImage::Format_RGB32);
+    };
 
     int SpeedPercent() const { return speedPercent_; }
     void SetSpeedPercent(int percent);  // at least 1
@@ -109,12 +116,16 @@ public:
     void StepAnimation(QWidget* panel) override { CheckAnimation(panel); }
     void Draw(QPainter* painter, int x, int y, int w, int h) override;
     std::unique_ptr<TAnimatedImage> Copy() const override;
+    // Every frame and the composition surface; known after a scan already.
+    long long PixelCount() const override;
 
 private:
     bool parse(const std::uint8_t* data, std::size_t size, bool scanOnly);
+    bool readFrames(const std::uint8_t* data, std::size_t size, bool scanOnly);  // false: give up
     void composeFrame();
     void disposeFrame(int index);
-    void makeSurfaces();
+    bool makeSurfaces();  // false when memory ran out
+    void clearSurfaces();
     std::uint32_t now() const;
     std::uint32_t delayFor(int index) const;
 
@@ -125,10 +136,13 @@ private:
     std::vector<std::uint8_t> maskSurface_;
 };
 
-// Scans, then loads a GIF; null when it is not one. notAnimated says whether
-// it has a single frame. The new image is neither animating nor shown. On a
-// failed load the caller purges its cache's unused entries.
-std::unique_ptr<TGIFImage> CreateGifFromStream(const std::uint8_t* data, std::size_t size, bool& notAnimated);
-std::unique_ptr<TGIFImage> CreateGifFromFile(const std::string& hostPath, bool& notAnimated);
+// Scans, then loads a GIF; null when it is not one, when the scan finds it
+// would hold more than maxPixels (PixelCount: nothing is decoded then), or
+// when the load fails. notAnimated says whether it has a single frame. The
+// new image is neither animating nor shown. On null the caller purges its
+// cache's unused entries.
+std::unique_ptr<TGIFImage> CreateGifFromStream(const std::uint8_t* data, std::size_t size, bool& notAnimated,
+                                               long long maxPixels);
+std::unique_ptr<TGIFImage> CreateGifFromFile(const std::string& hostPath, bool& notAnimated, long long maxPixels);
 
 }  // namespace htmlview

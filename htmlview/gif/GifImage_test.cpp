@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -215,10 +216,15 @@ TEST(GifReader, EveryCutOfAFileIsSafe) {
 }
 
 TEST(GifReader, HugeFramesAreRefused) {
-    GifFile f = Read(GifBuilder(1, 1).Image(0, 0, 1, 1, {1}).Codes(5000, 1, 2, {4, 1, 5}, 3).Done());
+    const int over = htmlview::gif::kMaxSide + 1;
+    GifFile f = Read(GifBuilder(1, 1).Image(0, 0, 1, 1, {1}).Codes(over, 1, 2, {4, 1, 5}, 3).Done());
     EXPECT_EQ(f.Frames.size(), 1u);
     EXPECT_NE(f.Problem.find("larger than"), std::string::npos);
     EXPECT_EQ(f.Width, 1);
+    GifFile tall = Read(GifBuilder(1, 1).Image(0, 0, 1, 1, {1}).Codes(1, over, 2, {4, 1, 5}, 3).Done());
+    EXPECT_EQ(tall.Frames.size(), 1u);
+    EXPECT_NE(tall.Problem.find("larger than"), std::string::npos);
+    EXPECT_EQ(tall.Height, 1);
 }
 
 TEST(GifImage, ScanCountsFramesWithoutDecoding) {
@@ -233,7 +239,7 @@ TEST(GifImage, ScanCountsFramesWithoutDecoding) {
 
     bool notAnimated = false;
     auto full = htmlview::CreateGifFromStream(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
-                                              notAnimated);
+                                              notAnimated, 1000);
     ASSERT_TRUE(full);
     EXPECT_FALSE(notAnimated);
     EXPECT_FALSE(full->Shown);
@@ -241,12 +247,20 @@ TEST(GifImage, ScanCountsFramesWithoutDecoding) {
     EXPECT_EQ(full->GetBitmap().pixel(0, 0), qRgb(255, 0, 0));
     std::string notGif = "GIX89a";
     EXPECT_FALSE(htmlview::CreateGifFromStream(reinterpret_cast<const std::uint8_t*>(notGif.data()), notGif.size(),
-                                               notAnimated));
+                                               notAnimated, 1000));
+    // The scan's pixel count (two frames and the screen) decides before anything is decoded.
+    EXPECT_EQ(gif.PixelCount(), 4 + 1 + 4);
+    EXPECT_TRUE(htmlview::CreateGifFromStream(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+                                              notAnimated, 9));
+    EXPECT_FALSE(htmlview::CreateGifFromStream(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+                                               notAnimated, 8));
 }
+
 
 // Frame 1 red over the 2x2 screen; frame 2 a transparent green pixel at
 // (1,1) restored to background after it; frame 3 a blue pixel at (0,0) that
 // restores what was under it.
+// Frame 4 a green pixel at (1,1).
 std::string DisposalGif() {
     return GifBuilder(2, 2)
         .Control(1, 10)
@@ -255,6 +269,8 @@ std::string DisposalGif() {
         .Image(1, 0, 1, 2, {0, 2})
         .Control(3, 10)
         .Image(0, 0, 1, 1, {3})
+        .Control(1, 10)
+        .Image(1, 1, 1, 1, {2})
         .Done();
 }
 
@@ -270,11 +286,41 @@ TEST(GifImage, DisposalMethodsOnTheComposite) {
     EXPECT_EQ(c.pixel(1, 0), qRgb(0, 0, 0));
     EXPECT_EQ(qAlpha(gif.CompositeWithAlpha().pixel(1, 0)), 0);
     EXPECT_EQ(c.pixel(0, 0), qRgb(0, 0, 255));
+    gif.SetFrameIndex(4);  // frame 3's area comes back: red, not the background
+    EXPECT_EQ(c.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(c.pixel(1, 1), qRgb(0, 255, 0));
     gif.SetFrameIndex(0);  // below 1 means the last frame: unchanged
-    EXPECT_EQ(gif.FrameIndex, 3);
-    gif.SetFrameIndex(4);  // above the count wraps to 1; frame 3's area comes back
+    EXPECT_EQ(gif.FrameIndex, 4);
+    gif.SetFrameIndex(5);  // above the count wraps to 1
     EXPECT_EQ(gif.FrameIndex, 1);
     EXPECT_EQ(c.pixel(0, 0), qRgb(255, 0, 0));
+}
+
+TEST(GifImage, ABitmapThatCannotBeHadGivesNoPicture) {
+    const std::string bytes = DisposalGif();
+    for (int failing = 1; failing <= 5; ++failing) {  // each frame, then the composition surface
+        for (bool throws : {false, true}) {
+            TGIFImage gif;
+            int made = 0;
+            gif.NewBitmap = [&](int w, int h) {
+                if (++made < failing) return QImage(w, h, QImage::Format_RGB32);
+                if (throws) throw std::bad_alloc();
+                return QImage();
+            };
+            EXPECT_FALSE(Load(gif, bytes)) << failing;
+            EXPECT_TRUE(gif.NoImage);
+            EXPECT_EQ(gif.FrameCount, 0);
+            EXPECT_TRUE(gif.Composite().isNull());
+            gif.SetAnimating(true);
+            gif.CheckAnimation(nullptr);  // the timer finds nothing to step
+            QImage target(4, 4, QImage::Format_RGB32);
+            target.fill(Qt::white);
+            QPainter painter(&target);
+            gif.Draw(&painter, 0, 0, 4, 4);
+            painter.end();
+            EXPECT_EQ(target.pixel(0, 0), qRgb(255, 255, 255));
+        }
+    }
 }
 
 TEST(GifImage, EmptyFramesComposeToNothing) {
@@ -328,6 +374,33 @@ TEST(GifImage, AnimationStepsByDelayAndStopsAfterItsLoops) {
     EXPECT_FALSE(gif.Animating);
     EXPECT_EQ(gif.FrameIndex, 3);
     EXPECT_EQ(gif.Iteration, 1);  // reset when the animation stops
+}
+
+TEST(GifImage, EveryLoopStartsAsTheFirstShowing) {
+    // Frame 1 leaves its right pixel transparent; frame 2 covers both.
+    const std::string bytes = GifBuilder(2, 1)
+                                  .Loop(0)
+                                  .Control(1, 10, 0)
+                                  .Image(0, 0, 2, 1, {1, 0})
+                                  .Control(1, 10)
+                                  .Image(0, 0, 2, 1, {2, 3})
+                                  .Done();
+    TGIFImage gif;
+    FakeClock clock;
+    gif.SetClock(clock.Fn());
+    ASSERT_TRUE(Load(gif, bytes));
+    const QImage first = gif.CompositeWithAlpha();
+    EXPECT_EQ(qAlpha(first.pixel(1, 0)), 0);
+    gif.SetAnimating(true);
+    bool wrapped = false;
+    for (int t = 0; t < 100 && !wrapped; ++t) {
+        clock.now += 100;
+        const int before = gif.FrameIndex;
+        gif.CheckAnimation(nullptr);
+        wrapped = before == 2 && gif.FrameIndex == 1;
+    }
+    ASSERT_TRUE(wrapped);
+    EXPECT_EQ(gif.CompositeWithAlpha(), first);
 }
 
 TEST(GifImage, SpeedScalesDelaysAndZeroDelayStepsEveryTick) {

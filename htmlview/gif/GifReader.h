@@ -15,10 +15,12 @@
 
 namespace htmlview::gif {
 
-// Frames are kept to 256; a frame or the logical screen larger than this on a
-// side ends the parse (a 16-bit size would otherwise ask for gigabytes).
+// Frames are kept to 256; a frame larger than this on a side ends the parse
+// (a 16-bit size would otherwise ask for gigabytes), and the logical screen is
+// cut to it. The side cap is the one every picture format has
+// (platform::kMaxDecodedSide).
 constexpr int kMaxFrames = 256;
-constexpr int kMaxSide = 4096;
+constexpr int kMaxSide = 2048;
 
 using ColorTable = std::array<std::uint8_t, 768>;  // 256 RGB triples, padded with zeros
 

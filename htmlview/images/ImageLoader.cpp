@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QImageReader>
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 
 namespace htmlview {
 
@@ -24,17 +26,40 @@ QImage capped(QImage img) {
     return img;
 }
 
-// A picture through Qt's reader of Format ("bmp", "gif"), refused when its
-// header claims more than the reader may allocate.
-QImage readWithQt(std::string_view bytes, const char* format) {
+std::int32_t le32(std::string_view b, std::size_t at) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |
+                                     static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
+                                     static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
+                                     static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24);
+}
+
+// The sides a BMP header claims (a negative height is a top-down picture,
+// which Qt reads but reports no size for); empty when there is no header.
+QSize bmpSize(std::string_view b) {
+    if (b.size() < 26) return {};
+    const std::int32_t headerSize = le32(b, 14);
+    long long w = 0, h = 0;
+    if (headerSize == 12) {  // OS/2 core header: 16-bit sides
+        w = static_cast<std::uint8_t>(b[18]) | static_cast<std::uint8_t>(b[19]) << 8;
+        h = static_cast<std::uint8_t>(b[20]) | static_cast<std::uint8_t>(b[21]) << 8;
+    } else {
+        w = le32(b, 18);
+        h = std::llabs(static_cast<long long>(le32(b, 22)));
+    }
+    if (w <= 0 || h <= 0 || w > INT32_MAX || h > INT32_MAX) return {};
+    return QSize(static_cast<int>(w), static_cast<int>(h));
+}
+
+// A BMP through Qt's reader, refused when its header claims more than the
+// reader may allocate.
+QImage readBmp(std::string_view bytes) {
+    const QSize size = bmpSize(bytes);
+    if (size.isEmpty() || static_cast<long long>(size.width()) * size.height() > kMaxReadPixels) return {};
     QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
+    QImageReader reader(&buffer, "bmp");
     reader.setDecideFormatFromContent(false);
-    const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty() || static_cast<long long>(size.width()) * size.height() > kMaxReadPixels)
-        return {};
     QImage img;
     if (!reader.read(&img)) return {};
     return capped(img);
@@ -49,7 +74,7 @@ QImage decodeJpeg(std::string_view bytes) {
 // BMP and JPEG only.
 QImage decodeBitmap(std::string_view bytes) {
     switch (GetImageType(bytes)) {
-        case ikBmp: return readWithQt(bytes, "bmp");
+        case ikBmp: return readBmp(bytes);
         case ikJpeg: return decodeJpeg(bytes);
         default: return {};
     }

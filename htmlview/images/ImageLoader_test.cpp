@@ -24,6 +24,45 @@ QImage twoColours() {
         for (int x = 0; x < 3; ++x) img.setPixelColor(x, y, QColor(255, 0, 255));
     return img;
 }
+
+std::uint32_t le32At(const std::string& b, std::size_t at) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8 |
+                                      static_cast<unsigned char>(b[at + 2]) << 16 |
+                                      static_cast<unsigned char>(b[at + 3]) << 24);
+}
+void putLe32(std::string& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+// The same BMP stored top-down: a negative height and its rows in reading order.
+std::string TopDown(const std::string& bottomUp) {
+    std::string b = bottomUp;
+    const std::uint32_t offset = le32At(b, 10);
+    const auto width = static_cast<int>(le32At(b, 18)), height = static_cast<int>(le32At(b, 22));
+    const int bits = static_cast<unsigned char>(b[28]) | static_cast<unsigned char>(b[29]) << 8;
+    const std::size_t stride = static_cast<std::size_t>((width * bits + 31) / 32 * 4);
+    for (int y = 0; y < height; ++y)
+        b.replace(offset + y * stride, stride, bottomUp, offset + (height - 1 - y) * stride, stride);
+    putLe32(b, 22, static_cast<std::uint32_t>(-height));
+    return b;
+}
+
+// A black-and-white BMP of the given sides, every pixel white.
+std::string MonoBmp(int width, int height) {
+    const std::uint32_t stride = static_cast<std::uint32_t>((width + 31) / 32 * 4);
+    std::string b(62, '\0');
+    b[0] = 'B';
+    b[1] = 'M';
+    putLe32(b, 2, 62 + stride * static_cast<std::uint32_t>(height));
+    putLe32(b, 10, 62);
+    putLe32(b, 14, 40);
+    putLe32(b, 18, static_cast<std::uint32_t>(width));
+    putLe32(b, 22, static_cast<std::uint32_t>(height));
+    b[26] = 1;  // planes
+    b[28] = 1;  // bits
+    putLe32(b, 58, 0x00FFFFFF);  // colour 1 white; colour 0 black
+    return b + std::string(stride * static_cast<std::size_t>(height), '\xFF');
+}
 }  // namespace
 
 TEST(ImageLoader, BmpAndJpegFromBytes) {
@@ -35,6 +74,10 @@ TEST(ImageLoader, BmpAndJpegFromBytes) {
     EXPECT_EQ(QColor(bmp.pixel(5, 0)), QColor(0, 160, 0));
     EXPECT_EQ(QColor(bmp.pixel(0, 3)), QColor(255, 0, 255));
     EXPECT_TRUE(mask.isNull());
+    // Stored top-down, the same picture.
+    const QImage topDown = LoadImageFromStream(TopDown(BmpOf(twoColours())), kind, mask);
+    ASSERT_FALSE(topDown.isNull());
+    EXPECT_EQ(topDown.convertToFormat(QImage::Format_RGB32), bmp.convertToFormat(QImage::Format_RGB32));
 
     kind = itLowerLeft;  // asked for, but JPEG has no mask
     QImage jpeg = LoadImageFromStream(JpegOfColour(QColor(30, 60, 200), 24, 16), kind, mask);
@@ -127,6 +170,10 @@ TEST(ImageLoader, BigPicturesAreCappedOnAllRoads) {
     const std::string claim = platform::testing::WithClaimedSize(JpegOfColour(Qt::blue, 16, 16), 8000, 6000);
     img = LoadImageFromStream(claim, kind, mask);
     EXPECT_EQ(img.size(), QSize(2000, 1500));
+    // A BMP is read whole before it is scaled: one of more pixels than the
+    // reader may allocate is refused, however little its file takes.
+    EXPECT_EQ(LoadImageFromStream(MonoBmp(4000, 4000), kind, mask).size(), QSize(2048, 2048));
+    EXPECT_TRUE(LoadImageFromStream(MonoBmp(4200, 4100), kind, mask).isNull());
 }
 
 TEST(ImageLoader, EightBitDisplaysMapPicturesToTheViewerPalette) {

@@ -20,6 +20,8 @@ public:
     // Stretched into (x, y, w, h); a null painter draws nothing.
     virtual void Draw(QPainter* painter, int x, int y, int w, int h) = 0;
     virtual std::unique_ptr<TAnimatedImage> Copy() const = 0;
+    // Pixels the animation holds: every frame and its composition surface.
+    virtual long long PixelCount() const { return static_cast<long long>(Width()) * Height(); }
 };
 
 struct TPicture {

@@ -18,6 +18,7 @@ void TCell::AddBlock(TSectionBase* block) {
     Add(block);
     if (auto* pre = dynamic_cast<TPreFormated*>(block); pre && pre->CharCount == 0) pre->AppendText(" ");
     block->Document = Document;
+    block->OwnerCell = this;
     block->RefreshSize();
 }
 

@@ -15,6 +15,7 @@
 namespace htmlview {
 
 class TCanvas;
+class TCell;
 class TSectionList;
 class ThtmlForm;
 
@@ -40,9 +41,10 @@ public:
     virtual void ResetToDefault() {}
     virtual bool GetSubmission(int, std::string&) { return false; }
     virtual void SetSize(TCanvas&) {}
-    // Called by painting after the window was placed and shown: a radio
-    // button's panel takes its cell's colour (or the document's) here.
-    virtual void Placed() {}
+    // Called by painting after the window was placed and shown, with the
+    // cell that owns the section holding the control (null when none): a
+    // radio button's panel takes that cell's colour (or the document's) here.
+    virtual void Placed(const TCell* /*cell*/) {}
     // An image-submit control notes where its image was hit, and submits
     // when the viewer says the click was on it.
     virtual void RecordHit(int /*ix*/, int /*iy*/) {}

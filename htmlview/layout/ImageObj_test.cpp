@@ -4,7 +4,9 @@
 // pixels a character.
 #include "htmlview/images/ImageCache.h"
 #include "htmlview/images/ImageTestFiles.h"
+#include "htmlview/gif/GifReader.h"
 #include "htmlview/parser/ParserTestSupport.h"
+#include "platform/imaging/JpegTestFiles.h"
 
 #include <QPainter>
 #include <map>
@@ -144,6 +146,52 @@ TEST_F(ImageTest, AMissingPictureShowsTheBrokenImageInAnAltBox) {
     doc->SetBackColor(clWhite);
     out = paint(400, 60);
     EXPECT_EQ(rgbAt(x + img[0]->ObjWidth - 1, y + 10), swap(ColorToRGB(clSilver)));
+}
+
+// Frames of the largest side, each a few bytes: a small file asking for
+// frames x side x side pixels.
+std::string GifBomb(int frames) {
+    const char side[2] = {static_cast<char>(gif::kMaxSide & 0xFF), static_cast<char>(gif::kMaxSide >> 8)};
+    std::string g = "GIF89a" + std::string(side, 2) + std::string(side, 2) +
+                    std::string("\x80\0\0\0\0\0\xff\xff\xff", 9);
+    for (int i = 0; i < frames; ++i)
+        g += std::string(",\0\0\0\0", 5) + std::string(side, 2) + std::string(side, 2) +
+             std::string("\0\x02\x02\x44\x01\0", 6);
+    return g + ";";
+}
+
+TEST_F(ImageTest, PicturesPastTheDocumentsBudgetShowTheBrokenPicture) {
+    files["bomb.gif"] = GifBomb(256);
+    files["eight.gif"] = GifBomb(8);
+    files["one.gif"] = GifBomb(1);
+    parse("<IMG SRC=bomb.gif><IMG SRC=eight.gif><IMG SRC=one.gif>");
+    arrange(400);
+    auto img = images();
+    ASSERT_EQ(img.size(), 3u);
+    EXPECT_EQ(img[0]->Image, BrokenImage());
+    EXPECT_EQ(img[1]->Image, BrokenImage());
+    EXPECT_NE(img[2]->Image, BrokenImage());  // one frame of the largest side fits
+    const long long side = gif::kMaxSide;
+    EXPECT_EQ(doc->PictureBudget.Used(), side * side);  // the still GIF became one bitmap
+    EXPECT_LE(doc->PictureBudget.Used(), doc->PictureBudget.Limit());
+    EXPECT_LT(ImageCache().IndexOf(ImageCacheKey("bomb.gif")), 0);
+
+    // Bitmaps and JPEGs count the same way, whether decoded or from the cache.
+    doc->Clear();
+    EXPECT_EQ(doc->PictureBudget.Used(), 0);
+    doc->PictureBudget = TPictureBudget(3'000'000);
+    files["big.bmp"] = BmpOf(filled(2000, 1000, Qt::red));
+    files["photo.jpg"] = platform::testing::JpegOfColour(Qt::blue, 2000, 1000);
+    files["small.bmp"] = BmpOf(filled(10, 10, Qt::green));
+    parse("<IMG SRC=big.bmp><IMG SRC=photo.jpg><IMG SRC=big.bmp><IMG SRC=small.bmp>");
+    arrange(400);
+    img = images();
+    ASSERT_EQ(img.size(), 4u);
+    EXPECT_EQ(img[0]->Image->Bitmap.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(img[1]->Image, BrokenImage());
+    EXPECT_EQ(img[2]->Image, BrokenImage());
+    EXPECT_EQ(img[3]->Image->Bitmap.pixel(0, 0), qRgb(0, 255, 0));
+    EXPECT_EQ(doc->PictureBudget.Used(), 2'000'000 + 100);
 }
 
 TEST_F(ImageTest, ImagesOffShowThePendingPictureAndHoldNothing) {

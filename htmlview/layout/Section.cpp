@@ -574,7 +574,7 @@ int TSection::Paint(TCanvas& canvas, const QRect& clipRect, IndentManager& inden
                                                      : y - ctrl->Height() - scrollY;
                     ctrl->TheControl->move(x, top);
                     ctrl->TheControl->show();
-                    ctrl->Placed();
+                    ctrl->Placed(OwnerCell);
                     x += ctrl->Width();
                 }
                 ++i;

@@ -36,6 +36,10 @@ public:
     virtual ~TSectionBase() = default;
 
     TSectionList* Document = nullptr;  // set when the block is added to a cell
+    // The cell that owns the block (set when it is added): what the block
+    // places inside it (form controls) reads the cell through this, never
+    // through a pointer of its own that could outlive the cell.
+    TCell* OwnerCell = nullptr;
     int FlowHeight = 0;   // vertical space taken in the flow
     int PaintHeight = 0;  // what painting and hit tests cover (>= FlowHeight)
     int TopY = 0;

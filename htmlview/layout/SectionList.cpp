@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <algorithm>
+#include <new>
 #include <optional>
 
 namespace htmlview {
@@ -48,6 +49,7 @@ void TSectionList::Clear() {
     Maps.Clear();
     PendingImages.Clear();
     SelStart = SelEnd = 0;
+    PictureBudget.Reset();
 }
 
 int TSectionList::Arrange(TCanvas& canvas, int y, int width, int& charIndex, int& maxWidth) {
@@ -139,11 +141,14 @@ namespace {
 // A GIF becomes its first frame's bitmap with its transparent pixels as a
 // mask (mode 2), and, when it has more than one frame, the animation each
 // image showing it copies; without a transparent colour, TRANSP asks for
-// the lower-left corner's colour. A GIF our reader cannot load frees the
-// cache's unused pictures before it is given up.
-std::shared_ptr<const TPicture> fromGif(const std::string& bytes, std::uint8_t& transparent, QImage& mask) {
+// the lower-left corner's colour. A GIF our reader cannot load, or one that
+// would hold more than maxPixels, frees the cache's unused pictures before
+// it is given up.
+std::shared_ptr<const TPicture> fromGif(const std::string& bytes, std::uint8_t& transparent, QImage& mask,
+                                        long long maxPixels) {
     bool notAnimated = true;
-    auto gif = CreateGifFromStream(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), notAnimated);
+    auto gif = CreateGifFromStream(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), notAnimated,
+                                   maxPixels);
     if (!gif) {
         ImageCache().PurgeUnused();
         return nullptr;
@@ -178,10 +183,12 @@ bool hasGifExtension(const std::string& name) {
     return dot != std::string::npos && name.size() - dot <= 6 && platform::AsciiLower(name.substr(dot)) == ".gif";
 }
 
-// Decodes bytes the host delivered; null when they are no picture.
-std::shared_ptr<const TPicture> decodeBytes(const std::string& bytes, std::uint8_t& transparent, QImage& mask) {
+// Decodes bytes the host delivered; null when they are no picture. A GIF is
+// refused before decoding when it would hold more than maxPixels.
+std::shared_ptr<const TPicture> decodeBytes(const std::string& bytes, std::uint8_t& transparent, QImage& mask,
+                                            long long maxPixels) {
     const TImageKind kind = GetImageType(bytes);
-    if (kind == ikGif87 || kind == ikGif89) return fromGif(bytes, transparent, mask);
+    if (kind == ikGif87 || kind == ikGif89) return fromGif(bytes, transparent, mask, maxPixels);
     auto kindIn = static_cast<TImageTransp>(transparent);
     auto p = fromBitmap(LoadImageFromStream(bytes, kindIn, mask));
     transparent = kindIn;
@@ -197,7 +204,15 @@ std::shared_ptr<const TPicture> TSectionList::GetImage(const std::string& name, 
     const std::string key = ImageCacheKey(name);
     if (key.empty()) return nullptr;
     TStringBitmapList& cache = ImageCache();
+    // A picture over the document's budget, or memory running out, gives
+    // none and frees what nobody uses.
+    const auto giveUp = [&cache, &mask] {
+        mask = QImage();
+        cache.PurgeUnused();
+        return nullptr;
+    };
     if (const int i = cache.IndexOf(key); i >= 0) {
+        if (!PictureBudget.Take(PicturePixels(*cache.Item(i).Picture))) return giveUp();
         fromCache = true;
         auto pic = cache.TakeImage(i);
         TBitmapItem& entry = cache.Item(i);
@@ -213,6 +228,24 @@ std::shared_ptr<const TPicture> TSectionList::GetImage(const std::string& name, 
         return pic;
     }
     std::shared_ptr<const TPicture> pic;
+    try {
+        pic = fetchPicture(name, transparent, pending, mask);
+    } catch (const std::bad_alloc&) {
+        return giveUp();
+    }
+    if (!pic) return nullptr;
+    if (!PictureBudget.Take(PicturePixels(*pic))) return giveUp();
+    auto entry = std::make_unique<TBitmapItem>();
+    entry->Picture = pic;
+    entry->MaskBitmap = mask;
+    entry->TranspKind = mask.isNull() ? itNone : static_cast<TImageTransp>(transparent);
+    cache.AddObject(key, std::move(entry));
+    return pic;
+}
+
+std::shared_ptr<const TPicture> TSectionList::fetchPicture(const std::string& name, std::uint8_t& transparent,
+                                                           bool& pending, QImage& mask) {
+    std::shared_ptr<const TPicture> pic;
     if (OnImageRequest) {
         TMemoryStream* stream = nullptr;
         OnImageRequest(Viewer, name, stream);
@@ -221,7 +254,7 @@ std::shared_ptr<const TPicture> TSectionList::GetImage(const std::string& name, 
             return nullptr;
         }
         if (!stream || stream->Data.empty()) return nullptr;
-        pic = decodeBytes(stream->Data, transparent, mask);
+        pic = decodeBytes(stream->Data, transparent, mask, PictureBudget.Left());
     } else {
         if (hasGifExtension(name)) {
             std::optional<std::string> bytes;
@@ -231,7 +264,7 @@ std::shared_ptr<const TPicture> TSectionList::GetImage(const std::string& name, 
                 // unreadable: the picture cannot be had, as for a missing file
             }
             if (bytes && (GetImageType(*bytes) == ikGif87 || GetImageType(*bytes) == ikGif89))
-                pic = fromGif(*bytes, transparent, mask);
+                pic = fromGif(*bytes, transparent, mask, PictureBudget.Left());
         }
         if (!pic) {
             auto kind = static_cast<TImageTransp>(transparent);
@@ -239,12 +272,6 @@ std::shared_ptr<const TPicture> TSectionList::GetImage(const std::string& name, 
             transparent = kind;
         }
     }
-    if (!pic) return nullptr;
-    auto entry = std::make_unique<TBitmapItem>();
-    entry->Picture = pic;
-    entry->MaskBitmap = mask;
-    entry->TranspKind = mask.isNull() ? itNone : static_cast<TImageTransp>(transparent);
-    cache.AddObject(key, std::move(entry));
     return pic;
 }
 
@@ -259,7 +286,12 @@ bool TSectionList::InsertImage(const std::string& name, const std::string& bytes
     if (waiting.empty()) return false;
     std::uint8_t transparent = itNone;
     QImage mask;
-    auto pic = decodeBytes(bytes, transparent, mask);
+    std::shared_ptr<const TPicture> pic;
+    try {
+        pic = decodeBytes(bytes, transparent, mask, PictureBudget.Left());
+    } catch (const std::bad_alloc&) {
+        ImageCache().PurgeUnused();  // the waiting images show the broken picture
+    }
     TStringBitmapList& cache = ImageCache();
     const bool decoded = pic != nullptr;
     if (decoded && cache.IndexOf(key) < 0) {

@@ -9,6 +9,7 @@
 #include "htmlview/layout/Fonts.h"
 #include "htmlview/layout/FormControls.h"
 #include "htmlview/images/Picture.h"
+#include "htmlview/images/PictureBudget.h"
 #include "htmlview/util/HtmlUtils.h"
 #include "htmlview/util/MapItem.h"
 #include "htmlview/util/StringList.h"
@@ -69,6 +70,8 @@ public:
     std::function<void(QWidget* sender, const std::string& language, std::string script)> OnScript;
     // How a block dropped during layout is reported; by default an error box.
     std::function<void(const std::string&)> ErrorReporter;
+    // Pixels the pictures of this document hold; Clear starts it anew.
+    TPictureBudget PictureBudget;
     // The viewer's link-to-file-name operation, for image names without an image request.
     std::function<std::string(const std::string&)> LinkToFileName;
 
@@ -86,6 +89,9 @@ public:
     // TImageTransp); Mask is the picture's mask or null. Pending is set when
     // the host will deliver it later. Every picture it gives counts one user
     // of its cache entry: give it back with ImageCache().ReleaseImage(ImageCacheKey(name)).
+    // Every picture it gives is charged to PictureBudget; one that does not
+    // fit, or memory running out, gives null and purges the cache's unused
+    // entries (the image shows the broken picture). Never throws bad_alloc.
     std::shared_ptr<const TPicture> GetImage(const std::string& name, std::uint8_t& transparent, bool& pending,
                                              bool& fromCache, QImage& mask);
     // A picture the host delivers for a name it answered "not ready": it
@@ -107,6 +113,9 @@ public:
     void NoteLayoutError(const std::string& message) { layoutErrors_.push_back(message); }
 
 private:
+    // Decodes a picture not in the cache (the host's bytes or a file).
+    std::shared_ptr<const TPicture> fetchPicture(const std::string& name, std::uint8_t& transparent, bool& pending,
+                                                 QImage& mask);
     std::vector<std::string> layoutErrors_;
     int arrangeDepth_ = 0;
 };

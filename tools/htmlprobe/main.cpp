@@ -10,10 +10,14 @@
 //                                    heights, and each image's size
 //   png --width W [--images] FILE OUT the document painted onto an image, with
 //                                    the Liberation fonts as the program uses
-// With --images, pictures are loaded from files relative to the page, as
-// the viewer does with images shown; without, their placeholders stand in.
+// With --images, pictures (and the body's BACKGROUND, which png tiles) are
+// loaded from the files their links name, resolved as the viewer control
+// does (relative to the page or its BASE, each folder matched ignoring
+// case); without, their placeholders stand in.
 // Text is shown as Windows-1252 bytes converted to UTF-8; control characters
 // as \xNN.
+#include "htmlview/control/BackgroundTiles.h"
+#include "htmlview/control/LinkFiles.h"
 #include "htmlview/layout/Canvas.h"
 #include "htmlview/parser/Parser.h"
 #include "htmlview/parser/TreeDump.h"
@@ -89,17 +93,15 @@ int dumpTokens(const std::string& html) {
 // The document of a page, parsed with the viewer's defaults (white page).
 struct Page {
     TSectionList doc{nullptr, nullptr};
-    // Folder is where pictures are looked for when given ("" = images off).
-    Page(const std::string& html, const std::optional<std::filesystem::path>& folder) {
+    std::string base;  // the page's BASE
+    // PageFile is the page whose links name pictures when given (none = images off).
+    Page(const std::string& html, const std::optional<std::filesystem::path>& pageFile) {
         doc.ErrorReporter = [](const std::string& m) { std::cerr << "layout error: " << m << "\n"; };
         doc.SetBackColor(clWhite);
-        if (folder) {
+        if (pageFile) {
             doc.ImagesOn = true;
-            doc.LinkToFileName = [dir = *folder](const std::string& link) {
-                std::string name = UrlToFileName(platform::TrimControls(link), "");
-                std::replace(name.begin(), name.end(), '\\', '/');
-                const std::filesystem::path p(name);
-                return (p.is_absolute() ? p : dir / p).lexically_normal().string();
+            doc.LinkToFileName = [this, file = pageFile->string()](const std::string& link) {
+                return LinkFileName(link, "", base, file);
             };
         }
         THtmlParser parser;
@@ -108,6 +110,8 @@ struct Page {
         } catch (const EParseError& e) {
             std::cerr << "error: " << e.what() << "\n";
         }
+        base = parser.BaseHref;
+        doc.FetchBackImage();
     }
     int arrange(TCanvas& canvas, int width) {
         int ci = 0, mw = 0;
@@ -115,14 +119,14 @@ struct Page {
     }
 };
 
-using Folder = std::optional<std::filesystem::path>;
+using PageFile = std::optional<std::filesystem::path>;  // when pictures load
 
-int dumpTree(const std::string& html, bool layout, bool fake, int width, const Folder& folder) {
+int dumpTree(const std::string& html, bool layout, bool fake, int width, const PageFile& pageFile) {
     FakeTextMetrics fakeMetrics;
     if (fake) SetScreenMetrics(&fakeMetrics);
     int rc = 0;
     {
-        Page page(html, folder);
+        Page page(html, pageFile);
         if (layout) {
             TCanvas canvas(ScreenMetrics());
             const int h = page.arrange(canvas, width);
@@ -134,15 +138,17 @@ int dumpTree(const std::string& html, bool layout, bool fake, int width, const F
     return rc;
 }
 
-int paintPng(const std::string& html, int width, const std::string& out, const Folder& folder) {
-    Page page(html, folder);
+int paintPng(const std::string& html, int width, const std::string& out, const PageFile& pageFile) {
+    Page page(html, pageFile);
     TCanvas measure(ScreenMetrics());
     const int h = std::clamp(page.arrange(measure, width), 1, 32000);
     QImage image(width, h, QImage::Format_RGB32);
     const TColor back = ColorToRGB(page.doc.BackColor);
-    image.fill(QColor(RedOf(back), GreenOf(back), BlueOf(back)));
     {
         QPainter painter(&image);
+        const auto& tile = page.doc.BackBitmap;
+        PaintBackground(painter, image.rect(), tile ? tile->Bitmap : QImage(), 0, 0,
+                        QColor(RedOf(back), GreenOf(back), BlueOf(back)));
         TCanvas canvas(ScreenMetrics(), &painter);
         page.doc.Paint(canvas, QRect(0, 0, width, h), 0, 0, width);
     }
@@ -185,13 +191,13 @@ int main(int argc, char** argv) {
     if (cmd != "tree" && cmd != "layout" && cmd != "png") return usage();
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
-    // Pictures of a page read from standard input are looked for in the current folder.
-    Folder folder;
-    if (images) folder = file == "-" ? std::filesystem::current_path() : std::filesystem::absolute(file).parent_path();
+    // Links of a page read from standard input are relative to the current folder.
+    PageFile pageFile;
+    if (images) pageFile = file == "-" ? std::filesystem::current_path() / "-" : std::filesystem::absolute(file);
     if (cmd == "png") {
         // Painted as the program shows pages: with the fonts the pages were written for.
         SetWindowsFaces(TWindowsFaces::Liberation);
-        return paintPng(bytes, width, rest[1], folder);
+        return paintPng(bytes, width, rest[1], pageFile);
     }
-    return dumpTree(bytes, cmd == "layout", fake, width, folder);
+    return dumpTree(bytes, cmd == "layout", fake, width, pageFile);
 }

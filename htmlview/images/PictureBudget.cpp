@@ -1,0 +1,21 @@
+#include "htmlview/images/PictureBudget.h"
+
+#include <cassert>
+
+namespace htmlview {
+
+bool TPictureBudget::Take(long long pixels) {
+    assert(pixels >= 0);
+    if (pixels > Left()) return false;
+    used_ += pixels;
+    assert(used_ <= limit_);
+    return true;
+}
+
+long long PicturePixels(const TPicture& picture) {
+    long long pixels = static_cast<long long>(picture.Bitmap.width()) * picture.Bitmap.height();
+    if (picture.Animation) pixels += picture.Animation->PixelCount();
+    return pixels;
+}
+
+}  // namespace htmlview

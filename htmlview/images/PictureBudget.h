@@ -1,0 +1,35 @@
+#pragma once
+// How many pixels the pictures of one document may hold. Every picture an
+// image of the document takes, decoded or from the cache, is charged its
+// pixel count (an animation: every frame and its composition surface); one
+// that does not fit what is left is refused, and the image shows the broken
+// picture. With sides capped at platform::kMaxDecodedSide for every format,
+// this bounds what one page can make the viewer allocate.
+#include "htmlview/images/Picture.h"
+
+namespace htmlview {
+
+// 128 MB of 32-bit pixels.
+constexpr long long kDocumentPicturePixels = 32LL * 1024 * 1024;
+
+class TPictureBudget {
+public:
+    explicit TPictureBudget(long long limit = kDocumentPicturePixels) : limit_(limit) {}
+
+    long long Limit() const { return limit_; }
+    long long Used() const { return used_; }
+    long long Left() const { return limit_ - used_; }
+    // Charges Pixels when they fit what is left; false (nothing charged) otherwise.
+    bool Take(long long pixels);
+    // A new document: nothing charged.
+    void Reset() { used_ = 0; }
+
+private:
+    long long limit_;
+    long long used_ = 0;
+};
+
+// What a picture holds in pixels: its bitmap and, for an animation, its frames and surfaces.
+long long PicturePixels(const TPicture& picture);
+
+}  // namespace htmlview
