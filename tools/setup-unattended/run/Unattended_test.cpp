@@ -181,8 +181,9 @@ TEST(SetupUnattended, ABuiltSetupExeInstallsIntoAFreshRootAndAFailedBuildExitsNo
     std::filesystem::remove_all(start.Folder);
 }
 
-// A file in use ends the run on the reboot page; the restart replaces it and
-// resumes the setup with its own configuration to its good page.
+// A file in use ends the run on the reboot page, leaving a restart entry that
+// names its container; the restart replaces the file and resumes the setup
+// with its own configuration, which carries the entry out, to its good page.
 TEST(SetupUnattended, AProgramInUseIsReplacedByTheRestartWhichEndsOnSetupComplete) {
     platform::TempRootDir dir;
     auto options = unattended::DefaultOptions(dir.Path());
@@ -190,6 +191,12 @@ TEST(SetupUnattended, AProgramInUseIsReplacedByTheRestartWhichEndsOnSetupComplet
     options.inUse = std::string(unattended::kProductDir) + "\\voreled.exe";
     const Outcome outcome = unattended::RunUnattended(options);
     EXPECT_TRUE(outcome.Good()) << Problems(outcome);
+    {
+        platform::ScopedSystemRoot root(dir.Path());
+        EXPECT_EQ(platform::Registry().ReadString(platform::RegRoot::LocalMachine,
+                                                  "SOFTWARE\\Tamsel\\Install\\Install0\\Unfinished", "voreled"),
+                  "0");
+    }
 
     const std::string command = std::string(VOREL_BUILD_DIR) + "/bin/sysroot-reboot " + dir.Path().string() + " 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
