@@ -65,12 +65,18 @@ Outcome TransferToDiskettes(const fs::path& root) {
 }
 
 Outcome InstallFromDiskettes(Options options, const fs::path& set) {
-    if (!fs::is_regular_file(set / "1" / "setup.exe")) {
-        Outcome outcome;
-        outcome.problems.push_back("no diskette set in " + set.string() + " (its 1/setup.exe is missing)");
-        return outcome;
-    }
+    Outcome refused;
     fs::create_directories(options.root);
+    {
+        // Whatever lies in the drive would join disk 1 when it is ejected.
+        platform::ScopedSystemRoot scoped(options.root);
+        const bool driveEmpty = platform::Files().FindFiles("A:\\").empty();
+        if (!fs::is_regular_file(set / "1" / "setup.exe"))
+            refused.problems.push_back("no diskette set in " + set.string() + " (its 1/setup.exe is missing)");
+        else if (!driveEmpty)
+            refused.problems.push_back("drive a: of the root is not empty");
+    }
+    if (!refused.Good()) return refused;
     installer::DisketteShelf shelf([&](int disk) { return set / std::to_string(disk); });
     installer::SetupStart start;
     try {
@@ -80,11 +86,10 @@ Outcome InstallFromDiskettes(Options options, const fs::path& set) {
         start = installer::UnpackSetup(platform::Files().HostPath("A:\\setup.exe"), {});
         options.setupExe = platform::Files().WinPathOf(start.Program);
     } catch (const std::exception& e) {
-        Outcome outcome;
-        outcome.problems.push_back(std::string("disk 1 cannot start: ") + e.what());
+        refused.problems.push_back(std::string("disk 1 cannot start: ") + e.what());
         platform::ScopedSystemRoot scoped(options.root);
         shelf.Eject();
-        return outcome;
+        return refused;
     }
     options.setupArguments = start.Arguments;
     options.diskettes = &shelf;
