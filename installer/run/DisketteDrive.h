@@ -7,6 +7,7 @@
 #include <string>
 
 #include "installer/base/services/AppServices.h"
+#include "installer/run/DisketteShelf.h"
 #include "platform/sysroot/SystemRoot.h"
 
 namespace installer::testing {
@@ -15,31 +16,19 @@ class DisketteDrive : public RecordingAppServices {
 public:
     int ShowMessage(const std::string& text, platform::MsgIcon icon, int buttons) override {
         const int answer = RecordingAppServices::ShowMessage(text, icon, buttons);
-        if (text.rfind("Please insert disk ", 0) == 0) {
+        if (const auto disk = DisketteShelf::AskedDisk(text)) {
             EXPECT_EQ(icon, platform::MsgIcon::Question);
             EXPECT_EQ(buttons, platform::mbOKCancel);
-            if (answer == platform::mrOk) Insert(std::stoi(text.substr(text.rfind(' ') + 1)));
+            if (answer == platform::mrOk) Insert(*disk);
         }
         return answer;
     }
-    void Eject() {
-        auto& files = platform::Files();
-        const std::string out = Shelf(inDrive_);
-        files.ForceDirectories(out);
-        for (const auto& entry : files.FindFiles("A:\\")) files.MoveFile("A:\\" + entry.name, out + "\\" + entry.name, true);
-    }
-    void Insert(int disk) {
-        auto& files = platform::Files();
-        Eject();
-        const std::string in = Shelf(disk);
-        if (files.DirectoryExists(in))
-            for (const auto& entry : files.FindFiles(in)) files.MoveFile(in + "\\" + entry.name, "A:\\" + entry.name, true);
-        inDrive_ = disk;
-    }
+    void Eject() { shelf_.Eject(); }
+    void Insert(int disk) { shelf_.Insert(disk); }
     static std::string Shelf(int disk) { return "C:\\Shelf\\Disk" + std::to_string(disk); }
 
 private:
-    int inDrive_ = 1;
+    DisketteShelf shelf_{[](int disk) { return platform::Files().HostPath(Shelf(disk)); }};
 };
 
 }  // namespace installer::testing

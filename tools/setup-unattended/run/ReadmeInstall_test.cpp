@@ -1,7 +1,7 @@
 // The README's "Install with the setup program" section, run as a user runs
 // it: its command lines in one shell, in a virtual display, with Enter
-// pressed on whatever window has the focus until they end. Only the root
-// differs (a fresh one), so the README cannot drift from what works.
+// pressed on whatever window has the focus until they end. Only the roots
+// differ (fresh ones), so the README cannot drift from what works.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kReadmeRoot = "/tmp/vorel-root";
+// The README's roots are /tmp/vorel-root and its siblings.
+constexpr const char* kReadmeRoots = "/tmp/vorel-";
 
 // The indented command lines of one README section, in order.
 std::vector<std::string> SectionCommands(const std::string& heading) {
@@ -38,13 +39,20 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
+void ExpectProductIn(const fs::path& root) {
+    platform::ScopedSystemRoot scoped(root);
+    for (const char* file : {"voreled.exe", "vorel.ini", "Data\\Transistores.db", "Help\\visao_geral.html"})
+        EXPECT_TRUE(platform::Files().FileExists(std::string(unattended::kProductDir) + "\\" + file))
+            << root << " " << file;
+}
+
 }  // namespace
 
-TEST(ReadmeInstall, TheSectionInstallsTheProductAndBuildsADistributionThatInstallsToo) {
+TEST(ReadmeInstall, TheSectionInstallsTheProductAndBuildsADistributionThatInstallsFromItselfAndFromDiskettes) {
     const std::vector<std::string> commands = SectionCommands("Install with the setup program");
     ASSERT_GE(commands.size(), 3u);
     platform::testing::TempDir scratch("vorel-readme");
-    const fs::path root = scratch / "root";
+    const fs::path root = scratch / "vorel-root";
     // The clone as the README sees it: its build folder is this build.
     const fs::path clone = scratch / "clone";
     fs::create_directories(clone);
@@ -54,7 +62,8 @@ TEST(ReadmeInstall, TheSectionInstallsTheProductAndBuildsADistributionThatInstal
     script << "set -e\nunset QT_QPA_PLATFORM\n"
            << "(while :; do xdotool key Return 2>/dev/null || true; sleep 0.3; done) &\n"
            << "keys=$!\ntrap 'kill $keys' EXIT\n";
-    for (const std::string& command : commands) script << Replaced(command, kReadmeRoot, root.string()) << "\n";
+    for (const std::string& command : commands)
+        script << Replaced(command, kReadmeRoots, (scratch / "vorel-").string()) << "\n";
     std::ofstream(scratch / "walk.sh") << script.str();
 
     const platform::HostProgramRun run = platform::RunHostProgram(
@@ -63,11 +72,14 @@ TEST(ReadmeInstall, TheSectionInstallsTheProductAndBuildsADistributionThatInstal
     ASSERT_TRUE(run.started) << "xvfb-run could not be started (scripts/install-deps.sh installs it)";
     EXPECT_EQ(run.exitStatus, 0) << script.str();
 
+    ExpectProductIn(root);
+    // The install from the diskette set, which is back in its folders afterwards.
+    ExpectProductIn(scratch / "vorel-floppy");
+    EXPECT_TRUE(fs::is_regular_file(root / "diskettes" / "1" / "setup.exe"));
+    EXPECT_TRUE(fs::is_regular_file(root / "diskettes" / "2" / "files.2"));
+
     platform::ScopedSystemRoot scoped(root);
     auto& files = platform::Files();
-    const std::string product = unattended::kProductDir;
-    for (const char* file : {"voreled.exe", "vorel.ini", "Data\\Transistores.db", "Help\\visao_geral.html"})
-        EXPECT_TRUE(files.FileExists(product + "\\" + file)) << file;
     // The built setup.exe is the loading program with both archives behind it.
     const std::string built = std::string(unattended::kDistributionDir) + "\\setup.exe";
     ASSERT_TRUE(files.FileExists(built));

@@ -27,6 +27,7 @@
 #include "setupwizard/framework/Placement.h"
 #include "setupwizard/entry/SetupEntry.h"
 #include "setupwizard/testing/WizardDriver.h"
+#include "tools/setup-unattended/run/Diskettes.h"
 #include "tools/vorel-sample/writer/SampleWriter.h"
 
 namespace unattended {
@@ -198,7 +199,7 @@ Outcome RunUnattended(const Options& options) {
     platform::ScopedSystemRoot root(options.root);
     setupwizard::SetScreenSizeForTesting(options.screen);
     platform::ScriptedMessenger messenger;
-    installer::QtAppServices services;
+    DisketteServices services(options.diskettes, &outcome.diskPrompts);
     installer::AppServices::Install(&services);
     struct Restore {
         ~Restore() {

@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+namespace installer {
+class DisketteShelf;
+}
+
 namespace unattended {
 
 inline constexpr const char* kSetupExe = "D:\\SETUP\\SETUP.EXE";
@@ -39,15 +43,19 @@ struct Options {
     // -sD:\SETUP, after staging and packing.
     std::string setupExe;
     std::vector<std::string> setupArguments;
+    // When set, drive a: of the root holds a diskette of this set, and each
+    // disk the setup asks for is swapped in and the prompt answered OK.
+    installer::DisketteShelf* diskettes = nullptr;
 };
 
 // The build's own folders, as this program was built.
 Options DefaultOptions(const std::filesystem::path& root);
 
 struct Outcome {
-    std::vector<std::string> pages;     // the caption of each wizard page met, in order
-    std::vector<std::string> boxes;     // every message box shown
-    std::vector<std::string> problems;  // what went wrong; empty: a good run
+    std::vector<std::string> pages;        // the caption of each wizard page met, in order
+    std::vector<std::string> boxes;        // every message box shown
+    std::vector<std::string> diskPrompts;  // every disk prompt answered by a swap
+    std::vector<std::string> problems;     // what went wrong; empty: a good run
     int exitCode = 0;
     bool Good() const { return problems.empty(); }
 };

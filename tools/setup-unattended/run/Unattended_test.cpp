@@ -9,13 +9,12 @@
 #include "installer/links/ShippedLinksSetup.h"
 #include "installer/distribution/SelfExtractor.h"
 #include "installer/loader/LoadingProgram.h"
-#include "installer/run/DisketteDrive.h"
-#include "platform/inifile/IniFile.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/sysroot/FileStream.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "setupwizard/entry/SetupEntry.h"
+#include "tools/setup-unattended/run/Diskettes.h"
 #include "tools/setup-unattended/run/Unattended.h"
 
 using unattended::Outcome;
@@ -25,6 +24,12 @@ namespace {
 std::string ReadAll(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A file of a root, named by its Windows path.
+std::string ReadIn(const std::filesystem::path& root, const std::string& file) {
+    platform::ScopedSystemRoot scoped(root);
+    return ReadAll(platform::Files().HostPath(file));
 }
 
 std::string Problems(const Outcome& o) {
@@ -101,7 +106,8 @@ TEST(SetupUnattended, ABuildWithoutItsProgramsIsABadRun) {
 
 // The distribution path of the README: setup -b in a staged root writes the
 // self-extracting setup.exe; unpacked by its own loading program in a fresh
-// root, it installs the product. A build that lacks its library fails.
+// root, it installs the product, and so does the diskette set it spans
+// onto. A build that lacks its library fails.
 TEST(SetupUnattended, ABuiltSetupExeInstallsIntoAFreshRootAndAFailedBuildExitsNonZero) {
     platform::TempRootDir buildRoot;
     auto stage = unattended::DefaultOptions(buildRoot.Path());
@@ -121,26 +127,6 @@ TEST(SetupUnattended, ABuiltSetupExeInstallsIntoAFreshRootAndAFailedBuildExitsNo
         // Neither the staging nor the build leaves an install record behind.
         EXPECT_FALSE(platform::Registry().KeyExists(platform::RegRoot::LocalMachine, "SOFTWARE\\Tamsel"));
 
-        // The built setup.exe spans onto 1.44 MB diskettes; disk 1 holds the loader and setup.1.
-        platform::IniFile(buildRoot.Path() / "platform.ini").WriteString("Drives", "A", "1457664");
-        platform::Files().ForceDirectories("A:\\");
-        {
-            installer::testing::DisketteDrive drive;
-            EXPECT_EQ(setupwizard::RunSetupProgram(unattended::kSetupExe, {"-sC:\\DIST", "-esetup.exe", "-f"}), 0);
-            drive.Eject();
-            ASSERT_FALSE(drive.Boxes.empty());
-            EXPECT_EQ(drive.Boxes[0].text, "Please insert disk 2");
-        }
-        const std::string exe = ReadAll(built);
-        const installer::SelfExtractorTrailer trailer = installer::ReadSelfExtractorTrailer(
-            std::string(unattended::kDistributionDir) + "\\setup.exe");
-        const std::string disk1 = installer::testing::DisketteDrive::Shelf(1);
-        EXPECT_EQ(ReadAll(platform::Files().HostPath(disk1 + "\\setup.exe")) +
-                      ReadAll(platform::Files().HostPath(disk1 + "\\setup.1")),
-                  exe.substr(0, static_cast<std::size_t>(trailer.FilesStart)));
-        EXPECT_TRUE(platform::Files().FileExists(disk1 + "\\files.1"));
-        EXPECT_TRUE(platform::Files().FileExists(installer::testing::DisketteDrive::Shelf(2) + "\\files.2"));
-
         // Without the library's marker the loading program cannot be found.
         platform::Files().DeleteFile("C:\\Arquivos de Programas\\Tamsel32\\Version40\\T32V40.TXT");
         services.Boxes.clear();
@@ -149,6 +135,33 @@ TEST(SetupUnattended, ABuiltSetupExeInstallsIntoAFreshRootAndAFailedBuildExitsNo
         EXPECT_NE(services.Boxes[0].text.find("points to an invalid Tamsel directory"), std::string::npos);
         installer::AppServices::Install(nullptr);
     }
+
+    // The built setup.exe spans onto 1.44 MB diskettes; disk 1 holds the loader and setup.1.
+    const Outcome spanned = unattended::TransferToDiskettes(buildRoot.Path());
+    EXPECT_TRUE(spanned.Good()) << Problems(spanned);
+    EXPECT_EQ(spanned.diskPrompts, (std::vector<std::string>{"Please insert disk 2", "Please insert disk 1"}));
+    const std::filesystem::path set = unattended::DisketteSet(buildRoot.Path());
+    {
+        const std::string exe = ReadAll(built);
+        platform::ScopedSystemRoot root(buildRoot.Path());
+        const installer::SelfExtractorTrailer trailer =
+            installer::ReadSelfExtractorTrailer(std::string(unattended::kDistributionDir) + "\\setup.exe");
+        EXPECT_EQ(ReadAll(set / "1" / "setup.exe") + ReadAll(set / "1" / "setup.1"),
+                  exe.substr(0, static_cast<std::size_t>(trailer.FilesStart)));
+        EXPECT_TRUE(std::filesystem::is_regular_file(set / "2" / "files.2"));
+    }
+    // The diskette set installs into a fresh root, swapped in as the setup asks.
+    platform::TempRootDir floppy;
+    auto fromDisks = unattended::DefaultOptions(floppy.Path());
+    fromDisks.startProgram = false;
+    const Outcome installed = unattended::InstallFromDiskettes(fromDisks, set);
+    EXPECT_TRUE(installed.Good()) << Problems(installed);
+    EXPECT_EQ(installed.diskPrompts, (std::vector<std::string>{"Please insert disk #2"}));
+    for (const char* file : {"voreled.exe", "Data\\Transistores.db", "legenda.rtf"})
+        EXPECT_EQ(ReadIn(floppy.Path(), std::string(unattended::kProductDir) + "\\" + file),
+                  ReadIn(buildRoot.Path(), std::string("C:\\build\\voreled\\") + file))
+            << file;
+    EXPECT_TRUE(std::filesystem::is_regular_file(set / "1" / "files.1"));  // the set is back on its shelf
 
     platform::TempRootDir fresh;
     auto install = unattended::DefaultOptions(fresh.Path());
@@ -168,8 +181,9 @@ TEST(SetupUnattended, ABuiltSetupExeInstallsIntoAFreshRootAndAFailedBuildExitsNo
     std::filesystem::remove_all(start.Folder);
 }
 
-// A file in use ends the run on the reboot page; the restart replaces it and
-// resumes the setup with its own configuration to its good page.
+// A file in use ends the run on the reboot page, leaving a restart entry that
+// names its container; the restart replaces the file and resumes the setup
+// with its own configuration, which carries the entry out, to its good page.
 TEST(SetupUnattended, AProgramInUseIsReplacedByTheRestartWhichEndsOnSetupComplete) {
     platform::TempRootDir dir;
     auto options = unattended::DefaultOptions(dir.Path());
@@ -177,6 +191,12 @@ TEST(SetupUnattended, AProgramInUseIsReplacedByTheRestartWhichEndsOnSetupComplet
     options.inUse = std::string(unattended::kProductDir) + "\\voreled.exe";
     const Outcome outcome = unattended::RunUnattended(options);
     EXPECT_TRUE(outcome.Good()) << Problems(outcome);
+    {
+        platform::ScopedSystemRoot root(dir.Path());
+        EXPECT_EQ(platform::Registry().ReadString(platform::RegRoot::LocalMachine,
+                                                  "SOFTWARE\\Tamsel\\Install\\Install0\\Unfinished", "voreled"),
+                  "0");
+    }
 
     const std::string command = std::string(VOREL_BUILD_DIR) + "/bin/sysroot-reboot " + dir.Path().string() + " 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
