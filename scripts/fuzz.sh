@@ -94,5 +94,5 @@ l2</TEXTAREA><INPUT TYPE=image SRC=g.gif NAME=i><INPUT TYPE=submit NAME=go VALUE
 esac
 
 export ASAN_OPTIONS=detect_leaks=1
-"$dir/bin/${target%s}_fuzz" -max_total_time="$seconds" -max_len="$max_len" -rss_limit_mb=2048 "${extra[@]}" \
+"$dir/bin/${target%s}_fuzz" -artifact_prefix="$dir/" -max_total_time="$seconds" -max_len="$max_len" -rss_limit_mb=2048 "${extra[@]}" \
   -print_final_stats=1 "$corpus" "$seeds"

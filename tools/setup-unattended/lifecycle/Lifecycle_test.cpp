@@ -65,9 +65,11 @@ protected:
         options.buildOnly = true;
         ASSERT_TRUE(unattended::RunUnattended(options).Good());
         options.buildOnly = false;
-        // The start menu's folders, as every Windows has them.
+        // The start menu's folders and the machine's software key, as every
+        // Windows has them.
         platform::ScopedSystemRoot here(dir.Path());
         platform::Files().ForceDirectories("C:\\WINDOWS\\Startmen\\Programs");
+        platform::Registry().CreateKey(platform::RegRoot::LocalMachine, "SOFTWARE");
         before = Dump(dir.Path());
     }
     void Install() {
