@@ -162,33 +162,26 @@ void StageSources(const Options& options) {
     sample::WriteInstallation(sample, {});
 }
 
-Outcome RunUnattended(const Options& options) {
-    Outcome outcome;
-    fs::create_directories(options.root);
-    platform::ScopedSystemRoot root(options.root);
-    setupwizard::SetScreenSizeForTesting(options.screen);
+namespace {
+
+// What a run sets up in the process and undoes after: the root, the screen,
+// scripted boxes and the setup's services.
+struct RunScope {
+    platform::ScopedSystemRoot root;
     platform::ScriptedMessenger messenger;
     installer::QtAppServices services;
-    installer::AppServices::Install(&services);
-    struct Restore {
-        ~Restore() {
-            installer::AppServices::Install(nullptr);
-            setupwizard::SetScreenSizeForTesting(QSize());
-        }
-    } restore;
-
-    try {
-        StageSources(options);
-        // The build: the configuration packs its own archives beside the setup.
-        setupwizard::TSetupForm build(kSetupExe, {"-sD:\\SETUP"});
-        setupwizard::LoadSetupForm(build, setupwizard::ShippedConfiguration(), setupwizard::CompiledResources());
-        build.Install()->Compress({installer::coForceNetFilesLocal});
-    } catch (const std::exception& e) {
-        outcome.problems.push_back(std::string("preparing the distribution failed: ") + e.what());
-        return outcome;
+    explicit RunScope(const Options& options) : root((fs::create_directories(options.root), options.root)) {
+        setupwizard::SetScreenSizeForTesting(options.screen);
+        installer::AppServices::Install(&services);
     }
-    if (options.buildOnly) return outcome;
+    ~RunScope() {
+        installer::AppServices::Install(nullptr);
+        setupwizard::SetScreenSizeForTesting(QSize());
+    }
+};
 
+// The setup on the distribution in D:\SETUP, pages answered, result checked.
+void RunSetup(const Options& options, RunScope& scope, Outcome& outcome) {
     setupwizard::testing::WizardDriver driver(20000);
     setupwizard::SetupHooks hooks;
     QPointer<setupwizard::TSetupForm> shown;
@@ -230,7 +223,7 @@ Outcome RunUnattended(const Options& options) {
     };
     outcome.exitCode = setupwizard::RunSetupProgram(kSetupExe, {"-sD:\\SETUP"}, hooks);
 
-    for (const auto& box : messenger.shown) outcome.boxes.push_back(box.text);
+    for (const auto& box : scope.messenger.shown) outcome.boxes.push_back(box.text);
     for (const auto& box : outcome.boxes) outcome.problems.push_back("the setup said: " + box);
     if (driver.TimedOut()) outcome.problems.push_back("a page waited with nothing to do");
     if (driver.Pending() != 0) outcome.problems.push_back(std::to_string(driver.Pending()) + " page(s) never came");
@@ -244,6 +237,31 @@ Outcome RunUnattended(const Options& options) {
         outcome.problems.push_back("the pages were: " + seen);
     }
     if (!options.cancelOnWelcome && options.startProgram && outcome.problems.empty()) WatchProgram(outcome);
+}
+
+}  // namespace
+
+Outcome RunUnattended(const Options& options) {
+    Outcome outcome;
+    RunScope scope(options);
+    try {
+        StageSources(options);
+        // The build: the configuration packs its own archives beside the setup.
+        setupwizard::TSetupForm build(kSetupExe, {"-sD:\\SETUP"});
+        setupwizard::LoadSetupForm(build, setupwizard::ShippedConfiguration(), setupwizard::CompiledResources());
+        build.Install()->Compress({installer::coForceNetFilesLocal});
+    } catch (const std::exception& e) {
+        outcome.problems.push_back(std::string("preparing the distribution failed: ") + e.what());
+        return outcome;
+    }
+    if (!options.buildOnly) RunSetup(options, scope, outcome);
+    return outcome;
+}
+
+Outcome RunBuiltSetup(const Options& options) {
+    Outcome outcome;
+    RunScope scope(options);
+    RunSetup(options, scope, outcome);
     return outcome;
 }
 

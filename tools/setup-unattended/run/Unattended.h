@@ -46,4 +46,8 @@ void StageSources(const Options& options);
 // Stages, packs and runs the setup in options.root; needs a QApplication.
 Outcome RunUnattended(const Options& options);
 
+// Runs the setup on the distribution that a run with buildOnly left in
+// options.root (benchmarks time the install alone this way).
+Outcome RunBuiltSetup(const Options& options);
+
 }  // namespace unattended
