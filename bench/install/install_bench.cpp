@@ -2,8 +2,9 @@
 // archives alone. The distribution is built once (setup-unattended's build);
 // every round starts from a copy of that untouched root, so each install
 // meets an empty system. BM_Install runs the setup program with the wizard
-// pressing each page's default button (pages, extraction with its copy
-// window, registry, engine configuration, shortcuts); BM_ArctoolExtract runs
+// pressing each page's default button and times the install pass: from the
+// readme page's Next to the end page (extraction with its copy window,
+// registry, engine configuration, shortcuts). BM_ArctoolExtract runs
 // `arctool extract --threads 1` on each archive of the distribution, as
 // whole processes. Their ratio is the install's cost beyond its extraction.
 #include <benchmark/benchmark.h>
@@ -69,6 +70,7 @@ void BM_Install(benchmark::State& state) {
             state.SkipWithError(outcome.problems.front().c_str());
             return;
         }
+        state.SetIterationTime(static_cast<double>(outcome.installMs) / 1000.0);
     }
     state.counters["archives"] = static_cast<double>(d.archives.size());
 }
@@ -93,7 +95,7 @@ void BM_ArctoolExtract(benchmark::State& state) {
     }
 }
 
-BENCHMARK(BM_Install)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_Install)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 BENCHMARK(BM_ArctoolExtract)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 }  // namespace

@@ -186,15 +186,21 @@ void RunSetup(const Options& options, RunScope& scope, Outcome& outcome) {
     setupwizard::SetupHooks hooks;
     QPointer<setupwizard::TSetupForm> shown;
     int shot = 0;
+    QElapsedTimer clock;
+    clock.start();
+    std::int64_t answeredAt = 0;
     auto page = [&](const char* button) {
         driver.Then([&, button](installer::TModalForm& f) {
             outcome.pages.push_back(f.windowTitle().toStdString());
+            // The install runs between the readme page and the next one.
+            if (outcome.pages.size() == 4) outcome.installMs = clock.elapsed() - answeredAt;
             if (!options.shotsDir.empty() && shown) {
                 fs::create_directories(options.shotsDir);
                 OverBackdrop(*shown, f).save(
                     QString::fromStdString((options.shotsDir / ("page-" + std::to_string(++shot) + ".png")).string()));
             }
             QWidget* b = setupwizard::testing::FindVisible(&f, button);
+            answeredAt = clock.elapsed();
             if (auto* pressed = qobject_cast<QAbstractButton*>(b))
                 pressed->click();
             else

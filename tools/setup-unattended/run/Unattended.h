@@ -8,6 +8,7 @@
 // page's default button (or Cancel on the welcome page). What was installed
 // is checked afterwards.
 #include <QSize>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -37,6 +38,9 @@ struct Outcome {
     std::vector<std::string> boxes;     // every message box shown
     std::vector<std::string> problems;  // what went wrong; empty: a good run
     int exitCode = 0;
+    // The install as a user waits for it: from the answer to the readme
+    // page to the next page shown (extraction, registry, engine, shortcuts).
+    std::int64_t installMs = 0;
     bool Good() const { return problems.empty(); }
 };
 
