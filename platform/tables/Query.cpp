@@ -68,18 +68,20 @@ public:
 
         const auto choice = sql_.resumable ? ChooseIndex(*shared_, sql_) : std::nullopt;
         if (choice && !choice->FullScan) {
-            // The few matching records are found through the index once, then
-            // read one by one in rowid order: the same rows, in the same order,
-            // as reading on from the last rowid would give.
-            sqlite::Statement find(*shared_, "SELECT " + sql_.rowidColumn + " FROM " + sql_.fromClause +
-                                                 " INDEXED BY " + sqlite::QuoteIdentifier(choice->Index) + " WHERE " +
-                                                 sql_.whereClause);
-            sqlite::ResetGuard g(find);
-            for (size_t v = sql_.valuesInSelectList; v < sql_.values.size(); ++v)
-                find.Bind(static_cast<int>(v - sql_.valuesInSelectList) + 1, sql_.values[v]);
+            // The indexes left a few records; each is held to the whole
+            // condition, then they are read one by one in rowid order: the
+            // same rows, in the same order, as reading on from the last
+            // rowid would give.
+            sqlite::Statement check(*shared_, "SELECT 1 FROM " + sql_.fromClause + " WHERE " + sql_.rowidColumn +
+                                                  " = ? AND (" + sql_.whereClause + ")");
             std::vector<std::int64_t> ids;
-            while (find.Step()) ids.push_back(find.ColumnInt(0));
-            std::sort(ids.begin(), ids.end());
+            for (std::int64_t candidate : choice->Candidates) {
+                sqlite::ResetGuard g(check);
+                check.Bind(1, candidate);
+                for (size_t v = sql_.valuesInSelectList; v < sql_.values.size(); ++v)
+                    check.Bind(static_cast<int>(v - sql_.valuesInSelectList) + 2, sql_.values[v]);
+                if (check.Step()) ids.push_back(candidate);
+            }
             rowids_ = std::move(ids);
             total_ = static_cast<int>(rowids_->size());
             page_ = sqlite::Statement(*shared_, "SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +

@@ -51,8 +51,6 @@ Connection::Connection(const std::string& path, bool readOnly, bool create, cons
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, static_cast<int*>(nullptr));
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, static_cast<int*>(nullptr));
     try {
-        // Reads go through the page cache of the mapping instead of a copy per page.
-        Exec("PRAGMA mmap_size=268435456");
         if (readOnly) Exec("PRAGMA query_only=1");
     } catch (...) {
         sqlite3_close_v2(db_);  // no destructor runs for a half-made object
@@ -60,6 +58,8 @@ Connection::Connection(const std::string& path, bool readOnly, bool create, cons
         throw;
     }
 }
+
+void Connection::MapMemory() { Exec("PRAGMA mmap_size=268435456"); }
 
 Connection::~Connection() {
     if (db_) sqlite3_close_v2(db_);
