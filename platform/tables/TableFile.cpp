@@ -26,8 +26,6 @@ using sqlite::Statement;
 
 constexpr int kMaxTextWidth = 255;
 constexpr const char* kFormat = "1";
-// The property noting the change counter at which every key was of its type.
-constexpr const char* kKeysCleanAt = "keys clean at";
 
 std::string TypeName(TFieldType t) {
     switch (t) {
@@ -320,54 +318,10 @@ void TableFile::CheckKeyTypes(bool readOnly) {
         if (f.DataType == TFieldType::ftString) return low == "text" && high == "text";
         return (low == "integer" || low == "real") && (high == "integer" || high == "real");
     };
-    // Counting reads the whole file, so a file found clean notes the change
-    // counter it has once the note is committed; every later write, ours
-    // or another program's, advances the counter and the next open counts
-    // again. (In WAL mode the counter stands still: no note is trusted.)
-    const bool rollbackJournal = [&] {
-        Statement s(db_, "PRAGMA journal_mode");
-        ResetGuard g(s);
-        return s.Step() && AsciiLower(TField::Text(s.Column(0))) != "wal";
-    }();
-    auto noted = [&]() -> std::optional<std::string> {
-        Statement s(db_, "SELECT value FROM vorel_table WHERE property = '" + std::string(kKeysCleanAt) + "'");
-        ResetGuard g(s);
-        if (!s.Step()) return std::nullopt;
-        return TField::Text(s.Column(0));
-    };
-    auto counterText = [&]() -> std::optional<std::string> {
-        const auto counter = db_.ChangeCounter();
-        if (!counter) return std::nullopt;
-        return std::to_string(*counter);
-    };
-    const auto counted = counterText();
-    const auto note = rollbackJournal && keyIndex_.size() > 1 ? noted() : std::nullopt;
-    const bool laterKeysNoted = note && note == counted;
     std::vector<const TFieldDef*> mixed;
     for (size_t k = 0; k < keyIndex_.size(); ++k) {
         const TFieldDef& f = schema_.Fields[keyIndex_[k]];
-        if (k == 0 ? !firstKeyIsClean(f) : !laterKeysNoted && count(f) > 0) mixed.push_back(&f);
-    }
-    if (mixed.empty() && !laterKeysNoted && keyIndex_.size() > 1 && rollbackJournal && !readOnly) {
-        try {
-            db_.Exec("BEGIN IMMEDIATE");
-            // Noted only when nobody wrote since the counting began.
-            const auto counter = db_.ChangeCounter();
-            if (counter && std::to_string(*counter) == counted) {
-                Statement note(db_, "INSERT OR REPLACE INTO vorel_table(property, value) VALUES (?, ?)");
-                ResetGuard g(note);
-                note.Bind(1, std::string(kKeysCleanAt));
-                note.Bind(2, std::to_string(*counter + 1));
-                note.Step();
-            }
-            db_.Exec("COMMIT");
-        } catch (const EDBEngineError&) {
-            // A file that cannot take the note is counted at every open.
-            try {
-                db_.Exec("ROLLBACK");
-            } catch (const EDBEngineError&) {
-            }
-        }
+        if (k == 0 ? !firstKeyIsClean(f) : count(f) > 0) mixed.push_back(&f);
     }
     if (mixed.empty()) return;
     if (readOnly) db_.Fail(kDamaged);
