@@ -61,6 +61,15 @@ Connection::Connection(const std::string& path, bool readOnly, bool create, cons
 
 void Connection::MapMemory() { Exec("PRAGMA mmap_size=268435456"); }
 
+std::optional<std::uint32_t> Connection::ChangeCounter() const {
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file || !file->pMethods)
+        return std::nullopt;
+    unsigned char bytes[4];
+    if (file->pMethods->xRead(file, bytes, 4, 24) != SQLITE_OK) return std::nullopt;
+    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) | bytes[3];
+}
+
 Connection::~Connection() {
     if (db_) sqlite3_close_v2(db_);
 }

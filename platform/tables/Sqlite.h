@@ -4,6 +4,7 @@
 #include "platform/tables/FieldDefs.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 struct sqlite3;
@@ -33,6 +34,10 @@ public:
     // on a short-lived one, the first touch of every page costs a fault
     // and the mapped pages count as the program's memory.
     void MapMemory();
+    // The file change counter of the main file's header, which every
+    // committed write of a file in rollback-journal mode advances, whoever
+    // writes; nothing when it cannot be read.
+    std::optional<std::uint32_t> ChangeCounter() const;
     std::int64_t LastInsertRowid() const;
     [[noreturn]] void Fail(const std::string& what) const;
     // Raises the engine error for a failed call (code from sqlite).
