@@ -183,21 +183,32 @@ std::string Statement::ColumnDeclType(int column) const {
 }
 
 TValue Statement::Column(int column) const {
+    TValue value;
+    ColumnInto(column, value);
+    return value;
+}
+
+void Statement::ColumnInto(int column, TValue& into) const {
+    auto text = [&](const void* p, int n) {
+        // A string already there keeps its buffer: reading row after row
+        // into the same record allocates nothing for texts of like length.
+        if (!std::holds_alternative<std::string>(into)) into = std::string();
+        auto& s = std::get<std::string>(into);
+        if (!p || n <= 0) s.clear();
+        else s.assign(static_cast<const char*>(p), static_cast<size_t>(n));
+    };
     switch (sqlite3_column_type(stmt_, column)) {
-    case SQLITE_NULL: return std::monostate{};
-    case SQLITE_INTEGER: return static_cast<double>(sqlite3_column_int64(stmt_, column));
-    case SQLITE_FLOAT: return sqlite3_column_double(stmt_, column);
+    case SQLITE_NULL: into = std::monostate{}; break;
+    case SQLITE_INTEGER: into = static_cast<double>(sqlite3_column_int64(stmt_, column)); break;
+    case SQLITE_FLOAT: into = sqlite3_column_double(stmt_, column); break;
     case SQLITE_BLOB: {
         const void* p = sqlite3_column_blob(stmt_, column);
-        int n = sqlite3_column_bytes(stmt_, column);
-        if (!p || n <= 0) return std::string();
-        return std::string(static_cast<const char*>(p), static_cast<size_t>(n));
+        text(p, sqlite3_column_bytes(stmt_, column));
+        break;
     }
     default: {
-        const unsigned char* p = sqlite3_column_text(stmt_, column);
-        int n = sqlite3_column_bytes(stmt_, column);
-        if (!p || n <= 0) return std::string();
-        return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+        const void* p = sqlite3_column_text(stmt_, column);
+        text(p, sqlite3_column_bytes(stmt_, column));
     }
     }
 }

@@ -72,6 +72,8 @@ public:
     std::string ColumnName(int column) const;
     std::string ColumnDeclType(int column) const;
     TValue Column(int column) const;
+    // The same into a value that may keep its buffer.
+    void ColumnInto(int column, TValue& into) const;
     std::int64_t ColumnInt(int column) const;
 
 private:
