@@ -174,19 +174,28 @@ TEST(ParallelPack, OneReportPerBufferAndTotalsOfTheArchive) {
 }
 
 // A source that cannot be opened stops packing at its turn: the members
-// before it are written, none after. (Workers run a few members ahead: the
-// file goes while the first member is written, before its own turn comes
-// to be opened.)
+// before it are written, none after. Its file goes once every file was
+// listed, before packing opens it.
+struct GoneAfterListing : SysrootArchiveHost {
+    std::string gone, last;
+    bool listed = false;
+    std::filesystem::path ToHost(const std::string& path) override {
+        if (path == last) listed = true;
+        else if (listed && path == gone) throw platform::Exception("gone");
+        return SysrootArchiveHost::ToHost(path);
+    }
+};
+
 TEST(ParallelPack, UnopenableSourceFailsInItsTurn) {
     // Without its check the writer waits forever for a member never deflated.
     platform::testing::Deadline deadline(std::chrono::seconds(60), "packing with an unopenable source");
     Tree tree;
-    TTmslCompress c;
-    c.Threads = 1;
+    auto host = std::make_shared<GoneAfterListing>();
+    host->gone = tree.files[9];
+    host->last = tree.files.back();
+    TTmslCompress c(host);
+    c.Threads = 4;
     std::vector<std::string> added;
-    c.OnBeforeAdding = [&](TTmslCompress&, TlzhFileStats&) {
-        if (added.empty()) std::filesystem::remove(tree.Host(tree.files[9]));
-    };
     c.OnAfterAdding = [&](TTmslCompress&, TlzhFileStats& s) { added.push_back(s.FileName); };
     c.SetCompressedFile("C:\\Out\\bad.1");
     c.SetFilesToProcess(tree.files);
