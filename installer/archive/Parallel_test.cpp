@@ -266,6 +266,14 @@ std::vector<std::string> Listing(const std::filesystem::path& dir) {
 
 std::string MemberFile(std::size_t i) { return "m" + std::to_string(i) + ".bin"; }
 
+// The files of the first n members, as a folder listing gives them.
+std::vector<std::string> FirstMemberFiles(std::size_t n) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < n; ++i) names.push_back(MemberFile(i));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 // Every member lands with its bytes and date; the reports come in member
 // order with the totals of one thread.
 TEST(ParallelExtract, SameFilesAndReportsOnAnyNumberOfThreads) {
@@ -324,10 +332,7 @@ TEST(ParallelExtract, DamagedMemberFailsInItsTurn) {
     Extracted run = Unpack(tree, 8, "C:\\Dmg");
     EXPECT_EQ(run.error, "error");
     EXPECT_EQ(run.finished.size(), 20u);
-    std::vector<std::string> expected;
-    for (std::size_t i = 0; i < 20; ++i) expected.push_back(MemberFile(i));
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(Listing(tree.Host("C:\\Dmg")), expected);
+    EXPECT_EQ(Listing(tree.Host("C:\\Dmg")), FirstMemberFiles(20));
 }
 
 // A list that names one member twice: the second meets the file the first
@@ -491,10 +496,7 @@ TEST(ParallelExtract, AMissingMemberEndsTheRunInItsTurn) {
     } catch (const ETmslCompress& e) {
         EXPECT_EQ(std::string(e.what()), "The file <C:\\Tree\\absent.bin> was not found in the archive <C:\\Out\\t1.1>");
     }
-    std::vector<std::string> expected;
-    for (std::size_t i = 0; i < 7; ++i) expected.push_back(MemberFile(i));
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(Listing(tree.Host("C:\\Missing")), expected);
+    EXPECT_EQ(Listing(tree.Host("C:\\Missing")), FirstMemberFiles(7));
 }
 
 // A replace handler decides each member in its turn, whatever the number
