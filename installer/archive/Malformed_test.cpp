@@ -1,6 +1,6 @@
 // Archives are untrusted input: every damaged or forged archive ends with a
 // clear error, quickly, with the old destination unchanged and nothing
-// written outside the destination folder.
+// written outside the destination folder, on one thread and on several.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -18,6 +18,11 @@ using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
 
+class Malformed : public ::testing::TestWithParam<int> {};
+
+// The threads of the test running.
+int Threads() { return Malformed::GetParam(); }
+
 constexpr const char* kCorrupt =
     "Could not read the file headers for the compressed file. The Archive file could possible be corrupt";
 
@@ -25,6 +30,7 @@ struct Forge {
     TempDir dir;
     std::string bytes;  // a good archive to damage
     std::string member;
+    int threads = 1;
 
     explicit Forge(const std::string& content = "the payload", int members = 1) {
         member = dir / "payload.txt";
@@ -48,7 +54,7 @@ struct Forge {
         TTmslCompress c(MakeHostPathArchiveHost());
         c.SetCompressedFile(dir / "bad.1");
         c.ExtractDirectory = dir / "out";
-        c.SetFilesToProcess({request});
+        Ask(c, request);
         try {
             c.Extract();
         } catch (const platform::Exception& e) {
@@ -57,6 +63,15 @@ struct Forge {
         return "";
     }
     std::string Extract() { return Extract(member); }
+    // Several threads take a list of more than one: the member is asked
+    // twice, and the first goes to a worker.
+    void Ask(TTmslCompress& c, const std::string& request) const {
+        c.Threads = threads;
+        if (threads == 1)
+            c.SetFilesToProcess({request});
+        else
+            c.SetFilesToProcess({request, request});
+    }
     Forge(const Forge&) = delete;
     bool OutUntouched() const {
         return ReadFile(dir / "out/payload.txt") == "old" &&
@@ -68,13 +83,14 @@ struct Forge {
 // destination must survive.
 std::string Damaged(const std::function<void(Forge&)>& patch, int members = 1) {
     Forge f("x", members);
+    f.threads = Threads();
     patch(f);
     std::string error = f.Extract();
     EXPECT_TRUE(f.OutUntouched());
     return error;
 }
 
-TEST(Malformed, HeaderFieldsAreCheckedBeforeUse) {
+TEST_P(Malformed, HeaderFieldsAreCheckedBeforeUse) {
     EXPECT_EQ(Damaged([](Forge& f) { f.Put32(0, 0x7FFFFFFF); }), kCorrupt);  // huge member count
     EXPECT_EQ(Damaged([](Forge& f) { f.Put32(0, -1); }), kCorrupt);
     EXPECT_EQ(Damaged([](Forge& f) { f.Put32(5 + 124, 5); }, 2), kCorrupt);  // the next header points back
@@ -100,9 +116,10 @@ TEST(Malformed, HeaderFieldsAreCheckedBeforeUse) {
     EXPECT_EQ(Damaged([](Forge& f) { f.bytes[4] = 1; }), kCorrupt);
 }
 
-TEST(Malformed, StreamsAreCheckedToTheirEnd) {
+TEST_P(Malformed, StreamsAreCheckedToTheirEnd) {
     {
         Forge f;
+        f.threads = Threads();
         // Set the preset-dictionary flag and keep the header check right.
         auto cmf = static_cast<unsigned char>(f.bytes[177]);
         unsigned flg = (static_cast<unsigned char>(f.bytes[178]) | 0x20) & 0xE0;
@@ -113,6 +130,7 @@ TEST(Malformed, StreamsAreCheckedToTheirEnd) {
     }
     {
         Forge f;
+        f.threads = Threads();
         // Cut the checksum: the member ends 4 bytes early.
         std::int32_t end = static_cast<std::int32_t>(f.bytes.size()) - 4;
         f.bytes.resize(static_cast<std::size_t>(end));
@@ -123,14 +141,16 @@ TEST(Malformed, StreamsAreCheckedToTheirEnd) {
     }
     {
         Forge f;
+        f.threads = Threads();
         f.bytes[f.bytes.size() - 1] ^= 1;  // a wrong checksum
         EXPECT_EQ(f.Extract(), "error");
         EXPECT_TRUE(f.OutUntouched());
     }
 }
 
-TEST(Malformed, ABombStopsJustPastItsClaimedSize) {
+TEST_P(Malformed, ABombStopsJustPastItsClaimedSize) {
     Forge f(std::string(8 << 20, '\0'));
+    f.threads = Threads();
     f.Put32(5 + 128, 10);  // claims 10 bytes, inflates to 8 MiB
     std::int64_t written = 0;
     WriteFile(f.dir / "bad.1", f.bytes);
@@ -138,7 +158,7 @@ TEST(Malformed, ABombStopsJustPastItsClaimedSize) {
     c.SetCompressedFile(f.dir / "bad.1");
     c.ExtractDirectory = f.dir / "out";
     c.OnStatus = [&](TTmslCompress&, TlzhFileStats& s) { written = s.FileBytesDone; };
-    c.SetFilesToProcess({f.member});
+    f.Ask(c, f.member);
     try {
         c.Extract();
         FAIL();
@@ -151,13 +171,15 @@ TEST(Malformed, ABombStopsJustPastItsClaimedSize) {
     EXPECT_TRUE(f.OutUntouched());
     // A member that is shorter than it claims fails the same way.
     Forge g("short");
+    g.threads = Threads();
     g.Put32(5 + 128, 6);
     EXPECT_NE(g.Extract().find("does not match"), std::string::npos);
     EXPECT_TRUE(g.OutUntouched());
 }
 
-TEST(Malformed, TruncationAtEveryByte) {
+TEST_P(Malformed, TruncationAtEveryByte) {
     Forge f("some text that is long enough to matter, some text that is long enough", 2);
+    f.threads = Threads();
     std::string whole = f.bytes;
     for (std::size_t n = 0; n < whole.size(); ++n) {
         f.bytes = whole.substr(0, n);
@@ -172,12 +194,13 @@ TEST(Malformed, TruncationAtEveryByte) {
     }
 }
 
-TEST(Malformed, MemberNamesNeverLeaveTheDestination) {
+TEST_P(Malformed, MemberNamesNeverLeaveTheDestination) {
     const std::pair<std::string, std::string> cases[] = {
         {"..\\..\\evil.txt", "evil.txt"}, {"../../evil.txt", "evil.txt"}, {"C:evil.txt", "evil.txt"},
         {"/etc/evil.txt", "evil.txt"}};
     for (const auto& [name, written] : cases) {
         Forge f;
+        f.threads = Threads();
         f.SetName(name);
         EXPECT_EQ(f.Extract(name), "") << name;
         EXPECT_EQ(ReadFile(f.dir / ("out/" + written)), "the payload") << name;
@@ -185,6 +208,7 @@ TEST(Malformed, MemberNamesNeverLeaveTheDestination) {
     }
     for (const std::string& name : std::vector<std::string>{"..", ".", "C:", "dir\\", "a\x01" "b"}) {
         Forge f;
+        f.threads = Threads();
         f.SetName(name);
         EXPECT_EQ(f.Extract(name), "The file <" + name + "> in the archive has no valid file name") << name;
         EXPECT_TRUE(f.OutUntouched());
@@ -192,6 +216,7 @@ TEST(Malformed, MemberNamesNeverLeaveTheDestination) {
     {
         // A link in the destination folder is replaced, not followed.
         Forge f;
+        f.threads = Threads();
         WriteFile(f.dir / "outside.txt", "outside");
         std::filesystem::remove(f.dir / "out/payload.txt");
         std::filesystem::create_symlink(f.dir / "outside.txt", f.dir / "out/payload.txt");
@@ -201,6 +226,8 @@ TEST(Malformed, MemberNamesNeverLeaveTheDestination) {
         EXPECT_EQ(ReadFile(f.dir / "out/payload.txt"), "the payload");
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Threads, Malformed, ::testing::Values(1, 8));
 
 }  // namespace
 }  // namespace installer

@@ -16,6 +16,8 @@
 #include "platform/hostio/HostFile.h"
 #include "platform/sysroot/DateTime.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "platform/sysroot/WinPath.h"
+#include "platform/testing/Deadline.h"
 
 namespace installer {
 namespace {
@@ -131,18 +133,69 @@ TEST(ParallelPack, ProgressReportsAsOnOneThread) {
     EXPECT_EQ(PackReports(tree, 6), one);
 }
 
-// A source that cannot be opened stops packing at its turn: the members
-// before it are written, none after. (Workers run a few members ahead: the
-// file goes while the first member is written, before its own turn comes
-// to be opened.)
-TEST(ParallelPack, UnopenableSourceFailsInItsTurn) {
+// The reports follow the rule, not merely one another: one report per
+// 65,536 bytes of packed data written, then one last report per member
+// with all of its bytes; the totals end at the sum of the sources, and the
+// packed sizes reported are the archive's size as it grows.
+TEST(ParallelPack, OneReportPerBufferAndTotalsOfTheArchive) {
     Tree tree;
-    TTmslCompress c;
-    c.Threads = 1;
+    for (int threads : {1, 6}) {
+        TTmslCompress c;
+        std::int64_t sources = 0;
+        for (const std::string& f : tree.files) sources += static_cast<std::int64_t>(ReadFile(tree.Host(f)).size());
+        struct Member {
+            std::int64_t dataStart = 0, buffers = 0, lastPacked = 0;
+        } member;
+        std::int64_t lastTotal = -1, finishedTotal = 0;
+        int finished = 0;
+        c.OnBeforeAdding = [&](TTmslCompress&, TlzhFileStats& s) {
+            member = {s.Header.DataStart, 0, s.Header.DataStart};
+        };
+        c.OnStatus = [&](TTmslCompress&, TlzhFileStats& s) {
+            EXPECT_GE(s.TotalBytesDone, lastTotal);
+            lastTotal = s.TotalBytesDone;
+            EXPECT_EQ(s.TotalUnpackedSize, sources);
+            if (s.Finished) {
+                ++finished;
+                EXPECT_EQ(s.FileBytesDone, s.UnpackedSize) << s.FileName;
+                EXPECT_LT(s.PackedSize - member.lastPacked, 65536 + 1) << s.FileName;
+                finishedTotal = s.TotalBytesDone;
+                return;
+            }
+            ++member.buffers;
+            EXPECT_EQ(s.PackedSize, member.dataStart + member.buffers * 65536) << s.FileName;
+            member.lastPacked = s.PackedSize;
+        };
+        const std::string archive = Pack(tree, colNone, threads, &c);
+        EXPECT_EQ(finished, static_cast<int>(tree.files.size())) << threads;
+        EXPECT_EQ(finishedTotal, sources) << threads;
+        EXPECT_EQ(c.Headers().FileHeaders(c.Count() - 1).PackedSize, static_cast<std::int64_t>(archive.size()));
+    }
+}
+
+// A source that cannot be opened stops packing at its turn: the members
+// before it are written, none after. Its file goes once every file was
+// listed, before packing opens it.
+struct GoneAfterListing : SysrootArchiveHost {
+    std::string gone, last;
+    bool listed = false;
+    std::filesystem::path ToHost(const std::string& path) override {
+        if (path == last) listed = true;
+        else if (listed && path == gone) throw platform::Exception("gone");
+        return SysrootArchiveHost::ToHost(path);
+    }
+};
+
+TEST(ParallelPack, UnopenableSourceFailsInItsTurn) {
+    // Without its check the writer waits forever for a member never deflated.
+    platform::testing::Deadline deadline(std::chrono::seconds(60), "packing with an unopenable source");
+    Tree tree;
+    auto host = std::make_shared<GoneAfterListing>();
+    host->gone = tree.files[9];
+    host->last = tree.files.back();
+    TTmslCompress c(host);
+    c.Threads = 4;
     std::vector<std::string> added;
-    c.OnBeforeAdding = [&](TTmslCompress&, TlzhFileStats&) {
-        if (added.empty()) std::filesystem::remove(tree.Host(tree.files[9]));
-    };
     c.OnAfterAdding = [&](TTmslCompress&, TlzhFileStats& s) { added.push_back(s.FileName); };
     c.SetCompressedFile("C:\\Out\\bad.1");
     c.SetFilesToProcess(tree.files);
@@ -213,6 +266,14 @@ std::vector<std::string> Listing(const std::filesystem::path& dir) {
 
 std::string MemberFile(std::size_t i) { return "m" + std::to_string(i) + ".bin"; }
 
+// The files of the first n members, as a folder listing gives them.
+std::vector<std::string> FirstMemberFiles(std::size_t n) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < n; ++i) names.push_back(MemberFile(i));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 // Every member lands with its bytes and date; the reports come in member
 // order with the totals of one thread.
 TEST(ParallelExtract, SameFilesAndReportsOnAnyNumberOfThreads) {
@@ -271,10 +332,7 @@ TEST(ParallelExtract, DamagedMemberFailsInItsTurn) {
     Extracted run = Unpack(tree, 8, "C:\\Dmg");
     EXPECT_EQ(run.error, "error");
     EXPECT_EQ(run.finished.size(), 20u);
-    std::vector<std::string> expected;
-    for (std::size_t i = 0; i < 20; ++i) expected.push_back(MemberFile(i));
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(Listing(tree.Host("C:\\Dmg")), expected);
+    EXPECT_EQ(Listing(tree.Host("C:\\Dmg")), FirstMemberFiles(20));
 }
 
 // A list that names one member twice: the second meets the file the first
@@ -400,6 +458,77 @@ TEST(ParallelExtract, AFailingWriteKeepsTheOldFilesFromItsMemberOn) {
     }
     EXPECT_LT(fresh, tree.files.size());
     EXPECT_EQ(Listing(tree.Host("C:\\Full")).size(), tree.files.size());
+}
+
+// A source that grows after it was listed is stored as it was read: its
+// header gives the size of the data stored, so that it extracts whole.
+TEST(ParallelPack, AGrownSourceIsStoredAsRead) {
+    Tree tree;
+    const std::size_t grown = tree.files.size() - 3;  // far enough ahead not to be read yet
+    const std::string more = ReadFile(tree.Host(tree.files[grown])) + Wordy(100000, 9);
+    TTmslCompress c;
+    c.OnBeforeAdding = [&](TTmslCompress&, TlzhFileStats& s) {
+        if (s.FileName == tree.files[0]) WriteFile(tree.Host(tree.files[grown]), more);
+    };
+    Pack(tree, colFastest, 1, &c);
+    EXPECT_EQ(c.Headers().FileHeaders(static_cast<int>(grown)).UnpackedSize, static_cast<std::int32_t>(more.size()));
+    Extracted run = Unpack(tree, 4, "C:\\Grown");
+    EXPECT_EQ(run.error, "");
+    EXPECT_TRUE(ReadFile(tree.Host("C:\\Grown\\" + MemberFile(grown))) == more);
+}
+
+// A member the archive lacks ends the run in its turn on any number of
+// threads: the members before it are in place, none after it, and the
+// caller hears of it.
+TEST(ParallelExtract, AMissingMemberEndsTheRunInItsTurn) {
+    Tree tree;
+    Pack(tree, colFastest, 1);
+    std::vector<std::string> asked = tree.files;
+    asked.insert(asked.begin() + 7, "C:\\Tree\\absent.bin");
+    TTmslCompress c;
+    c.Threads = 8;
+    c.SetCompressedFile("C:\\Out\\t1.1");
+    c.ExtractDirectory = "C:\\Missing";
+    c.SetFilesToProcess(asked);
+    try {
+        c.Extract();
+        ADD_FAILURE() << "no error";
+    } catch (const ETmslCompress& e) {
+        EXPECT_EQ(std::string(e.what()), "The file <C:\\Tree\\absent.bin> was not found in the archive <C:\\Out\\t1.1>");
+    }
+    EXPECT_EQ(Listing(tree.Host("C:\\Missing")), FirstMemberFiles(7));
+}
+
+// A replace handler decides each member in its turn, whatever the number
+// of threads: it hears of every file about to be replaced, and the name it
+// gives is the one written.
+TEST(ParallelExtract, TheReplaceHandlerSeesEveryReplacedMember) {
+    Tree tree;
+    Pack(tree, colFastest, 1);
+    for (std::size_t i = 0; i < tree.files.size(); i += 2) WriteFile(tree.Host("C:\\Repl\\" + MemberFile(i)), "old");
+    TTmslCompress c;
+    c.Threads = 8;
+    c.SetCompressedFile("C:\\Out\\t1.1");
+    c.ExtractDirectory = "C:\\Repl";
+    std::vector<std::string> replaced;
+    c.OnReplace = [&](TTmslCompress& self, TlzhFileStats& s) {
+        replaced.push_back(s.FileName);
+        self.DestinationName = "new-" + platform::ExtractFileName(s.FileName);
+    };
+    c.SetFilesToProcess(tree.files);
+    c.Extract();
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < tree.files.size(); i += 2) expected.push_back(tree.files[i]);
+    EXPECT_EQ(replaced, expected);
+    for (std::size_t i = 0; i < tree.files.size(); ++i) {
+        const std::string source = ReadFile(tree.Host(tree.files[i]));
+        if (i % 2 == 0) {
+            EXPECT_EQ(ReadFile(tree.Host("C:\\Repl\\" + MemberFile(i))), "old") << i;
+            EXPECT_TRUE(ReadFile(tree.Host("C:\\Repl\\new-" + MemberFile(i))) == source) << i;
+        } else {
+            EXPECT_TRUE(ReadFile(tree.Host("C:\\Repl\\" + MemberFile(i))) == source) << i;
+        }
+    }
 }
 
 }  // namespace

@@ -271,7 +271,7 @@ void TTmslCompress::DoCompress(bool addOnly, int fileId) {
 // opens their sources, and writes headers and data in member order with the
 // progress reports and abort checks of packing on one thread, so that the
 // archive holds the same bytes whatever the number of threads. Workers run
-// ahead of the writer by a few members and a bounded number of source bytes.
+// ahead of the writer by a bounded number of source bytes.
 void TTmslCompress::PackMembers(HostFile& archive, int fileId) {
     std::vector<int> toPack;
     for (int i = 0; i < headers_.Count(); ++i)
@@ -281,8 +281,12 @@ void TTmslCompress::PackMembers(HostFile& archive, int fileId) {
     const int level = ZlibLevel(CompressionLevel);
     const int threads = static_cast<int>(
         std::min<std::size_t>(Threads > 0 ? Threads : platform::WorkerPool::MachineCores(), toPack.size()));
-    const std::size_t aheadMembers = static_cast<std::size_t>(threads) * 4;
+    // Workers run ahead of the writer by source bytes, not by members, so
+    // that one large member at the head of the archive leaves the other
+    // cores the members after it. The bytes bound what waits in memory,
+    // the member count the sources held open.
     constexpr std::int64_t kAheadBytes = 256LL << 20;
+    constexpr std::size_t kAheadMembers = 512;
 
     std::atomic<bool> cancelled{false};
     std::vector<std::unique_ptr<MemberDeflater>> deflaters(static_cast<std::size_t>(threads));
@@ -319,18 +323,24 @@ void TTmslCompress::PackMembers(HostFile& archive, int fileId) {
         ~CancelOnExit() { flag = true; }
     } cancelOnExit{cancelled};
 
+    // Members admitted together start largest first: a large member
+    // started last would keep one core busy after the others ran dry.
     auto schedule = [&] {
+        std::vector<PackedMember*> admitted;
         while (next < toPack.size() &&
-               (queued.empty() || (queued.size() < aheadMembers && queuedBytes < kAheadBytes))) {
+               (queued.empty() || (queued.size() < kAheadMembers && queuedBytes < kAheadBytes))) {
             const TFileHeader& header = headers_.FileHeaders(toPack[next++]);
             auto job = std::make_unique<PackedMember>();
             job->listedSize = header.UnpackedSize;
             job->opened = host_->OpenFile(job->source, header.FileName, HostFile::Mode::Read);
-            if (job->opened)
-                pool.Post([&deflate, member = job.get()](int worker) { deflate(*member, worker); });
+            if (job->opened) admitted.push_back(job.get());
             queuedBytes += job->listedSize;
             queued.push_back(std::move(job));
         }
+        std::stable_sort(admitted.begin(), admitted.end(),
+                         [](const PackedMember* a, const PackedMember* b) { return a->listedSize > b->listedSize; });
+        for (PackedMember* member : admitted)
+            pool.Post([&deflate, member](int worker) { deflate(*member, worker); });
     };
     for (int index : toPack) {
         schedule();

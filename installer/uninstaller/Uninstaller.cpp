@@ -116,19 +116,23 @@ std::string ReasonToKeep(const std::string& path, const std::vector<std::string>
 
 // Removes the empty folders below a product folder (such as the program's
 // own work folders) and lists the files there that no log names.
-// Each such file is reported once: it joins the listed ones.
+// Each such file is reported once: it joins the listed ones. A program's
+// "temp" folder holds only what the program makes again (its database
+// session's private files), never the user's work: its files go.
 void ClearBelow(const std::string& folder, const std::set<std::string>& system, std::set<std::string>& listed,
-                UninstallResult& result) {
+                UninstallResult& result, bool scratch = false) {
     platform::WinFileSystem& files = platform::Files();
     for (const platform::DirEntry& entry : files.FindFiles(folder)) {
         const std::string path = folder + "\\" + entry.name;
         if (!entry.directory) {
-            if (listed.insert(platform::AsciiUpper(path)).second)
+            if (scratch && files.DeleteFile(path))
+                result.removed.push_back(path);
+            else if (listed.insert(platform::AsciiUpper(path)).second)
                 result.kept.push_back(path + " (made since it was installed)");
             continue;
         }
         if (system.count(platform::AsciiUpper(path))) continue;
-        ClearBelow(path, system, listed, result);
+        ClearBelow(path, system, listed, result, scratch || platform::AsciiUpper(entry.name) == "TEMP");
         if (files.FindFiles(path).empty() && files.RemoveDir(path)) result.removed.push_back(path);
     }
 }

@@ -108,12 +108,14 @@ TEST_F(Uninstaller, OnlyWhatTheLogListsGoes) {
                "C:\\Program Files\\Tool\\.\\tool.exe", "C:\\Program Files\\Tool\\.. \\...\\victim.txt"});
     platform::Files().DeleteFile("C:\\Program Files\\Tool\\gone.txt");  // removed meanwhile: no error
     WriteRootFile("C:\\Program Files\\Tool\\Data\\mine.db", "the user's own");
-    platform::Files().ForceDirectories("C:\\Program Files\\Tool\\Data\\temp");  // the program's empty work folder
+    // The program's work folder, with what its session keeps there.
+    WriteRootFile("C:\\Program Files\\Tool\\Data\\temp\\keys.checked", "made again at the next start");
     // A count far beyond the values present reads only those.
     RegWriteString(4, kKey + "\\Files", "Entries", "2000000000");
     const UninstallResult result = UninstallProduct("  Tool ");
     EXPECT_EQ(result.removed, (std::vector<std::string>{"C:\\Program Files\\Tool\\tool.exe",
                                                          "C:\\Program Files\\Tool\\Data\\t.db",
+                                                         "C:\\Program Files\\Tool\\Data\\temp\\keys.checked",
                                                          "C:\\Program Files\\Tool\\Data\\temp"}));
     EXPECT_EQ(result.kept, (std::vector<std::string>{"C:\\Program Files\\Tool (a folder)", "tool.ini (not a full path)",
                                                       "C:\\Program Files\\Tool\\Data\\mine.db (made since it was installed)"}));

@@ -23,6 +23,7 @@ std::shared_ptr<sqlite::Connection> ConnectionPool::Get(const std::vector<std::s
     if (it != entries_.end() && it->second.identity == identity) return it->second.connection;
 
     auto db = std::make_shared<sqlite::Connection>(paths.front(), true, false, label);
+    db->MapMemory();  // kept for the session: its queries read the same pages again
     for (size_t i = 1; i < paths.size(); ++i) {
         sqlite::Statement attach(*db, "ATTACH ? AS " + AliasFor(i));
         attach.Bind(1, paths[i]);

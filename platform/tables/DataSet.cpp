@@ -101,9 +101,10 @@ int TDataSet::MoveBy(int distance) {
     if ((distance > 0 && eof_) || (distance < 0 && bof_)) return 0;
     if (!MayScroll()) return 0;
     if (!hasRecord_) return 0;
-    TRecord rec;
+    // The record left behind lends its buffers to the one read next.
+    TRecord& rec = previous_;
     int moved = DoMove(distance, rec);
-    if (moved != 0) current_ = std::move(rec);
+    if (moved != 0) std::swap(current_, rec);
     eof_ = distance > 0 && moved < distance;
     bof_ = distance < 0 && moved > distance;
     if (moved != 0) FireDataChange();

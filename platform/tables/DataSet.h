@@ -151,6 +151,7 @@ private:
     std::deque<TField> fields_;
     std::map<std::string, int> byName_;  // lower-case name -> index
     TRecord current_;
+    TRecord previous_;  // the record moved off, whose buffers the next move reuses
     TRecord buffer_;  // the record being edited or inserted
     bool hasRecord_ = false;
     bool eof_ = true, bof_ = true;

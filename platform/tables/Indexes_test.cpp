@@ -2,6 +2,8 @@
 // them, with the planner's statistics; a read-only file is used as it is;
 // a search's rows and their order are the same with and without them.
 #include "platform/tables/EDBEngineError.h"
+#include "platform/tables/IndexChoice.h"
+#include "platform/tables/SqlDialect.h"
 #include "platform/tables/Query.h"
 #include "platform/tables/Table.h"
 #include "platform/testing/TempDir.h"
@@ -149,6 +151,80 @@ TEST_F(IndexFixture, RecordsContainingMatchesBytesInKeyOrderWithoutMoving) {
     q.SQL = {"select * from parts.db"};
     q.Open();
     EXPECT_EQ(codes(q.RecordsContaining("Codigo", "121")), codes(found));
+}
+
+// The plan a query gets on a table large enough for indexes to matter: the
+// rowids every useful index leaves, read from the indexes alone; a scan
+// when they leave too many for a lookup each; the planner's own choice for
+// conditions of other shapes. The rows found are those a scan finds.
+TEST(IndexChoice, TheIndexesSingleOutFewRecordsOrTheTableIsScanned) {
+    platform::testing::TempDir dir;
+    {
+        TTable t;
+        t.DatabaseName = dir.Path().string();
+        t.TableName = "Parts.db";
+        t.CreateTable(PartsSchema());
+    }
+    const std::filesystem::path file = dir.Path() / "Parts.db";
+    auto raw = [&](const std::string& sql) {
+        std::vector<std::int64_t> out;
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_stmt* s = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr), SQLITE_OK) << sql;
+        while (sqlite3_step(s) == SQLITE_ROW) out.push_back(sqlite3_column_int64(s, 0));
+        sqlite3_finalize(s);
+        sqlite3_close(db);
+        return out;
+    };
+    // 30,000 parts: 1,000 voltages of 30 parts each, 3,000 polarity codes of 10.
+    raw("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 29999) "
+        "INSERT INTO records(Codigo, Polaridade, Vceo) SELECT 'P' || i, 'X' || (i % 3000), i % 1000 FROM n");
+    {
+        TTable t;  // makes the indexes and their statistics
+        t.DatabaseName = dir.Path().string();
+        t.TableName = "Parts.db";
+        t.Indexes = {{"Vceo"}, {"Polaridade"}};
+        t.Open();
+    }
+    sqlite::Connection db(file.string(), true, false, "Parts.db");
+    auto choose = [&](const std::string& where) {
+        return ChooseIndex(db, TranslateSql("select * from parts.db where " + where,
+                                            [](size_t) { return std::string("main"); }));
+    };
+
+    // Two indexes, each leaving few, meet in the rows both leave.
+    auto both = choose("vceo >= 7.000 and vceo <= 7.000 and polaridade = \"X7\"");
+    ASSERT_TRUE(both);
+    EXPECT_FALSE(both->FullScan);
+    EXPECT_EQ(both->Indexes, (std::vector<std::string>{"vorel_ix_polaridade", "vorel_ix_vceo"}));
+    EXPECT_EQ(both->Candidates, raw("SELECT rowid FROM records WHERE Vceo = 7 AND Polaridade = 'X7' ORDER BY rowid"));
+    EXPECT_EQ(both->Candidates.size(), 10u);
+
+    // A range that leaves most of the table is not read through its index.
+    auto wide = choose("vceo >= 7.000 and vceo <= 900.000");
+    ASSERT_TRUE(wide);
+    EXPECT_TRUE(wide->FullScan);
+    EXPECT_TRUE(wide->Indexes.empty());
+
+    // An index that leaves more records than lookups can beat a scan on: scanned.
+    auto many = choose("vceo >= 7.000 and vceo <= 60.000");
+    ASSERT_TRUE(many);
+    EXPECT_TRUE(many->FullScan);
+
+    // Other shapes are the planner's.
+    EXPECT_FALSE(choose("vceo = 7 or vceo = 8"));
+
+    // The rows a query finds are those a scan finds, in rowid order.
+    TQuery q;
+    q.DatabaseName = dir.Path().string();
+    q.SQL = {"select * from parts.db where vceo >= 7.000 and vceo <= 7.000 and polaridade = \"X7\""};
+    q.Open();
+    std::vector<std::string> codes;
+    for (; !q.Eof(); q.Next()) codes.push_back(q.FieldByName("Codigo").AsString());
+    std::vector<std::string> expected;
+    for (int i = 7; i < 30000; i += 3000) expected.push_back("P" + std::to_string(i));
+    EXPECT_EQ(codes, expected);
 }
 
 }  // namespace

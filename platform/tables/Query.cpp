@@ -68,18 +68,20 @@ public:
 
         const auto choice = sql_.resumable ? ChooseIndex(*shared_, sql_) : std::nullopt;
         if (choice && !choice->FullScan) {
-            // The few matching records are found through the index once, then
-            // read one by one in rowid order: the same rows, in the same order,
-            // as reading on from the last rowid would give.
-            sqlite::Statement find(*shared_, "SELECT " + sql_.rowidColumn + " FROM " + sql_.fromClause +
-                                                 " INDEXED BY " + sqlite::QuoteIdentifier(choice->Index) + " WHERE " +
-                                                 sql_.whereClause);
-            sqlite::ResetGuard g(find);
-            for (size_t v = sql_.valuesInSelectList; v < sql_.values.size(); ++v)
-                find.Bind(static_cast<int>(v - sql_.valuesInSelectList) + 1, sql_.values[v]);
+            // The indexes left a few records; each is held to the whole
+            // condition, then they are read one by one in rowid order: the
+            // same rows, in the same order, as reading on from the last
+            // rowid would give.
+            sqlite::Statement check(*shared_, "SELECT 1 FROM " + sql_.fromClause + " WHERE " + sql_.rowidColumn +
+                                                  " = ? AND (" + sql_.whereClause + ")");
             std::vector<std::int64_t> ids;
-            while (find.Step()) ids.push_back(find.ColumnInt(0));
-            std::sort(ids.begin(), ids.end());
+            for (std::int64_t candidate : choice->Candidates) {
+                sqlite::ResetGuard g(check);
+                check.Bind(1, candidate);
+                for (size_t v = sql_.valuesInSelectList; v < sql_.values.size(); ++v)
+                    check.Bind(static_cast<int>(v - sql_.valuesInSelectList) + 2, sql_.values[v]);
+                if (check.Step()) ids.push_back(candidate);
+            }
             rowids_ = std::move(ids);
             total_ = static_cast<int>(rowids_->size());
             page_ = sqlite::Statement(*shared_, "SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
@@ -178,16 +180,14 @@ private:
         for (; v < sql_.values.size(); ++v) page_.Bind(next++, sql_.values[v]);
         page_.Bind(next, static_cast<std::int64_t>(count));
         if (!sql_.resumable) page_.Bind(next + 1, static_cast<std::int64_t>(start));
-        window_.clear();
         windowStart_ = start;
         std::int64_t lastRowid = 0;
+        size_t used = 0;
         while (page_.Step()) {
-            TRecord r;
-            r.reserve(defs_.size());
-            for (int c = 0; c < static_cast<int>(defs_.size()); ++c) r.push_back(page_.Column(c + firstColumn_));
+            ReadWindowRow(used);
             if (firstColumn_) lastRowid = page_.ColumnInt(0);
-            window_.push_back(std::move(r));
         }
+        window_.resize(used);
         int got = static_cast<int>(window_.size());
         if (got < count && (got > 0 || start == 0)) total_ = start + got;
         if (sql_.resumable && got == count) {
@@ -211,20 +211,26 @@ private:
     // Rows [start, start + kChunk) of a result found through an index.
     void FetchListed(int start) {
         sqlite::ReadTransaction reading(*shared_);
-        window_.clear();
         windowStart_ = start;
         const int end = std::min(static_cast<int>(rowids_->size()), start + kChunk);
+        size_t used = 0;
         for (int i = start; i < end; ++i) {
             sqlite::ResetGuard g(page_);
             int next = 1;
             for (size_t v = 0; v < sql_.valuesInSelectList; ++v) page_.Bind(next++, sql_.values[v]);
             page_.Bind(next, (*rowids_)[static_cast<size_t>(i)]);
-            if (!page_.Step()) continue;  // gone meanwhile
-            TRecord r;
-            r.reserve(defs_.size());
-            for (int c = 0; c < static_cast<int>(defs_.size()); ++c) r.push_back(page_.Column(c + firstColumn_));
-            window_.push_back(std::move(r));
+            if (page_.Step()) ReadWindowRow(used);  // else gone meanwhile
         }
+        window_.resize(used);
+    }
+
+    // The page statement's row into the window's next record, read over in
+    // place so that its buffers serve again.
+    void ReadWindowRow(size_t& used) {
+        if (used == window_.size()) window_.emplace_back();
+        TRecord& r = window_[used++];
+        r.resize(defs_.size());
+        for (int c = 0; c < static_cast<int>(defs_.size()); ++c) page_.ColumnInto(c + firstColumn_, r[static_cast<size_t>(c)]);
     }
 
     void FetchAt(int i) {

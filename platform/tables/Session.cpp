@@ -1,5 +1,6 @@
 #include "platform/tables/Session.h"
 
+#include "platform/tables/CheckedKeys.h"
 #include "platform/tables/ConnectionPool.h"
 #include "platform/tables/EDBEngineError.h"
 
@@ -15,6 +16,15 @@ constexpr int kMaxPasswordRounds = 8;
 }  // namespace
 
 TSession::TSession() : pool_(std::make_unique<ConnectionPool>()) {}
+
+CheckedKeys& TSession::KeyChecks() {
+    if (!keyChecks_ || keyChecksDir_ != PrivateDir) {
+        keyChecksDir_ = PrivateDir;
+        keyChecks_ = std::make_unique<CheckedKeys>(
+            PrivateDir.empty() ? std::string() : (std::filesystem::path(PrivateDir) / "keys.checked").string());
+    }
+    return *keyChecks_;
+}
 TSession::~TSession() = default;
 
 void TSession::Close() {

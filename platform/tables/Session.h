@@ -10,6 +10,7 @@
 
 namespace platform {
 
+class CheckedKeys;
 class ConnectionPool;
 
 class TSession {
@@ -45,11 +46,15 @@ public:
 
     // Connections queries keep for the session (see ConnectionPool.h).
     ConnectionPool& QueryConnections() { return *pool_; }
+    // Table files found with keys of their types, kept in the private directory.
+    CheckedKeys& KeyChecks();
 
 private:
     bool active_ = false;
     std::vector<std::string> passwords_;
     std::unique_ptr<ConnectionPool> pool_;
+    std::unique_ptr<CheckedKeys> keyChecks_;
+    std::string keyChecksDir_;
 };
 
 }  // namespace platform

@@ -51,14 +51,23 @@ Connection::Connection(const std::string& path, bool readOnly, bool create, cons
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, static_cast<int*>(nullptr));
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, static_cast<int*>(nullptr));
     try {
-        // Reads go through the page cache of the mapping instead of a copy per page.
-        Exec("PRAGMA mmap_size=268435456");
         if (readOnly) Exec("PRAGMA query_only=1");
     } catch (...) {
         sqlite3_close_v2(db_);  // no destructor runs for a half-made object
         db_ = nullptr;
         throw;
     }
+}
+
+void Connection::MapMemory() { Exec("PRAGMA mmap_size=268435456"); }
+
+std::optional<std::uint32_t> Connection::ChangeCounter() const {
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file || !file->pMethods)
+        return std::nullopt;
+    unsigned char bytes[4];
+    if (file->pMethods->xRead(file, bytes, 4, 24) != SQLITE_OK) return std::nullopt;
+    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) | bytes[3];
 }
 
 Connection::~Connection() {
@@ -174,21 +183,32 @@ std::string Statement::ColumnDeclType(int column) const {
 }
 
 TValue Statement::Column(int column) const {
+    TValue value;
+    ColumnInto(column, value);
+    return value;
+}
+
+void Statement::ColumnInto(int column, TValue& into) const {
+    auto text = [&](const void* p, int n) {
+        // A string already there keeps its buffer: reading row after row
+        // into the same record allocates nothing for texts of like length.
+        if (!std::holds_alternative<std::string>(into)) into = std::string();
+        auto& s = std::get<std::string>(into);
+        if (!p || n <= 0) s.clear();
+        else s.assign(static_cast<const char*>(p), static_cast<size_t>(n));
+    };
     switch (sqlite3_column_type(stmt_, column)) {
-    case SQLITE_NULL: return std::monostate{};
-    case SQLITE_INTEGER: return static_cast<double>(sqlite3_column_int64(stmt_, column));
-    case SQLITE_FLOAT: return sqlite3_column_double(stmt_, column);
+    case SQLITE_NULL: into = std::monostate{}; break;
+    case SQLITE_INTEGER: into = static_cast<double>(sqlite3_column_int64(stmt_, column)); break;
+    case SQLITE_FLOAT: into = sqlite3_column_double(stmt_, column); break;
     case SQLITE_BLOB: {
         const void* p = sqlite3_column_blob(stmt_, column);
-        int n = sqlite3_column_bytes(stmt_, column);
-        if (!p || n <= 0) return std::string();
-        return std::string(static_cast<const char*>(p), static_cast<size_t>(n));
+        text(p, sqlite3_column_bytes(stmt_, column));
+        break;
     }
     default: {
-        const unsigned char* p = sqlite3_column_text(stmt_, column);
-        int n = sqlite3_column_bytes(stmt_, column);
-        if (!p || n <= 0) return std::string();
-        return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+        const void* p = sqlite3_column_text(stmt_, column);
+        text(p, sqlite3_column_bytes(stmt_, column));
     }
     }
 }

@@ -4,6 +4,7 @@
 #include "platform/tables/FieldDefs.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 struct sqlite3;
@@ -28,6 +29,15 @@ public:
     sqlite3* Handle() const { return db_; }
     const std::string& Label() const { return label_; }
     void Exec(const std::string& sql);
+    // Reads through a memory map of the file instead of a copy per page.
+    // It pays on a connection kept for many queries over the same pages;
+    // on a short-lived one, the first touch of every page costs a fault
+    // and the mapped pages count as the program's memory.
+    void MapMemory();
+    // The file change counter of the main file's header, which every
+    // committed write of a file in rollback-journal mode advances, whoever
+    // writes; nothing when it cannot be read.
+    std::optional<std::uint32_t> ChangeCounter() const;
     std::int64_t LastInsertRowid() const;
     [[noreturn]] void Fail(const std::string& what) const;
     // Raises the engine error for a failed call (code from sqlite).
@@ -62,6 +72,8 @@ public:
     std::string ColumnName(int column) const;
     std::string ColumnDeclType(int column) const;
     TValue Column(int column) const;
+    // The same into a value that may keep its buffer.
+    void ColumnInto(int column, TValue& into) const;
     std::int64_t ColumnInt(int column) const;
 
 private:

@@ -25,7 +25,7 @@ std::vector<TFieldDef> TTable::DoOpen() {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) Fail("Table does not exist.");
     TSession& session = Session ? *Session : TSession::Default();
-    auto file = std::make_unique<TableFile>(path, ReadOnly, session.SyncWrites);
+    auto file = std::make_unique<TableFile>(path, ReadOnly, session.SyncWrites, &session.KeyChecks());
     const std::string& password = file->Schema().Password;
     if (!password.empty()) {
         if (!session.ObtainPassword(password)) Fail("Invalid password.");

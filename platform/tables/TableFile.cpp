@@ -2,6 +2,7 @@
 
 #include "platform/runtime/PathCase.h"
 #include "platform/runtime/Text.h"
+#include "platform/tables/CheckedKeys.h"
 #include "platform/tables/EDBEngineError.h"
 #include "platform/tables/Field.h"
 
@@ -197,14 +198,14 @@ void TableFile::Create(const std::string& path, const TTableSchema& schema) {
     SyncDirectory(target.parent_path());
 }
 
-TableFile::TableFile(const std::string& path, bool readOnly, bool syncWrites)
+TableFile::TableFile(const std::string& path, bool readOnly, bool syncWrites, CheckedKeys* keyChecks)
     : db_(path, readOnly, false, path), readOnly_(readOnly) {
     if (!syncWrites && !readOnly) {
         db_.Exec("PRAGMA synchronous=OFF");
         db_.Exec("PRAGMA journal_mode=MEMORY");
     }
     ReadSchema(path);
-    CheckKeyTypes(readOnly);
+    CheckKeyTypes(path, readOnly, keyChecks);
     // Fails here, not at the first move, when the records lack a field.
     Prepared(Select() + "LIMIT 0");
 }
@@ -286,13 +287,26 @@ void TableFile::ReadSchema(const std::string& path) {
         if (!columns.count(AsciiLower(f.Name))) db_.Fail(kDamaged);
 }
 
+namespace {
+// What tells one state of a table file from another: any write changes its
+// modification time or its change counter. Empty when either is unknown.
+std::string FileState(const std::string& path, const sqlite::Connection& db) {
+    struct stat st {};
+    const auto counter = db.ChangeCounter();
+    if (::stat(path.c_str(), &st) != 0 || !counter) return {};
+    return std::to_string(st.st_dev) + " " + std::to_string(st.st_ino) + " " + std::to_string(st.st_size) + " " +
+           std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) + " " +
+           std::to_string(*counter);
+}
+}  // namespace
+
 // Moving by key compares stored keys with the current one; a key stored
 // with another type (a blob, a number in a text key, text in a numeric
 // key, a null) compares above or below every value of the right type, and
 // moving would find the same record again. Such keys are turned into the
 // type the engine writes, in one transaction; when that cannot be done
 // (read-only, a clash of keys, text that is no number) the file is refused.
-void TableFile::CheckKeyTypes(bool readOnly) {
+void TableFile::CheckKeyTypes(const std::string& path, bool readOnly, CheckedKeys* keyChecks) {
     auto foreign = [&](const TFieldDef& f) {
         return QuoteIdentifier(f.Name) +
                (f.DataType == TFieldType::ftString ? " IS NULL OR typeof(" + QuoteIdentifier(f.Name) + ") <> 'text'"
@@ -319,11 +333,16 @@ void TableFile::CheckKeyTypes(bool readOnly) {
         if (f.DataType == TFieldType::ftString) return low == "text" && high == "text";
         return (low == "integer" || low == "real") && (high == "integer" || high == "real");
     };
+    // Later key fields are counted, which reads the whole file: only when
+    // the file is first seen or has changed since it was found clean.
+    const std::string state = keyChecks ? FileState(path, db_) : std::string();
+    const bool laterKeysClean = !state.empty() && keyChecks->FoundClean(path, state);
     std::vector<const TFieldDef*> mixed;
     for (size_t k = 0; k < keyIndex_.size(); ++k) {
         const TFieldDef& f = schema_.Fields[keyIndex_[k]];
-        if (k == 0 ? !firstKeyIsClean(f) : count(f) > 0) mixed.push_back(&f);
+        if (k == 0 ? !firstKeyIsClean(f) : !laterKeysClean && count(f) > 0) mixed.push_back(&f);
     }
+    if (mixed.empty() && !laterKeysClean && !state.empty() && keyIndex_.size() > 1) keyChecks->NoteClean(path, state);
     if (mixed.empty()) return;
     if (readOnly) db_.Fail(kDamaged);
     try {

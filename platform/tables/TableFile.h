@@ -12,9 +12,12 @@
 
 namespace platform {
 
+class CheckedKeys;
+
 class TableFile {
 public:
-    TableFile(const std::string& path, bool readOnly, bool syncWrites = true);
+    // keyChecks: where files found with keys of their types are remembered.
+    TableFile(const std::string& path, bool readOnly, bool syncWrites = true, CheckedKeys* keyChecks = nullptr);
     static void Create(const std::string& path, const TTableSchema& schema);
 
     const TTableSchema& Schema() const { return schema_; }
@@ -50,7 +53,7 @@ public:
 
 private:
     void ReadSchema(const std::string& path);
-    void CheckKeyTypes(bool readOnly);
+    void CheckKeyTypes(const std::string& path, bool readOnly, CheckedKeys* keyChecks);
     sqlite::Statement& Prepared(const std::string& sql);
     std::string Select() const;  // "SELECT rowid, <fields> FROM records "
     std::string KeyTuple() const;

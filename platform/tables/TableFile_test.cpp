@@ -115,6 +115,19 @@ TEST_F(ForeignFiles, KeysOfAnotherTypeAreNormalisedSoMovingReachesTheEnd) {
              "CREATE TABLE records(N, Uso); INSERT INTO records VALUES (2, 'two'), (NULL, 'zero'), (1.5, 'x');");
     EXPECT_EQ(OpenError("Num.db"), "(no error)");
     EXPECT_THAT(Walk(t, "Uso"), ElementsAre("zero", "x", "two"));
+
+    // A later key field is counted only when the file changed since it was
+    // last found clean, but then always: another program's write is found.
+    HandMade(File("Two.db"), "(0, 'Id', 'A', 10, 0), (1, 'Uso', 'A', 10, 1)",
+             "CREATE TABLE records(Id, Uso); INSERT INTO records VALUES ('a', 'x'), ('b', 'y');");
+    EXPECT_EQ(OpenError("Two.db"), "(no error)");
+    t.Close();
+    EXPECT_EQ(OpenError("Two.db"), "(no error)");
+    t.Close();
+    Raw(File("Two.db"), "UPDATE records SET Uso = X'42' WHERE Id = 'b'");
+    EXPECT_EQ(OpenError("Two.db"), "(no error)");
+    t.Close();
+    EXPECT_EQ(RawText(File("Two.db"), "SELECT typeof(Uso) FROM records ORDER BY rowid"), "text,text");
 }
 
 TEST_F(ForeignFiles, KeysThatCannotBeMendedAreRefusedAndKeptAsTheyWere) {

@@ -7,7 +7,9 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QProgressBar>
+#include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "installer/components/FileStatusParameter.h"
@@ -149,6 +151,14 @@ TCopyFileForm::TCopyFileForm(QWidget* owner, installer::EngineContext& context)
     auto* totalLabel = MakeLabel(middle, "lblTotalProgress", "Total progress", 16, QRect(8, 88, 113, 16));
     totalLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     ProgressBar2 = MakeBar(middle, "ProgressBar2", QRect(129, 87, 176, 18));
+
+    clock_ = [] {
+        using namespace std::chrono;
+        return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    };
+    pendingTimer_ = new QTimer(this);
+    pendingTimer_->setSingleShot(true);
+    connect(pendingTimer_, &QTimer::timeout, this, [this] { ShowPending(); });
 }
 
 const TFormClass& TCopyFileForm::Class() {
@@ -160,17 +170,40 @@ const TFormClass& TCopyFileForm::Class() {
 
 void TCopyFileForm::UpdateProgress(installer::TFileStatusParameter* fileStatus,
                                    installer::TDownloadStatusParameter* downloadStatus) {
+    // Reports come once per inflated buffer, thousands a second; painting
+    // each one would cost far more than the extraction itself.
     if (fileStatus) {
-        TransferBitmap->setVisible(false);
-        ProgressBar2->setValue(Percent(fileStatus->TotalPercent));
-        ProgressBar1->setValue(Percent(fileStatus->FilePercent));
-        lblCopyingFile->setText(QString::fromStdString(fileStatus->FileName));
+        pending_.transfer = false;
+        pending_.totalPercent = Percent(fileStatus->TotalPercent);
+        pending_.filePercent = Percent(fileStatus->FilePercent);
+        pending_.name = QString::fromStdString(fileStatus->FileName);
     } else if (downloadStatus) {
-        TransferBitmap->setVisible(true);
-        ProgressBar1->setValue(Percent(downloadStatus->Percent));
-        lblCopyingFile->setText(QString::fromStdString(downloadStatus->FileName));
+        pending_.transfer = true;
+        pending_.filePercent = Percent(downloadStatus->Percent);
+        pending_.name = QString::fromStdString(downloadStatus->FileName);
     }
+    if (pending_ == shown_) {
+        pendingTimer_->stop();
+        return;
+    }
+    const std::int64_t now = clock_();
+    const std::int64_t due = paintedAt_ + kRepaintIntervalMs;
+    if (!painted_ || now >= due)
+        ShowPending();
+    else if (!pendingTimer_->isActive())
+        pendingTimer_->start(static_cast<int>(due - now));
+}
+
+void TCopyFileForm::ShowPending() {
+    pendingTimer_->stop();
+    TransferBitmap->setVisible(pending_.transfer);
+    ProgressBar2->setValue(pending_.totalPercent);
+    ProgressBar1->setValue(pending_.filePercent);
+    lblCopyingFile->setText(pending_.name);
+    shown_ = pending_;
     repaint();
+    painted_ = true;
+    paintedAt_ = clock_();
 }
 
 TCopyFileDlg::TCopyFileDlg(installer::TComponentOwner& owner)

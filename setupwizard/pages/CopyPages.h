@@ -2,8 +2,12 @@
 // The windows shown while files are copied: the copy-progress window (a
 // modeless form kept up to date by the during-copy manager) and the small
 // status window that shows the engine's status texts.
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include <QString>
 
 #include "installer/translator/forms/TranslateControls.h"
 #include "setupwizard/framework/AlignPanel.h"
@@ -12,6 +16,7 @@
 
 class QLabel;
 class QProgressBar;
+class QTimer;
 
 namespace setupwizard {
 
@@ -29,9 +34,36 @@ public:
     QProgressBar* ProgressBar1 = nullptr;
     QProgressBar* ProgressBar2 = nullptr;
 
+    // Shows the latest status; the window is repainted only when what it
+    // shows changes, and at most once per kRepaintIntervalMs: a change
+    // that comes sooner is shown when the interval has passed.
     void UpdateProgress(installer::TFileStatusParameter* fileStatus,
                         installer::TDownloadStatusParameter* downloadStatus) override;
     void CancelBtnClick() { Cancel(); }
+
+    static constexpr std::int64_t kRepaintIntervalMs = 33;
+    using Clock = std::function<std::int64_t()>;  // milliseconds
+    // A new clock starts afresh: the next change paints at once.
+    void SetClock(Clock clock) {
+        clock_ = std::move(clock);
+        painted_ = false;
+    }
+
+private:
+    struct Shown {
+        int filePercent = 0;
+        int totalPercent = 0;
+        QString name = "---";
+        bool transfer = false;
+        bool operator==(const Shown&) const = default;
+    };
+    void ShowPending();
+
+    Shown shown_, pending_;
+    Clock clock_;
+    std::int64_t paintedAt_ = 0;
+    bool painted_ = false;
+    QTimer* pendingTimer_ = nullptr;
 };
 
 class TCopyFileDlg : public TBaseInstallDlg {

@@ -4,6 +4,7 @@
 
 #include <QFontMetrics>
 #include <QProgressBar>
+#include <QTest>
 
 #include "installer/components/FileStatusParameter.h"
 #include "installer/components/Messages.h"
@@ -48,6 +49,8 @@ TEST_F(CopyWindow, ShownByFileStatusAndClosedAtPassEnd) {
     EXPECT_EQ(form->ProgressBar1->value(), 40);
     EXPECT_EQ(form->ProgressBar2->value(), 12);
     EXPECT_TRUE(form->TransferBitmap->isHidden());
+    std::int64_t now = 0;
+    form->SetClock([&] { return now += TCopyFileForm::kRepaintIntervalMs; });
 
     // Values outside 0..100 are clamped.
     auto wild = Status("vorel.ini", 250, -3);
@@ -74,6 +77,79 @@ TEST_F(CopyWindow, ShownByFileStatusAndClosedAtPassEnd) {
     Broadcast(installer::imFileStatus, &next);
     ASSERT_EQ(manager.DuringCopyForms().size(), 1u);
     EXPECT_TRUE(manager.DuringCopyForms()[0]->isVisible());
+}
+
+// A paint per report made the install twenty times slower than its
+// extraction: the window paints when what it shows changes, at most about
+// thirty times a second, and shows the latest report once reports pause.
+TEST_F(CopyWindow, RepaintsOnlyChangesAndNotTooOften) {
+    TDialogManager& manager = AddManager("DialogManager3", dmDuringCopyFiles);
+    AddDialog<TCopyFileDlg>("CopyFileDlg");
+    auto status = Status("voreled.exe", 0, 0);
+    Broadcast(installer::imFileStatus, &status);
+    auto* form = dynamic_cast<TCopyFileForm*>(manager.DuringCopyForms().at(0));
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+    std::int64_t now = 1000000;
+    form->SetClock([&] { return now; });
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } counter;
+    form->installEventFilter(&counter);
+    auto shows = [&](const char* name, int file, int total) {
+        return form->lblCopyingFile->text().toStdString() == name && form->ProgressBar1->value() == file &&
+               form->ProgressBar2->value() == total;
+    };
+
+    // Whether the window was painted since the last look.
+    int seen = 0;
+    auto painted = [&] {
+        const bool any = counter.paints > seen;
+        seen = counter.paints;
+        return any;
+    };
+    painted();
+
+    // Reports that change nothing shown paint nothing, however many come.
+    now += 1000;
+    for (int i = 0; i < 1000; ++i) Broadcast(installer::imFileStatus, &status);
+    EXPECT_FALSE(painted());
+
+    // A change paints at once when the last paint is old enough...
+    auto half = Status("voreled.exe", 50, 10);
+    Broadcast(installer::imFileStatus, &half);
+    EXPECT_TRUE(painted());
+    EXPECT_TRUE(shows("voreled.exe", 50, 10));
+
+    // ...while the changes that come sooner wait: ten changes within one
+    // interval paint nothing yet.
+    for (int i = 1; i <= 10; ++i) {
+        now += 2;
+        auto more = Status("voreled.exe", 50 + i, 10 + i);
+        Broadcast(installer::imFileStatus, &more);
+        EXPECT_FALSE(painted()) << i;
+    }
+    EXPECT_TRUE(shows("voreled.exe", 50, 10));
+
+    // The interval over, the next report shows the latest values at once.
+    now += TCopyFileForm::kRepaintIntervalMs;
+    auto next = Status("vorel.ini", 0, 21);
+    Broadcast(installer::imFileStatus, &next);
+    EXPECT_TRUE(painted());
+    EXPECT_TRUE(shows("vorel.ini", 0, 21));
+
+    // When reports pause, the last one is shown without a further report.
+    auto last = Status("vorel.ini", 100, 22);
+    Broadcast(installer::imFileStatus, &last);
+    EXPECT_FALSE(painted());
+    now += TCopyFileForm::kRepaintIntervalMs;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shows("vorel.ini", 100, 22); }, 2000));
+    EXPECT_TRUE(painted());
+    form->removeEventFilter(&counter);
 }
 
 TEST_F(CopyWindow, CancelSetsTheAbortFlagsAndKeepsTheWindow) {

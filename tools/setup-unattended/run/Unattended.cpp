@@ -193,7 +193,11 @@ void StageSources(const Options& options) {
     sample::WriteInstallation(sample, {});
 }
 
-Outcome RunUnattended(const Options& options) {
+namespace {
+
+// A staged run lays out and packs the distribution first (unless prepare is
+// false: the distribution is already there); a run of a given setup.exe does not.
+Outcome Run(const Options& options, bool prepare) {
     Outcome outcome;
     fs::create_directories(options.root);
     platform::ScopedSystemRoot root(options.root);
@@ -213,9 +217,9 @@ Outcome RunUnattended(const Options& options) {
     const std::vector<std::string> arguments =
         staged ? std::vector<std::string>{"-sD:\\SETUP"} : options.setupArguments;
     try {
-        if (staged) StageSources(options);
+        if (staged && prepare) StageSources(options);
         // The build: the configuration packs its own archives beside the setup.
-        if (staged) {
+        if (staged && prepare) {
             setupwizard::TSetupForm build(kSetupExe, {"-sD:\\SETUP"});
             setupwizard::LoadSetupForm(build, setupwizard::ShippedConfiguration(), setupwizard::CompiledResources());
             build.Install()->Compress({installer::coForceNetFilesLocal});
@@ -235,15 +239,21 @@ Outcome RunUnattended(const Options& options) {
     setupwizard::SetupHooks hooks;
     QPointer<setupwizard::TSetupForm> shown;
     int shot = 0;
+    QElapsedTimer clock;
+    clock.start();
+    std::int64_t answeredAt = 0;
     auto page = [&](const char* button) {
         driver.Then([&, button](installer::TModalForm& f) {
             outcome.pages.push_back(f.windowTitle().toStdString());
+            // The install runs between the readme page and the next one.
+            if (outcome.pages.size() == 4) outcome.installMs = clock.elapsed() - answeredAt;
             if (!options.shotsDir.empty() && shown) {
                 fs::create_directories(options.shotsDir);
                 OverBackdrop(*shown, f).save(
                     QString::fromStdString((options.shotsDir / ("page-" + std::to_string(++shot) + ".png")).string()));
             }
             QWidget* b = setupwizard::testing::FindVisible(&f, button);
+            answeredAt = clock.elapsed();
             if (auto* pressed = qobject_cast<QAbstractButton*>(b))
                 pressed->click();
             else
@@ -293,5 +303,11 @@ Outcome RunUnattended(const Options& options) {
         WatchProgram(outcome);
     return outcome;
 }
+
+}  // namespace
+
+Outcome RunUnattended(const Options& options) { return Run(options, true); }
+
+Outcome RunBuiltSetup(const Options& options) { return Run(options, false); }
 
 }  // namespace unattended

@@ -8,6 +8,7 @@
 // page's default button (or Cancel on the welcome page). What was installed
 // is checked afterwards.
 #include <QSize>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -57,6 +58,9 @@ struct Outcome {
     std::vector<std::string> diskPrompts;  // every disk prompt answered by a swap
     std::vector<std::string> problems;     // what went wrong; empty: a good run
     int exitCode = 0;
+    // The install as a user waits for it: from the answer to the readme
+    // page to the next page shown (extraction, registry, engine, shortcuts).
+    std::int64_t installMs = 0;
     bool Good() const { return problems.empty(); }
 };
 
@@ -69,5 +73,9 @@ void StageSources(const Options& options);
 
 // Stages, packs and runs the setup in options.root; needs a QApplication.
 Outcome RunUnattended(const Options& options);
+
+// Runs the setup on the distribution that a run with buildOnly left in
+// options.root (benchmarks time the install alone this way).
+Outcome RunBuiltSetup(const Options& options);
 
 }  // namespace unattended
