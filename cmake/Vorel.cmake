@@ -59,3 +59,9 @@ macro(vorel_add_subdirectories)
     endif()
   endforeach()
 endmacro()
+
+# vorel_test_tool(targets...): marks tools that exist for tests (fixture
+# writers, probes that drive the setup); they may link the test kit.
+function(vorel_test_tool)
+  set_target_properties(${ARGN} PROPERTIES VOREL_TEST_TOOL TRUE)
+endfunction()
