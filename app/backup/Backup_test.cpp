@@ -5,12 +5,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/data/TestData.h"
 #include "platform/qtglue/Messenger.h"
-#include "platform/testing/ChildProcess.h"
-#include "platform/testing/FileSizeLimit.h"
 #include "platform/tables/Table.h"
 #include "platform/tables/TableCopy.h"
+#include "testkit/app/TestData.h"
+#include "testkit/files/FileSizeLimit.h"
+#include "testkit/support/ChildProcess.h"
 
 #include <sys/resource.h>
 #include <unistd.h>

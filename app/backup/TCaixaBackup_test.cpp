@@ -8,9 +8,9 @@
 #include <QTest>
 
 #include "app/backup/DirectoryList.h"
-#include "app/data/TestData.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/tables/Table.h"
+#include "testkit/app/TestData.h"
 
 using namespace vorel;
 using vorel::testing::DadosDeTeste;

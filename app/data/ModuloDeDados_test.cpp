@@ -4,7 +4,7 @@
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/tables/EDBEngineError.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 #include <QBuffer>
 #include <QImageWriter>

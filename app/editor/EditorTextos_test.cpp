@@ -21,11 +21,11 @@
 #include "app/editor/Regua.h"
 #include "app/rtf/Rtf.h"
 #include "app/rtf/RtfDump.h"
-#include "platform/qtglue/Messenger.h"
 #include "platform/hostio/HostFault.h"
-#include "platform/testing/FileSizeLimit.h"
-#include "platform/testing/TempDir.h"
-#include "tools/vorel-sample/content/SampleContent.h"
+#include "platform/qtglue/Messenger.h"
+#include "testkit/files/FileSizeLimit.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/generators/sample/content/SampleContent.h"
 
 using namespace vorel;
 

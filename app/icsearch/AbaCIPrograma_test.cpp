@@ -8,9 +8,9 @@
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/qtglue/PageControl.h"
-#include "platform/testing/Shots.h"
-#include "platform/testing/TempDir.h"
-#include "tools/vorel-sample/writer/SampleWriter.h"
+#include "testkit/files/Shots.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/generators/sample/SampleWriter.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -5,7 +5,7 @@
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/tables/Table.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>

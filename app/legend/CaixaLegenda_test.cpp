@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "platform/qtglue/Messenger.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 using namespace vorel;
 

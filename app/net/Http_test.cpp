@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sockets/LoopbackServer.h"
+#include "testkit/servers/LoopbackServer.h"
 
 using namespace vorel;
 using platform::testing::LoopbackServer;

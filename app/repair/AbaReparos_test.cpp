@@ -8,12 +8,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/data/TestData.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
-#include "platform/testing/InterruptingMessenger.h"
+#include "testkit/app/TestData.h"
+#include "testkit/support/InterruptingMessenger.h"
 
 using namespace vorel;
 using platform::MsgIcon;

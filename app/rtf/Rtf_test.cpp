@@ -13,7 +13,7 @@
 #include "app/rtf/RichFile.h"
 #include "app/rtf/RtfDump.h"
 #include "app/rtf/RtfQt.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 using namespace rtf;
 

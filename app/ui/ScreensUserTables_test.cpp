@@ -10,13 +10,13 @@
 #include "app/backup/TCaixaBackup.h"
 #include "app/data/ModuloDeDados.h"
 #include "app/ui/TFormulario.h"
-#include "app/ui/TestInstallation.h"
 #include "app/xref/AbaReferencia.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/qtglue/PageControl.h"
-#include "platform/testing/Shots.h"
-#include "platform/testing/TempDir.h"
-#include "tools/vorel-sample/writer/SampleWriter.h"
+#include "testkit/app/TestInstallation.h"
+#include "testkit/files/Shots.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/generators/sample/SampleWriter.h"
 
 using namespace vorel;
 using platform::testing::SaveShot;

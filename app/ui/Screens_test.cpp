@@ -17,7 +17,6 @@
 #include "app/data/ModuloDeDados.h"
 #include "app/editor/EditorTextos.h"
 #include "app/ui/TFormulario.h"
-#include "app/ui/TestInstallation.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/CaseEdit.h"
@@ -25,9 +24,10 @@
 #include "platform/qtglue/PageControl.h"
 #include "platform/tables/Field.h"
 #include "platform/tables/Table.h"
-#include "platform/testing/Shots.h"
-#include "platform/testing/TempDir.h"
-#include "tools/vorel-sample/writer/SampleWriter.h"
+#include "testkit/app/TestInstallation.h"
+#include "testkit/files/Shots.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/generators/sample/SampleWriter.h"
 
 using namespace vorel;
 using platform::testing::SaveShot;

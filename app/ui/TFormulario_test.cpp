@@ -17,23 +17,23 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/data/Esquemas.h"
-#include "app/data/ModuloDeDados.h"
+#include "VersaoPrograma.h"
 #include "app/calc/AbaCapacitores.h"
 #include "app/calc/AbaResistores.h"
+#include "app/data/Esquemas.h"
+#include "app/data/ModuloDeDados.h"
 #include "app/editor/EditorTextos.h"
 #include "app/editor/Regua.h"
 #include "app/legend/CaixaLegenda.h"
-#include "VersaoPrograma.h"
 #include "app/ui/TFormulario.h"
 #include "platform/controls/LinkLabel.h"
-#include "app/ui/TestInstallation.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/DBText.h"
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/qtglue/PageControl.h"
+#include "testkit/app/TestInstallation.h"
 
 using namespace vorel;
 using vorel::testing::CurrentDir;

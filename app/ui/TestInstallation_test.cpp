@@ -1,4 +1,4 @@
-#include "app/ui/TestInstallation.h"
+#include "testkit/app/TestInstallation.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -11,13 +11,13 @@
 #include "VersaoPrograma.h"
 #include "app/data/ModuloDeDados.h"
 #include "app/ui/TFormulario.h"
-#include "app/ui/TestInstallation.h"
 #include "app/update/CaixaAtualiza.h"
 #include "platform/qtglue/Messenger.h"
-#include "platform/sockets/LoopbackServer.h"
-#include "platform/testing/TempDir.h"
-#include "tools/vorel-sample/content/SampleContent.h"
-#include "tools/vorel-sample/writer/SampleWriter.h"
+#include "testkit/app/TestInstallation.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/generators/sample/SampleWriter.h"
+#include "testkit/generators/sample/content/SampleContent.h"
+#include "testkit/servers/LoopbackServer.h"
 
 using namespace vorel;
 using platform::testing::LoopbackServer;

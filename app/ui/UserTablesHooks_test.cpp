@@ -13,12 +13,12 @@
 #include "app/data/ModuloDeDados.h"
 #include "app/repair/AbaReparos.h"
 #include "app/ui/TFormulario.h"
-#include "app/ui/TestInstallation.h"
 #include "app/xref/AbaReferencia.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/tables/Table.h"
+#include "testkit/app/TestInstallation.h"
 
 using namespace vorel;
 

@@ -19,9 +19,9 @@
 using namespace std::chrono_literals;
 
 #include "platform/qtglue/Messenger.h"
-#include "platform/sockets/LoopbackServer.h"
-#include "platform/testing/Shots.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/Shots.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/servers/LoopbackServer.h"
 
 using namespace vorel;
 using platform::MsgIcon;

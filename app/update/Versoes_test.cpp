@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 using namespace vorel;
 using platform::MsgIcon;

@@ -10,11 +10,11 @@
 #include <sstream>
 
 #include "app/data/ModuloDeDados.h"
-#include "app/data/TestData.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/qtglue/Messenger.h"
-#include "platform/testing/InterruptingMessenger.h"
 #include "platform/qtglue/PageControl.h"
+#include "testkit/app/TestData.h"
+#include "testkit/support/InterruptingMessenger.h"
 
 using namespace vorel;
 using platform::MsgIcon;

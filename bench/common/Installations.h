@@ -4,7 +4,7 @@
 // from VOREL_BENCH_SCALES, default "10000,100000,300000". An installation is
 // taken from VOREL_BENCH_DIR/<scale> when that folder holds one, else written
 // to a temporary folder on first use and removed when the program ends.
-#include "tools/vorel-sample/writer/SampleWriter.h"
+#include "testkit/generators/sample/SampleWriter.h"
 
 #include <QGuiApplication>
 

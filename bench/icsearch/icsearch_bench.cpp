@@ -10,7 +10,7 @@
 #include "app/icsearch/PaginaResultadoCI.h"
 #include "htmlview/control/HtmlDisplay.h"
 #include "platform/tables/Table.h"
-#include "tools/vorel-sample/writer/SampleWriter.h"
+#include "testkit/generators/sample/SampleWriter.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

@@ -5,10 +5,10 @@
 //             sqlite3 C API
 // Setting up each round (a fresh live folder, the tables opened) is not timed.
 #include "app/backup/Backup.h"
-#include "app/data/TestData.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/tables/Table.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/app/TestData.h"
+#include "testkit/files/TempDir.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>

@@ -3,7 +3,7 @@
 #include "htmlview/images/ImageCache.h"
 #include "htmlview/layout/ImageObj.h"
 #include "htmlview/layout/Section.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -1,7 +1,7 @@
 // Layout at the control's width, scroll bars, keys, the mouse, autoscroll,
 // word selection and painting.
 #include "htmlview/control/HtmlDisplay.h"
-#include "htmlview/control/TestParser.h"
+#include "testkit/htmlview/TestParser.h"
 
 #include <QApplication>
 #include <QTest>

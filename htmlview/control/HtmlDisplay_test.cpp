@@ -1,9 +1,9 @@
 // The control's loading, properties, links, history and reading position,
 // with documents from a stand-in parser and the fixed-width measurer.
 #include "htmlview/control/HtmlDisplay.h"
-#include "htmlview/control/TestParser.h"
 #include "platform/qtglue/Messenger.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/htmlview/TestParser.h"
 
 #include <QApplication>
 #include <QTest>

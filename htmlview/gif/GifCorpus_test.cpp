@@ -6,7 +6,7 @@
 #include "htmlview/gif/GifImage.h"
 #include "htmlview/gif/GifReader.h"
 #include "platform/hostio/HostIo.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "htmlview/images/ImageKinds.h"
-#include "htmlview/images/ImageTestFiles.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/htmlview/ImageTestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "htmlview/images/ImageLoader.h"
-#include "htmlview/images/ImageTestFiles.h"
 #include "htmlview/images/ViewerPalette.h"
 #include "platform/imaging/Jpeg.h"
-#include "platform/imaging/JpegTestFiles.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/generators/jpeg/JpegTestFiles.h"
+#include "testkit/htmlview/ImageTestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "htmlview/layout/LayoutTestSupport.h"
+#include "testkit/htmlview/LayoutTestSupport.h"
 
 #include <QFont>
 #include <QFontInfo>

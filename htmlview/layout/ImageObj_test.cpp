@@ -2,11 +2,11 @@
 // from attributes, placeholders with ALT text, link frames, masks, image
 // maps and pictures the host delivers later. The fake measurer gives 8
 // pixels a character.
-#include "htmlview/images/ImageCache.h"
-#include "htmlview/images/ImageTestFiles.h"
 #include "htmlview/gif/GifReader.h"
+#include "htmlview/images/ImageCache.h"
 #include "htmlview/parser/ParserTestSupport.h"
-#include "platform/imaging/JpegTestFiles.h"
+#include "testkit/generators/jpeg/JpegTestFiles.h"
+#include "testkit/htmlview/ImageTestFiles.h"
 
 #include <QPainter>
 #include <map>

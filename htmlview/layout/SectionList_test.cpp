@@ -1,6 +1,6 @@
 #include "htmlview/layout/Drawing.h"
-#include "htmlview/layout/LayoutTestSupport.h"
 #include "platform/qtglue/Messenger.h"
+#include "testkit/htmlview/LayoutTestSupport.h"
 
 #include <QBuffer>
 #include <QLineEdit>

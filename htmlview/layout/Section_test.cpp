@@ -1,5 +1,5 @@
 #include "htmlview/layout/Drawing.h"
-#include "htmlview/layout/LayoutTestSupport.h"
+#include "testkit/htmlview/LayoutTestSupport.h"
 
 #include <QPainter>
 #include <random>

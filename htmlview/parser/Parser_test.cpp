@@ -3,7 +3,7 @@
 #include "htmlview/blocks/HorzLine.h"
 #include "htmlview/blocks/Spaces.h"
 #include "htmlview/blocks/TextArea.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 #include <QPlainTextEdit>
 #include <cstdio>

@@ -1,5 +1,5 @@
 #include "htmlview/tokenizer/Tokenizer.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 #include <gtest/gtest.h>
 

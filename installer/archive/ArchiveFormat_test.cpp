@@ -5,9 +5,9 @@
 
 #include <cstring>
 
-#include "installer/archive/ArchiveTestFiles.h"
 #include "installer/archive/TmslCompress.h"
 #include "platform/sysroot/DateTime.h"
+#include "testkit/files/ArchiveTestFiles.h"
 
 namespace installer {
 namespace {

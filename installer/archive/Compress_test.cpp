@@ -7,10 +7,10 @@
 #include <sys/stat.h>
 
 #include "installer/archive/ArchiveErrors.h"
-#include "installer/archive/ArchiveTestFiles.h"
 #include "installer/archive/TmslCompress.h"
 #include "platform/hostio/HostFile.h"
 #include "platform/sysroot/DateTime.h"
+#include "testkit/files/ArchiveTestFiles.h"
 
 namespace installer {
 namespace {

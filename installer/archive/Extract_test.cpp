@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "installer/archive/ArchiveTestFiles.h"
 #include "installer/archive/TmslCompress.h"
 #include "platform/hostio/HostFault.h"
+#include "testkit/files/ArchiveTestFiles.h"
 
 namespace installer {
 namespace {

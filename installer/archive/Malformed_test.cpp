@@ -7,8 +7,8 @@
 #include <functional>
 
 #include "installer/archive/ArchiveErrors.h"
-#include "installer/archive/ArchiveTestFiles.h"
 #include "installer/archive/TmslCompress.h"
+#include "testkit/files/ArchiveTestFiles.h"
 
 namespace installer {
 namespace {

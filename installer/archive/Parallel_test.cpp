@@ -10,14 +10,15 @@
 #include <random>
 
 #include "installer/archive/ArchiveErrors.h"
-#include "installer/archive/ArchiveTestFiles.h"
 #include "installer/archive/TmslCompress.h"
 #include "platform/hostio/HostFault.h"
 #include "platform/hostio/HostFile.h"
 #include "platform/sysroot/DateTime.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"
-#include "platform/testing/Deadline.h"
+#include "testkit/files/ArchiveTestFiles.h"
+#include "testkit/files/Deadline.h"
+#include "testkit/files/TempDir.h"
 
 namespace installer {
 namespace {

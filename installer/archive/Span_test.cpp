@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "installer/archive/ArchiveErrors.h"
-#include "installer/archive/ArchiveTestFiles.h"
 #include "installer/archive/TmslCompress.h"
+#include "testkit/files/ArchiveTestFiles.h"
 
 namespace installer {
 namespace {

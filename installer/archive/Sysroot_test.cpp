@@ -3,9 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "installer/archive/ArchiveErrors.h"
-#include "installer/archive/ArchiveTestFiles.h"
 #include "installer/archive/TmslCompress.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "testkit/files/ArchiveTestFiles.h"
+#include "testkit/files/TempDir.h"
 
 namespace installer {
 namespace {

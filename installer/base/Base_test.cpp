@@ -5,6 +5,7 @@
 #include "installer/base/Strings.h"
 #include "platform/inifile/IniFile.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "testkit/files/TempDir.h"
 
 using namespace installer;
 

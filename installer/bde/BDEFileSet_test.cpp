@@ -7,10 +7,11 @@
 #include <algorithm>
 #include <set>
 
-#include "installer/bde/BdeTestSetup.h"
 #include "installer/translator/IException.h"
-#include "platform/testing/ErrorOf.h"
-#include "tools/pe-fixture/PeFixture.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/generators/pe/PeFixture.h"
+#include "testkit/installer/BdeTestSetup.h"
+#include "testkit/support/ErrorOf.h"
 
 namespace installer {
 namespace {

@@ -5,9 +5,10 @@
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/translator/IException.h"
 #include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/TestFiles.h"
-#include "platform/testing/ErrorOf.h"
-#include "tools/pe-fixture/PeFixture.h"
+#include "testkit/files/SysrootFiles.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/generators/pe/PeFixture.h"
+#include "testkit/support/ErrorOf.h"
 
 namespace installer {
 namespace {

@@ -4,11 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include "installer/bde/BdeTestSetup.h"
 #include "installer/bde/GrabCall.h"
 #include "installer/translator/IException.h"
 #include "platform/registry/RegistryStore.h"
-#include "platform/sysroot/TestFiles.h"
+#include "testkit/files/SysrootFiles.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/installer/BdeTestSetup.h"
 
 namespace installer {
 namespace {

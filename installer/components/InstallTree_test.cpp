@@ -5,11 +5,12 @@
 #include "installer/components/EngineContext.h"
 #include "installer/components/FileStatusParameter.h"
 #include "installer/components/StandardPathSpecifiers.h"
-#include "installer/components/TestTree.h"
 #include "installer/components/TreeBuilder.h"
 #include "installer/translator/IException.h"
 #include "platform/sysroot/SystemRoot.h"
-#include "platform/testing/ErrorOf.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/installer/TestTree.h"
+#include "testkit/support/ErrorOf.h"
 
 namespace installer {
 namespace {

@@ -6,12 +6,13 @@
 #include "installer/components/ShellFolders.h"
 #include "installer/components/StandardPathSpecifiers.h"
 #include "installer/components/TamselPath.h"
-#include "installer/components/TestTree.h"
 #include "installer/components/TreeBuilder.h"
 #include "installer/translator/IException.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/sysroot/SystemRoot.h"
-#include "platform/testing/ErrorOf.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/installer/TestTree.h"
+#include "testkit/support/ErrorOf.h"
 
 namespace installer {
 namespace {

@@ -3,9 +3,10 @@
 #include "installer/distribution/BuildInf.h"
 #include "installer/distribution/SelfExtractor.h"
 #include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/TestFiles.h"
-#include "platform/testing/ErrorOf.h"
-#include "platform/testing/FileSizeLimit.h"
+#include "testkit/files/FileSizeLimit.h"
+#include "testkit/files/SysrootFiles.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/support/ErrorOf.h"
 
 namespace installer {
 namespace {

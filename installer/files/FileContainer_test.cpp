@@ -1,16 +1,17 @@
 #include <gtest/gtest.h>
 
+#include "installer/base/services/AppServices.h"
 #include "installer/components/EngineContext.h"
 #include "installer/components/Messages.h"
 #include "installer/components/StandardPathSpecifiers.h"
-#include "installer/components/TestTree.h"
 #include "installer/files/InstallFile.h"
 #include "installer/files/InstallGroup.h"
 #include "installer/files/PsFileContainer.h"
-#include "installer/base/services/AppServices.h"
 #include "installer/translator/IException.h"
 #include "platform/sysroot/SystemRoot.h"
-#include "platform/testing/ErrorOf.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/installer/TestTree.h"
+#include "testkit/support/ErrorOf.h"
 
 namespace installer {
 namespace {

@@ -2,20 +2,21 @@
 
 #include <cstring>
 
+#include "installer/base/services/AppServices.h"
 #include "installer/components/EngineContext.h"
 #include "installer/components/StandardPathSpecifiers.h"
-#include "installer/components/TestTree.h"
 #include "installer/files/InstallFile.h"
 #include "installer/files/InstallGroup.h"
 #include "installer/files/SelfRegistration.h"
 #include "installer/registry/RegistryRoutines.h"
-#include "installer/base/services/AppServices.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"
-#include "tools/pe-fixture/PeFixture.h"
-#include "platform/testing/ErrorOf.h"
-#include "platform/sysroot/TestFiles.h"
+#include "testkit/files/SysrootFiles.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/generators/pe/PeFixture.h"
+#include "testkit/installer/TestTree.h"
+#include "testkit/support/ErrorOf.h"
 
 namespace installer {
 namespace {

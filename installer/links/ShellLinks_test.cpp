@@ -10,7 +10,6 @@
 #include "installer/components/StandardPathSpecifiers.h"
 #include "installer/links/LinkLists.h"
 #include "installer/links/ObjectLinkSpecifier.h"
-#include "installer/links/ShippedLinksSetup.h"
 #include "installer/progman/ProgramManager.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/uninstall/UninstallExe.h"
@@ -18,7 +17,9 @@
 #include "platform/inifile/IniFile.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/shelllink/ShellLink.h"
-#include "platform/testing/ErrorOf.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/installer/ShippedLinksSetup.h"
+#include "testkit/support/ErrorOf.h"
 
 namespace installer {
 namespace {

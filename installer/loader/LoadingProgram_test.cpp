@@ -6,8 +6,9 @@
 
 #include "installer/loader/LoadingProgram.h"
 #include "installer/registry/RegistryRoutines.h"
-#include "installer/run/RunTestSetup.h"
 #include "platform/registry/RegistryStore.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/installer/RunTestSetup.h"
 
 namespace installer {
 namespace {

@@ -3,13 +3,14 @@
 #include <set>
 
 
+#include "installer/base/services/AppServices.h"
 #include "installer/components/EngineContext.h"
 #include "installer/netlocation/NetInstallLocation.h"
-#include "platform/testing/LocalServers.h"
-#include "installer/base/services/AppServices.h"
 #include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/TestFiles.h"
-#include "platform/testing/ErrorOf.h"
+#include "testkit/files/SysrootFiles.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/servers/LocalServers.h"
+#include "testkit/support/ErrorOf.h"
 
 namespace installer {
 namespace {

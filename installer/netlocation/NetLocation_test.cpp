@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "installer/base/services/AppServices.h"
 #include "installer/components/EngineContext.h"
 #include "installer/netlocation/FolderNetLocation.h"
-#include "installer/base/services/AppServices.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/sysroot/WinPath.h"
-#include "platform/testing/ErrorOf.h"
-#include "platform/sysroot/TestFiles.h"
+#include "testkit/files/SysrootFiles.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/support/ErrorOf.h"
 
 namespace installer {
 namespace {

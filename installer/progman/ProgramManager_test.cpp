@@ -6,7 +6,8 @@
 
 #include "platform/hostio/HostIo.h"
 #include "platform/sysroot/SystemRoot.h"
-#include "platform/testing/ErrorOf.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/support/ErrorOf.h"
 
 namespace installer {
 namespace {

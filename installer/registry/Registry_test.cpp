@@ -8,6 +8,7 @@
 #include "installer/registry/TmslRegistry.h"
 #include "platform/inifile/IniFile.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "testkit/files/TempDir.h"
 
 using namespace installer;
 using platform::RegRoot;

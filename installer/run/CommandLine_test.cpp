@@ -2,10 +2,11 @@
 
 #include "installer/components/EngineContext.h"
 #include "installer/registry/RegistryRoutines.h"
-#include "installer/run/RunTestSetup.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/runtime/Format.h"
-#include "platform/testing/ErrorOf.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/installer/RunTestSetup.h"
+#include "testkit/support/ErrorOf.h"
 
 namespace installer {
 namespace {

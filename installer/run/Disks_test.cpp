@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "installer/components/EngineContext.h"
-#include "installer/run/RunTestSetup.h"
 #include "platform/registry/RegistryStore.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/installer/RunTestSetup.h"
 
 namespace installer {
 namespace {

@@ -6,11 +6,12 @@
 #include "installer/distribution/SelfExtractor.h"
 #include "installer/netlocation/FolderNetLocation.h"
 #include "installer/netlocation/NetInstallLocation.h"
-#include "platform/testing/LocalServers.h"
-#include "installer/run/DisketteDrive.h"
-#include "installer/run/RunTestSetup.h"
+#include "testkit/installer/DisketteDrive.h"
 #include "platform/inifile/IniFile.h"
 #include "platform/registry/RegistryStore.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/installer/RunTestSetup.h"
+#include "testkit/servers/LocalServers.h"
 
 namespace installer {
 namespace {

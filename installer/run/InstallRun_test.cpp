@@ -10,12 +10,13 @@
 #include "installer/files/SelfRegistration.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/registry/UninstallFiles.h"
-#include "installer/run/RunTestSetup.h"
 #include "platform/hostio/HostIo.h"
 #include "platform/inifile/IniFile.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/restart/Restart.h"
-#include "platform/testing/HeldWriteLock.h"
+#include "testkit/files/HeldWriteLock.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/installer/RunTestSetup.h"
 
 namespace installer {
 namespace {

@@ -3,11 +3,12 @@
 #include "installer/components/EngineContext.h"
 #include "installer/components/StandardPathSpecifiers.h"
 #include "installer/registry/RegistryRoutines.h"
-#include "installer/run/RunTestSetup.h"
 #include "installer/translator/Translator.h"
 #include "platform/inifile/IniFile.h"
 #include "platform/restart/Restart.h"
-#include "platform/testing/ErrorOf.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/installer/RunTestSetup.h"
+#include "testkit/support/ErrorOf.h"
 
 namespace installer {
 namespace {

@@ -3,8 +3,9 @@
 #include "installer/components/EngineContext.h"
 #include "installer/netlocation/FolderNetLocation.h"
 #include "installer/registry/RegistryRoutines.h"
-#include "installer/run/RunTestSetup.h"
 #include "platform/registry/RegistryStore.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/installer/RunTestSetup.h"
 
 namespace installer {
 namespace {

@@ -6,11 +6,12 @@
 #include "installer/components/StandardPathSpecifiers.h"
 #include "installer/files/SelfRegistration.h"
 #include "installer/registry/RegistryRoutines.h"
-#include "installer/run/RunTestSetup.h"
 #include "installer/run/SetupProgram.h"
 #include "platform/inifile/IniFile.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/restart/Restart.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/installer/RunTestSetup.h"
 
 namespace installer {
 namespace {

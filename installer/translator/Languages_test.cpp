@@ -12,7 +12,7 @@
 #include "installer/translator/UserLanguage.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/sysroot/SystemRoot.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 using namespace installer;
 

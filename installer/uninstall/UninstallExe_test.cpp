@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "installer/registry/RegistryRoutines.h"
-#include "installer/run/RunTestSetup.h"
-#include "platform/testing/ErrorOf.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/installer/RunTestSetup.h"
+#include "testkit/support/ErrorOf.h"
 
 namespace installer {
 namespace {

@@ -5,12 +5,13 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "installer/links/ShippedLinksSetup.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/registry/UninstallFiles.h"
 #include "platform/hostio/HostIo.h"
 #include "platform/registry/RegistryStore.h"
-#include "platform/testing/ErrorOf.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/installer/ShippedLinksSetup.h"
+#include "testkit/support/ErrorOf.h"
 
 namespace installer {
 namespace {

@@ -2,7 +2,8 @@
 
 #include "installer/version/SystemRootFiles.h"
 #include "platform/sysroot/SystemRoot.h"
-#include "tools/pe-fixture/PeFixture.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/generators/pe/PeFixture.h"
 
 namespace installer {
 namespace {

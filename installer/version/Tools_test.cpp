@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/sysroot/SystemRoot.h"
+#include "testkit/files/TempDir.h"
 
 namespace {
 

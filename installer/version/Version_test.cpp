@@ -9,8 +9,8 @@
 #include "installer/version/VersionCompare.h"
 #include "installer/version/VersionResource.h"
 #include "platform/hostio/HostFile.h"
-#include "platform/testing/TempDir.h"
-#include "tools/pe-fixture/PeFixture.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/generators/pe/PeFixture.h"
 
 namespace installer {
 namespace {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 using platform::TLinkLabel;
 

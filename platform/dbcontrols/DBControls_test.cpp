@@ -14,7 +14,7 @@
 #include "platform/qtglue/Messenger.h"
 #include "platform/tables/Query.h"
 #include "platform/tables/Table.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 using namespace platform;
 

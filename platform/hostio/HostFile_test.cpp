@@ -7,7 +7,7 @@
 #include "platform/hostio/HostFault.h"
 #include "platform/hostio/HostFile.h"
 #include "platform/hostio/HostIo.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 using namespace platform;
 

@@ -5,7 +5,7 @@
 #include <cerrno>
 
 #include "platform/hostio/HostIo.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 using namespace platform;
 

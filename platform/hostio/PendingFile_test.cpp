@@ -7,7 +7,7 @@
 #include <iterator>
 
 #include "platform/hostio/HostFault.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 namespace platform {
 namespace {

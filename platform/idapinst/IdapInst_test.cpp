@@ -6,7 +6,8 @@
 #include "platform/modules/LoadedModule.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/TestFiles.h"
+#include "testkit/files/SysrootFiles.h"
+#include "testkit/files/TempDir.h"
 
 namespace platform {
 namespace {

@@ -1,5 +1,5 @@
 #include "platform/imaging/Jpeg.h"
-#include "platform/imaging/JpegTestFiles.h"
+#include "testkit/generators/jpeg/JpegTestFiles.h"
 
 #include <gtest/gtest.h>
 

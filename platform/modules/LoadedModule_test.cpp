@@ -6,6 +6,7 @@
 
 #include "platform/registry/RegistryStore.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "testkit/files/TempDir.h"
 
 namespace platform {
 namespace {

@@ -4,7 +4,8 @@
 
 #include "platform/hostio/HostIo.h"
 #include "platform/sysroot/SystemRoot.h"
-#include "platform/testing/ChildProcess.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/support/ChildProcess.h"
 
 namespace platform {
 namespace {

@@ -10,6 +10,7 @@
 #include "platform/hostio/HostIo.h"
 #include "platform/registry/Registry.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "testkit/files/TempDir.h"
 
 using namespace platform;
 

@@ -5,8 +5,9 @@
 
 #include "platform/restart/BatchFile.h"
 #include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/TestFiles.h"
 #include "platform/sysroot/WinPath.h"
+#include "testkit/files/SysrootFiles.h"
+#include "testkit/files/TempDir.h"
 
 using namespace platform;
 namespace fs = std::filesystem;

@@ -5,7 +5,8 @@
 #include "platform/restart/BatchFile.h"
 #include "platform/restart/Restart.h"
 #include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/TestFiles.h"
+#include "testkit/files/SysrootFiles.h"
+#include "testkit/files/TempDir.h"
 
 using namespace platform;
 

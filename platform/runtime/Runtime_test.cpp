@@ -46,7 +46,7 @@ TEST(Codepage, CodePointsToBytes) {
 #include <fstream>
 
 #include "platform/runtime/PathCase.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 TEST(PathCase, ExistingComponentsMatchAnyCaseNewOnesKeepTheirs) {
     namespace fs = std::filesystem;

@@ -7,7 +7,7 @@
 
 #include "platform/qtglue/Messenger.h"
 #include "platform/shell/Shell.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 using namespace platform;
 

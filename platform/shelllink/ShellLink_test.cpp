@@ -9,8 +9,9 @@
 #include <memory>
 
 #include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/TestFiles.h"
-#include "platform/testing/ErrorOf.h"
+#include "testkit/files/SysrootFiles.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/support/ErrorOf.h"
 
 namespace platform {
 namespace {

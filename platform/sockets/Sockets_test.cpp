@@ -8,7 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "platform/sockets/LoopbackServer.h"
+#include "testkit/servers/LoopbackServer.h"
 
 using namespace platform::sockets;
 using platform::testing::LoopbackServer;

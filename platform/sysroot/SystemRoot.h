@@ -8,7 +8,6 @@
 
 #include "platform/sysroot/FileSystem.h"
 #include "platform/sysroot/PlatformFacts.h"
-#include "platform/testing/TempDir.h"
 
 namespace platform {
 
@@ -49,9 +48,5 @@ public:
 private:
     std::unique_ptr<SystemRoot> previous_;
 };
-
-// A fresh, empty folder for a test's root, removed with everything in it
-// when the object goes.
-using TempRootDir = testing::TempDir;
 
 }  // namespace platform

@@ -3,7 +3,7 @@
 #include "platform/tables/ConnectionPool.h"
 #include "platform/tables/Query.h"
 #include "platform/tables/Table.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // (also when another connection writes it), and the position of the current
 // record, exact near either end and a consistent estimate in between.
 #include "platform/tables/Table.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

@@ -1,8 +1,8 @@
 #include "platform/tables/EDBEngineError.h"
-#include "platform/tables/Table.h"
 #include "platform/tables/Query.h"
-#include "platform/testing/ChildProcess.h"
-#include "platform/testing/TempDir.h"
+#include "platform/tables/Table.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 

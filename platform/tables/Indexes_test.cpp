@@ -6,7 +6,7 @@
 #include "platform/tables/SqlDialect.h"
 #include "platform/tables/Query.h"
 #include "platform/tables/Table.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

@@ -2,12 +2,12 @@
 #include "platform/tables/Query.h"
 #include "platform/tables/SqlDialect.h"
 #include "platform/tables/Table.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/testing/ErrorOf.h"
+#include "testkit/support/ErrorOf.h"
 
 namespace platform {
 namespace {

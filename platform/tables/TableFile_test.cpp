@@ -3,8 +3,8 @@
 #include "platform/tables/EDBEngineError.h"
 #include "platform/tables/Sqlite.h"
 #include "platform/tables/Table.h"
-#include "platform/testing/TempDir.h"
-#include "platform/testing/ErrorOf.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/support/ErrorOf.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "platform/tables/EDBEngineError.h"
 #include "platform/tables/Table.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -9,11 +9,12 @@
 #include "installer/base/Strings.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/TestFiles.h"
 #include "setupwizard/browse/FolderPaths.h"
 #include "setupwizard/browse/OpenFolderDialog.h"
 #include "setupwizard/pages/SelectPages.h"
-#include "setupwizard/testing/WizardDriver.h"
+#include "testkit/files/SysrootFiles.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/wizard/WizardDriver.h"
 
 using namespace setupwizard;
 using installer::TModalForm;

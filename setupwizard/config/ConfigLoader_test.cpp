@@ -16,7 +16,6 @@
 #include "installer/uninstall/UninstallExe.h"
 #include "platform/runtime/Exception.h"
 #include "platform/sysroot/SystemRoot.h"
-#include "platform/testing/LocalServers.h"
 #include "setupwizard/backdrop/Backdrop.h"
 #include "setupwizard/backdrop/Rotate3DLabel.h"
 #include "setupwizard/config/ConfigLoader.h"
@@ -25,6 +24,8 @@
 #include "setupwizard/pages/CopyPages.h"
 #include "setupwizard/pages/EndPages.h"
 #include "setupwizard/pages/TextPages.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/servers/LocalServers.h"
 
 using namespace setupwizard;
 

@@ -5,14 +5,15 @@
 
 #include <QApplication>
 
-#include "installer/baseform/ModalForm.h"
 #include "installer/base/services/AppServices.h"
+#include "installer/baseform/ModalForm.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "setupwizard/config/SetupForm.h"
-#include "setupwizard/framework/Placement.h"
 #include "setupwizard/entry/SetupEntry.h"
-#include "setupwizard/testing/WizardDriver.h"
+#include "setupwizard/framework/Placement.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/wizard/WizardDriver.h"
 
 using namespace setupwizard;
 

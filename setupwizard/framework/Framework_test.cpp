@@ -19,8 +19,9 @@
 #include "setupwizard/pages/TextPages.h"
 #include "setupwizard/pages/WelcomePage.h"
 #include "setupwizard/pages/WizardUnits.h"
-#include "setupwizard/testing/WizardDriver.h"
-#include "setupwizard/testing/WizardFixture.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/wizard/WizardDriver.h"
+#include "testkit/wizard/WizardFixture.h"
 
 using namespace setupwizard;
 using setupwizard::testing::WizardDriver;

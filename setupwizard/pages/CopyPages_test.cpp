@@ -10,7 +10,7 @@
 #include "installer/components/Messages.h"
 #include "installer/translator/IException.h"
 #include "setupwizard/pages/CopyPages.h"
-#include "setupwizard/testing/WizardFixture.h"
+#include "testkit/wizard/WizardFixture.h"
 
 using namespace setupwizard;
 using setupwizard::testing::WizardTest;

@@ -21,9 +21,9 @@
 #include "setupwizard/pages/SelectPages.h"
 #include "setupwizard/pages/TextPages.h"
 #include "setupwizard/pages/WelcomePage.h"
-#include "setupwizard/testing/UiDump.h"
-#include "setupwizard/testing/WizardDriver.h"
-#include "setupwizard/testing/WizardFixture.h"
+#include "testkit/wizard/UiDump.h"
+#include "testkit/wizard/WizardDriver.h"
+#include "testkit/wizard/WizardFixture.h"
 
 using namespace setupwizard;
 using setupwizard::testing::UiEntry;

@@ -4,7 +4,6 @@
 
 #include <QRadioButton>
 
-#include "installer/run/RunTestSetup.h"
 #include "platform/restart/Restart.h"
 #include "setupwizard/framework/BaseFormContainer.h"
 #include "setupwizard/framework/DialogManager.h"
@@ -14,7 +13,9 @@
 #include "setupwizard/pages/TextPages.h"
 #include "setupwizard/pages/WelcomePage.h"
 #include "setupwizard/pages/WizardUnits.h"
-#include "setupwizard/testing/WizardDriver.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/installer/RunTestSetup.h"
+#include "testkit/wizard/WizardDriver.h"
 
 using namespace setupwizard;
 using installer::testing::TestSetup;

@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <sys/wait.h>
 
-#include "installer/archive/ArchiveTestFiles.h"
+#include "testkit/files/ArchiveTestFiles.h"
 
 namespace {
 

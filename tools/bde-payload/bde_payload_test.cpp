@@ -7,6 +7,7 @@
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/version/SystemRootFiles.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "testkit/files/TempDir.h"
 
 namespace {
 

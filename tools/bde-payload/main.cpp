@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "tools/pe-fixture/PeFixture.h"
+#include "testkit/generators/pe/PeFixture.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <sys/wait.h>
 
 #include "VersaoPrograma.h"
-#include "platform/sockets/LoopbackServer.h"
+#include "testkit/servers/LoopbackServer.h"
 
 using platform::testing::LoopbackServer;
 

@@ -7,6 +7,7 @@
 
 #include "platform/registry/RegistryStore.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "testkit/files/TempDir.h"
 #include "tools/sysroot-dump/RootDump.h"
 
 using namespace platform;

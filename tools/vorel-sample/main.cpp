@@ -1,6 +1,6 @@
 // vorel-sample DIR [--scale N] | --version: writes a sample installation into DIR, ready
 // for the program to start in.
-#include "tools/vorel-sample/writer/SampleWriter.h"
+#include "testkit/generators/sample/SampleWriter.h"
 
 #include "VersaoPrograma.h"
 #include "platform/runtime/Exception.h"

@@ -13,7 +13,6 @@
 #include "installer/components/FileStatusParameter.h"
 #include "installer/components/Messages.h"
 #include "installer/components/ShellFolders.h"
-#include "installer/components/TestTree.h"
 #include "installer/translator/EnglishStrings.h"
 #include "installer/translator/Translator.h"
 #include "installer/translator/UserLanguage.h"
@@ -29,8 +28,10 @@
 #include "setupwizard/pages/TextPages.h"
 #include "setupwizard/pages/WelcomePage.h"
 #include "setupwizard/pages/WizardUnits.h"
-#include "setupwizard/testing/UiDump.h"
-#include "setupwizard/testing/WizardFixture.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/installer/TestTree.h"
+#include "testkit/wizard/UiDump.h"
+#include "testkit/wizard/WizardFixture.h"
 
 using namespace setupwizard;
 

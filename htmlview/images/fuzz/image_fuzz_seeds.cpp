@@ -1,7 +1,7 @@
 // Writes the image fuzzer's seed pictures into the folder given: a BMP, a
 // JPEG, a transparent GIF and a palette PNG header, each small.
-#include "htmlview/images/ImageTestFiles.h"
-#include "platform/imaging/JpegTestFiles.h"
+#include "testkit/generators/jpeg/JpegTestFiles.h"
+#include "testkit/htmlview/ImageTestFiles.h"
 
 #include <QImage>
 #include <cstdio>

@@ -13,7 +13,7 @@
 
 #include "installer/archive/TmslCompress.h"
 #include "platform/runtime/Exception.h"
-#include "platform/testing/FuzzScratch.h"
+#include "testkit/files/FuzzScratch.h"
 
 namespace {
 

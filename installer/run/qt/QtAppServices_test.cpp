@@ -11,6 +11,7 @@
 
 #include "installer/run/qt/QtAppServices.h"
 #include "platform/sysroot/SystemRoot.h"
+#include "testkit/files/TempDir.h"
 
 namespace installer {
 namespace {

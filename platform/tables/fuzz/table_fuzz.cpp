@@ -11,8 +11,8 @@
 #include <string>
 
 #include "platform/runtime/Exception.h"
-#include "platform/testing/FuzzScratch.h"
 #include "platform/tables/Table.h"
+#include "testkit/files/FuzzScratch.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "tools/pe-fixture/PeFixture.h"
+#include "testkit/generators/pe/PeFixture.h"
 
 namespace {
 int Usage() {

@@ -12,6 +12,7 @@
 #include "platform/registry/RegistryStore.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "platform/tables/Table.h"
+#include "testkit/files/TempDir.h"
 #include "tools/setup-unattended/run/Unattended.h"
 #include "tools/sysroot-dump/RootDump.h"
 

@@ -11,7 +11,7 @@
 #include "platform/hostio/HostProgram.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/sysroot/SystemRoot.h"
-#include "platform/testing/TempDir.h"
+#include "testkit/files/TempDir.h"
 #include "tools/setup-unattended/run/Unattended.h"
 
 namespace fs = std::filesystem;

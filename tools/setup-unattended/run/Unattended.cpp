@@ -24,11 +24,11 @@
 #include "platform/sysroot/WinPath.h"
 #include "setupwizard/config/ConfigLoader.h"
 #include "setupwizard/config/SetupForm.h"
-#include "setupwizard/framework/Placement.h"
 #include "setupwizard/entry/SetupEntry.h"
-#include "setupwizard/testing/WizardDriver.h"
+#include "setupwizard/framework/Placement.h"
+#include "testkit/generators/sample/SampleWriter.h"
+#include "testkit/wizard/WizardDriver.h"
 #include "tools/setup-unattended/run/Diskettes.h"
-#include "tools/vorel-sample/writer/SampleWriter.h"
 
 namespace unattended {
 

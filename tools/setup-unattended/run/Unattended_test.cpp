@@ -6,7 +6,6 @@
 #include <fstream>
 
 #include "installer/base/services/AppServices.h"
-#include "installer/links/ShippedLinksSetup.h"
 #include "installer/distribution/SelfExtractor.h"
 #include "installer/loader/LoadingProgram.h"
 #include "platform/qtglue/Messenger.h"
@@ -14,6 +13,8 @@
 #include "platform/sysroot/FileStream.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "setupwizard/entry/SetupEntry.h"
+#include "testkit/files/TempDir.h"
+#include "testkit/installer/ShippedLinksSetup.h"
 #include "tools/setup-unattended/run/Diskettes.h"
 #include "tools/setup-unattended/run/Unattended.h"
 
