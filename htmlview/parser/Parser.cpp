@@ -896,7 +896,7 @@ void THtmlParser::finishTable(TableBuild& t) {
 }
 
 // A cell or the caption starts with the fonts and styles the table met.
-void THtmlParser::startTablePart(TableBuild& t) {
+void THtmlParser::enterTableCell(TableBuild& t) {
     closeLink();
     popTo(t.fontHeight);
     state_.StyleFlags = t.styles;
@@ -905,7 +905,7 @@ void THtmlParser::startTablePart(TableBuild& t) {
 
 void THtmlParser::tableCell(TableBuild& t) {
     const TAttributeList& attrs = tok_.Attributes;
-    startTablePart(t);
+    enterTableCell(t);
     if (!t.row) {
         t.row = std::make_unique<TCellList>();
         t.rowAlign = 0;
@@ -942,7 +942,7 @@ void THtmlParser::tableRow(TableBuild& t) {
 }
 
 void THtmlParser::tableCaption(TableBuild& t) {
-    startTablePart(t);
+    enterTableCell(t);
     if (platform::AsciiLower(attrText(tok_.Attributes, attrALIGN)) == "bottom") t.table->CaptionOnTop = false;
     cell_ = t.table->Caption->Content.get();
     justify_ = 2;

@@ -120,7 +120,7 @@ private:
     void finishCell(TableBuild& t);
     void addRow(TableBuild& t);
     void finishTable(TableBuild& t);
-    void startTablePart(TableBuild& t);
+    void enterTableCell(TableBuild& t);
     void tableCell(TableBuild& t);
     void tableRow(TableBuild& t);
     void tableCaption(TableBuild& t);
