@@ -18,8 +18,11 @@ if ! command -v clang++ >/dev/null; then
   exit 0
 fi
 dir=build-fuzz
+# Asserts stay on: the configuration's flags follow CMAKE_CXX_FLAGS and would
+# define NDEBUG.
 cmake -S . -B "$dir" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOREL_FUZZ=ON -DVOREL_BENCH=OFF \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g -UNDEBUG" \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 build() { cmake --build "$dir" --target "$@" -j "$(( $(nproc) / 2 > 0 ? $(nproc) / 2 : 1 ))"; }

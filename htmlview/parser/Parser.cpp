@@ -73,6 +73,23 @@ int alignOf(const TAttributeList& attrs, int def) {
     return def;
 }
 
+// A table's ALIGN: "left" 1, "center" 2, "right" 3, else 0.
+int alignCode(const std::string& v) {
+    const std::string l = platform::AsciiLower(v);
+    return l == "left" ? 1 : l == "center" ? 2 : l == "right" ? 3 : 0;
+}
+
+// VALIGN "top" or "baseline" 0, "middle" 1, "bottom" 2 (first 9 characters); def otherwise.
+int valignOf(const TAttributeList& attrs, int def) {
+    const TAttribute* a = attrs.Find(attrVALIGN);
+    if (!a) return def;
+    const std::string v = platform::AsciiLower(a->Text.substr(0, 9));
+    if (v == "top" || v == "baseline") return 0;
+    if (v == "middle") return 1;
+    if (v == "bottom") return 2;
+    return def;
+}
+
 // Anchors that named a discarded section move to its successor.
 void repointAnchors(TStringList* names, const void* from, void* to) {
     if (!names) return;
@@ -544,6 +561,9 @@ void THtmlParser::formControl(THtmlSymbol sym, int level) {
     else if (sym == symTEXTAREA) textAreaLoop(control);
 }
 
+// The block-and-inline handler: the style tags, P, PRE and TABLE read on by
+// themselves; every other tag group takes one step below, then the next
+// token is read.
 void THtmlParser::handler(int level) {
     const THtmlSymbol sym = tok_.Sym;
     const TAttributeList& attrs = tok_.Attributes;
@@ -554,55 +574,21 @@ void THtmlParser::handler(int level) {
     }
     switch (sym) {
         case symP:
-        case symEndP:
-            paragraph(level);
-            return;
+        case symEndP: paragraph(level); return;
+        case symPRE: preLoop(level); return;
+        case symTABLE: tableLoop(level); return;
         case symSUB:
         case symSUP:
-            ensureSection(level);
-            state_.SubSupMode = sym == symSUB ? 1 : 2;
-            applyFont();
-            break;
         case symEndSUB:
-        case symEndSUP:
-            state_.SubSupMode = 0;
-            applyFont();
-            break;
-        case symBR: {
-            const int align = section_ ? section_->EnsureText() : justify_;
-            closeSection();
-            openSection(level, align);
-            section_->SetClear(attrs);
-            break;
-        }
-        case symH: {
-            if (static_cast<int>(fonts_.size()) >= kMaxFonts) break;
-            closeSection();
-            const int n = tok_.HeadingLevel;
-            static constexpr int kHeadingSizes[7] = {12, 24, 18, 15, 12, 10, 8};
-            push();
-            top().SetNominalSize(*doc_, kHeadingSizes[n >= 1 && n <= 6 ? n : 0]);
-            if (n >= 1 && n <= 6) top().SetStyle(top().Style() | fsBold);
-            cell_->AddBlock(new THeadingSpace(n));
-            openSection(level, alignOf(attrs, justify_));
-            break;
-        }
-        case symEndH:
-            if (fonts_.size() > 1) {
-                closeSection();
-                cell_->AddBlock(new THeadingSpace(tok_.HeadingLevel));
-                pop();
-            }
-            break;
+        case symEndSUP: subSupTag(sym, level); break;
+        case symBR: lineBreak(level); break;
+        case symH: headingTag(level); break;
+        case symEndH: endHeading(); break;
         case symTT:
         case symCODE:
         case symKBD:
         case symSAMP:
-            if (push()) {
-                top().SetName(doc_->FixedFontName);
-                top().SetNominalSize(*doc_, 10);
-                top().Fixed = true;
-            }
+            pushFixedFont();
             applyFont();
             break;
         case symEndTT:
@@ -616,182 +602,230 @@ void THtmlParser::handler(int level) {
             applyFont();
             break;
         case symADDRESS:
-            closeSection();
-            if (push()) top().SetStyle(top().Style() | fsItalic);
-            openSection(level, justify_);
-            break;
-        case symEndADDRESS:
-            closeSection();
-            pop();
-            break;
-        case symPRE:
-            preLoop(level);
-            return;
+        case symEndADDRESS: addressTag(sym, level); break;
         case symIMG:
             ensureSection(level);
             section_->AddImage(&attrs, cell_);
             break;
-        case symA:
-            anchor(level);
-            break;
-        case symEndA:
-            closeLink(true);
-            break;
+        case symA: anchor(level); break;
+        case symEndA: closeLink(true); break;
         case symText:
             ensureSection(level);
             section_->AppendText(tok_.TokenText);
             break;
-        case symTABLE:
-            tableLoop(level);
-            return;
         case symINPUT:
         case symSELECT:
-        case symTEXTAREA:
-            formControl(sym, level);
-            break;
+        case symTEXTAREA: formControl(sym, level); break;
         case symFORM:
-            form_ = new ThtmlForm(doc_, &attrs);
-            break;
-        case symEndFORM:
-            form_ = nullptr;
-            break;
+        case symEndFORM: formTag(sym); break;
         case symFONT:
-        case symBASEFONT:
-            fontChange(sym == symBASEFONT, false);
-            break;
+        case symBASEFONT: fontChange(sym == symBASEFONT, false); break;
         case symBIG:
         case symSMALL:
             if (sizeStep(sym == symBIG)) applyFont();
             break;
-        case symMAP:
-            mapLoop();
-            break;
-        case symSCRIPT:
-            scriptLoop();
-            break;
-        default:
-            break;
+        case symMAP: mapLoop(); break;
+        case symSCRIPT: scriptLoop(); break;
+        default: break;
     }
     next();
 }
 
+void THtmlParser::subSupTag(THtmlSymbol sym, int level) {
+    if (sym == symSUB || sym == symSUP) {
+        ensureSection(level);
+        state_.SubSupMode = sym == symSUB ? 1 : 2;
+    } else {
+        state_.SubSupMode = 0;
+    }
+    applyFont();
+}
+
+void THtmlParser::lineBreak(int level) {
+    const int align = section_ ? section_->EnsureText() : justify_;
+    closeSection();
+    openSection(level, align);
+    section_->SetClear(tok_.Attributes);
+}
+
+void THtmlParser::headingTag(int level) {
+    if (static_cast<int>(fonts_.size()) >= kMaxFonts) return;
+    closeSection();
+    const int n = tok_.HeadingLevel;
+    static constexpr int kHeadingSizes[7] = {12, 24, 18, 15, 12, 10, 8};
+    push();
+    top().SetNominalSize(*doc_, kHeadingSizes[n >= 1 && n <= 6 ? n : 0]);
+    if (n >= 1 && n <= 6) top().SetStyle(top().Style() | fsBold);
+    cell_->AddBlock(new THeadingSpace(n));
+    openSection(level, alignOf(tok_.Attributes, justify_));
+}
+
+void THtmlParser::endHeading() {
+    if (fonts_.size() <= 1) return;
+    closeSection();
+    cell_->AddBlock(new THeadingSpace(tok_.HeadingLevel));
+    pop();
+}
+
+void THtmlParser::pushFixedFont() {
+    if (!push()) return;
+    top().SetName(doc_->FixedFontName);
+    top().SetNominalSize(*doc_, 10);
+    top().Fixed = true;
+}
+
+void THtmlParser::addressTag(THtmlSymbol sym, int level) {
+    closeSection();
+    if (sym == symEndADDRESS) {
+        pop();
+        return;
+    }
+    if (push()) top().SetStyle(top().Style() | fsItalic);
+    openSection(level, justify_);
+}
+
+void THtmlParser::formTag(THtmlSymbol sym) {
+    form_ = sym == symFORM ? new ThtmlForm(doc_, &tok_.Attributes) : nullptr;
+}
+
 // ---- PRE ----
+
+// PRE keeps the text as it stands: characters gather in `pending` and go to
+// a TPreFormated section per line; a line end, P or BR starts the next
+// section. Tags are read only at '<' and '&', and only the inline ones act
+// (`preTag`); /PRE (or the end of a cell) ends the loop.
+struct THtmlParser::PreRun {
+    int level;
+    std::string pending;
+};
 
 void THtmlParser::preLoop(int level) {
     closeSection();
-    if (push()) {
-        top().SetName(doc_->FixedFontName);
-        top().SetNominalSize(*doc_, 10);
-        top().Fixed = true;
-    }
-    const auto openPre = [&] {
-        section_ = std::make_unique<TPreFormated>(level, 1, inLink_ ? &link_ : nullptr, top(), state_);
-        section_->Document = doc_;
-    };
-    openPre();
-    std::string pending;
-    const auto flush = [&] {
-        if (!section_) openPre();
-        if (!pending.empty()) section_->AppendText(pending);
-        pending.clear();
-    };
-    const auto newLine = [&] {
-        flush();
-        closeSection();
-        openPre();
-    };
+    pushFixedFont();
+    PreRun run{level, {}};
+    openPre(run);
     for (bool done = false; !done;) {
         const char c = tok_.RawChar;
         if (c == kEndOfInput) break;
         if (c == '\r') {
-            newLine();
+            preNewLine(run);
             tok_.ReadCharSkipComments();
             continue;
         }
         if (c == '&') {
             tok_.ReadNextToken();
-            pending += tok_.TokenText;
+            run.pending += tok_.TokenText;
             continue;
         }
         if (c != '<') {
-            pending += c;
+            run.pending += c;
             tok_.ReadCharSkipComments();
-            if (pending.size() > 200) flush();
+            if (run.pending.size() > 200) flushPre(run);
             continue;
         }
         tok_.ReadNextToken();
-        const THtmlSymbol sym = tok_.Sym;
-        if (styleTag(sym)) {
-            flush();
-            applyFont();
-            continue;
-        }
-        switch (sym) {
-            case symText:  // a '<' that starts no tag is text
-                pending += tok_.TokenText;
-                break;
-            case symP:
-            case symBR:
-                newLine();
-                if (tok_.RawChar == '\r') tok_.ReadCharSkipComments();
-                break;
-            case symEndPRE:
-            case symEndTD:
-            case symEndTH:
-                done = true;
-                break;
-            case symIMG:
-                flush();
-                section_->AddImage(&tok_.Attributes, cell_);
-                break;
-            case symA:
-                flush();
-                anchor(level);
-                break;
-            case symEndA:
-                flush();
-                closeLink(true);
-                break;
-            case symINPUT:
-            case symSELECT:
-            case symTEXTAREA:
-                flush();
-                formControl(sym, level);
-                break;
-            case symFORM:
-                form_ = new ThtmlForm(doc_, &tok_.Attributes);
-                break;
-            case symEndFORM:
-                form_ = nullptr;
-                break;
-            case symMAP:
-                mapLoop();
-                break;
-            case symSCRIPT:
-                scriptLoop();
-                break;
-            case symFONT:
-            case symBASEFONT:
-                flush();
-                fontChange(sym == symBASEFONT, true);
-                break;
-            case symEndFONT:
-                pop();
-                flush();
-                applyFont();
-                break;
-            default:
-                break;
-        }
+        done = preTag(run);
     }
-    flush();
+    flushPre(run);
     closeSection();
     pop();
     next();
 }
 
+void THtmlParser::openPre(PreRun& run) {
+    section_ = std::make_unique<TPreFormated>(run.level, 1, inLink_ ? &link_ : nullptr, top(), state_);
+    section_->Document = doc_;
+}
+
+void THtmlParser::flushPre(PreRun& run) {
+    if (!section_) openPre(run);
+    if (!run.pending.empty()) section_->AppendText(run.pending);
+    run.pending.clear();
+}
+
+void THtmlParser::preNewLine(PreRun& run) {
+    flushPre(run);
+    closeSection();
+    openPre(run);
+}
+
+// One tag inside PRE; true when it ends the preformatted text.
+bool THtmlParser::preTag(PreRun& run) {
+    const THtmlSymbol sym = tok_.Sym;
+    if (styleTag(sym)) {
+        flushPre(run);
+        applyFont();
+        return false;
+    }
+    switch (sym) {
+        case symText:  // a '<' that starts no tag is text
+            run.pending += tok_.TokenText;
+            break;
+        case symP:
+        case symBR:
+            preNewLine(run);
+            if (tok_.RawChar == '\r') tok_.ReadCharSkipComments();
+            break;
+        case symEndPRE:
+        case symEndTD:
+        case symEndTH: return true;
+        case symIMG:
+            flushPre(run);
+            section_->AddImage(&tok_.Attributes, cell_);
+            break;
+        case symA:
+            flushPre(run);
+            anchor(run.level);
+            break;
+        case symEndA:
+            flushPre(run);
+            closeLink(true);
+            break;
+        case symINPUT:
+        case symSELECT:
+        case symTEXTAREA:
+            flushPre(run);
+            formControl(sym, run.level);
+            break;
+        case symFORM:
+        case symEndFORM: formTag(sym); break;
+        case symMAP: mapLoop(); break;
+        case symSCRIPT: scriptLoop(); break;
+        case symFONT:
+        case symBASEFONT:
+            flushPre(run);
+            fontChange(sym == symBASEFONT, true);
+            break;
+        case symEndFONT:
+            pop();
+            flushPre(run);
+            applyFont();
+            break;
+        default: break;
+    }
+    return false;
+}
+
 // ---- tables ----
 
+// What a table being read holds between its tags, and what it gives back to
+// the text around it when it ends.
+struct THtmlParser::TableBuild {
+    std::unique_ptr<ThtmlTable> table;
+    std::unique_ptr<TCellList> row;
+    std::unique_ptr<TCellObj> cellObj;
+    TCell* outer = nullptr;
+    size_t fontHeight = 0;
+    TFontStyles styles{};
+    int savedJustify = 1;
+    int rowAlign = 0, rowVAlign = 1;
+};
+
+// A table reads its own tags until /TABLE: TD and TH open a cell whose
+// content the body loop reads up to the next table tag, TR and /TR close the
+// row, CAPTION fills the caption the same way, and text between cells goes
+// before the table. Whatever ends the loop (an exception included), the open
+// cell and row join the table and the table joins the outer cell.
 void THtmlParser::tableLoop(int level) {
     if (nesting_ >= kMaxNesting || tableNesting_ >= kMaxTableNesting) {
         next();
@@ -799,144 +833,134 @@ void THtmlParser::tableLoop(int level) {
     }
     NestingLevel nested(nesting_), nestedTable(tableNesting_);
     closeLink();
-    const size_t fontHeight = fonts_.size();
-    const TFontStyles styles = state_.StyleFlags;
-    const int savedJustify = justify_;
-    TCell* const outer = cell_;
+    TableBuild t;
+    t.fontHeight = fonts_.size();
+    t.styles = state_.StyleFlags;
+    t.savedJustify = justify_;
+    t.outer = cell_;
     closeSection();
-    auto table = std::make_unique<ThtmlTable>(doc_, level, outer, justify_, &tok_.Attributes);
-    std::unique_ptr<TCellList> row;
-    std::unique_ptr<TCellObj> cellObj;
-    int rowAlign = 0, rowVAlign = 1;
+    t.table = std::make_unique<ThtmlTable>(doc_, level, t.outer, justify_, &tok_.Attributes);
     cell_ = nullptr;
-
-    const auto finishCell = [&] {
-        if (!cell_) return;
-        closeSection();
-        if (cellObj && cell_ == cellObj->Content.get()) {
-            if (!row) row = std::make_unique<TCellList>();
-            row->Add(cellObj.release());
-        }
-        cellObj.reset();
-        cell_ = nullptr;
-    };
-    const auto addRow = [&] {
-        if (row) table->Rows.Add(row.release());
-    };
-    const auto finishTable = [&] {
-        finishCell();
-        addRow();
-        cell_ = outer;
-        outer->AddBlock(table.release());
-        state_.StyleFlags = styles;
-        justify_ = savedJustify;
-    };
-    const auto alignCode = [](const std::string& v) {
-        const std::string l = platform::AsciiLower(v);
-        return l == "left" ? 1 : l == "center" ? 2 : l == "right" ? 3 : 0;
-    };
 
     try {
         next();
         while (tok_.Sym != symEndTABLE && tok_.Sym != symEndOfInput) {
-            const THtmlSymbol sym = tok_.Sym;
-            const TAttributeList& attrs = tok_.Attributes;
-            switch (sym) {
+            switch (tok_.Sym) {
                 case symTD:
-                case symTH: {
-                    closeLink();
-                    popTo(fontHeight);
-                    state_.StyleFlags = styles;
-                    finishCell();
-                    if (!row) {
-                        row = std::make_unique<TCellList>();
-                        rowAlign = 0;
-                        rowVAlign = 1;
-                    }
-                    if (sym == symTH) {
-                        justify_ = rowAlign ? rowAlign : 2;
-                        state_.StyleFlags |= fsBold;
-                    } else {
-                        justify_ = rowAlign ? rowAlign : 1;
-                        state_.StyleFlags &= static_cast<TFontStyles>(~fsBold);
-                    }
-                    if (const TAttribute* a = attrs.Find(attrALIGN); a && alignCode(a->Text)) justify_ = alignCode(a->Text);
-                    int valign = rowVAlign;
-                    if (const TAttribute* a = attrs.Find(attrVALIGN)) {
-                        const std::string v = platform::AsciiLower(a->Text.substr(0, 9));
-                        if (v == "top" || v == "baseline") valign = 0;
-                        else if (v == "middle") valign = 1;
-                        else if (v == "bottom") valign = 2;
-                    }
-                    cellObj = std::make_unique<TCellObj>(doc_, &attrs, valign);
-                    cell_ = cellObj->Content.get();
-                    tok_.SkipBlanks();
-                    next();
-                    tok_.ParagraphSpacePending = true;
-                    bodyLoop(0, cellStop());
-                    break;
-                }
+                case symTH: tableCell(t); break;
                 case symEndTD:
                 case symEndTH:
-                    finishCell();
+                    finishCell(t);
                     next();
                     break;
                 case symTR:
-                case symEndTR:
-                    closeLink();
-                    finishCell();
-                    addRow();
-                    if (sym == symTR) {
-                        row = std::make_unique<TCellList>();
-                        rowAlign = alignCode(attrText(attrs, attrALIGN));
-                        rowVAlign = 1;
-                        if (const TAttribute* a = attrs.Find(attrVALIGN)) {
-                            const std::string v = platform::AsciiLower(a->Text.substr(0, 9));
-                            if (v == "top" || v == "baseline") rowVAlign = 0;
-                            else if (v == "bottom") rowVAlign = 2;
-                        }
-                        row->SetAttributes(attrs);
-                    }
-                    next();
-                    break;
-                case symCAPTION:
-                    closeLink();
-                    popTo(fontHeight);
-                    state_.StyleFlags = styles;
-                    finishCell();
-                    if (platform::AsciiLower(attrText(attrs, attrALIGN)) == "bottom") table->CaptionOnTop = false;
-                    cell_ = table->Caption->Content.get();
-                    justify_ = 2;
-                    next();
-                    bodyLoop(0, cellStop());
-                    closeSection();
-                    cell_ = nullptr;
-                    if (tok_.Sym == symEndCAPTION) next();
-                    break;
-                case symText: {
-                    // Text outside the cells is shown before the table.
-                    cell_ = outer;
-                    bodyLoop(0, cellStop());
-                    if (section_ && section_->CharCount == 0 && section_->ClearAttr == 0 && !named(section_.get()))
-                        section_.reset();  // white space between cells
-                    closeSection();
-                    cell_ = nullptr;
-                    break;
-                }
-                default:
-                    next();
-                    break;
+                case symEndTR: tableRow(t); break;
+                case symCAPTION: tableCaption(t); break;
+                case symText: tableText(t); break;
+                default: next(); break;
             }
         }
         closeLink();
-        popTo(fontHeight);
+        popTo(t.fontHeight);
     } catch (...) {
         if (!cell_) section_.reset();
-        finishTable();
+        finishTable(t);
         throw;
     }
-    finishTable();
+    finishTable(t);
     next();
+}
+
+void THtmlParser::finishCell(TableBuild& t) {
+    if (!cell_) return;
+    closeSection();
+    if (t.cellObj && cell_ == t.cellObj->Content.get()) {
+        if (!t.row) t.row = std::make_unique<TCellList>();
+        t.row->Add(t.cellObj.release());
+    }
+    t.cellObj.reset();
+    cell_ = nullptr;
+}
+
+void THtmlParser::addRow(TableBuild& t) {
+    if (t.row) t.table->Rows.Add(t.row.release());
+}
+
+void THtmlParser::finishTable(TableBuild& t) {
+    finishCell(t);
+    addRow(t);
+    cell_ = t.outer;
+    t.outer->AddBlock(t.table.release());
+    state_.StyleFlags = t.styles;
+    justify_ = t.savedJustify;
+}
+
+// A cell or the caption starts with the fonts and styles the table met.
+void THtmlParser::enterTableCell(TableBuild& t) {
+    closeLink();
+    popTo(t.fontHeight);
+    state_.StyleFlags = t.styles;
+    finishCell(t);
+}
+
+void THtmlParser::tableCell(TableBuild& t) {
+    const TAttributeList& attrs = tok_.Attributes;
+    enterTableCell(t);
+    if (!t.row) {
+        t.row = std::make_unique<TCellList>();
+        t.rowAlign = 0;
+        t.rowVAlign = 1;
+    }
+    if (tok_.Sym == symTH) {
+        justify_ = t.rowAlign ? t.rowAlign : 2;
+        state_.StyleFlags |= fsBold;
+    } else {
+        justify_ = t.rowAlign ? t.rowAlign : 1;
+        state_.StyleFlags &= static_cast<TFontStyles>(~fsBold);
+    }
+    if (const int align = alignCode(attrText(attrs, attrALIGN))) justify_ = align;
+    t.cellObj = std::make_unique<TCellObj>(doc_, &attrs, valignOf(attrs, t.rowVAlign));
+    cell_ = t.cellObj->Content.get();
+    tok_.SkipBlanks();
+    next();
+    tok_.ParagraphSpacePending = true;
+    bodyLoop(0, cellStop());
+}
+
+void THtmlParser::tableRow(TableBuild& t) {
+    const TAttributeList& attrs = tok_.Attributes;
+    closeLink();
+    finishCell(t);
+    addRow(t);
+    if (tok_.Sym == symTR) {
+        t.row = std::make_unique<TCellList>();
+        t.rowAlign = alignCode(attrText(attrs, attrALIGN));
+        t.rowVAlign = valignOf(attrs, 1);
+        t.row->SetAttributes(attrs);
+    }
+    next();
+}
+
+void THtmlParser::tableCaption(TableBuild& t) {
+    enterTableCell(t);
+    if (platform::AsciiLower(attrText(tok_.Attributes, attrALIGN)) == "bottom") t.table->CaptionOnTop = false;
+    cell_ = t.table->Caption->Content.get();
+    justify_ = 2;
+    next();
+    bodyLoop(0, cellStop());
+    closeSection();
+    cell_ = nullptr;
+    if (tok_.Sym == symEndCAPTION) next();
+}
+
+// Text outside the cells is shown before the table.
+void THtmlParser::tableText(TableBuild& t) {
+    cell_ = t.outer;
+    bodyLoop(0, cellStop());
+    if (section_ && section_->CharCount == 0 && section_->ClearAttr == 0 && !named(section_.get()))
+        section_.reset();  // white space between cells
+    closeSection();
+    cell_ = nullptr;
 }
 
 // ---- options, text areas, maps and scripts ----

@@ -99,6 +99,33 @@ private:
     bool styleTag(THtmlSymbol sym);
     void formControl(THtmlSymbol sym, int level);
 
+    // Tag groups of the handler.
+    void subSupTag(THtmlSymbol sym, int level);
+    void lineBreak(int level);
+    void headingTag(int level);
+    void endHeading();
+    void pushFixedFont();
+    void addressTag(THtmlSymbol sym, int level);
+    void formTag(THtmlSymbol sym);
+
+    // Preformatted text.
+    struct PreRun;
+    void openPre(PreRun& run);
+    void flushPre(PreRun& run);
+    void preNewLine(PreRun& run);
+    bool preTag(PreRun& run);
+
+    // Tables.
+    struct TableBuild;
+    void finishCell(TableBuild& t);
+    void addRow(TableBuild& t);
+    void finishTable(TableBuild& t);
+    void enterTableCell(TableBuild& t);
+    void tableCell(TableBuild& t);
+    void tableRow(TableBuild& t);
+    void tableCaption(TableBuild& t);
+    void tableText(TableBuild& t);
+
     THtmlTokenizer tok_;
     TSectionList* doc_ = nullptr;
     TStringList* names_ = nullptr;
