@@ -12,6 +12,7 @@
 #include "platform/hostio/PendingFile.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/ScopeExit.h"
 #include "platform/runtime/Text.h"
 #include "platform/tables/EDBEngineError.h"
 #include "platform/tables/TableCopy.h"
@@ -24,26 +25,6 @@ namespace {
 const char* const kTodosDS = "select * from ds.db";
 
 void Informa(const std::string& text) { platform::ShowMessage(text, platform::MsgIcon::Information); }
-
-// Runs a step when the scope ends, also when it fails.
-template <typename F>
-class AoSair {
-public:
-    explicit AoSair(F f) : f_(std::move(f)) {}
-    ~AoSair() noexcept(false) {
-        if (std::uncaught_exceptions() == count_) f_();
-        else try {
-                f_();
-            } catch (...) {
-            }
-    }
-    AoSair(const AoSair&) = delete;
-    AoSair& operator=(const AoSair&) = delete;
-
-private:
-    F f_;
-    int count_ = std::uncaught_exceptions();
-};
 
 std::string Dados(const TModuloDeDados& m) { return m.DiretorioDados(); }
 
@@ -133,19 +114,21 @@ void BackupGeral(TModuloDeDados& m) {
     {
         // The repair table is reopened on its first record, also when the copy failed.
         m.TabelaBDR.Close();
-        AoSair reabre([&] {
+        platform::ScopeExit reabre([&] {
             m.TabelaBDR.DatabaseName = m.DiretorioDados();
             m.TabelaBDR.TableName = "Reparos.db";
             m.TabelaBDR.Open();
             m.TabelaBDR.First();
         });
         ok = copia("Reparos.db");
+        reabre.Run();  // here its errors reach the caller, as any other
     }
     {
         m.PesquisarDS.Close();
         m.TabelaAtualiza.Close();
-        AoSair recarrega([&] { RecarregaListaDS(m, kTodosDS); });
+        platform::ScopeExit recarrega([&] { RecarregaListaDS(m, kTodosDS); });
         ok = copia("DS.db") && ok;
+        recarrega.Run();
     }
     Informa(ok ? "Backup successfully done!"
                : "Error when creating the Backup files. Close all programs, re-boot the computer and try again.");
@@ -191,6 +174,7 @@ static void Mescla(platform::TTable& backup, platform::TTable& viva, const std::
             try {
                 lote.Commit();
             } catch (...) {
+                // The error that stopped the merge is the one worth reporting.
             }
             throw;
         }
@@ -212,17 +196,18 @@ void RecuperaBackupGeral(TModuloDeDados& m, const std::string& Dir) {
     };
     std::error_code ec;
     if (fs::is_regular_file(NoDiretorio(Dir, "Reparos.db"), ec)) {
-        AoSair fecha([&] { backup.Close(); });
+        platform::ScopeExit fecha([&] { backup.Close(); });
         abreBackup("Reparos.db");
         if (!m.TabelaBDR.Active()) m.TabelaBDR.Open();
         Mescla(backup, m.TabelaBDR, {"Fabricante", "Equipamento", "Modelo", "Defeito"},
                {"Fabricante", "Equipamento", "Modelo", "Defeito", "Descricao"});
         m.TabelaBDR.First();
+        fecha.Run();
     } else {
         ok = false;
     }
     if (fs::is_regular_file(NoDiretorio(Dir, "DS.db"), ec)) {
-        AoSair fecha([&] {
+        platform::ScopeExit fecha([&] {
             backup.Close();
             m.TabelaAtualiza.Close();
         });
@@ -232,9 +217,11 @@ void RecuperaBackupGeral(TModuloDeDados& m, const std::string& Dir) {
         m.TabelaAtualiza.TableName = "DS.db";
         m.TabelaAtualiza.Open();
         m.PesquisarDS.Close();
-        AoSair recarrega([&] { RecarregaListaDS(m, kTodosDS); });
+        platform::ScopeExit recarrega([&] { RecarregaListaDS(m, kTodosDS); });
         Mescla(backup, m.TabelaAtualiza, {"Original", "Fabricante"},
                {"Original", "Fabricante", "Descricao", "Similar", "Equivalente"});
+        recarrega.Run();  // here their errors reach the caller
+        fecha.Run();
     } else {
         ok = false;
     }

@@ -33,6 +33,7 @@
 #include "platform/hostio/HostIo.h"
 #include "platform/qtglue/Guard.h"
 #include "platform/qtglue/Messenger.h"
+#include "platform/runtime/ScopeExit.h"
 
 namespace vorel {
 
@@ -329,10 +330,7 @@ void EditorTextos::TextoChange() {
 
 void EditorTextos::TextoSelectionChange() {
     atualizando_ = true;
-    struct Fim {
-        bool& flag;
-        ~Fim() { flag = false; }
-    } fim{atualizando_};
+    platform::ScopeExit fim([&] { atualizando_ = false; });
     if (!arrastando_) PoeMarcadores(Paragrafo());
     const QTextCharFormat f = Texto->currentCharFormat();
     Negrito->setChecked(f.fontWeight() >= QFont::DemiBold);

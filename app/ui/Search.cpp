@@ -8,6 +8,7 @@
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
+#include "platform/runtime/ScopeExit.h"
 #include "platform/runtime/Text.h"
 #include "platform/tables/Query.h"
 #include "platform/tables/Table.h"
@@ -16,21 +17,10 @@ namespace vorel {
 
 namespace {
 
-// Clears a quick-search flag for a programmatic write into its box, and sets
-// it again whatever happens.
-class FlagOff {
-public:
-    explicit FlagOff(bool& flag) : flag_(flag) { flag_ = false; }
-    ~FlagOff() { flag_ = true; }
-    FlagOff(const FlagOff&) = delete;
-    FlagOff& operator=(const FlagOff&) = delete;
-
-private:
-    bool& flag_;
-};
-
 void WriteBox(platform::TCaseEdit& box, bool& flag, const std::string& text) {
-    FlagOff off(flag);
+    // The box's quick-search flag is off for a programmatic write, and on again whatever happens.
+    flag = false;
+    platform::ScopeExit on([&] { flag = true; });
     box.setText(QString::fromStdString(text));
 }
 

@@ -21,6 +21,7 @@
 #include "platform/qtglue/Messenger.h"
 #include "platform/qtglue/PageControl.h"
 #include "platform/runtime/Exception.h"
+#include "platform/runtime/ScopeExit.h"
 #include "platform/tables/SqlDialect.h"
 
 namespace vorel {
@@ -42,21 +43,12 @@ void EscreveTextos(platform::TDataSet& ds, const AbaReferencia& aba) {
     ds.FieldByName("Equivalente").SetAsString(platform::TrimControls(Text(aba.EquivalenteXR)));
 }
 
-// TabelaAtualiza on the cross-reference table for the length of a scope.
-class TabelaAberta {
-public:
-    explicit TabelaAberta(platform::TTable& t) : t_(t) {
-        t_.Close();
-        t_.TableName = kArquivo;
-        t_.Open();
-    }
-    ~TabelaAberta() { t_.Close(); }
-    TabelaAberta(const TabelaAberta&) = delete;
-    TabelaAberta& operator=(const TabelaAberta&) = delete;
-
-private:
-    platform::TTable& t_;
-};
+// TabelaAtualiza on the cross-reference table; the caller closes it again.
+void OpenXrefTable(platform::TTable& t) {
+    t.Close();
+    t.TableName = kArquivo;
+    t.Open();
+}
 }  // namespace
 
 void RecarregaListaDS(TModuloDeDados& modulo, const std::string& sql) {
@@ -221,7 +213,8 @@ void AbaReferencia::GravaXRef() {
     TModuloDeDados& m = Modulo();
     platform::TTable& t = m.TabelaAtualiza;
     {
-        TabelaAberta aberta(t);
+        OpenXrefTable(t);
+        platform::ScopeExit close([&] { t.Close(); });
         t.SetKey();
         if (t.FindKey({original, fabricante})) {
             if (platform::ShowMessage("Esse registro já existe, sobrescrever?", platform::MsgIcon::Question,
@@ -260,7 +253,8 @@ void AbaReferencia::ApagaXRef() {
         return;
     platform::TTable& t = m.TabelaAtualiza;
     {
-        TabelaAberta aberta(t);
+        OpenXrefTable(t);
+        platform::ScopeExit close([&] { t.Close(); });
         t.SetKey();
         // The row as stored: a key kept with a blank must not find its trimmed twin.
         if (t.FindKey({armazenado.first, armazenado.second})) {
