@@ -344,6 +344,7 @@ void TableFile::CheckKeyTypes(bool readOnly) {
         try {
             db_.Exec("ROLLBACK");
         } catch (const EDBEngineError&) {
+            // The table is reported damaged either way.
         }
         db_.Fail(kDamaged);
     }
