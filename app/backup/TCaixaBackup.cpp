@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "app/backup/Backup.h"
-#include "app/backup/DirectoryList.h"
+#include "app/backup/TDirectoryListBox.h"
 #include "app/data/ModuloDeDados.h"
 #include "platform/qtglue/Guard.h"
 #include "platform/qtglue/Messenger.h"

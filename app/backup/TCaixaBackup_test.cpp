@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/backup/DirectoryList.h"
+#include "app/backup/TDirectoryListBox.h"
 #include "app/data/TestData.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/tables/Table.h"

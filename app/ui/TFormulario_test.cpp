@@ -23,7 +23,7 @@
 #include "app/calc/AbaResistores.h"
 #include "app/editor/EditorTextos.h"
 #include "app/editor/Regua.h"
-#include "app/legend/CaixaLegenda.h"
+#include "app/legend/TCaixaLegenda.h"
 #include "VersaoPrograma.h"
 #include "app/ui/TFormulario.h"
 #include "platform/controls/LinkLabel.h"

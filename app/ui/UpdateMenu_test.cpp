@@ -12,7 +12,7 @@
 #include "app/data/ModuloDeDados.h"
 #include "app/ui/TFormulario.h"
 #include "app/ui/TestInstallation.h"
-#include "app/update/CaixaAtualiza.h"
+#include "app/update/TCaixaAtualiza.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/sockets/LoopbackServer.h"
 #include "platform/testing/TempDir.h"
