@@ -201,7 +201,7 @@ void TFormulario::FazerBackupdosBancosdeDados1Click() {
     if (modulo_ && AbaReparos1->PerguntaSalvar()) BackupGeral(*modulo_);
 }
 void TFormulario::RecuperarBackupdosBancosdeDados1Click() {
-    if (modulo_ && AbaReparos1->PerguntaSalvar()) MostraCaixaBackup(*modulo_, this);
+    if (modulo_ && AbaReparos1->PerguntaSalvar()) ShowBackupDialog(*modulo_, this);
 }
 
 void TFormulario::Verificaratualizacoes1Click() {
