@@ -529,7 +529,7 @@ void EditorTextos::LimparTexto() {
 
 void EditorTextos::LimparClick() { LimparTexto(); }
 
-bool EditorTextos::PerguntaSalvar() {
+bool EditorTextos::AskToSave() {
     if (notasInalteradas_) return true;
     const int answer = platform::ShowMessage("Changes were made. Do you want to save them?",
                                              platform::MsgIcon::Question, platform::mbYesNoCancel);
@@ -542,7 +542,7 @@ bool EditorTextos::PerguntaSalvar() {
 }
 
 void EditorTextos::AbrirClick() {
-    if (!notasInalteradas_) PerguntaSalvar();
+    if (!notasInalteradas_) AskToSave();
     if (!notasInalteradas_) return;
     const std::string path = EscolheArquivoAbrir(diretorioAbrir_);
     if (path.empty()) return;

@@ -113,7 +113,7 @@ public:
     void SaiDaCadeiaClipboard();
     // When the notes changed: asks whether to save them. False when the user
     // cancels (or the save did not complete).
-    bool PerguntaSalvar();
+    bool AskToSave();
 
     // The paragraph attributes at the caret, and setting them on the selection.
     AtributosParagrafo Paragrafo() const;

@@ -12,7 +12,7 @@
 #include "app/calc/AbaResistores.h"
 #include "app/editor/EditorTextos.h"
 #include "app/icsearch/AbaCI.h"
-#include "app/repair/AbaReparos.h"
+#include "app/repair/RepairTab.h"
 #include "app/xref/AbaReferencia.h"
 #include "app/ui/TFormulario.h"
 #include "platform/qtglue/Controls.h"
@@ -57,7 +57,7 @@ void TFormulario::CriaAbaReparos() {
     PageControl1->addTab(TabSheet1_5, "Repair database");
     auto* v = new QVBoxLayout(TabSheet1_5);
     v->setContentsMargins(0, 0, 0, 0);
-    AbaReparos1 = Named(new AbaReparos({&FIniciando, &BuscaRapidaBDR, &BDRInalterado}), "AbaReparos");
+    AbaReparos1 = Named(new RepairTab({&FIniciando, &BuscaRapidaBDR, &BDRInalterado}), "AbaReparos");
     v->addWidget(AbaReparos1);
 }
 

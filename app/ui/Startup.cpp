@@ -9,7 +9,7 @@
 #include "app/calc/AbaResistores.h"
 #include "app/data/VersaoTabelas.h"
 #include "app/editor/EditorTextos.h"
-#include "app/repair/AbaReparos.h"
+#include "app/repair/RepairTab.h"
 #include "app/ui/TFormulario.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/Image.h"
@@ -85,9 +85,9 @@ void TFormulario::IniciaCombosCalculadoras() {
     Capacitores->IniciaCombos();
 }
 
-void TFormulario::CopiaReparoAtual() { AbaReparos1->CopiaRegistroAtual(); }
+void TFormulario::CopiaReparoAtual() { AbaReparos1->CopyCurrentRecord(); }
 
-void TFormulario::CopiaFabricanteReparo() { AbaReparos1->CopiaFabricante(); }
+void TFormulario::CopiaFabricanteReparo() { AbaReparos1->CopyCompany(); }
 
 // The editor's paragraph defaults (markers at 60 and 730 pixels). The right
 // indent depends on the ruler's width, so the hidden tab is laid out first.

@@ -14,7 +14,7 @@
 #include "app/backup/TCaixaBackup.h"
 #include "app/editor/EditorTextos.h"
 #include "app/legend/TCaixaLegenda.h"
-#include "app/repair/AbaReparos.h"
+#include "app/repair/RepairTab.h"
 #include "app/ui/AppIcon.h"
 #include "app/update/TCaixaAtualiza.h"
 #include "app/xref/AbaReferencia.h"
@@ -109,8 +109,8 @@ void TFormulario::LigaDados() {
             if (auto* memo = qobject_cast<platform::TDBMemo*>(w)) memo->SetDataSet(ds);
         }
     }
-    AbaReparos1->Liga(modulo_);
-    AbaReferencia1->Liga(modulo_);
+    AbaReparos1->Attach(modulo_);
+    AbaReferencia1->Attach(modulo_);
 }
 
 void TFormulario::CriaMenu() {
@@ -170,7 +170,7 @@ void TFormulario::closeEvent(QCloseEvent* e) {
     // Unsaved notes, then unsaved repair fields, are asked about first;
     // Cancel (or a save that did not complete) keeps the window open.
     bool fecha = false;
-    platform::Guarded([&] { fecha = Editor->PerguntaSalvar() && AbaReparos1->PerguntaSalvar(); });
+    platform::Guarded([&] { fecha = Editor->AskToSave() && AbaReparos1->AskToSave(); });
     if (!fecha) {
         e->ignore();
         return;
@@ -198,10 +198,10 @@ void TFormulario::Legenda1Click() {
 // Backup and restore reopen the repair table on its first record: unsaved
 // repair fields are asked about first.
 void TFormulario::FazerBackupdosBancosdeDados1Click() {
-    if (modulo_ && AbaReparos1->PerguntaSalvar()) BackupGeral(*modulo_);
+    if (modulo_ && AbaReparos1->AskToSave()) BackupGeral(*modulo_);
 }
 void TFormulario::RecuperarBackupdosBancosdeDados1Click() {
-    if (modulo_ && AbaReparos1->PerguntaSalvar()) ShowBackupDialog(*modulo_, this);
+    if (modulo_ && AbaReparos1->AskToSave()) ShowBackupDialog(*modulo_, this);
 }
 
 void TFormulario::Verificaratualizacoes1Click() {

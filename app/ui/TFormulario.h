@@ -38,7 +38,7 @@ namespace vorel {
 
 class AbaCapacitores;
 class AbaReferencia;
-class AbaReparos;
+class RepairTab;
 class AbaResistores;
 class EditorTextos;
 class TCaixaLegenda;
@@ -160,7 +160,7 @@ public:
     QStatusBar* StatusBar = nullptr;
     std::array<QLabel*, 3> StatusPanels{};
     platform::TPageControl* PageControl10 = nullptr;
-    AbaReparos* AbaReparos1 = nullptr;        // the repair tab's content
+    RepairTab* AbaReparos1 = nullptr;        // the repair tab's content
     AbaReferencia* AbaReferencia1 = nullptr;  // the cross-reference tab's content
 
 protected:

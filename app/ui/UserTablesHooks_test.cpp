@@ -11,7 +11,7 @@
 
 #include "app/backup/TCaixaBackup.h"
 #include "app/data/ModuloDeDados.h"
-#include "app/repair/AbaReparos.h"
+#include "app/repair/RepairTab.h"
 #include "app/ui/TFormulario.h"
 #include "app/ui/TestInstallation.h"
 #include "app/xref/AbaReferencia.h"
@@ -35,7 +35,7 @@ TEST(UserTablesInTheWindow, StartUpScrollGridsAndTheBackupItems) {
     f->resize(1366, 768);
     f->show();
     ASSERT_TRUE(m.shown.empty()) << m.shown[0].text;
-    AbaReparos& r = *f->AbaReparos1;
+    RepairTab& r = *f->AbaReparos1;
     // Start-up: the first repair record in the fields and its company in the box; nothing changed.
     EXPECT_EQ(r.BDRFabricante->text().toStdString(), "Akai");
     EXPECT_EQ(r.BDRBuscaRapida->text().toStdString(), "Akai");

@@ -170,7 +170,7 @@ void AbaReferencia::LigaEventos() {
     };
 }
 
-void AbaReferencia::Liga(TModuloDeDados* modulo) {
+void AbaReferencia::Attach(TModuloDeDados* modulo) {
     modulo_ = modulo;
     platform::TDataSet* ds = modulo ? &modulo->PesquisarDS : nullptr;
     DBGridXR1->SetDataSet(ds);

@@ -37,7 +37,7 @@ public:
 
     // The data module whose tables the tab works on (not owned; nullptr
     // until the tables exist, and then every command raises).
-    void Liga(TModuloDeDados* modulo);
+    void Attach(TModuloDeDados* modulo);
 
     platform::TPageControl* PageControl10;
     QWidget *TabPesquisa, *TabEdicao;

@@ -41,7 +41,7 @@ struct Referencia : ::testing::Test {
                            {"Similar", "BC548\nBC549"}, {"Equivalente", "2N2222"}});
         inst.Add("DS.db", {{"Original", "TIP31"}, {"Fabricante", "ST"}, {"Descricao", "NPN power"}});
         modulo = inst.Modulo();
-        aba.Liga(modulo.get());
+        aba.Attach(modulo.get());
         aba.resize(800, 500);
     }
     std::vector<std::string> Lista() {
