@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "app/data/ModuloDeDados.h"
-#include "app/xref/AbaReferencia.h"
+#include "app/xref/CrossReferenceTab.h"
 #include "platform/hostio/DestinationFolder.h"
 #include "platform/hostio/HostFile.h"
 #include "platform/hostio/PendingFile.h"
@@ -126,7 +126,7 @@ void BackupGeral(TModuloDeDados& m) {
     {
         m.PesquisarDS.Close();
         m.TabelaAtualiza.Close();
-        platform::ScopeExit reload([&] { RecarregaListaDS(m, kAllDS); });
+        platform::ScopeExit reload([&] { ReloadDSList(m, kAllDS); });
         ok = copyOne("DS.db") && ok;
         reload.Run();
     }
@@ -217,7 +217,7 @@ void RecuperaBackupGeral(TModuloDeDados& m, const std::string& Dir) {
         m.TabelaAtualiza.TableName = "DS.db";
         m.TabelaAtualiza.Open();
         m.PesquisarDS.Close();
-        platform::ScopeExit reload([&] { RecarregaListaDS(m, kAllDS); });
+        platform::ScopeExit reload([&] { ReloadDSList(m, kAllDS); });
         Merge(backup, m.TabelaAtualiza, {"Original", "Fabricante"},
                {"Original", "Fabricante", "Descricao", "Similar", "Equivalente"});
         reload.Run();  // here their errors reach the caller

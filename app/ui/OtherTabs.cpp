@@ -13,7 +13,7 @@
 #include "app/editor/EditorTextos.h"
 #include "app/icsearch/AbaCI.h"
 #include "app/repair/RepairTab.h"
-#include "app/xref/AbaReferencia.h"
+#include "app/xref/CrossReferenceTab.h"
 #include "app/ui/TFormulario.h"
 #include "platform/qtglue/Controls.h"
 #include "platform/dbcontrols/Image.h"
@@ -77,7 +77,7 @@ void TFormulario::CriaAbaReferencia() {
     PageControl1->addTab(TabSheet8, "Cross-reference");
     auto* v = new QVBoxLayout(TabSheet8);
     v->setContentsMargins(0, 0, 0, 0);
-    AbaReferencia1 = Named(new AbaReferencia, "AbaReferencia");
+    AbaReferencia1 = Named(new CrossReferenceTab, "AbaReferencia");
     PageControl10 = AbaReferencia1->PageControl10;
     v->addWidget(AbaReferencia1);
 }

@@ -11,7 +11,7 @@
 #include "app/data/ModuloDeDados.h"
 #include "app/ui/TFormulario.h"
 #include "app/ui/TestInstallation.h"
-#include "app/xref/AbaReferencia.h"
+#include "app/xref/CrossReferenceTab.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/qtglue/PageControl.h"
 #include "platform/testing/Shots.h"

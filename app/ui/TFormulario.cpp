@@ -17,7 +17,7 @@
 #include "app/repair/RepairTab.h"
 #include "app/ui/AppIcon.h"
 #include "app/update/TCaixaAtualiza.h"
-#include "app/xref/AbaReferencia.h"
+#include "app/xref/CrossReferenceTab.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/DBText.h"
 #include "platform/qtglue/CaseEdit.h"

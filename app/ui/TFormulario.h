@@ -37,7 +37,7 @@ class TQuery;
 namespace vorel {
 
 class AbaCapacitores;
-class AbaReferencia;
+class CrossReferenceTab;
 class RepairTab;
 class AbaResistores;
 class EditorTextos;
@@ -161,7 +161,7 @@ public:
     std::array<QLabel*, 3> StatusPanels{};
     platform::TPageControl* PageControl10 = nullptr;
     RepairTab* AbaReparos1 = nullptr;        // the repair tab's content
-    AbaReferencia* AbaReferencia1 = nullptr;  // the cross-reference tab's content
+    CrossReferenceTab* AbaReferencia1 = nullptr;  // the cross-reference tab's content
 
 protected:
     void showEvent(QShowEvent* e) override;

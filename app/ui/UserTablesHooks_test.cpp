@@ -14,7 +14,7 @@
 #include "app/repair/RepairTab.h"
 #include "app/ui/TFormulario.h"
 #include "app/ui/TestInstallation.h"
-#include "app/xref/AbaReferencia.h"
+#include "app/xref/CrossReferenceTab.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
