@@ -682,7 +682,7 @@ void EditorTextos::CopiasTextoExit() {
 
 // --- the main window's moments -------------------------------------------------
 
-void EditorTextos::IniciaEditor() {
+void EditorTextos::StartEditor() {
     AtualizaLinhaColuna();
     TextoChange();
     AtualizaBotaoColar();

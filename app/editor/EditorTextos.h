@@ -107,7 +107,7 @@ public:
     // The main window's moments: start-up step 1 (status, Paste, ruler,
     // clipboard), start-up step 12 (paragraph defaults), entering the tab,
     // and leaving the clipboard watch when the window goes.
-    void IniciaEditor();
+    void StartEditor();
     void IniciaParagrafo();
     void EntraNaAba();
     void SaiDaCadeiaClipboard();

@@ -55,7 +55,7 @@ struct Bench {
             return gravar;
         };
         QApplication::processEvents();
-        editor.IniciaEditor();
+        editor.StartEditor();
         editor.IniciaParagrafo();
     }
     std::string Panel(int i) { return editor.StatusPanels[static_cast<size_t>(i)]->text().toStdString(); }

@@ -54,8 +54,8 @@ void TFormulario::QuickSearch(Device device) {
     platform::TTable& table = *p.Tabela;
     table.SetKey();
     table.FindNearest({platform::TrimControls(p.BuscaRapida->text().toStdString())});
-    modulo_->ExibeImagem(platform::TrimControls(table.FieldByName("Encapsulamento").AsString()), *p.Imagem1);
-    p.Imagem2->Clear();
+    modulo_->ExibeImagem(platform::TrimControls(table.FieldByName("Encapsulamento").AsString()), *p.Picture1);
+    p.Picture2->Clear();
     p.Pesquisa->Close();
 }
 
@@ -70,7 +70,7 @@ void TFormulario::EquivalentsSearch(Device device) {
     DevicePanel& p = Panel(device);
     if (!modulo_) return;
     platform::TTable& original = *p.Tabela;
-    if (!FIniciando)
+    if (!StartingFlag)
         WriteBox(*p.BuscaRapida, *p.QuickSearchEnabled, original.FieldByName("Identificacao").AsString());
     const DeviceCriteria& criteria = CriteriaOf(device);
     const std::string sql = BuildEquivalentsSql(criteria, PanelInput(p, original));
@@ -97,7 +97,7 @@ void TFormulario::EscreveBuscaRapida(Device device, const std::string& text) {
     Panel(device).BuscaRapida->setText(QString::fromStdString(text));
 }
 
-platform::TImage& TFormulario::ImagemOriginal(Device device) { return *Panel(device).Imagem1; }
-platform::TImage& TFormulario::ImagemEquivalente(Device device) { return *Panel(device).Imagem2; }
+platform::TImage& TFormulario::ImagemOriginal(Device device) { return *Panel(device).Picture1; }
+platform::TImage& TFormulario::ImagemEquivalente(Device device) { return *Panel(device).Picture2; }
 
 }  // namespace vorel
