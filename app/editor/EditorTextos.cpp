@@ -27,7 +27,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/editor/Regua.h"
+#include "app/editor/TRuler.h"
 #include "app/rtf/RichFile.h"
 #include "app/rtf/RtfQt.h"
 #include "platform/hostio/HostIo.h"
@@ -109,7 +109,7 @@ EditorTextos::EditorTextos(bool& notasInalteradas, std::string& nomeArquivo, con
     v->setSpacing(0);
     CriaPainel();
     v->addWidget(Painel);
-    Ruler = new TRegua;
+    Ruler = new TRuler;
     v->addWidget(Ruler);
     Texto = new QTextEdit;
     Texto->setObjectName("Texto");
@@ -119,7 +119,7 @@ EditorTextos::EditorTextos(bool& notasInalteradas, std::string& nomeArquivo, con
     Texto->setLineWrapMode(QTextEdit::FixedPixelWidth);  // lines wrap on the ruler's page
     Texto->setLineWrapColumnOrWidth(kLarguraPagina);
     Texto->document()->setDefaultFont(QFont("MS Sans Serif", 10));
-    Ruler->DistanciaTabulacao = Texto->tabStopDistance();
+    Ruler->TabStopDistance = Texto->tabStopDistance();
     v->addWidget(Texto, 1);
     StatusBar = new QStatusBar;
     StatusBar->setObjectName("StatusBar");
@@ -134,9 +134,9 @@ EditorTextos::EditorTextos(bool& notasInalteradas, std::string& nomeArquivo, con
     }
     v->addWidget(StatusBar);
 
-    Ruler->OnMouseDown = [this](MarcadorRegua* m, int x) { RulerItemMouseDown(m, x); };
-    Ruler->OnMouseMove = [this](MarcadorRegua* m, int x) { RulerItemMouseMove(m, x); };
-    Ruler->OnMouseUp = [this](MarcadorRegua* m) { RulerItemMouseUp(m); };
+    Ruler->OnMouseDown = [this](RulerMarker* m, int x) { RulerItemMouseDown(m, x); };
+    Ruler->OnMouseMove = [this](RulerMarker* m, int x) { RulerItemMouseMove(m, x); };
+    Ruler->OnMouseUp = [this](RulerMarker* m) { RulerItemMouseUp(m); };
     auto guard = [](auto handler) { return [handler] { platform::Guarded(handler); }; };
     connect(Texto, &QTextEdit::textChanged, this, guard([this] { TextoChange(); }));
     connect(Texto, &QTextEdit::cursorPositionChanged, this, guard([this] { TextoSelectionChange(); }));
@@ -287,11 +287,11 @@ void EditorTextos::PoeMarcadores(const AtributosParagrafo& a) {
 }
 
 AtributosParagrafo EditorTextos::RecuosDosMarcadores() const {
-    const int metade = MarcadorRegua::kLargura / 2;
+    const int half = RulerMarker::kWidth / 2;
     AtributosParagrafo a;
-    a.FirstIndent = PontosDePixels(Ruler->FirstInd->x() + metade - 6);
-    a.LeftIndent = PontosDePixels(Ruler->LeftInd->x() + metade - 6) - a.FirstIndent;
-    a.RightIndent = PontosDePixels(kLarguraPagina + metade - Ruler->RightInd->x() - 2) - 12;
+    a.FirstIndent = PontosDePixels(Ruler->FirstInd->x() + half - 6);
+    a.LeftIndent = PontosDePixels(Ruler->LeftInd->x() + half - 6) - a.FirstIndent;
+    a.RightIndent = PontosDePixels(kLarguraPagina + half - Ruler->RightInd->x() - 2) - 12;
     return a;
 }
 
@@ -345,7 +345,7 @@ void EditorTextos::TextoSelectionChange() {
 }
 
 void EditorTextos::DesenhaRegua() {
-    Ruler->DistanciaTabulacao = Texto->tabStopDistance();
+    Ruler->TabStopDistance = Texto->tabStopDistance();
     Ruler->update();
 }
 
@@ -439,18 +439,18 @@ void EditorTextos::AtualizaBotaoColar() { Colar->setEnabled(Texto->canPaste()); 
 
 // --- ruler markers -----------------------------------------------------------
 
-void EditorTextos::RulerItemMouseDown(MarcadorRegua* marker, int x) {
+void EditorTextos::RulerItemMouseDown(RulerMarker* marker, int x) {
     posicaoAnterior_ = marker->x();
     deslocamento_ = marker->width() / 2;
     marker->move(marker->x() + x - deslocamento_, marker->y());
     arrastando_ = true;
 }
 
-void EditorTextos::RulerItemMouseMove(MarcadorRegua* marker, int x) {
+void EditorTextos::RulerItemMouseMove(RulerMarker* marker, int x) {
     if (arrastando_) marker->move(marker->x() + x - deslocamento_, marker->y());
 }
 
-void EditorTextos::RulerItemMouseUp(MarcadorRegua* marker) {
+void EditorTextos::RulerItemMouseUp(RulerMarker* marker) {
     if (marker == Ruler->FirstInd) FirstIndMouseUp();
     else if (marker == Ruler->LeftInd) LeftIndMouseUp();
     else if (marker == Ruler->RightInd) RightIndMouseUp();
@@ -458,7 +458,7 @@ void EditorTextos::RulerItemMouseUp(MarcadorRegua* marker) {
 
 void EditorTextos::FirstIndMouseUp() {
     arrastando_ = false;
-    MarcadorRegua* m = Ruler->FirstInd;
+    RulerMarker* m = Ruler->FirstInd;
     if (m->x() < kMargemRegua) {
         m->move(posicaoAnterior_, m->y());
         return;
@@ -471,7 +471,7 @@ void EditorTextos::FirstIndMouseUp() {
 
 void EditorTextos::LeftIndMouseUp() {
     arrastando_ = false;
-    MarcadorRegua* m = Ruler->LeftInd;
+    RulerMarker* m = Ruler->LeftInd;
     if (m->x() < kMargemRegua) {
         m->move(posicaoAnterior_, m->y());
         return;
@@ -485,7 +485,7 @@ void EditorTextos::LeftIndMouseUp() {
 
 void EditorTextos::RightIndMouseUp() {
     arrastando_ = false;
-    MarcadorRegua* m = Ruler->RightInd;
+    RulerMarker* m = Ruler->RightInd;
     if (m->x() > kLimiteDireito) {
         m->move(posicaoAnterior_, m->y());
         return;

@@ -29,8 +29,8 @@ class QToolButton;
 
 namespace vorel {
 
-class MarcadorRegua;
-class TRegua;
+class RulerMarker;
+class TRuler;
 
 // The paragraph attributes of the rich-edit control, in points.
 struct AtributosParagrafo {
@@ -56,7 +56,7 @@ public:
     QToolButton *Colar, *Copiar, *Recortar, *Gravar, *Limpar, *Abrir, *Negrito, *Italico, *Sublinhado, *Fontes,
         *AlinharAEsquerda, *AlinharADireita, *Centralizar, *Desfazer, *Numeracao, *ImprimeTexto;
     QLineEdit* CopiasTexto;
-    TRegua* Ruler;
+    TRuler* Ruler;
     QTextEdit* Texto;
     QStatusBar* StatusBar;
     std::array<QLabel*, 3> StatusPanels{};
@@ -73,9 +73,9 @@ public:
     void TextoChange();
     void TextoSelectionChange();
     void AlignButtonClick(int tag);
-    void RulerItemMouseDown(MarcadorRegua* marker, int x);
-    void RulerItemMouseMove(MarcadorRegua* marker, int x);
-    void RulerItemMouseUp(MarcadorRegua* marker);
+    void RulerItemMouseDown(RulerMarker* marker, int x);
+    void RulerItemMouseMove(RulerMarker* marker, int x);
+    void RulerItemMouseUp(RulerMarker* marker);
     void FirstIndMouseUp();
     void LeftIndMouseUp();
     void RightIndMouseUp();

@@ -22,7 +22,7 @@
 #include "app/calc/AbaCapacitores.h"
 #include "app/calc/AbaResistores.h"
 #include "app/editor/EditorTextos.h"
-#include "app/editor/Regua.h"
+#include "app/editor/TRuler.h"
 #include "app/legend/TCaixaLegenda.h"
 #include "VersaoPrograma.h"
 #include "app/ui/TFormulario.h"
