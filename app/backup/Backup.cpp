@@ -6,12 +6,13 @@
 #include <filesystem>
 
 #include "app/data/ModuloDeDados.h"
-#include "app/xref/AbaReferencia.h"
+#include "app/xref/CrossReferenceTab.h"
 #include "platform/hostio/DestinationFolder.h"
 #include "platform/hostio/HostFile.h"
 #include "platform/hostio/PendingFile.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/runtime/PathCase.h"
+#include "platform/runtime/ScopeExit.h"
 #include "platform/runtime/Text.h"
 #include "platform/tables/EDBEngineError.h"
 #include "platform/tables/TableCopy.h"
@@ -21,224 +22,210 @@ namespace vorel {
 namespace fs = std::filesystem;
 
 namespace {
-const char* const kTodosDS = "select * from ds.db";
+const char* const kAllDS = "select * from ds.db";
 
-void Informa(const std::string& text) { platform::ShowMessage(text, platform::MsgIcon::Information); }
+void Inform(const std::string& text) { platform::ShowMessage(text, platform::MsgIcon::Information); }
 
-// Runs a step when the scope ends, also when it fails.
-template <typename F>
-class AoSair {
-public:
-    explicit AoSair(F f) : f_(std::move(f)) {}
-    ~AoSair() noexcept(false) {
-        if (std::uncaught_exceptions() == count_) f_();
-        else try {
-                f_();
-            } catch (...) {
-            }
-    }
-    AoSair(const AoSair&) = delete;
-    AoSair& operator=(const AoSair&) = delete;
-
-private:
-    F f_;
-    int count_ = std::uncaught_exceptions();
-};
-
-std::string Dados(const TModuloDeDados& m) { return m.DiretorioDados(); }
+std::string DataDir(const TModuloDeDados& m) { return m.DiretorioDados(); }
 
 // A file of the set in dir, found whatever the case of its name.
-fs::path NoDiretorio(const fs::path& dir, const std::string& arquivo) {
-    return platform::ResolveCase(dir, arquivo);
+fs::path InFolder(const fs::path& dir, const std::string& file) {
+    return platform::ResolveCase(dir, file);
 }
 }  // namespace
 
-const std::vector<std::string>& ArquivosDoBackup() {
-    static const std::vector<std::string> arquivos = {"Reparos.db", "DS.db"};
-    return arquivos;
+const std::vector<std::string>& BackupFiles() {
+    static const std::vector<std::string> files = {"Reparos.db", "DS.db"};
+    return files;
 }
 
 int CopyFile(const std::string& Source, const std::string& Dest) {
     std::error_code ec;
     if (!fs::is_regular_file(Source, ec)) {
-        Informa("Could not open file [" + Source + "].");
+        Inform("Could not open file [" + Source + "].");
         return 1;
     }
-    const fs::path destino(Dest);
-    if (fs::is_directory(destino, ec)) {
-        Informa("Could not open destinationfile: " + Dest + ".");
+    const fs::path dest(Dest);
+    if (fs::is_directory(dest, ec)) {
+        Inform("Could not open destinationfile: " + Dest + ".");
         return 1;
     }
     // Until it is published, the copy lives under a temporary name only.
-    platform::DestinationFolder pasta;
-    platform::PendingFile saida(pasta);
-    const fs::path pai = destino.parent_path().empty() ? fs::path(".") : destino.parent_path();
-    if (!pasta.Open(pai) || !saida.Create(destino.filename().string())) {
-        Informa("Could not open destinationfile: " + Dest + ".");
+    platform::DestinationFolder folder;
+    platform::PendingFile out(folder);
+    const fs::path parent = dest.parent_path().empty() ? fs::path(".") : dest.parent_path();
+    if (!folder.Open(parent) || !out.Create(dest.filename().string())) {
+        Inform("Could not open destinationfile: " + Dest + ".");
         return 1;
     }
-    if (const auto facts = platform::HostFileFactsOf(Source)) saida.File().SetPermissions(facts->permissions & 0666);
-    platform::HostFile& copia = saida.File();
-    std::string porque;
-    auto falhaEscrita = [&](int erro) {
-        porque = "Could not write destination file: " + Dest + ".\n" + std::strerror(erro ? erro : ENOSPC);
+    if (const auto facts = platform::HostFileFactsOf(Source)) out.File().SetPermissions(facts->permissions & 0666);
+    platform::HostFile& target = out.File();
+    std::string why;
+    auto writeFailed = [&](int error) {
+        why = "Could not write destination file: " + Dest + ".\n" + std::strerror(error ? error : ENOSPC);
     };
     try {
         // One committed state of the table, whatever another program writes meanwhile.
         platform::ReadCommittedTable(Source, [&](const char* bytes, std::size_t n) {
-            if (copia.Write(bytes, n) == n) return true;
-            falhaEscrita(copia.LastError());
+            if (target.Write(bytes, n) == n) return true;
+            writeFailed(target.LastError());
             return false;
         });
     } catch (const platform::EDBEngineError& e) {
-        porque = "Could not read file [" + Source + "].\n" + e.what();
+        why = "Could not read file [" + Source + "].\n" + e.what();
     }
     // What reached the file is read back and checked before it may replace a good backup.
-    if (porque.empty() && !copia.Sync()) falhaEscrita(copia.LastError());
-    if (porque.empty()) {
-        std::string lido(static_cast<std::size_t>(std::max<std::int64_t>(0, copia.Position())), '\0');
-        if (!copia.Seek(0) || !copia.ReadExact(lido.data(), lido.size()))
-            porque = "Could not read destination file: " + Dest + ".\n" + std::strerror(copia.LastError() ? copia.LastError() : EIO);
-        else if (const std::string defeito = platform::CheckTableImage(lido); !defeito.empty())
-            porque = "Could not write destination file: " + Dest + ".\n" + defeito;
+    if (why.empty() && !target.Sync()) writeFailed(target.LastError());
+    if (why.empty()) {
+        std::string readBack(static_cast<std::size_t>(std::max<std::int64_t>(0, target.Position())), '\0');
+        if (!target.Seek(0) || !target.ReadExact(readBack.data(), readBack.size()))
+            why = "Could not read destination file: " + Dest + ".\n" + std::strerror(target.LastError() ? target.LastError() : EIO);
+        else if (const std::string fault = platform::CheckTableImage(readBack); !fault.empty())
+            why = "Could not write destination file: " + Dest + ".\n" + fault;
     }
-    if (porque.empty() && saida.Commit() != platform::PendingFile::Committed::Done)
-        porque = "Could not open destinationfile: " + Dest + ".";
-    if (!porque.empty()) {
-        saida.Discard();
-        Informa(porque);
+    if (why.empty() && out.Commit() != platform::PendingFile::Committed::Done)
+        why = "Could not open destinationfile: " + Dest + ".";
+    if (!why.empty()) {
+        out.Discard();
+        Inform(why);
         return 1;
     }
     return 0;
 }
 
 void BackupGeral(TModuloDeDados& m) {
-    const fs::path dados = Dados(m);
+    const fs::path data = DataDir(m);
     const fs::path b = platform::ResolveCase(m.DiretorioBase(), "data\\backup");
     std::error_code ec;
     if (!fs::is_directory(b, ec)) {
         // One level only: the data directory must be there.
         if (!fs::create_directory(b, ec) || ec) {
-            Informa("It was not possible to create the Backup directory. Close all programs, re-boot the computer "
+            Inform("It was not possible to create the Backup directory. Close all programs, re-boot the computer "
                     "and try again.");
             return;
         }
     }
     // Copies a killed backup left behind are of no use to anyone.
-    for (const auto& arquivo : ArquivosDoBackup()) platform::PendingFile::RemoveAbandoned(b, arquivo);
-    auto copia = [&](const std::string& arquivo) {
-        return CopyFile(NoDiretorio(dados, arquivo).string(), NoDiretorio(b, arquivo).string()) == 0;
+    for (const auto& file : BackupFiles()) platform::PendingFile::RemoveAbandoned(b, file);
+    auto copyOne = [&](const std::string& file) {
+        return CopyFile(InFolder(data, file).string(), InFolder(b, file).string()) == 0;
     };
     bool ok = true;
     {
         // The repair table is reopened on its first record, also when the copy failed.
         m.TabelaBDR.Close();
-        AoSair reabre([&] {
+        platform::ScopeExit reopen([&] {
             m.TabelaBDR.DatabaseName = m.DiretorioDados();
             m.TabelaBDR.TableName = "Reparos.db";
             m.TabelaBDR.Open();
             m.TabelaBDR.First();
         });
-        ok = copia("Reparos.db");
+        ok = copyOne("Reparos.db");
+        reopen.Run();  // here its errors reach the caller, as any other
     }
     {
         m.PesquisarDS.Close();
         m.TabelaAtualiza.Close();
-        AoSair recarrega([&] { RecarregaListaDS(m, kTodosDS); });
-        ok = copia("DS.db") && ok;
+        platform::ScopeExit reload([&] { ReloadDSList(m, kAllDS); });
+        ok = copyOne("DS.db") && ok;
+        reload.Run();
     }
-    Informa(ok ? "Backup successfully done!"
+    Inform(ok ? "Backup successfully done!"
                : "Error when creating the Backup files. Close all programs, re-boot the computer and try again.");
 }
 
-bool EDiretorioDeDados(const TModuloDeDados& m, const std::string& Dir) {
-    const std::string dados = platform::ResolveCase(m.DiretorioBase(), "Data").string();
-    if (platform::AsciiUpper(Dir) == platform::AsciiUpper(dados)) return true;
+bool IsDataDirectory(const TModuloDeDados& m, const std::string& Dir) {
+    const std::string data = platform::ResolveCase(m.DiretorioBase(), "Data").string();
+    if (platform::AsciiUpper(Dir) == platform::AsciiUpper(data)) return true;
     // Any other spelling of the same folder (a trailing separator, "..", a link) is the same folder.
     std::error_code ec;
-    return fs::equivalent(Dir, dados, ec) && !ec;
+    return fs::equivalent(Dir, data, ec) && !ec;
 }
 
 // Rows merged per transaction: one wait for the disk each, and the write
 // lock is let go between them.
-constexpr int kLinhasPorTransacao = 2000;
+constexpr int kRowsPerTransaction = 2000;
 
 // Adds each row of the backup table whose key the live table lacks. Keys
 // are compared as the tabs store and look them up: trimmed, ignoring case
 // (the table's own matching), so a blank or a case variant never adds a
 // second row for a live key; a row is added with its key trimmed.
-static void Mescla(platform::TTable& backup, platform::TTable& viva, const std::vector<std::string>& chave,
-                   const std::vector<std::string>& campos) {
-    platform::TTableTransaction leitura(backup);  // one read lock on the backup for the whole merge
+static void Merge(platform::TTable& backup, platform::TTable& live, const std::vector<std::string>& key,
+                  const std::vector<std::string>& fields) {
+    platform::TTableTransaction readLock(backup);  // one read lock on the backup for the whole merge
     backup.First();
     while (!backup.Eof()) {
-        platform::TTableTransaction lote(viva);
+        platform::TTableTransaction batch(live);
         try {
-            for (int n = 0; n < kLinhasPorTransacao && !backup.Eof(); backup.Next()) {
-                std::vector<std::string> valores;
-                for (const auto& k : chave) valores.push_back(platform::TrimControls(backup.FieldByName(k).AsString()));
-                viva.SetKey();
-                if (viva.FindKey(valores)) continue;
-                viva.Append();
-                for (const auto& c : campos) viva.FieldByName(c).SetAsBytes(backup.FieldByName(c).AsBytes());
-                for (size_t i = 0; i < chave.size(); ++i) viva.FieldByName(chave[i]).SetAsString(valores[i]);
-                viva.Post();
+            for (int n = 0; n < kRowsPerTransaction && !backup.Eof(); backup.Next()) {
+                std::vector<std::string> values;
+                for (const auto& k : key) values.push_back(platform::TrimControls(backup.FieldByName(k).AsString()));
+                live.SetKey();
+                if (live.FindKey(values)) continue;
+                live.Append();
+                for (const auto& c : fields) live.FieldByName(c).SetAsBytes(backup.FieldByName(c).AsBytes());
+                for (size_t i = 0; i < key.size(); ++i) live.FieldByName(key[i]).SetAsString(values[i]);
+                live.Post();
                 ++n;
             }
         } catch (...) {
             // Rows merged before the failure stay, as they would one post at a time.
-            viva.Cancel();
+            live.Cancel();
             try {
-                lote.Commit();
+                batch.Commit();
             } catch (...) {
+                // The error that stopped the merge is the one worth reporting.
             }
             throw;
         }
-        lote.Commit();
+        batch.Commit();
     }
-    leitura.Commit();
+    readLock.Commit();
 }
 
 void RecuperaBackupGeral(TModuloDeDados& m, const std::string& Dir) {
     bool ok = true;
     platform::TTable& backup = m.TabelaBackup;
     backup.ReadOnly = true;  // a restore never changes the backup
-    auto abreBackup = [&](const char* arquivo) {
+    auto openBackup = [&](const char* file) {
         backup.Close();
         backup.DatabaseName = Dir;
-        backup.TableName = arquivo;
+        backup.TableName = file;
         backup.Open();
         backup.First();
     };
     std::error_code ec;
-    if (fs::is_regular_file(NoDiretorio(Dir, "Reparos.db"), ec)) {
-        AoSair fecha([&] { backup.Close(); });
-        abreBackup("Reparos.db");
+    if (fs::is_regular_file(InFolder(Dir, "Reparos.db"), ec)) {
+        platform::ScopeExit close([&] { backup.Close(); });
+        openBackup("Reparos.db");
         if (!m.TabelaBDR.Active()) m.TabelaBDR.Open();
-        Mescla(backup, m.TabelaBDR, {"Fabricante", "Equipamento", "Modelo", "Defeito"},
+        Merge(backup, m.TabelaBDR, {"Fabricante", "Equipamento", "Modelo", "Defeito"},
                {"Fabricante", "Equipamento", "Modelo", "Defeito", "Descricao"});
         m.TabelaBDR.First();
+        close.Run();
     } else {
         ok = false;
     }
-    if (fs::is_regular_file(NoDiretorio(Dir, "DS.db"), ec)) {
-        AoSair fecha([&] {
+    if (fs::is_regular_file(InFolder(Dir, "DS.db"), ec)) {
+        platform::ScopeExit close([&] {
             backup.Close();
             m.TabelaAtualiza.Close();
         });
-        abreBackup("DS.db");
+        openBackup("DS.db");
         m.TabelaAtualiza.Close();
-        m.TabelaAtualiza.DatabaseName = Dados(m);
+        m.TabelaAtualiza.DatabaseName = DataDir(m);
         m.TabelaAtualiza.TableName = "DS.db";
         m.TabelaAtualiza.Open();
         m.PesquisarDS.Close();
-        AoSair recarrega([&] { RecarregaListaDS(m, kTodosDS); });
-        Mescla(backup, m.TabelaAtualiza, {"Original", "Fabricante"},
+        platform::ScopeExit reload([&] { ReloadDSList(m, kAllDS); });
+        Merge(backup, m.TabelaAtualiza, {"Original", "Fabricante"},
                {"Original", "Fabricante", "Descricao", "Similar", "Equivalente"});
+        reload.Run();  // here their errors reach the caller
+        close.Run();
     } else {
         ok = false;
     }
-    Informa(ok ? "Restore of the Backup done.\n" : "Error when restoring the backup of the Repair Database.\n");
+    Inform(ok ? "Restore of the Backup done.\n" : "Error when restoring the backup of the Repair Database.\n");
 }
 
 }  // namespace vorel

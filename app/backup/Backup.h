@@ -19,7 +19,7 @@ namespace vorel {
 class TModuloDeDados;
 
 // The table files of a backup set, in the order they are copied.
-const std::vector<std::string>& ArquivosDoBackup();
+const std::vector<std::string>& BackupFiles();
 
 // Copies the table file Source to Dest (host paths); 0 when the whole
 // file arrived and passed the check, 1 when it could not be opened,
@@ -29,15 +29,15 @@ int CopyFile(const std::string& Source, const std::string& Dest);
 
 // Makes the backup set in base directory + \data\backup, closing every
 // dataset on a table file before it is copied and reopening it after.
-void BackupGeral(TModuloDeDados& modulo);
+void BackupGeral(TModuloDeDados& module);
 
 // Merges the backup set in Dir into the live tables and reports the
 // result. Keys match as the tabs store and find them (trimmed, ignoring
 // case); added rows get trimmed keys. Rows are written a few thousand per
 // transaction: a killed restore leaves whole transactions only.
-void RecuperaBackupGeral(TModuloDeDados& modulo, const std::string& Dir);
+void RecuperaBackupGeral(TModuloDeDados& module, const std::string& Dir);
 
 // Dir is the program's data directory, however it is written.
-bool EDiretorioDeDados(const TModuloDeDados& modulo, const std::string& Dir);
+bool IsDataDirectory(const TModuloDeDados& module, const std::string& Dir);
 
 }  // namespace vorel

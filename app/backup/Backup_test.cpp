@@ -66,20 +66,20 @@ std::vector<std::string> Linhas(const fs::path& dir, const std::string& arquivo)
 struct Backup : ::testing::Test {
     platform::ScriptedMessenger boxes;
     DadosDeTeste dados;
-    std::unique_ptr<TModuloDeDados> modulo;
+    std::unique_ptr<TModuloDeDados> module;
     fs::path Pasta() const { return dados.Data() / "backup"; }
     void SetUp() override {
         Reparo(dados.Data(), "Philips", "Replace C12");
         Reparo(dados.Data(), "Sony", "Resolder the flyback");
         Referencia(dados.Data(), "BC547", "BC548");
-        modulo = dados.Modulo();
+        module = dados.Modulo();
     }
 };
 
 TEST_F(Backup, CopiesAreIdenticalToTheLiveFilesAndTheTablesReopen) {
-    modulo->TabelaBDR.Last();
-    modulo->PesquisarDS.SQL = {"select * from ds.db where original = \"x\""};
-    BackupGeral(*modulo);
+    module->TabelaBDR.Last();
+    module->PesquisarDS.SQL = {"select * from ds.db where original = \"x\""};
+    BackupGeral(*module);
     EXPECT_EQ(Textos(boxes), (std::vector<std::string>{kFeito}));
     for (const char* f : {"Reparos.db", "DS.db"}) {
         ASSERT_TRUE(fs::exists(Pasta() / f)) << f;
@@ -87,23 +87,23 @@ TEST_F(Backup, CopiesAreIdenticalToTheLiveFilesAndTheTablesReopen) {
     }
     // Nothing else lands in the folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(Pasta()), fs::directory_iterator()), 2);
-    EXPECT_TRUE(modulo->TabelaBDR.Active());
-    EXPECT_EQ(modulo->TabelaBDR.FieldByName("Fabricante").AsString(), "Philips");  // the first record
-    EXPECT_TRUE(modulo->PesquisarDS.Active());
-    EXPECT_EQ(modulo->PesquisarDS.SQL, (std::vector<std::string>{"select * from ds.db"}));
-    EXPECT_FALSE(modulo->TabelaAtualiza.Active());
+    EXPECT_TRUE(module->TabelaBDR.Active());
+    EXPECT_EQ(module->TabelaBDR.FieldByName("Fabricante").AsString(), "Philips");  // the first record
+    EXPECT_TRUE(module->PesquisarDS.Active());
+    EXPECT_EQ(module->PesquisarDS.SQL, (std::vector<std::string>{"select * from ds.db"}));
+    EXPECT_FALSE(module->TabelaAtualiza.Active());
 
     // A second backup replaces the first, also a copy named in another case.
     fs::rename(Pasta() / "DS.db", Pasta() / "ds.DB");
     Reparo(dados.Data(), "Akai", "Belt");
-    BackupGeral(*modulo);
+    BackupGeral(*module);
     EXPECT_EQ(Bytes(Pasta() / "Reparos.db"), Bytes(dados.Data() / "Reparos.db"));
     EXPECT_EQ(Bytes(Pasta() / "ds.DB"), Bytes(dados.Data() / "DS.db"));
     EXPECT_EQ(std::distance(fs::directory_iterator(Pasta()), fs::directory_iterator()), 2);
 }
 
 TEST_F(Backup, AFailedCopyReportsItAndKeepsTheEarlierBackup) {
-    BackupGeral(*modulo);
+    BackupGeral(*module);
     const std::string antes = Bytes(Pasta() / "Reparos.db");
     for (int i = 0; i < 40; ++i) Reparo(dados.Data(), "Maker" + std::to_string(i), std::string(500, 'x'));
     ASSERT_GT(fs::file_size(dados.Data() / "Reparos.db"), 8192u);
@@ -112,7 +112,7 @@ TEST_F(Backup, AFailedCopyReportsItAndKeepsTheEarlierBackup) {
     boxes.shown.clear();
     {
         platform::testing::FileSizeLimit disk(4096);
-        BackupGeral(*modulo);
+        BackupGeral(*module);
     }
     auto t = Textos(boxes);
     ASSERT_EQ(t.size(), 3u);
@@ -120,8 +120,8 @@ TEST_F(Backup, AFailedCopyReportsItAndKeepsTheEarlierBackup) {
     EXPECT_EQ(t[2], kErroBackup);
     EXPECT_EQ(Bytes(Pasta() / "Reparos.db"), antes);
     EXPECT_EQ(std::distance(fs::directory_iterator(Pasta()), fs::directory_iterator()), 2);
-    EXPECT_TRUE(modulo->TabelaBDR.Active());
-    EXPECT_TRUE(modulo->PesquisarDS.Active());
+    EXPECT_TRUE(module->TabelaBDR.Active());
+    EXPECT_TRUE(module->PesquisarDS.Active());
 
     // Only the last piece of the repair table comes out short, and the
     // cross-reference table copies well after it: still a failed backup.
@@ -130,7 +130,7 @@ TEST_F(Backup, AFailedCopyReportsItAndKeepsTheEarlierBackup) {
     boxes.shown.clear();
     {
         platform::testing::FileSizeLimit disk(limite);
-        BackupGeral(*modulo);
+        BackupGeral(*module);
     }
     t = Textos(boxes);
     ASSERT_EQ(t.size(), 2u);
@@ -143,7 +143,7 @@ TEST_F(Backup, AFailedCopyReportsItAndKeepsTheEarlierBackup) {
     fs::remove(Pasta() / "DS.db");
     fs::create_directory(Pasta() / "DS.db");
     boxes.shown.clear();
-    BackupGeral(*modulo);
+    BackupGeral(*module);
     EXPECT_EQ(Textos(boxes), (std::vector<std::string>{
                                  "Could not open destinationfile: " + (Pasta() / "DS.db").string() + ".", kErroBackup}));
     EXPECT_EQ(Bytes(Pasta() / "Reparos.db"), Bytes(dados.Data() / "Reparos.db"));
@@ -182,19 +182,19 @@ TEST_F(Backup, RestoreAddsOnlyMissingKeysAndKeepsLiveRows) {
         Referencia(origem.Data(), "2N3055", "MJ15003");
         for (const char* f : {"Reparos.db", "DS.db"}) fs::copy_file(origem.Data() / f, pasta.Path() / f);
     }
-    RecuperaBackupGeral(*modulo, pasta.Path().string());
+    RecuperaBackupGeral(*module, pasta.Path().string());
     EXPECT_EQ(Textos(boxes), (std::vector<std::string>{"Restore of the Backup done.\n"}));
     EXPECT_EQ(Linhas(dados.Data(), "Reparos.db"),
               (std::vector<std::string>{"Grundig|Check the fuse", "Philips|Replace C12", "Sony|Resolder the flyback"}));
     EXPECT_EQ(Linhas(dados.Data(), "DS.db"), (std::vector<std::string>{"2N3055|MJ15003", "BC547|BC548"}));
-    EXPECT_EQ(modulo->TabelaBDR.FieldByName("Fabricante").AsString(), "Grundig");
-    EXPECT_TRUE(modulo->PesquisarDS.Active());
-    EXPECT_EQ(modulo->PesquisarDS.RecordCount(), 2);
+    EXPECT_EQ(module->TabelaBDR.FieldByName("Fabricante").AsString(), "Grundig");
+    EXPECT_TRUE(module->PesquisarDS.Active());
+    EXPECT_EQ(module->PesquisarDS.RecordCount(), 2);
 
     // A second restore adds nothing and writes nothing.
     const std::string r = Bytes(dados.Data() / "Reparos.db"), d = Bytes(dados.Data() / "DS.db");
     const std::string b = Bytes(pasta.Path() / "Reparos.db");
-    RecuperaBackupGeral(*modulo, pasta.Path().string());
+    RecuperaBackupGeral(*module, pasta.Path().string());
     EXPECT_EQ(Bytes(dados.Data() / "Reparos.db"), r);
     EXPECT_EQ(Bytes(dados.Data() / "DS.db"), d);
     EXPECT_EQ(Bytes(pasta.Path() / "Reparos.db"), b);  // the backup is never changed
@@ -204,7 +204,7 @@ TEST_F(Backup, RestoreAddsOnlyMissingKeysAndKeepsLiveRows) {
     fs::remove(pasta.Path() / "Reparos.db");
     Referencia(pasta.Path(), "TIP31", "TIP41");
     boxes.shown.clear();
-    RecuperaBackupGeral(*modulo, pasta.Path().string());
+    RecuperaBackupGeral(*module, pasta.Path().string());
     EXPECT_EQ(Textos(boxes), (std::vector<std::string>{"Error when restoring the backup of the Repair Database.\n"}));
     EXPECT_EQ(Linhas(dados.Data(), "DS.db").size(), 3u);
 
@@ -225,7 +225,7 @@ TEST_F(Backup, RestoreAddsOnlyMissingKeysAndKeepsLiveRows) {
         for (const char* f : {"Reparos.db", "DS.db"}) fs::copy_file(origem.Data() / f, variantes / f);
     }
     boxes.shown.clear();
-    RecuperaBackupGeral(*modulo, variantes.Path().string());
+    RecuperaBackupGeral(*module, variantes.Path().string());
     EXPECT_EQ(Textos(boxes), (std::vector<std::string>{"Restore of the Backup done.\n"}));
     EXPECT_EQ(Linhas(dados.Data(), "DS.db"),
               (std::vector<std::string>{"2N3055|MJ15003", "BC547|BC548", "TIP31|TIP41", "TIP32|TIP42"}));
@@ -239,11 +239,11 @@ TEST_F(Backup, TheDataDirectoryIsRecognisedHoweverItIsWritten) {
     fs::create_directory(dados.Data() / "backup");
     for (const std::string& d : {data, data + "/", data + "/../data", data + "/./", data + "/backup/..",
                                  dados.Base().string() + "/DATA"})
-        EXPECT_TRUE(EDiretorioDeDados(*modulo, d)) << d;
+        EXPECT_TRUE(IsDataDirectory(*module, d)) << d;
     fs::create_directory_symlink(dados.Data(), dados.Base() / "link");
-    EXPECT_TRUE(EDiretorioDeDados(*modulo, (dados.Base() / "link").string()));
-    EXPECT_FALSE(EDiretorioDeDados(*modulo, data + "/backup"));
-    EXPECT_FALSE(EDiretorioDeDados(*modulo, dados.Base().string()));
+    EXPECT_TRUE(IsDataDirectory(*module, (dados.Base() / "link").string()));
+    EXPECT_FALSE(IsDataDirectory(*module, data + "/backup"));
+    EXPECT_FALSE(IsDataDirectory(*module, dados.Base().string()));
 }
 
 // Restores a large backup set until it is killed, telling the parent of
@@ -293,7 +293,7 @@ TEST_F(Backup, AKilledRestoreLosesNoRecordAndLeavesBothTablesReadable) {
         d.Close();
         for (const char* f : {"Reparos.db", "DS.db"}) fs::copy_file(origem.Data() / f, pasta.Path() / f);
     }
-    modulo.reset();
+    module.reset();
     const auto vivos = Linhas(dados.Data(), "Reparos.db");
     platform::testing::ChildProcess restore([&](platform::testing::ChildProcess& child) {
         RestoreUntilKilled(dados.Base(), pasta.Path().string(), child);
@@ -312,8 +312,8 @@ TEST_F(Backup, AKilledRestoreLosesNoRecordAndLeavesBothTablesReadable) {
     for (const auto& v : vivos) EXPECT_NE(std::find(linhas.begin(), linhas.end(), v), linhas.end()) << v;
 
     // Restoring again completes the merge.
-    modulo = dados.Modulo();
-    RecuperaBackupGeral(*modulo, pasta.Path().string());
+    module = dados.Modulo();
+    RecuperaBackupGeral(*module, pasta.Path().string());
     EXPECT_EQ(Contagem(dados.Data(), "Reparos.db"), 602);
     EXPECT_EQ(Contagem(dados.Data(), "DS.db"), 601);
 }
@@ -371,7 +371,7 @@ TEST_F(Backup, EveryPublishedBackupTakenWhileAnotherProgramWritesIsSound) {
         // The other program posts while the backup runs.
         ASSERT_TRUE(rajada());
         boxes.shown.clear();
-        BackupGeral(*modulo);
+        BackupGeral(*module);
         ASSERT_TRUE(escritor.WaitSignal()) << "the writer stopped";
         ASSERT_FALSE(boxes.shown.empty());
         if (boxes.shown.back().text != kFeito) continue;
@@ -385,7 +385,7 @@ TEST_F(Backup, EveryPublishedBackupTakenWhileAnotherProgramWritesIsSound) {
 
 TEST_F(Backup, AKilledBackupLeavesNoPartFileAfterTheNextBackup) {
     for (int i = 0; i < 60; ++i) Reparo(dados.Data(), "Maker" + std::to_string(i), std::string(900, 'k'));
-    BackupGeral(*modulo);
+    BackupGeral(*module);
     const std::string bom = Bytes(Pasta() / "Reparos.db");
     Reparo(dados.Data(), "Zenith", "New tube");
     auto partes = [&] {
@@ -415,7 +415,7 @@ TEST_F(Backup, AKilledBackupLeavesNoPartFileAfterTheNextBackup) {
     EXPECT_EQ(Bytes(Pasta() / "Reparos.db"), bom);  // the killed ones published nothing
 
     boxes.shown.clear();
-    BackupGeral(*modulo);
+    BackupGeral(*module);
     EXPECT_EQ(Textos(boxes), (std::vector<std::string>{kFeito}));
     EXPECT_EQ(partes(), 0);
     EXPECT_EQ(std::distance(fs::directory_iterator(Pasta()), fs::directory_iterator()), 2);

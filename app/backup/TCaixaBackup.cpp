@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "app/backup/Backup.h"
-#include "app/backup/DirectoryList.h"
+#include "app/backup/TDirectoryListBox.h"
 #include "app/data/ModuloDeDados.h"
 #include "platform/qtglue/Guard.h"
 #include "platform/qtglue/Messenger.h"
@@ -18,30 +18,30 @@
 namespace vorel {
 
 namespace {
-QPointer<TCaixaBackup> CaixaBackup;  // the dialog of the last use
+QPointer<TCaixaBackup> lastDialog;  // the dialog of the last use
 }
 
-TCaixaBackup::TCaixaBackup(TModuloDeDados& modulo, QWidget* parent) : QDialog(parent), modulo_(modulo) {
+TCaixaBackup::TCaixaBackup(TModuloDeDados& module, QWidget* parent) : QDialog(parent), module_(module) {
     setObjectName("CaixaBackup");
     setWindowTitle("Database backup");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     auto* v = new QVBoxLayout(this);
-    Rotulo = new QLabel("Select the directory where to put the backup files:");
-    v->addWidget(Rotulo);
+    Prompt = new QLabel("Select the directory where to put the backup files:");
+    v->addWidget(Prompt);
     DirectoryListBox1 = new TDirectoryListBox;
     DirectoryListBox1->setObjectName("DirectoryListBox1");
     v->addWidget(DirectoryListBox1, 1);
-    auto* botoes = new QHBoxLayout;
-    botoes->addStretch(1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
     OK = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), "OK");
     OK->setObjectName("OK");
     OK->setDefault(true);
     Cancelar = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "Cancel");
     Cancelar->setObjectName("Cancelar");
-    botoes->addWidget(OK);
-    botoes->addWidget(Cancelar);
-    v->addLayout(botoes);
+    buttons->addWidget(OK);
+    buttons->addWidget(Cancelar);
+    v->addLayout(buttons);
     setFixedSize(360, 320);
 
     connect(OK, &QPushButton::clicked, this, [this] {
@@ -52,13 +52,13 @@ TCaixaBackup::TCaixaBackup(TModuloDeDados& modulo, QWidget* parent) : QDialog(pa
 
     // FormCreate.
     std::error_code ec;
-    const auto backup = platform::ResolveCase(modulo_.DiretorioBase(), "Data\\Backup");
+    const auto backup = platform::ResolveCase(module_.DiretorioBase(), "Data\\Backup");
     if (std::filesystem::is_directory(backup, ec)) DirectoryListBox1->SetDirectory(backup);
 }
 
 void TCaixaBackup::OKClick() {
     const std::string dir = DirectoryListBox1->Directory().string();
-    if (EDiretorioDeDados(modulo_, dir)) {
+    if (IsDataDirectory(module_, dir)) {
         platform::ShowMessage("The selected directory is the data directory of the software. Try the \"Backup\" "
                               "sub-directory (inside the \"Data\" directory) or choose an external directory, where "
                               "to put the backup files.",
@@ -67,15 +67,15 @@ void TCaixaBackup::OKClick() {
     }
     if (platform::ShowMessage("Restore the Backup files?", platform::MsgIcon::Question, platform::mbOKCancel) ==
         platform::mrOk)
-        RecuperaBackupGeral(modulo_, dir);
+        RecuperaBackupGeral(module_, dir);
 }
 
 void TCaixaBackup::CancelarClick() { reject(); }
 
-void MostraCaixaBackup(TModuloDeDados& modulo, QWidget* parent) {
-    delete CaixaBackup.data();
-    CaixaBackup = new TCaixaBackup(modulo, parent);
-    CaixaBackup->exec();
+void ShowBackupDialog(TModuloDeDados& module, QWidget* parent) {
+    delete lastDialog.data();
+    lastDialog = new TCaixaBackup(module, parent);
+    lastDialog->exec();
 }
 
 }  // namespace vorel

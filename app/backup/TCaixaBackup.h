@@ -18,9 +18,9 @@ class TCaixaBackup : public QDialog {
 public:
     // FormCreate: the list opens base directory + \Data\Backup when it
     // exists, else the current directory.
-    explicit TCaixaBackup(TModuloDeDados& modulo, QWidget* parent = nullptr);
+    explicit TCaixaBackup(TModuloDeDados& module, QWidget* parent = nullptr);
 
-    QLabel* Rotulo;
+    QLabel* Prompt;
     TDirectoryListBox* DirectoryListBox1;
     QPushButton *OK, *Cancelar;
 
@@ -28,10 +28,10 @@ public:
     void CancelarClick();
 
 private:
-    TModuloDeDados& modulo_;
+    TModuloDeDados& module_;
 };
 
 // Creates the dialog, keeps it in this unit's reference and shows it modally.
-void MostraCaixaBackup(TModuloDeDados& modulo, QWidget* parent);
+void ShowBackupDialog(TModuloDeDados& module, QWidget* parent);
 
 }  // namespace vorel

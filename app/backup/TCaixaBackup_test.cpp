@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/backup/DirectoryList.h"
+#include "app/backup/TDirectoryListBox.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/tables/Table.h"
 #include "testkit/app/TestData.h"
@@ -37,20 +37,20 @@ TEST(TCaixaBackup, OpensTheBackupFolderOrTheCurrentOne) {
     auto m = dados.Modulo();
     NoDiretorio aqui(dados.Base());
     {
-        TCaixaBackup caixa(*m);
-        EXPECT_EQ(caixa.windowTitle().toStdString(), "Database backup");
-        EXPECT_EQ(caixa.Rotulo->text().toStdString(), "Select the directory where to put the backup files:");
-        EXPECT_EQ(caixa.DirectoryListBox1->Directory(), dados.Base());
+        TCaixaBackup dialog(*m);
+        EXPECT_EQ(dialog.windowTitle().toStdString(), "Database backup");
+        EXPECT_EQ(dialog.Prompt->text().toStdString(), "Select the directory where to put the backup files:");
+        EXPECT_EQ(dialog.DirectoryListBox1->Directory(), dados.Base());
         // The chain down to the open folder, then its subfolders.
-        auto itens = Itens(*caixa.DirectoryListBox1);
+        auto itens = Itens(*dialog.DirectoryListBox1);
         EXPECT_EQ(itens.back(), "data");
         EXPECT_EQ(itens[itens.size() - 2], dados.Base().filename().string());
     }
     fs::create_directory(dados.Data() / "Backup");
-    TCaixaBackup caixa(*m);
-    EXPECT_EQ(caixa.DirectoryListBox1->Directory(), dados.Data() / "Backup");
+    TCaixaBackup dialog(*m);
+    EXPECT_EQ(dialog.DirectoryListBox1->Directory(), dados.Data() / "Backup");
     // A double click opens a folder of the chain.
-    auto* lista = caixa.DirectoryListBox1;
+    auto* lista = dialog.DirectoryListBox1;
     QListWidgetItem* pai = lista->item(lista->count() - 2);
     for (const char* d : {"Zeta", "apple"}) fs::create_directory(dados.Data() / d);
     emit lista->itemDoubleClicked(pai);
@@ -79,20 +79,20 @@ TEST(TCaixaBackup, OKRefusesTheDataFolderAndAsksBeforeRestoring) {
         t.Delete();
     }
 
-    TCaixaBackup caixa(*m);
-    caixa.DirectoryListBox1->SetDirectory(dados.Data() / "backup" / "..");
-    caixa.show();
-    QTest::mouseClick(caixa.OK, Qt::LeftButton);
+    TCaixaBackup dialog(*m);
+    dialog.DirectoryListBox1->SetDirectory(dados.Data() / "backup" / "..");
+    dialog.show();
+    QTest::mouseClick(dialog.OK, Qt::LeftButton);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text,
               "The selected directory is the data directory of the software. Try the \"Backup\" sub-directory (inside "
               "the \"Data\" directory) or choose an external directory, where to put the backup files.");
-    EXPECT_EQ(caixa.result(), QDialog::Accepted);  // OK ends the dialog in every case
-    EXPECT_FALSE(caixa.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);  // OK ends the dialog in every case
+    EXPECT_FALSE(dialog.isVisible());
 
-    caixa.DirectoryListBox1->SetDirectory(dados.Data() / "backup");
+    dialog.DirectoryListBox1->SetDirectory(dados.Data() / "backup");
     boxes.answers = {platform::mrCancel};
-    caixa.OKClick();
+    dialog.OKClick();
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[1].text, "Restore the Backup files?");
     EXPECT_EQ(boxes.shown[1].buttons, platform::mbOKCancel);
@@ -102,7 +102,7 @@ TEST(TCaixaBackup, OKRefusesTheDataFolderAndAsksBeforeRestoring) {
     EXPECT_EQ(m->PesquisarDS.RecordCount(), 0);
 
     boxes.answers = {platform::mrOk};
-    caixa.OKClick();
+    dialog.OKClick();
     EXPECT_EQ(boxes.shown.back().text, "Restore of the Backup done.\n");
     EXPECT_EQ(m->PesquisarDS.RecordCount(), 1);
 }

@@ -27,12 +27,13 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/editor/Regua.h"
+#include "app/editor/TRuler.h"
 #include "app/rtf/RichFile.h"
 #include "app/rtf/RtfQt.h"
 #include "platform/hostio/HostIo.h"
 #include "platform/qtglue/Guard.h"
 #include "platform/qtglue/Messenger.h"
+#include "platform/runtime/ScopeExit.h"
 
 namespace vorel {
 
@@ -108,7 +109,7 @@ EditorTextos::EditorTextos(bool& notasInalteradas, std::string& nomeArquivo, con
     v->setSpacing(0);
     CriaPainel();
     v->addWidget(Painel);
-    Ruler = new TRegua;
+    Ruler = new TRuler;
     v->addWidget(Ruler);
     Texto = new QTextEdit;
     Texto->setObjectName("Texto");
@@ -118,7 +119,7 @@ EditorTextos::EditorTextos(bool& notasInalteradas, std::string& nomeArquivo, con
     Texto->setLineWrapMode(QTextEdit::FixedPixelWidth);  // lines wrap on the ruler's page
     Texto->setLineWrapColumnOrWidth(kLarguraPagina);
     Texto->document()->setDefaultFont(QFont("MS Sans Serif", 10));
-    Ruler->DistanciaTabulacao = Texto->tabStopDistance();
+    Ruler->TabStopDistance = Texto->tabStopDistance();
     v->addWidget(Texto, 1);
     StatusBar = new QStatusBar;
     StatusBar->setObjectName("StatusBar");
@@ -133,9 +134,9 @@ EditorTextos::EditorTextos(bool& notasInalteradas, std::string& nomeArquivo, con
     }
     v->addWidget(StatusBar);
 
-    Ruler->OnMouseDown = [this](MarcadorRegua* m, int x) { RulerItemMouseDown(m, x); };
-    Ruler->OnMouseMove = [this](MarcadorRegua* m, int x) { RulerItemMouseMove(m, x); };
-    Ruler->OnMouseUp = [this](MarcadorRegua* m) { RulerItemMouseUp(m); };
+    Ruler->OnMouseDown = [this](RulerMarker* m, int x) { RulerItemMouseDown(m, x); };
+    Ruler->OnMouseMove = [this](RulerMarker* m, int x) { RulerItemMouseMove(m, x); };
+    Ruler->OnMouseUp = [this](RulerMarker* m) { RulerItemMouseUp(m); };
     auto guard = [](auto handler) { return [handler] { platform::Guarded(handler); }; };
     connect(Texto, &QTextEdit::textChanged, this, guard([this] { TextoChange(); }));
     connect(Texto, &QTextEdit::cursorPositionChanged, this, guard([this] { TextoSelectionChange(); }));
@@ -286,11 +287,11 @@ void EditorTextos::PoeMarcadores(const AtributosParagrafo& a) {
 }
 
 AtributosParagrafo EditorTextos::RecuosDosMarcadores() const {
-    const int metade = MarcadorRegua::kLargura / 2;
+    const int half = RulerMarker::kWidth / 2;
     AtributosParagrafo a;
-    a.FirstIndent = PontosDePixels(Ruler->FirstInd->x() + metade - 6);
-    a.LeftIndent = PontosDePixels(Ruler->LeftInd->x() + metade - 6) - a.FirstIndent;
-    a.RightIndent = PontosDePixels(kLarguraPagina + metade - Ruler->RightInd->x() - 2) - 12;
+    a.FirstIndent = PontosDePixels(Ruler->FirstInd->x() + half - 6);
+    a.LeftIndent = PontosDePixels(Ruler->LeftInd->x() + half - 6) - a.FirstIndent;
+    a.RightIndent = PontosDePixels(kLarguraPagina + half - Ruler->RightInd->x() - 2) - 12;
     return a;
 }
 
@@ -329,10 +330,7 @@ void EditorTextos::TextoChange() {
 
 void EditorTextos::TextoSelectionChange() {
     atualizando_ = true;
-    struct Fim {
-        bool& flag;
-        ~Fim() { flag = false; }
-    } fim{atualizando_};
+    platform::ScopeExit fim([&] { atualizando_ = false; });
     if (!arrastando_) PoeMarcadores(Paragrafo());
     const QTextCharFormat f = Texto->currentCharFormat();
     Negrito->setChecked(f.fontWeight() >= QFont::DemiBold);
@@ -347,7 +345,7 @@ void EditorTextos::TextoSelectionChange() {
 }
 
 void EditorTextos::DesenhaRegua() {
-    Ruler->DistanciaTabulacao = Texto->tabStopDistance();
+    Ruler->TabStopDistance = Texto->tabStopDistance();
     Ruler->update();
 }
 
@@ -441,18 +439,18 @@ void EditorTextos::AtualizaBotaoColar() { Colar->setEnabled(Texto->canPaste()); 
 
 // --- ruler markers -----------------------------------------------------------
 
-void EditorTextos::RulerItemMouseDown(MarcadorRegua* marker, int x) {
+void EditorTextos::RulerItemMouseDown(RulerMarker* marker, int x) {
     posicaoAnterior_ = marker->x();
     deslocamento_ = marker->width() / 2;
     marker->move(marker->x() + x - deslocamento_, marker->y());
     arrastando_ = true;
 }
 
-void EditorTextos::RulerItemMouseMove(MarcadorRegua* marker, int x) {
+void EditorTextos::RulerItemMouseMove(RulerMarker* marker, int x) {
     if (arrastando_) marker->move(marker->x() + x - deslocamento_, marker->y());
 }
 
-void EditorTextos::RulerItemMouseUp(MarcadorRegua* marker) {
+void EditorTextos::RulerItemMouseUp(RulerMarker* marker) {
     if (marker == Ruler->FirstInd) FirstIndMouseUp();
     else if (marker == Ruler->LeftInd) LeftIndMouseUp();
     else if (marker == Ruler->RightInd) RightIndMouseUp();
@@ -460,7 +458,7 @@ void EditorTextos::RulerItemMouseUp(MarcadorRegua* marker) {
 
 void EditorTextos::FirstIndMouseUp() {
     arrastando_ = false;
-    MarcadorRegua* m = Ruler->FirstInd;
+    RulerMarker* m = Ruler->FirstInd;
     if (m->x() < kMargemRegua) {
         m->move(posicaoAnterior_, m->y());
         return;
@@ -473,7 +471,7 @@ void EditorTextos::FirstIndMouseUp() {
 
 void EditorTextos::LeftIndMouseUp() {
     arrastando_ = false;
-    MarcadorRegua* m = Ruler->LeftInd;
+    RulerMarker* m = Ruler->LeftInd;
     if (m->x() < kMargemRegua) {
         m->move(posicaoAnterior_, m->y());
         return;
@@ -487,7 +485,7 @@ void EditorTextos::LeftIndMouseUp() {
 
 void EditorTextos::RightIndMouseUp() {
     arrastando_ = false;
-    MarcadorRegua* m = Ruler->RightInd;
+    RulerMarker* m = Ruler->RightInd;
     if (m->x() > kLimiteDireito) {
         m->move(posicaoAnterior_, m->y());
         return;
@@ -531,7 +529,7 @@ void EditorTextos::LimparTexto() {
 
 void EditorTextos::LimparClick() { LimparTexto(); }
 
-bool EditorTextos::PerguntaSalvar() {
+bool EditorTextos::AskToSave() {
     if (notasInalteradas_) return true;
     const int answer = platform::ShowMessage("Changes were made. Do you want to save them?",
                                              platform::MsgIcon::Question, platform::mbYesNoCancel);
@@ -544,7 +542,7 @@ bool EditorTextos::PerguntaSalvar() {
 }
 
 void EditorTextos::AbrirClick() {
-    if (!notasInalteradas_) PerguntaSalvar();
+    if (!notasInalteradas_) AskToSave();
     if (!notasInalteradas_) return;
     const std::string path = EscolheArquivoAbrir(diretorioAbrir_);
     if (path.empty()) return;
@@ -684,7 +682,7 @@ void EditorTextos::CopiasTextoExit() {
 
 // --- the main window's moments -------------------------------------------------
 
-void EditorTextos::IniciaEditor() {
+void EditorTextos::StartEditor() {
     AtualizaLinhaColuna();
     TextoChange();
     AtualizaBotaoColar();

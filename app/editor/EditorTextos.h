@@ -29,8 +29,8 @@ class QToolButton;
 
 namespace vorel {
 
-class MarcadorRegua;
-class TRegua;
+class RulerMarker;
+class TRuler;
 
 // The paragraph attributes of the rich-edit control, in points.
 struct AtributosParagrafo {
@@ -56,7 +56,7 @@ public:
     QToolButton *Colar, *Copiar, *Recortar, *Gravar, *Limpar, *Abrir, *Negrito, *Italico, *Sublinhado, *Fontes,
         *AlinharAEsquerda, *AlinharADireita, *Centralizar, *Desfazer, *Numeracao, *ImprimeTexto;
     QLineEdit* CopiasTexto;
-    TRegua* Ruler;
+    TRuler* Ruler;
     QTextEdit* Texto;
     QStatusBar* StatusBar;
     std::array<QLabel*, 3> StatusPanels{};
@@ -73,9 +73,9 @@ public:
     void TextoChange();
     void TextoSelectionChange();
     void AlignButtonClick(int tag);
-    void RulerItemMouseDown(MarcadorRegua* marker, int x);
-    void RulerItemMouseMove(MarcadorRegua* marker, int x);
-    void RulerItemMouseUp(MarcadorRegua* marker);
+    void RulerItemMouseDown(RulerMarker* marker, int x);
+    void RulerItemMouseMove(RulerMarker* marker, int x);
+    void RulerItemMouseUp(RulerMarker* marker);
     void FirstIndMouseUp();
     void LeftIndMouseUp();
     void RightIndMouseUp();
@@ -107,13 +107,13 @@ public:
     // The main window's moments: start-up step 1 (status, Paste, ruler,
     // clipboard), start-up step 12 (paragraph defaults), entering the tab,
     // and leaving the clipboard watch when the window goes.
-    void IniciaEditor();
+    void StartEditor();
     void IniciaParagrafo();
     void EntraNaAba();
     void SaiDaCadeiaClipboard();
     // When the notes changed: asks whether to save them. False when the user
     // cancels (or the save did not complete).
-    bool PerguntaSalvar();
+    bool AskToSave();
 
     // The paragraph attributes at the caret, and setting them on the selection.
     AtributosParagrafo Paragrafo() const;

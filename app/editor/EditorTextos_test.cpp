@@ -18,7 +18,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/editor/Regua.h"
+#include "app/editor/TRuler.h"
 #include "app/rtf/Rtf.h"
 #include "app/rtf/RtfDump.h"
 #include "platform/hostio/HostFault.h"
@@ -55,7 +55,7 @@ struct Bench {
             return gravar;
         };
         QApplication::processEvents();
-        editor.IniciaEditor();
+        editor.StartEditor();
         editor.IniciaParagrafo();
     }
     std::string Panel(int i) { return editor.StatusPanels[static_cast<size_t>(i)]->text().toStdString(); }
@@ -68,9 +68,9 @@ struct Bench {
         editor.Texto->setFocus();
         QTest::keyClicks(editor.Texto, text);
     }
-    int X(MarcadorRegua* m) { return m->x(); }
+    int X(RulerMarker* m) { return m->x(); }
     // Drags a marker by dx pixels and lets go.
-    void Drag(MarcadorRegua* m, int dx) {
+    void Drag(RulerMarker* m, int dx) {
         const int half = m->width() / 2;
         editor.RulerItemMouseDown(m, half);
         editor.RulerItemMouseMove(m, half + dx);

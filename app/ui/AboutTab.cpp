@@ -28,7 +28,7 @@ const char* const kNotaJpeg =
     "on the Joint Photographic Engineering Group - JPEG format.";
 }  // namespace
 
-void TFormulario::CriaAbaSobre() {
+void TFormulario::BuildAboutTab() {
     TabSheet1_1 = new QWidget;
     TabSheet1_1->setObjectName("TabSheet1_1");
     PageControl1->addTab(TabSheet1_1, "About...");

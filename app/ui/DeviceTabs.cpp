@@ -266,7 +266,7 @@ void BuildSheetSide(QVBoxLayout& sheet, DevicePanel& panel, const SheetLayout& l
         auto* pic = new QVBoxLayout;
         auto* image = Named(new platform::TImage, original ? names.imageOriginal : names.imageEquivalent);
         image->setMinimumSize(180, 120);
-        (original ? panel.Imagem1 : panel.Imagem2) = image;
+        (original ? panel.Picture1 : panel.Picture2) = image;
         pic->addWidget(image, 1);
         if (!layout.nota.empty()) {
             auto* nota = Named(new platform::TDBText, prefix + "Nota" + (original ? "O" : ""));
@@ -286,7 +286,7 @@ void BuildSheetSide(QVBoxLayout& sheet, DevicePanel& panel, const SheetLayout& l
 
 }  // namespace
 
-void TFormulario::CriaAbaTransistores() {
+void TFormulario::BuildTransistorTab() {
     TabSheet1_2 = Named(new QWidget, "TabSheet1_2");
     PageControl1->addTab(TabSheet1_2, "Transistors");
     auto* v = new QVBoxLayout(TabSheet1_2);
@@ -304,21 +304,21 @@ void TFormulario::CriaAbaTransistores() {
         {false, {{"Ftip", "Fftip"}}, "Observacoes", false, ""},
         {false, {}, "", true, ""},
     };
-    BuildDevice(*this, transistores_, bipolares, sheets,
+    BuildDevice(*this, transistors_, bipolares, sheets,
                 {"Transistores.db", "T", "TBBuscaRapida", "TransistoresEquivalentes", "ImagemTransistor1", "ImagemTransistor2", "DBGridTO",
                  "DBGridT"});
     for (size_t i = 0; i < 9; ++i) {
-        DBGridTO[i] = transistores_.GridsOriginal[i];
-        DBGridT[i] = transistores_.GridsEquivalente[i];
+        DBGridTO[i] = transistors_.GridsOriginal[i];
+        DBGridT[i] = transistors_.GridsEquivalente[i];
     }
-    transistores_.QuickSearchEnabled = &BuscaRapidaTB;
-    TBBuscaRapida = transistores_.BuscaRapida;
-    ImagemTransistor1 = transistores_.Imagem1;
-    ImagemTransistor2 = transistores_.Imagem2;
-    TransistoresEquivalentes = transistores_.Equivalentes;
+    transistors_.QuickSearchEnabled = &BuscaRapidaTB;
+    TBBuscaRapida = transistors_.BuscaRapida;
+    ImagemTransistor1 = transistors_.Picture1;
+    ImagemTransistor2 = transistors_.Picture2;
+    TransistoresEquivalentes = transistors_.Equivalentes;
 }
 
-void TFormulario::CriaAbaDiodos() {
+void TFormulario::BuildDiodeTabs() {
     TabSheet1_3 = Named(new QWidget, "TabSheet1_3");
     PageControl1->addTab(TabSheet1_3, "Diodes");
     auto* v = new QVBoxLayout(TabSheet1_3);
@@ -334,30 +334,30 @@ void TFormulario::CriaAbaDiodos() {
         {true, {{"Identificacao", "Uso"}, {"Vrm", "Vr", "Io", "Ifsm", "Pd"}}, "", false, ""},
         {false, {}, "", true, "Nota"},
     };
-    BuildDevice(*this, diodosR_, retificadores, r,
+    BuildDevice(*this, rectifiers_, retificadores, r,
                 {"DiodosR.db", "DR", "DRBuscaRapida", "DiodosREquivalentes", "ImagemDiodoR1", "ImagemDiodoR2", "DBGridDRO", "DBGridDR"});
-    DBGridDRO = {diodosR_.GridsOriginal[0], diodosR_.GridsOriginal[1]};
-    DBGridDR = {diodosR_.GridsEquivalente[0], diodosR_.GridsEquivalente[1]};
+    DBGridDRO = {rectifiers_.GridsOriginal[0], rectifiers_.GridsOriginal[1]};
+    DBGridDR = {rectifiers_.GridsEquivalente[0], rectifiers_.GridsEquivalente[1]};
 
     const std::vector<SheetLayout> z = {
         {true, {{"Identificacao", "Marca", "Tn"}, {"Iz", "Pd", "Tj", "Rij", "Tolerancia"}}, "", false, ""},
         {false, {}, "", true, "Nota"},
     };
-    BuildDevice(*this, diodosZ_, zeners, z,
+    BuildDevice(*this, zeners_, zeners, z,
                 {"DiodosZ.db", "DZ", "DZBuscaRapida", "DiodosZEquivalentes", "ImagemDiodoZ1", "ImagemDiodoZ2", "DBGridDZO", "DBGridDZ"});
-    DBGridDZO = {diodosZ_.GridsOriginal[0], diodosZ_.GridsOriginal[1]};
-    DBGridDZ = {diodosZ_.GridsEquivalente[0], diodosZ_.GridsEquivalente[1]};
+    DBGridDZO = {zeners_.GridsOriginal[0], zeners_.GridsOriginal[1]};
+    DBGridDZ = {zeners_.GridsEquivalente[0], zeners_.GridsEquivalente[1]};
 
-    diodosR_.QuickSearchEnabled = &BuscaRapidaDR;
-    diodosZ_.QuickSearchEnabled = &BuscaRapidaDZ;
-    DRBuscaRapida = diodosR_.BuscaRapida;
-    DZBuscaRapida = diodosZ_.BuscaRapida;
-    ImagemDiodoR1 = diodosR_.Imagem1;
-    ImagemDiodoR2 = diodosR_.Imagem2;
-    ImagemDiodoZ1 = diodosZ_.Imagem1;
-    ImagemDiodoZ2 = diodosZ_.Imagem2;
-    DiodosREquivalentes = diodosR_.Equivalentes;
-    DiodosZEquivalentes = diodosZ_.Equivalentes;
+    rectifiers_.QuickSearchEnabled = &BuscaRapidaDR;
+    zeners_.QuickSearchEnabled = &BuscaRapidaDZ;
+    DRBuscaRapida = rectifiers_.BuscaRapida;
+    DZBuscaRapida = zeners_.BuscaRapida;
+    ImagemDiodoR1 = rectifiers_.Picture1;
+    ImagemDiodoR2 = rectifiers_.Picture2;
+    ImagemDiodoZ1 = zeners_.Picture1;
+    ImagemDiodoZ2 = zeners_.Picture2;
+    DiodosREquivalentes = rectifiers_.Equivalentes;
+    DiodosZEquivalentes = zeners_.Equivalentes;
 }
 
 }  // namespace vorel

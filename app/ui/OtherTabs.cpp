@@ -12,8 +12,8 @@
 #include "app/calc/AbaResistores.h"
 #include "app/editor/EditorTextos.h"
 #include "app/icsearch/AbaCI.h"
-#include "app/repair/AbaReparos.h"
-#include "app/xref/AbaReferencia.h"
+#include "app/repair/RepairTab.h"
+#include "app/xref/CrossReferenceTab.h"
 #include "app/ui/TFormulario.h"
 #include "platform/qtglue/Controls.h"
 #include "platform/dbcontrols/Image.h"
@@ -25,7 +25,7 @@ namespace vorel {
 using platform::Named;
 using platform::ScrolledContent;
 
-void TFormulario::CriaAbaCI() {
+void TFormulario::BuildICTab() {
     TabSheet6 = Named(new QWidget, "TabSheet6");
     PageControl1->addTab(TabSheet6, "IC's");
     auto* v = new QVBoxLayout(TabSheet6);
@@ -37,49 +37,49 @@ void TFormulario::CriaAbaCI() {
     v->addWidget(Named(new AbaCI(tabela, DiretorioBase), "AbaCI"));
 }
 
-void TFormulario::CriaAbaOutros() {
+void TFormulario::BuildOtherDevicesTab() {
     TabSheet1_4 = Named(new QWidget, "TabSheet1_4");
     PageControl1->addTab(TabSheet1_4, "Other devices");
     auto* v = new QVBoxLayout(ScrolledContent(TabSheet1_4));
     v->setContentsMargins(4, 4, 4, 4);
     auto* sub = new QTabWidget;
-    Resistores = new AbaResistores;
-    Capacitores = new AbaCapacitores;
-    sub->addTab(Resistores, "Resistors");
-    sub->addTab(Capacitores, "Polyester capacitors");
+    Resistors = new AbaResistores;
+    Capacitors = new AbaCapacitores;
+    sub->addTab(Resistors, "Resistors");
+    sub->addTab(Capacitors, "Polyester capacitors");
     v->addWidget(sub);
-    ImagemResistor = Resistores->ImagemResistor;
-    ImagemCapacitor = Capacitores->ImagemCapacitor;
+    ImagemResistor = Resistors->ImagemResistor;
+    ImagemCapacitor = Capacitors->ImagemCapacitor;
 }
 
-void TFormulario::CriaAbaReparos() {
+void TFormulario::BuildRepairTab() {
     TabSheet1_5 = Named(new QWidget, "TabSheet1_5");
     PageControl1->addTab(TabSheet1_5, "Repair database");
     auto* v = new QVBoxLayout(TabSheet1_5);
     v->setContentsMargins(0, 0, 0, 0);
-    AbaReparos1 = Named(new AbaReparos({&FIniciando, &BuscaRapidaBDR, &BDRInalterado}), "AbaReparos");
-    v->addWidget(AbaReparos1);
+    RepairPage = Named(new RepairTab({&StartingFlag, &BuscaRapidaBDR, &RepairFieldsUnchanged}), "AbaReparos");
+    v->addWidget(RepairPage);
 }
 
-void TFormulario::CriaAbaTextos() {
+void TFormulario::BuildTextsTab() {
     TabSheet1_6 = Named(new QWidget, "TabSheet1_6");
     PageControl1->addTab(TabSheet1_6, "Technical texts");
     auto* v = new QVBoxLayout(TabSheet1_6);
     v->setContentsMargins(0, 0, 0, 0);
-    Editor = new EditorTextos(NotasInalteradas, NomeArquivoNotas, DiretorioInicialAbrir, [this] { return FIniciando; });
+    Editor = new EditorTextos(NotesUnchanged, NotesFileName, OpenDialogStartDir, [this] { return StartingFlag; });
     v->addWidget(Editor);
     StatusBar = Editor->StatusBar;
     StatusPanels = Editor->StatusPanels;
 }
 
-void TFormulario::CriaAbaReferencia() {
+void TFormulario::BuildCrossReferenceTab() {
     TabSheet8 = Named(new QWidget, "TabSheet8");
     PageControl1->addTab(TabSheet8, "Cross-reference");
     auto* v = new QVBoxLayout(TabSheet8);
     v->setContentsMargins(0, 0, 0, 0);
-    AbaReferencia1 = Named(new AbaReferencia, "AbaReferencia");
-    PageControl10 = AbaReferencia1->PageControl10;
-    v->addWidget(AbaReferencia1);
+    CrossReferencePage = Named(new CrossReferenceTab, "AbaReferencia");
+    PageControl10 = CrossReferencePage->PageControl10;
+    v->addWidget(CrossReferencePage);
 }
 
 }  // namespace vorel

@@ -10,7 +10,7 @@
 #include "app/backup/TCaixaBackup.h"
 #include "app/data/ModuloDeDados.h"
 #include "app/ui/TFormulario.h"
-#include "app/xref/AbaReferencia.h"
+#include "app/xref/CrossReferenceTab.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/qtglue/PageControl.h"
 #include "testkit/app/TestInstallation.h"

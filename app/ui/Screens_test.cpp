@@ -65,8 +65,8 @@ TEST(SampleInstallation, StartsWithFirstCodesPicturesAndEquivalents) {
         DevicePanel& panel = f.Panel(d);
         EXPECT_EQ(panel.BuscaRapida->text().toStdString(),
                   p.modulo->Tabela(d).FieldByName("Identificacao").AsString());
-        EXPECT_FALSE(panel.Imagem1->Empty());
-        EXPECT_FALSE(panel.Imagem2->Empty());
+        EXPECT_FALSE(panel.Picture1->Empty());
+        EXPECT_FALSE(panel.Picture2->Empty());
     }
     EXPECT_FALSE(f.ImagemAbertura->Empty());
     EXPECT_FALSE(f.ImagemResistor->Empty());

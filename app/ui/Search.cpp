@@ -8,6 +8,7 @@
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
+#include "platform/runtime/ScopeExit.h"
 #include "platform/runtime/Text.h"
 #include "platform/tables/Query.h"
 #include "platform/tables/Table.h"
@@ -16,21 +17,10 @@ namespace vorel {
 
 namespace {
 
-// Clears a quick-search flag for a programmatic write into its box, and sets
-// it again whatever happens.
-class FlagOff {
-public:
-    explicit FlagOff(bool& flag) : flag_(flag) { flag_ = false; }
-    ~FlagOff() { flag_ = true; }
-    FlagOff(const FlagOff&) = delete;
-    FlagOff& operator=(const FlagOff&) = delete;
-
-private:
-    bool& flag_;
-};
-
 void WriteBox(platform::TCaseEdit& box, bool& flag, const std::string& text) {
-    FlagOff off(flag);
+    // The box's quick-search flag is off for a programmatic write, and on again whatever happens.
+    flag = false;
+    platform::ScopeExit on([&] { flag = true; });
     box.setText(QString::fromStdString(text));
 }
 
@@ -64,8 +54,8 @@ void TFormulario::QuickSearch(Device device) {
     platform::TTable& table = *p.Tabela;
     table.SetKey();
     table.FindNearest({platform::TrimControls(p.BuscaRapida->text().toStdString())});
-    modulo_->ExibeImagem(platform::TrimControls(table.FieldByName("Encapsulamento").AsString()), *p.Imagem1);
-    p.Imagem2->Clear();
+    modulo_->ExibeImagem(platform::TrimControls(table.FieldByName("Encapsulamento").AsString()), *p.Picture1);
+    p.Picture2->Clear();
     p.Pesquisa->Close();
 }
 
@@ -80,7 +70,7 @@ void TFormulario::EquivalentsSearch(Device device) {
     DevicePanel& p = Panel(device);
     if (!modulo_) return;
     platform::TTable& original = *p.Tabela;
-    if (!FIniciando)
+    if (!StartingFlag)
         WriteBox(*p.BuscaRapida, *p.QuickSearchEnabled, original.FieldByName("Identificacao").AsString());
     const DeviceCriteria& criteria = CriteriaOf(device);
     const std::string sql = BuildEquivalentsSql(criteria, PanelInput(p, original));
@@ -107,7 +97,7 @@ void TFormulario::EscreveBuscaRapida(Device device, const std::string& text) {
     Panel(device).BuscaRapida->setText(QString::fromStdString(text));
 }
 
-platform::TImage& TFormulario::ImagemOriginal(Device device) { return *Panel(device).Imagem1; }
-platform::TImage& TFormulario::ImagemEquivalente(Device device) { return *Panel(device).Imagem2; }
+platform::TImage& TFormulario::ImagemOriginal(Device device) { return *Panel(device).Picture1; }
+platform::TImage& TFormulario::ImagemEquivalente(Device device) { return *Panel(device).Picture2; }
 
 }  // namespace vorel

@@ -9,7 +9,7 @@
 #include "app/calc/AbaResistores.h"
 #include "app/data/VersaoTabelas.h"
 #include "app/editor/EditorTextos.h"
-#include "app/repair/AbaReparos.h"
+#include "app/repair/RepairTab.h"
 #include "app/ui/TFormulario.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/Image.h"
@@ -24,11 +24,11 @@ namespace vorel {
 
 void TFormulario::InicializaFormulario() {
     platform::WaitCursor hourglass;
-    IniciaEditor();
-    if (!FIniciando) return;
-    DiretorioInicialAbrir = DiretorioBase + "/library";
+    StartEditor();
+    if (!StartingFlag) return;
+    OpenDialogStartDir = DiretorioBase + "/library";
     for (QComboBox* combo : PercentCombos) combo->setCurrentIndex(0);
-    IniciaCombosCalculadoras();
+    StartCalculatorCombos();
     if (!modulo_) return;
     modulo_->AbreBancosDeDados();
     if (modulo_->TerminacaoPedida()) return;
@@ -36,28 +36,28 @@ void TFormulario::InicializaFormulario() {
     modulo_->ExibeImagem("abertura", *ImagemAbertura);
     modulo_->ExibeImagem("cap_poli", *ImagemCapacitor);
     modulo_->ExibeImagem("resistor", *ImagemResistor);
-    CopiaReparoAtual();
+    CopyCurrentRepair();
     // These writes start quick searches, which find the records already current.
     for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
         DevicePanel& p = Panel(d);
         p.BuscaRapida->setText(QString::fromStdString(p.Tabela->FieldByName("Identificacao").AsString()));
     }
-    CopiaFabricanteReparo();
+    CopyRepairCompany();
     PesquisaTransistoresEquivalentes();
     PesquisaDiodosREquivalentes();
     PesquisaDiodosZEquivalentes();
     for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
         DevicePanel& p = Panel(d);
         const std::string pacote = platform::TrimControls(p.Tabela->FieldByName("Encapsulamento").AsString());
-        modulo_->ExibeImagem(pacote, *p.Imagem1);
-        modulo_->ExibeImagem(pacote, *p.Imagem2);
+        modulo_->ExibeImagem(pacote, *p.Picture1);
+        modulo_->ExibeImagem(pacote, *p.Picture2);
     }
     RefreshGrids();
-    IniciaParagrafoEditor();
-    BDRInalterado = true;
-    NotasInalteradas = true;
+    StartEditorParagraph();
+    RepairFieldsUnchanged = true;
+    NotesUnchanged = true;
     for (QLabel* l : {QtdeTR, QtdeDR, QtdeDZ, QtdeCI, Aviso, Aviso2}) l->setVisible(true);
-    FIniciando = false;
+    StartingFlag = false;
 }
 
 // The grids follow their datasets on their own; a repaint is all that is left.
@@ -68,7 +68,7 @@ void TFormulario::RefreshGrids() {
     }
 }
 
-void TFormulario::ExibeRegistroBDR() { AbaReparos1->ExibeRegistroBDR(); }
+void TFormulario::ExibeRegistroBDR() { RepairPage->ExibeRegistroBDR(); }
 
 // The application ends once the running handler is done.
 void TFormulario::Termina() {
@@ -77,21 +77,21 @@ void TFormulario::Termina() {
 
 // The editor's part of the start-up: line and column, Paste state, ruler,
 // clipboard watch.
-void TFormulario::IniciaEditor() { Editor->IniciaEditor(); }
+void TFormulario::StartEditor() { Editor->StartEditor(); }
 
 // Every colour combo of the calculators on item 0.
-void TFormulario::IniciaCombosCalculadoras() {
-    Resistores->IniciaCombos();
-    Capacitores->IniciaCombos();
+void TFormulario::StartCalculatorCombos() {
+    Resistors->IniciaCombos();
+    Capacitors->IniciaCombos();
 }
 
-void TFormulario::CopiaReparoAtual() { AbaReparos1->CopiaRegistroAtual(); }
+void TFormulario::CopyCurrentRepair() { RepairPage->CopyCurrentRecord(); }
 
-void TFormulario::CopiaFabricanteReparo() { AbaReparos1->CopiaFabricante(); }
+void TFormulario::CopyRepairCompany() { RepairPage->CopyCompany(); }
 
 // The editor's paragraph defaults (markers at 60 and 730 pixels). The right
 // indent depends on the ruler's width, so the hidden tab is laid out first.
-void TFormulario::IniciaParagrafoEditor() {
+void TFormulario::StartEditorParagraph() {
     if (!TabSheet1_6->isVisible()) {
         TabSheet1_6->resize(PageControl1->currentWidget()->size());
         TabSheet1_6->layout()->activate();

@@ -13,11 +13,11 @@
 #include "app/backup/Backup.h"
 #include "app/backup/TCaixaBackup.h"
 #include "app/editor/EditorTextos.h"
-#include "app/legend/CaixaLegenda.h"
-#include "app/repair/AbaReparos.h"
+#include "app/legend/TCaixaLegenda.h"
+#include "app/repair/RepairTab.h"
 #include "app/ui/AppIcon.h"
-#include "app/update/CaixaAtualiza.h"
-#include "app/xref/AbaReferencia.h"
+#include "app/update/TCaixaAtualiza.h"
+#include "app/xref/CrossReferenceTab.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/DBText.h"
 #include "platform/qtglue/CaseEdit.h"
@@ -47,24 +47,24 @@ TFormulario::TFormulario(QWidget* parent) : QMainWindow(parent) {
     PageControl1->OnChanging = [this] { return PageControl1Changing(); };
     setCentralWidget(PageControl1);
 
-    CriaMenu();
-    CriaAbaSobre();
-    CriaAbaTransistores();
-    CriaAbaDiodos();
-    CriaAbaCI();
-    CriaAbaOutros();
-    CriaAbaReparos();
-    CriaAbaTextos();
-    CriaAbaReferencia();
+    BuildMenu();
+    BuildAboutTab();
+    BuildTransistorTab();
+    BuildDiodeTabs();
+    BuildICTab();
+    BuildOtherDevicesTab();
+    BuildRepairTab();
+    BuildTextsTab();
+    BuildCrossReferenceTab();
     PageControl1->setCurrentWidget(TabSheet1_1);
-    LigaEventos();
+    ConnectEvents();
 
-    NomeArquivoNotas = "Untitled";
+    NotesFileName = "Untitled";
     StatusPanels[2]->setText("Editing: Untitled");
     QApplication::processEvents();
 }
 
-void TFormulario::LigaEventos() {
+void TFormulario::ConnectEvents() {
     auto guard = [](auto handler) { return [handler] { platform::Guarded(handler); }; };
     PageControl1->OnChange = [this] { PageControl1Change(); };
     connect(TBBuscaRapida, &QLineEdit::textChanged, this, guard([this] { TBBuscaRapidaChange(); }));
@@ -90,12 +90,12 @@ void TFormulario::SetModuloDeDados(TModuloDeDados* modulo) {
     if (modulo_) modulo_->DefineJanela(nullptr);
     modulo_ = modulo;
     if (modulo_) modulo_->DefineJanela(this);
-    LigaDados();
+    ConnectData();
 }
 
 // Grids, labels and memos of the data sheets onto the device tables (the
 // original) and the equivalents queries.
-void TFormulario::LigaDados() {
+void TFormulario::ConnectData() {
     for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
         DevicePanel& p = Panel(d);
         p.Tabela = modulo_ ? &modulo_->Tabela(d) : nullptr;
@@ -109,11 +109,11 @@ void TFormulario::LigaDados() {
             if (auto* memo = qobject_cast<platform::TDBMemo*>(w)) memo->SetDataSet(ds);
         }
     }
-    AbaReparos1->Liga(modulo_);
-    AbaReferencia1->Liga(modulo_);
+    RepairPage->Attach(modulo_);
+    CrossReferencePage->Attach(modulo_);
 }
 
-void TFormulario::CriaMenu() {
+void TFormulario::BuildMenu() {
     QMenuBar* bar = menuBar();
     Opcoes1 = bar->addMenu("&Options");
     Opcoes1->setObjectName("Opcoes1");
@@ -159,8 +159,8 @@ void TFormulario::showEvent(QShowEvent* e) {
 }
 
 void TFormulario::FormShow() {
-    if (!FIniciando) return;
-    PodeMudarAba = true;
+    if (!StartingFlag) return;
+    TabChangeAllowed = true;
     Opcoes1->setEnabled(true);
     QApplication::processEvents();
     InicializaFormulario();
@@ -170,7 +170,7 @@ void TFormulario::closeEvent(QCloseEvent* e) {
     // Unsaved notes, then unsaved repair fields, are asked about first;
     // Cancel (or a save that did not complete) keeps the window open.
     bool fecha = false;
-    platform::Guarded([&] { fecha = Editor->PerguntaSalvar() && AbaReparos1->PerguntaSalvar(); });
+    platform::Guarded([&] { fecha = Editor->AskToSave() && RepairPage->AskToSave(); });
     if (!fecha) {
         e->ignore();
         return;
@@ -190,18 +190,18 @@ void TFormulario::Sobre1Click() { PageControl1->setCurrentWidget(TabSheet1_1); }
 void TFormulario::Encerrar1Click() { close(); }
 
 void TFormulario::Legenda1Click() {
-    delete CaixaLegenda.data();
-    CaixaLegenda = new TCaixaLegenda(DiretorioBase, this);
-    CaixaLegenda->exec();
+    delete LegendDialog.data();
+    LegendDialog = new TCaixaLegenda(DiretorioBase, this);
+    LegendDialog->exec();
 }
 
 // Backup and restore reopen the repair table on its first record: unsaved
 // repair fields are asked about first.
 void TFormulario::FazerBackupdosBancosdeDados1Click() {
-    if (modulo_ && AbaReparos1->PerguntaSalvar()) BackupGeral(*modulo_);
+    if (modulo_ && RepairPage->AskToSave()) BackupGeral(*modulo_);
 }
 void TFormulario::RecuperarBackupdosBancosdeDados1Click() {
-    if (modulo_ && AbaReparos1->PerguntaSalvar()) MostraCaixaBackup(*modulo_, this);
+    if (modulo_ && RepairPage->AskToSave()) ShowBackupDialog(*modulo_, this);
 }
 
 void TFormulario::Verificaratualizacoes1Click() {
@@ -210,11 +210,11 @@ void TFormulario::Verificaratualizacoes1Click() {
 
 DevicePanel& TFormulario::Panel(Device device) {
     switch (device) {
-        case Device::Transistores: return transistores_;
-        case Device::DiodosR: return diodosR_;
+        case Device::Transistores: return transistors_;
+        case Device::DiodosR: return rectifiers_;
         case Device::DiodosZ: break;
     }
-    return diodosZ_;
+    return zeners_;
 }
 
 }  // namespace vorel

@@ -37,8 +37,8 @@ class TQuery;
 namespace vorel {
 
 class AbaCapacitores;
-class AbaReferencia;
-class AbaReparos;
+class CrossReferenceTab;
+class RepairTab;
 class AbaResistores;
 class EditorTextos;
 class TCaixaLegenda;
@@ -50,8 +50,8 @@ struct DevicePanel {
     Device device;
     platform::TCaseEdit* BuscaRapida = nullptr;
     bool* QuickSearchEnabled = nullptr;  // the window's flag for this box
-    platform::TImage* Imagem1 = nullptr;  // the device's package picture
-    platform::TImage* Imagem2 = nullptr;  // the equivalent's
+    platform::TImage* Picture1 = nullptr;  // the device's package picture
+    platform::TImage* Picture2 = nullptr;  // the equivalent's
     QPushButton* Equivalentes = nullptr;
     std::vector<platform::TDBGrid*> GridsOriginal, GridsEquivalente;
     std::vector<QCheckBox*> Checks;  // by criterion, in the criteria order
@@ -75,22 +75,22 @@ public:
 
     // Program-wide state of the main window.
     std::string DiretorioBase;        // base directory, no trailing separator
-    bool FIniciando = true;           // starting: until the end of the first-show start-up
-    bool PodeMudarAba = false;        // tab change allowed
+    bool StartingFlag = true;         // starting: until the end of the first-show start-up
+    bool TabChangeAllowed = false;    // tab change allowed
     bool BuscaRapidaTB = true;        // quick-search enabled: transistors
     bool BuscaRapidaDR = true;        //   rectifier diodes
     bool BuscaRapidaDZ = true;        //   zener diodes
     bool BuscaRapidaBDR = true;       //   repairs
-    bool BDRInalterado = true;        // repair fields unchanged
-    bool NotasInalteradas = true;     // notes unchanged
-    std::string NomeArquivoNotas = "Untitled";
-    std::string DiretorioInicialAbrir;  // the editor's open dialog starts here
+    bool RepairFieldsUnchanged = true;  // repair fields unchanged
+    bool NotesUnchanged = true;       // notes unchanged
+    std::string NotesFileName = "Untitled";
+    std::string OpenDialogStartDir;   // the editor's open dialog starts here
 
     // Handlers.
     void FormShow();
     void InicializaFormulario();
     void FormClose();
-    bool PageControl1Changing() const { return PodeMudarAba; }
+    bool PageControl1Changing() const { return TabChangeAllowed; }
     void PageControl1Change();
     void Conteudo1Click();
     void Sobre1Click();
@@ -112,7 +112,7 @@ public:
     void PesquisaDiodosZEquivalentes();
 
     // The window side of the data module's after-scroll handlers.
-    bool Iniciando() const override { return FIniciando; }
+    bool Iniciando() const override { return StartingFlag; }
     void HabilitaBuscaRapida(Device device, bool enabled) override;
     void EscreveBuscaRapida(Device device, const std::string& text) override;
     platform::TImage& ImagemOriginal(Device device) override;
@@ -139,7 +139,7 @@ public:
     platform::TLinkLabel *EMail = nullptr, *HomePage = nullptr;
 
     // The legend dialog of the last F2, kept after use.
-    QPointer<TCaixaLegenda> CaixaLegenda;
+    QPointer<TCaixaLegenda> LegendDialog;
 
     // Devices.
     platform::TCaseEdit *TBBuscaRapida = nullptr, *DRBuscaRapida = nullptr, *DZBuscaRapida = nullptr;
@@ -151,8 +151,8 @@ public:
     std::vector<QComboBox*> PercentCombos;  // every percentage combo, in the start-up order
 
     // The calculators of "Other devices" and their pictures.
-    AbaResistores* Resistores = nullptr;
-    AbaCapacitores* Capacitores = nullptr;
+    AbaResistores* Resistors = nullptr;
+    AbaCapacitores* Capacitors = nullptr;
     platform::TImage *ImagemResistor = nullptr, *ImagemCapacitor = nullptr;
     // The technical-text editor, and its status bar: line and column,
     // "Modified", the file name.
@@ -160,40 +160,40 @@ public:
     QStatusBar* StatusBar = nullptr;
     std::array<QLabel*, 3> StatusPanels{};
     platform::TPageControl* PageControl10 = nullptr;
-    AbaReparos* AbaReparos1 = nullptr;        // the repair tab's content
-    AbaReferencia* AbaReferencia1 = nullptr;  // the cross-reference tab's content
+    RepairTab* RepairPage = nullptr;                  // the repair tab's content
+    CrossReferenceTab* CrossReferencePage = nullptr;  // the cross-reference tab's content
 
 protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    void CriaMenu();
-    void CriaAbaSobre();
-    void CriaAbaTransistores();
-    void CriaAbaDiodos();
-    void CriaAbaCI();
-    void CriaAbaOutros();
-    void CriaAbaReparos();
-    void CriaAbaTextos();
-    void CriaAbaReferencia();
-    void LigaDados();
-    void LigaEventos();
+    void BuildMenu();
+    void BuildAboutTab();
+    void BuildTransistorTab();
+    void BuildDiodeTabs();
+    void BuildICTab();
+    void BuildOtherDevicesTab();
+    void BuildRepairTab();
+    void BuildTextsTab();
+    void BuildCrossReferenceTab();
+    void ConnectData();
+    void ConnectEvents();
 
     // Start-up steps that belong to the editor, the repair tab and the
     // calculators; each is filled where its feature is built.
-    void IniciaEditor();
-    void IniciaCombosCalculadoras();
-    void CopiaReparoAtual();
-    void CopiaFabricanteReparo();
-    void IniciaParagrafoEditor();
+    void StartEditor();
+    void StartCalculatorCombos();
+    void CopyCurrentRepair();
+    void CopyRepairCompany();
+    void StartEditorParagraph();
     void RefreshGrids();
 
     void QuickSearch(Device device);
     void EquivalentsSearch(Device device);
 
     TModuloDeDados* modulo_ = nullptr;
-    DevicePanel transistores_{Device::Transistores}, diodosR_{Device::DiodosR}, diodosZ_{Device::DiodosZ};
+    DevicePanel transistors_{Device::Transistores}, rectifiers_{Device::DiodosR}, zeners_{Device::DiodosZ};
     bool shown_ = false;
 };
 

@@ -23,8 +23,8 @@
 #include "app/data/Esquemas.h"
 #include "app/data/ModuloDeDados.h"
 #include "app/editor/EditorTextos.h"
-#include "app/editor/Regua.h"
-#include "app/legend/CaixaLegenda.h"
+#include "app/editor/TRuler.h"
+#include "app/legend/TCaixaLegenda.h"
 #include "app/ui/TFormulario.h"
 #include "platform/controls/LinkLabel.h"
 #include "platform/dbcontrols/DBGrid.h"
@@ -103,9 +103,9 @@ TEST(TFormulario, CreationSetsFlagsTabsMenuAndAboutTexts) {
     EXPECT_EQ(f.windowTitle().toStdString(), "Vorel - Electronics");
     EXPECT_EQ(f.DiretorioBase, inst.Base().string());
     EXPECT_TRUE(f.Iniciando());
-    EXPECT_FALSE(f.PodeMudarAba);
-    EXPECT_TRUE(f.BuscaRapidaTB && f.BuscaRapidaDR && f.BuscaRapidaDZ && f.BuscaRapidaBDR && f.BDRInalterado);
-    EXPECT_EQ(f.NomeArquivoNotas, "Untitled");
+    EXPECT_FALSE(f.TabChangeAllowed);
+    EXPECT_TRUE(f.BuscaRapidaTB && f.BuscaRapidaDR && f.BuscaRapidaDZ && f.BuscaRapidaBDR && f.RepairFieldsUnchanged);
+    EXPECT_EQ(f.NotesFileName, "Untitled");
     EXPECT_EQ(f.StatusPanels[2]->text().toStdString(), "Editing: Untitled");
 
     std::vector<std::string> tabs;
@@ -171,7 +171,7 @@ TEST(TFormulario, TabsRefuseChangesUntilTheFirstShowThenAllAreReachable) {
     EXPECT_EQ(f.PageControl1->currentIndex(), 0);
 
     p.Show();
-    EXPECT_TRUE(f.PodeMudarAba);
+    EXPECT_TRUE(f.TabChangeAllowed);
     EXPECT_TRUE(f.Opcoes1->isEnabled());
     for (int i = 1; i < f.PageControl1->count(); ++i) {
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(i).center());
@@ -463,8 +463,8 @@ TEST(TFormulario, LegendLinksAndWaitingItems) {
         EXPECT_EQ(seen.toStdString(), "Legend");
         ASSERT_EQ(m.shown.size(), 1u);
         EXPECT_EQ(m.shown[0].text, "O arquivo Legenda.rtf não foi localizado, carregando o arquivo auxiliar.");
-        ASSERT_FALSE(f.CaixaLegenda.isNull());  // kept after use
-        EXPECT_EQ(f.CaixaLegenda->ExibeLegenda->document()->begin().text().toStdString(), "Símbols");
+        ASSERT_FALSE(f.LegendDialog.isNull());  // kept after use
+        EXPECT_EQ(f.LegendDialog->ExibeLegenda->document()->begin().text().toStdString(), "Símbols");
 
         // The About tab's addresses open through the shell on a press.
         QTest::mousePress(f.EMail, Qt::LeftButton);
@@ -485,11 +485,11 @@ TEST(TFormulario, TechnicalTextsStartCleanAndClosingAsksAboutUnsavedNotes) {
     EditorTextos& e = *f.Editor;
     EXPECT_EQ(f.StatusPanels[0]->text().toStdString(), "Line:   1   Col:   1");
     EXPECT_EQ(f.StatusPanels[1]->text().toStdString(), "");
-    EXPECT_EQ(f.DiretorioInicialAbrir, f.DiretorioBase + "/library");
+    EXPECT_EQ(f.OpenDialogStartDir, f.DiretorioBase + "/library");
     // The calculators start on their first colours with no result.
-    EXPECT_EQ(f.Resistores->Cor1->currentText().toStdString(), "Brown");
-    EXPECT_EQ(f.Capacitores->TensaoCapacitor->currentIndex(), 0);
-    EXPECT_EQ(f.Resistores->Valor->text().toStdString(), "n/a");
+    EXPECT_EQ(f.Resistors->Cor1->currentText().toStdString(), "Brown");
+    EXPECT_EQ(f.Capacitors->TensaoCapacitor->currentIndex(), 0);
+    EXPECT_EQ(f.Resistors->Valor->text().toStdString(), "n/a");
     // Start-up markers: 60, 60 and 730 pixels; the text takes their indents.
     EXPECT_EQ(e.Ruler->RightInd->x(), 730);
     EXPECT_EQ(e.Paragrafo().FirstIndent, PontosDePixels(60 + 5 - 6));
@@ -500,7 +500,7 @@ TEST(TFormulario, TechnicalTextsStartCleanAndClosingAsksAboutUnsavedNotes) {
     QApplication::setActiveWindow(&f);
     e.Texto->setFocus();
     QTest::keyClicks(e.Texto, "bench notes");
-    EXPECT_FALSE(f.NotasInalteradas);
+    EXPECT_FALSE(f.NotesUnchanged);
     EXPECT_EQ(f.StatusPanels[1]->text().toStdString(), "Modified");
 
     // Closing asks; Cancel keeps the window and the notes.

@@ -11,7 +11,7 @@
 #include "VersaoPrograma.h"
 #include "app/data/ModuloDeDados.h"
 #include "app/ui/TFormulario.h"
-#include "app/update/CaixaAtualiza.h"
+#include "app/update/TCaixaAtualiza.h"
 #include "platform/qtglue/Messenger.h"
 #include "testkit/app/TestInstallation.h"
 #include "testkit/files/TempDir.h"

@@ -11,9 +11,9 @@
 
 #include "app/backup/TCaixaBackup.h"
 #include "app/data/ModuloDeDados.h"
-#include "app/repair/AbaReparos.h"
+#include "app/repair/RepairTab.h"
 #include "app/ui/TFormulario.h"
-#include "app/xref/AbaReferencia.h"
+#include "app/xref/CrossReferenceTab.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/qtglue/CaseEdit.h"
 #include "platform/qtglue/Messenger.h"
@@ -35,18 +35,18 @@ TEST(UserTablesInTheWindow, StartUpScrollGridsAndTheBackupItems) {
     f->resize(1366, 768);
     f->show();
     ASSERT_TRUE(m.shown.empty()) << m.shown[0].text;
-    AbaReparos& r = *f->AbaReparos1;
+    RepairTab& r = *f->RepairPage;
     // Start-up: the first repair record in the fields and its company in the box; nothing changed.
     EXPECT_EQ(r.BDRFabricante->text().toStdString(), "Akai");
     EXPECT_EQ(r.BDRBuscaRapida->text().toStdString(), "Akai");
-    EXPECT_TRUE(f->BDRInalterado);
+    EXPECT_TRUE(f->RepairFieldsUnchanged);
     EXPECT_EQ(r.DBGridBDR1->VisibleRows().size(), 2u);
     // Scrolling the table reaches the tab through the data module.
     modulo.TabelaBDR.Last();
     EXPECT_EQ(r.BDRFabricante->text().toStdString(), "Sony");
     EXPECT_EQ(r.BDRBuscaRapida->text().toStdString(), "Sony");
-    EXPECT_EQ(f->AbaReferencia1->DBGridXR1->VisibleRows().size(), 1u);
-    EXPECT_EQ(f->PageControl10, f->AbaReferencia1->PageControl10);
+    EXPECT_EQ(f->CrossReferencePage->DBGridXR1->VisibleRows().size(), 1u);
+    EXPECT_EQ(f->PageControl10, f->CrossReferencePage->PageControl10);
 
     // F4 with unsaved repair fields asks first: Cancel keeps them and makes no backup.
     r.BDRDefeito->setText("Hum and buzz");
@@ -68,7 +68,7 @@ TEST(UserTablesInTheWindow, StartUpScrollGridsAndTheBackupItems) {
     EXPECT_TRUE(std::filesystem::exists(inst.Data() / "backup" / "Reparos.db"));
     EXPECT_TRUE(std::filesystem::exists(inst.Data() / "backup" / "DS.db"));
     EXPECT_EQ(r.BDRFabricante->text().toStdString(), "Akai");
-    EXPECT_EQ(f->AbaReferencia1->DBGridXR1->VisibleRows().size(), 1u);
+    EXPECT_EQ(f->CrossReferencePage->DBGridXR1->VisibleRows().size(), 1u);
 
     // F5: the dialog on the backup folder; Cancel closes it.
     QTimer::singleShot(0, [] {

@@ -462,6 +462,7 @@ void TBDE50FileSet::AddLocaleFiles() {
     try {
         isDir = platform::Files().DirectoryExists(*dir);
     } catch (const std::exception&) {
+        // A folder that cannot be looked at counts as missing.
     }
     if (!isDir) throw IEInstallBDE(kNoLocaleFiles);
     for (const char* name :

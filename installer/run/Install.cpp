@@ -141,6 +141,7 @@ void TCustomInstall::RunCleanupBatch() {
         Services().ShowMessage(TranslateString("The temporary setup files could not all be removed:") + lines,
                                platform::MsgIcon::Warning, platform::mbOK);
     } catch (const std::exception&) {
+        // Only a warning, and the program is ending.
     }
 }
 

@@ -74,6 +74,7 @@ std::set<std::string> SystemFolders() {
         try {
             add(folder());
         } catch (const std::exception&) {
+            // A folder the system cannot name needs no protecting.
         }
     }
     add(platform::CurrentSystemRoot().Facts().TempDir());

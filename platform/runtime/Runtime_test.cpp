@@ -58,3 +58,18 @@ TEST(PathCase, ExistingComponentsMatchAnyCaseNewOnesKeepTheirs) {
     EXPECT_EQ(ResolveCase(base, "DATA/temp/New File.txt"), base / "Data" / "Temp" / "New File.txt");
     EXPECT_EQ(ResolveCase(base, "\\Missing\\Sub"), base / "Missing" / "Sub");
 }
+
+#include <stdexcept>
+
+#include "platform/runtime/ScopeExit.h"
+
+TEST(ScopeExit, RunsOnceAndNeverThrowsFromItsDestructor) {
+    int runs = 0;
+    {
+        ScopeExit step([&] { ++runs; });
+        step.Run();
+    }
+    EXPECT_EQ(runs, 1);
+    EXPECT_NO_THROW({ ScopeExit failing([] { throw std::runtime_error("x"); }); });
+    EXPECT_THROW(ScopeExit([] { throw std::runtime_error("x"); }).Run(), std::runtime_error);
+}

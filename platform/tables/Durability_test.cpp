@@ -182,6 +182,7 @@ void AppendToken(TTable& t, const std::string& token) {
             t.Post();
             return;
         } catch (const ERecordChanged&) {
+            // Another writer won the race: read its row and try again.
         }
     }
 }

@@ -85,6 +85,7 @@ public:
         if (open_) try {
                 table_.Rollback();
             } catch (...) {
+                // A destructor must not throw; the error that left the scope says more.
             }
     }
     void Commit() {

@@ -43,6 +43,7 @@ void ReadCommittedTable(const std::string& path, const std::function<bool(const 
         try {
             db.Exec("ROLLBACK");
         } catch (const EDBEngineError&) {
+            // The error that stopped the read is the one to report.
         }
         throw;
     }

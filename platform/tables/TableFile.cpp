@@ -363,6 +363,7 @@ void TableFile::CheckKeyTypes(const std::string& path, bool readOnly, CheckedKey
         try {
             db_.Exec("ROLLBACK");
         } catch (const EDBEngineError&) {
+            // The table is reported damaged either way.
         }
         db_.Fail(kDamaged);
     }

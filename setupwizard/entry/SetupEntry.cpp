@@ -43,6 +43,7 @@ std::string SetupExeName(const std::vector<std::string>& arguments) {
     try {
         return platform::Files().WinPathOf(QApplication::applicationFilePath().toStdString());
     } catch (const std::exception&) {
+        // Not inside the system root: the -s switch below names it instead.
     }
     // The last -s wins, as the engine reads its command line.
     std::string source;

@@ -1,4 +1,4 @@
-#include "app/backup/DirectoryList.h"
+#include "app/backup/TDirectoryListBox.h"
 
 #include <QKeyEvent>
 #include <QStyle>

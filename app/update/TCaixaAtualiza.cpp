@@ -1,4 +1,4 @@
-#include "app/update/CaixaAtualiza.h"
+#include "app/update/TCaixaAtualiza.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "app/repair/AbaReparos.h"
+#include "app/repair/RepairTab.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ std::string Bytes(const std::filesystem::path& p) {
 
 // The window's side as far as the repair tab is concerned.
 struct Janela : LadoJanela {
-    AbaReparos* aba = nullptr;
+    RepairTab* aba = nullptr;
     platform::TImage imagem;
     bool iniciando = false;
     bool Iniciando() const override { return iniciando; }
@@ -46,8 +46,8 @@ struct Reparos : ::testing::Test {
     platform::ScriptedMessenger boxes;
     DadosDeTeste dados;
     bool iniciando = false, buscaRapida = true, inalterado = true;
-    std::unique_ptr<TModuloDeDados> modulo;  // outlives the tab's grid
-    AbaReparos aba{{&iniciando, &buscaRapida, &inalterado}};
+    std::unique_ptr<TModuloDeDados> module;  // outlives the tab's grid
+    RepairTab aba{{&iniciando, &buscaRapida, &inalterado}};
     Janela janela;
 
     void SetUp() override {
@@ -59,11 +59,11 @@ struct Reparos : ::testing::Test {
         add("Panasonic", "VCR", "NV-SD20", "Eats tapes", "Clean the pinch roller");
         add("Sony", "TV", "KV-21", "No picture", "Check the flyback\nand the HV");
         janela.aba = &aba;
-        modulo = dados.Modulo();
-        modulo->DefineJanela(&janela);
-        aba.Liga(modulo.get());
+        module = dados.Modulo();
+        module->DefineJanela(&janela);
+        aba.Attach(module.get());
         aba.resize(800, 500);
-        modulo->TabelaBDR.First();
+        module->TabelaBDR.First();
     }
     std::vector<std::string> Campos() {
         return {aba.BDRFabricante->text().toStdString(), aba.BDREquipamento->text().toStdString(),
@@ -77,13 +77,13 @@ struct Reparos : ::testing::Test {
         aba.BDRDefeito->setText(d);
         aba.BDRDescricao->setPlainText(s);
     }
-    std::string Solucao(const char* fabricante) {
+    std::string Solucao(const char* company) {
         platform::TTable t;
         t.DatabaseName = dados.Data().string();
         t.TableName = "Reparos.db";
         t.Open();
         t.SetKey();
-        return t.FindKey({fabricante}) ? t.FieldByName("Descricao").AsString() : "(none)";
+        return t.FindKey({company}) ? t.FieldByName("Descricao").AsString() : "(none)";
     }
 };
 
@@ -98,15 +98,15 @@ TEST_F(Reparos, ScrollingCopiesTheRecordAndQuickSearchFindsByCompanyIgnoringCase
     aba.BDRDefeito->setText("edited");
     EXPECT_FALSE(inalterado);
     boxes.answers = {platform::mrCancel};
-    modulo->TabelaBDR.Last();
+    module->TabelaBDR.Last();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Changes were made. Do you want to save them?");
     EXPECT_EQ(boxes.shown[0].buttons, platform::mbYesNoCancel);
     EXPECT_EQ(Campos()[3], "edited");
-    EXPECT_EQ(modulo->TabelaBDR.FieldByName("Fabricante").AsString(), "Panasonic");
+    EXPECT_EQ(module->TabelaBDR.FieldByName("Fabricante").AsString(), "Panasonic");
     EXPECT_FALSE(inalterado);
     boxes.answers = {platform::mrNo};
-    modulo->TabelaBDR.Last();
+    module->TabelaBDR.Last();
     EXPECT_EQ(Campos()[0], "Sony");
     EXPECT_EQ(Campos()[4], "Check the flyback\nand the HV");
     EXPECT_TRUE(inalterado);
@@ -118,7 +118,7 @@ TEST_F(Reparos, ScrollingCopiesTheRecordAndQuickSearchFindsByCompanyIgnoringCase
     aba.BDRBuscaRapida->setFocus();
     QTest::keyClicks(aba.BDRBuscaRapida, "PHI");
     EXPECT_EQ(aba.BDRBuscaRapida->text().toStdString(), "phi");
-    EXPECT_EQ(modulo->TabelaBDR.FieldByName("Fabricante").AsString(), "Philips");
+    EXPECT_EQ(module->TabelaBDR.FieldByName("Fabricante").AsString(), "Philips");
     EXPECT_EQ(Campos()[0], "Philips");
     EXPECT_TRUE(inalterado);
     // Past the last company: the last record.
@@ -138,14 +138,14 @@ TEST_F(Reparos, ScrollingCopiesTheRecordAndQuickSearchFindsByCompanyIgnoringCase
     EXPECT_EQ(Campos()[0], "Panasonic");
     EXPECT_TRUE(inalterado);
     // Moving with the grid after a Yes: the move starts from the record left.
-    modulo->TabelaBDR.First();
+    module->TabelaBDR.First();
     aba.BDRDescricao->setPlainText("Clean the pinch roller and the heads");
     boxes.answers = {platform::mrYes, platform::mrYes};
-    modulo->TabelaBDR.Next();
+    module->TabelaBDR.Next();
     EXPECT_EQ(Solucao("Panasonic"), "Clean the pinch roller and the heads");
     EXPECT_EQ(Campos()[0], "Philips");
     boxes.shown.clear();
-    modulo->TabelaBDR.Last();
+    module->TabelaBDR.Last();
 
     // A one-record table: a click on the grid copies it again.
     aba.BDRFabricante->setText("typed");
@@ -163,15 +163,15 @@ TEST_F(Reparos, ScrollingCopiesTheRecordAndQuickSearchFindsByCompanyIgnoringCase
 
 TEST_F(Reparos, ClearAsksOnlyWhenChangedAndHonoursEachAnswer) {
     // Unchanged: emptied without a question.
-    aba.Limpa();
+    aba.ClearFields();
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(Campos(), (std::vector<std::string>(5, "")));
 
     // Cancel keeps the fields.
-    modulo->TabelaBDR.First();
+    module->TabelaBDR.First();
     aba.BDRDescricao->setPlainText("new text");
     boxes.answers = {platform::mrCancel};
-    aba.Limpa();
+    aba.ClearFields();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Changes were made. Do you want to save them?");
     EXPECT_EQ(boxes.shown[0].buttons, platform::mbYesNoCancel);
@@ -181,15 +181,15 @@ TEST_F(Reparos, ClearAsksOnlyWhenChangedAndHonoursEachAnswer) {
 
     // No empties them and saves nothing.
     boxes.answers = {platform::mrNo};
-    aba.Limpa();
+    aba.ClearFields();
     EXPECT_EQ(Campos(), (std::vector<std::string>(5, "")));
     EXPECT_EQ(Solucao("Panasonic"), "Clean the pinch roller");
 
     // Yes saves (the record exists: the overwrite question, answered Yes), then empties.
-    modulo->TabelaBDR.First();
+    module->TabelaBDR.First();
     aba.BDRDescricao->setPlainText("Replace the idler");
     boxes.answers = {platform::mrYes, platform::mrYes};
-    aba.Limpa();
+    aba.ClearFields();
     EXPECT_EQ(boxes.shown.size(), 4u);
     EXPECT_EQ(boxes.shown[3].text, "This record already exists. Overwrite it?");
     EXPECT_EQ(Solucao("Panasonic"), "Replace the idler");
@@ -199,7 +199,7 @@ TEST_F(Reparos, ClearAsksOnlyWhenChangedAndHonoursEachAnswer) {
     // Yes whose save is refused keeps the fields.
     Preenche("Akai", "", "", "", "half typed");
     boxes.answers = {platform::mrYes};
-    aba.Limpa();
+    aba.ClearFields();
     EXPECT_EQ(boxes.shown.back().text, "The fields Company, Equipment, Model and Problem must be filled.");
     EXPECT_EQ(Campos()[4], "half typed");
     EXPECT_FALSE(inalterado);
@@ -208,21 +208,21 @@ TEST_F(Reparos, ClearAsksOnlyWhenChangedAndHonoursEachAnswer) {
 TEST_F(Reparos, SaveInsertsOrOverwritesAfterTheQuestion) {
     const auto arquivo = dados.Data() / "Reparos.db";
     Preenche("  ", "TV", "X", "Y", "");
-    EXPECT_FALSE(aba.Grava());
+    EXPECT_FALSE(aba.SaveRecord());
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].icon, MsgIcon::Information);
     // A blank Problem is refused like any other key field.
     Preenche("Akai", "Deck", "GX-4000", " \t ", "Belt");
-    EXPECT_FALSE(aba.Grava());
+    EXPECT_FALSE(aba.SaveRecord());
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[1].text, "The fields Company, Equipment, Model and Problem must be filled.");
-    EXPECT_EQ(modulo->TabelaBDR.RecordCount(), 3);
+    EXPECT_EQ(module->TabelaBDR.RecordCount(), 3);
     boxes.shown.clear();
 
     // New: appended with trimmed keys; the fields show it as stored and are unchanged.
     Preenche(" Akai ", "Deck", " GX-4000 ", "Drifts", "Belt\nslips");
-    EXPECT_TRUE(aba.Grava());
-    EXPECT_EQ(modulo->TabelaBDR.RecordCount(), 4);
+    EXPECT_TRUE(aba.SaveRecord());
+    EXPECT_EQ(module->TabelaBDR.RecordCount(), 4);
     EXPECT_EQ(Campos(), (std::vector<std::string>{"Akai", "Deck", "GX-4000", "Drifts", "Belt\nslips"}));
     EXPECT_EQ(aba.BDRBuscaRapida->text().toStdString(), "Akai");
     EXPECT_TRUE(inalterado);
@@ -232,16 +232,16 @@ TEST_F(Reparos, SaveInsertsOrOverwritesAfterTheQuestion) {
     const std::string antes = Bytes(arquivo);
     Preenche("sony ", " tv", "kv-21", "NO PICTURE", "another text");
     boxes.answers = {platform::mrNo};
-    EXPECT_FALSE(aba.Grava());
+    EXPECT_FALSE(aba.SaveRecord());
     EXPECT_EQ(boxes.shown.back().text, "This record already exists. Overwrite it?");
     EXPECT_EQ(boxes.shown.back().buttons, platform::mbYesNo);
     EXPECT_EQ(Bytes(arquivo), antes);
     EXPECT_FALSE(inalterado);
 
     boxes.answers = {platform::mrYes};
-    EXPECT_TRUE(aba.Grava());
+    EXPECT_TRUE(aba.SaveRecord());
     EXPECT_EQ(Solucao("Sony"), "another text");
-    EXPECT_EQ(modulo->TabelaBDR.RecordCount(), 4);
+    EXPECT_EQ(module->TabelaBDR.RecordCount(), 4);
     EXPECT_EQ(Campos()[0], "Sony");  // the key as stored
 
     // Another copy of the program rewrites the record while the question is
@@ -251,7 +251,7 @@ TEST_F(Reparos, SaveInsertsOrOverwritesAfterTheQuestion) {
         outro.beforeFirstBox = [&] { ASSERT_TRUE(dados.Change("Reparos.db", {"Sony"}, "Descricao", "by the other copy")); };
         Preenche("Sony", "TV", "KV-21", "No picture", "mine");
         outro.answers = {platform::mrYes};
-        EXPECT_FALSE(aba.Grava());
+        EXPECT_FALSE(aba.SaveRecord());
         ASSERT_EQ(outro.shown.size(), 2u);
         EXPECT_EQ(outro.shown[1].text, "The record was changed by another user.");
         EXPECT_EQ(Solucao("Sony"), "by the other copy");
@@ -262,28 +262,28 @@ TEST_F(Reparos, SaveInsertsOrOverwritesAfterTheQuestion) {
 
 TEST_F(Reparos, DeleteAsksAndShowsTheNextRecord) {
     boxes.answers = {platform::mrNo};
-    aba.Apaga();
+    aba.DeleteRecord();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Do you want to delete the record [Panasonic, VCR, NV-SD20, Eats tapes]?");
-    EXPECT_EQ(modulo->TabelaBDR.RecordCount(), 3);
+    EXPECT_EQ(module->TabelaBDR.RecordCount(), 3);
 
     for (int i = 0; i < 3; ++i) {
         boxes.answers = {platform::mrYes};
-        aba.Apaga();
+        aba.DeleteRecord();
         if (i == 0) {
             EXPECT_EQ(Campos()[0], "Philips");
         }
     }
-    EXPECT_EQ(modulo->TabelaBDR.RecordCount(), 0);
+    EXPECT_EQ(module->TabelaBDR.RecordCount(), 0);
     EXPECT_EQ(Campos(), (std::vector<std::string>(5, "")));
-    aba.Apaga();
+    aba.DeleteRecord();
     EXPECT_EQ(boxes.shown.back().text, "Select the record to be deleted.");
     EXPECT_EQ(boxes.shown.size(), 5u);
 
     // One record left in the table: a grid click copies it.
     dados.Add("Reparos.db", {{"Fabricante", "JVC"}, {"Equipamento", "TV"}, {"Modelo", "A"}, {"Defeito", "B"}});
-    modulo->TabelaBDR.Close();
-    modulo->TabelaBDR.Open();
+    module->TabelaBDR.Close();
+    module->TabelaBDR.Open();
     aba.BDRFabricante->clear();
     aba.DBGridBDR1CellClick();
     EXPECT_EQ(Campos()[0], "JVC");

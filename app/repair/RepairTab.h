@@ -26,19 +26,19 @@ namespace vorel {
 class TModuloDeDados;
 
 // The main window's flags the tab works with.
-struct EstadoReparos {
-    const bool* Iniciando;  // the window's starting flag
-    bool* BuscaRapida;      // the repair quick-search box may search
-    bool* Inalterado;       // the edit fields hold the record as stored
+struct RepairTabState {
+    const bool* Starting;  // the window's starting flag
+    bool* BuscaRapida;     // the repair quick-search box may search
+    bool* Unchanged;       // the edit fields hold the record as stored
 };
 
-class AbaReparos : public QWidget {
+class RepairTab : public QWidget {
     Q_OBJECT
 public:
-    explicit AbaReparos(EstadoReparos estado, QWidget* parent = nullptr);
+    explicit RepairTab(RepairTabState state, QWidget* parent = nullptr);
 
     // The data module whose Reparos table the tab shows (not owned).
-    void Liga(TModuloDeDados* modulo);
+    void Attach(TModuloDeDados* module);
 
     platform::TDBGrid* DBGridBDR1;
     QLineEdit *BDRFabricante, *BDREquipamento, *BDRModelo, *BDRDefeito;
@@ -50,48 +50,48 @@ public:
     void BDRFabricanteChange();
     void BDRBuscaRapidaChange();
     void DBGridBDR1CellClick();
-    void LimpaBDRClick() { Limpa(); }
-    void GravaBDRClick() { Grava(); }
-    void ApagaBDRClick() { Apaga(); }
+    void LimpaBDRClick() { ClearFields(); }
+    void GravaBDRClick() { SaveRecord(); }
+    void ApagaBDRClick() { DeleteRecord(); }
 
     // After every scroll of Reparos: the record into the fields and its
     // company into the quick-search box (not while starting).
     void ExibeRegistroBDR();
     // Start-up: the current record into the fields; its company into the
     // quick-search box, which searches.
-    void CopiaRegistroAtual();
-    void CopiaFabricante();
+    void CopyCurrentRecord();
+    void CopyCompany();
 
     // When the fields hold unsaved changes, asks "Changes were made. Do you
     // want to save them?" (Yes/No/Cancel): Yes saves, No drops them. True
     // when the fields may be replaced now (nothing unsaved, saved, or No);
     // false on Cancel or a save that did not complete.
-    bool PerguntaSalvar();
+    bool AskToSave();
     // Clear: asks to save unsaved changes before emptying.
-    void Limpa();
+    void ClearFields();
     // Save: inserts the fields as a record, or overwrites the record of the
     // same four key texts after asking. True when the record was written;
     // the fields are then unchanged. A record another copy of the program
     // changed meanwhile is not overwritten: the user is told and the
     // fields show it as it is now.
-    bool Grava();
+    bool SaveRecord();
     // Delete: the current record, after asking (unsaved changes first).
-    void Apaga();
+    void DeleteRecord();
 
 private:
-    TModuloDeDados& Modulo();
+    TModuloDeDados& Module();
     platform::TTable& Reparos();
-    void Construir();
-    void LigaEventos();
-    void CopiaRegistro();
-    void EscreveBusca(const std::string& text);
+    void Build();
+    void ConnectEvents();
+    void CopyRecord();
+    void WriteSearch(const std::string& text);
     // Before the table leaves its record for another.
-    bool PodeSair();
+    bool MayLeave();
     // After another copy of the program overtook a write: the record as stored now.
-    void MostraRegistroAtual();
+    void ShowCurrentRecord();
 
-    EstadoReparos estado_;
-    TModuloDeDados* modulo_ = nullptr;
+    RepairTabState state_;
+    TModuloDeDados* module_ = nullptr;
 };
 
 }  // namespace vorel

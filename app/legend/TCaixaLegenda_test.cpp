@@ -1,4 +1,4 @@
-#include "app/legend/CaixaLegenda.h"
+#include "app/legend/TCaixaLegenda.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/repair/AbaReparos.h"
+#include "app/repair/RepairTab.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -24,35 +24,35 @@ namespace vorel {
 namespace {
 using platform::Named;
 
-const char* const kAlteradoPorOutro = "The record was changed by another user.";
+const char* const kChangedByAnother = "The record was changed by another user.";
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
 }  // namespace
 
-AbaReparos::AbaReparos(EstadoReparos estado, QWidget* parent) : QWidget(parent), estado_(estado) {
-    Construir();
-    LigaEventos();
+RepairTab::RepairTab(RepairTabState state, QWidget* parent) : QWidget(parent), state_(state) {
+    Build();
+    ConnectEvents();
 }
 
-void AbaReparos::Construir() {
+void RepairTab::Build() {
     auto* v = new QVBoxLayout(this);
     v->setContentsMargins(8, 8, 8, 8);
 
-    auto* barra = new QHBoxLayout;
-    barra->addWidget(new QLabel("Quick search:"));
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(new QLabel("Quick search:"));
     BDRBuscaRapida = Named(new platform::TCaseEdit(platform::CharCase::Lower), "BDRBuscaRapida");
     BDRBuscaRapida->setMaxLength(15);
     BDRBuscaRapida->setMinimumWidth(140);
-    barra->addWidget(BDRBuscaRapida);
-    barra->addStretch(1);
+    bar->addWidget(BDRBuscaRapida);
+    bar->addStretch(1);
     GravaBDR = platform::ToolButton(this, "GravaBDR", "Save changes", QStyle::SP_DialogSaveButton);
     LimpaBDR = platform::ToolButton(this, "LimpaBDR", "Clear edition fields", QStyle::SP_LineEditClearButton);
     ApagaBDR = platform::ToolButton(this, "ApagaBDR", "Delete", QStyle::SP_TrashIcon);
-    barra->addWidget(GravaBDR);
-    barra->addWidget(LimpaBDR);
-    barra->addWidget(ApagaBDR);
-    v->addLayout(barra);
+    bar->addWidget(GravaBDR);
+    bar->addWidget(LimpaBDR);
+    bar->addWidget(ApagaBDR);
+    v->addLayout(bar);
 
     DBGridBDR1 = Named(new platform::TDBGrid, "DBGridBDR1");
     DBGridBDR1->SetColumns({{"Fabricante", "Company"}, {"Equipamento", "Equipment"}, {"Modelo", "Model"},
@@ -86,7 +86,7 @@ void AbaReparos::Construir() {
     v->addLayout(g, 2);
 }
 
-void AbaReparos::LigaEventos() {
+void RepairTab::ConnectEvents() {
     auto guard = [](auto handler) { return [handler] { platform::Guarded(handler); }; };
     for (QLineEdit* e : {BDRFabricante, BDREquipamento, BDRModelo, BDRDefeito})
         connect(e, &QLineEdit::textChanged, this, guard([this] { BDRFabricanteChange(); }));
@@ -98,138 +98,138 @@ void AbaReparos::LigaEventos() {
     DBGridBDR1->OnCellClick = [this] { platform::Guarded([this] { DBGridBDR1CellClick(); }); };
 }
 
-void AbaReparos::Liga(TModuloDeDados* modulo) {
-    if (modulo_) modulo_->TabelaBDR.BeforeScroll = nullptr;
-    modulo_ = modulo;
-    DBGridBDR1->SetDataSet(modulo ? &modulo->TabelaBDR : nullptr);
-    if (modulo) modulo->TabelaBDR.BeforeScroll = [this](platform::TDataSet&) { return PodeSair(); };
+void RepairTab::Attach(TModuloDeDados* module) {
+    if (module_) module_->TabelaBDR.BeforeScroll = nullptr;
+    module_ = module;
+    DBGridBDR1->SetDataSet(module ? &module->TabelaBDR : nullptr);
+    if (module) module->TabelaBDR.BeforeScroll = [this](platform::TDataSet&) { return MayLeave(); };
 }
 
-TModuloDeDados& AbaReparos::Modulo() {
-    if (!modulo_) throw platform::Exception("The tables are not open");
-    return *modulo_;
+TModuloDeDados& RepairTab::Module() {
+    if (!module_) throw platform::Exception("The tables are not open");
+    return *module_;
 }
 
-platform::TTable& AbaReparos::Reparos() { return Modulo().TabelaBDR; }
+platform::TTable& RepairTab::Reparos() { return Module().TabelaBDR; }
 
 // The current record into the fields (all empty when there is none).
-void AbaReparos::CopiaRegistro() {
+void RepairTab::CopyRecord() {
     platform::TTable& t = Reparos();
-    const bool tem = t.Active() && !t.IsEmpty();
-    auto texto = [&](const char* field) { return tem ? Q(t.FieldByName(field).AsString()) : QString(); };
-    BDRFabricante->setText(texto("Fabricante"));
-    BDREquipamento->setText(texto("Equipamento"));
-    BDRModelo->setText(texto("Modelo"));
-    BDRDefeito->setText(texto("Defeito"));
-    BDRDescricao->setPlainText(tem ? QString::fromStdString(t.FieldByName("Descricao").AsBytes()) : QString());
+    const bool has = t.Active() && !t.IsEmpty();
+    auto fieldText = [&](const char* field) { return has ? Q(t.FieldByName(field).AsString()) : QString(); };
+    BDRFabricante->setText(fieldText("Fabricante"));
+    BDREquipamento->setText(fieldText("Equipamento"));
+    BDRModelo->setText(fieldText("Modelo"));
+    BDRDefeito->setText(fieldText("Defeito"));
+    BDRDescricao->setPlainText(has ? QString::fromStdString(t.FieldByName("Descricao").AsBytes()) : QString());
 }
 
 // Writes into the quick-search box without starting a search.
-void AbaReparos::EscreveBusca(const std::string& text) {
-    *estado_.BuscaRapida = false;
+void RepairTab::WriteSearch(const std::string& text) {
+    *state_.BuscaRapida = false;
     BDRBuscaRapida->setText(Q(text));
-    *estado_.BuscaRapida = true;
+    *state_.BuscaRapida = true;
 }
 
-void AbaReparos::BDRFabricanteChange() {
-    if (!*estado_.Iniciando) *estado_.Inalterado = false;
+void RepairTab::BDRFabricanteChange() {
+    if (!*state_.Starting) *state_.Unchanged = false;
 }
 
-void AbaReparos::ExibeRegistroBDR() {
-    if (*estado_.Iniciando || !modulo_ || !Reparos().Active()) return;
-    MostraRegistroAtual();
+void RepairTab::ExibeRegistroBDR() {
+    if (*state_.Starting || !module_ || !Reparos().Active()) return;
+    ShowCurrentRecord();
 }
 
-void AbaReparos::CopiaRegistroAtual() {
-    CopiaRegistro();
-    CopiaFabricante();
+void RepairTab::CopyCurrentRecord() {
+    CopyRecord();
+    CopyCompany();
 }
 
-void AbaReparos::CopiaFabricante() {
+void RepairTab::CopyCompany() {
     platform::TTable& t = Reparos();
     BDRBuscaRapida->setText(t.IsEmpty() ? QString() : Q(t.FieldByName("Fabricante").AsString()));
 }
 
-void AbaReparos::BDRBuscaRapidaChange() {
-    if (!*estado_.BuscaRapida) return;
-    const std::string digitado = S(BDRBuscaRapida->text());
-    if (!PerguntaSalvar()) return;
-    EscreveBusca(digitado);  // a save showed its company there
+void RepairTab::BDRBuscaRapidaChange() {
+    if (!*state_.BuscaRapida) return;
+    const std::string typed = S(BDRBuscaRapida->text());
+    if (!AskToSave()) return;
+    WriteSearch(typed);  // a save showed its company there
     platform::TTable& t = Reparos();
     t.SetKey();
-    t.FindNearest({platform::TrimControls(digitado)});
-    CopiaRegistro();
-    *estado_.Inalterado = true;
+    t.FindNearest({platform::TrimControls(typed)});
+    CopyRecord();
+    *state_.Unchanged = true;
 }
 
-void AbaReparos::DBGridBDR1CellClick() {
+void RepairTab::DBGridBDR1CellClick() {
     platform::TTable& t = Reparos();
     if (t.RecordCount() != 1) return;
     t.First();
-    CopiaRegistro();
+    CopyRecord();
 }
 
-bool AbaReparos::PerguntaSalvar() {
-    if (*estado_.Inalterado) return true;
+bool RepairTab::AskToSave() {
+    if (*state_.Unchanged) return true;
     const int r = platform::ShowMessage("Changes were made. Do you want to save them?", platform::MsgIcon::Question,
                                         platform::mbYesNoCancel);
-    if (r == platform::mrYes) return Grava();
-    if (r == platform::mrNo) *estado_.Inalterado = true;
-    return *estado_.Inalterado;
+    if (r == platform::mrYes) return SaveRecord();
+    if (r == platform::mrNo) *state_.Unchanged = true;
+    return *state_.Unchanged;
 }
 
-bool AbaReparos::PodeSair() {
-    if (*estado_.Inalterado) return true;
+bool RepairTab::MayLeave() {
+    if (*state_.Unchanged) return true;
     platform::TTable& t = Reparos();
-    std::vector<std::string> deixado;  // the key of the record being left
+    std::vector<std::string> leftKey;  // the key of the record being left
     if (!t.IsEmpty())
-        for (const char* f : {"Fabricante", "Equipamento", "Modelo", "Defeito"}) deixado.push_back(t.FieldByName(f).AsString());
-    if (!PerguntaSalvar()) return false;
+        for (const char* f : {"Fabricante", "Equipamento", "Modelo", "Defeito"}) leftKey.push_back(t.FieldByName(f).AsString());
+    if (!AskToSave()) return false;
     // A save stands the table on the saved record: the move goes on from the one it left.
-    if (!deixado.empty()) t.FindKey(deixado);
+    if (!leftKey.empty()) t.FindKey(leftKey);
     return true;
 }
 
-void AbaReparos::MostraRegistroAtual() {
-    CopiaRegistro();
-    EscreveBusca(Reparos().IsEmpty() ? std::string() : Reparos().FieldByName("Fabricante").AsString());
-    *estado_.Inalterado = true;
+void RepairTab::ShowCurrentRecord() {
+    CopyRecord();
+    WriteSearch(Reparos().IsEmpty() ? std::string() : Reparos().FieldByName("Fabricante").AsString());
+    *state_.Unchanged = true;
 }
 
-void AbaReparos::Limpa() {
-    if (!PerguntaSalvar()) return;
+void RepairTab::ClearFields() {
+    if (!AskToSave()) return;
     for (QLineEdit* e : {BDRFabricante, BDREquipamento, BDRModelo, BDRDefeito}) e->clear();
     BDRDescricao->clear();
-    *estado_.Inalterado = true;
+    *state_.Unchanged = true;
 }
 
-bool AbaReparos::Grava() {
-    const std::string fabricante = platform::TrimControls(S(BDRFabricante->text())), equipamento = platform::TrimControls(S(BDREquipamento->text())),
-                      modelo = platform::TrimControls(S(BDRModelo->text())), defeito = platform::TrimControls(S(BDRDefeito->text()));
-    if (fabricante.empty() || equipamento.empty() || modelo.empty() || defeito.empty()) {
+bool RepairTab::SaveRecord() {
+    const std::string company = platform::TrimControls(S(BDRFabricante->text())), equipment = platform::TrimControls(S(BDREquipamento->text())),
+                      model = platform::TrimControls(S(BDRModelo->text())), defect = platform::TrimControls(S(BDRDefeito->text()));
+    if (company.empty() || equipment.empty() || model.empty() || defect.empty()) {
         platform::ShowMessage("The fields Company, Equipment, Model and Problem must be filled.",
                               platform::MsgIcon::Information);
         return false;
     }
-    const std::string descricao = S(BDRDescricao->toPlainText());
+    const std::string description = S(BDRDescricao->toPlainText());
     platform::TTable& t = Reparos();
     t.SetKey();
-    if (t.FindKey({fabricante, equipamento, modelo, defeito})) {
+    if (t.FindKey({company, equipment, model, defect})) {
         if (platform::ShowMessage("This record already exists. Overwrite it?", platform::MsgIcon::Question,
                                   platform::mbYesNo) != platform::mrYes)
             return false;
         t.Edit();
     } else {
         t.Append();
-        t.FieldByName("Fabricante").SetAsString(fabricante);
-        t.FieldByName("Equipamento").SetAsString(equipamento);
-        t.FieldByName("Modelo").SetAsString(modelo);
-        t.FieldByName("Defeito").SetAsString(defeito);
+        t.FieldByName("Fabricante").SetAsString(company);
+        t.FieldByName("Equipamento").SetAsString(equipment);
+        t.FieldByName("Modelo").SetAsString(model);
+        t.FieldByName("Defeito").SetAsString(defect);
     }
     try {
-        t.FieldByName("Descricao").SetAsBytes(descricao);
-        if (!EscreveSeInalterado([&] { t.Post(); }, kAlteradoPorOutro)) {
-            MostraRegistroAtual();
+        t.FieldByName("Descricao").SetAsBytes(description);
+        if (!EscreveSeInalterado([&] { t.Post(); }, kChangedByAnother)) {
+            ShowCurrentRecord();
             return false;
         }
     } catch (...) {
@@ -237,27 +237,27 @@ bool AbaReparos::Grava() {
         throw;
     }
     // The saved record is current: the fields and the box show it as stored.
-    CopiaRegistro();
-    EscreveBusca(t.FieldByName("Fabricante").AsString());
-    *estado_.Inalterado = true;
+    CopyRecord();
+    WriteSearch(t.FieldByName("Fabricante").AsString());
+    *state_.Unchanged = true;
     return true;
 }
 
-void AbaReparos::Apaga() {
-    if (!PerguntaSalvar()) return;
+void RepairTab::DeleteRecord() {
+    if (!AskToSave()) return;
     platform::TTable& t = Reparos();
     if (!t.Active() || t.IsEmpty()) {
         platform::ShowMessage("Select the record to be deleted.", platform::MsgIcon::Information);
         return;
     }
-    const std::string registro = t.FieldByName("Fabricante").AsString() + ", " +
+    const std::string record = t.FieldByName("Fabricante").AsString() + ", " +
                                  t.FieldByName("Equipamento").AsString() + ", " + t.FieldByName("Modelo").AsString() +
                                  ", " + t.FieldByName("Defeito").AsString();
-    if (platform::ShowMessage("Do you want to delete the record [" + registro + "]?", platform::MsgIcon::Question,
+    if (platform::ShowMessage("Do you want to delete the record [" + record + "]?", platform::MsgIcon::Question,
                               platform::mbYesNo) != platform::mrYes)
         return;
     // The after-scroll shows the record now current.
-    if (!EscreveSeInalterado([&] { t.Delete(); }, kAlteradoPorOutro) || t.IsEmpty()) MostraRegistroAtual();
+    if (!EscreveSeInalterado([&] { t.Delete(); }, kChangedByAnother) || t.IsEmpty()) ShowCurrentRecord();
 }
 
 }  // namespace vorel

@@ -1,4 +1,4 @@
-#include "app/editor/Regua.h"
+#include "app/editor/TRuler.h"
 
 #include <QFrame>
 #include <QMouseEvent>
@@ -9,17 +9,17 @@
 
 namespace vorel {
 
-MarcadorRegua::MarcadorRegua(Seta seta, TRegua* regua) : QWidget(regua), seta_(seta), regua_(regua) {
-    setFixedSize(kLargura, 9);  // the arrow
+RulerMarker::RulerMarker(Arrow arrow, TRuler* ruler) : QWidget(ruler), arrow_(arrow), ruler_(ruler) {
+    setFixedSize(kWidth, 9);  // the arrow
     setCursor(Qt::SizeHorCursor);
 }
 
-void MarcadorRegua::paintEvent(QPaintEvent*) {
+void RulerMarker::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath arrow;
     const qreal w = width(), h = height();
-    if (seta_ == Seta::ParaBaixo) {
+    if (arrow_ == Arrow::Down) {
         arrow.moveTo(0.5, 0.5);
         arrow.lineTo(w - 0.5, 0.5);
         arrow.lineTo(w / 2, h - 0.5);
@@ -34,23 +34,23 @@ void MarcadorRegua::paintEvent(QPaintEvent*) {
     p.drawPath(arrow);
 }
 
-void MarcadorRegua::mousePressEvent(QMouseEvent* e) {
+void RulerMarker::mousePressEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return;
     const int x = e->position().toPoint().x();
-    if (regua_->OnMouseDown) platform::Guarded([&] { regua_->OnMouseDown(this, x); });
+    if (ruler_->OnMouseDown) platform::Guarded([&] { ruler_->OnMouseDown(this, x); });
 }
 
-void MarcadorRegua::mouseMoveEvent(QMouseEvent* e) {
+void RulerMarker::mouseMoveEvent(QMouseEvent* e) {
     const int x = e->position().toPoint().x();
-    if (regua_->OnMouseMove) platform::Guarded([&] { regua_->OnMouseMove(this, x); });
+    if (ruler_->OnMouseMove) platform::Guarded([&] { ruler_->OnMouseMove(this, x); });
 }
 
-void MarcadorRegua::mouseReleaseEvent(QMouseEvent* e) {
+void RulerMarker::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return;
-    if (regua_->OnMouseUp) platform::Guarded([&] { regua_->OnMouseUp(this); });
+    if (ruler_->OnMouseUp) platform::Guarded([&] { ruler_->OnMouseUp(this); });
 }
 
-TRegua::TRegua(QWidget* parent) : QWidget(parent) {
+TRuler::TRuler(QWidget* parent) : QWidget(parent) {
     setObjectName("Ruler");
     QFont f("Arial");
     f.setPointSize(8);
@@ -62,27 +62,27 @@ TRegua::TRegua(QWidget* parent) : QWidget(parent) {
     RulerLine->setFrameShape(QFrame::HLine);
     RulerLine->setFrameShadow(QFrame::Sunken);
     RulerLine->setGeometry(4, 12, 100, 2);
-    FirstInd = new MarcadorRegua(MarcadorRegua::Seta::ParaBaixo, this);
+    FirstInd = new RulerMarker(RulerMarker::Arrow::Down, this);
     FirstInd->setObjectName("FirstInd");
     FirstInd->move(60, 2);
-    LeftInd = new MarcadorRegua(MarcadorRegua::Seta::ParaCima, this);
+    LeftInd = new RulerMarker(RulerMarker::Arrow::Up, this);
     LeftInd->setObjectName("LeftInd");
     LeftInd->move(60, 15);
-    RightInd = new MarcadorRegua(MarcadorRegua::Seta::ParaCima, this);
+    RightInd = new RulerMarker(RulerMarker::Arrow::Up, this);
     RightInd->setObjectName("RightInd");
     RightInd->move(730, 15);
 }
 
-void TRegua::paintEvent(QPaintEvent*) {
+void TRuler::paintEvent(QPaintEvent*) {
     // A mark at each tab stop, from the text's left edge.
     QPainter p(this);
     p.setPen(palette().color(QPalette::Mid));
-    if (DistanciaTabulacao < 8) return;
-    for (double x = 6 + DistanciaTabulacao; x < width(); x += DistanciaTabulacao)
+    if (TabStopDistance < 8) return;
+    for (double x = 6 + TabStopDistance; x < width(); x += TabStopDistance)
         p.drawLine(QPointF(x, 5), QPointF(x, 10));
 }
 
-void TRegua::resizeEvent(QResizeEvent* e) {
+void TRuler::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     // RulerResize: the base line spans the ruler, as far from each end.
     RulerLine->resize(width() - 2 * RulerLine->x(), RulerLine->height());

@@ -11,16 +11,16 @@ class QFrame;
 
 namespace vorel {
 
-class TRegua;
+class TRuler;
 
 // One indent marker: a small arrow the mouse drags along the ruler.
-class MarcadorRegua : public QWidget {
+class RulerMarker : public QWidget {
 public:
-    enum class Seta { ParaBaixo, ParaCima };
-    MarcadorRegua(Seta seta, TRegua* regua);
+    enum class Arrow { Down, Up };
+    RulerMarker(Arrow arrow, TRuler* ruler);
     // Half the width is the drag offset; with 10 a marker placed from an indent
     // and the indent taken back from the marker agree to the pixel.
-    static constexpr int kLargura = 10;
+    static constexpr int kWidth = 10;
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -29,21 +29,21 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
-    Seta seta_;
-    TRegua* regua_;
+    Arrow arrow_;
+    TRuler* ruler_;
 };
 
-class TRegua : public QWidget {
+class TRuler : public QWidget {
 public:
-    explicit TRegua(QWidget* parent = nullptr);
+    explicit TRuler(QWidget* parent = nullptr);
 
-    MarcadorRegua *FirstInd, *LeftInd, *RightInd;
+    RulerMarker *FirstInd, *LeftInd, *RightInd;
     QFrame* RulerLine;
-    double DistanciaTabulacao = 80;  // pixels between tick marks
+    double TabStopDistance = 80;  // pixels between tick marks
 
     // Mouse on a marker, x in the marker's own coordinates.
-    std::function<void(MarcadorRegua*, int x)> OnMouseDown, OnMouseMove;
-    std::function<void(MarcadorRegua*)> OnMouseUp;
+    std::function<void(RulerMarker*, int x)> OnMouseDown, OnMouseMove;
+    std::function<void(RulerMarker*)> OnMouseUp;
 
 protected:
     void paintEvent(QPaintEvent* e) override;

@@ -1,5 +1,5 @@
 // The dialog against a loopback update server with scripted replies.
-#include "app/update/CaixaAtualiza.h"
+#include "app/update/TCaixaAtualiza.h"
 
 #include <gtest/gtest.h>
 

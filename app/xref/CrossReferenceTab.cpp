@@ -1,4 +1,4 @@
-#include "app/xref/AbaReferencia.h"
+#include "app/xref/CrossReferenceTab.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -21,14 +21,15 @@
 #include "platform/qtglue/Messenger.h"
 #include "platform/qtglue/PageControl.h"
 #include "platform/runtime/Exception.h"
+#include "platform/runtime/ScopeExit.h"
 #include "platform/tables/SqlDialect.h"
 
 namespace vorel {
 
 namespace {
-const char* const kTodos = "select * from ds.db";
-const char* const kArquivo = "DS.db";
-const char* const kAlteradoPorOutro = "O registro foi alterado por outro usuário.";
+const char* const kAll = "select * from ds.db";
+const char* const kFile = "DS.db";
+const char* const kChangedByAnother = "O registro foi alterado por outro usuário.";
 
 using platform::Named;
 
@@ -36,53 +37,44 @@ std::string Text(const QLineEdit* e) { return e->text().toStdString(); }
 std::string Text(const QPlainTextEdit* e) { return e->toPlainText().toStdString(); }
 
 // The three texts of a row from the edit fields.
-void EscreveTextos(platform::TDataSet& ds, const AbaReferencia& aba) {
-    ds.FieldByName("Descricao").SetAsString(platform::TrimControls(Text(aba.DescricaoXR)));
-    ds.FieldByName("Similar").SetAsString(platform::TrimControls(Text(aba.SimilarXR)));
-    ds.FieldByName("Equivalente").SetAsString(platform::TrimControls(Text(aba.EquivalenteXR)));
+void WriteTexts(platform::TDataSet& ds, const CrossReferenceTab& tab) {
+    ds.FieldByName("Descricao").SetAsString(platform::TrimControls(Text(tab.DescricaoXR)));
+    ds.FieldByName("Similar").SetAsString(platform::TrimControls(Text(tab.SimilarXR)));
+    ds.FieldByName("Equivalente").SetAsString(platform::TrimControls(Text(tab.EquivalenteXR)));
 }
 
-// TabelaAtualiza on the cross-reference table for the length of a scope.
-class TabelaAberta {
-public:
-    explicit TabelaAberta(platform::TTable& t) : t_(t) {
-        t_.Close();
-        t_.TableName = kArquivo;
-        t_.Open();
-    }
-    ~TabelaAberta() { t_.Close(); }
-    TabelaAberta(const TabelaAberta&) = delete;
-    TabelaAberta& operator=(const TabelaAberta&) = delete;
-
-private:
-    platform::TTable& t_;
-};
+// TabelaAtualiza on the cross-reference table; the caller closes it again.
+void OpenXrefTable(platform::TTable& t) {
+    t.Close();
+    t.TableName = kFile;
+    t.Open();
+}
 }  // namespace
 
-void RecarregaListaDS(TModuloDeDados& modulo, const std::string& sql) {
-    modulo.PesquisarDS.Close();
-    modulo.PesquisarDS.SQL = {sql};
-    modulo.PesquisarDS.Open();
+void ReloadDSList(TModuloDeDados& module, const std::string& sql) {
+    module.PesquisarDS.Close();
+    module.PesquisarDS.SQL = {sql};
+    module.PesquisarDS.Open();
 }
 
-AbaReferencia::AbaReferencia(QWidget* parent) : QWidget(parent) {
-    Construir();
-    LigaEventos();
+CrossReferenceTab::CrossReferenceTab(QWidget* parent) : QWidget(parent) {
+    Build();
+    ConnectEvents();
 }
 
-void AbaReferencia::Construir() {
+void CrossReferenceTab::Build() {
     auto* v = new QVBoxLayout(this);
     v->setContentsMargins(4, 4, 4, 4);
     PageControl10 = Named(new platform::TPageControl, "PageControl10");
     PageControl10->setTabPosition(QTabWidget::South);
 
-    TabPesquisa = new QWidget;
+    SearchPage = new QWidget;
     {
-        auto* g = new QGridLayout(TabPesquisa);
-        Instrucoes = new QLabel(
+        auto* g = new QGridLayout(SearchPage);
+        Instructions = new QLabel(
             "Type below your search. Use only one word (i. e. 2SB2020); do not use masks (i. e. * and ?).");
-        Instrucoes->setWordWrap(true);
-        g->addWidget(Instrucoes, 0, 0, 1, 3);
+        Instructions->setWordWrap(true);
+        g->addWidget(Instructions, 0, 0, 1, 3);
         PesquisarXR = Named(new QLineEdit, "PesquisarXR");
         PesquisarXR->setMaxLength(25);
         PesquisarXR->setMinimumWidth(160);
@@ -93,25 +85,25 @@ void AbaReferencia::Construir() {
         g->addWidget(AbriXR, 1, 2);
         g->setColumnStretch(3, 1);
     }
-    PageControl10->addTab(TabPesquisa, "Search Equivalents/Similars");
+    PageControl10->addTab(SearchPage, "Search Equivalents/Similars");
 
-    TabEdicao = new QWidget;
+    EditPage = new QWidget;
     {
-        auto* g = new QGridLayout(TabEdicao);
-        auto* titulo = new QLabel("Equivalences/Similarities Insertion");
-        QFont f = titulo->font();
+        auto* g = new QGridLayout(EditPage);
+        auto* title = new QLabel("Equivalences/Similarities Insertion");
+        QFont f = title->font();
         f.setBold(true);
-        titulo->setFont(f);
-        g->addWidget(titulo, 0, 0, 1, 4);
+        title->setFont(f);
+        g->addWidget(title, 0, 0, 1, 4);
         GravarXR = platform::ToolButton(this, "GravarXR", "Grava alterações", QStyle::SP_DialogSaveButton);
         LimparXR = platform::ToolButton(this, "LimparXR", "Limpa campo de edição", QStyle::SP_LineEditClearButton);
         ApagarXR = platform::ToolButton(this, "ApagarXR", "Apagar", QStyle::SP_TrashIcon);
-        auto* botoes = new QHBoxLayout;
-        botoes->addStretch(1);
-        botoes->addWidget(GravarXR);
-        botoes->addWidget(LimparXR);
-        botoes->addWidget(ApagarXR);
-        g->addLayout(botoes, 0, 4, 1, 2);
+        auto* buttons = new QHBoxLayout;
+        buttons->addStretch(1);
+        buttons->addWidget(GravarXR);
+        buttons->addWidget(LimparXR);
+        buttons->addWidget(ApagarXR);
+        g->addLayout(buttons, 0, 4, 1, 2);
 
         OriginalXR = Named(new QLineEdit, "OriginalXR");
         OriginalXR->setMaxLength(25);
@@ -127,43 +119,43 @@ void AbaReferencia::Construir() {
         g->addWidget(DescricaoXR, 1, 5);
         SimilarXR = Named(new QPlainTextEdit, "SimilarXR");
         EquivalenteXR = Named(new QPlainTextEdit, "EquivalenteXR");
-        auto* textos = new QHBoxLayout;
-        for (auto [memo, rotulo] : {std::pair{SimilarXR, "Similars:"}, std::pair{EquivalenteXR, "Equivalents:"}}) {
+        auto* texts = new QHBoxLayout;
+        for (auto [memo, label] : {std::pair{SimilarXR, "Similars:"}, std::pair{EquivalenteXR, "Equivalents:"}}) {
             memo->setTabChangesFocus(true);
             memo->setFixedHeight(72);
-            auto* coluna = new QVBoxLayout;
-            coluna->addWidget(new QLabel(rotulo));
-            coluna->addWidget(memo);
-            textos->addLayout(coluna, 1);
+            auto* column = new QVBoxLayout;
+            column->addWidget(new QLabel(label));
+            column->addWidget(memo);
+            texts->addLayout(column, 1);
         }
-        g->addLayout(textos, 2, 0, 1, 6);
+        g->addLayout(texts, 2, 0, 1, 6);
         g->setColumnStretch(1, 1);
         g->setColumnStretch(3, 1);
         g->setColumnStretch(5, 2);
     }
-    PageControl10->addTab(TabEdicao, "Edit Database");
+    PageControl10->addTab(EditPage, "Edit Database");
     // The sub-tabs take what they need; the list below takes the rest.
     PageControl10->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     v->addWidget(PageControl10, 0);
 
-    auto* baixo = new QHBoxLayout;
+    auto* bottom = new QHBoxLayout;
     DBGridXR1 = Named(new platform::TDBGrid, "DBGridXR1");
     DBGridXR1->SetColumns({{"Original", ""}, {"Fabricante", "Company"}, {"Descricao", "Description"}});
-    baixo->addWidget(DBGridXR1, 3);
+    bottom->addWidget(DBGridXR1, 3);
     auto* memos = new QVBoxLayout;
-    DBMemoEquivalente = Named(new platform::TDBMemo, "DBMemoEquivalente");
-    DBMemoEquivalente->SetDataField("Equivalente");
-    DBMemoSimilar = Named(new platform::TDBMemo, "DBMemoSimilar");
-    DBMemoSimilar->SetDataField("Similar");
+    EquivalentMemo = Named(new platform::TDBMemo, "DBMemoEquivalente");
+    EquivalentMemo->SetDataField("Equivalente");
+    SimilarMemo = Named(new platform::TDBMemo, "DBMemoSimilar");
+    SimilarMemo->SetDataField("Similar");
     memos->addWidget(new QLabel("Equivalents:"));
-    memos->addWidget(DBMemoEquivalente, 1);
+    memos->addWidget(EquivalentMemo, 1);
     memos->addWidget(new QLabel("Similars:"));
-    memos->addWidget(DBMemoSimilar, 1);
-    baixo->addLayout(memos, 2);
-    v->addLayout(baixo, 1);
+    memos->addWidget(SimilarMemo, 1);
+    bottom->addLayout(memos, 2);
+    v->addLayout(bottom, 1);
 }
 
-void AbaReferencia::LigaEventos() {
+void CrossReferenceTab::ConnectEvents() {
     auto guard = [](auto handler) { return [handler] { platform::Guarded(handler); }; };
     connect(PesquisarXRef, &QPushButton::clicked, this, guard([this] { PesquisaXRef(); }));
     connect(PesquisarXR, &QLineEdit::returnPressed, this, guard([this] { PesquisaXRef(); }));
@@ -178,32 +170,32 @@ void AbaReferencia::LigaEventos() {
     };
 }
 
-void AbaReferencia::Liga(TModuloDeDados* modulo) {
-    modulo_ = modulo;
-    platform::TDataSet* ds = modulo ? &modulo->PesquisarDS : nullptr;
+void CrossReferenceTab::Attach(TModuloDeDados* module) {
+    module_ = module;
+    platform::TDataSet* ds = module ? &module->PesquisarDS : nullptr;
     DBGridXR1->SetDataSet(ds);
-    DBMemoEquivalente->SetDataSet(ds);
-    DBMemoSimilar->SetDataSet(ds);
+    EquivalentMemo->SetDataSet(ds);
+    SimilarMemo->SetDataSet(ds);
 }
 
-TModuloDeDados& AbaReferencia::Modulo() {
-    if (!modulo_) throw platform::Exception("The tables are not open");
-    return *modulo_;
+TModuloDeDados& CrossReferenceTab::Module() {
+    if (!module_) throw platform::Exception("The tables are not open");
+    return *module_;
 }
 
-void AbaReferencia::PesquisaXRef() {
+void CrossReferenceTab::PesquisaXRef() {
     const std::string t = platform::TrimControls(Text(PesquisarXR));
     if (t.empty()) {
         platform::ShowMessage("Indique o item a ser pesquisado.", platform::MsgIcon::Information);
         return;
     }
     // The text is a value of the SQL, quoted as the dialect wants, never SQL itself.
-    RecarregaListaDS(Modulo(), std::string(kTodos) + " where original = " + platform::QuotedSqlString(t));
+    ReloadDSList(Module(), std::string(kAll) + " where original = " + platform::QuotedSqlString(t));
 }
 
-void AbaReferencia::AbreXRef() { RecarregaListaDS(Modulo(), kTodos); }
+void CrossReferenceTab::AbreXRef() { ReloadDSList(Module(), kAll); }
 
-void AbaReferencia::LimpaXRef() {
+void CrossReferenceTab::LimpaXRef() {
     for (QLineEdit* e : {OriginalXR, FabricanteXR, DescricaoXR}) e->clear();
     SimilarXR->clear();
     EquivalenteXR->clear();
@@ -211,45 +203,46 @@ void AbaReferencia::LimpaXRef() {
 
 // The key is looked up with the trimmed texts it is stored with, so a
 // blank typed before a code finds the row instead of clashing with it.
-void AbaReferencia::GravaXRef() {
-    const std::string original = platform::TrimControls(Text(OriginalXR)), fabricante = platform::TrimControls(Text(FabricanteXR));
-    if (original.empty() || fabricante.empty()) {
+void CrossReferenceTab::GravaXRef() {
+    const std::string original = platform::TrimControls(Text(OriginalXR)), company = platform::TrimControls(Text(FabricanteXR));
+    if (original.empty() || company.empty()) {
         platform::ShowMessage("Os campos Componente Original e Fabricante tem que ser preenchidos.",
                               platform::MsgIcon::Information);
         return;
     }
-    TModuloDeDados& m = Modulo();
+    TModuloDeDados& m = Module();
     platform::TTable& t = m.TabelaAtualiza;
     {
-        TabelaAberta aberta(t);
+        OpenXrefTable(t);
+        platform::ScopeExit close([&] { t.Close(); });
         t.SetKey();
-        if (t.FindKey({original, fabricante})) {
+        if (t.FindKey({original, company})) {
             if (platform::ShowMessage("Esse registro já existe, sobrescrever?", platform::MsgIcon::Question,
                                       platform::mbYesNo) == platform::mrYes) {
                 t.Edit();
-                EscreveTextos(t, *this);
+                WriteTexts(t, *this);
                 // Another copy of the program may have changed the row while the question was open.
-                if (!EscreveSeInalterado([&] { t.Post(); }, kAlteradoPorOutro)) return RecarregaListaDS(m, kTodos);
+                if (!EscreveSeInalterado([&] { t.Post(); }, kChangedByAnother)) return ReloadDSList(m, kAll);
             }
         } else {
             t.Append();
             t.FieldByName("Original").SetAsString(original);
-            t.FieldByName("Fabricante").SetAsString(fabricante);
-            EscreveTextos(t, *this);
+            t.FieldByName("Fabricante").SetAsString(company);
+            WriteTexts(t, *this);
             t.Post();
         }
     }
-    RecarregaListaDS(m, kTodos);
+    ReloadDSList(m, kAll);
 }
 
-void AbaReferencia::ApagaXRef() {
-    TModuloDeDados& m = Modulo();
+void CrossReferenceTab::ApagaXRef() {
+    TModuloDeDados& m = Module();
     std::string o, f;
-    std::pair<std::string, std::string> armazenado;
+    std::pair<std::string, std::string> stored;
     if (m.PesquisarDS.Active() && !m.PesquisarDS.IsEmpty()) {
-        armazenado = {m.PesquisarDS.FieldByName("Original").AsString(), m.PesquisarDS.FieldByName("Fabricante").AsString()};
-        o = platform::TrimControls(armazenado.first);
-        f = platform::TrimControls(armazenado.second);
+        stored = {m.PesquisarDS.FieldByName("Original").AsString(), m.PesquisarDS.FieldByName("Fabricante").AsString()};
+        o = platform::TrimControls(stored.first);
+        f = platform::TrimControls(stored.second);
     }
     if (o.empty() || f.empty()) {
         platform::ShowMessage("Selecione o registro a ser apagado.", platform::MsgIcon::Information);
@@ -260,17 +253,18 @@ void AbaReferencia::ApagaXRef() {
         return;
     platform::TTable& t = m.TabelaAtualiza;
     {
-        TabelaAberta aberta(t);
+        OpenXrefTable(t);
+        platform::ScopeExit close([&] { t.Close(); });
         t.SetKey();
         // The row as stored: a key kept with a blank must not find its trimmed twin.
-        if (t.FindKey({armazenado.first, armazenado.second})) {
-            if (!EscreveSeInalterado([&] { t.Delete(); }, kAlteradoPorOutro)) return RecarregaListaDS(m, kTodos);
+        if (t.FindKey({stored.first, stored.second})) {
+            if (!EscreveSeInalterado([&] { t.Delete(); }, kChangedByAnother)) return ReloadDSList(m, kAll);
             t.First();
         } else {
             platform::ShowMessage("Não foi possível apagar o registro.", platform::MsgIcon::Information);
         }
     }
-    RecarregaListaDS(m, kTodos);
+    ReloadDSList(m, kAll);
 }
 
 }  // namespace vorel

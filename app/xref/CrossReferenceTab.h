@@ -28,27 +28,27 @@ class TModuloDeDados;
 
 // Reloads the cross-reference list with one line of SQL: the query is
 // closed, given the line and opened; the grid follows it.
-void RecarregaListaDS(TModuloDeDados& modulo, const std::string& sql);
+void ReloadDSList(TModuloDeDados& module, const std::string& sql);
 
-class AbaReferencia : public QWidget {
+class CrossReferenceTab : public QWidget {
     Q_OBJECT
 public:
-    explicit AbaReferencia(QWidget* parent = nullptr);
+    explicit CrossReferenceTab(QWidget* parent = nullptr);
 
     // The data module whose tables the tab works on (not owned; nullptr
     // until the tables exist, and then every command raises).
-    void Liga(TModuloDeDados* modulo);
+    void Attach(TModuloDeDados* module);
 
     platform::TPageControl* PageControl10;
-    QWidget *TabPesquisa, *TabEdicao;
-    QLabel* Instrucoes;
+    QWidget *SearchPage, *EditPage;
+    QLabel* Instructions;
     QLineEdit* PesquisarXR;
     QPushButton *PesquisarXRef, *AbriXR;
     QLineEdit *OriginalXR, *FabricanteXR, *DescricaoXR;
     QPlainTextEdit *SimilarXR, *EquivalenteXR;
     QToolButton *GravarXR, *LimparXR, *ApagarXR;
     platform::TDBGrid* DBGridXR1;
-    platform::TDBMemo *DBMemoEquivalente, *DBMemoSimilar;
+    platform::TDBMemo *EquivalentMemo, *SimilarMemo;
 
     void PesquisaXRef();
     void AbreXRef();
@@ -57,11 +57,11 @@ public:
     void ApagaXRef();
 
 private:
-    TModuloDeDados& Modulo();
-    void Construir();
-    void LigaEventos();
+    TModuloDeDados& Module();
+    void Build();
+    void ConnectEvents();
 
-    TModuloDeDados* modulo_ = nullptr;
+    TModuloDeDados* module_ = nullptr;
 };
 
 }  // namespace vorel
