@@ -52,34 +52,15 @@ inline bool Accepts(int port) {
 // A server process on 127.0.0.1, started for one test and stopped with it.
 class LocalServer {
 public:
-    LocalServer(std::vector<std::string> arguments, fs::path log) : port_(FreePort()), log_(std::move(log)) {
-        for (std::string& a : arguments)
-            if (a == "PORT") a = std::to_string(port_);
-        arguments.insert(arguments.begin(), kPython);
-        std::vector<char*> argv;
-        for (std::string& a : arguments) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (posix_spawn(&pid_, kPython, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-        while (pid_ > 0 && !Accepts(port_) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // A free port can be taken by another test between the probe and the
+    // server's bind; a server that exits before it accepts is started again
+    // on another port.
+    LocalServer(std::vector<std::string> arguments, fs::path log) : log_(std::move(log)) {
+        for (int attempt = 0; attempt < 5 && !Running(); ++attempt) Start(arguments);
     }
     LocalServer(const LocalServer&) = delete;
     LocalServer& operator=(const LocalServer&) = delete;
-    ~LocalServer() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        for (int i = 0; i < 100 && ::waitpid(pid_, &status, WNOHANG) == 0; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, &status, WNOHANG);
-    }
+    ~LocalServer() { Stop(); }
     bool Running() const { return pid_ > 0 && Accepts(port_); }
     int Port() const { return port_; }
     // Waits (at most 5 seconds) until the log holds a text count times; a
@@ -100,7 +81,43 @@ public:
     }
 
 private:
-    int port_;
+    void Start(std::vector<std::string> arguments) {
+        Stop();
+        port_ = FreePort();
+        for (std::string& a : arguments)
+            if (a == "PORT") a = std::to_string(port_);
+        arguments.insert(arguments.begin(), kPython);
+        std::vector<char*> argv;
+        for (std::string& a : arguments) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (posix_spawn(&pid_, kPython, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        int status = 0;
+        while (pid_ > 0 && !Accepts(port_) && std::chrono::steady_clock::now() < deadline) {
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = -1;  // it exited: the port was taken, or it failed
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    void Stop() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        int status = 0;
+        for (int i = 0; i < 100 && ::waitpid(pid_, &status, WNOHANG) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, &status, WNOHANG);
+        pid_ = -1;
+    }
+
+    int port_ = 0;
     fs::path log_;
     pid_t pid_ = -1;
 };
