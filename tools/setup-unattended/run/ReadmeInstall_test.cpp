@@ -1,7 +1,8 @@
 // The README's "Install with the setup program" section, run as a user runs
 // it: its command lines in one shell, in a virtual display, with Enter
 // pressed on whatever window has the focus until they end. Only the roots
-// differ (fresh ones), so the README cannot drift from what works.
+// differ (fresh ones), so the README cannot drift from what works. The
+// installed program is then started as "Start the installed program" says.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -64,6 +65,17 @@ TEST(ReadmeInstall, TheSectionInstallsTheProductAndBuildsADistributionThatInstal
            << "keys=$!\ntrap 'kill $keys' EXIT\n";
     for (const std::string& command : commands)
         script << Replaced(command, kReadmeRoots, (scratch / "vorel-").string()) << "\n";
+    // Then the installed program, started as the README says: it must still
+    // be running, having told the user nothing, when it is stopped.
+    std::ostringstream start;
+    for (const std::string& command : SectionCommands("Start the installed program"))
+        start << Replaced(command, kReadmeRoots, (scratch / "vorel-").string()) << "\n";
+    ASSERT_FALSE(start.str().empty());
+    std::ofstream(scratch / "start.sh") << start.str();
+    const fs::path messages = scratch / "messages.log";
+    script << "status=0\nVOREL_MESSAGE_LOG='" << messages.string() << "' timeout 8 bash '"
+           << (scratch / "start.sh").string() << "' || status=$?\n"
+           << "[ \"$status\" -eq 124 ] || { echo \"the installed program ended with $status\"; exit 1; }\n";
     std::ofstream(scratch / "walk.sh") << script.str();
 
     const platform::HostProgramRun run = platform::RunHostProgram(
@@ -73,6 +85,7 @@ TEST(ReadmeInstall, TheSectionInstallsTheProductAndBuildsADistributionThatInstal
     EXPECT_EQ(run.exitStatus, 0) << script.str();
 
     ExpectProductIn(root);
+    EXPECT_FALSE(fs::exists(messages) && fs::file_size(messages) > 0) << "the installed program showed a message";
     // The install from the diskette set, which is back in its folders afterwards.
     ExpectProductIn(scratch / "vorel-floppy");
     EXPECT_TRUE(fs::is_regular_file(root / "diskettes" / "1" / "setup.exe"));
