@@ -10,6 +10,7 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 export CTEST_OUTPUT_ON_FAILURE=1
 
+exclude=""
 passed=0
 failed=0
 skipped=0
@@ -24,7 +25,8 @@ run_suite() {
   local log="$dir/ctest-summary.log"
   # The screenshot tests write every tab and dialog here, to be looked at.
   rm -rf "$dir/screenshots" && mkdir -p "$dir/screenshots"
-  VOREL_SHOTS_DIR="$PWD/$dir/screenshots" ctest --test-dir "$dir" -j "$jobs" --timeout 600 2>&1 | tee "$log" || status=1
+  VOREL_SHOTS_DIR="$PWD/$dir/screenshots" ctest --test-dir "$dir" -j "$jobs" --timeout 600 \
+    ${exclude:+-E "$exclude"} 2>&1 | tee "$log" || status=1
   local line
   line=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
   if [ -n "$line" ]; then
@@ -48,6 +50,11 @@ if [ "${1:-}" != "--no-sanitize" ]; then
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
   export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  # The distributions built from sanitized programs (about 33 MB for the
+  # setup alone) cannot fit the 1.44 MB diskettes that the diskette tests
+  # span onto, and the README walk runs Qt's X11 platform, whose keyboard
+  # library trips the strict string checks: those two run in the first suite.
+  exclude='^(ReadmeInstall\.|SetupUnattended\.ABuiltSetupExe)'
   run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DVOREL_SANITIZE=ON -DVOREL_BENCH=OFF -DCMAKE_CXX_FLAGS=-O1
 fi
 
