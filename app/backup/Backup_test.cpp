@@ -16,7 +16,7 @@
 #include <unistd.h>
 
 using namespace vorel;
-using vorel::testing::DadosDeTeste;
+using vorel::testing::TestData;
 
 namespace {
 
@@ -40,13 +40,13 @@ std::vector<std::string> Textos(const platform::ScriptedMessenger& m) {
 }
 
 void Reparo(const fs::path& dir, const std::string& fabricante, const std::string& solucao) {
-    DadosDeTeste::AddTo(dir, "Reparos.db",
+    TestData::AddTo(dir, "Reparos.db",
                         {{"Fabricante", fabricante}, {"Equipamento", "TV"}, {"Modelo", "M1"}, {"Defeito", "Dead"},
                          {"Descricao", solucao}});
 }
 
 void Referencia(const fs::path& dir, const std::string& original, const std::string& similar) {
-    DadosDeTeste::AddTo(dir, "DS.db", {{"Original", original}, {"Fabricante", "ST"}, {"Similar", similar}});
+    TestData::AddTo(dir, "DS.db", {{"Original", original}, {"Fabricante", "ST"}, {"Similar", similar}});
 }
 
 // Every row of a table as "key fields|text", in key order.
@@ -65,14 +65,14 @@ std::vector<std::string> Linhas(const fs::path& dir, const std::string& arquivo)
 
 struct Backup : ::testing::Test {
     platform::ScriptedMessenger boxes;
-    DadosDeTeste dados;
+    TestData dados;
     std::unique_ptr<TModuloDeDados> module;
     fs::path Pasta() const { return dados.Data() / "backup"; }
     void SetUp() override {
         Reparo(dados.Data(), "Philips", "Replace C12");
         Reparo(dados.Data(), "Sony", "Resolder the flyback");
         Referencia(dados.Data(), "BC547", "BC548");
-        module = dados.Modulo();
+        module = dados.Module();
     }
 };
 
@@ -160,9 +160,9 @@ TEST_F(Backup, MissingSourcesAndABackupFolderThatCannotBeMade) {
     EXPECT_EQ(CopyFile((dados.Data() / "DS.db").string(), (dados.Base() / "no" / "x").string()), 1);
     EXPECT_EQ(boxes.shown.back().text, "Could not open destinationfile: " + (dados.Base() / "no" / "x").string() + ".");
 
-    DadosDeTeste outro;
+    TestData outro;
     std::ofstream(outro.Data() / "backup") << "a file";
-    auto m2 = outro.Modulo();
+    auto m2 = outro.Module();
     boxes.shown.clear();
     const std::string ds = Bytes(outro.Data() / "DS.db");
     BackupGeral(*m2);
@@ -175,7 +175,7 @@ TEST_F(Backup, MissingSourcesAndABackupFolderThatCannotBeMade) {
 TEST_F(Backup, RestoreAddsOnlyMissingKeysAndKeepsLiveRows) {
     platform::testing::TempDir pasta;
     {
-        DadosDeTeste origem;
+        TestData origem;
         Reparo(origem.Data(), "Philips", "Other text");     // key present: live text stays
         Reparo(origem.Data(), "Grundig", "Check the fuse");  // missing: added
         Referencia(origem.Data(), "BC547", "Other");
@@ -213,11 +213,11 @@ TEST_F(Backup, RestoreAddsOnlyMissingKeysAndKeepsLiveRows) {
     // problem is a new one; what is added has its key trimmed.
     platform::testing::TempDir variantes;
     {
-        DadosDeTeste origem;
+        TestData origem;
         for (const char* o : {"BC547 ", " BC547", "bc547"}) Referencia(origem.Data(), o, std::string("variant ") + o);
         Referencia(origem.Data(), " TIP32 ", "TIP42");
         auto reparo = [&](const char* f, const char* e, const char* d, const char* s) {
-            DadosDeTeste::AddTo(origem.Data(), "Reparos.db",
+            TestData::AddTo(origem.Data(), "Reparos.db",
                                 {{"Fabricante", f}, {"Equipamento", e}, {"Modelo", "M1"}, {"Defeito", d}, {"Descricao", s}});
         };
         reparo(" philips", "TV ", "Dead", "variant");
@@ -270,7 +270,7 @@ int Contagem(const fs::path& dir, const char* arquivo) {
 TEST_F(Backup, AKilledRestoreLosesNoRecordAndLeavesBothTablesReadable) {
     platform::testing::TempDir pasta;
     {
-        DadosDeTeste origem;
+        TestData origem;
         platform::TSession rapida;
         rapida.SyncWrites = false;
         platform::TTable r(&rapida), d(&rapida);
@@ -312,7 +312,7 @@ TEST_F(Backup, AKilledRestoreLosesNoRecordAndLeavesBothTablesReadable) {
     for (const auto& v : vivos) EXPECT_NE(std::find(linhas.begin(), linhas.end(), v), linhas.end()) << v;
 
     // Restoring again completes the merge.
-    module = dados.Modulo();
+    module = dados.Module();
     RecuperaBackupGeral(*module, pasta.Path().string());
     EXPECT_EQ(Contagem(dados.Data(), "Reparos.db"), 602);
     EXPECT_EQ(Contagem(dados.Data(), "DS.db"), 601);

@@ -13,7 +13,7 @@
 #include "testkit/app/TestData.h"
 
 using namespace vorel;
-using vorel::testing::DadosDeTeste;
+using vorel::testing::TestData;
 
 namespace {
 
@@ -33,8 +33,8 @@ std::vector<std::string> Itens(const QListWidget& l) {
 }
 
 TEST(TCaixaBackup, OpensTheBackupFolderOrTheCurrentOne) {
-    DadosDeTeste dados;
-    auto m = dados.Modulo();
+    TestData dados;
+    auto m = dados.Module();
     NoDiretorio aqui(dados.Base());
     {
         TCaixaBackup dialog(*m);
@@ -65,10 +65,10 @@ TEST(TCaixaBackup, OpensTheBackupFolderOrTheCurrentOne) {
 
 TEST(TCaixaBackup, OKRefusesTheDataFolderAndAsksBeforeRestoring) {
     platform::ScriptedMessenger boxes;
-    DadosDeTeste dados;
-    auto m = dados.Modulo();
+    TestData dados;
+    auto m = dados.Module();
     fs::create_directory(dados.Data() / "backup");
-    DadosDeTeste::AddTo(dados.Data(), "DS.db", {{"Original", "BC547"}, {"Fabricante", "Philips"}});
+    TestData::AddTo(dados.Data(), "DS.db", {{"Original", "BC547"}, {"Fabricante", "Philips"}});
     for (const char* f : {"Reparos.db", "DS.db"}) fs::copy_file(dados.Data() / f, dados.Data() / "backup" / f);
     // The live table loses its row; the backup still has it.
     {

@@ -9,8 +9,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/data/EscritaConcorrente.h"
-#include "app/data/ModuloDeDados.h"
+#include "app/data/ConcurrentWrite.h"
+#include "app/data/TModuloDeDados.h"
 #include "platform/qtglue/Controls.h"
 #include "platform/runtime/Text.h"
 #include "platform/dbcontrols/DBGrid.h"
@@ -228,7 +228,7 @@ bool RepairTab::SaveRecord() {
     }
     try {
         t.FieldByName("Descricao").SetAsBytes(description);
-        if (!EscreveSeInalterado([&] { t.Post(); }, kChangedByAnother)) {
+        if (!WriteIfUnchanged([&] { t.Post(); }, kChangedByAnother)) {
             ShowCurrentRecord();
             return false;
         }
@@ -257,7 +257,7 @@ void RepairTab::DeleteRecord() {
                               platform::mbYesNo) != platform::mrYes)
         return;
     // The after-scroll shows the record now current.
-    if (!EscreveSeInalterado([&] { t.Delete(); }, kChangedByAnother) || t.IsEmpty()) ShowCurrentRecord();
+    if (!WriteIfUnchanged([&] { t.Delete(); }, kChangedByAnother) || t.IsEmpty()) ShowCurrentRecord();
 }
 
 }  // namespace vorel

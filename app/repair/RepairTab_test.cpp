@@ -17,7 +17,7 @@
 
 using namespace vorel;
 using platform::MsgIcon;
-using vorel::testing::DadosDeTeste;
+using vorel::testing::TestData;
 
 namespace {
 
@@ -29,26 +29,26 @@ std::string Bytes(const std::filesystem::path& p) {
 }
 
 // The window's side as far as the repair tab is concerned.
-struct Janela : LadoJanela {
-    RepairTab* aba = nullptr;
+struct FakeWindow : WindowSide {
+    RepairTab* tab = nullptr;
     platform::TImage imagem;
-    bool iniciando = false;
-    bool Iniciando() const override { return iniciando; }
-    void HabilitaBuscaRapida(Device, bool) override {}
-    void EscreveBuscaRapida(Device, const std::string&) override {}
-    platform::TImage& ImagemOriginal(Device) override { return imagem; }
-    platform::TImage& ImagemEquivalente(Device) override { return imagem; }
-    void ExibeRegistroBDR() override { aba->ExibeRegistroBDR(); }
-    void Termina() override {}
+    bool starting = false;
+    bool Starting() const override { return starting; }
+    void EnableQuickSearch(Device, bool) override {}
+    void WriteQuickSearch(Device, const std::string&) override {}
+    platform::TImage& OriginalPicture(Device) override { return imagem; }
+    platform::TImage& EquivalentPicture(Device) override { return imagem; }
+    void ExibeRegistroBDR() override { tab->ExibeRegistroBDR(); }
+    void Terminate() override {}
 };
 
 struct Reparos : ::testing::Test {
     platform::ScriptedMessenger boxes;
-    DadosDeTeste dados;
-    bool iniciando = false, buscaRapida = true, inalterado = true;
+    TestData dados;
+    bool starting = false, buscaRapida = true, inalterado = true;
     std::unique_ptr<TModuloDeDados> module;  // outlives the tab's grid
-    RepairTab aba{{&iniciando, &buscaRapida, &inalterado}};
-    Janela janela;
+    RepairTab tab{{&starting, &buscaRapida, &inalterado}};
+    FakeWindow window;
 
     void SetUp() override {
         auto add = [&](const char* f, const char* e, const char* m, const char* d, const char* s) {
@@ -58,24 +58,24 @@ struct Reparos : ::testing::Test {
         add("Philips", "TV", "14PT", "No sound", "Replace the TDA7056");
         add("Panasonic", "VCR", "NV-SD20", "Eats tapes", "Clean the pinch roller");
         add("Sony", "TV", "KV-21", "No picture", "Check the flyback\nand the HV");
-        janela.aba = &aba;
-        module = dados.Modulo();
-        module->DefineJanela(&janela);
-        aba.Attach(module.get());
-        aba.resize(800, 500);
+        window.tab = &tab;
+        module = dados.Module();
+        module->SetWindow(&window);
+        tab.Attach(module.get());
+        tab.resize(800, 500);
         module->TabelaBDR.First();
     }
     std::vector<std::string> Campos() {
-        return {aba.BDRFabricante->text().toStdString(), aba.BDREquipamento->text().toStdString(),
-                aba.BDRModelo->text().toStdString(), aba.BDRDefeito->text().toStdString(),
-                aba.BDRDescricao->toPlainText().toStdString()};
+        return {tab.BDRFabricante->text().toStdString(), tab.BDREquipamento->text().toStdString(),
+                tab.BDRModelo->text().toStdString(), tab.BDRDefeito->text().toStdString(),
+                tab.BDRDescricao->toPlainText().toStdString()};
     }
     void Preenche(const char* f, const char* e, const char* m, const char* d, const char* s) {
-        aba.BDRFabricante->setText(f);
-        aba.BDREquipamento->setText(e);
-        aba.BDRModelo->setText(m);
-        aba.BDRDefeito->setText(d);
-        aba.BDRDescricao->setPlainText(s);
+        tab.BDRFabricante->setText(f);
+        tab.BDREquipamento->setText(e);
+        tab.BDRModelo->setText(m);
+        tab.BDRDefeito->setText(d);
+        tab.BDRDescricao->setPlainText(s);
     }
     std::string Solucao(const char* company) {
         platform::TTable t;
@@ -90,12 +90,12 @@ struct Reparos : ::testing::Test {
 TEST_F(Reparos, ScrollingCopiesTheRecordAndQuickSearchFindsByCompanyIgnoringCase) {
     // Key order: Panasonic, Philips, Sony.
     EXPECT_EQ(Campos(), (std::vector<std::string>{"Panasonic", "VCR", "NV-SD20", "Eats tapes", "Clean the pinch roller"}));
-    EXPECT_EQ(aba.BDRBuscaRapida->text().toStdString(), "Panasonic");  // in the case stored
+    EXPECT_EQ(tab.BDRBuscaRapida->text().toStdString(), "Panasonic");  // in the case stored
     EXPECT_TRUE(inalterado);
 
     // Unsaved changes are asked about before another record replaces them:
     // Cancel keeps the fields and the record, No lets the move go on.
-    aba.BDRDefeito->setText("edited");
+    tab.BDRDefeito->setText("edited");
     EXPECT_FALSE(inalterado);
     boxes.answers = {platform::mrCancel};
     module->TabelaBDR.Last();
@@ -114,32 +114,32 @@ TEST_F(Reparos, ScrollingCopiesTheRecordAndQuickSearchFindsByCompanyIgnoringCase
     boxes.shown.clear();
 
     // Typed letters become lower case; the box keeps them; the table finds the company.
-    aba.BDRBuscaRapida->clear();
-    aba.BDRBuscaRapida->setFocus();
-    QTest::keyClicks(aba.BDRBuscaRapida, "PHI");
-    EXPECT_EQ(aba.BDRBuscaRapida->text().toStdString(), "phi");
+    tab.BDRBuscaRapida->clear();
+    tab.BDRBuscaRapida->setFocus();
+    QTest::keyClicks(tab.BDRBuscaRapida, "PHI");
+    EXPECT_EQ(tab.BDRBuscaRapida->text().toStdString(), "phi");
     EXPECT_EQ(module->TabelaBDR.FieldByName("Fabricante").AsString(), "Philips");
     EXPECT_EQ(Campos()[0], "Philips");
     EXPECT_TRUE(inalterado);
     // Past the last company: the last record.
-    QTest::keyClicks(aba.BDRBuscaRapida, "zz");
-    EXPECT_EQ(aba.BDRBuscaRapida->text().toStdString(), "phizz");
+    QTest::keyClicks(tab.BDRBuscaRapida, "zz");
+    EXPECT_EQ(tab.BDRBuscaRapida->text().toStdString(), "phizz");
     EXPECT_EQ(Campos()[0], "Sony");
 
     // Typing in the quick-search box with unsaved fields asks too; Yes saves
     // them, then the search goes on from what was typed.
-    aba.BDRDescricao->setPlainText("Check the flyback, the HV and the focus");
+    tab.BDRDescricao->setPlainText("Check the flyback, the HV and the focus");
     boxes.answers = {platform::mrYes, platform::mrYes};
-    aba.BDRBuscaRapida->setText("pan");
+    tab.BDRBuscaRapida->setText("pan");
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[1].text, "This record already exists. Overwrite it?");
     EXPECT_EQ(Solucao("Sony"), "Check the flyback, the HV and the focus");
-    EXPECT_EQ(aba.BDRBuscaRapida->text().toStdString(), "pan");
+    EXPECT_EQ(tab.BDRBuscaRapida->text().toStdString(), "pan");
     EXPECT_EQ(Campos()[0], "Panasonic");
     EXPECT_TRUE(inalterado);
     // Moving with the grid after a Yes: the move starts from the record left.
     module->TabelaBDR.First();
-    aba.BDRDescricao->setPlainText("Clean the pinch roller and the heads");
+    tab.BDRDescricao->setPlainText("Clean the pinch roller and the heads");
     boxes.answers = {platform::mrYes, platform::mrYes};
     module->TabelaBDR.Next();
     EXPECT_EQ(Solucao("Panasonic"), "Clean the pinch roller and the heads");
@@ -148,30 +148,30 @@ TEST_F(Reparos, ScrollingCopiesTheRecordAndQuickSearchFindsByCompanyIgnoringCase
     module->TabelaBDR.Last();
 
     // A one-record table: a click on the grid copies it again.
-    aba.BDRFabricante->setText("typed");
-    EXPECT_NO_THROW(aba.DBGridBDR1CellClick());  // three records: nothing
+    tab.BDRFabricante->setText("typed");
+    EXPECT_NO_THROW(tab.DBGridBDR1CellClick());  // three records: nothing
     EXPECT_EQ(Campos()[0], "typed");
 
     // While the window starts, typing in the fields leaves them unchanged.
-    iniciando = true;
-    aba.BDRModelo->setText("x");
+    starting = true;
+    tab.BDRModelo->setText("x");
     EXPECT_TRUE(inalterado == false);  // cleared above by "typed", still clear
     inalterado = true;
-    aba.BDRModelo->setText("y");
+    tab.BDRModelo->setText("y");
     EXPECT_TRUE(inalterado);
 }
 
 TEST_F(Reparos, ClearAsksOnlyWhenChangedAndHonoursEachAnswer) {
     // Unchanged: emptied without a question.
-    aba.ClearFields();
+    tab.ClearFields();
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(Campos(), (std::vector<std::string>(5, "")));
 
     // Cancel keeps the fields.
     module->TabelaBDR.First();
-    aba.BDRDescricao->setPlainText("new text");
+    tab.BDRDescricao->setPlainText("new text");
     boxes.answers = {platform::mrCancel};
-    aba.ClearFields();
+    tab.ClearFields();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Changes were made. Do you want to save them?");
     EXPECT_EQ(boxes.shown[0].buttons, platform::mbYesNoCancel);
@@ -181,15 +181,15 @@ TEST_F(Reparos, ClearAsksOnlyWhenChangedAndHonoursEachAnswer) {
 
     // No empties them and saves nothing.
     boxes.answers = {platform::mrNo};
-    aba.ClearFields();
+    tab.ClearFields();
     EXPECT_EQ(Campos(), (std::vector<std::string>(5, "")));
     EXPECT_EQ(Solucao("Panasonic"), "Clean the pinch roller");
 
     // Yes saves (the record exists: the overwrite question, answered Yes), then empties.
     module->TabelaBDR.First();
-    aba.BDRDescricao->setPlainText("Replace the idler");
+    tab.BDRDescricao->setPlainText("Replace the idler");
     boxes.answers = {platform::mrYes, platform::mrYes};
-    aba.ClearFields();
+    tab.ClearFields();
     EXPECT_EQ(boxes.shown.size(), 4u);
     EXPECT_EQ(boxes.shown[3].text, "This record already exists. Overwrite it?");
     EXPECT_EQ(Solucao("Panasonic"), "Replace the idler");
@@ -199,7 +199,7 @@ TEST_F(Reparos, ClearAsksOnlyWhenChangedAndHonoursEachAnswer) {
     // Yes whose save is refused keeps the fields.
     Preenche("Akai", "", "", "", "half typed");
     boxes.answers = {platform::mrYes};
-    aba.ClearFields();
+    tab.ClearFields();
     EXPECT_EQ(boxes.shown.back().text, "The fields Company, Equipment, Model and Problem must be filled.");
     EXPECT_EQ(Campos()[4], "half typed");
     EXPECT_FALSE(inalterado);
@@ -208,12 +208,12 @@ TEST_F(Reparos, ClearAsksOnlyWhenChangedAndHonoursEachAnswer) {
 TEST_F(Reparos, SaveInsertsOrOverwritesAfterTheQuestion) {
     const auto arquivo = dados.Data() / "Reparos.db";
     Preenche("  ", "TV", "X", "Y", "");
-    EXPECT_FALSE(aba.SaveRecord());
+    EXPECT_FALSE(tab.SaveRecord());
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].icon, MsgIcon::Information);
     // A blank Problem is refused like any other key field.
     Preenche("Akai", "Deck", "GX-4000", " \t ", "Belt");
-    EXPECT_FALSE(aba.SaveRecord());
+    EXPECT_FALSE(tab.SaveRecord());
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[1].text, "The fields Company, Equipment, Model and Problem must be filled.");
     EXPECT_EQ(module->TabelaBDR.RecordCount(), 3);
@@ -221,10 +221,10 @@ TEST_F(Reparos, SaveInsertsOrOverwritesAfterTheQuestion) {
 
     // New: appended with trimmed keys; the fields show it as stored and are unchanged.
     Preenche(" Akai ", "Deck", " GX-4000 ", "Drifts", "Belt\nslips");
-    EXPECT_TRUE(aba.SaveRecord());
+    EXPECT_TRUE(tab.SaveRecord());
     EXPECT_EQ(module->TabelaBDR.RecordCount(), 4);
     EXPECT_EQ(Campos(), (std::vector<std::string>{"Akai", "Deck", "GX-4000", "Drifts", "Belt\nslips"}));
-    EXPECT_EQ(aba.BDRBuscaRapida->text().toStdString(), "Akai");
+    EXPECT_EQ(tab.BDRBuscaRapida->text().toStdString(), "Akai");
     EXPECT_TRUE(inalterado);
     EXPECT_EQ(Solucao("Akai"), "Belt\nslips");
 
@@ -232,14 +232,14 @@ TEST_F(Reparos, SaveInsertsOrOverwritesAfterTheQuestion) {
     const std::string antes = Bytes(arquivo);
     Preenche("sony ", " tv", "kv-21", "NO PICTURE", "another text");
     boxes.answers = {platform::mrNo};
-    EXPECT_FALSE(aba.SaveRecord());
+    EXPECT_FALSE(tab.SaveRecord());
     EXPECT_EQ(boxes.shown.back().text, "This record already exists. Overwrite it?");
     EXPECT_EQ(boxes.shown.back().buttons, platform::mbYesNo);
     EXPECT_EQ(Bytes(arquivo), antes);
     EXPECT_FALSE(inalterado);
 
     boxes.answers = {platform::mrYes};
-    EXPECT_TRUE(aba.SaveRecord());
+    EXPECT_TRUE(tab.SaveRecord());
     EXPECT_EQ(Solucao("Sony"), "another text");
     EXPECT_EQ(module->TabelaBDR.RecordCount(), 4);
     EXPECT_EQ(Campos()[0], "Sony");  // the key as stored
@@ -251,7 +251,7 @@ TEST_F(Reparos, SaveInsertsOrOverwritesAfterTheQuestion) {
         outro.beforeFirstBox = [&] { ASSERT_TRUE(dados.Change("Reparos.db", {"Sony"}, "Descricao", "by the other copy")); };
         Preenche("Sony", "TV", "KV-21", "No picture", "mine");
         outro.answers = {platform::mrYes};
-        EXPECT_FALSE(aba.SaveRecord());
+        EXPECT_FALSE(tab.SaveRecord());
         ASSERT_EQ(outro.shown.size(), 2u);
         EXPECT_EQ(outro.shown[1].text, "The record was changed by another user.");
         EXPECT_EQ(Solucao("Sony"), "by the other copy");
@@ -262,21 +262,21 @@ TEST_F(Reparos, SaveInsertsOrOverwritesAfterTheQuestion) {
 
 TEST_F(Reparos, DeleteAsksAndShowsTheNextRecord) {
     boxes.answers = {platform::mrNo};
-    aba.DeleteRecord();
+    tab.DeleteRecord();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Do you want to delete the record [Panasonic, VCR, NV-SD20, Eats tapes]?");
     EXPECT_EQ(module->TabelaBDR.RecordCount(), 3);
 
     for (int i = 0; i < 3; ++i) {
         boxes.answers = {platform::mrYes};
-        aba.DeleteRecord();
+        tab.DeleteRecord();
         if (i == 0) {
             EXPECT_EQ(Campos()[0], "Philips");
         }
     }
     EXPECT_EQ(module->TabelaBDR.RecordCount(), 0);
     EXPECT_EQ(Campos(), (std::vector<std::string>(5, "")));
-    aba.DeleteRecord();
+    tab.DeleteRecord();
     EXPECT_EQ(boxes.shown.back().text, "Select the record to be deleted.");
     EXPECT_EQ(boxes.shown.size(), 5u);
 
@@ -284,8 +284,8 @@ TEST_F(Reparos, DeleteAsksAndShowsTheNextRecord) {
     dados.Add("Reparos.db", {{"Fabricante", "JVC"}, {"Equipamento", "TV"}, {"Modelo", "A"}, {"Defeito", "B"}});
     module->TabelaBDR.Close();
     module->TabelaBDR.Open();
-    aba.BDRFabricante->clear();
-    aba.DBGridBDR1CellClick();
+    tab.BDRFabricante->clear();
+    tab.DBGridBDR1CellClick();
     EXPECT_EQ(Campos()[0], "JVC");
 }
 

@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 #include <map>
 
-#include "app/data/Esquemas.h"
+#include "app/data/TableSchemas.h"
 #include "app/ui/TFormulario.h"
 #include "platform/qtglue/Controls.h"
 #include "platform/dbcontrols/DBGrid.h"
@@ -45,7 +45,7 @@ const std::map<std::string, std::string>& Titles() {
 // side by side, grids share the width in this proportion.
 int CharactersShown(const std::string& tableFile, const std::vector<std::string>& fields) {
     int chars = 0;
-    const platform::TTableSchema& schema = EsquemaDe(tableFile);
+    const platform::TTableSchema& schema = SchemaOf(tableFile);
     for (const std::string& f : fields) {
         const auto title = Titles().find(f);
         int n = static_cast<int>(title == Titles().end() ? f.size() : title->second.size());

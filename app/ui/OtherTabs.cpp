@@ -8,10 +8,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/calc/AbaCapacitores.h"
-#include "app/calc/AbaResistores.h"
-#include "app/editor/EditorTextos.h"
-#include "app/icsearch/AbaCI.h"
+#include "app/calc/CapacitorsTab.h"
+#include "app/calc/ResistorsTab.h"
+#include "app/editor/TextEditor.h"
+#include "app/icsearch/ICTab.h"
 #include "app/repair/RepairTab.h"
 #include "app/xref/CrossReferenceTab.h"
 #include "app/ui/TFormulario.h"
@@ -31,10 +31,10 @@ void TFormulario::BuildICTab() {
     auto* v = new QVBoxLayout(TabSheet6);
     v->setContentsMargins(0, 0, 0, 0);
     auto tabela = [this]() -> platform::TDataSet& {
-        if (!modulo_) throw platform::Exception("The tables are not open");
-        return modulo_->TabelaIntegrados;
+        if (!module_) throw platform::Exception("The tables are not open");
+        return module_->TabelaIntegrados;
     };
-    v->addWidget(Named(new AbaCI(tabela, DiretorioBase), "AbaCI"));
+    v->addWidget(Named(new ICTab(tabela, BaseDirectory), "AbaCI"));
 }
 
 void TFormulario::BuildOtherDevicesTab() {
@@ -43,8 +43,8 @@ void TFormulario::BuildOtherDevicesTab() {
     auto* v = new QVBoxLayout(ScrolledContent(TabSheet1_4));
     v->setContentsMargins(4, 4, 4, 4);
     auto* sub = new QTabWidget;
-    Resistors = new AbaResistores;
-    Capacitors = new AbaCapacitores;
+    Resistors = new ResistorsTab;
+    Capacitors = new CapacitorsTab;
     sub->addTab(Resistors, "Resistors");
     sub->addTab(Capacitors, "Polyester capacitors");
     v->addWidget(sub);
@@ -66,7 +66,7 @@ void TFormulario::BuildTextsTab() {
     PageControl1->addTab(TabSheet1_6, "Technical texts");
     auto* v = new QVBoxLayout(TabSheet1_6);
     v->setContentsMargins(0, 0, 0, 0);
-    Editor = new EditorTextos(NotesUnchanged, NotesFileName, OpenDialogStartDir, [this] { return StartingFlag; });
+    Editor = new TextEditor(NotesUnchanged, NotesFileName, OpenDialogStartDir, [this] { return StartingFlag; });
     v->addWidget(Editor);
     StatusBar = Editor->StatusBar;
     StatusPanels = Editor->StatusPanels;

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "app/backup/TCaixaBackup.h"
-#include "app/data/ModuloDeDados.h"
+#include "app/data/TModuloDeDados.h"
 #include "app/ui/TFormulario.h"
 #include "app/xref/CrossReferenceTab.h"
 #include "platform/qtglue/Messenger.h"
@@ -31,7 +31,7 @@ TEST(UserTablesScreens, Screenshots) {
     std::filesystem::create_directory(dir.Path() / "data" / "backup");
     platform::SetApplicationTitle("Vorel - Electronics");
     QPointer<TFormulario> f = new TFormulario;
-    TModuloDeDados modulo(f->DiretorioBase);
+    TModuloDeDados modulo(f->BaseDirectory);
     f->SetModuloDeDados(&modulo);
     f->resize(1024, 768);
     f->show();

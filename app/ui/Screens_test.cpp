@@ -14,8 +14,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/data/ModuloDeDados.h"
-#include "app/editor/EditorTextos.h"
+#include "app/data/TModuloDeDados.h"
+#include "app/editor/TextEditor.h"
 #include "app/ui/TFormulario.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/Image.h"
@@ -43,7 +43,7 @@ struct SampleProgram {
         cwd = std::make_unique<vorel::testing::CurrentDir>(dir.Path());
         platform::SetApplicationTitle("Vorel - Electronics");
         form = new TFormulario;
-        modulo = std::make_unique<TModuloDeDados>(form->DiretorioBase);
+        modulo = std::make_unique<TModuloDeDados>(form->BaseDirectory);
         form->SetModuloDeDados(modulo.get());
     }
     ~SampleProgram() {
@@ -60,11 +60,11 @@ TEST(SampleInstallation, StartsWithFirstCodesPicturesAndEquivalents) {
     p.form->show();
     ASSERT_TRUE(m.shown.empty()) << m.shown[0].text;
     TFormulario& f = *p.form;
-    EXPECT_FALSE(f.Iniciando());
+    EXPECT_FALSE(f.Starting());
     for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
         DevicePanel& panel = f.Panel(d);
         EXPECT_EQ(panel.BuscaRapida->text().toStdString(),
-                  p.modulo->Tabela(d).FieldByName("Identificacao").AsString());
+                  p.modulo->Table(d).FieldByName("Identificacao").AsString());
         EXPECT_FALSE(panel.Picture1->Empty());
         EXPECT_FALSE(panel.Picture2->Empty());
     }
@@ -73,7 +73,7 @@ TEST(SampleInstallation, StartsWithFirstCodesPicturesAndEquivalents) {
     EXPECT_FALSE(f.ImagemCapacitor->Empty());
     // An original whose compared values are all stored stands among its own equivalents.
     for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
-        platform::TTable& t = p.modulo->Tabela(d);
+        platform::TTable& t = p.modulo->Table(d);
         auto complete = [&] {
             for (const Criterion& c : CriteriaOf(d).criteria)
                 if (!c.onlyPositive && t.FieldByName(c.field).IsNull()) return false;
@@ -83,12 +83,12 @@ TEST(SampleInstallation, StartsWithFirstCodesPicturesAndEquivalents) {
         }
         ASSERT_FALSE(t.Eof());
         f.Panel(d).Equivalentes->click();
-        ASSERT_TRUE(p.modulo->Pesquisa(d).Active());
+        ASSERT_TRUE(p.modulo->Query(d).Active());
         bool found = false;
         const std::string code = t.FieldByName("Identificacao").AsString();
-        for (auto& q = p.modulo->Pesquisa(d); !q.Eof() && !found; q.Next())
+        for (auto& q = p.modulo->Query(d); !q.Eof() && !found; q.Next())
             found = q.FieldByName("Identificacao").AsString() == code;
-        EXPECT_TRUE(found) << code << ": " << p.modulo->Pesquisa(d).SQL.back();
+        EXPECT_TRUE(found) << code << ": " << p.modulo->Query(d).SQL.back();
     }
     EXPECT_TRUE(m.shown.empty());
 }
@@ -138,7 +138,7 @@ TEST(SampleInstallation, Screenshots) {
         }
         // The editor with a technical text of the library, and the legend.
         f.PageControl1->setCurrentWidget(f.TabSheet1_6);
-        f.Editor->EscolheArquivoAbrir = [&](const std::string&) {
+        f.Editor->ChooseFileToOpen = [&](const std::string&) {
             return (p.dir.Path() / "library" / "testing_transistors.rtf").string();
         };
         f.Editor->AbrirClick();
@@ -189,7 +189,7 @@ TEST(SampleInstallation, GridsSideBySideShowTheSameRows) {
                         tabs->setCurrentWidget(w);
                 // Down the table record by record, as the arrow key goes: each
                 // grid keeps the current part in view on its own.
-                platform::TTable& t = p.modulo->Tabela(d);
+                platform::TTable& t = p.modulo->Table(d);
                 t.First();
                 for (int step = 0; step < 12; ++step) {
                     QApplication::processEvents();

@@ -18,11 +18,11 @@
 #include <sstream>
 
 #include "VersaoPrograma.h"
-#include "app/calc/AbaCapacitores.h"
-#include "app/calc/AbaResistores.h"
-#include "app/data/Esquemas.h"
-#include "app/data/ModuloDeDados.h"
-#include "app/editor/EditorTextos.h"
+#include "app/calc/CapacitorsTab.h"
+#include "app/calc/ResistorsTab.h"
+#include "app/data/TableSchemas.h"
+#include "app/data/TModuloDeDados.h"
+#include "app/editor/TextEditor.h"
 #include "app/editor/TRuler.h"
 #include "app/legend/TCaixaLegenda.h"
 #include "app/ui/TFormulario.h"
@@ -49,7 +49,7 @@ struct Program {
     explicit Program(const std::filesystem::path& base) : cwd(base) {
         platform::SetApplicationTitle("Vorel - Electronics");
         form = new TFormulario;
-        modulo = std::make_unique<TModuloDeDados>(form->DiretorioBase);
+        modulo = std::make_unique<TModuloDeDados>(form->BaseDirectory);
         form->SetModuloDeDados(modulo.get());
     }
     ~Program() {
@@ -61,9 +61,9 @@ struct Program {
         form->show();
     }
     TFormulario& F() { return *form; }
-    std::string Code(Device d) { return modulo->Tabela(d).FieldByName("Identificacao").AsString(); }
+    std::string Code(Device d) { return modulo->Table(d).FieldByName("Identificacao").AsString(); }
     std::string Sql(Device d) {
-        const auto& lines = modulo->Pesquisa(d).SQL;
+        const auto& lines = modulo->Query(d).SQL;
         return lines.empty() ? "" : lines.back();
     }
 };
@@ -101,8 +101,8 @@ TEST(TFormulario, CreationSetsFlagsTabsMenuAndAboutTexts) {
     Program p(inst.Base());
     TFormulario& f = p.F();
     EXPECT_EQ(f.windowTitle().toStdString(), "Vorel - Electronics");
-    EXPECT_EQ(f.DiretorioBase, inst.Base().string());
-    EXPECT_TRUE(f.Iniciando());
+    EXPECT_EQ(f.BaseDirectory, inst.Base().string());
+    EXPECT_TRUE(f.Starting());
     EXPECT_FALSE(f.TabChangeAllowed);
     EXPECT_TRUE(f.BuscaRapidaTB && f.BuscaRapidaDR && f.BuscaRapidaDZ && f.BuscaRapidaBDR && f.RepairFieldsUnchanged);
     EXPECT_EQ(f.NotesFileName, "Untitled");
@@ -189,7 +189,7 @@ TEST(TFormulario, StartupOpensTablesFillsBoxesShowsPicturesAndRunsSearches) {
     p.Show();
     TFormulario& f = p.F();
     ASSERT_TRUE(m.shown.empty()) << m.shown[0].text;
-    EXPECT_FALSE(f.Iniciando());
+    EXPECT_FALSE(f.Starting());
     EXPECT_EQ(f.TBBuscaRapida->text().toStdString(), "2N3055");
     EXPECT_EQ(f.DRBuscaRapida->text().toStdString(), "1N4001");
     EXPECT_EQ(f.DZBuscaRapida->text().toStdString(), "BZX55C3V3");
@@ -203,7 +203,7 @@ TEST(TFormulario, StartupOpensTablesFillsBoxesShowsPicturesAndRunsSearches) {
     EXPECT_TRUE(Near(Centre(*f.ImagemDiodoR2), Colour("DO-41")));
     EXPECT_TRUE(Near(Centre(*f.ImagemDiodoZ1), Colour("DO-35")));
     for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ})
-        EXPECT_TRUE(p.modulo->Pesquisa(d).Active());
+        EXPECT_TRUE(p.modulo->Query(d).Active());
     EXPECT_EQ(p.Sql(Device::Transistores),
               "select * from transistores.db where pd >= 115.000 and pd <= 115.000 and ic >= 15.000 and ic <= "
               "15.000 and icm >= 0.000 and icm <= 0.000 and polaridade = \"NPN\" and uso = \"AF PWR\" and vceo >= "
@@ -212,7 +212,7 @@ TEST(TFormulario, StartupOpensTablesFillsBoxesShowsPicturesAndRunsSearches) {
     EXPECT_EQ(CodesIn(f.DBGridTO[0]).front(), "2N3055");
     EXPECT_EQ(f.DBGridTO[0]->ActiveRow(), 0);
     for (QLabel* l : {f.QtdeTR, f.QtdeDR, f.QtdeDZ, f.QtdeCI, f.Aviso, f.Aviso2}) EXPECT_TRUE(l->isVisibleTo(&f));
-    EXPECT_TRUE(p.modulo->Session1.HasPassword(kSenhaTabelas));
+    EXPECT_TRUE(p.modulo->Session1.HasPassword(kTablePassword));
     // The data-aware labels show the records.
     auto* fab = f.findChild<platform::TDBText*>("TFabricanteO");
     ASSERT_NE(fab, nullptr);
@@ -396,7 +396,7 @@ TEST(TFormulario, CloseLeavesEveryDataSetInactiveAndNoPassword) {
              &d.TabelaIntegrados, &d.PesquisarTransistores, &d.PesquisarDiodosR, &d.PesquisarDiodosZ,
              &d.PesquisarDS})
         EXPECT_FALSE(ds->Active());
-    EXPECT_FALSE(d.Session1.HasPassword(kSenhaTabelas));
+    EXPECT_FALSE(d.Session1.HasPassword(kTablePassword));
     EXPECT_TRUE(m.shown.empty());
 }
 
@@ -411,7 +411,7 @@ TEST(TFormulario, FailedStartupShowsTheEngineMessageAndStaysUsable) {
     EXPECT_NE(m.shown[0].text.find("DiodosR.db"), std::string::npos);
     EXPECT_EQ(m.shown[0].icon, platform::MsgIcon::Error);
     EXPECT_EQ(m.shown[0].caption, "Vorel - Electronics");
-    EXPECT_TRUE(f.Iniciando());
+    EXPECT_TRUE(f.Starting());
     EXPECT_EQ(f.PageControl1->currentWidget(), f.TabSheet1_1);
     EXPECT_TRUE(f.ImagemAbertura->Empty()) << "no picture comes from tables that did not open";
     // The user can still move around; a search on a closed table reports, never crashes.
@@ -482,18 +482,18 @@ TEST(TFormulario, TechnicalTextsStartCleanAndClosingAsksAboutUnsavedNotes) {
     p.Show();
     TFormulario& f = p.F();
     ASSERT_TRUE(m.shown.empty());
-    EditorTextos& e = *f.Editor;
+    TextEditor& e = *f.Editor;
     EXPECT_EQ(f.StatusPanels[0]->text().toStdString(), "Line:   1   Col:   1");
     EXPECT_EQ(f.StatusPanels[1]->text().toStdString(), "");
-    EXPECT_EQ(f.OpenDialogStartDir, f.DiretorioBase + "/library");
+    EXPECT_EQ(f.OpenDialogStartDir, f.BaseDirectory + "/library");
     // The calculators start on their first colours with no result.
     EXPECT_EQ(f.Resistors->Cor1->currentText().toStdString(), "Brown");
     EXPECT_EQ(f.Capacitors->TensaoCapacitor->currentIndex(), 0);
     EXPECT_EQ(f.Resistors->Valor->text().toStdString(), "n/a");
     // Start-up markers: 60, 60 and 730 pixels; the text takes their indents.
     EXPECT_EQ(e.Ruler->RightInd->x(), 730);
-    EXPECT_EQ(e.Paragrafo().FirstIndent, PontosDePixels(60 + 5 - 6));
-    EXPECT_EQ(e.Paragrafo().RightIndent, 0);  // 730 is the page's right edge, whatever the window
+    EXPECT_EQ(e.Paragraph().FirstIndent, PointsFromPixels(60 + 5 - 6));
+    EXPECT_EQ(e.Paragraph().RightIndent, 0);  // 730 is the page's right edge, whatever the window
 
     f.PageControl1->setCurrentWidget(f.TabSheet1_6);
     EXPECT_EQ(e.TagTexto, 0);
@@ -513,7 +513,7 @@ TEST(TFormulario, TechnicalTextsStartCleanAndClosingAsksAboutUnsavedNotes) {
     EXPECT_EQ(e.Texto->toPlainText().toStdString(), "bench notes");
     // Yes saves before closing.
     const auto saved = inst.Base() / "bench.rtf";
-    e.EscolheArquivoGravar = [&](const std::string&, const std::string&) { return saved.string(); };
+    e.ChooseFileToSave = [&](const std::string&, const std::string&) { return saved.string(); };
     m.answers = {platform::mrYes};
     EXPECT_TRUE(f.close());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "app/backup/TCaixaBackup.h"
-#include "app/data/ModuloDeDados.h"
+#include "app/data/TModuloDeDados.h"
 #include "app/repair/RepairTab.h"
 #include "app/ui/TFormulario.h"
 #include "app/xref/CrossReferenceTab.h"
@@ -30,7 +30,7 @@ TEST(UserTablesInTheWindow, StartUpScrollGridsAndTheBackupItems) {
     vorel::testing::CurrentDir cwd(inst.Base());
     platform::SetApplicationTitle("Vorel - Electronics");
     QPointer<TFormulario> f = new TFormulario;
-    TModuloDeDados modulo(f->DiretorioBase);
+    TModuloDeDados modulo(f->BaseDirectory);
     f->SetModuloDeDados(&modulo);
     f->resize(1366, 768);
     f->show();

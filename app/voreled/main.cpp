@@ -6,7 +6,7 @@
 #include <QStyleFactory>
 #include <memory>
 
-#include "app/data/ModuloDeDados.h"
+#include "app/data/TModuloDeDados.h"
 #include "app/ui/TFormulario.h"
 #include "htmlview/layout/TextMetrics.h"
 #include "platform/qtglue/Messenger.h"
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     htmlview::SetWindowsFaces(htmlview::TWindowsFaces::Liberation);
 
     QPointer<vorel::TFormulario> formulario = new vorel::TFormulario;
-    auto modulo = std::make_unique<vorel::TModuloDeDados>(formulario->DiretorioBase);
+    auto modulo = std::make_unique<vorel::TModuloDeDados>(formulario->BaseDirectory);
     formulario->SetModuloDeDados(modulo.get());
     // Without a window manager a maximise request goes unanswered: start at
     // the screen's full working area so the window fills it either way.

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/data/ModuloDeDados.h"
+#include "app/data/TModuloDeDados.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/qtglue/PageControl.h"
@@ -18,7 +18,7 @@
 
 using namespace vorel;
 using platform::MsgIcon;
-using vorel::testing::DadosDeTeste;
+using vorel::testing::TestData;
 
 namespace {
 
@@ -32,7 +32,7 @@ std::string Bytes(const std::filesystem::path& p) {
 // The tab over an installation whose cross-reference table holds two rows.
 struct Referencia : ::testing::Test {
     platform::ScriptedMessenger boxes;
-    DadosDeTeste inst;
+    TestData inst;
     std::unique_ptr<TModuloDeDados> module;
     CrossReferenceTab tab;
 
@@ -40,7 +40,7 @@ struct Referencia : ::testing::Test {
         inst.Add("DS.db", {{"Original", "BC547"}, {"Fabricante", "Philips"}, {"Descricao", "NPN AF"},
                            {"Similar", "BC548\nBC549"}, {"Equivalente", "2N2222"}});
         inst.Add("DS.db", {{"Original", "TIP31"}, {"Fabricante", "ST"}, {"Descricao", "NPN power"}});
-        module = inst.Modulo();
+        module = inst.Module();
         tab.Attach(module.get());
         tab.resize(800, 500);
     }

@@ -18,7 +18,7 @@
 #include <memory>
 #include <string>
 
-#include "app/data/ModuloDeDados.h"
+#include "app/data/TModuloDeDados.h"
 #include "app/ui/TFormulario.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/qtglue/CaseEdit.h"
@@ -37,7 +37,7 @@ struct Program {
     std::unique_ptr<vorel::TModuloDeDados> modulo;
     Program() {
         form = new vorel::TFormulario;
-        modulo = std::make_unique<vorel::TModuloDeDados>(form->DiretorioBase);
+        modulo = std::make_unique<vorel::TModuloDeDados>(form->BaseDirectory);
         form->SetModuloDeDados(modulo.get());
         form->resize(1366, 768);
     }
@@ -58,7 +58,7 @@ void BM_Startup(benchmark::State& state) {
     for (auto _ : state) {
         Program p;
         p.form->show();
-        if (p.form->Iniciando() || !quiet.shown.empty()) {
+        if (p.form->Starting() || !quiet.shown.empty()) {
             state.SkipWithError(quiet.shown.empty() ? "start-up did not end" : quiet.shown[0].text.c_str());
             break;
         }

@@ -9,6 +9,6 @@ namespace vorel {
 // program changed or removed that record since, nothing was written: the
 // user is told `aviso` (in the tab's language) and the answer is false;
 // the table then stands on the record as stored now.
-bool EscreveSeInalterado(const std::function<void()>& escreve, const std::string& aviso);
+bool WriteIfUnchanged(const std::function<void()>& escreve, const std::string& aviso);
 
 }  // namespace vorel
