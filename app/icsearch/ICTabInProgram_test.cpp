@@ -47,8 +47,8 @@ TEST(ICTabInProgram, SearchShowsTheMatchesAsAPage) {
     sample::WriteInstallation(dir.Path(), {});
     InDirectory cwd(dir.Path());
     auto form = std::make_unique<TFormulario>();
-    TModuloDeDados modulo(form->BaseDirectory);
-    form->SetModuloDeDados(&modulo);
+    TModuloDeDados module(form->BaseDirectory);
+    form->SetDataModule(&module);
     form->resize(1366, 728);
     form->show();
     ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].text;

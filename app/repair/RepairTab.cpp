@@ -126,9 +126,9 @@ void RepairTab::CopyRecord() {
 
 // Writes into the quick-search box without starting a search.
 void RepairTab::WriteSearch(const std::string& text) {
-    *state_.BuscaRapida = false;
+    *state_.QuickSearchEnabled = false;
     BDRBuscaRapida->setText(Q(text));
-    *state_.BuscaRapida = true;
+    *state_.QuickSearchEnabled = true;
 }
 
 void RepairTab::BDRFabricanteChange() {
@@ -151,7 +151,7 @@ void RepairTab::CopyCompany() {
 }
 
 void RepairTab::BDRBuscaRapidaChange() {
-    if (!*state_.BuscaRapida) return;
+    if (!*state_.QuickSearchEnabled) return;
     const std::string typed = S(BDRBuscaRapida->text());
     if (!AskToSave()) return;
     WriteSearch(typed);  // a save showed its company there

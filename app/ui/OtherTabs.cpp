@@ -57,7 +57,7 @@ void TFormulario::BuildRepairTab() {
     PageControl1->addTab(TabSheet1_5, "Repair database");
     auto* v = new QVBoxLayout(TabSheet1_5);
     v->setContentsMargins(0, 0, 0, 0);
-    RepairPage = Named(new RepairTab({&StartingFlag, &BuscaRapidaBDR, &RepairFieldsUnchanged}), "AbaReparos");
+    RepairPage = Named(new RepairTab({&StartingFlag, &QuickSearchEnabledBDR, &RepairFieldsUnchanged}), "AbaReparos");
     v->addWidget(RepairPage);
 }
 

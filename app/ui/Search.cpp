@@ -53,7 +53,7 @@ void TFormulario::QuickSearch(Device device) {
     if (!*p.QuickSearchEnabled || !module_) return;
     platform::TTable& table = *p.Table;
     table.SetKey();
-    table.FindNearest({platform::TrimControls(p.BuscaRapida->text().toStdString())});
+    table.FindNearest({platform::TrimControls(p.QuickSearchBox->text().toStdString())});
     module_->ExibeImagem(platform::TrimControls(table.FieldByName("Encapsulamento").AsString()), *p.Picture1);
     p.Picture2->Clear();
     p.Query->Close();
@@ -71,7 +71,7 @@ void TFormulario::EquivalentsSearch(Device device) {
     if (!module_) return;
     platform::TTable& original = *p.Table;
     if (!StartingFlag)
-        WriteBox(*p.BuscaRapida, *p.QuickSearchEnabled, original.FieldByName("Identificacao").AsString());
+        WriteBox(*p.QuickSearchBox, *p.QuickSearchEnabled, original.FieldByName("Identificacao").AsString());
     const DeviceCriteria& criteria = CriteriaOf(device);
     const std::string sql = BuildEquivalentsSql(criteria, PanelInput(p, original));
     if (sql == criteria.prefix) {
@@ -94,7 +94,7 @@ void TFormulario::EquivalentsSearch(Device device) {
 void TFormulario::EnableQuickSearch(Device device, bool enabled) { *Panel(device).QuickSearchEnabled = enabled; }
 
 void TFormulario::WriteQuickSearch(Device device, const std::string& text) {
-    Panel(device).BuscaRapida->setText(QString::fromStdString(text));
+    Panel(device).QuickSearchBox->setText(QString::fromStdString(text));
 }
 
 platform::TImage& TFormulario::OriginalPicture(Device device) { return *Panel(device).Picture1; }

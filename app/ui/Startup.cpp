@@ -40,7 +40,7 @@ void TFormulario::InicializaFormulario() {
     // These writes start quick searches, which find the records already current.
     for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
         DevicePanel& p = Panel(d);
-        p.BuscaRapida->setText(QString::fromStdString(p.Table->FieldByName("Identificacao").AsString()));
+        p.QuickSearchBox->setText(QString::fromStdString(p.Table->FieldByName("Identificacao").AsString()));
     }
     CopyRepairCompany();
     PesquisaTransistoresEquivalentes();
@@ -48,9 +48,9 @@ void TFormulario::InicializaFormulario() {
     PesquisaDiodosZEquivalentes();
     for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
         DevicePanel& p = Panel(d);
-        const std::string pacote = platform::TrimControls(p.Table->FieldByName("Encapsulamento").AsString());
-        module_->ExibeImagem(pacote, *p.Picture1);
-        module_->ExibeImagem(pacote, *p.Picture2);
+        const std::string package = platform::TrimControls(p.Table->FieldByName("Encapsulamento").AsString());
+        module_->ExibeImagem(package, *p.Picture1);
+        module_->ExibeImagem(package, *p.Picture2);
     }
     RefreshGrids();
     StartEditorParagraph();
@@ -63,8 +63,8 @@ void TFormulario::InicializaFormulario() {
 // The grids follow their datasets on their own; a repaint is all that is left.
 void TFormulario::RefreshGrids() {
     for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
-        for (auto* g : Panel(d).GridsOriginal) g->viewport()->update();
-        for (auto* g : Panel(d).GridsEquivalente) g->viewport()->update();
+        for (auto* g : Panel(d).OriginalGrids) g->viewport()->update();
+        for (auto* g : Panel(d).EquivalentGrids) g->viewport()->update();
     }
 }
 

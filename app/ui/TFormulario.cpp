@@ -86,9 +86,9 @@ void TFormulario::PageControl1Change() {
     if (PageControl1->currentWidget() == TabSheet1_6) Editor->EnterTab();
 }
 
-void TFormulario::SetModuloDeDados(TModuloDeDados* modulo) {
+void TFormulario::SetDataModule(TModuloDeDados* module) {
     if (module_) module_->SetWindow(nullptr);
-    module_ = modulo;
+    module_ = module;
     if (module_) module_->SetWindow(this);
     ConnectData();
 }
@@ -100,8 +100,8 @@ void TFormulario::ConnectData() {
         DevicePanel& p = Panel(d);
         p.Table = module_ ? &module_->Table(d) : nullptr;
         p.Query = module_ ? &module_->Query(d) : nullptr;
-        for (auto* g : p.GridsOriginal) g->SetDataSet(p.Table);
-        for (auto* g : p.GridsEquivalente) g->SetDataSet(p.Query);
+        for (auto* g : p.OriginalGrids) g->SetDataSet(p.Table);
+        for (auto* g : p.EquivalentGrids) g->SetDataSet(p.Query);
         for (QWidget* w : p.Bound) {
             platform::TDataSet* ds = w->property("original").toBool() ? static_cast<platform::TDataSet*>(p.Table)
                                                                        : p.Query;

@@ -48,12 +48,12 @@ class TCaixaLegenda;
 struct DevicePanel {
     explicit DevicePanel(Device d) : device(d) {}
     Device device;
-    platform::TCaseEdit* BuscaRapida = nullptr;
+    platform::TCaseEdit* QuickSearchBox = nullptr;
     bool* QuickSearchEnabled = nullptr;  // the window's flag for this box
     platform::TImage* Picture1 = nullptr;  // the device's package picture
     platform::TImage* Picture2 = nullptr;  // the equivalent's
-    QPushButton* Equivalentes = nullptr;
-    std::vector<platform::TDBGrid*> GridsOriginal, GridsEquivalente;
+    QPushButton* EquivalentsButton = nullptr;
+    std::vector<platform::TDBGrid*> OriginalGrids, EquivalentGrids;
     std::vector<QCheckBox*> Checks;  // by criterion, in the criteria order
     std::vector<QComboBox*> Combos;  // by criterion; nullptr for an equality
     std::vector<QWidget*> Bound;     // data-aware labels and memos; property "original" tells the side
@@ -70,17 +70,17 @@ public:
     ~TFormulario() override;
 
     // The data module the first show opens (not owned; must outlive the window).
-    void SetModuloDeDados(TModuloDeDados* modulo);
+    void SetDataModule(TModuloDeDados* module);
     TModuloDeDados* DataModule() const { return module_; }
 
     // Program-wide state of the main window.
     std::string BaseDirectory;        // base directory, no trailing separator
     bool StartingFlag = true;         // starting: until the end of the first-show start-up
     bool TabChangeAllowed = false;    // tab change allowed
-    bool BuscaRapidaTB = true;        // quick-search enabled: transistors
-    bool BuscaRapidaDR = true;        //   rectifier diodes
-    bool BuscaRapidaDZ = true;        //   zener diodes
-    bool BuscaRapidaBDR = true;       //   repairs
+    bool QuickSearchEnabledTB = true;        // quick-search enabled: transistors
+    bool QuickSearchEnabledDR = true;        //   rectifier diodes
+    bool QuickSearchEnabledDZ = true;        //   zener diodes
+    bool QuickSearchEnabledBDR = true;       //   repairs
     bool RepairFieldsUnchanged = true;  // repair fields unchanged
     bool NotesUnchanged = true;       // notes unchanged
     std::string NotesFileName = "Untitled";

@@ -57,9 +57,9 @@ TEST(UpdateMenu, InstalledVersionsReachTheAboutTabAndTheCheck) {
     vorel::testing::CurrentDir cwd(dir.Path());
     platform::ScriptedMessenger m;
     platform::SetApplicationTitle("Vorel - Electronics");
-    TModuloDeDados modulo(dir.Path().string());
+    TModuloDeDados module(dir.Path().string());
     TFormulario f;  // goes before the data module it uses
-    f.SetModuloDeDados(&modulo);
+    f.SetDataModule(&module);
     f.show();
     ASSERT_TRUE(m.shown.empty()) << m.shown[0].text;
     EXPECT_EQ(f.VersaoS->text().toStdString(), kVersaoPrograma);

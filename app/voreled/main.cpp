@@ -19,8 +19,8 @@ int main(int argc, char** argv) {
     htmlview::SetWindowsFaces(htmlview::TWindowsFaces::Liberation);
 
     QPointer<vorel::TFormulario> formulario = new vorel::TFormulario;
-    auto modulo = std::make_unique<vorel::TModuloDeDados>(formulario->BaseDirectory);
-    formulario->SetModuloDeDados(modulo.get());
+    auto module = std::make_unique<vorel::TModuloDeDados>(formulario->BaseDirectory);
+    formulario->SetDataModule(module.get());
     // Without a window manager a maximise request goes unanswered: start at
     // the screen's full working area so the window fills it either way.
     if (QScreen* screen = QGuiApplication::primaryScreen()) formulario->setGeometry(screen->availableGeometry());
@@ -28,6 +28,6 @@ int main(int argc, char** argv) {
     const int result = app.exec();
     // The window's controls hold links into the module's datasets.
     delete formulario.data();
-    modulo.reset();
+    module.reset();
     return result;
 }

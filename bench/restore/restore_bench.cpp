@@ -59,12 +59,12 @@ void BM_Restore(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         auto live = std::make_unique<TestData>();
-        auto modulo = live->Module();
+        auto module = live->Module();
         state.ResumeTiming();
-        vorel::RecuperaBackupGeral(*modulo, pasta);
+        vorel::RecuperaBackupGeral(*module, pasta);
         state.PauseTiming();
-        if (modulo->TabelaBDR.RecordCount() != n) state.SkipWithError("rows missing after the restore");
-        modulo.reset();
+        if (module->TabelaBDR.RecordCount() != n) state.SkipWithError("rows missing after the restore");
+        module.reset();
         live.reset();
         state.ResumeTiming();
     }
