@@ -160,16 +160,16 @@ TEST_F(Backup, MissingSourcesAndABackupFolderThatCannotBeMade) {
     EXPECT_EQ(CopyFile((testData.Data() / "DS.db").string(), (testData.Base() / "no" / "x").string()), 1);
     EXPECT_EQ(boxes.shown.back().text, "Could not open destinationfile: " + (testData.Base() / "no" / "x").string() + ".");
 
-    TestData outro;
-    std::ofstream(outro.Data() / "backup") << "a file";
-    auto m2 = outro.Module();
+    TestData otherCopy;
+    std::ofstream(otherCopy.Data() / "backup") << "a file";
+    auto m2 = otherCopy.Module();
     boxes.shown.clear();
-    const std::string ds = Bytes(outro.Data() / "DS.db");
+    const std::string ds = Bytes(otherCopy.Data() / "DS.db");
     BackupGeral(*m2);
     EXPECT_EQ(Texts(boxes), (std::vector<std::string>{"It was not possible to create the Backup directory. Close all "
                                                        "programs, re-boot the computer and try again."}));
-    EXPECT_EQ(Bytes(outro.Data() / "backup"), "a file");
-    EXPECT_EQ(Bytes(outro.Data() / "DS.db"), ds);
+    EXPECT_EQ(Bytes(otherCopy.Data() / "backup"), "a file");
+    EXPECT_EQ(Bytes(otherCopy.Data() / "DS.db"), ds);
 }
 
 TEST_F(Backup, RestoreAddsOnlyMissingKeysAndKeepsLiveRows) {

@@ -18,7 +18,7 @@ using calc::Combo;
 using calc::ResultLabel;
 
 CapacitorsTab::CapacitorsTab(QWidget* parent) : QWidget(parent) {
-    setObjectName("AbaCapacitores");
+    setObjectName("CapacitorsTab");
     auto* h = new QHBoxLayout(this);
     h->setContentsMargins(12, 12, 12, 12);
     h->setSpacing(24);

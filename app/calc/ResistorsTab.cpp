@@ -20,7 +20,7 @@ using calc::Combo;
 using calc::ResultLabel;
 
 ResistorsTab::ResistorsTab(QWidget* parent) : QWidget(parent) {
-    setObjectName("AbaResistores");
+    setObjectName("ResistorsTab");
     auto* h = new QHBoxLayout(this);
     h->setContentsMargins(12, 12, 12, 12);
     h->setSpacing(24);

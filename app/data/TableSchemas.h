@@ -21,6 +21,6 @@ const std::vector<TableDefinition>& TableDefinitions();
 
 // The schema of a table file (name compared ignoring case); raises
 // platform::Exception for a name that is not one of the seven.
-const platform::TTableSchema& SchemaOf(const std::string& arquivo);
+const platform::TTableSchema& SchemaOf(const std::string& file);
 
 }  // namespace vorel

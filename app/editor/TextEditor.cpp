@@ -103,7 +103,7 @@ TextEditor::TextEditor(bool& notesUnchanged, std::string& fileName, const std::s
       fileName_(fileName),
       openDirectory_(openDirectory),
       starting_(std::move(starting)) {
-    setObjectName("EditorTextos");
+    setObjectName("TextEditor");
     auto* v = new QVBoxLayout(this);
     v->setContentsMargins(0, 0, 0, 0);
     v->setSpacing(0);

@@ -53,7 +53,7 @@ TEST(ICTabInProgram, SearchShowsTheMatchesAsAPage) {
     form->show();
     ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].text;
 
-    auto* tab = form->findChild<ICTab*>("AbaCI");
+    auto* tab = form->findChild<ICTab*>("ICTab");
     ASSERT_NE(tab, nullptr);
     form->PageControl1->setCurrentWidget(form->TabSheet6);
     QTest::keyClicks(tab->CIPesquisa, "741");

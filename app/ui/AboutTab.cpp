@@ -47,7 +47,7 @@ void TFormulario::BuildAboutTab() {
     outer->addLayout(side, 6);
 
     auto* product = new QLabel("Vorel - Electronics");
-    product->setObjectName("Produto");
+    product->setObjectName("Product");
     QFont big = product->font();
     big.setPointSizeF(big.pointSizeF() * 2.2);
     big.setBold(true);
@@ -90,7 +90,7 @@ void TFormulario::BuildAboutTab() {
 
     auto* note = new QLabel(kJpegNote);
     note->setWordWrap(true);
-    note->setObjectName("NotaJpeg");
+    note->setObjectName("JpegNote");
     side->addWidget(note);
 
     auto notice = [&](const char* name) {

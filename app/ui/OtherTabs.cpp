@@ -30,11 +30,11 @@ void TFormulario::BuildICTab() {
     PageControl1->addTab(TabSheet6, "IC's");
     auto* v = new QVBoxLayout(TabSheet6);
     v->setContentsMargins(0, 0, 0, 0);
-    auto tabela = [this]() -> platform::TDataSet& {
+    auto icTable = [this]() -> platform::TDataSet& {
         if (!module_) throw platform::Exception("The tables are not open");
         return module_->TabelaIntegrados;
     };
-    v->addWidget(Named(new ICTab(tabela, BaseDirectory), "AbaCI"));
+    v->addWidget(Named(new ICTab(icTable, BaseDirectory), "ICTab"));
 }
 
 void TFormulario::BuildOtherDevicesTab() {
@@ -57,7 +57,7 @@ void TFormulario::BuildRepairTab() {
     PageControl1->addTab(TabSheet1_5, "Repair database");
     auto* v = new QVBoxLayout(TabSheet1_5);
     v->setContentsMargins(0, 0, 0, 0);
-    RepairPage = Named(new RepairTab({&StartingFlag, &QuickSearchEnabledBDR, &RepairFieldsUnchanged}), "AbaReparos");
+    RepairPage = Named(new RepairTab({&StartingFlag, &QuickSearchEnabledBDR, &RepairFieldsUnchanged}), "RepairTab");
     v->addWidget(RepairPage);
 }
 
@@ -77,7 +77,7 @@ void TFormulario::BuildCrossReferenceTab() {
     PageControl1->addTab(TabSheet8, "Cross-reference");
     auto* v = new QVBoxLayout(TabSheet8);
     v->setContentsMargins(0, 0, 0, 0);
-    CrossReferencePage = Named(new CrossReferenceTab, "AbaReferencia");
+    CrossReferencePage = Named(new CrossReferenceTab, "CrossReferenceTab");
     PageControl10 = CrossReferencePage->PageControl10;
     v->addWidget(CrossReferencePage);
 }

@@ -169,9 +169,9 @@ void TFormulario::FormShow() {
 void TFormulario::closeEvent(QCloseEvent* e) {
     // Unsaved notes, then unsaved repair fields, are asked about first;
     // Cancel (or a save that did not complete) keeps the window open.
-    bool fecha = false;
-    platform::Guarded([&] { fecha = Editor->AskToSave() && RepairPage->AskToSave(); });
-    if (!fecha) {
+    bool mayClose = false;
+    platform::Guarded([&] { mayClose = Editor->AskToSave() && RepairPage->AskToSave(); });
+    if (!mayClose) {
         e->ignore();
         return;
     }
