@@ -5,7 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/data/ModuloDeDados.h"
+#include "app/data/TModuloDeDados.h"
 #include "app/xref/CrossReferenceTab.h"
 #include "platform/hostio/DestinationFolder.h"
 #include "platform/hostio/HostFile.h"
@@ -26,7 +26,7 @@ const char* const kAllDS = "select * from ds.db";
 
 void Inform(const std::string& text) { platform::ShowMessage(text, platform::MsgIcon::Information); }
 
-std::string DataDir(const TModuloDeDados& m) { return m.DiretorioDados(); }
+std::string DataDir(const TModuloDeDados& m) { return m.DataDirectory(); }
 
 // A file of the set in dir, found whatever the case of its name.
 fs::path InFolder(const fs::path& dir, const std::string& file) {
@@ -95,7 +95,7 @@ int CopyFile(const std::string& Source, const std::string& Dest) {
 
 void BackupGeral(TModuloDeDados& m) {
     const fs::path data = DataDir(m);
-    const fs::path b = platform::ResolveCase(m.DiretorioBase(), "data\\backup");
+    const fs::path b = platform::ResolveCase(m.BaseDirectory(), "data\\backup");
     std::error_code ec;
     if (!fs::is_directory(b, ec)) {
         // One level only: the data directory must be there.
@@ -115,7 +115,7 @@ void BackupGeral(TModuloDeDados& m) {
         // The repair table is reopened on its first record, also when the copy failed.
         m.TabelaBDR.Close();
         platform::ScopeExit reopen([&] {
-            m.TabelaBDR.DatabaseName = m.DiretorioDados();
+            m.TabelaBDR.DatabaseName = m.DataDirectory();
             m.TabelaBDR.TableName = "Reparos.db";
             m.TabelaBDR.Open();
             m.TabelaBDR.First();
@@ -135,7 +135,7 @@ void BackupGeral(TModuloDeDados& m) {
 }
 
 bool IsDataDirectory(const TModuloDeDados& m, const std::string& Dir) {
-    const std::string data = platform::ResolveCase(m.DiretorioBase(), "Data").string();
+    const std::string data = platform::ResolveCase(m.BaseDirectory(), "Data").string();
     if (platform::AsciiUpper(Dir) == platform::AsciiUpper(data)) return true;
     // Any other spelling of the same folder (a trailing separator, "..", a link) is the same folder.
     std::error_code ec;

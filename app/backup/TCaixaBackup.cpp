@@ -10,7 +10,7 @@
 
 #include "app/backup/Backup.h"
 #include "app/backup/TDirectoryListBox.h"
-#include "app/data/ModuloDeDados.h"
+#include "app/data/TModuloDeDados.h"
 #include "platform/qtglue/Guard.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/runtime/PathCase.h"
@@ -52,7 +52,7 @@ TCaixaBackup::TCaixaBackup(TModuloDeDados& module, QWidget* parent) : QDialog(pa
 
     // FormCreate.
     std::error_code ec;
-    const auto backup = platform::ResolveCase(module_.DiretorioBase(), "Data\\Backup");
+    const auto backup = platform::ResolveCase(module_.BaseDirectory(), "Data\\Backup");
     if (std::filesystem::is_directory(backup, ec)) DirectoryListBox1->SetDirectory(backup);
 }
 

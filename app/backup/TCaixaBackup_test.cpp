@@ -13,74 +13,74 @@
 #include "testkit/app/TestData.h"
 
 using namespace vorel;
-using vorel::testing::DadosDeTeste;
+using vorel::testing::TestData;
 
 namespace {
 
 namespace fs = std::filesystem;
 
 // Runs in a directory for the length of a scope.
-struct NoDiretorio {
-    fs::path antes = fs::current_path();
-    explicit NoDiretorio(const fs::path& d) { fs::current_path(d); }
-    ~NoDiretorio() { fs::current_path(antes); }
+struct InDirectory {
+    fs::path before = fs::current_path();
+    explicit InDirectory(const fs::path& d) { fs::current_path(d); }
+    ~InDirectory() { fs::current_path(before); }
 };
 
-std::vector<std::string> Itens(const QListWidget& l) {
+std::vector<std::string> Items(const QListWidget& l) {
     std::vector<std::string> out;
     for (int i = 0; i < l.count(); ++i) out.push_back(l.item(i)->text().trimmed().toStdString());
     return out;
 }
 
 TEST(TCaixaBackup, OpensTheBackupFolderOrTheCurrentOne) {
-    DadosDeTeste dados;
-    auto m = dados.Modulo();
-    NoDiretorio aqui(dados.Base());
+    TestData testData;
+    auto m = testData.Module();
+    InDirectory here(testData.Base());
     {
         TCaixaBackup dialog(*m);
         EXPECT_EQ(dialog.windowTitle().toStdString(), "Database backup");
         EXPECT_EQ(dialog.Prompt->text().toStdString(), "Select the directory where to put the backup files:");
-        EXPECT_EQ(dialog.DirectoryListBox1->Directory(), dados.Base());
+        EXPECT_EQ(dialog.DirectoryListBox1->Directory(), testData.Base());
         // The chain down to the open folder, then its subfolders.
-        auto itens = Itens(*dialog.DirectoryListBox1);
-        EXPECT_EQ(itens.back(), "data");
-        EXPECT_EQ(itens[itens.size() - 2], dados.Base().filename().string());
+        auto items = Items(*dialog.DirectoryListBox1);
+        EXPECT_EQ(items.back(), "data");
+        EXPECT_EQ(items[items.size() - 2], testData.Base().filename().string());
     }
-    fs::create_directory(dados.Data() / "Backup");
+    fs::create_directory(testData.Data() / "Backup");
     TCaixaBackup dialog(*m);
-    EXPECT_EQ(dialog.DirectoryListBox1->Directory(), dados.Data() / "Backup");
+    EXPECT_EQ(dialog.DirectoryListBox1->Directory(), testData.Data() / "Backup");
     // A double click opens a folder of the chain.
-    auto* lista = dialog.DirectoryListBox1;
-    QListWidgetItem* pai = lista->item(lista->count() - 2);
-    for (const char* d : {"Zeta", "apple"}) fs::create_directory(dados.Data() / d);
-    emit lista->itemDoubleClicked(pai);
-    EXPECT_EQ(lista->Directory(), dados.Data());
+    auto* list = dialog.DirectoryListBox1;
+    QListWidgetItem* parent = list->item(list->count() - 2);
+    for (const char* d : {"Zeta", "apple"}) fs::create_directory(testData.Data() / d);
+    emit list->itemDoubleClicked(parent);
+    EXPECT_EQ(list->Directory(), testData.Data());
     // Subfolders in name order, ignoring case as Windows names do.
-    auto subpastas = Itens(*lista);
-    subpastas.erase(subpastas.begin(), subpastas.end() - 4);
-    EXPECT_EQ(subpastas, (std::vector<std::string>{"apple", "Backup", "temp", "Zeta"}));
-    EXPECT_FALSE(lista->SetDirectory(dados.Base() / "missing"));
-    EXPECT_EQ(lista->Directory(), dados.Data());
+    auto subfolders = Items(*list);
+    subfolders.erase(subfolders.begin(), subfolders.end() - 4);
+    EXPECT_EQ(subfolders, (std::vector<std::string>{"apple", "Backup", "temp", "Zeta"}));
+    EXPECT_FALSE(list->SetDirectory(testData.Base() / "missing"));
+    EXPECT_EQ(list->Directory(), testData.Data());
 }
 
 TEST(TCaixaBackup, OKRefusesTheDataFolderAndAsksBeforeRestoring) {
     platform::ScriptedMessenger boxes;
-    DadosDeTeste dados;
-    auto m = dados.Modulo();
-    fs::create_directory(dados.Data() / "backup");
-    DadosDeTeste::AddTo(dados.Data(), "DS.db", {{"Original", "BC547"}, {"Fabricante", "Philips"}});
-    for (const char* f : {"Reparos.db", "DS.db"}) fs::copy_file(dados.Data() / f, dados.Data() / "backup" / f);
+    TestData testData;
+    auto m = testData.Module();
+    fs::create_directory(testData.Data() / "backup");
+    TestData::AddTo(testData.Data(), "DS.db", {{"Original", "BC547"}, {"Fabricante", "Philips"}});
+    for (const char* f : {"Reparos.db", "DS.db"}) fs::copy_file(testData.Data() / f, testData.Data() / "backup" / f);
     // The live table loses its row; the backup still has it.
     {
         platform::TTable t;
-        t.DatabaseName = dados.Data().string();
+        t.DatabaseName = testData.Data().string();
         t.TableName = "DS.db";
         t.Open();
         t.Delete();
     }
 
     TCaixaBackup dialog(*m);
-    dialog.DirectoryListBox1->SetDirectory(dados.Data() / "backup" / "..");
+    dialog.DirectoryListBox1->SetDirectory(testData.Data() / "backup" / "..");
     dialog.show();
     QTest::mouseClick(dialog.OK, Qt::LeftButton);
     ASSERT_EQ(boxes.shown.size(), 1u);
@@ -90,7 +90,7 @@ TEST(TCaixaBackup, OKRefusesTheDataFolderAndAsksBeforeRestoring) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);  // OK ends the dialog in every case
     EXPECT_FALSE(dialog.isVisible());
 
-    dialog.DirectoryListBox1->SetDirectory(dados.Data() / "backup");
+    dialog.DirectoryListBox1->SetDirectory(testData.Data() / "backup");
     boxes.answers = {platform::mrCancel};
     dialog.OKClick();
     ASSERT_EQ(boxes.shown.size(), 2u);

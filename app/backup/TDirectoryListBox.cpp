@@ -56,14 +56,14 @@ void TDirectoryListBox::Fill() {
     int depth = 0;
     QListWidgetItem* current = nullptr;
     for (const auto& p : chain) current = add(p, depth++, open);
-    std::vector<std::string> subs;
+    std::vector<std::string> subfolders;
     std::error_code ec;
     for (fs::directory_iterator it(directory_, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code e2;
-        if (it->is_directory(e2)) subs.push_back(it->path().filename().string());
+        if (it->is_directory(e2)) subfolders.push_back(it->path().filename().string());
     }
-    std::sort(subs.begin(), subs.end(), platform::LessIgnoringCase);
-    for (const auto& s : subs) add(directory_ / s, depth, closed);
+    std::sort(subfolders.begin(), subfolders.end(), platform::LessIgnoringCase);
+    for (const auto& s : subfolders) add(directory_ / s, depth, closed);
     setCurrentItem(current);
 }
 

@@ -4,7 +4,7 @@
 
 namespace vorel {
 
-QImage DecodificaJpeg(const std::string& bytes) {
+QImage DecodePicture(const std::string& bytes) {
     if (bytes.empty()) throw EJPEG("JPEG error: the picture is empty");
     std::string error;
     QImage image = platform::DecodeJpeg(bytes.data(), bytes.size(), error);

@@ -15,6 +15,6 @@ public:
 
 // The picture in bytes as an opaque RGB32 image, no side above
 // platform::kMaxDecodedSide (bigger pictures come scaled down).
-QImage DecodificaJpeg(const std::string& bytes);
+QImage DecodePicture(const std::string& bytes);
 
 }  // namespace vorel

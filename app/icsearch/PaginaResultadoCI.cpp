@@ -10,16 +10,16 @@ namespace vorel {
 
 namespace {
 
-const std::string kCelula = R"(<td><font face="Verdana, Arial, Helvetica, sans-serif" size="-2">)";
+const std::string kCell = R"(<td><font face="Verdana, Arial, Helvetica, sans-serif" size="-2">)";
 
 // A text field of a record as stored; null is empty.
-std::string Texto(const platform::TRecord& r, size_t i) {
+std::string FieldText(const platform::TRecord& r, size_t i) {
     if (i >= r.size()) return {};
     if (const auto* s = std::get_if<std::string>(&r[i])) return *s;
     return {};
 }
 
-void CabecalhoTabela(std::vector<std::string>& l) {
+void TableHeader(std::vector<std::string>& l) {
     l.push_back(R"(<div align="center">)");
     l.push_back(R"(<table width="95%" border="1">)");
     l.push_back(R"(<tr bgcolor="#000000">)");
@@ -40,26 +40,26 @@ void CabecalhoTabela(std::vector<std::string>& l) {
 
 }  // namespace
 
-LinksCI::LinksCI(const std::filesystem::path& arquivoIni) {
+ICLinks::ICLinks(const std::filesystem::path& iniFile) {
     // One read of the file; lookups then match keys as the profile functions do.
-    for (const std::string& line : platform::IniFile(arquivoIni).ReadSectionValues("Links")) {
+    for (const std::string& line : platform::IniFile(iniFile).ReadSectionValues("Links")) {
         const size_t eq = line.find('=');
         if (eq == std::string::npos) continue;
         values_.emplace(platform::AsciiUpper(line.substr(0, eq)), line.substr(eq + 1));
     }
 }
 
-std::string LinksCI::value(const std::string& key) const {
+std::string ICLinks::value(const std::string& key) const {
     const auto it = values_.find(platform::AsciiUpper(platform::TrimControls(key)));
     return it == values_.end() ? std::string() : it->second;
 }
 
-std::string LinksCI::Link(const std::string& fabricante, const std::string& identificacao) const {
-    return value(fabricante + "1") + identificacao + value(fabricante + "2");
+std::string ICLinks::Link(const std::string& manufacturer, const std::string& partCode) const {
+    return value(manufacturer + "1") + partCode + value(manufacturer + "2");
 }
 
-std::vector<std::string> PaginaResultadoCI(platform::TDataSet& tabela, const std::string& pesquisa,
-                                           const std::filesystem::path& arquivoIni) {
+std::vector<std::string> PaginaResultadoCI(platform::TDataSet& table, const std::string& searchText,
+                                           const std::filesystem::path& iniFile) {
     std::vector<std::string> l = {
         "<html>",
         "<head>",
@@ -70,33 +70,33 @@ std::vector<std::string> PaginaResultadoCI(platform::TDataSet& tabela, const std
         "Your search returned this result:",
         "<p>",
     };
-    const std::string texto = platform::TrimControls(pesquisa);
-    std::unique_ptr<LinksCI> links;
+    const std::string wanted = platform::TrimControls(searchText);
+    std::unique_ptr<ICLinks> links;
     int n = 0;
-    const size_t id = static_cast<size_t>(tabela.FieldByName("Identificacao").Index());
-    const size_t fab = static_cast<size_t>(tabela.FieldByName("Fabricante").Index());
-    const size_t desc = static_cast<size_t>(tabela.FieldByName("Descricao").Index());
+    const size_t id = static_cast<size_t>(table.FieldByName("Identificacao").Index());
+    const size_t manufacturerColumn = static_cast<size_t>(table.FieldByName("Fabricante").Index());
+    const size_t desc = static_cast<size_t>(table.FieldByName("Descricao").Index());
     // The match reads only the code column; the engine reads whole records
     // only for the matches.
-    for (const platform::TRecord& r : tabela.RecordsContaining("Identificacao", texto)) {
-        const std::string identificacao = Texto(r, id);
+    for (const platform::TRecord& r : table.RecordsContaining("Identificacao", wanted)) {
+        const std::string partCode = FieldText(r, id);
         ++n;
         if (!links) {
-            links = std::make_unique<LinksCI>(arquivoIni);
-            CabecalhoTabela(l);
+            links = std::make_unique<ICLinks>(iniFile);
+            TableHeader(l);
         }
-        const std::string fabricante = Texto(r, fab);
+        const std::string manufacturer = FieldText(r, manufacturerColumn);
         l.push_back("<tr>");
-        l.push_back(kCelula + std::to_string(n) + "</font></td>");
-        l.push_back(kCelula + "<a href=\"" + links->Link(fabricante, identificacao) + "\">" + identificacao +
+        l.push_back(kCell + std::to_string(n) + "</font></td>");
+        l.push_back(kCell + "<a href=\"" + links->Link(manufacturer, partCode) + "\">" + partCode +
                     "</a></font></td>");
-        l.push_back(kCelula + Texto(r, desc) + "</font></td>");
-        l.push_back(kCelula + fabricante + "</font></td>");
+        l.push_back(kCell + FieldText(r, desc) + "</font></td>");
+        l.push_back(kCell + manufacturer + "</font></td>");
         l.push_back("</tr>");
     }
     // As the scan it replaces, the search leaves the table after its last record.
-    tabela.Last();
-    tabela.Next();
+    table.Last();
+    table.Next();
     if (n == 0) {
         l.push_back("0 items returned.");
     } else {

@@ -16,10 +16,10 @@ namespace vorel {
 // The Links section of vorel.ini, read once: for a company C, key C + "1"
 // holds what goes before the part code and C + "2" what goes after it.
 // A missing file or key reads as empty text.
-class LinksCI {
+class ICLinks {
 public:
-    explicit LinksCI(const std::filesystem::path& arquivoIni);
-    std::string Link(const std::string& fabricante, const std::string& identificacao) const;
+    explicit ICLinks(const std::filesystem::path& iniFile);
+    std::string Link(const std::string& manufacturer, const std::string& partCode) const;
 
 private:
     std::string value(const std::string& key) const;
@@ -30,7 +30,7 @@ private:
 // the match is case-sensitive), matches in key order; the table is left
 // after its last record. The ini file is read only when something matched.
 // Field values go into the page as stored.
-std::vector<std::string> PaginaResultadoCI(platform::TDataSet& tabelaIntegrados, const std::string& pesquisa,
-                                           const std::filesystem::path& arquivoIni);
+std::vector<std::string> PaginaResultadoCI(platform::TDataSet& icTable, const std::string& searchText,
+                                           const std::filesystem::path& iniFile);
 
 }  // namespace vorel

@@ -1,5 +1,5 @@
 // The IC result page line by line, and the tab that shows it.
-#include "app/icsearch/AbaCI.h"
+#include "app/icsearch/ICTab.h"
 #include "app/icsearch/PaginaResultadoCI.h"
 #include "htmlview/control/HtmlDisplay.h"
 #include "platform/qtglue/CaseEdit.h"
@@ -146,23 +146,23 @@ TEST_F(ICPage, TabShowsThePageAndHandsLinksToTheShell) {
         explicit ShellLog(const std::filesystem::path& p) { setenv("VOREL_SHELL_LOG", p.c_str(), 1); }
         ~ShellLog() { unsetenv("VOREL_SHELL_LOG"); }
     } shellLog(log);
-    AbaCI aba([this]() -> platform::TDataSet& { return table; }, dir.Path().string());
-    aba.resize(900, 500);
-    aba.show();
-    EXPECT_FALSE(aba.CodigoFonte->isVisible());
-    EXPECT_EQ(aba.VisualizadorHTML->ScrollBars(), htmlview::TScrollStyle::ssVertical);
-    EXPECT_EQ(aba.VisualizadorHTML->MarginWidth(), 5);
-    EXPECT_EQ(aba.VisualizadorHTML->BorderStyle(), htmlview::THTMLBorderStyle::htSingle);
-    QTest::keyClicks(aba.CIPesquisa, "ne5");
-    EXPECT_EQ(aba.CIPesquisa->text(), "NE5");  // typed letters become upper case
-    QTest::mouseClick(aba.Buscar, Qt::LeftButton);
-    const std::string memo = aba.CodigoFonte->toPlainText().toStdString();
+    ICTab tab([this]() -> platform::TDataSet& { return table; }, dir.Path().string());
+    tab.resize(900, 500);
+    tab.show();
+    EXPECT_FALSE(tab.CodigoFonte->isVisible());
+    EXPECT_EQ(tab.VisualizadorHTML->ScrollBars(), htmlview::TScrollStyle::ssVertical);
+    EXPECT_EQ(tab.VisualizadorHTML->MarginWidth(), 5);
+    EXPECT_EQ(tab.VisualizadorHTML->BorderStyle(), htmlview::THTMLBorderStyle::htSingle);
+    QTest::keyClicks(tab.CIPesquisa, "ne5");
+    EXPECT_EQ(tab.CIPesquisa->text(), "NE5");  // typed letters become upper case
+    QTest::mouseClick(tab.Buscar, Qt::LeftButton);
+    const std::string memo = tab.CodigoFonte->toPlainText().toStdString();
     EXPECT_NE(memo.find(F + "<a href=\"https://ti.com/p/NE555.html\">NE555</a></font></td>"), std::string::npos);
     ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].text;
-    EXPECT_GT(aba.VisualizadorHTML->Document->Count(), 0);
+    EXPECT_GT(tab.VisualizadorHTML->Document->Count(), 0);
 
     // Find the link on the painted page and click it.
-    htmlview::THtmlDisplay& v = *aba.VisualizadorHTML;
+    htmlview::THtmlDisplay& v = *tab.VisualizadorHTML;
     v.grab();  // hit tests use where the last paint put the text
     QPoint link(-1, -1);
     for (int y = 0; y < v.PaintPanel->height() && link.x() < 0; y += 2)
@@ -179,12 +179,12 @@ TEST_F(ICPage, TabShowsThePageAndHandsLinksToTheShell) {
     std::getline(in, line);
     EXPECT_EQ(line, "open\thttps://ti.com/p/NE555.html\t\tnormal") << line;
     bool handled = false;
-    aba.VisualizadorHTMLHotSpotClick(aba.VisualizadorHTML, "x", handled);
+    tab.VisualizadorHTMLHotSpotClick(tab.VisualizadorHTML, "x", handled);
     EXPECT_TRUE(handled);
 
     // Field values reach the viewer as stored: the unknown tag goes, the ampersand stays.
-    aba.CIPesquisa->setText("741");
-    aba.BuscaIntegrados();
+    tab.CIPesquisa->setText("741");
+    tab.BuscaIntegrados();
     std::string shown;
     for (int i = 0; i < v.Document->CharCount; ++i) {
         char c = 0;

@@ -18,7 +18,7 @@
 
 namespace vorel {
 
-const std::vector<std::string>& LegendaInterna() {
+const std::vector<std::string>& BuiltInLegend() {
     static const std::vector<std::string> lines = [] {
         // Each line with the number of empty lines after it.
         static const std::pair<const char*, int> rows[] = {
@@ -92,7 +92,7 @@ bool ReadFile(const std::filesystem::path& path, std::string& bytes) {
 
 }  // namespace
 
-TCaixaLegenda::TCaixaLegenda(const std::string& diretorioBase, QWidget* parent) : QDialog(parent) {
+TCaixaLegenda::TCaixaLegenda(const std::string& baseDirectory, QWidget* parent) : QDialog(parent) {
     setObjectName("CaixaLegenda");
     setWindowTitle("Legend");
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -115,7 +115,7 @@ TCaixaLegenda::TCaixaLegenda(const std::string& diretorioBase, QWidget* parent) 
     setFixedSize(520, 440);
     OKButton->setFocus();
 
-    const std::filesystem::path file = platform::ResolveCase(diretorioBase, "legenda.rtf");
+    const std::filesystem::path file = platform::ResolveCase(baseDirectory, "legenda.rtf");
     std::string bytes;
     if (std::filesystem::is_regular_file(file) && ReadFile(file, bytes)) {
         try {
@@ -131,7 +131,7 @@ TCaixaLegenda::TCaixaLegenda(const std::string& diretorioBase, QWidget* parent) 
                               platform::MsgIcon::Information);
     }
     QStringList lines;
-    for (const std::string& line : LegendaInterna()) lines << QString::fromStdString(line);
+    for (const std::string& line : BuiltInLegend()) lines << QString::fromStdString(line);
     ExibeLegenda->setPlainText(lines.join('\n'));
 }
 

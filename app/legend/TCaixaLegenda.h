@@ -11,12 +11,12 @@ class QTextEdit;
 namespace vorel {
 
 // The built-in legend, one entry per line, empty lines included.
-const std::vector<std::string>& LegendaInterna();
+const std::vector<std::string>& BuiltInLegend();
 
 class TCaixaLegenda : public QDialog {
 public:
-    // FormCreate: fills the legend from diretorioBase.
-    explicit TCaixaLegenda(const std::string& diretorioBase, QWidget* parent = nullptr);
+    // FormCreate: fills the legend from baseDirectory.
+    explicit TCaixaLegenda(const std::string& baseDirectory, QWidget* parent = nullptr);
 
     QTextEdit* ExibeLegenda;
     QPushButton* OKButton;

@@ -23,7 +23,7 @@ void Write(const std::filesystem::path& p, const std::string& bytes) {
 }
 }  // namespace
 
-TEST(CaixaLegenda, WithoutTheFileSaysSoAndShowsTheBuiltInLegend) {
+TEST(TCaixaLegenda, WithoutTheFileSaysSoAndShowsTheBuiltInLegend) {
     platform::ScriptedMessenger m;
     platform::SetApplicationTitle("Vorel - Electronics");
     platform::testing::TempDir dir;
@@ -36,7 +36,7 @@ TEST(CaixaLegenda, WithoutTheFileSaysSoAndShowsTheBuiltInLegend) {
     EXPECT_EQ(dialog.ExibeLegenda->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 
     const std::vector<std::string> lines = Lines(dialog.ExibeLegenda);
-    EXPECT_EQ(lines, LegendaInterna());
+    EXPECT_EQ(lines, BuiltInLegend());
     std::vector<std::string> text;
     for (const auto& l : lines)
         if (!l.empty()) text.push_back(l);
@@ -56,7 +56,7 @@ TEST(CaixaLegenda, WithoutTheFileSaysSoAndShowsTheBuiltInLegend) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
-TEST(CaixaLegenda, LoadsTheLegendFileWhateverTheCaseOfItsName) {
+TEST(TCaixaLegenda, LoadsTheLegendFileWhateverTheCaseOfItsName) {
     platform::ScriptedMessenger m;
     platform::testing::TempDir dir;
     Write(dir.Path() / "Legenda.RTF", "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\b Symbols\\b0\\par HFE = gain\\par}");
@@ -67,7 +67,7 @@ TEST(CaixaLegenda, LoadsTheLegendFileWhateverTheCaseOfItsName) {
     EXPECT_EQ(dialog.ExibeLegenda->textCursor().position(), 0);  // shown from its top
 }
 
-TEST(CaixaLegenda, ADamagedFileIsReportedAndTheBuiltInLegendShown) {
+TEST(TCaixaLegenda, ADamagedFileIsReportedAndTheBuiltInLegendShown) {
     platform::ScriptedMessenger m;
     platform::testing::TempDir dir;
     Write(dir.Path() / "legenda.rtf", "{\\rtf1 " + std::string(1000, '{'));
@@ -75,5 +75,5 @@ TEST(CaixaLegenda, ADamagedFileIsReportedAndTheBuiltInLegendShown) {
     ASSERT_EQ(m.shown.size(), 1u);
     EXPECT_EQ(m.shown[0].icon, platform::MsgIcon::Error);
     EXPECT_NE(m.shown[0].text.find("legenda.rtf"), std::string::npos);
-    EXPECT_EQ(Lines(dialog.ExibeLegenda), LegendaInterna());
+    EXPECT_EQ(Lines(dialog.ExibeLegenda), BuiltInLegend());
 }

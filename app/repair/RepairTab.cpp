@@ -9,8 +9,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/data/EscritaConcorrente.h"
-#include "app/data/ModuloDeDados.h"
+#include "app/data/ConcurrentWrite.h"
+#include "app/data/TModuloDeDados.h"
 #include "platform/qtglue/Controls.h"
 #include "platform/runtime/Text.h"
 #include "platform/dbcontrols/DBGrid.h"
@@ -126,9 +126,9 @@ void RepairTab::CopyRecord() {
 
 // Writes into the quick-search box without starting a search.
 void RepairTab::WriteSearch(const std::string& text) {
-    *state_.BuscaRapida = false;
+    *state_.QuickSearchEnabled = false;
     BDRBuscaRapida->setText(Q(text));
-    *state_.BuscaRapida = true;
+    *state_.QuickSearchEnabled = true;
 }
 
 void RepairTab::BDRFabricanteChange() {
@@ -151,7 +151,7 @@ void RepairTab::CopyCompany() {
 }
 
 void RepairTab::BDRBuscaRapidaChange() {
-    if (!*state_.BuscaRapida) return;
+    if (!*state_.QuickSearchEnabled) return;
     const std::string typed = S(BDRBuscaRapida->text());
     if (!AskToSave()) return;
     WriteSearch(typed);  // a save showed its company there
@@ -228,7 +228,7 @@ bool RepairTab::SaveRecord() {
     }
     try {
         t.FieldByName("Descricao").SetAsBytes(description);
-        if (!EscreveSeInalterado([&] { t.Post(); }, kChangedByAnother)) {
+        if (!WriteIfUnchanged([&] { t.Post(); }, kChangedByAnother)) {
             ShowCurrentRecord();
             return false;
         }
@@ -257,7 +257,7 @@ void RepairTab::DeleteRecord() {
                               platform::mbYesNo) != platform::mrYes)
         return;
     // The after-scroll shows the record now current.
-    if (!EscreveSeInalterado([&] { t.Delete(); }, kChangedByAnother) || t.IsEmpty()) ShowCurrentRecord();
+    if (!WriteIfUnchanged([&] { t.Delete(); }, kChangedByAnother) || t.IsEmpty()) ShowCurrentRecord();
 }
 
 }  // namespace vorel

@@ -28,7 +28,7 @@ class TModuloDeDados;
 // The main window's flags the tab works with.
 struct RepairTabState {
     const bool* Starting;  // the window's starting flag
-    bool* BuscaRapida;     // the repair quick-search box may search
+    bool* QuickSearchEnabled;     // the repair quick-search box may search
     bool* Unchanged;       // the edit fields hold the record as stored
 };
 

@@ -15,15 +15,15 @@
 namespace vorel {
 
 namespace {
-const char* const kAviso =
+const char* const kWarning =
     "Important: This software makes its best to identify equivalent semiconductors. But, in certain critical "
     "applications, or when detailed data of one device will be necessary, the User must take a look in the "
     "databooks and datasheets supplied by the Companies.";
-const char* const kAviso2 =
+const char* const kWarning2 =
     "Note: VorelSoft/Vorel Electronics does not represent any Company presented (or its products) into this "
     "software in any way, express or implícitly. Any possible incorretion into this software is not "
     "responsability of the Companies and will not creste any rights against these Companies or VorelSoft.";
-const char* const kNotaJpeg =
+const char* const kJpegNote =
     "Notes: This software uses part of the work of The Independent JPEG Group Software, for image manipulation "
     "on the Joint Photographic Engineering Group - JPEG format.";
 }  // namespace
@@ -46,13 +46,13 @@ void TFormulario::BuildAboutTab() {
     side->setSpacing(10);
     outer->addLayout(side, 6);
 
-    auto* produto = new QLabel("Vorel - Electronics");
-    produto->setObjectName("Produto");
-    QFont big = produto->font();
+    auto* product = new QLabel("Vorel - Electronics");
+    product->setObjectName("Product");
+    QFont big = product->font();
     big.setPointSizeF(big.pointSizeF() * 2.2);
     big.setBold(true);
-    produto->setFont(big);
-    side->addWidget(produto);
+    product->setFont(big);
+    side->addWidget(product);
 
     auto* facts = new QGridLayout;
     facts->setHorizontalSpacing(16);
@@ -88,10 +88,10 @@ void TFormulario::BuildAboutTab() {
     facts->setColumnStretch(2, 1);
     side->addLayout(facts);
 
-    auto* nota = new QLabel(kNotaJpeg);
-    nota->setWordWrap(true);
-    nota->setObjectName("NotaJpeg");
-    side->addWidget(nota);
+    auto* note = new QLabel(kJpegNote);
+    note->setWordWrap(true);
+    note->setObjectName("JpegNote");
+    side->addWidget(note);
 
     auto notice = [&](const char* name) {
         auto* l = new QLabel;
@@ -109,8 +109,8 @@ void TFormulario::BuildAboutTab() {
     Aviso = notice("Aviso");
     Aviso2 = notice("Aviso2");
     side->addStretch(1);
-    Aviso->setText(kAviso);
-    Aviso2->setText(kAviso2);
+    Aviso->setText(kWarning);
+    Aviso2->setText(kWarning2);
 }
 
 }  // namespace vorel

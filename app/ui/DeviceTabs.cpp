@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 #include <map>
 
-#include "app/data/Esquemas.h"
+#include "app/data/TableSchemas.h"
 #include "app/ui/TFormulario.h"
 #include "platform/qtglue/Controls.h"
 #include "platform/dbcontrols/DBGrid.h"
@@ -45,7 +45,7 @@ const std::map<std::string, std::string>& Titles() {
 // side by side, grids share the width in this proportion.
 int CharactersShown(const std::string& tableFile, const std::vector<std::string>& fields) {
     int chars = 0;
-    const platform::TTableSchema& schema = EsquemaDe(tableFile);
+    const platform::TTableSchema& schema = SchemaOf(tableFile);
     for (const std::string& f : fields) {
         const auto title = Titles().find(f);
         int n = static_cast<int>(title == Titles().end() ? f.size() : title->second.size());
@@ -67,11 +67,11 @@ std::vector<platform::TColumn> ColumnsOf(const std::vector<std::string>& fields)
 
 // What one sheet shows for one side (original or equivalent).
 struct SheetLayout {
-    bool fabricante = false;                    // the company label
+    bool company = false;                    // the company label
     std::vector<std::vector<std::string>> grids;
     std::string memo;                           // a read-only memo field
     bool pictures = false;
-    std::string nota;                           // a label field under the picture
+    std::string note;                           // a label field under the picture
 };
 
 QLabel* Caption(const QString& text) {
@@ -132,15 +132,15 @@ QWidget* BuildSearchBar(TFormulario& form, DevicePanel& panel, const DeviceNames
 
     auto* quick = new QVBoxLayout;
     quick->addWidget(new QLabel("Quick search:"));
-    panel.BuscaRapida = Named(new platform::TCaseEdit(platform::CharCase::Upper), names.quickSearch);
-    panel.BuscaRapida->setMinimumWidth(170);
-    panel.BuscaRapida->setClearButtonEnabled(false);
-    quick->addWidget(panel.BuscaRapida);
+    panel.QuickSearchBox = Named(new platform::TCaseEdit(platform::CharCase::Upper), names.quickSearch);
+    panel.QuickSearchBox->setMinimumWidth(170);
+    panel.QuickSearchBox->setClearButtonEnabled(false);
+    quick->addWidget(panel.QuickSearchBox);
     quick->addStretch(1);
-    panel.Equivalentes = Named(new QPushButton("Search equivalents"), names.equivalents);
-    panel.Equivalentes->setDefault(false);
-    panel.Equivalentes->setMinimumHeight(34);
-    quick->addWidget(panel.Equivalentes);
+    panel.EquivalentsButton = Named(new QPushButton("Search equivalents"), names.equivalents);
+    panel.EquivalentsButton->setDefault(false);
+    panel.EquivalentsButton->setMinimumHeight(34);
+    quick->addWidget(panel.EquivalentsButton);
     h->addLayout(quick);
 
     h->addWidget(BuildCriteria(form, panel));
@@ -229,14 +229,14 @@ void BuildSheetSide(QVBoxLayout& sheet, DevicePanel& panel, const SheetLayout& l
     ident->setFont(bf);
     bound.push_back(ident);
     head->addWidget(ident);
-    if (layout.fabricante) {
+    if (layout.company) {
         head->addSpacing(16);
         head->addWidget(new QLabel("Company:"));
-        auto* fab = Named(new platform::TDBText, prefix + (original ? "FabricanteO" : "Fabricante"));
-        fab->SetDataField("Fabricante");
-        fab->setProperty("original", original);
-        bound.push_back(fab);
-        head->addWidget(fab);
+        auto* companyText = Named(new platform::TDBText, prefix + (original ? "FabricanteO" : "Fabricante"));
+        companyText->SetDataField("Fabricante");
+        companyText->setProperty("original", original);
+        bound.push_back(companyText);
+        head->addWidget(companyText);
     }
     head->addStretch(1);
     sheet.addLayout(head);
@@ -259,7 +259,7 @@ void BuildSheetSide(QVBoxLayout& sheet, DevicePanel& panel, const SheetLayout& l
         grid->SetColumns(ColumnsOf(fields));
         grid->SetFitToWidth(true);  // a sideways scroll bar in one grid only would shift its rows off its neighbour's
         grid->setProperty("original", original);
-        (original ? panel.GridsOriginal : panel.GridsEquivalente).push_back(grid);
+        (original ? panel.OriginalGrids : panel.EquivalentGrids).push_back(grid);
         body->addWidget(grid, CharactersShown(names.tableFile, fields));
     }
     if (layout.pictures) {
@@ -268,16 +268,16 @@ void BuildSheetSide(QVBoxLayout& sheet, DevicePanel& panel, const SheetLayout& l
         image->setMinimumSize(180, 120);
         (original ? panel.Picture1 : panel.Picture2) = image;
         pic->addWidget(image, 1);
-        if (!layout.nota.empty()) {
-            auto* nota = Named(new platform::TDBText, prefix + "Nota" + (original ? "O" : ""));
-            nota->SetDataField(layout.nota);
-            nota->setProperty("original", original);
-            nota->setWordWrap(true);
-            bound.push_back(nota);
-            auto* notaRow = new QHBoxLayout;
-            notaRow->addWidget(new QLabel("Note:"));
-            notaRow->addWidget(nota, 1);
-            pic->addLayout(notaRow);
+        if (!layout.note.empty()) {
+            auto* note = Named(new platform::TDBText, prefix + "Nota" + (original ? "O" : ""));
+            note->SetDataField(layout.note);
+            note->setProperty("original", original);
+            note->setWordWrap(true);
+            bound.push_back(note);
+            auto* noteRow = new QHBoxLayout;
+            noteRow->addWidget(new QLabel("Note:"));
+            noteRow->addWidget(note, 1);
+            pic->addLayout(noteRow);
         }
         body->addLayout(pic, 1);
     }
@@ -292,8 +292,8 @@ void TFormulario::BuildTransistorTab() {
     auto* v = new QVBoxLayout(TabSheet1_2);
     v->setContentsMargins(4, 4, 4, 4);
     auto* sub = new QTabWidget;
-    auto* bipolares = new QWidget;
-    sub->addTab(bipolares, "Bipolars");
+    auto* bipolars = new QWidget;
+    sub->addTab(bipolars, "Bipolars");
     v->addWidget(sub);
 
     const std::vector<SheetLayout> sheets = {
@@ -304,18 +304,18 @@ void TFormulario::BuildTransistorTab() {
         {false, {{"Ftip", "Fftip"}}, "Observacoes", false, ""},
         {false, {}, "", true, ""},
     };
-    BuildDevice(*this, transistors_, bipolares, sheets,
+    BuildDevice(*this, transistors_, bipolars, sheets,
                 {"Transistores.db", "T", "TBBuscaRapida", "TransistoresEquivalentes", "ImagemTransistor1", "ImagemTransistor2", "DBGridTO",
                  "DBGridT"});
     for (size_t i = 0; i < 9; ++i) {
-        DBGridTO[i] = transistors_.GridsOriginal[i];
-        DBGridT[i] = transistors_.GridsEquivalente[i];
+        DBGridTO[i] = transistors_.OriginalGrids[i];
+        DBGridT[i] = transistors_.EquivalentGrids[i];
     }
-    transistors_.QuickSearchEnabled = &BuscaRapidaTB;
-    TBBuscaRapida = transistors_.BuscaRapida;
+    transistors_.QuickSearchEnabled = &QuickSearchEnabledTB;
+    TBBuscaRapida = transistors_.QuickSearchBox;
     ImagemTransistor1 = transistors_.Picture1;
     ImagemTransistor2 = transistors_.Picture2;
-    TransistoresEquivalentes = transistors_.Equivalentes;
+    TransistoresEquivalentes = transistors_.EquivalentsButton;
 }
 
 void TFormulario::BuildDiodeTabs() {
@@ -324,9 +324,9 @@ void TFormulario::BuildDiodeTabs() {
     auto* v = new QVBoxLayout(TabSheet1_3);
     v->setContentsMargins(4, 4, 4, 4);
     auto* sub = new QTabWidget;
-    auto* retificadores = new QWidget;
+    auto* rectifiers = new QWidget;
     auto* zeners = new QWidget;
-    sub->addTab(retificadores, "Rectifier diodes");
+    sub->addTab(rectifiers, "Rectifier diodes");
     sub->addTab(zeners, "Zener diodes");
     v->addWidget(sub);
 
@@ -334,10 +334,10 @@ void TFormulario::BuildDiodeTabs() {
         {true, {{"Identificacao", "Uso"}, {"Vrm", "Vr", "Io", "Ifsm", "Pd"}}, "", false, ""},
         {false, {}, "", true, "Nota"},
     };
-    BuildDevice(*this, rectifiers_, retificadores, r,
+    BuildDevice(*this, rectifiers_, rectifiers, r,
                 {"DiodosR.db", "DR", "DRBuscaRapida", "DiodosREquivalentes", "ImagemDiodoR1", "ImagemDiodoR2", "DBGridDRO", "DBGridDR"});
-    DBGridDRO = {rectifiers_.GridsOriginal[0], rectifiers_.GridsOriginal[1]};
-    DBGridDR = {rectifiers_.GridsEquivalente[0], rectifiers_.GridsEquivalente[1]};
+    DBGridDRO = {rectifiers_.OriginalGrids[0], rectifiers_.OriginalGrids[1]};
+    DBGridDR = {rectifiers_.EquivalentGrids[0], rectifiers_.EquivalentGrids[1]};
 
     const std::vector<SheetLayout> z = {
         {true, {{"Identificacao", "Marca", "Tn"}, {"Iz", "Pd", "Tj", "Rij", "Tolerancia"}}, "", false, ""},
@@ -345,19 +345,19 @@ void TFormulario::BuildDiodeTabs() {
     };
     BuildDevice(*this, zeners_, zeners, z,
                 {"DiodosZ.db", "DZ", "DZBuscaRapida", "DiodosZEquivalentes", "ImagemDiodoZ1", "ImagemDiodoZ2", "DBGridDZO", "DBGridDZ"});
-    DBGridDZO = {zeners_.GridsOriginal[0], zeners_.GridsOriginal[1]};
-    DBGridDZ = {zeners_.GridsEquivalente[0], zeners_.GridsEquivalente[1]};
+    DBGridDZO = {zeners_.OriginalGrids[0], zeners_.OriginalGrids[1]};
+    DBGridDZ = {zeners_.EquivalentGrids[0], zeners_.EquivalentGrids[1]};
 
-    rectifiers_.QuickSearchEnabled = &BuscaRapidaDR;
-    zeners_.QuickSearchEnabled = &BuscaRapidaDZ;
-    DRBuscaRapida = rectifiers_.BuscaRapida;
-    DZBuscaRapida = zeners_.BuscaRapida;
+    rectifiers_.QuickSearchEnabled = &QuickSearchEnabledDR;
+    zeners_.QuickSearchEnabled = &QuickSearchEnabledDZ;
+    DRBuscaRapida = rectifiers_.QuickSearchBox;
+    DZBuscaRapida = zeners_.QuickSearchBox;
     ImagemDiodoR1 = rectifiers_.Picture1;
     ImagemDiodoR2 = rectifiers_.Picture2;
     ImagemDiodoZ1 = zeners_.Picture1;
     ImagemDiodoZ2 = zeners_.Picture2;
-    DiodosREquivalentes = rectifiers_.Equivalentes;
-    DiodosZEquivalentes = zeners_.Equivalentes;
+    DiodosREquivalentes = rectifiers_.EquivalentsButton;
+    DiodosZEquivalentes = zeners_.EquivalentsButton;
 }
 
 }  // namespace vorel

@@ -8,10 +8,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/calc/AbaCapacitores.h"
-#include "app/calc/AbaResistores.h"
-#include "app/editor/EditorTextos.h"
-#include "app/icsearch/AbaCI.h"
+#include "app/calc/CapacitorsTab.h"
+#include "app/calc/ResistorsTab.h"
+#include "app/editor/TextEditor.h"
+#include "app/icsearch/ICTab.h"
 #include "app/repair/RepairTab.h"
 #include "app/xref/CrossReferenceTab.h"
 #include "app/ui/TFormulario.h"
@@ -30,11 +30,11 @@ void TFormulario::BuildICTab() {
     PageControl1->addTab(TabSheet6, "IC's");
     auto* v = new QVBoxLayout(TabSheet6);
     v->setContentsMargins(0, 0, 0, 0);
-    auto tabela = [this]() -> platform::TDataSet& {
-        if (!modulo_) throw platform::Exception("The tables are not open");
-        return modulo_->TabelaIntegrados;
+    auto icTable = [this]() -> platform::TDataSet& {
+        if (!module_) throw platform::Exception("The tables are not open");
+        return module_->TabelaIntegrados;
     };
-    v->addWidget(Named(new AbaCI(tabela, DiretorioBase), "AbaCI"));
+    v->addWidget(Named(new ICTab(icTable, BaseDirectory), "ICTab"));
 }
 
 void TFormulario::BuildOtherDevicesTab() {
@@ -43,8 +43,8 @@ void TFormulario::BuildOtherDevicesTab() {
     auto* v = new QVBoxLayout(ScrolledContent(TabSheet1_4));
     v->setContentsMargins(4, 4, 4, 4);
     auto* sub = new QTabWidget;
-    Resistors = new AbaResistores;
-    Capacitors = new AbaCapacitores;
+    Resistors = new ResistorsTab;
+    Capacitors = new CapacitorsTab;
     sub->addTab(Resistors, "Resistors");
     sub->addTab(Capacitors, "Polyester capacitors");
     v->addWidget(sub);
@@ -57,7 +57,7 @@ void TFormulario::BuildRepairTab() {
     PageControl1->addTab(TabSheet1_5, "Repair database");
     auto* v = new QVBoxLayout(TabSheet1_5);
     v->setContentsMargins(0, 0, 0, 0);
-    RepairPage = Named(new RepairTab({&StartingFlag, &BuscaRapidaBDR, &RepairFieldsUnchanged}), "AbaReparos");
+    RepairPage = Named(new RepairTab({&StartingFlag, &QuickSearchEnabledBDR, &RepairFieldsUnchanged}), "RepairTab");
     v->addWidget(RepairPage);
 }
 
@@ -66,7 +66,7 @@ void TFormulario::BuildTextsTab() {
     PageControl1->addTab(TabSheet1_6, "Technical texts");
     auto* v = new QVBoxLayout(TabSheet1_6);
     v->setContentsMargins(0, 0, 0, 0);
-    Editor = new EditorTextos(NotesUnchanged, NotesFileName, OpenDialogStartDir, [this] { return StartingFlag; });
+    Editor = new TextEditor(NotesUnchanged, NotesFileName, OpenDialogStartDir, [this] { return StartingFlag; });
     v->addWidget(Editor);
     StatusBar = Editor->StatusBar;
     StatusPanels = Editor->StatusPanels;
@@ -77,7 +77,7 @@ void TFormulario::BuildCrossReferenceTab() {
     PageControl1->addTab(TabSheet8, "Cross-reference");
     auto* v = new QVBoxLayout(TabSheet8);
     v->setContentsMargins(0, 0, 0, 0);
-    CrossReferencePage = Named(new CrossReferenceTab, "AbaReferencia");
+    CrossReferencePage = Named(new CrossReferenceTab, "CrossReferenceTab");
     PageControl10 = CrossReferencePage->PageControl10;
     v->addWidget(CrossReferencePage);
 }

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "app/backup/TCaixaBackup.h"
-#include "app/data/ModuloDeDados.h"
+#include "app/data/TModuloDeDados.h"
 #include "app/ui/TFormulario.h"
 #include "app/xref/CrossReferenceTab.h"
 #include "platform/qtglue/Messenger.h"
@@ -31,8 +31,8 @@ TEST(UserTablesScreens, Screenshots) {
     std::filesystem::create_directory(dir.Path() / "data" / "backup");
     platform::SetApplicationTitle("Vorel - Electronics");
     QPointer<TFormulario> f = new TFormulario;
-    TModuloDeDados modulo(f->DiretorioBase);
-    f->SetModuloDeDados(&modulo);
+    TModuloDeDados module(f->BaseDirectory);
+    f->SetDataModule(&module);
     f->resize(1024, 768);
     f->show();
     ASSERT_TRUE(m.shown.empty()) << m.shown[0].text;
@@ -50,10 +50,10 @@ TEST(UserTablesScreens, Screenshots) {
         }
     }
     {
-        TCaixaBackup caixa(modulo, f);
-        caixa.show();
+        TCaixaBackup dialog(module, f);
+        dialog.show();
         QApplication::processEvents();
-        SaveShot(caixa.grab(), QString("%1/backup-dialog.png").arg(*out));
+        SaveShot(dialog.grab(), QString("%1/backup-dialog.png").arg(*out));
     }
     delete f.data();
 }

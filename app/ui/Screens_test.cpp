@@ -14,8 +14,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/data/ModuloDeDados.h"
-#include "app/editor/EditorTextos.h"
+#include "app/data/TModuloDeDados.h"
+#include "app/editor/TextEditor.h"
 #include "app/ui/TFormulario.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/dbcontrols/Image.h"
@@ -37,18 +37,18 @@ struct SampleProgram {
     platform::testing::TempDir dir;
     std::unique_ptr<vorel::testing::CurrentDir> cwd;
     QPointer<TFormulario> form;
-    std::unique_ptr<TModuloDeDados> modulo;
+    std::unique_ptr<TModuloDeDados> module;
     SampleProgram() {
         sample::WriteInstallation(dir.Path(), {});
         cwd = std::make_unique<vorel::testing::CurrentDir>(dir.Path());
         platform::SetApplicationTitle("Vorel - Electronics");
         form = new TFormulario;
-        modulo = std::make_unique<TModuloDeDados>(form->DiretorioBase);
-        form->SetModuloDeDados(modulo.get());
+        module = std::make_unique<TModuloDeDados>(form->BaseDirectory);
+        form->SetDataModule(module.get());
     }
     ~SampleProgram() {
         delete form.data();
-        modulo.reset();
+        module.reset();
     }
 };
 }  // namespace
@@ -60,11 +60,11 @@ TEST(SampleInstallation, StartsWithFirstCodesPicturesAndEquivalents) {
     p.form->show();
     ASSERT_TRUE(m.shown.empty()) << m.shown[0].text;
     TFormulario& f = *p.form;
-    EXPECT_FALSE(f.Iniciando());
+    EXPECT_FALSE(f.Starting());
     for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
         DevicePanel& panel = f.Panel(d);
-        EXPECT_EQ(panel.BuscaRapida->text().toStdString(),
-                  p.modulo->Tabela(d).FieldByName("Identificacao").AsString());
+        EXPECT_EQ(panel.QuickSearchBox->text().toStdString(),
+                  p.module->Table(d).FieldByName("Identificacao").AsString());
         EXPECT_FALSE(panel.Picture1->Empty());
         EXPECT_FALSE(panel.Picture2->Empty());
     }
@@ -73,7 +73,7 @@ TEST(SampleInstallation, StartsWithFirstCodesPicturesAndEquivalents) {
     EXPECT_FALSE(f.ImagemCapacitor->Empty());
     // An original whose compared values are all stored stands among its own equivalents.
     for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
-        platform::TTable& t = p.modulo->Tabela(d);
+        platform::TTable& t = p.module->Table(d);
         auto complete = [&] {
             for (const Criterion& c : CriteriaOf(d).criteria)
                 if (!c.onlyPositive && t.FieldByName(c.field).IsNull()) return false;
@@ -82,13 +82,13 @@ TEST(SampleInstallation, StartsWithFirstCodesPicturesAndEquivalents) {
         for (t.First(); !t.Eof() && !complete(); t.Next()) {
         }
         ASSERT_FALSE(t.Eof());
-        f.Panel(d).Equivalentes->click();
-        ASSERT_TRUE(p.modulo->Pesquisa(d).Active());
+        f.Panel(d).EquivalentsButton->click();
+        ASSERT_TRUE(p.module->Query(d).Active());
         bool found = false;
         const std::string code = t.FieldByName("Identificacao").AsString();
-        for (auto& q = p.modulo->Pesquisa(d); !q.Eof() && !found; q.Next())
+        for (auto& q = p.module->Query(d); !q.Eof() && !found; q.Next())
             found = q.FieldByName("Identificacao").AsString() == code;
-        EXPECT_TRUE(found) << code << ": " << p.modulo->Pesquisa(d).SQL.back();
+        EXPECT_TRUE(found) << code << ": " << p.module->Query(d).SQL.back();
     }
     EXPECT_TRUE(m.shown.empty());
 }
@@ -138,7 +138,7 @@ TEST(SampleInstallation, Screenshots) {
         }
         // The editor with a technical text of the library, and the legend.
         f.PageControl1->setCurrentWidget(f.TabSheet1_6);
-        f.Editor->EscolheArquivoAbrir = [&](const std::string&) {
+        f.Editor->ChooseFileToOpen = [&](const std::string&) {
             return (p.dir.Path() / "library" / "testing_transistors.rtf").string();
         };
         f.Editor->AbrirClick();
@@ -183,19 +183,19 @@ TEST(SampleInstallation, GridsSideBySideShowTheSameRows) {
             for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
                 DevicePanel& panel = f.Panel(d);
                 f.PageControl1->setCurrentWidget(d == Device::Transistores ? f.TabSheet1_2 : f.TabSheet1_3);
-                for (QWidget* w = panel.Equivalentes; w; w = w->parentWidget())
+                for (QWidget* w = panel.EquivalentsButton; w; w = w->parentWidget())
                     if (auto* tabs = qobject_cast<QTabWidget*>(w->parentWidget() ? w->parentWidget()->parentWidget()
                                                                                  : nullptr))
                         tabs->setCurrentWidget(w);
                 // Down the table record by record, as the arrow key goes: each
                 // grid keeps the current part in view on its own.
-                platform::TTable& t = p.modulo->Tabela(d);
+                platform::TTable& t = p.module->Table(d);
                 t.First();
                 for (int step = 0; step < 12; ++step) {
                     QApplication::processEvents();
                     t.Next();
                 }
-                panel.Equivalentes->click();
+                panel.EquivalentsButton->click();
                 auto* sheets = f.findChild<QTabWidget*>(d == Device::Transistores ? "TSheets"
                                                         : d == Device::DiodosR     ? "DRSheets"
                                                                                    : "DZSheets");
@@ -203,7 +203,7 @@ TEST(SampleInstallation, GridsSideBySideShowTheSameRows) {
                 for (int s = 0; s < sheets->count(); ++s) {
                     sheets->setCurrentIndex(s);
                     QApplication::processEvents();
-                    for (auto* side : {&panel.GridsOriginal, &panel.GridsEquivalente}) {
+                    for (auto* side : {&panel.OriginalGrids, &panel.EquivalentGrids}) {
                         platform::TDBGrid* first = nullptr;
                         for (platform::TDBGrid* g : *side) {
                             if (!g->isVisible()) continue;

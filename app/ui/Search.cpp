@@ -50,13 +50,13 @@ void TFormulario::DZBuscaRapidaChange() { QuickSearch(Device::DiodosZ); }
 
 void TFormulario::QuickSearch(Device device) {
     DevicePanel& p = Panel(device);
-    if (!*p.QuickSearchEnabled || !modulo_) return;
-    platform::TTable& table = *p.Tabela;
+    if (!*p.QuickSearchEnabled || !module_) return;
+    platform::TTable& table = *p.Table;
     table.SetKey();
-    table.FindNearest({platform::TrimControls(p.BuscaRapida->text().toStdString())});
-    modulo_->ExibeImagem(platform::TrimControls(table.FieldByName("Encapsulamento").AsString()), *p.Picture1);
+    table.FindNearest({platform::TrimControls(p.QuickSearchBox->text().toStdString())});
+    module_->ExibeImagem(platform::TrimControls(table.FieldByName("Encapsulamento").AsString()), *p.Picture1);
     p.Picture2->Clear();
-    p.Pesquisa->Close();
+    p.Query->Close();
 }
 
 void TFormulario::TransistoresEquivalentesClick() { PesquisaTransistoresEquivalentes(); }
@@ -68,10 +68,10 @@ void TFormulario::PesquisaDiodosZEquivalentes() { EquivalentsSearch(Device::Diod
 
 void TFormulario::EquivalentsSearch(Device device) {
     DevicePanel& p = Panel(device);
-    if (!modulo_) return;
-    platform::TTable& original = *p.Tabela;
+    if (!module_) return;
+    platform::TTable& original = *p.Table;
     if (!StartingFlag)
-        WriteBox(*p.BuscaRapida, *p.QuickSearchEnabled, original.FieldByName("Identificacao").AsString());
+        WriteBox(*p.QuickSearchBox, *p.QuickSearchEnabled, original.FieldByName("Identificacao").AsString());
     const DeviceCriteria& criteria = CriteriaOf(device);
     const std::string sql = BuildEquivalentsSql(criteria, PanelInput(p, original));
     if (sql == criteria.prefix) {
@@ -84,20 +84,20 @@ void TFormulario::EquivalentsSearch(Device device) {
         return;
     }
     // The grids follow the query through their data links.
-    platform::TQuery& query = *p.Pesquisa;
+    platform::TQuery& query = *p.Query;
     query.Close();
     query.SQL.clear();
     query.SQL.push_back(sql);
     query.Open();
 }
 
-void TFormulario::HabilitaBuscaRapida(Device device, bool enabled) { *Panel(device).QuickSearchEnabled = enabled; }
+void TFormulario::EnableQuickSearch(Device device, bool enabled) { *Panel(device).QuickSearchEnabled = enabled; }
 
-void TFormulario::EscreveBuscaRapida(Device device, const std::string& text) {
-    Panel(device).BuscaRapida->setText(QString::fromStdString(text));
+void TFormulario::WriteQuickSearch(Device device, const std::string& text) {
+    Panel(device).QuickSearchBox->setText(QString::fromStdString(text));
 }
 
-platform::TImage& TFormulario::ImagemOriginal(Device device) { return *Panel(device).Picture1; }
-platform::TImage& TFormulario::ImagemEquivalente(Device device) { return *Panel(device).Picture2; }
+platform::TImage& TFormulario::OriginalPicture(Device device) { return *Panel(device).Picture1; }
+platform::TImage& TFormulario::EquivalentPicture(Device device) { return *Panel(device).Picture2; }
 
 }  // namespace vorel

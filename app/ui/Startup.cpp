@@ -5,10 +5,10 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include "app/calc/AbaCapacitores.h"
-#include "app/calc/AbaResistores.h"
-#include "app/data/VersaoTabelas.h"
-#include "app/editor/EditorTextos.h"
+#include "app/calc/CapacitorsTab.h"
+#include "app/calc/ResistorsTab.h"
+#include "app/data/TablesVersion.h"
+#include "app/editor/TextEditor.h"
 #include "app/repair/RepairTab.h"
 #include "app/ui/TFormulario.h"
 #include "platform/dbcontrols/DBGrid.h"
@@ -26,21 +26,21 @@ void TFormulario::InicializaFormulario() {
     platform::WaitCursor hourglass;
     StartEditor();
     if (!StartingFlag) return;
-    OpenDialogStartDir = DiretorioBase + "/library";
+    OpenDialogStartDir = BaseDirectory + "/library";
     for (QComboBox* combo : PercentCombos) combo->setCurrentIndex(0);
     StartCalculatorCombos();
-    if (!modulo_) return;
-    modulo_->AbreBancosDeDados();
-    if (modulo_->TerminacaoPedida()) return;
-    VersaoBD->setText(QString::fromStdString(LeVersaoTabelas(DiretorioBase)));
-    modulo_->ExibeImagem("abertura", *ImagemAbertura);
-    modulo_->ExibeImagem("cap_poli", *ImagemCapacitor);
-    modulo_->ExibeImagem("resistor", *ImagemResistor);
+    if (!module_) return;
+    module_->AbreBancosDeDados();
+    if (module_->TerminationRequested()) return;
+    VersaoBD->setText(QString::fromStdString(ReadTablesVersion(BaseDirectory)));
+    module_->ExibeImagem("abertura", *ImagemAbertura);
+    module_->ExibeImagem("cap_poli", *ImagemCapacitor);
+    module_->ExibeImagem("resistor", *ImagemResistor);
     CopyCurrentRepair();
     // These writes start quick searches, which find the records already current.
     for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
         DevicePanel& p = Panel(d);
-        p.BuscaRapida->setText(QString::fromStdString(p.Tabela->FieldByName("Identificacao").AsString()));
+        p.QuickSearchBox->setText(QString::fromStdString(p.Table->FieldByName("Identificacao").AsString()));
     }
     CopyRepairCompany();
     PesquisaTransistoresEquivalentes();
@@ -48,9 +48,9 @@ void TFormulario::InicializaFormulario() {
     PesquisaDiodosZEquivalentes();
     for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
         DevicePanel& p = Panel(d);
-        const std::string pacote = platform::TrimControls(p.Tabela->FieldByName("Encapsulamento").AsString());
-        modulo_->ExibeImagem(pacote, *p.Picture1);
-        modulo_->ExibeImagem(pacote, *p.Picture2);
+        const std::string package = platform::TrimControls(p.Table->FieldByName("Encapsulamento").AsString());
+        module_->ExibeImagem(package, *p.Picture1);
+        module_->ExibeImagem(package, *p.Picture2);
     }
     RefreshGrids();
     StartEditorParagraph();
@@ -63,15 +63,15 @@ void TFormulario::InicializaFormulario() {
 // The grids follow their datasets on their own; a repaint is all that is left.
 void TFormulario::RefreshGrids() {
     for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
-        for (auto* g : Panel(d).GridsOriginal) g->viewport()->update();
-        for (auto* g : Panel(d).GridsEquivalente) g->viewport()->update();
+        for (auto* g : Panel(d).OriginalGrids) g->viewport()->update();
+        for (auto* g : Panel(d).EquivalentGrids) g->viewport()->update();
     }
 }
 
 void TFormulario::ExibeRegistroBDR() { RepairPage->ExibeRegistroBDR(); }
 
 // The application ends once the running handler is done.
-void TFormulario::Termina() {
+void TFormulario::Terminate() {
     QTimer::singleShot(0, this, [this] { close(); });
 }
 
@@ -81,8 +81,8 @@ void TFormulario::StartEditor() { Editor->StartEditor(); }
 
 // Every colour combo of the calculators on item 0.
 void TFormulario::StartCalculatorCombos() {
-    Resistors->IniciaCombos();
-    Capacitors->IniciaCombos();
+    Resistors->ResetCombos();
+    Capacitors->ResetCombos();
 }
 
 void TFormulario::CopyCurrentRepair() { RepairPage->CopyCurrentRecord(); }
@@ -96,12 +96,12 @@ void TFormulario::StartEditorParagraph() {
         TabSheet1_6->resize(PageControl1->currentWidget()->size());
         TabSheet1_6->layout()->activate();
     }
-    Editor->IniciaParagrafo();
+    Editor->StartParagraphs();
 }
 
 void TFormulario::FormClose() {
-    if (!modulo_) return;
-    TModuloDeDados& m = *modulo_;
+    if (!module_) return;
+    TModuloDeDados& m = *module_;
     for (platform::TDataSet* ds :
          std::initializer_list<platform::TDataSet*>{&m.TabelaTransistores, &m.TabelaDiodosR, &m.TabelaDiodosZ,
                                                     &m.TabelaBDR, &m.TabelaGraficos, &m.TabelaIntegrados,

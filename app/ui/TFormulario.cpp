@@ -12,7 +12,7 @@
 
 #include "app/backup/Backup.h"
 #include "app/backup/TCaixaBackup.h"
-#include "app/editor/EditorTextos.h"
+#include "app/editor/TextEditor.h"
 #include "app/legend/TCaixaLegenda.h"
 #include "app/repair/RepairTab.h"
 #include "app/ui/AppIcon.h"
@@ -39,7 +39,7 @@ TFormulario::TFormulario(QWidget* parent) : QMainWindow(parent) {
     setWindowIcon(AppIcon());
     resize(544, 375);
     std::error_code ec;
-    DiretorioBase = std::filesystem::current_path(ec).string();
+    BaseDirectory = std::filesystem::current_path(ec).string();
 
     PageControl1 = new platform::TPageControl(this);
     PageControl1->setObjectName("PageControl1");
@@ -77,19 +77,19 @@ void TFormulario::ConnectEvents() {
 
 TFormulario::~TFormulario() {
     // FormDestroy: out of the clipboard watch.
-    Editor->SaiDaCadeiaClipboard();
-    if (modulo_) modulo_->DefineJanela(nullptr);
+    Editor->LeaveClipboardChain();
+    if (module_) module_->SetWindow(nullptr);
 }
 
 // Entering "Technical texts" focuses the editor and refreshes its mark.
 void TFormulario::PageControl1Change() {
-    if (PageControl1->currentWidget() == TabSheet1_6) Editor->EntraNaAba();
+    if (PageControl1->currentWidget() == TabSheet1_6) Editor->EnterTab();
 }
 
-void TFormulario::SetModuloDeDados(TModuloDeDados* modulo) {
-    if (modulo_) modulo_->DefineJanela(nullptr);
-    modulo_ = modulo;
-    if (modulo_) modulo_->DefineJanela(this);
+void TFormulario::SetDataModule(TModuloDeDados* module) {
+    if (module_) module_->SetWindow(nullptr);
+    module_ = module;
+    if (module_) module_->SetWindow(this);
     ConnectData();
 }
 
@@ -98,19 +98,19 @@ void TFormulario::SetModuloDeDados(TModuloDeDados* modulo) {
 void TFormulario::ConnectData() {
     for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ}) {
         DevicePanel& p = Panel(d);
-        p.Tabela = modulo_ ? &modulo_->Tabela(d) : nullptr;
-        p.Pesquisa = modulo_ ? &modulo_->Pesquisa(d) : nullptr;
-        for (auto* g : p.GridsOriginal) g->SetDataSet(p.Tabela);
-        for (auto* g : p.GridsEquivalente) g->SetDataSet(p.Pesquisa);
+        p.Table = module_ ? &module_->Table(d) : nullptr;
+        p.Query = module_ ? &module_->Query(d) : nullptr;
+        for (auto* g : p.OriginalGrids) g->SetDataSet(p.Table);
+        for (auto* g : p.EquivalentGrids) g->SetDataSet(p.Query);
         for (QWidget* w : p.Bound) {
-            platform::TDataSet* ds = w->property("original").toBool() ? static_cast<platform::TDataSet*>(p.Tabela)
-                                                                       : p.Pesquisa;
+            platform::TDataSet* ds = w->property("original").toBool() ? static_cast<platform::TDataSet*>(p.Table)
+                                                                       : p.Query;
             if (auto* label = qobject_cast<platform::TDBText*>(w)) label->SetDataSet(ds);
             if (auto* memo = qobject_cast<platform::TDBMemo*>(w)) memo->SetDataSet(ds);
         }
     }
-    RepairPage->Attach(modulo_);
-    CrossReferencePage->Attach(modulo_);
+    RepairPage->Attach(module_);
+    CrossReferencePage->Attach(module_);
 }
 
 void TFormulario::BuildMenu() {
@@ -169,9 +169,9 @@ void TFormulario::FormShow() {
 void TFormulario::closeEvent(QCloseEvent* e) {
     // Unsaved notes, then unsaved repair fields, are asked about first;
     // Cancel (or a save that did not complete) keeps the window open.
-    bool fecha = false;
-    platform::Guarded([&] { fecha = Editor->AskToSave() && RepairPage->AskToSave(); });
-    if (!fecha) {
+    bool mayClose = false;
+    platform::Guarded([&] { mayClose = Editor->AskToSave() && RepairPage->AskToSave(); });
+    if (!mayClose) {
         e->ignore();
         return;
     }
@@ -182,7 +182,7 @@ void TFormulario::closeEvent(QCloseEvent* e) {
 
 void TFormulario::Conteudo1Click() {
     platform::ShellExecute({"", "visao_geral.html",
-                            platform::ResolveCase(DiretorioBase, "Help").string(), platform::ShowMode::Maximized});
+                            platform::ResolveCase(BaseDirectory, "Help").string(), platform::ShowMode::Maximized});
 }
 
 void TFormulario::Sobre1Click() { PageControl1->setCurrentWidget(TabSheet1_1); }
@@ -191,21 +191,21 @@ void TFormulario::Encerrar1Click() { close(); }
 
 void TFormulario::Legenda1Click() {
     delete LegendDialog.data();
-    LegendDialog = new TCaixaLegenda(DiretorioBase, this);
+    LegendDialog = new TCaixaLegenda(BaseDirectory, this);
     LegendDialog->exec();
 }
 
 // Backup and restore reopen the repair table on its first record: unsaved
 // repair fields are asked about first.
 void TFormulario::FazerBackupdosBancosdeDados1Click() {
-    if (modulo_ && RepairPage->AskToSave()) BackupGeral(*modulo_);
+    if (module_ && RepairPage->AskToSave()) BackupGeral(*module_);
 }
 void TFormulario::RecuperarBackupdosBancosdeDados1Click() {
-    if (modulo_ && RepairPage->AskToSave()) ShowBackupDialog(*modulo_, this);
+    if (module_ && RepairPage->AskToSave()) ShowBackupDialog(*module_, this);
 }
 
 void TFormulario::Verificaratualizacoes1Click() {
-    MostraCaixaAtualiza(this, VersaoS->text().toStdString(), VersaoBD->text().toStdString(), DiretorioBase);
+    ShowUpdateDialog(this, VersaoS->text().toStdString(), VersaoBD->text().toStdString(), BaseDirectory);
 }
 
 DevicePanel& TFormulario::Panel(Device device) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/data/ModuloDeDados.h"
+#include "app/data/TModuloDeDados.h"
 #include "app/search/DeviceCriteria.h"
 
 class QAction;
@@ -36,11 +36,11 @@ class TQuery;
 
 namespace vorel {
 
-class AbaCapacitores;
+class CapacitorsTab;
 class CrossReferenceTab;
 class RepairTab;
-class AbaResistores;
-class EditorTextos;
+class ResistorsTab;
+class TextEditor;
 class TCaixaLegenda;
 
 // The controls of one device (transistors, rectifier or zener diodes) and
@@ -48,20 +48,20 @@ class TCaixaLegenda;
 struct DevicePanel {
     explicit DevicePanel(Device d) : device(d) {}
     Device device;
-    platform::TCaseEdit* BuscaRapida = nullptr;
+    platform::TCaseEdit* QuickSearchBox = nullptr;
     bool* QuickSearchEnabled = nullptr;  // the window's flag for this box
     platform::TImage* Picture1 = nullptr;  // the device's package picture
     platform::TImage* Picture2 = nullptr;  // the equivalent's
-    QPushButton* Equivalentes = nullptr;
-    std::vector<platform::TDBGrid*> GridsOriginal, GridsEquivalente;
+    QPushButton* EquivalentsButton = nullptr;
+    std::vector<platform::TDBGrid*> OriginalGrids, EquivalentGrids;
     std::vector<QCheckBox*> Checks;  // by criterion, in the criteria order
     std::vector<QComboBox*> Combos;  // by criterion; nullptr for an equality
     std::vector<QWidget*> Bound;     // data-aware labels and memos; property "original" tells the side
-    platform::TTable* Tabela = nullptr;
-    platform::TQuery* Pesquisa = nullptr;
+    platform::TTable* Table = nullptr;
+    platform::TQuery* Query = nullptr;
 };
 
-class TFormulario : public QMainWindow, public LadoJanela {
+class TFormulario : public QMainWindow, public WindowSide {
     Q_OBJECT
 public:
     // FormCreate: the window with its tabs and menu; the base directory is
@@ -70,17 +70,17 @@ public:
     ~TFormulario() override;
 
     // The data module the first show opens (not owned; must outlive the window).
-    void SetModuloDeDados(TModuloDeDados* modulo);
-    TModuloDeDados* ModuloDeDados() const { return modulo_; }
+    void SetDataModule(TModuloDeDados* module);
+    TModuloDeDados* DataModule() const { return module_; }
 
     // Program-wide state of the main window.
-    std::string DiretorioBase;        // base directory, no trailing separator
+    std::string BaseDirectory;        // base directory, no trailing separator
     bool StartingFlag = true;         // starting: until the end of the first-show start-up
     bool TabChangeAllowed = false;    // tab change allowed
-    bool BuscaRapidaTB = true;        // quick-search enabled: transistors
-    bool BuscaRapidaDR = true;        //   rectifier diodes
-    bool BuscaRapidaDZ = true;        //   zener diodes
-    bool BuscaRapidaBDR = true;       //   repairs
+    bool QuickSearchEnabledTB = true;        // quick-search enabled: transistors
+    bool QuickSearchEnabledDR = true;        //   rectifier diodes
+    bool QuickSearchEnabledDZ = true;        //   zener diodes
+    bool QuickSearchEnabledBDR = true;       //   repairs
     bool RepairFieldsUnchanged = true;  // repair fields unchanged
     bool NotesUnchanged = true;       // notes unchanged
     std::string NotesFileName = "Untitled";
@@ -112,13 +112,13 @@ public:
     void PesquisaDiodosZEquivalentes();
 
     // The window side of the data module's after-scroll handlers.
-    bool Iniciando() const override { return StartingFlag; }
-    void HabilitaBuscaRapida(Device device, bool enabled) override;
-    void EscreveBuscaRapida(Device device, const std::string& text) override;
-    platform::TImage& ImagemOriginal(Device device) override;
-    platform::TImage& ImagemEquivalente(Device device) override;
+    bool Starting() const override { return StartingFlag; }
+    void EnableQuickSearch(Device device, bool enabled) override;
+    void WriteQuickSearch(Device device, const std::string& text) override;
+    platform::TImage& OriginalPicture(Device device) override;
+    platform::TImage& EquivalentPicture(Device device) override;
     void ExibeRegistroBDR() override;
-    void Termina() override;
+    void Terminate() override;
 
     DevicePanel& Panel(Device device);
 
@@ -151,12 +151,12 @@ public:
     std::vector<QComboBox*> PercentCombos;  // every percentage combo, in the start-up order
 
     // The calculators of "Other devices" and their pictures.
-    AbaResistores* Resistors = nullptr;
-    AbaCapacitores* Capacitors = nullptr;
+    ResistorsTab* Resistors = nullptr;
+    CapacitorsTab* Capacitors = nullptr;
     platform::TImage *ImagemResistor = nullptr, *ImagemCapacitor = nullptr;
     // The technical-text editor, and its status bar: line and column,
     // "Modified", the file name.
-    EditorTextos* Editor = nullptr;
+    TextEditor* Editor = nullptr;
     QStatusBar* StatusBar = nullptr;
     std::array<QLabel*, 3> StatusPanels{};
     platform::TPageControl* PageControl10 = nullptr;
@@ -192,7 +192,7 @@ private:
     void QuickSearch(Device device);
     void EquivalentsSearch(Device device);
 
-    TModuloDeDados* modulo_ = nullptr;
+    TModuloDeDados* module_ = nullptr;
     DevicePanel transistors_{Device::Transistores}, rectifiers_{Device::DiodosR}, zeners_{Device::DiodosZ};
     bool shown_ = false;
 };

@@ -18,11 +18,11 @@
 #include <sstream>
 
 #include "VersaoPrograma.h"
-#include "app/calc/AbaCapacitores.h"
-#include "app/calc/AbaResistores.h"
-#include "app/data/Esquemas.h"
-#include "app/data/ModuloDeDados.h"
-#include "app/editor/EditorTextos.h"
+#include "app/calc/CapacitorsTab.h"
+#include "app/calc/ResistorsTab.h"
+#include "app/data/TableSchemas.h"
+#include "app/data/TModuloDeDados.h"
+#include "app/editor/TextEditor.h"
 #include "app/editor/TRuler.h"
 #include "app/legend/TCaixaLegenda.h"
 #include "app/ui/TFormulario.h"
@@ -45,25 +45,25 @@ namespace {
 struct Program {
     CurrentDir cwd;
     QPointer<TFormulario> form;
-    std::unique_ptr<TModuloDeDados> modulo;
+    std::unique_ptr<TModuloDeDados> module;
     explicit Program(const std::filesystem::path& base) : cwd(base) {
         platform::SetApplicationTitle("Vorel - Electronics");
         form = new TFormulario;
-        modulo = std::make_unique<TModuloDeDados>(form->DiretorioBase);
-        form->SetModuloDeDados(modulo.get());
+        module = std::make_unique<TModuloDeDados>(form->BaseDirectory);
+        form->SetDataModule(module.get());
     }
     ~Program() {
         delete form.data();
-        modulo.reset();
+        module.reset();
     }
     void Show() {
         form->resize(1366, 768);
         form->show();
     }
     TFormulario& F() { return *form; }
-    std::string Code(Device d) { return modulo->Tabela(d).FieldByName("Identificacao").AsString(); }
+    std::string Code(Device d) { return module->Table(d).FieldByName("Identificacao").AsString(); }
     std::string Sql(Device d) {
-        const auto& lines = modulo->Pesquisa(d).SQL;
+        const auto& lines = module->Query(d).SQL;
         return lines.empty() ? "" : lines.back();
     }
 };
@@ -101,10 +101,10 @@ TEST(TFormulario, CreationSetsFlagsTabsMenuAndAboutTexts) {
     Program p(inst.Base());
     TFormulario& f = p.F();
     EXPECT_EQ(f.windowTitle().toStdString(), "Vorel - Electronics");
-    EXPECT_EQ(f.DiretorioBase, inst.Base().string());
-    EXPECT_TRUE(f.Iniciando());
+    EXPECT_EQ(f.BaseDirectory, inst.Base().string());
+    EXPECT_TRUE(f.Starting());
     EXPECT_FALSE(f.TabChangeAllowed);
-    EXPECT_TRUE(f.BuscaRapidaTB && f.BuscaRapidaDR && f.BuscaRapidaDZ && f.BuscaRapidaBDR && f.RepairFieldsUnchanged);
+    EXPECT_TRUE(f.QuickSearchEnabledTB && f.QuickSearchEnabledDR && f.QuickSearchEnabledDZ && f.QuickSearchEnabledBDR && f.RepairFieldsUnchanged);
     EXPECT_EQ(f.NotesFileName, "Untitled");
     EXPECT_EQ(f.StatusPanels[2]->text().toStdString(), "Editing: Untitled");
 
@@ -189,7 +189,7 @@ TEST(TFormulario, StartupOpensTablesFillsBoxesShowsPicturesAndRunsSearches) {
     p.Show();
     TFormulario& f = p.F();
     ASSERT_TRUE(m.shown.empty()) << m.shown[0].text;
-    EXPECT_FALSE(f.Iniciando());
+    EXPECT_FALSE(f.Starting());
     EXPECT_EQ(f.TBBuscaRapida->text().toStdString(), "2N3055");
     EXPECT_EQ(f.DRBuscaRapida->text().toStdString(), "1N4001");
     EXPECT_EQ(f.DZBuscaRapida->text().toStdString(), "BZX55C3V3");
@@ -203,7 +203,7 @@ TEST(TFormulario, StartupOpensTablesFillsBoxesShowsPicturesAndRunsSearches) {
     EXPECT_TRUE(Near(Centre(*f.ImagemDiodoR2), Colour("DO-41")));
     EXPECT_TRUE(Near(Centre(*f.ImagemDiodoZ1), Colour("DO-35")));
     for (Device d : {Device::Transistores, Device::DiodosR, Device::DiodosZ})
-        EXPECT_TRUE(p.modulo->Pesquisa(d).Active());
+        EXPECT_TRUE(p.module->Query(d).Active());
     EXPECT_EQ(p.Sql(Device::Transistores),
               "select * from transistores.db where pd >= 115.000 and pd <= 115.000 and ic >= 15.000 and ic <= "
               "15.000 and icm >= 0.000 and icm <= 0.000 and polaridade = \"NPN\" and uso = \"AF PWR\" and vceo >= "
@@ -212,11 +212,11 @@ TEST(TFormulario, StartupOpensTablesFillsBoxesShowsPicturesAndRunsSearches) {
     EXPECT_EQ(CodesIn(f.DBGridTO[0]).front(), "2N3055");
     EXPECT_EQ(f.DBGridTO[0]->ActiveRow(), 0);
     for (QLabel* l : {f.QtdeTR, f.QtdeDR, f.QtdeDZ, f.QtdeCI, f.Aviso, f.Aviso2}) EXPECT_TRUE(l->isVisibleTo(&f));
-    EXPECT_TRUE(p.modulo->Session1.HasPassword(kSenhaTabelas));
+    EXPECT_TRUE(p.module->Session1.HasPassword(kTablePassword));
     // The data-aware labels show the records.
-    auto* fab = f.findChild<platform::TDBText*>("TFabricanteO");
-    ASSERT_NE(fab, nullptr);
-    EXPECT_EQ(fab->text().toStdString(), "ST");
+    auto* companyText = f.findChild<platform::TDBText*>("TFabricanteO");
+    ASSERT_NE(companyText, nullptr);
+    EXPECT_EQ(companyText->text().toStdString(), "ST");
 }
 
 TEST(TFormulario, EquivalentsSqlForEachDevice) {
@@ -282,14 +282,14 @@ TEST(TFormulario, TransistorZeroVceValuesAreLeftOutAndNothingSelectedWarns) {
     // Only the Vce# family, all zero: the box is ticked, so the message says
     // what is really missing, and the query stays as it was.
     t.Checks[1]->setChecked(false);
-    const bool wasOpen = p.modulo->PesquisarTransistores.Active();
+    const bool wasOpen = p.module->PesquisarTransistores.Active();
     f.TransistoresEquivalentes->click();
     ASSERT_EQ(m.shown.size(), 1u);
     EXPECT_EQ(m.shown[0].text, "The device has no figures to compare in the selected types of search.");
     EXPECT_EQ(m.shown[0].icon, platform::MsgIcon::Information);
     EXPECT_EQ(m.shown[0].caption, "Vorel - Electronics");
     EXPECT_EQ(p.Sql(Device::Transistores), "select * from transistores.db where ic >= 0.000 and ic <= 0.000");
-    EXPECT_EQ(p.modulo->PesquisarTransistores.Active(), wasOpen);
+    EXPECT_EQ(p.module->PesquisarTransistores.Active(), wasOpen);
     EXPECT_TRUE(wasOpen);
 
     // Diodes with every criterion cleared.
@@ -297,7 +297,7 @@ TEST(TFormulario, TransistorZeroVceValuesAreLeftOutAndNothingSelectedWarns) {
     f.DiodosZEquivalentes->click();
     ASSERT_EQ(m.shown.size(), 2u);
     EXPECT_EQ(m.shown[1].text, "At least one type of search must be selected.");
-    EXPECT_TRUE(p.modulo->PesquisarDiodosZ.Active());
+    EXPECT_TRUE(p.module->PesquisarDiodosZ.Active());
 }
 
 TEST(TFormulario, QuickSearchPositionsKeepsTypedTextAndClosesEquivalents) {
@@ -307,14 +307,14 @@ TEST(TFormulario, QuickSearchPositionsKeepsTypedTextAndClosesEquivalents) {
     p.Show();
     TFormulario& f = p.F();
     f.PageControl1->setCurrentWidget(f.TabSheet1_2);
-    ASSERT_TRUE(p.modulo->PesquisarTransistores.Active());
+    ASSERT_TRUE(p.module->PesquisarTransistores.Active());
     f.TBBuscaRapida->clear();
     EXPECT_EQ(p.Code(Device::Transistores), "2N3055");  // empty box: the first record
     f.TBBuscaRapida->setFocus();
     QTest::keyClicks(f.TBBuscaRapida, "bc55");
     EXPECT_EQ(f.TBBuscaRapida->text().toStdString(), "BC55");  // upper case, as typed
     EXPECT_EQ(p.Code(Device::Transistores), "BC557");
-    EXPECT_FALSE(p.modulo->PesquisarTransistores.Active());
+    EXPECT_FALSE(p.module->PesquisarTransistores.Active());
     EXPECT_TRUE(f.ImagemTransistor2->Empty());
     EXPECT_TRUE(Near(Centre(*f.ImagemTransistor1), Colour("TO-92")));
     EXPECT_TRUE(CodesIn(f.DBGridT[0]).empty());
@@ -328,7 +328,7 @@ TEST(TFormulario, QuickSearchPositionsKeepsTypedTextAndClosesEquivalents) {
     // Rectifiers trim the name in the quick search too.
     f.DRBuscaRapida->setText(" 1N4007 ");
     EXPECT_EQ(p.Code(Device::DiodosR), "1N4007");
-    EXPECT_FALSE(p.modulo->PesquisarDiodosR.Active());
+    EXPECT_FALSE(p.module->PesquisarDiodosR.Active());
     EXPECT_TRUE(m.shown.empty());
 }
 
@@ -340,9 +340,9 @@ TEST(TFormulario, MovingInADeviceTableClosesItsEquivalentsAndWritesTheBox) {
     TFormulario& f = p.F();
     f.TBBuscaRapida->setText("BC547");
     f.TransistoresEquivalentes->click();
-    ASSERT_TRUE(p.modulo->PesquisarTransistores.Active());
+    ASSERT_TRUE(p.module->PesquisarTransistores.Active());
     // Moving in the equivalents shows each equivalent's picture.
-    p.modulo->PesquisarTransistores.Last();
+    p.module->PesquisarTransistores.Last();
     EXPECT_TRUE(Near(Centre(*f.ImagemTransistor2), Colour("TO-92")));
 
     // A click on the next row of the original's grid.
@@ -353,15 +353,15 @@ TEST(TFormulario, MovingInADeviceTableClosesItsEquivalentsAndWritesTheBox) {
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(30, headH + (active + 1) * rowH + rowH / 2));
     EXPECT_EQ(p.Code(Device::Transistores), "BC548");
     EXPECT_EQ(f.TBBuscaRapida->text().toStdString(), "BC548");
-    EXPECT_TRUE(f.BuscaRapidaTB);
-    EXPECT_FALSE(p.modulo->PesquisarTransistores.Active());
+    EXPECT_TRUE(f.QuickSearchEnabledTB);
+    EXPECT_FALSE(p.module->PesquisarTransistores.Active());
     EXPECT_TRUE(f.ImagemTransistor2->Empty());
     EXPECT_TRUE(CodesIn(f.DBGridT[0]).empty());
     // Every grid of the original follows.
     EXPECT_EQ(f.DBGridTO[3]->ActiveRow(), f.DBGridTO[0]->ActiveRow());
 
     // The other devices are untouched.
-    EXPECT_TRUE(p.modulo->PesquisarDiodosR.Active());
+    EXPECT_TRUE(p.module->PesquisarDiodosR.Active());
     EXPECT_TRUE(m.shown.empty());
 }
 
@@ -386,17 +386,17 @@ TEST(TFormulario, CloseLeavesEveryDataSetInactiveAndNoPassword) {
     TestInstallation inst;
     Program p(inst.Base());
     p.Show();
-    p.modulo->PesquisarDiodosZ.Close();  // closing a closed query is harmless
+    p.module->PesquisarDiodosZ.Close();  // closing a closed query is harmless
     p.F().Encerrar1->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(p.form.isNull());  // freed
-    TModuloDeDados& d = *p.modulo;
+    TModuloDeDados& d = *p.module;
     for (platform::TDataSet* ds : std::initializer_list<platform::TDataSet*>{
              &d.TabelaTransistores, &d.TabelaDiodosR, &d.TabelaDiodosZ, &d.TabelaBDR, &d.TabelaGraficos,
              &d.TabelaIntegrados, &d.PesquisarTransistores, &d.PesquisarDiodosR, &d.PesquisarDiodosZ,
              &d.PesquisarDS})
         EXPECT_FALSE(ds->Active());
-    EXPECT_FALSE(d.Session1.HasPassword(kSenhaTabelas));
+    EXPECT_FALSE(d.Session1.HasPassword(kTablePassword));
     EXPECT_TRUE(m.shown.empty());
 }
 
@@ -411,7 +411,7 @@ TEST(TFormulario, FailedStartupShowsTheEngineMessageAndStaysUsable) {
     EXPECT_NE(m.shown[0].text.find("DiodosR.db"), std::string::npos);
     EXPECT_EQ(m.shown[0].icon, platform::MsgIcon::Error);
     EXPECT_EQ(m.shown[0].caption, "Vorel - Electronics");
-    EXPECT_TRUE(f.Iniciando());
+    EXPECT_TRUE(f.Starting());
     EXPECT_EQ(f.PageControl1->currentWidget(), f.TabSheet1_1);
     EXPECT_TRUE(f.ImagemAbertura->Empty()) << "no picture comes from tables that did not open";
     // The user can still move around; a search on a closed table reports, never crashes.
@@ -482,18 +482,18 @@ TEST(TFormulario, TechnicalTextsStartCleanAndClosingAsksAboutUnsavedNotes) {
     p.Show();
     TFormulario& f = p.F();
     ASSERT_TRUE(m.shown.empty());
-    EditorTextos& e = *f.Editor;
+    TextEditor& e = *f.Editor;
     EXPECT_EQ(f.StatusPanels[0]->text().toStdString(), "Line:   1   Col:   1");
     EXPECT_EQ(f.StatusPanels[1]->text().toStdString(), "");
-    EXPECT_EQ(f.OpenDialogStartDir, f.DiretorioBase + "/library");
+    EXPECT_EQ(f.OpenDialogStartDir, f.BaseDirectory + "/library");
     // The calculators start on their first colours with no result.
     EXPECT_EQ(f.Resistors->Cor1->currentText().toStdString(), "Brown");
     EXPECT_EQ(f.Capacitors->TensaoCapacitor->currentIndex(), 0);
     EXPECT_EQ(f.Resistors->Valor->text().toStdString(), "n/a");
     // Start-up markers: 60, 60 and 730 pixels; the text takes their indents.
     EXPECT_EQ(e.Ruler->RightInd->x(), 730);
-    EXPECT_EQ(e.Paragrafo().FirstIndent, PontosDePixels(60 + 5 - 6));
-    EXPECT_EQ(e.Paragrafo().RightIndent, 0);  // 730 is the page's right edge, whatever the window
+    EXPECT_EQ(e.Paragraph().FirstIndent, PointsFromPixels(60 + 5 - 6));
+    EXPECT_EQ(e.Paragraph().RightIndent, 0);  // 730 is the page's right edge, whatever the window
 
     f.PageControl1->setCurrentWidget(f.TabSheet1_6);
     EXPECT_EQ(e.TagTexto, 0);
@@ -509,15 +509,15 @@ TEST(TFormulario, TechnicalTextsStartCleanAndClosingAsksAboutUnsavedNotes) {
     ASSERT_EQ(m.shown.size(), 1u);
     EXPECT_EQ(m.shown[0].text, "Changes were made. Do you want to save them?");
     EXPECT_EQ(m.shown[0].buttons, platform::mbYesNoCancel);
-    EXPECT_TRUE(p.modulo->TabelaTransistores.Active());
+    EXPECT_TRUE(p.module->TabelaTransistores.Active());
     EXPECT_EQ(e.Texto->toPlainText().toStdString(), "bench notes");
     // Yes saves before closing.
     const auto saved = inst.Base() / "bench.rtf";
-    e.EscolheArquivoGravar = [&](const std::string&, const std::string&) { return saved.string(); };
+    e.ChooseFileToSave = [&](const std::string&, const std::string&) { return saved.string(); };
     m.answers = {platform::mrYes};
     EXPECT_TRUE(f.close());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(p.form.isNull());
     EXPECT_EQ(ReadAll(saved).find("bench notes") != std::string::npos, true);
-    EXPECT_FALSE(p.modulo->TabelaTransistores.Active());
+    EXPECT_FALSE(p.module->TabelaTransistores.Active());
 }

@@ -3,7 +3,7 @@
 #include <QBuffer>
 #include <QImage>
 
-#include "app/data/Esquemas.h"
+#include "app/data/TableSchemas.h"
 #include "platform/tables/Table.h"
 
 namespace vorel::testing {
@@ -32,12 +32,12 @@ const std::map<std::string, QColor>& TestInstallation::Colours() {
 TestInstallation::TestInstallation() {
     std::filesystem::create_directory(Data());
     platform::TSession s;
-    s.AddPassword(kSenhaTabelas);
-    for (const auto& t : Tabelas()) {
+    s.AddPassword(kTablePassword);
+    for (const auto& t : TableDefinitions()) {
         platform::TTable table(&s);
         table.DatabaseName = Data().string();
-        table.TableName = t.Arquivo;
-        table.CreateTable(t.Esquema);
+        table.TableName = t.File;
+        table.CreateTable(t.Schema);
     }
     const auto transistor = [&](Values v) { Add("Transistores.db", v); };
     transistor({{"Identificacao", "2N3055"}, {"Fabricante", "ST"}, {"Uso", "AF PWR"}, {"Polaridade", "NPN"},
@@ -77,7 +77,7 @@ TestInstallation::TestInstallation() {
 
 void TestInstallation::Add(const std::string& file, const Values& values) {
     platform::TSession s;
-    s.AddPassword(kSenhaTabelas);
+    s.AddPassword(kTablePassword);
     platform::TTable t(&s);
     t.DatabaseName = Data().string();
     t.TableName = file;
@@ -96,7 +96,7 @@ void TestInstallation::Add(const std::string& file, const Values& values) {
 
 void TestInstallation::AddPicture(const std::string& name, QColor color) {
     platform::TSession s;
-    s.AddPassword(kSenhaTabelas);
+    s.AddPassword(kTablePassword);
     platform::TTable t(&s);
     t.DatabaseName = Data().string();
     t.TableName = "Graficos.db";

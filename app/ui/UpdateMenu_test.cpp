@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "VersaoPrograma.h"
-#include "app/data/ModuloDeDados.h"
+#include "app/data/TModuloDeDados.h"
 #include "app/ui/TFormulario.h"
 #include "app/update/TCaixaAtualiza.h"
 #include "platform/qtglue/Messenger.h"
@@ -29,18 +29,18 @@ TEST(UpdateMenu, OpensTheUpdateDialogModallyAndKeepsIt) {
     std::string current, currentBD;
     bool modal = false;
     QTimer::singleShot(0, [&] {
-        ASSERT_TRUE(CaixaAtualiza);
-        modal = CaixaAtualiza->isModal() && CaixaAtualiza->isVisible();
-        current = CaixaAtualiza->VersaoCorrente->text().toStdString();
-        currentBD = CaixaAtualiza->VersaoCorrenteBD->text().toStdString();
-        CaixaAtualiza->Fechar->click();
+        ASSERT_TRUE(UpdateDialog);
+        modal = UpdateDialog->isModal() && UpdateDialog->isVisible();
+        current = UpdateDialog->VersaoCorrente->text().toStdString();
+        currentBD = UpdateDialog->VersaoCorrenteBD->text().toStdString();
+        UpdateDialog->Fechar->click();
     });
     f.Verificaratualizacoes1->trigger();
     EXPECT_TRUE(modal);
     EXPECT_EQ(current, kVersaoPrograma);
     EXPECT_EQ(currentBD, "n/a");  // no tables opened yet
-    ASSERT_TRUE(CaixaAtualiza);  // kept after use
-    EXPECT_FALSE(CaixaAtualiza->isVisible());
+    ASSERT_TRUE(UpdateDialog);  // kept after use
+    EXPECT_FALSE(UpdateDialog->isVisible());
     EXPECT_TRUE(m.shown.empty());
 }
 
@@ -57,9 +57,9 @@ TEST(UpdateMenu, InstalledVersionsReachTheAboutTabAndTheCheck) {
     vorel::testing::CurrentDir cwd(dir.Path());
     platform::ScriptedMessenger m;
     platform::SetApplicationTitle("Vorel - Electronics");
-    TModuloDeDados modulo(dir.Path().string());
+    TModuloDeDados module(dir.Path().string());
     TFormulario f;  // goes before the data module it uses
-    f.SetModuloDeDados(&modulo);
+    f.SetDataModule(&module);
     f.show();
     ASSERT_TRUE(m.shown.empty()) << m.shown[0].text;
     EXPECT_EQ(f.VersaoS->text().toStdString(), kVersaoPrograma);
@@ -67,12 +67,12 @@ TEST(UpdateMenu, InstalledVersionsReachTheAboutTabAndTheCheck) {
 
     std::string current, currentBD;
     QTimer::singleShot(0, [&] {
-        ASSERT_TRUE(CaixaAtualiza);
-        current = CaixaAtualiza->VersaoCorrente->text().toStdString();
-        currentBD = CaixaAtualiza->VersaoCorrenteBD->text().toStdString();
-        CaixaAtualiza->VerificarAtualizacoes->click();
-        CaixaAtualiza->VerificarAtualizacoes->click();
-        CaixaAtualiza->Fechar->click();
+        ASSERT_TRUE(UpdateDialog);
+        current = UpdateDialog->VersaoCorrente->text().toStdString();
+        currentBD = UpdateDialog->VersaoCorrenteBD->text().toStdString();
+        UpdateDialog->VerificarAtualizacoes->click();
+        UpdateDialog->VerificarAtualizacoes->click();
+        UpdateDialog->Fechar->click();
     });
     f.Verificaratualizacoes1->trigger();
     EXPECT_EQ(current, kVersaoPrograma);

@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "app/backup/TCaixaBackup.h"
-#include "app/data/ModuloDeDados.h"
+#include "app/data/TModuloDeDados.h"
 #include "app/repair/RepairTab.h"
 #include "app/ui/TFormulario.h"
 #include "app/xref/CrossReferenceTab.h"
@@ -30,8 +30,8 @@ TEST(UserTablesInTheWindow, StartUpScrollGridsAndTheBackupItems) {
     vorel::testing::CurrentDir cwd(inst.Base());
     platform::SetApplicationTitle("Vorel - Electronics");
     QPointer<TFormulario> f = new TFormulario;
-    TModuloDeDados modulo(f->DiretorioBase);
-    f->SetModuloDeDados(&modulo);
+    TModuloDeDados module(f->BaseDirectory);
+    f->SetDataModule(&module);
     f->resize(1366, 768);
     f->show();
     ASSERT_TRUE(m.shown.empty()) << m.shown[0].text;
@@ -42,7 +42,7 @@ TEST(UserTablesInTheWindow, StartUpScrollGridsAndTheBackupItems) {
     EXPECT_TRUE(f->RepairFieldsUnchanged);
     EXPECT_EQ(r.DBGridBDR1->VisibleRows().size(), 2u);
     // Scrolling the table reaches the tab through the data module.
-    modulo.TabelaBDR.Last();
+    module.TabelaBDR.Last();
     EXPECT_EQ(r.BDRFabricante->text().toStdString(), "Sony");
     EXPECT_EQ(r.BDRBuscaRapida->text().toStdString(), "Sony");
     EXPECT_EQ(f->CrossReferencePage->DBGridXR1->VisibleRows().size(), 1u);
@@ -73,9 +73,9 @@ TEST(UserTablesInTheWindow, StartUpScrollGridsAndTheBackupItems) {
     // F5: the dialog on the backup folder; Cancel closes it.
     QTimer::singleShot(0, [] {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* caixa = qobject_cast<TCaixaBackup*>(w); caixa && caixa->isVisible()) {
-                EXPECT_EQ(caixa->DirectoryListBox1 != nullptr, true);
-                caixa->CancelarClick();
+            if (auto* dialog = qobject_cast<TCaixaBackup*>(w); dialog && dialog->isVisible()) {
+                EXPECT_EQ(dialog->DirectoryListBox1 != nullptr, true);
+                dialog->CancelarClick();
             }
     });
     f->RecuperarBackupdosBancosdeDados1->trigger();
@@ -88,10 +88,10 @@ TEST(UserTablesInTheWindow, StartUpScrollGridsAndTheBackupItems) {
     ASSERT_EQ(m.shown.size(), 3u);
     EXPECT_EQ(m.shown[2].text, "Changes were made. Do you want to save them?");
     EXPECT_EQ(r.BDRModelo->text().toStdString(), "GX-2");
-    EXPECT_TRUE(modulo.TabelaBDR.Active());
+    EXPECT_TRUE(module.TabelaBDR.Active());
     m.answers = {platform::mrYes};
     EXPECT_TRUE(f->close());
-    EXPECT_FALSE(modulo.TabelaBDR.Active());
+    EXPECT_FALSE(module.TabelaBDR.Active());
     platform::TTable reparos;
     reparos.DatabaseName = inst.Data().string();
     reparos.TableName = "Reparos.db";

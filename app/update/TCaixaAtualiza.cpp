@@ -22,12 +22,12 @@
 
 namespace vorel {
 
-QPointer<TCaixaAtualiza> CaixaAtualiza;
+QPointer<TCaixaAtualiza> UpdateDialog;
 
 namespace {
 
-const char* const kArquivoVersao = "/versao2p.txt";
-const char* const kPaginaDownload = "/download.html";
+const char* const kVersionFile = "/versao2p.txt";
+const char* const kDownloadPage = "/download.html";
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -44,30 +44,30 @@ std::string Trimmed(const QString& s) { return s.trimmed().toStdString(); }
 
 }  // namespace
 
-TCaixaAtualiza::TCaixaAtualiza(const std::string& versaoS, const std::string& versaoBD,
-                               const std::string& diretorioBase, QWidget* parent)
+TCaixaAtualiza::TCaixaAtualiza(const std::string& softwareVersion, const std::string& tablesVersion,
+                               const std::string& baseDirectory, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      config_(LeConfiguracao(diretorioBase)) {
+      config_(ReadUpdateSettings(baseDirectory)) {
     setObjectName("CaixaAtualiza");
     setWindowTitle("Verify updates");
 
-    auto* painel = Named(new QFrame(this), "Panel1");
-    painel->setFrameShape(QFrame::Panel);
-    painel->setFrameShadow(QFrame::Sunken);
+    auto* panel = Named(new QFrame(this), "Panel1");
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
     Label1 = Named(new QLabel("Make sure you have an active connection to the Internet and press the 'Verify "
                               "updates' button below.",
-                              painel),
+                              panel),
                    "Label1");
     Label1->setWordWrap(true);
-    (new QVBoxLayout(painel))->addWidget(Label1);
+    (new QVBoxLayout(panel))->addWidget(Label1);
 
     Servidor = Named(new QComboBox(this), "Servidor");
     Servidor->setEditable(true);
     Servidor->setInsertPolicy(QComboBox::NoInsert);
     Servidor->addItem("International (1)");
-    auto* rotuloServidor = new QLabel("Servidor:", this);
-    rotuloServidor->setBuddy(Servidor);
+    auto* serverLabel = new QLabel("Servidor:", this);
+    serverLabel->setBuddy(Servidor);
 
     UsarProxy = Named(new QCheckBox("Use proxy", this), "UsarProxy");
     Proxy = Named(new QLineEdit(this), "Proxy");
@@ -94,46 +94,46 @@ TCaixaAtualiza::TCaixaAtualiza(const std::string& versaoS, const std::string& ve
     Dados = Named(new QPlainTextEdit(this), "Dados");
     Dados->setVisible(false);
 
-    auto* grade = new QGridLayout;
-    grade->addWidget(rotuloServidor, 0, 0);
-    grade->addWidget(Servidor, 0, 1, 1, 2);
-    grade->addWidget(UsarProxy, 1, 0);
-    grade->addWidget(Proxy, 1, 1);
-    grade->addWidget(CacheProxy, 1, 2);
-    grade->setColumnStretch(1, 1);
+    auto* grid = new QGridLayout;
+    grid->addWidget(serverLabel, 0, 0);
+    grid->addWidget(Servidor, 0, 1, 1, 2);
+    grid->addWidget(UsarProxy, 1, 0);
+    grid->addWidget(Proxy, 1, 1);
+    grid->addWidget(CacheProxy, 1, 2);
+    grid->setColumnStretch(1, 1);
 
-    auto* versoes = new QGridLayout;
-    int linha = 0;
-    for (auto [texto, rotulo] : {std::pair{"Current version of the software:", VersaoCorrente},
+    auto* versions = new QGridLayout;
+    int row = 0;
+    for (auto [text, label] : {std::pair{"Current version of the software:", VersaoCorrente},
                                  std::pair{"Available version  of the software on the Website:", VersaoDisponivel},
                                  std::pair{"Current Database version:", VersaoCorrenteBD},
                                  std::pair{"Available version of the Database on the Website:", VersaoDisponivelBD}}) {
-        versoes->addWidget(new QLabel(texto, this), linha, 0);
-        versoes->addWidget(rotulo, linha, 1);
-        ++linha;
+        versions->addWidget(new QLabel(text, this), row, 0);
+        versions->addWidget(label, row, 1);
+        ++row;
     }
-    versoes->setColumnStretch(0, 1);
+    versions->setColumnStretch(0, 1);
 
-    auto* botoes = new QHBoxLayout;
-    botoes->addWidget(VerificarAtualizacoes);
-    botoes->addWidget(IrAoSiteDaWeb);
-    botoes->addStretch(1);
-    botoes->addWidget(Fechar);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(VerificarAtualizacoes);
+    buttons->addWidget(IrAoSiteDaWeb);
+    buttons->addStretch(1);
+    buttons->addWidget(Fechar);
 
     auto* v = new QVBoxLayout(this);
-    v->addWidget(painel);
-    v->addLayout(grade);
+    v->addWidget(panel);
+    v->addLayout(grid);
     v->addSpacing(6);
-    v->addLayout(versoes);
+    v->addLayout(versions);
     v->addSpacing(6);
-    v->addLayout(botoes);
+    v->addLayout(buttons);
     v->setSizeConstraint(QLayout::SetFixedSize);
-    painel->setFixedWidth(420);
+    panel->setFixedWidth(420);
 
     BuscaAtualizacao.NoCache = false;
     BuscaAtualizacao.ContentTypePost = "application/x-www-form-urlencoded";
-    BuscaAtualizacao.TimeLimit = std::chrono::seconds(config_.tempoLimiteSegundos);
-    BuscaAtualizacao.ProcessMessages = [this] { Eventos(); };
+    BuscaAtualizacao.TimeLimit = std::chrono::seconds(config_.timeoutSeconds);
+    BuscaAtualizacao.ProcessMessages = [this] { ProcessEvents(); };
 
     auto guard = [](auto handler) { return [handler] { platform::Guarded(handler); }; };
     connect(VerificarAtualizacoes, &QPushButton::clicked, this, guard([this] { VerificarAtualizacoesClick(); }));
@@ -142,8 +142,8 @@ TCaixaAtualiza::TCaixaAtualiza(const std::string& versaoS, const std::string& ve
 
     // FormCreate.
     Servidor->setCurrentIndex(0);
-    VersaoCorrente->setText(Q(versaoS));
-    VersaoCorrenteBD->setText(Q(versaoBD));
+    VersaoCorrente->setText(Q(softwareVersion));
+    VersaoCorrenteBD->setText(Q(tablesVersion));
 }
 
 void TCaixaAtualiza::showEvent(QShowEvent* e) {
@@ -152,84 +152,84 @@ void TCaixaAtualiza::showEvent(QShowEvent* e) {
 }
 
 // A typed name that is not the list's item is no list selection.
-bool TCaixaAtualiza::ServidorNaLista() const {
+bool TCaixaAtualiza::ServerInList() const {
     return Servidor->currentIndex() == 0 && Servidor->currentText() == Servidor->itemText(0);
 }
 
-void TCaixaAtualiza::Ocupado(bool ocupado) {
-    verificando_ = ocupado;
+void TCaixaAtualiza::SetBusy(bool busy) {
+    checking_ = busy;
     for (QWidget* w : std::initializer_list<QWidget*>{Servidor, UsarProxy, VerificarAtualizacoes, IrAoSiteDaWeb})
-        w->setEnabled(!ocupado);
-    Proxy->setEnabled(!ocupado && UsarProxy->isChecked());
-    CacheProxy->setEnabled(!ocupado && UsarProxy->isChecked());
-    if (ocupado)
-        ampulheta_.emplace();
+        w->setEnabled(!busy);
+    Proxy->setEnabled(!busy && UsarProxy->isChecked());
+    CacheProxy->setEnabled(!busy && UsarProxy->isChecked());
+    if (busy)
+        waitCursor_.emplace();
     else
-        ampulheta_.reset();
+        waitCursor_.reset();
 }
 
 void TCaixaAtualiza::VerificarAtualizacoesClick() {
-    if (verificando_) return;
+    if (checking_) return;
     QApplication::processEvents();
-    if (ServidorNaLista()) BuscaAtualizacao.URL = "http://" + config_.servidor + kArquivoVersao;
+    if (ServerInList()) BuscaAtualizacao.URL = "http://" + config_.server + kVersionFile;
     // An unchecked "Use proxy" means a direct connection, also after a check through one.
     BuscaAtualizacao.Proxy = UsarProxy->isChecked() ? Trimmed(Proxy->text()) : "";
     // Through a proxy, answers come fresh from the server unless "Use proxy cache" allows the proxy's copy.
     BuscaAtualizacao.NoCache = UsarProxy->isChecked() && !CacheProxy->isChecked();
-    Busca();
-    if (abandonar_) {
-        abandonar_ = false;
+    Fetch();
+    if (abandon_) {
+        abandon_ = false;
         reject();
         return;
     }
-    const std::vector<std::string> linhas = LinhasDaResposta(BuscaAtualizacao.Stream);
-    QStringList texto;
-    for (const std::string& l : linhas) texto.push_back(Q(l));
-    Dados->setPlainText(texto.join('\n'));
+    const std::vector<std::string> lines = ReplyLines(BuscaAtualizacao.Stream);
+    QStringList text;
+    for (const std::string& l : lines) text.push_back(Q(l));
+    Dados->setPlainText(text.join('\n'));
 
-    const ResultadoVerificacao r = AvaliaResposta(VersaoCorrente->text().toStdString(),
-                                                  VersaoCorrenteBD->text().toStdString(), linhas);
-    if (r.relatorio) {
-        VersaoDisponivel->setText(Q(r.versaoDisponivel));
-        VersaoDisponivelBD->setText(Q(r.versaoDisponivelBD));
+    const CheckResult r = EvaluateReply(VersaoCorrente->text().toStdString(),
+                                                  VersaoCorrenteBD->text().toStdString(), lines);
+    if (r.reported) {
+        VersaoDisponivel->setText(Q(r.availableVersion));
+        VersaoDisponivelBD->setText(Q(r.availableTablesVersion));
         QApplication::beep();
     }
-    platform::ShowMessage(r.mensagem.texto, r.mensagem.icone);
-    if (r.relatorio) QApplication::processEvents();
+    platform::ShowMessage(r.message.text, r.message.icon);
+    if (r.reported) QApplication::processEvents();
 }
 
 // The client's waits: pending events, then the way out when the user closed the window.
-void TCaixaAtualiza::Eventos() {
+void TCaixaAtualiza::ProcessEvents() {
     QApplication::processEvents();
-    if (abandonar_) throw platform::EAbort();
+    if (abandon_) throw platform::EAbort();
 }
 
-void TCaixaAtualiza::Busca() {
-    Ocupado(true);
+void TCaixaAtualiza::Fetch() {
+    SetBusy(true);
     try {
         BuscaAtualizacao.Execute();
     } catch (...) {
-        Ocupado(false);
-        if (abandonar_) {  // whatever ended the check, the user has left
-            abandonar_ = false;
+        SetBusy(false);
+        if (abandon_) {  // whatever ended the check, the user has left
+            abandon_ = false;
             reject();
             throw platform::EAbort();
         }
         throw;
     }
-    Ocupado(false);
+    SetBusy(false);
 }
 
 void TCaixaAtualiza::IrAoSiteDaWebClick() {
-    const std::string alvo = ServidorNaLista() ? "http://" + config_.servidor + kPaginaDownload : "";
-    platform::ShellExecute({"open", alvo, "", platform::ShowMode::Normal});
+    const std::string target = ServerInList() ? "http://" + config_.server + kDownloadPage : "";
+    platform::ShellExecute({"open", target, "", platform::ShowMode::Normal});
 }
 
 void TCaixaAtualiza::FecharClick() { close(); }
 
 void TCaixaAtualiza::closeEvent(QCloseEvent* e) {
-    if (verificando_) {
-        abandonar_ = true;
+    if (checking_) {
+        abandon_ = true;
         e->ignore();
         return;
     }
@@ -237,17 +237,17 @@ void TCaixaAtualiza::closeEvent(QCloseEvent* e) {
 }
 
 void TCaixaAtualiza::reject() {
-    if (verificando_)
-        abandonar_ = true;
+    if (checking_)
+        abandon_ = true;
     else
         QDialog::reject();
 }
 
-void MostraCaixaAtualiza(QWidget* janela, const std::string& versaoS, const std::string& versaoBD,
-                         const std::string& diretorioBase) {
-    delete CaixaAtualiza.data();
-    CaixaAtualiza = new TCaixaAtualiza(versaoS, versaoBD, diretorioBase, janela);
-    CaixaAtualiza->exec();
+void ShowUpdateDialog(QWidget* window, const std::string& softwareVersion, const std::string& tablesVersion,
+                         const std::string& baseDirectory) {
+    delete UpdateDialog.data();
+    UpdateDialog = new TCaixaAtualiza(softwareVersion, tablesVersion, baseDirectory, window);
+    UpdateDialog->exec();
 }
 
 }  // namespace vorel

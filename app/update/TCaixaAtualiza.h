@@ -13,8 +13,8 @@
 #include <optional>
 #include <string>
 
-#include "app/net/Http.h"
-#include "app/update/Versoes.h"
+#include "app/net/T_HTTP.h"
+#include "app/update/UpdateReply.h"
 #include "platform/qtglue/WaitCursor.h"
 
 class QCheckBox;
@@ -28,10 +28,10 @@ namespace vorel {
 
 class TCaixaAtualiza : public QDialog {
 public:
-    // versaoS, versaoBD: the texts of the main window's version labels;
-    // diretorioBase: where vorel.ini names the update server.
-    TCaixaAtualiza(const std::string& versaoS, const std::string& versaoBD, const std::string& diretorioBase,
-                   QWidget* parent = nullptr);
+    // softwareVersion, tablesVersion: the texts of the main window's version labels;
+    // baseDirectory: where vorel.ini names the update server.
+    TCaixaAtualiza(const std::string& softwareVersion, const std::string& tablesVersion,
+                   const std::string& baseDirectory, QWidget* parent = nullptr);
 
     QLabel* Label1;
     QComboBox* Servidor;
@@ -50,8 +50,8 @@ public:
     void FecharClick();
 
     // The update server in use (host, optionally ":" port).
-    const std::string& ServidorAtualizacao() const { return config_.servidor; }
-    bool Verificando() const { return verificando_; }
+    const std::string& UpdateServer() const { return config_.server; }
+    bool Checking() const { return checking_; }
 
     // Escape, Close or the title bar's close: while a check runs, abandons
     // it and closes once it has let go.
@@ -62,21 +62,21 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    bool ServidorNaLista() const;
-    void Ocupado(bool ocupado);
-    void Busca();
-    void Eventos();
+    bool ServerInList() const;
+    void SetBusy(bool busy);
+    void Fetch();
+    void ProcessEvents();
 
-    ConfiguracaoAtualizacao config_;
-    bool verificando_ = false;
-    std::optional<platform::WaitCursor> ampulheta_;  // while a check runs
-    bool abandonar_ = false;  // asked to close during a check
+    UpdateSettings config_;
+    bool checking_ = false;
+    std::optional<platform::WaitCursor> waitCursor_;  // while a check runs
+    bool abandon_ = false;  // asked to close during a check
 };
 
 // The dialog of the "Verify updates" command: made anew each time, shown
-// modally over janela, and kept until the next one replaces it.
-extern QPointer<TCaixaAtualiza> CaixaAtualiza;
-void MostraCaixaAtualiza(QWidget* janela, const std::string& versaoS, const std::string& versaoBD,
-                         const std::string& diretorioBase);
+// modally over window, and kept until the next one replaces it.
+extern QPointer<TCaixaAtualiza> UpdateDialog;
+void ShowUpdateDialog(QWidget* window, const std::string& softwareVersion, const std::string& tablesVersion,
+                         const std::string& baseDirectory);
 
 }  // namespace vorel

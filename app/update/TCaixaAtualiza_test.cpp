@@ -60,7 +60,7 @@ std::string ReadAll(const std::string& path) {
 
 }  // namespace
 
-TEST(CaixaAtualiza, OpensWithTheMainWindowsVersionsAndTheListServer) {
+TEST(UpdateDialog, OpensWithTheMainWindowsVersionsAndTheListServer) {
     Program p("");
     TCaixaAtualiza dlg("n/a", "2.0", p.dir.Path().string());
     EXPECT_EQ(dlg.windowTitle(), "Verify updates");
@@ -69,12 +69,12 @@ TEST(CaixaAtualiza, OpensWithTheMainWindowsVersionsAndTheListServer) {
     EXPECT_EQ(dlg.VersaoDisponivel->text(), "0");
     EXPECT_EQ(dlg.Servidor->currentIndex(), 0);
     EXPECT_EQ(dlg.Servidor->currentText(), "International (1)");
-    EXPECT_EQ(dlg.ServidorAtualizacao(), "updates.vorel.example");
+    EXPECT_EQ(dlg.UpdateServer(), "updates.vorel.example");
     EXPECT_FALSE(dlg.Dados->isVisibleTo(&dlg));
     EXPECT_FALSE(dlg.BuscaAtualizacao.NoCache);
 }
 
-TEST(CaixaAtualiza, ReportsNewerVersionsAndFillsTheLabels) {
+TEST(UpdateDialog, ReportsNewerVersionsAndFillsTheLabels) {
     LoopbackServer server(Check("2.5\r\n 1.75 \r\n"));
     Program p(Program::ServerIni(server));
     TCaixaAtualiza dlg("n/a", "n/a", p.dir.Path().string());
@@ -91,25 +91,25 @@ TEST(CaixaAtualiza, ReportsNewerVersionsAndFillsTheLabels) {
     EXPECT_EQ(dlg.Dados->toPlainText(), "2.5\n 1.75 ");
     EXPECT_EQ(server.Requests(), (std::vector<std::string>{"HEAD /versao2p.txt HTTP/1.0\r\n\r\n",
                                                            "GET /versao2p.txt HTTP/1.0\r\n\r\n"}));
-    EXPECT_FALSE(dlg.Verificando());
+    EXPECT_FALSE(dlg.Checking());
     EXPECT_TRUE(dlg.VerificarAtualizacoes->isEnabled());
 }
 
-TEST(CaixaAtualiza, NoMoreUpdatesWrongDataAndClientErrors) {
+TEST(UpdateDialog, NoMoreUpdatesWrongDataAndClientErrors) {
     struct Case {
         std::vector<LoopbackServer::Reply> replies;
         std::string message;
         MsgIcon icon;
     };
-    const std::string erro = "Ocorreu um erro ao recuperar dados do Servidor da Web. Tente outro Servidor.";
+    const std::string dataError = "Ocorreu um erro ao recuperar dados do Servidor da Web. Tente outro Servidor.";
     const std::vector<Case> cases = {
         {Check("0\r\n3\r\n"),
          "Esta versão do Vorel Eletrônica não conta mais com atualizações. A nova versão já está disponível no site "
          "da Web.",
          MsgIcon::Information},
-        {Check("<html>\r\n<body>\r\n"), erro, MsgIcon::Error},
-        {Check("2.5"), erro, MsgIcon::Error},  // one line only
-        {Check(""), erro, MsgIcon::Error},
+        {Check("<html>\r\n<body>\r\n"), dataError, MsgIcon::Error},
+        {Check("2.5"), dataError, MsgIcon::Error},  // one line only
+        {Check(""), dataError, MsgIcon::Error},
         {{{"HTTP/1.0 404 Not Found\r\n\r\n"}}, "Not Found", MsgIcon::Error},
         {{{"HTTP/1.1 404 Not Found\r\nContent-Length: 6\r\n\r\n2\r\n2\r\n"}}, "Not Found", MsgIcon::Error},
         {{{"HTTP/1.1 500 Internal Server Error\r\n\r\n"}}, "Internal Server Error", MsgIcon::Error},
@@ -123,11 +123,11 @@ TEST(CaixaAtualiza, NoMoreUpdatesWrongDataAndClientErrors) {
         EXPECT_EQ(p.messages.shown[0].text, c.message);
         EXPECT_EQ(p.messages.shown[0].icon, c.icon) << c.message;
         EXPECT_EQ(dlg.VersaoDisponivel->text(), "0");
-        EXPECT_FALSE(dlg.Verificando());
+        EXPECT_FALSE(dlg.Checking());
     }
 }
 
-TEST(CaixaAtualiza, ProxySettingsAndUncheckingClearsTheProxy) {
+TEST(UpdateDialog, ProxySettingsAndUncheckingClearsTheProxy) {
     LoopbackServer proxy({{kOk}, {kOk + "3\r\n3\r\n"}, {kOk}, {kOk + "3\r\n3\r\n"}});
     Program p("[Atualizacao]\r\nTempoLimite=3\r\n");  // the default update server: only the proxy reaches it
     TCaixaAtualiza dlg("1", "1", p.dir.Path().string());
@@ -156,7 +156,7 @@ TEST(CaixaAtualiza, ProxySettingsAndUncheckingClearsTheProxy) {
     EXPECT_EQ(proxy.Requests().size(), 4u);
 }
 
-TEST(CaixaAtualiza, TypedServerNameLeavesTheUrlAsItWas) {
+TEST(UpdateDialog, TypedServerNameLeavesTheUrlAsItWas) {
     LoopbackServer server({{kOk}, {kOk + "2\r\n2\r\n"}, {kOk}, {kOk + "2\r\n2\r\n"}});
     Program p(Program::ServerIni(server));
     {
@@ -175,7 +175,7 @@ TEST(CaixaAtualiza, TypedServerNameLeavesTheUrlAsItWas) {
     EXPECT_EQ(server.Requests()[2], "HEAD /versao2p.txt HTTP/1.0\r\n\r\n");
 }
 
-TEST(CaixaAtualiza, WebsiteButtonOpensTheDownloadPage) {
+TEST(UpdateDialog, WebsiteButtonOpensTheDownloadPage) {
     Program p("[Atualizacao]\r\nServidor=updates.example:8000\r\n");
     const std::string log = (p.dir.Path() / "shell.log").string();
     setenv("VOREL_SHELL_LOG", log.c_str(), 1);
@@ -187,7 +187,7 @@ TEST(CaixaAtualiza, WebsiteButtonOpensTheDownloadPage) {
     EXPECT_EQ(ReadAll(log), "open\thttp://updates.example:8000/download.html\t\tnormal\nopen\t\t\tnormal\n");
 }
 
-TEST(CaixaAtualiza, SilentServerEndsAtTheTimeLimitWithTheWindowAlive) {
+TEST(UpdateDialog, SilentServerEndsAtTheTimeLimitWithTheWindowAlive) {
     LoopbackServer server({{"", true}});
     Program p(Program::ServerIni(server));  // TempoLimite=1
     TCaixaAtualiza dlg("1", "1", p.dir.Path().string());
@@ -216,7 +216,7 @@ TEST(CaixaAtualiza, SilentServerEndsAtTheTimeLimitWithTheWindowAlive) {
 // A server that keeps the connection after a complete reply is answered
 // all the same; servers that flood or drip end the check within TempoLimite
 // with a message that says why, while the window goes on serving its events.
-TEST(CaixaAtualiza, MisbehavingServersEndTheCheckInTime) {
+TEST(UpdateDialog, MisbehavingServersEndTheCheckInTime) {
     using Reply = LoopbackServer::Reply;
     struct Case {
         const char* what;
@@ -255,12 +255,12 @@ TEST(CaixaAtualiza, MisbehavingServersEndTheCheckInTime) {
         }
         EXPECT_EQ(p.Texts(), std::vector<std::string>{c.message}) << c.what;
         EXPECT_LE(dlg.Dados->toPlainText().size(), 16) << c.what;
-        EXPECT_FALSE(dlg.Verificando());
+        EXPECT_FALSE(dlg.Checking());
         EXPECT_TRUE(dlg.isVisible());
     }
 }
 
-TEST(CaixaAtualiza, ClosingDuringACheckAbandonsItSilently) {
+TEST(UpdateDialog, ClosingDuringACheckAbandonsItSilently) {
     // A silent server, and servers whose bytes keep coming (header, body)
     // for far longer than the test waits.
     using Reply = LoopbackServer::Reply;
@@ -284,13 +284,13 @@ TEST(CaixaAtualiza, ClosingDuringACheckAbandonsItSilently) {
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << way;
         EXPECT_TRUE(p.messages.shown.empty()) << way;
         EXPECT_FALSE(dlg.isVisible()) << way;
-        EXPECT_FALSE(dlg.Verificando());
+        EXPECT_FALSE(dlg.Checking());
         EXPECT_FALSE(dlg.BuscaAtualizacao.Connected());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
 }
 
-TEST(CaixaAtualiza, Screenshots) {
+TEST(UpdateDialog, Screenshots) {
     const std::optional<QString> out = platform::testing::ShotsDir();
     if (!out) GTEST_SKIP() << "VOREL_SHOTS_DIR not set";
     LoopbackServer server(Check("2.5\r\n1.75\r\n"));

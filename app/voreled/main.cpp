@@ -6,7 +6,7 @@
 #include <QStyleFactory>
 #include <memory>
 
-#include "app/data/ModuloDeDados.h"
+#include "app/data/TModuloDeDados.h"
 #include "app/ui/TFormulario.h"
 #include "htmlview/layout/TextMetrics.h"
 #include "platform/qtglue/Messenger.h"
@@ -18,16 +18,16 @@ int main(int argc, char** argv) {
     // Pages were written for Times New Roman, Arial and Courier New.
     htmlview::SetWindowsFaces(htmlview::TWindowsFaces::Liberation);
 
-    QPointer<vorel::TFormulario> formulario = new vorel::TFormulario;
-    auto modulo = std::make_unique<vorel::TModuloDeDados>(formulario->DiretorioBase);
-    formulario->SetModuloDeDados(modulo.get());
+    QPointer<vorel::TFormulario> form = new vorel::TFormulario;
+    auto module = std::make_unique<vorel::TModuloDeDados>(form->BaseDirectory);
+    form->SetDataModule(module.get());
     // Without a window manager a maximise request goes unanswered: start at
     // the screen's full working area so the window fills it either way.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) formulario->setGeometry(screen->availableGeometry());
-    formulario->showMaximized();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) form->setGeometry(screen->availableGeometry());
+    form->showMaximized();
     const int result = app.exec();
     // The window's controls hold links into the module's datasets.
-    delete formulario.data();
-    modulo.reset();
+    delete form.data();
+    module.reset();
     return result;
 }

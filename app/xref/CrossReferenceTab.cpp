@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "app/data/EscritaConcorrente.h"
-#include "app/data/ModuloDeDados.h"
+#include "app/data/ConcurrentWrite.h"
+#include "app/data/TModuloDeDados.h"
 #include "platform/qtglue/Controls.h"
 #include "platform/runtime/Text.h"
 #include "platform/dbcontrols/DBGrid.h"
@@ -222,7 +222,7 @@ void CrossReferenceTab::GravaXRef() {
                 t.Edit();
                 WriteTexts(t, *this);
                 // Another copy of the program may have changed the row while the question was open.
-                if (!EscreveSeInalterado([&] { t.Post(); }, kChangedByAnother)) return ReloadDSList(m, kAll);
+                if (!WriteIfUnchanged([&] { t.Post(); }, kChangedByAnother)) return ReloadDSList(m, kAll);
             }
         } else {
             t.Append();
@@ -258,7 +258,7 @@ void CrossReferenceTab::ApagaXRef() {
         t.SetKey();
         // The row as stored: a key kept with a blank must not find its trimmed twin.
         if (t.FindKey({stored.first, stored.second})) {
-            if (!EscreveSeInalterado([&] { t.Delete(); }, kChangedByAnother)) return ReloadDSList(m, kAll);
+            if (!WriteIfUnchanged([&] { t.Delete(); }, kChangedByAnother)) return ReloadDSList(m, kAll);
             t.First();
         } else {
             platform::ShowMessage("Não foi possível apagar o registro.", platform::MsgIcon::Information);

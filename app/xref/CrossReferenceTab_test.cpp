@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/data/ModuloDeDados.h"
+#include "app/data/TModuloDeDados.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/qtglue/PageControl.h"
@@ -18,7 +18,7 @@
 
 using namespace vorel;
 using platform::MsgIcon;
-using vorel::testing::DadosDeTeste;
+using vorel::testing::TestData;
 
 namespace {
 
@@ -30,17 +30,17 @@ std::string Bytes(const std::filesystem::path& p) {
 }
 
 // The tab over an installation whose cross-reference table holds two rows.
-struct Referencia : ::testing::Test {
+struct CrossReference : ::testing::Test {
     platform::ScriptedMessenger boxes;
-    DadosDeTeste inst;
+    TestData testData;
     std::unique_ptr<TModuloDeDados> module;
     CrossReferenceTab tab;
 
     void SetUp() override {
-        inst.Add("DS.db", {{"Original", "BC547"}, {"Fabricante", "Philips"}, {"Descricao", "NPN AF"},
+        testData.Add("DS.db", {{"Original", "BC547"}, {"Fabricante", "Philips"}, {"Descricao", "NPN AF"},
                            {"Similar", "BC548\nBC549"}, {"Equivalente", "2N2222"}});
-        inst.Add("DS.db", {{"Original", "TIP31"}, {"Fabricante", "ST"}, {"Descricao", "NPN power"}});
-        module = inst.Modulo();
+        testData.Add("DS.db", {{"Original", "TIP31"}, {"Fabricante", "ST"}, {"Descricao", "NPN power"}});
+        module = testData.Module();
         tab.Attach(module.get());
         tab.resize(800, 500);
     }
@@ -55,7 +55,7 @@ struct Referencia : ::testing::Test {
     }
     std::map<std::string, std::string> Row(const std::string& original) {
         platform::TTable t;
-        t.DatabaseName = inst.Data().string();
+        t.DatabaseName = testData.Data().string();
         t.TableName = "DS.db";
         t.Open();
         std::map<std::string, std::string> out;
@@ -75,7 +75,7 @@ struct Referencia : ::testing::Test {
     }
 };
 
-TEST_F(Referencia, SearchShowAllAndQuotesInTheText) {
+TEST_F(CrossReference, SearchShowAllAndQuotesInTheText) {
     EXPECT_EQ(ListedRows(), (std::vector<std::string>{"BC547/Philips", "TIP31/ST"}));
 
     tab.PesquisarXR->setText("   ");
@@ -104,7 +104,7 @@ TEST_F(Referencia, SearchShowAllAndQuotesInTheText) {
     EXPECT_EQ(module->PesquisarDS.SQL, (std::vector<std::string>{"select * from ds.db"}));
 }
 
-TEST_F(Referencia, SubTabSwitchShowsTheWholeTable) {
+TEST_F(CrossReference, SubTabSwitchShowsTheWholeTable) {
     tab.show();
     tab.PesquisarXR->setText("TIP31");
     tab.PesquisaXRef();
@@ -119,9 +119,9 @@ TEST_F(Referencia, SubTabSwitchShowsTheWholeTable) {
     EXPECT_EQ(ListedRows().size(), 2u);
 }
 
-TEST_F(Referencia, SaveInsertsTrimmedAndAsksBeforeOverwriting) {
+TEST_F(CrossReference, SaveInsertsTrimmedAndAsksBeforeOverwriting) {
     // Blanks only: refused, nothing written.
-    const std::string before = Bytes(inst.Data() / "DS.db");
+    const std::string before = Bytes(testData.Data() / "DS.db");
     Fill("   ", "ST", "x", "", "");
     tab.GravaXRef();
     Fill("BD139", " ", "x", "", "");
@@ -131,7 +131,7 @@ TEST_F(Referencia, SaveInsertsTrimmedAndAsksBeforeOverwriting) {
         EXPECT_EQ(b.text, "Os campos Componente Original e Fabricante tem que ser preenchidos.");
         EXPECT_EQ(b.icon, MsgIcon::Information);
     }
-    EXPECT_EQ(Bytes(inst.Data() / "DS.db"), before);
+    EXPECT_EQ(Bytes(testData.Data() / "DS.db"), before);
 
     // A new key: appended with trimmed texts; the fields keep what was typed.
     Fill(" BD139 ", " ST ", " NPN driver ", " BD135\nBD137 \n", "\n2SC4793 ");
@@ -146,7 +146,7 @@ TEST_F(Referencia, SaveInsertsTrimmedAndAsksBeforeOverwriting) {
     EXPECT_FALSE(module->TabelaAtualiza.Active());
 
     // An existing key typed with blanks and another case: the question, not a key violation.
-    const std::string beforeNo = Bytes(inst.Data() / "DS.db");
+    const std::string beforeNo = Bytes(testData.Data() / "DS.db");
     Fill(" bc547", "PHILIPS ", "changed", "changed", "changed");
     boxes.answers = {platform::mrNo};
     tab.GravaXRef();
@@ -154,7 +154,7 @@ TEST_F(Referencia, SaveInsertsTrimmedAndAsksBeforeOverwriting) {
     EXPECT_EQ(boxes.shown[2].text, "Esse registro já existe, sobrescrever?");
     EXPECT_EQ(boxes.shown[2].icon, MsgIcon::Question);
     EXPECT_EQ(boxes.shown[2].buttons, platform::mbYesNo);
-    EXPECT_EQ(Bytes(inst.Data() / "DS.db"), beforeNo);
+    EXPECT_EQ(Bytes(testData.Data() / "DS.db"), beforeNo);
 
     // Yes replaces the three texts, also with empty ones, and keeps the key.
     Fill("BC547 ", "Philips", "", "", "  ");
@@ -170,7 +170,7 @@ TEST_F(Referencia, SaveInsertsTrimmedAndAsksBeforeOverwriting) {
     // open: it is not overwritten and the user is told.
     platform::testing::InterruptingMessenger other;
     other.beforeFirstBox = [&] {
-        ASSERT_TRUE(inst.Change("DS.db", {"BC547", "Philips"}, "Descricao", "by the other copy"));
+        ASSERT_TRUE(testData.Change("DS.db", {"BC547", "Philips"}, "Descricao", "by the other copy"));
     };
     Fill("BC547", "Philips", "mine", "", "");
     other.answers = {platform::mrYes};
@@ -181,7 +181,7 @@ TEST_F(Referencia, SaveInsertsTrimmedAndAsksBeforeOverwriting) {
     EXPECT_EQ(ListedRows().size(), 3u);
 }
 
-TEST_F(Referencia, DeleteAsksAndDeletesTheCurrentRow) {
+TEST_F(CrossReference, DeleteAsksAndDeletesTheCurrentRow) {
     // The current row is the first: BC547.
     boxes.answers = {platform::mrNo};
     tab.ApagaXRef();
@@ -202,7 +202,7 @@ TEST_F(Referencia, DeleteAsksAndDeletesTheCurrentRow) {
     // Gone meanwhile: said so, nothing else deleted.
     {
         platform::TTable t;
-        t.DatabaseName = inst.Data().string();
+        t.DatabaseName = testData.Data().string();
         t.TableName = "DS.db";
         t.Open();
         t.Delete();
@@ -224,8 +224,8 @@ TEST_F(Referencia, DeleteAsksAndDeletesTheCurrentRow) {
     EXPECT_EQ(boxes.shown.back().text, "Selecione o registro a ser apagado.");
 
     // A row whose key was stored with a blank: deleting it leaves its trimmed twin alone.
-    inst.Add("DS.db", {{"Original", "BC547"}, {"Fabricante", "Philips"}});
-    inst.Add("DS.db", {{"Original", "BC547 "}, {"Fabricante", "Philips"}});
+    testData.Add("DS.db", {{"Original", "BC547"}, {"Fabricante", "Philips"}});
+    testData.Add("DS.db", {{"Original", "BC547 "}, {"Fabricante", "Philips"}});
     tab.AbreXRef();
     module->PesquisarDS.Last();
     ASSERT_EQ(module->PesquisarDS.FieldByName("Original").AsString(), "BC547 ");

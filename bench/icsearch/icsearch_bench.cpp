@@ -6,7 +6,7 @@
 // The installation comes from VOREL_BENCH_DIR when it names one written
 // with --scale 20000 or more, else it is written to a temporary directory
 // and removed afterwards.
-#include "app/data/Esquemas.h"
+#include "app/data/TableSchemas.h"
 #include "app/icsearch/PaginaResultadoCI.h"
 #include "htmlview/control/HtmlDisplay.h"
 #include "platform/tables/Table.h"
@@ -44,7 +44,7 @@ std::string SearchFor(int rows) {
 class Integrados {
 public:
     Integrados() {
-        session_.AddPassword(vorel::kSenhaTabelas);
+        session_.AddPassword(vorel::kTablePassword);
         table_.DatabaseName = (g_base / "data").string();
         table_.TableName = "Integrados.db";
         table_.Open();

@@ -21,14 +21,14 @@
 namespace {
 
 namespace fs = std::filesystem;
-using vorel::testing::DadosDeTeste;
+using vorel::testing::TestData;
 
 // A backup set of n repair rows (and an empty cross-reference table), made once per size.
 fs::path BackupSet(int n) {
-    static std::map<int, std::unique_ptr<DadosDeTeste>> sets;
+    static std::map<int, std::unique_ptr<TestData>> sets;
     auto& set = sets[n];
     if (!set) {
-        set = std::make_unique<DadosDeTeste>();
+        set = std::make_unique<TestData>();
         platform::TSession fast;
         fast.SyncWrites = false;
         platform::TTable t(&fast);
@@ -58,13 +58,13 @@ void BM_Restore(benchmark::State& state) {
     platform::ScriptedMessenger quiet;
     for (auto _ : state) {
         state.PauseTiming();
-        auto live = std::make_unique<DadosDeTeste>();
-        auto modulo = live->Modulo();
+        auto live = std::make_unique<TestData>();
+        auto module = live->Module();
         state.ResumeTiming();
-        vorel::RecuperaBackupGeral(*modulo, pasta);
+        vorel::RecuperaBackupGeral(*module, pasta);
         state.PauseTiming();
-        if (modulo->TabelaBDR.RecordCount() != n) state.SkipWithError("rows missing after the restore");
-        modulo.reset();
+        if (module->TabelaBDR.RecordCount() != n) state.SkipWithError("rows missing after the restore");
+        module.reset();
         live.reset();
         state.ResumeTiming();
     }
@@ -74,7 +74,7 @@ void BM_Restore(benchmark::State& state) {
 void BM_Bare(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     const fs::path origem = BackupSet(n) / "Reparos.db";
-    DadosDeTeste vazio;
+    TestData vazio;
     for (auto _ : state) {
         state.PauseTiming();
         platform::testing::TempDir dir;

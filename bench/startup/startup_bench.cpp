@@ -18,7 +18,7 @@
 #include <memory>
 #include <string>
 
-#include "app/data/ModuloDeDados.h"
+#include "app/data/TModuloDeDados.h"
 #include "app/ui/TFormulario.h"
 #include "platform/dbcontrols/DBGrid.h"
 #include "platform/qtglue/CaseEdit.h"
@@ -34,21 +34,21 @@ void UseInstallation(int64_t scaleIndex) { std::filesystem::current_path(bench::
 // The window and its data module as the program makes them.
 struct Program {
     QPointer<vorel::TFormulario> form;
-    std::unique_ptr<vorel::TModuloDeDados> modulo;
+    std::unique_ptr<vorel::TModuloDeDados> module;
     Program() {
         form = new vorel::TFormulario;
-        modulo = std::make_unique<vorel::TModuloDeDados>(form->DiretorioBase);
-        form->SetModuloDeDados(modulo.get());
+        module = std::make_unique<vorel::TModuloDeDados>(form->BaseDirectory);
+        form->SetDataModule(module.get());
         form->resize(1366, 768);
     }
     ~Program() {
         delete form.data();
-        modulo.reset();
+        module.reset();
     }
 };
 
 void FillGrids(vorel::TFormulario& f) {
-    for (auto* grid : f.Panel(vorel::Device::Transistores).GridsEquivalente)
+    for (auto* grid : f.Panel(vorel::Device::Transistores).EquivalentGrids)
         benchmark::DoNotOptimize(grid->VisibleRows());
 }
 
@@ -58,7 +58,7 @@ void BM_Startup(benchmark::State& state) {
     for (auto _ : state) {
         Program p;
         p.form->show();
-        if (p.form->Iniciando() || !quiet.shown.empty()) {
+        if (p.form->Starting() || !quiet.shown.empty()) {
             state.SkipWithError(quiet.shown.empty() ? "start-up did not end" : quiet.shown[0].text.c_str());
             break;
         }
@@ -85,7 +85,7 @@ void BM_EquivalentsSearch_Window(benchmark::State& state) {
         p.form->TransistoresEquivalentes->click();
         FillGrids(*p.form);
     }
-    state.counters["rows"] = p.modulo->PesquisarTransistores.RecordCount();
+    state.counters["rows"] = p.module->PesquisarTransistores.RecordCount();
     if (!quiet.shown.empty()) state.SkipWithError(quiet.shown[0].text.c_str());
 }
 
@@ -160,7 +160,7 @@ void BM_EquivalentsSearch_Bare(benchmark::State& state) {
         p.form->show();
         PrepareSearch(*p.form, static_cast<int>(state.range(1)));
         p.form->TransistoresEquivalentes->click();
-        sql = AsBareSql(p.modulo->PesquisarTransistores.SQL.back());
+        sql = AsBareSql(p.module->PesquisarTransistores.SQL.back());
     }
     sqlite3* db = nullptr;
     const std::string path = (bench::Samples().At(static_cast<int>(state.range(0))) / "data" / "Transistores.db").string();

@@ -7,23 +7,23 @@
 #include <string>
 #include <vector>
 
-#include "app/data/Esquemas.h"
-#include "app/data/ModuloDeDados.h"
+#include "app/data/TableSchemas.h"
+#include "app/data/TModuloDeDados.h"
 #include "platform/tables/Table.h"
 #include "testkit/files/TempDir.h"
 
 namespace vorel::testing {
 
-class DadosDeTeste {
+class TestData {
 public:
-    DadosDeTeste() {
-        session_.AddPassword(kSenhaTabelas);
+    TestData() {
+        session_.AddPassword(kTablePassword);
         std::filesystem::create_directory(Data());
-        for (const auto& t : Tabelas()) {
+        for (const auto& t : TableDefinitions()) {
             platform::TTable table(&session_);
             table.DatabaseName = Data().string();
-            table.TableName = t.Arquivo;
-            table.CreateTable(t.Esquema);
+            table.TableName = t.File;
+            table.CreateTable(t.Schema);
         }
     }
     const std::filesystem::path& Base() const { return dir_.Path(); }
@@ -60,7 +60,7 @@ public:
     }
 
     // A data module over this base directory with its tables open.
-    std::unique_ptr<TModuloDeDados> Modulo() const {
+    std::unique_ptr<TModuloDeDados> Module() const {
         auto m = std::make_unique<TModuloDeDados>(Base().string());
         m->AbreBancosDeDados();
         return m;

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "VersaoPrograma.h"
-#include "app/net/Http.h"
+#include "app/net/T_HTTP.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "testkit/generators/sample/SampleWriter.h"
 
-#include "app/data/Esquemas.h"
-#include "app/data/VersaoTabelas.h"
+#include "app/data/TableSchemas.h"
+#include "app/data/TablesVersion.h"
 #include "platform/runtime/Exception.h"
 #include "platform/tables/Table.h"
 #include "testkit/generators/sample/content/SampleContent.h"
@@ -69,7 +69,7 @@ public:
     TableWriter(platform::TSession& session, const fs::path& dataDir, const std::string& file) : table_(&session) {
         table_.DatabaseName = dataDir.string();
         table_.TableName = file;
-        table_.CreateTable(vorel::EsquemaDe(file));
+        table_.CreateTable(vorel::SchemaOf(file));
         table_.Open();
     }
     void Begin() { table_.Append(); }
@@ -84,7 +84,7 @@ public:
     // gives the planner its statistics.
     ~TableWriter() {
         table_.Close();
-        table_.Indexes = vorel::EsquemaDe(table_.TableName).Indexes;
+        table_.Indexes = vorel::SchemaOf(table_.TableName).Indexes;
         table_.Open();
     }
 
@@ -247,7 +247,7 @@ void WriteInstallation(const fs::path& base, const WriteOptions& options) {
 
     platform::TSession session;
     session.SyncWrites = false;  // fresh files: a crash means writing them again
-    session.AddPassword(vorel::kSenhaTabelas);
+    session.AddPassword(vorel::kTablePassword);
 
     {
         TableWriter graficos(session, data, "Graficos.db");
@@ -292,7 +292,7 @@ void WriteInstallation(const fs::path& base, const WriteOptions& options) {
         }
     }
 
-    WriteFile(data / vorel::kArquivoVersaoTabelas, std::string(kVersaoTabelas) + "\r\n");
+    WriteFile(data / vorel::kTablesVersionFile, std::string(kVersaoTabelas) + "\r\n");
     WriteFile(base / "vorel.ini", VorelIni());
     WriteFile(base / "legenda.rtf", LegendaRtf());
     WriteFile(base / "Help" / "visao_geral.html", HelpStartPage());

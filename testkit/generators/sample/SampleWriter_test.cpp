@@ -1,7 +1,7 @@
 #include "testkit/generators/sample/SampleWriter.h"
 
 #include "app/data/Jpeg.h"
-#include "app/data/ModuloDeDados.h"
+#include "app/data/TModuloDeDados.h"
 #include "platform/dbcontrols/Image.h"
 #include "platform/runtime/Text.h"
 #include "platform/tables/EDBEngineError.h"
@@ -24,7 +24,7 @@ TEST(SampleInstallation, OpensThroughTheDataModule) {
 
     vorel::TModuloDeDados m(dir.Path().string());
     m.AbreBancosDeDados();
-    EXPECT_FALSE(m.TerminacaoPedida());
+    EXPECT_FALSE(m.TerminationRequested());
     EXPECT_EQ(m.TabelaTransistores.RecordCount(), static_cast<int>(Transistores().size()) + 40);
     EXPECT_EQ(m.TabelaDiodosR.RecordCount(), static_cast<int>(DiodosR().size()) + 10);
     EXPECT_EQ(m.TabelaDiodosZ.RecordCount(), static_cast<int>(DiodosZ().size()) + 10);
@@ -75,7 +75,7 @@ TEST(SampleInstallation, OpensThroughTheDataModule) {
 TEST(SampleInstallation, JpegRoundTrip) {
     QImage img(64, 48, QImage::Format_RGB32);
     img.fill(QColor(10, 200, 30));
-    QImage back = vorel::DecodificaJpeg(EncodeJpeg(img));
+    QImage back = vorel::DecodePicture(EncodeJpeg(img));
     ASSERT_EQ(back.size(), img.size());
     QRgb c = back.pixel(32, 24);
     EXPECT_NEAR(qRed(c), 10, 8);

@@ -1,5 +1,5 @@
 // The client against a loopback server that records every byte it is sent.
-#include "app/net/Http.h"
+#include "app/net/T_HTTP.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +50,7 @@ std::string Ok(const std::string& body) {
 
 }  // namespace
 
-TEST(Http, SendsExactHeadThenGetAndKeepsTheBody) {
+TEST(T_HTTP, SendsExactHeadThenGetAndKeepsTheBody) {
     LoopbackServer server({{kOk}, {kOk + "2.5\r\n1.75"}});
     Client http;
     http.URL = "http://" + server.Address() + "/versao2p.txt";
@@ -81,7 +81,7 @@ TEST(Http, SendsExactHeadThenGetAndKeepsTheBody) {
     EXPECT_FALSE(http.Traced("", tkSent));
 }
 
-TEST(Http, StepsAreTracedWithTheSocketId) {
+TEST(T_HTTP, StepsAreTracedWithTheSocketId) {
     LoopbackServer server({{kOk}, {kOk + "x"}});
     Client http;
     http.URL = "http://" + server.Address();  // no path: "/"
@@ -101,7 +101,7 @@ TEST(Http, StepsAreTracedWithTheSocketId) {
     EXPECT_EQ(http.Stream, "x");
 }
 
-TEST(Http, ProxyGetsTheWholeUrlAndDefaultsToPort8080) {
+TEST(T_HTTP, ProxyGetsTheWholeUrlAndDefaultsToPort8080) {
     LoopbackServer server({{kOk}, {kOk + "body"}});
     Client http(server.Port());
     http.URL = "updates.example/versao2p.txt";  // no protocol: "http://" is put in front
@@ -113,7 +113,7 @@ TEST(Http, ProxyGetsTheWholeUrlAndDefaultsToPort8080) {
     EXPECT_EQ(http.Stream, "body");
 }
 
-TEST(Http, ProxyPortAndDirectDefaultPort) {
+TEST(T_HTTP, ProxyPortAndDirectDefaultPort) {
     {
         LoopbackServer server({{kOk}, {kOk}});
         Client http;
@@ -131,7 +131,7 @@ TEST(Http, ProxyPortAndDirectDefaultPort) {
     EXPECT_EQ(server.Requests()[0], "HEAD /v.txt HTTP/1.0\r\n\r\n");
 }
 
-TEST(Http, ErrorStatusOnHttp10RaisesBeforeAnyGet) {
+TEST(T_HTTP, ErrorStatusOnHttp10RaisesBeforeAnyGet) {
     LoopbackServer server({{"HTTP/1.0 404 Not Found\r\nContent-Type: text/html\r\n\r\n<html>"}, {kOk}});
     Client http;
     http.URL = "http://" + server.Address() + "/versao2p.txt";
@@ -149,7 +149,7 @@ TEST(Http, ErrorStatusOnHttp10RaisesBeforeAnyGet) {
     EXPECT_EQ(http.SocketState(), 0);
 }
 
-TEST(Http, FourHundredIsTheFirstErrorStatus) {
+TEST(T_HTTP, FourHundredIsTheFirstErrorStatus) {
     {
         LoopbackServer server({{"HTTP/1.0 400 Bad Request\r\n\r\n"}});
         Client http;
@@ -165,7 +165,7 @@ TEST(Http, FourHundredIsTheFirstErrorStatus) {
     EXPECT_EQ(http.Stream, "body");
 }
 
-TEST(Http, Http1xLinesAreStatusLinesAndTheCodeCarriesOver) {
+TEST(T_HTTP, Http1xLinesAreStatusLinesAndTheCodeCarriesOver) {
     // What servers send today: an HTTP/1.1 error status raises like an HTTP/1.0 one.
     for (const std::string status :
          {"HTTP/1.1 404 Not Found", "HTTP/1.1 500 Internal Server Error", "HTTP/1.1 503"}) {
@@ -192,7 +192,7 @@ TEST(Http, Http1xLinesAreStatusLinesAndTheCodeCarriesOver) {
     EXPECT_EQ(http.Stream, "body");
 }
 
-TEST(Http, LocationRetargetsTheGetToAnotherPortAndPath) {
+TEST(T_HTTP, LocationRetargetsTheGetToAnotherPortAndPath) {
     // The scheme of a Location is read in any case.
     for (const std::string scheme : {"http", "HTTP"}) {
         LoopbackServer target({{Ok("moved body")}});
@@ -207,7 +207,7 @@ TEST(Http, LocationRetargetsTheGetToAnotherPortAndPath) {
     }
 }
 
-TEST(Http, RelativeLocationKeepsHostAndPort) {
+TEST(T_HTTP, RelativeLocationKeepsHostAndPort) {
     LoopbackServer server({{"HTTP/1.0 301 Moved\r\nLocation: /elsewhere/v.txt\r\n\r\n"}, {kOk + "1\r\n2"}});
     Client http;
     http.URL = "http://" + server.Address() + "/dir/v.txt";
@@ -230,7 +230,7 @@ TEST(Http, RelativeLocationKeepsHostAndPort) {
     EXPECT_EQ(proxy.Requests()[1], "GET http://updates.example:81/b.txt HTTP/1.0\r\n\r\n");
 }
 
-TEST(Http, AbsoluteLocationWithoutPortGoesToPort80) {
+TEST(T_HTTP, AbsoluteLocationWithoutPortGoesToPort80) {
     LoopbackServer first({{"HTTP/1.0 302 Found\r\nLocation: http://127.0.0.1/x.txt\r\n\r\n"}});
     Client http;
     http.HostName = "127.0.0.1";
@@ -242,7 +242,7 @@ TEST(Http, AbsoluteLocationWithoutPortGoesToPort80) {
     EXPECT_EQ(http.RequestPath, "/x.txt");
 }
 
-TEST(Http, UnresolvableHostAndClosedPort) {
+TEST(T_HTTP, UnresolvableHostAndClosedPort) {
     Client http;
     http.URL = "http://no-such-host.invalid/versao2p.txt";
     try {
@@ -268,7 +268,7 @@ TEST(Http, UnresolvableHostAndClosedPort) {
     EXPECT_EQ(refused.Handle(), -1);
 }
 
-TEST(Http, PeerClosingMidHeaderEndsTheHeader) {
+TEST(T_HTTP, PeerClosingMidHeaderEndsTheHeader) {
     LoopbackServer server({{"HTTP/1.0 200 OK\r\nContent-Ty"}, {"HTTP/1.0 200 OK\r\nContent-Type: te"}});
     Client http;
     http.URL = "http://" + server.Address() + "/v.txt";
@@ -279,7 +279,7 @@ TEST(Http, PeerClosingMidHeaderEndsTheHeader) {
     EXPECT_EQ(http.Stream, "");
 }
 
-TEST(Http, SilentServerEndsAtTheTimeLimitWhileEventsAreProcessed) {
+TEST(T_HTTP, SilentServerEndsAtTheTimeLimitWhileEventsAreProcessed) {
     LoopbackServer server({{"", true}});
     Client http;
     int pumps = 0;
@@ -299,7 +299,7 @@ TEST(Http, SilentServerEndsAtTheTimeLimitWhileEventsAreProcessed) {
     EXPECT_FALSE(http.Connected());
 }
 
-TEST(Http, MalformedRepliesRaiseTheClientsException) {
+TEST(T_HTTP, MalformedRepliesRaiseTheClientsException) {
     for (const std::string reply : {"HTTP/1.0 2\r\n\r\n", "HTTP/1.0\r\n\r\n", "HTTP/1.0 2x0 OK\r\n\r\n",
                                     "HTTP/1.0 200 OK\r\nContent-Length: twelve\r\n\r\n",
                                     "HTTP/1.0 200 OK\r\nContent-Length: -5\r\n\r\n",
@@ -322,7 +322,7 @@ TEST(Http, MalformedRepliesRaiseTheClientsException) {
     EXPECT_EQ(http.ContentLength, 3);
 }
 
-TEST(Http, BadPortsAreRefusedBeforeConnecting) {
+TEST(T_HTTP, BadPortsAreRefusedBeforeConnecting) {
     for (const std::string url : {"http://127.0.0.1:abc/", "http://127.0.0.1:0/", "http://127.0.0.1:70000/"}) {
         Client http;
         http.URL = url;
@@ -334,7 +334,7 @@ TEST(Http, BadPortsAreRefusedBeforeConnecting) {
 // A reply ends where its Content-Length says, and what a server sends is
 // bounded in size and time: each misbehaving server ends the exchange with
 // a message that says why, long before it would have ended by itself.
-TEST(Http, RepliesAreBoundedInSizeAndTime) {
+TEST(T_HTTP, RepliesAreBoundedInSizeAndTime) {
     using Reply = LoopbackServer::Reply;
     const std::string head = "HTTP/1.0 200 OK\r\nContent-Length: 11\r\n\r\n";
     {
@@ -383,7 +383,7 @@ TEST(Http, RepliesAreBoundedInSizeAndTime) {
     }
 }
 
-TEST(Http, EndlessHeaderLineIsRefused) {
+TEST(T_HTTP, EndlessHeaderLineIsRefused) {
     LoopbackServer server({{std::string(T_TcpIp::kMaxLineLength + 10, 'a')}});
     Client http;
     http.URL = "http://" + server.Address() + "/v.txt";

@@ -8,10 +8,10 @@ namespace vorel {
 
 // The file's name in the data folder; its first line is the version, a
 // decimal number with "." as decimal point (CR LF ends the line).
-inline constexpr const char* kArquivoVersaoTabelas = "VersaoBD.txt";
+inline constexpr const char* kTablesVersionFile = "VersaoBD.txt";
 
 // The version text of the tables under base directory + "\data", trimmed;
 // "n/a" when the file is missing, unreadable or empty.
-std::string LeVersaoTabelas(const std::string& diretorioBase);
+std::string ReadTablesVersion(const std::string& baseDirectory);
 
 }  // namespace vorel

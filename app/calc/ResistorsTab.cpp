@@ -1,4 +1,4 @@
-#include "app/calc/AbaResistores.h"
+#include "app/calc/ResistorsTab.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -9,18 +9,18 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/calc/CodigoDeCores.h"
-#include "app/calc/Controles.h"
+#include "app/calc/ColourCode.h"
+#include "app/calc/Controls.h"
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/Guard.h"
 
 namespace vorel {
 
 using calc::Combo;
-using calc::Resultado;
+using calc::ResultLabel;
 
-AbaResistores::AbaResistores(QWidget* parent) : QWidget(parent) {
-    setObjectName("AbaResistores");
+ResistorsTab::ResistorsTab(QWidget* parent) : QWidget(parent) {
+    setObjectName("ResistorsTab");
     auto* h = new QHBoxLayout(this);
     h->setContentsMargins(12, 12, 12, 12);
     h->setSpacing(24);
@@ -30,8 +30,8 @@ AbaResistores::AbaResistores(QWidget* parent) : QWidget(parent) {
     ImagemResistor->setObjectName("ImagemResistor");
     ImagemResistor->setMinimumSize(320, 160);
     left->addWidget(ImagemResistor, 1);
-    auto* tipos = new QGroupBox("Type");
-    auto* tv = new QVBoxLayout(tipos);
+    auto* types = new QGroupBox("Type");
+    auto* tv = new QVBoxLayout(types);
     static const char* const captions[] = {
         "1- Metallic film, not flammable", "2- Metallic film, power", "3- Metallic film, general purpose",
         "4- Metallic film, general purpose", "5- Metallic film, general purpose", "6- Metallic film, precision",
@@ -45,17 +45,17 @@ AbaResistores::AbaResistores(QWidget* parent) : QWidget(parent) {
                 [this, i] { platform::Guarded([this, i] { ResistorClick(i + 1); }); });
     }
     Resistor[0]->setChecked(true);
-    left->addWidget(tipos);
+    left->addWidget(types);
     h->addLayout(left, 1);
 
     auto* right = new QVBoxLayout;
     auto* bands = new QGridLayout;
     bands->setHorizontalSpacing(12);
-    Cor1 = Combo("Cor1", CoresAlgarismo1());
-    Cor2 = Combo("Cor2", CoresAlgarismo());
-    Cor3 = Combo("Cor3", CoresAlgarismo());
-    Multiplicador = Combo("Multiplicador", CoresMultiplicador());
-    Tolerancia = Combo("Tolerancia", CoresTolerancia());
+    Cor1 = Combo("Cor1", FirstDigitColours());
+    Cor2 = Combo("Cor2", DigitColours());
+    Cor3 = Combo("Cor3", DigitColours());
+    Multiplicador = Combo("Multiplicador", MultiplierColours());
+    Tolerancia = Combo("Tolerancia", ToleranceColours());
     Cor3->setEnabled(false);
     const std::pair<const char*, QComboBox*> rows[] = {{"a - 1st. algarism", Cor1},
                                                        {"b - 2nd. algarism", Cor2},
@@ -85,12 +85,12 @@ AbaResistores::AbaResistores(QWidget* parent) : QWidget(parent) {
     // The value with its unit labels right after it.
     auto* value = new QHBoxLayout;
     value->setSpacing(2);
-    Valor = Resultado("Valor");
-    Kilo = Resultado("Kilo");
+    Valor = ResultLabel("Valor");
+    Kilo = ResultLabel("Kilo");
     Kilo->setText("K");
-    Mega = Resultado("Mega");
+    Mega = ResultLabel("Mega");
     Mega->setText("M");
-    Omega = Resultado("Omega");
+    Omega = ResultLabel("Omega");
     Omega->setText(QString(QChar(0x2126)));  // the ohm sign
     value->addWidget(new QLabel("Value:"));
     value->addSpacing(8);
@@ -98,7 +98,7 @@ AbaResistores::AbaResistores(QWidget* parent) : QWidget(parent) {
     value->addStretch(1);
     right->addLayout(value);
     auto* tolerance = new QHBoxLayout;
-    ValorTolerancia = Resultado("ValorTolerancia");
+    ValorTolerancia = ResultLabel("ValorTolerancia");
     tolerance->addWidget(new QLabel("Tolerance:"));
     tolerance->addSpacing(8);
     tolerance->addWidget(ValorTolerancia);
@@ -106,40 +106,41 @@ AbaResistores::AbaResistores(QWidget* parent) : QWidget(parent) {
     right->addLayout(tolerance);
     right->addStretch(1);
     h->addLayout(right, 1);
-    MostraNA();
+    ShowNotAvailable();
 }
 
-int AbaResistores::Tipo() const {
+int ResistorsTab::SelectedType() const {
     for (int i = 0; i < 7; ++i)
         if (Resistor[i]->isChecked()) return i + 1;
     return 1;
 }
 
-void AbaResistores::MostraNA() {
+void ResistorsTab::ShowNotAvailable() {
     Valor->setText("n/a");
     ValorTolerancia->setText("n/a");
     for (QLabel* l : {Mega, Kilo, Omega}) l->setVisible(false);
 }
 
-void AbaResistores::ResistorClick(int tipo) {
-    for (int i = 0; i < 7; ++i) Resistor[i]->setChecked(i + 1 == tipo);
-    Cor3->setEnabled(tipo == 6 || tipo == 7);
-    MostraNA();
+void ResistorsTab::ResistorClick(int type) {
+    for (int i = 0; i < 7; ++i) Resistor[i]->setChecked(i + 1 == type);
+    Cor3->setEnabled(type == 6 || type == 7);
+    ShowNotAvailable();
 }
 
-void AbaResistores::Cor1Click() { MostraNA(); }
+void ResistorsTab::Cor1Click() { ShowNotAvailable(); }
 
-void AbaResistores::Button1Click() {
-    const ValorResistor r = CalculaResistor(Tipo(), Cor1->currentIndex(), Cor2->currentIndex(), Cor3->currentIndex(),
-                                            Multiplicador->currentIndex(), Tolerancia->currentIndex());
-    Valor->setText(QString::fromStdString(r.valor));
-    Kilo->setVisible(r.unidade == Unidade::Kilo);
-    Mega->setVisible(r.unidade == Unidade::Mega);
+void ResistorsTab::Button1Click() {
+    const ResistorValue r =
+        ComputeResistor(SelectedType(), Cor1->currentIndex(), Cor2->currentIndex(), Cor3->currentIndex(),
+                        Multiplicador->currentIndex(), Tolerancia->currentIndex());
+    Valor->setText(QString::fromStdString(r.value));
+    Kilo->setVisible(r.unit == Unit::Kilo);
+    Mega->setVisible(r.unit == Unit::Mega);
     Omega->setVisible(true);
-    ValorTolerancia->setText(QString::fromStdString(r.tolerancia));
+    ValorTolerancia->setText(QString::fromStdString(r.tolerance));
 }
 
-void AbaResistores::IniciaCombos() {
+void ResistorsTab::ResetCombos() {
     for (QComboBox* c : {Cor1, Cor2, Cor3, Multiplicador, Tolerancia}) c->setCurrentIndex(0);
 }
 

@@ -1,6 +1,6 @@
-#include "app/data/Esquemas.h"
+#include "app/data/TableSchemas.h"
 #include "app/data/Jpeg.h"
-#include "app/data/ModuloDeDados.h"
+#include "app/data/TModuloDeDados.h"
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/Messenger.h"
 #include "platform/tables/EDBEngineError.h"
@@ -43,12 +43,12 @@ struct Installation {
         if (!withData) return;
         std::filesystem::create_directory(dir.Path() / "Data");  // any case will do
         platform::TSession s;
-        s.AddPassword(kSenhaTabelas);
-        for (const auto& t : Tabelas()) {
+        s.AddPassword(kTablePassword);
+        for (const auto& t : TableDefinitions()) {
             platform::TTable table(&s);
             table.DatabaseName = (dir.Path() / "Data").string();
-            table.TableName = t.Arquivo;
-            table.CreateTable(t.Esquema);
+            table.TableName = t.File;
+            table.CreateTable(t.Schema);
         }
         Add(s, "Transistores.db", {{"Identificacao", "BC547"}, {"Encapsulamento", " TO-92 "}, {"Polaridade", "NPN"}});
         Add(s, "Transistores.db", {{"Identificacao", "BC557"}, {"Encapsulamento", "TO-92"}, {"Polaridade", "PNP"}});
@@ -84,24 +84,24 @@ struct Installation {
     }
 };
 
-struct FakeWindow : LadoJanela {
-    bool iniciando = false;
+struct FakeWindow : WindowSide {
+    bool starting = false;
     std::map<Device, bool> enabled{{Device::Transistores, true}, {Device::DiodosR, true}, {Device::DiodosZ, true}};
     std::map<Device, std::string> boxes;
     std::map<Device, bool> enabledWhenWritten;
     std::map<Device, platform::TImage> originals, equivalents;
     int bdr = 0, terminated = 0;
 
-    bool Iniciando() const override { return iniciando; }
-    void HabilitaBuscaRapida(Device d, bool on) override { enabled[d] = on; }
-    void EscreveBuscaRapida(Device d, const std::string& text) override {
+    bool Starting() const override { return starting; }
+    void EnableQuickSearch(Device d, bool on) override { enabled[d] = on; }
+    void WriteQuickSearch(Device d, const std::string& text) override {
         boxes[d] = text;
         enabledWhenWritten[d] = enabled[d];
     }
-    platform::TImage& ImagemOriginal(Device d) override { return originals[d]; }
-    platform::TImage& ImagemEquivalente(Device d) override { return equivalents[d]; }
+    platform::TImage& OriginalPicture(Device d) override { return originals[d]; }
+    platform::TImage& EquivalentPicture(Device d) override { return equivalents[d]; }
     void ExibeRegistroBDR() override { ++bdr; }
-    void Termina() override { ++terminated; }
+    void Terminate() override { ++terminated; }
 };
 
 QRgb Centre(const platform::TImage& img) { return img.Picture().pixel(img.Picture().width() / 2, img.Picture().height() / 2); }
@@ -111,8 +111,8 @@ TEST(AbreBancosDeDados, OpensEverythingAndMakesTheTemporaryDirectory) {
     ASSERT_FALSE(std::filesystem::exists(inst.dir.Path() / "Data" / "temp"));
     TModuloDeDados m(inst.base);
     FakeWindow w;
-    w.iniciando = true;
-    m.DefineJanela(&w);
+    w.starting = true;
+    m.SetWindow(&w);
     m.AbreBancosDeDados();
     EXPECT_TRUE(std::filesystem::is_directory(inst.dir.Path() / "Data" / "temp"));
     EXPECT_EQ(m.Session1.PrivateDir, (inst.dir.Path() / "Data" / "temp").string());
@@ -127,9 +127,9 @@ TEST(AbreBancosDeDados, OpensEverythingAndMakesTheTemporaryDirectory) {
     EXPECT_EQ(m.PesquisarDS.FieldByName("Original").AsString(), "BC547");
     EXPECT_FALSE(m.PesquisarTransistores.Active());
     EXPECT_FALSE(m.TabelaAtualiza.Active());
-    EXPECT_EQ(m.TabelaAtualiza.DatabaseName, m.DiretorioDados());
+    EXPECT_EQ(m.TabelaAtualiza.DatabaseName, m.DataDirectory());
     EXPECT_GE(w.bdr, 1);  // Reparos scrolled on open
-    EXPECT_FALSE(m.TerminacaoPedida());
+    EXPECT_FALSE(m.TerminationRequested());
 
     // A second run finds the directory and reopens every table.
     m.AbreBancosDeDados();
@@ -141,7 +141,7 @@ TEST(AbreBancosDeDados, MissingDataDirectoryEndsTheProgram) {
     platform::ScriptedMessenger messenger;
     TModuloDeDados m(inst.base);
     FakeWindow w;
-    m.DefineJanela(&w);
+    m.SetWindow(&w);
     m.AbreBancosDeDados();
     ASSERT_EQ(messenger.shown.size(), 1u);
     // The text as it stands, then the folder and the system's reason.
@@ -149,7 +149,7 @@ TEST(AbreBancosDeDados, MissingDataDirectoryEndsTheProgram) {
                                            (inst.dir.Path() / "data" / "temp").string() +
                                            ": No such file or directory");
     EXPECT_EQ(messenger.shown[0].icon, platform::MsgIcon::Error);
-    EXPECT_TRUE(m.TerminacaoPedida());
+    EXPECT_TRUE(m.TerminationRequested());
     EXPECT_EQ(w.terminated, 1);
     EXPECT_FALSE(m.TabelaTransistores.Active());
     EXPECT_FALSE(std::filesystem::exists(inst.dir.Path() / "data"));
@@ -165,7 +165,7 @@ TEST(AbreBancosDeDados, AFolderThatCannotBeMadeIsNamedWithTheReason) {
     ASSERT_EQ(messenger.shown.size(), 1u);
     EXPECT_EQ(messenger.shown[0].text, "Error when creating the temporary directory.\n" +
                                            (inst.dir.Path() / "data" / "temp").string() + ": File exists");
-    EXPECT_TRUE(m.TerminacaoPedida());
+    EXPECT_TRUE(m.TerminationRequested());
 }
 
 TEST(AbreBancosDeDados, MissingTableRaisesTheEngineError) {
@@ -208,8 +208,8 @@ TEST(ExibeImagem, FoundNotFoundAndNotAJpeg) {
         }
         EXPECT_GT(qRed(Centre(image)), 200);  // still the last good picture
     }
-    EXPECT_THROW(DecodificaJpeg(""), EJPEG);
-    EXPECT_THROW(DecodificaJpeg(std::string("\xFF\xD8\xFF", 3)), EJPEG);
+    EXPECT_THROW(DecodePicture(""), EJPEG);
+    EXPECT_THROW(DecodePicture(std::string("\xFF\xD8\xFF", 3)), EJPEG);
 }
 
 TEST(AfterScroll, DeviceTableClosesTheQueryAndShowsThePicture) {
@@ -217,8 +217,8 @@ TEST(AfterScroll, DeviceTableClosesTheQueryAndShowsThePicture) {
     Installation inst;
     TModuloDeDados m(inst.base);
     FakeWindow w;
-    w.iniciando = true;
-    m.DefineJanela(&w);
+    w.starting = true;
+    m.SetWindow(&w);
     m.AbreBancosDeDados();
 
     // While starting: the query closes and the equivalent's picture blanks, nothing more.
@@ -230,7 +230,7 @@ TEST(AfterScroll, DeviceTableClosesTheQueryAndShowsThePicture) {
     EXPECT_TRUE(w.boxes.empty());
     EXPECT_TRUE(w.originals[Device::Transistores].Empty());
 
-    w.iniciando = false;
+    w.starting = false;
     m.PesquisarTransistores.Open();  // its own scroll shows the first equivalent's picture (trimmed " TO-92 ")
     EXPECT_FALSE(w.equivalents[Device::Transistores].Empty());
     m.TabelaTransistores.First();
@@ -266,12 +266,12 @@ TEST(AfterScroll, ABadPictureLeavesTheQuickSearchEnabled) {
     Installation inst;
     {
         platform::TSession s;
-        s.AddPassword(kSenhaTabelas);
+        s.AddPassword(kTablePassword);
         inst.Add(s, "Transistores.db", {{"Identificacao", "ZZ1"}, {"Encapsulamento", "garbage"}});
     }
     TModuloDeDados m(inst.base);
     FakeWindow w;
-    m.DefineJanela(&w);
+    m.SetWindow(&w);
     m.AbreBancosDeDados();
     // The handler raises through Last; the default handler shows it.
     EXPECT_THROW(m.TabelaTransistores.Last(), EJPEG);
@@ -280,14 +280,14 @@ TEST(AfterScroll, ABadPictureLeavesTheQuickSearchEnabled) {
     EXPECT_TRUE(w.enabled[Device::Transistores]);
 }
 
-TEST(Esquemas, SevenTablesWithTheirKeysAndPasswords) {
-    ASSERT_EQ(Tabelas().size(), 7u);
-    EXPECT_EQ(EsquemaDe("transistores.db").Fields.size(), 31u);
-    EXPECT_EQ(EsquemaDe("DS.db").Key, (std::vector<std::string>{"Original", "Fabricante"}));
-    EXPECT_EQ(EsquemaDe("Reparos.db").Password, "");
-    EXPECT_EQ(EsquemaDe("DS.db").Password, "");
-    EXPECT_EQ(EsquemaDe("Integrados.db").Password, kSenhaTabelas);
-    EXPECT_THROW(EsquemaDe("Other.db"), platform::Exception);
+TEST(TableSchemas, SevenTablesWithTheirKeysAndPasswords) {
+    ASSERT_EQ(TableDefinitions().size(), 7u);
+    EXPECT_EQ(SchemaOf("transistores.db").Fields.size(), 31u);
+    EXPECT_EQ(SchemaOf("DS.db").Key, (std::vector<std::string>{"Original", "Fabricante"}));
+    EXPECT_EQ(SchemaOf("Reparos.db").Password, "");
+    EXPECT_EQ(SchemaOf("DS.db").Password, "");
+    EXPECT_EQ(SchemaOf("Integrados.db").Password, kTablePassword);
+    EXPECT_THROW(SchemaOf("Other.db"), platform::Exception);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The IC's tab inside the program on the sample installation: a search as a
 // user runs it, and (with VOREL_SHOTS_DIR set) a picture of the result.
-#include "app/data/ModuloDeDados.h"
-#include "app/icsearch/AbaCI.h"
+#include "app/data/TModuloDeDados.h"
+#include "app/icsearch/ICTab.h"
 #include "app/ui/TFormulario.h"
 #include "htmlview/control/HtmlDisplay.h"
 #include "htmlview/layout/Section.h"
@@ -47,40 +47,40 @@ TEST(ICTabInProgram, SearchShowsTheMatchesAsAPage) {
     sample::WriteInstallation(dir.Path(), {});
     InDirectory cwd(dir.Path());
     auto form = std::make_unique<TFormulario>();
-    TModuloDeDados modulo(form->DiretorioBase);
-    form->SetModuloDeDados(&modulo);
+    TModuloDeDados module(form->BaseDirectory);
+    form->SetDataModule(&module);
     form->resize(1366, 728);
     form->show();
     ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].text;
 
-    auto* aba = form->findChild<AbaCI*>("AbaCI");
-    ASSERT_NE(aba, nullptr);
+    auto* tab = form->findChild<ICTab*>("ICTab");
+    ASSERT_NE(tab, nullptr);
     form->PageControl1->setCurrentWidget(form->TabSheet6);
-    QTest::keyClicks(aba->CIPesquisa, "741");
-    QTest::mouseClick(aba->Buscar, Qt::LeftButton);
+    QTest::keyClicks(tab->CIPesquisa, "741");
+    QTest::mouseClick(tab->Buscar, Qt::LeftButton);
     QApplication::processEvents();
     ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].text;
-    const std::string page = aba->CodigoFonte->toPlainText().toStdString();
+    const std::string page = tab->CodigoFonte->toPlainText().toStdString();
     EXPECT_NE(page.find(">LM741</a>"), std::string::npos);
     EXPECT_NE(page.find(">UA741</a>"), std::string::npos);
-    EXPECT_GT(aba->VisualizadorHTML->DocHeight, 100);
+    EXPECT_GT(tab->VisualizadorHTML->DocHeight, 100);
 
     // Enter in the box searches too; pasted lower case finds the same codes.
-    aba->CIPesquisa->clear();
+    tab->CIPesquisa->clear();
     QApplication::clipboard()->setText("lm7");
-    QTest::keyClick(aba->CIPesquisa, Qt::Key_V, Qt::ControlModifier);
-    QTest::keyClick(aba->CIPesquisa, Qt::Key_Return);
-    const std::string again = aba->CodigoFonte->toPlainText().toStdString();
+    QTest::keyClick(tab->CIPesquisa, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(tab->CIPesquisa, Qt::Key_Return);
+    const std::string again = tab->CodigoFonte->toPlainText().toStdString();
     EXPECT_NE(again.find(">LM741</a>"), std::string::npos);
     EXPECT_EQ(again.find(">UA741</a>"), std::string::npos);
 
     if (const std::optional<QString> out = platform::testing::ShotsDir()) {
-        aba->VisualizadorHTML->repaint();
+        tab->VisualizadorHTML->repaint();
         platform::testing::SaveShot(form->grab(), *out + "/ic-search-741.png");
         // A long result scrolls.
-        aba->CIPesquisa->setText("L");
-        aba->BuscaIntegrados();
-        QTest::keyClick(aba->VisualizadorHTML, Qt::Key_PageDown);
+        tab->CIPesquisa->setText("L");
+        tab->BuscaIntegrados();
+        QTest::keyClick(tab->VisualizadorHTML, Qt::Key_PageDown);
         platform::testing::SaveShot(form->grab(), *out + "/ic-search-L-page2.png");
     }
     form.reset();

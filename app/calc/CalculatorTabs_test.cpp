@@ -7,15 +7,15 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "app/calc/AbaCapacitores.h"
-#include "app/calc/AbaResistores.h"
+#include "app/calc/CapacitorsTab.h"
+#include "app/calc/ResistorsTab.h"
 
 using namespace vorel;
 
 namespace {
 std::string Text(QLabel* l) { return l->text().toStdString(); }
 // The unit labels shown after the value, in order.
-std::string Units(AbaResistores& a) {
+std::string Units(ResistorsTab& a) {
     std::string u;
     for (QLabel* l : {a.Kilo, a.Mega, a.Omega})
         if (l->isVisibleTo(&a)) u += l->objectName().toStdString() + " ";
@@ -23,8 +23,8 @@ std::string Units(AbaResistores& a) {
 }
 }  // namespace
 
-TEST(AbaResistores, StartsWithTypeOneAndNoResult) {
-    AbaResistores a;
+TEST(ResistorsTab, StartsWithTypeOneAndNoResult) {
+    ResistorsTab a;
     a.show();
     EXPECT_TRUE(a.Resistor[0]->isChecked());
     for (int i : {1, 2, 3, 4, 5}) EXPECT_FALSE(a.Resistor[i]->isEnabled());
@@ -37,10 +37,10 @@ TEST(AbaResistores, StartsWithTypeOneAndNoResult) {
     EXPECT_EQ(a.Multiplicador->itemText(0).toStdString(), "Silver");
 }
 
-TEST(AbaResistores, EqualsShowsValueUnitsAndToleranceThenAnyChangeBlanks) {
-    AbaResistores a;
+TEST(ResistorsTab, EqualsShowsValueUnitsAndToleranceThenAnyChangeBlanks) {
+    ResistorsTab a;
     a.show();
-    a.IniciaCombos();
+    a.ResetCombos();
     // Brown, Black, Silver: 0.1 ohm.
     QTest::mouseClick(a.Button1, Qt::LeftButton);
     EXPECT_EQ(Text(a.Valor), "0.1");
@@ -63,23 +63,23 @@ TEST(AbaResistores, EqualsShowsValueUnitsAndToleranceThenAnyChangeBlanks) {
         EXPECT_EQ(Units(a), "");
     }
     // Mega.
-    a.IniciaCombos();
+    a.ResetCombos();
     a.Multiplicador->setCurrentIndex(7);  // Green
     a.Button1->click();
     EXPECT_EQ(Units(a), "Mega Omega ");
 }
 
-TEST(AbaResistores, ThirdBandOnlyForTypesSixAndSeven) {
-    AbaResistores a;
+TEST(ResistorsTab, ThirdBandOnlyForTypesSixAndSeven) {
+    ResistorsTab a;
     a.show();
-    a.IniciaCombos();
-    for (int tipo = 1; tipo <= 7; ++tipo) {
+    a.ResetCombos();
+    for (int type = 1; type <= 7; ++type) {
         a.Button1->click();
-        a.ResistorClick(tipo);
-        EXPECT_EQ(a.Cor3->isEnabled(), tipo >= 6) << tipo;
-        EXPECT_EQ(a.Tipo(), tipo);
-        EXPECT_EQ(Text(a.Valor), "n/a") << tipo;
-        for (int i = 0; i < 7; ++i) EXPECT_EQ(a.Resistor[i]->isChecked(), i + 1 == tipo);
+        a.ResistorClick(type);
+        EXPECT_EQ(a.Cor3->isEnabled(), type >= 6) << type;
+        EXPECT_EQ(a.SelectedType(), type);
+        EXPECT_EQ(Text(a.Valor), "n/a") << type;
+        for (int i = 0; i < 7; ++i) EXPECT_EQ(a.Resistor[i]->isChecked(), i + 1 == type);
     }
     // Type 7: Brown, Black, Black, Brown is 1 K.
     QTest::mouseClick(a.Resistor[6], Qt::LeftButton);
@@ -93,10 +93,10 @@ TEST(AbaResistores, ThirdBandOnlyForTypesSixAndSeven) {
     EXPECT_EQ(Text(a.Valor), "100");
 }
 
-TEST(AbaCapacitores, EqualsShowsNanofaradsToleranceAndVoltageThenChangesBlank) {
-    AbaCapacitores a;
+TEST(CapacitorsTab, EqualsShowsNanofaradsToleranceAndVoltageThenChangesBlank) {
+    CapacitorsTab a;
     a.show();
-    a.IniciaCombos();
+    a.ResetCombos();
     EXPECT_EQ(Text(a.ValorCapacitancia), "n/a");
     EXPECT_FALSE(a.Capacitancia->isVisibleTo(&a));
     a.MultiplicadorCapacitor->setCurrentIndex(2);  // Vermelho

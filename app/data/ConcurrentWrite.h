@@ -7,8 +7,8 @@ namespace vorel {
 
 // Runs a post or delete of a record read earlier. When another copy of the
 // program changed or removed that record since, nothing was written: the
-// user is told `aviso` (in the tab's language) and the answer is false;
+// user is told `warning` (in the tab's language) and the answer is false;
 // the table then stands on the record as stored now.
-bool EscreveSeInalterado(const std::function<void()>& escreve, const std::string& aviso);
+bool WriteIfUnchanged(const std::function<void()>& write, const std::string& warning);
 
 }  // namespace vorel

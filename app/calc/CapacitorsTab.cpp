@@ -1,4 +1,4 @@
-#include "app/calc/AbaCapacitores.h"
+#include "app/calc/CapacitorsTab.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -7,18 +7,18 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/calc/CodigoDeCores.h"
-#include "app/calc/Controles.h"
+#include "app/calc/ColourCode.h"
+#include "app/calc/Controls.h"
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/Guard.h"
 
 namespace vorel {
 
 using calc::Combo;
-using calc::Resultado;
+using calc::ResultLabel;
 
-AbaCapacitores::AbaCapacitores(QWidget* parent) : QWidget(parent) {
-    setObjectName("AbaCapacitores");
+CapacitorsTab::CapacitorsTab(QWidget* parent) : QWidget(parent) {
+    setObjectName("CapacitorsTab");
     auto* h = new QHBoxLayout(this);
     h->setContentsMargins(12, 12, 12, 12);
     h->setSpacing(24);
@@ -31,11 +31,11 @@ AbaCapacitores::AbaCapacitores(QWidget* parent) : QWidget(parent) {
     auto* right = new QVBoxLayout;
     auto* bands = new QGridLayout;
     bands->setHorizontalSpacing(12);
-    CorCapacitor1 = Combo("CorCapacitor1", CoresCapacitor1());
-    CorCapacitor2 = Combo("CorCapacitor2", CoresCapacitor());
-    MultiplicadorCapacitor = Combo("MultiplicadorCapacitor", CoresCapacitor());
-    ToleranciaCapacitor = Combo("ToleranciaCapacitor", CoresToleranciaCapacitor());
-    TensaoCapacitor = Combo("TensaoCapacitor", CoresTensaoCapacitor());
+    CorCapacitor1 = Combo("CorCapacitor1", CapacitorFirstDigitColours());
+    CorCapacitor2 = Combo("CorCapacitor2", CapacitorDigitColours());
+    MultiplicadorCapacitor = Combo("MultiplicadorCapacitor", CapacitorDigitColours());
+    ToleranciaCapacitor = Combo("ToleranciaCapacitor", CapacitorToleranceColours());
+    TensaoCapacitor = Combo("TensaoCapacitor", CapacitorVoltageColours());
     const std::pair<const char*, QComboBox*> rows[] = {{"1st. digit", CorCapacitor1},
                                                        {"2nd. digit", CorCapacitor2},
                                                        {"Multiplier", MultiplicadorCapacitor},
@@ -64,11 +64,11 @@ AbaCapacitores::AbaCapacitores(QWidget* parent) : QWidget(parent) {
 
     auto* results = new QGridLayout;
     results->setHorizontalSpacing(8);
-    ValorCapacitancia = Resultado("ValorCapacitancia");
-    Capacitancia = Resultado("Capacitancia");
+    ValorCapacitancia = ResultLabel("ValorCapacitancia");
+    Capacitancia = ResultLabel("Capacitancia");
     Capacitancia->setText("nF");
-    ValorToleranciaCapacitor = Resultado("ValorToleranciaCapacitor");
-    ValorTensao = Resultado("ValorTensao");
+    ValorToleranciaCapacitor = ResultLabel("ValorToleranciaCapacitor");
+    ValorTensao = ResultLabel("ValorTensao");
     auto* value = new QHBoxLayout;
     value->setSpacing(4);
     value->addWidget(ValorCapacitancia);
@@ -87,23 +87,23 @@ AbaCapacitores::AbaCapacitores(QWidget* parent) : QWidget(parent) {
     CorCapacitor1Click();
 }
 
-void AbaCapacitores::CorCapacitor1Click() {
+void CapacitorsTab::CorCapacitor1Click() {
     for (QLabel* l : {ValorCapacitancia, ValorTensao, ValorToleranciaCapacitor}) l->setText("n/a");
     Capacitancia->setVisible(false);
 }
 
-void AbaCapacitores::Button2Click() {
-    const ValorCapacitor c =
-        CalculaCapacitor(CorCapacitor1->currentIndex(), CorCapacitor2->currentIndex(),
+void CapacitorsTab::Button2Click() {
+    const CapacitorValue c =
+        ComputeCapacitor(CorCapacitor1->currentIndex(), CorCapacitor2->currentIndex(),
                          MultiplicadorCapacitor->currentIndex(), ToleranciaCapacitor->currentIndex(),
                          TensaoCapacitor->currentIndex());
-    ValorCapacitancia->setText(QString::fromStdString(c.capacitancia));
+    ValorCapacitancia->setText(QString::fromStdString(c.capacitance));
     Capacitancia->setVisible(true);
-    ValorToleranciaCapacitor->setText(QString::fromStdString(c.tolerancia));
-    ValorTensao->setText(QString::fromStdString(c.tensao));
+    ValorToleranciaCapacitor->setText(QString::fromStdString(c.tolerance));
+    ValorTensao->setText(QString::fromStdString(c.voltage));
 }
 
-void AbaCapacitores::IniciaCombos() {
+void CapacitorsTab::ResetCombos() {
     for (QComboBox* c : {CorCapacitor1, CorCapacitor2, MultiplicadorCapacitor, ToleranciaCapacitor, TensaoCapacitor})
         c->setCurrentIndex(0);
 }

@@ -18,7 +18,7 @@ inline QComboBox* Combo(const char* name, const std::vector<std::string>& items)
 }
 
 // A result label: large and bold, "n/a" until computed.
-inline QLabel* Resultado(const char* name) {
+inline QLabel* ResultLabel(const char* name) {
     auto* l = new QLabel("n/a");
     l->setObjectName(name);
     QFont f = l->font();

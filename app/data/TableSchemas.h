@@ -9,18 +9,18 @@
 namespace vorel {
 
 // The password of the catalogue tables.
-inline constexpr const char* kSenhaTabelas = "vKarPelmuZ";
+inline constexpr const char* kTablePassword = "vKarPelmuZ";
 
-struct DefinicaoTabela {
-    std::string Arquivo;  // table file, e.g. "Transistores.db"
-    platform::TTableSchema Esquema;
+struct TableDefinition {
+    std::string File;  // table file, e.g. "Transistores.db"
+    platform::TTableSchema Schema;
 };
 
 // Graficos, Reparos, Transistores, DiodosR, DiodosZ, Integrados, DS.
-const std::vector<DefinicaoTabela>& Tabelas();
+const std::vector<TableDefinition>& TableDefinitions();
 
 // The schema of a table file (name compared ignoring case); raises
 // platform::Exception for a name that is not one of the seven.
-const platform::TTableSchema& EsquemaDe(const std::string& arquivo);
+const platform::TTableSchema& SchemaOf(const std::string& file);
 
 }  // namespace vorel

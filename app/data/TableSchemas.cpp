@@ -1,4 +1,4 @@
-#include "app/data/Esquemas.h"
+#include "app/data/TableSchemas.h"
 
 #include "app/search/DeviceCriteria.h"
 
@@ -25,9 +25,10 @@ std::vector<std::vector<std::string>> SearchIndexes(Device device) {
     return indexes;
 }
 
-std::vector<DefinicaoTabela> Define() {
-    std::vector<DefinicaoTabela> t;
-    t.push_back({"Graficos.db", TTableSchema{{A("Identificacao", 20), B("Figura")}, {"Identificacao"}, kSenhaTabelas, {}}});
+std::vector<TableDefinition> Define() {
+    std::vector<TableDefinition> t;
+    t.push_back(
+        {"Graficos.db", TTableSchema{{A("Identificacao", 20), B("Figura")}, {"Identificacao"}, kTablePassword, {}}});
     t.push_back({"Reparos.db",
                  TTableSchema{{A("Fabricante", 15), A("Equipamento", 15), A("Modelo", 15), A("Defeito", 60), B("Descricao")},
                               {"Fabricante", "Equipamento", "Modelo", "Defeito"},
@@ -41,24 +42,24 @@ std::vector<DefinicaoTabela> Define() {
                                A("Toff", 15), A("Ictoff", 15), A("Ft", 15), A("Ftip", 15), A("Fftip", 15),
                                A("Encapsulamento", 20), A("Observacoes", 250)},
                               {"Identificacao"},
-                              kSenhaTabelas,
+                              kTablePassword,
                               SearchIndexes(Device::Transistores)}});
     t.push_back({"DiodosR.db",
                  TTableSchema{{A("Identificacao", 20), A("Uso", 26), A("Vrm", 6), N("Vr"), N("Io"), A("Ifsm", 6), N("Pd"),
                                A("Nota", 50), A("Encapsulamento", 20), A("Fabricante", 22)},
                               {"Identificacao"},
-                              kSenhaTabelas,
+                              kTablePassword,
                               SearchIndexes(Device::DiodosR)}});
     t.push_back({"DiodosZ.db",
                  TTableSchema{{A("Identificacao", 20), A("Marca", 6), N("Tn"), N("Iz"), N("Pd"), A("Tj", 5), A("Rij", 4),
                                A("Nota", 50), A("Tolerancia", 3), A("Encapsulamento", 20), A("Fabricante", 22)},
                               {"Identificacao"},
-                              kSenhaTabelas,
+                              kTablePassword,
                               SearchIndexes(Device::DiodosZ)}});
     t.push_back({"Integrados.db",
                  TTableSchema{{A("Identificacao", 20), A("Fabricante", 22), A("Descricao", 80)},
                               {"Identificacao", "Fabricante"},
-                              kSenhaTabelas,
+                              kTablePassword,
                               {}}});
     t.push_back({"DS.db",
                  TTableSchema{{A("Original", 25), A("Fabricante", 20), A("Descricao", 50), M("Similar"), M("Equivalente")},
@@ -69,15 +70,15 @@ std::vector<DefinicaoTabela> Define() {
 }
 }  // namespace
 
-const std::vector<DefinicaoTabela>& Tabelas() {
-    static const std::vector<DefinicaoTabela> tabelas = Define();
-    return tabelas;
+const std::vector<TableDefinition>& TableDefinitions() {
+    static const std::vector<TableDefinition> tables = Define();
+    return tables;
 }
 
-const platform::TTableSchema& EsquemaDe(const std::string& arquivo) {
-    for (const auto& t : Tabelas())
-        if (platform::SameNameIgnoringCase(t.Arquivo, arquivo)) return t.Esquema;
-    throw platform::Exception("Unknown table file \"" + arquivo + "\".");
+const platform::TTableSchema& SchemaOf(const std::string& file) {
+    for (const auto& t : TableDefinitions())
+        if (platform::SameNameIgnoringCase(t.File, file)) return t.Schema;
+    throw platform::Exception("Unknown table file \"" + file + "\".");
 }
 
 }  // namespace vorel

@@ -1,4 +1,4 @@
-#include "app/editor/EditorTextos.h"
+#include "app/editor/TextEditor.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -37,19 +37,19 @@
 
 namespace vorel {
 
-int PontosDePixels(long double pixels) { return static_cast<int>(pixels * 0.75L); }
-int PixelsDePontos(long double pontos) { return static_cast<int>(pontos * 1.3333333333333333334L); }
+int PointsFromPixels(long double pixels) { return static_cast<int>(pixels * 0.75L); }
+int PixelsFromPoints(long double points) { return static_cast<int>(points * 1.3333333333333333334L); }
 
 namespace {
 
-constexpr int kMargemRegua = 60;    // markers never left of this
-constexpr int kLimiteDireito = 730;  // the right marker never right of this
+constexpr int kRulerMargin = 60;  // markers never left of this
+constexpr int kRightLimit = 730;  // the right marker never right of this
 // The page the ruler measures: its text ends where the right marker's limit
 // stands for a right indent of 0. Indents never depend on the window's width.
-constexpr int kLarguraPagina = kLimiteDireito + 14;
+constexpr int kPageWidth = kRightLimit + 14;
 
 // A small drawn icon: horizontal lines for alignment and bullets, or a glyph.
-QIcon Desenho(const std::function<void(QPainter&)>& draw) {
+QIcon DrawnIcon(const std::function<void(QPainter&)>& draw) {
     QPixmap pm(20, 20);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
@@ -58,8 +58,8 @@ QIcon Desenho(const std::function<void(QPainter&)>& draw) {
     return QIcon(pm);
 }
 
-QIcon Linhas(int align) {
-    return Desenho([align](QPainter& p) {
+QIcon LinesIcon(int align) {
+    return DrawnIcon([align](QPainter& p) {
         p.setPen(QPen(QColor(40, 40, 40), 1.6));
         const int widths[] = {14, 9, 14, 9};
         for (int i = 0; i < 4; ++i) {
@@ -70,8 +70,8 @@ QIcon Linhas(int align) {
     });
 }
 
-QIcon Letra(const QString& text, bool bold, bool italic, bool underline) {
-    return Desenho([=](QPainter& p) {
+QIcon LetterIcon(const QString& text, bool bold, bool italic, bool underline) {
+    return DrawnIcon([=](QPainter& p) {
         QFont f("Times New Roman");
         f.setPixelSize(15);
         f.setBold(bold);
@@ -83,8 +83,8 @@ QIcon Letra(const QString& text, bool bold, bool italic, bool underline) {
     });
 }
 
-QIcon Marcadores() {
-    return Desenho([](QPainter& p) {
+QIcon BulletsIcon() {
+    return DrawnIcon([](QPainter& p) {
         p.setPen(QPen(QColor(40, 40, 40), 1.6));
         p.setBrush(QColor(40, 40, 40));
         for (int i = 0; i < 3; ++i) {
@@ -96,18 +96,18 @@ QIcon Marcadores() {
 
 }  // namespace
 
-EditorTextos::EditorTextos(bool& notasInalteradas, std::string& nomeArquivo, const std::string& diretorioAbrir,
-                           std::function<bool()> iniciando, QWidget* parent)
+TextEditor::TextEditor(bool& notesUnchanged, std::string& fileName, const std::string& openDirectory,
+                           std::function<bool()> starting, QWidget* parent)
     : QWidget(parent),
-      notasInalteradas_(notasInalteradas),
-      nomeArquivo_(nomeArquivo),
-      diretorioAbrir_(diretorioAbrir),
-      iniciando_(std::move(iniciando)) {
-    setObjectName("EditorTextos");
+      notesUnchanged_(notesUnchanged),
+      fileName_(fileName),
+      openDirectory_(openDirectory),
+      starting_(std::move(starting)) {
+    setObjectName("TextEditor");
     auto* v = new QVBoxLayout(this);
     v->setContentsMargins(0, 0, 0, 0);
     v->setSpacing(0);
-    CriaPainel();
+    BuildToolBar();
     v->addWidget(Painel);
     Ruler = new TRuler;
     v->addWidget(Ruler);
@@ -117,7 +117,7 @@ EditorTextos::EditorTextos(bool& notasInalteradas, std::string& nomeArquivo, con
     Texto->setTabChangesFocus(false);
     Texto->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Texto->setLineWrapMode(QTextEdit::FixedPixelWidth);  // lines wrap on the ruler's page
-    Texto->setLineWrapColumnOrWidth(kLarguraPagina);
+    Texto->setLineWrapColumnOrWidth(kPageWidth);
     Texto->document()->setDefaultFont(QFont("MS Sans Serif", 10));
     Ruler->TabStopDistance = Texto->tabStopDistance();
     v->addWidget(Texto, 1);
@@ -146,12 +146,12 @@ EditorTextos::EditorTextos(bool& notasInalteradas, std::string& nomeArquivo, con
     CopiasTexto->installEventFilter(this);
 
     // Production dialogs.
-    EscolheArquivoAbrir = [this](const std::string& dir) {
+    ChooseFileToOpen = [this](const std::string& dir) {
         return QFileDialog::getOpenFileName(this, "Open", QString::fromStdString(dir),
                                             "All files (*.txt *.rtf);;RTF files (*.rtf);;Text files (*.txt)")
             .toStdString();
     };
-    EscolheArquivoGravar = [this](const std::string& dir, const std::string& name) {
+    ChooseFileToSave = [this](const std::string& dir, const std::string& name) {
         QFileDialog dialog(this, "Save", QString::fromStdString(dir), "RTF files (*.rtf);;Text files (*.txt)");
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix("rtf");
@@ -160,13 +160,13 @@ EditorTextos::EditorTextos(bool& notasInalteradas, std::string& nomeArquivo, con
                    ? dialog.selectedFiles().front().toStdString()
                    : std::string();
     };
-    EscolheFonte = [this](const QFont& current) -> std::optional<QFont> {
+    ChooseFont = [this](const QFont& current) -> std::optional<QFont> {
         bool ok = false;
         const QFont f = QFontDialog::getFont(&ok, current, this, "Fonts");
         if (!ok) return std::nullopt;
         return f;
     };
-    PreparaImpressora = [this](QPrinter& printer) {
+    PreparePrinter = [this](QPrinter& printer) {
         QPrintDialog dialog(&printer, this);
         return dialog.exec() == QDialog::Accepted;
     };
@@ -176,13 +176,13 @@ EditorTextos::EditorTextos(bool& notasInalteradas, std::string& nomeArquivo, con
     // Formatting the empty text is no change of the notes.
     Texto->document()->clearUndoRedoStacks();
     Texto->document()->setModified(false);
-    notasInalteradas_ = true;
+    notesUnchanged_ = true;
     StatusPanels[1]->clear();
 }
 
-EditorTextos::~EditorTextos() { SaiDaCadeiaClipboard(); }
+TextEditor::~TextEditor() { LeaveClipboardChain(); }
 
-QToolButton* EditorTextos::Botao(const char* name, const char* hint, const QIcon& icon, bool checkable) {
+QToolButton* TextEditor::ToolButton(const char* name, const char* hint, const QIcon& icon, bool checkable) {
     auto* b = new QToolButton;
     b->setObjectName(name);
     b->setToolTip(hint);
@@ -195,35 +195,35 @@ QToolButton* EditorTextos::Botao(const char* name, const char* hint, const QIcon
     return b;
 }
 
-void EditorTextos::CriaPainel() {
+void TextEditor::BuildToolBar() {
     Painel = new QWidget;
     Painel->setObjectName("Painel");
     auto* h = new QHBoxLayout(Painel);
     h->setContentsMargins(4, 2, 4, 2);
     h->setSpacing(1);
     QStyle* s = style();
-    auto separador = [h] { h->addSpacing(10); };
-    Colar = Botao("Colar", "Paste", Letra("P", true, false, false));
-    Copiar = Botao("Copiar", "Copy", Letra("C", true, false, false));
-    Recortar = Botao("Recortar", "Cut", Letra("X", true, false, false));
-    separador();
-    Gravar = Botao("Gravar", "Save", s->standardIcon(QStyle::SP_DialogSaveButton));
-    Limpar = Botao("Limpar", "Clear edition filed", s->standardIcon(QStyle::SP_FileIcon));
-    Abrir = Botao("Abrir", "Open file", s->standardIcon(QStyle::SP_DialogOpenButton));
-    separador();
-    Negrito = Botao("Negrito", "Bold", Letra("B", true, false, false), true);
-    Italico = Botao("Italico", "Italic", Letra("I", false, true, false), true);
-    Sublinhado = Botao("Sublinhado", "Underline", Letra("U", false, false, true), true);
-    Fontes = Botao("Fontes", "Fonts", Letra("A", false, false, false));
-    separador();
-    AlinharAEsquerda = Botao("AlinharAEsquerda", "Align left", Linhas(0), true);
-    AlinharADireita = Botao("AlinharADireita", "Align right", Linhas(1), true);
-    Centralizar = Botao("Centralizar", "Center", Linhas(2), true);
-    separador();
-    Desfazer = Botao("Desfazer", "Undo", s->standardIcon(QStyle::SP_ArrowBack));
-    Numeracao = Botao("Numeracao", "Bullets", Marcadores(), true);
-    ImprimeTexto = Botao("ImprimeTexto", "Print", Letra("\u2399", false, false, false));
-    separador();
+    auto separator = [h] { h->addSpacing(10); };
+    Colar = ToolButton("Colar", "Paste", LetterIcon("P", true, false, false));
+    Copiar = ToolButton("Copiar", "Copy", LetterIcon("C", true, false, false));
+    Recortar = ToolButton("Recortar", "Cut", LetterIcon("X", true, false, false));
+    separator();
+    Gravar = ToolButton("Gravar", "Save", s->standardIcon(QStyle::SP_DialogSaveButton));
+    Limpar = ToolButton("Limpar", "Clear edition filed", s->standardIcon(QStyle::SP_FileIcon));
+    Abrir = ToolButton("Abrir", "Open file", s->standardIcon(QStyle::SP_DialogOpenButton));
+    separator();
+    Negrito = ToolButton("Negrito", "Bold", LetterIcon("B", true, false, false), true);
+    Italico = ToolButton("Italico", "Italic", LetterIcon("I", false, true, false), true);
+    Sublinhado = ToolButton("Sublinhado", "Underline", LetterIcon("U", false, false, true), true);
+    Fontes = ToolButton("Fontes", "Fonts", LetterIcon("A", false, false, false));
+    separator();
+    AlinharAEsquerda = ToolButton("AlinharAEsquerda", "Align left", LinesIcon(0), true);
+    AlinharADireita = ToolButton("AlinharADireita", "Align right", LinesIcon(1), true);
+    Centralizar = ToolButton("Centralizar", "Center", LinesIcon(2), true);
+    separator();
+    Desfazer = ToolButton("Desfazer", "Undo", s->standardIcon(QStyle::SP_ArrowBack));
+    Numeracao = ToolButton("Numeracao", "Bullets", BulletsIcon(), true);
+    ImprimeTexto = ToolButton("ImprimeTexto", "Print", LetterIcon("\u2399", false, false, false));
+    separator();
     h->addWidget(new QLabel("Copies"));
     CopiasTexto = new QLineEdit("1");
     CopiasTexto->setObjectName("CopiasTexto");
@@ -259,16 +259,16 @@ void EditorTextos::CriaPainel() {
 
 // --- paragraph attributes ----------------------------------------------------
 
-AtributosParagrafo EditorTextos::Paragrafo() const {
+ParagraphAttributes TextEditor::Paragraph() const {
     const QTextBlockFormat f = Texto->textCursor().blockFormat();
-    AtributosParagrafo a;
+    ParagraphAttributes a;
     a.FirstIndent = static_cast<int>(std::lround((f.leftMargin() + f.textIndent()) * 0.75));
     a.LeftIndent = static_cast<int>(std::lround(-f.textIndent() * 0.75));
     a.RightIndent = static_cast<int>(std::lround(f.rightMargin() * 0.75));
     return a;
 }
 
-void EditorTextos::DefineParagrafo(const AtributosParagrafo& a) {
+void TextEditor::SetParagraph(const ParagraphAttributes& a) {
     QTextBlockFormat f;
     f.setLeftMargin((a.FirstIndent + a.LeftIndent) * 4.0 / 3.0);
     f.setTextIndent(-a.LeftIndent * 4.0 / 3.0);
@@ -278,60 +278,60 @@ void EditorTextos::DefineParagrafo(const AtributosParagrafo& a) {
 }
 
 // Markers stay between the ruler's margins whatever the paragraph says.
-void EditorTextos::PoeMarcadores(const AtributosParagrafo& a) {
-    Ruler->FirstInd->move(std::max(PixelsDePontos(a.FirstIndent) + 2, kMargemRegua), Ruler->FirstInd->y());
-    Ruler->LeftInd->move(std::max(PixelsDePontos(a.LeftIndent + a.FirstIndent) + 2, kMargemRegua),
+void TextEditor::PlaceMarkers(const ParagraphAttributes& a) {
+    Ruler->FirstInd->move(std::max(PixelsFromPoints(a.FirstIndent) + 2, kRulerMargin), Ruler->FirstInd->y());
+    Ruler->LeftInd->move(std::max(PixelsFromPoints(a.LeftIndent + a.FirstIndent) + 2, kRulerMargin),
                          Ruler->LeftInd->y());
-    Ruler->RightInd->move(std::min(kLarguraPagina - PixelsDePontos(a.RightIndent + 6) - 6, kLimiteDireito),
+    Ruler->RightInd->move(std::min(kPageWidth - PixelsFromPoints(a.RightIndent + 6) - 6, kRightLimit),
                           Ruler->RightInd->y());
 }
 
-AtributosParagrafo EditorTextos::RecuosDosMarcadores() const {
+ParagraphAttributes TextEditor::MarkerIndents() const {
     const int half = RulerMarker::kWidth / 2;
-    AtributosParagrafo a;
-    a.FirstIndent = PontosDePixels(Ruler->FirstInd->x() + half - 6);
-    a.LeftIndent = PontosDePixels(Ruler->LeftInd->x() + half - 6) - a.FirstIndent;
-    a.RightIndent = PontosDePixels(kLarguraPagina + half - Ruler->RightInd->x() - 2) - 12;
+    ParagraphAttributes a;
+    a.FirstIndent = PointsFromPixels(Ruler->FirstInd->x() + half - 6);
+    a.LeftIndent = PointsFromPixels(Ruler->LeftInd->x() + half - 6) - a.FirstIndent;
+    a.RightIndent = PointsFromPixels(kPageWidth + half - Ruler->RightInd->x() - 2) - 12;
     return a;
 }
 
 // --- handlers --------------------------------------------------------------------
 
-void EditorTextos::AtualizaLinhaColuna() {
+void TextEditor::AtualizaLinhaColuna() {
     // Lines as the control shows them: wrapped lines count.
     const QTextCursor c = Texto->textCursor();
     const QTextBlock block = c.block();
-    int linha = 0;
+    int line = 0;
     for (QTextBlock b = Texto->document()->begin(); b.isValid() && b != block; b = b.next())
-        linha += std::max(1, b.layout() ? b.layout()->lineCount() : 1);
-    const int noBloco = c.positionInBlock();
-    int inicioLinha = 0;
+        line += std::max(1, b.layout() ? b.layout()->lineCount() : 1);
+    const int inBlock = c.positionInBlock();
+    int lineStart = 0;
     if (QTextLayout* layout = block.layout(); layout && layout->lineCount() > 0) {
-        const QTextLine l = layout->lineForTextPosition(noBloco);
+        const QTextLine l = layout->lineForTextPosition(inBlock);
         if (l.isValid()) {
-            linha += l.lineNumber();
-            inicioLinha = l.textStart();
+            line += l.lineNumber();
+            lineStart = l.textStart();
         }
     }
-    StatusPanels[0]->setText(QString::asprintf("Line: %3d   Col: %3d", linha + 1, noBloco - inicioLinha + 1));
+    StatusPanels[0]->setText(QString::asprintf("Line: %3d   Col: %3d", line + 1, inBlock - lineStart + 1));
     Copiar->setEnabled(c.hasSelection());
     Recortar->setEnabled(Copiar->isEnabled());
 }
 
-void EditorTextos::MarcaModificado(bool modificado) {
-    StatusPanels[1]->setText(modificado ? "Modified" : "");
-    notasInalteradas_ = !modificado;
+void TextEditor::MarcaModificado(bool modified) {
+    StatusPanels[1]->setText(modified ? "Modified" : "");
+    notesUnchanged_ = !modified;
 }
 
-void EditorTextos::TextoChange() {
+void TextEditor::TextoChange() {
     MarcaModificado(Texto->document()->isModified());
     Desfazer->setEnabled(Texto->document()->isUndoAvailable());
 }
 
-void EditorTextos::TextoSelectionChange() {
-    atualizando_ = true;
-    platform::ScopeExit fim([&] { atualizando_ = false; });
-    if (!arrastando_) PoeMarcadores(Paragrafo());
+void TextEditor::TextoSelectionChange() {
+    updating_ = true;
+    platform::ScopeExit clearUpdating([&] { updating_ = false; });
+    if (!dragging_) PlaceMarkers(Paragraph());
     const QTextCharFormat f = Texto->currentCharFormat();
     Negrito->setChecked(f.fontWeight() >= QFont::DemiBold);
     Italico->setChecked(f.fontItalic());
@@ -344,52 +344,52 @@ void EditorTextos::TextoSelectionChange() {
     AtualizaLinhaColuna();
 }
 
-void EditorTextos::DesenhaRegua() {
+void TextEditor::DesenhaRegua() {
     Ruler->TabStopDistance = Texto->tabStopDistance();
     Ruler->update();
 }
 
-void EditorTextos::AjustaAreaTexto() {
+void TextEditor::AjustaAreaTexto() {
     // The text keeps 6 pixels from each side of the control.
     Texto->document()->setDocumentMargin(6);
 }
 
-void EditorTextos::resizeEvent(QResizeEvent* e) {
+void TextEditor::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     // FormResize: the text area and the markers follow the new width.
     AjustaAreaTexto();
-    if (!arrastando_) PoeMarcadores(Paragrafo());
+    if (!dragging_) PlaceMarkers(Paragraph());
 }
 
-void EditorTextos::AlignButtonClick(int tag) {
-    if (atualizando_) return;
+void TextEditor::AlignButtonClick(int tag) {
+    if (updating_) return;
     Texto->setAlignment(tag == 1 ? Qt::AlignRight : tag == 2 ? Qt::AlignHCenter : Qt::AlignLeft);
     TextoSelectionChange();
 }
 
-void EditorTextos::NegritoClick() {
-    if (atualizando_) return;
+void TextEditor::NegritoClick() {
+    if (updating_) return;
     QTextCharFormat f;
     f.setFontWeight(Negrito->isChecked() ? QFont::Bold : QFont::Normal);
     Texto->mergeCurrentCharFormat(f);
 }
 
-void EditorTextos::ItalicoClick() {
-    if (atualizando_) return;
+void TextEditor::ItalicoClick() {
+    if (updating_) return;
     QTextCharFormat f;
     f.setFontItalic(Italico->isChecked());
     Texto->mergeCurrentCharFormat(f);
 }
 
-void EditorTextos::SublinhadoClick() {
-    if (atualizando_) return;
+void TextEditor::SublinhadoClick() {
+    if (updating_) return;
     QTextCharFormat f;
     f.setFontUnderline(Sublinhado->isChecked());
     Texto->mergeCurrentCharFormat(f);
 }
 
-void EditorTextos::NumeracaoClick() {
-    if (atualizando_) return;
+void TextEditor::NumeracaoClick() {
+    if (updating_) return;
     QTextCursor c = Texto->textCursor();
     c.beginEditBlock();
     if (Numeracao->isChecked()) {
@@ -414,8 +414,8 @@ void EditorTextos::NumeracaoClick() {
     c.endEditBlock();
 }
 
-void EditorTextos::FontesClick() {
-    const auto chosen = EscolheFonte(Texto->currentCharFormat().font());
+void TextEditor::FontesClick() {
+    const auto chosen = ChooseFont(Texto->currentCharFormat().font());
     if (chosen) {
         QTextCharFormat f;
         f.setFont(*chosen, QTextCharFormat::FontPropertiesSpecifiedOnly);
@@ -430,76 +430,76 @@ void EditorTextos::FontesClick() {
     Texto->setFocus();
 }
 
-void EditorTextos::DesfazerClick() { Texto->undo(); }
-void EditorTextos::RecortarClick() { Texto->cut(); }
-void EditorTextos::CopiarClick() { Texto->copy(); }
-void EditorTextos::ColarClick() { Texto->paste(); }
+void TextEditor::DesfazerClick() { Texto->undo(); }
+void TextEditor::RecortarClick() { Texto->cut(); }
+void TextEditor::CopiarClick() { Texto->copy(); }
+void TextEditor::ColarClick() { Texto->paste(); }
 
-void EditorTextos::AtualizaBotaoColar() { Colar->setEnabled(Texto->canPaste()); }
+void TextEditor::AtualizaBotaoColar() { Colar->setEnabled(Texto->canPaste()); }
 
 // --- ruler markers -----------------------------------------------------------
 
-void EditorTextos::RulerItemMouseDown(RulerMarker* marker, int x) {
-    posicaoAnterior_ = marker->x();
-    deslocamento_ = marker->width() / 2;
-    marker->move(marker->x() + x - deslocamento_, marker->y());
-    arrastando_ = true;
+void TextEditor::RulerItemMouseDown(RulerMarker* marker, int x) {
+    previousLeft_ = marker->x();
+    dragOffset_ = marker->width() / 2;
+    marker->move(marker->x() + x - dragOffset_, marker->y());
+    dragging_ = true;
 }
 
-void EditorTextos::RulerItemMouseMove(RulerMarker* marker, int x) {
-    if (arrastando_) marker->move(marker->x() + x - deslocamento_, marker->y());
+void TextEditor::RulerItemMouseMove(RulerMarker* marker, int x) {
+    if (dragging_) marker->move(marker->x() + x - dragOffset_, marker->y());
 }
 
-void EditorTextos::RulerItemMouseUp(RulerMarker* marker) {
+void TextEditor::RulerItemMouseUp(RulerMarker* marker) {
     if (marker == Ruler->FirstInd) FirstIndMouseUp();
     else if (marker == Ruler->LeftInd) LeftIndMouseUp();
     else if (marker == Ruler->RightInd) RightIndMouseUp();
 }
 
-void EditorTextos::FirstIndMouseUp() {
-    arrastando_ = false;
+void TextEditor::FirstIndMouseUp() {
+    dragging_ = false;
     RulerMarker* m = Ruler->FirstInd;
-    if (m->x() < kMargemRegua) {
-        m->move(posicaoAnterior_, m->y());
+    if (m->x() < kRulerMargin) {
+        m->move(previousLeft_, m->y());
         return;
     }
-    AtributosParagrafo a = Paragrafo();
-    a.FirstIndent = PontosDePixels(m->x() + deslocamento_ - 6);
-    DefineParagrafo(a);
+    ParagraphAttributes a = Paragraph();
+    a.FirstIndent = PointsFromPixels(m->x() + dragOffset_ - 6);
+    SetParagraph(a);
     LeftIndMouseUp();
 }
 
-void EditorTextos::LeftIndMouseUp() {
-    arrastando_ = false;
+void TextEditor::LeftIndMouseUp() {
+    dragging_ = false;
     RulerMarker* m = Ruler->LeftInd;
-    if (m->x() < kMargemRegua) {
-        m->move(posicaoAnterior_, m->y());
+    if (m->x() < kRulerMargin) {
+        m->move(previousLeft_, m->y());
         return;
     }
-    AtributosParagrafo a = Paragrafo();
-    a.LeftIndent = PontosDePixels(m->x() + deslocamento_ - 6) - a.FirstIndent;
-    DefineParagrafo(a);
+    ParagraphAttributes a = Paragraph();
+    a.LeftIndent = PointsFromPixels(m->x() + dragOffset_ - 6) - a.FirstIndent;
+    SetParagraph(a);
     TextoSelectionChange();
-    recuoEsquerdo_ = a.LeftIndent;
+    leftIndent_ = a.LeftIndent;
 }
 
-void EditorTextos::RightIndMouseUp() {
-    arrastando_ = false;
+void TextEditor::RightIndMouseUp() {
+    dragging_ = false;
     RulerMarker* m = Ruler->RightInd;
-    if (m->x() > kLimiteDireito) {
-        m->move(posicaoAnterior_, m->y());
+    if (m->x() > kRightLimit) {
+        m->move(previousLeft_, m->y());
         return;
     }
-    AtributosParagrafo a = Paragrafo();
-    a.RightIndent = PontosDePixels(kLarguraPagina + deslocamento_ - m->x() - 2) - 12;
-    DefineParagrafo(a);
+    ParagraphAttributes a = Paragraph();
+    a.RightIndent = PointsFromPixels(kPageWidth + dragOffset_ - m->x() - 2) - 12;
+    SetParagraph(a);
     TextoSelectionChange();
-    recuoDireito_ = a.RightIndent;
+    rightIndent_ = a.RightIndent;
 }
 
 // --- files ----------------------------------------------------------------------
 
-void EditorTextos::ReiniciaFormatoTexto() {
+void TextEditor::ReiniciaFormatoTexto() {
     QTextCharFormat f;
     f.setFontFamilies(QStringList{"MS Sans Serif"});
     f.setFontPointSize(10);
@@ -516,21 +516,21 @@ void EditorTextos::ReiniciaFormatoTexto() {
     if (QTextList* list = c.currentList()) list->remove(c.block());
 }
 
-void EditorTextos::LimparTexto() {
+void TextEditor::LimparTexto() {
     Texto->clear();
     ReiniciaFormatoTexto();
     Texto->document()->setModified(false);
     MarcaModificado(false);
     StatusPanels[1]->clear();
-    nomeArquivo_ = "Untitled";
-    caminhoArquivo_.clear();
+    fileName_ = "Untitled";
+    filePath_.clear();
     StatusPanels[2]->setText("Editing: Untitled");
 }
 
-void EditorTextos::LimparClick() { LimparTexto(); }
+void TextEditor::LimparClick() { LimparTexto(); }
 
-bool EditorTextos::AskToSave() {
-    if (notasInalteradas_) return true;
+bool TextEditor::AskToSave() {
+    if (notesUnchanged_) return true;
     const int answer = platform::ShowMessage("Changes were made. Do you want to save them?",
                                              platform::MsgIcon::Question, platform::mbYesNoCancel);
     if (answer == platform::mrYes) return GravarClick();
@@ -541,19 +541,19 @@ bool EditorTextos::AskToSave() {
     return false;
 }
 
-void EditorTextos::AbrirClick() {
-    if (!notasInalteradas_) AskToSave();
-    if (!notasInalteradas_) return;
-    const std::string path = EscolheArquivoAbrir(diretorioAbrir_);
+void TextEditor::AbrirClick() {
+    if (!notesUnchanged_) AskToSave();
+    if (!notesUnchanged_) return;
+    const std::string path = ChooseFileToOpen(openDirectory_);
     if (path.empty()) return;
     if (!std::filesystem::is_regular_file(path)) {
         platform::ShowMessage("File not found.", platform::MsgIcon::Information);
         return;
     }
-    CarregaArquivo(path);
+    LoadFile(path);
 }
 
-void EditorTextos::CarregaArquivo(const std::string& path) {
+void TextEditor::LoadFile(const std::string& path) {
     const std::optional<std::string> read = platform::ReadWholeFile(path);
     if (!read) throw platform::Exception("Cannot read the file " + path + ".");
     const std::string& bytes = *read;
@@ -568,17 +568,17 @@ void EditorTextos::CarregaArquivo(const std::string& path) {
         const QTextCharFormat f = Texto->currentCharFormat();
         c.insertText(QString::fromStdString(rtf::DecodePlainText(bytes)), f);
     }
-    nomeArquivo_ = std::filesystem::path(path).filename().string();
-    caminhoArquivo_ = path;
-    StatusPanels[2]->setText(QString::fromStdString("Editing: " + nomeArquivo_));
+    fileName_ = std::filesystem::path(path).filename().string();
+    filePath_ = path;
+    StatusPanels[2]->setText(QString::fromStdString("Editing: " + fileName_));
     Texto->hide();
     Texto->selectAll();
     // Markers from the first paragraph, kept inside the margins. The text
     // keeps its own indents: only what the user changes takes the markers'.
-    PoeMarcadores(Paragrafo());
-    const AtributosParagrafo a = RecuosDosMarcadores();
-    recuoEsquerdo_ = a.LeftIndent;
-    recuoDireito_ = a.RightIndent;
+    PlaceMarkers(Paragraph());
+    const ParagraphAttributes a = MarkerIndents();
+    leftIndent_ = a.LeftIndent;
+    rightIndent_ = a.RightIndent;
     QTextCursor c = Texto->textCursor();
     c.setPosition(0);
     Texto->setTextCursor(c);
@@ -590,9 +590,9 @@ void EditorTextos::CarregaArquivo(const std::string& path) {
     TextoSelectionChange();
 }
 
-bool EditorTextos::GravarClick() {
-    std::string path = caminhoArquivo_;
-    if (path.empty()) path = EscolheArquivoGravar(diretorioAbrir_, nomeArquivo_);
+bool TextEditor::GravarClick() {
+    std::string path = filePath_;
+    if (path.empty()) path = ChooseFileToSave(openDirectory_, fileName_);
     if (path.empty()) return false;
     std::string bytes;
     if (QFileInfo(QString::fromStdString(path)).suffix().compare("txt", Qt::CaseInsensitive) == 0) {
@@ -607,25 +607,25 @@ bool EditorTextos::GravarClick() {
         platform::ShowMessage("Cannot write the file " + path + ".", platform::MsgIcon::Error);
         return false;
     }
-    caminhoArquivo_ = path;
-    nomeArquivo_ = std::filesystem::path(path).filename().string();
-    StatusPanels[2]->setText(QString::fromStdString("Editing: " + nomeArquivo_));
+    filePath_ = path;
+    fileName_ = std::filesystem::path(path).filename().string();
+    StatusPanels[2]->setText(QString::fromStdString("Editing: " + fileName_));
     Texto->document()->setModified(false);
     MarcaModificado(false);
     return true;
 }
 
-int EditorTextos::CopiasPedidas() const {
+int TextEditor::RequestedCopies() const {
     bool ok = false;
     const int n = CopiasTexto->text().trimmed().toInt(&ok);
     return ok && n > 0 ? n : 1;
 }
 
-void EditorTextos::ImprimeTextoClick() {
+void TextEditor::ImprimeTextoClick() {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setCopyCount(CopiasPedidas());
-    printer.setDocName(QString::fromStdString(nomeArquivo_));
-    if (!PreparaImpressora(printer)) return;
+    printer.setCopyCount(RequestedCopies());
+    printer.setDocName(QString::fromStdString(fileName_));
+    if (!PreparePrinter(printer)) return;
     if (printer.supportsMultipleCopies()) {
         Texto->document()->print(&printer);
         return;
@@ -655,7 +655,7 @@ void EditorTextos::ImprimeTextoClick() {
     painter.end();
 }
 
-bool EditorTextos::eventFilter(QObject* watched, QEvent* e) {
+bool TextEditor::eventFilter(QObject* watched, QEvent* e) {
     if (watched == CopiasTexto && e->type() == QEvent::KeyPress) {
         // CopiasTextoKeyPress: backspace and digits pass; a 0 only after
         // another digit, so "10" can be typed but never a count of 0.
@@ -675,46 +675,46 @@ bool EditorTextos::eventFilter(QObject* watched, QEvent* e) {
     return QWidget::eventFilter(watched, e);
 }
 
-void EditorTextos::CopiasTextoExit() {
-    if (iniciando_ && iniciando_()) return;
+void TextEditor::CopiasTextoExit() {
+    if (starting_ && starting_()) return;
     if (CopiasTexto->text().trimmed().isEmpty()) CopiasTexto->setText("1");
 }
 
 // --- the main window's moments -------------------------------------------------
 
-void EditorTextos::StartEditor() {
+void TextEditor::StartEditor() {
     AtualizaLinhaColuna();
     TextoChange();
     AtualizaBotaoColar();
     DesenhaRegua();
     TextoSelectionChange();
-    if (!cadeiaClipboard_)
-        cadeiaClipboard_ = connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
+    if (!clipboardConnection_)
+        clipboardConnection_ = connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
                                    [this] { platform::Guarded([this] { AtualizaBotaoColar(); }); });
 }
 
-void EditorTextos::SaiDaCadeiaClipboard() {
-    if (cadeiaClipboard_) disconnect(cadeiaClipboard_);
-    cadeiaClipboard_ = {};
+void TextEditor::LeaveClipboardChain() {
+    if (clipboardConnection_) disconnect(clipboardConnection_);
+    clipboardConnection_ = {};
 }
 
-void EditorTextos::IniciaParagrafo() {
+void TextEditor::StartParagraphs() {
     Texto->selectAll();
-    Ruler->FirstInd->move(kMargemRegua, Ruler->FirstInd->y());
-    Ruler->LeftInd->move(kMargemRegua, Ruler->LeftInd->y());
-    Ruler->RightInd->move(kLimiteDireito, Ruler->RightInd->y());
-    const AtributosParagrafo a = RecuosDosMarcadores();
-    DefineParagrafo(a);
+    Ruler->FirstInd->move(kRulerMargin, Ruler->FirstInd->y());
+    Ruler->LeftInd->move(kRulerMargin, Ruler->LeftInd->y());
+    Ruler->RightInd->move(kRightLimit, Ruler->RightInd->y());
+    const ParagraphAttributes a = MarkerIndents();
+    SetParagraph(a);
     QTextCursor c = Texto->textCursor();
     c.setPosition(0);
     Texto->setTextCursor(c);
     Texto->document()->setModified(false);
     StatusPanels[1]->clear();
-    recuoEsquerdo_ = a.LeftIndent;
-    recuoDireito_ = a.RightIndent;
+    leftIndent_ = a.LeftIndent;
+    rightIndent_ = a.RightIndent;
 }
 
-void EditorTextos::EntraNaAba() {
+void TextEditor::EnterTab() {
     Texto->setFocus();
     if (TagTexto == 1) {
         MarcaModificado(false);

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/net/TcpIp.h"
+#include "app/net/T_TcpIp.h"
 
 namespace vorel {
 

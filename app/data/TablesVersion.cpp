@@ -1,4 +1,4 @@
-#include "app/data/VersaoTabelas.h"
+#include "app/data/TablesVersion.h"
 
 #include <exception>
 
@@ -9,14 +9,14 @@
 
 namespace vorel {
 
-std::string LeVersaoTabelas(const std::string& diretorioBase) {
+std::string ReadTablesVersion(const std::string& baseDirectory) {
     try {
-        const auto path = platform::ResolveCase(diretorioBase, std::string("data/") + kArquivoVersaoTabelas);
+        const auto path = platform::ResolveCase(baseDirectory, std::string("data/") + kTablesVersionFile);
         const std::optional<std::string> bytes = platform::ReadWholeFile(path);
         if (!bytes) return "n/a";
         const auto lines = platform::SplitTextLines(platform::DecodeLegacyText(*bytes, "windows-1252"));
-        const std::string versao = lines.empty() ? "" : platform::TrimControls(lines[0]);
-        return versao.empty() ? "n/a" : versao;
+        const std::string version = lines.empty() ? "" : platform::TrimControls(lines[0]);
+        return version.empty() ? "n/a" : version;
     } catch (const std::exception&) {
         return "n/a";  // an unreadable file tells no version, like a missing one
     }

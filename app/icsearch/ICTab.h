@@ -20,14 +20,14 @@ class TDataSet;
 
 namespace vorel {
 
-class AbaCI : public QWidget {
+class ICTab : public QWidget {
 public:
-    // tabelaIntegrados: the IC table when a search runs; diretorioBase: the
+    // icTable: the IC table when a search runs; baseDirectory: the
     // program's base directory (vorel.ini lives there).
-    AbaCI(std::function<platform::TDataSet&()> tabelaIntegrados, std::string diretorioBase,
+    ICTab(std::function<platform::TDataSet&()> icTable, std::string baseDirectory,
           QWidget* parent = nullptr);
 
-    QLabel* Instrucoes;
+    QLabel* Instructions;
     platform::TCaseEdit* CIPesquisa;
     QPushButton* Buscar;
     QPlainTextEdit* CodigoFonte;
@@ -38,7 +38,7 @@ public:
     void VisualizadorHTMLHotSpotClick(QWidget* sender, const std::string& src, bool& handled);
 
 private:
-    std::function<platform::TDataSet&()> tabela_;
+    std::function<platform::TDataSet&()> table_;
     std::string base_;
 };
 

@@ -1,4 +1,4 @@
-#include "app/net/Http.h"
+#include "app/net/T_HTTP.h"
 
 #include <cctype>
 

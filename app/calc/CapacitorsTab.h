@@ -14,9 +14,9 @@ class TImage;
 
 namespace vorel {
 
-class AbaCapacitores : public QWidget {
+class CapacitorsTab : public QWidget {
 public:
-    explicit AbaCapacitores(QWidget* parent = nullptr);
+    explicit CapacitorsTab(QWidget* parent = nullptr);
 
     platform::TImage* ImagemCapacitor;
     QComboBox *CorCapacitor1, *CorCapacitor2, *MultiplicadorCapacitor, *ToleranciaCapacitor, *TensaoCapacitor;
@@ -25,7 +25,7 @@ public:
 
     void CorCapacitor1Click();  // any band changed
     void Button2Click();
-    void IniciaCombos();
+    void ResetCombos();
 };
 
 }  // namespace vorel

@@ -1,4 +1,4 @@
-#include "app/net/TcpIp.h"
+#include "app/net/T_TcpIp.h"
 
 #include <QCoreApplication>
 #include <algorithm>

@@ -33,23 +33,23 @@ class RulerMarker;
 class TRuler;
 
 // The paragraph attributes of the rich-edit control, in points.
-struct AtributosParagrafo {
+struct ParagraphAttributes {
     int FirstIndent = 0;  // the first line, from the left edge
     int LeftIndent = 0;   // the other lines, from the first line's indent
     int RightIndent = 0;
 };
 
-int PontosDePixels(long double pixels);
-int PixelsDePontos(long double pontos);
+int PointsFromPixels(long double pixels);
+int PixelsFromPoints(long double points);
 
-class EditorTextos : public QWidget {
+class TextEditor : public QWidget {
 public:
-    // notasInalteradas, nomeArquivo: the main window's notes state;
-    // diretorioAbrir: where the open dialog starts; iniciando: the window's
+    // notesUnchanged, fileName: the main window's notes state;
+    // openDirectory: where the open dialog starts; starting: the window's
     // starting flag.
-    EditorTextos(bool& notasInalteradas, std::string& nomeArquivo, const std::string& diretorioAbrir,
-                 std::function<bool()> iniciando, QWidget* parent = nullptr);
-    ~EditorTextos() override;
+    TextEditor(bool& notesUnchanged, std::string& fileName, const std::string& openDirectory,
+                 std::function<bool()> starting, QWidget* parent = nullptr);
+    ~TextEditor() override;
 
     // Controls.
     QWidget* Painel;
@@ -63,11 +63,11 @@ public:
     int TagTexto = 1;  // 1 until the tab is first entered
 
     // Dialogs, replaceable by tests. Each returns nothing when cancelled.
-    std::function<std::string(const std::string& directory)> EscolheArquivoAbrir;
-    std::function<std::string(const std::string& directory, const std::string& name)> EscolheArquivoGravar;
-    std::function<std::optional<QFont>(const QFont& current)> EscolheFonte;
+    std::function<std::string(const std::string& directory)> ChooseFileToOpen;
+    std::function<std::string(const std::string& directory, const std::string& name)> ChooseFileToSave;
+    std::function<std::optional<QFont>(const QFont& current)> ChooseFont;
     // Prepares the printer (production: the print dialog); false cancels.
-    std::function<bool(QPrinter& printer)> PreparaImpressora;
+    std::function<bool(QPrinter& printer)> PreparePrinter;
 
     // Handlers.
     void TextoChange();
@@ -99,7 +99,7 @@ public:
     void DesenhaRegua();
     void AjustaAreaTexto();
     void AtualizaLinhaColuna();
-    void MarcaModificado(bool modificado);
+    void MarcaModificado(bool modified);
     void AtualizaBotaoColar();
     void LimparTexto();
     void ReiniciaFormatoTexto();
@@ -108,41 +108,41 @@ public:
     // clipboard), start-up step 12 (paragraph defaults), entering the tab,
     // and leaving the clipboard watch when the window goes.
     void StartEditor();
-    void IniciaParagrafo();
-    void EntraNaAba();
-    void SaiDaCadeiaClipboard();
+    void StartParagraphs();
+    void EnterTab();
+    void LeaveClipboardChain();
     // When the notes changed: asks whether to save them. False when the user
     // cancels (or the save did not complete).
     bool AskToSave();
 
     // The paragraph attributes at the caret, and setting them on the selection.
-    AtributosParagrafo Paragrafo() const;
-    void DefineParagrafo(const AtributosParagrafo& a);
-    int CopiasPedidas() const;
+    ParagraphAttributes Paragraph() const;
+    void SetParagraph(const ParagraphAttributes& a);
+    int RequestedCopies() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
 private:
-    QToolButton* Botao(const char* name, const char* hint, const QIcon& icon, bool checkable = false);
-    void CriaPainel();
-    void PoeMarcadores(const AtributosParagrafo& a);
-    void CarregaArquivo(const std::string& path);
+    QToolButton* ToolButton(const char* name, const char* hint, const QIcon& icon, bool checkable = false);
+    void BuildToolBar();
+    void PlaceMarkers(const ParagraphAttributes& a);
+    void LoadFile(const std::string& path);
     // The indents the markers stand for on the page.
-    AtributosParagrafo RecuosDosMarcadores() const;
+    ParagraphAttributes MarkerIndents() const;
 
-    bool& notasInalteradas_;
-    std::string& nomeArquivo_;
-    const std::string& diretorioAbrir_;
-    std::function<bool()> iniciando_;
-    std::string caminhoArquivo_;  // full path of the open file; "" for untitled notes
-    bool atualizando_ = false;    // the selection-change handler is setting the buttons
-    bool arrastando_ = false;
-    int deslocamento_ = 0;        // half the width of the marker being dragged
-    int posicaoAnterior_ = 0;     // the marker's left before the drag
-    int recuoEsquerdo_ = 0, recuoDireito_ = 0;  // remembered left and right indents
-    QMetaObject::Connection cadeiaClipboard_;
+    bool& notesUnchanged_;
+    std::string& fileName_;
+    const std::string& openDirectory_;
+    std::function<bool()> starting_;
+    std::string filePath_;   // full path of the open file; "" for untitled notes
+    bool updating_ = false;  // the selection-change handler is setting the buttons
+    bool dragging_ = false;
+    int dragOffset_ = 0;                    // half the width of the marker being dragged
+    int previousLeft_ = 0;                  // the marker's left before the drag
+    int leftIndent_ = 0, rightIndent_ = 0;  // remembered left and right indents
+    QMetaObject::Connection clipboardConnection_;
 };
 
 }  // namespace vorel

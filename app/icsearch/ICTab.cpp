@@ -1,4 +1,4 @@
-#include "app/icsearch/AbaCI.h"
+#include "app/icsearch/ICTab.h"
 
 #include "app/icsearch/PaginaResultadoCI.h"
 #include "htmlview/control/HtmlDisplay.h"
@@ -22,24 +22,24 @@ namespace {
 using platform::Named;
 }  // namespace
 
-AbaCI::AbaCI(std::function<platform::TDataSet&()> tabelaIntegrados, std::string diretorioBase, QWidget* parent)
-    : QWidget(parent), tabela_(std::move(tabelaIntegrados)), base_(std::move(diretorioBase)) {
+ICTab::ICTab(std::function<platform::TDataSet&()> icTable, std::string baseDirectory, QWidget* parent)
+    : QWidget(parent), table_(std::move(icTable)), base_(std::move(baseDirectory)) {
     auto* v = new QVBoxLayout(this);
     v->setContentsMargins(4, 4, 4, 4);
-    auto* topo = new QWidget;
-    auto* h = new QHBoxLayout(topo);
+    auto* topPanel = new QWidget;
+    auto* h = new QHBoxLayout(topPanel);
     h->setContentsMargins(0, 0, 0, 0);
-    Instrucoes = Named(new QLabel("Type your search below. Use only one word (i. e. 741); do  not use masks "
+    Instructions = Named(new QLabel("Type your search below. Use only one word (i. e. 741); do  not use masks "
                                   "(i. e. * and ?)."),
                        "Label1");
     CIPesquisa = Named(new platform::TCaseEdit(platform::CharCase::Upper), "CIPesquisa");
     CIPesquisa->setMinimumWidth(170);
     Buscar = Named(new QPushButton("Search"), "Buscar");
-    h->addWidget(Instrucoes);
+    h->addWidget(Instructions);
     h->addWidget(CIPesquisa);
     h->addWidget(Buscar);
     h->addStretch(1);
-    v->addWidget(topo);
+    v->addWidget(topPanel);
 
     CodigoFonte = Named(new QPlainTextEdit, "CodigoFonte");
     CodigoFonte->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -67,20 +67,20 @@ AbaCI::AbaCI(std::function<platform::TDataSet&()> tabelaIntegrados, std::string 
     connect(CIPesquisa, &QLineEdit::returnPressed, this, [this] { platform::Guarded([this] { BuscarClick(); }); });
 }
 
-void AbaCI::BuscarClick() { BuscaIntegrados(); }
+void ICTab::BuscarClick() { BuscaIntegrados(); }
 
-void AbaCI::BuscaIntegrados() {
+void ICTab::BuscaIntegrados() {
     CodigoFonte->clear();
-    const std::vector<std::string> linhas = PaginaResultadoCI(tabela_(), CIPesquisa->text().toStdString(),
+    const std::vector<std::string> pageLines = PaginaResultadoCI(table_(), CIPesquisa->text().toStdString(),
                                                               platform::ResolveCase(base_, "vorel.ini"));
-    QStringList texto;
-    texto.reserve(static_cast<qsizetype>(linhas.size()));
-    for (const std::string& l : linhas) texto.push_back(QString::fromStdString(l));
-    CodigoFonte->setPlainText(texto.join('\n'));
-    VisualizadorHTML->LoadFromStrings(linhas);
+    QStringList memoText;
+    memoText.reserve(static_cast<qsizetype>(pageLines.size()));
+    for (const std::string& l : pageLines) memoText.push_back(QString::fromStdString(l));
+    CodigoFonte->setPlainText(memoText.join('\n'));
+    VisualizadorHTML->LoadFromStrings(pageLines);
 }
 
-void AbaCI::VisualizadorHTMLHotSpotClick(QWidget*, const std::string& src, bool& handled) {
+void ICTab::VisualizadorHTMLHotSpotClick(QWidget*, const std::string& src, bool& handled) {
     // The viewer speaks Windows-1252; the shell takes the program's text.
     platform::ShellExecute({"open", platform::Cp1252ToUtf8(src), "", platform::ShowMode::Normal});
     handled = true;

@@ -3,7 +3,7 @@
 // behind the search grids, opening them at start-up, showing a stored
 // picture, and the data side of the after-scroll handlers.
 //
-// The main window fills the display side through LadoJanela; without a
+// The main window fills the display side through WindowSide; without a
 // window the handlers do their data work only.
 #include "app/search/DeviceCriteria.h"
 #include "platform/tables/Query.h"
@@ -19,37 +19,37 @@ class TImage;
 namespace vorel {
 
 // What the data module needs from the main window.
-class LadoJanela {
+class WindowSide {
 public:
-    virtual ~LadoJanela() = default;
+    virtual ~WindowSide() = default;
     // The starting flag: true until the first-show start-up has ended.
-    virtual bool Iniciando() const = 0;
+    virtual bool Starting() const = 0;
     // The quick-search-enabled flag of a device's box.
-    virtual void HabilitaBuscaRapida(Device device, bool enabled) = 0;
+    virtual void EnableQuickSearch(Device device, bool enabled) = 0;
     // Writes text into the device's quick-search box (TBBuscaRapida, DRBuscaRapida, DZBuscaRapida).
-    virtual void EscreveBuscaRapida(Device device, const std::string& text) = 0;
+    virtual void WriteQuickSearch(Device device, const std::string& text) = 0;
     // ImagemTransistor1, ImagemDiodoR1, ImagemDiodoZ1 / ImagemTransistor2, ImagemDiodoR2, ImagemDiodoZ2.
-    virtual platform::TImage& ImagemOriginal(Device device) = 0;
-    virtual platform::TImage& ImagemEquivalente(Device device) = 0;
+    virtual platform::TImage& OriginalPicture(Device device) = 0;
+    virtual platform::TImage& EquivalentPicture(Device device) = 0;
     // The repair tab's copy of the current Reparos record.
     virtual void ExibeRegistroBDR() = 0;
     // The application is told to terminate.
-    virtual void Termina() = 0;
+    virtual void Terminate() = 0;
 };
 
 class TModuloDeDados {
 public:
-    // diretorioBase: the main program's base directory (host path).
-    explicit TModuloDeDados(std::string diretorioBase);
+    // baseDirectory: the main program's base directory (host path).
+    explicit TModuloDeDados(std::string baseDirectory);
     TModuloDeDados(const TModuloDeDados&) = delete;
     TModuloDeDados& operator=(const TModuloDeDados&) = delete;
 
-    void DefineJanela(LadoJanela* janela) { janela_ = janela; }
-    const std::string& DiretorioBase() const { return base_; }
+    void SetWindow(WindowSide* window) { window_ = window; }
+    const std::string& BaseDirectory() const { return base_; }
     // base directory + \data\ as the host path the tables use.
-    std::string DiretorioDados() const;
+    std::string DataDirectory() const;
     // True once AbreBancosDeDados told the application to terminate.
-    bool TerminacaoPedida() const { return terminacaoPedida_; }
+    bool TerminationRequested() const { return terminationRequested_; }
 
     platform::TSession Session1;
     platform::TTable TabelaGraficos{&Session1}, TabelaBDR{&Session1}, TabelaTransistores{&Session1},
@@ -64,27 +64,27 @@ public:
     // the image as it was; a blob that is not a JPEG raises EJPEG.
     void ExibeImagem(const std::string& Name, platform::TImage& Image);
 
-    void TabelaTransistoresAfterScroll() { TabelaDispositivoAfterScroll(Device::Transistores); }
-    void TabelaDiodosRAfterScroll() { TabelaDispositivoAfterScroll(Device::DiodosR); }
-    void TabelaDiodosZAfterScroll() { TabelaDispositivoAfterScroll(Device::DiodosZ); }
-    void PesquisarTransistoresAfterScroll() { PesquisaAfterScroll(Device::Transistores); }
-    void PesquisarDiodosRAfterScroll() { PesquisaAfterScroll(Device::DiodosR); }
-    void PesquisarDiodosZAfterScroll() { PesquisaAfterScroll(Device::DiodosZ); }
+    void TabelaTransistoresAfterScroll() { DeviceTableAfterScroll(Device::Transistores); }
+    void TabelaDiodosRAfterScroll() { DeviceTableAfterScroll(Device::DiodosR); }
+    void TabelaDiodosZAfterScroll() { DeviceTableAfterScroll(Device::DiodosZ); }
+    void PesquisarTransistoresAfterScroll() { DeviceQueryAfterScroll(Device::Transistores); }
+    void PesquisarDiodosRAfterScroll() { DeviceQueryAfterScroll(Device::DiodosR); }
+    void PesquisarDiodosZAfterScroll() { DeviceQueryAfterScroll(Device::DiodosZ); }
     void TabelaBDRAfterScroll();
 
-    platform::TTable& Tabela(Device device);
-    platform::TQuery& Pesquisa(Device device);
+    platform::TTable& Table(Device device);
+    platform::TQuery& Query(Device device);
     // The Encapsulamento a device's pictures are looked up by: trimmed for
     // transistors and zener diodes, as stored for rectifier diodes.
-    static std::string NomeEncapsulamento(Device device, platform::TDataSet& dataSet);
+    static std::string PackageName(Device device, platform::TDataSet& dataSet);
 
 private:
-    void TabelaDispositivoAfterScroll(Device device);
-    void PesquisaAfterScroll(Device device);
+    void DeviceTableAfterScroll(Device device);
+    void DeviceQueryAfterScroll(Device device);
 
     std::string base_;
-    LadoJanela* janela_ = nullptr;
-    bool terminacaoPedida_ = false;
+    WindowSide* window_ = nullptr;
+    bool terminationRequested_ = false;
 };
 
 }  // namespace vorel

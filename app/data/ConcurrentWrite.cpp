@@ -1,16 +1,16 @@
-#include "app/data/EscritaConcorrente.h"
+#include "app/data/ConcurrentWrite.h"
 
 #include "platform/qtglue/Messenger.h"
 #include "platform/tables/EDBEngineError.h"
 
 namespace vorel {
 
-bool EscreveSeInalterado(const std::function<void()>& escreve, const std::string& aviso) {
+bool WriteIfUnchanged(const std::function<void()>& write, const std::string& warning) {
     try {
-        escreve();
+        write();
         return true;
     } catch (const platform::ERecordChanged&) {
-        platform::ShowMessage(aviso, platform::MsgIcon::Information);
+        platform::ShowMessage(warning, platform::MsgIcon::Information);
         return false;
     }
 }

@@ -16,9 +16,9 @@ class TImage;
 
 namespace vorel {
 
-class AbaResistores : public QWidget {
+class ResistorsTab : public QWidget {
 public:
-    explicit AbaResistores(QWidget* parent = nullptr);
+    explicit ResistorsTab(QWidget* parent = nullptr);
 
     platform::TImage* ImagemResistor;
     std::array<QRadioButton*, 7> Resistor;  // Resistor1 .. Resistor7
@@ -27,16 +27,16 @@ public:
     QLabel *Valor, *ValorTolerancia, *Kilo, *Mega, *Omega;
 
     // The selected type, 1..7.
-    int Tipo() const;
+    int SelectedType() const;
     // ResistorNClick: selects type n (1..7).
-    void ResistorClick(int tipo);
+    void ResistorClick(int type);
     void Cor1Click();  // any band changed
     void Button1Click();
     // Every combo on its first item (start-up).
-    void IniciaCombos();
+    void ResetCombos();
 
 private:
-    void MostraNA();
+    void ShowNotAvailable();
 };
 
 }  // namespace vorel

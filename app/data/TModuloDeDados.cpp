@@ -1,6 +1,6 @@
-#include "app/data/ModuloDeDados.h"
+#include "app/data/TModuloDeDados.h"
 
-#include "app/data/Esquemas.h"
+#include "app/data/TableSchemas.h"
 #include "app/data/Jpeg.h"
 #include "platform/dbcontrols/Image.h"
 #include "platform/qtglue/Messenger.h"
@@ -11,7 +11,7 @@
 
 namespace vorel {
 
-TModuloDeDados::TModuloDeDados(std::string diretorioBase) : base_(std::move(diretorioBase)) {
+TModuloDeDados::TModuloDeDados(std::string baseDirectory) : base_(std::move(baseDirectory)) {
     Session1.SessionName = "SessionCorrente";
     Session1.OnPassword = [this](platform::TSession& sender, bool& Continue) { Session1Password(sender, Continue); };
     TabelaGraficos.ReadOnly = true;
@@ -35,7 +35,7 @@ TModuloDeDados::TModuloDeDados(std::string diretorioBase) : base_(std::move(dire
     PesquisarDiodosZ.AfterScroll = [this](platform::TDataSet&) { PesquisarDiodosZAfterScroll(); };
 }
 
-std::string TModuloDeDados::DiretorioDados() const {
+std::string TModuloDeDados::DataDirectory() const {
     return platform::ResolveCase(base_, "data").string() + "/";
 }
 
@@ -50,8 +50,8 @@ void TModuloDeDados::AbreBancosDeDados() {
             std::string why = ec ? ec.message() : std::string("a file of that name is in the way");
             platform::ShowMessage("Error when creating the temporary directory.\n" + temp.string() + ": " + why,
                                   platform::MsgIcon::Error);
-            terminacaoPedida_ = true;
-            if (janela_) janela_->Termina();
+            terminationRequested_ = true;
+            if (window_) window_->Terminate();
             return;
         }
     }
@@ -59,36 +59,36 @@ void TModuloDeDados::AbreBancosDeDados() {
     Session1.SessionName = "SessionCorrente";
     Session1.Open();
 
-    const std::string dados = DiretorioDados();
-    struct Abertura {
-        platform::TTable* tabela;
-        const char* arquivo;
-        bool primeiro;
+    const std::string dataDir = DataDirectory();
+    struct TableOpening {
+        platform::TTable* table;
+        const char* file;
+        bool goFirst;
     };
-    const Abertura tabelas[] = {
+    const TableOpening tables[] = {
         {&TabelaGraficos, "Graficos.db", false},     {&TabelaBDR, "Reparos.db", true},
         {&TabelaTransistores, "Transistores.db", true}, {&TabelaDiodosR, "DiodosR.db", true},
         {&TabelaDiodosZ, "DiodosZ.db", true},         {&TabelaIntegrados, "Integrados.db", true},
     };
-    for (const auto& t : tabelas) {
-        t.tabela->Close();
-        t.tabela->DatabaseName = dados;
-        t.tabela->TableName = t.arquivo;
-        t.tabela->Indexes = EsquemaDe(t.arquivo).Indexes;
-        t.tabela->Open();
-        if (t.primeiro) t.tabela->First();
+    for (const auto& t : tables) {
+        t.table->Close();
+        t.table->DatabaseName = dataDir;
+        t.table->TableName = t.file;
+        t.table->Indexes = SchemaOf(t.file).Indexes;
+        t.table->Open();
+        if (t.goFirst) t.table->First();
     }
     for (platform::TQuery* q : {&PesquisarTransistores, &PesquisarDiodosR, &PesquisarDiodosZ, &PesquisarDS}) {
         q->Close();
-        q->DatabaseName = dados;
+        q->DatabaseName = dataDir;
     }
     PesquisarDS.Open();
     TabelaAtualiza.Close();
-    TabelaAtualiza.DatabaseName = dados;
+    TabelaAtualiza.DatabaseName = dataDir;
 }
 
 void TModuloDeDados::Session1Password(platform::TSession& sender, bool& Continue) {
-    sender.AddPassword(kSenhaTabelas);
+    sender.AddPassword(kTablePassword);
     Continue = true;
 }
 
@@ -98,14 +98,14 @@ void TModuloDeDados::ExibeImagem(const std::string& Name, platform::TImage& Imag
     std::string bytes = TabelaGraficos.FieldByName("Figura").AsBytes();
     QImage picture;
     try {
-        picture = DecodificaJpeg(bytes);
+        picture = DecodePicture(bytes);
     } catch (const EJPEG& e) {
         throw EJPEG("Picture \"" + Name + "\": " + e.Message());
     }
     Image.SetPicture(picture);
 }
 
-platform::TTable& TModuloDeDados::Tabela(Device device) {
+platform::TTable& TModuloDeDados::Table(Device device) {
     switch (device) {
     case Device::Transistores: return TabelaTransistores;
     case Device::DiodosR: return TabelaDiodosR;
@@ -114,7 +114,7 @@ platform::TTable& TModuloDeDados::Tabela(Device device) {
     return TabelaDiodosZ;
 }
 
-platform::TQuery& TModuloDeDados::Pesquisa(Device device) {
+platform::TQuery& TModuloDeDados::Query(Device device) {
     switch (device) {
     case Device::Transistores: return PesquisarTransistores;
     case Device::DiodosR: return PesquisarDiodosR;
@@ -123,36 +123,36 @@ platform::TQuery& TModuloDeDados::Pesquisa(Device device) {
     return PesquisarDiodosZ;
 }
 
-std::string TModuloDeDados::NomeEncapsulamento(Device device, platform::TDataSet& dataSet) {
-    std::string nome = dataSet.FieldByName("Encapsulamento").AsString();
-    return device == Device::DiodosR ? nome : platform::TrimSpaces(nome);
+std::string TModuloDeDados::PackageName(Device device, platform::TDataSet& dataSet) {
+    std::string name = dataSet.FieldByName("Encapsulamento").AsString();
+    return device == Device::DiodosR ? name : platform::TrimSpaces(name);
 }
 
-void TModuloDeDados::TabelaDispositivoAfterScroll(Device device) {
-    platform::TQuery& pesquisa = Pesquisa(device);
-    if (pesquisa.Active()) pesquisa.Close();
-    if (!janela_) return;
-    janela_->ImagemEquivalente(device).Clear();
-    if (janela_->Iniciando()) return;
-    platform::TTable& tabela = Tabela(device);
-    janela_->HabilitaBuscaRapida(device, false);
+void TModuloDeDados::DeviceTableAfterScroll(Device device) {
+    platform::TQuery& query = Query(device);
+    if (query.Active()) query.Close();
+    if (!window_) return;
+    window_->EquivalentPicture(device).Clear();
+    if (window_->Starting()) return;
+    platform::TTable& table = Table(device);
+    window_->EnableQuickSearch(device, false);
     try {
-        ExibeImagem(NomeEncapsulamento(device, tabela), janela_->ImagemOriginal(device));
-        janela_->EscreveBuscaRapida(device, tabela.FieldByName("Identificacao").AsString());
+        ExibeImagem(PackageName(device, table), window_->OriginalPicture(device));
+        window_->WriteQuickSearch(device, table.FieldByName("Identificacao").AsString());
     } catch (...) {
-        janela_->HabilitaBuscaRapida(device, true);
+        window_->EnableQuickSearch(device, true);
         throw;
     }
-    janela_->HabilitaBuscaRapida(device, true);
+    window_->EnableQuickSearch(device, true);
 }
 
-void TModuloDeDados::PesquisaAfterScroll(Device device) {
-    if (!janela_ || janela_->Iniciando()) return;
-    ExibeImagem(NomeEncapsulamento(device, Pesquisa(device)), janela_->ImagemEquivalente(device));
+void TModuloDeDados::DeviceQueryAfterScroll(Device device) {
+    if (!window_ || window_->Starting()) return;
+    ExibeImagem(PackageName(device, Query(device)), window_->EquivalentPicture(device));
 }
 
 void TModuloDeDados::TabelaBDRAfterScroll() {
-    if (janela_) janela_->ExibeRegistroBDR();
+    if (window_) window_->ExibeRegistroBDR();
 }
 
 }  // namespace vorel

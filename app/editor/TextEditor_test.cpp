@@ -1,4 +1,4 @@
-#include "app/editor/EditorTextos.h"
+#include "app/editor/TextEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -34,29 +34,29 @@ namespace {
 // The editor as the main window holds it, 1000 pixels wide.
 struct Bench {
     platform::testing::TempDir dir;
-    bool inalteradas = true;
-    std::string nome = "Untitled";
-    std::string diretorio;
-    bool iniciando = false;
-    EditorTextos editor;
-    std::vector<std::string> abrir;  // answers of the open dialog, in order
-    std::string gravar;              // the save dialog's answer
-    int perguntasGravar = 0;
-    Bench() : diretorio(dir.Path().string()), editor(inalteradas, nome, diretorio, [this] { return iniciando; }) {
+    bool unchanged = true;
+    std::string fileName = "Untitled";
+    std::string directory;
+    bool starting = false;
+    TextEditor editor;
+    std::vector<std::string> openAnswers;  // answers of the open dialog, in order
+    std::string saveAnswer;                // the save dialog's answer
+    int saveQuestions = 0;
+    Bench() : directory(dir.Path().string()), editor(unchanged, fileName, directory, [this] { return starting; }) {
         editor.resize(1000, 500);
         editor.show();
-        editor.EscolheArquivoAbrir = [this](const std::string&) {
-            std::string next = abrir.empty() ? std::string() : abrir.front();
-            if (!abrir.empty()) abrir.erase(abrir.begin());
+        editor.ChooseFileToOpen = [this](const std::string&) {
+            std::string next = openAnswers.empty() ? std::string() : openAnswers.front();
+            if (!openAnswers.empty()) openAnswers.erase(openAnswers.begin());
             return next;
         };
-        editor.EscolheArquivoGravar = [this](const std::string&, const std::string&) {
-            ++perguntasGravar;
-            return gravar;
+        editor.ChooseFileToSave = [this](const std::string&, const std::string&) {
+            ++saveQuestions;
+            return saveAnswer;
         };
         QApplication::processEvents();
         editor.StartEditor();
-        editor.IniciaParagrafo();
+        editor.StartParagraphs();
     }
     std::string Panel(int i) { return editor.StatusPanels[static_cast<size_t>(i)]->text().toStdString(); }
     std::string File(const std::string& name, const std::string& bytes) {
@@ -87,7 +87,7 @@ std::string ReadAll(const std::filesystem::path& p) {
 
 }  // namespace
 
-TEST(EditorTextos, StatusShowsLineColumnModifiedAndFileName) {
+TEST(TextEditor, StatusShowsLineColumnModifiedAndFileName) {
     platform::ScriptedMessenger m;
     Bench b;
     EXPECT_EQ(b.Panel(0), "Line:   1   Col:   1");
@@ -99,7 +99,7 @@ TEST(EditorTextos, StatusShowsLineColumnModifiedAndFileName) {
     b.Type("ab");
     EXPECT_EQ(b.Panel(0), "Line:   2   Col:   3");
     EXPECT_EQ(b.Panel(1), "Modified");
-    EXPECT_FALSE(b.inalteradas);
+    EXPECT_FALSE(b.unchanged);
     EXPECT_TRUE(b.editor.Desfazer->isEnabled());
     QTest::keyClick(b.editor.Texto, Qt::Key_Left, Qt::ShiftModifier);
     EXPECT_TRUE(b.editor.Copiar->isEnabled());
@@ -112,60 +112,61 @@ TEST(EditorTextos, StatusShowsLineColumnModifiedAndFileName) {
     b.editor.LimparClick();
     EXPECT_TRUE(b.editor.Texto->toPlainText().isEmpty());
     EXPECT_EQ(b.Panel(1), "");
-    EXPECT_TRUE(b.inalteradas);
-    EXPECT_EQ(b.nome, "Untitled");
+    EXPECT_TRUE(b.unchanged);
+    EXPECT_EQ(b.fileName, "Untitled");
     EXPECT_TRUE(m.shown.empty());
 }
 
-TEST(EditorTextos, StartupMarkersAndTheirIndents) {
+TEST(TextEditor, StartupMarkersAndTheirIndents) {
     Bench b;
-    const AtributosParagrafo a = b.editor.Paragrafo();
-    EXPECT_EQ(a.FirstIndent, PontosDePixels(60 + 5 - 6));
+    const ParagraphAttributes a = b.editor.Paragraph();
+    EXPECT_EQ(a.FirstIndent, PointsFromPixels(60 + 5 - 6));
     EXPECT_EQ(a.LeftIndent, 0);
     EXPECT_EQ(a.RightIndent, 0);  // the right marker's limit is the page's right edge
     EXPECT_EQ(b.Panel(1), "");
-    EXPECT_TRUE(b.inalteradas);
+    EXPECT_TRUE(b.unchanged);
     // Conversions truncate toward zero, with the extended constant.
-    EXPECT_EQ(PixelsDePontos(45), 60);
-    EXPECT_EQ(PontosDePixels(59), 44);
-    EXPECT_EQ(PontosDePixels(-5), -3);
+    EXPECT_EQ(PixelsFromPoints(45), 60);
+    EXPECT_EQ(PointsFromPixels(59), 44);
+    EXPECT_EQ(PointsFromPixels(-5), -3);
 }
 
-TEST(EditorTextos, MarkersDraggedOutOfRangeSnapBackAndInRangeSetIndents) {
+TEST(TextEditor, MarkersDraggedOutOfRangeSnapBackAndInRangeSetIndents) {
     Bench b;
-    EditorTextos& e = b.editor;
+    TextEditor& e = b.editor;
     b.Type("Some text to indent.");
     e.TextoSelectionChange();
-    const AtributosParagrafo before = e.Paragrafo();
+    const ParagraphAttributes before = e.Paragraph();
     const int firstAt = b.X(e.Ruler->FirstInd);
     b.Drag(e.Ruler->FirstInd, -30);  // left of 60
     EXPECT_EQ(b.X(e.Ruler->FirstInd), firstAt);
-    EXPECT_EQ(e.Paragrafo().FirstIndent, before.FirstIndent);
+    EXPECT_EQ(e.Paragraph().FirstIndent, before.FirstIndent);
     const int leftAt = b.X(e.Ruler->LeftInd);
     b.Drag(e.Ruler->LeftInd, -20);
     EXPECT_EQ(b.X(e.Ruler->LeftInd), leftAt);
     const int rightAt = b.X(e.Ruler->RightInd);
     b.Drag(e.Ruler->RightInd, 760 - rightAt);  // right of 730
     EXPECT_EQ(b.X(e.Ruler->RightInd), rightAt);
-    EXPECT_EQ(e.Paragrafo().RightIndent, before.RightIndent);
+    EXPECT_EQ(e.Paragraph().RightIndent, before.RightIndent);
 
     // In range: the first line to 120 pixels, the others stay where they were.
     b.Drag(e.Ruler->FirstInd, 120 - b.X(e.Ruler->FirstInd));
-    EXPECT_EQ(e.Paragrafo().FirstIndent, PontosDePixels(120 - 1));
+    EXPECT_EQ(e.Paragraph().FirstIndent, PointsFromPixels(120 - 1));
     EXPECT_EQ(b.X(e.Ruler->FirstInd), 120);
     b.Drag(e.Ruler->LeftInd, 200 - b.X(e.Ruler->LeftInd));
-    EXPECT_EQ(e.Paragrafo().FirstIndent + e.Paragrafo().LeftIndent, PontosDePixels(200 - 1));
+    EXPECT_EQ(e.Paragraph().FirstIndent + e.Paragraph().LeftIndent, PointsFromPixels(200 - 1));
     EXPECT_EQ(b.X(e.Ruler->LeftInd), 200);
     b.Drag(e.Ruler->RightInd, 600 - b.X(e.Ruler->RightInd));
-    EXPECT_EQ(e.Paragrafo().RightIndent, 98);  // 130 pixels inside the page's edge
+    EXPECT_EQ(e.Paragraph().RightIndent, 98);  // 130 pixels inside the page's edge
     EXPECT_EQ(b.X(e.Ruler->RightInd), 600);
     EXPECT_EQ(b.Panel(1), "Modified");
 }
 
-TEST(EditorTextos, OpeningAFileWithoutIndentsPutsTheMarkersAtTheMargin) {
+TEST(TextEditor, OpeningAFileWithoutIndentsPutsTheMarkersAtTheMargin) {
     platform::ScriptedMessenger m;
     Bench b;
-    b.abrir = {b.File("notes.rtf", "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\pard\\li0\\fi0\\f0 First\\par Second\\par}")};
+    b.openAnswers = {
+        b.File("notes.rtf", "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\pard\\li0\\fi0\\f0 First\\par Second\\par}")};
     b.editor.AbrirClick();
     EXPECT_TRUE(m.shown.empty());
     EXPECT_EQ(b.editor.Texto->toPlainText().toStdString(), "First\nSecond");
@@ -175,71 +176,71 @@ TEST(EditorTextos, OpeningAFileWithoutIndentsPutsTheMarkersAtTheMargin) {
     // The text keeps its own indents until the user moves a marker.
     for (QTextBlock blk = b.editor.Texto->document()->begin(); blk.isValid(); blk = blk.next())
         EXPECT_EQ(blk.blockFormat().leftMargin(), 0);
-    EXPECT_EQ(b.nome, "notes.rtf");
+    EXPECT_EQ(b.fileName, "notes.rtf");
     EXPECT_EQ(b.Panel(2), "Editing: notes.rtf");
     EXPECT_EQ(b.Panel(1), "");
-    EXPECT_TRUE(b.inalteradas);
+    EXPECT_TRUE(b.unchanged);
     EXPECT_EQ(b.editor.Texto->textCursor().position(), 0);
     EXPECT_FALSE(b.editor.Desfazer->isEnabled());  // nothing to undo in a fresh file
 
     // A missing file, a cancelled dialog, a damaged file: the notes stay.
-    b.abrir = {(b.dir.Path() / "gone.rtf").string()};
+    b.openAnswers = {(b.dir.Path() / "gone.rtf").string()};
     b.editor.AbrirClick();
     ASSERT_EQ(m.shown.size(), 1u);
     EXPECT_EQ(m.shown[0].text, "File not found.");
     EXPECT_EQ(m.shown[0].icon, platform::MsgIcon::Information);
     b.editor.AbrirClick();
-    b.abrir = {b.File("bad.rtf", "{\\rtf1 " + std::string(400, '{'))};
+    b.openAnswers = {b.File("bad.rtf", "{\\rtf1 " + std::string(400, '{'))};
     EXPECT_THROW(b.editor.AbrirClick(), rtf::RtfError);
     EXPECT_EQ(b.editor.Texto->toPlainText().toStdString(), "First\nSecond");
-    EXPECT_EQ(b.nome, "notes.rtf");
+    EXPECT_EQ(b.fileName, "notes.rtf");
 }
 
-TEST(EditorTextos, OpeningAPlainTextFile) {
+TEST(TextEditor, OpeningAPlainTextFile) {
     Bench b;
-    b.abrir = {b.File("plain.txt", "one\r\ntens\xE3o\r\n")};
+    b.openAnswers = {b.File("plain.txt", "one\r\ntens\xE3o\r\n")};
     b.editor.AbrirClick();
     EXPECT_EQ(b.editor.Texto->toPlainText().toStdString(), "one\ntensão\n");
-    EXPECT_EQ(b.nome, "plain.txt");
+    EXPECT_EQ(b.fileName, "plain.txt");
 }
 
-TEST(EditorTextos, UnsavedChangesAreAskedAboutBeforeOpening) {
+TEST(TextEditor, UnsavedChangesAreAskedAboutBeforeOpening) {
     platform::ScriptedMessenger m;
     Bench b;
     const std::string other = b.File("other.rtf", "{\\rtf1 Other\\par}");
     b.Type("my notes");
     // Cancel: nothing opens, the notes stay changed.
     m.answers = {platform::mrCancel};
-    b.abrir = {other};
+    b.openAnswers = {other};
     b.editor.AbrirClick();
     ASSERT_EQ(m.shown.size(), 1u);
     EXPECT_EQ(m.shown[0].text, "Changes were made. Do you want to save them?");
     EXPECT_EQ(m.shown[0].buttons, platform::mbYesNoCancel);
     EXPECT_EQ(m.shown[0].icon, platform::MsgIcon::Question);
     EXPECT_EQ(b.editor.Texto->toPlainText().toStdString(), "my notes");
-    EXPECT_FALSE(b.inalteradas);
+    EXPECT_FALSE(b.unchanged);
     // Yes with the save dialog cancelled: still nothing opens.
     m.answers = {platform::mrYes};
     b.editor.AbrirClick();
-    EXPECT_EQ(b.perguntasGravar, 1);
+    EXPECT_EQ(b.saveQuestions, 1);
     EXPECT_EQ(b.editor.Texto->toPlainText().toStdString(), "my notes");
     // Yes and saved: the notes are on disk, then the other file opens.
-    b.gravar = (b.dir.Path() / "mine.rtf").string();
+    b.saveAnswer = (b.dir.Path() / "mine.rtf").string();
     m.answers = {platform::mrYes};
     b.editor.AbrirClick();
-    EXPECT_EQ(rtf::Read(ReadAll(b.gravar)).PlainText(), "my notes");
+    EXPECT_EQ(rtf::Read(ReadAll(b.saveAnswer)).PlainText(), "my notes");
     EXPECT_EQ(b.editor.Texto->toPlainText().toStdString(), "Other");
     // No: the changes are dropped.
     b.Type("x");
     m.answers = {platform::mrNo};
-    b.abrir = {b.gravar};
+    b.openAnswers = {b.saveAnswer};
     b.editor.AbrirClick();
     EXPECT_EQ(b.editor.Texto->toPlainText().toStdString(), "my notes");
 }
 
-TEST(EditorTextos, BoldColoursAndIndentsSurviveSaveAndReopen) {
+TEST(TextEditor, BoldColoursAndIndentsSurviveSaveAndReopen) {
     Bench b;
-    EditorTextos& e = b.editor;
+    TextEditor& e = b.editor;
     b.Type("plain bold red");
     QTextCursor c(e.Texto->document());
     c.setPosition(6);
@@ -255,15 +256,15 @@ TEST(EditorTextos, BoldColoursAndIndentsSurviveSaveAndReopen) {
     e.Centralizar->click();
     b.Drag(e.Ruler->FirstInd, 140 - b.X(e.Ruler->FirstInd));
     b.Drag(e.Ruler->LeftInd, 100 - b.X(e.Ruler->LeftInd));
-    const AtributosParagrafo indents = e.Paragrafo();
+    const ParagraphAttributes indents = e.Paragraph();
     e.Numeracao->click();
-    b.gravar = (b.dir.Path() / "formats.rtf").string();
+    b.saveAnswer = (b.dir.Path() / "formats.rtf").string();
     ASSERT_TRUE(e.GravarClick());
-    EXPECT_TRUE(b.inalteradas);
-    EXPECT_EQ(b.nome, "formats.rtf");
+    EXPECT_TRUE(b.unchanged);
+    EXPECT_EQ(b.fileName, "formats.rtf");
 
     e.LimparClick();
-    b.abrir = {b.gravar};
+    b.openAnswers = {b.saveAnswer};
     e.AbrirClick();
     EXPECT_EQ(e.Texto->toPlainText().toStdString(), "plain bold red");
     const QTextBlock blk = e.Texto->document()->begin();
@@ -277,27 +278,27 @@ TEST(EditorTextos, BoldColoursAndIndentsSurviveSaveAndReopen) {
     EXPECT_EQ(formatAt(13).foreground().color(), QColor(200, 0, 0));
     EXPECT_EQ(blk.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
     EXPECT_NE(blk.textList(), nullptr);
-    EXPECT_EQ(e.Paragrafo().FirstIndent, indents.FirstIndent);
-    EXPECT_EQ(e.Paragrafo().LeftIndent, indents.LeftIndent);
+    EXPECT_EQ(e.Paragraph().FirstIndent, indents.FirstIndent);
+    EXPECT_EQ(e.Paragraph().LeftIndent, indents.LeftIndent);
     EXPECT_TRUE(e.Numeracao->isChecked());
     EXPECT_TRUE(e.Centralizar->isChecked());
 
     // Saved again under its own name, without asking.
     b.Type("more ");
     EXPECT_TRUE(e.GravarClick());
-    EXPECT_EQ(b.perguntasGravar, 1);
+    EXPECT_EQ(b.saveQuestions, 1);
 }
 
 // A save that fails half way (a full disk, a file too big for the device,
 // a rename the device refuses) leaves the old note byte for byte and says so.
-TEST(EditorTextos, AFailedSaveKeepsTheOldNote) {
+TEST(TextEditor, AFailedSaveKeepsTheOldNote) {
     platform::ScriptedMessenger m;
     Bench b;
     std::string old = "{\\rtf1 ";
     for (int i = 0; i < 400; ++i) old += "Old note line " + std::to_string(i) + ".\\par\r\n";
     old += "}";
     const std::string path = b.File("note.rtf", old);
-    b.abrir = {path};
+    b.openAnswers = {path};
     b.editor.AbrirClick();
     b.Type("New words. ");
     auto failedSave = [&](const char* what) {
@@ -307,7 +308,7 @@ TEST(EditorTextos, AFailedSaveKeepsTheOldNote) {
         ASSERT_EQ(m.shown.size(), 1u) << what;
         EXPECT_EQ(m.shown[0].text, "Cannot write the file " + path + ".");
         EXPECT_EQ(m.shown[0].icon, platform::MsgIcon::Error);
-        EXPECT_FALSE(b.inalteradas) << what;
+        EXPECT_FALSE(b.unchanged) << what;
         EXPECT_EQ(b.Panel(1), "Modified");
         // Nothing half written is left beside the note.
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(b.dir.Path()), {}), 1) << what;
@@ -332,7 +333,7 @@ TEST(EditorTextos, AFailedSaveKeepsTheOldNote) {
 // Notes keep their formats whatever window shows them: a note opened and
 // saved unchanged keeps every paragraph's indents and spacing, and the
 // indents the ruler sets are the same at every window width.
-TEST(EditorTextos, IndentsAndSpacingDoNotDependOnTheWindow) {
+TEST(TextEditor, IndentsAndSpacingDoNotDependOnTheWindow) {
     const std::string sample = sample::LibraryTexts().at(0).second;
     const std::string word =
         "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Times New Roman;}"
@@ -349,41 +350,41 @@ TEST(EditorTextos, IndentsAndSpacingDoNotDependOnTheWindow) {
         b.editor.resize(width, 600);
         QApplication::processEvents();
         for (const auto& [name, bytes] : {std::pair{"sample.rtf", sample}, std::pair{"word.rtf", word}}) {
-            b.abrir = {b.File(name, bytes)};
+            b.openAnswers = {b.File(name, bytes)};
             b.editor.AbrirClick();
             ASSERT_TRUE(b.editor.GravarClick());
             EXPECT_EQ(rtf::Dump(rtf::Read(ReadAll(b.dir.Path() / name))), rtf::Dump(rtf::Read(bytes)))
                 << name << " at " << width;
         }
         b.editor.LimparClick();
-        b.editor.IniciaParagrafo();
+        b.editor.StartParagraphs();
         b.Type("Measured at the collector.");
         b.Drag(b.editor.Ruler->RightInd, 600 - b.X(b.editor.Ruler->RightInd));
         b.Drag(b.editor.Ruler->FirstInd, 120 - b.X(b.editor.Ruler->FirstInd));
-        b.gravar = (b.dir.Path() / "ruled.rtf").string();
+        b.saveAnswer = (b.dir.Path() / "ruled.rtf").string();
         ASSERT_TRUE(b.editor.GravarClick());
-        ruled.push_back(rtf::Dump(rtf::Read(ReadAll(b.gravar))));
+        ruled.push_back(rtf::Dump(rtf::Read(ReadAll(b.saveAnswer))));
     }
     EXPECT_NE(ruled[0].find("first=900 left=880 right=1960"), std::string::npos) << ruled[0];
     EXPECT_EQ(ruled[1], ruled[0]);
     EXPECT_EQ(ruled[2], ruled[0]);
 }
 
-TEST(EditorTextos, FontsAndBulletsApplyToTheSelection) {
+TEST(TextEditor, FontsAndBulletsApplyToTheSelection) {
     Bench b;
-    EditorTextos& e = b.editor;
+    TextEditor& e = b.editor;
     b.Type("Fonts");
     e.Texto->selectAll();
     QFont chosen("Courier New", 14);
     chosen.setBold(true);
-    e.EscolheFonte = [&](const QFont&) { return std::optional<QFont>(chosen); };
+    e.ChooseFont = [&](const QFont&) { return std::optional<QFont>(chosen); };
     e.Fontes->click();
     QTextCursor at(e.Texto->document());
     at.setPosition(2);
     EXPECT_EQ(at.charFormat().fontFamilies().toStringList().value(0).toStdString(), "Courier New");
     EXPECT_EQ(at.charFormat().fontPointSize(), 14);
     EXPECT_TRUE(e.Negrito->isChecked());
-    e.EscolheFonte = [](const QFont&) { return std::optional<QFont>(); };  // cancelled: nothing changes
+    e.ChooseFont = [](const QFont&) { return std::optional<QFont>(); };  // cancelled: nothing changes
     e.Fontes->click();
     EXPECT_EQ(at.charFormat().fontPointSize(), 14);
 
@@ -396,7 +397,7 @@ TEST(EditorTextos, FontsAndBulletsApplyToTheSelection) {
     EXPECT_FALSE(e.AlinharAEsquerda->isChecked());
 }
 
-TEST(EditorTextos, PasteFollowsTheClipboard) {
+TEST(TextEditor, PasteFollowsTheClipboard) {
     Bench b;
     QApplication::clipboard()->setText("some text");
     EXPECT_TRUE(b.editor.Colar->isEnabled());
@@ -409,12 +410,12 @@ TEST(EditorTextos, PasteFollowsTheClipboard) {
     b.editor.Colar->click();
     EXPECT_EQ(b.editor.Texto->toPlainText().toStdString(), "again");
     // Once out of the clipboard watch, the button no longer follows.
-    b.editor.SaiDaCadeiaClipboard();
+    b.editor.LeaveClipboardChain();
     QApplication::clipboard()->setImage(picture);
     EXPECT_TRUE(b.editor.Colar->isEnabled());
 }
 
-TEST(EditorTextos, CopiesFieldTakesDigitsOnly) {
+TEST(TextEditor, CopiesFieldTakesDigitsOnly) {
     Bench b;
     QLineEdit* copies = b.editor.CopiasTexto;
     EXPECT_EQ(copies->text().toStdString(), "1");
@@ -424,22 +425,22 @@ TEST(EditorTextos, CopiesFieldTakesDigitsOnly) {
     EXPECT_EQ(copies->text().toStdString(), "102");
     QTest::keyClick(copies, Qt::Key_Backspace);
     EXPECT_EQ(copies->text().toStdString(), "10");
-    EXPECT_EQ(b.editor.CopiasPedidas(), 10);
+    EXPECT_EQ(b.editor.RequestedCopies(), 10);
     copies->clear();
     b.editor.Texto->setFocus();  // leaving an empty field puts 1 back
     QApplication::processEvents();
     EXPECT_EQ(copies->text().toStdString(), "1");
-    b.iniciando = true;  // not while the window is starting
+    b.starting = true;  // not while the window is starting
     copies->clear();
     b.editor.CopiasTextoExit();
     EXPECT_EQ(copies->text().toStdString(), "");
 }
 
-TEST(EditorTextos, PrintsTheGivenNumberOfCopies) {
+TEST(TextEditor, PrintsTheGivenNumberOfCopies) {
     Bench b;
     b.Type("A page to print.");
     const std::string pdf = (b.dir.Path() / "out.pdf").string();
-    b.editor.PreparaImpressora = [&](QPrinter& printer) {
+    b.editor.PreparePrinter = [&](QPrinter& printer) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QString::fromStdString(pdf));
         return true;
@@ -457,13 +458,13 @@ TEST(EditorTextos, PrintsTheGivenNumberOfCopies) {
     EXPECT_EQ(pages, 3u);
 }
 
-TEST(EditorTextos, EnteringTheTabFirstTimeClearsTheModifiedMark) {
+TEST(TextEditor, EnteringTheTabFirstTimeClearsTheModifiedMark) {
     Bench b;
     b.Type("x");
     EXPECT_EQ(b.Panel(1), "Modified");
-    b.editor.EntraNaAba();
+    b.editor.EnterTab();
     EXPECT_EQ(b.Panel(1), "");
     EXPECT_EQ(b.editor.TagTexto, 0);
-    b.editor.EntraNaAba();
+    b.editor.EnterTab();
     EXPECT_EQ(b.Panel(1), "Modified");
 }
