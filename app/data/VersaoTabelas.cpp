@@ -14,7 +14,7 @@ std::string LeVersaoTabelas(const std::string& diretorioBase) {
         const auto path = platform::ResolveCase(diretorioBase, std::string("data/") + kArquivoVersaoTabelas);
         const std::optional<std::string> bytes = platform::ReadWholeFile(path);
         if (!bytes) return "n/a";
-        const auto lines = platform::SplitTextLines(platform::DecodeLegacyText(*bytes, "windows-1252"));
+        const auto lines = platform::SplitTextLines(platform::DecodeLegacyText(*bytes));
         const std::string versao = lines.empty() ? "" : platform::TrimControls(lines[0]);
         return versao.empty() ? "n/a" : versao;
     } catch (const std::exception&) {
