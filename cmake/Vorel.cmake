@@ -146,3 +146,12 @@ function(vorel_check_test_kit)
            COMMAND ${CMAKE_COMMAND} -DROOT=${PROJECT_SOURCE_DIR} -DSOURCES=${CMAKE_BINARY_DIR}/production-sources.txt
                    -P ${PROJECT_SOURCE_DIR}/cmake/CheckTestKitIncludes.cmake)
 endfunction()
+
+# vorel_links_no_qt(target): a test that the built target needs no Qt
+# library (its NEEDED entries), for programs and modules kept free of it.
+function(vorel_links_no_qt target)
+  find_program(VOREL_READELF NAMES readelf REQUIRED)
+  add_test(NAME ${target}.links_no_qt
+           COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:${target}> -DREADELF=${VOREL_READELF}
+                   -P ${PROJECT_SOURCE_DIR}/cmake/CheckNoQt.cmake)
+endfunction()

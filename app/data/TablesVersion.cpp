@@ -14,7 +14,7 @@ std::string ReadTablesVersion(const std::string& baseDirectory) {
         const auto path = platform::ResolveCase(baseDirectory, std::string("data/") + kTablesVersionFile);
         const std::optional<std::string> bytes = platform::ReadWholeFile(path);
         if (!bytes) return "n/a";
-        const auto lines = platform::SplitTextLines(platform::DecodeLegacyText(*bytes, "windows-1252"));
+        const auto lines = platform::SplitTextLines(platform::DecodeLegacyText(*bytes));
         const std::string version = lines.empty() ? "" : platform::TrimControls(lines[0]);
         return version.empty() ? "n/a" : version;
     } catch (const std::exception&) {

@@ -2,7 +2,7 @@
 
 #include "app/rtf/SymbolFont.h"
 #include "platform/runtime/Codepage.h"
-#include "platform/runtime/LegacyText.h"
+#include "platform/codepage/LegacyCodePage.h"
 #include "platform/runtime/Text.h"
 
 namespace rtf {

@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "installer/archive/TmslCompress.h"
+#include "installer/compressor/TmslCompress.h"
 #include "platform/sysroot/DateTime.h"
 
 namespace fs = std::filesystem;

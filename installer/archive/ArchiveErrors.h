@@ -1,5 +1,10 @@
 #pragma once
-// Archive errors and their texts.
+// Archive errors: what went wrong (a kind) and the facts that say where.
+// The codec raises them with their English texts; the compressor component
+// turns them into the user's language.
+#include <cstdint>
+#include <string>
+
 #include "platform/runtime/Format.h"
 
 #include "installer/base/Exceptions.h"
@@ -38,7 +43,41 @@ inline constexpr const char* kBadMemberName = "The file <%s> in the archive has 
 
 namespace installer {
 
-// Raises ETmslCompress with a text formatted by the safe formatter.
-[[noreturn]] void RaiseCompress(const char* text, const platform::FormatArgs& args = {});
+enum class ArchiveErrorKind {
+    InvalidIndex, InvalidHeader, NoStats, CannotOpenArchive, CannotReadCount, Corrupt, CannotOpenFile,
+    CannotWriteHeaders, CannotCreate, Aborted, DiskFull, NotFound, CompareFailed, SizeMismatch, CannotSetDate,
+    WrongDisk, NoNewDiskHandler, TooLittleSpace, NameNotStorable, FileTooLarge, ArchiveTooLarge, TooManyDisks,
+    BadMemberName,
+};
+
+// Which facts a kind uses: file (a member, source, destination or archive
+// path), archive (the archive a member was looked for in), number (an
+// index or a disk).
+struct ArchiveErrorFacts {
+    std::string file;
+    std::string archive;
+    std::int64_t number = 0;
+};
+
+// An ETmslCompress, so that code catching the installer's archive family
+// sees the codec's errors as before.
+class ArchiveError : public ETmslCompress {
+public:
+    ArchiveError(ArchiveErrorKind kind, ArchiveErrorFacts facts);
+    ArchiveErrorKind Kind() const { return kind_; }
+    const ArchiveErrorFacts& Facts() const { return facts_; }
+    // The English format of the kind and its arguments.
+    const char* EnglishFormat() const;
+    platform::FormatArgs Args() const;
+
+private:
+    ArchiveErrorKind kind_;
+    ArchiveErrorFacts facts_;
+};
+
+[[noreturn]] void RaiseArchive(ArchiveErrorKind kind);
+[[noreturn]] void RaiseArchive(ArchiveErrorKind kind, const std::string& file);
+[[noreturn]] void RaiseArchive(ArchiveErrorKind kind, std::int64_t number);
+[[noreturn]] void RaiseArchive(ArchiveErrorKind kind, const std::string& member, const std::string& archive);
 
 }  // namespace installer

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "installer/archive/TmslCompress.h"
+#include "installer/compressor/TmslCompress.h"
 #include "platform/sysroot/DateTime.h"
 #include "testkit/files/ArchiveTestFiles.h"
 

@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 
 #include "installer/archive/ArchiveErrors.h"
-#include "installer/archive/TmslCompress.h"
+#include "installer/compressor/TmslCompress.h"
 #include "platform/hostio/HostFile.h"
 #include "platform/sysroot/DateTime.h"
 #include "testkit/files/ArchiveTestFiles.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "installer/archive/TmslCompress.h"
+#include "installer/compressor/TmslCompress.h"
 #include "platform/hostio/HostFault.h"
 #include "testkit/files/ArchiveTestFiles.h"
 

@@ -7,8 +7,6 @@
 
 namespace installer {
 
-namespace text = archive_text;
-
 namespace {
 // Checks a header read at pos (from the archive's start) against its place:
 // positions must move strictly forward and stay inside the archive, and disk
@@ -37,7 +35,7 @@ std::string CutVersion(const std::string& version) {
 std::string EntryPath(const std::string& entry) { return entry.substr(0, entry.find(';')); }
 
 TFileHeader& TFileHeaders::FileHeaders(int index) {
-    if (index < 0 || index >= Count()) RaiseCompress(text::kInvalidIndex, {index});
+    if (index < 0 || index >= Count()) RaiseArchive(ArchiveErrorKind::InvalidIndex, index);
     return headers_[static_cast<std::size_t>(index)];
 }
 
@@ -46,21 +44,21 @@ const TFileHeader& TFileHeaders::FileHeaders(int index) const {
 }
 
 void TFileHeaders::Add(TFileHeader header) {
-    if (!header.IsValid()) RaiseCompress(text::kInvalidHeader);
+    if (!header.IsValid()) RaiseArchive(ArchiveErrorKind::InvalidHeader);
     headers_.push_back(std::move(header));
 }
 
 void TFileHeaders::ReadFromStream(HostFile& file, std::int64_t offset) {
     std::uint8_t head[kArchiveHeadSize];
-    if (!file.Seek(offset) || !file.ReadExact(head, sizeof head)) RaiseCompress(text::kCannotReadCount);
+    if (!file.Seek(offset) || !file.ReadExact(head, sizeof head)) RaiseArchive(ArchiveErrorKind::CannotReadCount);
     headers_.clear();
     try {
         std::int32_t count = GetInt32(head);
-        if (head[4] > 1) RaiseCompress(text::kCorrupt);
+        if (head[4] > 1) RaiseArchive(ArchiveErrorKind::Corrupt);
         Spanned = head[4] == 1;
         std::int64_t archiveSize = file.Size() - offset;
         std::int64_t headersEnd = kArchiveHeadSize + static_cast<std::int64_t>(count) * kFileHeaderSize;
-        if (count < 0 || headersEnd > archiveSize) RaiseCompress(text::kCorrupt);
+        if (count < 0 || headersEnd > archiveSize) RaiseArchive(ArchiveErrorKind::Corrupt);
         headers_.reserve(static_cast<std::size_t>(count));
         std::int64_t pos = kArchiveHeadSize;
         for (std::int32_t i = 0; i < count; ++i) {
@@ -68,14 +66,14 @@ void TFileHeaders::ReadFromStream(HostFile& file, std::int64_t offset) {
             TFileHeader h;
             if (!file.Seek(offset + pos) || !file.ReadExact(bytes.data(), bytes.size()) ||
                 !TFileHeader::Decode(bytes, h) || !FitsItsPlace(h, pos, Spanned, archiveSize, headersEnd))
-                RaiseCompress(text::kCorrupt);
+                RaiseArchive(ArchiveErrorKind::Corrupt);
             h.FromArchive = true;
             Add(std::move(h));
             pos = headers_.back().NextHeader;
         }
     } catch (const ETmslCompress&) {
         headers_.clear();
-        RaiseCompress(text::kCorrupt);
+        RaiseArchive(ArchiveErrorKind::Corrupt);
     }
 }
 
@@ -83,13 +81,13 @@ void TFileHeaders::WriteToStream(HostFile& file) {
     std::uint8_t head[kArchiveHeadSize];
     PutInt32(head, Count());
     head[4] = Spanned ? 1 : 0;
-    if (!file.Seek(0) || file.Write(head, sizeof head) != sizeof head) RaiseCompress(text::kCannotWriteHeaders);
+    if (!file.Seek(0) || file.Write(head, sizeof head) != sizeof head) RaiseArchive(ArchiveErrorKind::CannotWriteHeaders);
     if (!Spanned) return;
     for (TFileHeader& h : headers_) {
         h.NextHeader = static_cast<std::int32_t>(file.Position() + kFileHeaderSize);
         FileHeaderBytes bytes;
         if (!h.Encode(bytes) || file.Write(bytes.data(), bytes.size()) != bytes.size())
-            RaiseCompress(text::kCannotWriteHeaders);
+            RaiseArchive(ArchiveErrorKind::CannotWriteHeaders);
     }
 }
 
@@ -99,13 +97,13 @@ void TFileHeaders::AddFiles(const std::vector<std::string>& files, bool append, 
         TFileHeader h;
         h.FileName = EntryPath(files[i]);
         std::string stored;
-        if (!EncodeFieldText(h.FileName, kMaxMemberName, stored)) RaiseCompress(text::kNameNotStorable, {h.FileName});
+        if (!EncodeFieldText(h.FileName, kMaxMemberName, stored)) RaiseArchive(ArchiveErrorKind::NameNotStorable, h.FileName);
         HostFile source;
         const bool opened = host.OpenFile(source, h.FileName, HostFile::Mode::Read);
-        if (!opened) RaiseCompress(text::kCannotOpenFile, {h.FileName});
+        if (!opened) RaiseArchive(ArchiveErrorKind::CannotOpenFile, h.FileName);
         const platform::HostFileFacts& facts = source.Opened();
         h.FileDate = platform::UnixMsToDateTime(facts.modifiedMs);
-        if (facts.size > kMaxArchiveBytes) RaiseCompress(text::kFileTooLarge, {h.FileName});
+        if (facts.size > kMaxArchiveBytes) RaiseArchive(ArchiveErrorKind::FileTooLarge, h.FileName);
         h.UnpackedSize = static_cast<std::int32_t>(facts.size);
         // The version comes from the file as opened here: one open per file.
         h.Version = CutVersion(FileVersionOf(source));

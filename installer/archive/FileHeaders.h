@@ -15,10 +15,10 @@ public:
     bool Spanned = false;
 
     int Count() const { return static_cast<int>(headers_.size()); }
-    // Raises ETmslCompress for an index outside the list.
+    // Raises ArchiveError (InvalidIndex) for an index outside the list.
     TFileHeader& FileHeaders(int index);
     const TFileHeader& FileHeaders(int index) const;
-    // Raises ETmslCompress "Tried to add an invalid file header".
+    // Raises ArchiveError (InvalidHeader) for a header that is not valid.
     void Add(TFileHeader header);
     void Clear() { headers_.clear(); }
 

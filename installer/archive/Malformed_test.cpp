@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "installer/archive/ArchiveErrors.h"
-#include "installer/archive/TmslCompress.h"
+#include "installer/compressor/TmslCompress.h"
 #include "testkit/files/ArchiveTestFiles.h"
 
 namespace installer {

@@ -10,7 +10,7 @@
 #include <random>
 
 #include "installer/archive/ArchiveErrors.h"
-#include "installer/archive/TmslCompress.h"
+#include "installer/compressor/TmslCompress.h"
 #include "platform/hostio/HostFault.h"
 #include "platform/hostio/HostFile.h"
 #include "platform/sysroot/DateTime.h"

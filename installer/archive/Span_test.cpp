@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/archive/ArchiveErrors.h"
-#include "installer/archive/TmslCompress.h"
+#include "installer/compressor/TmslCompress.h"
 #include "testkit/files/ArchiveTestFiles.h"
 
 namespace installer {

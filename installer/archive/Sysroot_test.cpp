@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/archive/ArchiveErrors.h"
-#include "installer/archive/TmslCompress.h"
+#include "installer/compressor/TmslCompress.h"
 #include "platform/sysroot/SystemRoot.h"
 #include "testkit/files/ArchiveTestFiles.h"
 #include "testkit/files/TempDir.h"

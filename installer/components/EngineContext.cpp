@@ -1,6 +1,6 @@
 #include "installer/components/EngineContext.h"
 
-#include "installer/archive/TmslCompress.h"
+#include "installer/compressor/TmslCompress.h"
 
 namespace installer {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "installer/archive/TmslCompress.h"
+#include "installer/compressor/TmslCompress.h"
 #include "installer/components/TObject.h"
 
 namespace installer {

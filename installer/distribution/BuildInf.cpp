@@ -15,7 +15,7 @@ std::optional<std::vector<std::string>> ReadBuildInf(const std::string& path) {
     } catch (const platform::Exception&) {
         return std::nullopt;
     }
-    return platform::SplitTextLines(platform::DecodeLegacyText(bytes, "windows-1252"));
+    return platform::SplitTextLines(platform::DecodeLegacyText(bytes));
 }
 
 }  // namespace installer

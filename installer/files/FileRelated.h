@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "installer/archive/TmslCompress.h"
+#include "installer/compressor/TmslCompress.h"
 #include "installer/components/InstallContainer.h"
 #include "installer/netlocation/NetLocation.h"
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "installer/archive/TmslCompress.h"
+#include "installer/compressor/TmslCompress.h"
 #include "installer/base/Strings.h"
 #include "installer/distribution/SelfExtractor.h"
 #include "installer/registry/RegistryRoutines.h"

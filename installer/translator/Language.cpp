@@ -9,7 +9,7 @@
 #include "installer/translator/TextCompare.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/Format.h"
-#include "platform/runtime/LegacyText.h"
+#include "platform/codepage/LegacyCodePage.h"
 #include "platform/runtime/Text.h"
 
 namespace installer {

@@ -2,50 +2,18 @@
 
 #include <algorithm>
 
+#include "platform/runtime/LegacyText.h"
+#include "platform/runtime/PathCase.h"
+#include "platform/runtime/Text.h"
+
 namespace platform {
-namespace {
-
-// The install library is a module of its own, loaded without the run-time
-// library (and Qt), so its few text routines stay here.
-std::string TrimBlanks(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-               return lower(x) == lower(y);
-           });
-}
-
-// The lines of a text with CR LF, LF or CR ends.
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(line);
-            line.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            line += c;
-        }
-    }
-    if (!line.empty()) lines.push_back(line);
-    return lines;
-}
-
-}  // namespace
 
 std::optional<EngineConfig> EngineConfig::Parse(const std::string& text) {
     if (text.find('\0') != std::string::npos) return std::nullopt;
     std::string body = text;
     if (body.rfind("\xEF\xBB\xBF", 0) == 0) body.erase(0, 3);
     EngineConfig config;
-    for (const std::string& raw : SplitLines(body)) {
+    for (const std::string& raw : SplitTextLines(body)) {
         const std::string line = TrimBlanks(raw);
         const bool comment = line.empty() || line[0] == ';';
         if (!comment && line.front() == '[') {
@@ -85,7 +53,7 @@ std::string EngineConfig::Text() const {
 
 EngineConfig::Section* EngineConfig::find(const std::string& name) {
     for (Section& section : sections_)
-        if (SameIgnoringCase(section.name, name)) return &section;
+        if (SameNameIgnoringCase(section.name, name)) return &section;
     return nullptr;
 }
 
@@ -95,7 +63,7 @@ const EngineConfig::Section* EngineConfig::find(const std::string& name) const {
 
 const EngineConfig::Line* EngineConfig::findSetting(const Section& section, const std::string& name) {
     for (const Line& line : section.lines)
-        if (line.setting && SameIgnoringCase(line.name, name)) return &line;
+        if (line.setting && SameNameIgnoringCase(line.name, name)) return &line;
     return nullptr;
 }
 

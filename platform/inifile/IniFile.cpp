@@ -28,7 +28,7 @@ struct Document {
 
 std::string decode(const Document& doc, const std::string& bytes) {
     const TextEncoding encoding = doc.encoding == Encoding::Cp1252 ? TextEncoding::LegacyCodePage : TextEncoding::Utf8;
-    return DecodeText(bytes, encoding, "windows-1252");
+    return DecodeText(bytes, encoding);
 }
 
 // A new text in the file's own encoding; one the file's code page cannot

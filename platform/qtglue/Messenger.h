@@ -6,17 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/MessageKinds.h"
+
 namespace platform {
-
-enum class MsgIcon { None, Information, Warning, Error, Question };
-
-// Buttons as a set of flags; answers as the class library's modal results.
-enum MsgButtons : int {
-    mbOK = 1, mbCancel = 2, mbYes = 4, mbNo = 8, mbAbort = 16, mbRetry = 32, mbIgnore = 64,
-    mbOKCancel = mbOK | mbCancel, mbYesNo = mbYes | mbNo, mbYesNoCancel = mbYes | mbNo | mbCancel,
-    mbRetryCancel = mbRetry | mbCancel, mbAbortRetryIgnore = mbAbort | mbRetry | mbIgnore,
-};
-enum ModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7 };
 
 class Messenger {
 public:

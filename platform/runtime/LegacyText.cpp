@@ -1,9 +1,5 @@
 #include "platform/runtime/LegacyText.h"
 
-#include <QByteArray>
-#include <QString>
-#include <QStringDecoder>
-
 #include "platform/runtime/Codepage.h"
 
 namespace platform {
@@ -12,14 +8,31 @@ namespace {
 
 bool StartsWith(std::string_view bytes, std::string_view prefix) { return bytes.substr(0, prefix.size()) == prefix; }
 
-std::string Decode(QStringDecoder& decoder, std::string_view bytes) {
-    QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    return text.toStdString();
-}
-
-bool IsWindows1252(const std::string& name) {
-    return QString::fromStdString(name).compare("windows-1252", Qt::CaseInsensitive) == 0 ||
-           QString::fromStdString(name).compare("cp1252", Qt::CaseInsensitive) == 0;
+// UTF-16 as the toolkit's stateless decoder reads it, so that files read the
+// same whichever layer decodes them: a leading BOM dropped, a lone surrogate
+// as '?', a final odd byte as U+FFFD (unless it is the only byte).
+std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
+    auto unit = [&](std::size_t i) -> char16_t {
+        const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+        return bigEndian ? static_cast<char16_t>(a << 8 | b) : static_cast<char16_t>(b << 8 | a);
+    };
+    auto isHigh = [](char16_t u) { return u >= 0xD800 && u < 0xDC00; };
+    auto isLow = [](char16_t u) { return u >= 0xDC00 && u < 0xE000; };
+    std::string out;
+    std::size_t i = bytes.size() >= 2 && unit(0) == 0xFEFF ? 2 : 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        const char16_t u = unit(i);
+        if (isHigh(u) && i + 3 < bytes.size() && isLow(unit(i + 2))) {
+            AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (unit(i + 2) - 0xDC00));
+            i += 2;
+        } else if (isHigh(u) || isLow(u)) {
+            out += '?';
+        } else {
+            AppendUtf8(out, u);
+        }
+    }
+    if (i < bytes.size() && bytes.size() > 1) AppendUtf8(out, 0xFFFD);
+    return out;
 }
 
 }  // namespace
@@ -42,32 +55,20 @@ std::size_t BomSize(TextEncoding encoding) {
     return 0;
 }
 
-std::string DecodeText(std::string_view bytes, TextEncoding encoding, const std::string& legacyCodePage) {
-    const auto flags = QStringConverter::Flag::Stateless;
+std::string DecodeText(std::string_view bytes, TextEncoding encoding) {
     switch (encoding) {
         case TextEncoding::Utf8:
         case TextEncoding::Utf8Bom: return std::string(bytes);
-        case TextEncoding::Utf16LE: {
-            QStringDecoder d(QStringConverter::Utf16LE, flags);
-            return Decode(d, bytes);
-        }
-        case TextEncoding::Utf16BE: {
-            QStringDecoder d(QStringConverter::Utf16BE, flags);
-            return Decode(d, bytes);
-        }
+        case TextEncoding::Utf16LE: return DecodeUtf16(bytes, false);
+        case TextEncoding::Utf16BE: return DecodeUtf16(bytes, true);
         case TextEncoding::LegacyCodePage: break;
     }
-    if (IsWindows1252(legacyCodePage)) return Cp1252ToUtf8(std::string(bytes));
-    QStringDecoder legacy(legacyCodePage.c_str(), flags);
-    // Every code page we name is known to the toolkit; fall back to the
-    // Windows Latin page rather than lose the file.
-    if (!legacy.isValid()) return Cp1252ToUtf8(std::string(bytes));
-    return Decode(legacy, bytes);
+    return Cp1252ToUtf8(std::string(bytes));
 }
 
-std::string DecodeLegacyText(const std::string& bytes, const std::string& legacyCodePage) {
+std::string DecodeLegacyText(const std::string& bytes) {
     const TextEncoding encoding = DetectTextEncoding(bytes);
-    return DecodeText(std::string_view(bytes).substr(BomSize(encoding)), encoding, legacyCodePage);
+    return DecodeText(std::string_view(bytes).substr(BomSize(encoding)), encoding);
 }
 
 std::vector<std::string> SplitTextLines(std::string_view text) {

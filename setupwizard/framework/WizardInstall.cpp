@@ -1,6 +1,6 @@
 #include "setupwizard/framework/WizardInstall.h"
 
-#include "installer/archive/TmslCompress.h"
+#include "installer/compressor/TmslCompress.h"
 #include "installer/components/EngineContext.h"
 #include "installer/components/InstallRoot.h"
 #include "installer/links/LinkLists.h"

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "installer/archive/TmslCompress.h"
+#include "installer/archive/ArchiveCodec.h"
 #include "platform/runtime/Exception.h"
 #include "platform/sysroot/DateTime.h"
 #include "platform/sysroot/SystemRoot.h"
@@ -74,7 +74,29 @@ std::string DateText(double date) {
     return buf;
 }
 
-void List(TTmslCompress& c) {
+// The codec with the tool's answers to its hooks: a missing disk of an
+// extract is reported (not waited for), every disk of a span goes into the
+// one folder, and an aborted run is noted.
+class ToolArchive : public ArchiveCodec {
+public:
+    using ArchiveCodec::ArchiveCodec;
+    enum class Disks { Refused, Reported, SameFolder };
+    Disks disks = Disks::Refused;
+    bool aborted = false;
+
+protected:
+    bool Handles(ArchiveEvent event) const override {
+        return event == ArchiveEvent::Aborted || (event == ArchiveEvent::NewDisk && disks != Disks::Refused);
+    }
+    void Notify(ArchiveEvent event) override {
+        if (event == ArchiveEvent::Aborted) aborted = true;
+    }
+    void NewDisk(int disk, std::string& folder) override {
+        if (disks == Disks::Reported) std::cerr << "disk " << disk << " is missing in " << folder << "\n";
+    }
+};
+
+void List(ArchiveCodec& c) {
     int count = c.Count();
     std::cout << "members " << count << "\nspanned " << (c.Headers().Spanned ? 1 : 0) << "\n";
     for (int i = 0; i < count; ++i) {
@@ -94,7 +116,7 @@ int Run(const std::string& command, Args& args) {
         root = std::make_unique<platform::ScopedSystemRoot>(args.options["root"]);
         host = MakeSysrootArchiveHost();
     }
-    TTmslCompress c(host);
+    ToolArchive c(host);
     if (args.positional.empty()) return Usage();
     c.SetCompressedFile(args.positional[0]);
     if (args.options.count("offset")) {
@@ -148,15 +170,11 @@ int Run(const std::string& command, Args& args) {
         std::vector<std::string> members(args.positional.begin() + 2, args.positional.end());
         if (members.empty())
             for (int i = 0; i < c.Count(); ++i) members.push_back(c.Headers().FileHeaders(i).FileName);
-        c.OnNewDisk = [](TTmslCompress&, int n, std::string& path) {
-            std::cerr << "disk " << n << " is missing in " << path << "\n";
-        };
-        bool aborted = false;
-        c.OnAborted = [&](TTmslCompress&) { aborted = true; };
+        c.disks = ToolArchive::Disks::Reported;
         c.SetFilesToProcess(members);
         c.Extract();
-        if (aborted) std::cerr << "arctool: aborted\n";
-        return aborted ? 1 : 0;
+        if (c.aborted) std::cerr << "arctool: aborted\n";
+        return c.aborted ? 1 : 0;
     }
     if (command == "span") {
         if (args.positional.size() != 2) return Usage();
@@ -167,7 +185,7 @@ int Run(const std::string& command, Args& args) {
         }
         std::string name = args.options.count("name") ? args.options["name"] : platform::ExtractFileName(args.positional[0]);
         // Every disk file goes into the same folder; their extensions differ.
-        c.OnNewDisk = [](TTmslCompress&, int, std::string&) {};
+        c.disks = ToolArchive::Disks::SameFolder;
         c.SpanToDisks(args.positional[1], platform::ChangeFileExt(name, ".1"));
         return 0;
     }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "installer/archive/TmslCompress.h"
+#include "installer/archive/ArchiveCodec.h"
 #include "platform/runtime/Exception.h"
 #include "testkit/files/FuzzScratch.h"
 
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::ofstream out(archive, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    installer::TTmslCompress c(installer::MakeHostPathArchiveHost());
+    installer::ArchiveCodec c(installer::MakeHostPathArchiveHost());
     c.SetCompressedFile(archive);
     c.ExtractDirectory = (dir / "out").string();
     try {

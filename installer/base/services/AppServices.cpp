@@ -1,6 +1,7 @@
 #include "installer/base/services/AppServices.h"
 
 #include "platform/qtglue/EventLoop.h"
+#include "platform/qtglue/Messenger.h"
 
 namespace installer {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/qtglue/Messenger.h"
+#include "platform/runtime/MessageKinds.h"
 
 namespace installer {
 

@@ -6,6 +6,7 @@
 
 #include "platform/hostio/HostIo.h"
 #include "platform/qtglue/EventLoop.h"
+#include "platform/qtglue/Messenger.h"
 #include "platform/sysroot/SystemRoot.h"
 
 namespace installer {

@@ -12,16 +12,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "platform/idapinst/EngineConfig.h"
 #include "platform/modules/ModuleHost.h"
+#include "platform/runtime/Count.h"
 
 #define IDAPINST_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -88,18 +87,6 @@ bool WriteAtomically(const char* windowsPath, const std::string& text) {
     return ok;
 }
 
-// A count from 0 to INT32_MAX - 1 (one more still fits); anything else,
-// out-of-range numbers included, is no count and starts again at 0. This
-// module links no runtime library, hence its own reading.
-std::int32_t ParseUseCount(const char* text) {
-    std::string_view digits(text);
-    while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t')) digits.remove_prefix(1);
-    std::int32_t count = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), count);
-    if (error != std::errc() || end != digits.data() + digits.size() || count < 0 || count == INT32_MAX) return 0;
-    return count;
-}
-
 }  // namespace
 
 IDAPINST_EXPORT void VorelAttachHost(const VorelModuleHost* attached) { host = attached; }
@@ -149,6 +136,6 @@ IDAPINST_EXPORT void IncrementIDAPIUseCount() {
     if (!host) return;
     char buffer[64];
     std::int32_t count = 0;
-    if (host->ReadMachineString(kEngineKey, "UseCount", buffer, sizeof buffer) >= 0) count = ParseUseCount(buffer);
+    if (host->ReadMachineString(kEngineKey, "UseCount", buffer, sizeof buffer) >= 0) count = platform::ParseCount(buffer).value_or(0);
     host->WriteMachineString(kEngineKey, "UseCount", std::to_string(count + 1).c_str());
 }

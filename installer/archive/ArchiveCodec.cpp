@@ -1,4 +1,4 @@
-#include "installer/archive/TmslCompress.h"
+#include "installer/archive/ArchiveCodec.h"
 
 #include <algorithm>
 #include <atomic>
@@ -14,8 +14,6 @@
 #include "installer/archive/ArchivePath.h"
 #include "installer/archive/PackedMember.h"
 #include "installer/archive/ZlibMember.h"
-#include "installer/base/services/AppServices.h"
-#include "installer/translator/Translator.h"
 #include "platform/hostio/PendingFile.h"
 #include "platform/runtime/PathCase.h"
 #include "platform/runtime/Text.h"
@@ -25,15 +23,13 @@
 
 namespace installer {
 
-namespace text = archive_text;
-
 namespace {
 constexpr std::size_t kCopyBlock = 8192;
 constexpr std::size_t kSpanChunk = 8192;
 constexpr std::size_t kWriteBuffer = 256 * 1024;
 static_assert(kInflateOutBuffer <= kWriteBuffer, "one inflated piece always fits the write buffer");
 
-platform::PendingFile::Publish PublishFor(const TTmslCompress::MemberDestination& dest) {
+platform::PendingFile::Publish PublishFor(const ArchiveCodec::MemberDestination& dest) {
     return dest.entry.exists ? platform::PendingFile::Publish::Replace : platform::PendingFile::Publish::OnlyNew;
 }
 
@@ -42,10 +38,6 @@ bool SetFileDate(HostFile& file, double date) {
     return platform::IsValidDateTime(date) && file.SetModifiedMs(platform::DateTimeToUnixMs(date));
 }
 }  // namespace
-
-void RaiseCompress(const char* message, const platform::FormatArgs& args) {
-    throw ETmslCompress(TranslateFmt(message, args));
-}
 
 int ZlibLevel(TCompressionLevel level) {
     switch (level) {
@@ -64,9 +56,9 @@ std::uint8_t Percent(std::int64_t part, std::int64_t whole) {
     return p > 255 ? 255 : static_cast<std::uint8_t>(p);
 }
 
-TTmslCompress::TTmslCompress(std::shared_ptr<ArchiveHost> host) : host_(std::move(host)) {}
+ArchiveCodec::ArchiveCodec(std::shared_ptr<ArchiveHost> host) : host_(std::move(host)) {}
 
-void TTmslCompress::SetCompressedFile(const std::string& name) {
+void ArchiveCodec::SetCompressedFile(const std::string& name) {
     if (platform::SameNameIgnoringCase(name, compressedFile_)) return;
     if (!platform::SameNameIgnoringCase(platform::ChangeFileExt(name, ".1"),
                                         platform::ChangeFileExt(compressedFile_, ".1"))) {
@@ -77,17 +69,17 @@ void TTmslCompress::SetCompressedFile(const std::string& name) {
     compressedFile_ = name;
 }
 
-void TTmslCompress::SetFilesToProcess(std::vector<std::string> files) {
+void ArchiveCodec::SetFilesToProcess(std::vector<std::string> files) {
     std::erase_if(files, [](const std::string& s) { return platform::IsBlank(s); });
     filesToProcess_ = std::move(files);
 }
 
 // ---- headers -------------------------------------------------------------
 
-void TTmslCompress::ReadHeaders() {
+void ArchiveCodec::ReadHeaders() {
     HostFile file;
     const bool opened = host_->OpenFile(file, compressedFile_, HostFile::Mode::Read);
-    if (!opened) RaiseCompress(text::kCannotOpenArchive, {compressedFile_});
+    if (!opened) RaiseArchive(ArchiveErrorKind::CannotOpenArchive, compressedFile_);
     loaded_ = false;
     ClearIdTable();
     headers_.ReadFromStream(file, Offset);
@@ -95,11 +87,11 @@ void TTmslCompress::ReadHeaders() {
     loaded_ = true;
 }
 
-void TTmslCompress::LoadHeadersWhenNeeded() {
+void ArchiveCodec::LoadHeadersWhenNeeded() {
     if (!loaded_) ReadHeaders();
 }
 
-void TTmslCompress::IndexIds() {
+void ArchiveCodec::IndexIds() {
     static_assert(std::tuple_size_v<decltype(idTable_)> == kFileIdTableSize);
     for (int i = 0; i < headers_.Count(); ++i) {
         std::int32_t id = headers_.FileHeaders(i).FileID;
@@ -107,20 +99,20 @@ void TTmslCompress::IndexIds() {
     }
 }
 
-int TTmslCompress::Count() {
+int ArchiveCodec::Count() {
     if (!loaded_ && lastOperation_ != TOperation::Compress) ReadHeaders();
     return headers_.Count();
 }
 
-void TTmslCompress::GetFileStats(int index, TlzhFileStats& stats) {
+void ArchiveCodec::GetFileStats(int index, TlzhFileStats& stats) {
     int count = Count();
-    if (index < 0 || index >= count) RaiseCompress(text::kNoStats, {index});
+    if (index < 0 || index >= count) RaiseArchive(ArchiveErrorKind::NoStats, index);
     ResetTotals();
     FillStats(headers_.FileHeaders(index));
     stats = stats_;
 }
 
-int TTmslCompress::IndexOfID(int fileId) {
+int ArchiveCodec::IndexOfID(int fileId) {
     LoadHeadersWhenNeeded();
     if (fileId < 0 || fileId >= kFileIdTableSize) return 0;
     const int index = idTable_[static_cast<std::size_t>(fileId)];
@@ -130,7 +122,7 @@ int TTmslCompress::IndexOfID(int fileId) {
 
 // ---- progress ------------------------------------------------------------
 
-void TTmslCompress::ResetTotals() {
+void ArchiveCodec::ResetTotals() {
     stats_.TotalBytesDone = 0;
     stats_.TotalPercent = 0;
     stats_.Finished = false;
@@ -144,7 +136,7 @@ void TTmslCompress::ResetTotals() {
     stats_.TotalRatio = Percent(packed, unpacked);
 }
 
-void TTmslCompress::FillStats(const TFileHeader& header) {
+void ArchiveCodec::FillStats(const TFileHeader& header) {
     stats_.FileName = header.FileName;
     stats_.UnpackedSize = header.UnpackedSize;
     stats_.PackedSize = header.PackedSize;
@@ -155,38 +147,37 @@ void TTmslCompress::FillStats(const TFileHeader& header) {
     stats_.Header = header;
 }
 
-void TTmslCompress::CheckAbort() {
-    if (Abort) throw EtcAborted(TranslateString(text::kAborted));
+void ArchiveCodec::CheckAbort() {
+    if (Abort) RaiseArchive(ArchiveErrorKind::Aborted);
 }
 
-void TTmslCompress::Fire(const TlzhFileStatsEvent& event) {
-    if (!event) return;
+void ArchiveCodec::Fire(ArchiveEvent event) {
+    if (!Handles(event)) return;
     Disturbed();
-    event(*this, stats_);
+    Notify(event);
 }
 
 // Long loops let the user interface breathe after every buffer, so that a
 // Cancel button can set Abort.
-void TTmslCompress::ProcessPendingMessages() {
+void ArchiveCodec::ProcessPendingMessages() {
     Disturbed();
-    Services().ProcessMessages();
+    Poll();
 }
 
-// Code other than ours is about to run and may change the folders we write.
-void TTmslCompress::Disturbed() {
+void ArchiveCodec::Disturbed() {
     folder_.Disturbed();
     copyFolder_.Disturbed();
 }
 
-void TTmslCompress::ReportBytes(std::int64_t bytes, std::int64_t fileWhole, std::int64_t totalWhole) {
+void ArchiveCodec::ReportBytes(std::int64_t bytes, std::int64_t fileWhole, std::int64_t totalWhole) {
     stats_.FileBytesDone += bytes;
     stats_.TotalBytesDone += bytes;
     stats_.FilePercent = Percent(stats_.FileBytesDone, fileWhole);
     stats_.TotalPercent = Percent(stats_.TotalBytesDone, totalWhole);
-    Fire(OnStatus);
+    Fire(ArchiveEvent::Status);
 }
 
-void TTmslCompress::ReportCompressStatus(std::int64_t sourcePosition, std::int64_t archiveSize) {
+void ArchiveCodec::ReportCompressStatus(std::int64_t sourcePosition, std::int64_t archiveSize) {
     CheckAbort();
     ProcessPendingMessages();
     // Bytes done are the source bytes consumed so far, so a finished member
@@ -196,18 +187,21 @@ void TTmslCompress::ReportCompressStatus(std::int64_t sourcePosition, std::int64
     ReportBytes(step, stats_.UnpackedSize, stats_.TotalUnpackedSize);
 }
 
-void TTmslCompress::DiskFull() {
-    if (!OnFullDisk) throw EtcDiskFull(TranslateString(text::kDiskFull));
-    Disturbed();
-    OnFullDisk(*this);
-}
+void ArchiveCodec::DiskFull() { RaiseArchive(ArchiveErrorKind::DiskFull); }
 
-void TTmslCompress::RunOperation(const std::function<void()>& body) {
+void ArchiveCodec::RunOperation(const std::function<void()>& body) {
     try {
         body();
+    } catch (const ArchiveError& e) {
+        operation_ = TOperation::None;
+        if (e.Kind() != ArchiveErrorKind::Aborted) {
+            Abort = true;
+            throw;
+        }
+        if (Handles(ArchiveEvent::Aborted)) Notify(ArchiveEvent::Aborted);
     } catch (const EtcAborted&) {
         operation_ = TOperation::None;
-        if (OnAborted) OnAborted(*this);
+        if (Handles(ArchiveEvent::Aborted)) Notify(ArchiveEvent::Aborted);
     } catch (const platform::EAbort&) {
         operation_ = TOperation::None;
     } catch (...) {
@@ -220,11 +214,11 @@ void TTmslCompress::RunOperation(const std::function<void()>& body) {
 
 // ---- compress ------------------------------------------------------------
 
-void TTmslCompress::Compress(bool addOnly, int fileId) {
+void ArchiveCodec::Compress(bool addOnly, int fileId) {
     RunOperation([&] { DoCompress(addOnly, fileId); });
 }
 
-void TTmslCompress::DoCompress(bool addOnly, int fileId) {
+void ArchiveCodec::DoCompress(bool addOnly, int fileId) {
     Abort = false;
     operation_ = lastOperation_ = TOperation::Compress;
     headers_.Spanned = false;
@@ -244,7 +238,7 @@ void TTmslCompress::DoCompress(bool addOnly, int fileId) {
                 created = true;
                 headers_.ReadFromStream(archive, 0);
                 // Members cannot be added to a set of disks.
-                if (headers_.Spanned) RaiseCompress(text::kCannotCreate, {compressedFile_});
+                if (headers_.Spanned) RaiseArchive(ArchiveErrorKind::CannotCreate, compressedFile_);
                 IndexIds();
                 headers_.AddFiles(filesToProcess_, true, *host_);
             }
@@ -255,7 +249,7 @@ void TTmslCompress::DoCompress(bool addOnly, int fileId) {
     } catch (const platform::Exception& e) {
         if (dynamic_cast<const ETmslCompress*>(&e)) throw;
     }
-    if (!created) RaiseCompress(text::kCannotCreate, {compressedFile_});
+    if (!created) RaiseArchive(ArchiveErrorKind::CannotCreate, compressedFile_);
 
     headers_.WriteToStream(archive);
     archive.SeekEnd();
@@ -272,7 +266,7 @@ void TTmslCompress::DoCompress(bool addOnly, int fileId) {
 // progress reports and abort checks of packing on one thread, so that the
 // archive holds the same bytes whatever the number of threads. Workers run
 // ahead of the writer by a bounded number of source bytes.
-void TTmslCompress::PackMembers(HostFile& archive, int fileId) {
+void ArchiveCodec::PackMembers(HostFile& archive, int fileId) {
     std::vector<int> toPack;
     for (int i = 0; i < headers_.Count(); ++i)
         if (!headers_.FileHeaders(i).FromArchive) toPack.push_back(i);
@@ -352,24 +346,24 @@ void TTmslCompress::PackMembers(HostFile& archive, int fileId) {
     }
 }
 
-void TTmslCompress::WriteMember(HostFile& archive, int index, int fileId, PackedMember& job) {
+void ArchiveCodec::WriteMember(HostFile& archive, int index, int fileId, PackedMember& job) {
     currentMember_ = index;
     TFileHeader& header = headers_.FileHeaders(index);
-    if (!job.opened) RaiseCompress(text::kCannotOpenFile, {header.FileName});
+    if (!job.opened) RaiseArchive(ArchiveErrorKind::CannotOpenFile, header.FileName);
 
     auto writeHeader = [&](std::int64_t at) {
         FileHeaderBytes bytes;
         if (!archive.Seek(at) || !header.Encode(bytes) || archive.Write(bytes.data(), bytes.size()) != bytes.size())
-            RaiseCompress(text::kCannotWriteHeaders);
+            RaiseArchive(ArchiveErrorKind::CannotWriteHeaders);
     };
     std::int64_t headerPos = archive.Position();
-    if (headerPos + kFileHeaderSize > kMaxArchiveBytes) RaiseCompress(text::kArchiveTooLarge, {compressedFile_});
+    if (headerPos + kFileHeaderSize > kMaxArchiveBytes) RaiseArchive(ArchiveErrorKind::ArchiveTooLarge, compressedFile_);
     writeHeader(headerPos);
     header.DataStart = static_cast<std::int32_t>(archive.Position());
 
     FillStats(header);
     stats_.PackedSize = 0;
-    Fire(OnBeforeAdding);
+    Fire(ArchiveEvent::BeforeAdding);
 
     std::int64_t sourcePos = 0;
     PackedPiece piece;
@@ -385,16 +379,16 @@ void TTmslCompress::WriteMember(HostFile& archive, int index, int fileId, Packed
         sourcePos = piece.sourceBytes;
         const std::size_t count = piece.bytes.size();
         if (archive.Position() + static_cast<std::int64_t>(count) > kMaxArchiveBytes)
-            RaiseCompress(text::kArchiveTooLarge, {compressedFile_});
+            RaiseArchive(ArchiveErrorKind::ArchiveTooLarge, compressedFile_);
         if (archive.Write(piece.bytes.data(), count) != count) {
             DiskFull();
-            throw EtcDiskFull(TranslateString(text::kDiskFull));  // a member cut short would corrupt the archive
+            RaiseArchive(ArchiveErrorKind::DiskFull);  // a member cut short would corrupt the archive
         }
         // Data is only ever appended, so the position is the archive's size.
         if (!piece.last) ReportCompressStatus(sourcePos, archive.Position());
     }
     // A source that changed size since it was listed is stored as it was read.
-    if (sourcePos > kMaxArchiveBytes) RaiseCompress(text::kFileTooLarge, {header.FileName});
+    if (sourcePos > kMaxArchiveBytes) RaiseArchive(ArchiveErrorKind::FileTooLarge, header.FileName);
     header.UnpackedSize = static_cast<std::int32_t>(sourcePos);
     stats_.UnpackedSize = sourcePos;
 
@@ -414,20 +408,20 @@ void TTmslCompress::WriteMember(HostFile& archive, int index, int fileId, Packed
     writeHeader(headerPos);
     archive.Seek(end);
     stats_.Header = header;
-    Fire(OnAfterAdding);
+    Fire(ArchiveEvent::AfterAdding);
 }
 
 // ---- disks -----------------------------------------------------------------
 
-HostFile TTmslCompress::OpenDisk(int disk, HostFile::Mode mode, std::string& path) {
+HostFile ArchiveCodec::OpenDisk(int disk, HostFile::Mode mode, std::string& path) {
     for (int attempt = 0; attempt < 4; ++attempt) {
         if (headers_.Spanned) path = platform::ChangeFileExt(path, "." + std::to_string(disk));
         if (!host_->Exists(path)) {
-            if (!OnNewDisk) RaiseCompress(text::kWrongDisk, {disk});
+            if (!Handles(ArchiveEvent::NewDisk)) RaiseArchive(ArchiveErrorKind::WrongDisk, disk);
             std::string dir = platform::ExtractFileDir(path);
             while (dir.size() > 1 && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
             Disturbed();
-            OnNewDisk(*this, disk, dir);
+            NewDisk(disk, dir);
             // A Cancel in the disk prompt ends the operation instead of asking again.
             CheckAbort();
             path = ArchiveJoin(dir, platform::ExtractFileName(path));
@@ -435,17 +429,17 @@ HostFile TTmslCompress::OpenDisk(int disk, HostFile::Mode mode, std::string& pat
         if (host_->Exists(path)) {
             HostFile file;
             const bool opened = host_->OpenFile(file, path, mode);
-            if (!opened) RaiseCompress(text::kCannotOpenArchive, {path});
+            if (!opened) RaiseArchive(ArchiveErrorKind::CannotOpenArchive, path);
             currentDisk_ = disk;
             return file;
         }
     }
-    RaiseCompress(text::kCannotOpenArchive, {path});
+    RaiseArchive(ArchiveErrorKind::CannotOpenArchive, path);
 }
 
 // ---- extract ---------------------------------------------------------------
 
-void TTmslCompress::Extract() {
+void ArchiveCodec::Extract() {
     // What one Extract keeps between members ends with it, also on error.
     auto finish = [&] {
         openArchive_.Close();
@@ -468,7 +462,7 @@ void TTmslCompress::Extract() {
 // The folder members go into, opened once for all members of one Extract;
 // a handler that changes ExtractDirectory moves us to the new folder. With
 // create, missing folders are made and the path is walked again.
-void TTmslCompress::UseExtractFolder(bool create) {
+void ArchiveCodec::UseExtractFolder(bool create) {
     if (!create && folder_.IsOpen() && folderPath_ == ExtractDirectory) return;
     folder_.Close();
     folderPath_ = ExtractDirectory;
@@ -482,7 +476,7 @@ void TTmslCompress::UseExtractFolder(bool create) {
 
 // A folder whose drive has no known capacity keeps having none for the rest
 // of the Extract; a known one is asked again for every member as it fills.
-std::optional<std::int64_t> TTmslCompress::SpaceLeftFor(const std::string& destination) {
+std::optional<std::int64_t> ArchiveCodec::SpaceLeftFor(const std::string& destination) {
     if (unlimitedFolder_ && *unlimitedFolder_ == ExtractDirectory) return std::nullopt;
     std::optional<std::int64_t> room;
     try {
@@ -494,7 +488,7 @@ std::optional<std::int64_t> TTmslCompress::SpaceLeftFor(const std::string& desti
     return room;
 }
 
-void TTmslCompress::DoExtract() {
+void ArchiveCodec::DoExtract() {
     Abort = false;
     operation_ = lastOperation_ = TOperation::Extract;
     LoadHeadersWhenNeeded();
@@ -514,9 +508,9 @@ void TTmslCompress::DoExtract() {
 
 // Reads a member's data, never past its last byte: to the end of each disk
 // file of a spanned archive, then on from the start of the next disk.
-class TTmslCompress::MemberSource {
+class ArchiveCodec::MemberSource {
 public:
-    MemberSource(TTmslCompress& owner, const TFileHeader& header) : owner_(owner) {
+    MemberSource(ArchiveCodec& owner, const TFileHeader& header) : owner_(owner) {
         // An unspanned archive stays open from one member to the next.
         const int firstDisk = header.FirstDisk == 0 ? 1 : header.FirstDisk;
         path_ = owner_.compressedFile_;
@@ -556,7 +550,7 @@ public:
     }
 
 private:
-    TTmslCompress& owner_;
+    ArchiveCodec& owner_;
     HostFile archive_;
     std::string path_;
     std::int64_t pos_ = 0, lastPos_ = 0;
@@ -568,12 +562,12 @@ private:
 // a MemberSource reads its stored data, following the disks of a spanned
 // archive; WriteAndPublish inflates it into a temporary file beside the
 // destination and renames that over the destination only when complete.
-void TTmslCompress::ExtractMember(const std::string& entry) {
+void ArchiveCodec::ExtractMember(const std::string& entry) {
     TFileHeader header;
     MemberDestination dest;
     if (!LocateMember(entry, header, dest, false)) {
         stats_.Finished = true;
-        Fire(OnStatus);
+        Fire(ArchiveEvent::Status);
         DestinationName.clear();
         return;
     }
@@ -582,26 +576,26 @@ void TTmslCompress::ExtractMember(const std::string& entry) {
     DestinationName.clear();
 }
 
-bool TTmslCompress::LocateMember(const std::string& entry, TFileHeader& header, MemberDestination& dest, bool ahead) {
+bool ArchiveCodec::LocateMember(const std::string& entry, TFileHeader& header, MemberDestination& dest, bool ahead) {
     // Ahead of its turn, no handler that could decide about the member is
     // assigned, and the stats still belong to the member being reported.
-    assert(!ahead || (!OnBeforeExtracting && !OnReplace));
+    assert(!ahead || (!Handles(ArchiveEvent::BeforeExtracting) && !Handles(ArchiveEvent::Replace)));
     SkipFile = false;
     std::string wanted = EntryPath(entry);
     auto found = nameIndex_.find(platform::AsciiLower(wanted));
-    if (found == nameIndex_.end()) RaiseCompress(text::kNotFound, {entry, compressedFile_});
+    if (found == nameIndex_.end()) RaiseArchive(ArchiveErrorKind::NotFound, entry, compressedFile_);
     currentMember_ = found->second;
     header = headers_.FileHeaders(currentMember_);
 
     if (!ahead) FillStats(header);
     if (platform::IsBlank(DestinationName)) DestinationName = platform::ExtractFileName(header.FileName);
-    Fire(OnBeforeExtracting);
+    Fire(ArchiveEvent::BeforeExtracting);
 
     // The member's name only picks the file name; the folder is ours. A
     // handler may rename the destination, so it is located again after one.
     auto locate = [&] {
         DestinationName = platform::ExtractFileName(DestinationName);
-        if (!host_->AcceptsFileName(DestinationName)) RaiseCompress(text::kBadMemberName, {header.FileName});
+        if (!host_->AcceptsFileName(DestinationName)) RaiseArchive(ArchiveErrorKind::BadMemberName, header.FileName);
         dest.path = ArchiveJoin(ExtractDirectory, DestinationName);
         UseExtractFolder(false);
         dest.entry = folder_.Lookup(DestinationName);
@@ -610,9 +604,9 @@ bool TTmslCompress::LocateMember(const std::string& entry, TFileHeader& header, 
     if (dest.entry.exists) {
         int decision = CompareHeaderForOverwrite(*host_, header.Version, ArchiveJoin(ExtractDirectory, dest.entry.name),
                                                  Overwrite, header.FileDate);
-        if (decision == kOverwriteFailed) RaiseCompress(text::kCompareFailed);
+        if (decision == kOverwriteFailed) RaiseArchive(ArchiveErrorKind::CompareFailed);
         if (decision == kOverwriteSame || decision == kOverwriteKeep) return false;
-        Fire(OnReplace);
+        Fire(ArchiveEvent::Replace);
         locate();
     }
     return !SkipFile;
@@ -622,7 +616,7 @@ bool TTmslCompress::LocateMember(const std::string& entry, TFileHeader& header, 
 
 // A temporary file beside the destination. With mayReopen, a folder that
 // is not open, or has gone since it was opened, is walked again.
-bool TTmslCompress::CreatePending(MemberDestination& dest, platform::PendingFile& pending, bool mayReopen) {
+bool ArchiveCodec::CreatePending(MemberDestination& dest, platform::PendingFile& pending, bool mayReopen) {
     const std::string name = platform::ExtractFileName(dest.path);
     try {
         if (!folder_.IsOpen()) {
@@ -641,10 +635,10 @@ bool TTmslCompress::CreatePending(MemberDestination& dest, platform::PendingFile
 }
 
 
-void TTmslCompress::WriteAndPublish(const TFileHeader& header, MemberDestination& dest, MemberSource& source) {
+void ArchiveCodec::WriteAndPublish(const TFileHeader& header, MemberDestination& dest, MemberSource& source) {
     // Stage 1: a temporary file beside the destination.
     platform::PendingFile pending(folder_);
-    if (!CreatePending(dest, pending, true)) RaiseCompress(text::kCannotCreate, {dest.path});
+    if (!CreatePending(dest, pending, true)) RaiseArchive(ArchiveErrorKind::CannotCreate, dest.path);
 
     // Stage 2: the data inflated into it. Output buffers are gathered and
     // written in larger pieces; a short write counts against the bytes
@@ -685,9 +679,9 @@ void TTmslCompress::WriteAndPublish(const TFileHeader& header, MemberDestination
     source.Finish();
 
     stats_.Finished = true;
-    Fire(OnStatus);
-    if (written != header.UnpackedSize) RaiseCompress(text::kSizeMismatch, {header.FileName});
-    if (!SetFileDate(target, header.FileDate)) RaiseCompress(text::kCannotSetDate);
+    Fire(ArchiveEvent::Status);
+    if (written != header.UnpackedSize) RaiseArchive(ArchiveErrorKind::SizeMismatch, header.FileName);
+    if (!SetFileDate(target, header.FileDate)) RaiseArchive(ArchiveErrorKind::CannotSetDate);
     target.MarkExecutableWhenProgram(head.data(), headLength);
 
     Publish(header, dest, pending);
@@ -695,7 +689,7 @@ void TTmslCompress::WriteAndPublish(const TFileHeader& header, MemberDestination
 
 // Stage 3: published. A name that was free when looked up is taken only
 // while still free.
-void TTmslCompress::Publish(const TFileHeader& header, const MemberDestination& dest, platform::PendingFile& pending) {
+void ArchiveCodec::Publish(const TFileHeader& header, const MemberDestination& dest, platform::PendingFile& pending) {
     using platform::PendingFile;
     auto committed = pending.Commit(dest.entry.exists ? PendingFile::Publish::Replace : PendingFile::Publish::OnlyNew);
     if (committed == PendingFile::Committed::Taken) {
@@ -703,26 +697,26 @@ void TTmslCompress::Publish(const TFileHeader& header, const MemberDestination& 
         // the overwrite rule decides now, and keeping it drops the new data.
         int decision = CompareHeaderForOverwrite(*host_, header.Version, ArchiveJoin(folderPath_, dest.entry.name),
                                                  Overwrite, header.FileDate);
-        if (decision == kOverwriteFailed) RaiseCompress(text::kCompareFailed);
+        if (decision == kOverwriteFailed) RaiseArchive(ArchiveErrorKind::CompareFailed);
         if (decision == kOverwriteSame || decision == kOverwriteKeep)
             committed = PendingFile::Committed::Done;
         else
             committed = pending.Commit(PendingFile::Publish::Replace);
     }
-    if (committed != PendingFile::Committed::Done) RaiseCompress(text::kCannotCreate, {dest.path});
+    if (committed != PendingFile::Committed::Done) RaiseArchive(ArchiveErrorKind::CannotCreate, dest.path);
 }
 
 // ---- span ------------------------------------------------------------------
 
-void TTmslCompress::SpanToDisks(const std::string& diskDirectory, const std::string& diskFileName) {
+void ArchiveCodec::SpanToDisks(const std::string& diskDirectory, const std::string& diskFileName) {
     RunOperation([&] { DoSpan(diskDirectory, diskFileName); });
 }
 
-void TTmslCompress::DoSpan(const std::string& diskDirectory, const std::string& diskFileName) {
+void ArchiveCodec::DoSpan(const std::string& diskDirectory, const std::string& diskFileName) {
     Abort = false;
     LoadHeadersWhenNeeded();
     // Data positions of a spanned source point into other disk files.
-    if (headers_.Spanned) RaiseCompress(text::kCannotOpenArchive, {compressedFile_});
+    if (headers_.Spanned) RaiseArchive(ArchiveErrorKind::CannotOpenArchive, compressedFile_);
     // From here the list describes the disks, not CompressedFile.
     loaded_ = false;
     currentDisk_ = 1;
@@ -731,7 +725,7 @@ void TTmslCompress::DoSpan(const std::string& diskDirectory, const std::string& 
 
     HostFile source;
     const bool opened = host_->OpenFile(source, compressedFile_, HostFile::Mode::Read);
-    if (!opened) RaiseCompress(text::kCannotOpenArchive, {compressedFile_});
+    if (!opened) RaiseArchive(ArchiveErrorKind::CannotOpenArchive, compressedFile_);
 
     std::string name = platform::ExtractFileName(diskFileName);
     std::string diskPath = ArchiveJoin(diskDirectory, name);
@@ -744,7 +738,7 @@ void TTmslCompress::DoSpan(const std::string& diskDirectory, const std::string& 
             std::filesystem::path hostPath = host_->ToHost(path);
             // A disk file must never be the archive it is copied from.
             const std::optional<platform::HostFileFacts> there = platform::HostFileFactsOf(hostPath);
-            if (there && there->SameFile(sourceId)) RaiseCompress(text::kCannotCreate, {path});
+            if (there && there->SameFile(sourceId)) RaiseArchive(ArchiveErrorKind::CannotCreate, path);
             ok = disk.Open(hostPath, HostFile::Mode::CreateNew);
             std::optional<std::int64_t> left = host_->SpaceLeft(path);
             diskRoom = left ? *left : -1;
@@ -752,7 +746,7 @@ void TTmslCompress::DoSpan(const std::string& diskDirectory, const std::string& 
         } catch (const platform::Exception&) {
             // Not created: the error below names the disk.
         }
-        if (!ok) RaiseCompress(text::kCannotCreate, {path});
+        if (!ok) RaiseArchive(ArchiveErrorKind::CannotCreate, path);
     };
     create(diskPath);
     // Writes what fits on the current disk; a full disk or a failed write
@@ -770,7 +764,7 @@ void TTmslCompress::DoSpan(const std::string& diskDirectory, const std::string& 
         // The headers go first; their data positions are set below.
         if (diskRoom >= 0 &&
             kArchiveHeadSize + static_cast<std::int64_t>(headers_.Count()) * kFileHeaderSize > diskRoom)
-            RaiseCompress(text::kCannotWriteHeaders);
+            RaiseArchive(ArchiveErrorKind::CannotWriteHeaders);
         headers_.WriteToStream(disk);
     }
 
@@ -789,22 +783,22 @@ void TTmslCompress::DoSpan(const std::string& diskDirectory, const std::string& 
             std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(kSpanChunk, last + 1 - pos));
             source.Seek(pos);
             std::size_t n = source.Read(chunk.data(), want);
-            if (n != want) RaiseCompress(text::kCorrupt);
+            if (n != want) RaiseArchive(ArchiveErrorKind::Corrupt);
             pos += static_cast<std::int64_t>(n);
             ProcessPendingMessages();
             std::size_t done = put(chunk.data(), n);
             if (done < n) {
                 disk.Close();
-                if (currentDisk_ >= kMaxDisk) RaiseCompress(text::kTooManyDisks);
+                if (currentDisk_ >= kMaxDisk) RaiseArchive(ArchiveErrorKind::TooManyDisks);
                 ++currentDisk_;
-                if (!OnNewDisk) RaiseCompress(text::kNoNewDiskHandler);
+                if (!Handles(ArchiveEvent::NewDisk)) RaiseArchive(ArchiveErrorKind::NoNewDiskHandler);
                 std::string dir = diskDirectory;
                 Disturbed();
-                OnNewDisk(*this, currentDisk_, dir);
+                NewDisk(currentDisk_, dir);
                 CheckAbort();
                 create(ArchiveJoin(dir, platform::ChangeFileExt(name, "." + std::to_string(currentDisk_))));
                 std::size_t rest = n - done;
-                if (put(chunk.data() + done, rest) != rest) RaiseCompress(text::kTooLittleSpace);
+                if (put(chunk.data() + done, rest) != rest) RaiseArchive(ArchiveErrorKind::TooLittleSpace);
             }
             ReportBytes(static_cast<std::int64_t>(n), h.PackedSize, stats_.TotalPackedSize);
         }
@@ -821,7 +815,7 @@ void TTmslCompress::DoSpan(const std::string& diskDirectory, const std::string& 
 
 // ---- plain copy ------------------------------------------------------------
 
-void TTmslCompress::CopyFileChecked(const std::string& source, const std::string& destination) {
+void ArchiveCodec::CopyFileChecked(const std::string& source, const std::string& destination) {
     Offset = 0;
     ExtractDirectory = platform::ExtractFileDir(destination);
     DestinationName = platform::ExtractFileName(destination);
@@ -829,9 +823,9 @@ void TTmslCompress::CopyFileChecked(const std::string& source, const std::string
     std::string target = destination;
     if (host_->Exists(destination)) {
         int decision = CompareFilesForOverwrite(*host_, source, destination, Overwrite);
-        if (decision == kOverwriteFailed) RaiseCompress(text::kCompareFailed);
+        if (decision == kOverwriteFailed) RaiseArchive(ArchiveErrorKind::CompareFailed);
         if (decision == kOverwriteSame || decision == kOverwriteKeep) return;
-        Fire(OnReplace);
+        Fire(ArchiveEvent::Replace);
         target = ArchiveJoin(ExtractDirectory, DestinationName);
     }
     if (SkipFile) return;
@@ -840,7 +834,7 @@ void TTmslCompress::CopyFileChecked(const std::string& source, const std::string
     local.FileName = source;
     HostFile in;
     const bool opened = host_->OpenFile(in, source, HostFile::Mode::Read);
-    if (!opened) RaiseCompress(text::kCannotOpenFile, {source});
+    if (!opened) RaiseArchive(ArchiveErrorKind::CannotOpenFile, source);
     double sourceDate = platform::UnixMsToDateTime(in.Opened().modifiedMs);
     local.UnpackedSize = in.Size();
 
@@ -861,7 +855,7 @@ void TTmslCompress::CopyFileChecked(const std::string& source, const std::string
     } catch (const platform::Exception&) {
         // Not created: the error below names the target.
     }
-    if (!created) RaiseCompress(text::kCannotCreate, {target});
+    if (!created) RaiseArchive(ArchiveErrorKind::CannotCreate, target);
 
     std::vector<std::uint8_t> block(kCopyBlock);
     std::array<unsigned char, 4> head{};
@@ -875,15 +869,15 @@ void TTmslCompress::CopyFileChecked(const std::string& source, const std::string
         local.TotalBytesDone += static_cast<std::int64_t>(n);
         local.FilePercent = local.TotalPercent = Percent(local.FileBytesDone, local.UnpackedSize);
         stats_ = local;
-        Fire(OnStatus);
+        Fire(ArchiveEvent::Status);
         ProcessPendingMessages();
         if (n < block.size()) break;
     }
     SetFileDate(pending.File(), sourceDate);
     pending.File().MarkExecutableWhenProgram(head.data(), headLength);
-    if (pending.Commit() != platform::PendingFile::Committed::Done) RaiseCompress(text::kCannotCreate, {target});
+    if (pending.Commit() != platform::PendingFile::Committed::Done) RaiseArchive(ArchiveErrorKind::CannotCreate, target);
     stats_.Finished = true;
-    Fire(OnStatus);
+    Fire(ArchiveEvent::Status);
 }
 
 }  // namespace installer

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/runtime/LegacyText.h"
+#include "platform/codepage/LegacyCodePage.h"
 
 using namespace platform;
 

@@ -1,9 +1,16 @@
 #pragma once
-// The installer's archive component. At build time it packs files into one
-// archive file and can split a finished archive over numbered disk files; at
-// install time it extracts chosen members into a folder under the overwrite
-// rule, asking for further disks, and copies plain files the same way.
-// Member data is one zlib stream each; the layout is in ArchiveHeader.h.
+// The archive codec. At build time it packs files into one archive file and
+// can split a finished archive over numbered disk files; at install time it
+// extracts chosen members into a folder under the overwrite rule, asking for
+// further disks, and copies plain files the same way. Member data is one
+// zlib stream each; the layout is in ArchiveHeader.h.
+//
+// It knows no toolkit and no installer services: errors are ArchiveError
+// (a kind and its facts, ArchiveErrors.h), and whatever the program around
+// it does (events, the disk prompt, letting the user interface breathe) goes
+// through the virtual hooks below. The installer's component is
+// TTmslCompress (installer/compressor), which translates the errors and
+// fires its events from these hooks.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -51,19 +58,25 @@ struct TlzhFileStats {
 // Round(part / whole x 100), halves to even, 0 when whole is 0, kept in 0..255.
 std::uint8_t Percent(std::int64_t part, std::int64_t whole);
 
-class TTmslCompress;
 class PackedMember;
-using TNotifyEvent = std::function<void(TTmslCompress& sender)>;
-using TlzhFileStatsEvent = std::function<void(TTmslCompress& sender, TlzhFileStats& stats)>;
-using TlzhNewDiskEvent = std::function<void(TTmslCompress& sender, int diskNumber, std::string& path)>;
 
-class TTmslCompress {
+// What the codec reports to the program around it, in the order and on the
+// thread of the operation.
+enum class ArchiveEvent {
+    BeforeAdding, AfterAdding, BeforeExtracting, AfterExtracting, Listing, Replace, Status,
+    // An operation ended by Abort.
+    Aborted,
+    // Not fired: Handles() answers whether a disk can be asked for (NewDisk).
+    NewDisk,
+};
+
+class ArchiveCodec {
 public:
     enum class TOperation { None, Compress, Extract };
 
     // Paths are Windows paths below the system root unless another host is given.
-    explicit TTmslCompress(std::shared_ptr<ArchiveHost> host = MakeSysrootArchiveHost());
-    virtual ~TTmslCompress() = default;
+    explicit ArchiveCodec(std::shared_ptr<ArchiveHost> host = MakeSysrootArchiveHost());
+    virtual ~ArchiveCodec() = default;
 
     // Cleared at the start of Compress, Extract and SpanToDisks; a Cancel
     // button sets it and the running loop stops at its next check.
@@ -83,19 +96,13 @@ public:
     // archive's bytes, and the order and totals of the progress reports, do
     // not depend on it: events always come on the calling thread, in member
     // order. Extraction stays on the calling thread for a spanned archive, a
-    // single member, a drive of known capacity, or when OnBeforeExtracting
-    // or OnReplace is assigned (they decide each member in its turn). Else
-    // the members after the one being reported may already be decided and
-    // inflated (never published): an OnStatus handler stops the run through
+    // single member, a drive of known capacity, or when BeforeExtracting or
+    // Replace is handled (they decide each member in its turn). Else the
+    // members after the one being reported may already be decided and
+    // inflated (never published): a Status handler stops the run through
     // Abort, but a destination it changes holds only for members not yet
     // decided.
     int Threads = 0;
-
-    TNotifyEvent OnAborted;
-    TlzhFileStatsEvent OnAfterAdding, OnBeforeAdding, OnAfterExtracting, OnBeforeExtracting, OnListing, OnReplace,
-        OnStatus;
-    TNotifyEvent OnFullDisk;
-    TlzhNewDiskEvent OnNewDisk;
 
     const std::string& CompressedFile() const { return compressedFile_; }
     void SetCompressedFile(const std::string& name);
@@ -110,6 +117,8 @@ public:
     void Extract();
     void SpanToDisks(const std::string& diskDirectory, const std::string& diskFileName);
     void CopyFileChecked(const std::string& source, const std::string& destination);
+    // A write fell short. Raises DiskFull unless overridden (a handler may
+    // make room and return).
     virtual void DiskFull();
 
     TFileHeaders& Headers() { return headers_; }
@@ -125,6 +134,21 @@ public:
     TlzhFileStats& FileStats() { return stats_; }
     ArchiveHost& Host() { return *host_; }
 
+protected:
+    // The hooks. Handles: whether the program takes the event (an unhandled
+    // one costs nothing and, for BeforeExtracting and Replace, lets members
+    // be extracted in parallel). Notify: the event, with FileStats() filled.
+    virtual bool Handles(ArchiveEvent) const { return false; }
+    virtual void Notify(ArchiveEvent) {}
+    // Disk `disk` is wanted; the handler may change the folder it is in.
+    // Called only when NewDisk is handled.
+    virtual void NewDisk(int /*disk*/, std::string& /*folder*/) {}
+    // Called after every buffer of a long loop, so that the user interface
+    // can breathe and a Cancel button can set Abort.
+    virtual void Poll() {}
+    // Code other than ours is about to run and may change the folders we write.
+    void Disturbed();
+
 private:
     class MemberSource;
 
@@ -135,9 +159,8 @@ private:
     void ResetTotals();
     void FillStats(const TFileHeader& header);
     void CheckAbort();
-    void Fire(const TlzhFileStatsEvent& event);
+    void Fire(ArchiveEvent event);
     void ProcessPendingMessages();
-    void Disturbed();
     // The shared ending of Compress, Extract and SpanToDisks.
     void RunOperation(const std::function<void()>& body);
     void DoCompress(bool addOnly, int fileId);
@@ -153,6 +176,7 @@ private:
     void WriteAndPublish(const TFileHeader& header, MemberDestination& dest, MemberSource& source);
     void Publish(const TFileHeader& header, const MemberDestination& dest, platform::PendingFile& pending);
     struct ExtractJob;
+    class ParallelExtraction;
     bool ExtractsInParallel();
     void ExtractInParallel();
     void FinishJob(ExtractJob& job);

@@ -1,0 +1,22 @@
+# Fails when FILE (an executable or module) needs a Qt library: run as
+# `cmake -DFILE=... -DREADELF=... -P CheckNoQt.cmake` by the tests that
+# vorel_links_no_qt() adds.
+execute_process(COMMAND ${READELF} -d ${FILE} OUTPUT_VARIABLE dynamic RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "readelf could not read ${FILE}")
+endif()
+string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*\\[[^]\n]*\\]" needed "${dynamic}")
+if(NOT needed)
+  message(FATAL_ERROR "${FILE} lists no needed libraries: not a dynamic ELF file?")
+endif()
+set(qt)
+foreach(line ${needed})
+  if(line MATCHES "\\[(libQt[^]]*)\\]")
+    list(APPEND qt ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+if(qt)
+  list(JOIN qt ", " text)
+  message(FATAL_ERROR "${FILE} links Qt: ${text}")
+endif()
+message(STATUS "${FILE}: no Qt among ${needed}")
