@@ -7,6 +7,7 @@
 #   gif      the GIF reader, composed through every frame
 #   rtf      the RTF reader, and the writer on what it read
 #   html     a page tokenised, parsed, laid out, painted and submitted
+# The targets live in fuzz/, one folder each; VOREL_FUZZ=ON adds them.
 # Needs clang; without it the run is skipped. All targets share build-fuzz/.
 # Usage: scripts/fuzz.sh TARGET [seconds]   (default 20 s)
 set -euo pipefail

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "platform/tables/Table.h"
 #include "platform/tables/TableCopy.h"
 #include "testkit/app/TestData.h"

@@ -11,9 +11,9 @@
 #include "app/backup/Backup.h"
 #include "app/backup/TDirectoryListBox.h"
 #include "app/data/TModuloDeDados.h"
-#include "platform/qtglue/Guard.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/runtime/PathCase.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/qt/qtglue/Guard.h"
+#include "platform/qt/qtglue/Messenger.h"
 
 namespace vorel {
 

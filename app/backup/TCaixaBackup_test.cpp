@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "app/backup/TDirectoryListBox.h"
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "platform/tables/Table.h"
 #include "testkit/app/TestData.h"
 

@@ -4,8 +4,8 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "platform/qtglue/Guard.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/qt/qtglue/Guard.h"
 
 namespace vorel {
 

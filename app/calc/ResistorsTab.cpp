@@ -11,8 +11,8 @@
 
 #include "app/calc/ColourCode.h"
 #include "app/calc/Controls.h"
-#include "platform/dbcontrols/Image.h"
-#include "platform/qtglue/Guard.h"
+#include "platform/qt/dbcontrols/Image.h"
+#include "platform/qt/qtglue/Guard.h"
 
 namespace vorel {
 

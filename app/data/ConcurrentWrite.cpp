@@ -1,6 +1,6 @@
 #include "app/data/ConcurrentWrite.h"
 
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "platform/tables/EDBEngineError.h"
 
 namespace vorel {

@@ -1,6 +1,6 @@
 #include "app/data/Jpeg.h"
 
-#include "platform/imaging/Jpeg.h"
+#include "platform/core/imaging/Jpeg.h"
 
 namespace vorel {
 

@@ -1,7 +1,7 @@
 #pragma once
 // JPEG pictures of the pictures table, decoded with libjpeg. Bad data gives
 // EJPEG with libjpeg's reason; libjpeg never ends the program.
-#include "platform/runtime/Exception.h"
+#include "platform/core/runtime/Exception.h"
 
 #include <QImage>
 #include <string>

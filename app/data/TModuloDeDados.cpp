@@ -2,10 +2,10 @@
 
 #include "app/data/TableSchemas.h"
 #include "app/data/Jpeg.h"
-#include "platform/dbcontrols/Image.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/runtime/PathCase.h"
-#include "platform/runtime/Text.h"
+#include "platform/qt/dbcontrols/Image.h"
+#include "platform/qt/qtglue/Messenger.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/core/runtime/Text.h"
 
 #include <filesystem>
 

@@ -1,8 +1,8 @@
 #include "app/data/TableSchemas.h"
 #include "app/data/Jpeg.h"
 #include "app/data/TModuloDeDados.h"
-#include "platform/dbcontrols/Image.h"
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/dbcontrols/Image.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "platform/tables/EDBEngineError.h"
 #include "testkit/files/TempDir.h"
 

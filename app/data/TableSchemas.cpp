@@ -2,8 +2,8 @@
 
 #include "app/search/DeviceCriteria.h"
 
-#include "platform/runtime/Exception.h"
-#include "platform/runtime/PathCase.h"
+#include "platform/core/runtime/Exception.h"
+#include "platform/core/runtime/PathCase.h"
 
 namespace vorel {
 

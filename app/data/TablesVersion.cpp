@@ -2,10 +2,10 @@
 
 #include <exception>
 
-#include "platform/hostio/HostIo.h"
-#include "platform/runtime/LegacyText.h"
-#include "platform/runtime/PathCase.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/hostio/HostIo.h"
+#include "platform/core/runtime/LegacyText.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/core/runtime/Text.h"
 
 namespace vorel {
 

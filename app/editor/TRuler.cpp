@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "platform/qtglue/Guard.h"
+#include "platform/qt/qtglue/Guard.h"
 
 namespace vorel {
 

@@ -30,10 +30,10 @@
 #include "app/editor/TRuler.h"
 #include "app/rtf/RichFile.h"
 #include "app/rtf/RtfQt.h"
-#include "platform/hostio/HostIo.h"
-#include "platform/qtglue/Guard.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/runtime/ScopeExit.h"
+#include "platform/core/hostio/HostIo.h"
+#include "platform/core/runtime/ScopeExit.h"
+#include "platform/qt/qtglue/Guard.h"
+#include "platform/qt/qtglue/Messenger.h"
 
 namespace vorel {
 

@@ -2,13 +2,13 @@
 
 #include "app/icsearch/PaginaResultadoCI.h"
 #include "htmlview/control/HtmlDisplay.h"
-#include "platform/qtglue/CaseEdit.h"
-#include "platform/qtglue/Controls.h"
-#include "platform/qtglue/Guard.h"
-#include "platform/runtime/Codepage.h"
-#include "platform/runtime/PathCase.h"
-#include "platform/shell/Shell.h"
+#include "platform/core/runtime/Codepage.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/qt/qtglue/CaseEdit.h"
+#include "platform/qt/qtglue/Controls.h"
+#include "platform/qt/qtglue/Guard.h"
 #include "platform/tables/DataSet.h"
+#include "platform/windows/shell/Shell.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "app/icsearch/PaginaResultadoCI.h"
 
-#include "platform/inifile/IniFile.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/inifile/IniFile.h"
+#include "platform/core/runtime/Text.h"
 #include "platform/tables/DataSet.h"
 
 #include <algorithm>

@@ -2,8 +2,8 @@
 #include "app/icsearch/ICTab.h"
 #include "app/icsearch/PaginaResultadoCI.h"
 #include "htmlview/control/HtmlDisplay.h"
-#include "platform/qtglue/CaseEdit.h"
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/CaseEdit.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "platform/tables/Table.h"
 #include "testkit/files/TempDir.h"
 

@@ -12,9 +12,9 @@
 
 #include "app/rtf/RichFile.h"
 #include "app/rtf/RtfQt.h"
-#include "platform/qtglue/Guard.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/runtime/PathCase.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/qt/qtglue/Guard.h"
+#include "platform/qt/qtglue/Messenger.h"
 
 namespace vorel {
 

@@ -7,7 +7,7 @@
 #include <QTextEdit>
 #include <fstream>
 
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "testkit/files/TempDir.h"
 
 using namespace vorel;

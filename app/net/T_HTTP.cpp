@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "app/net/Url.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
 
 namespace vorel {
 

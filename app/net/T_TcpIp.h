@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/runtime/Exception.h"
-#include "platform/sockets/Sockets.h"
+#include "platform/core/runtime/Exception.h"
+#include "platform/net/sockets/Sockets.h"
 
 namespace vorel {
 

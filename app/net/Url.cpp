@@ -1,5 +1,5 @@
 #include "app/net/Url.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
 
 #include <cctype>
 

@@ -11,13 +11,13 @@
 
 #include "app/data/ConcurrentWrite.h"
 #include "app/data/TModuloDeDados.h"
-#include "platform/qtglue/Controls.h"
-#include "platform/runtime/Text.h"
-#include "platform/dbcontrols/DBGrid.h"
-#include "platform/qtglue/CaseEdit.h"
-#include "platform/qtglue/Guard.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/runtime/Exception.h"
+#include "platform/qt/qtglue/Controls.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/qt/dbcontrols/DBGrid.h"
+#include "platform/qt/qtglue/CaseEdit.h"
+#include "platform/qt/qtglue/Guard.h"
+#include "platform/qt/qtglue/Messenger.h"
+#include "platform/core/runtime/Exception.h"
 
 namespace vorel {
 

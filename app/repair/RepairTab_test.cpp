@@ -8,10 +8,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/dbcontrols/DBGrid.h"
-#include "platform/dbcontrols/Image.h"
-#include "platform/qtglue/CaseEdit.h"
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/dbcontrols/DBGrid.h"
+#include "platform/qt/dbcontrols/Image.h"
+#include "platform/qt/qtglue/CaseEdit.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "testkit/app/TestData.h"
 #include "testkit/support/InterruptingMessenger.h"
 

@@ -1,9 +1,9 @@
 #include "app/rtf/FontCharset.h"
 
 #include "app/rtf/SymbolFont.h"
-#include "platform/runtime/Codepage.h"
-#include "platform/codepage/LegacyCodePage.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Codepage.h"
+#include "platform/core/codepage/LegacyCodePage.h"
+#include "platform/core/runtime/Text.h"
 
 namespace rtf {
 

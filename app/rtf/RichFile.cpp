@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "platform/runtime/Codepage.h"
+#include "platform/core/runtime/Codepage.h"
 
 namespace rtf {
 

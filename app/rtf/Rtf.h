@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/runtime/Exception.h"
+#include "platform/core/runtime/Exception.h"
 
 namespace rtf {
 

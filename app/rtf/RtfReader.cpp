@@ -11,7 +11,7 @@
 #include "app/rtf/FontCharset.h"
 #include "app/rtf/Rtf.h"
 #include "app/rtf/SymbolFont.h"
-#include "platform/runtime/Codepage.h"
+#include "platform/core/runtime/Codepage.h"
 
 namespace rtf {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "app/rtf/Rtf.h"
-#include "platform/runtime/Codepage.h"
+#include "platform/core/runtime/Codepage.h"
 
 namespace rtf {
 

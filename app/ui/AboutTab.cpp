@@ -8,9 +8,9 @@
 
 #include "VersaoPrograma.h"
 #include "app/ui/TFormulario.h"
-#include "platform/controls/LinkLabel.h"
-#include "platform/dbcontrols/Image.h"
-#include "platform/qtglue/PageControl.h"
+#include "platform/qt/controls/LinkLabel.h"
+#include "platform/qt/dbcontrols/Image.h"
+#include "platform/qt/qtglue/PageControl.h"
 
 namespace vorel {
 

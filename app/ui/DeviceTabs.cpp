@@ -14,13 +14,13 @@
 
 #include "app/data/TableSchemas.h"
 #include "app/ui/TFormulario.h"
-#include "platform/qtglue/Controls.h"
-#include "platform/dbcontrols/DBGrid.h"
-#include "platform/dbcontrols/DBText.h"
-#include "platform/dbcontrols/Image.h"
-#include "platform/qtglue/CaseEdit.h"
-#include "platform/qtglue/Guard.h"
-#include "platform/qtglue/PageControl.h"
+#include "platform/qt/qtglue/Controls.h"
+#include "platform/qt/dbcontrols/DBGrid.h"
+#include "platform/qt/dbcontrols/DBText.h"
+#include "platform/qt/dbcontrols/Image.h"
+#include "platform/qt/qtglue/CaseEdit.h"
+#include "platform/qt/qtglue/Guard.h"
+#include "platform/qt/qtglue/PageControl.h"
 
 namespace vorel {
 

@@ -15,10 +15,10 @@
 #include "app/repair/RepairTab.h"
 #include "app/xref/CrossReferenceTab.h"
 #include "app/ui/TFormulario.h"
-#include "platform/qtglue/Controls.h"
-#include "platform/dbcontrols/Image.h"
-#include "platform/qtglue/PageControl.h"
-#include "platform/runtime/Exception.h"
+#include "platform/qt/qtglue/Controls.h"
+#include "platform/qt/dbcontrols/Image.h"
+#include "platform/qt/qtglue/PageControl.h"
+#include "platform/core/runtime/Exception.h"
 
 namespace vorel {
 

@@ -5,11 +5,11 @@
 #include <QPushButton>
 
 #include "app/ui/TFormulario.h"
-#include "platform/dbcontrols/Image.h"
-#include "platform/qtglue/CaseEdit.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/runtime/ScopeExit.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/ScopeExit.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/qt/dbcontrols/Image.h"
+#include "platform/qt/qtglue/CaseEdit.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "platform/tables/Query.h"
 #include "platform/tables/Table.h"
 

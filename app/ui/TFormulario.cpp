@@ -18,14 +18,14 @@
 #include "app/ui/AppIcon.h"
 #include "app/update/TCaixaAtualiza.h"
 #include "app/xref/CrossReferenceTab.h"
-#include "platform/dbcontrols/DBGrid.h"
-#include "platform/dbcontrols/DBText.h"
-#include "platform/qtglue/CaseEdit.h"
-#include "platform/qtglue/Guard.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/qtglue/PageControl.h"
-#include "platform/runtime/PathCase.h"
-#include "platform/shell/Shell.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/qt/dbcontrols/DBGrid.h"
+#include "platform/qt/dbcontrols/DBText.h"
+#include "platform/qt/qtglue/CaseEdit.h"
+#include "platform/qt/qtglue/Guard.h"
+#include "platform/qt/qtglue/Messenger.h"
+#include "platform/qt/qtglue/PageControl.h"
+#include "platform/windows/shell/Shell.h"
 
 namespace vorel {
 

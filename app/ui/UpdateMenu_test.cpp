@@ -12,7 +12,7 @@
 #include "app/data/TModuloDeDados.h"
 #include "app/ui/TFormulario.h"
 #include "app/update/TCaixaAtualiza.h"
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "testkit/app/TestInstallation.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/generators/sample/SampleWriter.h"

@@ -14,9 +14,9 @@
 #include "app/repair/RepairTab.h"
 #include "app/ui/TFormulario.h"
 #include "app/xref/CrossReferenceTab.h"
-#include "platform/dbcontrols/DBGrid.h"
-#include "platform/qtglue/CaseEdit.h"
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/dbcontrols/DBGrid.h"
+#include "platform/qt/qtglue/CaseEdit.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "platform/tables/Table.h"
 #include "testkit/app/TestInstallation.h"
 

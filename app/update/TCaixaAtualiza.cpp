@@ -14,11 +14,11 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "platform/qtglue/Controls.h"
-#include "platform/qtglue/Guard.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/runtime/Exception.h"
-#include "platform/shell/Shell.h"
+#include "platform/core/runtime/Exception.h"
+#include "platform/qt/qtglue/Controls.h"
+#include "platform/qt/qtglue/Guard.h"
+#include "platform/qt/qtglue/Messenger.h"
+#include "platform/windows/shell/Shell.h"
 
 namespace vorel {
 

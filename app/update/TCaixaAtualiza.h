@@ -15,7 +15,7 @@
 
 #include "app/net/T_HTTP.h"
 #include "app/update/UpdateReply.h"
-#include "platform/qtglue/WaitCursor.h"
+#include "platform/qt/qtglue/WaitCursor.h"
 
 class QCheckBox;
 class QComboBox;

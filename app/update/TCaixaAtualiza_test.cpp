@@ -18,7 +18,7 @@
 
 using namespace std::chrono_literals;
 
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "testkit/files/Shots.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/servers/LoopbackServer.h"

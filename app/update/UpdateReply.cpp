@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <charconv>
 
-#include "platform/inifile/IniFile.h"
-#include "platform/runtime/Codepage.h"
-#include "platform/runtime/PathCase.h"
-#include "platform/runtime/LegacyText.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/inifile/IniFile.h"
+#include "platform/core/runtime/Codepage.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/core/runtime/LegacyText.h"
+#include "platform/core/runtime/Text.h"
 
 namespace vorel {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/Messenger.h"
 
 namespace vorel {
 

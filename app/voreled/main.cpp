@@ -9,7 +9,7 @@
 #include "app/data/TModuloDeDados.h"
 #include "app/ui/TFormulario.h"
 #include "htmlview/layout/TextMetrics.h"
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/Messenger.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

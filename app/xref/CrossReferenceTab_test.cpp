@@ -10,9 +10,9 @@
 #include <sstream>
 
 #include "app/data/TModuloDeDados.h"
-#include "platform/dbcontrols/DBGrid.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/qtglue/PageControl.h"
+#include "platform/qt/dbcontrols/DBGrid.h"
+#include "platform/qt/qtglue/Messenger.h"
+#include "platform/qt/qtglue/PageControl.h"
 #include "testkit/app/TestData.h"
 #include "testkit/support/InterruptingMessenger.h"
 

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "installer/compressor/TmslCompress.h"
-#include "platform/sysroot/DateTime.h"
+#include "platform/windows/sysroot/DateTime.h"
 
 namespace fs = std::filesystem;
 using namespace installer;

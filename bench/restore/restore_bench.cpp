@@ -5,7 +5,7 @@
 //             sqlite3 C API
 // Setting up each round (a fresh live folder, the tables opened) is not timed.
 #include "app/backup/Backup.h"
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "platform/tables/Table.h"
 #include "testkit/app/TestData.h"
 #include "testkit/files/TempDir.h"

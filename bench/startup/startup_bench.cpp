@@ -20,9 +20,9 @@
 
 #include "app/data/TModuloDeDados.h"
 #include "app/ui/TFormulario.h"
-#include "platform/dbcontrols/DBGrid.h"
-#include "platform/qtglue/CaseEdit.h"
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/dbcontrols/DBGrid.h"
+#include "platform/qt/qtglue/CaseEdit.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "bench/common/Installations.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include "htmlview/layout/SectionList.h"
 #include "htmlview/layout/TextMetrics.h"
 #include "htmlview/util/HtmlUtils.h"
-#include "platform/runtime/Codepage.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Codepage.h"
+#include "platform/core/runtime/Text.h"
 
 #include <QPlainTextEdit>
 #include <QTextBlock>

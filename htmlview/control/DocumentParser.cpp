@@ -1,6 +1,6 @@
 #include "htmlview/control/DocumentParser.h"
 
-#include "platform/runtime/Codepage.h"
+#include "platform/core/runtime/Codepage.h"
 
 #include <fstream>
 #include <iterator>

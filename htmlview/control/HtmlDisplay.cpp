@@ -5,10 +5,10 @@
 
 #include "htmlview/images/ImageCache.h"
 #include "htmlview/util/HtmlUtils.h"
-#include "platform/qtglue/Guard.h"
-#include "platform/qtglue/WaitCursor.h"
-#include "platform/runtime/Codepage.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Codepage.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/qt/qtglue/Guard.h"
+#include "platform/qt/qtglue/WaitCursor.h"
 
 #include <QApplication>
 #include <QCursor>

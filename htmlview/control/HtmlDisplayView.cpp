@@ -5,7 +5,7 @@
 #include "htmlview/control/HtmlDisplay.h"
 
 #include "htmlview/layout/Canvas.h"
-#include "platform/qtglue/Guard.h"
+#include "platform/qt/qtglue/Guard.h"
 
 #include <QKeyEvent>
 #include <QWheelEvent>

@@ -1,7 +1,7 @@
 // The control's loading, properties, links, history and reading position,
 // with documents from a stand-in parser and the fixed-width measurer.
 #include "htmlview/control/HtmlDisplay.h"
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/htmlview/TestParser.h"
 

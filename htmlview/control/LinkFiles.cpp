@@ -1,8 +1,8 @@
 #include "htmlview/control/LinkFiles.h"
 
 #include "htmlview/util/HtmlUtils.h"
-#include "platform/runtime/PathCase.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/core/runtime/Text.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -2,7 +2,7 @@
 
 #include "htmlview/control/BackgroundTiles.h"
 #include "htmlview/control/HtmlDisplay.h"
-#include "platform/qtglue/Guard.h"
+#include "platform/qt/qtglue/Guard.h"
 
 #include <QImage>
 #include <QMouseEvent>

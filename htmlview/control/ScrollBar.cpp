@@ -1,6 +1,6 @@
 #include "htmlview/control/ScrollBar.h"
 
-#include "platform/qtglue/Guard.h"
+#include "platform/qt/qtglue/Guard.h"
 
 #include <algorithm>
 

@@ -6,8 +6,8 @@
 #include "htmlview/layout/TextMetrics.h"
 #include "htmlview/util/Colors.h"
 #include "htmlview/util/HtmlUtils.h"
-#include "platform/qtglue/Guard.h"
-#include "platform/runtime/Codepage.h"
+#include "platform/core/runtime/Codepage.h"
+#include "platform/qt/qtglue/Guard.h"
 
 #include <QCheckBox>
 #include <QComboBox>

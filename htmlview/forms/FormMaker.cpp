@@ -6,7 +6,7 @@
 #include "htmlview/layout/Section.h"
 #include "htmlview/layout/SectionList.h"
 #include "htmlview/util/HtmlUtils.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
 
 namespace htmlview {
 

@@ -5,7 +5,7 @@
 // unknown extension, a cut-off file) is written by testdata/make_gifs.py.
 #include "htmlview/gif/GifImage.h"
 #include "htmlview/gif/GifReader.h"
-#include "platform/hostio/HostIo.h"
+#include "platform/core/hostio/HostIo.h"
 #include "testkit/files/TempDir.h"
 
 #include <QImage>

@@ -1,8 +1,8 @@
 #include "htmlview/gif/GifImage.h"
 
 #include "htmlview/util/HtmlUtils.h"
-#include "platform/hostio/HostIo.h"
-#include "platform/imaging/Jpeg.h"
+#include "platform/core/hostio/HostIo.h"
+#include "platform/core/imaging/Jpeg.h"
 
 #include <QPainter>
 #include <QWidget>

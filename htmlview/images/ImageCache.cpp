@@ -1,7 +1,7 @@
 #include "htmlview/images/ImageCache.h"
 
 #include "htmlview/util/HtmlUtils.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "htmlview/images/ImageLoader.h"
 
 #include "htmlview/images/ViewerPalette.h"
-#include "platform/imaging/Jpeg.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/imaging/Jpeg.h"
+#include "platform/core/runtime/Text.h"
 
 #include <QBuffer>
 #include <QByteArray>

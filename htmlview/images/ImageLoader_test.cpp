@@ -1,6 +1,6 @@
 #include "htmlview/images/ImageLoader.h"
 #include "htmlview/images/ViewerPalette.h"
-#include "platform/imaging/Jpeg.h"
+#include "platform/core/imaging/Jpeg.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/generators/jpeg/JpegTestFiles.h"
 #include "testkit/htmlview/ImageTestFiles.h"

@@ -3,7 +3,7 @@
 #include "htmlview/layout/Section.h"
 #include "htmlview/layout/SectionList.h"
 #include "htmlview/tokenizer/HtmlTables.h"
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/Messenger.h"
 
 #include <algorithm>
 

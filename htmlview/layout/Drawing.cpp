@@ -3,7 +3,7 @@
 #include "htmlview/layout/Canvas.h"
 #include "htmlview/layout/SectionList.h"
 #include "htmlview/util/HtmlUtils.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
 
 namespace htmlview {
 

@@ -2,8 +2,8 @@
 
 #include "htmlview/layout/SectionList.h"
 #include "htmlview/util/HtmlUtils.h"
-#include "platform/qtglue/Guard.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/qt/qtglue/Guard.h"
 
 #include <QEvent>
 #include <QObject>

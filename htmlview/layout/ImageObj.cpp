@@ -7,7 +7,7 @@
 #include "htmlview/layout/Fonts.h"
 #include "htmlview/layout/SectionList.h"
 #include "htmlview/util/HtmlUtils.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
 
 #include <algorithm>
 #include <cstdlib>

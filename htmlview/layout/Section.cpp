@@ -4,7 +4,7 @@
 #include "htmlview/layout/SectionList.h"
 #include "htmlview/util/HtmlUtils.h"
 #include "htmlview/util/IndentManager.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
 
 #include <QWidget>
 #include <algorithm>

@@ -6,7 +6,7 @@
 // positions of the document's running character index from FirstChar on.
 #include "htmlview/util/Attributes.h"
 #include "htmlview/util/HtmlSymbols.h"
-#include "platform/runtime/Exception.h"
+#include "platform/core/runtime/Exception.h"
 
 #include <QRect>
 #include <memory>

@@ -5,10 +5,10 @@
 #include "htmlview/images/ImageLoader.h"
 #include "htmlview/layout/Canvas.h"
 #include "htmlview/layout/ImageObj.h"
-#include "platform/hostio/HostIo.h"
-#include "platform/qtglue/Guard.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/hostio/HostIo.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/qt/qtglue/Guard.h"
+#include "platform/qt/qtglue/Messenger.h"
 
 #include <QApplication>
 #include <QByteArray>

@@ -1,5 +1,5 @@
 #include "htmlview/layout/Drawing.h"
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "testkit/htmlview/LayoutTestSupport.h"
 
 #include <QBuffer>

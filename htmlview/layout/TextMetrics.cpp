@@ -2,7 +2,7 @@
 
 #include "htmlview/layout/Font.h"
 #include "htmlview/util/HtmlUtils.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -7,8 +7,8 @@
 #include "htmlview/layout/Section.h"
 #include "htmlview/tables/Table.h"
 #include "htmlview/util/HtmlUtils.h"
-#include "platform/runtime/Codepage.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Codepage.h"
+#include "platform/core/runtime/Text.h"
 
 #include <algorithm>
 #include <fstream>

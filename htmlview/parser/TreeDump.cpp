@@ -6,7 +6,7 @@
 #include "htmlview/blocks/TextArea.h"
 #include "htmlview/layout/Section.h"
 #include "htmlview/tables/Table.h"
-#include "platform/runtime/Codepage.h"
+#include "platform/core/runtime/Codepage.h"
 
 #include <cstdio>
 #include <sstream>

@@ -5,7 +5,7 @@
 #include "htmlview/layout/SectionList.h"
 #include "htmlview/tokenizer/HtmlTables.h"
 #include "htmlview/util/HtmlUtils.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
 
 #include <QRegion>
 #include <algorithm>

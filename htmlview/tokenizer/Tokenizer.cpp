@@ -1,8 +1,8 @@
 #include "htmlview/tokenizer/Tokenizer.h"
 
 #include "htmlview/util/HtmlUtils.h"
-#include "platform/runtime/Text.h"
-#include "platform/runtime/Codepage.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/core/runtime/Codepage.h"
 
 #include <cctype>
 #include <cerrno>

@@ -3,7 +3,7 @@
 // symbols the parser reads. One instance serves one parse at a time.
 #include "htmlview/tokenizer/HtmlTables.h"
 #include "htmlview/util/Attributes.h"
-#include "platform/runtime/Exception.h"
+#include "platform/core/runtime/Exception.h"
 
 #include <cstdio>
 #include <functional>

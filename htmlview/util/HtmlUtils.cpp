@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
 
 namespace htmlview {
 

@@ -2,7 +2,7 @@
 
 #include "htmlview/util/HtmlSymbols.h"
 #include "htmlview/util/HtmlUtils.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
 
 #include <QPolygon>
 

@@ -14,12 +14,12 @@
 #include "installer/archive/ArchivePath.h"
 #include "installer/archive/PackedMember.h"
 #include "installer/archive/ZlibMember.h"
-#include "platform/hostio/PendingFile.h"
-#include "platform/runtime/PathCase.h"
-#include "platform/runtime/Text.h"
-#include "platform/sysroot/DateTime.h"
-#include "platform/sysroot/WinPath.h"
-#include "platform/workers/WorkerPool.h"
+#include "platform/core/hostio/PendingFile.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/core/workers/WorkerPool.h"
+#include "platform/windows/sysroot/DateTime.h"
+#include "platform/windows/sysroot/WinPath.h"
 
 namespace installer {
 

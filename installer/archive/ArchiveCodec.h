@@ -24,8 +24,8 @@
 #include "installer/archive/ArchiveHost.h"
 #include "installer/archive/FileHeaders.h"
 #include "installer/version/Overwrite.h"
-#include "platform/hostio/DestinationFolder.h"
-#include "platform/hostio/PendingFile.h"
+#include "platform/core/hostio/DestinationFolder.h"
+#include "platform/core/hostio/PendingFile.h"
 
 namespace installer {
 

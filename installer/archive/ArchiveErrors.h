@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/runtime/Format.h"
+#include "platform/core/runtime/Format.h"
 
 #include "installer/base/Exceptions.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "installer/compressor/TmslCompress.h"
-#include "platform/sysroot/DateTime.h"
+#include "platform/windows/sysroot/DateTime.h"
 #include "testkit/files/ArchiveTestFiles.h"
 
 namespace installer {

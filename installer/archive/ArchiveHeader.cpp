@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/runtime/Codepage.h"
+#include "platform/core/runtime/Codepage.h"
 
 namespace installer {
 

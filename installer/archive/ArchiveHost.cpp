@@ -4,9 +4,9 @@
 
 #include "installer/archive/ArchivePath.h"
 #include "installer/version/VersionResource.h"
-#include "platform/sysroot/DateTime.h"
-#include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/WinPath.h"
+#include "platform/windows/sysroot/DateTime.h"
+#include "platform/windows/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/WinPath.h"
 
 namespace installer {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "installer/version/Overwrite.h"
-#include "platform/hostio/HostFile.h"
+#include "platform/core/hostio/HostFile.h"
 
 namespace installer {
 

@@ -8,8 +8,8 @@
 
 #include "installer/archive/ArchiveErrors.h"
 #include "installer/compressor/TmslCompress.h"
-#include "platform/hostio/HostFile.h"
-#include "platform/sysroot/DateTime.h"
+#include "platform/core/hostio/HostFile.h"
+#include "platform/windows/sysroot/DateTime.h"
 #include "testkit/files/ArchiveTestFiles.h"
 
 namespace installer {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "installer/compressor/TmslCompress.h"
-#include "platform/hostio/HostFault.h"
+#include "platform/core/hostio/HostFault.h"
 #include "testkit/files/ArchiveTestFiles.h"
 
 namespace installer {

@@ -2,8 +2,8 @@
 
 #include "installer/archive/ArchiveErrors.h"
 #include "installer/version/VersionResource.h"
-#include "platform/runtime/Codepage.h"
-#include "platform/sysroot/DateTime.h"
+#include "platform/core/runtime/Codepage.h"
+#include "platform/windows/sysroot/DateTime.h"
 
 namespace installer {
 

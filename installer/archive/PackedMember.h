@@ -14,7 +14,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/hostio/HostFile.h"
+#include "platform/core/hostio/HostFile.h"
 
 namespace installer {
 

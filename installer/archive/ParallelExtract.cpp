@@ -29,10 +29,10 @@
 #include "installer/archive/ArchiveErrors.h"
 #include "installer/archive/ArchivePath.h"
 #include "installer/archive/ZlibMember.h"
-#include "platform/runtime/Text.h"
-#include "platform/sysroot/DateTime.h"
-#include "platform/sysroot/WinPath.h"
-#include "platform/workers/WorkerPool.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/core/workers/WorkerPool.h"
+#include "platform/windows/sysroot/DateTime.h"
+#include "platform/windows/sysroot/WinPath.h"
 
 namespace installer {
 

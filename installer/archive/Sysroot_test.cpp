@@ -4,7 +4,7 @@
 
 #include "installer/archive/ArchiveErrors.h"
 #include "installer/compressor/TmslCompress.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/files/ArchiveTestFiles.h"
 #include "testkit/files/TempDir.h"
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/runtime/Exception.h"
+#include "platform/core/runtime/Exception.h"
 
 namespace installer {
 

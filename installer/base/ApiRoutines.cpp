@@ -1,8 +1,8 @@
 #include "installer/base/ApiRoutines.h"
 
 #include "installer/base/Exceptions.h"
-#include "platform/runtime/Format.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/runtime/Format.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace installer {
 

@@ -3,8 +3,8 @@
 #include "installer/base/ApiRoutines.h"
 #include "installer/base/Exceptions.h"
 #include "installer/base/Strings.h"
-#include "platform/inifile/IniFile.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/inifile/IniFile.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/files/TempDir.h"
 
 using namespace installer;

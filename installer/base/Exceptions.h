@@ -5,7 +5,7 @@
 // with the translator.
 #include <string>
 
-#include "platform/runtime/Exception.h"
+#include "platform/core/runtime/Exception.h"
 
 namespace installer {
 

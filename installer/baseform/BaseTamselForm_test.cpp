@@ -12,8 +12,8 @@
 #include "installer/translator/UserLanguage.h"
 #include "installer/translator/forms/FormTranslation.h"
 #include "installer/translator/forms/TranslateControls.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/runtime/Exception.h"
+#include "platform/qt/qtglue/Messenger.h"
+#include "platform/core/runtime/Exception.h"
 #include "installer/baseform/BaseTamselForm.h"
 
 using namespace installer;

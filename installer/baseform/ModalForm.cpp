@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "installer/base/services/AppServices.h"
-#include "platform/qtglue/Guard.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/runtime/Exception.h"
+#include "platform/core/runtime/Exception.h"
+#include "platform/qt/qtglue/Guard.h"
+#include "platform/qt/qtglue/Messenger.h"
 
 namespace installer {
 

@@ -11,10 +11,10 @@
 #include "installer/files/InstallFile.h"
 #include "installer/registry/ComponentNames.h"
 #include "installer/translator/IException.h"
-#include "platform/registry/RegistryStore.h"
-#include "platform/runtime/Text.h"
-#include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/WinPath.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/windows/registry/RegistryStore.h"
+#include "platform/windows/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/WinPath.h"
 
 namespace installer {
 

@@ -7,8 +7,8 @@
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/translator/IException.h"
 #include "installer/version/SystemRootFiles.h"
-#include "platform/runtime/Text.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace installer {
 

@@ -4,7 +4,7 @@
 
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/translator/IException.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/files/SysrootFiles.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/generators/pe/PeFixture.h"

@@ -1,9 +1,9 @@
 #pragma once
 // The engine installer compares names ignoring case; it trims and upper-cases
-// with the shared text routines (platform/runtime/Text.h).
+// with the shared text routines (platform/core/runtime/Text.h).
 #include <string>
 
-#include "platform/runtime/PathCase.h"
+#include "platform/core/runtime/PathCase.h"
 
 namespace installer::bde {
 

@@ -15,12 +15,12 @@
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/run/Install.h"
 #include "installer/translator/IException.h"
-#include "platform/registry/RegistryStore.h"
-#include "platform/runtime/Count.h"
-#include "platform/runtime/Format.h"
-#include "platform/runtime/Text.h"
-#include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/WinPath.h"
+#include "platform/core/runtime/Count.h"
+#include "platform/core/runtime/Format.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/windows/registry/RegistryStore.h"
+#include "platform/windows/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/WinPath.h"
 
 namespace installer {
 

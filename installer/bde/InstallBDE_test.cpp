@@ -6,7 +6,7 @@
 
 #include "installer/bde/GrabCall.h"
 #include "installer/translator/IException.h"
-#include "platform/registry/RegistryStore.h"
+#include "platform/windows/registry/RegistryStore.h"
 #include "testkit/files/SysrootFiles.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/installer/BdeTestSetup.h"

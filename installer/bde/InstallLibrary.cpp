@@ -3,7 +3,7 @@
 #include <array>
 
 #include "installer/translator/IException.h"
-#include "platform/modules/LoadedModule.h"
+#include "platform/windows/modules/LoadedModule.h"
 
 namespace installer {
 namespace {

@@ -4,9 +4,9 @@
 #include <unordered_map>
 
 #include "installer/components/EngineContext.h"
-#include "platform/runtime/Exception.h"
-#include "platform/runtime/Format.h"
-#include "platform/runtime/PathCase.h"
+#include "platform/core/runtime/Exception.h"
+#include "platform/core/runtime/Format.h"
+#include "platform/core/runtime/PathCase.h"
 
 namespace installer {
 namespace {

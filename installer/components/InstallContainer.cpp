@@ -9,9 +9,9 @@
 #include "installer/components/PathSpecifier.h"
 #include "installer/components/StandardPathSpecifiers.h"
 #include "installer/translator/IException.h"
-#include "platform/runtime/Exception.h"
-#include "platform/runtime/PathCase.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Exception.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/core/runtime/Text.h"
 
 namespace installer {
 

@@ -7,7 +7,7 @@
 #include "installer/components/StandardPathSpecifiers.h"
 #include "installer/components/TreeBuilder.h"
 #include "installer/translator/IException.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/installer/TestTree.h"
 #include "testkit/support/ErrorOf.h"

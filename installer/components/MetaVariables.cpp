@@ -6,7 +6,7 @@
 #include "installer/components/InstallContainer.h"
 #include "installer/components/ShellFolders.h"
 #include "installer/translator/Translator.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
 
 namespace installer {
 namespace {

@@ -5,8 +5,8 @@
 
 #include "installer/base/ApiRoutines.h"
 #include "installer/base/Strings.h"
-#include "platform/sysroot/SystemRoot.h"
-#include "platform/runtime/LegacyText.h"
+#include "platform/windows/sysroot/SystemRoot.h"
+#include "platform/core/runtime/LegacyText.h"
 
 namespace installer {
 namespace {

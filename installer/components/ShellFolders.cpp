@@ -2,8 +2,8 @@
 
 #include "installer/base/ApiRoutines.h"
 #include "installer/base/Strings.h"
-#include "platform/registry/RegistryStore.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/registry/RegistryStore.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace installer {
 namespace {

@@ -7,9 +7,9 @@
 #include "installer/components/InstallRoot.h"
 #include "installer/components/ShellFolders.h"
 #include "installer/translator/IException.h"
-#include "platform/registry/RegistryStore.h"
-#include "platform/runtime/Format.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Format.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/windows/registry/RegistryStore.h"
 
 namespace installer {
 namespace {

@@ -4,9 +4,9 @@
 
 #include "installer/base/Strings.h"
 #include "installer/translator/IException.h"
-#include "platform/registry/RegistryStore.h"
-#include "platform/runtime/Text.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/windows/registry/RegistryStore.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace installer {
 namespace {

@@ -1,7 +1,7 @@
 #include "installer/components/TreeBuilder.h"
 
-#include "platform/runtime/Exception.h"
-#include "platform/runtime/Format.h"
+#include "platform/core/runtime/Exception.h"
+#include "platform/core/runtime/Format.h"
 
 namespace installer {
 

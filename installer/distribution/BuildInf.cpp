@@ -1,7 +1,7 @@
 #include "installer/distribution/BuildInf.h"
 
-#include "platform/runtime/LegacyText.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/runtime/LegacyText.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace installer {
 

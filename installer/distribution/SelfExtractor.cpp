@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "installer/translator/IException.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace installer {
 namespace {

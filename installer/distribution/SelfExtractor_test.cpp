@@ -2,7 +2,7 @@
 
 #include "installer/distribution/BuildInf.h"
 #include "installer/distribution/SelfExtractor.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/files/FileSizeLimit.h"
 #include "testkit/files/SysrootFiles.h"
 #include "testkit/files/TempDir.h"

@@ -11,10 +11,10 @@
 #include "installer/registry/ComponentNames.h"
 #include "installer/base/services/AppServices.h"
 #include "installer/translator/IException.h"
-#include "platform/runtime/Format.h"
-#include "platform/runtime/PathCase.h"
-#include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/WinPath.h"
+#include "platform/core/runtime/Format.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/windows/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/WinPath.h"
 
 namespace installer {
 

@@ -8,7 +8,7 @@
 #include "installer/files/InstallGroup.h"
 #include "installer/files/PsFileContainer.h"
 #include "installer/translator/IException.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/installer/TestTree.h"
 #include "testkit/support/ErrorOf.h"

@@ -8,9 +8,9 @@
 #include "installer/files/TempFiles.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/translator/Translator.h"
-#include "platform/runtime/PathCase.h"
-#include "platform/runtime/Text.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace installer {
 namespace {

@@ -21,14 +21,14 @@
 #include "installer/translator/Translator.h"
 #include "installer/version/PeVersionBlock.h"
 #include "installer/version/SystemRootFiles.h"
-#include "platform/inifile/IniFile.h"
-#include "platform/registry/RegistryStore.h"
-#include "platform/restart/Restart.h"
-#include "platform/runtime/Count.h"
-#include "platform/runtime/PathCase.h"
-#include "platform/runtime/Text.h"
-#include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/WinPath.h"
+#include "platform/core/inifile/IniFile.h"
+#include "platform/windows/registry/RegistryStore.h"
+#include "platform/windows/restart/Restart.h"
+#include "platform/core/runtime/Count.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/windows/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/WinPath.h"
 
 namespace installer {
 namespace {

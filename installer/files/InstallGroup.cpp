@@ -4,7 +4,7 @@
 #include "installer/components/InstallRoot.h"
 #include "installer/files/InstallFile.h"
 #include "installer/translator/IException.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace installer {
 namespace {

@@ -1,7 +1,7 @@
 #include "installer/files/SelfRegistration.h"
 
-#include "platform/hostio/HostIo.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/hostio/HostIo.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace installer {
 namespace {

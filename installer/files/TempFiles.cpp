@@ -2,8 +2,8 @@
 
 #include "installer/base/ApiRoutines.h"
 #include "installer/base/Exceptions.h"
-#include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/WinPath.h"
+#include "platform/windows/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/WinPath.h"
 
 namespace installer {
 

@@ -16,13 +16,13 @@
 #include "installer/progman/ProgramManager.h"
 #include "installer/registry/UninstallFiles.h"
 #include "installer/translator/IException.h"
-#include "installer/uninstall/UninstallExe.h"
-#include "platform/inifile/IniFile.h"
-#include "platform/runtime/PathCase.h"
-#include "platform/runtime/Text.h"
-#include "platform/shelllink/ShellLink.h"
-#include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/WinPath.h"
+#include "installer/uninstallentry/UninstallExe.h"
+#include "platform/core/inifile/IniFile.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/windows/shelllink/ShellLink.h"
+#include "platform/windows/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/WinPath.h"
 
 namespace installer {
 namespace {

@@ -7,8 +7,8 @@
 #include "installer/components/StandardPathSpecifiers.h"
 #include "installer/links/LinkLists.h"
 #include "installer/translator/IException.h"
-#include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/WinPath.h"
+#include "platform/windows/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/WinPath.h"
 
 namespace installer {
 

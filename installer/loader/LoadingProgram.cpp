@@ -8,13 +8,13 @@
 #include "installer/distribution/SelfExtractor.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/registry/TmslRegistry.h"
-#include "platform/hostio/HostIo.h"
-#include "platform/hostio/HostProgram.h"
-#include "platform/runtime/Format.h"
-#include "platform/runtime/PathCase.h"
-#include "platform/runtime/Text.h"
-#include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/WinPath.h"
+#include "platform/core/hostio/HostIo.h"
+#include "platform/core/hostio/HostProgram.h"
+#include "platform/core/runtime/Format.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/windows/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/WinPath.h"
 
 namespace installer {
 namespace fs = std::filesystem;

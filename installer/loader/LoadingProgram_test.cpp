@@ -6,7 +6,7 @@
 
 #include "installer/loader/LoadingProgram.h"
 #include "installer/registry/RegistryRoutines.h"
-#include "platform/registry/RegistryStore.h"
+#include "platform/windows/registry/RegistryStore.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/installer/RunTestSetup.h"
 

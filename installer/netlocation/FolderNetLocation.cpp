@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "installer/base/Strings.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace installer {
 namespace {

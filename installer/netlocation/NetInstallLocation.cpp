@@ -3,9 +3,9 @@
 #include "installer/base/Strings.h"
 #include "installer/base/services/AppServices.h"
 #include "installer/components/EngineContext.h"
-#include "platform/curl/CurlSession.h"
-#include "platform/runtime/Format.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Format.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/net/curl/CurlSession.h"
 
 namespace installer {
 

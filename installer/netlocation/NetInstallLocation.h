@@ -1,7 +1,7 @@
 #pragma once
 // The net install location of a setup: downloads one remote file over FTP
 // (passive) or HTTP from the login's host, through the internet library
-// (libcurl behind platform/curl). The library's entry points are bound by
+// (libcurl behind platform/net/curl). The library's entry points are bound by
 // name on first use; the session and the connection stay open for later
 // downloads. Failures raise the ENIL family with the system's names of the
 // errors.

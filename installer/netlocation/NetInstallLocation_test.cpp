@@ -6,7 +6,7 @@
 #include "installer/base/services/AppServices.h"
 #include "installer/components/EngineContext.h"
 #include "installer/netlocation/NetInstallLocation.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/files/SysrootFiles.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/servers/LocalServers.h"

@@ -6,9 +6,9 @@
 
 #include "installer/components/EngineContext.h"
 #include "installer/base/services/AppServices.h"
-#include "platform/runtime/Format.h"
-#include "platform/runtime/Text.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/runtime/Format.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace installer {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "installer/components/Component.h"
-#include "platform/runtime/Exception.h"
+#include "platform/core/runtime/Exception.h"
 
 namespace installer {
 

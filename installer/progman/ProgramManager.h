@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "installer/base/Exceptions.h"
-#include "platform/progman/ProgramManager.h"
+#include "platform/windows/progman/ProgramManager.h"
 
 namespace installer {
 

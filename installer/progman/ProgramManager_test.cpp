@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "platform/hostio/HostIo.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/hostio/HostIo.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/support/ErrorOf.h"
 

@@ -4,8 +4,8 @@
 // raises at once, since no number would make it one.
 #include <string>
 
-#include "platform/runtime/Exception.h"
-#include "platform/runtime/Format.h"
+#include "platform/core/runtime/Exception.h"
+#include "platform/core/runtime/Format.h"
 
 namespace installer {
 

@@ -1,12 +1,12 @@
 #include "installer/registry/RegistryRoutines.h"
 
 #include "installer/base/ApiRoutines.h"
-#include "platform/inifile/IniFile.h"
-#include "platform/registry/RegistryStore.h"
-#include "platform/runtime/Format.h"
-#include "platform/runtime/PathCase.h"
-#include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/WinPath.h"
+#include "platform/core/inifile/IniFile.h"
+#include "platform/core/runtime/Format.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/windows/registry/RegistryStore.h"
+#include "platform/windows/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/WinPath.h"
 
 namespace installer {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "installer/registry/TmslRegistry.h"
-#include "platform/runtime/Exception.h"
+#include "platform/core/runtime/Exception.h"
 
 namespace installer {
 

@@ -6,8 +6,8 @@
 #include "installer/registry/InstallInformation.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/registry/TmslRegistry.h"
-#include "platform/inifile/IniFile.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/inifile/IniFile.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/files/TempDir.h"
 
 using namespace installer;

@@ -4,7 +4,7 @@
 // root key when none is open); deleting a key removes its whole tree.
 #include <string>
 
-#include "platform/registry/Registry.h"
+#include "platform/windows/registry/Registry.h"
 
 namespace installer {
 

@@ -3,10 +3,10 @@
 #include <optional>
 
 #include "installer/registry/RegistryRoutines.h"
-#include "platform/registry/RegistryStore.h"
-#include "platform/runtime/Count.h"
-#include "platform/runtime/Text.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/runtime/Count.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/windows/registry/RegistryStore.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace installer {
 namespace {

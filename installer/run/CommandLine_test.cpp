@@ -2,8 +2,8 @@
 
 #include "installer/components/EngineContext.h"
 #include "installer/registry/RegistryRoutines.h"
-#include "platform/registry/RegistryStore.h"
-#include "platform/runtime/Format.h"
+#include "platform/core/runtime/Format.h"
+#include "platform/windows/registry/RegistryStore.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/installer/RunTestSetup.h"
 #include "testkit/support/ErrorOf.h"

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace installer {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/components/EngineContext.h"
-#include "platform/registry/RegistryStore.h"
+#include "platform/windows/registry/RegistryStore.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/installer/RunTestSetup.h"
 

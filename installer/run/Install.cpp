@@ -18,12 +18,12 @@
 #include "installer/translator/IException.h"
 #include "installer/translator/Languages.h"
 #include "installer/translator/Translator.h"
-#include "platform/restart/BatchFile.h"
-#include "platform/restart/Restart.h"
-#include "platform/runtime/PathCase.h"
-#include "platform/runtime/Text.h"
-#include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/WinPath.h"
+#include "platform/windows/restart/BatchFile.h"
+#include "platform/windows/restart/Restart.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/windows/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/WinPath.h"
 
 namespace installer {
 namespace {

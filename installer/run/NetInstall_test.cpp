@@ -3,7 +3,7 @@
 #include "installer/components/EngineContext.h"
 #include "installer/netlocation/FolderNetLocation.h"
 #include "installer/registry/RegistryRoutines.h"
-#include "platform/registry/RegistryStore.h"
+#include "platform/windows/registry/RegistryStore.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/installer/RunTestSetup.h"
 

@@ -7,9 +7,9 @@
 #include "installer/files/SelfRegistration.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/run/SetupProgram.h"
-#include "platform/inifile/IniFile.h"
-#include "platform/registry/RegistryStore.h"
-#include "platform/restart/Restart.h"
+#include "platform/core/inifile/IniFile.h"
+#include "platform/windows/registry/RegistryStore.h"
+#include "platform/windows/restart/Restart.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/installer/RunTestSetup.h"
 

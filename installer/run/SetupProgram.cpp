@@ -3,9 +3,9 @@
 #include "installer/components/EngineContext.h"
 #include "installer/run/Install.h"
 #include "installer/base/services/AppServices.h"
-#include "platform/registry/RegistryStore.h"
-#include "platform/runtime/PathCase.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/registry/RegistryStore.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace installer {
 namespace {

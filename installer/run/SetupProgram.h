@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "installer/components/TreeBuilder.h"
-#include "platform/restart/Restart.h"
+#include "platform/windows/restart/Restart.h"
 
 namespace installer {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "installer/base/Exceptions.h"
-#include "platform/runtime/Format.h"
+#include "platform/core/runtime/Format.h"
 
 namespace installer {
 

@@ -7,10 +7,10 @@
 #include <type_traits>
 
 #include "installer/translator/TextCompare.h"
-#include "platform/runtime/Exception.h"
-#include "platform/runtime/Format.h"
-#include "platform/codepage/LegacyCodePage.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Exception.h"
+#include "platform/core/runtime/Format.h"
+#include "platform/core/codepage/LegacyCodePage.h"
+#include "platform/core/runtime/Text.h"
 
 namespace installer {
 

@@ -1,6 +1,6 @@
 #include "installer/translator/Languages.h"
 
-#include "platform/runtime/Exception.h"
+#include "platform/core/runtime/Exception.h"
 
 namespace installer {
 

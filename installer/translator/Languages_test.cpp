@@ -10,8 +10,8 @@
 
 #include "installer/translator/Translator.h"
 #include "installer/translator/UserLanguage.h"
-#include "platform/registry/RegistryStore.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/registry/RegistryStore.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/files/TempDir.h"
 
 using namespace installer;

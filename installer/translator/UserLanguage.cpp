@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <utility>
 
-#include "platform/registry/Registry.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/windows/registry/Registry.h"
 
 namespace installer {
 

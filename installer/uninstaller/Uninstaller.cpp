@@ -9,12 +9,12 @@
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/registry/UninstallFiles.h"
 #include "installer/uninstaller/EngineRelease.h"
-#include "platform/registry/RegistryStore.h"
-#include "platform/runtime/Count.h"
-#include "platform/runtime/PathCase.h"
-#include "platform/runtime/Text.h"
-#include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/WinPath.h"
+#include "platform/core/runtime/Count.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/windows/registry/RegistryStore.h"
+#include "platform/windows/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/WinPath.h"
 
 namespace installer {
 namespace {

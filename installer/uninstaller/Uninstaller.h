@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/runtime/Exception.h"
+#include "platform/core/runtime/Exception.h"
 
 namespace installer {
 

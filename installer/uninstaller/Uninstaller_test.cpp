@@ -7,8 +7,8 @@
 
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/registry/UninstallFiles.h"
-#include "platform/hostio/HostIo.h"
-#include "platform/registry/RegistryStore.h"
+#include "platform/core/hostio/HostIo.h"
+#include "platform/windows/registry/RegistryStore.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/installer/ShippedLinksSetup.h"
 #include "testkit/support/ErrorOf.h"

@@ -1,7 +1,7 @@
 #include "installer/version/Overwrite.h"
 
 #include "installer/version/VersionCompare.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
 
 namespace installer {
 namespace {

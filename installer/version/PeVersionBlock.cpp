@@ -1,6 +1,6 @@
 #include "installer/version/PeVersionBlock.h"
-#include "platform/runtime/Codepage.h"
-#include "platform/runtime/PathCase.h"
+#include "platform/core/runtime/Codepage.h"
+#include "platform/core/runtime/PathCase.h"
 
 #include <algorithm>
 #include <cstdio>

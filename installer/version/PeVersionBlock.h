@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/hostio/HostFile.h"
+#include "platform/core/hostio/HostFile.h"
 
 namespace installer {
 

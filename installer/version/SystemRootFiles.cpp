@@ -1,6 +1,6 @@
 #include "installer/version/SystemRootFiles.h"
 
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace installer {
 

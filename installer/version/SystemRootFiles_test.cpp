@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/version/SystemRootFiles.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/generators/pe/PeFixture.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/files/TempDir.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "installer/version/PeVersionBlock.h"
 #include "installer/version/VersionCompare.h"
 #include "installer/version/VersionResource.h"
-#include "platform/hostio/HostFile.h"
+#include "platform/core/hostio/HostFile.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/generators/pe/PeFixture.h"
 

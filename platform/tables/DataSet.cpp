@@ -1,7 +1,7 @@
 #include "platform/tables/DataSet.h"
 
 #include "platform/tables/EDBEngineError.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
 
 #include <algorithm>
 #include <cctype>

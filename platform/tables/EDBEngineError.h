@@ -2,7 +2,7 @@
 // The one failure of the table engine. Its message always names the table
 // file (or the directory) it concerns, so the default handler's box tells
 // the user which file is at fault.
-#include "platform/runtime/Exception.h"
+#include "platform/core/runtime/Exception.h"
 
 #include <string>
 

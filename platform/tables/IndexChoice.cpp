@@ -1,4 +1,4 @@
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
 #include "platform/tables/IndexChoice.h"
 
 #include "platform/tables/Field.h"

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <stdexcept>
 
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
 
 namespace platform {
 

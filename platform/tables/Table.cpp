@@ -1,6 +1,6 @@
 #include "platform/tables/Table.h"
 
-#include "platform/runtime/PathCase.h"
+#include "platform/core/runtime/PathCase.h"
 #include "platform/tables/EDBEngineError.h"
 #include "platform/tables/TableFile.h"
 

@@ -1,7 +1,7 @@
 #include "platform/tables/TableFile.h"
 
-#include "platform/runtime/PathCase.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/core/runtime/Text.h"
 #include "platform/tables/CheckedKeys.h"
 #include "platform/tables/EDBEngineError.h"
 #include "platform/tables/Field.h"

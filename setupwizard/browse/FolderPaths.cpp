@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "installer/base/Strings.h"
-#include "platform/runtime/Text.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace setupwizard {
 

@@ -8,11 +8,11 @@
 #include <QVBoxLayout>
 
 #include "installer/base/Strings.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/runtime/Exception.h"
-#include "platform/runtime/Format.h"
-#include "platform/runtime/Text.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/runtime/Exception.h"
+#include "platform/core/runtime/Format.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/qt/qtglue/Messenger.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "setupwizard/browse/FolderPaths.h"
 #include "setupwizard/pages/SelectPages.h"
 

@@ -7,8 +7,8 @@
 #include <QTreeWidget>
 
 #include "installer/base/Strings.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/qt/qtglue/Messenger.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "setupwizard/browse/FolderPaths.h"
 #include "setupwizard/browse/OpenFolderDialog.h"
 #include "setupwizard/pages/SelectPages.h"

@@ -3,8 +3,8 @@
 #include <cctype>
 #include <string>
 
-#include "platform/runtime/Exception.h"
-#include "platform/runtime/Format.h"
+#include "platform/core/runtime/Exception.h"
+#include "platform/core/runtime/Format.h"
 
 namespace setupwizard {
 

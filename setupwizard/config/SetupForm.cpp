@@ -5,7 +5,7 @@
 #include <QTimer>
 
 #include "installer/translator/Translator.h"
-#include "platform/qtglue/Guard.h"
+#include "platform/qt/qtglue/Guard.h"
 #include "setupwizard/backdrop/Backdrop.h"
 #include "setupwizard/backdrop/Rotate3DLabel.h"
 #include "setupwizard/framework/Placement.h"

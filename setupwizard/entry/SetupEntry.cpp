@@ -6,9 +6,9 @@
 #include "installer/base/Strings.h"
 #include "installer/base/services/AppServices.h"
 #include "installer/run/Install.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/runtime/Text.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/qt/qtglue/Messenger.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "setupwizard/config/ConfigLoader.h"
 #include "setupwizard/config/SetupForm.h"
 

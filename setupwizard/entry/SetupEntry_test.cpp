@@ -7,8 +7,8 @@
 
 #include "installer/base/services/AppServices.h"
 #include "installer/baseform/ModalForm.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/qt/qtglue/Messenger.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "setupwizard/config/SetupForm.h"
 #include "setupwizard/entry/SetupEntry.h"
 #include "setupwizard/framework/Placement.h"

@@ -11,8 +11,8 @@
 
 #include "installer/translator/Translator.h"
 #include "installer/translator/forms/FormTranslation.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/runtime/Exception.h"
+#include "platform/core/runtime/Exception.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "setupwizard/framework/BaseInstallDlg.h"
 #include "setupwizard/framework/BaseInstallForm.h"
 

@@ -1,6 +1,6 @@
 #include "setupwizard/framework/BaseInstallForm.h"
 
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "setupwizard/framework/BaseFormContainer.h"
 #include "setupwizard/framework/WizardInstall.h"
 

@@ -12,7 +12,7 @@
 #include "installer/components/Messages.h"
 #include "installer/run/Install.h"
 #include "installer/translator/IException.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "setupwizard/framework/BaseFormContainer.h"
 #include "setupwizard/framework/BaseInstallForm.h"
 #include "setupwizard/pages/EndPages.h"

@@ -5,7 +5,7 @@
 #include "installer/components/EngineContext.h"
 #include "installer/components/InstallContainer.h"
 #include "installer/translator/Translator.h"
-#include "platform/runtime/Exception.h"
+#include "platform/core/runtime/Exception.h"
 #include "setupwizard/framework/DialogManager.h"
 #include "setupwizard/framework/WizardInstall.h"
 

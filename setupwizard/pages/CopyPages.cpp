@@ -15,7 +15,7 @@
 #include "installer/components/FileStatusParameter.h"
 #include "installer/components/Messages.h"
 #include "installer/translator/IException.h"
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "setupwizard/framework/WizardInstall.h"
 
 namespace setupwizard {

@@ -14,7 +14,7 @@
 #include "installer/components/StandardPathSpecifiers.h"
 #include "installer/links/ShellLinkGroup.h"
 #include "installer/progman/ProgramManager.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "setupwizard/framework/BaseFormContainer.h"
 #include "setupwizard/pages/CopyPages.h"
 #include "setupwizard/pages/EndPages.h"

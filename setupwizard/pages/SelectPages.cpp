@@ -12,9 +12,9 @@
 #include "installer/components/InstallContainer.h"
 #include "installer/components/ShellFolders.h"
 #include "installer/components/StandardPathSpecifiers.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/runtime/Text.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/qt/qtglue/Messenger.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "setupwizard/framework/WizardInstall.h"
 
 namespace setupwizard {

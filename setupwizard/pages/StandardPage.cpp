@@ -4,7 +4,7 @@
 #include <QPalette>
 #include <QTextEdit>
 
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/Messenger.h"
 #include "setupwizard/framework/BaseInstallDlg.h"
 #include "setupwizard/framework/WizardInstall.h"
 

@@ -4,7 +4,7 @@
 
 #include <QRadioButton>
 
-#include "platform/restart/Restart.h"
+#include "platform/windows/restart/Restart.h"
 #include "setupwizard/framework/BaseFormContainer.h"
 #include "setupwizard/framework/DialogManager.h"
 #include "setupwizard/framework/Placement.h"

@@ -3,10 +3,10 @@
 // root (making its folders first), and read one whole.
 #include <string>
 
-#include "platform/sysroot/FileStream.h"
-#include "platform/sysroot/FileSystem.h"
-#include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/WinPath.h"
+#include "platform/windows/sysroot/FileStream.h"
+#include "platform/windows/sysroot/FileSystem.h"
+#include "platform/windows/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/WinPath.h"
 
 namespace platform::testing {
 

@@ -12,7 +12,7 @@
 //   "!pre text"      preformatted text (never broken for width)
 #include "htmlview/control/DocumentParser.h"
 #include "htmlview/layout/Section.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
 
 #include <fstream>
 #include <sstream>

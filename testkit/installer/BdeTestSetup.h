@@ -8,8 +8,8 @@
 
 #include "installer/bde/InstallBDE.h"
 #include "installer/registry/RegistryRoutines.h"
-#include "platform/registry/RegistryStore.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/registry/RegistryStore.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/installer/RunTestSetup.h"
 
 namespace installer::testing {

@@ -8,7 +8,7 @@
 
 #include "installer/base/services/AppServices.h"
 #include "installer/run/DisketteShelf.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace installer::testing {
 

@@ -13,8 +13,8 @@
 #include "installer/files/InstallGroup.h"
 #include "installer/run/Install.h"
 #include "installer/base/services/AppServices.h"
-#include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/WinPath.h"
+#include "platform/windows/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/WinPath.h"
 
 namespace installer::testing {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/Messenger.h"
 
 namespace platform::testing {
 

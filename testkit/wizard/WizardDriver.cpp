@@ -9,7 +9,7 @@
 
 #include "installer/baseform/ModalForm.h"
 #include "installer/run/Install.h"
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/Messenger.h"
 
 namespace setupwizard::testing {
 

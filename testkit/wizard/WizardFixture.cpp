@@ -6,7 +6,7 @@
 
 #include "installer/translator/EnglishStrings.h"
 #include "installer/translator/UserLanguage.h"
-#include "platform/runtime/Exception.h"
+#include "platform/core/runtime/Exception.h"
 #include "setupwizard/framework/Placement.h"
 #include "setupwizard/pages/WizardUnits.h"
 

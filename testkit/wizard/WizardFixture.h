@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "installer/translator/Translator.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/qt/qtglue/Messenger.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "setupwizard/framework/DialogManager.h"
 #include "setupwizard/framework/WizardInstall.h"
 #include "testkit/files/TempDir.h"

@@ -22,10 +22,10 @@
 #include <vector>
 
 #include "installer/archive/ArchiveCodec.h"
-#include "platform/runtime/Exception.h"
-#include "platform/sysroot/DateTime.h"
-#include "platform/sysroot/SystemRoot.h"
-#include "platform/sysroot/WinPath.h"
+#include "platform/core/runtime/Exception.h"
+#include "platform/windows/sysroot/DateTime.h"
+#include "platform/windows/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/WinPath.h"
 
 using namespace installer;
 

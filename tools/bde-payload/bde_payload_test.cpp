@@ -6,7 +6,7 @@
 #include "installer/bde/BdeRegistry.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/version/SystemRootFiles.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/files/TempDir.h"
 
 namespace {

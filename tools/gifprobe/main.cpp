@@ -6,7 +6,7 @@
 // exits 1.
 #include "htmlview/gif/GifImage.h"
 #include "htmlview/gif/GifReader.h"
-#include "platform/hostio/HostIo.h"
+#include "platform/core/hostio/HostIo.h"
 
 #include <QGuiApplication>
 #include <cstdio>

@@ -23,8 +23,8 @@
 #include "htmlview/parser/TreeDump.h"
 #include "htmlview/tokenizer/Tokenizer.h"
 #include "htmlview/util/HtmlUtils.h"
-#include "platform/runtime/Codepage.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Codepage.h"
+#include "platform/core/runtime/Text.h"
 
 #include <QApplication>
 #include <QImage>

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/registry/RegistryStore.h"
-#include "platform/runtime/Text.h"
-#include "platform/sysroot/FileSystem.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/windows/registry/RegistryStore.h"
+#include "platform/windows/sysroot/FileSystem.h"
 
 namespace platform {
 

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sys/wait.h>
 
-#include "platform/registry/RegistryStore.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/registry/RegistryStore.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/files/TempDir.h"
 #include "tools/sysroot-dump/RootDump.h"
 

@@ -17,7 +17,7 @@
 #include "installer/baseform/ModalForm.h"
 #include "installer/run/SetupProgram.h"
 #include "installer/run/qt/QtAppServices.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "setupwizard/entry/SetupEntry.h"
 
 namespace {

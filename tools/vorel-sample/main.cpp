@@ -3,7 +3,7 @@
 #include "testkit/generators/sample/SampleWriter.h"
 
 #include "VersaoPrograma.h"
-#include "platform/runtime/Exception.h"
+#include "platform/core/runtime/Exception.h"
 
 #include <QGuiApplication>
 #include <charconv>

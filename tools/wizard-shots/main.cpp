@@ -16,7 +16,7 @@
 #include "installer/translator/EnglishStrings.h"
 #include "installer/translator/Translator.h"
 #include "installer/translator/UserLanguage.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "setupwizard/backdrop/Backdrop.h"
 #include "setupwizard/backdrop/Rotate3DLabel.h"
 #include "setupwizard/browse/OpenFolderDialog.h"

@@ -1,7 +1,7 @@
 #include "installer/base/services/AppServices.h"
 
-#include "platform/qtglue/EventLoop.h"
-#include "platform/qtglue/Messenger.h"
+#include "platform/qt/qtglue/EventLoop.h"
+#include "platform/qt/qtglue/Messenger.h"
 
 namespace installer {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/runtime/MessageKinds.h"
+#include "platform/core/runtime/MessageKinds.h"
 
 namespace installer {
 

@@ -4,10 +4,10 @@
 #include <QStringList>
 #include <cstdlib>
 
-#include "platform/hostio/HostIo.h"
-#include "platform/qtglue/EventLoop.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/hostio/HostIo.h"
+#include "platform/qt/qtglue/EventLoop.h"
+#include "platform/qt/qtglue/Messenger.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace installer {
 

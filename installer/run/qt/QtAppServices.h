@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "installer/base/services/AppServices.h"
-#include "platform/qtglue/WaitCursor.h"
+#include "platform/qt/qtglue/WaitCursor.h"
 
 namespace installer {
 

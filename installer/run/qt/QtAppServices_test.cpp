@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "installer/run/qt/QtAppServices.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/files/TempDir.h"
 
 namespace installer {

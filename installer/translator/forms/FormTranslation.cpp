@@ -13,7 +13,7 @@
 #include <QVariant>
 
 #include "installer/translator/forms/TranslateControls.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
 
 namespace installer {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "installer/uninstaller/Uninstaller.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace {
 

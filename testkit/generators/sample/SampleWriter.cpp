@@ -2,7 +2,7 @@
 
 #include "app/data/TableSchemas.h"
 #include "app/data/TablesVersion.h"
-#include "platform/runtime/Exception.h"
+#include "platform/core/runtime/Exception.h"
 #include "platform/tables/Table.h"
 #include "testkit/generators/sample/content/SampleContent.h"
 

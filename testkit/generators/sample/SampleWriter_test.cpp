@@ -2,8 +2,8 @@
 
 #include "app/data/Jpeg.h"
 #include "app/data/TModuloDeDados.h"
-#include "platform/dbcontrols/Image.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/qt/dbcontrols/Image.h"
 #include "platform/tables/EDBEngineError.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/generators/sample/content/SampleContent.h"

@@ -6,7 +6,7 @@
 
 #include "installer/version/SystemRootFiles.h"
 #include "installer/version/VersionResource.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 
 namespace {
 

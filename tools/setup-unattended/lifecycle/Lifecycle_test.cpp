@@ -8,10 +8,10 @@
 #include <sstream>
 #include <sys/wait.h>
 
-#include "platform/hostio/HostIo.h"
-#include "platform/registry/RegistryStore.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/hostio/HostIo.h"
 #include "platform/tables/Table.h"
+#include "platform/windows/registry/RegistryStore.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/files/TempDir.h"
 #include "tools/setup-unattended/run/Unattended.h"
 #include "tools/sysroot-dump/RootDump.h"

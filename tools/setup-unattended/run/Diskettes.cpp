@@ -1,9 +1,9 @@
 #include "tools/setup-unattended/run/Diskettes.h"
 
 #include "installer/loader/LoadingProgram.h"
-#include "platform/inifile/IniFile.h"
-#include "platform/qtglue/Messenger.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/inifile/IniFile.h"
+#include "platform/qt/qtglue/Messenger.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "setupwizard/entry/SetupEntry.h"
 
 namespace unattended {

@@ -9,9 +9,9 @@
 #include <sstream>
 
 #include "installer/distribution/SelfExtractor.h"
-#include "platform/hostio/HostProgram.h"
-#include "platform/registry/RegistryStore.h"
-#include "platform/sysroot/SystemRoot.h"
+#include "platform/core/hostio/HostProgram.h"
+#include "platform/windows/registry/RegistryStore.h"
+#include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/files/TempDir.h"
 #include "tools/setup-unattended/run/Unattended.h"
 

@@ -2,7 +2,7 @@
 // the technical texts of the library folder.
 #include "testkit/generators/sample/content/SampleContent.h"
 
-#include "platform/runtime/Exception.h"
+#include "platform/core/runtime/Exception.h"
 
 #include <map>
 #include <vector>

@@ -4,8 +4,8 @@
 #include "testkit/generators/sample/content/Packages.h"
 #include "testkit/generators/sample/content/SampleContent.h"
 
-#include "platform/runtime/Exception.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Exception.h"
+#include "platform/core/runtime/Text.h"
 
 #include <QLinearGradient>
 #include <QPainterPath>

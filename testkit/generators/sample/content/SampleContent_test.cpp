@@ -1,7 +1,7 @@
 #include "testkit/generators/sample/content/SampleContent.h"
 
-#include "platform/runtime/Exception.h"
-#include "platform/runtime/Text.h"
+#include "platform/core/runtime/Exception.h"
+#include "platform/core/runtime/Text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,277 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+
+#include "platform/core/hostio/HostFault.h"
+#include "platform/core/hostio/HostIo.h"
+#include "platform/windows/registry/Registry.h"
+#include "platform/windows/sysroot/SystemRoot.h"
+#include "testkit/files/TempDir.h"
+
+using namespace platform;
+
+namespace {
+
+struct RegistryFixture : ::testing::Test {
+    TempRootDir dir;
+    ScopedSystemRoot root{dir.Path()};
+    RegistryStore& store = Registry();
+    std::string hklmFile() { return ReadWholeFile(dir.Path() / "HKLM.reg").value_or("<missing>"); }
+};
+
+constexpr RegRoot HKLM = RegRoot::LocalMachine;
+constexpr RegRoot HKCU = RegRoot::CurrentUser;
+
+}  // namespace
+
+TEST_F(RegistryFixture, SavesEveryWriteAsSortedRegedit4AndReadsItBackByteIdentical) {
+    ASSERT_TRUE(store.CreateKey(HKLM, "SOFTWARE\\Tamsel\\Install\\VorelE"));
+    ASSERT_TRUE(store.WriteString(HKLM, "software\\tamsel\\install\\vorele", "Path", "C:\\Program Files\\\"Vorel\""));
+    ASSERT_TRUE(store.WriteInteger(HKLM, "SOFTWARE\\Tamsel\\Install\\VorelE", "Size", 123456));
+    ASSERT_TRUE(store.WriteInteger(HKLM, "SOFTWARE\\Tamsel\\Install\\VorelE", "minus", -1));
+    ASSERT_TRUE(store.WriteFloat(HKLM, "SOFTWARE\\Tamsel\\Install\\VorelE", "CreationDate", 36526.5));
+    ASSERT_TRUE(store.WriteString(HKLM, "SOFTWARE\\Tamsel\\Install\\VorelE", "", "default"));
+    ASSERT_TRUE(store.WriteString(HKLM, "SOFTWARE\\Tamsel\\Install\\VorelE", "two lines", "a\r\nb"));
+    ASSERT_TRUE(store.CreateKey(HKLM, "SOFTWARE\\Apple"));
+    ASSERT_TRUE(store.CreateKey(HKLM, "SOFTWARE\\banana"));
+    std::string expected =
+        "REGEDIT4\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Apple]\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\banana]\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamsel]\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamsel\\Install]\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamsel\\Install\\VorelE]\r\n"
+        "@=\"default\"\r\n"
+        "\"CreationDate\"=hex:00,00,00,00,d0,d5,e1,40\r\n"
+        "\"minus\"=dword:ffffffff\r\n"
+        "\"Path\"=\"C:\\\\Program Files\\\\\\\"Vorel\\\"\"\r\n"
+        "\"Size\"=dword:0001e240\r\n"
+        "\"two lines\"=hex(1):61,0d,0a,62,00\r\n"
+        "\r\n";
+    EXPECT_EQ(hklmFile(), expected);
+
+    // A second store on the same root reads everything back and saves the same bytes.
+    RegistryStore other(dir.Path());
+    EXPECT_EQ(other.ReadString(HKLM, "SOFTWARE\\TAMSEL\\INSTALL\\VORELE", "path").value(), "C:\\Program Files\\\"Vorel\"");
+    EXPECT_EQ(other.ReadInteger(HKLM, "SOFTWARE\\Tamsel\\Install\\VorelE", "MINUS").value(), -1);
+    EXPECT_EQ(other.ReadFloat(HKLM, "SOFTWARE\\Tamsel\\Install\\VorelE", "CreationDate").value(), 36526.5);
+    EXPECT_EQ(other.ReadString(HKLM, "SOFTWARE\\Tamsel\\Install\\VorelE", "two lines").value(), "a\r\nb");
+    EXPECT_EQ(other.ExportText(HKLM), expected);
+    ASSERT_TRUE(other.WriteInteger(HKLM, "SOFTWARE\\Tamsel\\Install\\VorelE", "Size", 123456));
+    EXPECT_EQ(hklmFile(), expected);
+    EXPECT_EQ(other.ExportText(HKCU), "REGEDIT4\r\n\r\n");
+}
+
+TEST_F(RegistryFixture, NamesIgnoreCaseKeepTheirSpellingAndEnumerateSorted) {
+    ASSERT_TRUE(store.CreateKey(HKCU, "Software\\Vendor"));
+    ASSERT_FALSE(store.CreateKey(HKCU, "") && false);
+    ASSERT_TRUE(store.CreateKey(HKCU, "SOFTWARE\\VENDOR\\zeta"));
+    ASSERT_TRUE(store.CreateKey(HKCU, "software\\vendor\\Alpha\\"));
+    ASSERT_TRUE(store.CreateKey(HKCU, "\\Software\\\\Vendor\\beta"));
+    EXPECT_EQ(store.SubKeyNames(HKCU, "software\\VENDOR"), (std::vector<std::string>{"Alpha", "beta", "zeta"}));
+    EXPECT_EQ(store.SubKeyNames(HKCU, ""), (std::vector<std::string>{"Software"}));
+    ASSERT_TRUE(store.WriteString(HKCU, "Software\\Vendor", "Zed", "1"));
+    ASSERT_TRUE(store.WriteString(HKCU, "Software\\Vendor", "able", "2"));
+    ASSERT_TRUE(store.WriteString(HKCU, "Software\\Vendor", "ZED", "3"));  // same value, first spelling kept
+    EXPECT_EQ(store.ValueNames(HKCU, "Software\\Vendor"), (std::vector<std::string>{"able", "Zed"}));
+    EXPECT_EQ(store.ReadString(HKCU, "Software\\Vendor", "zed").value(), "3");
+
+    // A typed read of another type gives nothing; a missing key or value too.
+    EXPECT_FALSE(store.ReadInteger(HKCU, "Software\\Vendor", "zed"));
+    EXPECT_FALSE(store.ReadFloat(HKCU, "Software\\Vendor", "zed"));
+    ASSERT_TRUE(store.WriteInteger(HKCU, "Software\\Vendor", "n", 5));
+    EXPECT_FALSE(store.ReadString(HKCU, "Software\\Vendor", "n"));
+    EXPECT_FALSE(store.ReadString(HKCU, "Software\\Nothing", "n"));
+    EXPECT_FALSE(store.WriteString(HKCU, "Software\\Nothing", "n", "x"));  // the key must exist
+    EXPECT_FALSE(store.WriteString(HKCU, "Software\\Vendor", "line\nbreak", "x"));
+    EXPECT_FALSE(store.CreateKey(HKCU, "Software\\tab\there"));
+    RegValue expand;
+    expand.name = "Path";
+    expand.type = REG_EXPAND_SZ_T;
+    expand.data = "%SystemRoot%\\x";
+    ASSERT_TRUE(store.SetValue(HKCU, "Software\\Vendor", expand));
+    EXPECT_EQ(RegistryStore(dir.Path()).ReadString(HKCU, "Software\\Vendor", "path").value(), "%SystemRoot%\\x");
+
+    // Aliases and the empty roots.
+    ASSERT_TRUE(store.CreateKey(RegRoot::ClassesRoot, ".txt"));
+    EXPECT_TRUE(store.KeyExists(HKLM, "SOFTWARE\\Classes\\.TXT"));
+    EXPECT_FALSE(store.CreateKey(RegRoot::Users, ".DEFAULT"));
+    EXPECT_TRUE(store.KeyExists(RegRoot::DynData, ""));
+    EXPECT_FALSE(store.KeyExists(RegRoot::DynData, "x"));
+
+    // Deleting takes the whole tree.
+    ASSERT_TRUE(store.CreateKey(HKCU, "Software\\Vendor\\Alpha\\Deep\\Deeper"));
+    EXPECT_TRUE(store.DeleteKey(HKCU, "SOFTWARE\\vendor"));
+    EXPECT_FALSE(store.KeyExists(HKCU, "Software\\Vendor\\Alpha\\Deep"));
+    EXPECT_EQ(store.SubKeyNames(HKCU, "Software"), std::vector<std::string>{});
+    EXPECT_FALSE(store.DeleteKey(HKCU, "Software\\Vendor"));
+    EXPECT_EQ(RegRootFromNumber(0x84), RegRoot::LocalMachine);
+    EXPECT_FALSE(RegRootFromNumber(6));
+}
+
+TEST_F(RegistryFixture, InjectedWriteFailuresAndDamagedFilesLoseNothing) {
+    ASSERT_TRUE(store.CreateKey(HKLM, "Software\\Locked"));
+    ASSERT_TRUE(store.WriteString(HKLM, "Software\\Locked", "v", "old"));
+    std::string before = hklmFile();
+    store.FailWritesAt(HKLM, "SOFTWARE\\LOCKED");
+    EXPECT_FALSE(store.WriteString(HKLM, "Software\\Locked", "v", "new"));
+    EXPECT_FALSE(store.CreateKey(HKLM, "Software\\Locked\\Sub"));
+    EXPECT_FALSE(store.DeleteValue(HKLM, "Software\\Locked", "v"));
+    EXPECT_FALSE(store.DeleteKey(HKLM, "Software\\Locked"));
+    EXPECT_TRUE(store.CreateKey(HKLM, "Software\\Other"));
+    EXPECT_EQ(store.ReadString(HKLM, "Software\\Locked", "v").value(), "old");
+    store.ClearWriteFailures();
+    EXPECT_TRUE(store.WriteString(HKLM, "Software\\Locked", "v", "new"));
+
+    // A file changed by someone else is read again; a damaged one is never overwritten.
+    {
+        std::ofstream(dir.Path() / "HKCU.reg", std::ios::binary)
+            << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Control Panel\\International]\n\"Locale\"=\"00000407\"\n"
+               "\"Bin\"=hex:01,02,\\\n  03\n";
+    }
+    EXPECT_EQ(RegistryUserLangID(), 0x0407);
+    EXPECT_EQ(store.GetValue(HKCU, "Control Panel\\International", "bin")->data, "\x01\x02\x03");
+    const std::string damaged = "REGEDIT4\r\n[HKEY_CURRENT_USER\\X]\r\n\"broken=\"1\"\r\n";
+    { std::ofstream(dir.Path() / "HKCU.reg", std::ios::binary) << damaged; }
+    EXPECT_FALSE(store.KeyExists(HKCU, "X"));
+    EXPECT_FALSE(store.CreateKey(HKCU, "Y"));
+    EXPECT_NE(store.LoadError(HKCU).find("HKCU.reg"), std::string::npos);
+    EXPECT_EQ(ReadWholeFile(dir.Path() / "HKCU.reg").value(), damaged);
+    EXPECT_FALSE(RegistryUserLangID());
+    for (const char* bad : {"REGEDIT5\r\n", "REGEDIT4\r\n\"v\"=\"1\"\r\n", "REGEDIT4\r\n[HKEY_USERS\\x]\r\n",
+                            "REGEDIT4\r\n[HKEY_CURRENT_USER\\x]\r\n\"v\"=dword:123456789\r\n",
+                            "REGEDIT4\r\n[HKEY_CURRENT_USER\\x]\r\n\"v\"=hex:1g\r\n",
+                            "REGEDIT4\r\n[HKEY_CURRENT_USER\\x]\r\n\"v\"=\"open\r\n"})
+        EXPECT_THROW(ParseRegedit4(bad, "HKEY_CURRENT_USER"), ERegistryFileError) << bad;
+}
+
+// A hive saved on a failing device keeps its old file, and the store reads
+// back what the file still holds.
+TEST_F(RegistryFixture, ASaveOnAFailingDeviceKeepsTheOldHive) {
+    ASSERT_TRUE(store.CreateKey(HKLM, "Software\\Vorel"));
+    ASSERT_TRUE(store.WriteString(HKLM, "Software\\Vorel", "Path", "C:\\Old"));
+    const std::string before = hklmFile();
+    for (HostCall call : {HostCall::Write, HostCall::Sync, HostCall::Close, HostCall::Rename}) {
+        ScopedHostFault fault(call, 1, EIO);
+        EXPECT_FALSE(store.WriteString(HKLM, "Software\\Vorel", "Path", "C:\\New"));
+        EXPECT_EQ(hklmFile(), before);
+        EXPECT_EQ(store.ReadString(HKLM, "Software\\Vorel", "Path").value(), "C:\\Old");
+    }
+    EXPECT_TRUE(store.WriteString(HKLM, "Software\\Vorel", "Path", "C:\\New"));
+}
+
+TEST_F(RegistryFixture, AHandEditedFileWithCommentLinesLoads) {
+    {
+        std::ofstream(dir.Path() / "HKCU.reg", std::ios::binary)
+            << "REGEDIT4\r\n; settings kept by hand\r\n\r\n"
+               "[HKEY_CURRENT_USER\\Software\\Vorel]\r\n"
+               "  ; the next value was \"Old\"\r\n"
+               "\"Name\"=\"New; not a comment\"\r\n"
+               ";[HKEY_CURRENT_USER\\Software\\Gone]\r\n"
+               ";\"Size\"=dword:00000001\r\n";
+    }
+    EXPECT_TRUE(store.LoadError(HKCU).empty()) << store.LoadError(HKCU);
+    EXPECT_EQ(store.ReadString(HKCU, "Software\\Vorel", "Name").value(), "New; not a comment");
+    EXPECT_FALSE(store.ReadInteger(HKCU, "Software\\Vorel", "Size").has_value());
+    EXPECT_FALSE(store.KeyExists(HKCU, "Software\\Gone"));
+    // A write keeps the values; the comments are the hand editor's, not the store's.
+    ASSERT_TRUE(store.WriteInteger(HKCU, "Software\\Vorel", "Size", 2));
+    EXPECT_EQ(store.ExportText(HKCU),
+              "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\r\n[HKEY_CURRENT_USER\\Software\\Vorel]\r\n"
+              "\"Name\"=\"New; not a comment\"\r\n\"Size\"=dword:00000002\r\n\r\n");
+}
+
+// Two processes changing one hive at once lose nothing: every change is
+// one locked read-modify-write, and an UpdateLock makes a counter's read
+// and increment one step.
+TEST_F(RegistryFixture, TwoWriterProcessesLoseNoWrite) {
+    ASSERT_TRUE(store.CreateKey(HKLM, "Software\\Race"));
+    constexpr int kWrites = 100;
+    auto writeAll = [&](const std::string& who) {
+        RegistryStore mine(dir.Path());
+        for (int i = 0; i < kWrites; ++i) {
+            if (!mine.WriteInteger(HKLM, "Software\\Race", who + std::to_string(i), i)) return false;
+            RegistryStore::UpdateLock update(mine, HKLM);
+            const std::int32_t count = mine.ReadInteger(HKLM, "Software\\Race", "Count").value_or(0);
+            if (!mine.WriteInteger(HKLM, "Software\\Race", "Count", count + 1)) return false;
+        }
+        return true;
+    };
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) ::_exit(writeAll("child") ? 0 : 2);
+    EXPECT_TRUE(writeAll("parent"));
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    RegistryStore after(dir.Path());
+    EXPECT_EQ(after.ValueNames(HKLM, "Software\\Race").size(), 2u * kWrites + 1);
+    EXPECT_EQ(after.ReadInteger(HKLM, "Software\\Race", "Count").value_or(-1), 2 * kWrites);
+}
+
+TEST_F(RegistryFixture, ClassLibraryRegistryObject) {
+    TRegistry reg;
+    EXPECT_EQ(reg.RootKey(), HKCU);
+    reg.SetRootKey(HKLM);
+    EXPECT_FALSE(reg.OpenKey("Software\\A", false));
+    ASSERT_TRUE(reg.OpenKey("Software\\A", true));
+    EXPECT_EQ(reg.CurrentPath(), "Software\\A");
+    ASSERT_TRUE(reg.OpenKey("B", true));  // relative to the open key
+    EXPECT_EQ(reg.CurrentKey(), "Software\\A\\B");
+    EXPECT_EQ(reg.CurrentPath(), "Software\\A\\B");
+    reg.WriteString("s", "text");
+    reg.WriteInteger("i", 7);
+    reg.WriteFloat("f", 1.5);
+    EXPECT_EQ(reg.ReadString("S"), "text");
+    EXPECT_EQ(reg.ReadString("missing"), "");
+    EXPECT_EQ(reg.ReadInteger("I"), 7);
+    EXPECT_EQ(reg.ReadFloat("f"), 1.5);
+    EXPECT_EQ(reg.GetValueNames(), (std::vector<std::string>{"f", "i", "s"}));
+    try {
+        reg.ReadInteger("s");
+        FAIL();
+    } catch (const ERegistryException& e) {
+        EXPECT_EQ(e.Message(), "Invalid data type for 's'");
+    }
+    EXPECT_THROW(reg.ReadString("i"), ERegistryException);
+    EXPECT_THROW(reg.ReadFloat("i"), ERegistryException);
+    try {
+        reg.ReadInteger("missing");
+        FAIL();
+    } catch (const ERegistryException& e) {
+        EXPECT_EQ(e.Message(), "Failed to get data for 'missing'");
+    }
+    ASSERT_TRUE(reg.OpenKey("\\Software", false));  // absolute
+    EXPECT_EQ(reg.CurrentKey(), "Software");
+    EXPECT_TRUE(reg.HasSubKeys());
+    EXPECT_EQ(reg.GetKeyNames(), std::vector<std::string>{"A"});
+    ASSERT_TRUE(reg.OpenKeyReadOnly("A"));
+    try {
+        reg.WriteString("s", "x");
+        FAIL();
+    } catch (const ERegistryException& e) {
+        EXPECT_EQ(e.Message(), "Failed to set data for 's'");
+    }
+    reg.CloseKey();
+    EXPECT_THROW(reg.WriteInteger("x", 1), ERegistryException);
+    EXPECT_TRUE(reg.KeyExists("Software\\A\\B"));
+    EXPECT_TRUE(reg.CreateKey("Software\\A\\B"));
+    EXPECT_TRUE(reg.CreateKey("\\Software\\A\\C"));
+    EXPECT_FALSE(reg.HasCurrentKey());
+    reg.Store().FailWritesAt(HKLM, "Software\\A\\D");
+    try {
+        reg.CreateKey("Software\\A\\D");
+        FAIL();
+    } catch (const ERegistryException& e) {
+        EXPECT_EQ(e.Message(), "Failed to create key Software\\A\\D");
+    }
+    EXPECT_FALSE(reg.DeleteKey("Software\\A"));  // the failing key below keeps the tree
+    reg.Store().ClearWriteFailures();
+    EXPECT_TRUE(reg.DeleteKey("Software\\A"));
+    EXPECT_FALSE(reg.KeyExists("Software\\A\\B"));
+}

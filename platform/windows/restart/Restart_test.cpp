@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include "platform/core/inifile/IniFile.h"
+#include "platform/windows/registry/RegistryStore.h"
+#include "platform/windows/restart/BatchFile.h"
+#include "platform/windows/restart/Restart.h"
+#include "platform/windows/sysroot/SystemRoot.h"
+#include "testkit/files/SysrootFiles.h"
+#include "testkit/files/TempDir.h"
+
+using namespace platform;
+
+namespace {
+struct RestartFixture : ::testing::Test {
+    TempRootDir dir;
+    ScopedSystemRoot root{dir.Path()};
+    WinFileSystem& files = Files();
+    void write(const std::string& win, const std::string& bytes) { platform::testing::WriteTestFile(win, bytes); }
+    std::string read(const std::string& win) { return platform::testing::ReadTestFile(win); }
+    void platformId(const char* id) { IniFile(dir.Path() / "platform.ini").WriteString("Windows", "PlatformId", id); }
+};
+}  // namespace
+
+TEST_F(RestartFixture, DelayedRenamesOfNtRunAtTheRestart) {
+    write("C:\\WINDOWS\\SYSTEM32\\X.DLL", "old");
+    write("C:\\WINDOWS\\SYSTEM32\\X.1", "new");
+    write("C:\\WINDOWS\\SYSTEM32\\Y.DLL", "old y");
+    write("C:\\WINDOWS\\SYSTEM32\\Y.1", "new y");
+    write("C:\\WINDOWS\\TEMP\\gone.bat", "erase");
+    CurrentSystemRoot().Facts().SetInUse("C:\\WINDOWS\\SYSTEM32\\X.DLL", true);
+    EXPECT_FALSE(files.DeleteFile("C:\\WINDOWS\\SYSTEM32\\X.DLL"));
+    ASSERT_TRUE(MoveFileDelayUntilReboot("C:\\WINDOWS\\SYSTEM32\\X.1", "C:\\WINDOWS\\SYSTEM32\\X.DLL", true));
+    ASSERT_TRUE(MoveFileDelayUntilReboot("C:\\WINDOWS\\SYSTEM32\\Y.1", "C:\\WINDOWS\\SYSTEM32\\Y.DLL", false));
+    ASSERT_TRUE(MoveFileDelayUntilReboot("C:\\WINDOWS\\TEMP\\gone.bat", "", false));
+    EXPECT_FALSE(MoveFileDelayUntilReboot("C:\\missing", "C:\\x", true));
+    auto pending = Registry().GetValue(RegRoot::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                                       "PendingFileRenameOperations");
+    ASSERT_TRUE(pending);
+    EXPECT_EQ(pending->type, REG_MULTI_SZ_T);
+    using namespace std::string_literals;
+    EXPECT_EQ(pending->data, "\\??\\C:\\WINDOWS\\SYSTEM32\\X.1\0!\\??\\C:\\WINDOWS\\SYSTEM32\\X.DLL\0"s
+                             "\\??\\C:\\WINDOWS\\SYSTEM32\\Y.1\0\\??\\C:\\WINDOWS\\SYSTEM32\\Y.DLL\0"s
+                             "\\??\\C:\\WINDOWS\\TEMP\\gone.bat\0\0\0"s);
+    ASSERT_TRUE(RequestReboot());
+    EXPECT_TRUE(RebootRequested());
+    Registry().CreateKey(RegRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+    Registry().WriteString(RegRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+                           "TamselUnfinished1", "\"C:\\setup.exe\" -r second");
+    Registry().WriteString(RegRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+                           "TamselUnfinished", "\"C:\\setup.exe\" -r first");
+
+    // Added after the check of the list's text: a file renamed onto itself.
+    write("C:\\WINDOWS\\SYSTEM32\\Z.DLL", "itself");
+    ASSERT_TRUE(MoveFileDelayUntilReboot("C:\\WINDOWS\\SYSTEM32\\Z.DLL", "c:\\windows\\system32\\z.dll", true));
+
+    RestartReport report = SimulateRestart();
+    EXPECT_EQ(read("C:\\WINDOWS\\SYSTEM32\\Z.DLL"), "itself");
+    EXPECT_EQ(read("C:\\WINDOWS\\SYSTEM32\\X.DLL"), "new");
+    EXPECT_FALSE(files.FileExists("C:\\WINDOWS\\SYSTEM32\\X.1"));
+    EXPECT_EQ(read("C:\\WINDOWS\\SYSTEM32\\Y.DLL"), "old y");  // not replaceable: the move fails
+    EXPECT_TRUE(files.FileExists("C:\\WINDOWS\\SYSTEM32\\Y.1"));
+    EXPECT_FALSE(files.FileExists("C:\\WINDOWS\\TEMP\\gone.bat"));
+    EXPECT_EQ(report.done, (std::vector<std::string>{"C:\\WINDOWS\\SYSTEM32\\X.1 -> C:\\WINDOWS\\SYSTEM32\\X.DLL",
+                                                     "delete C:\\WINDOWS\\TEMP\\gone.bat",
+                                                     "C:\\WINDOWS\\SYSTEM32\\Z.DLL -> C:\\windows\\system32\\z.dll"}));
+    // Without a runner for programs, the commands are taken but not run.
+    EXPECT_EQ(report.failed, (std::vector<std::string>{"C:\\WINDOWS\\SYSTEM32\\Y.1 -> C:\\WINDOWS\\SYSTEM32\\Y.DLL",
+                                                       "\"C:\\setup.exe\" -r first (not run)",
+                                                       "\"C:\\setup.exe\" -r second (not run)"}));
+    EXPECT_EQ(report.runOnce, (std::vector<std::string>{"\"C:\\setup.exe\" -r first", "\"C:\\setup.exe\" -r second"}));
+    EXPECT_FALSE(RebootRequested());
+    EXPECT_FALSE(files.IsInUse("C:\\WINDOWS\\SYSTEM32\\X.DLL"));
+    EXPECT_TRUE(Registry().ValueNames(RegRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce").empty());
+    EXPECT_TRUE(SimulateRestart().done.empty());  // nothing is left to do
+}
+
+TEST_F(RestartFixture, WindowsNinetyFiveUsesWininitAndRebootsCanBeRefused) {
+    platformId("1");
+    ASSERT_TRUE(files.ForceDirectories("C:\\PROGRA~1"));
+    write("C:\\PROGRA~1\\A.DLL", "old");
+    write("C:\\PROGRA~1\\A.1", "new");
+    write("C:\\WINDOWS\\TEMP\\x.tmp", "x");
+    EXPECT_FALSE(MoveFileDelayUntilReboot("C:\\PROGRA~1\\A.1", "C:\\PROGRA~1\\A.DLL", true));
+    write("C:\\PROGRA~1\\Same.dll", "kept");
+    write("C:\\WINDOWS\\TEMP\\y.tmp", "y");
+    // A target "NUL" in any case deletes; a file renamed onto itself (any case) stays.
+    write("C:\\WINDOWS\\WININIT.INI",
+          "[Rename]\r\nC:\\PROGRA~1\\A.DLL=C:\\PROGRA~1\\A.1\r\nNUL=C:\\WINDOWS\\TEMP\\x.tmp\r\n"
+          "nul=C:\\WINDOWS\\TEMP\\y.tmp\r\nC:\\PROGRA~1\\SAME.DLL=c:\\progra~1\\same.dll\r\n");
+    RestartReport report = SimulateRestart();
+    EXPECT_EQ(read("C:\\PROGRA~1\\A.DLL"), "new");
+    EXPECT_FALSE(files.FileExists("C:\\WINDOWS\\TEMP\\x.tmp"));
+    EXPECT_FALSE(files.FileExists("C:\\WINDOWS\\TEMP\\y.tmp"));
+    EXPECT_EQ(read("C:\\PROGRA~1\\Same.dll"), "kept");
+    EXPECT_EQ(report.done, (std::vector<std::string>{"C:\\PROGRA~1\\A.1 -> C:\\PROGRA~1\\A.DLL",
+                                                     "delete C:\\WINDOWS\\TEMP\\x.tmp", "delete C:\\WINDOWS\\TEMP\\y.tmp",
+                                                     "c:\\progra~1\\same.dll -> C:\\PROGRA~1\\SAME.DLL"}));
+    EXPECT_TRUE(report.failed.empty());
+    EXPECT_FALSE(files.FileExists("C:\\WINDOWS\\WININIT.INI"));
+    EXPECT_TRUE(files.FileExists("C:\\WINDOWS\\WININIT.BAK"));
+
+    IniFile(dir.Path() / "platform.ini").WriteString("Restart", "Refuse", "1");
+    EXPECT_FALSE(RequestReboot());
+    EXPECT_FALSE(RebootRequested());
+}
+
+TEST_F(RestartFixture, RunOnceCommandsRunAfterTheRenamesInNameOrderAndTheMarkerGoesLast) {
+    const std::string runOnceKey = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+    RegistryStore& reg = Registry();
+    reg.CreateKey(RegRoot::LocalMachine, runOnceKey);
+    reg.CreateKey(RegRoot::CurrentUser, runOnceKey);
+    write("C:\\WINDOWS\\TEMP\\X.1", "new");
+    write("C:\\X.DLL", "old");
+    ASSERT_TRUE(MoveFileDelayUntilReboot("C:\\WINDOWS\\TEMP\\X.1", "C:\\X.DLL", true));
+    write("C:\\WINDOWS\\TEMP\\b.bat", "ERASE C:\\X.DLL\r\nDELTREE /Y C:\\\r\n");
+    reg.WriteString(RegRoot::LocalMachine, runOnceKey, "zeta", "\"C:\\Program Files\\p.exe\" -r \"-sD:\\A B\"");
+    reg.WriteString(RegRoot::LocalMachine, runOnceKey, "Beta", "C:\\WINDOWS\\TEMP\\b.bat");
+    reg.WriteString(RegRoot::LocalMachine, runOnceKey, "alpha", "C:\\first.exe");
+    reg.WriteString(RegRoot::CurrentUser, runOnceKey, "Aaa", "C:\\user.exe");
+    ASSERT_TRUE(RequestReboot());
+
+    std::vector<std::string> seen;
+    RestartReport report = SimulateRestart([&](const RunOnceCommand& command) {
+        std::string line = command.program;
+        for (const auto& a : command.arguments) line += "|" + a;
+        seen.push_back(line);
+        EXPECT_TRUE(RebootRequested());  // cleared only when every command ran
+        // The value was removed before it ran; one added now waits for the next start.
+        EXPECT_FALSE(reg.ReadString(RegRoot::LocalMachine, runOnceKey, "alpha"));
+        reg.WriteString(RegRoot::LocalMachine, runOnceKey, "again", "C:\\again.exe");
+        return command.program != "C:\\user.exe";
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"C:\\first.exe", "C:\\Program Files\\p.exe|-r|-sD:\\A B", "C:\\user.exe"}));
+    EXPECT_EQ(report.runOnce.size(), 4u);
+    EXPECT_EQ(report.runOnce[1], "C:\\WINDOWS\\TEMP\\b.bat");
+    // The batch ran after the rename: it erased the new file.
+    EXPECT_FALSE(files.FileExists("C:\\X.DLL"));
+    EXPECT_EQ(report.refused, std::vector<std::string>{"C:\\WINDOWS\\TEMP\\b.bat: DELTREE /Y C:\\ (a drive root)"});
+    EXPECT_EQ(report.failed, std::vector<std::string>{"C:\\user.exe (not run)"});
+    EXPECT_FALSE(report.Clean());
+    EXPECT_FALSE(RebootRequested());
+    EXPECT_EQ(reg.ValueNames(RegRoot::LocalMachine, runOnceKey), std::vector<std::string>{"again"});
+}

@@ -1,0 +1,509 @@
+#include "platform/windows/sysroot/FileSystem.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include "platform/core/hostio/HostFile.h"
+#include "platform/core/runtime/Format.h"
+#include "platform/core/runtime/PathCase.h"
+#include "platform/core/runtime/Text.h"
+#include "platform/windows/sysroot/WinPath.h"
+
+namespace platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool lessIgnoringCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return AsciiUpper(x) < AsciiUpper(y); });
+}
+
+bool isUnder(const fs::path& p, const fs::path& root) {
+    auto r = p.lexically_relative(root);
+    return !r.empty() && *r.begin() != ".." && !r.is_absolute();
+}
+
+std::int64_t mtimeMs(const struct stat& st) {
+    return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000 + (st.st_mtim.tv_nsec + 500000) / 1000000;
+}
+
+// Copies the whole of one file into another through the host file layer.
+bool copyBytes(HostFile& in, HostFile& out) {
+    char buf[65536];
+    for (;;) {
+        const std::size_t n = in.Read(buf, sizeof buf);
+        if (in.LastError() != 0) return false;
+        if (out.Write(buf, n) != n) return false;
+        if (n < sizeof buf) return true;
+    }
+}
+
+// Does the name fit 8.3 as it stands?
+bool fits83(const std::string& name) {
+    if (name.empty() || name[0] == '.') return false;
+    size_t dot = name.find('.');
+    if (dot != std::string::npos && name.find('.', dot + 1) != std::string::npos) return false;
+    std::string base = name.substr(0, dot), ext = dot == std::string::npos ? "" : name.substr(dot + 1);
+    if (base.empty() || base.size() > 8 || ext.size() > 3) return false;
+    for (unsigned char c : name)
+        if (c == ' ' || c == '+' || c == ',' || c == ';' || c == '=' || c == '[' || c == ']' || c > 127) return false;
+    return true;
+}
+
+std::string aliasChars(const std::string& s, size_t max) {
+    std::string r;
+    for (unsigned char c : s) {
+        if (r.size() == max) break;
+        if (c == ' ' || c == '.') continue;
+        if (c == '+' || c == ',' || c == ';' || c == '=' || c == '[' || c == ']' || c > 127)
+            r += '_';
+        else
+            r += AsciiUpper(static_cast<char>(c));
+    }
+    return r;
+}
+
+// "Program Files" among its siblings -> "PROGRA~1".
+std::string shortName(const std::string& name, const std::vector<std::string>& siblings) {
+    if (fits83(name)) return name;
+    auto parts = [](const std::string& n, std::string& base, std::string& ext) {
+        size_t dot = n.rfind('.');
+        if (dot == std::string::npos || dot == 0) {
+            base = n;
+            ext.clear();
+        } else {
+            base = n.substr(0, dot);
+            ext = n.substr(dot + 1);
+        }
+        base = aliasChars(base, 6);
+        ext = aliasChars(ext, 3);
+    };
+    std::string base, ext;
+    parts(name, base, ext);
+    int n = 1;
+    for (const auto& s : siblings) {
+        if (fits83(s) || !lessIgnoringCase(s, name)) continue;
+        std::string b, e;
+        parts(s, b, e);
+        if (b == base && e == ext) ++n;
+    }
+    std::string num = "~" + std::to_string(n);
+    std::string head = base.substr(0, std::min(base.size(), 8 - num.size()));
+    return head + num + (ext.empty() ? "" : "." + ext);
+}
+
+}  // namespace
+
+bool MatchesMask(const std::string& name, const std::string& mask) {
+    if (mask == "*.*" || mask == "*") return true;
+    // Iterative wildcard match with back-tracking to the last '*'.
+    size_t n = 0, m = 0, star = std::string::npos, mark = 0;
+    while (n < name.size()) {
+        if (m < mask.size() && (mask[m] == '?' || AsciiUpper(mask[m]) == AsciiUpper(name[n]))) {
+            ++n;
+            ++m;
+        } else if (m < mask.size() && mask[m] == '*') {
+            star = m++;
+            mark = n;
+        } else if (star != std::string::npos) {
+            m = star + 1;
+            n = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (m < mask.size() && mask[m] == '*') ++m;
+    // "name.*" also matches "name" without an extension, as on Windows.
+    if (m + 2 == mask.size() && mask[m] == '.' && mask[m + 1] == '*') return true;
+    return m == mask.size();
+}
+
+WinFileSystem::WinFileSystem(fs::path root) : root_(fs::absolute(root)), facts_(root_) {
+    std::error_code ec;
+    canonicalRoot_ = fs::weakly_canonical(root_, ec);
+    if (ec) canonicalRoot_ = root_.lexically_normal();
+}
+
+bool WinFileSystem::confined(const fs::path& host) const {
+    std::error_code ec;
+    fs::path rel = host.lexically_relative(root_);
+    if (rel.empty() || *rel.begin() == "..") return false;
+    fs::path p = root_;
+    for (const auto& part : rel) {
+        p /= part;
+        auto st = fs::symlink_status(p, ec);
+        if (ec || !fs::exists(st)) break;  // the rest is yet to be made
+        if (fs::is_symlink(st)) {
+            // A link may point anywhere inside the root; out of it, or nowhere, it is refused.
+            fs::path target = fs::canonical(p, ec);
+            if (ec || !isUnder(target, canonicalRoot_)) return false;
+        }
+    }
+    fs::path full = fs::weakly_canonical(host, ec);
+    return !ec && isUnder(full, canonicalRoot_);
+}
+
+std::optional<WinFileSystem::Resolved> WinFileSystem::resolve(const std::string& path, std::string* whyNot) const {
+    WinPath wp;
+    if (!ParseWinPath(path, currentDir_, wp)) {
+        if (whyNot) *whyNot = Format("The path \"%s\" is not valid", {path});
+        return std::nullopt;
+    }
+    std::string rel;
+    fs::path base;
+    if (wp.drive != 0) {
+        base = root_ / (std::string("drive_") + wp.drive);
+    } else {
+        base = root_ / "unc";
+        rel = wp.server + "/" + wp.share;
+    }
+    expandShortNames(rel.empty() ? base : ResolveCase(base, rel), wp.components);
+    for (const auto& c : wp.components) rel += (rel.empty() ? "" : "/") + c;
+    fs::path host = rel.empty() ? base : ResolveCase(base, rel);
+    if (!confined(host)) {
+        if (whyNot) *whyNot = Format("The path \"%s\" leads outside the system root", {path});
+        return std::nullopt;
+    }
+    return Resolved{wp.Text(), host};
+}
+
+void WinFileSystem::expandShortNames(fs::path dir, std::vector<std::string>& components) const {
+    std::error_code ec;
+    for (std::string& name : components) {
+        fs::path next = ResolveCase(dir, name);
+        if (name.find('~') != std::string::npos && !fs::exists(fs::symlink_status(next, ec)) && confined(dir)) {
+            std::vector<std::string> siblings;
+            for (fs::directory_iterator d(dir, ec), end; !ec && d != end; d.increment(ec))
+                siblings.push_back(d->path().filename().string());
+            for (const std::string& sibling : siblings)
+                if (SameNameIgnoringCase(shortName(sibling, siblings), name)) {
+                    name = sibling;
+                    next = dir / sibling;
+                    break;
+                }
+        }
+        dir = next;
+    }
+}
+
+WinFileSystem::Resolved WinFileSystem::resolveForWrite(const std::string& path) const {
+    std::string why;
+    auto r = resolve(path, &why);
+    if (!r) throw EPathRefused(why);
+    return *r;
+}
+
+bool WinFileSystem::SetCurrentDir(const std::string& path) {
+    auto r = resolve(path);
+    std::error_code ec;
+    if (!r || !fs::is_directory(r->host, ec)) return false;
+    currentDir_ = r->win;
+    return true;
+}
+
+std::string WinFileSystem::ExpandFileName(const std::string& path) const {
+    WinPath wp;
+    return ParseWinPath(path, currentDir_, wp) ? wp.Text() : path;
+}
+
+fs::path WinFileSystem::HostPath(const std::string& path) const { return resolveForWrite(path).host; }
+
+std::string WinFileSystem::WinPathOf(const fs::path& hostPath) const {
+    fs::path rel = hostPath.lexically_normal().lexically_relative(root_.lexically_normal());
+    auto it = rel.begin();
+    if (rel.empty() || it == rel.end())
+        throw EPathRefused(Format("The path \"%s\" is not inside the system root", {hostPath.string()}));
+    std::string first = it->string();
+    std::string out;
+    ++it;
+    if (first.size() == 7 && first.compare(0, 6, "drive_") == 0 && first[6] >= 'a' && first[6] <= 'z') {
+        out = std::string(1, AsciiUpper(first[6])) + ":";
+    } else if (first == "unc" && std::distance(it, rel.end()) >= 2) {
+        out = "\\\\" + it->string();
+        ++it;
+        out += "\\" + it->string();
+        ++it;
+    } else {
+        throw EPathRefused(Format("The path \"%s\" is not inside the system root", {hostPath.string()}));
+    }
+    bool any = false;
+    for (; it != rel.end(); ++it) {
+        if (it->empty() || *it == ".") continue;
+        out += "\\" + it->string();
+        any = true;
+    }
+    if (!any && out.size() == 2) out += "\\";
+    return out;
+}
+
+bool WinFileSystem::FileExists(const std::string& path) const {
+    auto r = resolve(path);
+    std::error_code ec;
+    return r && fs::is_regular_file(r->host, ec);
+}
+
+bool WinFileSystem::DirectoryExists(const std::string& path) const {
+    auto r = resolve(path);
+    std::error_code ec;
+    return r && fs::is_directory(r->host, ec);
+}
+
+std::int64_t WinFileSystem::FileSize(const std::string& path) const {
+    auto r = resolve(path);
+    struct stat st {};
+    if (!r || ::stat(r->host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+std::optional<TDateTime> WinFileSystem::FileDateTime(const std::string& path) const {
+    auto r = resolve(path);
+    struct stat st {};
+    if (!r || ::stat(r->host.c_str(), &st) != 0) return std::nullopt;
+    return UnixMsToDateTime(mtimeMs(st));
+}
+
+bool WinFileSystem::SetFileDateTime(const std::string& path, TDateTime dt) {
+    Resolved r = resolveForWrite(path);
+    std::error_code ec;
+    if (!IsValidDateTime(dt) || !fs::is_regular_file(r.host, ec) || facts_.IsInUse(r.win)) return false;
+    std::int64_t ms = DateTimeToUnixMs(dt);
+    std::int64_t secs = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(secs);
+    times[1].tv_nsec = static_cast<long>((ms - secs * 1000) * 1000000);
+    return ::utimensat(AT_FDCWD, r.host.c_str(), times, 0) == 0;
+}
+
+bool WinFileSystem::IsInUse(const std::string& path) const { return facts_.IsInUse(ExpandFileName(path)); }
+
+bool WinFileSystem::IsWriteLocked(const std::string& path) const {
+    auto r = resolve(path);
+    if (!r) return false;
+    int fd = ::open(r->host.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return false;
+    // Asked through a description of our own, so any holder counts, this program's too.
+    struct flock query {};
+    query.l_type = F_WRLCK;
+    query.l_whence = SEEK_SET;
+    const bool locked = ::fcntl(fd, F_OFD_GETLK, &query) == 0 && query.l_type != F_UNLCK;
+    ::close(fd);
+    return locked;
+}
+
+bool WinFileSystem::CreateDir(const std::string& path) {
+    Resolved r = resolveForWrite(path);
+    return ::mkdir(r.host.c_str(), 0755) == 0;
+}
+
+bool WinFileSystem::ForceDirectories(const std::string& path) {
+    Resolved r = resolveForWrite(path);
+    std::error_code ec;
+    fs::create_directories(r.host, ec);
+    return fs::is_directory(r.host, ec);
+}
+
+bool WinFileSystem::RemoveDir(const std::string& path) {
+    Resolved r = resolveForWrite(path);
+    WinPath wp;
+    if (ParseWinPath(r.win, currentDir_, wp) && wp.components.empty()) return false;  // a drive root stays
+    return ::rmdir(r.host.c_str()) == 0;
+}
+
+bool WinFileSystem::DeleteFile(const std::string& path) {
+    Resolved r = resolveForWrite(path);
+    struct stat st {};
+    if (::lstat(r.host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    if (facts_.IsInUse(r.win)) return false;
+    return ::unlink(r.host.c_str()) == 0;
+}
+
+std::optional<std::int64_t> WinFileSystem::spaceLeftOn(const std::string& winPath) const {
+    if (winPath.size() < 2 || winPath[1] != ':') return std::nullopt;
+    if (!facts_.DriveCapacity(winPath[0])) return std::nullopt;
+    return DiskFree(winPath[0]);
+}
+
+bool WinFileSystem::MarkExecutable(const std::string& path) {
+    Resolved file = resolveForWrite(path);
+    struct stat st {};
+    if (::stat(file.host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    return ::chmod(file.host.c_str(), (st.st_mode & 07777) | S_IXUSR) == 0;
+}
+
+bool WinFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+    Resolved src = resolveForWrite(from);
+    Resolved dst = resolveForWrite(to);
+    struct stat st {};
+    if (::stat(src.host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    std::error_code ec;
+    if (fs::exists(dst.host, ec)) {
+        if (failIfExists || !fs::is_regular_file(dst.host, ec) || facts_.IsInUse(dst.win)) return false;
+        if (fs::equivalent(src.host, dst.host, ec)) return false;
+    }
+    if (auto left = spaceLeftOn(dst.win)) {
+        std::int64_t old = fs::exists(dst.host, ec) ? static_cast<std::int64_t>(fs::file_size(dst.host, ec)) : 0;
+        if (st.st_size - old > *left) return false;
+    }
+    // Copy to a fresh file beside the destination, then rename it over: a
+    // failed copy leaves the old destination as it was.
+    HostFile in;
+    if (!in.Open(src.host, HostFile::Mode::Read)) return false;
+    std::string tmp = (dst.host.parent_path() / ("." + dst.host.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(tmp.data());
+    if (fd < 0) return false;
+    HostFile out(fd);
+    bool ok = copyBytes(in, out) && ::fchmod(fd, st.st_mode & 0777) == 0;
+    struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ok = ok && ::futimens(fd, times) == 0;
+    ok = out.Close() && ok;
+    ok = ok && RenameHostFile(tmp, dst.host);
+    if (!ok) ::unlink(tmp.c_str());
+    return ok;
+}
+
+bool WinFileSystem::MoveFile(const std::string& from, const std::string& to, bool replaceExisting) {
+    Resolved src = resolveForWrite(from);
+    Resolved dst = resolveForWrite(to);
+    std::error_code ec;
+    auto sst = fs::symlink_status(src.host, ec);
+    if (ec || !fs::exists(sst) || facts_.IsInUse(src.win)) return false;
+    fs::path target = dst.host;
+    if (fs::exists(fs::symlink_status(dst.host, ec))) {
+        if (fs::equivalent(src.host, dst.host, ec)) {
+            // Only the case of the name changes: give the new spelling.
+            WinPath wp;
+            ParseWinPath(to, currentDir_, wp);
+            target = dst.host.parent_path() / (wp.components.empty() ? dst.host.filename().string()
+                                                                     : wp.components.back());
+        } else {
+            if (!replaceExisting || fs::is_directory(dst.host, ec) || fs::is_directory(sst) ||
+                facts_.IsInUse(dst.win))
+                return false;
+        }
+    }
+    if (RenameHostFile(src.host, target)) return true;
+    if (errno != EXDEV || !fs::is_regular_file(sst)) return false;
+    return CopyFile(from, to, !replaceExisting) && ::unlink(src.host.c_str()) == 0;
+}
+
+std::vector<DirEntry> WinFileSystem::FindFiles(const std::string& dir, const std::string& mask) const {
+    std::vector<DirEntry> out;
+    auto r = resolve(dir);
+    std::error_code ec;
+    if (!r) return out;
+    for (fs::directory_iterator it(r->host, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (!MatchesMask(name, mask) || !confined(it->path())) continue;
+        DirEntry e;
+        e.name = name;
+        e.directory = it->is_directory(ec);
+        e.size = e.directory ? 0 : static_cast<std::int64_t>(it->file_size(ec));
+        if (ec) {
+            ec.clear();
+            e.size = 0;
+        }
+        out.push_back(e);
+    }
+    std::sort(out.begin(), out.end(), [](const DirEntry& a, const DirEntry& b) { return lessIgnoringCase(a.name, b.name); });
+    return out;
+}
+
+FileStream WinFileSystem::Open(const std::string& path, FileMode mode) {
+    std::string why;
+    auto r = resolve(path, &why);
+    auto openError = [&]() {
+        if (mode == FileMode::Create) throw EFCreateError(Format("Cannot create file %s", {path}));
+        throw EFOpenError(Format("Cannot open file %s", {path}));
+    };
+    if (!r) throw EPathRefused(why);
+    std::error_code ec;
+    if (fs::is_directory(r->host, ec)) openError();
+    if (mode != FileMode::Read && facts_.IsInUse(r->win)) openError();
+    HostFile file;
+    const HostFile::Mode how = mode == FileMode::Read        ? HostFile::Mode::Read
+                               : mode == FileMode::ReadWrite ? HostFile::Mode::ReadWrite
+                                                             : HostFile::Mode::CreateNew;
+    if (!file.Open(r->host, how, 0644)) openError();
+    std::optional<std::int64_t> left;
+    if (mode != FileMode::Read) left = spaceLeftOn(r->win);
+    return FileStream(std::move(file), r->win, left);
+}
+
+std::string WinFileSystem::CreateTempFile(const std::string& dir, const std::string& prefix) {
+    Resolved r = resolveForWrite(dir);
+    std::error_code ec;
+    if (!fs::is_directory(r.host, ec)) return "";
+    std::string pre = prefix.substr(0, 3);
+    auto seed = static_cast<unsigned>(::getpid()) ^
+                static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
+    for (unsigned i = 0; i < 0xFFFF; ++i) {
+        unsigned unique = ((seed + i) % 0xFFFF) + 1;
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "%04X", unique);
+        std::string name = pre + hex + ".tmp";
+        std::string win = r.win + (r.win.back() == '\\' ? "" : "\\") + name;
+        auto target = resolve(win);
+        if (!target) continue;
+        int fd = ::open(target->host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            ::close(fd);
+            return win;
+        }
+        if (errno != EEXIST) return "";
+    }
+    return "";
+}
+
+std::optional<std::string> WinFileSystem::ShortPathName(const std::string& path) const {
+    auto r = resolve(path);
+    std::error_code ec;
+    if (!r || !fs::exists(r->host, ec)) return std::nullopt;
+    WinPath wp;
+    ParseWinPath(r->win, currentDir_, wp);
+    fs::path rel = r->host.lexically_relative(root_);
+    auto it = rel.begin();
+    fs::path dir = root_ / *it++;
+    if (wp.drive == 0) {
+        dir /= *it++;
+        dir /= *it++;
+        dir /= *it++;
+    }
+    std::string out = wp.drive == 0 ? "\\\\" + wp.server + "\\" + wp.share : std::string(1, AsciiUpper(wp.drive)) + ":";
+    for (; it != rel.end(); ++it) {
+        std::vector<std::string> siblings;
+        for (fs::directory_iterator d(dir, ec), end; !ec && d != end; d.increment(ec))
+            siblings.push_back(d->path().filename().string());
+        std::string name = it->string();
+        out += "\\" + shortName(name, siblings);
+        dir /= *it;
+    }
+    if (out.size() == 2) out += "\\";
+    return out;
+}
+
+std::int64_t WinFileSystem::DiskFree(char drive) const {
+    std::error_code ec;
+    if (auto cap = facts_.DriveCapacity(drive)) {
+        const char d = AsciiLower(drive);
+        std::int64_t used = 0;
+        fs::path folder = root_ / (std::string("drive_") + d);
+        for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+            if (it->is_regular_file(ec)) used += static_cast<std::int64_t>(it->file_size(ec));
+        return std::max<std::int64_t>(0, *cap - used);
+    }
+    struct statvfs sv {};
+    if (::statvfs(root_.c_str(), &sv) != 0) return 0;
+    return static_cast<std::int64_t>(sv.f_bavail) * static_cast<std::int64_t>(sv.f_frsize);
+}
+
+}  // namespace platform
