@@ -13,7 +13,7 @@
 #include "installer/components/TamselPath.h"
 #include "installer/files/InstallFile.h"
 #include "installer/registry/RegistryRoutines.h"
-#include "installer/run/Install.h"
+#include "installer/install/Install.h"
 #include "installer/translator/IException.h"
 #include "platform/core/runtime/Count.h"
 #include "platform/core/runtime/Format.h"

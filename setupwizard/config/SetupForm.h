@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "installer/components/Component.h"
-#include "installer/run/Install.h"
+#include "installer/install/Install.h"
 
 namespace installer {
 class TTranslator;

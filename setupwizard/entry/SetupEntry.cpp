@@ -5,7 +5,7 @@
 
 #include "installer/base/Strings.h"
 #include "installer/base/services/AppServices.h"
-#include "installer/run/Install.h"
+#include "installer/install/Install.h"
 #include "platform/core/runtime/Text.h"
 #include "platform/qt/qtglue/Messenger.h"
 #include "platform/windows/sysroot/SystemRoot.h"

@@ -10,7 +10,7 @@
 
 #include "installer/base/Exceptions.h"
 #include "installer/components/Messages.h"
-#include "installer/run/Install.h"
+#include "installer/install/Install.h"
 #include "installer/translator/IException.h"
 #include "platform/windows/sysroot/SystemRoot.h"
 #include "setupwizard/framework/BaseFormContainer.h"

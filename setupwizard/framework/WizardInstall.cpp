@@ -7,7 +7,7 @@
 #include "installer/links/ShellLinkGroup.h"
 #include "installer/netlocation/NetLocation.h"
 #include "installer/progman/ProgramManager.h"
-#include "installer/run/Install.h"
+#include "installer/install/Install.h"
 
 namespace setupwizard {
 

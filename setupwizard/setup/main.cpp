@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QStyleFactory>
 
-#include "installer/run/qt/QtAppServices.h"
+#include "installer/install/qt/QtAppServices.h"
 #include "installer/base/services/AppServices.h"
 #include "setupwizard/browse/OpenFolderDialog.h"
 #include "setupwizard/entry/SetupEntry.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "installer/base/services/AppServices.h"
-#include "installer/run/DisketteShelf.h"
+#include "installer/install/DisketteShelf.h"
 #include "platform/windows/sysroot/SystemRoot.h"
 
 namespace installer::testing {

@@ -11,7 +11,7 @@
 #include "installer/components/TreeBuilder.h"
 #include "installer/files/InstallFile.h"
 #include "installer/files/InstallGroup.h"
-#include "installer/run/Install.h"
+#include "installer/install/Install.h"
 #include "installer/base/services/AppServices.h"
 #include "platform/windows/sysroot/SystemRoot.h"
 #include "platform/windows/sysroot/WinPath.h"

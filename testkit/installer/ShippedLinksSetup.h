@@ -11,7 +11,7 @@
 #include "installer/files/InstallGroup.h"
 #include "installer/links/InstallShellLink.h"
 #include "installer/links/ShellLinkGroup.h"
-#include "installer/run/Install.h"
+#include "installer/install/Install.h"
 #include "testkit/installer/RunTestSetup.h"
 
 namespace installer::testing {

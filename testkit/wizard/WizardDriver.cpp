@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/baseform/ModalForm.h"
-#include "installer/run/Install.h"
+#include "installer/install/Install.h"
 #include "platform/qt/qtglue/Messenger.h"
 
 namespace setupwizard::testing {

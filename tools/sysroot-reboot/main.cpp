@@ -15,8 +15,8 @@
 #include <iostream>
 
 #include "installer/baseform/ModalForm.h"
-#include "installer/run/SetupProgram.h"
-#include "installer/run/qt/QtAppServices.h"
+#include "installer/install/SetupProgram.h"
+#include "installer/install/qt/QtAppServices.h"
 #include "platform/windows/sysroot/SystemRoot.h"
 #include "setupwizard/entry/SetupEntry.h"
 

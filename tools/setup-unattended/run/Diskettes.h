@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "installer/run/DisketteShelf.h"
-#include "installer/run/qt/QtAppServices.h"
+#include "installer/install/DisketteShelf.h"
+#include "installer/install/qt/QtAppServices.h"
 #include "tools/setup-unattended/run/Unattended.h"
 
 namespace unattended {

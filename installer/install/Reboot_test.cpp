@@ -6,7 +6,7 @@
 #include "installer/components/StandardPathSpecifiers.h"
 #include "installer/files/SelfRegistration.h"
 #include "installer/registry/RegistryRoutines.h"
-#include "installer/run/SetupProgram.h"
+#include "installer/install/SetupProgram.h"
 #include "platform/core/inifile/IniFile.h"
 #include "platform/windows/registry/RegistryStore.h"
 #include "platform/windows/restart/Restart.h"

@@ -1,4 +1,4 @@
-#include "installer/run/DisketteShelf.h"
+#include "installer/install/DisketteShelf.h"
 
 #include <cctype>
 

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "installer/run/qt/QtAppServices.h"
+#include "installer/install/qt/QtAppServices.h"
 #include "platform/windows/sysroot/SystemRoot.h"
 #include "testkit/files/TempDir.h"
 

@@ -1,4 +1,4 @@
-#include "installer/run/Install.h"
+#include "installer/install/Install.h"
 
 #include <QPainter>
 #include <QLinearGradient>

@@ -1,7 +1,7 @@
-#include "installer/run/SetupProgram.h"
+#include "installer/install/SetupProgram.h"
 
 #include "installer/components/EngineContext.h"
-#include "installer/run/Install.h"
+#include "installer/install/Install.h"
 #include "installer/base/services/AppServices.h"
 #include "platform/windows/registry/RegistryStore.h"
 #include "platform/core/runtime/PathCase.h"

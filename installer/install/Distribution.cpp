@@ -9,7 +9,7 @@
 #include "installer/distribution/BuildInf.h"
 #include "installer/distribution/SelfExtractor.h"
 #include "installer/files/InstallFile.h"
-#include "installer/run/Install.h"
+#include "installer/install/Install.h"
 #include "installer/base/services/AppServices.h"
 #include "installer/translator/IException.h"
 #include "installer/translator/Translator.h"

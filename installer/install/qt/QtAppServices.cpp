@@ -1,4 +1,4 @@
-#include "installer/run/qt/QtAppServices.h"
+#include "installer/install/qt/QtAppServices.h"
 
 #include <QProcess>
 #include <QStringList>
