@@ -189,15 +189,19 @@ TValue Statement::Column(int column) const {
 }
 
 void Statement::ColumnInto(int column, TValue& into) const {
+    // The column's value is read through its own handle: one call finds
+    // the column, the rest read it. The connection is never shared between
+    // threads (it is opened without a mutex), which such reads need.
+    sqlite3_value* v = sqlite3_column_value(stmt_, column);
     const void* p = nullptr;
-    switch (sqlite3_column_type(stmt_, column)) {
+    switch (sqlite3_value_type(v)) {
     case SQLITE_NULL: into = std::monostate{}; return;
-    case SQLITE_INTEGER: into = static_cast<double>(sqlite3_column_int64(stmt_, column)); return;
-    case SQLITE_FLOAT: into = sqlite3_column_double(stmt_, column); return;
-    case SQLITE_BLOB: p = sqlite3_column_blob(stmt_, column); break;
-    default: p = sqlite3_column_text(stmt_, column);
+    case SQLITE_INTEGER: into = static_cast<double>(sqlite3_value_int64(v)); return;
+    case SQLITE_FLOAT: into = sqlite3_value_double(v); return;
+    case SQLITE_BLOB: p = sqlite3_value_blob(v); break;
+    default: p = sqlite3_value_text(v);
     }
-    const int n = sqlite3_column_bytes(stmt_, column);
+    const int n = sqlite3_value_bytes(v);
     const size_t size = p && n > 0 ? static_cast<size_t>(n) : 0;
     const char* bytes = size ? static_cast<const char*>(p) : "";
     // A string already there keeps its buffer: reading row after row into
