@@ -10,12 +10,13 @@
 // BM_InstallFiles runs the same install and times only its files: each
 // file from its before-install to its after-install event (extraction,
 // progress reports, the copy window), to set against BM_ArctoolExtract.
-// Of a file's install, the codec's extraction is about half; the rest is
-// per-file work the install owes the system: the shared-file count kept in
-// the registry (each write saved at once, through a synced file), the
-// copy window's repaints, and case-insensitive lookups of the destination
-// (a missing name is looked for in its whole folder, several times per
-// file, so this part grows with the files a folder receives).
+// With the root on a disk, the codec's extraction is about half of a
+// file's install (on tmpfs the files take less than arctool's processes);
+// the rest is per-file work the install owes the system: the shared-file
+// count kept in the registry (each write saved at once, through a synced
+// file), the copy window's repaints, and case-insensitive lookups of the
+// destination (a missing name is looked for in its whole folder, several
+// times per file, so this part grows with the files a folder receives).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
