@@ -5,6 +5,9 @@
 // thread, plain inflate on one thread, tar xzf). The harness's member bytes
 // must equal ours, and our extractors and plain inflate must leave the same
 // files (bytes and dates), so they do the same work; the run stops otherwise.
+// Packing on every core is bounded by the largest member: each member is
+// one zlib stream, as the format requires, so it deflates on one core
+// (mixed_64MiB, one member, trails tar + pigz, which splits its stream).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdlib.h>

@@ -177,10 +177,7 @@ TGridPosition TDataSet::DoGridPosition(int window) {
     return p;
 }
 
-TField& TDataSet::Fields(int index) {
-    if (index < 0 || index >= FieldCount()) Fail("Field index out of range.");
-    return fields_[static_cast<size_t>(index)];
-}
+void TDataSet::FailFieldIndex() const { Fail("Field index out of range."); }
 
 TField* TDataSet::FindField(const std::string& name) {
     auto it = byName_.find(AsciiLower(name));
@@ -193,7 +190,7 @@ TField& TDataSet::FieldByName(const std::string& name) {
     Fail("Field '" + name + "' not found.");
 }
 
-const TValue& TDataSet::FieldValue(int index) const {
+const TValue& TDataSet::FieldValueElsewhere(int index) const {
     CheckActive();
     static const TValue kNull;
     const TRecord& rec = Editing(state_) ? buffer_ : current_;

@@ -62,7 +62,10 @@ public:
     TGridPosition GridPosition(int window);
 
     int FieldCount() const { return static_cast<int>(fields_.size()); }
-    TField& Fields(int index);
+    TField& Fields(int index) {
+        if (index < 0 || index >= FieldCount()) FailFieldIndex();
+        return fields_[static_cast<size_t>(index)];
+    }
     TField& FieldByName(const std::string& name);
     TField* FindField(const std::string& name);  // nullptr when absent
 
@@ -94,8 +97,13 @@ public:
     // The table file (or query) failures name.
     virtual std::string FileDescription() const = 0;
 
-    // For TField.
-    const TValue& FieldValue(int index) const;
+    // For TField. Browsing a record is the common case and stays inline:
+    // a query read to its end asks for every field of every row.
+    const TValue& FieldValue(int index) const {
+        if (state_ == TDataSetState::dsBrowse && hasRecord_ && index >= 0 && static_cast<size_t>(index) < current_.size())
+            return current_[static_cast<size_t>(index)];
+        return FieldValueElsewhere(index);
+    }
     void SetFieldValue(int index, TValue value);
 
 protected:
@@ -140,6 +148,8 @@ protected:
     void EnterState(TDataSetState s) { state_ = s; }
 
 private:
+    [[noreturn]] void FailFieldIndex() const;
+    const TValue& FieldValueElsewhere(int index) const;
     bool MayScroll();
     void FireScroll();
     void FireDataChange();

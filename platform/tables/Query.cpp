@@ -230,7 +230,7 @@ private:
         if (used == window_.size()) window_.emplace_back();
         TRecord& r = window_[used++];
         r.resize(defs_.size());
-        for (int c = 0; c < static_cast<int>(defs_.size()); ++c) page_.ColumnInto(c + firstColumn_, r[static_cast<size_t>(c)]);
+        page_.ColumnsInto(firstColumn_, r);
     }
 
     void FetchAt(int i) {

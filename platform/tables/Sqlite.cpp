@@ -189,28 +189,30 @@ TValue Statement::Column(int column) const {
 }
 
 void Statement::ColumnInto(int column, TValue& into) const {
-    auto text = [&](const void* p, int n) {
-        // A string already there keeps its buffer: reading row after row
-        // into the same record allocates nothing for texts of like length.
-        if (!std::holds_alternative<std::string>(into)) into = std::string();
-        auto& s = std::get<std::string>(into);
-        if (!p || n <= 0) s.clear();
-        else s.assign(static_cast<const char*>(p), static_cast<size_t>(n));
-    };
-    switch (sqlite3_column_type(stmt_, column)) {
-    case SQLITE_NULL: into = std::monostate{}; break;
-    case SQLITE_INTEGER: into = static_cast<double>(sqlite3_column_int64(stmt_, column)); break;
-    case SQLITE_FLOAT: into = sqlite3_column_double(stmt_, column); break;
-    case SQLITE_BLOB: {
-        const void* p = sqlite3_column_blob(stmt_, column);
-        text(p, sqlite3_column_bytes(stmt_, column));
-        break;
+    // The column's value is read through its own handle: one call finds
+    // the column, the rest read it. The connection is never shared between
+    // threads (it is opened without a mutex), which such reads need.
+    sqlite3_value* v = sqlite3_column_value(stmt_, column);
+    const void* p = nullptr;
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_NULL: into = std::monostate{}; return;
+    case SQLITE_INTEGER: into = static_cast<double>(sqlite3_value_int64(v)); return;
+    case SQLITE_FLOAT: into = sqlite3_value_double(v); return;
+    case SQLITE_BLOB: p = sqlite3_value_blob(v); break;
+    default: p = sqlite3_value_text(v);
     }
-    default: {
-        const void* p = sqlite3_column_text(stmt_, column);
-        text(p, sqlite3_column_bytes(stmt_, column));
-    }
-    }
+    const int n = sqlite3_value_bytes(v);
+    const size_t size = p && n > 0 ? static_cast<size_t>(n) : 0;
+    const char* bytes = size ? static_cast<const char*>(p) : "";
+    // A string already there keeps its buffer: reading row after row into
+    // the same record allocates nothing for texts of like length.
+    if (auto* s = std::get_if<std::string>(&into)) s->assign(bytes, size);
+    else into.emplace<std::string>(bytes, size);
+}
+
+void Statement::ColumnsInto(int first, TRecord& into) const {
+    int column = first;
+    for (TValue& value : into) ColumnInto(column++, value);
 }
 
 std::int64_t Statement::ColumnInt(int column) const { return sqlite3_column_int64(stmt_, column); }

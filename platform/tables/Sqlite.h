@@ -74,6 +74,8 @@ public:
     TValue Column(int column) const;
     // The same into a value that may keep its buffer.
     void ColumnInto(int column, TValue& into) const;
+    // Columns first, first + 1... into the values of a record, all of it.
+    void ColumnsInto(int first, TRecord& into) const;
     std::int64_t ColumnInt(int column) const;
 
 private:

@@ -197,6 +197,24 @@ namespace {
 
 // A staged run lays out and packs the distribution first (unless prepare is
 // false: the distribution is already there); a run of a given setup.exe does not.
+// Each file's install, timed from its before-install event to its
+// after-install one, the handlers the configuration set still called.
+void TimeFileInstalls(setupwizard::TSetupForm& form, QElapsedTimer& clock, std::int64_t& totalNs) {
+    for (const auto& entry : form.Components().Snapshot()) {
+        auto* file = dynamic_cast<installer::TCustomInstallFile*>(entry.component);
+        if (!file) continue;
+        file->OnBeforeInstall = [&clock, before = file->OnBeforeInstall](installer::TInstallContainer& f) {
+            clock.start();
+            if (before) before(f);
+        };
+        file->OnAfterInstall = [&clock, &totalNs, after = file->OnAfterInstall](installer::TInstallContainer& f) {
+            if (after) after(f);
+            if (clock.isValid()) totalNs += clock.nsecsElapsed();
+            clock.invalidate();
+        };
+    }
+}
+
 Outcome Run(const Options& options, bool prepare) {
     Outcome outcome;
     fs::create_directories(options.root);
@@ -269,8 +287,10 @@ Outcome Run(const Options& options, bool prepare) {
         page("ProceedBtn");
         page("FinishBtn");
     }
+    QElapsedTimer fileClock;
     hooks.beforeShow = [&](setupwizard::TSetupForm& form) {
         shown = &form;
+        TimeFileInstalls(form, fileClock, outcome.filesNs);
         if (options.cancelOnWelcome)
             form.Install()->OnUserAbort = [](installer::TCustomInstall&, bool& abort) { abort = true; };
     };
