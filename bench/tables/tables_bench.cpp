@@ -19,8 +19,9 @@
 // way. What the half-table query keeps above the bare full scan is bounded
 // by the engine's read-ahead: no statement stays open between calls (so a
 // writer is never locked out), hence every value is copied into the
-// window of rows read ahead and again into the current record, and each
-// field is reached through the dataset. Compare with
+// window of rows read ahead (the current record then takes its row from
+// the window by swap, without a second copy), and each field is reached
+// through the dataset. Compare with
 //   tables_bench --benchmark_filter='BM_Query_(Engine|BareFullScan)/[0-9]+/2'
 //     --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
 // and the medians, as other work on the machine moves single runs a lot.

@@ -101,14 +101,18 @@ int TDataSet::MoveBy(int distance) {
     if ((distance > 0 && eof_) || (distance < 0 && bof_)) return 0;
     if (!MayScroll()) return 0;
     if (!hasRecord_) return 0;
-    // The record left behind lends its buffers to the one read next.
-    TRecord& rec = previous_;
-    int moved = DoMove(distance, rec);
-    if (moved != 0) std::swap(current_, rec);
+    int moved = DoMoveCurrent(distance, current_, previous_);
     eof_ = distance > 0 && moved < distance;
     bof_ = distance < 0 && moved > distance;
     if (moved != 0) FireDataChange();
     FireScroll();
+    return moved;
+}
+
+int TDataSet::DoMoveCurrent(int distance, TRecord& current, TRecord& spare) {
+    // The record left behind lends its buffers to the one read next.
+    int moved = DoMove(distance, spare);
+    if (moved != 0) std::swap(current, spare);
     return moved;
 }
 

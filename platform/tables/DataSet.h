@@ -116,6 +116,11 @@ protected:
     // Moves |distance| rows from the current record; returns the rows moved
     // (fewer at an end, out then holds the last reached record).
     virtual int DoMove(int distance, TRecord& out) = 0;
+    // The move of the current record itself (MoveBy): current becomes the
+    // record moved to; spare's buffers may be reused and left with anything.
+    // When nothing moves or the call raises, current is as it was.
+    // Default: DoMove into spare, which then swaps with current.
+    virtual int DoMoveCurrent(int distance, TRecord& current, TRecord& spare);
     virtual int DoRecordCount() = 0;
     virtual int DoRecNo() = 0;
     // Default: exact, from DoRecordCount and DoRecNo.
@@ -161,7 +166,7 @@ private:
     std::deque<TField> fields_;
     std::map<std::string, int> byName_;  // lower-case name -> index
     TRecord current_;
-    TRecord previous_;  // the record moved off, whose buffers the next move reuses
+    TRecord previous_;  // spare record for DoMoveCurrent, whose buffers the next move reuses
     TRecord buffer_;  // the record being edited or inserted
     bool hasRecord_ = false;
     bool eof_ = true, bof_ = true;

@@ -150,7 +150,14 @@ TEST_F(IndexFixture, RecordsContainingMatchesBytesInKeyOrderWithoutMoving) {
     q.DatabaseName = dir.Path().string();
     q.SQL = {"select * from parts.db"};
     q.Open();
+    q.MoveBy(5);
     EXPECT_EQ(codes(q.RecordsContaining("Codigo", "121")), codes(found));
+    // The search leaves the query's record, its neighbours and the next one as they were.
+    EXPECT_EQ(q.FieldByName("Codigo").AsString(), current);
+    EXPECT_EQ(codes(q.PeekRows(-1, 3)), codes(t.PeekRows(-1, 3)));
+    q.Next();
+    t.Next();
+    EXPECT_EQ(q.FieldByName("Codigo").AsString(), t.FieldByName("Codigo").AsString());
 }
 
 // The plan a query gets on a table large enough for indexes to matter: the

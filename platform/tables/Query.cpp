@@ -9,6 +9,7 @@
 #include "platform/tables/Sqlite.h"
 
 #include <algorithm>
+#include <cassert>
 #include <functional>
 #include <limits>
 #include <filesystem>
@@ -46,9 +47,20 @@ TFieldDef DefFromDecl(const std::string& name, const std::string& decl) {
 // select reads each chunk on from the last rowid of the one before, so
 // reading the whole result scans the table once; any other query skips
 // the rows before a chunk with OFFSET.
+//
+// Moving the dataset's record (MoveCurrent) takes the row out of the
+// window by swap instead of copying it: that row is then lent to the
+// dataset's current record, and its window slot holds only spare buffers.
+// Every read of the lent row is served from the current record; the row
+// goes back to its slot (by swap) at the next such move, or by copy before
+// First or Last replace the current record; reading a new window ends
+// the loan, the current record keeping its own values.
 class QueryCursor {
 public:
-    QueryCursor(const std::string& sql, const std::string& databaseName, TSession& session, std::string& label) {
+    // current: the dataset's current record, which holds the lent row.
+    QueryCursor(const std::string& sql, const std::string& databaseName, TSession& session, std::string& label,
+                const TRecord& current)
+        : current_(current) {
         try {
             sql_ = TranslateSql(sql, &Alias);
         } catch (const std::invalid_argument& e) {
@@ -105,16 +117,40 @@ public:
 
     const std::vector<TFieldDef>& Defs() const { return defs_; }
 
+    // First and Last may be about to replace the current record, so the lent row goes back first.
     bool First(TRecord& out) {
+        ReturnLent();
         pos_ = 0;
         return RowAt(0, out);
     }
 
     bool Last(TRecord& out) {
+        ReturnLent();
         int total = Count();
         if (total == 0) return false;
         pos_ = total - 1;
         return RowAt(pos_, out);
+    }
+
+    // Move of the dataset's current record (which must be current): the
+    // row moved to is lent to it, the row it held goes back to its slot.
+    int MoveCurrent(int distance, TRecord& current) {
+        assert(&current == &current_);
+        int target = std::max(0, pos_ + distance);
+        if (!Holds(target)) {
+            target = Count() - 1;
+            if (target <= pos_ || !Holds(target)) return 0;
+        }
+        // Nothing below raises: the current record is never left half moved.
+        if (target != lent_) {
+            assert(lent_ < 0 || InWindow(lent_));
+            if (lent_ >= 0) std::swap(window_[static_cast<size_t>(lent_ - windowStart_)], current);
+            std::swap(current, window_[static_cast<size_t>(target - windowStart_)]);
+            lent_ = target;
+        }
+        int moved = target - pos_;
+        pos_ = target;
+        return moved;
     }
 
     int Move(int distance, TRecord& out) {
@@ -126,6 +162,19 @@ public:
         int moved = target - pos_;
         pos_ = target;
         return moved;
+    }
+
+    // Every row whose text field holds text, in the result's order; the
+    // position stays where the dataset's record is.
+    std::vector<TRecord> RowsContaining(int fieldIndex, const std::string& text) {
+        std::vector<TRecord> found;
+        for (int i = 0; Holds(i); ++i) {
+            const TRecord& r = Row(i);
+            const auto f = static_cast<size_t>(fieldIndex);
+            const auto* s = f < r.size() ? std::get_if<std::string>(&r[f]) : nullptr;
+            if (s && s->find(text) != std::string::npos) found.push_back(r);
+        }
+        return found;
     }
 
     int Count() {
@@ -168,8 +217,17 @@ private:
         if (!password.empty() && !session.ObtainPassword(password)) throw EDBEngineError("Invalid password.", path);
     }
 
+    // The lent row back into its slot, by copy: the current record keeps it too.
+    void ReturnLent() {
+        if (lent_ < 0) return;
+        assert(InWindow(lent_));
+        window_[static_cast<size_t>(lent_ - windowStart_)] = current_;
+        lent_ = -1;
+    }
+
     // Runs the page statement; rows go to the window, which starts at row start.
     void Run(int start, int count, const std::function<void(int next)>& bindPosition) {
+        lent_ = -1;  // the slots are read over; the current record keeps its values
         sqlite::ResetGuard g(page_);
         int next = 1;
         size_t v = 0;
@@ -210,6 +268,7 @@ private:
 
     // Rows [start, start + kChunk) of a result found through an index.
     void FetchListed(int start) {
+        lent_ = -1;  // as in Run
         sqlite::ReadTransaction reading(*shared_);
         windowStart_ = start;
         const int end = std::min(static_cast<int>(rowids_->size()), start + kChunk);
@@ -251,19 +310,31 @@ private:
         Run(start, count, [](int) {});
     }
 
-    bool RowAt(int i, TRecord& out) {
+    bool InWindow(int i) const { return i >= windowStart_ && i < windowStart_ + static_cast<int>(window_.size()); }
+
+    // Whether row i exists; it is then in the window.
+    bool Holds(int i) {
         if (i < 0 || (total_ && i >= *total_)) return false;
-        auto inWindow = [&] { return i >= windowStart_ && i < windowStart_ + static_cast<int>(window_.size()); };
-        if (!inWindow()) {
+        if (!InWindow(i)) {
             FetchAt(i);
-            if (!inWindow()) return false;
+            if (!InWindow(i)) return false;
         }
-        out = window_[static_cast<size_t>(i - windowStart_)];
+        return true;
+    }
+
+    // Row i, which Holds: the lent row is read from the current record.
+    const TRecord& Row(int i) const { return i == lent_ ? current_ : window_[static_cast<size_t>(i - windowStart_)]; }
+
+    bool RowAt(int i, TRecord& out) {
+        if (!Holds(i)) return false;
+        out = Row(i);
         return true;
     }
 
     static constexpr int kChunk = 256;
 
+    const TRecord& current_;
+    int lent_ = -1;  // the window row lent to the current record; -1: none
     TranslatedSql sql_;
     std::shared_ptr<sqlite::Connection> shared_;  // kept by the session between queries
     sqlite::Statement page_;
@@ -299,7 +370,7 @@ std::vector<TFieldDef> TQuery::DoOpen() {
     label_ = FileDescription();
     TSession& session = Session ? *Session : TSession::Default();
     try {
-        cursor_ = std::make_unique<QueryCursor>(text, DatabaseName, session, label_);
+        cursor_ = std::make_unique<QueryCursor>(text, DatabaseName, session, label_, Current());
     } catch (...) {
         label_.clear();
         throw;
@@ -314,8 +385,12 @@ void TQuery::DoClose() {
 bool TQuery::DoFirst(TRecord& out) { return cursor_->First(out); }
 bool TQuery::DoLast(TRecord& out) { return cursor_->Last(out); }
 int TQuery::DoMove(int distance, TRecord& out) { return cursor_->Move(distance, out); }
+int TQuery::DoMoveCurrent(int distance, TRecord& current, TRecord&) { return cursor_->MoveCurrent(distance, current); }
 int TQuery::DoRecordCount() { return cursor_->Count(); }
 int TQuery::DoRecNo() { return cursor_->RecNo(); }
 std::vector<TRecord> TQuery::DoPeek(int offset, int count) { return cursor_->Peek(offset, count); }
+std::vector<TRecord> TQuery::DoRecordsContaining(int fieldIndex, const std::string& text) {
+    return cursor_->RowsContaining(fieldIndex, text);
+}
 
 }  // namespace platform

@@ -29,9 +29,11 @@ protected:
     bool DoFirst(TRecord& out) override;
     bool DoLast(TRecord& out) override;
     int DoMove(int distance, TRecord& out) override;
+    int DoMoveCurrent(int distance, TRecord& current, TRecord& spare) override;
     int DoRecordCount() override;
     int DoRecNo() override;
     std::vector<TRecord> DoPeek(int offset, int count) override;
+    std::vector<TRecord> DoRecordsContaining(int fieldIndex, const std::string& text) override;
 
 private:
     std::unique_ptr<QueryCursor> cursor_;

@@ -223,6 +223,22 @@ TEST(QueryCursor, LargeResultsReadInChunks) {
         q.AfterScroll = [&](TDataSet&) { ++scrolls; };
         q.Open();
         EXPECT_EQ(scrolls, 1);
+        // The rows a grid shows around a record reached by Next, again after First went back.
+        auto shown = [&](const std::vector<TRecord>& rows) {
+            std::string out;
+            for (const auto& r : rows) {
+                for (const char* field : {"N", "Name"}) out += TField::Text(r[q.FieldByName(field).Index()]);
+                out += " ";
+            }
+            return out;
+        };
+        for (int pass = 0; pass < 2; ++pass, q.First()) {
+            q.Next();
+            q.Next();
+            q.Next();
+            EXPECT_EQ(q.FieldByName("Name").AsString(), "n3");
+            EXPECT_EQ(shown(q.PeekRows(-3, 5)), "0n0 1n1 2n2 3n3 4n4 ");
+        }
         int expected = 0;
         for (; !q.Eof(); q.Next()) ASSERT_EQ(q.FieldByName("N").AsInteger(), expected++);
         EXPECT_EQ(expected, kRows);
