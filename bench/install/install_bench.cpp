@@ -10,13 +10,14 @@
 // BM_InstallFiles runs the same install and times only its files: each
 // file from its before-install to its after-install event (extraction,
 // progress reports, the copy window), to set against BM_ArctoolExtract.
-// With the root on a disk, the codec's extraction is about half of a
-// file's install (on tmpfs the files take less than arctool's processes);
-// the rest is per-file work the install owes the system: the shared-file
+// On tmpfs the codec's extraction within the install takes about what
+// arctool's whole process takes; the rest (about a third of a file's
+// install) is per-file work the install owes the system: the shared-file
 // count kept in the registry (each write saved at once, through a synced
-// file), the copy window's repaints, and case-insensitive lookups of the
-// destination (a missing name is looked for in its whole folder, several
-// times per file, so this part grows with the files a folder receives).
+// file), the overwrite checks, and case-insensitive lookups of the
+// destination (a missing name is looked for in its whole folder, so this
+// part grows with the files a folder receives). On a disk the synced saves
+// of the registry and the ini files outweigh the extraction.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>

@@ -1,12 +1,10 @@
 #include "installer/components/OrderLog.h"
 
 #include <exception>
-#include <vector>
 
 #include "installer/base/ApiRoutines.h"
 #include "installer/base/Strings.h"
 #include "platform/windows/sysroot/SystemRoot.h"
-#include "platform/core/runtime/LegacyText.h"
 
 namespace installer {
 namespace {
@@ -15,18 +13,20 @@ void AppendLine(const char* fileName, const std::string& text) {
     try {
         auto& files = platform::Files();
         const std::string path = AddBackslash(GetWindowsDir()) + fileName;
-        std::vector<std::string> lines;
-        if (files.FileExists(path)) {
-            auto in = files.Open(path, platform::FileMode::Read);
-            std::string content(static_cast<std::size_t>(in.Size()), '\0');
-            content.resize(in.Read(content.data(), content.size()));
-            lines = platform::SplitTextLines(content);
+        // Appended in place: the log grows by a line per file, and reading
+        // it whole for each would make a large install quadratic.
+        auto file = files.FileExists(path) ? files.Open(path, platform::FileMode::ReadWrite)
+                                           : files.Open(path, platform::FileMode::Create);
+        std::string line;
+        if (file.Size() > 0) {
+            char last = '\n';
+            file.Seek(-1, platform::SeekOrigin::End);
+            file.Read(&last, 1);
+            if (last != '\n') line = "\r\n";  // a cut-off last line ends first
         }
-        lines.push_back(text);
-        std::string out;
-        for (const auto& l : lines) out += l + "\r\n";
-        auto file = files.Open(path, platform::FileMode::Create);
-        file.WriteBuffer(out.data(), out.size());
+        line += text + "\r\n";
+        file.Seek(0, platform::SeekOrigin::End);
+        file.WriteBuffer(line.data(), line.size());
     } catch (const std::exception&) {
         // A debug log must never end an install or a build.
     }

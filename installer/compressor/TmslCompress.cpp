@@ -95,6 +95,11 @@ void TTmslCompress::NewDisk(int disk, std::string& folder) {
     if (OnNewDisk) OnNewDisk(*this, disk, folder);
 }
 
-void TTmslCompress::Poll() { Services().ProcessMessages(); }
+void TTmslCompress::Poll() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPoll_ < std::chrono::milliseconds(10)) return;
+    lastPoll_ = now;
+    Services().ProcessMessages();
+}
 
 }  // namespace installer

@@ -5,6 +5,7 @@
 // services, a full disk and the end of an aborted run reach their handlers,
 // and the codec's errors reach the caller as installer exceptions in the
 // user's language.
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -49,6 +50,10 @@ protected:
 
 private:
     const TlzhFileStatsEvent* StatsEvent(ArchiveEvent event) const;
+
+    // When events were last pumped: a Cancel is served within a few
+    // milliseconds without running the event loop once per buffer.
+    std::chrono::steady_clock::time_point lastPoll_{};
 };
 
 // The installer exception for a codec error, its text translated.

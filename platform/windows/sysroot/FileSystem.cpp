@@ -137,16 +137,28 @@ bool WinFileSystem::confined(const fs::path& host) const {
     fs::path rel = host.lexically_relative(root_);
     if (rel.empty() || *rel.begin() == "..") return false;
     fs::path p = root_;
+    bool plainNames = true;  // no link met and no "." or ".." to climb by
+    bool existing = true;
     for (const auto& part : rel) {
+        if (part == "." || part == "..") plainNames = false;
+        if (!existing) continue;
         p /= part;
         auto st = fs::symlink_status(p, ec);
-        if (ec || !fs::exists(st)) break;  // the rest is yet to be made
+        if (ec || !fs::exists(st)) {
+            existing = false;  // the rest is yet to be made
+            continue;
+        }
         if (fs::is_symlink(st)) {
+            plainNames = false;
             // A link may point anywhere inside the root; out of it, or nowhere, it is refused.
             fs::path target = fs::canonical(p, ec);
             if (ec || !isUnder(target, canonicalRoot_)) return false;
         }
     }
+    // Real folders and plain names below the root stay below it: the
+    // canonical walk, a read of every link on the way, is needed only
+    // where a link or a climb was seen.
+    if (plainNames) return true;
     fs::path full = fs::weakly_canonical(host, ec);
     return !ec && isUnder(full, canonicalRoot_);
 }
@@ -165,9 +177,9 @@ std::optional<WinFileSystem::Resolved> WinFileSystem::resolve(const std::string&
         base = root_ / "unc";
         rel = wp.server + "/" + wp.share;
     }
-    expandShortNames(rel.empty() ? base : ResolveCase(base, rel), wp.components);
-    for (const auto& c : wp.components) rel += (rel.empty() ? "" : "/") + c;
-    fs::path host = rel.empty() ? base : ResolveCase(base, rel);
+    // Each name takes its case on disk as the short names are expanded, so
+    // the folder they end in is the host path.
+    const fs::path host = expandShortNames(rel.empty() ? base : ResolveCase(base, rel), wp.components);
     if (!confined(host)) {
         if (whyNot) *whyNot = Format("The path \"%s\" leads outside the system root", {path});
         return std::nullopt;
@@ -175,7 +187,7 @@ std::optional<WinFileSystem::Resolved> WinFileSystem::resolve(const std::string&
     return Resolved{wp.Text(), host};
 }
 
-void WinFileSystem::expandShortNames(fs::path dir, std::vector<std::string>& components) const {
+fs::path WinFileSystem::expandShortNames(fs::path dir, std::vector<std::string>& components) const {
     std::error_code ec;
     for (std::string& name : components) {
         fs::path next = ResolveCase(dir, name);
@@ -192,6 +204,7 @@ void WinFileSystem::expandShortNames(fs::path dir, std::vector<std::string>& com
         }
         dir = next;
     }
+    return dir;
 }
 
 WinFileSystem::Resolved WinFileSystem::resolveForWrite(const std::string& path) const {
@@ -480,10 +493,12 @@ std::optional<std::string> WinFileSystem::ShortPathName(const std::string& path)
     }
     std::string out = wp.drive == 0 ? "\\\\" + wp.server + "\\" + wp.share : std::string(1, AsciiUpper(wp.drive)) + ":";
     for (; it != rel.end(); ++it) {
+        const std::string name = it->string();
+        // Only a long name's alias depends on its siblings.
         std::vector<std::string> siblings;
-        for (fs::directory_iterator d(dir, ec), end; !ec && d != end; d.increment(ec))
-            siblings.push_back(d->path().filename().string());
-        std::string name = it->string();
+        if (!fits83(name))
+            for (fs::directory_iterator d(dir, ec), end; !ec && d != end; d.increment(ec))
+                siblings.push_back(d->path().filename().string());
         out += "\\" + shortName(name, siblings);
         dir /= *it;
     }
