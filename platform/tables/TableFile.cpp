@@ -456,8 +456,8 @@ TRecord TableFile::ReadRow(Statement& s, std::int64_t* rowid) const {
     if (rowid) *rowid = s.ColumnInt(0);
     TRecord r;
     r.reserve(schema_.Fields.size());
-    // The row id, then every field in schema order.
-    assert(s.ColumnCount() == static_cast<int>(schema_.Fields.size()) + 1);
+    // The row id, then every field in schema order (a move adds its check after them).
+    assert(s.ColumnCount() >= static_cast<int>(schema_.Fields.size()) + 1);
     for (size_t i = 0; i < schema_.Fields.size(); ++i) {
         TValue v = s.Column(static_cast<int>(i) + 1);
         // Numbers stay numbers and text stays text whatever SQLite stored.
@@ -491,11 +491,12 @@ void TableFile::SetPosition(std::int64_t rowid, const TRecord& rec) {
     }
 }
 
-bool TableFile::FetchCurrent(Statement& s, TRecord& out) {
+bool TableFile::FetchCurrent(Statement& s, TRecord& out, bool* beyond) {
     ResetGuard g(s);
     if (!s.Step()) return false;
     std::int64_t rowid = 0;
     out = ReadRow(s, &rowid);
+    if (beyond) *beyond = s.ColumnInt(static_cast<int>(schema_.Fields.size()) + 1) != 0;
     SetPosition(rowid, out);
     return true;
 }
@@ -536,15 +537,25 @@ int TableFile::Move(int distance, TRecord& out) {
     NoteOutsideChanges();
     bool forward = distance > 0;
     int steps = forward ? distance : -distance;
-    std::string sql = Select() + "WHERE " + KeyTuple() + (forward ? " > " : " < ") + Placeholders(position_.size()) +
-                      " " + Order(forward) + "LIMIT 1 OFFSET ?";
+    // A seek trusts the file's order, so a damaged tree can hand back a row
+    // that is not beyond the start and make a walk go round for ever. The
+    // row's own values are compared again in the select list, with the
+    // columns' collations: every step then leads strictly onwards.
+    const std::string beyondStart = KeyTuple() + (forward ? " > " : " < ") + Placeholders(position_.size());
+    std::string sql = Select();
+    sql.insert(sql.find(" FROM records "), ", " + beyondStart);
+    sql += "WHERE " + beyondStart + " " + Order(forward) + "LIMIT 1 OFFSET ?";
+    auto bind = [&](Statement& st, int offset) {
+        int next = BindPosition(st, 1);
+        next = BindPosition(st, next);
+        st.Bind(next, static_cast<std::int64_t>(offset));
+    };
     auto& s = Prepared(sql);
-    int next = BindPosition(s, 1);
-    s.Bind(next, static_cast<std::int64_t>(steps - 1));
+    bind(s, steps - 1);
     const std::int64_t from = rowid_;
-    if (FetchCurrent(s, out)) {
-        // Keys are checked on open; a record that follows itself is damage all the same.
-        if (rowid_ == from) db_.Fail(kDamaged);
+    bool beyond = false;
+    if (FetchCurrent(s, out, &beyond)) {
+        if (!beyond || rowid_ == from) db_.Fail(kDamaged);
         if (recNo_ > 0) recNo_ += distance;
         return distance;
     }
@@ -552,9 +563,9 @@ int TableFile::Move(int distance, TRecord& out) {
     int available = CountWhere(forward ? ">" : "<");
     if (available == 0) return 0;
     auto& again = Prepared(sql);
-    next = BindPosition(again, 1);
-    again.Bind(next, static_cast<std::int64_t>(available - 1));
-    if (!FetchCurrent(again, out)) return 0;
+    bind(again, available - 1);
+    if (!FetchCurrent(again, out, &beyond)) return 0;
+    if (!beyond) db_.Fail(kDamaged);
     // At an end now: the record number is exact again.
     recNo_ = forward ? Count() : 1;
     recNoExact_ = true;

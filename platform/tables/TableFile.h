@@ -63,7 +63,8 @@ private:
     void BindRecord(sqlite::Statement& s, const TRecord& record);
     TRecord ReadRow(sqlite::Statement& s, std::int64_t* rowid) const;
     // Runs a one-row select; when a row comes, it becomes current.
-    bool FetchCurrent(sqlite::Statement& s, TRecord& out);
+    // beyond: the move's check column after the fields, when it has one.
+    bool FetchCurrent(sqlite::Statement& s, TRecord& out, bool* beyond = nullptr);
     std::vector<TRecord> FetchAll(sqlite::Statement& s);
     int CountWhere(const std::string& cmp);
     bool ReadByRowid(std::int64_t rowid, TRecord& out);

@@ -89,6 +89,28 @@ struct ForeignFiles : ::testing::Test {
     }
 };
 
+TEST_F(ForeignFiles, RowsOutOfOrderInTheFileEndAWalkAsDamage) {
+    HandMade(File("Order.db"), "(0, 'Uso', 'A', 10, NULL)",
+             "CREATE TABLE records(Uso); INSERT INTO records(rowid, Uso) VALUES (1, 'FIRSTROW'), (2, 'ZZROW2');");
+    // The second row's id rewritten to 0 in its cell: the tree now holds 1
+    // before 0, and a seek past 1 lands on 0, which leads back to 1.
+    std::string bytes;
+    {
+        std::ifstream in(File("Order.db"), std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const std::string cell = std::string("\x02\x02\x19", 3) + "ZZROW2";
+    const auto at = bytes.find(cell);
+    ASSERT_NE(at, std::string::npos);
+    bytes[at] = '\0';
+    std::ofstream(File("Order.db"), std::ios::binary | std::ios::trunc) << bytes;
+    ASSERT_EQ(OpenError("Order.db"), "(no error)");
+    std::string error = ErrorOf([&] {
+        for (int steps = 0; !t.Eof() && steps < 10; ++steps) t.Next();
+    });
+    EXPECT_THAT(error, HasSubstr(kDamaged));
+}
+
 TEST_F(ForeignFiles, KeysOfAnotherTypeAreNormalisedSoMovingReachesTheEnd) {
     // A text key holding a blob, a number and a null.
     HandMade(File("Blob.db"), "(0, 'Id', 'A', 10, 0), (1, 'Uso', 'A', 10, NULL)",

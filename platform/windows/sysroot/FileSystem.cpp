@@ -1,6 +1,7 @@
 #include "platform/windows/sysroot/FileSystem.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -163,48 +164,89 @@ bool WinFileSystem::confined(const fs::path& host) const {
     return !ec && isUnder(full, canonicalRoot_);
 }
 
+// One walk down from the root, a name at a time:
+//   1. the name as written, else the first entry equal to it ignoring case,
+//      else the entry whose 8.3 alias it is ("PROGRA~1"), which also
+//      replaces the name in the Windows path;
+//   2. an entry that is a link must lead inside the root;
+//   3. from the first name that names nothing on, the rest is yet to be
+//      made and is taken as written.
+// A path whose every existing step is a real folder stays below the root;
+// only one that met a link is checked again as a whole.
 std::optional<WinFileSystem::Resolved> WinFileSystem::resolve(const std::string& path, std::string* whyNot) const {
     WinPath wp;
     if (!ParseWinPath(path, currentDir_, wp)) {
         if (whyNot) *whyNot = Format("The path \"%s\" is not valid", {path});
         return std::nullopt;
     }
-    std::string rel;
-    fs::path base;
-    if (wp.drive != 0) {
-        base = root_ / (std::string("drive_") + wp.drive);
-    } else {
-        base = root_ / "unc";
-        rel = wp.server + "/" + wp.share;
-    }
-    // Each name takes its case on disk as the short names are expanded, so
-    // the folder they end in is the host path.
-    const fs::path host = expandShortNames(rel.empty() ? base : ResolveCase(base, rel), wp.components);
-    if (!confined(host)) {
+    auto refuse = [&]() -> std::optional<Resolved> {
         if (whyNot) *whyNot = Format("The path \"%s\" leads outside the system root", {path});
         return std::nullopt;
-    }
-    return Resolved{wp.Text(), host};
-}
-
-fs::path WinFileSystem::expandShortNames(fs::path dir, std::vector<std::string>& components) const {
+    };
     std::error_code ec;
-    for (std::string& name : components) {
-        fs::path next = ResolveCase(dir, name);
-        if (name.find('~') != std::string::npos && !fs::exists(fs::symlink_status(next, ec)) && confined(dir)) {
-            std::vector<std::string> siblings;
-            for (fs::directory_iterator d(dir, ec), end; !ec && d != end; d.increment(ec))
-                siblings.push_back(d->path().filename().string());
-            for (const std::string& sibling : siblings)
-                if (SameNameIgnoringCase(shortName(sibling, siblings), name)) {
-                    name = sibling;
-                    next = dir / sibling;
+    fs::path host = root_;
+    bool existing = true;
+    bool metLink = false;
+    // Steps 2 and 3 for the entry at host.
+    auto check = [&](fs::file_status st) {
+        if (!fs::exists(st)) {
+            existing = false;
+            return true;
+        }
+        if (!fs::is_symlink(st)) return true;
+        metLink = true;
+        const fs::path target = fs::canonical(host, ec);
+        return !ec && isUnder(target, canonicalRoot_);
+    };
+    // The drive's folder is taken as named; a share's names, like every
+    // other, in their case on disk.
+    if (wp.drive != 0) {
+        host /= std::string("drive_") + wp.drive;
+        if (!check(fs::symlink_status(host, ec))) return refuse();
+    } else {
+        host /= "unc";
+        if (!check(fs::symlink_status(host, ec))) return refuse();
+    }
+    std::vector<std::string*> names;
+    if (wp.drive == 0) names = {&wp.server, &wp.share};
+    for (std::string& c : wp.components) names.push_back(&c);
+    for (std::string* name : names) {
+        // ParseWinPath leaves no climbs; were one left, the whole path is checked.
+        assert(*name != "." && *name != ".." && !name->empty());
+        if (*name == "." || *name == "..") metLink = true;
+        if (!existing) {
+            host /= *name;
+            continue;
+        }
+        fs::path next = host / *name;
+        fs::file_status st = fs::symlink_status(next, ec);
+        if (!fs::exists(st)) {
+            bool found = false;
+            for (fs::directory_iterator d(host, ec), end; !ec && d != end; d.increment(ec))
+                if (SameNameIgnoringCase(d->path().filename().string(), *name)) {
+                    next = d->path();
+                    found = true;
                     break;
                 }
+            if (!found && name->find('~') != std::string::npos && name != &wp.server && name != &wp.share) {
+                std::vector<std::string> siblings;
+                for (fs::directory_iterator d(host, ec), end; !ec && d != end; d.increment(ec))
+                    siblings.push_back(d->path().filename().string());
+                for (const std::string& sibling : siblings)
+                    if (SameNameIgnoringCase(shortName(sibling, siblings), *name)) {
+                        *name = sibling;
+                        next = host / sibling;
+                        found = true;
+                        break;
+                    }
+            }
+            if (found) st = fs::symlink_status(next, ec);
         }
-        dir = next;
+        host = next;
+        if (!check(st)) return refuse();
     }
-    return dir;
+    if (metLink && !confined(host)) return refuse();
+    return Resolved{wp.Text(), host};
 }
 
 WinFileSystem::Resolved WinFileSystem::resolveForWrite(const std::string& path) const {

@@ -112,10 +112,6 @@ private:
     };
     std::optional<Resolved> resolve(const std::string& path, std::string* whyNot = nullptr) const;
     Resolved resolveForWrite(const std::string& path) const;
-    // Replaces each component that names nothing as written but is the 8.3
-    // form of an entry ("PROGRA~1") by that entry's name; returns the host
-    // path they lead to from dir, each name in its case on disk.
-    std::filesystem::path expandShortNames(std::filesystem::path dir, std::vector<std::string>& components) const;
     bool confined(const std::filesystem::path& host) const;
     std::optional<std::int64_t> spaceLeftOn(const std::string& winPath) const;
 
