@@ -168,11 +168,10 @@ bool WinFileSystem::confined(const fs::path& host) const {
 //   1. the name as written, else the first entry equal to it ignoring case,
 //      else the entry whose 8.3 alias it is ("PROGRA~1"), which also
 //      replaces the name in the Windows path;
-//   2. an entry that is a link must lead inside the root;
+//   2. a path that met a link must lead inside the root, as a whole;
 //   3. from the first name that names nothing on, the rest is yet to be
 //      made and is taken as written.
-// A path whose every existing step is a real folder stays below the root;
-// only one that met a link is checked again as a whole.
+// A path whose every existing step is a real folder stays below the root.
 std::optional<WinFileSystem::Resolved> WinFileSystem::resolve(const std::string& path, std::string* whyNot) const {
     WinPath wp;
     if (!ParseWinPath(path, currentDir_, wp)) {
@@ -187,26 +186,15 @@ std::optional<WinFileSystem::Resolved> WinFileSystem::resolve(const std::string&
     fs::path host = root_;
     bool existing = true;
     bool metLink = false;
-    // Steps 2 and 3 for the entry at host.
-    auto check = [&](fs::file_status st) {
-        if (!fs::exists(st)) {
-            existing = false;
-            return true;
-        }
-        if (!fs::is_symlink(st)) return true;
-        metLink = true;
-        const fs::path target = fs::canonical(host, ec);
-        return !ec && isUnder(target, canonicalRoot_);
+    // Step 3, and a note of a link for step 2 on the whole path.
+    auto step = [&](fs::file_status st) {
+        if (!fs::exists(st)) existing = false;
+        else if (fs::is_symlink(st)) metLink = true;
     };
     // The drive's folder is taken as named; a share's names, like every
     // other, in their case on disk.
-    if (wp.drive != 0) {
-        host /= std::string("drive_") + wp.drive;
-        if (!check(fs::symlink_status(host, ec))) return refuse();
-    } else {
-        host /= "unc";
-        if (!check(fs::symlink_status(host, ec))) return refuse();
-    }
+    host /= wp.drive != 0 ? std::string("drive_") + wp.drive : std::string("unc");
+    step(fs::symlink_status(host, ec));
     std::vector<std::string*> names;
     if (wp.drive == 0) names = {&wp.server, &wp.share};
     for (std::string& c : wp.components) names.push_back(&c);
@@ -243,7 +231,7 @@ std::optional<WinFileSystem::Resolved> WinFileSystem::resolve(const std::string&
             if (found) st = fs::symlink_status(next, ec);
         }
         host = next;
-        if (!check(st)) return refuse();
+        step(st);
     }
     if (metLink && !confined(host)) return refuse();
     return Resolved{wp.Text(), host};
