@@ -5,9 +5,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
-#include <fstream>
-#include <sstream>
 
+#include "platform/core/hostio/HostIo.h"
 #include "platform/qt/dbcontrols/DBGrid.h"
 #include "platform/qt/dbcontrols/Image.h"
 #include "platform/qt/qtglue/CaseEdit.h"
@@ -21,12 +20,7 @@ using vorel::testing::TestData;
 
 namespace {
 
-std::string Bytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+std::string Bytes(const std::filesystem::path& p) { return platform::ReadWholeFile(p).value_or(""); }
 
 // The window's side as far as the repair tab is concerned.
 struct FakeWindow : WindowSide {

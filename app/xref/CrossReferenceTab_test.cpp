@@ -6,10 +6,9 @@
 #include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTest>
-#include <fstream>
-#include <sstream>
 
 #include "app/data/TModuloDeDados.h"
+#include "platform/core/hostio/HostIo.h"
 #include "platform/qt/dbcontrols/DBGrid.h"
 #include "platform/qt/qtglue/Messenger.h"
 #include "platform/qt/qtglue/PageControl.h"
@@ -22,12 +21,7 @@ using vorel::testing::TestData;
 
 namespace {
 
-std::string Bytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+std::string Bytes(const std::filesystem::path& p) { return platform::ReadWholeFile(p).value_or(""); }
 
 // The tab over an installation whose cross-reference table holds two rows.
 struct CrossReference : ::testing::Test {
