@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <sys/wait.h>
 
 #include "installer/components/StandardPathSpecifiers.h"
 #include "installer/files/SelfRegistration.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/install/SetupProgram.h"
+#include "platform/core/hostio/HostIo.h"
 #include "platform/core/inifile/IniFile.h"
 #include "platform/windows/registry/RegistryStore.h"
 #include "platform/windows/restart/Restart.h"
@@ -218,6 +221,38 @@ TEST_F(Reboot, TheRestartPlayedByTheToolFinishesTheInstall) {
     // Played again, there is nothing left to do.
     EXPECT_EQ(RunTool("sysroot-reboot " + rootPath, status), "");
     EXPECT_EQ(status, 0);
+}
+
+// A hive damaged at its tail is named with its line; the restart does
+// nothing of what waits for it, and does all of it once the hive is mended.
+TEST_F(Reboot, TheToolRefusesAHiveItCannotReadAndDoesNothingOfTheRestart) {
+    InstallWithProgramInUse(kWithCleanup);
+    const std::string rootPath = dir.Path().string();
+    const std::filesystem::path hklm = dir.Path() / "HKLM.reg";
+    const std::string good = platform::ReadWholeFile(hklm).value();
+    const std::string damaged = good + "[HKEY_LOCAL_MACHINE\\Software\\Tail]\r\n\"Tail\"=\"no closing quote";
+    platform::WriteFileAtomically(hklm, damaged);
+    const int line = static_cast<int>(std::count(good.begin(), good.end(), '\n')) + 2;
+    int status = -1;
+    const std::string out = RunTool("sysroot-reboot " + rootPath, status);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(out, "sysroot-reboot: The registry file " + hklm.string() + " cannot be read: line " +
+                       std::to_string(line) + ": a quoted text is not closed\n");
+    EXPECT_EQ(ReadRootFile(kProgramDest), "old program");
+    EXPECT_TRUE(platform::Files().FileExists("C:\\Program Files\\Vorel\\VOREL.1"));
+    EXPECT_TRUE(platform::Files().FileExists(kTempSetupExe));
+    EXPECT_TRUE(platform::Files().IsInUse(kProgramDest));
+    EXPECT_EQ(platform::ReadWholeFile(hklm).value(), damaged);
+    RunTool("sysroot-dump " + rootPath, status);
+    EXPECT_EQ(status, 1);
+
+    platform::WriteFileAtomically(hklm, good);
+    EXPECT_EQ(RunTool("sysroot-reboot " + rootPath, status),
+              "page: Setup complete\n"
+              "renamed: C:\\Program Files\\Vorel\\VOREL.1 -> C:\\Program Files\\Vorel\\VOREL.EXE\n"
+              "ran: \"C:\\WINDOWS\\TEMP\\~vs1\\SETUP.EXE\" -r \"-sD:\\SETUP\" -c\n");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadRootFile(kProgramDest), kProgramText);
 }
 
 TEST_F(Reboot, TheToolNamesARefusedBatchLineAndExitsOneAfterTheRest) {

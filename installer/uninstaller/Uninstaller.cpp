@@ -158,6 +158,8 @@ UninstallResult UninstallProduct(const std::string& productName) {
     if (name.empty() || name.find('\\') != std::string::npos)
         throw EUninstall("\"" + productName + "\" is not the name of an installed product");
     const std::string key = UninstallKeyOf(name).substr(1);
+    // A hive that cannot be read would answer "not installed", or a log cut short.
+    if (const std::string why = platform::Registry().LoadError(kMachine); !why.empty()) throw EUninstall(why);
     if (!platform::Registry().KeyExists(kMachine, key))
         throw EUninstall("No uninstall information was found for " + name);
 

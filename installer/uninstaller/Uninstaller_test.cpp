@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -207,6 +208,19 @@ TEST_F(Uninstaller, NamesThatAreNoProduct) {
     EXPECT_TRUE(Exists("C:\\Tool\\a.exe"));
     EXPECT_EQ(FindProductListing("c:\\tool\\A.EXE"), "Tool");
     EXPECT_EQ(FindProductListing("C:\\Tool\\b.exe"), "");
+
+    // A hive damaged at its tail is named with its line; nothing is removed.
+    const std::filesystem::path hive = dir.Path() / "HKLM.reg";
+    const std::string damaged = platform::ReadWholeFile(hive).value() + "\"Tail\"=\"no closing quote\r\n";
+    platform::WriteFileAtomically(hive, damaged);
+    const int line = static_cast<int>(std::count(damaged.begin(), damaged.end(), '\n'));
+    const std::string why = "The registry file " + hive.string() + " cannot be read: line " + std::to_string(line) +
+                            ": a quoted text is not closed";
+    EXPECT_EQ(ErrorOf([] { UninstallProduct("Tool"); }), why);
+    EXPECT_EQ(Run(VOREL_BIN_DIR "/uninstall", "Tool"), 1);
+    EXPECT_EQ(output, "uninstall: " + why + "\n");
+    EXPECT_TRUE(Exists("C:\\Tool\\a.exe"));
+    EXPECT_EQ(platform::ReadWholeFile(hive).value(), damaged);
 }
 
 }  // namespace

@@ -76,6 +76,19 @@ TEST(SysrootDump, RegistryAsSortedTextAndFilesAsWindowsPaths) {
     while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) listed.append(buf, n);
     EXPECT_EQ(WEXITSTATUS(::pclose(p)), 0);
     EXPECT_NE(listed.find("C:\\Program Files\\VorelSoft\\vorel.ini  9\n"), std::string::npos) << listed;
+    // A key nested far deeper than a hive may hold is named with its line, not walked.
+    {
+        std::ofstream deep(dir.Path() / "HKCU.reg", std::ios::binary);
+        deep << "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER";
+        for (int i = 0; i < 50000; ++i) deep << "\\k";
+        deep << "]\r\n";
+    }
+    out = run(dir.Path().string() + " --registry", status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.find("; The registry file " + (dir.Path() / "HKCU.reg").string() +
+                       " cannot be read: line 3: a key more than 512 levels deep\n"),
+              std::string::npos)
+        << out.substr(0, 300);
     run("", status);
     EXPECT_EQ(status, 2);
     run((dir.Path() / "missing").string(), status);

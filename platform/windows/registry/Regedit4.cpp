@@ -156,6 +156,51 @@ struct Parser {
     }
 };
 
+// The logical lines of a file with the number of the line each starts on.
+// CR LF, LF or CR end a line; a hex value whose line ends with '\' goes on
+// on the next one, whose leading blanks are dropped. Each character is
+// looked at a bounded number of times, however many lines a value takes.
+std::vector<std::pair<int, std::string>> logicalLines(const std::string& text, Parser& p) {
+    std::vector<std::pair<int, std::string>> lines;
+    std::string cur;
+    int no = 1, start = 1;
+    bool cont = false;
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t end = text.find_first_of("\r\n", i);
+        if (end == std::string::npos) end = text.size();
+        size_t from = i;
+        if (cont)
+            while (from < end && (text[from] == ' ' || text[from] == '\t')) ++from;
+        else
+            start = no;
+        const size_t kept = cur.size();
+        cur.append(text, from, end - from);
+        while (cur.size() > kept && (cur.back() == ' ' || cur.back() == '\t')) cur.pop_back();
+        // Only a hex value is continued (a quoted text never ends outside its quote with '\');
+        // whether it is one shows on its first line.
+        if (!cur.empty() && cur.back() == '\\' && (cont || cur.find("=hex") != std::string::npos)) {
+            cur.pop_back();
+            cont = true;
+        } else {
+            lines.emplace_back(start, std::move(cur));
+            cur.clear();
+            cont = false;
+        }
+        i = end;
+        if (i < text.size()) {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            ++i;
+            ++no;
+        }
+    }
+    if (cont) {
+        p.lineNo = start;
+        p.fail("the file ends inside a continued value");
+    }
+    return lines;
+}
+
 }  // namespace
 
 bool CaseLess::operator()(const std::string& a, const std::string& b) const {
@@ -176,41 +221,7 @@ std::string PrintRegedit4(const RegKeyNode& rootNode, const std::string& rootNam
 std::unique_ptr<RegKeyNode> ParseRegedit4(const std::string& text, const std::string& rootName) {
     auto root = std::make_unique<RegKeyNode>();
     Parser p{rootName};
-    // Logical lines: CR LF, LF or CR end a line; a trailing '\' continues hex data.
-    std::vector<std::pair<int, std::string>> lines;
-    {
-        std::string cur;
-        int no = 1, start = 1;
-        bool cont = false;
-        auto flush = [&] {
-            if (!cont) start = no;
-            std::string t = cur;
-            while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.pop_back();
-            // A continued hex line ends with '\' (a quoted text never ends outside its quote with it).
-            if (!t.empty() && t.back() == '\\' && t.find("=hex") != std::string::npos) {
-                t.pop_back();
-                cur = t;
-                cont = true;
-                return;
-            }
-            lines.emplace_back(start, t);
-            cur.clear();
-            cont = false;
-        };
-        for (size_t i = 0; i < text.size(); ++i) {
-            char c = text[i];
-            if (c == '\r' || c == '\n') {
-                flush();
-                if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-                ++no;
-                continue;
-            }
-            if (cont && cur.size() > 0 && (c == ' ' || c == '\t') && (cur.back() == ',' || cur.back() == ':'))
-                continue;  // leading blanks of a continuation line
-            cur += c;
-        }
-        if (!cur.empty() || cont) flush();
-    }
+    std::vector<std::pair<int, std::string>> lines = logicalLines(text, p);
     RegKeyNode* current = nullptr;
     bool header = false;
     std::string prefix = rootName;
@@ -235,11 +246,14 @@ std::unique_ptr<RegKeyNode> ParseRegedit4(const std::string& text, const std::st
                 p.fail("the key is not below " + rootName);
             current = root.get();
             size_t at = head.size();
+            size_t depth = 0;
             while (at < path.size()) {
                 size_t next = path.find('\\', at + 1);
                 std::string part = path.substr(at + 1, next == std::string::npos ? std::string::npos : next - at - 1);
                 at = next == std::string::npos ? path.size() : next;
                 if (part.empty()) continue;
+                if (++depth > kMaxRegKeyDepth)
+                    p.fail(Format("a key more than %d levels deep", {static_cast<int>(kMaxRegKeyDepth)}));
                 auto it = current->subkeys.find(part);
                 if (it == current->subkeys.end()) {
                     auto node = std::make_unique<RegKeyNode>();

@@ -40,8 +40,10 @@ std::string upperPath(const std::vector<std::string>& parts) {
 }
 
 // REGEDIT4 text has one line per key and per value: names with line breaks
-// cannot be kept, and a key name never holds a control character.
+// cannot be kept, and a key name never holds a control character. Nor can
+// a key be deeper than a hive file may hold.
 bool storableKey(const std::vector<std::string>& parts) {
+    if (parts.size() > kMaxRegKeyDepth) return false;
     for (const auto& p : parts)
         for (unsigned char c : p)
             if (c < 0x20) return false;
@@ -337,6 +339,28 @@ bool RegistryStore::DeleteValue(RegRoot root, const std::string& key, const std:
     RegKeyNode* node = findNode(t->hive->tree.get(), t->path);
     if (!node || node->values.erase(name) == 0) return false;
     return save(*t->hive);
+}
+
+std::optional<std::vector<RegValue>> RegistryStore::TakeValues(RegRoot root, const std::string& key) {
+    WriteLock lock(*this, root);
+    if (!lock.Held()) return std::nullopt;
+    auto t = target(root, key);
+    RegKeyNode* node = t->hive ? findNode(t->hive->tree.get(), t->path) : nullptr;
+    if (!node || node->values.empty()) {
+        if (t->hive && !t->hive->loadError.empty()) return std::nullopt;
+        return std::vector<RegValue>{};
+    }
+    if (!writable(*t)) return std::nullopt;
+    std::vector<RegValue> taken;
+    taken.reserve(node->values.size());
+    for (const auto& [name, v] : node->values) taken.push_back(v);
+    auto kept = std::move(node->values);
+    node->values.clear();
+    if (!save(*t->hive)) {
+        node->values = std::move(kept);
+        return std::nullopt;
+    }
+    return taken;
 }
 
 std::optional<std::string> RegistryStore::ReadString(RegRoot root, const std::string& key, const std::string& name) {

@@ -11,11 +11,13 @@
 // HKEY_USERS and HKEY_DYN_DATA are empty and refuse writes.
 //
 // A hive file that cannot be read as REGEDIT4 is never overwritten: its keys
-// read as missing and every write fails; LoadError() tells why.
+// read as missing and every write fails; LoadError() tells why (the file,
+// its line and what is wrong there).
 //
 // Every change is a read-modify-write of the hive file held under a lock
 // that other processes changing the same root wait for, so two programs
 // writing at once lose nothing. UpdateLock holds it across several calls.
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -80,6 +82,10 @@ public:
     std::optional<RegValue> GetValue(RegRoot root, const std::string& key, const std::string& name);
     bool SetValue(RegRoot root, const std::string& key, const RegValue& value);  // the key must exist
     bool DeleteValue(RegRoot root, const std::string& key, const std::string& name);
+    // Removes every value of a key in one change and gives them back (none
+    // when the key is missing); nothing, and every value kept, when the
+    // change cannot be made.
+    std::optional<std::vector<RegValue>> TakeValues(RegRoot root, const std::string& key);
 
     // Typed reads: nothing when the key or value is missing or of another type
     // (strings: REG_SZ and REG_EXPAND_SZ; integers: REG_DWORD; floats: 8-byte REG_BINARY).
@@ -144,6 +150,11 @@ class ERegistryFileError : public Exception {
 public:
     using Exception::Exception;
 };
+
+// Keys nest at most this deep below a root key, as on Windows: a hive file
+// with a deeper key cannot be read and no deeper key can be created, so
+// every walk of a key tree stays within a bounded depth.
+constexpr std::size_t kMaxRegKeyDepth = 512;
 
 // Parses and prints REGEDIT4 text (used by the store; public for tests and tools).
 struct RegKeyNode;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <fstream>
 
 #include "platform/core/hostio/HostFault.h"
@@ -143,11 +144,90 @@ TEST_F(RegistryFixture, InjectedWriteFailuresAndDamagedFilesLoseNothing) {
     EXPECT_NE(store.LoadError(HKCU).find("HKCU.reg"), std::string::npos);
     EXPECT_EQ(ReadWholeFile(dir.Path() / "HKCU.reg").value(), damaged);
     EXPECT_FALSE(RegistryUserLangID());
-    for (const char* bad : {"REGEDIT5\r\n", "REGEDIT4\r\n\"v\"=\"1\"\r\n", "REGEDIT4\r\n[HKEY_USERS\\x]\r\n",
-                            "REGEDIT4\r\n[HKEY_CURRENT_USER\\x]\r\n\"v\"=dword:123456789\r\n",
-                            "REGEDIT4\r\n[HKEY_CURRENT_USER\\x]\r\n\"v\"=hex:1g\r\n",
-                            "REGEDIT4\r\n[HKEY_CURRENT_USER\\x]\r\n\"v\"=\"open\r\n"})
-        EXPECT_THROW(ParseRegedit4(bad, "HKEY_CURRENT_USER"), ERegistryFileError) << bad;
+}
+
+// Every file the parser cannot read is refused whole, with the line where
+// it goes wrong and why; keys nest no deeper than a bound, so no walk of a
+// key tree can run away.
+TEST_F(RegistryFixture, AFileItCannotReadIsNamedWithItsLineAndWhy) {
+    std::string deep = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER";
+    for (std::size_t i = 0; i < kMaxRegKeyDepth; ++i) deep += "\\k";
+    const std::string deepest = deep + "]\r\n\"v\"=\"1\"\r\n";
+    const std::string tooDeep = deep + "\\k]\r\n";
+    std::string tooDeepByFar = "REGEDIT4\n\n[HKEY_CURRENT_USER";
+    for (int i = 0; i < 200000; ++i) tooDeepByFar += "\\k";
+    tooDeepByFar += "]\n";
+    const struct {
+        std::string text, why;
+    } bad[] = {
+        {"REGEDIT5\r\n", "line 1: the file does not start with REGEDIT4"},
+        {"REGEDIT4\r\n\"v\"=\"1\"\r\n", "line 2: a value before the first key"},
+        {"REGEDIT4\r\n[HKEY_USERS\\x]\r\n", "line 2: the key is not below HKEY_CURRENT_USER"},
+        {"REGEDIT4\r\n[HKEY_CURRENT_USER\\x]\r\n\"v\"=dword:123456789\r\n", "line 3: a dword has up to 8 hexadecimal digits"},
+        {"REGEDIT4\r\n[HKEY_CURRENT_USER\\x]\r\n\"v\"=hex:1g\r\n", "line 3: bytes are separated by commas"},
+        // A value with no closing quote at the file's tail, with or without a last line end.
+        {"REGEDIT4\r\n[HKEY_CURRENT_USER\\x]\r\n\"a\"=\"1\"\r\n\"v\"=\"open\r\n", "line 4: a quoted text is not closed"},
+        {"REGEDIT4\r\n[HKEY_CURRENT_USER\\x]\r\n\"v\"=\"open\\\"", "line 3: a quoted text is not closed"},
+        // A continued value the file ends inside, named by the line it starts on.
+        {"REGEDIT4\r\n[HKEY_CURRENT_USER\\x]\r\n\"v\"=hex:01,\\\r\n  02,\\\r\n", "line 3: the file ends inside a continued value"},
+        {tooDeep, "line 3: a key more than 512 levels deep"},
+        {tooDeepByFar, "line 3: a key more than 512 levels deep"},
+    };
+    for (const auto& [text, why] : bad) {
+        try {
+            ParseRegedit4(text, "HKEY_CURRENT_USER");
+            ADD_FAILURE() << text.substr(0, 80);
+        } catch (const ERegistryFileError& e) {
+            EXPECT_EQ(e.Message(), why);
+        }
+    }
+
+    // The store names the file too, reads nothing from it and keeps it as it is.
+    { std::ofstream(dir.Path() / "HKCU.reg", std::ios::binary) << tooDeepByFar; }
+    EXPECT_EQ(store.LoadError(HKCU),
+              "The registry file " + (dir.Path() / "HKCU.reg").string() + " cannot be read: line 3: a key more than 512 levels deep");
+    EXPECT_FALSE(store.KeyExists(HKCU, "k"));
+    EXPECT_EQ(ReadWholeFile(dir.Path() / "HKCU.reg").value(), tooDeepByFar);
+
+    // The deepest key a file may hold loads, prints and saves; no deeper one can be made.
+    { std::ofstream(dir.Path() / "HKCU.reg", std::ios::binary) << deepest; }
+    EXPECT_EQ(store.LoadError(HKCU), "");
+    std::string path = "k";
+    for (std::size_t i = 1; i < kMaxRegKeyDepth; ++i) path += "\\k";
+    EXPECT_EQ(store.ReadString(HKCU, path, "v").value_or("missing"), "1");
+    EXPECT_FALSE(store.CreateKey(HKCU, path + "\\deeper"));
+    EXPECT_TRUE(store.WriteString(HKCU, path, "v", "2"));
+    EXPECT_EQ(RegistryStore(dir.Path()).ReadString(HKCU, path, "v").value_or("missing"), "2");
+    EXPECT_TRUE(store.DeleteKey(HKCU, "k"));
+    EXPECT_EQ(store.ExportText(HKCU), "REGEDIT4\r\n\r\n");
+}
+
+// A hex value may go on over many lines, in any line ends, with blanks
+// before each continuation: the bytes are those of the same value on one line.
+TEST_F(RegistryFixture, AValueContinuedOverManyLinesReadsAsOnOneLine) {
+    std::string oneLine = "\"Bin\"=hex:", continued = oneLine, expected;
+    const char* ends[] = {"\r\n", "\n", "\r"};
+    for (int i = 0; i < 3000; ++i) {
+        char byte[4];
+        std::snprintf(byte, sizeof byte, "%02x", i % 256);
+        expected += static_cast<char>(i % 256);
+        oneLine += std::string(i ? "," : "") + byte;
+        continued += std::string(i ? ",\\" : "") + (i ? ends[i % 3] : "") + (i ? "  \t" : "") + byte;
+    }
+    for (const std::string& value : {oneLine, continued}) {
+        auto tree = ParseRegedit4("REGEDIT4\r\n[HKEY_CURRENT_USER\\x]\r\n" + value + "\r\n\"after\"=dword:00000002\r\n",
+                                  "HKEY_CURRENT_USER");
+        const RegKeyNode& x = *tree->subkeys.at("x");
+        EXPECT_EQ(x.values.at("bin").data, expected);
+        EXPECT_EQ(x.values.at("after").dword, 2u);
+    }
+    // A line after a continued value is counted where it stands.
+    try {
+        ParseRegedit4("REGEDIT4\r\n[HKEY_CURRENT_USER\\x]\r\n" + continued + "\r\nbroken\r\n", "HKEY_CURRENT_USER");
+        ADD_FAILURE();
+    } catch (const ERegistryFileError& e) {
+        EXPECT_EQ(e.Message(), "line 3003: a value line starts with a quoted name or @");
+    }
 }
 
 // A hive saved on a failing device keeps its old file, and the store reads

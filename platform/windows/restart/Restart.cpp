@@ -126,6 +126,10 @@ RestartReport SimulateRestart(const ProgramRunner& runProgram) {
     SystemRoot& root = CurrentSystemRoot();
     WinFileSystem& files = root.Files();
     RegistryStore& reg = Registry();
+    // The renames and commands are read from the hives: one that cannot be
+    // read would leave them half done, or not at all without a word.
+    for (RegRoot hive : {RegRoot::LocalMachine, RegRoot::CurrentUser})
+        if (std::string why = reg.LoadError(hive); !why.empty()) throw ERegistryFileError(why);
     IniFile ini = facts();
     ini.EraseSection("InUse");  // every program ended
 
@@ -159,13 +163,21 @@ RestartReport SimulateRestart(const ProgramRunner& runProgram) {
     }
 
     for (RegRoot hive : {RegRoot::LocalMachine, RegRoot::CurrentUser}) {
-        std::vector<std::string> names = reg.ValueNames(hive, kRunOnce);
-        std::sort(names.begin(), names.end(), LessIgnoringCase);
-        for (const auto& name : names) {
-            auto command = reg.ReadString(hive, kRunOnce, name);
-            // Windows removes the value before it runs it: a command that fails never runs again.
-            reg.DeleteValue(hive, kRunOnce, name);
-            if (command) runCommand(*command, runProgram, report);
+        // Windows removes a value before it runs it: a command that fails
+        // never runs again. The whole list goes in one change of the hive,
+        // however long it is; a list that cannot be removed is not run.
+        auto commands = reg.TakeValues(hive, kRunOnce);
+        if (!commands) {
+            report.failed.push_back(RegRootName(hive) + "\\" + kRunOnce + " (the commands could not be removed; none ran)");
+            continue;
+        }
+        std::stable_sort(commands->begin(), commands->end(),
+                         [](const RegValue& a, const RegValue& b) { return LessIgnoringCase(a.name, b.name); });
+        for (const RegValue& command : *commands) {
+            if (command.type == REG_SZ_T || command.type == REG_EXPAND_SZ_T)
+                runCommand(command.data, runProgram, report);
+            else
+                report.failed.push_back(command.name + " (not a command line)");
         }
     }
     ini.DeleteKey("Restart", "Requested");

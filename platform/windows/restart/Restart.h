@@ -54,7 +54,8 @@ struct RestartReport {
 // case) is removed and run: a batch file (".bat") by the batch interpreter,
 // any other program by runProgram (without one, the command counts as not
 // run). Values added meanwhile wait for the next restart. The reboot
-// request is cleared at the end.
+// request is cleared at the end. A hive file that cannot be read raises
+// ERegistryFileError (its file, line and why) before anything is done.
 RestartReport SimulateRestart(const ProgramRunner& runProgram = {});
 
 }  // namespace platform

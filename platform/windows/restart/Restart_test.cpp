@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/core/hostio/HostIo.h"
 #include "platform/core/inifile/IniFile.h"
 #include "platform/windows/registry/RegistryStore.h"
 #include "platform/windows/restart/BatchFile.h"
@@ -9,6 +15,7 @@
 #include "testkit/files/TempDir.h"
 
 using namespace platform;
+namespace fs = std::filesystem;
 
 namespace {
 struct RestartFixture : ::testing::Test {
@@ -140,4 +147,84 @@ TEST_F(RestartFixture, RunOnceCommandsRunAfterTheRenamesInNameOrderAndTheMarkerG
     EXPECT_FALSE(report.Clean());
     EXPECT_FALSE(RebootRequested());
     EXPECT_EQ(reg.ValueNames(RegRoot::LocalMachine, runOnceKey), std::vector<std::string>{"again"});
+}
+
+// A hive the restart cannot read leaves everything as it was and says why:
+// no rename, no command, the hive files untouched.
+TEST_F(RestartFixture, AHiveThatCannotBeReadStopsTheRestartBeforeAnything) {
+    const std::string runOnceKey = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+    write("C:\\WINDOWS\\TEMP\\X.1", "new");
+    write("C:\\X.DLL", "old");
+    write("C:\\WINDOWS\\TEMP\\b.bat", "ERASE C:\\X.DLL\r\n");
+    ASSERT_TRUE(MoveFileDelayUntilReboot("C:\\WINDOWS\\TEMP\\X.1", "C:\\X.DLL", true));
+    Registry().CreateKey(RegRoot::LocalMachine, runOnceKey);
+    Registry().WriteString(RegRoot::LocalMachine, runOnceKey, "Batch", "C:\\WINDOWS\\TEMP\\b.bat");
+    CurrentSystemRoot().Facts().SetInUse("C:\\X.DLL", true);
+    const std::string machine = ReadWholeFile(dir.Path() / "HKLM.reg").value();
+    for (const auto& [file, bytes] :
+         {std::pair<const char*, std::string>{"HKLM.reg", machine + "\"Tail\"=\"no closing quote\r\n"},
+          std::pair<const char*, std::string>{"HKCU.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\"v\"=\"open"}}) {
+        const std::string hklm = file == std::string("HKLM.reg") ? bytes : machine;
+        { std::ofstream(dir.Path() / "HKLM.reg", std::ios::binary) << hklm; }
+        if (file == std::string("HKCU.reg")) std::ofstream(dir.Path() / "HKCU.reg", std::ios::binary) << bytes;
+        const int line = file == std::string("HKCU.reg") ? 4 : static_cast<int>(std::count(machine.begin(), machine.end(), '\n')) + 1;
+        try {
+            SimulateRestart();
+            ADD_FAILURE() << file;
+        } catch (const ERegistryFileError& e) {
+            EXPECT_EQ(e.Message(), "The registry file " + (dir.Path() / file).string() + " cannot be read: line " +
+                                       std::to_string(line) + ": a quoted text is not closed");
+        }
+        EXPECT_EQ(read("C:\\X.DLL"), "old");
+        EXPECT_EQ(read("C:\\WINDOWS\\TEMP\\X.1"), "new");
+        EXPECT_TRUE(files.FileExists("C:\\WINDOWS\\TEMP\\b.bat"));
+        EXPECT_TRUE(files.IsInUse("C:\\X.DLL"));
+        EXPECT_EQ(ReadWholeFile(dir.Path() / file).value(), file == std::string("HKCU.reg") ? bytes : hklm);
+    }
+    // Mended, the same restart carries out the rename and then the batch.
+    { std::ofstream(dir.Path() / "HKLM.reg", std::ios::binary) << machine; }
+    fs::remove(dir.Path() / "HKCU.reg");
+    const RestartReport report = SimulateRestart();
+    EXPECT_TRUE(report.Clean()) << ::testing::PrintToString(report.failed);
+    EXPECT_EQ(report.runOnce, std::vector<std::string>{"C:\\WINDOWS\\TEMP\\b.bat"});
+    EXPECT_FALSE(files.FileExists("C:\\X.DLL"));
+}
+
+// Each RunOnce value is taken before anything runs, in one change of the
+// hive however many there are; a list that cannot be taken is not run, and
+// a value that is no command line is named, not dropped.
+TEST_F(RestartFixture, RunOnceValuesAreTakenTogetherAndEveryOneIsAccountedFor) {
+    const std::string runOnceKey = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+    RegistryStore& reg = Registry();
+    constexpr int kCommands = 2000;
+    std::string hive = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\" + runOnceKey + "]\r\n\"Number\"=dword:00000007\r\n";
+    for (int i = 0; i < kCommands; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "cmd%05d", kCommands - 1 - i);
+        hive += std::string("\"") + name + "\"=\"C:\\\\p.exe " + name + "\"\r\n";
+    }
+    { std::ofstream(dir.Path() / "HKLM.reg", std::ios::binary) << hive; }
+
+    reg.FailWritesAt(RegRoot::LocalMachine, runOnceKey);
+    int ran = 0;
+    RestartReport report = SimulateRestart([&](const RunOnceCommand&) { return ++ran, true; });
+    EXPECT_EQ(ran, 0);
+    EXPECT_EQ(report.failed, std::vector<std::string>{"HKEY_LOCAL_MACHINE\\" + runOnceKey +
+                                                      " (the commands could not be removed; none ran)"});
+    EXPECT_EQ(reg.ValueNames(RegRoot::LocalMachine, runOnceKey).size(), kCommands + 1u);
+    reg.ClearWriteFailures();
+
+    std::vector<std::string> seen;
+    report = SimulateRestart([&](const RunOnceCommand& command) {
+        // Every value is gone before the first command runs.
+        EXPECT_TRUE(reg.ValueNames(RegRoot::LocalMachine, runOnceKey).empty());
+        seen.push_back(command.arguments.at(0));
+        return true;
+    });
+    ASSERT_EQ(seen.size(), static_cast<size_t>(kCommands));
+    EXPECT_EQ(seen.front(), "cmd00000");
+    EXPECT_EQ(seen.back(), "cmd01999");
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_EQ(report.failed, std::vector<std::string>{"Number (not a command line)"});
+    EXPECT_EQ(reg.ValueNames(RegRoot::LocalMachine, runOnceKey), std::vector<std::string>{});
 }
