@@ -13,7 +13,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/data/ConcurrentWrite.h"
 #include "app/data/TModuloDeDados.h"
 #include "platform/qt/qtglue/Controls.h"
 #include "platform/core/runtime/Text.h"
@@ -302,17 +301,23 @@ void CrossReferenceTab::ApagaXRef() {
     if (platform::ShowMessage("Deseja apagar o registro [" + o + ", " + f + "]?", platform::MsgIcon::Question,
                               platform::mbYesNo) != platform::mrYes)
         return;
+    const RowTexts listed = Texts(m.PesquisarDS);
     platform::TTable& t = m.TabelaAtualiza;
     {
         OpenXrefTable(t);
         platform::ScopeExit close([&] { t.Close(); });
+        platform::TTableTransaction writing(t);
         t.SetKey();
         // The row as stored: a key kept with a blank must not find its trimmed twin.
-        if (t.FindKey({stored.first, stored.second})) {
-            if (!WriteIfUnchanged([&] { t.Delete(); }, kChangedByAnother)) return ReloadDSList(m, kAll);
-            t.First();
-        } else {
+        if (!t.FindKey({stored.first, stored.second})) {
             platform::ShowMessage("Não foi possível apagar o registro.", platform::MsgIcon::Information);
+        } else if (Texts(t) != listed) {
+            // Another window's edit since the list showed the row is not deleted unseen.
+            platform::ShowMessage(kChangedByAnother, platform::MsgIcon::Information);
+        } else {
+            t.Delete();
+            writing.Commit();
+            t.First();
         }
     }
     ReloadDSList(m, kAll);

@@ -222,6 +222,17 @@ TEST_F(CrossReference, TwoWindowsNeverOverwriteEachOthersEditSilently) {
     EXPECT_EQ(b.DescricaoXR->text().toStdString(), "NPN power, 40 W");
     b.GravaXRef();
     EXPECT_EQ(Row("TIP31").at("Descricao"), "NPN power, 40 W");
+    // A's list still shows the row as it was before B wrote it: A's delete is refused.
+    tab.AbreXRef();
+    module->PesquisarDS.Last();
+    ASSERT_EQ(module->PesquisarDS.FieldByName("Original").AsString(), "TIP31");
+    ASSERT_TRUE(testData.Change("DS.db", {"TIP31", "ST"}, "Descricao", "NPN power, 40 W, TO-220"));
+    boxes.answers = {platform::mrYes};
+    boxes.shown.clear();
+    tab.ApagaXRef();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_TRUE(changedByAnother());
+    EXPECT_EQ(Row("TIP31").at("Descricao"), "NPN power, 40 W, TO-220");
 
     // Both type the same new record; the one that saves second is told.
     Fill("BD139", "ST", "by A", "", "");
