@@ -1,9 +1,12 @@
 #include "app/backup/Backup.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "app/data/TModuloDeDados.h"
 #include "app/xref/CrossReferenceTab.h"
@@ -23,6 +26,10 @@ namespace fs = std::filesystem;
 
 namespace {
 const char* const kAllDS = "select * from ds.db";
+
+// Another program's lock on a table is waited out this long, this many times.
+constexpr std::chrono::milliseconds kBusyWait{2000};
+constexpr int kBusyAttempts = 3;
 
 void Inform(const std::string& text) { platform::ShowMessage(text, platform::MsgIcon::Information); }
 
@@ -64,15 +71,29 @@ int CopyFile(const std::string& Source, const std::string& Dest) {
     auto writeFailed = [&](int error) {
         why = "Could not write destination file: " + Dest + ".\n" + std::strerror(error ? error : ENOSPC);
     };
-    try {
-        // One committed state of the table, whatever another program writes meanwhile.
-        platform::ReadCommittedTable(Source, [&](const char* bytes, std::size_t n) {
-            if (target.Write(bytes, n) == n) return true;
-            writeFailed(target.LastError());
-            return false;
-        });
-    } catch (const platform::EDBEngineError& e) {
-        why = "Could not read file [" + Source + "].\n" + e.what();
+    // What was read, to tell a damaged source from a copy the disk spoiled.
+    std::string copied;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            // One committed state of the table, whatever another program writes meanwhile.
+            platform::ReadCommittedTable(
+                Source,
+                [&](const char* bytes, std::size_t n) {
+                    copied.append(bytes, n);
+                    if (target.Write(bytes, n) == n) return true;
+                    writeFailed(target.LastError());
+                    return false;
+                },
+                kBusyWait);
+        } catch (const platform::ETableBusy& e) {
+            assert(copied.empty());  // busy only while taking the lock, before any byte
+            // A writer's short transactions are waited out; a table held longer is reported.
+            if (attempt < kBusyAttempts) continue;
+            why = "Could not read file [" + Source + "].\n" + e.what();
+        } catch (const platform::EDBEngineError& e) {
+            why = "Could not read file [" + Source + "].\n" + e.what();
+        }
+        break;
     }
     // What reached the file is read back and checked before it may replace a good backup.
     if (why.empty() && !target.Sync()) writeFailed(target.LastError());
@@ -81,7 +102,8 @@ int CopyFile(const std::string& Source, const std::string& Dest) {
         if (!target.Seek(0) || !target.ReadExact(readBack.data(), readBack.size()))
             why = "Could not read destination file: " + Dest + ".\n" + std::strerror(target.LastError() ? target.LastError() : EIO);
         else if (const std::string fault = platform::CheckTableImage(readBack); !fault.empty())
-            why = "Could not write destination file: " + Dest + ".\n" + fault;
+            why = readBack == copied ? Source + " is damaged; its earlier backup is kept.\n" + fault
+                                     : "Could not write destination file: " + Dest + ".\n" + fault;
     }
     if (why.empty() && out.Commit() != platform::PendingFile::Committed::Done)
         why = "Could not open destinationfile: " + Dest + ".";
@@ -107,31 +129,35 @@ void BackupGeral(TModuloDeDados& m) {
     }
     // Copies a killed backup left behind are of no use to anyone.
     for (const auto& file : BackupFiles()) platform::PendingFile::RemoveAbandoned(b, file);
+    // Every table is tried and every ending gives a verdict: what failed is named in the summary.
+    std::vector<std::string> failed;
     auto copyOne = [&](const std::string& file) {
-        return CopyFile(InFolder(data, file).string(), InFolder(b, file).string()) == 0;
+        if (CopyFile(InFolder(data, file).string(), InFolder(b, file).string()) == 0) return;
+        failed.push_back(file + ": not copied; its earlier backup is kept.");
     };
-    bool ok = true;
-    {
-        // The repair table is reopened on its first record, also when the copy failed.
-        m.TabelaBDR.Close();
-        platform::ScopeExit reopen([&] {
-            m.TabelaBDR.DatabaseName = m.DataDirectory();
-            m.TabelaBDR.TableName = "Reparos.db";
-            m.TabelaBDR.Open();
-            m.TabelaBDR.First();
-        });
-        ok = copyOne("Reparos.db");
-        reopen.Run();  // here its errors reach the caller, as any other
-    }
-    {
-        m.PesquisarDS.Close();
-        m.TabelaAtualiza.Close();
-        platform::ScopeExit reload([&] { ReloadDSList(m, kAllDS); });
-        ok = copyOne("DS.db") && ok;
-        reload.Run();
-    }
-    Inform(ok ? "Backup successfully done!"
-               : "Error when creating the Backup files. Close all programs, re-boot the computer and try again.");
+    auto reopen = [&](const std::function<void()>& open) {
+        try {
+            open();
+        } catch (const std::exception& e) {
+            failed.push_back(e.what());
+        }
+    };
+    // The repair table is reopened on its first record, also when the copy failed.
+    m.TabelaBDR.Close();
+    copyOne("Reparos.db");
+    reopen([&] {
+        m.TabelaBDR.DatabaseName = m.DataDirectory();
+        m.TabelaBDR.TableName = "Reparos.db";
+        m.TabelaBDR.Open();
+        m.TabelaBDR.First();
+    });
+    m.PesquisarDS.Close();
+    m.TabelaAtualiza.Close();
+    copyOne("DS.db");
+    reopen([&] { ReloadDSList(m, kAllDS); });
+    std::string summary = "Error when creating the Backup files. Close all programs, re-boot the computer and try again.";
+    for (const auto& line : failed) summary += "\n" + line;
+    Inform(failed.empty() ? "Backup successfully done!" : summary);
 }
 
 bool IsDataDirectory(const TModuloDeDados& m, const std::string& Dir) {

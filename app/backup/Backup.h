@@ -24,11 +24,18 @@ const std::vector<std::string>& BackupFiles();
 // Copies the table file Source to Dest (host paths); 0 when the whole
 // file arrived and passed the check, 1 when it could not be opened,
 // created, read, written completely or checked (a message says which).
-// Dest is replaced only by a complete, sound copy.
+// Dest is replaced only by a complete, sound copy. A source that is
+// damaged is reported as such; a source another program keeps locked is
+// waited for a few times before it is reported.
 int CopyFile(const std::string& Source, const std::string& Dest);
 
 // Makes the backup set in base directory + \data\backup, closing every
 // dataset on a table file before it is copied and reopening it after.
+// A table another program keeps locked is waited for (a few seconds, a few
+// times). Every table is tried whatever happened to the one before, and
+// the backup always ends with the success box or the error summary, which
+// names each table not copied (its earlier backup kept) and each failure
+// to show a table again.
 void BackupGeral(TModuloDeDados& module);
 
 // Merges the backup set in Dir into the live tables and reports the

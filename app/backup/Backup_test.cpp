@@ -2,14 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
+#include "app/data/TableSchemas.h"
+#include "platform/core/hostio/HostFault.h"
 #include "platform/qt/qtglue/Messenger.h"
 #include "platform/tables/Table.h"
 #include "platform/tables/TableCopy.h"
 #include "testkit/app/TestData.h"
 #include "testkit/files/FileSizeLimit.h"
+#include "testkit/files/HeldWriteLock.h"
 #include "testkit/support/ChildProcess.h"
 
 #include <sys/resource.h>
@@ -25,6 +31,13 @@ namespace fs = std::filesystem;
 const char* const kDone = "Backup successfully done!";
 const char* const kBackupError =
     "Error when creating the Backup files. Close all programs, re-boot the computer and try again.";
+
+// The error summary naming the tables not copied.
+std::string Summary(const std::vector<std::string>& tables) {
+    std::string s = kBackupError;
+    for (const auto& t : tables) s += "\n" + t + ": not copied; its earlier backup is kept.";
+    return s;
+}
 
 std::string Bytes(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -117,7 +130,7 @@ TEST_F(Backup, AFailedCopyReportsItAndKeepsTheEarlierBackup) {
     auto t = Texts(boxes);
     ASSERT_EQ(t.size(), 3u);
     EXPECT_EQ(t[0].rfind("Could not write destination file: " + (BackupFolder() / "Reparos.db").string() + ".\n", 0), 0u);
-    EXPECT_EQ(t[2], kBackupError);
+    EXPECT_EQ(t[2], Summary({"Reparos.db", "DS.db"}));
     EXPECT_EQ(Bytes(BackupFolder() / "Reparos.db"), before);
     EXPECT_EQ(std::distance(fs::directory_iterator(BackupFolder()), fs::directory_iterator()), 2);
     EXPECT_TRUE(module->TabelaBDR.Active());
@@ -135,7 +148,7 @@ TEST_F(Backup, AFailedCopyReportsItAndKeepsTheEarlierBackup) {
     t = Texts(boxes);
     ASSERT_EQ(t.size(), 2u);
     EXPECT_EQ(t[0].rfind("Could not write destination file: " + (BackupFolder() / "Reparos.db").string() + ".\n", 0), 0u);
-    EXPECT_EQ(t[1], kBackupError);
+    EXPECT_EQ(t[1], Summary({"Reparos.db"}));
     EXPECT_EQ(Bytes(BackupFolder() / "Reparos.db"), before);
     EXPECT_EQ(Bytes(BackupFolder() / "DS.db"), Bytes(testData.Data() / "DS.db"));
 
@@ -145,9 +158,94 @@ TEST_F(Backup, AFailedCopyReportsItAndKeepsTheEarlierBackup) {
     boxes.shown.clear();
     BackupGeral(*module);
     EXPECT_EQ(Texts(boxes), (std::vector<std::string>{
-                                 "Could not open destinationfile: " + (BackupFolder() / "DS.db").string() + ".", kBackupError}));
+                                 "Could not open destinationfile: " + (BackupFolder() / "DS.db").string() + ".", Summary({"DS.db"})}));
     EXPECT_EQ(Bytes(BackupFolder() / "Reparos.db"), Bytes(testData.Data() / "Reparos.db"));
     for (const auto& b : boxes.shown) EXPECT_EQ(b.icon, platform::MsgIcon::Information);
+}
+
+TEST_F(Backup, ADamagedLiveTableOrAnUnsyncedCopyNeverReplacesTheGoodBackup) {
+    for (int i = 0; i < 40; ++i) AddRepair(testData.Data(), "Maker" + std::to_string(i), std::string(500, 'x'));
+    BackupGeral(*module);
+    const std::string good = Bytes(BackupFolder() / "Reparos.db");
+    const std::string live = Bytes(testData.Data() / "Reparos.db");
+    AddCrossReference(testData.Data(), "2N3055", "MJ15003");
+
+    // A copy whose flush to the disk fails is not published.
+    boxes.shown.clear();
+    {
+        platform::ScopedHostFault fault(platform::HostCall::Sync, 1, EIO);
+        BackupGeral(*module);
+    }
+    auto t = Texts(boxes);
+    ASSERT_EQ(t.size(), 2u);
+    EXPECT_EQ(t[0], "Could not write destination file: " + (BackupFolder() / "Reparos.db").string() + ".\n" +
+                        std::strerror(EIO));
+    EXPECT_EQ(t[1], Summary({"Reparos.db"}));
+    EXPECT_EQ(Bytes(BackupFolder() / "Reparos.db"), good);
+    EXPECT_EQ(Bytes(BackupFolder() / "DS.db"), Bytes(testData.Data() / "DS.db"));
+
+    // The live table's last page is spoilt: the source is blamed and the backup kept.
+    module->TabelaBDR.Close();
+    {
+        std::string damaged = live;
+        std::fill(damaged.end() - 4096, damaged.end(), 'x');
+        std::ofstream(testData.Data() / "Reparos.db", std::ios::binary | std::ios::trunc) << damaged;
+    }
+    boxes.shown.clear();
+    BackupGeral(*module);
+    t = Texts(boxes);
+    ASSERT_GE(t.size(), 2u);
+    const std::string source = (testData.Data() / "Reparos.db").string();
+    EXPECT_EQ(t[0].rfind(source + " is damaged; its earlier backup is kept.\nTable is damaged", 0), 0u) << t[0];
+    EXPECT_EQ(t.back().rfind(Summary({"Reparos.db"}), 0), 0u) << t.back();
+    EXPECT_EQ(Bytes(BackupFolder() / "Reparos.db"), good);
+    EXPECT_TRUE(module->PesquisarDS.Active());
+}
+
+// Holds another program's lock on a table file (one that keeps readers
+// out too) for the given time after telling the parent.
+void HoldLock(const fs::path& tableFile, int seconds, platform::testing::ChildProcess& child) {
+    platform::testing::HeldWriteLock lock(tableFile);
+    if (!child.Signal()) return;
+    ::sleep(static_cast<unsigned>(seconds));
+}
+
+TEST_F(Backup, ATableLockedAWhileIsWaitedOutAndOneLockedLongerIsNamed) {
+    BackupGeral(*module);
+    AddRepair(testData.Data(), "Akai", "Belt");
+    AddCrossReference(testData.Data(), "2N3055", "MJ15003");
+
+    // Locked for 2 s while the backup starts: it waits, then copies every table.
+    {
+        platform::testing::ChildProcess other(
+            [&](platform::testing::ChildProcess& child) { HoldLock(testData.Data() / "Reparos.db", 2, child); });
+        ASSERT_TRUE(other.WaitSignal());
+        boxes.shown.clear();
+        BackupGeral(*module);
+        EXPECT_EQ(Texts(boxes), (std::vector<std::string>{kDone}));
+        for (const char* f : {"Reparos.db", "DS.db"}) EXPECT_EQ(Bytes(BackupFolder() / f), Bytes(testData.Data() / f)) << f;
+    }
+
+    // Locked for longer than the whole wait: the summary names the table,
+    // its earlier backup stays, the other table is copied and shown.
+    AddRepair(testData.Data(), "Gradiente", "Tuner");
+    AddCrossReference(testData.Data(), "TIP31", "TIP41");
+    const std::string earlier = Bytes(BackupFolder() / "DS.db");
+    boxes.shown.clear();
+    {
+        platform::testing::HeldWriteLock otherProgram(testData.Data() / "DS.db");
+        BackupGeral(*module);
+    }
+    const auto t = Texts(boxes);
+    ASSERT_EQ(t.size(), 2u);
+    const std::string source = (testData.Data() / "DS.db").string();
+    EXPECT_EQ(t[0].rfind("Could not read file [" + source + "].\nTable is busy.", 0), 0u) << t[0];
+    EXPECT_EQ(t[1].rfind(Summary({"DS.db"}) + "\nTable is busy.", 0), 0u) << "[" << t[1] << "]";
+    EXPECT_EQ(Bytes(BackupFolder() / "DS.db"), earlier);
+    EXPECT_EQ(Bytes(BackupFolder() / "Reparos.db"), Bytes(testData.Data() / "Reparos.db"));
+    ASSERT_TRUE(module->TabelaBDR.Active());
+    EXPECT_EQ(module->TabelaBDR.RecordCount(), 4);
+    EXPECT_EQ(module->TabelaBDR.FieldByName("Fabricante").AsString(), "Akai");
 }
 
 TEST_F(Backup, MissingSourcesAndABackupFolderThatCannotBeMade) {
@@ -232,6 +330,26 @@ TEST_F(Backup, RestoreAddsOnlyMissingKeysAndKeepsLiveRows) {
     EXPECT_EQ(Rows(testData.Data(), "Reparos.db"),
               (std::vector<std::string>{"Grundig|Check the fuse", "Philips|Replace C12", "Philips|Check the audio IC",
                                         "Sony|Resolder the flyback"}));
+}
+
+TEST_F(Backup, ARestoreStoppedByABadRowKeepsTheRowsMergedBeforeIt) {
+    // A backup table whose company field is wider than the live one's.
+    platform::testing::TempDir backupDir;
+    {
+        platform::TTable wide;
+        wide.DatabaseName = backupDir.Path().string();
+        wide.TableName = "Reparos.db";
+        platform::TTableSchema schema = SchemaOf("Reparos.db");
+        for (auto& f : schema.Fields)
+            if (f.Name == "Fabricante") f.Size = 40;
+        wide.CreateTable(schema);
+    }
+    AddRepair(backupDir.Path(), "Aiwa", "Head");
+    AddRepair(backupDir.Path(), "Gradiente", "Tuner");
+    AddRepair(backupDir.Path(), "Zenith, a name far too long", "Tube");
+    EXPECT_THROW(RecuperaBackupGeral(*module, backupDir.Path().string()), platform::EDBEngineError);
+    EXPECT_EQ(Rows(testData.Data(), "Reparos.db"),
+              (std::vector<std::string>{"Aiwa|Head", "Gradiente|Tuner", "Philips|Replace C12", "Sony|Resolder the flyback"}));
 }
 
 TEST_F(Backup, TheDataDirectoryIsRecognisedHoweverItIsWritten) {

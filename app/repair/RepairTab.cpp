@@ -112,10 +112,19 @@ TModuloDeDados& RepairTab::Module() {
 
 platform::TTable& RepairTab::Reparos() { return Module().TabelaBDR; }
 
+std::optional<std::vector<std::string>> RepairTab::CurrentTexts() {
+    platform::TTable& t = Reparos();
+    if (!t.Active() || t.IsEmpty()) return std::nullopt;
+    return std::vector<std::string>{t.FieldByName("Fabricante").AsString(), t.FieldByName("Equipamento").AsString(),
+                                    t.FieldByName("Modelo").AsString(), t.FieldByName("Defeito").AsString(),
+                                    t.FieldByName("Descricao").AsBytes()};
+}
+
 // The current record into the fields (all empty when there is none).
 void RepairTab::CopyRecord() {
     platform::TTable& t = Reparos();
     const bool has = t.Active() && !t.IsEmpty();
+    shown_ = CurrentTexts();
     auto fieldText = [&](const char* field) { return has ? Q(t.FieldByName(field).AsString()) : QString(); };
     BDRFabricante->setText(fieldText("Fabricante"));
     BDREquipamento->setText(fieldText("Equipamento"));
@@ -200,7 +209,15 @@ void RepairTab::ClearFields() {
     if (!AskToSave()) return;
     for (QLineEdit* e : {BDRFabricante, BDREquipamento, BDRModelo, BDRDefeito}) e->clear();
     BDRDescricao->clear();
+    shown_.reset();
     *state_.Unchanged = true;
+}
+
+bool RepairTab::RefuseOvertakenSave(std::optional<std::vector<std::string>> storedNow) {
+    platform::ShowMessage(kChangedByAnother, platform::MsgIcon::Information);
+    // The user now knows: the next Save writes over what is stored now.
+    shown_ = std::move(storedNow);
+    return false;
 }
 
 bool RepairTab::SaveRecord() {
@@ -212,29 +229,41 @@ bool RepairTab::SaveRecord() {
         return false;
     }
     const std::string description = S(BDRDescricao->toPlainText());
+    const std::vector<std::string> key{company, equipment, model, defect};
     platform::TTable& t = Reparos();
     t.SetKey();
-    if (t.FindKey({company, equipment, model, defect})) {
-        if (platform::ShowMessage("This record already exists. Overwrite it?", platform::MsgIcon::Question,
-                                  platform::mbYesNo) != platform::mrYes)
-            return false;
-        t.Edit();
-    } else {
-        t.Append();
-        t.FieldByName("Fabricante").SetAsString(company);
-        t.FieldByName("Equipamento").SetAsString(equipment);
-        t.FieldByName("Modelo").SetAsString(model);
-        t.FieldByName("Defeito").SetAsString(defect);
-    }
-    try {
-        t.FieldByName("Descricao").SetAsBytes(description);
-        if (!WriteIfUnchanged([&] { t.Post(); }, kChangedByAnother)) {
-            ShowCurrentRecord();
-            return false;
+    const bool found = t.FindKey(key);
+    const auto storedNow = found ? CurrentTexts() : std::nullopt;
+    // What the user worked from: the record the fields were filled from
+    // when the key is its key (the table matches keys ignoring case), else
+    // what the lookup just found.
+    bool fromShown = shown_.has_value();
+    for (size_t i = 0; fromShown && i < key.size(); ++i)
+        fromShown = platform::AsciiLower((*shown_)[i]) == platform::AsciiLower(key[i]);
+    const auto expected = fromShown ? shown_ : storedNow;
+    if (storedNow != expected) return RefuseOvertakenSave(storedNow);
+    if (found && platform::ShowMessage("This record already exists. Overwrite it?", platform::MsgIcon::Question,
+                                       platform::mbYesNo) != platform::mrYes)
+        return false;
+    {
+        // The check and the write under one write lock: nobody writes in between.
+        platform::TTableTransaction writing(t);
+        t.SetKey();
+        const bool there = t.FindKey(key);
+        const auto stored = there ? CurrentTexts() : std::nullopt;
+        if (stored != expected) return RefuseOvertakenSave(stored);
+        if (there) {
+            t.Edit();
+        } else {
+            t.Append();
+            t.FieldByName("Fabricante").SetAsString(company);
+            t.FieldByName("Equipamento").SetAsString(equipment);
+            t.FieldByName("Modelo").SetAsString(model);
+            t.FieldByName("Defeito").SetAsString(defect);
         }
-    } catch (...) {
-        t.Cancel();
-        throw;
+        t.FieldByName("Descricao").SetAsBytes(description);
+        t.Post();
+        writing.Commit();
     }
     // The saved record is current: the fields and the box show it as stored.
     CopyRecord();

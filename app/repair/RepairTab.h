@@ -9,7 +9,9 @@
 // question: Clear, moving to another record (grid, quick search), Delete,
 // closing the window and backup or restore all ask first.
 #include <QWidget>
+#include <optional>
 #include <string>
+#include <vector>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -71,9 +73,12 @@ public:
     void ClearFields();
     // Save: inserts the fields as a record, or overwrites the record of the
     // same four key texts after asking. True when the record was written;
-    // the fields are then unchanged. A record another copy of the program
-    // changed meanwhile is not overwritten: the user is told and the
-    // fields show it as it is now.
+    // the fields are then unchanged. The stored record is checked, inside
+    // the write, against the one the fields were filled from (for another
+    // key: against what the lookup before the question found): when
+    // another window or program changed, removed or created it meanwhile,
+    // nothing is written, the user is told and the fields keep what was
+    // typed; a second Save then writes over what is stored now.
     bool SaveRecord();
     // Delete: the current record, after asking (unsaved changes first).
     void DeleteRecord();
@@ -89,8 +94,14 @@ private:
     bool MayLeave();
     // After another copy of the program overtook a write: the record as stored now.
     void ShowCurrentRecord();
+    // The current record's four keys and text; nothing when there is none.
+    std::optional<std::vector<std::string>> CurrentTexts();
+    // Tells the user another window or program wrote first; false.
+    bool RefuseOvertakenSave(std::optional<std::vector<std::string>> storedNow);
 
     RepairTabState state_;
+    // The record the fields were filled from, as it was stored then.
+    std::optional<std::vector<std::string>> shown_;
     TModuloDeDados* module_ = nullptr;
 };
 

@@ -99,6 +99,12 @@ TEST_F(Reparos, ScrollingCopiesTheRecordAndQuickSearchFindsByCompanyIgnoringCase
     EXPECT_EQ(Fields()[3], "edited");
     EXPECT_EQ(module->TabelaBDR.FieldByName("Fabricante").AsString(), "Panasonic");
     EXPECT_FALSE(unchanged);
+    // Going to the first record (the grid's Home key) asks as well.
+    boxes.answers = {platform::mrCancel};
+    module->TabelaBDR.First();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(Fields()[3], "edited");
+    EXPECT_FALSE(unchanged);
     boxes.answers = {platform::mrNo};
     module->TabelaBDR.Last();
     EXPECT_EQ(Fields()[0], "Sony");
@@ -138,6 +144,14 @@ TEST_F(Reparos, ScrollingCopiesTheRecordAndQuickSearchFindsByCompanyIgnoringCase
     module->TabelaBDR.Next();
     EXPECT_EQ(StoredDescription("Panasonic"), "Clean the pinch roller and the heads");
     EXPECT_EQ(Fields()[0], "Philips");
+    // Also when the save made a new record elsewhere in the table.
+    module->TabelaBDR.First();
+    tab.BDRFabricante->setText("Zenith");
+    boxes.answers = {platform::mrYes};
+    module->TabelaBDR.Next();
+    EXPECT_EQ(StoredDescription("Zenith"), "Clean the pinch roller and the heads");
+    EXPECT_EQ(Fields()[0], "Philips");
+    EXPECT_EQ(module->TabelaBDR.FieldByName("Fabricante").AsString(), "Philips");
     boxes.shown.clear();
     module->TabelaBDR.Last();
 
@@ -239,7 +253,7 @@ TEST_F(Reparos, SaveInsertsOrOverwritesAfterTheQuestion) {
     EXPECT_EQ(Fields()[0], "Sony");  // the key as stored
 
     // Another copy of the program rewrites the record while the question is
-    // open: it is not overwritten, the user is told, the fields show it as stored now.
+    // open: it is not overwritten, the user is told, the fields keep what was typed.
     {
         platform::testing::InterruptingMessenger otherCopy;
         otherCopy.beforeFirstBox = [&] { ASSERT_TRUE(testData.Change("Reparos.db", {"Sony"}, "Descricao", "by the other copy")); };
@@ -249,9 +263,83 @@ TEST_F(Reparos, SaveInsertsOrOverwritesAfterTheQuestion) {
         ASSERT_EQ(otherCopy.shown.size(), 2u);
         EXPECT_EQ(otherCopy.shown[1].text, "The record was changed by another user.");
         EXPECT_EQ(StoredDescription("Sony"), "by the other copy");
-        EXPECT_EQ(Fields()[4], "by the other copy");
-        EXPECT_TRUE(unchanged);
+        EXPECT_EQ(Fields()[4], "mine");
+        EXPECT_FALSE(unchanged);
     }
+}
+
+// A second window over the same installation: its own tab, flags and data module.
+struct SecondWindow {
+    bool starting = false, quickSearchEnabled = true, unchanged = true;
+    std::unique_ptr<TModuloDeDados> module;
+    RepairTab tab{{&starting, &quickSearchEnabled, &unchanged}};
+    FakeWindow window;
+    explicit SecondWindow(const TestData& data) {
+        window.tab = &tab;
+        module = data.Module();
+        module->SetWindow(&window);
+        tab.Attach(module.get());
+        module->TabelaBDR.First();
+    }
+    ~SecondWindow() { tab.Attach(nullptr); }
+};
+
+TEST_F(Reparos, TwoWindowsNeverOverwriteEachOthersEditSilently) {
+    SecondWindow b(testData);
+    auto description = [](RepairTab& t) { return t.BDRDescricao->toPlainText().toStdString(); };
+    ASSERT_EQ(Fields()[0], "Panasonic");
+    ASSERT_EQ(b.tab.BDRFabricante->text().toStdString(), "Panasonic");
+
+    // Both edit the record shown; A saves first, then B.
+    tab.BDRDescricao->setPlainText("Clean the pinch roller (A)");
+    b.tab.BDRDescricao->setPlainText("Clean the pinch roller (B)");
+    boxes.answers = {platform::mrYes};
+    EXPECT_TRUE(tab.SaveRecord());
+    boxes.shown.clear();
+    EXPECT_FALSE(b.tab.SaveRecord());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "The record was changed by another user.");
+    EXPECT_EQ(boxes.shown[0].icon, MsgIcon::Information);
+    EXPECT_EQ(StoredDescription("Panasonic"), "Clean the pinch roller (A)");
+    EXPECT_EQ(description(b.tab), "Clean the pinch roller (B)");
+    EXPECT_FALSE(b.unchanged);
+    // Now B knows: a second Save overwrites, after the usual question.
+    boxes.answers = {platform::mrYes};
+    EXPECT_TRUE(b.tab.SaveRecord());
+    EXPECT_EQ(boxes.shown.back().text, "This record already exists. Overwrite it?");
+    EXPECT_EQ(StoredDescription("Panasonic"), "Clean the pinch roller (B)");
+    EXPECT_TRUE(b.unchanged);
+
+    // A deletes the record B shows; B's save of it writes nothing.
+    module->TabelaBDR.Next();
+    b.module->TabelaBDR.Next();
+    ASSERT_EQ(Fields()[0], "Philips");
+    ASSERT_EQ(b.tab.BDRFabricante->text().toStdString(), "Philips");
+    boxes.answers = {platform::mrYes};
+    tab.DeleteRecord();
+    ASSERT_EQ(StoredDescription("Philips"), "(none)");
+    b.tab.BDRDescricao->setPlainText("Replace the TDA7056 and C12");
+    boxes.shown.clear();
+    EXPECT_FALSE(b.tab.SaveRecord());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "The record was changed by another user.");
+    EXPECT_EQ(StoredDescription("Philips"), "(none)");
+    EXPECT_EQ(description(b.tab), "Replace the TDA7056 and C12");
+    // Saving it again on purpose adds it back.
+    EXPECT_TRUE(b.tab.SaveRecord());
+    EXPECT_EQ(StoredDescription("Philips"), "Replace the TDA7056 and C12");
+
+    // The save asked before a move is refused the same way: B stays on its record.
+    module->TabelaBDR.Last();
+    b.module->TabelaBDR.Last();
+    ASSERT_TRUE(testData.Change("Reparos.db", {"Sony"}, "Descricao", "by the other program"));
+    b.tab.BDRDescricao->setPlainText("Check the focus");
+    boxes.answers = {platform::mrYes};
+    b.module->TabelaBDR.First();
+    EXPECT_EQ(boxes.shown.back().text, "The record was changed by another user.");
+    EXPECT_EQ(StoredDescription("Sony"), "by the other program");
+    EXPECT_EQ(b.tab.BDRFabricante->text().toStdString(), "Sony");
+    EXPECT_EQ(description(b.tab), "Check the focus");
 }
 
 TEST_F(Reparos, DeleteAsksAndShowsTheNextRecord) {

@@ -9,9 +9,10 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <optional>
 #include <utility>
+#include <vector>
 
-#include "app/data/ConcurrentWrite.h"
 #include "app/data/TModuloDeDados.h"
 #include "platform/qt/qtglue/Controls.h"
 #include "platform/core/runtime/Text.h"
@@ -41,6 +42,37 @@ void WriteTexts(platform::TDataSet& ds, const CrossReferenceTab& tab) {
     ds.FieldByName("Descricao").SetAsString(platform::TrimControls(Text(tab.DescricaoXR)));
     ds.FieldByName("Similar").SetAsString(platform::TrimControls(Text(tab.SimilarXR)));
     ds.FieldByName("Equivalente").SetAsString(platform::TrimControls(Text(tab.EquivalenteXR)));
+}
+
+const char* const kFields[] = {"Original", "Fabricante", "Descricao", "Similar", "Equivalente"};
+using RowTexts = std::optional<std::vector<std::string>>;
+
+// The current row's texts; nothing when there is none.
+RowTexts Texts(platform::TDataSet& ds) {
+    if (ds.IsEmpty()) return std::nullopt;
+    std::vector<std::string> out;
+    for (const char* f : kFields) out.push_back(ds.FieldByName(f).AsString());
+    return out;
+}
+
+// The row of the list (as it was read when the list was shown) that the
+// table's key lookup would find for original and company: same texts,
+// ignoring case.
+RowTexts ListedRow(platform::TDataSet& list, const std::string& original, const std::string& company) {
+    if (!list.Active() || list.IsEmpty()) return std::nullopt;
+    std::vector<int> columns;
+    for (const char* f : kFields) columns.push_back(list.FieldByName(f).Index());
+    const auto text = [](const platform::TRecord& r, int c) {
+        return static_cast<size_t>(c) < r.size() ? platform::TField::Text(r[static_cast<size_t>(c)]) : std::string();
+    };
+    const std::string o = platform::AsciiLower(original), f = platform::AsciiLower(company);
+    for (const platform::TRecord& r : list.PeekRows(1 - list.RecNo(), list.RecordCount())) {
+        if (platform::AsciiLower(text(r, columns[0])) != o || platform::AsciiLower(text(r, columns[1])) != f) continue;
+        std::vector<std::string> out;
+        for (int c : columns) out.push_back(text(r, c));
+        return out;
+    }
+    return std::nullopt;
 }
 
 // TabelaAtualiza on the cross-reference table; the caller closes it again.
@@ -211,27 +243,45 @@ void CrossReferenceTab::GravaXRef() {
         return;
     }
     TModuloDeDados& m = Module();
+    // What the user worked from: the row the list showed for this key; a
+    // key missing from the whole table's list was a new record then.
+    const RowTexts listed = ListedRow(m.PesquisarDS, original, company);
+    const bool wholeTableListed = m.PesquisarDS.Active() && m.PesquisarDS.SQL == std::vector<std::string>{kAll};
     platform::TTable& t = m.TabelaAtualiza;
+    bool overtaken = false;
     {
         OpenXrefTable(t);
         platform::ScopeExit close([&] { t.Close(); });
         t.SetKey();
-        if (t.FindKey({original, company})) {
-            if (platform::ShowMessage("Esse registro já existe, sobrescrever?", platform::MsgIcon::Question,
-                                      platform::mbYesNo) == platform::mrYes) {
-                t.Edit();
+        const bool found = t.FindKey({original, company});
+        const RowTexts storedNow = found ? Texts(t) : std::nullopt;
+        const RowTexts expected = listed || wholeTableListed ? listed : storedNow;
+        overtaken = storedNow != expected;
+        const bool write = !overtaken && (!found || platform::ShowMessage("Esse registro já existe, sobrescrever?",
+                                                                        platform::MsgIcon::Question,
+                                                                        platform::mbYesNo) == platform::mrYes);
+        if (write) {
+            // The check and the write under one write lock: nobody writes in between.
+            platform::TTableTransaction writing(t);
+            t.SetKey();
+            const bool there = t.FindKey({original, company});
+            overtaken = (there ? Texts(t) : std::nullopt) != expected;
+            if (!overtaken) {
+                if (there) {
+                    t.Edit();
+                } else {
+                    t.Append();
+                    t.FieldByName("Original").SetAsString(original);
+                    t.FieldByName("Fabricante").SetAsString(company);
+                }
                 WriteTexts(t, *this);
-                // Another copy of the program may have changed the row while the question was open.
-                if (!WriteIfUnchanged([&] { t.Post(); }, kChangedByAnother)) return ReloadDSList(m, kAll);
+                t.Post();
+                writing.Commit();
             }
-        } else {
-            t.Append();
-            t.FieldByName("Original").SetAsString(original);
-            t.FieldByName("Fabricante").SetAsString(company);
-            WriteTexts(t, *this);
-            t.Post();
         }
     }
+    // Told, the user may save again on purpose: the list then shows what is stored now.
+    if (overtaken) platform::ShowMessage(kChangedByAnother, platform::MsgIcon::Information);
     ReloadDSList(m, kAll);
 }
 
@@ -251,17 +301,23 @@ void CrossReferenceTab::ApagaXRef() {
     if (platform::ShowMessage("Deseja apagar o registro [" + o + ", " + f + "]?", platform::MsgIcon::Question,
                               platform::mbYesNo) != platform::mrYes)
         return;
+    const RowTexts listed = Texts(m.PesquisarDS);
     platform::TTable& t = m.TabelaAtualiza;
     {
         OpenXrefTable(t);
         platform::ScopeExit close([&] { t.Close(); });
+        platform::TTableTransaction writing(t);
         t.SetKey();
         // The row as stored: a key kept with a blank must not find its trimmed twin.
-        if (t.FindKey({stored.first, stored.second})) {
-            if (!WriteIfUnchanged([&] { t.Delete(); }, kChangedByAnother)) return ReloadDSList(m, kAll);
-            t.First();
-        } else {
+        if (!t.FindKey({stored.first, stored.second})) {
             platform::ShowMessage("Não foi possível apagar o registro.", platform::MsgIcon::Information);
+        } else if (Texts(t) != listed) {
+            // Another window's edit since the list showed the row is not deleted unseen.
+            platform::ShowMessage(kChangedByAnother, platform::MsgIcon::Information);
+        } else {
+            t.Delete();
+            writing.Commit();
+            t.First();
         }
     }
     ReloadDSList(m, kAll);

@@ -53,6 +53,13 @@ public:
     void PesquisaXRef();
     void AbreXRef();
     void LimpaXRef();
+    // Save: inserts the typed row, or overwrites the row of that key after
+    // asking. The stored row is checked, inside the write, against the row
+    // the list showed for that key (or its absence from a list of the whole
+    // table): when another window or program changed, removed or made it
+    // meanwhile, nothing is written and the user is told; the fields keep
+    // their texts and the list shows the table as it is now, so a second
+    // Save writes on purpose.
     void GravaXRef();
     void ApagaXRef();
 

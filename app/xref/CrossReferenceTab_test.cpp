@@ -175,6 +175,78 @@ TEST_F(CrossReference, SaveInsertsTrimmedAndAsksBeforeOverwriting) {
     EXPECT_EQ(ListedRows().size(), 3u);
 }
 
+TEST_F(CrossReference, TwoWindowsNeverOverwriteEachOthersEditSilently) {
+    // A second window over the same installation, its list shown before A writes.
+    auto moduleB = testData.Module();
+    CrossReferenceTab b;
+    b.Attach(moduleB.get());
+    auto fillB = [&](const char* original, const char* company, const char* description) {
+        b.OriginalXR->setText(original);
+        b.FabricanteXR->setText(company);
+        b.DescricaoXR->setText(description);
+    };
+    auto changedByAnother = [&] {
+        return !boxes.shown.empty() && boxes.shown.back().text == "O registro foi alterado por outro usuário." &&
+               boxes.shown.back().icon == MsgIcon::Information;
+    };
+
+    // Both edit one row; A saves, then B: B is told, A's text stays, B's fields keep B's.
+    Fill("BC547", "Philips", "by A", "", "");
+    fillB("BC547", "Philips", "by B");
+    boxes.answers = {platform::mrYes};
+    tab.GravaXRef();
+    ASSERT_EQ(Row("BC547").at("Descricao"), "by A");
+    boxes.shown.clear();
+    b.GravaXRef();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(changedByAnother());
+    EXPECT_EQ(Row("BC547").at("Descricao"), "by A");
+    EXPECT_EQ(b.DescricaoXR->text().toStdString(), "by B");
+    // Saved again on purpose: the usual question, then B's text.
+    boxes.answers = {platform::mrYes};
+    b.GravaXRef();
+    EXPECT_EQ(boxes.shown.back().text, "Esse registro já existe, sobrescrever?");
+    EXPECT_EQ(Row("BC547").at("Descricao"), "by B");
+
+    // A deletes the row B saves.
+    module->PesquisarDS.Last();
+    boxes.answers = {platform::mrYes};
+    tab.ApagaXRef();
+    ASSERT_TRUE(Row("TIP31").empty());
+    fillB("TIP31", "ST", "NPN power, 40 W");
+    boxes.shown.clear();
+    b.GravaXRef();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(changedByAnother());
+    EXPECT_TRUE(Row("TIP31").empty());
+    EXPECT_EQ(b.DescricaoXR->text().toStdString(), "NPN power, 40 W");
+    b.GravaXRef();
+    EXPECT_EQ(Row("TIP31").at("Descricao"), "NPN power, 40 W");
+    // A's list still shows the row as it was before B wrote it: A's delete is refused.
+    tab.AbreXRef();
+    module->PesquisarDS.Last();
+    ASSERT_EQ(module->PesquisarDS.FieldByName("Original").AsString(), "TIP31");
+    ASSERT_TRUE(testData.Change("DS.db", {"TIP31", "ST"}, "Descricao", "NPN power, 40 W, TO-220"));
+    boxes.answers = {platform::mrYes};
+    boxes.shown.clear();
+    tab.ApagaXRef();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_TRUE(changedByAnother());
+    EXPECT_EQ(Row("TIP31").at("Descricao"), "NPN power, 40 W, TO-220");
+
+    // Both type the same new record; the one that saves second is told.
+    Fill("BD139", "ST", "by A", "", "");
+    fillB("BD139", "ST", "by B");
+    tab.GravaXRef();
+    boxes.shown.clear();
+    b.GravaXRef();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(changedByAnother());
+    EXPECT_EQ(Row("BD139").at("Descricao"), "by A");
+    EXPECT_EQ(b.DescricaoXR->text().toStdString(), "by B");
+    b.Attach(nullptr);
+}
+
 TEST_F(CrossReference, DeleteAsksAndDeletesTheCurrentRow) {
     // The current row is the first: BC547.
     boxes.answers = {platform::mrNo};

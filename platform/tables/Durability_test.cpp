@@ -1,12 +1,16 @@
 #include "platform/tables/EDBEngineError.h"
 #include "platform/tables/Query.h"
 #include "platform/tables/Table.h"
+#include "platform/tables/TableCopy.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <sqlite3.h>
+#include <utility>
 #include <csignal>
 #include <string>
 #include <sys/wait.h>
@@ -169,6 +173,61 @@ TEST_F(TwoSessions, DeleteReplaceAndEditNeverHitAnotherSessionsRecord) {
     EXPECT_THROW(a.Post(), ERecordChanged);
     EXPECT_EQ(Stored(), (std::vector<std::string>{"K9=new K9"}));
     EXPECT_EQ(a.FieldByName("Fabricante").AsString(), "K9");
+
+    // Deleted and added again just as it was, under another row id: the
+    // record is the same, so the edit read before goes on.
+    ASSERT_TRUE(b.FindKey({"K9"}));
+    b.Delete();
+    Put(b, "K0", "takes the old row id");
+    Put(b, "K9", "new K9");
+    a.Edit();
+    a.FieldByName("Descricao").SetAsBytes("edited by a");
+    EXPECT_NO_THROW(a.Post());
+    EXPECT_EQ(Stored(), (std::vector<std::string>{"K0=takes the old row id", "K9=edited by a"}));
+}
+
+TEST_F(TwoSessions, ACopyIsOneCommittedStateAndOnlyASoundImagePassesTheCheck) {
+    const std::string path = (dir.Path() / "Reparos.db").string();
+    a.Close();
+    b.Close();
+    // Another program, which does not wait for locks, writes while the copy runs.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+    auto writeByOther = [&] {
+        return sqlite3_exec(other, "UPDATE records SET Descricao = 'by the other program'", nullptr, nullptr, nullptr);
+    };
+    const std::vector<std::string> before = Stored();
+    std::string copy;
+    int otherDuringCopy = SQLITE_OK;
+    bool first = true;
+    ReadCommittedTable(path, [&](const char* bytes, std::size_t n) {
+        if (std::exchange(first, false)) otherDuringCopy = writeByOther();
+        copy.append(bytes, n);
+        return true;
+    });
+    EXPECT_EQ(otherDuringCopy & 0xff, SQLITE_BUSY);  // held off until the copy ended
+    EXPECT_EQ(CheckTableImage(copy), "");
+    testing::TempDir copyDir;
+    {
+        std::ofstream out(copyDir / "Reparos.db", std::ios::binary);
+        out << copy;
+    }
+    TTable copied;
+    copied.DatabaseName = copyDir.Path().string();
+    copied.TableName = "Reparos.db";
+    copied.ReadOnly = true;
+    copied.Open();
+    std::vector<std::string> rows;
+    for (copied.First(); !copied.Eof(); copied.Next())
+        rows.push_back(copied.FieldByName("Fabricante").AsString() + "=" + copied.FieldByName("Descricao").AsBytes());
+    EXPECT_EQ(rows, before);
+    EXPECT_EQ(writeByOther(), SQLITE_OK);  // and free to write after it
+    sqlite3_close(other);
+
+    // Bytes that are not a table, or only part of one, are never sound.
+    EXPECT_NE(CheckTableImage(std::string(8192, 'x')), "");
+    EXPECT_NE(CheckTableImage(""), "");
+    EXPECT_NE(CheckTableImage(copy.substr(0, 100)), "");
 }
 
 // Appends token to the record's text, read then posted, again until no

@@ -23,4 +23,11 @@ public:
     using EDBEngineError::EDBEngineError;
 };
 
+// Another connection (this program's or another's) kept the table locked
+// for the whole wait. Nothing was read or written; trying later may work.
+class ETableBusy : public EDBEngineError {
+public:
+    using EDBEngineError::EDBEngineError;
+};
+
 }  // namespace platform

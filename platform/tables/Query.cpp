@@ -210,6 +210,8 @@ private:
                 if (name == "format") format = value;
                 if (name == "password") password = value;
             }
+        } catch (const ETableBusy&) {
+            throw;  // locked, not damaged
         } catch (const EDBEngineError&) {
             throw EDBEngineError("Table is damaged or is not a table file.", path);
         }

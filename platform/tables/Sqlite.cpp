@@ -97,7 +97,11 @@ std::int64_t Connection::LastInsertRowid() const { return sqlite3_last_insert_ro
 
 void Connection::Fail(const std::string& what) const { throw EDBEngineError(what, label_); }
 
-void Connection::FailWith(int code) const { throw EDBEngineError(Describe(code, db_), label_); }
+void Connection::FailWith(int code) const {
+    const int primary = code & 0xff;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) throw ETableBusy(Describe(code, db_), label_);
+    throw EDBEngineError(Describe(code, db_), label_);
+}
 
 Statement::Statement(Connection& db, const std::string& sql) : db_(&db) {
     const char* tail = nullptr;

@@ -15,8 +15,10 @@ constexpr std::int64_t kPiece = 8192;
 constexpr const char* kDamaged = "Table is damaged or is not a table file.";
 }  // namespace
 
-void ReadCommittedTable(const std::string& path, const std::function<bool(const char*, std::size_t)>& write) {
+void ReadCommittedTable(const std::string& path, const std::function<bool(const char*, std::size_t)>& write,
+                        std::chrono::milliseconds busyWait) {
     sqlite::Connection db(path, true, false, path);
+    sqlite3_busy_timeout(db.Handle(), static_cast<int>(busyWait.count()));
     db.Exec("BEGIN");
     try {
         // The first read takes the shared lock that keeps writers from

@@ -359,12 +359,13 @@ void TableFile::CheckKeyTypes(const std::string& path, bool readOnly, CheckedKey
             if (count(*f) > 0) db_.Fail(kDamaged);
         }
         db_.Exec("COMMIT");
-    } catch (const EDBEngineError&) {
+    } catch (const EDBEngineError& e) {
         try {
             db_.Exec("ROLLBACK");
         } catch (const EDBEngineError&) {
             // The table is reported damaged either way.
         }
+        if (dynamic_cast<const ETableBusy*>(&e)) throw;  // locked by another program, not damaged
         db_.Fail(kDamaged);
     }
 }
