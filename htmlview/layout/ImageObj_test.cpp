@@ -220,9 +220,9 @@ TEST_F(ImageTest, PicturesPastTheDocumentsBudgetShowTheBrokenPicture) {
 }
 
 // An animation holds frame 1's bitmap, every frame and its composition
-// surface, charged once; each image showing it animates a copy with a
-// surface of its own.
-TEST_F(ImageTest, AnAnimationIsChargedItsFramesOnceAndEachCopyItsSurface) {
+// surface, charged once; each image showing it animates a copy with
+// surfaces and frame masks of its own, charged as many pixels again.
+TEST_F(ImageTest, AnAnimationIsChargedOnceAndEachCopyAgain) {
     // A 2 x 1 screen: frame 1 of 2 x 1, frame 2 of 1 x 1.
     files["anim.gif"] = std::string(
         "GIF89a\x02\x00\x01\x00\x81\x00\x00\x00\x00\x00\xff\x00\x00\x00\xff\x00\x00\x00\xff"
@@ -234,10 +234,10 @@ TEST_F(ImageTest, AnAnimationIsChargedItsFramesOnceAndEachCopyItsSurface) {
     auto img = images();
     ASSERT_EQ(img.size(), 3u);
     for (TImageObj* i : img) ASSERT_TRUE(i->Gif) << "an animation is shown";
-    EXPECT_EQ(doc->PictureBudget.Used(), 2 + (2 + 2 + 1) + 3 * 2);
+    EXPECT_EQ(doc->PictureBudget.Used(), 2 + (2 + 2 + 1) + 3 * (2 + 2 + 1));
     // The same budget less one pixel refuses the third copy.
     doc->Clear();
-    doc->PictureBudget = TPictureBudget(2 + (2 + 2 + 1) + 3 * 2 - 1);
+    doc->PictureBudget = TPictureBudget(2 + (2 + 2 + 1) + 3 * (2 + 2 + 1) - 1);
     parse("<IMG SRC=anim.gif><IMG SRC=anim.gif><IMG SRC=anim.gif>");
     arrange(400);
     img = images();

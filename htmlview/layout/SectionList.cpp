@@ -210,10 +210,10 @@ std::shared_ptr<const TPicture> TSectionList::GetImage(const std::string& name, 
         return nullptr;
     };
     // The picture is charged once a document; each image showing an
-    // animation also holds its own copy's composition surface.
+    // animation also animates a copy with surfaces and frame masks of its own.
     const auto charge = [this, &key](const TPicture& pic) {
-        const long long ownSurface = pic.Animation ? static_cast<long long>(pic.Width()) * pic.Height() : 0;
-        return PictureBudget.TakeOnce(key, PicturePixels(pic)) && PictureBudget.Take(ownSurface);
+        const long long ownCopy = pic.Animation ? pic.Animation->PixelCount() : 0;
+        return PictureBudget.TakeOnce(key, PicturePixels(pic)) && PictureBudget.Take(ownCopy);
     };
     if (const int i = cache.IndexOf(key); i >= 0) {
         if (!charge(*cache.Item(i).Picture)) return giveUp();

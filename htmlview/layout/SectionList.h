@@ -91,7 +91,7 @@ public:
     // of its cache entry: give it back with ImageCache().ReleaseImage(ImageCacheKey(name)).
     // Every picture it gives is charged to PictureBudget, once a document
     // whatever number of images show it (an animation also charges, each
-    // time, the surface of the copy its image animates); one that does not
+    // time, the frames and surface of the copy its image animates); one that does not
     // fit is refused from its header, before it is decoded. One that does
     // not fit, or memory running out, gives null and purges the cache's
     // unused entries (the image shows the broken picture). Never throws bad_alloc.
