@@ -1,7 +1,7 @@
 #include "htmlview/gif/GifImage.h"
 
 #include "htmlview/util/HtmlUtils.h"
-#include "platform/core/hostio/HostIo.h"
+#include "htmlview/images/ImageKinds.h"
 #include "platform/core/imaging/Jpeg.h"
 
 #include <QPainter>
@@ -105,21 +105,21 @@ bool TGIFImage::LoadStream(const std::uint8_t* data, std::size_t size) { return 
 bool TGIFImage::ScanStream(const std::uint8_t* data, std::size_t size) { return parse(data, size, true); }
 
 bool TGIFImage::LoadFile(const std::string& hostPath) {
-    auto bytes = platform::ReadWholeFile(hostPath);
-    if (!bytes) {
+    std::string bytes;
+    if (!ReadPictureFile(hostPath, bytes, Problem)) {
         ClearAll();
         return false;
     }
-    return LoadStream(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size());
+    return LoadStream(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
 bool TGIFImage::ScanFile(const std::string& hostPath) {
-    auto bytes = platform::ReadWholeFile(hostPath);
-    if (!bytes) {
+    std::string bytes;
+    if (!ReadPictureFile(hostPath, bytes, Problem)) {
         ClearAll();
         return false;
     }
-    return ScanStream(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size());
+    return ScanStream(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
 bool TGIFImage::parse(const std::uint8_t* data, std::size_t size, bool scanOnly) {
@@ -373,9 +373,9 @@ std::unique_ptr<TGIFImage> CreateGifFromStream(const std::uint8_t* data, std::si
 
 std::unique_ptr<TGIFImage> CreateGifFromFile(const std::string& hostPath, bool& notAnimated, long long maxPixels) {
     notAnimated = true;
-    auto bytes = platform::ReadWholeFile(hostPath);
-    if (!bytes) return nullptr;
-    return CreateGifFromStream(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size(), notAnimated,
+    std::string bytes, error;
+    if (!ReadPictureFile(hostPath, bytes, error)) return nullptr;
+    return CreateGifFromStream(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), notAnimated,
                                maxPixels);
 }
 

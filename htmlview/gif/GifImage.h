@@ -55,7 +55,8 @@ public:
     // Full loads decode every frame; scans only count and measure them. Each
     // returns false (after ClearAll) when the data is not a usable GIF, and
     // also when a bitmap cannot be had (NewBitmap gives a null image or
-    // memory runs out): no partial picture is ever kept.
+    // memory runs out): no partial picture is ever kept. Files are read like
+    // every picture file (ReadPictureFile); Problem says why one was not.
     bool LoadStream(const std::uint8_t* data, std::size_t size);
     bool LoadFile(const std::string& hostPath);
     bool ScanStream(const std::uint8_t* data, std::size_t size);

@@ -204,14 +204,25 @@ TEST(GifReader, EveryCutOfAFileIsSafe) {
     ASSERT_EQ(whole.Frames.size(), 2u);
     EXPECT_EQ(whole.Problem, "");
     EXPECT_EQ(whole.Frames[1].Comment, "abc");
+    // Where frame 1's data ends, at its block terminator.
+    const std::size_t firstEnd =
+        GifBuilder(3, 2).Loop(2).Control(3, 4, 0).Image(0, 0, 3, 2, {0, 1, 2, 3, 0, 1}).Done().size() - 1;
+    ASSERT_EQ(bytes[firstEnd - 1], '\0');
     for (std::size_t n = 0; n < bytes.size(); ++n) {
-        GifFile part;
-        bool ok = htmlview::gif::ReadGif(reinterpret_cast<const std::uint8_t*>(bytes.data()), n, false, part);
+        GifFile part, scanned;
+        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+        bool ok = htmlview::gif::ReadGif(data, n, false, part);
         EXPECT_EQ(ok, n >= 13) << n;
         EXPECT_FALSE(part.Problem.empty()) << n;
         EXPECT_LE(part.Frames.size(), 2u);
+        // A scan finds the same frames and also names the cut; data ending
+        // right at a frame's terminator counts as that frame cut.
+        EXPECT_EQ(htmlview::gif::ReadGif(data, n, true, scanned), ok) << n;
+        EXPECT_EQ(scanned.Frames.size(), part.Frames.size()) << n;
+        EXPECT_FALSE(scanned.Problem.empty()) << n;
+        if (n == firstEnd) EXPECT_EQ(scanned.Problem, "image data of frame 1 cut off");
         TGIFImage gif;
-        gif.LoadStream(reinterpret_cast<const std::uint8_t*>(bytes.data()), n);
+        gif.LoadStream(data, n);
     }
 }
 

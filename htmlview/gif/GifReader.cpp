@@ -422,7 +422,10 @@ std::size_t BlockWalker::Application(std::size_t body, bool& cut) {
 
 // The image descriptor, the local table and the pending control and comment.
 Stop BlockWalker::ReadImage() {
-    if (static_cast<int>(out_.Frames.size()) >= kMaxFrames) return Stop::Ended;  // the rest is not kept
+    if (static_cast<int>(out_.Frames.size()) >= kMaxFrames) {  // the rest is not kept
+        out_.FramesLeftOut = true;
+        return Stop::Ended;
+    }
     if (pos_ + 10 > size_) return Stop::DescriptorCut;
     const std::uint8_t* d = data_ + pos_;
     GifFrame f;

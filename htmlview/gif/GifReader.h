@@ -54,6 +54,7 @@ struct GifFile {
     int LoopCount = 1;  // NETSCAPE2.0 loop count, 1 without one, 0 endless
     bool HasTransparency = false;
     std::vector<GifFrame> Frames;
+    bool FramesLeftOut = false;  // an image past kMaxFrames was met, and it and the rest not read
     std::string Problem;  // why the parse ended early; empty after a trailer
 };
 

@@ -1,7 +1,11 @@
 #include "htmlview/images/ImageKinds.h"
 
+#include "platform/core/hostio/HostFile.h"
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
-#include <fstream>
+#include <cstring>
 
 namespace htmlview {
 
@@ -27,13 +31,40 @@ TImageKind GetImageType(std::string_view d) {
     return ikUnknown;
 }
 
+namespace {
+// Reads up to MaxBytes of an open file, and never more than one byte past
+// the size it had when opened; false on a read error.
+bool readStart(platform::HostFile& file, std::size_t maxBytes, std::string& bytes) {
+    const auto opened = static_cast<std::uint64_t>(std::max<std::int64_t>(file.Opened().size, 0));
+    bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(maxBytes, opened + 1)));
+    bytes.resize(file.Read(bytes.data(), bytes.size()));
+    return file.LastError() == 0;
+}
+}  // namespace
+
 bool ReadFileStart(const std::string& fileName, std::size_t maxBytes, std::string& bytes) {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) return false;
-    bytes.resize(maxBytes);
-    in.read(bytes.data(), static_cast<std::streamsize>(maxBytes));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    return !in.bad();
+    platform::HostFile file;
+    return file.Open(fileName, platform::HostFile::Mode::Read) && readStart(file, maxBytes, bytes);
+}
+
+bool ReadPictureFile(const std::string& fileName, std::string& bytes, std::string& error) {
+    bytes.clear();
+    platform::HostFile file;
+    if (!file.Open(fileName, platform::HostFile::Mode::Read)) {
+        const int e = file.LastError();
+        error = e == EINVAL ? fileName + " is not a regular file" : "cannot open " + fileName + ": " + std::strerror(e);
+        return false;
+    }
+    // The size may have changed since the open: one byte more than the cap tells.
+    if (file.Opened().size > static_cast<std::int64_t>(kMaxPictureFile) ||
+        !readStart(file, kMaxPictureFile + 1, bytes) || bytes.size() > kMaxPictureFile) {
+        error = file.LastError() != 0 ? "cannot read " + fileName + ": " + std::strerror(file.LastError())
+                                      : fileName + " is larger than " + std::to_string(kMaxPictureFile / (1024 * 1024)) +
+                                            " MB";
+        bytes.clear();
+        return false;
+    }
+    return true;
 }
 
 TImageKind GetFileImageType(const std::string& fileName) {

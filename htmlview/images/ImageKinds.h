@@ -27,7 +27,16 @@ bool PngTransparentColor(std::string_view data, TColor& colour);
 bool FileGifTransparentColor(const std::string& fileName, TColor& colour);
 bool FilePngTransparentColor(const std::string& fileName, TColor& colour);
 
+// Picture files are read whole up to this size; a bigger one is refused.
+constexpr std::size_t kMaxPictureFile = 64 * 1024 * 1024;
+
 // Up to MaxBytes of a file from its start; false when it cannot be read.
+// Only regular files are opened: a pipe or a device is refused at once,
+// never waited on.
 bool ReadFileStart(const std::string& fileName, std::size_t maxBytes, std::string& bytes);
+// A picture file whole: false, with Error saying why, when it cannot be
+// opened, is no regular file, cannot be read or holds more than
+// kMaxPictureFile bytes.
+bool ReadPictureFile(const std::string& fileName, std::string& bytes, std::string& error);
 
 }  // namespace htmlview

@@ -1,5 +1,6 @@
 #include "htmlview/images/ImageLoader.h"
 
+#include "htmlview/images/BmpData.h"
 #include "htmlview/images/ViewerPalette.h"
 #include "platform/core/imaging/Jpeg.h"
 #include "platform/core/runtime/Text.h"
@@ -15,10 +16,14 @@ namespace htmlview {
 
 namespace {
 using platform::kMaxDecodedSide;
-// Whole picture files are read up to this size.
-constexpr std::size_t kMaxPictureFile = 64 * 1024 * 1024;
 // A reader may allocate this many pixels before the result is scaled down.
 constexpr long long kMaxReadPixels = 16LL * 1024 * 1024;
+
+QSize cappedSize(QSize size) {
+    if (size.width() > kMaxDecodedSide || size.height() > kMaxDecodedSide)
+        size = size.scaled(kMaxDecodedSide, kMaxDecodedSide, Qt::KeepAspectRatio);
+    return size;
+}
 
 QImage capped(QImage img) {
     if (img.width() > kMaxDecodedSide || img.height() > kMaxDecodedSide)
@@ -26,36 +31,19 @@ QImage capped(QImage img) {
     return img;
 }
 
-std::int32_t le32(std::string_view b, std::size_t at) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |
-                                     static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
-                                     static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
-                                     static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24);
-}
-
-// The sides a BMP header claims (a negative height is a top-down picture,
-// which Qt reads but reports no size for); empty when there is no header.
-QSize bmpSize(std::string_view b) {
-    if (b.size() < 26) return {};
-    const std::int32_t headerSize = le32(b, 14);
-    long long w = 0, h = 0;
-    if (headerSize == 12) {  // OS/2 core header: 16-bit sides
-        w = static_cast<std::uint8_t>(b[18]) | static_cast<std::uint8_t>(b[19]) << 8;
-        h = static_cast<std::uint8_t>(b[20]) | static_cast<std::uint8_t>(b[21]) << 8;
-    } else {
-        w = le32(b, 18);
-        h = std::llabs(static_cast<long long>(le32(b, 22)));
-    }
-    if (w <= 0 || h <= 0 || w > INT32_MAX || h > INT32_MAX) return {};
-    return QSize(static_cast<int>(w), static_cast<int>(h));
-}
-
-// A BMP through Qt's reader, refused when its header claims more than the
-// reader may allocate.
-QImage readBmp(std::string_view bytes) {
-    const QSize size = bmpSize(bytes);
-    if (size.isEmpty() || static_cast<long long>(size.width()) * size.height() > kMaxReadPixels) return {};
-    QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
+// A BMP through Qt's reader, refused from its header when it claims more
+// than the reader may allocate or, once capped, more than MaxPixels.
+QImage readBmp(std::string_view bytes, long long maxPixels) {
+    TBmpHeader header;
+    if (!ReadBmpHeader(bytes, header)) return {};
+    const QSize size(header.Width, header.Height);
+    const QSize shown = cappedSize(size);
+    if (static_cast<long long>(size.width()) * size.height() > kMaxReadPixels ||
+        static_cast<long long>(shown.width()) * shown.height() > maxPixels)
+        return {};
+    const std::string whole = CompleteBmp(bytes, header);
+    if (whole.empty()) return {};
+    QByteArray data = QByteArray::fromRawData(whole.data(), static_cast<qsizetype>(whole.size()));
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "bmp");
@@ -65,17 +53,18 @@ QImage readBmp(std::string_view bytes) {
     return capped(img);
 }
 
-QImage decodeJpeg(std::string_view bytes) {
+QImage decodeJpeg(std::string_view bytes, long long maxPixels) {
     std::string error;
     // Deep displays take 24 bits; 8-bit ones the palette (greys decode as such first).
-    return RealizeToPalette(platform::DecodeJpeg(bytes.data(), bytes.size(), error, 0, 0, DisplayBits() <= 8));
+    return RealizeToPalette(
+        platform::DecodeJpeg(bytes.data(), bytes.size(), error, 0, 0, DisplayBits() <= 8, maxPixels));
 }
 
 // BMP and JPEG only.
-QImage decodeBitmap(std::string_view bytes) {
+QImage decodeBitmap(std::string_view bytes, long long maxPixels) {
     switch (GetImageType(bytes)) {
-        case ikBmp: return readBmp(bytes);
-        case ikJpeg: return decodeJpeg(bytes);
+        case ikBmp: return readBmp(bytes, maxPixels);
+        case ikJpeg: return decodeJpeg(bytes, maxPixels);
         default: return {};
     }
 }
@@ -89,20 +78,21 @@ std::string lowerExtension(const std::string& fileName) {
 }
 
 bool readPictureFile(const std::string& fileName, std::string& bytes) {
-    return ReadFileStart(fileName, kMaxPictureFile, bytes);
+    std::string error;  // the caller shows the broken picture whatever the reason
+    return ReadPictureFile(fileName, bytes, error);
 }
 }  // namespace
 
-QImage LoadImageFromFile(const std::string& fileName, bool realize) {
+QImage LoadImageFromFile(const std::string& fileName, bool realize, long long maxPixels) {
     std::string bytes;
     if (!readPictureFile(fileName, bytes)) return {};
-    QImage img = decodeBitmap(bytes);
+    QImage img = decodeBitmap(bytes, maxPixels);
     return realize ? RealizeToPalette(img) : img;
 }
 
 QImage LoadRealizedImage(const std::string& fileName) { return LoadImageFromFile(fileName, true); }
 
-QImage LoadImageWithMask(const std::string& fileName, TImageTransp& transpKind, QImage& mask) {
+QImage LoadImageWithMask(const std::string& fileName, TImageTransp& transpKind, QImage& mask, long long maxPixels) {
     mask = QImage();
     std::string bytes;
     if (!readPictureFile(fileName, bytes)) return {};
@@ -110,20 +100,20 @@ QImage LoadImageWithMask(const std::string& fileName, TImageTransp& transpKind, 
     TColor colour = 0;
     if (ext == ".gif" && GifTransparentColor(bytes, colour)) transpKind = itGif;
     else if (ext == ".png" && PngTransparentColor(bytes, colour)) transpKind = itPng;
-    QImage img = decodeBitmap(bytes);
+    QImage img = decodeBitmap(bytes, maxPixels);
     if (transpKind == itNone || img.isNull()) return RealizeToPalette(img);
     mask = MakeMask(img, transpKind != itLowerLeft, colour);
     if (mask.isNull()) return {};
     return RealizeToPalette(img);
 }
 
-QImage LoadImageFromStream(std::string_view bytes, TImageTransp& transpKind, QImage& mask) {
+QImage LoadImageFromStream(std::string_view bytes, TImageTransp& transpKind, QImage& mask, long long maxPixels) {
     mask = QImage();
     if (bytes.size() < 20) return {};
     const TImageKind kind = GetImageType(bytes);
     if (kind != ikBmp && kind != ikJpeg) return {};
     if (kind == ikJpeg) transpKind = itNone;
-    QImage img = decodeBitmap(bytes);
+    QImage img = decodeBitmap(bytes, maxPixels);
     if (img.isNull()) return {};
     if (transpKind == itLowerLeft) mask = MakeMask(img, false, 0);
     return RealizeToPalette(img);

@@ -1,11 +1,14 @@
 #include "htmlview/images/ImageLoader.h"
 #include "htmlview/images/ViewerPalette.h"
 #include "platform/core/imaging/Jpeg.h"
+#include "testkit/files/Deadline.h"
 #include "testkit/files/TempDir.h"
 #include "testkit/generators/jpeg/JpegTestFiles.h"
 #include "testkit/htmlview/ImageTestFiles.h"
 
 #include <gtest/gtest.h>
+#include <filesystem>
+#include <sys/stat.h>
 
 using namespace htmlview;
 using namespace htmlview::testing;
@@ -63,6 +66,33 @@ std::string MonoBmp(int width, int height) {
     putLe32(b, 58, 0x00FFFFFF);  // colour 1 white; colour 0 black
     return b + std::string(stride * static_cast<std::size_t>(height), '\xFF');
 }
+
+// A 4 x 3 (RLE8) or 4 x 1 (RLE4) picture with three colours: 0 dark blue-grey,
+// 1 red, 2 green; Data its compressed pixels.
+std::string RleBmp(bool four, const std::string& data) {
+    const int height = four ? 1 : 3;
+    std::string b(54, '\0');
+    b[0] = 'B';
+    b[1] = 'M';
+    const std::string table("\x1E\x14\x0A\0" "\0\0\xFF\0" "\0\xFF\0\0", 12);  // blue, green, red, 0
+    putLe32(b, 2, static_cast<std::uint32_t>(54 + table.size() + data.size()));
+    putLe32(b, 10, static_cast<std::uint32_t>(54 + table.size()));
+    putLe32(b, 14, 40);
+    putLe32(b, 18, 4);
+    putLe32(b, 22, static_cast<std::uint32_t>(height));
+    b[26] = 1;
+    b[28] = four ? 4 : 8;
+    putLe32(b, 30, four ? 2 : 1);
+    putLe32(b, 34, static_cast<std::uint32_t>(data.size()));
+    putLe32(b, 46, 3);  // colours used
+    return b + table + data;
+}
+
+std::vector<QColor> rowOf(const QImage& img, int y) {
+    std::vector<QColor> row;
+    for (int x = 0; x < img.width(); ++x) row.emplace_back(img.pixel(x, y));
+    return row;
+}
 }  // namespace
 
 TEST(ImageLoader, BmpAndJpegFromBytes) {
@@ -102,6 +132,111 @@ TEST(ImageLoader, WhatGivesNoPicture) {
     std::string huge = bmp;
     huge[18] = huge[19] = huge[22] = huge[23] = '\x7F';
     EXPECT_TRUE(LoadImageFromStream(huge, kind, mask).isNull());
+}
+
+// Qt's reader leaves the pixels a file does not deliver as whatever memory
+// held; every pixel shown here is one the file set or colour 0 / black.
+TEST(ImageLoader, PixelsAFileDoesNotSetAreClearedNotLeftToChance) {
+    TImageTransp kind = itNone;
+    QImage mask;
+    const QColor c0(10, 20, 30), red(255, 0, 0), green(0, 255, 0), black(0, 0, 0);
+    // RLE8, bottom row first: a run ended early; literals ended early; a jump,
+    // one pixel and the end of the picture.
+    const std::string rle8("\x02\x01\x00\x00" "\x00\x03\x02\x01\x02\x00\x00\x00" "\x00\x02\x01\x00\x01\x02\x00\x01",
+                           20);
+    QImage img = LoadImageFromStream(RleBmp(false, rle8), kind, mask);
+    ASSERT_EQ(img.size(), QSize(4, 3));
+    EXPECT_EQ(rowOf(img, 0), (std::vector<QColor>{c0, green, c0, c0}));
+    EXPECT_EQ(rowOf(img, 1), (std::vector<QColor>{green, red, green, c0}));
+    EXPECT_EQ(rowOf(img, 2), (std::vector<QColor>{red, red, c0, c0}));
+    // RLE4: a run of three alternating nibbles, then the end.
+    img = LoadImageFromStream(RleBmp(true, std::string("\x03\x12\x00\x01", 4)), kind, mask);
+    ASSERT_EQ(img.size(), QSize(4, 1));
+    EXPECT_EQ(rowOf(img, 0), (std::vector<QColor>{red, green, red, c0}));
+    // Data cut inside a run, and jumps far outside the picture, stay inside it.
+    img = LoadImageFromStream(RleBmp(false, std::string("\x00\x02\xFF\xFF\x05", 5)), kind, mask);
+    ASSERT_EQ(img.size(), QSize(4, 3));
+    EXPECT_EQ(rowOf(img, 1), (std::vector<QColor>{c0, c0, c0, c0}));
+
+    // A top-down picture cut after its first two rows: those, then black.
+    const std::string whole = TopDown(BmpOf(twoColours()));
+    const std::size_t stride = 20;  // 6 pixels of 3 bytes, padded
+    img = LoadImageFromStream(whole.substr(0, le32At(whole, 10) + 2 * stride), kind, mask);
+    ASSERT_EQ(img.size(), QSize(6, 4));
+    EXPECT_EQ(rowOf(img, 1), std::vector<QColor>(6, QColor(0, 160, 0)));
+    EXPECT_EQ(rowOf(img, 2), std::vector<QColor>(6, black));
+    EXPECT_EQ(rowOf(img, 3), std::vector<QColor>(6, black));
+    // Bottom-up and cut: the bottom rows it has, black above.
+    const std::string bottomUp = BmpOf(twoColours());
+    img = LoadImageFromStream(bottomUp.substr(0, le32At(bottomUp, 10) + stride + 5), kind, mask);
+    ASSERT_EQ(img.size(), QSize(6, 4));
+    EXPECT_EQ(QColor(img.pixel(0, 3)), QColor(255, 0, 255));
+    EXPECT_EQ(rowOf(img, 0), std::vector<QColor>(6, black));
+    // No pixel data at all, or a top-down RLE picture: no picture.
+    EXPECT_TRUE(LoadImageFromStream(bottomUp.substr(0, 54), kind, mask).isNull());
+    std::string upsideDown = RleBmp(false, rle8);
+    putLe32(upsideDown, 22, static_cast<std::uint32_t>(-3));
+    EXPECT_TRUE(LoadImageFromStream(upsideDown, kind, mask).isNull());
+}
+
+// What is left of the caller's budget is met from the header: a picture
+// that does not fit is refused before it is decoded; an exact fit is shown.
+TEST(ImageLoader, PicturesOverTheBudgetLeftAreRefusedFromTheirHeader) {
+    TImageTransp kind = itNone;
+    QImage mask;
+    EXPECT_EQ(LoadImageFromStream(BmpOf(twoColours()), kind, mask, 24).size(), QSize(6, 4));
+    EXPECT_TRUE(LoadImageFromStream(BmpOf(twoColours()), kind, mask, 23).isNull());
+    const std::string jpeg = JpegOfColour(Qt::blue, 24, 16);
+    EXPECT_EQ(LoadImageFromStream(jpeg, kind, mask, 384).size(), QSize(24, 16));
+    EXPECT_TRUE(LoadImageFromStream(jpeg, kind, mask, 383).isNull());
+    // A big BMP counts at the size it is shown, after the side cap.
+    const std::string big = MonoBmp(4000, 4000);
+    EXPECT_EQ(LoadImageFromStream(big, kind, mask, 2048 * 2048).size(), QSize(2048, 2048));
+    EXPECT_TRUE(LoadImageFromStream(big, kind, mask, 2048 * 2048 - 1).isNull());
+    // A progressive JPEG holds its full size while decoding.
+    const std::string progressive =
+        platform::testing::WithClaimedSize(JpegOfColour(Qt::blue, 16, 16, false, true), 4000, 4000);
+    EXPECT_TRUE(LoadImageFromStream(progressive, kind, mask, 8'000'000).isNull());
+    EXPECT_EQ(LoadImageFromStream(progressive, kind, mask, 16'000'000).size(), QSize(2000, 2000));
+}
+
+// Picture files are opened only when regular, and read up to a cap.
+TEST(ImageLoader, OnlyRegularFilesWithinTheCapAreRead) {
+    platform::testing::TempDir dir;
+    const std::string pipe = dir.Path().string() + "/pipe.bmp", huge = dir.Path().string() + "/huge.bmp",
+                      edge = dir.Path().string() + "/edge.bmp";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::string bytes, error;
+    {
+        // Nobody ever writes to the pipe: waiting on it would never end.
+        platform::testing::Deadline deadline(std::chrono::seconds(60), "reading a pipe as a picture");
+        EXPECT_TRUE(LoadImageFromFile(pipe, false).isNull());
+        TImageTransp kind = itLowerLeft;
+        QImage mask;
+        EXPECT_TRUE(LoadImageWithMask(pipe, kind, mask).isNull());
+        EXPECT_EQ(GetFileImageType(pipe), ikUnknown);
+        TColor colour = 0;
+        EXPECT_FALSE(FileGifTransparentColor(pipe, colour));
+        EXPECT_FALSE(ReadPictureFile(pipe, bytes, error));
+        EXPECT_EQ(error, pipe + " is not a regular file");
+    }
+    EXPECT_FALSE(ReadPictureFile("/dev/zero", bytes, error));
+    EXPECT_EQ(error, "/dev/zero is not a regular file");
+    EXPECT_FALSE(ReadPictureFile(dir.Path().string() + "/missing.bmp", bytes, error));
+    EXPECT_EQ(error, "cannot open " + dir.Path().string() + "/missing.bmp: No such file or directory");
+
+    // Sparse files: one byte over the cap is refused, the cap itself read.
+    WriteBytes(huge, BmpOf(twoColours()));
+    std::filesystem::resize_file(huge, kMaxPictureFile + 1);
+    EXPECT_FALSE(ReadPictureFile(huge, bytes, error));
+    EXPECT_EQ(error, huge + " is larger than 64 MB");
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_TRUE(LoadImageFromFile(huge, false).isNull());
+    WriteBytes(edge, BmpOf(twoColours()));
+    std::filesystem::resize_file(edge, kMaxPictureFile);
+    ASSERT_TRUE(ReadPictureFile(edge, bytes, error)) << error;
+    EXPECT_EQ(bytes.size(), kMaxPictureFile);
+    EXPECT_EQ(LoadImageFromFile(edge, false).size(), QSize(6, 4));
 }
 
 TEST(ImageLoader, TranspOnABmpMasksTheLowerLeftColour) {

@@ -12,6 +12,13 @@ bool TPictureBudget::Take(long long pixels) {
     return true;
 }
 
+bool TPictureBudget::TakeOnce(const std::string& key, long long pixels) {
+    if (Holds(key)) return true;
+    if (!Take(pixels)) return false;
+    charged_.insert(key);
+    return true;
+}
+
 long long PicturePixels(const TPicture& picture) {
     long long pixels = static_cast<long long>(picture.Bitmap.width()) * picture.Bitmap.height();
     if (picture.Animation) pixels += picture.Animation->PixelCount();

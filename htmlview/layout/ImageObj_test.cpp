@@ -176,22 +176,74 @@ TEST_F(ImageTest, PicturesPastTheDocumentsBudgetShowTheBrokenPicture) {
     EXPECT_LE(doc->PictureBudget.Used(), doc->PictureBudget.Limit());
     EXPECT_LT(ImageCache().IndexOf(ImageCacheKey("bomb.gif")), 0);
 
-    // Bitmaps and JPEGs count the same way, whether decoded or from the cache.
+    // Bitmaps and JPEGs count the same way, whether decoded or from the
+    // cache, and a picture counts once however many images show it.
     doc->Clear();
     EXPECT_EQ(doc->PictureBudget.Used(), 0);
     doc->PictureBudget = TPictureBudget(3'000'000);
     files["big.bmp"] = BmpOf(filled(2000, 1000, Qt::red));
     files["photo.jpg"] = platform::testing::JpegOfColour(Qt::blue, 2000, 1000);
     files["small.bmp"] = BmpOf(filled(10, 10, Qt::green));
-    parse("<IMG SRC=big.bmp><IMG SRC=photo.jpg><IMG SRC=big.bmp><IMG SRC=small.bmp>");
+    std::string page = "<IMG SRC=big.bmp><IMG SRC=photo.jpg><IMG SRC=big.bmp><IMG SRC=small.bmp>";
+    for (int i = 0; i < 200; ++i) page += "<IMG SRC=big.bmp>";
+    parse(page);
     arrange(400);
     img = images();
-    ASSERT_EQ(img.size(), 4u);
+    ASSERT_EQ(img.size(), 204u);
     EXPECT_EQ(img[0]->Image->Bitmap.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(img[1]->Image, BrokenImage());
-    EXPECT_EQ(img[2]->Image, BrokenImage());
     EXPECT_EQ(img[3]->Image->Bitmap.pixel(0, 0), qRgb(0, 255, 0));
+    for (std::size_t i = 2; i < img.size(); i += i == 2 ? 2 : 1) {
+        ASSERT_NE(img[i]->Image, BrokenImage()) << "image " << i;
+        EXPECT_EQ(img[i]->Image->Bitmap.pixel(0, 0), qRgb(255, 0, 0));
+    }
     EXPECT_EQ(doc->PictureBudget.Used(), 2'000'000 + 100);
+
+    // An exact fit is shown; one pixel more is not.
+    doc->Clear();
+    doc->PictureBudget = TPictureBudget(2'000'000 + 100);
+    parse("<IMG SRC=big.bmp><IMG SRC=small.bmp><IMG SRC=big.bmp>");
+    arrange(400);
+    img = images();
+    ASSERT_EQ(img.size(), 3u);
+    for (TImageObj* i : img) EXPECT_NE(i->Image, BrokenImage());
+    EXPECT_EQ(doc->PictureBudget.Left(), 0);
+    doc->Clear();
+    doc->PictureBudget = TPictureBudget(2'000'000 + 99);
+    parse("<IMG SRC=big.bmp><IMG SRC=small.bmp>");
+    arrange(400);
+    img = images();
+    ASSERT_EQ(img.size(), 2u);
+    EXPECT_NE(img[0]->Image, BrokenImage());
+    EXPECT_EQ(img[1]->Image, BrokenImage());
+    EXPECT_EQ(doc->PictureBudget.Used(), 2'000'000);
+}
+
+// An animation holds frame 1's bitmap, every frame and its composition
+// surface, charged once; each image showing it animates a copy with
+// surfaces and frame masks of its own, charged as many pixels again.
+TEST_F(ImageTest, AnAnimationIsChargedOnceAndEachCopyAgain) {
+    // A 2 x 1 screen: frame 1 of 2 x 1, frame 2 of 1 x 1.
+    files["anim.gif"] = std::string(
+        "GIF89a\x02\x00\x01\x00\x81\x00\x00\x00\x00\x00\xff\x00\x00\x00\xff\x00\x00\x00\xff"
+        "!\xf9\x04\x0d\x05\x00\x00\x00,\x00\x00\x00\x00\x02\x00\x01\x00\x00\x02\x03\x0c\x10\x05\x00"
+        ",\x01\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
+        64);
+    parse("<IMG SRC=anim.gif><IMG SRC=anim.gif><IMG SRC=anim.gif>");
+    arrange(400);
+    auto img = images();
+    ASSERT_EQ(img.size(), 3u);
+    for (TImageObj* i : img) ASSERT_TRUE(i->Gif) << "an animation is shown";
+    EXPECT_EQ(doc->PictureBudget.Used(), 2 + (2 + 2 + 1) + 3 * (2 + 2 + 1));
+    // The same budget less one pixel refuses the third copy.
+    doc->Clear();
+    doc->PictureBudget = TPictureBudget(2 + (2 + 2 + 1) + 3 * (2 + 2 + 1) - 1);
+    parse("<IMG SRC=anim.gif><IMG SRC=anim.gif><IMG SRC=anim.gif>");
+    arrange(400);
+    img = images();
+    ASSERT_EQ(img.size(), 3u);
+    EXPECT_TRUE(img[1]->Gif);
+    EXPECT_EQ(img[2]->Image, BrokenImage());
 }
 
 TEST_F(ImageTest, ImagesOffShowThePendingPictureAndHoldNothing) {

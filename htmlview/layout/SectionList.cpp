@@ -5,7 +5,6 @@
 #include "htmlview/images/ImageLoader.h"
 #include "htmlview/layout/Canvas.h"
 #include "htmlview/layout/ImageObj.h"
-#include "platform/core/hostio/HostIo.h"
 #include "platform/core/runtime/Text.h"
 #include "platform/qt/qtglue/Guard.h"
 #include "platform/qt/qtglue/Messenger.h"
@@ -14,7 +13,6 @@
 #include <QByteArray>
 #include <algorithm>
 #include <new>
-#include <optional>
 
 namespace htmlview {
 
@@ -183,14 +181,14 @@ bool hasGifExtension(const std::string& name) {
     return dot != std::string::npos && name.size() - dot <= 6 && platform::AsciiLower(name.substr(dot)) == ".gif";
 }
 
-// Decodes bytes the host delivered; null when they are no picture. A GIF is
-// refused before decoding when it would hold more than maxPixels.
+// Decodes bytes the host delivered; null when they are no picture. A picture
+// is refused before decoding when it would hold more than maxPixels.
 std::shared_ptr<const TPicture> decodeBytes(const std::string& bytes, std::uint8_t& transparent, QImage& mask,
                                             long long maxPixels) {
     const TImageKind kind = GetImageType(bytes);
     if (kind == ikGif87 || kind == ikGif89) return fromGif(bytes, transparent, mask, maxPixels);
     auto kindIn = static_cast<TImageTransp>(transparent);
-    auto p = fromBitmap(LoadImageFromStream(bytes, kindIn, mask));
+    auto p = fromBitmap(LoadImageFromStream(bytes, kindIn, mask, maxPixels));
     transparent = kindIn;
     return p;
 }
@@ -211,8 +209,14 @@ std::shared_ptr<const TPicture> TSectionList::GetImage(const std::string& name, 
         cache.PurgeUnused();
         return nullptr;
     };
+    // The picture is charged once a document; each image showing an
+    // animation also animates a copy with surfaces and frame masks of its own.
+    const auto charge = [this, &key](const TPicture& pic) {
+        const long long ownCopy = pic.Animation ? pic.Animation->PixelCount() : 0;
+        return PictureBudget.TakeOnce(key, PicturePixels(pic)) && PictureBudget.Take(ownCopy);
+    };
     if (const int i = cache.IndexOf(key); i >= 0) {
-        if (!PictureBudget.Take(PicturePixels(*cache.Item(i).Picture))) return giveUp();
+        if (!charge(*cache.Item(i).Picture)) return giveUp();
         fromCache = true;
         auto pic = cache.TakeImage(i);
         TBitmapItem& entry = cache.Item(i);
@@ -234,7 +238,7 @@ std::shared_ptr<const TPicture> TSectionList::GetImage(const std::string& name, 
         return giveUp();
     }
     if (!pic) return nullptr;
-    if (!PictureBudget.Take(PicturePixels(*pic))) return giveUp();
+    if (!charge(*pic)) return giveUp();
     auto entry = std::make_unique<TBitmapItem>();
     entry->Picture = pic;
     entry->MaskBitmap = mask;
@@ -257,18 +261,16 @@ std::shared_ptr<const TPicture> TSectionList::fetchPicture(const std::string& na
         pic = decodeBytes(stream->Data, transparent, mask, PictureBudget.Left());
     } else {
         if (hasGifExtension(name)) {
-            std::optional<std::string> bytes;
-            try {
-                bytes = platform::ReadWholeFile(name);
-            } catch (const platform::Exception&) {
-                // unreadable: the picture cannot be had, as for a missing file
-            }
-            if (bytes && (GetImageType(*bytes) == ikGif87 || GetImageType(*bytes) == ikGif89))
-                pic = fromGif(*bytes, transparent, mask, PictureBudget.Left());
+            // Unreadable, no regular file or too big: the picture cannot be
+            // had, as for a missing file.
+            std::string bytes, error;
+            if (ReadPictureFile(name, bytes, error) &&
+                (GetImageType(bytes) == ikGif87 || GetImageType(bytes) == ikGif89))
+                pic = fromGif(bytes, transparent, mask, PictureBudget.Left());
         }
         if (!pic) {
             auto kind = static_cast<TImageTransp>(transparent);
-            pic = fromBitmap(LoadImageWithMask(name, kind, mask));
+            pic = fromBitmap(LoadImageWithMask(name, kind, mask, PictureBudget.Left()));
             transparent = kind;
         }
     }

@@ -89,9 +89,12 @@ public:
     // TImageTransp); Mask is the picture's mask or null. Pending is set when
     // the host will deliver it later. Every picture it gives counts one user
     // of its cache entry: give it back with ImageCache().ReleaseImage(ImageCacheKey(name)).
-    // Every picture it gives is charged to PictureBudget; one that does not
-    // fit, or memory running out, gives null and purges the cache's unused
-    // entries (the image shows the broken picture). Never throws bad_alloc.
+    // Every picture it gives is charged to PictureBudget, once a document
+    // whatever number of images show it (an animation also charges, each
+    // time, the frames and surface of the copy its image animates); one that does not
+    // fit is refused from its header, before it is decoded. One that does
+    // not fit, or memory running out, gives null and purges the cache's
+    // unused entries (the image shows the broken picture). Never throws bad_alloc.
     std::shared_ptr<const TPicture> GetImage(const std::string& name, std::uint8_t& transparent, bool& pending,
                                              bool& fromCache, QImage& mask);
     // A picture the host delivers for a name it answered "not ready": it

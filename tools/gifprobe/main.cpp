@@ -1,12 +1,17 @@
-// gifprobe FILE                     one line per frame, then the loop count
+// gifprobe FILE                     one line per frame, the number of frames
+//                                   read, then the loop count
 // gifprobe FILE --raster N          frame N's index raster, one row a line
 // gifprobe FILE --composite N OUT   the picture shown at frame N (stepped
 //                                   from frame 1), written as PNG
-// A damaged file prints what was read, then one line on standard error, and
-// exits 1.
+// Frames are listed from a scan, which decodes nothing. A raster or a
+// composite is made only for a GIF within the pixel budget of one page, as
+// the viewer would show it; a bigger one is refused before decoding. A
+// damaged file prints what was read, then one line on standard error, and
+// exits 1; so does a file that cannot be read as a picture.
 #include "htmlview/gif/GifImage.h"
 #include "htmlview/gif/GifReader.h"
-#include "platform/core/hostio/HostIo.h"
+#include "htmlview/images/ImageKinds.h"
+#include "htmlview/images/PictureBudget.h"
 
 #include <QGuiApplication>
 #include <cstdio>
@@ -29,6 +34,13 @@ bool ParseIndex(const char* text, int count, int& index) {
     return true;
 }
 
+// What the decoded picture holds: the screen and every frame (as TGIFImage::PixelCount).
+long long PixelsOf(const htmlview::gif::GifFile& file) {
+    long long pixels = static_cast<long long>(file.Width) * file.Height;
+    for (const auto& f : file.Frames) pixels += static_cast<long long>(f.FrameWidth) * f.FrameHeight;
+    return pixels;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -36,20 +48,14 @@ int main(int argc, char** argv) {
     std::string mode = argc > 2 ? argv[2] : "";
     if (!mode.empty() && !(mode == "--raster" && argc == 4) && !(mode == "--composite" && argc == 5)) return Usage();
 
-    std::optional<std::string> bytes;
-    try {
-        bytes = platform::ReadWholeFile(argv[1]);
-    } catch (const std::exception& e) {
-        std::cerr << "error: " << e.what() << "\n";
+    std::string bytes, error;
+    if (!htmlview::ReadPictureFile(argv[1], bytes, error)) {
+        std::cerr << "error: " << error << "\n";
         return 1;
     }
-    if (!bytes) {
-        std::cerr << "error: cannot open " << argv[1] << "\n";
-        return 1;
-    }
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes->data());
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
     htmlview::gif::GifFile file;
-    bool ok = htmlview::gif::ReadGif(data, bytes->size(), false, file);
+    const bool ok = htmlview::gif::ReadGif(data, bytes.size(), true, file);
 
     if (mode.empty()) {
         int n = 0;
@@ -58,8 +64,20 @@ int main(int argc, char** argv) {
             std::printf("frame %d: %d %d %d %d delay %d disposal %d transparent %s\n", ++n, f.FrameLeft, f.FrameTop,
                         f.FrameWidth, f.FrameHeight, f.DelayMs, f.Disposal, t.c_str());
         }
-        if (ok) std::printf("loop %d\n", file.LoopCount);
-    } else if (mode == "--raster") {
+        if (ok) {
+            std::printf("frames %d%s\n", n, file.FramesLeftOut ? " (more in the file are not read)" : "");
+            std::printf("loop %d\n", file.LoopCount);
+        }
+    } else {
+        const long long pixels = PixelsOf(file);
+        if (ok && pixels > htmlview::kDocumentPicturePixels) {
+            std::cerr << "error: the picture holds " << pixels << " pixels, more than the "
+                      << htmlview::kDocumentPicturePixels << " of a page\n";
+            return 1;
+        }
+    }
+    if (mode == "--raster") {
+        htmlview::gif::ReadGif(data, bytes.size(), false, file);
         int index = 0;
         if (!ParseIndex(argv[3], static_cast<int>(file.Frames.size()), index)) {
             std::cerr << "error: no frame " << argv[3] << "\n";
@@ -74,10 +92,10 @@ int main(int argc, char** argv) {
             }
             std::printf("%s\n", line.c_str());
         }
-    } else {
+    } else if (mode == "--composite") {
         QGuiApplication app(argc, argv);
         htmlview::TGIFImage gif;
-        if (!gif.LoadStream(data, bytes->size())) {
+        if (!gif.LoadStream(data, bytes.size())) {
             std::cerr << "error: " << (gif.Problem.empty() ? "not a GIF file" : gif.Problem) << "\n";
             return 1;
         }

@@ -26,11 +26,33 @@ extern "C" void OnError(j_common_ptr cinfo) {
 // Warnings (a short file, odd markers) are not shown on stderr.
 extern "C" void OnMessage(j_common_ptr) {}
 
+// Called as libjpeg reads on; ends a decode that has gone past the scan cap.
+extern "C" void OnProgress(j_common_ptr cinfo) {
+    if (cinfo->is_decompressor == 0) return;
+    const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (d->input_scan_number <= kMaxJpegScans) return;
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    std::snprintf(err->message, sizeof err->message, "Picture has more than %d scans", kMaxJpegScans);
+    std::longjmp(err->jump, 1);
+}
+
 struct Request {
     int showW = 0, showH = 0;
     bool grey = false;
     bool headerOnly = false;
+    long long maxPixels = std::numeric_limits<long long>::max();
 };
+
+// The coefficients a multi-scan decode keeps: 64 a block of every component.
+long long coefficientBytes(const jpeg_decompress_struct* cinfo) {
+    long long bytes = 0;
+    for (int c = 0; c < cinfo->num_components; ++c) {
+        const jpeg_component_info& comp = cinfo->comp_info[c];
+        bytes += static_cast<long long>(comp.width_in_blocks) * comp.height_in_blocks * DCTSIZE2 *
+                 static_cast<long long>(sizeof(JCOEF));
+    }
+    return bytes;
+}
 
 // The libjpeg part: no C++ object lives in this frame, so the jump back
 // skips no destructor. Returns false with err->message set on failure.
@@ -42,11 +64,18 @@ bool Decode(jpeg_decompress_struct* cinfo, ErrorManager* err, const unsigned cha
     header->Width = static_cast<int>(cinfo->image_width);
     header->Height = static_cast<int>(cinfo->image_height);
     header->Greyscale = cinfo->jpeg_color_space == JCS_GRAYSCALE;
+    header->MultiScan = jpeg_has_multiple_scans(cinfo) != 0;
+    header->CoefficientBytes = header->MultiScan ? coefficientBytes(cinfo) : 0;
     if (req->headerOnly) return true;
+    // Every bound is settled here, from the header, before memory is taken.
     const int denom = JpegScaleFor(header->Width, header->Height, req->showW, req->showH);
-    if (denom == 0) {
-        std::snprintf(err->message, sizeof err->message, "Picture too large (%d x %d)", header->Width,
-                      header->Height);
+    const long long fullPixels = static_cast<long long>(header->Width) * header->Height;
+    const long long decodedPixels = static_cast<long long>((header->Width + denom - 1) / std::max(denom, 1)) *
+                                    ((header->Height + denom - 1) / std::max(denom, 1));
+    const bool overBudget = decodedPixels > req->maxPixels || (header->MultiScan && fullPixels > req->maxPixels);
+    if (denom == 0 || header->CoefficientBytes > kMaxCoefficientBytes || overBudget) {
+        std::snprintf(err->message, sizeof err->message, "Picture too large (%d x %d%s)", header->Width,
+                      header->Height, header->MultiScan ? " in several scans" : "");
         return false;
     }
     cinfo->scale_num = 1;
@@ -101,14 +130,18 @@ bool Run(const void* data, std::size_t size, const Request& req, TJpegHeader& he
     }
     jpeg_decompress_struct cinfo;
     ErrorManager err;
+    jpeg_progress_mgr progress;
     std::memset(&cinfo, 0, sizeof cinfo);
     std::memset(&err, 0, sizeof err);
+    std::memset(&progress, 0, sizeof progress);
     cinfo.err = jpeg_std_error(&err.pub);
     err.pub.error_exit = OnError;
     err.pub.output_message = OnMessage;
+    progress.progress_monitor = OnProgress;
     bool ok = false;
     if (!setjmp(err.jump)) {
         jpeg_create_decompress(&cinfo);
+        cinfo.progress = &progress;
         ok = Decode(&cinfo, &err, static_cast<const unsigned char*>(data),
                     static_cast<unsigned long>(size), &req, &header, &image);
     }
@@ -141,8 +174,9 @@ bool ReadJpegHeader(const void* data, std::size_t size, TJpegHeader& header, std
 }
 
 QImage DecodeJpeg(const void* data, std::size_t size, std::string& error, int showWidth, int showHeight,
-                  bool grey) {
+                  bool grey, long long maxPixels) {
     Request req;
+    req.maxPixels = maxPixels;
     req.showW = std::max(0, showWidth);
     req.showH = std::max(0, showHeight);
     req.grey = grey;

@@ -8,7 +8,7 @@
 
 namespace platform::testing {
 
-std::string JpegOfColour(QColor colour, int w, int h, bool grey) {
+std::string JpegOfColour(QColor colour, int w, int h, bool grey, bool progressive) {
     jpeg_compress_struct c{};
     jpeg_error_mgr err{};
     c.err = jpeg_std_error(&err);
@@ -22,6 +22,7 @@ std::string JpegOfColour(QColor colour, int w, int h, bool grey) {
     c.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 95, TRUE);
+    if (progressive) jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
     std::vector<unsigned char> row(static_cast<size_t>(w) * (grey ? 1 : 3));
     for (int x = 0; x < w; ++x) {
@@ -46,7 +47,8 @@ std::string JpegOfColour(QColor colour, int w, int h, bool grey) {
 
 std::string WithClaimedSize(std::string jpeg, int w, int h) {
     for (size_t i = 2; i + 9 < jpeg.size(); ++i) {
-        if (static_cast<unsigned char>(jpeg[i]) == 0xFF && static_cast<unsigned char>(jpeg[i + 1]) == 0xC0) {
+        const auto marker = static_cast<unsigned char>(jpeg[i + 1]);
+        if (static_cast<unsigned char>(jpeg[i]) == 0xFF && marker >= 0xC0 && marker <= 0xC2) {
             jpeg[i + 5] = static_cast<char>(h >> 8);
             jpeg[i + 6] = static_cast<char>(h & 0xFF);
             jpeg[i + 7] = static_cast<char>(w >> 8);
@@ -55,6 +57,18 @@ std::string WithClaimedSize(std::string jpeg, int w, int h) {
         }
     }
     return jpeg;
+}
+
+std::string WithRepeatedLastScan(const std::string& jpeg, int times) {
+    // Inside scan data a 0xFF byte is followed by 0 or a restart marker, so
+    // the last FF DA is the last scan's header.
+    const std::size_t end = jpeg.rfind("\xFF\xD9");
+    const std::size_t sos = jpeg.rfind("\xFF\xDA", end);
+    if (end == std::string::npos || sos == std::string::npos) return jpeg;
+    const std::string scan = jpeg.substr(sos, end - sos);
+    std::string out = jpeg.substr(0, end);
+    for (int i = 0; i < times; ++i) out += scan;
+    return out + jpeg.substr(end);
 }
 
 }  // namespace platform::testing
