@@ -457,7 +457,14 @@ bool WinFileSystem::MoveFile(const std::string& from, const std::string& to, boo
     fs::path target = dst.host;
     const auto dstStatus = fs::symlink_status(dst.host, ec);
     if (fs::exists(dstStatus)) {
-        if (keyOf(src.host, false) == keyOf(dst.host, false)) {
+        if (keyOf(src.host, false) == keyOf(dst.host, false) &&
+            !(fs::equivalent(src.host.parent_path(), dst.host.parent_path(), ec) &&
+              SameNameIgnoringCase(src.host.filename().string(), dst.host.filename().string()))) {
+            // Two names of one file (hard links): the host's rename would do
+            // nothing and say yes; replacing the one by the other leaves the file
+            // under the destination's name alone.
+            return replaceExisting && ::unlink(src.host.c_str()) == 0;
+        } else if (keyOf(src.host, false) == keyOf(dst.host, false)) {
             // One entry under two spellings: only the case of the name may
             // change (an 8.3 alias stands for the long name it resolved to).
             WinPath wp;

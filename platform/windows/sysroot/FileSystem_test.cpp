@@ -174,6 +174,13 @@ TEST_F(RootFixture, CopyMoveDeleteAndInUseFiles) {
     EXPECT_FALSE(files.MoveFile("C:\\bee.txt", "C:\\Bee Link.txt", true));
     EXPECT_EQ(read("C:\\BEELIN~1.TXT"), "gamma");
     fs::remove(drive / "Bee Link.txt");
+    // Two names of one file: a move leaves it under the destination's name only.
+    fs::create_hard_link(drive / "BEE.TXT", drive / "Bee Twin.txt");
+    EXPECT_FALSE(files.MoveFile("C:\\BEE.TXT", "C:\\BEETWI~1.TXT", false));
+    EXPECT_TRUE(files.MoveFile("C:\\BEE.TXT", "C:\\BEETWI~1.TXT", true));
+    EXPECT_FALSE(fs::exists(drive / "BEE.TXT"));
+    EXPECT_EQ(read("C:\\Bee Twin.txt"), "gamma");
+    ASSERT_TRUE(files.MoveFile("C:\\Bee Twin.txt", "C:\\BEE.TXT", false));
     EXPECT_TRUE(files.DeleteFile("C:\\ALPHAL~1.TXT"));
     EXPECT_FALSE(fs::exists(fs::symlink_status(drive / "Alpha Link.txt")));
     fs::remove(drive / "Drive Link");
