@@ -457,25 +457,25 @@ bool WinFileSystem::MoveFile(const std::string& from, const std::string& to, boo
     fs::path target = dst.host;
     const auto dstStatus = fs::symlink_status(dst.host, ec);
     if (fs::exists(dstStatus)) {
-        if (keyOf(src.host, false) == keyOf(dst.host, false) &&
-            !(fs::equivalent(src.host.parent_path(), dst.host.parent_path(), ec) &&
-              SameNameIgnoringCase(src.host.filename().string(), dst.host.filename().string()))) {
-            // Two names of one file (hard links): the host's rename would do
-            // nothing and say yes; replacing the one by the other leaves the file
-            // under the destination's name alone.
-            return replaceExisting && ::unlink(src.host.c_str()) == 0;
-        } else if (keyOf(src.host, false) == keyOf(dst.host, false)) {
+        const bool oneFile = keyOf(src.host, false) == keyOf(dst.host, false);
+        const bool oneEntry = oneFile && fs::equivalent(src.host.parent_path(), dst.host.parent_path(), ec) &&
+                              SameNameIgnoringCase(src.host.filename().string(), dst.host.filename().string());
+        if (oneEntry) {
             // One entry under two spellings: only the case of the name may
             // change (an 8.3 alias stands for the long name it resolved to).
             WinPath wp;
             ParseWinPath(dst.win, currentDir_, wp);
             target = dst.host.parent_path() / (wp.components.empty() ? dst.host.filename().string()
                                                                      : wp.components.back());
+        } else if (oneFile) {
+            // Two names of one file (hard links): the host's rename would do
+            // nothing and say yes; replacing the one by the other leaves the
+            // file under the destination's name alone.
+            return replaceExisting && ::unlink(src.host.c_str()) == 0;
         } else if (fs::is_symlink(sst) != fs::is_symlink(dstStatus) && keyOf(src.host, true) == keyOf(dst.host, true)) {
             return false;  // a link onto its file would leave a link to nothing: refused both ways
-        } else {
-            if (!replaceExisting || fs::is_directory(dst.host, ec) || fs::is_directory(sst) || inUse(dst, false))
-                return false;
+        } else if (!replaceExisting || fs::is_directory(dst.host, ec) || fs::is_directory(sst) || inUse(dst, false)) {
+            return false;
         }
     }
     if (RenameHostFile(src.host, target)) return true;
