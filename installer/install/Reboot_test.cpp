@@ -256,8 +256,14 @@ TEST_F(Reboot, TheToolRefusesAHiveItCannotReadAndDoesNothingOfTheRestart) {
 }
 
 TEST_F(Reboot, TheToolNamesARefusedBatchLineAndExitsOneAfterTheRest) {
-    WriteRootFile("C:\\WINDOWS\\TEMP\\evil.bat", "DELTREE /Y C:\\\r\nERASE C:\\WINDOWS\\TEMP\\x.tmp\r\n");
+    // A link's 8.3 alias moved onto the file it leads to would leave a link to nothing.
+    WriteRootFile("C:\\WINDOWS\\TEMP\\evil.bat",
+                  "DELTREE /Y C:\\\r\nMOVE C:\\Links\\PLAINL~1.TXT C:\\Kept\\plain.txt\r\nERASE C:\\WINDOWS\\TEMP\\x.tmp\r\n");
     WriteRootFile("C:\\WINDOWS\\TEMP\\x.tmp", "x");
+    WriteRootFile("C:\\Kept\\plain.txt", "plain");
+    std::filesystem::create_directories(dir.Path() / "drive_c" / "Links");
+    std::filesystem::create_symlink(dir.Path() / "drive_c" / "Kept" / "plain.txt",
+                                    dir.Path() / "drive_c" / "Links" / "PlainLink.txt");
     RegWriteString(4, kRunOnceKey, "Evil", "C:\\WINDOWS\\TEMP\\evil.bat");
     RegWriteString(4, kRunOnceKey, "Other", "C:\\WINDOWS\\notepad.exe readme.txt");
     int status = -1;
@@ -267,6 +273,11 @@ TEST_F(Reboot, TheToolNamesARefusedBatchLineAndExitsOneAfterTheRest) {
               std::string::npos)
         << out;
     EXPECT_NE(out.find("sysroot-reboot: failed: C:\\WINDOWS\\notepad.exe readme.txt (not run)"), std::string::npos) << out;
+    EXPECT_NE(out.find("sysroot-reboot: failed: C:\\WINDOWS\\TEMP\\evil.bat: MOVE C:\\Links\\PLAINL~1.TXT "
+                       "C:\\Kept\\plain.txt (the file could not be moved)"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(ReadRootFile("C:\\Kept\\plain.txt"), "plain");
     EXPECT_FALSE(platform::Files().FileExists("C:\\WINDOWS\\TEMP\\x.tmp"));
     EXPECT_TRUE(platform::Files().DirectoryExists("C:\\WINDOWS"));
     EXPECT_EQ(RunTool("sysroot-reboot", status).rfind("usage:", 0), 0u);

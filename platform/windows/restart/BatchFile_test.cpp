@@ -124,6 +124,59 @@ TEST_F(BatchFixture, WhatTheFileSystemRefusesIsAFailureNotASilentSuccess) {
     EXPECT_EQ(RunBatchFile("C:\\no.bat").failed.size(), 1u);
 }
 
+// Links made inside the root, reached by their long names and their 8.3
+// aliases: each line ends carried out, refused or failed, and a file in use
+// stays whatever path leads to it.
+TEST_F(BatchFixture, LinesThroughLinksAndShortAliasesAreJudgedByTheFileTheyReach) {
+    write("C:\\Kept\\busy.txt", "busy");
+    write("C:\\Kept\\plain.txt", "plain");
+    write("C:\\Kept\\Sub\\held.txt", "held");
+    write("C:\\Kept\\Sub\\loose.txt", "loose");
+    write("C:\\Kept\\gone.txt", "gone");
+    CurrentSystemRoot().Facts().SetInUse("C:\\Kept\\busy.txt", true);
+    CurrentSystemRoot().Facts().SetInUse("C:\\Kept\\Sub\\held.txt", true);
+    const fs::path links = dir.Path() / "drive_c" / "Links";
+    fs::create_directories(links);
+    fs::create_directory_symlink(dir.Path() / "drive_c" / "Kept", links / "InsideKept");
+    fs::create_symlink(dir.Path() / "drive_c" / "Kept" / "plain.txt", links / "PlainLink.txt");
+    fs::create_symlink(dir.Path() / "drive_c" / "Kept" / "busy.txt", links / "BusyFileLink.txt");
+    ASSERT_EQ(files.ShortPathName("C:\\Links\\InsideKept").value(), "C:\\Links\\INSIDE~1");
+    ASSERT_EQ(files.ShortPathName("C:\\Links\\PlainLink.txt").value(), "C:\\Links\\PLAINL~1.TXT");
+    ASSERT_EQ(files.ShortPathName("C:\\Links\\BusyFileLink.txt").value(), "C:\\Links\\BUSYFI~1.TXT");
+
+    BatchReport report = RunBatchText(
+        "ERASE C:\\Links\\INSIDE~1\\busy.txt\r\n"
+        "ERASE \"C:\\Links\\InsideKept\\BUSY.TXT\"\r\n"
+        "MOVE C:\\Links\\INSIDE~1\\busy.txt C:\\Kept\\moved.txt\r\n"
+        "MOVE C:\\Kept\\gone.txt C:\\Links\\INSIDE~1\\busy.txt\r\n"
+        "DELTREE /Y C:\\Links\\INSIDE~1\\Sub\r\n"
+        "MOVE C:\\Links\\PLAINL~1.TXT C:\\Kept\\plain.txt\r\n"
+        "MOVE C:\\Kept\\plain.txt C:\\Links\\INSIDE~1\\plain.txt\r\n"
+        "ERASE C:\\Links\\INSIDE~1\r\n"
+        "ERASE C:\\Links\\BUSYFI~1.TXT\r\n");
+    EXPECT_EQ(report.failed,
+              (std::vector<std::string>{
+                  "ERASE C:\\Links\\INSIDE~1\\busy.txt (the file could not be deleted)",
+                  "ERASE \"C:\\Links\\InsideKept\\BUSY.TXT\" (the file could not be deleted)",
+                  "MOVE C:\\Links\\INSIDE~1\\busy.txt C:\\Kept\\moved.txt (the file could not be moved)",
+                  "MOVE C:\\Kept\\gone.txt C:\\Links\\INSIDE~1\\busy.txt (the file could not be moved)",
+                  "DELTREE /Y C:\\Links\\INSIDE~1\\Sub (the tree could not be deleted whole)",
+                  "MOVE C:\\Links\\PLAINL~1.TXT C:\\Kept\\plain.txt (the file could not be moved)"}));
+    EXPECT_EQ(report.refused, std::vector<std::string>{"ERASE C:\\Links\\INSIDE~1 (ERASE of a directory)"});
+    // A file moved onto its own name through a link stays; a link to a busy file is only a link.
+    EXPECT_EQ(report.done, (std::vector<std::string>{"MOVE C:\\Kept\\plain.txt C:\\Links\\INSIDE~1\\plain.txt",
+                                                     "ERASE C:\\Links\\BUSYFI~1.TXT"}));
+    EXPECT_EQ(read("C:\\Kept\\busy.txt"), "busy");
+    EXPECT_EQ(read("C:\\Kept\\gone.txt"), "gone");
+    EXPECT_EQ(read("C:\\Kept\\Sub\\held.txt"), "held");
+    EXPECT_FALSE(files.FileExists("C:\\Kept\\Sub\\loose.txt"));
+    EXPECT_FALSE(files.FileExists("C:\\Kept\\moved.txt"));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir.Path() / "drive_c" / "Kept" / "plain.txt")));
+    EXPECT_EQ(read("C:\\Kept\\plain.txt"), "plain");
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(links / "InsideKept")));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(links / "BusyFileLink.txt")));
+}
+
 TEST(CommandLine, QuotesGroupWordsAndAreRemoved) {
     EXPECT_EQ(SplitCommandLine("\"C:\\Program Files\\setup.exe\" -r \"-sD:\\My Setup\" -c"),
               (std::vector<std::string>{"C:\\Program Files\\setup.exe", "-r", "-sD:\\My Setup", "-c"}));

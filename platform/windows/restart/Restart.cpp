@@ -48,10 +48,12 @@ std::string stripNt(const std::string& s) {
 bool carryOut(WinFileSystem& files, const std::string& from, const std::string& to, bool replace) {
     try {
         if (to.empty()) return files.DeleteFile(from);
-        // A file renamed onto itself stays as it is; deleting the target first would lose it.
+        // A file renamed onto itself stays as it is.
         if (files.HostPath(from) == files.HostPath(to)) return true;
-        if (replace && files.FileExists(to) && !files.DeleteFile(to)) return false;
-        return files.MoveFile(from, to, false);
+        // One rename that replaces the target: the target is never deleted
+        // first, so a missing source, or a target that is the source under
+        // another name (a link, an 8.3 alias), loses nothing.
+        return files.MoveFile(from, to, replace);
     } catch (const Exception&) {
         return false;
     }

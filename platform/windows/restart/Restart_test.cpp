@@ -81,6 +81,37 @@ TEST_F(RestartFixture, DelayedRenamesOfNtRunAtTheRestart) {
     EXPECT_TRUE(SimulateRestart().done.empty());  // nothing is left to do
 }
 
+// Renames whose paths meet links made in the root, by long names and 8.3
+// aliases: each is carried out or reported failed, and none loses a file.
+TEST_F(RestartFixture, RenamesThroughLinksAndShortAliasesLoseNoFile) {
+    write("C:\\Kept\\plain.txt", "plain");
+    write("C:\\Kept\\other.txt", "other");
+    write("C:\\Kept\\vanish.txt", "vanish");
+    write("C:\\Kept\\new.dll", "new");
+    write("C:\\Kept\\old.dll", "old");
+    const fs::path links = dir.Path() / "drive_c" / "Links";
+    fs::create_directories(links);
+    fs::create_directory_symlink(dir.Path() / "drive_c" / "Kept", links / "InsideKept");
+    fs::create_symlink(dir.Path() / "drive_c" / "Kept" / "plain.txt", links / "PlainLink.txt");
+    ASSERT_EQ(files.ShortPathName("C:\\Links\\PlainLink.txt").value(), "C:\\Links\\PLAINL~1.TXT");
+    ASSERT_TRUE(MoveFileDelayUntilReboot("C:\\Kept\\plain.txt", "C:\\Links\\INSIDE~1\\plain.txt", true));
+    ASSERT_TRUE(MoveFileDelayUntilReboot("C:\\Links\\PLAINL~1.TXT", "C:\\Kept\\plain.txt", true));
+    ASSERT_TRUE(MoveFileDelayUntilReboot("C:\\Kept\\vanish.txt", "C:\\Kept\\other.txt", true));
+    ASSERT_TRUE(MoveFileDelayUntilReboot("C:\\Links\\INSIDE~1\\new.dll", "C:\\Kept\\old.dll", true));
+    ASSERT_TRUE(files.DeleteFile("C:\\Kept\\vanish.txt"));
+
+    RestartReport report = SimulateRestart();
+    EXPECT_EQ(report.done, (std::vector<std::string>{"C:\\Kept\\plain.txt -> C:\\Links\\INSIDE~1\\plain.txt",
+                                                     "C:\\Links\\INSIDE~1\\new.dll -> C:\\Kept\\old.dll"}));
+    EXPECT_EQ(report.failed, (std::vector<std::string>{"C:\\Links\\PLAINL~1.TXT -> C:\\Kept\\plain.txt",
+                                                       "C:\\Kept\\vanish.txt -> C:\\Kept\\other.txt"}));
+    EXPECT_EQ(read("C:\\Kept\\plain.txt"), "plain");
+    EXPECT_EQ(read("C:\\Links\\PLAINL~1.TXT"), "plain");
+    EXPECT_EQ(read("C:\\Kept\\other.txt"), "other");
+    EXPECT_EQ(read("C:\\Kept\\old.dll"), "new");
+    EXPECT_FALSE(files.FileExists("C:\\Kept\\new.dll"));
+}
+
 TEST_F(RestartFixture, WindowsNinetyFiveUsesWininitAndRebootsCanBeRefused) {
     platformId("1");
     ASSERT_TRUE(files.ForceDirectories("C:\\PROGRA~1"));

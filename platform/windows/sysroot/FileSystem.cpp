@@ -101,6 +101,24 @@ std::string shortName(const std::string& name, const std::vector<std::string>& s
     return head + num + (ext.empty() ? "" : "." + ext);
 }
 
+// What tells one file from another whatever path spells it: an existing
+// entry's device and inode (of the link itself, or of the file it leads to),
+// else its canonical host path ignoring case.
+struct FileKey {
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::string missing;
+    bool operator==(const FileKey&) const = default;
+};
+
+FileKey keyOf(const fs::path& host, bool followLink) {
+    struct stat st {};
+    if ((followLink ? ::stat(host.c_str(), &st) : ::lstat(host.c_str(), &st)) == 0) return {st.st_dev, st.st_ino, {}};
+    std::error_code ec;
+    const fs::path canonical = fs::weakly_canonical(host, ec);
+    return {0, 0, AsciiLower((ec ? host : canonical).string())};
+}
+
 }  // namespace
 
 bool MatchesMask(const std::string& name, const std::string& mask) {
@@ -316,7 +334,7 @@ std::optional<TDateTime> WinFileSystem::FileDateTime(const std::string& path) co
 bool WinFileSystem::SetFileDateTime(const std::string& path, TDateTime dt) {
     Resolved r = resolveForWrite(path);
     std::error_code ec;
-    if (!IsValidDateTime(dt) || !fs::is_regular_file(r.host, ec) || facts_.IsInUse(r.win)) return false;
+    if (!IsValidDateTime(dt) || !fs::is_regular_file(r.host, ec) || inUse(r, true)) return false;
     std::int64_t ms = DateTimeToUnixMs(dt);
     std::int64_t secs = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
     struct timespec times[2];
@@ -327,7 +345,23 @@ bool WinFileSystem::SetFileDateTime(const std::string& path, TDateTime dt) {
     return ::utimensat(AT_FDCWD, r.host.c_str(), times, 0) == 0;
 }
 
-bool WinFileSystem::IsInUse(const std::string& path) const { return facts_.IsInUse(ExpandFileName(path)); }
+bool WinFileSystem::inUse(const Resolved& r, bool followLink) const {
+    const std::vector<std::string> listed = facts_.InUseFiles();
+    if (listed.empty()) return false;
+    const FileKey key = keyOf(r.host, followLink);
+    for (const std::string& path : listed) {
+        if (SameNameIgnoringCase(path, r.win)) return true;
+        // A listed path is the file a program holds: its link, if it is one, is followed.
+        if (auto held = resolve(path); held && keyOf(held->host, true) == key) return true;
+    }
+    return false;
+}
+
+bool WinFileSystem::IsInUse(const std::string& path) const {
+    auto r = resolve(path);
+    if (!r) return facts_.IsInUse(ExpandFileName(path));
+    return inUse(*r, false) || inUse(*r, true);
+}
 
 bool WinFileSystem::IsWriteLocked(const std::string& path) const {
     auto r = resolve(path);
@@ -366,7 +400,7 @@ bool WinFileSystem::DeleteFile(const std::string& path) {
     Resolved r = resolveForWrite(path);
     struct stat st {};
     if (::lstat(r.host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-    if (facts_.IsInUse(r.win)) return false;
+    if (inUse(r, false)) return false;
     return ::unlink(r.host.c_str()) == 0;
 }
 
@@ -390,7 +424,7 @@ bool WinFileSystem::CopyFile(const std::string& from, const std::string& to, boo
     if (::stat(src.host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     std::error_code ec;
     if (fs::exists(dst.host, ec)) {
-        if (failIfExists || !fs::is_regular_file(dst.host, ec) || facts_.IsInUse(dst.win)) return false;
+        if (failIfExists || !fs::is_regular_file(dst.host, ec) || inUse(dst, false)) return false;
         if (fs::equivalent(src.host, dst.host, ec)) return false;
     }
     if (auto left = spaceLeftOn(dst.win)) {
@@ -419,19 +453,29 @@ bool WinFileSystem::MoveFile(const std::string& from, const std::string& to, boo
     Resolved dst = resolveForWrite(to);
     std::error_code ec;
     auto sst = fs::symlink_status(src.host, ec);
-    if (ec || !fs::exists(sst) || facts_.IsInUse(src.win)) return false;
+    if (ec || !fs::exists(sst) || inUse(src, false)) return false;
     fs::path target = dst.host;
-    if (fs::exists(fs::symlink_status(dst.host, ec))) {
-        if (fs::equivalent(src.host, dst.host, ec)) {
-            // Only the case of the name changes: give the new spelling.
+    const auto dstStatus = fs::symlink_status(dst.host, ec);
+    if (fs::exists(dstStatus)) {
+        const bool oneFile = keyOf(src.host, false) == keyOf(dst.host, false);
+        const bool oneEntry = oneFile && fs::equivalent(src.host.parent_path(), dst.host.parent_path(), ec) &&
+                              SameNameIgnoringCase(src.host.filename().string(), dst.host.filename().string());
+        if (oneEntry) {
+            // One entry under two spellings: only the case of the name may
+            // change (an 8.3 alias stands for the long name it resolved to).
             WinPath wp;
-            ParseWinPath(to, currentDir_, wp);
+            ParseWinPath(dst.win, currentDir_, wp);
             target = dst.host.parent_path() / (wp.components.empty() ? dst.host.filename().string()
                                                                      : wp.components.back());
-        } else {
-            if (!replaceExisting || fs::is_directory(dst.host, ec) || fs::is_directory(sst) ||
-                facts_.IsInUse(dst.win))
-                return false;
+        } else if (oneFile) {
+            // Two names of one file (hard links): the host's rename would do
+            // nothing and say yes; replacing the one by the other leaves the
+            // file under the destination's name alone.
+            return replaceExisting && ::unlink(src.host.c_str()) == 0;
+        } else if (fs::is_symlink(sst) != fs::is_symlink(dstStatus) && keyOf(src.host, true) == keyOf(dst.host, true)) {
+            return false;  // a link onto its file would leave a link to nothing: refused both ways
+        } else if (!replaceExisting || fs::is_directory(dst.host, ec) || fs::is_directory(sst) || inUse(dst, false)) {
+            return false;
         }
     }
     if (RenameHostFile(src.host, target)) return true;
@@ -471,7 +515,7 @@ FileStream WinFileSystem::Open(const std::string& path, FileMode mode) {
     if (!r) throw EPathRefused(why);
     std::error_code ec;
     if (fs::is_directory(r->host, ec)) openError();
-    if (mode != FileMode::Read && facts_.IsInUse(r->win)) openError();
+    if (mode != FileMode::Read && inUse(*r, true)) openError();
     HostFile file;
     const HostFile::Mode how = mode == FileMode::Read        ? HostFile::Mode::Read
                                : mode == FileMode::ReadWrite ? HostFile::Mode::ReadWrite

@@ -11,7 +11,12 @@
 // change something raise EPathRefused for it and answer false for ordinary
 // failures (missing file, in use, ...), like the system calls they stand for.
 // Files listed as in use in platform.ini can be read but not deleted,
-// replaced, renamed or opened for writing.
+// replaced, renamed or opened for writing, by whatever path reaches them:
+// the file is compared, not the path's text, so another case, an 8.3 alias
+// or a link on the way leads to the same refusal. A link to a file in use is
+// an entry of its own: it may be deleted or renamed, but nothing is written
+// through it. A link and the file it leads to are never moved onto each
+// other (that would leave a link to nothing where the file was).
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -67,6 +72,7 @@ public:
     std::int64_t FileSize(const std::string& path) const;  // -1 when no such file
     std::optional<TDateTime> FileDateTime(const std::string& path) const;
     bool SetFileDateTime(const std::string& path, TDateTime dt);
+    // Whether the path, or the file a link at its end leads to, is listed as in use.
     bool IsInUse(const std::string& path) const;
     // Whether another program holds a write lock on the file (an advisory
     // lock of the host); a missing or refused path is not locked.
@@ -113,6 +119,9 @@ private:
     std::optional<Resolved> resolve(const std::string& path, std::string* whyNot = nullptr) const;
     Resolved resolveForWrite(const std::string& path) const;
     bool confined(const std::filesystem::path& host) const;
+    // Whether a resolved path's entry (followLink false) or the file it leads
+    // to (true) is one listed as in use.
+    bool inUse(const Resolved& r, bool followLink) const;
     std::optional<std::int64_t> spaceLeftOn(const std::string& winPath) const;
 
     std::filesystem::path root_;

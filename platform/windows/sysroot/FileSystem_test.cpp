@@ -153,6 +153,38 @@ TEST_F(RootFixture, CopyMoveDeleteAndInUseFiles) {
     EXPECT_THROW(files.Open("C:\\a.txt", FileMode::ReadWrite), EFOpenError);
     EXPECT_THROW(files.Open("C:\\a.txt", FileMode::Create), EFCreateError);
     EXPECT_EQ(read("C:\\a.txt"), "alpha");
+    // The same file reached through a link and an 8.3 alias is as much in use.
+    fs::create_directory_symlink(drive, drive / "Drive Link");
+    fs::create_symlink(drive / "a.txt", drive / "Alpha Link.txt");
+    ASSERT_EQ(files.ShortPathName("C:\\Drive Link").value(), "C:\\DRIVEL~1");
+    for (const char* path : {"C:\\DRIVEL~1\\A.TXT", "C:\\Drive Link\\a.txt", "C:\\ALPHAL~1.TXT"}) {
+        SCOPED_TRACE(path);
+        EXPECT_TRUE(files.IsInUse(path));
+        EXPECT_FALSE(files.SetFileDateTime(path, 0));
+        EXPECT_THROW(files.Open(path, FileMode::ReadWrite), EFOpenError);
+        EXPECT_THROW(files.Open(path, FileMode::Create), EFCreateError);
+    }
+    EXPECT_FALSE(files.DeleteFile("C:\\DRIVEL~1\\a.txt"));
+    EXPECT_FALSE(files.MoveFile("C:\\DRIVEL~1\\a.txt", "C:\\z.txt", true));
+    EXPECT_FALSE(files.MoveFile("C:\\BEE.TXT", "C:\\Drive Link\\A.TXT", true));
+    EXPECT_FALSE(files.CopyFile("C:\\BEE.TXT", "C:\\DRIVEL~1\\a.txt", false));
+    // A link and its file are never moved onto each other; the link itself may go.
+    fs::create_symlink(drive / "BEE.TXT", drive / "Bee Link.txt");
+    EXPECT_FALSE(files.MoveFile("C:\\BEELIN~1.TXT", "C:\\bee.txt", true));
+    EXPECT_FALSE(files.MoveFile("C:\\bee.txt", "C:\\Bee Link.txt", true));
+    EXPECT_EQ(read("C:\\BEELIN~1.TXT"), "gamma");
+    fs::remove(drive / "Bee Link.txt");
+    // Two names of one file: a move leaves it under the destination's name only.
+    fs::create_hard_link(drive / "BEE.TXT", drive / "Bee Twin.txt");
+    EXPECT_FALSE(files.MoveFile("C:\\BEE.TXT", "C:\\BEETWI~1.TXT", false));
+    EXPECT_TRUE(files.MoveFile("C:\\BEE.TXT", "C:\\BEETWI~1.TXT", true));
+    EXPECT_FALSE(fs::exists(drive / "BEE.TXT"));
+    EXPECT_EQ(read("C:\\Bee Twin.txt"), "gamma");
+    ASSERT_TRUE(files.MoveFile("C:\\Bee Twin.txt", "C:\\BEE.TXT", false));
+    EXPECT_TRUE(files.DeleteFile("C:\\ALPHAL~1.TXT"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(drive / "Alpha Link.txt")));
+    fs::remove(drive / "Drive Link");
+    EXPECT_EQ(read("C:\\a.txt"), "alpha");
     files.Facts().SetInUse("C:\\a.txt", false);
     EXPECT_TRUE(files.DeleteFile("C:\\a.txt"));
     EXPECT_FALSE(files.DeleteFile("C:\\a.txt"));

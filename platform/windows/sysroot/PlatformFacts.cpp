@@ -51,13 +51,20 @@ std::string PlatformFacts::SystemDir() const { return directory("SystemDir", "C:
 std::string PlatformFacts::TempDir() const { return directory("TempDir", "C:\\WINDOWS\\TEMP"); }
 
 bool PlatformFacts::IsInUse(const std::string& fullWinPath) const {
-    std::string want = normalised(fullWinPath);
+    const std::string want = normalised(fullWinPath);
+    for (const std::string& listed : InUseFiles())
+        if (SameNameIgnoringCase(listed, want)) return true;
+    return false;
+}
+
+std::vector<std::string> PlatformFacts::InUseFiles() const {
+    std::vector<std::string> out;
     for (const auto& kv : IniFile(FileName()).ReadSectionValues("InUse")) {
         size_t eq = kv.find('=');
         if (kv.substr(eq + 1) == "0") continue;
-        if (SameNameIgnoringCase(normalised(kv.substr(0, eq)), want)) return true;
+        out.push_back(normalised(kv.substr(0, eq)));
     }
-    return false;
+    return out;
 }
 
 void PlatformFacts::SetInUse(const std::string& fullWinPath, bool inUse) {

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -44,7 +45,11 @@ public:
     std::string SystemDir() const;
     std::string TempDir() const;
 
+    // By the path's text; the file layer also knows the other paths that
+    // reach a listed file (WinFileSystem::IsInUse).
     bool IsInUse(const std::string& fullWinPath) const;
+    // The paths listed as in use, in their full Windows form.
+    std::vector<std::string> InUseFiles() const;
     void SetInUse(const std::string& fullWinPath, bool inUse);
 
     std::optional<std::int64_t> DriveCapacity(char drive) const;
