@@ -493,6 +493,7 @@ void ArchiveCodec::DoExtract() {
     operation_ = lastOperation_ = TOperation::Extract;
     LoadHeadersWhenNeeded();
     currentDisk_ = 0;
+    currentMember_ = -1;
     ResetTotals();
     // Names ignore case; the first member of a name wins.
     nameIndex_.clear();
@@ -588,7 +589,11 @@ bool ArchiveCodec::LocateMember(const std::string& entry, TFileHeader& header, M
     header = headers_.FileHeaders(currentMember_);
 
     if (!ahead) FillStats(header);
-    if (platform::IsBlank(DestinationName)) DestinationName = platform::ExtractFileName(header.FileName);
+    if (platform::IsBlank(DestinationName)) {
+        // A name that would land under another one ("a:b.txt" as b.txt) is refused, not renamed.
+        if (!KeepsItsName(header.FileName)) RaiseArchive(ArchiveErrorKind::BadMemberName, header.FileName);
+        DestinationName = platform::ExtractFileName(header.FileName);
+    }
     Fire(ArchiveEvent::BeforeExtracting);
 
     // The member's name only picks the file name; the folder is ours. A
