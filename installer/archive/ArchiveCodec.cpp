@@ -767,10 +767,24 @@ void ArchiveCodec::DoSpan(const std::string& diskDirectory, const std::string& d
 
     {
         // The headers go first; their data positions are set below.
-        if (diskRoom >= 0 &&
-            kArchiveHeadSize + static_cast<std::int64_t>(headers_.Count()) * kFileHeaderSize > diskRoom)
-            RaiseArchive(ArchiveErrorKind::CannotWriteHeaders);
-        headers_.WriteToStream(disk);
+        // The headers must all lie on disk 1: a disk without room for them
+        // is full, and no empty disk file is left on it.
+        bool fits = diskRoom < 0 ||
+                    kArchiveHeadSize + static_cast<std::int64_t>(headers_.Count()) * kFileHeaderSize <= diskRoom;
+        if (fits) {
+            try {
+                headers_.WriteToStream(disk);
+            } catch (const ArchiveError& e) {
+                if (e.Kind() != ArchiveErrorKind::CannotWriteHeaders) throw;
+                fits = false;
+            }
+        }
+        if (!fits) {
+            disk.Close();
+            std::error_code ignored;
+            std::filesystem::remove(host_->ToHost(diskPath), ignored);
+            RaiseArchive(ArchiveErrorKind::DiskFull);
+        }
     }
 
     std::vector<std::uint8_t> chunk(kSpanChunk);
