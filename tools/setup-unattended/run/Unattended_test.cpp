@@ -141,6 +141,7 @@ TEST(SetupUnattended, ABuiltSetupExeInstallsIntoAFreshRootAndAFailedBuildExitsNo
             installer::ReadSelfExtractorTrailer(std::string(unattended::kDistributionDir) + "\\setup.exe");
         EXPECT_LE(trailer.SetupEnd + 1, std::stoll(unattended::kDisketteCapacity) * 9 / 10)
             << "loader " << trailer.SetupStart << " bytes, setup.1 " << trailer.SetupEnd + 1 - trailer.SetupStart;
+        EXPECT_LT(trailer.SetupStart, 256 * 1024);  // the loader, stripped
         // Neither the staging nor the build leaves an install record behind.
         EXPECT_FALSE(platform::Registry().KeyExists(platform::RegRoot::LocalMachine, "SOFTWARE\\Tamsel"));
 
