@@ -493,6 +493,7 @@ void ArchiveCodec::DoExtract() {
     operation_ = lastOperation_ = TOperation::Extract;
     LoadHeadersWhenNeeded();
     currentDisk_ = 0;
+    currentMember_ = -1;
     ResetTotals();
     // Names ignore case; the first member of a name wins.
     nameIndex_.clear();
@@ -588,7 +589,11 @@ bool ArchiveCodec::LocateMember(const std::string& entry, TFileHeader& header, M
     header = headers_.FileHeaders(currentMember_);
 
     if (!ahead) FillStats(header);
-    if (platform::IsBlank(DestinationName)) DestinationName = platform::ExtractFileName(header.FileName);
+    if (platform::IsBlank(DestinationName)) {
+        // A name that would land under another one ("a:b.txt" as b.txt) is refused, not renamed.
+        if (!KeepsItsName(header.FileName)) RaiseArchive(ArchiveErrorKind::BadMemberName, header.FileName);
+        DestinationName = platform::ExtractFileName(header.FileName);
+    }
     Fire(ArchiveEvent::BeforeExtracting);
 
     // The member's name only picks the file name; the folder is ours. A
@@ -762,10 +767,24 @@ void ArchiveCodec::DoSpan(const std::string& diskDirectory, const std::string& d
 
     {
         // The headers go first; their data positions are set below.
-        if (diskRoom >= 0 &&
-            kArchiveHeadSize + static_cast<std::int64_t>(headers_.Count()) * kFileHeaderSize > diskRoom)
-            RaiseArchive(ArchiveErrorKind::CannotWriteHeaders);
-        headers_.WriteToStream(disk);
+        // The headers must all lie on disk 1: a disk without room for them
+        // is full, and no empty disk file is left on it.
+        bool fits = diskRoom < 0 ||
+                    kArchiveHeadSize + static_cast<std::int64_t>(headers_.Count()) * kFileHeaderSize <= diskRoom;
+        if (fits) {
+            try {
+                headers_.WriteToStream(disk);
+            } catch (const ArchiveError& e) {
+                if (e.Kind() != ArchiveErrorKind::CannotWriteHeaders) throw;
+                fits = false;
+            }
+        }
+        if (!fits) {
+            disk.Close();
+            std::error_code ignored;
+            std::filesystem::remove(host_->ToHost(diskPath), ignored);
+            RaiseArchive(ArchiveErrorKind::DiskFull);
+        }
     }
 
     std::vector<std::uint8_t> chunk(kSpanChunk);

@@ -1,6 +1,7 @@
 #include "installer/archive/FileHeaders.h"
 
 #include "installer/archive/ArchiveErrors.h"
+#include "installer/archive/ArchivePath.h"
 #include "installer/version/VersionResource.h"
 #include "platform/core/runtime/Codepage.h"
 #include "platform/windows/sysroot/DateTime.h"
@@ -97,7 +98,8 @@ void TFileHeaders::AddFiles(const std::vector<std::string>& files, bool append, 
         TFileHeader h;
         h.FileName = EntryPath(files[i]);
         std::string stored;
-        if (!EncodeFieldText(h.FileName, kMaxMemberName, stored)) RaiseArchive(ArchiveErrorKind::NameNotStorable, h.FileName);
+        if (!EncodeFieldText(h.FileName, kMaxMemberName, stored) || !KeepsItsName(h.FileName))
+            RaiseArchive(ArchiveErrorKind::NameNotStorable, h.FileName);
         HostFile source;
         const bool opened = host.OpenFile(source, h.FileName, HostFile::Mode::Read);
         if (!opened) RaiseArchive(ArchiveErrorKind::CannotOpenFile, h.FileName);

@@ -196,8 +196,7 @@ TEST_P(Malformed, TruncationAtEveryByte) {
 
 TEST_P(Malformed, MemberNamesNeverLeaveTheDestination) {
     const std::pair<std::string, std::string> cases[] = {
-        {"..\\..\\evil.txt", "evil.txt"}, {"../../evil.txt", "evil.txt"}, {"C:evil.txt", "evil.txt"},
-        {"/etc/evil.txt", "evil.txt"}};
+        {"..\\..\\evil.txt", "evil.txt"}, {"../../evil.txt", "evil.txt"}, {"/etc/evil.txt", "evil.txt"}};
     for (const auto& [name, written] : cases) {
         Forge f;
         f.threads = Threads();
@@ -206,7 +205,9 @@ TEST_P(Malformed, MemberNamesNeverLeaveTheDestination) {
         EXPECT_EQ(ReadFile(f.dir / ("out/" + written)), "the payload") << name;
         EXPECT_FALSE(std::filesystem::exists(f.dir / "evil.txt"));
     }
-    for (const std::string& name : std::vector<std::string>{"..", ".", "C:", "dir\\", "a\x01" "b"}) {
+    // A drive or a ':' in the name would land under another name: refused.
+    for (const std::string& name :
+         std::vector<std::string>{"..", ".", "C:", "dir\\", "a\x01" "b", "C:evil.txt", "dir\\a:evil.txt"}) {
         Forge f;
         f.threads = Threads();
         f.SetName(name);

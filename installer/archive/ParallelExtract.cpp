@@ -58,7 +58,7 @@ struct ArchiveCodec::ExtractJob {
     bool createFailed = false;
     bool createInTurn = false;     // the folder must be walked again first
     std::size_t entry = 0;  // its place in the list asked for
-    int member = 0;
+    int member = -1;  // not yet found
     TFileHeader header;
     MemberDestination dest;
     std::unique_ptr<platform::PendingFile> pending;
@@ -376,8 +376,8 @@ void ArchiveCodec::ParallelExtraction::Inflate(ExtractJob& job, int worker) {
 // A member's turn: its reports as its worker goes on, then its checks and
 // its publication, all as extracting on one thread makes them.
 void ArchiveCodec::FinishJob(ExtractJob& job) {
+    if (job.member >= 0) currentMember_ = job.member;
     if (job.turnError) std::rethrow_exception(job.turnError);
-    currentMember_ = job.member;
     FillStats(job.header);
     if (!job.write) {
         stats_.Finished = true;

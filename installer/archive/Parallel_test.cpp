@@ -432,33 +432,47 @@ TEST(ParallelExtract, LargeMembersAreReadByTheirWorker) {
     EXPECT_EQ(Listing(dir.Path() / "drive_c/Cut"), (std::vector<std::string>{"a.txt"}));
 }
 
-// A write that fails on a worker (a full disk) ends the run in that
-// member's turn: the members before it are new, it and every later one keep
-// their old contents, and nothing else is left in the folder.
-TEST(ParallelExtract, AFailingWriteKeepsTheOldFilesFromItsMemberOn) {
+// A write that fails (a full disk) or a date that cannot be set ends the
+// run in that member's turn, on one thread or several: the members before
+// it are new, it and every later one keep their old contents, and nothing
+// else is left in the folder.
+TEST(ParallelExtract, AFailingWriteOrDateKeepsTheOldFilesFromItsMemberOn) {
     Tree tree;
     Pack(tree, colFastest, 1);
-    for (std::size_t i = 0; i < tree.files.size(); ++i) WriteFile(tree.Host("C:\\Full\\" + MemberFile(i)), "old");
-    Extracted run;
-    {
-        platform::ScopedHostFault fault(platform::HostCall::Write, 6, ENOSPC);
-        run = Unpack(tree, 4, "C:\\Full");
-    }
-    EXPECT_EQ(run.error, "The disk is full");
-    std::size_t fresh = 0;
-    bool oldSeen = false;
-    for (std::size_t i = 0; i < tree.files.size(); ++i) {
-        std::string copy = ReadFile(tree.Host("C:\\Full\\" + MemberFile(i)));
-        if (copy == "old") {
-            oldSeen = true;
-        } else {
-            EXPECT_FALSE(oldSeen) << i << " is new after an old one";
-            EXPECT_TRUE(copy == ReadFile(tree.Host(tree.files[i]))) << i;
-            ++fresh;
+    struct Case {
+        platform::HostCall call;
+        int error;
+        const char* message;
+    };
+    for (const Case& f : {Case{platform::HostCall::Write, ENOSPC, "The disk is full"},
+                          Case{platform::HostCall::Date, EPERM, "Cannot set the date of the file just extracted."}}) {
+        for (int threads : {1, 4}) {
+            SCOPED_TRACE(std::string(f.message) + " on " + std::to_string(threads));
+            const std::string folder = "C:\Full" + std::to_string(threads) + std::to_string(int(f.call));
+            for (std::size_t i = 0; i < tree.files.size(); ++i)
+                WriteFile(tree.Host(folder + "\\" + MemberFile(i)), "old");
+            Extracted run;
+            {
+                platform::ScopedHostFault fault(f.call, 6, f.error);
+                run = Unpack(tree, threads, folder);
+            }
+            EXPECT_EQ(run.error, f.message);
+            std::size_t fresh = 0;
+            bool oldSeen = false;
+            for (std::size_t i = 0; i < tree.files.size(); ++i) {
+                std::string copy = ReadFile(tree.Host(folder + "\\" + MemberFile(i)));
+                if (copy == "old") {
+                    oldSeen = true;
+                } else {
+                    EXPECT_FALSE(oldSeen) << i << " is new after an old one";
+                    EXPECT_TRUE(copy == ReadFile(tree.Host(tree.files[i]))) << i;
+                    ++fresh;
+                }
+            }
+            EXPECT_LT(fresh, tree.files.size());
+            EXPECT_EQ(Listing(tree.Host(folder)).size(), tree.files.size());
         }
     }
-    EXPECT_LT(fresh, tree.files.size());
-    EXPECT_EQ(Listing(tree.Host("C:\\Full")).size(), tree.files.size());
 }
 
 // A source that grows after it was listed is stored as it was read: its

@@ -1,7 +1,6 @@
 #include "installer/distribution/SelfExtractor.h"
 
 #include <array>
-#include <cstring>
 #include <limits>
 
 #include "installer/translator/IException.h"
@@ -9,19 +8,6 @@
 
 namespace installer {
 namespace {
-
-constexpr std::string_view kMagic = "SELFEXTRACTING";
-
-void PutInt32(std::string& out, std::size_t at, std::int32_t value) {
-    const auto u = static_cast<std::uint32_t>(value);
-    for (std::size_t i = 0; i < 4; ++i) out[at + i] = static_cast<char>((u >> (8 * i)) & 0xFFu);
-}
-
-std::int32_t GetInt32(std::string_view in, std::size_t at) {
-    std::uint32_t u = 0;
-    for (std::size_t i = 0; i < 4; ++i) u |= static_cast<std::uint32_t>(static_cast<unsigned char>(in[at + i])) << (8 * i);
-    return static_cast<std::int32_t>(u);
-}
 
 [[noreturn]] void CannotAppend(const std::string& archive, const std::string& exe) {
     throw IEInstall("Cannot create the self-extracting exe because %s could not be loaded onto %s", {archive, exe});
@@ -52,44 +38,8 @@ std::pair<std::int32_t, std::int32_t> Append(platform::FileStream& out, const st
 
 }  // namespace
 
-std::string EncodeTrailer(const SelfExtractorTrailer& trailer) {
-    std::string out(kSelfExtractorTrailerSize, '\0');
-    out[0] = static_cast<char>(kMagic.size());
-    std::memcpy(out.data() + 1, kMagic.data(), kMagic.size());
-    PutInt32(out, 16, trailer.SetupStart);
-    PutInt32(out, 20, trailer.SetupEnd);
-    PutInt32(out, 24, trailer.FilesStart);
-    PutInt32(out, 28, trailer.FilesEnd);
-    return out;
-}
-
-std::optional<SelfExtractorTrailer> DecodeTrailer(std::string_view bytes, std::int64_t fileSize) {
-    if (bytes.size() != kSelfExtractorTrailerSize) return std::nullopt;
-    if (static_cast<unsigned char>(bytes[0]) != kMagic.size() || bytes.substr(1, kMagic.size()) != kMagic)
-        return std::nullopt;
-    SelfExtractorTrailer t{GetInt32(bytes, 16), GetInt32(bytes, 20), GetInt32(bytes, 24), GetInt32(bytes, 28)};
-    // Every offset lies in the data before the trailer, in the order written.
-    const std::int64_t dataEnd = fileSize - static_cast<std::int64_t>(kSelfExtractorTrailerSize);
-    const bool setupInside = t.SetupStart > 0 && t.SetupStart <= t.SetupEnd && t.SetupEnd < dataEnd;
-    const bool filesInside =
-        !t.HasFiles() || (t.FilesStart > t.SetupEnd && t.FilesStart <= t.FilesEnd && t.FilesEnd < dataEnd);
-    if (!setupInside || !filesInside) return std::nullopt;
-    return t;
-}
-
 SelfExtractorTrailer ReadSelfExtractorTrailer(const std::string& file) {
-    std::optional<SelfExtractorTrailer> trailer;
-    try {
-        platform::FileStream in = platform::Files().Open(file, platform::FileMode::Read);
-        const std::int64_t size = in.Size();
-        if (size >= static_cast<std::int64_t>(kSelfExtractorTrailerSize)) {
-            std::string bytes(kSelfExtractorTrailerSize, '\0');
-            in.Seek(-static_cast<std::int64_t>(kSelfExtractorTrailerSize), platform::SeekOrigin::End);
-            if (in.Read(bytes.data(), bytes.size()) == bytes.size()) trailer = DecodeTrailer(bytes, size);
-        }
-    } catch (const platform::Exception&) {
-        trailer.reset();
-    }
+    const std::optional<SelfExtractorTrailer> trailer = FindTrailer(file);
     if (!trailer)
         throw IEInstall(
             "Could not read the extraction info from the archive file %s when trying to find the correct offset into "

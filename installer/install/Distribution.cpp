@@ -216,6 +216,8 @@ void TCustomInstall::TransferToFloppies(const std::string& drive) {
         const std::string exe = GetArchiveFilePath();
         const SelfExtractorTrailer trailer = ReadSelfExtractorTrailer(exe);
         const std::string disk = AddBackslash(drive);
+        // A drive that is not there is missing, not full.
+        if (!platform::Files().DirectoryExists(disk)) throw IEInstall("The drive %s is missing", {drive});
         ShowStatus(TranslateString("Transferring this installation to floppies. Please wait..."));
         try {
             platform::FileStream in = platform::Files().Open(exe, platform::FileMode::Read);

@@ -296,17 +296,38 @@ TEST_F(Diskettes, CancelAtTheDiskPromptEndsTheTransferWithItsMessage) {
     EXPECT_EQ(drive.BusyDepth, 0);
 }
 
-TEST_F(Diskettes, ADisketteTooSmallForTheLoaderIsReportedAndTheStatusCleared) {
-    DisketteDrive& drive = *diskettes;
-    platform::IniFile(dir.Path() / "platform.ini").WriteString("Drives", "A", "500");
-    TestSetup setup({"-sC:\\Dist", "-esetup.exe", "-f"});
-    ASSERT_EQ(drive.Boxes.size(), 1u);
-    EXPECT_EQ(drive.Boxes[0].text, "Cannot create setup.exe on the A drive. Probably not enough room");
-    EXPECT_FALSE(platform::Files().FileExists("A:\\setup.exe"));  // no truncated program is left
-    const auto& heard = setup.Recorder().Heard;
-    const auto pushes = std::count(heard.begin(), heard.end(), imPushStatus);
-    EXPECT_EQ(pushes, 1);
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), imPopStatus), pushes);
+// A drive that is not there, a diskette too small for the loader and one
+// with no room for the archive's headers after setup.1 are each named as
+// what they are, leave no truncated or empty file and clear the status.
+TEST_F(Diskettes, AMissingDriveOrAFullDisketteIsReportedAndTheStatusCleared) {
+    const SelfExtractorTrailer trailer = ReadSelfExtractorTrailer("C:\\Dist\\setup.exe");
+    struct Case {
+        const char* capacity;  // empty: no drive a:
+        std::string message;
+        const char* absent;
+    };
+    const std::string noHeaders = std::to_string(trailer.SetupEnd + 1 + 100);
+    for (const Case& c : {Case{"", "The drive a: is missing", "A:\\setup.exe"},
+                          Case{"500", "Cannot create setup.exe on the A drive. Probably not enough room", "A:\\setup.exe"},
+                          Case{noHeaders.c_str(), "The disk is full", "A:\\files.1"}}) {
+        SCOPED_TRACE(c.message);
+        diskettes.reset();
+        std::filesystem::remove_all(dir.Path() / "drive_a");
+        if (*c.capacity) {
+            platform::IniFile(dir.Path() / "platform.ini").WriteString("Drives", "A", c.capacity);
+            platform::Files().ForceDirectories("A:\\");
+        }
+        diskettes.emplace();
+        DisketteDrive& drive = *diskettes;
+        TestSetup setup({"-sC:\\Dist", "-esetup.exe", "-f"});
+        ASSERT_EQ(drive.Boxes.size(), 1u);
+        EXPECT_EQ(drive.Boxes[0].text, c.message);
+        EXPECT_FALSE(platform::Files().FileExists(c.absent));  // no truncated program, no empty archive
+        const auto& heard = setup.Recorder().Heard;
+        const auto pushes = std::count(heard.begin(), heard.end(), imPushStatus);
+        EXPECT_EQ(pushes, *c.capacity ? 1 : 0);
+        EXPECT_EQ(std::count(heard.begin(), heard.end(), imPopStatus), pushes);
+    }
 }
 
 TEST_F(Diskettes, ADistributionWithoutFiles1PutsOnlyTheLoaderAndSetupOnDisk1) {

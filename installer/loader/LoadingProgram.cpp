@@ -3,9 +3,9 @@
 #include <cstring>
 #include <iostream>
 
-#include "installer/compressor/TmslCompress.h"
+#include "installer/archive/ArchiveCodec.h"
 #include "installer/base/Strings.h"
-#include "installer/distribution/SelfExtractor.h"
+#include "installer/distribution/trailer/Trailer.h"
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/registry/TmslRegistry.h"
 #include "platform/core/hostio/HostIo.h"
@@ -41,11 +41,8 @@ struct Source {
 };
 
 Source FindSetupArchive(const std::string& exe) {
-    try {
-        return {exe, ReadSelfExtractorTrailer(exe).SetupStart, true};
-    } catch (const platform::Exception&) {
-        // A plain loading program: setup.1 lies beside it.
-    }
+    if (const std::optional<SelfExtractorTrailer> trailer = FindTrailer(exe)) return {exe, trailer->SetupStart, true};
+    // A plain loading program: setup.1 lies beside it.
     const std::string beside = platform::ExtractFilePath(exe) + "setup.1";
     if (!platform::Files().FileExists(beside))
         throw ELoadingProgram(platform::Format("%s holds no setup archive and no setup.1 lies beside it", {exe}));
@@ -86,16 +83,16 @@ SetupStart UnpackSetup(const fs::path& self, const std::vector<std::string>& arg
     start.Folder = MakePrivateFolder();
     try {
         const std::string folder = WinPathInRoot(start.Folder);
-        TTmslCompress compressor;
-        compressor.SetCompressedFile(source.archive);
-        compressor.Offset = source.offset;
+        ArchiveCodec codec;
+        codec.SetCompressedFile(source.archive);
+        codec.Offset = source.offset;
         std::vector<std::string> members;
-        for (int i = 0; i < compressor.Count(); ++i) members.push_back(compressor.Headers().FileHeaders(i).FileName);
+        for (int i = 0; i < codec.Count(); ++i) members.push_back(codec.Headers().FileHeaders(i).FileName);
         if (members.empty())
             throw ELoadingProgram(platform::Format("The setup archive in %s is empty", {source.archive}));
-        compressor.ExtractDirectory = folder;
-        compressor.SetFilesToProcess(members);
-        compressor.Extract();
+        codec.ExtractDirectory = folder;
+        codec.SetFilesToProcess(members);
+        codec.Extract();
         // The first member is the setup program.
         start.Program = start.Folder / platform::ExtractFileName(members.front());
         std::error_code denied;

@@ -65,3 +65,11 @@ TEST_F(SetupEntry, AResumeRunEndsBeforeTheLoopWithoutShowingTheForm) {
     EXPECT_EQ(services.Trace.back(), "terminate");
     EXPECT_EQ(QApplication::applicationName(), "VorelSoft - Software Installation");
 }
+
+// Started from outside the root (as the tests are), the setup stands for
+// SETUP.EXE in the folder of its last -s, as the engine reads it.
+TEST_F(SetupEntry, OutsideTheRootTheLastSourceSwitchNamesItsProgram) {
+    EXPECT_EQ(SetupExeName({"-sD:\\FIRST", "-b", "-SD:\\LAST\\"}), "D:\\LAST\\SETUP.EXE");
+    EXPECT_EQ(SetupExeName({"*sD:\\ONLY"}), "D:\\ONLY\\SETUP.EXE");
+    EXPECT_EQ(SetupExeName({"-b"}), "");
+}

@@ -21,7 +21,12 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "installer/archive/ArchiveCodec.h"
+#include "installer/archive/ArchiveErrors.h"
 #include "platform/core/runtime/Exception.h"
 #include "platform/windows/sysroot/DateTime.h"
 #include "platform/windows/sysroot/SystemRoot.h"
@@ -96,6 +101,51 @@ protected:
     }
 };
 
+// Where an extraction failed: the member, and for a set of disks the disk
+// being read and its file (an error about opening a disk names its own).
+std::string WhereItFailed(ToolArchive& c, const std::exception& e) {
+    const auto* known = dynamic_cast<const ArchiveError*>(&e);
+    const ArchiveErrorKind kind = known ? known->Kind() : ArchiveErrorKind::Corrupt;
+    if (kind == ArchiveErrorKind::NotFound) return "";  // it names the entry asked for
+    if (c.CurrentMember() < 0 || c.CurrentMember() >= c.Headers().Count()) return "";
+    std::string where = " (member \"" + c.Headers().FileHeaders(c.CurrentMember()).FileName + "\"";
+    const bool opening = kind == ArchiveErrorKind::WrongDisk || kind == ArchiveErrorKind::CannotOpenArchive;
+    if (c.Headers().Spanned && c.CurrentDisk() > 0 && !opening)
+        where += ", disk " + std::to_string(c.CurrentDisk()) + ": " +
+                 platform::ChangeFileExt(c.CompressedFile(), "." + std::to_string(c.CurrentDisk()));
+    return where + ")";
+}
+
+// Packs into a temporary file beside the archive and puts it in place only
+// when whole: a refused or failed pack leaves no archive, and a failed add
+// leaves the old one as it was.
+void PackAndPublish(ToolArchive& c, const std::vector<std::string>& files, bool add, int id) {
+    namespace fs = std::filesystem;
+    const std::string archive = c.CompressedFile();
+    const fs::path target = c.Host().ToHost(archive);
+    const std::string partial = archive + ".partial" + std::to_string(::getpid());
+    const fs::path staged = c.Host().ToHost(partial);
+    std::error_code ec;
+    struct Cleanup {
+        const fs::path& staged;
+        bool armed = true;
+        ~Cleanup() {
+            std::error_code ignored;
+            if (armed) fs::remove(staged, ignored);
+        }
+    } cleanup{staged};
+    if (add && fs::exists(target, ec)) {
+        fs::copy_file(target, staged, fs::copy_options::overwrite_existing, ec);
+        if (ec) throw platform::Exception("Cannot create the file " + partial + ": " + ec.message());
+    }
+    c.SetCompressedFile(partial);
+    c.SetFilesToProcess(files);
+    c.Compress(add, id);
+    fs::rename(staged, target, ec);
+    if (ec) throw platform::Exception("Cannot create the file " + archive + ": " + ec.message());
+    cleanup.armed = false;
+}
+
 void List(ArchiveCodec& c) {
     int count = c.Count();
     std::cout << "members " << count << "\nspanned " << (c.Headers().Spanned ? 1 : 0) << "\n";
@@ -146,8 +196,7 @@ int Run(const std::string& command, Args& args) {
             id = static_cast<int>(*v);
         }
         if (args.positional.size() < 2) return Usage();
-        c.SetFilesToProcess({args.positional.begin() + 1, args.positional.end()});
-        c.Compress(command == "add", id);
+        PackAndPublish(c, {args.positional.begin() + 1, args.positional.end()}, command == "add", id);
         return 0;
     }
     if (command == "list") {
@@ -172,7 +221,11 @@ int Run(const std::string& command, Args& args) {
             for (int i = 0; i < c.Count(); ++i) members.push_back(c.Headers().FileHeaders(i).FileName);
         c.disks = ToolArchive::Disks::Reported;
         c.SetFilesToProcess(members);
-        c.Extract();
+        try {
+            c.Extract();
+        } catch (const std::exception& e) {
+            throw platform::Exception(e.what() + WhereItFailed(c, e));
+        }
         if (c.aborted) std::cerr << "arctool: aborted\n";
         return c.aborted ? 1 : 0;
     }

@@ -14,7 +14,7 @@ struct Fault {
 };
 
 std::mutex g_mutex;
-std::array<Fault, 4> g_faults;
+std::array<Fault, 5> g_faults;
 
 }  // namespace
 

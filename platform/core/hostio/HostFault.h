@@ -1,5 +1,6 @@
 #pragma once
-// A failing device for tests: makes the Nth write, rename, fsync or close of
+// A failing device for tests: makes the Nth write, rename, fsync, close or
+// date setting of
 // the host file layer from now on fail with a chosen errno, once, as a full
 // disk or a dying drive would. Only closes of files opened for writing
 // count: closing a file that was only read cannot lose data. Every byte the programs write goes through
@@ -7,7 +8,7 @@
 // file is intact and the error is the clear one.
 namespace platform {
 
-enum class HostCall { Write, Rename, Sync, Close };
+enum class HostCall { Write, Rename, Sync, Close, Date };
 
 // The nth call of that kind from now (1: the next one) fails with error.
 // One fault per kind is armed at a time; arming again replaces it.

@@ -202,7 +202,7 @@ std::optional<HostFileFacts> HostFile::Current() const {
 }
 
 bool HostFile::SetModifiedMs(std::int64_t unixMs) {
-    if (fd_ < 0) return false;
+    if (fd_ < 0 || HostCallFails(HostCall::Date)) return false;
     std::int64_t sec = unixMs / 1000, rest = unixMs % 1000;
     if (rest < 0) {
         rest += 1000;

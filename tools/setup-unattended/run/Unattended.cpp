@@ -18,6 +18,7 @@
 #include "installer/install/qt/QtAppServices.h"
 #include "platform/core/hostio/HostProgram.h"
 #include "platform/core/runtime/PathCase.h"
+#include "platform/qt/qtglue/EventLoop.h"
 #include "platform/qt/qtglue/Messenger.h"
 #include "platform/windows/registry/RegistryStore.h"
 #include "platform/windows/sysroot/SystemRoot.h"
@@ -168,6 +169,14 @@ Options DefaultOptions(const fs::path& root) {
 }
 
 void StageSources(const Options& options) {
+    // A root staged before is staged anew: nothing of an older build's
+    // sources and archives may mix with this one's, and the sample's tables
+    // are written only into an empty folder. What was installed stays.
+    for (const char* staged : {kProductSource, kEngineSource, "D:\\SETUP"}) {
+        std::error_code ec;
+        fs::remove_all(platform::Files().HostPath(staged), ec);
+        if (ec) throw std::runtime_error(std::string("cannot clear ") + staged + ": " + ec.message());
+    }
     PlaceResource("License.txt", std::string(kBuildDir) + "\\License.txt");
     PlaceResource("Readme.txt", std::string(kBuildDir) + "\\Readme.txt");
     PlaceProgram(options.binDir / "voreled", std::string(kProductSource) + "\\voreled.exe");
@@ -300,6 +309,9 @@ Outcome Run(const Options& options, bool prepare) {
         else
             CheckInstalled(form, outcome);
     };
+    // A setup run earlier in this process (a build, a diskette transfer) that
+    // ended before its loop left its quit queued: it must not end this one.
+    platform::ProcessPendingEvents();
     outcome.exitCode = setupwizard::RunSetupProgram(setupExe, arguments, hooks);
     // A cancelled run is a failure for whoever started the setup; a good one is not.
     if ((outcome.exitCode == 0) == options.cancelOnWelcome)

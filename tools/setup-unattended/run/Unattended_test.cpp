@@ -41,14 +41,24 @@ std::string Problems(const Outcome& o) {
 
 }  // namespace
 
+// Run over a root it staged before, with a stale archive in it: the
+// sources and archives are staged anew and the new ones install.
 TEST(SetupUnattended, AGoodRunInstallsEverythingAndTheProgramOpensItsTables) {
     platform::TempRootDir dir;
+    auto stage = unattended::DefaultOptions(dir.Path());
+    stage.buildOnly = true;
+    ASSERT_TRUE(unattended::RunUnattended(stage).Good());
+    {
+        platform::ScopedSystemRoot root(dir.Path());
+        std::ofstream(platform::Files().HostPath("D:\\SETUP\\files.1"), std::ios::binary) << "stale";
+    }
     const Outcome outcome = unattended::RunUnattended(unattended::DefaultOptions(dir.Path()));
     EXPECT_TRUE(outcome.Good()) << Problems(outcome);
     EXPECT_EQ(outcome.pages, (std::vector<std::string>{"Welcome", "Software license agreement", "Readme information",
                                                        "Setup complete"}));
     EXPECT_TRUE(outcome.boxes.empty());
     EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_NE(ReadIn(dir.Path(), "D:\\SETUP\\files.1"), "stale");
 
     // A few facts beyond the probe's own checks, read back from the root.
     platform::ScopedSystemRoot root(dir.Path());
@@ -125,6 +135,13 @@ TEST(SetupUnattended, ABuiltSetupExeInstallsIntoAFreshRootAndAFailedBuildExitsNo
         for (const auto& box : services.Boxes) ADD_FAILURE() << box.text;
         built = platform::Files().HostPath(std::string(unattended::kDistributionDir) + "\\setup.exe");
         EXPECT_TRUE(std::filesystem::is_regular_file(built));
+        // Disk 1 holds the loader and setup.1 with a tenth of a 1.44 MB
+        // diskette to spare, whatever the build type.
+        const installer::SelfExtractorTrailer trailer =
+            installer::ReadSelfExtractorTrailer(std::string(unattended::kDistributionDir) + "\\setup.exe");
+        EXPECT_LE(trailer.SetupEnd + 1, std::stoll(unattended::kDisketteCapacity) * 9 / 10)
+            << "loader " << trailer.SetupStart << " bytes, setup.1 " << trailer.SetupEnd + 1 - trailer.SetupStart;
+        EXPECT_LT(trailer.SetupStart, 256 * 1024);  // the loader, stripped
         // Neither the staging nor the build leaves an install record behind.
         EXPECT_FALSE(platform::Registry().KeyExists(platform::RegRoot::LocalMachine, "SOFTWARE\\Tamsel"));
 
@@ -137,11 +154,15 @@ TEST(SetupUnattended, ABuiltSetupExeInstallsIntoAFreshRootAndAFailedBuildExitsNo
         installer::AppServices::Install(nullptr);
     }
 
-    // The built setup.exe spans onto 1.44 MB diskettes; disk 1 holds the loader and setup.1.
+    // The built setup.exe spans onto 1.44 MB diskettes; disk 1 holds the
+    // loader and setup.1. An older, larger set in the same place goes.
+    const std::filesystem::path set = unattended::DisketteSet(buildRoot.Path());
+    std::filesystem::create_directories(set / "3");
+    std::ofstream(set / "3" / "files.3") << "an older set's disk 3";
     const Outcome spanned = unattended::TransferToDiskettes(buildRoot.Path());
     EXPECT_TRUE(spanned.Good()) << Problems(spanned);
     EXPECT_EQ(spanned.diskPrompts, (std::vector<std::string>{"Please insert disk 2", "Please insert disk 1"}));
-    const std::filesystem::path set = unattended::DisketteSet(buildRoot.Path());
+    EXPECT_FALSE(std::filesystem::exists(set / "3"));
     {
         const std::string exe = ReadAll(built);
         platform::ScopedSystemRoot root(buildRoot.Path());
