@@ -12,6 +12,7 @@
 #include "platform/tables/Table.h"
 #include "platform/windows/registry/RegistryStore.h"
 #include "platform/windows/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/WinPath.h"
 #include "testkit/files/TempDir.h"
 #include "tools/setup-unattended/run/Unattended.h"
 #include "tools/sysroot-dump/RootDump.h"
@@ -144,6 +145,18 @@ TEST_F(Lifecycle, TheUsersWorkOutlivesAReinstallAndTheUninstallLeavesOnlyIt) {
     std::string settings = platform::ReadWholeFile(iniHost).value_or("");
     settings += "[Proxy]\r\nHost=proxy.shop.local\r\n";
     platform::WriteFileAtomically(iniHost, settings);
+    // A shipped text edited in the program's editor, and the user's own
+    // folders named like a scratch folder.
+    const std::string text = kProduct + "\\Library\\testing_transistors.rtf";
+    const std::string edited = "{\\rtf1\\ansi My notes on testing transistors.\\par}";
+    platform::WriteFileAtomically(Root().Files().HostPath(text), edited);
+    const std::vector<std::pair<std::string, std::string>> own = {
+        {kProduct + "\\Library\\Temp\\trabalho.rtf", "{\\rtf1 trabalho}"},
+        {kProduct + "\\Meus Temp\\temp\\orcamento.txt", "orcamento"}};
+    for (const auto& [path, bytes] : own) {
+        Root().Files().ForceDirectories(platform::ExtractFileDir(path));
+        platform::WriteFileAtomically(Root().Files().HostPath(path), bytes);
+    }
     Leave();
 
     // Installed again over it (the program started afterwards as a user would).
@@ -153,11 +166,14 @@ TEST_F(Lifecycle, TheUsersWorkOutlivesAReinstallAndTheUninstallLeavesOnlyIt) {
     EXPECT_EQ(Repairs(), repairs);
     EXPECT_NE(std::find(repairs.begin(), repairs.end(), "Semp|TV|TS-2030|No picture, sound ok"), repairs.end());
     EXPECT_EQ(platform::ReadWholeFile(iniHost), settings);
+    EXPECT_EQ(platform::ReadWholeFile(Root().Files().HostPath(text)), edited);
     Leave();
 
     EXPECT_EQ(Uninstall(), 0) << output;
     for (const std::string& kept : {kProduct + "\\Data\\Reparos.db", ini})
         EXPECT_NE(output.find("kept " + kept + " (changed since it was installed)\n"), std::string::npos) << output;
+    for (const auto& [path, bytes] : own)
+        EXPECT_NE(output.find("kept " + path + " (made since it was installed)\n"), std::string::npos) << output;
     EXPECT_NE(output.find("Vorel Electronics was removed\n"), std::string::npos) << output;
 
     // The root is as before the first install, but for the user's own work
@@ -165,15 +181,20 @@ TEST_F(Lifecycle, TheUsersWorkOutlivesAReinstallAndTheUninstallLeavesOnlyIt) {
     const std::string after = Dump(dir.Path());
     EXPECT_EQ(Beyond(before, after), std::vector<std::string>{}) << after;
     const std::vector<std::string> left = Beyond(after, before);
-    ASSERT_EQ(left.size(), 5u) << ::testing::PrintToString(left);
+    ASSERT_EQ(left.size(), 12u) << ::testing::PrintToString(left);
     EXPECT_EQ(left[0], "C:\\Program Files\\VorelSoft\\");
     EXPECT_EQ(left[1], kProduct + "\\");
     EXPECT_EQ(left[2], kProduct + "\\Data\\");
     EXPECT_EQ(left[3].rfind(kProduct + "\\Data\\Reparos.db  ", 0), 0u);
-    EXPECT_EQ(left[4], kProduct + "\\vorel.ini  " + std::to_string(settings.size()));
+    EXPECT_EQ(left[4], kProduct + "\\Library\\");
+    EXPECT_EQ(left[5], kProduct + "\\Library\\Temp\\");
+    EXPECT_EQ(left[7], text + "  " + std::to_string(edited.size()));
+    EXPECT_EQ(left[11], kProduct + "\\vorel.ini  " + std::to_string(settings.size()));
     Enter();
     EXPECT_EQ(Repairs(), repairs);
     EXPECT_EQ(platform::ReadWholeFile(iniHost), settings);
+    EXPECT_EQ(platform::ReadWholeFile(Root().Files().HostPath(text)), edited);
+    for (const auto& [path, bytes] : own) EXPECT_EQ(platform::ReadWholeFile(Root().Files().HostPath(path)), bytes) << path;
 }
 
 // Another product that installed the same engine, as its setup leaves the
