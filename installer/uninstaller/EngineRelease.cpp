@@ -68,7 +68,7 @@ void ReleaseDatabaseEngine(const std::string& uninstallKey, UninstallResult& res
             for (const char* key : {kEngine, kLocales}) RegDeleteEmptyKeys(key, "Software");
         }
         if (!written || !batch.Commit()) {
-            result.failed.push_back("the database engine's use count (" + std::string(kEngine) + ")");
+            result.failed.push_back("the product's use of the database engine (its use count could not be lowered)");
             return;
         }
     }

@@ -292,7 +292,7 @@ UninstallResult UninstallProduct(const std::string& productName) {
         for (const std::string& path : result.failed)
             if (!stampsOf.count(platform::AsciiUpper(path)) && files.FileExists(path))
                 entries.emplace_back(path, FileStamp(path));
-        if (!KeepOnlyLeft(key, entries)) result.failed.push_back("the list of what is left in " + UninstallKeyOf(name));
+        if (!KeepOnlyLeft(key, entries)) result.failed.push_back("the entries done from the uninstall log of " + name + " (the registry could not be written)");
     }
     return result;
 }

@@ -355,8 +355,8 @@ TEST_F(Uninstaller, WritesThatFailLeaveTheSharedFilesAndTheLogForTheNextRun) {
     EXPECT_FALSE(result.keyRemoved);
     std::vector<std::string> failed;
     for (const std::string& file : kEngineFiles) failed.push_back(file + " (its shared count could not be lowered)");
-    failed.push_back("the database engine's use count (Software\\Borland\\Database Engine)");
-    failed.push_back("the list of what is left in " + kKey);
+    failed.push_back("the product's use of the database engine (its use count could not be lowered)");
+    failed.push_back("the entries done from the uninstall log of Tool (the registry could not be written)");
     EXPECT_EQ(result.failed, failed);
     for (const std::string& file : kEngineFiles) EXPECT_EQ(ReadRootFile(file), "bytes of " + file);
     EXPECT_TRUE(Exists("C:\\BDE\\IDAPI32.CFG"));
