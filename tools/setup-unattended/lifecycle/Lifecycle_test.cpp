@@ -22,6 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kProduct = unattended::kProductDir;
+constexpr auto kMachine = platform::RegRoot::LocalMachine;
 const std::string kEngineDir = "C:\\Program Files\\Borland\\Common Files\\BDE";
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -202,7 +203,6 @@ TEST_F(Lifecycle, TheUsersWorkOutlivesAReinstallAndTheUninstallLeavesOnlyIt) {
 // log of them.
 void AnotherProductUsesTheEngine(const std::string& name) {
     platform::RegistryStore& registry = platform::Registry();
-    constexpr auto kMachine = platform::RegRoot::LocalMachine;
     const std::string shared = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
     const std::string log = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name;
     registry.CreateKey(kMachine, log + "\\Files");
@@ -255,6 +255,42 @@ TEST_F(Lifecycle, TheEngineStaysWhileAnotherProductUsesItAndGoesWithTheLast) {
     const std::string after = Dump(dir.Path());
     EXPECT_EQ(Beyond(before, after), std::vector<std::string>{}) << after;
     EXPECT_EQ(Beyond(after, before), std::vector<std::string>{}) << after;
+}
+
+// An engine another product registered, whose count no number holds and
+// whose configuration is named like the template: the install merges into
+// that file and counts the other user; the uninstall leaves the engine, its
+// file found there and the user's alias.
+TEST_F(Lifecycle, AnEngineRegisteredBeforeKeepsItsConfigurationAndStaysAfterTheUninstall) {
+    const std::string engine = "Software\\Borland\\Database Engine";
+    const std::string config = "C:\\BDE\\IDAPI32.CNF";
+    const std::string alias = "[Databases\\SHOP\\DB INFO]\r\nTYPE=STANDARD\r\nPATH=C:\\Shop\r\n";
+    Enter();
+    platform::RegistryStore& registry = platform::Registry();
+    registry.CreateKey(kMachine, engine);
+    registry.WriteString(kMachine, engine, "DLLPATH", "C:\\BDE");
+    registry.WriteString(kMachine, engine, "CONFIGFILE01", config);
+    registry.WriteString(kMachine, engine, "RESOURCE", "0009");
+    registry.WriteString(kMachine, engine, "UseCount", "two");
+    Root().Files().ForceDirectories("C:\\BDE");
+    platform::WriteFileAtomically(Root().Files().HostPath(config), alias);
+    platform::WriteFileAtomically(Root().Files().HostPath("C:\\BDE\\BLW32.DLL"), "the other product's engine");
+    Leave();
+
+    ASSERT_NO_FATAL_FAILURE(Install());
+    Enter();
+    EXPECT_EQ(platform::ReadWholeFile(Root().Files().HostPath(config)).value_or("").rfind(alias, 0), 0u);
+    EXPECT_EQ(platform::Registry().ReadString(kMachine, engine, "CONFIGFILE01"), config);
+    EXPECT_EQ(platform::Registry().ReadString(kMachine, engine, "UseCount"), "2");
+    Leave();
+
+    EXPECT_EQ(Uninstall(), 0) << output;
+    Enter();
+    EXPECT_EQ(platform::ReadWholeFile(Root().Files().HostPath(config)).value_or("").rfind(alias, 0), 0u);
+    EXPECT_EQ(platform::Registry().ReadString(kMachine, engine, "UseCount"), "1");
+    EXPECT_EQ(platform::Registry().ReadString(kMachine, engine, "DLLPATH"), "C:\\BDE");
+    EXPECT_TRUE(Root().Files().FileExists("C:\\BDE\\BLW32.DLL"));
+    EXPECT_FALSE(Root().Files().FileExists(kProduct + "\\voreled.exe"));
 }
 
 }  // namespace
