@@ -13,10 +13,12 @@
 #include "installer/components/TamselPath.h"
 #include "installer/files/InstallFile.h"
 #include "installer/registry/RegistryRoutines.h"
+#include "installer/registry/UninstallFiles.h"
 #include "installer/install/Install.h"
 #include "installer/translator/IException.h"
 #include "platform/core/runtime/Count.h"
 #include "platform/core/runtime/Format.h"
+#include "platform/core/runtime/ScopeExit.h"
 #include "platform/core/runtime/Text.h"
 #include "platform/windows/registry/RegistryStore.h"
 #include "platform/windows/sysroot/SystemRoot.h"
@@ -312,12 +314,39 @@ void TInstallBDE::CheckLanguage() {
             "Engine being installed");
 }
 
+namespace {
+
+// A name for the template in the configuration folder that no file there
+// has: the template never goes over a configuration (its aliases are the
+// user's), whatever that file is called.
+std::string FreeTemplateName(const std::string& dir, const std::string& shipped) {
+    auto& files = platform::Files();
+    if (!files.FileExists(AddBackslash(dir) + shipped)) return shipped;
+    for (int n = 0;; ++n) {
+        const std::string name = "IDAPINEW" + (n == 0 ? std::string() : std::to_string(n)) + ".CNF";
+        if (!files.FileExists(AddBackslash(dir) + name)) return name;
+    }
+}
+
+}  // namespace
+
 void TInstallBDE::Install() {
     CheckLanguage();
+    // Whether another install registered the engine before this one.
+    const bool registered = !platform::IsBlank(RegReadString(kMachine, kBdeKey, "DLLPATH", ""));
     TInstallLibrary library(ProgramDir());
-    TFileContainer::Install();
     TCustomInstallFile& config = ConfigFileComponent();
-    ConfigureBDE(AddBackslash(config.GetFullDestDir()) + config.DestName(), LanguageDLL);
+    const std::string shippedName = config.DestName();
+    config.SetDestName(FreeTemplateName(config.GetFullDestDir(), shippedName));
+    {
+        platform::ScopeExit restore([&] { config.SetDestName(shippedName); });
+        TFileContainer::Install();
+        ConfigureBDE(AddBackslash(config.GetFullDestDir()) + config.DestName(), LanguageDLL);
+    }
+    // A count that cannot be read is another product's use: this install
+    // must not make itself the engine's only user.
+    if (registered && !platform::ParseCount(RegReadString(kMachine, kBdeKey, "UseCount", "")))
+        RegWriteString(kMachine, kBdeKey, "UseCount", "1");
     library.IncrementIDAPIUseCount();
 }
 
@@ -335,14 +364,14 @@ void TInstallBDE::RenameToNewConfig(const std::string& newConfigFile, const std:
 }
 
 void TInstallBDE::ConfigureBDE(const std::string& newConfigFile, const std::string& languageDLL) {
-    TCustomInstallFile& config = ConfigFileComponent();
-    // 1. The two directories.
+    // 1. The two directories; the template lies in the configuration's.
     const std::string engineDir = platform::AsciiUpper(RemoveBackslash(GetFullDestDir()));
-    const std::string configDir = RemoveBackslash(config.GetFullDestDir());
-    // 2.-5. The engine's registry values.
+    const std::string configDir = RemoveBackslash(platform::ExtractFileDir(newConfigFile));
+    // 2.-5. The engine's registry values. "CONFIGFILE01" keeps the configuration
+    // in use until the merged one is complete (step 11): a kill meanwhile
+    // must not leave the engine pointed at the bare template.
     RegWriteString(kMachine, kBdeKey, "DLLPATH",
                    RewriteDllPath(RegReadString(kMachine, kBdeKey, "DLLPATH", ""), engineDir));
-    RegWriteString(kMachine, kBdeKey, "CONFIGFILE01", newConfigFile);
     RegWriteString(kMachine, kBlw32Key, "BLAPIPATH", engineDir);
     int localeNumber = 0;
     for (const ChildRef& ref : ChildSnapshot()) {
@@ -356,7 +385,7 @@ void TInstallBDE::ConfigureBDE(const std::string& newConfigFile, const std::stri
         TInstallLibrary library(ProgramDir());
         library.IntlConfig(newConfigFile, SaveFor16Bit, languageDLL);
     }
-    targetConfigFile_ = AddBackslash(config.GetFullDestDir()) + configFileName_;
+    targetConfigFile_ = AddBackslash(configDir) + configFileName_;
     int merged = 0;
     {
         TInstallLibrary library(ProgramDir());
@@ -394,6 +423,9 @@ void TInstallBDE::ConfigureBDE(const std::string& newConfigFile, const std::stri
     }
     // 11.-13. The configured file, the SQL links, the SQL engine's registration.
     RegWriteString(kMachine, kBdeKey, "CONFIGFILE01", targetConfigFile_);
+    // The configuration as this install left it: the uninstall that takes
+    // the engine removes it only when it is still so.
+    RegWriteString(kMachine, kBdeKey, "ConfigStamp", FileStamp(targetConfigFile_));
     RegWriteString(kMachine, kBdeKey, "SAVECONFIG", SaveFor16Bit ? "WIN31" : "WIN32");
     WriteSQLLinkEntries();
     for (const ChildRef& ref : ChildSnapshot()) {

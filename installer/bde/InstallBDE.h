@@ -7,6 +7,12 @@
 // the engine's registry settings. The tree always puts it first among the
 // install's children, so the engine is in place before the program's files.
 //
+// What was there stays: the template is written under a free name beside a
+// configuration file of its name, "CONFIGFILE01" names the merged file only
+// once it is complete (with its stamp in "ConfigStamp", for the uninstall),
+// and an engine registered with a "UseCount" no number holds counts as used
+// by another product.
+//
 // Which files it carries is decided while the setup is configured, through
 // its driver and SQL-link options and the file set of the installed engine's
 // version (BDEFileSet.h); during a run the stored children are the engine.

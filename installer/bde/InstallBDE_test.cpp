@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "installer/bde/GrabCall.h"
+#include "installer/registry/UninstallFiles.h"
 #include "installer/translator/IException.h"
+#include "platform/core/hostio/HostIo.h"
 #include "platform/windows/registry/RegistryStore.h"
 #include "testkit/files/SysrootFiles.h"
 #include "testkit/files/TempDir.h"
@@ -19,6 +23,17 @@ using namespace installer::testing;
 const std::string kEngineKey = "\\Software\\Borland\\Database Engine";
 const std::string kBlw32 = "\\Software\\Borland\\BLW32";
 const std::string kDefaultEngineDir = "C:\\Program Files\\Borland\\Common Files\\BDE";
+// CONFIGFILE01 as the hive file holds it; "" when it holds none.
+std::string RegisteredConfig(const std::filesystem::path& hive) {
+    const std::string text = platform::ReadWholeFile(hive).value_or("");
+    const std::string name = "\"CONFIGFILE01\"=\"";
+    const auto at = text.find(name);
+    if (at == std::string::npos) return {};
+    std::string value = text.substr(at + name.size(), text.find('"', at + name.size()) - at - name.size());
+    for (std::size_t i = value.find("\\\\"); i != std::string::npos; i = value.find("\\\\", i + 1)) value.erase(i, 1);
+    return value;
+}
+
 const std::string kUninstallBde = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vorel\\BDE";
 
 class EngineInstall : public ::testing::Test {
@@ -50,7 +65,13 @@ protected:
 TEST_F(EngineInstall, AFreshMachineGetsTheEngineInItsStandardFolderAndAConfigurationFromTheTemplate) {
     auto setup = MakeSetup();
     EXPECT_EQ(setup->Install().Helper(0), &Bde(*setup));
+    // What a kill at any registry save would leave as the engine's configuration.
+    std::set<std::string> registered;
+    platform::RegistryStore::SetBeforeSave([&](const std::filesystem::path& hive) {
+        registered.insert(RegisteredConfig(hive));
+    });
     setup->Install().OwnerFormActivate();
+    platform::RegistryStore::SetBeforeSave(nullptr);
     ASSERT_TRUE(services.Boxes.empty()) << services.Boxes[0].text;
     TInstallBDE& bde = Bde(*setup);
 
@@ -67,6 +88,8 @@ TEST_F(EngineInstall, AFreshMachineGetsTheEngineInItsStandardFolderAndAConfigura
 
     EXPECT_EQ(Reg(kEngineKey, "DLLPATH"), "C:\\PROGRAM FILES\\BORLAND\\COMMON FILES\\BDE");
     EXPECT_EQ(Reg(kEngineKey, "CONFIGFILE01"), config);
+    EXPECT_EQ(registered, (std::set<std::string>{"", config})) << "never the bare template";
+    EXPECT_EQ(Reg(kEngineKey, "ConfigStamp"), FileStamp(config));
     EXPECT_EQ(Reg(kEngineKey, "RESOURCE"), "0009");
     EXPECT_EQ(Reg(kEngineKey, "SAVECONFIG"), "WIN32");
     EXPECT_EQ(Reg(kEngineKey, "UseCount"), "1");
@@ -85,7 +108,7 @@ TEST_F(EngineInstall, AFreshMachineGetsTheEngineInItsStandardFolderAndAConfigura
 
 TEST_F(EngineInstall, AnInstalledEngineIsUpdatedWhereItLivesAndItsAliasesSurviveTwoRuns) {
     InstallExistingEngine();
-    // A use count no number holds counts as none.
+    // A use count no number holds is another product's use.
     RegWriteString(4, kEngineKey, "UseCount", "99999999999999999999");
     std::string afterFirst;
     for (int run = 1; run <= 2; ++run) {
@@ -104,7 +127,7 @@ TEST_F(EngineInstall, AnInstalledEngineIsUpdatedWhereItLivesAndItsAliasesSurvive
         EXPECT_EQ(Reg(kEngineKey, "CONFIGFILE01"), "C:\\BDE\\IDAPI32.CFG");
         EXPECT_FALSE(Exists("C:\\BDE\\idapi32.cnf"));
         EXPECT_EQ(Reg(kUninstallBde, "Entries"), std::to_string(run));
-        EXPECT_EQ(Reg(kEngineKey, "UseCount"), std::to_string(run));
+        EXPECT_EQ(Reg(kEngineKey, "UseCount"), std::to_string(run + 1));
     }
 }
 
@@ -220,15 +243,26 @@ TEST_F(EngineInstall, AConfigurationNamedOnlyByItsOldNameInTheWindowsFolderIsMer
     EXPECT_EQ(ReadRootFile("C:\\WINDOWS\\idapi.cfg"), kUserConfig);
 }
 
+// The template goes beside a configuration of its name, never over it: the
+// user's aliases are merged, not replaced. An engine registered without a
+// count it can read stays in use by another product.
 TEST_F(EngineInstall, AConfigurationNamedLikeTheTemplateIsTheMergedFileAndStays) {
     InstallExistingEngine();
     RegWriteString(4, kEngineKey, "CONFIGFILE01", "C:\\BDE\\IDAPI32.CNF");
+    RegWriteString(4, kEngineKey, "UseCount", "two");
     WriteRootFile("C:\\BDE\\IDAPI32.CNF", kUserConfig);
+    WriteRootFile("C:\\BDE\\IDAPINEW.CNF", "a file of the user's");
     auto setup = MakeSetup();
     setup->Install().OwnerFormActivate();
     ASSERT_TRUE(services.Boxes.empty()) << services.Boxes[0].text;
     EXPECT_EQ(Reg(kEngineKey, "CONFIGFILE01"), "C:\\BDE\\IDAPI32.CNF");
-    EXPECT_NE(ReadRootFile("C:\\BDE\\IDAPI32.CNF").find("[System\\Init]"), std::string::npos);
+    const std::string config = ReadRootFile("C:\\BDE\\IDAPI32.CNF");
+    EXPECT_EQ(config.rfind(kUserConfig, 0), 0u) << config;
+    EXPECT_NE(config.find("[Drivers\\Paradox\\Init]"), std::string::npos);
+    EXPECT_EQ(ReadRootFile("C:\\BDE\\IDAPINEW.CNF"), "a file of the user's");
+    EXPECT_FALSE(Exists("C:\\BDE\\IDAPINEW1.CNF"));  // the template, gone after the merge
+    EXPECT_EQ(Bde(*setup).ConfigFileComponent().DestName(), "idapi32.cnf");
+    EXPECT_EQ(Reg(kEngineKey, "UseCount"), "2");
 }
 
 TEST_F(EngineInstall, TheRelayIsAttachedWhenTheInstallIsMadeAfterTheEngineInstaller) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <map>
 
 #include "installer/base/ApiRoutines.h"
 #include "installer/base/Strings.h"
@@ -54,7 +55,37 @@ std::int32_t CountedOnce(std::int32_t count) {
     return count == INT32_MAX ? count : count + 1;
 }
 
+// The stamps the product's uninstall log kept for each file of earlier
+// installs (by upper-case path), read once per run: this run's own entries
+// join the log as it goes and must not count.
+struct EarlierInstalls {
+    bool read = false;
+    std::map<std::string, std::vector<std::string>> stamps;
+};
+
 }  // namespace
+
+bool TCustomInstallFile::ChangedSinceInstalled(const std::string& dest) {
+    EngineContext& context = Context();
+    EarlierInstalls& earlier = context.Slot<EarlierInstalls>();
+    if (!earlier.read) {
+        earlier.read = true;
+        if (context.GlobalInstall)
+            for (const auto& [path, stamp] : ReadUninstallFiles("\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
+                                                                platform::TrimControls(context.GlobalInstall->ProductName())))
+                earlier.stamps[platform::AsciiUpper(path)].push_back(stamp);
+    }
+    const auto found = earlier.stamps.find(platform::AsciiUpper(dest));
+    if (found == earlier.stamps.end()) return false;
+    // As the uninstaller judges it: a log without stamps knows nothing else.
+    const std::string now = FileStamp(dest);
+    bool installed = false;
+    for (const std::string& stamp : found->second) {
+        if (stamp.empty() || stamp == now) return false;
+        installed |= stamp != kFoundStamp;
+    }
+    return installed;
+}
 
 std::string NetRecordName(const std::string& componentName) { return componentName.substr(0, 39); }
 
@@ -498,6 +529,13 @@ void TCustomInstallFile::Install() {
     destExisted_ = platform::Files().FileExists(dest);
     const int decision = CompareHeaderForOverwrite(version_, dest, OverwriteMode, fileDateTime_);
     bool write = decision == kOverwriteFailed || decision == kOverwriteWrite;
+    // A file an earlier install left that the user changed since is the
+    // user's now: kept, and logged as found, never as this install's.
+    const bool changed = destExisted_ && ChangedSinceInstalled(dest);
+    if (changed && write) {
+        write = false;
+        LogInstallOrder(platform::Format("Kept %s: changed since it was installed", {dest}));
+    }
     if (write) {
         try {
             ReplaceLockedFile();
@@ -506,7 +544,7 @@ void TCustomInstallFile::Install() {
             willWrite_ = false;
         }
     }
-    installedHere_ = write || decision == kOverwriteSame;
+    installedHere_ = !changed && (write || decision == kOverwriteSame);
     if (write)
         Extract();
     else
@@ -673,7 +711,8 @@ bool TCustomInstallFile::IncrementSharedDLLCount() {
             // A counter that is not a number starts again below.
         }
     }
-    std::int32_t count = 0;
+    // A file that was there before, uncounted, has an earlier owner besides this product.
+    std::int32_t count = destExisted_ ? 1 : 0;
     try {
         if (registry.ValueExists(longPath)) count = registry.ReadInteger(longPath);
     } catch (const platform::ERegistryException&) {

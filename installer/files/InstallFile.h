@@ -125,6 +125,8 @@ private:
     void InitFromPath(const std::string& sourcePath);
     void AfterInstallSteps();
     void Keep();
+    // True when an earlier install of the product left dest and it changed since.
+    bool ChangedSinceInstalled(const std::string& dest);
     void Extract();
     void RegisterDelayedReplace();
     void ExtractWith(TTmslCompress& compressor);

@@ -278,17 +278,56 @@ TEST_F(InstallRun, WithoutTheRenameServiceABatchFileMovesTheFileAtTheNextStart) 
     EXPECT_EQ(setup.Install().DeferredRebootEntries(), 2);
 }
 
+// Each install counts one user; a library that was there before, with no
+// count, has an earlier owner too, so one uninstall never takes it.
 TEST_F(InstallRun, AFileInstalledTwiceCountsTwoUsersOfTheSharedLibrary) {
+    auto count = [] {
+        return platform::Registry().ReadInteger(platform::RegRoot::LocalMachine,
+                                                "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", kProgramDest);
+    };
     for (int run = 0; run < 2; ++run) {
         TestSetup setup;
         BuildAndReset(setup);
         setup.File("ProgramFile").UpdateDLLCounter = true;
         setup.Install().OwnerFormActivate();
         EXPECT_TRUE(services.Boxes.empty());
+        EXPECT_EQ(count(), run + 1);
     }
-    const auto count = platform::Registry().ReadInteger(
-        platform::RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", kProgramDest);
-    EXPECT_EQ(count, 2);
+    platform::Registry().DeleteKey(platform::RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs");
+    platform::Registry().DeleteKey(platform::RegRoot::LocalMachine, kUninstall.substr(1));
+    TestSetup setup;
+    BuildAndReset(setup);
+    setup.File("ProgramFile").UpdateDLLCounter = true;
+    setup.Install().OwnerFormActivate();
+    EXPECT_EQ(count(), 2);
+}
+
+// A reinstall keeps a file that the user changed since the last install put
+// it there, and its log says so; a file left as installed is updated.
+TEST_F(InstallRun, AReinstallKeepsAFileTheUserChangedAndUpdatesTheRest) {
+    {
+        TestSetup setup;
+        BuildAndReset(setup);
+        setup.Install().OwnerFormActivate();
+    }
+    WriteRootFile(kDataDest, "the user's records");
+    WriteRootFile(std::string(kSourceDir) + "\\VOREL.EXE", "program, next version");
+    WriteRootFile(std::string(kSourceDir) + "\\Dados.db", "data, next version");
+    {
+        TestSetup setup;
+        BuildAndReset(setup);
+        setup.Install().OwnerFormActivate();
+        EXPECT_TRUE(services.Boxes.empty());
+    }
+    EXPECT_EQ(ReadRootFile(kDataDest), "the user's records");
+    EXPECT_EQ(ReadRootFile(kProgramDest), "program, next version");
+    EXPECT_NE(ReadRootFile("C:\\WINDOWS\\TmslInstallOrder.txt")
+                  .find(std::string("Kept ") + kDataDest + ": changed since it was installed\r\n"),
+              std::string::npos);
+    // Logged as found: the uninstall leaves it to the user too.
+    const auto files = ReadUninstallFiles(kUninstall);
+    ASSERT_EQ(files.size(), 4u);
+    EXPECT_EQ(files[2], (std::pair<std::string, std::string>{kDataDest, kFoundStamp}));
 }
 
 TEST_F(InstallRun, AKeptFileStillRunsItsAfterInstallSteps) {

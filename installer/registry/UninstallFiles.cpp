@@ -43,4 +43,24 @@ bool AddUninstallFile(const std::string& uninstallKey, const std::string& path, 
     return false;
 }
 
+std::vector<std::pair<std::string, std::string>> ReadUninstallFiles(const std::string& uninstallKey) {
+    platform::RegistryStore& registry = platform::Registry();
+    constexpr platform::RegRoot machine = platform::RegRoot::LocalMachine;
+    const std::string base = uninstallKey.rfind('\\', 0) == 0 ? uninstallKey.substr(1) : uninstallKey;
+    std::vector<std::pair<std::string, std::string>> files;
+    for (int i = 0; i < kUninstallFilesSubkeys; ++i) {
+        const std::string key = base + "\\Files" + (i == 0 ? std::string() : std::to_string(i));
+        if (!registry.KeyExists(machine, key)) continue;
+        const std::int32_t count =
+            platform::ParseCount(registry.ReadString(machine, key, "Entries").value_or("0")).value_or(0);
+        const std::size_t present = registry.ValueNames(machine, key).size();
+        for (std::int32_t n = 1; n <= count && static_cast<std::size_t>(n) <= present; ++n) {
+            const std::string path = registry.ReadString(machine, key, "File" + std::to_string(n)).value_or("");
+            if (!path.empty())
+                files.emplace_back(path, registry.ReadString(machine, key, "Stamp" + std::to_string(n)).value_or(""));
+        }
+    }
+    return files;
+}
+
 }  // namespace installer

@@ -7,6 +7,8 @@
 // so the uninstaller can tell it from a file the user changed since. Readers
 // that know only "File<n>" and "Entries" read the log as before.
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace installer {
 
@@ -22,5 +24,9 @@ inline constexpr const char* kFoundStamp = "found";
 // Appends the path (and its stamp, when not empty) to the first subkey that
 // takes it; false when none did.
 bool AddUninstallFile(const std::string& uninstallKey, const std::string& path, const std::string& stamp = {});
+
+// The logged files (path, stamp) of every "Files" subkey, in log order; an
+// "Entries" count beyond the values present reads no further than them.
+std::vector<std::pair<std::string, std::string>> ReadUninstallFiles(const std::string& uninstallKey);
 
 }  // namespace installer

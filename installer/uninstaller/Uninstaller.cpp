@@ -22,6 +22,8 @@ namespace {
 constexpr platform::RegRoot kMachine = platform::RegRoot::LocalMachine;
 constexpr const char* kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr const char* kSharedDlls = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+// Below the product's key: the files whose shared counts this uninstall lowered.
+constexpr const char* kReleased = "Released";
 
 // One line of a log: the path as listed and the stamp recorded beside it.
 struct LogEntry {
@@ -81,26 +83,41 @@ std::set<std::string> SystemFolders() {
     return folders;
 }
 
-// Counts a shared library down once per log entry; true when no other
-// product holds it any more.
-bool ReleaseSharedLibrary(const std::string& path, int entries) {
+// What counting a file off its shared count came to.
+enum class Release { Uncounted, Shared, Last, WriteFailed };
+
+// Counts a shared library down once per log entry, inside the caller's batch.
+Release ReleaseSharedLibrary(const std::string& path, int entries) {
     platform::RegistryStore& registry = platform::Registry();
-    // The count is read, then written: one step for other setups.
-    platform::RegistryStore::UpdateLock update(registry, platform::RegRoot::LocalMachine);
     std::vector<std::string> names{path};
     if (auto shortPath = platform::Files().ShortPathName(path)) names.push_back(*shortPath);
     for (const std::string& name : names) {
         const auto count = registry.ReadInteger(kMachine, kSharedDlls, name);
         if (!count) continue;
-        if (*count > entries) {
-            registry.WriteInteger(kMachine, kSharedDlls, name, *count - entries);
-            return false;
-        }
-        registry.DeleteValue(kMachine, kSharedDlls, name);
+        if (*count > entries)
+            return registry.WriteInteger(kMachine, kSharedDlls, name, *count - entries) ? Release::Shared
+                                                                                        : Release::WriteFailed;
+        if (!registry.DeleteValue(kMachine, kSharedDlls, name)) return Release::WriteFailed;
         RegDeleteEmptyKeys(kSharedDlls, "SOFTWARE");
-        return true;
+        return Release::Last;
     }
-    return true;
+    return Release::Uncounted;
+}
+
+// A shared count is lowered together with a note of it below the product's
+// key, in one save: a run killed anywhere and started again lowers every
+// count exactly once. The note says whether others still count the file.
+Release ReleaseOnce(const std::string& key, const std::string& upper, const std::string& path, int entries) {
+    platform::RegistryStore& registry = platform::Registry();
+    const std::string journal = key + "\\" + kReleased;
+    if (const auto noted = registry.ReadString(kMachine, journal, upper))
+        return *noted == "shared" ? Release::Shared : Release::Last;
+    platform::RegistryStore::Batch batch(registry, kMachine);
+    const Release release = ReleaseSharedLibrary(path, entries);
+    if (release == Release::Uncounted || release == Release::WriteFailed) return release;
+    const bool noted = registry.CreateKey(kMachine, journal) &&
+                       registry.WriteString(kMachine, journal, upper, release == Release::Shared ? "shared" : "last");
+    return noted && batch.Commit() ? release : Release::WriteFailed;
 }
 
 // Why a file the logs list must stay although no product counts it, or ""
@@ -115,14 +132,15 @@ std::string ReasonToKeep(const std::string& path, const std::vector<std::string>
     return installed ? " (changed since it was installed)" : " (it was there before the install)";
 }
 
-// Removes the empty folders below a product folder (such as the program's
-// own work folders) and lists the files there that no log names.
-// Each such file is reported once: it joins the listed ones. A program's
-// "temp" folder holds only what the program makes again (its database
-// session's private files), never the user's work: its files go.
-void ClearBelow(const std::string& folder, const std::set<std::string>& system, std::set<std::string>& listed,
-                UninstallResult& result, bool scratch = false) {
+// Removes the empty folders below a product folder and lists the files there
+// that no log names. Each such file is reported once: it joins the listed
+// ones. The program's own work folder (its database session's private
+// folder) holds only what the program makes again: its files go. Any other
+// folder, whatever its name, keeps what the user put there.
+void ClearBelow(const std::string& folder, const std::set<std::string>& system, const std::string& workFolder,
+                std::set<std::string>& listed, UninstallResult& result) {
     platform::WinFileSystem& files = platform::Files();
+    const bool scratch = !workFolder.empty() && platform::AsciiUpper(folder) == workFolder;
     for (const platform::DirEntry& entry : files.FindFiles(folder)) {
         const std::string path = folder + "\\" + entry.name;
         if (!entry.directory) {
@@ -133,18 +151,37 @@ void ClearBelow(const std::string& folder, const std::set<std::string>& system, 
             continue;
         }
         if (system.count(platform::AsciiUpper(path))) continue;
-        ClearBelow(path, system, listed, result, scratch || platform::AsciiUpper(entry.name) == "TEMP");
+        ClearBelow(path, system, workFolder, listed, result);
         if (files.FindFiles(path).empty() && files.RemoveDir(path)) result.removed.push_back(path);
     }
 }
 
-// After a run that could not remove everything, the log lists only what
-// failed: the next run neither counts the rest down again nor looks for it.
-void KeepOnlyFailed(const std::string& key, const std::vector<std::string>& failed) {
-    for (int i = 0; i < kUninstallFilesSubkeys; ++i)
-        RegDeleteKeyTree(4, "\\" + key + "\\Files" + (i == 0 ? std::string() : std::to_string(i)));
-    RegDeleteKeyTree(4, "\\" + key + "\\ActiveX");
-    for (const std::string& path : failed) AddUninstallFile("\\" + key, path, FileStamp(path));
+// The program's work folder, upper-cased: "Data\temp" in the folder of the
+// registered uninstaller, which is the program's own; "" when none is registered.
+std::string WorkFolderOf(const std::string& key, const std::string& name) {
+    std::string command = platform::Registry().ReadString(kMachine, key, "UninstallString").value_or("");
+    const std::string suffix = " " + name;
+    if (command.size() > suffix.size() && command.compare(command.size() - suffix.size(), suffix.size(), suffix) == 0)
+        command.erase(command.size() - suffix.size());
+    const std::string program = FullDrivePath(platform::TrimControls(command));
+    if (program.empty()) return {};
+    return platform::AsciiUpper(platform::ExtractFileDir(program) + "\\Data\\temp");
+}
+
+// After a run that could not finish, the log lists only what is left, each
+// entry with the stamp the install recorded: the next run neither counts the
+// rest down again nor looks for it. One save: on a full disk the old log stays.
+bool KeepOnlyLeft(const std::string& key, const std::vector<std::pair<std::string, std::string>>& left) {
+    platform::RegistryStore& registry = platform::Registry();
+    platform::RegistryStore::Batch batch(registry, kMachine);
+    for (int i = 0; i < kUninstallFilesSubkeys; ++i) {
+        const std::string subkey = key + "\\Files" + (i == 0 ? std::string() : std::to_string(i));
+        if (registry.KeyExists(kMachine, subkey) && !registry.DeleteKey(kMachine, subkey)) return false;
+    }
+    if (registry.KeyExists(kMachine, key + "\\ActiveX") && !registry.DeleteKey(kMachine, key + "\\ActiveX")) return false;
+    for (const auto& [path, stamp] : left)
+        if (!AddUninstallFile("\\" + key, path, stamp)) return false;
+    return batch.Commit();
 }
 
 }  // namespace
@@ -193,11 +230,18 @@ UninstallResult UninstallProduct(const std::string& productName) {
     }
 
     std::vector<std::string> folders;
+    std::vector<std::string> left;  // files that stay listed for a later run
     for (const std::string& upper : order) {
         const std::string& path = pathOf[upper];
         folders.push_back(platform::ExtractFileDir(path));
         if (!files.FileExists(path)) continue;  // already gone
-        if (!ReleaseSharedLibrary(path, static_cast<int>(stampsOf[upper].size()))) {
+        const Release release = ReleaseOnce(key, upper, path, static_cast<int>(stampsOf[upper].size()));
+        if (release == Release::WriteFailed) {
+            result.failed.push_back(path + " (its shared count could not be lowered)");
+            left.push_back(upper);
+            continue;
+        }
+        if (release == Release::Shared) {
             result.kept.push_back(path + " (shared with other programs)");
             continue;
         }
@@ -205,16 +249,19 @@ UninstallResult UninstallProduct(const std::string& productName) {
             result.kept.push_back(path + reason);
             continue;
         }
-        if (files.DeleteFile(path))
+        if (files.DeleteFile(path)) {
             result.removed.push_back(path);
-        else
+        } else {
             result.failed.push_back(path);
+            left.push_back(upper);
+        }
     }
     ReleaseDatabaseEngine(key, result, folders);
 
     // Empty folders go from the innermost up to the first one that holds
     // something or belongs to the system.
     const std::set<std::string> system = SystemFolders();
+    const std::string workFolder = WorkFolderOf(key, name);
     std::set<std::string> listed(order.begin(), order.end());
     std::sort(folders.begin(), folders.end(), [](const std::string& a, const std::string& b) {
         return a.size() != b.size() ? a.size() > b.size() : a < b;
@@ -222,7 +269,7 @@ UninstallResult UninstallProduct(const std::string& productName) {
     folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
     for (std::string folder : folders) {
         if (folder.size() > 3 && !system.count(platform::AsciiUpper(folder)) && files.DirectoryExists(folder))
-            ClearBelow(folder, system, listed, result);
+            ClearBelow(folder, system, workFolder, listed, result);
         while (folder.size() > 3 && !system.count(platform::AsciiUpper(folder)) && files.DirectoryExists(folder) &&
                files.FindFiles(folder).empty() && files.RemoveDir(folder)) {
             result.removed.push_back(folder);
@@ -231,11 +278,23 @@ UninstallResult UninstallProduct(const std::string& productName) {
     }
 
     if (result.failed.empty()) {
-        RegDeleteKeyTree(4, "\\" + key);
-        result.keyRemoved = !platform::Registry().KeyExists(kMachine, key);
-        RegDeleteEmptyKeys(kUninstallRoot, "Software");
+        // One save: a run killed here finds the whole key, notes included, again.
+        platform::RegistryStore& registry = platform::Registry();
+        platform::RegistryStore::Batch batch(registry, kMachine);
+        if (registry.DeleteKey(kMachine, key)) {
+            RegDeleteEmptyKeys(kUninstallRoot, "Software");
+            result.keyRemoved = batch.Commit();
+        }
+        if (!result.keyRemoved) result.failed.push_back("the uninstall information " + UninstallKeyOf(name));
     } else {
-        KeepOnlyFailed(key, result.failed);
+        std::vector<std::pair<std::string, std::string>> entries;
+        for (const std::string& upper : left)
+            for (const std::string& stamp : stampsOf[upper]) entries.emplace_back(pathOf[upper], stamp);
+        // Files no log listed that had to go (the engine's configuration).
+        for (const std::string& path : result.failed)
+            if (!stampsOf.count(platform::AsciiUpper(path)) && files.FileExists(path))
+                entries.emplace_back(path, FileStamp(path));
+        if (!KeepOnlyLeft(key, entries)) result.failed.push_back("the entries done from the uninstall log of " + name + " (the registry could not be written)");
     }
     return result;
 }

@@ -11,15 +11,21 @@
 // none of its entries stays as the user's, as does every file no log lists;
 // folders are removed only when empty and never the system's own ones
 // (drive roots, Windows, system, temporary, Program Files, Common Files and
-// the shell folders). When a file cannot be removed (in use), the key stays,
-// its log listing only the files that failed, so a later run finishes the
-// work without counting anything down twice.
+// the shell folders); only the program's own work folder ("Data\temp"
+// beside the registered uninstaller) loses files no log lists. When a file
+// cannot be removed (in use) or a registry write fails (a full disk), the
+// key stays, its log listing only the files left, with their stamps, so a
+// later run finishes the work.
+//
+// A shared count is lowered in one registry save with a note of it below
+// the key ("Released"): however often a killed run is started again, every
+// count goes down once.
 //
 // The database engine: each install of it by the product (the "BDE"
 // subkey's "Entries") lowered the engine's "UseCount" once; when that
 // reaches 0, its registration (the values the install writes below
 // "Software\Borland\Database Engine" and "Software\Borland\BLW32") and
-// its merged configuration file go too.
+// its merged configuration file, when unchanged, go too (EngineRelease.h).
 #include <string>
 #include <vector>
 
@@ -36,7 +42,7 @@ public:
 struct UninstallResult {
     std::vector<std::string> removed;  // files and folders, in order
     std::vector<std::string> kept;     // listed paths left on purpose, with the reason
-    std::vector<std::string> failed;   // files that could not be removed
+    std::vector<std::string> failed;   // files that could not be removed, registry writes that failed
     std::vector<std::string> refused;  // log entries not followed, with the reason
     bool keyRemoved = false;
 };

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "installer/registry/RegistryRoutines.h"
 #include "installer/registry/UninstallFiles.h"
@@ -22,6 +24,25 @@ using platform::testing::ErrorOf;
 
 const std::string kKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tool";
 const std::string kShared = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+const std::string kEngine = "\\Software\\Borland\\Database Engine";
+const std::string kOther = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Other";
+const std::vector<std::string> kEngineFiles = {"C:\\BDE\\IDAPI32.DLL", "C:\\BDE\\IDPDX32.DLL", "C:\\BDE\\USA.BLL"};
+
+std::string ExportRegistry() { return platform::Registry().ExportText(platform::RegRoot::LocalMachine); }
+
+// The whole root: the machine's registry, then every file with its bytes.
+std::string RootText(const std::filesystem::path& root) {
+    std::string text = ExportRegistry();
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        const std::string name = entry.path().lexically_relative(root).string();
+        if (name == "HKLM.reg" || name == "out.txt") continue;
+        files.push_back(name + (entry.is_directory() ? "/" : " = " + platform::ReadWholeFile(entry.path()).value_or("")));
+    }
+    std::sort(files.begin(), files.end());
+    for (const std::string& file : files) text += file + "\n";
+    return text;
+}
 
 class Uninstaller : public ::testing::Test {
 protected:
@@ -50,6 +71,32 @@ protected:
     RecordingAppServices services;
     std::string output;
 };
+
+// This product and another one both installed the database engine and its
+// files (as their setups leave the registry); the engine's merged
+// configuration is as the last install left it.
+void TwoProductsShareTheEngine() {
+    std::vector<std::string> tool = kEngineFiles;
+    tool.insert(tool.end(), {"C:\\Tool\\tool.exe", "C:\\Tool\\Data\\t.db"});
+    for (std::size_t i = 0; i < tool.size(); ++i) {
+        WriteRootFile(tool[i], "bytes of " + tool[i]);
+        RegWriteString(4, kKey + "\\Files", "File" + std::to_string(i + 1), tool[i]);
+        RegWriteString(4, kKey + "\\Files", "Stamp" + std::to_string(i + 1), FileStamp(tool[i]));
+    }
+    RegWriteString(4, kKey + "\\Files", "Entries", std::to_string(tool.size()));
+    for (std::size_t i = 0; i < kEngineFiles.size(); ++i) {
+        RegWriteInteger(4, kShared, kEngineFiles[i], 2);
+        RegWriteString(4, kOther + "\\Files", "File" + std::to_string(i + 1), kEngineFiles[i]);
+    }
+    RegWriteString(4, kOther + "\\Files", "Entries", std::to_string(kEngineFiles.size()));
+    WriteRootFile("C:\\BDE\\IDAPI32.CFG", "[Databases\\SHOP\\DB INFO]\r\nPATH=C:\\Shop\r\n",
+                  platform::EncodeDateTime(2020, 5, 1, 12, 0, 0));
+    RegWriteString(4, kEngine, "DLLPATH", "C:\\BDE");
+    RegWriteString(4, kEngine, "CONFIGFILE01", "C:\\BDE\\IDAPI32.CFG");
+    RegWriteString(4, kEngine, "ConfigStamp", FileStamp("C:\\BDE\\IDAPI32.CFG"));
+    RegWriteString(4, kEngine, "UseCount", "2");
+    for (const std::string& key : {kKey, kOther}) RegWriteString(4, key + "\\BDE", "Entries", "1");
+}
 
 TEST_F(Uninstaller, TheInstalledUninstallerRemovesTheShippedProduct) {
     const auto program = platform::ReadWholeFile(std::filesystem::path(VOREL_BIN_DIR) / "uninstall");
@@ -110,17 +157,28 @@ TEST_F(Uninstaller, OnlyWhatTheLogListsGoes) {
                "C:\\Program Files\\Tool\\.\\tool.exe", "C:\\Program Files\\Tool\\.. \\...\\victim.txt"});
     platform::Files().DeleteFile("C:\\Program Files\\Tool\\gone.txt");  // removed meanwhile: no error
     WriteRootFile("C:\\Program Files\\Tool\\Data\\mine.db", "the user's own");
-    // The program's work folder, with what its session keeps there.
+    // The program's work folder, by its exact path beside the registered
+    // uninstaller, with what its session keeps there; folders the user named
+    // Temp keep what they hold.
+    RegWriteString(4, kKey, "UninstallString", "C:\\Program Files\\Tool\\uninstall.exe Tool");
     WriteRootFile("C:\\Program Files\\Tool\\Data\\temp\\keys.checked", "made again at the next start");
-    // A count far beyond the values present reads only those.
-    RegWriteString(4, kKey + "\\Files", "Entries", "2000000000");
+    WriteRootFile("C:\\Program Files\\Tool\\Library\\Temp\\trabalho.rtf", "the user's text");
+    WriteRootFile("C:\\Program Files\\Tool\\Meus Temp\\temp\\orcamento.txt", "the user's budget");
+    WriteRootFile("C:\\Program Files\\Tool\\Data\\Old\\temp\\notes.txt", "the user's notes");
     const UninstallResult result = UninstallProduct("  Tool ");
     EXPECT_EQ(result.removed, (std::vector<std::string>{"C:\\Program Files\\Tool\\tool.exe",
                                                          "C:\\Program Files\\Tool\\Data\\t.db",
                                                          "C:\\Program Files\\Tool\\Data\\temp\\keys.checked",
                                                          "C:\\Program Files\\Tool\\Data\\temp"}));
-    EXPECT_EQ(result.kept, (std::vector<std::string>{"C:\\Program Files\\Tool (a folder)", "tool.ini (not a full path)",
-                                                      "C:\\Program Files\\Tool\\Data\\mine.db (made since it was installed)"}));
+    EXPECT_EQ(result.kept,
+              (std::vector<std::string>{"C:\\Program Files\\Tool (a folder)", "tool.ini (not a full path)",
+                                        "C:\\Program Files\\Tool\\Data\\mine.db (made since it was installed)",
+                                        "C:\\Program Files\\Tool\\Data\\Old\\temp\\notes.txt (made since it was installed)",
+                                        "C:\\Program Files\\Tool\\Library\\Temp\\trabalho.rtf (made since it was installed)",
+                                        "C:\\Program Files\\Tool\\Meus Temp\\temp\\orcamento.txt (made since it was installed)"}));
+    EXPECT_EQ(ReadRootFile("C:\\Program Files\\Tool\\Library\\Temp\\trabalho.rtf"), "the user's text");
+    EXPECT_EQ(ReadRootFile("C:\\Program Files\\Tool\\Meus Temp\\temp\\orcamento.txt"), "the user's budget");
+    EXPECT_EQ(ReadRootFile("C:\\Program Files\\Tool\\Data\\Old\\temp\\notes.txt"), "the user's notes");
     EXPECT_EQ(result.refused,
               (std::vector<std::string>{"C:\\Program Files\\Tool\\..\\..\\..\\victim.txt (a path with . or .. elements)",
                                         "C:\\Program Files\\Tool\\.\\tool.exe (a path with . or .. elements)",
@@ -129,6 +187,31 @@ TEST_F(Uninstaller, OnlyWhatTheLogListsGoes) {
     EXPECT_TRUE(Exists("C:\\Program Files\\Tool\\Data\\mine.db"));
     EXPECT_TRUE(result.keyRemoved);
     EXPECT_TRUE(Folder("C:\\Program Files"));
+}
+
+// A count far beyond the values present reads only those. Run in a child
+// with a deadline of its own: a reader that believed the count would go on
+// for hours instead of failing.
+TEST_F(Uninstaller, ALogCountBeyondTheValuesPresentReadsOnlyThem) {
+    Installed({"C:\\Tool\\tool.exe", "C:\\Tool\\help.txt"});
+    RegWriteString(4, kKey + "\\Files", "Entries", "2147483646");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::alarm(20);
+        try {
+            const UninstallResult result = UninstallProduct("Tool");
+            ::_exit(result.keyRemoved && result.removed.size() == 3 ? 0 : 1);
+        } catch (...) {
+            ::_exit(2);
+        }
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_FALSE(WIFSIGNALED(status)) << "the uninstall did not end within its deadline";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_FALSE(Folder("C:\\Tool"));
+    EXPECT_FALSE(platform::Registry().KeyExists(platform::RegRoot::LocalMachine, kKey.substr(1)));
 }
 
 TEST_F(Uninstaller, AFileChangedSinceItWasInstalledStaysWithItsFolder) {
@@ -197,6 +280,120 @@ TEST_F(Uninstaller, AFileInUseKeepsTheKeyForTheNextRun) {
     EXPECT_TRUE(result.keyRemoved);
     // The second run counted the shared library down no further.
     EXPECT_EQ(RegReadInteger(4, kShared, "C:\\Common\\SHARED.DLL", -1), 2);
+}
+
+// An uninstall killed at any of its registry saves and started again leaves
+// the root exactly as one run would: the other product's files, their counts
+// and the engine's use count lowered once. The other product's uninstall
+// then takes the engine, its registration and its unchanged configuration.
+TEST_F(Uninstaller, AKilledUninstallStartedAgainCountsEverythingOffOnce) {
+    std::string once;
+    {
+        platform::TempRootDir other;
+        platform::ScopedSystemRoot here(other.Path());
+        TwoProductsShareTheEngine();
+        const UninstallResult result = UninstallProduct("Tool");
+        EXPECT_TRUE(result.keyRemoved);
+        EXPECT_TRUE(result.failed.empty()) << ::testing::PrintToString(result.failed);
+        once = RootText(other.Path());
+        for (const std::string& file : kEngineFiles) {
+            EXPECT_EQ(ReadRootFile(file), "bytes of " + file);
+            EXPECT_EQ(RegReadInteger(4, kShared, file, -1), 1) << file;
+        }
+        EXPECT_EQ(RegReadString(4, kEngine, "UseCount", ""), "1");
+        EXPECT_FALSE(Exists("C:\\Tool\\tool.exe"));
+
+        const UninstallResult last = UninstallProduct("Other");
+        for (const std::string& file : kEngineFiles) EXPECT_FALSE(Exists(file)) << file;
+        EXPECT_FALSE(Exists("C:\\BDE\\IDAPI32.CFG"));
+        EXPECT_FALSE(platform::Registry().KeyExists(platform::RegRoot::LocalMachine, kEngine.substr(1)));
+        EXPECT_FALSE(platform::Registry().KeyExists(platform::RegRoot::LocalMachine, kShared.substr(1)));
+    }
+    int kills = 0;
+    for (int n = 1;; ++n) {
+        platform::TempRootDir other;
+        platform::ScopedSystemRoot here(other.Path());
+        TwoProductsShareTheEngine();
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int saves = 0;
+            platform::RegistryStore::SetBeforeSave([&](const std::filesystem::path&) {
+                if (++saves == n) ::_exit(9);
+            });
+            try {
+                UninstallProduct("Tool");
+            } catch (...) {
+                ::_exit(2);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 0) break;  // no save left to be killed at
+        ASSERT_EQ(WEXITSTATUS(status), 9);
+        ++kills;
+        const UninstallResult rerun = UninstallProduct("Tool");
+        EXPECT_TRUE(rerun.keyRemoved) << "killed at save " << n;
+        EXPECT_EQ(RootText(other.Path()), once) << "killed at save " << n;
+    }
+    EXPECT_GE(kills, 5);
+}
+
+// A full disk: nothing the registry had to record is recorded, so no shared
+// file goes, every entry stays for a later run, and the run is no good one.
+// The engine configuration the user changed stays when the engine goes.
+TEST_F(Uninstaller, WritesThatFailLeaveTheSharedFilesAndTheLogForTheNextRun) {
+    TwoProductsShareTheEngine();
+    // The other product gone already.
+    RegDeleteKeyTree(4, kOther);
+    RegWriteString(4, kEngine, "UseCount", "1");
+    for (const std::string& file : kEngineFiles) RegWriteInteger(4, kShared, file, 1);
+    const std::string before = ExportRegistry();
+    platform::Registry().FailWritesAt(platform::RegRoot::LocalMachine, "");
+    UninstallResult result = UninstallProduct("Tool");
+    EXPECT_FALSE(result.keyRemoved);
+    std::vector<std::string> failed;
+    for (const std::string& file : kEngineFiles) failed.push_back(file + " (its shared count could not be lowered)");
+    failed.push_back("the product's use of the database engine (its use count could not be lowered)");
+    failed.push_back("the entries done from the uninstall log of Tool (the registry could not be written)");
+    EXPECT_EQ(result.failed, failed);
+    for (const std::string& file : kEngineFiles) EXPECT_EQ(ReadRootFile(file), "bytes of " + file);
+    EXPECT_TRUE(Exists("C:\\BDE\\IDAPI32.CFG"));
+    EXPECT_FALSE(Exists("C:\\Tool\\tool.exe"));  // no count: nothing to record
+    EXPECT_EQ(ExportRegistry(), before);
+
+    platform::Registry().ClearWriteFailures();
+    WriteRootFile("C:\\BDE\\IDAPI32.CFG", "[Databases\\MINE\\DB INFO]\r\nPATH=C:\\Mine\r\n");
+    result = UninstallProduct("Tool");
+    EXPECT_TRUE(result.keyRemoved);
+    for (const std::string& file : kEngineFiles) EXPECT_FALSE(Exists(file)) << file;
+    EXPECT_EQ(ReadRootFile("C:\\BDE\\IDAPI32.CFG"), "[Databases\\MINE\\DB INFO]\r\nPATH=C:\\Mine\r\n");
+    EXPECT_NE(std::find(result.kept.begin(), result.kept.end(), "C:\\BDE\\IDAPI32.CFG (changed since it was installed)"),
+              result.kept.end());
+    EXPECT_EQ(RegReadString(4, kEngine, "DLLPATH", "gone"), "gone");
+}
+
+// The engine's count is taken off once even when a file in use keeps the
+// product's key for another run; an unreadable count keeps the engine.
+TEST_F(Uninstaller, TheEngineIsCountedOffOnceAndStaysWhenItsCountCannotBeRead) {
+    TwoProductsShareTheEngine();
+    RegWriteString(4, kEngine, "UseCount", "3");
+    root.Root().Facts().SetInUse("C:\\Tool\\tool.exe", true);
+    EXPECT_FALSE(UninstallProduct("Tool").keyRemoved);
+    EXPECT_EQ(RegReadString(4, kEngine, "UseCount", ""), "2");
+    root.Root().Facts().SetInUse("C:\\Tool\\tool.exe", false);
+    EXPECT_TRUE(UninstallProduct("Tool").keyRemoved);
+    EXPECT_EQ(RegReadString(4, kEngine, "UseCount", ""), "2");
+
+    RegWriteString(4, kEngine, "UseCount", "two");
+    const UninstallResult result = UninstallProduct("Other");
+    EXPECT_EQ(RegReadString(4, kEngine, "DLLPATH", ""), "C:\\BDE");
+    EXPECT_EQ(RegReadString(4, kEngine, "UseCount", ""), "two");
+    EXPECT_TRUE(Exists("C:\\BDE\\IDAPI32.CFG"));
+    EXPECT_NE(std::find(result.kept.begin(), result.kept.end(), "the database engine (its use count cannot be read)"),
+              result.kept.end());
 }
 
 TEST_F(Uninstaller, NamesThatAreNoProduct) {

@@ -26,4 +26,10 @@ private:
     int fd_ = -1;
 };
 
+// Removes the temporary files that a writer of this file killed during its
+// save left beside it (".<name>.XXXXXX", WriteFileAtomically's). Only when
+// the folder's lock is free at that moment, so no live writer's file goes;
+// otherwise, and on any error, it leaves them for the next call.
+void RemoveKilledSaves(const std::filesystem::path& file);
+
 }  // namespace platform

@@ -85,6 +85,7 @@ void save(const std::filesystem::path& path, const Document& doc) {
 // other processes out between the read and the rename.
 template <typename Change>
 void update(const std::filesystem::path& path, Change change) {
+    RemoveKilledSaves(path);
     std::optional<ReplaceLock> lock;
     try {
         lock.emplace(path);
@@ -151,7 +152,7 @@ size_t findKey(const Document& doc, const SectionRange& r, const std::string& ke
 
 }  // namespace
 
-IniFile::IniFile(std::filesystem::path hostPath) : path_(std::move(hostPath)) {}
+IniFile::IniFile(std::filesystem::path hostPath) : path_(std::move(hostPath)) { RemoveKilledSaves(path_); }
 
 std::string IniFile::ReadString(const std::string& section, const std::string& key,
                                 const std::string& defaultValue) const {

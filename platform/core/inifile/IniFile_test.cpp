@@ -190,4 +190,12 @@ TEST(IniFile, ASaveOnAFailingDeviceKeepsTheOldFile) {
     EXPECT_EQ(bytesOf(p), "[Setup]\r\nDone=1\r\n");
     for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
         EXPECT_EQ(e.path().filename(), "setup.ini") << "no temporary file is left";
+
+    // A save killed before its rename left its temporary file: the next open removes it.
+    writeBytes(dir.Path() / ".setup.ini.Q1w2E3", "[Setup]\r\n");
+    writeBytes(dir.Path() / ".other.ini.Q1w2E3", "another file's");
+    IniFile opened(p);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / ".setup.ini.Q1w2E3"));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / ".other.ini.Q1w2E3"));
+    EXPECT_EQ(opened.ReadString("Setup", "Done"), "1");
 }

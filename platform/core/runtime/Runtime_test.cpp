@@ -73,3 +73,15 @@ TEST(ScopeExit, RunsOnceAndNeverThrowsFromItsDestructor) {
     EXPECT_NO_THROW({ ScopeExit failing([] { throw std::runtime_error("x"); }); });
     EXPECT_THROW(ScopeExit([] { throw std::runtime_error("x"); }).Run(), std::runtime_error);
 }
+
+#include "platform/core/runtime/Count.h"
+
+// A count read from a damaged file or registry value is a whole number that
+// one more still fits, or nothing.
+TEST(Count, OnlyWholeNumbersThatOneMoreStillFits) {
+    EXPECT_EQ(platform::ParseCount("0"), 0);
+    EXPECT_EQ(platform::ParseCount("15"), 15);
+    EXPECT_EQ(platform::ParseCount("2147483646"), 2147483646);
+    for (const char* bad : {"", "two", "-1", "2147483647", "2147483648", "99999999999999999999", "1.5", "0x10", "12abc"})
+        EXPECT_EQ(platform::ParseCount(bad), std::nullopt) << bad;
+}

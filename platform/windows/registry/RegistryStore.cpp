@@ -1,5 +1,6 @@
 #include "platform/windows/registry/RegistryStore.h"
 
+#include <cassert>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -127,6 +128,25 @@ RegistryStore::UpdateLock::~UpdateLock() {
     if (held_) store_.release();
 }
 
+RegistryStore::Batch::Batch(RegistryStore& store, RegRoot root)
+    : store_(store), lock_(store, root), hive_(store.hiveOf(root)) {
+    assert(!store.batched_ && "batches do not nest");
+    store_.batched_ = hive_;
+}
+
+RegistryStore::Batch::~Batch() {
+    if (!open_) return;
+    store_.batched_ = nullptr;
+    if (hive_) hive_->loaded = false;  // read back what the file still holds
+}
+
+bool RegistryStore::Batch::Commit() {
+    assert(open_);
+    open_ = false;
+    store_.batched_ = nullptr;
+    return !hive_ || store_.save(*hive_);
+}
+
 RegistryStore::Hive* RegistryStore::hiveOf(RegRoot root) {
     switch (root) {
     case RegRoot::LocalMachine:
@@ -173,6 +193,8 @@ RegistryStore::RegistryStore(fs::path root) : root_(std::move(root)) {
     user_ = std::make_unique<Hive>();
     user_->root = RegRoot::CurrentUser;
     user_->file = HiveFileName(root_, RegRoot::CurrentUser);
+    RemoveKilledSaves(machine_->file);
+    RemoveKilledSaves(user_->file);
 }
 
 RegistryStore::~RegistryStore() = default;
@@ -193,8 +215,19 @@ void RegistryStore::refresh(Hive& h) {
     }
 }
 
+namespace {
+std::function<void(const fs::path&)>& BeforeSave() {
+    static std::function<void(const fs::path&)> hook;
+    return hook;
+}
+}  // namespace
+
+void RegistryStore::SetBeforeSave(std::function<void(const fs::path&)> hook) { BeforeSave() = std::move(hook); }
+
 bool RegistryStore::save(Hive& h) {
+    if (&h == batched_) return true;  // saved at the batch's commit
     try {
+        if (BeforeSave()) BeforeSave()(h.file);
         WriteFileAtomically(h.file, PrintRegedit4(*h.tree, RegRootName(h.root)));
     } catch (const Exception&) {
         h.loaded = false;  // read back what the file still holds

@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -118,6 +119,32 @@ public:
         bool held_ = false;
     };
 
+private:
+    struct Hive;
+
+public:
+    // Holds the lock like UpdateLock and saves the root's hive once, at
+    // Commit(), with every change made meanwhile: a kill or a full disk keeps
+    // all of them or none. Without Commit() the changes are dropped.
+    class Batch {
+    public:
+        Batch(RegistryStore& store, RegRoot root);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+        bool Commit();  // false when the hive could not be saved
+
+    private:
+        RegistryStore& store_;
+        UpdateLock lock_;
+        Hive* hive_;
+        bool open_ = true;
+    };
+
+    // For tests: called in every process before each hive save, with the
+    // hive file (a test's child process may end there, as a kill would).
+    static void SetBeforeSave(std::function<void(const std::filesystem::path&)> hook);
+
     // The REGEDIT4 text of a hive as it is saved: LocalMachine or CurrentUser.
     std::string ExportText(RegRoot hive);
     std::string LoadError(RegRoot hive);  // "" when the hive file was read well
@@ -125,7 +152,6 @@ public:
     static std::filesystem::path HiveFileName(const std::filesystem::path& root, RegRoot hive);
 
 private:
-    struct Hive;
     struct Target;
     class WriteLock;
     Hive* hiveOf(RegRoot root);
@@ -140,6 +166,7 @@ private:
     std::unique_ptr<Hive> machine_, user_;
     std::optional<ReplaceLock> lock_;
     int lockDepth_ = 0;
+    Hive* batched_ = nullptr;  // the hive whose saves wait for a Batch's Commit()
     std::set<std::pair<int, std::string>> failing_;  // (hive, upper-cased full key path)
 };
 

@@ -245,6 +245,62 @@ TEST_F(RegistryFixture, ASaveOnAFailingDeviceKeepsTheOldHive) {
     EXPECT_TRUE(store.WriteString(HKLM, "Software\\Vorel", "Path", "C:\\New"));
 }
 
+// Changes made together are saved together: a kill or a full disk keeps all
+// of them or none. What a save killed before its rename left goes at the next open.
+TEST_F(RegistryFixture, ABatchIsSavedWholeOrNotAtAllAndAKilledSavesFileGoesAtTheNextOpen) {
+    ASSERT_TRUE(store.CreateKey(HKLM, "Software\\Vorel"));
+    ASSERT_TRUE(store.WriteString(HKLM, "Software\\Vorel", "Count", "2"));
+    const std::string before = hklmFile();
+    int saves = 0;
+    RegistryStore::SetBeforeSave([&](const std::filesystem::path&) { ++saves; });
+    {
+        RegistryStore::Batch batch(store, HKLM);
+        EXPECT_TRUE(store.WriteString(HKLM, "Software\\Vorel", "Count", "1"));
+        EXPECT_TRUE(store.DeleteValue(HKLM, "Software\\Vorel", "Count") && store.CreateKey(HKLM, "Software\\Vorel\\Done"));
+        EXPECT_EQ(hklmFile(), before);
+    }  // not committed: nothing of it stays
+    EXPECT_EQ(saves, 0);
+    EXPECT_EQ(store.ReadString(HKLM, "Software\\Vorel", "Count"), "2");
+    EXPECT_FALSE(store.KeyExists(HKLM, "Software\\Vorel\\Done"));
+    {
+        RegistryStore::Batch batch(store, HKLM);
+        store.WriteString(HKLM, "Software\\Vorel", "Count", "1");
+        store.CreateKey(HKLM, "Software\\Vorel\\Done");
+        ScopedHostFault fault(HostCall::Rename, 1, ENOSPC);
+        EXPECT_FALSE(batch.Commit());
+    }
+    EXPECT_EQ(hklmFile(), before);
+    EXPECT_EQ(store.ReadString(HKLM, "Software\\Vorel", "Count"), "2");
+    EXPECT_FALSE(store.KeyExists(HKLM, "Software\\Vorel\\Done"));
+    saves = 0;
+    {
+        RegistryStore::Batch batch(store, HKLM);
+        store.WriteString(HKLM, "Software\\Vorel", "Count", "1");
+        store.CreateKey(HKLM, "Software\\Vorel\\Done");
+        EXPECT_TRUE(batch.Commit());
+    }
+    EXPECT_EQ(saves, 1);
+    RegistryStore::SetBeforeSave(nullptr);
+    RegistryStore reread(dir.Path());
+    EXPECT_EQ(reread.ReadString(HKLM, "Software\\Vorel", "Count"), "1");
+    EXPECT_TRUE(reread.KeyExists(HKLM, "Software\\Vorel\\Done"));
+
+    // The temporary files of killed saves of both hives; not another file,
+    // nor one a live writer (holding the lock) may still rename.
+    auto plant = [&](const char* name) { std::ofstream(dir.Path() / name) << "REGEDIT4\r\n"; };
+    for (const char* name : {".HKLM.reg.Ab12Cd", ".HKCU.reg.x9Y8z7", ".HKLM.reg.keep", "HKLM.reg.Ab12Cd"}) plant(name);
+    {
+        RegistryStore::UpdateLock writing(store, HKLM);
+        RegistryStore opened(dir.Path());
+        EXPECT_TRUE(std::filesystem::exists(dir.Path() / ".HKLM.reg.Ab12Cd"));
+    }
+    RegistryStore opened(dir.Path());
+    for (const char* name : {".HKLM.reg.Ab12Cd", ".HKCU.reg.x9Y8z7"})
+        EXPECT_FALSE(std::filesystem::exists(dir.Path() / name)) << name;
+    for (const char* name : {".HKLM.reg.keep", "HKLM.reg.Ab12Cd", "HKLM.reg"})
+        EXPECT_TRUE(std::filesystem::exists(dir.Path() / name)) << name;
+}
+
 TEST_F(RegistryFixture, AHandEditedFileWithCommentLinesLoads) {
     {
         std::ofstream(dir.Path() / "HKCU.reg", std::ios::binary)

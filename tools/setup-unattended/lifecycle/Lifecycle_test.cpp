@@ -12,6 +12,7 @@
 #include "platform/tables/Table.h"
 #include "platform/windows/registry/RegistryStore.h"
 #include "platform/windows/sysroot/SystemRoot.h"
+#include "platform/windows/sysroot/WinPath.h"
 #include "testkit/files/TempDir.h"
 #include "tools/setup-unattended/run/Unattended.h"
 #include "tools/sysroot-dump/RootDump.h"
@@ -21,6 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kProduct = unattended::kProductDir;
+constexpr auto kMachine = platform::RegRoot::LocalMachine;
 const std::string kEngineDir = "C:\\Program Files\\Borland\\Common Files\\BDE";
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -144,6 +146,18 @@ TEST_F(Lifecycle, TheUsersWorkOutlivesAReinstallAndTheUninstallLeavesOnlyIt) {
     std::string settings = platform::ReadWholeFile(iniHost).value_or("");
     settings += "[Proxy]\r\nHost=proxy.shop.local\r\n";
     platform::WriteFileAtomically(iniHost, settings);
+    // A shipped text edited in the program's editor, and the user's own
+    // folders named like a scratch folder.
+    const std::string text = kProduct + "\\Library\\testing_transistors.rtf";
+    const std::string edited = "{\\rtf1\\ansi My notes on testing transistors.\\par}";
+    platform::WriteFileAtomically(Root().Files().HostPath(text), edited);
+    const std::vector<std::pair<std::string, std::string>> own = {
+        {kProduct + "\\Library\\Temp\\trabalho.rtf", "{\\rtf1 trabalho}"},
+        {kProduct + "\\Meus Temp\\temp\\orcamento.txt", "orcamento"}};
+    for (const auto& [path, bytes] : own) {
+        Root().Files().ForceDirectories(platform::ExtractFileDir(path));
+        platform::WriteFileAtomically(Root().Files().HostPath(path), bytes);
+    }
     Leave();
 
     // Installed again over it (the program started afterwards as a user would).
@@ -153,11 +167,14 @@ TEST_F(Lifecycle, TheUsersWorkOutlivesAReinstallAndTheUninstallLeavesOnlyIt) {
     EXPECT_EQ(Repairs(), repairs);
     EXPECT_NE(std::find(repairs.begin(), repairs.end(), "Semp|TV|TS-2030|No picture, sound ok"), repairs.end());
     EXPECT_EQ(platform::ReadWholeFile(iniHost), settings);
+    EXPECT_EQ(platform::ReadWholeFile(Root().Files().HostPath(text)), edited);
     Leave();
 
     EXPECT_EQ(Uninstall(), 0) << output;
     for (const std::string& kept : {kProduct + "\\Data\\Reparos.db", ini})
         EXPECT_NE(output.find("kept " + kept + " (changed since it was installed)\n"), std::string::npos) << output;
+    for (const auto& [path, bytes] : own)
+        EXPECT_NE(output.find("kept " + path + " (made since it was installed)\n"), std::string::npos) << output;
     EXPECT_NE(output.find("Vorel Electronics was removed\n"), std::string::npos) << output;
 
     // The root is as before the first install, but for the user's own work
@@ -165,15 +182,20 @@ TEST_F(Lifecycle, TheUsersWorkOutlivesAReinstallAndTheUninstallLeavesOnlyIt) {
     const std::string after = Dump(dir.Path());
     EXPECT_EQ(Beyond(before, after), std::vector<std::string>{}) << after;
     const std::vector<std::string> left = Beyond(after, before);
-    ASSERT_EQ(left.size(), 5u) << ::testing::PrintToString(left);
+    ASSERT_EQ(left.size(), 12u) << ::testing::PrintToString(left);
     EXPECT_EQ(left[0], "C:\\Program Files\\VorelSoft\\");
     EXPECT_EQ(left[1], kProduct + "\\");
     EXPECT_EQ(left[2], kProduct + "\\Data\\");
     EXPECT_EQ(left[3].rfind(kProduct + "\\Data\\Reparos.db  ", 0), 0u);
-    EXPECT_EQ(left[4], kProduct + "\\vorel.ini  " + std::to_string(settings.size()));
+    EXPECT_EQ(left[4], kProduct + "\\Library\\");
+    EXPECT_EQ(left[5], kProduct + "\\Library\\Temp\\");
+    EXPECT_EQ(left[7], text + "  " + std::to_string(edited.size()));
+    EXPECT_EQ(left[11], kProduct + "\\vorel.ini  " + std::to_string(settings.size()));
     Enter();
     EXPECT_EQ(Repairs(), repairs);
     EXPECT_EQ(platform::ReadWholeFile(iniHost), settings);
+    EXPECT_EQ(platform::ReadWholeFile(Root().Files().HostPath(text)), edited);
+    for (const auto& [path, bytes] : own) EXPECT_EQ(platform::ReadWholeFile(Root().Files().HostPath(path)), bytes) << path;
 }
 
 // Another product that installed the same engine, as its setup leaves the
@@ -181,7 +203,6 @@ TEST_F(Lifecycle, TheUsersWorkOutlivesAReinstallAndTheUninstallLeavesOnlyIt) {
 // log of them.
 void AnotherProductUsesTheEngine(const std::string& name) {
     platform::RegistryStore& registry = platform::Registry();
-    constexpr auto kMachine = platform::RegRoot::LocalMachine;
     const std::string shared = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
     const std::string log = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name;
     registry.CreateKey(kMachine, log + "\\Files");
@@ -234,6 +255,42 @@ TEST_F(Lifecycle, TheEngineStaysWhileAnotherProductUsesItAndGoesWithTheLast) {
     const std::string after = Dump(dir.Path());
     EXPECT_EQ(Beyond(before, after), std::vector<std::string>{}) << after;
     EXPECT_EQ(Beyond(after, before), std::vector<std::string>{}) << after;
+}
+
+// An engine another product registered, whose count no number holds and
+// whose configuration is named like the template: the install merges into
+// that file and counts the other user; the uninstall leaves the engine, its
+// file found there and the user's alias.
+TEST_F(Lifecycle, AnEngineRegisteredBeforeKeepsItsConfigurationAndStaysAfterTheUninstall) {
+    const std::string engine = "Software\\Borland\\Database Engine";
+    const std::string config = "C:\\BDE\\IDAPI32.CNF";
+    const std::string alias = "[Databases\\SHOP\\DB INFO]\r\nTYPE=STANDARD\r\nPATH=C:\\Shop\r\n";
+    Enter();
+    platform::RegistryStore& registry = platform::Registry();
+    registry.CreateKey(kMachine, engine);
+    registry.WriteString(kMachine, engine, "DLLPATH", "C:\\BDE");
+    registry.WriteString(kMachine, engine, "CONFIGFILE01", config);
+    registry.WriteString(kMachine, engine, "RESOURCE", "0009");
+    registry.WriteString(kMachine, engine, "UseCount", "two");
+    Root().Files().ForceDirectories("C:\\BDE");
+    platform::WriteFileAtomically(Root().Files().HostPath(config), alias);
+    platform::WriteFileAtomically(Root().Files().HostPath("C:\\BDE\\BLW32.DLL"), "the other product's engine");
+    Leave();
+
+    ASSERT_NO_FATAL_FAILURE(Install());
+    Enter();
+    EXPECT_EQ(platform::ReadWholeFile(Root().Files().HostPath(config)).value_or("").rfind(alias, 0), 0u);
+    EXPECT_EQ(platform::Registry().ReadString(kMachine, engine, "CONFIGFILE01"), config);
+    EXPECT_EQ(platform::Registry().ReadString(kMachine, engine, "UseCount"), "2");
+    Leave();
+
+    EXPECT_EQ(Uninstall(), 0) << output;
+    Enter();
+    EXPECT_EQ(platform::ReadWholeFile(Root().Files().HostPath(config)).value_or("").rfind(alias, 0), 0u);
+    EXPECT_EQ(platform::Registry().ReadString(kMachine, engine, "UseCount"), "1");
+    EXPECT_EQ(platform::Registry().ReadString(kMachine, engine, "DLLPATH"), "C:\\BDE");
+    EXPECT_TRUE(Root().Files().FileExists("C:\\BDE\\BLW32.DLL"));
+    EXPECT_FALSE(Root().Files().FileExists(kProduct + "\\voreled.exe"));
 }
 
 }  // namespace

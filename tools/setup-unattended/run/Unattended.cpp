@@ -129,9 +129,11 @@ void CheckInstalled(setupwizard::TSetupForm& form, Outcome& outcome) {
         if (auto* file = dynamic_cast<installer::TCustomInstallFile*>(owner.Component(i))) {
             ++fileCount;
             std::string path = file->GetDestPath();
-            // The engine's template is merged into its configuration and goes.
+            // The engine's template is merged into the configuration the engine names, and goes.
             if (platform::SameNameIgnoringCase(file->DestName(), "idapi32.cnf"))
-                path = platform::ExtractFileDir(path) + "\\idapi32.cfg";
+                path = platform::Registry()
+                           .ReadString(platform::RegRoot::LocalMachine, "Software\\Borland\\Database Engine", "CONFIGFILE01")
+                           .value_or(platform::ExtractFileDir(path) + "\\idapi32.cfg");
             if (!files.FileExists(path)) outcome.problems.push_back("missing " + path);
         }
         if (auto* link = dynamic_cast<installer::TInstallMainLink*>(owner.Component(i)))
