@@ -11,6 +11,8 @@ export QT_QPA_PLATFORM=offscreen
 export CTEST_OUTPUT_ON_FAILURE=1
 
 exclude=""
+include=""
+targets=""
 passed=0
 failed=0
 skipped=0
@@ -21,12 +23,12 @@ status=0
 run_suite() {
   local dir=$1; shift
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-  cmake --build "$dir" -j "$jobs"
+  cmake --build "$dir" -j "$jobs" ${targets:+--target $targets}
   local log="$dir/ctest-summary.log"
   # The screenshot tests write every tab and dialog here, to be looked at.
   rm -rf "$dir/screenshots" && mkdir -p "$dir/screenshots"
   VOREL_SHOTS_DIR="$PWD/$dir/screenshots" ctest --test-dir "$dir" -j "$jobs" --timeout 600 \
-    ${exclude:+-E "$exclude"} 2>&1 | tee "$log" || status=1
+    ${exclude:+-E "$exclude"} ${include:+-R "$include"} 2>&1 | tee "$log" || status=1
   local line
   line=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
   if [ -n "$line" ]; then
@@ -44,6 +46,15 @@ run_suite() {
 
 echo "== build and test (build/)"
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+# The diskettes must hold the distribution in a shipped (Release) build
+# too: only its programs and the tests that build it and span it.
+echo "== the distribution in a Release build (build-release/)"
+targets="setup-unattended setup_unattended_tests sysroot-reboot setup-loader"
+include='^(SetupUnattended\.ABuiltSetupExe|setup-loader\.links_no_qt$)'
+run_suite build-release -DCMAKE_BUILD_TYPE=Release -DVOREL_BENCH=OFF
+targets=""
+include=""
 
 if [ "${1:-}" != "--no-sanitize" ]; then
   echo "== build and test under ASan/UBSan (build-asan/)"
