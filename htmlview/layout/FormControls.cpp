@@ -6,6 +6,7 @@
 #include "platform/qt/qtglue/Guard.h"
 
 #include <QEvent>
+#include <algorithm>
 #include <QObject>
 
 namespace htmlview {
@@ -63,10 +64,15 @@ void TFormControlObj::ControlExit() {
     if (Document) Document->HideOffscreenControls();
 }
 
+// The list is in buffer order, so a position is found by halving: a
+// paragraph of many controls costs no walk over the others per lookup.
+TFormControlList::const_iterator TFormControlList::AtOrAfter(int pos) const {
+    return std::lower_bound(begin(), end(), pos, [](const TFormControlObj* c, int p) { return c->Pos < p; });
+}
+
 TFormControlObj* TFormControlList::FindControl(int pos) const {
-    for (TFormControlObj* c : *this)
-        if (c->Pos == pos) return c;
-    return nullptr;
+    const auto it = AtOrAfter(pos);
+    return it != end() && (*it)->Pos == pos ? *it : nullptr;
 }
 
 int TFormControlList::ControlHeight(int pos, bool& onBaseline) const {
@@ -82,9 +88,8 @@ int TFormControlList::ControlWidth(int pos) const {
 }
 
 int TFormControlList::DistanceToControl(int pos) const {
-    for (TFormControlObj* c : *this)
-        if (c->Pos >= pos) return c->Pos - pos;
-    return 9999;
+    const auto it = AtOrAfter(pos);
+    return it != end() ? (*it)->Pos - pos : 9999;
 }
 
 ThtmlForm::ThtmlForm(TSectionList* document, const TAttributeList* attributes) : Document(document) {

@@ -75,9 +75,11 @@ public:
     virtual void AddOption(const std::string& text, const std::string& value, bool selected) = 0;
 };
 
-// The section's controls in buffer order (not owned).
+// The section's controls in buffer order (not owned); positions ascend.
 class TFormControlList : public std::vector<TFormControlObj*> {
 public:
+    // The first control at or after Pos.
+    const_iterator AtOrAfter(int pos) const;
     TFormControlObj* FindControl(int pos) const;
     int ControlHeight(int pos, bool& onBaseline) const;  // -1 when none at Pos
     int ControlWidth(int pos) const;                     // -1 when none at Pos

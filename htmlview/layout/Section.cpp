@@ -8,6 +8,7 @@
 
 #include <QWidget>
 #include <algorithm>
+#include <cassert>
 
 namespace htmlview {
 
@@ -107,6 +108,7 @@ TImageObj* TSection::AddImage(const TAttributeList* attributes, TCell* cell) {
 void TSection::AddFormControl(TFormControlObj* control) {
     if (!control || control->IsHidden()) return;
     control->Pos = CharCount;
+    assert(FormControls.empty() || FormControls.back()->Pos < control->Pos);
     FormControls.push_back(control);
     Buff += kControlChar;
     CharCount = static_cast<int>(Buff.size());
@@ -418,8 +420,8 @@ void TSection::finishLine(TCanvas& canvas, IndentManager& indents, int start, in
                 break;
         }
     }
-    for (TFormControlObj* c : FormControls) {
-        if (c->Pos < start || c->Pos >= end) continue;
+    for (auto it = FormControls.AtOrAfter(start); it != FormControls.end() && (*it)->Pos < end; ++it) {
+        TFormControlObj* c = *it;
         const int e = c->Height();
         const int need = c->OnBaseline ? e + line->Descent - line->LineHt : e - line->LineHt;
         line->SpaceBefore = std::max(line->SpaceBefore, need);

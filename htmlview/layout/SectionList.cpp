@@ -43,8 +43,8 @@ void TSectionList::Clear() {
     BackImageName.clear();
     BackFetched = false;
     TCell::Clear();  // blocks first: they leave the lists below as they go
+    Controls.clear();  // before the forms free them: no control looks for itself in a long list
     Forms.Clear();
-    Controls.clear();
     AnimatedGifs.clear();
     Maps.Clear();
     PendingImages.Clear();
