@@ -32,6 +32,10 @@ TSection::TSection(int level, int align, const TUrlTarget* urlTarget, const TMyF
 }
 
 TSection::~TSection() {
+    // Its controls stay with their form, which outlives the blocks; a page
+    // that no longer shows them (a table refused at layout) does not submit them.
+    for (TFormControlObj* c : FormControls) c->LeavePage();
+    for (TFormControlObj* c : HiddenControls) c->LeavePage();
     Images.Clear();  // images leave the document's lists while it is still there
     if (Document) Document->ForgetObject(this);
 }
@@ -106,7 +110,11 @@ TImageObj* TSection::AddImage(const TAttributeList* attributes, TCell* cell) {
 }
 
 void TSection::AddFormControl(TFormControlObj* control) {
-    if (!control || control->IsHidden()) return;
+    if (!control) return;
+    if (control->IsHidden()) {
+        HiddenControls.push_back(control);
+        return;
+    }
     control->Pos = CharCount;
     assert(FormControls.empty() || FormControls.back()->Pos < control->Pos);
     FormControls.push_back(control);

@@ -333,7 +333,7 @@ void TSectionList::HideOffscreenControls() {
     }
     for (TFormControlObj* c : Controls) {
         if (c->Shown || !c->TheControl) continue;
-        if (ours) {
+        if (ours && c->OnPage) {
             c->TheControl->move(-4000, c->TheControl->y());
             c->TheControl->show();
         } else {
