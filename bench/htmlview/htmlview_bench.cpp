@@ -172,17 +172,18 @@ void BM_LayoutIcPagesInTurn(benchmark::State& state) {
 }
 BENCHMARK(BM_LayoutIcPagesInTurn)->Arg(10)->Unit(benchmark::kMillisecond);
 
-// N text inputs and radio buttons in one paragraph, against the same
-// controls one per paragraph (the baseline, with as many windows to touch):
-// finding a control by its position must not walk the paragraph's others,
-// so the first must not fall behind the second as N doubles. (Both slow
-// down per control as their windows outgrow the processor's cache.)
+// N text inputs and radio buttons in one paragraph, each followed by a bold
+// word, against the same one per paragraph (the baseline, with as many
+// windows to touch): finding a control or a font run by its position must
+// not walk the paragraph's others, so the first must not fall behind the
+// second as N doubles. (Both slow down per control as their windows
+// outgrow the processor's cache.)
 std::string manyControls(int n, bool oneParagraph) {
     std::string s = "<FORM>";
     for (int i = 0; i < n; ++i) {
         const std::string control = i % 2 ? "<INPUT TYPE=radio NAME=r" + std::to_string(i % 7) + ">"
                                           : "<INPUT NAME=t SIZE=4>";
-        s += (oneParagraph ? "" : "<P>") + control + " x\r\n";
+        s += (oneParagraph ? "" : "<P>") + control + " <B>x</B>\r\n";
     }
     return s + "</FORM>";
 }

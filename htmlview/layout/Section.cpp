@@ -399,10 +399,12 @@ void TSection::finishLine(TCanvas& canvas, IndentManager& indents, int start, in
             break;
         }
     if (!onlyPlaceholders) {
-        for (int r = 0; r < Fonts.Count(); ++r) {
+        int first = 0;
+        Fonts.GetRunAt(start, first);  // the runs before it end before the line
+        for (int r = first; r < Fonts.Count() && Fonts[r]->Pos < end; ++r) {
             const TFontObj* run = Fonts[r];
             const int runEnd = r + 1 < Fonts.Count() ? Fonts[r + 1]->Pos : CharCount;
-            if (run->Pos < end && runEnd > start) {
+            if (runEnd > start) {
                 line->LineHt = std::max(line->LineHt, run->FontHeight);
                 line->Descent = std::max(line->Descent, run->Descent);
             }
