@@ -35,9 +35,13 @@ std::string ResolvePath(const std::string& base, const std::string& reference) {
 // A reply line shown in a message: long lines are cut.
 std::string Excerpt(const std::string& line) { return line.size() <= 80 ? line : line.substr(0, 80) + "..."; }
 
-// "HTTP/1.0", "HTTP/1.1"...: the versions whose status lines this client reads.
+// "HTTP/1.x NNN", then the end of the line or a blank and the status text.
 bool IsStatusLine(const std::string& line) {
-    return line.compare(0, 7, "HTTP/1.") == 0 && line.size() >= 8 && line[7] >= '0' && line[7] <= '9';
+    if (line.size() < 12 || line.compare(0, 7, "HTTP/1.") != 0 || line[7] < '0' || line[7] > '9' || line[8] != ' ')
+        return false;
+    if (!AllDigits(line.substr(9, 3)) || (line.size() > 12 && line[12] != ' ')) return false;
+    const int code = std::stoi(line.substr(9, 3));
+    return code >= 100 && code <= 599;
 }
 
 }  // namespace
@@ -84,9 +88,19 @@ void T_HTTP::RequestGet() {
     Open();
     try {
         SendRequest("GET", HttpVersion);
+        // Only the file itself is the version file; a redirect is followed
+        // when the HEAD gives it, not from the GET.
+        followLocation_ = false;
         ReadResponseHeader();
+        followLocation_ = true;
+        if (StatusCode != 200)
+            throw EProtocolError("HTTP", static_cast<std::uint16_t>(StatusCode),
+                                 "Unexpected status " +
+                                     Excerpt(platform::TrimBlanks(std::to_string(StatusCode) + " " + StatusText)) +
+                                     " from host " + HostName);
         ReceiveBody();
     } catch (...) {
+        followLocation_ = true;
         Close();
         throw;
     }
@@ -94,14 +108,29 @@ void T_HTTP::RequestGet() {
 }
 
 // Up to Content-Length when given, else to the end; never beyond the bound.
+// A body cut short, or a connection that failed instead of closing, is no
+// reply: nothing of it is kept.
 void T_HTTP::ReceiveBody() {
     const std::string tooLarge =
         "Reply from host " + HostName + " larger than " + std::to_string(kMaxBodySize) + " bytes";
     if (ContentLengthGiven && ContentLength > static_cast<long long>(kMaxBodySize)) throw ETcpIpError(tooLarge);
     ReceiveAll(ContentLengthGiven ? static_cast<std::size_t>(ContentLength) : kMaxBodySize + 1);
-    if (Stream.size() > kMaxBodySize) {
+    const std::size_t got = Stream.size();
+    if (got > kMaxBodySize) {
         Stream.clear();
         throw ETcpIpError(tooLarge);
+    }
+    if (EndError() != 0) {
+        Stream.clear();
+        throw ESocketError(static_cast<std::uint16_t>(EndError()), "Connection to host " + HostName +
+                                                                       " broken off after " + std::to_string(got) +
+                                                                       " bytes of the reply");
+    }
+    if (ContentLengthGiven && got < static_cast<std::size_t>(ContentLength)) {
+        Stream.clear();
+        throw EProtocolError("HTTP", static_cast<std::uint16_t>(StatusCode),
+                             "Reply from host " + HostName + " ended after " + std::to_string(got) + " of " +
+                                 std::to_string(ContentLength) + " bytes");
     }
 }
 
@@ -118,23 +147,44 @@ void T_HTTP::SendRequest(const std::string& method, const std::string& version) 
     SendString("\r\n");
 }
 
+// Each response opens with its own status line; interim (1xx) responses
+// are read and passed over, their headers unused. The connection ending
+// before the blank line leaves the header incomplete: no reply.
 void T_HTTP::ReadResponseHeader() {
     WwwAuthenticate.clear();
     ContentType.clear();
     ContentLength = 0;
     ContentLengthGiven = false;
+    StatusCode = 0;
+    StatusText.clear();
     std::size_t lines = 0, size = 0;
+    bool statusRead = false;
     for (;;) {
-        const std::string line = ReceiveLine(kMaxHeaderSize);
-        if (line.empty()) return;  // the blank line, or the peer closed
-        Trace(line, tkReceived);
+        bool cut = false;
+        const std::string line = ReceiveLine(kMaxHeaderSize, &cut);
+        if (cut) {
+            if (EndError() != 0)
+                throw ESocketError(static_cast<std::uint16_t>(EndError()),
+                                   "Connection to host " + HostName + " broken off in the reply header");
+            throw EProtocolError("HTTP", static_cast<std::uint16_t>(StatusCode),
+                                 (lines == 0 && line.empty() ? "No reply from host " : "Reply header cut short from host ") +
+                                     HostName);
+        }
+        const bool interim = statusRead && StatusCode < 200;
+        if (line.empty() && statusRead && !interim) return;  // the blank line
+        if (!line.empty()) Trace(line, tkReceived);
         size += line.size() + 2;
         if (++lines > kMaxHeaderLines || size > kMaxHeaderSize)
             throw ETcpIpError("Reply header from host " + HostName + " longer than " +
                               std::to_string(kMaxHeaderLines) + " lines or " + std::to_string(kMaxHeaderSize) +
                               " bytes");
-        if (IsStatusLine(line)) {
+        if (!statusRead) {
             ReadStatusLine(line);
+            statusRead = true;
+            continue;
+        }
+        if (interim) {
+            if (line.empty()) statusRead = false;  // the final response follows
             continue;
         }
         const auto colon = line.find(':');
@@ -142,7 +192,7 @@ void T_HTTP::ReadResponseHeader() {
         const std::string name = platform::AsciiLower(line.substr(0, colon));
         const std::string value = platform::TrimBlanks(line.substr(colon + 1));
         if (name == "location") {
-            FollowLocation(value);
+            if (followLocation_) FollowLocation(value);
         } else if (name == "content-length") {
             if (!AllDigits(value) || value.size() > 18) BadReply("Content-Length", value);
             ContentLength = std::stoll(value);
@@ -157,7 +207,7 @@ void T_HTTP::ReadResponseHeader() {
 
 // "HTTP/1.1 404 Not Found": the code in characters 10-12, the text from 14.
 void T_HTTP::ReadStatusLine(const std::string& line) {
-    if (line.size() < 12 || !AllDigits(line.substr(9, 3))) BadReply("status line", line);
+    if (!IsStatusLine(line)) BadReply("status line", line);
     const std::string code = line.substr(9, 3);
     StatusCode = std::stoi(code);
     StatusText = line.size() > 13 ? line.substr(13) : "";

@@ -2,9 +2,15 @@
 // HTTP/1.0 over T_TcpIp: split the URL, optionally go through a proxy, send
 // a HEAD and then a GET request (each on its own connection), read the
 // response headers, and leave the GET's body in Stream. A Location header in
-// the HEAD response retargets the GET. A status line is one that starts
-// "HTTP/1." and a digit; a status of 400 or more raises EProtocolError before
-// any body is read. TimeLimit bounds the whole of Execute.
+// the HEAD response retargets the GET. TimeLimit bounds the whole of Execute.
+//
+// A reply is taken only when it is whole and its own: every response opens
+// with its own status line "HTTP/1.x NNN" (NNN 100-599; interim 1xx
+// responses are passed over), its header ends with the blank line, and the
+// body is as long as Content-Length says (or runs to the connection's
+// close when none is given). A status of 400 or more raises EProtocolError
+// before any body is read, and so does any GET status but 200. A body cut
+// short or broken off raises and leaves Stream empty.
 //
 // What a server sends is bounded: the body stops at its Content-Length (a
 // server may keep the connection open after it), and a body or header
@@ -35,8 +41,7 @@ public:
     void SendRequest(const std::string& method, const std::string& version);
     void ReadResponseHeader();
 
-    // What the last request was and what came back. The status code is kept
-    // from one response to the next when a response has no status line.
+    // What the last request was and what came back.
     std::string RequestPath;
     std::string HttpVersion = "1.0";
     int StatusCode = 0;
@@ -52,6 +57,7 @@ private:
     void FollowLocation(const std::string& value);
     [[noreturn]] void BadReply(const std::string& what, const std::string& text) const;
     bool viaProxy_ = false;
+    bool followLocation_ = true;  // a Location retargets the next request (the HEAD's does)
 };
 
 }  // namespace vorel

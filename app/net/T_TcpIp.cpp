@@ -79,6 +79,7 @@ void T_TcpIp::Open() {
     ConnectTo(hostAddress_, Port);
     if (!socket_.Valid()) throw ESocketError(static_cast<std::uint16_t>(lastConnectError_));
     atEnd_ = false;
+    endError_ = 0;
     connected_ = true;
 }
 
@@ -141,14 +142,16 @@ long T_TcpIp::ReceiveBuffer(void* buffer, std::size_t size) {
         return n;
     }
     atEnd_ = true;
-    if (n < 0 && sk::LastError() == sk::kWSAETIMEDOUT)
+    endError_ = n < 0 ? sk::LastError() : 0;
+    if (endError_ == sk::kWSAETIMEDOUT)
         throw ESocketError(sk::kWSAETIMEDOUT, "Timed out waiting for data from host " + HostName);
     return 0;
 }
 
-std::string T_TcpIp::ReceiveLine(std::size_t maxLength) {
+std::string T_TcpIp::ReceiveLine(std::size_t maxLength, bool* cut) {
     std::string line;
     char c = 0;
+    if (cut) *cut = false;
     while (!AtEnd()) {
         if (ReceiveBuffer(&c, 1) < 1) continue;
         if (c == '\r') continue;
@@ -157,6 +160,7 @@ std::string T_TcpIp::ReceiveLine(std::size_t maxLength) {
         if (line.size() > maxLength)
             throw ETcpIpError("Line longer than " + std::to_string(maxLength) + " bytes from host " + HostName);
     }
+    if (cut) *cut = true;
     return line;
 }
 
@@ -167,7 +171,17 @@ int T_TcpIp::SocketState() const {
     return error == sk::kWSAENOTCONN ? 1 : 3;
 }
 
-bool T_TcpIp::AtEnd() { return atEnd_ || SocketState() != 2; }
+bool T_TcpIp::AtEnd() {
+    if (atEnd_) return true;
+    if (SocketState() == 2) return false;
+    // A peer that closes keeps its address; one that is gone without a close
+    // (a reset) has broken the connection.
+    if (connected_ && socket_.Valid()) {
+        endError_ = sk::ConnectionError(socket_);
+        if (endError_ == 0) endError_ = sk::kWSAECONNRESET;
+    }
+    return true;
+}
 
 void T_TcpIp::ReceiveAll(std::size_t limit) {
     Stream.clear();

@@ -85,9 +85,12 @@ public:
     // time limit passing raises ESocketError 10060.
     long ReceiveBuffer(void* buffer, std::size_t size);
     // One line, read byte by byte: CR dropped, LF ends it; at the end of the
-    // connection, what came so far (empty when nothing). A line longer than
-    // maxLength raises ETcpIpError.
-    std::string ReceiveLine(std::size_t maxLength = kMaxLineLength);
+    // connection, what came so far (empty when nothing), with *cut set when
+    // given (no LF ended it). A line longer than maxLength raises ETcpIpError.
+    std::string ReceiveLine(std::size_t maxLength = kMaxLineLength, bool* cut = nullptr);
+    // The Windows Sockets code of the failure that ended the connection
+    // (10054 reset); 0 while it has not ended or when the peer closed it.
+    int EndError() const { return endError_; }
     // 0 no socket, 2 connected to a peer, 1 not connected, 3 another error.
     int SocketState() const;
 
@@ -125,6 +128,7 @@ private:
     platform::sockets::Address hostAddress_ = platform::sockets::kNoAddress;
     int lastConnectError_ = 0;  // Windows Sockets code of the last failed connect
     bool atEnd_ = false;
+    int endError_ = 0;
     bool connected_ = false;
     std::vector<char> receiveBuffer_;
 };

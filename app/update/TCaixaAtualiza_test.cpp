@@ -113,6 +113,15 @@ TEST(UpdateDialog, NoMoreUpdatesWrongDataAndClientErrors) {
         {{{"HTTP/1.0 404 Not Found\r\n\r\n"}}, "Not Found", MsgIcon::Error},
         {{{"HTTP/1.1 404 Not Found\r\nContent-Length: 6\r\n\r\n2\r\n2\r\n"}}, "Not Found", MsgIcon::Error},
         {{{"HTTP/1.1 500 Internal Server Error\r\n\r\n"}}, "Internal Server Error", MsgIcon::Error},
+        // Replies that are not whole or not the GET's own never show versions.
+        {{{kOk}, {"HTTP/1.0 200 OK\r\nContent-Length: 13\r\n\r\n9.9\r\n20"}},
+         "Reply from host 127.0.0.1 ended after 7 of 13 bytes", MsgIcon::Error},
+        {{{kOk}, {"HTTP/2 404 Not Found\r\n\r\n9.9\r\n20\r\n"}},
+         "Bad status line from host 127.0.0.1: HTTP/2 404 Not Found", MsgIcon::Error},
+        {{{kOk}, {"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 404 Not Found\r\n\r\n9.9\r\n20\r\n"}}, "Not Found",
+         MsgIcon::Error},
+        {{{kOk}, {"HTTP/1.0 302 Found\r\nLocation: /elsewhere\r\n\r\n9.9\r\n20\r\n"}},
+         "Unexpected status 302 Found from host 127.0.0.1", MsgIcon::Error},
     };
     for (const Case& c : cases) {
         LoopbackServer server(c.replies);

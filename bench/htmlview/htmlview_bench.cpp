@@ -172,6 +172,50 @@ void BM_LayoutIcPagesInTurn(benchmark::State& state) {
 }
 BENCHMARK(BM_LayoutIcPagesInTurn)->Arg(10)->Unit(benchmark::kMillisecond);
 
+// N text inputs and radio buttons in one paragraph, each followed by a bold
+// word, against the same one per paragraph (the baseline, with as many
+// windows to touch): finding a control or a font run by its position must
+// not walk the paragraph's others, so the first must not fall behind the
+// second as N doubles. (Both slow down per control as their windows
+// outgrow the processor's cache.)
+std::string manyControls(int n, bool oneParagraph) {
+    std::string s = "<FORM>";
+    for (int i = 0; i < n; ++i) {
+        const std::string control = i % 2 ? "<INPUT TYPE=radio NAME=r" + std::to_string(i % 7) + ">"
+                                          : "<INPUT NAME=t SIZE=4>";
+        s += (oneParagraph ? "" : "<P>") + control + " <B>x</B>\r\n";
+    }
+    return s + "</FORM>";
+}
+
+void layoutControls(benchmark::State& state, bool oneParagraph) {
+    FakeTextMetrics fake;
+    SetScreenMetrics(&fake);
+    {
+        QWidget panel;
+        const std::string html = manyControls(static_cast<int>(state.range(0)), oneParagraph);
+        TSectionList doc(nullptr, &panel);
+        THtmlParser parser;
+        parser.ParseHtmlBuffer(doc, nullptr, html.data(), html.size());
+        if (doc.Controls.size() != static_cast<std::size_t>(state.range(0))) state.SkipWithError("controls missing");
+        QCoreApplication::sendPostedEvents();  // as the program's event loop would
+        TCanvas canvas(fake);
+        for (auto _ : state) {
+            int ci = 0, mw = 0;
+            benchmark::DoNotOptimize(doc.Arrange(canvas, 0, 600, ci, mw));
+        }
+        doc.Clear();
+    }
+    SetScreenMetrics(nullptr);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_LayoutControlsInOneParagraph(benchmark::State& state) { layoutControls(state, true); }
+BENCHMARK(BM_LayoutControlsInOneParagraph)->Arg(2000)->Arg(4000)->Arg(8000)->Unit(benchmark::kMillisecond);
+
+void BM_LayoutControlsOnePerParagraph(benchmark::State& state) { layoutControls(state, false); }
+BENCHMARK(BM_LayoutControlsOnePerParagraph)->Arg(2000)->Arg(4000)->Arg(8000)->Unit(benchmark::kMillisecond);
+
 // One submit of a form whose TEXTAREA holds N lines. Taken once per submit,
 // the lines keep items per second of one order at 2,000 and 20,000 lines;
 // rebuilt per line, the rate fell tenfold with each tenfold of lines.

@@ -234,6 +234,11 @@ TRadioButtonFormControlObj::TRadioButtonFormControlObj(TSectionList* document, T
     TheControl = panel;
 }
 
+void TRadioButtonFormControlObj::SetCheckedByDefault(bool checked) {
+    InitialChecked = checked;
+    SetChecked(checked);
+}
+
 QWidget* TRadioButtonFormControlObj::GetControl() { return TheControl ? RadioButton : nullptr; }
 
 void TRadioButtonFormControlObj::ResetToDefault() {

@@ -67,6 +67,8 @@ public:
     void Placed(const TCell* cell) override;  // the panel takes the cell's colour, else the document's
     bool IsRadio() const override { return true; }
     void SetChecked(bool checked) override;
+    bool CheckedByDefault() const override { return InitialChecked; }
+    void SetCheckedByDefault(bool checked) override;
 };
 
 class THiddenFormControlObj : public TFormControlObj {

@@ -1,5 +1,6 @@
 // Forms as a page makes them: the parser's controls, their sizes with the
 // fake measurer, and the submit lists the document's hook receives.
+#include "htmlview/blocks/TextArea.h"
 #include "htmlview/forms/FormControlObjs.h"
 #include "htmlview/layout/ImageObj.h"
 #include "htmlview/parser/ParserTestSupport.h"
@@ -8,6 +9,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QPainter>
@@ -30,6 +32,7 @@ protected:
     void SetUp() override {
         ParserTest::SetUp();
         doc = std::make_unique<TSectionList>(nullptr, &panel);
+        doc->ErrorReporter = [this](const std::string& m) { errors.push_back(m); };
         doc->SubmitHook = [this](QWidget*, const std::string& action, const std::string& target,
                                  const std::string& encType, const std::string& method, std::vector<std::string> r) {
             submitted.push_back({action, target, encType, method, std::move(r)});
@@ -236,6 +239,88 @@ TEST_F(FormsTest, EditSizesFromSizeAndTheFixedFont) {
     canvas->Font = fixed;
     EXPECT_EQ(edits[0]->Edit()->width(), canvas->TextWidth("A") * 10 + 5);
     EXPECT_EQ(edits[0]->Edit()->height(), 20);
+}
+
+TEST_F(FormsTest, TextAreaSubmitsEveryLineInTheSubmitEncoding) {
+    parse("<FORM><TEXTAREA NAME=t>caf&eacute;</TEXTAREA></FORM>");
+    auto* area = controls<TTextAreaFormControlObj>()[0];
+    doc->Forms[0]->Submit(nullptr);
+    EXPECT_EQ(lastResults(), (std::vector<std::string>{"t=caf\xE9"}));
+    // Typed text goes out in the page's code page too, every line of it,
+    // however many there are.
+    QString typed = QString::fromUtf8("Ligação ôhm\n");
+    for (int i = 0; i < 100000; ++i) typed += QStringLiteral("l\n");
+    typed += QStringLiteral("end");
+    area->Memo()->setPlainText(typed);
+    doc->Forms[0]->Submit(nullptr);
+    const std::vector<std::string> r = lastResults();
+    ASSERT_EQ(r.size(), 100002u);
+    EXPECT_EQ(r.front(), "t=Liga\xE7\xE3o \xF4hm");
+    EXPECT_EQ(r[50000], "t=l");
+    EXPECT_EQ(r.back(), "t=end");
+}
+
+// A submission holds what the page shows: one value per radio group, and
+// nothing of controls the page dropped or never placed.
+TEST_F(FormsTest, OnlyControlsOnThePageSubmitAndRadioGroupsGiveOneValue) {
+    // Of two CHECKED radios of one name, the last is checked, also after a reset.
+    parse("<FORM><INPUT TYPE=radio NAME=a VALUE=1 CHECKED><INPUT TYPE=radio NAME=A VALUE=2 CHECKED>"
+          "<INPUT TYPE=radio NAME=b VALUE=3 CHECKED><INPUT TYPE=radio VALUE=4 CHECKED><INPUT TYPE=radio VALUE=5 CHECKED>"
+          "</FORM>");
+    auto radios = controls<TRadioButtonFormControlObj>();
+    ASSERT_EQ(radios.size(), 5u);
+    doc->Forms[0]->Submit(nullptr);
+    EXPECT_EQ(lastResults(), (std::vector<std::string>{"A=2", "b=3", "=4", "=5"}));  // nameless radios form no group
+    EXPECT_FALSE(radios[0]->RadioButton->isChecked());
+    radios[0]->RadioButton->click();
+    doc->Forms[0]->Submit(nullptr);
+    EXPECT_EQ(lastResults(), (std::vector<std::string>{"a=1", "b=3", "=4", "=5"}));
+    doc->Forms[0]->ResetControls();
+    doc->Forms[0]->Submit(nullptr);
+    EXPECT_EQ(lastResults(), (std::vector<std::string>{"A=2", "b=3", "=4", "=5"}));
+
+    // A table refused at layout (over 30 columns) takes its controls with it,
+    // hidden ones too; the edit left is the form's only one, so Enter submits.
+    doc->Clear();
+    std::string wide = "<FORM ACTION=wide><INPUT NAME=o VALUE=1><TABLE><TR><TD><INPUT TYPE=hidden NAME=h VALUE=1>";
+    for (int i = 0; i < 31; ++i) wide += "<TD><INPUT NAME=w" + std::to_string(i) + " VALUE=v>";
+    parse(wide + "<TD><INPUT TYPE=radio NAME=o VALUE=r CHECKED></TABLE></FORM>");
+    arrange(600);
+    EXPECT_EQ(errors, (std::vector<std::string>{"Table has too many Columns"}));
+    auto edits = controls<TEditFormControlObj>();
+    ASSERT_EQ(edits.size(), 32u);
+    QImage page(600, 300, QImage::Format_RGB32);
+    {
+        QPainter painter(&page);
+        TCanvas paintCanvas(fake, &painter);
+        doc->Paint(paintCanvas, page.rect(), 0, 0, 600);
+    }
+    EXPECT_TRUE(edits[0]->Shown);
+    EXPECT_FALSE(edits[1]->Shown);
+    EXPECT_TRUE(edits[1]->TheControl->isHidden());
+    submitted.clear();
+    emit edits[0]->Edit()->returnPressed();
+    ASSERT_EQ(submitted.size(), 1u);
+    EXPECT_EQ(submitted[0].action, "wide");
+    EXPECT_EQ(lastResults(), (std::vector<std::string>{"o=1"}));
+
+    // A control between a table's cells is laid out before the table when
+    // text leads it there, and skipped with the tag otherwise: shown and
+    // submitted, or neither.
+    doc->Clear();
+    parse("<FORM><TABLE><TR><INPUT TYPE=radio NAME=d VALUE=1 CHECKED><TD>x</TD>t"
+          "<INPUT TYPE=radio NAME=e VALUE=2 CHECKED></TABLE></FORM>");
+    arrange(600);
+    {
+        QPainter painter(&page);
+        TCanvas paintCanvas(fake, &painter);
+        doc->Paint(paintCanvas, page.rect(), 0, 0, 600);
+    }
+    radios = controls<TRadioButtonFormControlObj>();
+    ASSERT_EQ(radios.size(), 1u);
+    EXPECT_TRUE(radios[0]->Shown);
+    doc->Forms[0]->Submit(nullptr);
+    EXPECT_EQ(lastResults(), (std::vector<std::string>{"e=2"}));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "htmlview/layout/Fonts.h"
 
+#include <algorithm>
+
 #include "htmlview/layout/TextMetrics.h"
 #include "htmlview/util/HtmlUtils.h"
 
@@ -46,12 +48,20 @@ void TFontList::RefreshAll(const TDocumentFonts& document) {
     for (int i = 0; i < Count(); ++i) Items(i)->Refresh(document);
 }
 
-TFontObj* TFontList::GetRunAt(int pos, int& index) const {
-    index = 0;
-    for (int i = 1; i < Count(); ++i) {
-        if (Items(i)->Pos > pos) break;
-        index = i;
+// Runs start in text order, so the run at a position is found by halving:
+// a paragraph of many runs costs no walk over them per lookup.
+int TFontList::FirstAfter(int pos) const {
+    int lo = 0, hi = Count();
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (Items(mid)->Pos > pos) hi = mid;
+        else lo = mid + 1;
     }
+    return lo;
+}
+
+TFontObj* TFontList::GetRunAt(int pos, int& index) const {
+    index = std::max(0, FirstAfter(pos) - 1);
     return Count() ? Items(index) : nullptr;
 }
 
@@ -63,9 +73,8 @@ TMyFont* TFontList::GetFontAt(int pos, int& overhang) const {
 }
 
 int TFontList::GetRunLength(int pos, int len) const {
-    for (int i = 0; i < Count(); ++i)
-        if (Items(i)->Pos > pos) return Items(i)->Pos - pos;
-    return len - pos;
+    const int next = FirstAfter(pos);
+    return next < Count() ? Items(next)->Pos - pos : len - pos;
 }
 
 }  // namespace htmlview

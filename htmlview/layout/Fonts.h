@@ -71,6 +71,7 @@ public:
     bool IsLink() const { return !UrlTarget.LinkUrl.empty(); }
 };
 
+// A section's runs, in the order (and at the positions) their text starts.
 class TFontList : public TFreeList<TFontObj> {
 public:
     void RefreshAll(const TDocumentFonts& document);
@@ -82,6 +83,9 @@ public:
         int i;
         return GetRunAt(pos, i);
     }
+
+private:
+    int FirstAfter(int pos) const;  // index of the first run that starts after Pos (Count() when none)
 };
 
 }  // namespace htmlview

@@ -6,6 +6,7 @@
 #include "platform/qt/qtglue/Guard.h"
 
 #include <QEvent>
+#include <algorithm>
 #include <QObject>
 
 namespace htmlview {
@@ -53,20 +54,33 @@ void TFormControlObj::ControlEnter() {
     if (!Document) return;
     if (Document->ControlEnterHook) Document->ControlEnterHook(this);
     for (TFormControlObj* c : Document->Controls) {
-        if (c->Shown || !c->TheControl) continue;
+        if (c->Shown || !c->OnPage || !c->TheControl) continue;
         c->TheControl->move(-4000, c->TheControl->y());
         c->TheControl->show();
     }
+}
+
+void TFormControlObj::LeavePage() {
+    if (!OnPage) return;
+    OnPage = false;
+    Shown = false;
+    if (TheControl) TheControl->hide();
+    if (Form && !IsHidden()) --Form->VisibleCount;
 }
 
 void TFormControlObj::ControlExit() {
     if (Document) Document->HideOffscreenControls();
 }
 
+// The list is in buffer order, so a position is found by halving: a
+// paragraph of many controls costs no walk over the others per lookup.
+TFormControlList::const_iterator TFormControlList::AtOrAfter(int pos) const {
+    return std::lower_bound(begin(), end(), pos, [](const TFormControlObj* c, int p) { return c->Pos < p; });
+}
+
 TFormControlObj* TFormControlList::FindControl(int pos) const {
-    for (TFormControlObj* c : *this)
-        if (c->Pos == pos) return c;
-    return nullptr;
+    const auto it = AtOrAfter(pos);
+    return it != end() && (*it)->Pos == pos ? *it : nullptr;
 }
 
 int TFormControlList::ControlHeight(int pos, bool& onBaseline) const {
@@ -82,9 +96,8 @@ int TFormControlList::ControlWidth(int pos) const {
 }
 
 int TFormControlList::DistanceToControl(int pos) const {
-    for (TFormControlObj* c : *this)
-        if (c->Pos >= pos) return c->Pos - pos;
-    return 9999;
+    const auto it = AtOrAfter(pos);
+    return it != end() ? (*it)->Pos - pos : 9999;
 }
 
 ThtmlForm::ThtmlForm(TSectionList* document, const TAttributeList* attributes) : Document(document) {
@@ -105,6 +118,11 @@ ThtmlForm::ThtmlForm(TSectionList* document, const TAttributeList* attributes) :
 void ThtmlForm::AddControl(TFormControlObj* control) {
     Controls.Add(control);
     if (!control->IsHidden()) ++VisibleCount;
+    if (control->IsRadio() && !control->Name.empty() && control->CheckedByDefault()) {
+        TFormControlObj*& checked = checkedRadios_[platform::AsciiLower(control->Name)];
+        if (checked) checked->SetCheckedByDefault(false);
+        checked = control;
+    }
 }
 
 void ThtmlForm::SetSizes(TCanvas& canvas) {
@@ -133,9 +151,10 @@ void ThtmlForm::Submit(const std::string* extra) {
     if (!Document || !Document->SubmitHook) return;
     std::vector<std::string> results;
     for (int i = 0; i < Controls.Count(); ++i) {
-        // A control answers one entry per index until it says no more; the
-        // bound only guards against a control that never does.
-        for (int index = 0; index < 100000; ++index) {
+        if (!Controls[i]->OnPage) continue;
+        // A control answers one entry per index until it says no more (a
+        // TEXTAREA one per line, however many).
+        for (int index = 0;; ++index) {
             std::string s;
             if (!Controls[i]->GetSubmission(index, s)) break;
             if (!s.empty()) results.push_back(std::move(s));

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace htmlview {
@@ -36,6 +37,10 @@ public:
     bool OnBaseline = false;  // bottom on the text baseline (check box, radio button)
     QPointer<QWidget> TheControl;  // owned; nullptr for controls without a window
     bool Shown = false;
+    // False once the section that held it is gone (a table refused at
+    // layout, a block the parser dropped): never shown, reached or submitted.
+    bool OnPage = true;
+    void LeavePage();
 
     virtual QWidget* GetControl() { return TheControl; }
     virtual void ResetToDefault() {}
@@ -66,6 +71,10 @@ public:
     // Radio buttons: the form keeps each name's group exclusive.
     virtual bool IsRadio() const { return false; }
     virtual void SetChecked(bool) {}
+    // Checked when the page is loaded or reset (CHECKED); setting it also
+    // sets the control.
+    virtual bool CheckedByDefault() const { return false; }
+    virtual void SetCheckedByDefault(bool) {}
 };
 
 // A control that takes OPTIONs (SELECT).
@@ -75,9 +84,11 @@ public:
     virtual void AddOption(const std::string& text, const std::string& value, bool selected) = 0;
 };
 
-// The section's controls in buffer order (not owned).
+// The section's controls in buffer order (not owned); positions ascend.
 class TFormControlList : public std::vector<TFormControlObj*> {
 public:
+    // The first control at or after Pos.
+    const_iterator AtOrAfter(int pos) const;
     TFormControlObj* FindControl(int pos) const;
     int ControlHeight(int pos, bool& onBaseline) const;  // -1 when none at Pos
     int ControlWidth(int pos) const;                     // -1 when none at Pos
@@ -96,6 +107,8 @@ public:
     TFreeList<TFormControlObj> Controls;
     int VisibleCount = 0;
 
+    // A radio button CHECKED by default takes that from an earlier one of
+    // its name (ignoring case): of a group, the last CHECKED is the one.
     void AddControl(TFormControlObj* control);
     // Each control sizes its window from its font.
     void SetSizes(TCanvas& canvas);
@@ -108,6 +121,9 @@ public:
     // Hands every control's name=value pairs, in form order, then `extra`
     // when given, to the document's submit hook.
     void Submit(const std::string* extra);
+
+private:
+    std::unordered_map<std::string, TFormControlObj*> checkedRadios_;  // lower-cased name -> CHECKED radio
 };
 
 }  // namespace htmlview

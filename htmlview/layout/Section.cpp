@@ -8,6 +8,7 @@
 
 #include <QWidget>
 #include <algorithm>
+#include <cassert>
 
 namespace htmlview {
 
@@ -31,6 +32,10 @@ TSection::TSection(int level, int align, const TUrlTarget* urlTarget, const TMyF
 }
 
 TSection::~TSection() {
+    // Its controls stay with their form, which outlives the blocks; a page
+    // that no longer shows them (a table refused at layout) does not submit them.
+    for (TFormControlObj* c : FormControls) c->LeavePage();
+    for (TFormControlObj* c : HiddenControls) c->LeavePage();
     Images.Clear();  // images leave the document's lists while it is still there
     if (Document) Document->ForgetObject(this);
 }
@@ -105,8 +110,13 @@ TImageObj* TSection::AddImage(const TAttributeList* attributes, TCell* cell) {
 }
 
 void TSection::AddFormControl(TFormControlObj* control) {
-    if (!control || control->IsHidden()) return;
+    if (!control) return;
+    if (control->IsHidden()) {
+        HiddenControls.push_back(control);
+        return;
+    }
     control->Pos = CharCount;
+    assert(FormControls.empty() || FormControls.back()->Pos < control->Pos);
     FormControls.push_back(control);
     Buff += kControlChar;
     CharCount = static_cast<int>(Buff.size());
@@ -389,10 +399,12 @@ void TSection::finishLine(TCanvas& canvas, IndentManager& indents, int start, in
             break;
         }
     if (!onlyPlaceholders) {
-        for (int r = 0; r < Fonts.Count(); ++r) {
+        int first = 0;
+        Fonts.GetRunAt(start, first);  // the runs before it end before the line
+        for (int r = first; r < Fonts.Count() && Fonts[r]->Pos < end; ++r) {
             const TFontObj* run = Fonts[r];
             const int runEnd = r + 1 < Fonts.Count() ? Fonts[r + 1]->Pos : CharCount;
-            if (run->Pos < end && runEnd > start) {
+            if (runEnd > start) {
                 line->LineHt = std::max(line->LineHt, run->FontHeight);
                 line->Descent = std::max(line->Descent, run->Descent);
             }
@@ -418,8 +430,8 @@ void TSection::finishLine(TCanvas& canvas, IndentManager& indents, int start, in
                 break;
         }
     }
-    for (TFormControlObj* c : FormControls) {
-        if (c->Pos < start || c->Pos >= end) continue;
+    for (auto it = FormControls.AtOrAfter(start); it != FormControls.end() && (*it)->Pos < end; ++it) {
+        TFormControlObj* c = *it;
         const int e = c->Height();
         const int need = c->OnBaseline ? e + line->Descent - line->LineHt : e - line->LineHt;
         line->SpaceBefore = std::max(line->SpaceBefore, need);

@@ -47,6 +47,9 @@ public:
     TFontList Fonts;
     TImageObjList Images;
     TFormControlList FormControls;
+    // INPUT TYPE=hidden made here: no place in the text, but they leave the
+    // page with the section like the others.
+    std::vector<TFormControlObj*> HiddenControls;
     int Level;
     int Indent;
     int ListNumber = 0;

@@ -41,8 +41,8 @@ void TSectionList::Clear() {
     BackImageName.clear();
     BackFetched = false;
     TCell::Clear();  // blocks first: they leave the lists below as they go
+    Controls.clear();  // before the forms free them: no control looks for itself in a long list
     Forms.Clear();
-    Controls.clear();
     AnimatedGifs.clear();
     Maps.Clear();
     PendingImages.Clear();
@@ -335,7 +335,7 @@ void TSectionList::HideOffscreenControls() {
     }
     for (TFormControlObj* c : Controls) {
         if (c->Shown || !c->TheControl) continue;
-        if (ours) {
+        if (ours && c->OnPage) {
             c->TheControl->move(-4000, c->TheControl->y());
             c->TheControl->show();
         } else {

@@ -29,6 +29,7 @@ public:
         bool holdOpen = false;  // after the bytes, keep the connection until the client ends it
         std::string endless{};  // after the bytes, sent again and again until the client ends the connection
         std::chrono::milliseconds drip{0};  // send the bytes one at a time, this far apart
+        bool reset = false;  // end the connection with a reset instead of a close
     };
 
     explicit LoopbackServer(std::vector<Reply> replies) : replies_(std::move(replies)) {
@@ -144,6 +145,10 @@ private:
             if (reply.silent || reply.holdOpen)
                 while (Readable(c, deadline) && ::recv(c, buf, sizeof buf, 0) > 0) {
                 }
+            if (reply.reset) {
+                const linger abort{1, 0};
+                ::setsockopt(c, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+            }
             ::close(c);
         }
     }

@@ -52,6 +52,18 @@ TEST(Httpprobe, FailuresCarryTheirCodes) {
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.out.find("error: Forbidden (HTTP 403)\n"), std::string::npos) << r.out;
 
+    // A reply cut short of its length, or not the GET's own, is a failure too.
+    const std::string ok = "HTTP/1.0 200 OK\r\n\r\n";
+    for (const auto& [get, message] : std::vector<std::pair<std::string, std::string>>{
+             {"HTTP/1.0 200 OK\r\nContent-Length: 13\r\n\r\n9.9\r\n20", "error: Reply from host 127.0.0.1 ended after 7 of 13 bytes (HTTP 200)\n"},
+             {"ICY 200 OK\r\n\r\n9.9\r\n20", "error: Bad status line from host 127.0.0.1: ICY 200 OK (HTTP 0)\n"}}) {
+        LoopbackServer cut({{ok}, {get}});
+        r = Httpprobe("http://" + cut.Address() + "/x");
+        EXPECT_EQ(r.code, 1) << r.out;
+        EXPECT_NE(r.out.find(message), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find("status 200"), std::string::npos) << r.out;
+    }
+
     r = Httpprobe("http://127.0.0.1:" + std::to_string(LoopbackServer::ClosedPort()) + "/x");
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.out.find("error: Error creating socket (socket error 10061)\n"), std::string::npos) << r.out;

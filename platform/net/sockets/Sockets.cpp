@@ -254,4 +254,11 @@ int PeerError(const Socket& socket) {
     return WinSockError(errno);
 }
 
+int ConnectionError(const Socket& socket) {
+    int error = 0;
+    socklen_t len = sizeof error;
+    if (::getsockopt(socket.Handle(), SOL_SOCKET, SO_ERROR, &error, &len) != 0) return WinSockError(errno);
+    return WinSockError(error);
+}
+
 }  // namespace platform::sockets

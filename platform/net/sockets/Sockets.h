@@ -89,4 +89,8 @@ long Receive(const Socket& socket, void* buffer, std::size_t size, const Wait& w
 // (kWSAENOTCONN when not connected).
 int PeerError(const Socket& socket);
 
+// The error that ended the socket's connection (a reset: kWSAECONNRESET),
+// reported once; 0 when there is none.
+int ConnectionError(const Socket& socket);
+
 }  // namespace platform::sockets
