@@ -16,7 +16,7 @@ constexpr std::int64_t kSampleRows = 512;
 // Rows read on from each sampled place: neighbours share their page, so a
 // run costs little more than one row, and a run this short still meets
 // every phase of a short period in the records' values.
-constexpr std::int64_t kRunRows = 8;
+constexpr std::int64_t kRunRows = 16;
 
 // Orders a sampled value against an operand as SQLite orders them: a
 // number column's value against text that reads as a number compares as
