@@ -2,7 +2,9 @@
 
 #include "platform/core/runtime/Text.h"
 
+#include <algorithm>
 #include <cassert>
+#include <climits>
 #include <cstdlib>
 
 namespace platform {
@@ -122,8 +124,10 @@ void IndexEstimates::Make(sqlite::Connection& db) {
         for (size_t i = 0; i < columns.size(); ++i) sampled_[columns[i]].push_back(s.Column(static_cast<int>(i) + 1));
         ++rows_;
     };
-    const std::uint64_t extent = static_cast<std::uint64_t>(last) - static_cast<std::uint64_t>(first) + 1;
-    if (extent <= 2 * kSampleRows) {
+    // Rowids may span the whole 64-bit range, whose size does not fit: one less then.
+    const std::uint64_t span = static_cast<std::uint64_t>(last) - static_cast<std::uint64_t>(first);
+    const std::uint64_t extent = span == UINT64_MAX ? span : span + 1;
+    if (extent <= static_cast<std::uint64_t>(2 * kSampleRows)) {
         sqlite::Statement s(db, "SELECT rowid" + list + " FROM main.records");
         sqlite::ResetGuard g(s);
         while (s.Step()) take(s);
@@ -134,7 +138,8 @@ void IndexEstimates::Make(sqlite::Connection& db) {
                                 std::to_string(kRunRows));
     std::int64_t exact = 0;
     for (std::int64_t k = 0; k < kSampleRows / kRunRows; ++k) {
-        const std::int64_t at = first + static_cast<std::int64_t>(Mixed(static_cast<std::uint64_t>(k)) % extent);
+        const auto at = static_cast<std::int64_t>(static_cast<std::uint64_t>(first) +
+                                                  Mixed(static_cast<std::uint64_t>(k)) % extent);
         sqlite::ResetGuard g(s);
         s.Bind(1, at);
         for (bool firstRow = true; s.Step(); firstRow = false) {
@@ -144,9 +149,9 @@ void IndexEstimates::Make(sqlite::Connection& db) {
     }
 
     // Stage 3: the share of the extent that holds rows.
-    records_ = static_cast<std::int64_t>(static_cast<double>(extent) *
-                                         static_cast<double>(std::max<std::int64_t>(exact, 1)) /
-                                         static_cast<double>(kSampleRows / kRunRows));
+    const double records = static_cast<double>(extent) * static_cast<double>(std::max<std::int64_t>(exact, 1)) /
+                           static_cast<double>(kSampleRows / kRunRows);
+    records_ = static_cast<std::int64_t>(std::min(records, 1e18));
     assert(rows_ <= static_cast<std::size_t>(kSampleRows));
 }
 

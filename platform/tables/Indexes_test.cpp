@@ -246,6 +246,20 @@ TEST(IndexChoice, TheIndexesSingleOutFewRecordsOrTheTableIsScanned) {
     EXPECT_FALSE(narrowed->FullScan);
     EXPECT_EQ(narrowed->Indexes, std::vector<std::string>{"vorel_ix_vceo"});
     EXPECT_EQ(narrowed->Candidates, raw("SELECT rowid FROM records WHERE Vceo = 7 ORDER BY rowid"));
+
+    // Records at both ends of the rowid range: estimates over all of it, and the same rows.
+    raw("INSERT INTO records(rowid, Codigo, Polaridade, Vceo) VALUES "
+        "(-9223372036854775808, 'PMIN', 'X7', 7), (9223372036854775807, 'PMAX', 'X7', 7)");
+    ASSERT_TRUE(choose("vceo >= 7.000 and vceo <= 900.000"));
+    TQuery ends;
+    ends.DatabaseName = dir.Path().string();
+    ends.SQL = {"select * from parts.db where vceo >= 7.000 and vceo <= 900.000 and polaridade = \"X7\""};
+    ends.Open();
+    codes.clear();
+    for (; !ends.Eof(); ends.Next()) codes.push_back(ends.FieldByName("Codigo").AsString());
+    expected.insert(expected.begin(), "PMIN");
+    expected.push_back("PMAX");
+    EXPECT_EQ(codes, expected);
 }
 
 }  // namespace

@@ -113,7 +113,7 @@ public:
                                                sql_.fromClause + (choice ? " NOT INDEXED " : " ") + where +
                                                " ORDER BY " + sql_.rowidColumn + " LIMIT ?");
             firstColumn_ = 1;
-            boundaries_.push_back(std::numeric_limits<std::int64_t>::min());
+            boundaries_.push_back(std::numeric_limits<std::int64_t>::min());  // not bound: see FetchChunk
         } else {
             std::string base = sql_.hasLimit ? "SELECT * FROM (" + sql_.text + ")" : sql_.text;
             page_ = sqlite::Statement(*shared_, base + " LIMIT ? OFFSET ?");
@@ -268,8 +268,12 @@ private:
             FetchChunk(last);
             if (boundaries_.size() == last + 1) return;  // the result ended before chunk k
         }
-        std::int64_t after = boundaries_[k];
-        Run(static_cast<int>(k) * kChunk, kChunk, [&](int n) { page_.Bind(n, after); });
+        // The first chunk starts below every rowid, the least integer one too.
+        const std::int64_t after = boundaries_[k];
+        Run(static_cast<int>(k) * kChunk, kChunk, [&](int n) {
+            if (k == 0) page_.Bind(n, TValue(kBelowEveryRowid));
+            else page_.Bind(n, after);
+        });
     }
 
     // Rows [start, start + kChunk) of a result found through an index.
@@ -350,6 +354,9 @@ private:
     }
 
     static constexpr int kChunk = 256;
+    // The double just below the least 64-bit integer: SQLite compares a
+    // rowid with it exactly.
+    static constexpr double kBelowEveryRowid = -9223372036854777856.0;
 
     const TRecord& current_;
     int lent_ = -1;  // the window row lent to the current record; -1: none
