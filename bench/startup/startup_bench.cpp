@@ -13,12 +13,15 @@
 // while that size's windows start, the peak mark reset when the case
 // begins (Linux's clear_refs), so each size is measured on its own in one
 // run; what earlier cases left resident counts at every size alike.
-// What grows with the table in start-up is the first equivalents search the
-// window runs: choosing its plan reads, for each indexed column of the
-// condition, the matching rowids from that index alone (up to an eighth of
-// the table), and each condition matches a fixed share of the synthetic
-// records, so that reading grows with the records; the scan or lookups
-// then read only the first rows the grids show.
+// What grows with the table in start-up are the first equivalents
+// searches the window runs, one per device: each reads the rowids its most
+// selective indexed columns leave, from those indexes alone, and each
+// condition matches a fixed share of the synthetic records, so that
+// reading grows with the records; the rectifier diodes' search, whose
+// indexes leave too many records for a lookup each, scans its table. The
+// estimates that choose the columns cost the same at any size (a fixed
+// sample per table file); the memory map's page faults and its unmapping
+// when the window closes grow with the pages touched.
 #include <QApplication>
 #include <QComboBox>
 #include <QPointer>
