@@ -168,36 +168,60 @@ bool IsDataDirectory(const TModuloDeDados& m, const std::string& Dir) {
     return fs::equivalent(Dir, data, ec) && !ec;
 }
 
-// Rows merged per transaction: one wait for the disk each, and the write
-// lock is let go between them.
-constexpr int kRowsPerTransaction = 2000;
+// Rows of the backup merged per transaction: one wait for the disk each,
+// and the write lock is let go between them.
+constexpr int kRowsPerTransaction = 5000;
 
 // Adds each row of the backup table whose key the live table lacks. Keys
 // are compared as the tabs store and look them up: trimmed, ignoring case
 // (the table's own matching), so a blank or a case variant never adds a
-// second row for a live key; a row is added with its key trimmed.
+// second row for a live key; a row is added with its key trimmed. The
+// backup is read a batch at a time in key order, and each batch is added
+// through one prepared statement.
 static void Merge(platform::TTable& backup, platform::TTable& live, const std::vector<std::string>& key,
                   const std::vector<std::string>& fields) {
+    struct Copied {
+        int from, to;
+        bool key;
+    };
+    std::vector<Copied> copied;
+    for (const auto& c : fields) copied.push_back({backup.FieldByName(c).Index(), live.FieldByName(c).Index(), false});
+    for (const auto& k : key) copied.push_back({backup.FieldByName(k).Index(), live.FieldByName(k).Index(), true});
+    std::vector<int> backupKey;
+    for (const auto& k : key) backupKey.push_back(backup.FieldByName(k).Index());
+
     platform::TTableTransaction readLock(backup);  // one read lock on the backup for the whole merge
     backup.First();
-    while (!backup.Eof()) {
+    for (bool more = !backup.Eof(); more;) {
+        std::vector<platform::TRecord> rows = backup.PeekRows(0, kRowsPerTransaction + 1);
+        more = rows.size() > static_cast<size_t>(kRowsPerTransaction);
+        if (more) {
+            // The next batch starts at the row after this one.
+            std::vector<std::string> next;
+            for (int k : backupKey) next.push_back(platform::TField::Text(rows.back()[static_cast<size_t>(k)]));
+            backup.SetKey();
+            if (!backup.FindKey(next)) throw platform::EDBEngineError("The backup changed while it was read.", backup.FileDescription());
+            rows.pop_back();
+        }
+        std::vector<platform::TRecord> adding;
+        adding.reserve(rows.size());
         platform::TTableTransaction batch(live);
         try {
-            for (int n = 0; n < kRowsPerTransaction && !backup.Eof(); backup.Next()) {
-                std::vector<std::string> values;
-                for (const auto& k : key) values.push_back(platform::TrimControls(backup.FieldByName(k).AsString()));
-                live.SetKey();
-                if (live.FindKey(values)) continue;
-                live.Append();
-                for (const auto& c : fields) live.FieldByName(c).SetAsBytes(backup.FieldByName(c).AsBytes());
-                for (size_t i = 0; i < key.size(); ++i) live.FieldByName(key[i]).SetAsString(values[i]);
-                live.Post();
-                ++n;
+            for (const platform::TRecord& row : rows) {
+                platform::TRecord record(static_cast<size_t>(live.FieldCount()));
+                for (const Copied& c : copied) {
+                    std::string bytes = platform::TField::Text(row[static_cast<size_t>(c.from)]);
+                    if (c.key) bytes = platform::TrimControls(bytes);
+                    record[static_cast<size_t>(c.to)] =
+                        platform::TField::FromBytes(live.Fields(c.to).Def(), bytes, live);
+                }
+                adding.push_back(std::move(record));
             }
+            live.InsertMissing(adding);
         } catch (...) {
             // Rows merged before the failure stay, as they would one post at a time.
-            live.Cancel();
             try {
+                live.InsertMissing(adding);
                 batch.Commit();
             } catch (...) {
                 // The error that stopped the merge is the one worth reporting.

@@ -365,12 +365,12 @@ TEST_F(Backup, TheDataDirectoryIsRecognisedHoweverItIsWritten) {
 }
 
 // Restores a large backup set until it is killed, telling the parent of
-// each change of the repair table's current record.
+// each batch of backup rows it starts reading.
 void RestoreUntilKilled(const fs::path& base, const std::string& backupDir, platform::testing::ChildProcess& child) {
     platform::ScriptedMessenger quiet;
     TModuloDeDados m(base.string());
     m.AbreBancosDeDados();
-    m.TabelaBDR.AddDataLink([&child](platform::TDataSet&) {
+    m.TabelaBackup.AddDataLink([&child](platform::TDataSet&) {
         if (!child.Signal()) platform::testing::ChildProcess::Exit(1);
     });
     RecuperaBackupGeral(m, backupDir);
@@ -397,11 +397,15 @@ TEST_F(Backup, AKilledRestoreLosesNoRecordAndLeavesBothTablesReadable) {
         d.TableName = "DS.db";
         r.Open();
         d.Open();
-        for (int i = 0; i < 600; ++i) {
+        platform::TTableTransaction writing(r);
+        for (int i = 0; i < 20000; ++i) {
             r.Append();
             r.FieldByName("Fabricante").SetAsString("F" + std::to_string(100000 + i));
             r.FieldByName("Descricao").SetAsBytes(std::string(300, 'r'));
             r.Post();
+        }
+        writing.Commit();
+        for (int i = 0; i < 600; ++i) {
             d.Append();
             d.FieldByName("Original").SetAsString("O" + std::to_string(100000 + i));
             d.FieldByName("Fabricante").SetAsString("X");
@@ -416,15 +420,16 @@ TEST_F(Backup, AKilledRestoreLosesNoRecordAndLeavesBothTablesReadable) {
     platform::testing::ChildProcess restore([&](platform::testing::ChildProcess& child) {
         RestoreUntilKilled(testData.Base(), backupDir.Path().string(), child);
     });
-    // Kill it once part of the repair rows are in (a lookup and a post per row).
-    for (int n = 0; n < 300; ++n)
+    // Kill it once part of the repair rows are in (the backup's first
+    // record, then one signal per batch of 5,000 rows read).
+    for (int n = 0; n < 2; ++n)
         if (!restore.WaitSignal()) break;
     ASSERT_TRUE(restore.Kill()) << "the restore ended before it was killed";
 
     // Rows merge in large transactions: each is in whole or not at all.
     const int after = RowCount(testData.Data(), "Reparos.db");
     EXPECT_GE(after, 2);
-    EXPECT_LT(after, 602);
+    EXPECT_LT(after, 20002);
     EXPECT_NO_THROW(RowCount(testData.Data(), "DS.db"));
     auto rows = Rows(testData.Data(), "Reparos.db");
     for (const auto& v : liveRows) EXPECT_NE(std::find(rows.begin(), rows.end(), v), rows.end()) << v;
@@ -432,7 +437,7 @@ TEST_F(Backup, AKilledRestoreLosesNoRecordAndLeavesBothTablesReadable) {
     // Restoring again completes the merge.
     module = testData.Module();
     RecuperaBackupGeral(*module, backupDir.Path().string());
-    EXPECT_EQ(RowCount(testData.Data(), "Reparos.db"), 602);
+    EXPECT_EQ(RowCount(testData.Data(), "Reparos.db"), 20002);
     EXPECT_EQ(RowCount(testData.Data(), "DS.db"), 601);
 }
 

@@ -2,9 +2,12 @@
 //   Restore   RecuperaBackupGeral, the whole merge as the user starts it
 //   Bare      the same rows read from the backup file, each looked up in
 //             the live file and inserted, in one transaction of the bare
-//             sqlite3 C API
+//             sqlite3 C API: three statements prepared once, the backup
+//             read in key order, both files opened as the engine opens
+//             its own (bench/common/BareSqlite.h)
 // Setting up each round (a fresh live folder, the tables opened) is not timed.
 #include "app/backup/Backup.h"
+#include "bench/common/BareSqlite.h"
 #include "platform/qt/qtglue/Messenger.h"
 #include "platform/tables/Table.h"
 #include "testkit/app/TestData.h"
@@ -80,9 +83,8 @@ void BM_Bare(benchmark::State& state) {
         platform::testing::TempDir dir;
         const fs::path viva = dir / "Reparos.db";
         fs::copy_file(vazio.Data() / "Reparos.db", viva);
-        sqlite3 *db = nullptr, *src = nullptr;
-        sqlite3_open_v2(viva.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-        sqlite3_open_v2(origem.c_str(), &src, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3* db = bench::OpenAsEngine(viva.string(), bench::BareUse::Writing);
+        sqlite3* src = bench::OpenAsEngine(origem.string(), bench::BareUse::Reading);
         state.ResumeTiming();
         sqlite3_stmt *read = nullptr, *find = nullptr, *add = nullptr;
         Check(state, sqlite3_prepare_v2(src, "SELECT Fabricante, Equipamento, Modelo, Defeito, Descricao FROM records "

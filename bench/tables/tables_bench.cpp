@@ -12,20 +12,28 @@
 //   IcSearch    the IC codes holding "SYNIC000" (1,000 matches) read whole,
 //               in key order / the engine's own SQL bare: the matching
 //               rowids in key order, then each record by its rowid
-// Each bare connection reads the file as the engine's connection for that
-// work does: queries through a memory map (the engine's pooled query
-// connections map their files), seeks and the IC search without one.
+// Each bare connection is opened as the engine opens its own (same flags,
+// no mutex, query_only; bench/common/BareSqlite.h) and reads the file as the
+// engine's connection for that work does: queries through a memory map (the
+// engine's pooled query connections map their files), seeks and the IC
+// search without one. The bare seek and keystroke are one prepared
+// statement stepped per key; the bare query is the SQL prepared and read to
+// its end, in SQLite's own transaction; the bare IC search is one read
+// transaction around the key-ordered rowids and a lookup per row.
 // Both sides read a column through its value handle, the C API's cheapest
 // way. What the half-table query keeps above the bare full scan is bounded
 // by the engine's read-ahead: no statement stays open between calls (so a
 // writer is never locked out), hence every value is copied into the
 // window of rows read ahead (the current record then takes its row from
-// the window by swap, without a second copy), and each field is reached
-// through the dataset. Compare with
+// the window by swap, without a second copy), one read transaction per
+// chunk of 256 rows (larger chunks cost more in cache misses than they
+// save in locks), and each field is reached through the dataset. Compare
+// with
 //   tables_bench --benchmark_filter='BM_Query_(Engine|BareFullScan)/[0-9]+/2'
 //     --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
 // and the medians, as other work on the machine moves single runs a lot.
 #include "app/search/EquivalentsSql.h"
+#include "bench/common/BareSqlite.h"
 #include "bench/common/Installations.h"
 #include "platform/tables/Query.h"
 #include "platform/tables/Table.h"
@@ -82,10 +90,8 @@ std::string AsBareSql(std::string sql, bool fullScan) {
 enum class Map { No, AsQueries };
 
 sqlite3* OpenBare(const std::string& path, Map map) {
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) std::abort();
-    if (map == Map::AsQueries) sqlite3_exec(db, "PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
-    return db;
+    return bench::OpenAsEngine(path, bench::BareUse::Reading,
+                               map == Map::AsQueries ? bench::BareMap::AsQueries : bench::BareMap::No);
 }
 
 // Each column read as cheaply as the C API allows: through its value handle.

@@ -279,7 +279,7 @@ void ArchiveCodec::PackMembers(HostFile& archive, int fileId) {
     // that one large member at the head of the archive leaves the other
     // cores the members after it. The bytes bound what waits in memory,
     // the member count the sources held open.
-    constexpr std::int64_t kAheadBytes = 256LL << 20;
+    const std::int64_t aheadBytes = PackAheadBytes;
     constexpr std::size_t kAheadMembers = 512;
 
     std::atomic<bool> cancelled{false};
@@ -322,7 +322,7 @@ void ArchiveCodec::PackMembers(HostFile& archive, int fileId) {
     auto schedule = [&] {
         std::vector<PackedMember*> admitted;
         while (next < toPack.size() &&
-               (queued.empty() || (queued.size() < kAheadMembers && queuedBytes < kAheadBytes))) {
+               (queued.empty() || (queued.size() < kAheadMembers && queuedBytes < aheadBytes))) {
             const TFileHeader& header = headers_.FileHeaders(toPack[next++]);
             auto job = std::make_unique<PackedMember>();
             job->listedSize = header.UnpackedSize;

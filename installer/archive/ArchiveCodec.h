@@ -103,6 +103,9 @@ public:
     // Abort, but a destination it changes holds only for members not yet
     // decided.
     int Threads = 0;
+    // Bytes of sources the packing workers may run ahead of the writer
+    // (they bound what waits in memory); at least one member always may.
+    std::int64_t PackAheadBytes = std::int64_t{256} << 20;
 
     const std::string& CompressedFile() const { return compressedFile_; }
     void SetCompressedFile(const std::string& name);

@@ -209,6 +209,55 @@ TEST(ParallelPack, UnopenableSourceFailsInItsTurn) {
     EXPECT_EQ(added, std::vector<std::string>(tree.files.begin(), tree.files.begin() + 9));
 }
 
+// The workers run ahead of the writer by a bounded number of source bytes,
+// and the bound is a window that moves on as members are written: with
+// room for three members of the same size, every member's source is opened
+// while the member two before it is still being written, to the last. The
+// archive is the same bytes as one thread writes.
+struct OpenLog : SysrootArchiveHost {
+    std::vector<std::string>* log = nullptr;
+    std::filesystem::path ToHost(const std::string& path) override {
+        if (log) log->push_back("open " + path);
+        return SysrootArchiveHost::ToHost(path);
+    }
+};
+
+TEST(ParallelPack, TheLookAheadMovesOnWithTheWriter) {
+    platform::TempRootDir dir;
+    platform::ScopedSystemRoot scoped{dir.Path()};
+    std::vector<std::string> files;
+    for (int i = 0; i < 8; ++i) {
+        WriteFile((dir.Path() / ("drive_c/m" + std::to_string(i) + ".txt")).string(), Wordy(5000, static_cast<unsigned>(i)));
+        files.push_back("C:\\m" + std::to_string(i) + ".txt");
+    }
+    auto pack = [&](int threads, std::vector<std::string>* log) {
+        auto host = std::make_shared<OpenLog>();
+        TTmslCompress c(host);
+        c.Threads = threads;
+        c.PackAheadBytes = 3 * 5000;
+        c.OnAfterAdding = [&](TTmslCompress&, TlzhFileStats& s) {
+            if (log) log->push_back("written " + s.FileName);
+        };
+        c.SetCompressedFile("C:\\Out\\t" + std::to_string(threads) + ".1");
+        c.SetFilesToProcess(files);
+        host->log = log;
+        c.Compress(false, 7);
+        return ReadFile(platform::Files().HostPath(c.CompressedFile()).string());
+    };
+    std::vector<std::string> log;
+    const std::string packed = pack(4, &log);
+    EXPECT_EQ(packed, pack(1, nullptr));
+    std::vector<std::string> expected;
+    for (int i = 0; i < 3; ++i) expected.push_back("open " + files[i]);
+    for (int i = 0; i < 8; ++i) {
+        if (i > 0 && i + 2 < 8) expected.push_back("open " + files[i + 2]);
+        expected.push_back("written " + files[i]);
+    }
+    // Before packing, each member was opened once to be listed.
+    ASSERT_GE(log.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(log.end() - static_cast<std::ptrdiff_t>(expected.size()), log.end()), expected);
+}
+
 // Abort stops the writer and every worker; the call returns promptly.
 TEST(ParallelPack, AbortStopsEveryWorker) {
     Tree tree;

@@ -8,7 +8,7 @@ namespace {
 std::string AliasFor(size_t index) { return "t" + std::to_string(index); }
 }  // namespace
 
-std::shared_ptr<sqlite::Connection> ConnectionPool::Get(const std::vector<std::string>& paths,
+PooledConnection ConnectionPool::Get(const std::vector<std::string>& paths,
                                                          const std::string& label) {
     std::string key;
     std::vector<std::pair<unsigned long long, unsigned long long>> identity;
@@ -20,7 +20,7 @@ std::shared_ptr<sqlite::Connection> ConnectionPool::Get(const std::vector<std::s
         else identity.emplace_back(0, 0);
     }
     auto it = entries_.find(key);
-    if (it != entries_.end() && it->second.identity == identity) return it->second.connection;
+    if (it != entries_.end() && it->second.identity == identity) return it->second.pooled;
 
     auto db = std::make_shared<sqlite::Connection>(paths.front(), true, false, label);
     db->MapMemory();  // kept for the session: its queries read the same pages again
@@ -29,8 +29,8 @@ std::shared_ptr<sqlite::Connection> ConnectionPool::Get(const std::vector<std::s
         attach.Bind(1, paths[i]);
         attach.Step();
     }
-    entries_[key] = Entry{db, identity};
-    return db;
+    entries_[key] = Entry{{db, std::make_shared<IndexEstimates>()}, identity};
+    return entries_[key].pooled;
 }
 
 }  // namespace platform

@@ -4,7 +4,10 @@
 // each query finds its page cache warm instead of opening the files anew. A
 // pooled connection holds no transaction between calls, so a copy of a table
 // file is still a consistent backup. A file replaced under the same name
-// (another inode) gets a fresh connection.
+// (another inode) gets a fresh connection. Each connection keeps the
+// estimates of its first file's indexes (IndexEstimates), made again
+// whenever that file changed.
+#include "platform/tables/IndexEstimates.h"
 #include "platform/tables/Sqlite.h"
 
 #include <map>
@@ -14,16 +17,21 @@
 
 namespace platform {
 
+struct PooledConnection {
+    std::shared_ptr<sqlite::Connection> connection;
+    std::shared_ptr<IndexEstimates> estimates;  // of the first file's indexes
+};
+
 class ConnectionPool {
 public:
     // The connection for these files, opened (and the others attached) on
     // first use; raises naming `label` when a file cannot be opened.
-    std::shared_ptr<sqlite::Connection> Get(const std::vector<std::string>& paths, const std::string& label);
+    PooledConnection Get(const std::vector<std::string>& paths, const std::string& label);
     void Clear() { entries_.clear(); }
 
 private:
     struct Entry {
-        std::shared_ptr<sqlite::Connection> connection;
+        PooledConnection pooled;
         std::vector<std::pair<unsigned long long, unsigned long long>> identity;  // device, inode per file
     };
     std::map<std::string, Entry> entries_;

@@ -42,14 +42,14 @@ TEST(ConnectionPool, OneConnectionPerFilesUntilTheFileIsReplaced) {
     MakeTable(dir.Path().string(), "Other.db", 5);
     TSession session;
     const std::string codes = (dir.Path() / "Codes.db").string(), other = (dir.Path() / "Other.db").string();
-    auto a = session.QueryConnections().Get({codes}, codes);
-    EXPECT_EQ(session.QueryConnections().Get({codes}, codes), a);
-    EXPECT_NE(session.QueryConnections().Get({codes, other}, codes), a);
+    auto a = session.QueryConnections().Get({codes}, codes).connection;
+    EXPECT_EQ(session.QueryConnections().Get({codes}, codes).connection, a);
+    EXPECT_NE(session.QueryConnections().Get({codes, other}, codes).connection, a);
     EXPECT_EQ(Rows(session, dir.Path().string()), 3);
 
     // A restore or a copy puts another file in its place: the next query reads it.
     std::filesystem::rename(other, codes);
-    EXPECT_NE(session.QueryConnections().Get({codes}, codes), a);
+    EXPECT_NE(session.QueryConnections().Get({codes}, codes).connection, a);
     EXPECT_EQ(Rows(session, dir.Path().string()), 5);
 
     session.Close();

@@ -107,12 +107,27 @@ void TField::SetAsFloat(double value) {
     SetAsString(FloatText(value));
 }
 
-void TField::SetAsBytes(const std::string& bytes) {
-    if (def_.DataType == TFieldType::ftBlob) {
-        if (bytes.empty()) return Clear();
-        return owner_->SetFieldValue(index_, bytes);
+void TField::SetAsBytes(const std::string& bytes) { owner_->SetFieldValue(index_, FromBytes(def_, bytes, *owner_)); }
+
+TValue TField::FromBytes(const TFieldDef& def, const std::string& bytes, const TDataSet& owner) {
+    switch (def.DataType) {
+    case TFieldType::ftFloat: {
+        if (TrimWhitespace(bytes).empty()) return std::monostate{};
+        double d = 0;
+        if (!ParseFloat(bytes, d))
+            throw EDBEngineError("'" + bytes + "' is not a valid floating point value for field '" + def.Name + "'.",
+                                 owner.FileDescription());
+        return d;
     }
-    SetAsString(bytes);
+    case TFieldType::ftString:
+        if (def.Size > 0 && Utf8Length(bytes) > static_cast<size_t>(def.Size))
+            throw EDBEngineError("Field '" + def.Name + "' holds at most " + std::to_string(def.Size) + " characters.",
+                                 owner.FileDescription());
+        break;
+    default: break;
+    }
+    if (bytes.empty()) return std::monostate{};
+    return bytes;
 }
 
 void TField::Clear() { owner_->SetFieldValue(index_, std::monostate{}); }

@@ -38,6 +38,9 @@ public:
 
     // How a value of this field reads as text (grids use it for peeked rows).
     static std::string Text(const TValue& value);
+    // The value SetAsBytes stores for a field of this definition in owner's
+    // records; raises as it does.
+    static TValue FromBytes(const TFieldDef& def, const std::string& bytes, const TDataSet& owner);
 
 private:
     TDataSet* owner_;

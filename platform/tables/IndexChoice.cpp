@@ -20,9 +20,18 @@ namespace {
 // A lookup in the records costs about as much as reading this many pages
 // in order, on a cold cache.
 constexpr std::int64_t kLookupsPerScannedPage = 4;
+// Reading an index entry in order costs about this share of a lookup.
+constexpr double kEntriesPerLookup = 16;
+// Index entries a plan reads at most, per page of the table: an index page
+// holds a few hundred entries, and a record page a few dozen records each
+// held to the condition, so reading this many costs a quarter of a scan
+// or less.
+constexpr std::int64_t kEntriesPerScannedPage = 16;
 
 struct Comparison {
     std::string column;  // lower case, without a table or alias prefix
+    std::string op;      // = < <= > >=
+    std::string operand; // a number as written, or "?"
     std::string text;    // "<column> <op> <operand>" as written
     int value = -1;      // index into TranslatedSql::values for a "?" operand
 };
@@ -61,6 +70,8 @@ std::optional<std::vector<Comparison>> Comparisons(const TranslatedSql& sql) {
         if (!IsIdentifier(column) || !ops.count(op)) return std::nullopt;
         Comparison c;
         c.column = platform::AsciiLower(column.substr(column.rfind('.') == std::string::npos ? 0 : column.rfind('.') + 1));
+        c.op = op;
+        c.operand = operand;
         c.text = column + " " + op + " " + operand;
         if (operand == "?") c.value = value++;
         else if (!IsNumber(operand)) return std::nullopt;
@@ -72,71 +83,95 @@ std::optional<std::vector<Comparison>> Comparisons(const TranslatedSql& sql) {
 
 }  // namespace
 
-// Three stages: the indexes and statistics the file holds; for each
-// indexed column, the rowids its comparisons leave, read from the index
-// alone and given up past an eighth of the table (reading more of an index
-// costs about what a scan does); the intersection, kept when it is small
-// enough that a lookup per record costs less than reading every page.
-std::optional<IndexChoice> ChooseIndex(sqlite::Connection& db, const TranslatedSql& sql) {
+// Three stages: the estimates of the file's indexes, brought up to date;
+// the plan, a scan unless reading the indexed columns most selective first
+// (one more while its entries cost fewer than the lookups it saves), within
+// a budget of index entries, is expected to leave few enough records that
+// a lookup each costs less than reading every page; the reading, each
+// column's rowids from its index alone, on the same rule with the records
+// actually left, given up when they pass twice the estimate (the estimates
+// may be wrong), and the rows every column read leaves, kept when they are
+// still few enough.
+std::optional<IndexChoice> ChooseIndex(sqlite::Connection& db, const TranslatedSql& sql, IndexEstimates& estimates) {
     if (!sql.resumable || sql.whereClause.empty()) return std::nullopt;
     auto comparisons = Comparisons(sql);
     if (!comparisons) return std::nullopt;
 
-    // Stage 1: the engine's indexes with their records per value, and the table's size.
-    std::map<std::string, std::int64_t> perValue;
-    std::int64_t records = 0;
-    {
-        sqlite::Statement s(db, "SELECT 1 FROM main.sqlite_master WHERE name = 'sqlite_stat1'");
-        sqlite::ResetGuard g(s);
-        if (!s.Step()) return std::nullopt;  // never analysed
-    }
-    {
-        sqlite::Statement s(db, "SELECT idx, stat FROM main.sqlite_stat1 WHERE tbl = 'records' AND idx IN "
-                                "(SELECT name FROM main.sqlite_master WHERE type = 'index')");
-        sqlite::ResetGuard g(s);
-        while (s.Step()) {
-            const std::string name = TField::Text(s.Column(0));
-            std::istringstream stat(TField::Text(s.Column(1)));
-            std::int64_t count = 0, each = 0;
-            stat >> count >> each;
-            records = std::max(records, count);
-            if (name.rfind("vorel_ix_", 0) == 0) perValue[name] = std::max<std::int64_t>(each, 1);
+    // Stage 1: the estimates.
+    sqlite::ReadTransaction reading(db);
+    estimates.Refresh(db);
+    if (!estimates.HasIndexes()) return std::nullopt;
+    const std::int64_t pages = estimates.Pages();
+    const std::int64_t lookups = pages / kLookupsPerScannedPage;
+    const std::int64_t entries = pages * kEntriesPerScannedPage;
+
+    // Stage 2: the plan.
+    struct Column {
+        std::string index;
+        std::vector<const Comparison*> list;
+        std::int64_t estimate = 0;
+    };
+    std::map<std::string, Column> byColumn;
+    for (const Comparison& c : *comparisons) byColumn[c.column].list.push_back(&c);
+    std::vector<Column*> indexed;
+    for (auto& [name, column] : byColumn) {
+        column.index = estimates.IndexOf(name);
+        if (column.index.empty()) continue;
+        std::vector<ColumnComparison> held;
+        for (const Comparison* c : column.list) {
+            TValue operand = c->value >= 0 ? TValue(sql.values[static_cast<size_t>(c->value)])
+                                           : TValue(std::strtod(c->operand.c_str(), nullptr));
+            held.push_back({c->op, std::move(operand)});
         }
+        column.estimate = estimates.Matching(name, held);
+        indexed.push_back(&column);
     }
-    if (records <= 0 || perValue.empty()) return std::nullopt;
-    std::int64_t pages = 0;
-    {
-        sqlite::Statement s(db, "PRAGMA main.page_count");
-        sqlite::ResetGuard g(s);
-        if (s.Step()) pages = s.ColumnInt(0);
+    std::stable_sort(indexed.begin(), indexed.end(),
+                     [](const Column* a, const Column* b) { return a->estimate < b->estimate; });
+    const double records = static_cast<double>(std::max<std::int64_t>(estimates.Records(), 1));
+    double expected = records;
+    std::int64_t planned = 0;
+    for (const Column* column : indexed) {
+        const double after = expected * static_cast<double>(column->estimate) / records;
+        if (planned + column->estimate > entries) break;
+        if (planned > 0 && static_cast<double>(column->estimate) >= kEntriesPerLookup * (expected - after)) break;
+        planned += column->estimate;
+        expected = after;
+    }
+    IndexChoice choice;
+    if (expected > static_cast<double>(lookups)) {
+        choice.FullScan = true;
+        return choice;
     }
 
-    // Stage 2: the rowids each indexed column leaves.
-    const std::int64_t enough = records / 8 + 1;
-    std::map<std::string, std::vector<const Comparison*>> byColumn;
-    for (const Comparison& c : *comparisons) byColumn[c.column].push_back(&c);
-    IndexChoice choice;
+    // Stage 3: the reading.
+    const std::int64_t sampleShare =
+        estimates.Records() / std::max<std::int64_t>(static_cast<std::int64_t>(estimates.SampleSize()), 1);
+    std::int64_t budget = entries;
     std::optional<std::vector<std::int64_t>> left;
-    for (const auto& [column, list] : byColumn) {
-        const std::string index = "vorel_ix_" + column;
-        auto stat = perValue.find(index);
-        if (stat == perValue.end()) continue;
-        const bool equality = std::all_of(list.begin(), list.end(), [](const Comparison* c) {
-            return c->text.find(" = ") != std::string::npos;
-        });
-        if (equality && stat->second >= enough) continue;  // a value this common leaves too many
+    for (const Column* column : indexed) {
+        if (budget <= column->estimate || (left && left->empty())) break;
+        // After the first, a column is read while its entries cost fewer
+        // than the lookups it saves on the records read so far.
+        if (left && static_cast<double>(column->estimate) >=
+                        kEntriesPerLookup * static_cast<double>(left->size()) * (1.0 - static_cast<double>(column->estimate) / records))
+            break;
         std::string where;
-        for (const Comparison* c : list) where += (where.empty() ? "" : " and ") + c->text;
+        for (const Comparison* c : column->list) where += (where.empty() ? "" : " and ") + c->text;
         sqlite::Statement read(db, "SELECT " + sql.rowidColumn + " FROM " + sql.fromClause + " INDEXED BY " +
-                                       sqlite::QuoteIdentifier(index) + " WHERE " + where + " LIMIT ?");
+                                       sqlite::QuoteIdentifier(column->index) + " WHERE " + where + " LIMIT ?");
         sqlite::ResetGuard g(read);
         int n = 1;
-        for (const Comparison* c : list)
+        for (const Comparison* c : column->list)
             if (c->value >= 0) read.Bind(n++, sql.values[static_cast<size_t>(c->value)]);
-        read.Bind(n, enough);
+        // Twice the estimate and some sampling error at most: an estimate
+        // far off wastes no more than reading what was planned.
+        const std::int64_t limit = std::min(budget, 2 * column->estimate + 4 * sampleShare + 64);
+        read.Bind(n, limit + 1);
         std::vector<std::int64_t> rowids;
         while (read.Step()) rowids.push_back(read.ColumnInt(0));
-        if (static_cast<std::int64_t>(rowids.size()) >= enough) continue;
+        budget -= static_cast<std::int64_t>(rowids.size());
+        if (static_cast<std::int64_t>(rowids.size()) > limit) break;  // far more than estimated
         std::sort(rowids.begin(), rowids.end());
         if (left) {
             std::vector<std::int64_t> both;
@@ -145,14 +180,11 @@ std::optional<IndexChoice> ChooseIndex(sqlite::Connection& db, const TranslatedS
         } else {
             left = std::move(rowids);
         }
-        choice.Indexes.push_back(index);
+        choice.Indexes.push_back(column->index);
     }
-
-    // Stage 3: a lookup per record touches about a page each, in no order;
-    // a scan reads every page once, in order, several per read ahead.
-    if (!left || static_cast<std::int64_t>(left->size()) > pages / kLookupsPerScannedPage) {
+    if (!left || static_cast<std::int64_t>(left->size()) > lookups) {
         choice.FullScan = true;
-        choice.Candidates.clear();
+        choice.Indexes.clear();
         return choice;
     }
     assert(std::is_sorted(left->begin(), left->end()));

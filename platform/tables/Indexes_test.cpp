@@ -195,9 +195,10 @@ TEST(IndexChoice, TheIndexesSingleOutFewRecordsOrTheTableIsScanned) {
         t.Open();
     }
     sqlite::Connection db(file.string(), true, false, "Parts.db");
+    IndexEstimates estimates;
     auto choose = [&](const std::string& where) {
         return ChooseIndex(db, TranslateSql("select * from parts.db where " + where,
-                                            [](size_t) { return std::string("main"); }));
+                                            [](size_t) { return std::string("main"); }), estimates);
     };
 
     // Two indexes, each leaving few, meet in the rows both leave.
@@ -231,6 +232,33 @@ TEST(IndexChoice, TheIndexesSingleOutFewRecordsOrTheTableIsScanned) {
     for (; !q.Eof(); q.Next()) codes.push_back(q.FieldByName("Codigo").AsString());
     std::vector<std::string> expected;
     for (int i = 7; i < 30000; i += 3000) expected.push_back("P" + std::to_string(i));
+    EXPECT_EQ(codes, expected);
+
+    // Another program moves every voltage but 7 out of the wide range: the
+    // estimates are made again for the file's new state, and the range
+    // now singles out its 30 parts.
+    const int made = estimates.Made();
+    EXPECT_TRUE(choose("vceo >= 7.000 and vceo <= 900.000")->FullScan);
+    EXPECT_EQ(estimates.Made(), made);  // nothing changed: the same estimates
+    raw("UPDATE records SET Vceo = 2000 WHERE Vceo <> 7");
+    auto narrowed = choose("vceo >= 7.000 and vceo <= 900.000");
+    ASSERT_TRUE(narrowed);
+    EXPECT_FALSE(narrowed->FullScan);
+    EXPECT_EQ(narrowed->Indexes, std::vector<std::string>{"vorel_ix_vceo"});
+    EXPECT_EQ(narrowed->Candidates, raw("SELECT rowid FROM records WHERE Vceo = 7 ORDER BY rowid"));
+
+    // Records at both ends of the rowid range: estimates over all of it, and the same rows.
+    raw("INSERT INTO records(rowid, Codigo, Polaridade, Vceo) VALUES "
+        "(-9223372036854775808, 'PMIN', 'X7', 7), (9223372036854775807, 'PMAX', 'X7', 7)");
+    ASSERT_TRUE(choose("vceo >= 7.000 and vceo <= 900.000"));
+    TQuery ends;
+    ends.DatabaseName = dir.Path().string();
+    ends.SQL = {"select * from parts.db where vceo >= 7.000 and vceo <= 900.000 and polaridade = \"X7\""};
+    ends.Open();
+    codes.clear();
+    for (; !ends.Eof(); ends.Next()) codes.push_back(ends.FieldByName("Codigo").AsString());
+    expected.insert(expected.begin(), "PMIN");
+    expected.push_back("PMAX");
     EXPECT_EQ(codes, expected);
 }
 

@@ -75,30 +75,37 @@ public:
             std::error_code ec;
             if (!std::filesystem::is_regular_file(p, ec)) throw EDBEngineError("Table does not exist.", p);
         }
-        shared_ = session.QueryConnections().Get(paths, label);
+        const PooledConnection pooled = session.QueryConnections().Get(paths, label);
+        shared_ = pooled.connection;
+        // One read transaction for the checks, the plan and the first rows.
+        sqlite::ReadTransaction reading(*shared_);
         for (size_t i = 0; i < paths.size(); ++i) CheckTable(Alias(i), paths[i], session);
 
-        const auto choice = sql_.resumable ? ChooseIndex(*shared_, sql_) : std::nullopt;
+        const auto choice = sql_.resumable ? ChooseIndex(*shared_, sql_, *pooled.estimates) : std::nullopt;
         if (choice && !choice->FullScan) {
             // The indexes left a few records; each is held to the whole
-            // condition, then they are read one by one in rowid order: the
+            // condition, and those it keeps are read in rowid order: the
             // same rows, in the same order, as reading on from the last
-            // rowid would give.
-            sqlite::Statement check(*shared_, "SELECT 1 FROM " + sql_.fromClause + " WHERE " + sql_.rowidColumn +
-                                                  " = ? AND (" + sql_.whereClause + ")");
+            // rowid would give. The first chunk of them is read while held.
+            page_ = sqlite::Statement(*shared_, "SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
+                                                    sql_.fromClause + " WHERE " + sql_.rowidColumn + " = ? AND (" +
+                                                    sql_.whereClause + ")");
+            firstColumn_ = 1;
+            ReadDefs();
             std::vector<std::int64_t> ids;
+            size_t used = 0;
             for (std::int64_t candidate : choice->Candidates) {
-                sqlite::ResetGuard g(check);
-                check.Bind(1, candidate);
-                for (size_t v = sql_.valuesInSelectList; v < sql_.values.size(); ++v)
-                    check.Bind(static_cast<int>(v - sql_.valuesInSelectList) + 2, sql_.values[v]);
-                if (check.Step()) ids.push_back(candidate);
+                BindListed(candidate);
+                sqlite::ResetGuard g(page_);
+                if (!page_.Step()) continue;
+                ids.push_back(candidate);
+                if (ids.size() <= static_cast<size_t>(kChunk)) ReadWindowRow(used);
             }
+            window_.resize(used);
+            windowStart_ = 0;
             rowids_ = std::move(ids);
             total_ = static_cast<int>(rowids_->size());
-            page_ = sqlite::Statement(*shared_, "SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
-                                                    sql_.fromClause + " WHERE " + sql_.rowidColumn + " = ?");
-            firstColumn_ = 1;
+            return;
         } else if (sql_.resumable) {
             std::string where = "WHERE " + sql_.rowidColumn + " > ?";
             if (!sql_.whereClause.empty()) where += " AND (" + sql_.whereClause + ")";
@@ -106,13 +113,12 @@ public:
                                                sql_.fromClause + (choice ? " NOT INDEXED " : " ") + where +
                                                " ORDER BY " + sql_.rowidColumn + " LIMIT ?");
             firstColumn_ = 1;
-            boundaries_.push_back(std::numeric_limits<std::int64_t>::min());
+            boundaries_.push_back(std::numeric_limits<std::int64_t>::min());  // not bound: see FetchChunk
         } else {
             std::string base = sql_.hasLimit ? "SELECT * FROM (" + sql_.text + ")" : sql_.text;
             page_ = sqlite::Statement(*shared_, base + " LIMIT ? OFFSET ?");
         }
-        for (int c = firstColumn_; c < page_.ColumnCount(); ++c)
-            defs_.push_back(DefFromDecl(page_.ColumnName(c), page_.ColumnDeclType(c)));
+        ReadDefs();
     }
 
     const std::vector<TFieldDef>& Defs() const { return defs_; }
@@ -264,8 +270,12 @@ private:
             FetchChunk(last);
             if (boundaries_.size() == last + 1) return;  // the result ended before chunk k
         }
-        std::int64_t after = boundaries_[k];
-        Run(static_cast<int>(k) * kChunk, kChunk, [&](int n) { page_.Bind(n, after); });
+        // The first chunk starts below every rowid, the least integer one too.
+        const std::int64_t after = boundaries_[k];
+        Run(static_cast<int>(k) * kChunk, kChunk, [&](int n) {
+            if (k == 0) page_.Bind(n, TValue(kBelowEveryRowid));
+            else page_.Bind(n, after);
+        });
     }
 
     // Rows [start, start + kChunk) of a result found through an index.
@@ -276,13 +286,25 @@ private:
         const int end = std::min(static_cast<int>(rowids_->size()), start + kChunk);
         size_t used = 0;
         for (int i = start; i < end; ++i) {
+            BindListed((*rowids_)[static_cast<size_t>(i)]);
             sqlite::ResetGuard g(page_);
-            int next = 1;
-            for (size_t v = 0; v < sql_.valuesInSelectList; ++v) page_.Bind(next++, sql_.values[v]);
-            page_.Bind(next, (*rowids_)[static_cast<size_t>(i)]);
             if (page_.Step()) ReadWindowRow(used);  // else gone meanwhile
         }
         window_.resize(used);
+    }
+
+    // The listed page statement's values, for the record with this rowid.
+    void BindListed(std::int64_t rowid) {
+        int next = 1;
+        size_t v = 0;
+        for (; v < sql_.valuesInSelectList; ++v) page_.Bind(next++, sql_.values[v]);
+        page_.Bind(next++, rowid);
+        for (; v < sql_.values.size(); ++v) page_.Bind(next++, sql_.values[v]);
+    }
+
+    void ReadDefs() {
+        for (int c = firstColumn_; c < page_.ColumnCount(); ++c)
+            defs_.push_back(DefFromDecl(page_.ColumnName(c), page_.ColumnDeclType(c)));
     }
 
     // The page statement's row into the window's next record, read over in
@@ -334,11 +356,14 @@ private:
     }
 
     static constexpr int kChunk = 256;
+    // The double just below the least 64-bit integer: SQLite compares a
+    // rowid with it exactly.
+    static constexpr double kBelowEveryRowid = -9223372036854777856.0;
 
     const TRecord& current_;
     int lent_ = -1;  // the window row lent to the current record; -1: none
     TranslatedSql sql_;
-    std::shared_ptr<sqlite::Connection> shared_;  // kept by the session between queries
+    std::shared_ptr<sqlite::Connection> shared_;  // kept by the session between queries, with its estimates
     sqlite::Statement page_;
     int firstColumn_ = 0;  // 1 when the page statement reads the rowid first
     std::vector<TFieldDef> defs_;

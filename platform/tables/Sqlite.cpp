@@ -95,6 +95,8 @@ void Connection::Exec(const std::string& sql) {
 
 std::int64_t Connection::LastInsertRowid() const { return sqlite3_last_insert_rowid(db_); }
 
+int Connection::Changes() const { return sqlite3_changes(db_); }
+
 void Connection::Fail(const std::string& what) const { throw EDBEngineError(what, label_); }
 
 void Connection::FailWith(int code) const {

@@ -39,6 +39,8 @@ public:
     // writes; nothing when it cannot be read.
     std::optional<std::uint32_t> ChangeCounter() const;
     std::int64_t LastInsertRowid() const;
+    // Rows the last insert, update or delete statement changed.
+    int Changes() const;
     [[noreturn]] void Fail(const std::string& what) const;
     // Raises the engine error for a failed call (code from sqlite).
     [[noreturn]] void FailWith(int code) const;

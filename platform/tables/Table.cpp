@@ -54,6 +54,14 @@ void TTable::DoUpdateRecord(const TRecord& original, const TRecord& record, TRec
 bool TTable::DoDeleteRecord(const TRecord& original, TRecord& out) { return file_->Delete(original, out); }
 bool TTable::DoResync(TRecord& out) { return file_->Resync(out); }
 
+int TTable::InsertMissing(const std::vector<TRecord>& records) {
+    CheckBrowseMode();
+    if (ReadOnly) Fail("Cannot modify a read-only dataset.");
+    for (const TRecord& r : records)
+        if (r.size() != file_->Schema().Fields.size()) Fail("Field index out of range.");
+    return file_->InsertMissing(records);
+}
+
 const TTableSchema& TTable::Schema() const {
     CheckActive();
     return file_->Schema();

@@ -34,6 +34,13 @@ public:
     // the last record.
     void FindNearest(const std::vector<std::string>& values);
 
+    // Adds each record (all fields, in the table's field order, values as
+    // FromBytes makes them) whose key no record of the table holds yet,
+    // keys matching as FindKey matches them; how many were added. One
+    // prepared statement for all: no record becomes current, no event
+    // fires. Inside a transaction, they reach the file with its Commit.
+    int InsertMissing(const std::vector<TRecord>& records);
+
     // One transaction over the table file: the posts and deletes until
     // Commit reach the file together, with one wait for the disk instead of
     // one per record, or not at all (Rollback, Close, a killed program).

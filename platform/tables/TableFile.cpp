@@ -810,6 +810,27 @@ void TableFile::Insert(const TRecord& record, TRecord& out) {
     if (!ReadByRowid(db_.LastInsertRowid(), out)) db_.Fail("The written record cannot be read back.");
 }
 
+int TableFile::InsertMissing(const std::vector<TRecord>& records) {
+    std::string cols;
+    for (const auto& f : schema_.Fields) cols += (cols.empty() ? "" : ", ") + QuoteIdentifier(f.Name);
+    // The primary key's own collation decides what is missing: text keys ignore case.
+    auto& s = Prepared("INSERT OR IGNORE INTO records (" + cols + ") VALUES " + Placeholders(schema_.Fields.size()));
+    int inserted = 0;
+    try {
+        for (const TRecord& record : records) {
+            ResetGuard g(s);
+            BindRecord(s, record);
+            s.Step();
+            inserted += db_.Changes();
+        }
+    } catch (...) {
+        Forget();
+        throw;
+    }
+    Forget();
+    return inserted;
+}
+
 namespace {
 constexpr const char* kChanged = "The record was changed by another user.";
 constexpr const char* kGone = "The record was deleted by another user.";

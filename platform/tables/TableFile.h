@@ -39,6 +39,10 @@ public:
     bool FindKey(const std::vector<TValue>& values, TRecord& out);
     bool FindNearest(const std::vector<TValue>& values, TRecord& out);
     void Insert(const TRecord& record, TRecord& out);
+    // Inserts each record whose key no record holds yet (keys matching as
+    // FindKey matches them; without a key, every record), through one
+    // prepared statement; the position stays. How many were inserted.
+    int InsertMissing(const std::vector<TRecord>& records);
     // Update and Delete find the record by the key of original (the
     // current record as it was read) and change it only when it still
     // holds exactly original; else ERecordChanged and nothing is written.

@@ -68,6 +68,26 @@ TEST_F(TableFixture, RecordsRunInKeyOrderIgnoringCase) {
     EXPECT_EQ(table.State(), TDataSetState::dsInsert);  // the user may correct the key
     table.Cancel();
     EXPECT_EQ(table.RecordCount(), 5);
+
+    // Adding many at once adds only the keys the table lacks, in any case;
+    // values are held to the fields' rules as a field's SetAsBytes holds them.
+    auto part = [&](const std::string& id, const std::string& uso, const std::string& vceo) {
+        const auto& f = table.Schema().Fields;
+        return TRecord{TField::FromBytes(f[0], id, table), TField::FromBytes(f[1], uso, table),
+                       TField::FromBytes(f[2], vceo, table), TField::FromBytes(f[3], "", table)};
+    };
+    EXPECT_EQ(table.InsertMissing({part("BC547", "new", "45"), part("TIP31", "Power", " 40 "), part("tip31", "again", "")}), 1);
+    EXPECT_THAT(Ids(table), ::testing::ElementsAre("2N3055", "ac128", "BC546", "bc547", "BC548", "TIP31"));
+    table.SetKey();
+    ASSERT_TRUE(table.FindKey({"tip31"}));
+    EXPECT_EQ(table.FieldByName("Uso").AsString(), "Power");
+    EXPECT_EQ(table.FieldByName("Vceo").AsFloat(), 40);
+    EXPECT_TRUE(table.FieldByName("Foto").IsNull());
+    table.SetKey();
+    ASSERT_TRUE(table.FindKey({"bc547"}));
+    EXPECT_TRUE(table.FieldByName("Uso").IsNull());  // the table's own record stays
+    EXPECT_THROW(part(std::string(21, 'X'), "", ""), EDBEngineError);
+    EXPECT_THROW(part("X", "", "4x5"), EDBEngineError);
 }
 
 TEST_F(TableFixture, NavigationFlagsAndMoves) {
