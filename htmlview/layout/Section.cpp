@@ -42,9 +42,9 @@ TSection::~TSection() {
 
 bool TSection::onlyFloatingImages() const {
     // Each image holds one character and text never carries the image code,
-    // so the buffer is all images when it is as long as their list.
-    if (Images.Count() != static_cast<int>(Buff.size())) return false;
-    return std::all_of(Images.begin(), Images.end(), [](const auto& img) { return img->Floating(); });
+    // so the buffer is all floats when it is as long as their count.
+    assert(floatingImages_ <= Images.Count() && Images.Count() <= static_cast<int>(Buff.size()));
+    return floatingImages_ == static_cast<int>(Buff.size());
 }
 
 void TSection::AppendText(std::string_view s) {
@@ -103,6 +103,7 @@ TImageObj* TSection::AddImage(const TAttributeList* attributes, TCell* cell) {
     img->Cell = cell;
     img->Document = Document;
     Images.Add(img);
+    if (img->Floating()) ++floatingImages_;
     Buff += kImageChar;
     CharCount = static_cast<int>(Buff.size());
     return img;
