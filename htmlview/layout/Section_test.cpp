@@ -40,6 +40,9 @@ TEST_F(LayoutTest, LinesOfAnEarlierLayoutLeaveNothingBehind) {
     EXPECT_EQ(lines(s), (Lines{"aaaa ", std::string("bbbb \x04", 6), "cc"}));
     EXPECT_EQ(spaceAfter(), (std::vector<int>{0, 24, 0}));  // the image's line only
     EXPECT_EQ(s->FlowHeight, 16 + 40 + 16);
+    arrange(40);  // the image starts the last line: the line before ends just ahead of it
+    EXPECT_EQ(lines(s), (Lines{"aaaa ", "bbbb ", std::string("\x04" "cc", 3)}));
+    EXPECT_EQ(spaceAfter(), (std::vector<int>{0, 0, 24}));
     arrange(1000);
     EXPECT_EQ(spaceAfter(), (std::vector<int>{24}));
     EXPECT_EQ(s->FlowHeight, 40);
