@@ -1,7 +1,8 @@
 // How fast the viewer tokenises a page and breaks a long paragraph into
 // lines with the Qt measurer (the per-font width table) and the fake one,
 // parses and lays out the IC result page of 100, 1,000 and 10,000 rows,
-// lays out pages of many lists, and submits a form with a long TEXTAREA.
+// lays out pages of many lists and paragraphs of many controls or images,
+// and submits a form with a long TEXTAREA.
 #include "htmlview/blocks/TextArea.h"
 #include "htmlview/layout/Canvas.h"
 #include "htmlview/layout/Section.h"
@@ -11,6 +12,7 @@
 #include "htmlview/tokenizer/Tokenizer.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QPlainTextEdit>
 #include <memory>
 #include <benchmark/benchmark.h>
@@ -215,6 +217,60 @@ BENCHMARK(BM_LayoutControlsInOneParagraph)->Arg(2000)->Arg(4000)->Arg(8000)->Uni
 
 void BM_LayoutControlsOnePerParagraph(benchmark::State& state) { layoutControls(state, false); }
 BENCHMARK(BM_LayoutControlsOnePerParagraph)->Arg(2000)->Arg(4000)->Arg(8000)->Unit(benchmark::kMillisecond);
+
+// N small pictures (WIDTH and HEIGHT given, one picture shared, aligned
+// top, middle and bottom in turn) in one paragraph, each followed by a
+// word, against the same one per paragraph (the baseline): finding an
+// image by its position and the images on a line must not walk the
+// paragraph's others, so the first must not fall behind the second as N
+// doubles.
+std::string manyImages(int n, bool oneParagraph) {
+    static const char* const aligns[] = {"TOP", "MIDDLE", "BOTTOM"};
+    std::string s;
+    for (int i = 0; i < n; ++i)
+        s += std::string(oneParagraph ? "" : "<P>") + "<IMG SRC=dot.bmp WIDTH=12 HEIGHT=" +
+             std::to_string(10 + i % 9) + " ALIGN=" + aligns[i % 3] + "> x\r\n";
+    return s;
+}
+
+void layoutImages(benchmark::State& state, bool oneParagraph) {
+    FakeTextMetrics fake;
+    SetScreenMetrics(&fake);
+    {
+        QImage dot(4, 4, QImage::Format_RGB32);
+        dot.fill(Qt::darkGreen);
+        QByteArray bmp;
+        QBuffer buffer(&bmp);
+        buffer.open(QIODevice::WriteOnly);
+        dot.save(&buffer, "BMP");
+        TMemoryStream stream;
+        stream.Data.assign(bmp.constData(), static_cast<std::size_t>(bmp.size()));
+        const std::string html = manyImages(static_cast<int>(state.range(0)), oneParagraph);
+        TSectionList doc(nullptr, nullptr);
+        doc.ImagesOn = true;
+        doc.OnImageRequest = [&stream](QWidget*, const std::string&, TMemoryStream*& s) { s = &stream; };
+        THtmlParser parser;
+        parser.ParseHtmlBuffer(doc, nullptr, html.data(), html.size());
+        int images = 0;
+        for (int i = 0; i < doc.Count(); ++i)
+            if (const auto* section = dynamic_cast<const TSection*>(doc.Items(i))) images += section->Images.Count();
+        if (images != state.range(0)) state.SkipWithError("images missing");
+        TCanvas canvas(fake);
+        for (auto _ : state) {
+            int ci = 0, mw = 0;
+            benchmark::DoNotOptimize(doc.Arrange(canvas, 0, 600, ci, mw));
+        }
+        doc.Clear();
+    }
+    SetScreenMetrics(nullptr);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_LayoutImagesInOneParagraph(benchmark::State& state) { layoutImages(state, true); }
+BENCHMARK(BM_LayoutImagesInOneParagraph)->Arg(2000)->Arg(4000)->Arg(8000)->Unit(benchmark::kMillisecond);
+
+void BM_LayoutImagesOnePerParagraph(benchmark::State& state) { layoutImages(state, false); }
+BENCHMARK(BM_LayoutImagesOnePerParagraph)->Arg(2000)->Arg(4000)->Arg(8000)->Unit(benchmark::kMillisecond);
 
 // One submit of a form whose TEXTAREA holds N lines. Taken once per submit,
 // the lines keep items per second of one order at 2,000 and 20,000 lines;

@@ -243,10 +243,17 @@ void TImageObj::DrawImage(TCanvas& canvas, int x, const TFontObj* run, int basel
     }
 }
 
+// The list is in buffer order, so a position is found by halving: a
+// paragraph of many images costs no walk over the others per lookup.
+int TImageObjList::AtOrAfter(int pos) const {
+    const auto it = std::lower_bound(begin(), end(), pos,
+                                     [](const std::unique_ptr<TImageObj>& img, int p) { return img->Pos < p; });
+    return static_cast<int>(it - begin());
+}
+
 TImageObj* TImageObjList::FindImage(int pos) const {
-    for (int i = 0; i < Count(); ++i)
-        if (Items(i)->Pos == pos) return Items(i);
-    return nullptr;
+    const int i = AtOrAfter(pos);
+    return i < Count() && Items(i)->Pos == pos ? Items(i) : nullptr;
 }
 
 int TImageObjList::GetHeightAt(int pos, std::uint8_t& align) const {
@@ -264,9 +271,8 @@ int TImageObjList::GetWidthAt(int pos, std::uint8_t& align) const {
 }
 
 int TImageObjList::DistanceToNext(int pos) const {
-    for (int i = 0; i < Count(); ++i)
-        if (Items(i)->Pos >= pos) return Items(i)->Pos - pos;
-    return 9999;
+    const int i = AtOrAfter(pos);
+    return i < Count() ? Items(i)->Pos - pos : 9999;
 }
 
 TImageObj* TImageObjList::ImageHit(int x, int y, int& ix, int& iy) const {

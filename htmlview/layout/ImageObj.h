@@ -70,8 +70,11 @@ private:
     void releasePicture();
 };
 
+// A section's images in buffer order; positions ascend.
 class TImageObjList : public TFreeList<TImageObj> {
 public:
+    // Index of the first image at or after Pos (Count() when none).
+    int AtOrAfter(int pos) const;
     TImageObj* FindImage(int pos) const;
     int GetHeightAt(int pos, std::uint8_t& align) const;
     int GetWidthAt(int pos, std::uint8_t& align) const;

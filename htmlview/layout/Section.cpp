@@ -41,12 +41,10 @@ TSection::~TSection() {
 }
 
 bool TSection::onlyFloatingImages() const {
-    for (size_t i = 0; i < Buff.size(); ++i) {
-        if (Buff[i] != kImageChar) return false;
-        TImageObj* img = Images.FindImage(static_cast<int>(i));
-        if (!img || !img->Floating()) return false;
-    }
-    return true;
+    // Each image holds one character and text never carries the image code,
+    // so the buffer is all floats when it is as long as their count.
+    assert(floatingImages_ <= Images.Count() && Images.Count() <= static_cast<int>(Buff.size()));
+    return floatingImages_ == static_cast<int>(Buff.size());
 }
 
 void TSection::AppendText(std::string_view s) {
@@ -100,10 +98,12 @@ void TSection::SetClear(const TAttributeList& attributes) {
 }
 
 TImageObj* TSection::AddImage(const TAttributeList* attributes, TCell* cell) {
+    assert(Images.Empty() || Images.Last()->Pos < CharCount);
     auto* img = new TImageObj(CharCount, attributes);
     img->Cell = cell;
     img->Document = Document;
     Images.Add(img);
+    if (img->Floating()) ++floatingImages_;
     Buff += kImageChar;
     CharCount = static_cast<int>(Buff.size());
     return img;
@@ -410,9 +410,9 @@ void TSection::finishLine(TCanvas& canvas, IndentManager& indents, int start, in
             }
         }
     }
-    for (int i = 0; i < Images.Count(); ++i) {
+    for (int i = Images.AtOrAfter(start); i < Images.Count() && Images[i]->Pos < end; ++i) {
         TImageObj* img = Images[i];
-        if (img->Pos < start || img->Pos >= end || img->Floating()) continue;
+        if (img->Floating()) continue;
         const int e = img->ImageHeight;
         const int diff = e - line->LineHt;
         switch (img->ImageAlign) {

@@ -124,7 +124,8 @@ private:
     int selectionRun(int p, bool& selected) const;
     bool onlyFloatingImages() const;
 
-    int linesUsed_ = 0;  // records of Lines filled by the running layout
+    int linesUsed_ = 0;       // records of Lines filled by the running layout
+    int floatingImages_ = 0;  // of Images, counted as they are added (alignment is fixed then)
 };
 
 // Preformatted text: appended as it stands, never broken for width.

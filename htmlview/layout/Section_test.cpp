@@ -40,6 +40,9 @@ TEST_F(LayoutTest, LinesOfAnEarlierLayoutLeaveNothingBehind) {
     EXPECT_EQ(lines(s), (Lines{"aaaa ", std::string("bbbb \x04", 6), "cc"}));
     EXPECT_EQ(spaceAfter(), (std::vector<int>{0, 24, 0}));  // the image's line only
     EXPECT_EQ(s->FlowHeight, 16 + 40 + 16);
+    arrange(40);  // the image starts the last line: the line before ends just ahead of it
+    EXPECT_EQ(lines(s), (Lines{"aaaa ", "bbbb ", std::string("\x04" "cc", 3)}));
+    EXPECT_EQ(spaceAfter(), (std::vector<int>{0, 0, 24}));
     arrange(1000);
     EXPECT_EQ(spaceAfter(), (std::vector<int>{24}));
     EXPECT_EQ(s->FlowHeight, 40);
@@ -140,6 +143,20 @@ TEST_F(LayoutTest, AppendTextCollapsesAndLimits) {
     s->AppendText(std::string("\x02\x04", 2));  // placeholder codes never come from text
     EXPECT_EQ(s->Buff, "a b  ");
     EXPECT_EQ(s->Images.Count(), 0);
+    // A space after floats alone goes; one after an inline picture stays.
+    auto left = attrs("<img align=left width=5 height=5>"), right = attrs("<img align=right width=5 height=5>");
+    auto inlined = attrs("<img width=5 height=5>");
+    std::unique_ptr<TSection> floats(section(""));
+    floats->AddImage(&left, doc.get());
+    floats->AddImage(&right, doc.get());
+    floats->AppendText(" a");
+    EXPECT_EQ(floats->Buff, "\x04\x04"
+                            "a");
+    std::unique_ptr<TSection> pictured(section(""));
+    pictured->AddImage(&left, doc.get());
+    pictured->AddImage(&inlined, doc.get());
+    pictured->AppendText(" a");
+    EXPECT_EQ(pictured->Buff, "\x04\x04 a");
     std::unique_ptr<TSection> big(section(std::string(20001, 'x')));
     big->AppendText("more");
     EXPECT_EQ(big->CharCount, 20001);
