@@ -27,6 +27,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/editor/ListLabels.h"
+#include "app/editor/NotesView.h"
 #include "app/editor/TRuler.h"
 #include "app/rtf/RichFile.h"
 #include "app/rtf/RtfQt.h"
@@ -111,7 +113,7 @@ TextEditor::TextEditor(bool& notesUnchanged, std::string& fileName, const std::s
     v->addWidget(Painel);
     Ruler = new TRuler;
     v->addWidget(Ruler);
-    Texto = new QTextEdit;
+    Texto = new NotesView;
     Texto->setObjectName("Texto");
     Texto->setAcceptRichText(true);
     Texto->setTabChangesFocus(false);
@@ -626,14 +628,11 @@ void TextEditor::ImprimeTextoClick() {
     printer.setCopyCount(RequestedCopies());
     printer.setDocName(QString::fromStdString(fileName_));
     if (!PreparePrinter(printer)) return;
-    if (printer.supportsMultipleCopies()) {
-        Texto->document()->print(&printer);
-        return;
-    }
-    // The printer (a PDF file, for one) makes one copy: the pages are drawn
-    // once per copy, laid out at screen resolution and scaled as print() does.
-    const int copies = printer.copyCount();
-    printer.setCopyCount(1);
+    // The pages are drawn here (with the list labels), laid out at screen
+    // resolution and scaled as QTextDocument::print() does; once per copy
+    // when the printer (a PDF file, for one) makes one copy.
+    const int copies = printer.supportsMultipleCopies() ? 1 : printer.copyCount();
+    if (!printer.supportsMultipleCopies()) printer.setCopyCount(1);
     std::unique_ptr<QTextDocument> doc(Texto->document()->clone());
     const qreal scale = printer.resolution() / 96.0;
     const QRectF area = printer.pageRect(QPrinter::DevicePixel);
@@ -649,7 +648,10 @@ void TextEditor::ImprimeTextoClick() {
             first = false;
             painter.save();
             painter.translate(0, -i * page.height());
-            doc->drawContents(&painter, QRectF(QPointF(0, i * page.height()), page));
+            const QRectF sheet(QPointF(0, i * page.height()), page);
+            doc->drawContents(&painter, sheet);
+            painter.setClipRect(sheet);
+            PaintListLabels(painter, *doc, sheet, Qt::black);
             painter.restore();
         }
     painter.end();
