@@ -572,7 +572,12 @@ void TextEditor::LoadFile(const std::string& path) {
     }
     fileName_ = std::filesystem::path(path).filename().string();
     filePath_ = path;
-    StatusPanels[2]->setText(QString::fromStdString("Editing: " + fileName_));
+    // A code page no converter knows is said once, here, not guessed at silently.
+    std::string unknown;
+    for (int page : doc.unknownCodePages) unknown += (unknown.empty() ? "" : ", ") + std::to_string(page);
+    StatusPanels[2]->setText(QString::fromStdString(
+        "Editing: " + fileName_ +
+        (unknown.empty() ? "" : " (code page " + unknown + " unknown: its text is shown as Windows-1252)")));
     Texto->hide();
     Texto->selectAll();
     // Markers from the first paragraph, kept inside the margins. The text
