@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "app/editor/ListLabels.h"
+#include "app/editor/LayoutMarks.h"
 
 namespace vorel {
 
@@ -13,7 +13,7 @@ void NotesView::paintEvent(QPaintEvent* e) {
     QPainter painter(viewport());
     const QPointF scrolled(horizontalScrollBar()->value(), verticalScrollBar()->value());
     painter.translate(-scrolled);
-    PaintListLabels(painter, *document(), QRectF(e->rect()).translated(scrolled), palette().text().color());
+    PaintLayoutMarks(painter, *document(), QRectF(e->rect()).translated(scrolled), palette().text().color());
 }
 
 }  // namespace vorel

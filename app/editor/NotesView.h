@@ -1,6 +1,6 @@
 #pragma once
 // The rich text of the notes (Texto): a QTextEdit that also paints the
-// labels of numbered lists (ListLabels.h).
+// labels of numbered lists and the leaders of tab stops (LayoutMarks.h).
 #include <QTextEdit>
 
 namespace vorel {

@@ -27,7 +27,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/editor/ListLabels.h"
+#include "app/editor/LayoutMarks.h"
 #include "app/editor/NotesView.h"
 #include "app/editor/TRuler.h"
 #include "app/rtf/RichFile.h"
@@ -633,9 +633,9 @@ void TextEditor::ImprimeTextoClick() {
     printer.setCopyCount(RequestedCopies());
     printer.setDocName(QString::fromStdString(fileName_));
     if (!PreparePrinter(printer)) return;
-    // The pages are drawn here (with the list labels), laid out at screen
-    // resolution and scaled as QTextDocument::print() does; once per copy
-    // when the printer (a PDF file, for one) makes one copy.
+    // The pages are drawn here (with the list labels and tab leaders), laid
+    // out at screen resolution and scaled as QTextDocument::print() does;
+    // once per copy when the printer (a PDF file, for one) makes one copy.
     const int copies = printer.supportsMultipleCopies() ? 1 : printer.copyCount();
     if (!printer.supportsMultipleCopies()) printer.setCopyCount(1);
     std::unique_ptr<QTextDocument> doc(Texto->document()->clone());
@@ -656,7 +656,7 @@ void TextEditor::ImprimeTextoClick() {
             const QRectF sheet(QPointF(0, i * page.height()), page);
             doc->drawContents(&painter, sheet);
             painter.setClipRect(sheet);
-            PaintListLabels(painter, *doc, sheet, Qt::black);
+            PaintLayoutMarks(painter, *doc, sheet, Qt::black);
             painter.restore();
         }
     painter.end();
