@@ -13,6 +13,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpressionValidator>
+#include <QPointer>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTextBlock>
@@ -143,8 +144,7 @@ TextEditor::TextEditor(bool& notesUnchanged, std::string& fileName, const std::s
     connect(Texto, &QTextEdit::textChanged, this, guard([this] { TextoChange(); }));
     connect(Texto, &QTextEdit::cursorPositionChanged, this, guard([this] { TextoSelectionChange(); }));
     connect(Texto, &QTextEdit::selectionChanged, this, guard([this] { TextoSelectionChange(); }));
-    connect(Texto->document(), &QTextDocument::modificationChanged, this, guard([this] { TextoChange(); }));
-    connect(Texto->document(), &QTextDocument::undoAvailable, this, guard([this] { TextoChange(); }));
+    WatchDocument();
     CopiasTexto->installEventFilter(this);
 
     // Production dialogs.
@@ -261,8 +261,9 @@ void TextEditor::BuildToolBar() {
 
 // --- paragraph attributes ----------------------------------------------------
 
-ParagraphAttributes TextEditor::Paragraph() const {
-    const QTextBlockFormat f = Texto->textCursor().blockFormat();
+ParagraphAttributes TextEditor::Paragraph() const { return AttributesOf(Texto->textCursor().blockFormat()); }
+
+ParagraphAttributes AttributesOf(const QTextBlockFormat& f) {
     ParagraphAttributes a;
     a.FirstIndent = static_cast<int>(std::lround((f.leftMargin() + f.textIndent()) * 0.75));
     a.LeftIndent = static_cast<int>(std::lround(-f.textIndent() * 0.75));
@@ -349,6 +350,32 @@ void TextEditor::TextoSelectionChange() {
 void TextEditor::DesenhaRegua() {
     Ruler->TabStopDistance = Texto->tabStopDistance();
     Ruler->update();
+}
+
+void TextEditor::WatchDocument() {
+    auto guard = [](auto handler) { return [handler] { platform::Guarded(handler); }; };
+    connect(Texto->document(), &QTextDocument::modificationChanged, this, guard([this] { TextoChange(); }));
+    connect(Texto->document(), &QTextDocument::undoAvailable, this, guard([this] { TextoChange(); }));
+}
+
+std::unique_ptr<QTextDocument> TextEditor::NewDocument() const {
+    const QTextDocument& current = *Texto->document();
+    auto doc = std::make_unique<QTextDocument>();
+    doc->setDefaultFont(current.defaultFont());
+    doc->setDefaultTextOption(current.defaultTextOption());
+    doc->setDocumentMargin(current.documentMargin());
+    doc->setIndentWidth(current.indentWidth());
+    doc->setUndoRedoEnabled(current.isUndoRedoEnabled());
+    return doc;
+}
+
+void TextEditor::ShowDocument(std::unique_ptr<QTextDocument> doc) {
+    const QPointer<QTextDocument> old = Texto->document();
+    doc->setParent(Texto);
+    Texto->setDocument(doc.release());
+    // The view frees the document it made itself; the ones given here are ours.
+    if (old && old->parent() == Texto) delete old;
+    WatchDocument();
 }
 
 void TextEditor::AjustaAreaTexto() {
@@ -563,13 +590,18 @@ void TextEditor::LoadFile(const std::string& path) {
     const rtf::Document doc = rtf::ReadRichOrPlain(bytes);
     Texto->clear();
     ReiniciaFormatoTexto();
+    // Built apart from the view and then given to it: the view lays out a
+    // new document step by step as it is shown, where it would lay out its
+    // own after every change (minutes for a long note).
+    std::unique_ptr<QTextDocument> built = NewDocument();
     if (rtf::IsRtf(bytes)) {
-        rtf::ToTextDocument(doc, *Texto->document());
+        rtf::ToTextDocument(doc, *built);
     } else {
-        QTextCursor c(Texto->document());
-        const QTextCharFormat f = Texto->currentCharFormat();
-        c.insertText(QString::fromStdString(rtf::DecodePlainText(bytes)), f);
+        QTextCursor c(built.get());
+        c.setBlockFormat(Texto->textCursor().blockFormat());
+        c.insertText(QString::fromStdString(rtf::DecodePlainText(bytes)), Texto->currentCharFormat());
     }
+    ShowDocument(std::move(built));
     fileName_ = std::filesystem::path(path).filename().string();
     filePath_ = path;
     // A code page no converter knows is said once, here, not guessed at silently.
@@ -579,10 +611,11 @@ void TextEditor::LoadFile(const std::string& path) {
         "Editing: " + fileName_ +
         (unknown.empty() ? "" : " (code page " + unknown + " unknown: its text is shown as Windows-1252)")));
     Texto->hide();
-    Texto->selectAll();
-    // Markers from the first paragraph, kept inside the margins. The text
-    // keeps its own indents: only what the user changes takes the markers'.
-    PlaceMarkers(Paragraph());
+    // The markers from the paragraph a select-all leaves the caret in (the
+    // last), kept inside the margins; the text keeps its own indents: only
+    // what the user changes takes the markers'. Read from the block itself:
+    // a cursor moved to the end would lay the whole note out at once.
+    PlaceMarkers(AttributesOf(Texto->document()->lastBlock().blockFormat()));
     const ParagraphAttributes a = MarkerIndents();
     leftIndent_ = a.LeftIndent;
     rightIndent_ = a.RightIndent;
