@@ -26,23 +26,27 @@ int IndexOf(std::vector<T>& list, const T& value) {
     return static_cast<int>(list.size()) - 1;
 }
 
-// A character as the \'hh of its code page's one byte; false when the page
-// has no such byte.
-bool AppendByte(std::string& out, char32_t c, int codePage) {
-    unsigned char b = 0;
+// A character as the \'hh bytes of its code page; false when the page has
+// none for it, or more than one byte where one must stand (a \u's fallback
+// is one character).
+bool AppendBytes(std::string& out, char32_t c, int codePage, bool oneByte) {
+    std::string bytes;
     if (codePage == kAnsiCodePage) {
+        unsigned char b = 0;
         if (!platform::CodePointToCp1252(c, b)) return false;
+        bytes.assign(1, static_cast<char>(b));
     } else if (codePage == kSymbolCodePage) {
         return false;  // the Symbol font's bytes are other characters
     } else {
-        const std::optional<std::string> encoded =
-            platform::EncodeCodePage(QString::fromUcs4(&c, 1).toStdString(), codePage);
-        if (!encoded || encoded->size() != 1) return false;
-        b = static_cast<unsigned char>((*encoded)[0]);
+        std::optional<std::string> encoded = platform::EncodeCodePage(QString::fromUcs4(&c, 1).toStdString(), codePage);
+        if (!encoded || encoded->empty() || (oneByte && encoded->size() != 1)) return false;
+        bytes = std::move(*encoded);
     }
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "\\'%02x", b);
-    out += buf;
+    for (unsigned char b : bytes) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "\\'%02x", b);
+        out += buf;
+    }
     return true;
 }
 
@@ -67,14 +71,14 @@ std::string Escape(const std::string& utf8, int codePage, bool inText = true) {
             out += "\\'3b";  // ';' ends a font name
         } else if (c >= 0x20 && c < 0x7F) {
             out += static_cast<char>(c);
-        } else if (c >= 0x80 && (codePage == kAnsiCodePage || !inText) && AppendByte(out, c, codePage)) {
+        } else if (c >= 0x80 && (codePage == kAnsiCodePage || !inText) && AppendBytes(out, c, codePage, inText)) {
         } else {
             const QString units = QString::fromUcs4(&c, 1);
             char buf[24];
             for (QChar u : units) {
                 std::snprintf(buf, sizeof buf, "\\u%d", static_cast<int>(static_cast<short>(u.unicode())));
                 out += buf;
-                if (units.size() > 1 || c < 0x80 || !AppendByte(out, c, codePage)) out += "\\'3f";
+                if (units.size() > 1 || c < 0x80 || !AppendBytes(out, c, codePage, true)) out += "\\'3f";
             }
         }
     }

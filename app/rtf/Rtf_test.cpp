@@ -378,3 +378,33 @@ TEST(RichFile, PlainTextByItsEncodingAndLineEnds) {
     EXPECT_EQ(ReadRichOrPlain("{\\rtf1 rich\\par}").PlainText(), "rich");
     EXPECT_THROW(ReadRichOrPlain(std::string("{\\rtf1 ") + std::string(300, '{')), RtfError);
 }
+
+// Each font is written with its character set and its name in that set's
+// code page, as Word reads font tables; the symbol faces with set 2
+// whatever the file they came from said.
+TEST(RtfWrite, FontsKeepTheirCharacterSetsAndNamesInTheirCodePages) {
+    auto run = [](const char* text, const char* font, int charset) {
+        CharFormat f;
+        f.font = font;
+        f.charset = charset;
+        return rtf::Run{text, f};
+    };
+    Document d;
+    d.paragraphs.push_back({ParaFormat{}, {run("x", "\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF", 128),
+                                 run("\xE3\x81\x8A", "\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF", 128),
+                                 run("W", "Symbol", 0), run("J", "Wingdings", -1), run("y", "МС", -1),
+                                 run("Пé", "Calibri", 204), run("a;b", "Odd;Name", 0)}});
+    const std::string text = Write(d);
+    for (const char* written : {"\\fcharset128 \\'82\\'6c\\'82\\'72 \\'82\\'6f\\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}",
+                                "\\fcharset2 Symbol;}", "\\fcharset2 Wingdings;}", "\\fcharset204 \\'cc\\'d1;}",
+                                "\\fcharset204 Calibri;}", "\\fcharset0 Odd\\'3bName;}",
+                                // Text outside 1252 as \u, its fallback the byte of the font's code page.
+                                "\\u12362\\'3f", "\\u1055\\'cf\\u233\\'3f"})
+        EXPECT_NE(text.find(written), std::string::npos) << written << "\n" << text;
+    const Document back = Read(text);
+    ASSERT_EQ(back.paragraphs.size(), 1u);
+    EXPECT_EQ(back.PlainText(), "xおΩJyПéa;b");
+    EXPECT_EQ(back.paragraphs[0].runs[0].format.font, "ＭＳ Ｐゴシック");
+    EXPECT_EQ(back.paragraphs[0].runs[0].format.charset, 128);
+    EXPECT_EQ(back.paragraphs[0].runs.back().format.font, "Odd;Name");
+}
