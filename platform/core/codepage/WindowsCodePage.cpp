@@ -73,12 +73,16 @@ bool IconvKnows(const std::string& name) {
     return true;
 }
 
-const Converter& ConverterOf(int cp) {
+// Pages are looked up once each; a file naming many odd pages (the cache
+// keeps 256) costs a lookup per use beyond them.
+Converter ConverterOf(int cp) {
     static std::mutex lock;
     static std::map<int, Converter> found;
-    const std::lock_guard guard(lock);
-    const auto it = found.find(cp);
-    if (it != found.end()) return it->second;
+    {
+        const std::lock_guard guard(lock);
+        const auto it = found.find(cp);
+        if (it != found.end()) return it->second;
+    }
     Converter c;
     if (cp > 0) {
         const std::vector<std::string> names = NamesOf(cp);
@@ -94,7 +98,9 @@ const Converter& ConverterOf(int cp) {
                     break;
                 }
     }
-    return found.emplace(cp, c).first->second;
+    const std::lock_guard guard(lock);
+    if (found.size() < 256) found.emplace(cp, c);
+    return c;
 }
 
 // iconv over a whole buffer; bytes it cannot convert become U+FFFD (decoding)
@@ -128,7 +134,7 @@ bool KnowsCodePage(int codePage) { return codePage == 1252 || ConverterOf(codePa
 
 std::optional<std::string> DecodeCodePage(std::string_view bytes, int codePage) {
     if (codePage == 1252) return Cp1252ToUtf8(std::string(bytes));
-    const Converter& c = ConverterOf(codePage);
+    const Converter c = ConverterOf(codePage);
     if (!c.qtName.empty()) {
         QStringDecoder decoder(c.qtName.c_str(), QStringConverter::Flag::Stateless);
         const QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
@@ -150,7 +156,7 @@ std::optional<std::string> EncodeCodePage(const std::string& utf8, int codePage)
         if (codePage == 1252) {
             unsigned char b = 0;
             if (CodePointToCp1252(ch, b)) bytes = std::string(1, static_cast<char>(b));
-        } else if (const Converter& c = ConverterOf(codePage); !c.qtName.empty()) {
+        } else if (const Converter c = ConverterOf(codePage); !c.qtName.empty()) {
             QStringEncoder encoder(c.qtName.c_str(), QStringConverter::Flag::Stateless);
             const QByteArray b = encoder.encode(QString::fromStdString(one));
             if (!encoder.hasError()) bytes = b.toStdString();
