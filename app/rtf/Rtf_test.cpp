@@ -83,7 +83,7 @@ const char* const kWord1250 =
 std::string Shown(const QTextDocument& doc) {
     QString out;
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
-        if (const QTextList* list = block.textList())
+        if (block.textList())
             out += ListLabel(block).isEmpty() ? QString(QChar(0x2022)) : ListLabel(block);
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
