@@ -577,13 +577,15 @@ TEST(TextEditor, NotesFromOtherEditorsShowAsWrittenBeforeAndAfterASave) {
                  "\\pard{\\pntext\\f0\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'b7}}\\fi-360\\li720 Dot\\par}",
          "5. Five «Arial»\n6. Six «Arial»\nPlain «Arial»\n7. Seven «Arial»\n1. New «Arial»\nc. Gamma «Arial»\n"
          "d. Delta «Arial»\nIV. Four «Arial»\n• Dot «Arial»"},
-        // Word: one list across an interruption, another list right after
-        // it, and a roman list from iii.
+        // Word: one list across an interruption (its second item as Word
+        // 2000 writes one, with a \pn for older readers), another list
+        // right after it, and a roman list from iii.
         {"word.rtf",
          arial + "}" + listTable +
              "\\pard\\ls1\\ilvl0\\fi-360\\li720\\f0 {\\listtext 1.\\tab}One\\par"
              "\\pard\\f0 Between\\par"
-             "\\pard\\ls1\\ilvl0\\fi-360\\li720\\f0 {\\listtext 2.\\tab}Two\\par"
+             "\\pard{\\*\\pn\\pnlvlbody\\ilvl0\\ls1\\pnrnot0\\pndec }\\ls1\\ilvl0\\fi-360\\li720\\f0 "
+             "{\\listtext 2.\\tab}Two\\par"
              "\\pard\\ls2\\ilvl0\\fi-360\\li720\\f0 {\\listtext 1.\\tab}Other\\par"
              "\\pard\\ls3\\ilvl0\\fi-360\\li720\\f0 {\\listtext iii.\\tab}Three\\par"
              "\\pard\\ls3\\ilvl0\\fi-360\\li720\\f0 {\\listtext iv.\\tab}Four\\par}",

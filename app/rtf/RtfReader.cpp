@@ -258,8 +258,7 @@ private:
         if (leaving == Dest::Pn && st_.dest != Dest::Pn && pn_.kind != ListKind::None) {
             st_.para.list = pn_.kind;
             st_.para.numbering = pn_.style;
-            st_.para.listStart = pn_.start;
-            st_.ls = 0;
+            st_.para.listStart = pn_.start;  // an \ls of the list table holds over it
         }
     }
 
