@@ -594,6 +594,7 @@ void TextEditor::LoadFile(const std::string& path) {
     // new document step by step as it is shown, where it would lay out its
     // own after every change (minutes for a long note).
     std::unique_ptr<QTextDocument> built = NewDocument();
+    built->setUndoRedoEnabled(false);  // a freshly opened file has nothing to undo
     if (rtf::IsRtf(bytes)) {
         rtf::ToTextDocument(doc, *built);
     } else {
@@ -601,6 +602,7 @@ void TextEditor::LoadFile(const std::string& path) {
         c.setBlockFormat(Texto->textCursor().blockFormat());
         c.insertText(QString::fromStdString(rtf::DecodePlainText(bytes)), Texto->currentCharFormat());
     }
+    built->setUndoRedoEnabled(true);
     ShowDocument(std::move(built));
     fileName_ = std::filesystem::path(path).filename().string();
     filePath_ = path;
