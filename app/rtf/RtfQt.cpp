@@ -6,6 +6,9 @@
 #include <QTextList>
 #include <cmath>
 #include <map>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace rtf {
 
@@ -156,20 +159,42 @@ ParaFormat FromQt(const QTextBlock& block, std::map<const QTextList*, int>& list
 
 }  // namespace
 
+// The toolkit's formats of the model's, made once for the few formats a
+// long note repeats.
+class Formats {
+public:
+    const QTextCharFormat& Of(const CharFormat& c) {
+        for (const auto& [model, qt] : chars_)
+            if (model == c) return qt;
+        if (chars_.size() == 16) chars_.erase(chars_.begin());
+        chars_.emplace_back(c, ToQt(c));
+        return chars_.back().second;
+    }
+    const QTextBlockFormat& Of(const ParaFormat& p) {
+        if (!block_ || block_->first != p) block_.emplace(p, ToQt(p));
+        return block_->second;
+    }
+
+private:
+    std::vector<std::pair<CharFormat, QTextCharFormat>> chars_;
+    std::optional<std::pair<ParaFormat, QTextBlockFormat>> block_;
+};
+
 void ToTextDocument(const Document& d, QTextDocument& doc) {
     doc.clear();
     QTextCursor cursor(&doc);
     cursor.beginEditBlock();
     QTextList* list = nullptr;            // of the paragraph before
     std::map<int, QTextList*> byId;       // the model's lists
+    Formats formats;
     for (size_t i = 0; i < d.paragraphs.size(); ++i) {
         const Paragraph& p = d.paragraphs[i];
-        const QTextCharFormat first = p.runs.empty() ? QTextCharFormat() : ToQt(p.runs.front().format);
+        const QTextCharFormat first = p.runs.empty() ? QTextCharFormat() : formats.Of(p.runs.front().format);
         if (i == 0) {
-            cursor.setBlockFormat(ToQt(p.format));
+            cursor.setBlockFormat(formats.Of(p.format));
             cursor.setBlockCharFormat(first);
         } else {
-            cursor.insertBlock(ToQt(p.format), first);
+            cursor.insertBlock(formats.Of(p.format), first);
         }
         // A paragraph without a list id goes on with the list of the paragraph
         // before when it is of its kind.
@@ -195,7 +220,7 @@ void ToTextDocument(const Document& d, QTextDocument& doc) {
         for (const Run& r : p.runs) {
             QString text = QString::fromStdString(r.text);
             text.replace(QChar('\n'), QChar::LineSeparator);
-            cursor.insertText(text, ToQt(r.format));
+            cursor.insertText(text, formats.Of(r.format));
         }
     }
     cursor.endEditBlock();
