@@ -68,16 +68,20 @@ void PaintLeaders(QPainter& painter, const QTextBlock& block, const QColor& text
             QPen pen = painter.pen();
             pen.setWidthF(leader == rtf::TabLeader::ThickLine ? metrics.lineWidth() * 2 : metrics.lineWidth());
             painter.setPen(pen);
-            painter.drawLine(QPointF(left, baseline + metrics.underlinePos()), QPointF(right, baseline + metrics.underlinePos()));
+            const qreal y = baseline + metrics.underlinePos();
+            painter.drawLine(QPointF(left, y), QPointF(right, y));
             continue;
         }
-        const QChar mark = leader == rtf::TabLeader::Hyphens ? QChar('-') : leader == rtf::TabLeader::Equals ? QChar('=') : QChar('.');
+        const QChar mark = leader == rtf::TabLeader::Hyphens  ? QChar('-')
+                           : leader == rtf::TabLeader::Equals ? QChar('=')
+                                                              : QChar('.');
         const qreal step = metrics.horizontalAdvance(mark);
         if (step <= 0) continue;
         // Marks on a grid of their own width, so the leaders of lines
         // above each other line up.
         painter.setFont(font);
-        for (qreal x = std::ceil(left / step) * step; x + step <= right; x += step) painter.drawText(QPointF(x, baseline), QString(mark));
+        for (qreal x = std::ceil(left / step) * step; x + step <= right; x += step)
+            painter.drawText(QPointF(x, baseline), QString(mark));
     }
 }
 

@@ -83,8 +83,7 @@ int RomanValue(char c) {
 // The number a list label ("5.", "(e)", "iv.") shows in a style; -1 when it
 // shows none in that style.
 int LabelNumber(std::string label, NumberStyle style) {
-    while (!label.empty() && (label.back() == '\t' || label.back() == ' ' || label.back() == '.' || label.back() == ')'))
-        label.pop_back();
+    while (!label.empty() && std::string_view("\t .)").find(label.back()) != std::string_view::npos) label.pop_back();
     while (!label.empty() && (label.front() == ' ' || label.front() == '(')) label.erase(0, 1);
     if (label.empty() || label.size() > 9) return -1;
     if (style == NumberStyle::Decimal) {

@@ -245,8 +245,9 @@ std::string Write(const Document& doc) {
             if (list.kind == ListKind::Bullet) {
                 out += "{\\pntext\\'95\\tab}{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'95}}";
             } else {
-                out += "{\\pntext " + NumberLabel(list.style, number) + "\\tab}{\\*\\pn\\pnlvlbody\\pnindent0\\pnstart" +
-                       std::to_string(list.start) + NumberWord(list.style) + "{\\pntxta.}}";
+                out += "{\\pntext " + NumberLabel(list.style, number) +
+                       "\\tab}{\\*\\pn\\pnlvlbody\\pnindent0\\pnstart" + std::to_string(list.start) +
+                       NumberWord(list.style) + "{\\pntxta.}}";
             }
             out += "\\ls" + std::to_string(listOf[i]) + "\\ilvl0";
         }

@@ -390,12 +390,14 @@ TEST(RtfWrite, FontsKeepTheirCharacterSetsAndNamesInTheirCodePages) {
         return rtf::Run{text, f};
     };
     Document d;
-    d.paragraphs.push_back({ParaFormat{}, {run("x", "\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF", 128),
-                                 run("\xE3\x81\x8A", "\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF", 128),
-                                 run("W", "Symbol", 0), run("J", "Wingdings", -1), run("y", "МС", -1),
-                                 run("Пé", "Calibri", 204), run("a;b", "Odd;Name", 0)}});
+    const char* const gothic = "ＭＳ Ｐゴシック";
+    d.paragraphs.push_back({ParaFormat{},
+                            {run("x", gothic, 128), run("お", gothic, 128), run("W", "Symbol", 0),
+                             run("J", "Wingdings", -1), run("y", "МС", -1), run("Пé", "Calibri", 204),
+                             run("a;b", "Odd;Name", 0)}});
     const std::string text = Write(d);
-    for (const char* written : {"\\fcharset128 \\'82\\'6c\\'82\\'72 \\'82\\'6f\\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}",
+    for (const char* written : {"\\fcharset128 \\'82\\'6c\\'82\\'72 \\'82\\'6f\\'83\\'53\\'83\\'56\\'83\\'62"
+                                "\\'83\\'4e;}",
                                 "\\fcharset2 Symbol;}", "\\fcharset2 Wingdings;}", "\\fcharset204 \\'cc\\'d1;}",
                                 "\\fcharset204 Calibri;}", "\\fcharset0 Odd\\'3bName;}",
                                 // Text outside 1252 as \u, its fallback the byte of the font's code page.
