@@ -606,4 +606,31 @@ TEST(TextEditor, NotesFromOtherEditorsShowAsWrittenBeforeAndAfterASave) {
         e.AbrirClick();
         EXPECT_EQ(Shown(*e.Texto->document()), c.shown) << c.name << " as saved:\n" << ReadAll(path);
     }
+
+    // The view paints what the toolkit does not: a label before a numbered
+    // paragraph (none before a plain one) and dots across a leader's gap.
+    const std::string path = b.File("painted.rtf", arial + "}" + listTable +
+                                                       "\\pard\\ls3\\fi-360\\li720\\f0 Three\\par"
+                                                       "\\pard\\li720\\f0 Plain\\par"
+                                                       "\\pard\\tqr\\tldot\\tx5760\\f0 a\\tab b\\par}");
+    b.openAnswers = {path};
+    e.AbrirClick();
+    QApplication::processEvents();
+    const QImage shot = e.Texto->viewport()->grab().toImage();
+    auto inkIn = [&](const QRectF& r) {
+        int ink = 0;
+        for (int y = static_cast<int>(r.top()); y < static_cast<int>(r.bottom()); ++y)
+            for (int x = std::max(0, static_cast<int>(r.left())); x < static_cast<int>(r.right()); ++x)
+                if (qGray(shot.pixel(x, y)) < 128) ++ink;
+        return ink;
+    };
+    auto lineOf = [&](int n) {
+        const QTextBlock block = e.Texto->document()->findBlockByNumber(n);
+        const QTextLine line = block.layout()->lineAt(0);
+        return line.naturalTextRect().translated(block.layout()->position());
+    };
+    const QRectF three = lineOf(0), plain = lineOf(1), tabbed = lineOf(2);
+    EXPECT_GT(inkIn(QRectF(three.left() - 30, three.top(), 28, three.height())), 0) << "no label";
+    EXPECT_EQ(inkIn(QRectF(plain.left() - 30, plain.top(), 28, plain.height())), 0);
+    EXPECT_GT(inkIn(QRectF(tabbed.left() + 100, tabbed.top(), 200, tabbed.height())), 0) << "no leader";
 }
