@@ -53,6 +53,9 @@ std::string TabName(const TabStop& t) {
 
 std::string Dump(const Document& d) {
     std::string out;
+    for (size_t i = 0; i < d.unknownCodePages.size(); ++i)
+        out += (i ? "," : "unknown code pages ") + std::to_string(d.unknownCodePages[i]) +
+               (i + 1 == d.unknownCodePages.size() ? "\n" : "");
     for (const Paragraph& p : d.paragraphs) {
         const ParaFormat& f = p.format;
         out += std::string("paragraph align=") + AlignName(f.align) + " first=" + std::to_string(f.firstTwips) +
