@@ -6,6 +6,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextList>
 #include <algorithm>
 
 #include "app/rtf/RtfQt.h"
@@ -26,6 +27,8 @@ QColor ColourOf(const QTextCharFormat& format, const QColor& text) {
 }
 
 void PaintLabel(QPainter& painter, const QTextBlock& block, const QColor& text) {
+    // Only where the toolkit paints none.
+    if (!block.textList() || block.textList()->format().style() != QTextListFormat::ListStyleUndefined) return;
     const QString label = rtf::ListLabel(block);
     const QTextLayout* lines = block.layout();
     if (label.isEmpty() || !lines || lines->lineCount() == 0) return;

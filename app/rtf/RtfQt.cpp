@@ -64,12 +64,25 @@ QTextBlockFormat ToQt(const ParaFormat& p) {
 
 int Twips(qreal pixels) { return static_cast<int>(std::lround(pixels * kTwipsPerPixel)); }
 
+QTextListFormat::Style ToolkitStyle(NumberStyle s) {
+    switch (s) {
+        case NumberStyle::LowerLetter: return QTextListFormat::ListLowerAlpha;
+        case NumberStyle::UpperLetter: return QTextListFormat::ListUpperAlpha;
+        case NumberStyle::LowerRoman: return QTextListFormat::ListLowerRoman;
+        case NumberStyle::UpperRoman: return QTextListFormat::ListUpperRoman;
+        case NumberStyle::Decimal: break;
+    }
+    return QTextListFormat::ListDecimal;
+}
+
 QTextListFormat ListFormat(const ParaFormat& p) {
     QTextListFormat lf;
     if (p.list == ListKind::Bullet) {
         lf.setStyle(QTextListFormat::ListDisc);
     } else {
-        lf.setStyle(QTextListFormat::ListStyleUndefined);  // labelled by the view
+        // The toolkit numbers from 1 only: a list starting elsewhere shows
+        // no label of the toolkit's and is labelled by its view.
+        lf.setStyle(p.listStart != 1 ? QTextListFormat::ListStyleUndefined : ToolkitStyle(p.numbering));
         lf.setProperty(kNumberStyleProperty, static_cast<int>(p.numbering));
         lf.setProperty(kListStartProperty, p.listStart);
     }

@@ -5,8 +5,9 @@
 // toolkit's (a decimal tab aligns on '.'), leaders a property of the block.
 // Each list of the model is one QTextList: a disc list for bullets; a
 // numbered list carries its style and start value as properties of its own
-// (the toolkit's numbered lists start at 1) and shows no label of the
-// toolkit's, its view paints ListLabel. A font's character set is a property
+// as well as the toolkit's style, except that a list starting anywhere but 1
+// (the toolkit's numbered lists start at 1) has no toolkit style and shows
+// no label of the toolkit's: its view paints ListLabel. A font's character set is a property
 // of the characters; super- and subscript are their vertical alignment.
 #include <QString>
 #include <QTextFormat>
