@@ -13,6 +13,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpressionValidator>
+#include <QPointer>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTextBlock>
@@ -27,6 +28,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/editor/LayoutMarks.h"
+#include "app/editor/NotesView.h"
 #include "app/editor/TRuler.h"
 #include "app/rtf/RichFile.h"
 #include "app/rtf/RtfQt.h"
@@ -111,7 +114,7 @@ TextEditor::TextEditor(bool& notesUnchanged, std::string& fileName, const std::s
     v->addWidget(Painel);
     Ruler = new TRuler;
     v->addWidget(Ruler);
-    Texto = new QTextEdit;
+    Texto = new NotesView;
     Texto->setObjectName("Texto");
     Texto->setAcceptRichText(true);
     Texto->setTabChangesFocus(false);
@@ -141,8 +144,7 @@ TextEditor::TextEditor(bool& notesUnchanged, std::string& fileName, const std::s
     connect(Texto, &QTextEdit::textChanged, this, guard([this] { TextoChange(); }));
     connect(Texto, &QTextEdit::cursorPositionChanged, this, guard([this] { TextoSelectionChange(); }));
     connect(Texto, &QTextEdit::selectionChanged, this, guard([this] { TextoSelectionChange(); }));
-    connect(Texto->document(), &QTextDocument::modificationChanged, this, guard([this] { TextoChange(); }));
-    connect(Texto->document(), &QTextDocument::undoAvailable, this, guard([this] { TextoChange(); }));
+    WatchDocument();
     CopiasTexto->installEventFilter(this);
 
     // Production dialogs.
@@ -259,8 +261,9 @@ void TextEditor::BuildToolBar() {
 
 // --- paragraph attributes ----------------------------------------------------
 
-ParagraphAttributes TextEditor::Paragraph() const {
-    const QTextBlockFormat f = Texto->textCursor().blockFormat();
+ParagraphAttributes TextEditor::Paragraph() const { return AttributesOf(Texto->textCursor().blockFormat()); }
+
+ParagraphAttributes AttributesOf(const QTextBlockFormat& f) {
     ParagraphAttributes a;
     a.FirstIndent = static_cast<int>(std::lround((f.leftMargin() + f.textIndent()) * 0.75));
     a.LeftIndent = static_cast<int>(std::lround(-f.textIndent() * 0.75));
@@ -347,6 +350,32 @@ void TextEditor::TextoSelectionChange() {
 void TextEditor::DesenhaRegua() {
     Ruler->TabStopDistance = Texto->tabStopDistance();
     Ruler->update();
+}
+
+void TextEditor::WatchDocument() {
+    auto guard = [](auto handler) { return [handler] { platform::Guarded(handler); }; };
+    connect(Texto->document(), &QTextDocument::modificationChanged, this, guard([this] { TextoChange(); }));
+    connect(Texto->document(), &QTextDocument::undoAvailable, this, guard([this] { TextoChange(); }));
+}
+
+std::unique_ptr<QTextDocument> TextEditor::NewDocument() const {
+    const QTextDocument& current = *Texto->document();
+    auto doc = std::make_unique<QTextDocument>();
+    doc->setDefaultFont(current.defaultFont());
+    doc->setDefaultTextOption(current.defaultTextOption());
+    doc->setDocumentMargin(current.documentMargin());
+    doc->setIndentWidth(current.indentWidth());
+    doc->setUndoRedoEnabled(current.isUndoRedoEnabled());
+    return doc;
+}
+
+void TextEditor::ShowDocument(std::unique_ptr<QTextDocument> doc) {
+    const QPointer<QTextDocument> old = Texto->document();
+    doc->setParent(Texto);
+    Texto->setDocument(doc.release());
+    // The view frees the document it made itself; the ones given here are ours.
+    if (old && old->parent() == Texto) delete old;
+    WatchDocument();
 }
 
 void TextEditor::AjustaAreaTexto() {
@@ -561,21 +590,34 @@ void TextEditor::LoadFile(const std::string& path) {
     const rtf::Document doc = rtf::ReadRichOrPlain(bytes);
     Texto->clear();
     ReiniciaFormatoTexto();
+    // Built apart from the view and then given to it: the view lays out a
+    // new document step by step as it is shown, where it would lay out its
+    // own after every change (minutes for a long note).
+    std::unique_ptr<QTextDocument> built = NewDocument();
+    built->setUndoRedoEnabled(false);  // a freshly opened file has nothing to undo
     if (rtf::IsRtf(bytes)) {
-        rtf::ToTextDocument(doc, *Texto->document());
+        rtf::ToTextDocument(doc, *built);
     } else {
-        QTextCursor c(Texto->document());
-        const QTextCharFormat f = Texto->currentCharFormat();
-        c.insertText(QString::fromStdString(rtf::DecodePlainText(bytes)), f);
+        QTextCursor c(built.get());
+        c.setBlockFormat(Texto->textCursor().blockFormat());
+        c.insertText(QString::fromStdString(rtf::DecodePlainText(bytes)), Texto->currentCharFormat());
     }
+    built->setUndoRedoEnabled(true);
+    ShowDocument(std::move(built));
     fileName_ = std::filesystem::path(path).filename().string();
     filePath_ = path;
-    StatusPanels[2]->setText(QString::fromStdString("Editing: " + fileName_));
+    // A code page no converter knows is said once, here, not guessed at silently.
+    std::string unknown;
+    for (int page : doc.unknownCodePages) unknown += (unknown.empty() ? "" : ", ") + std::to_string(page);
+    StatusPanels[2]->setText(QString::fromStdString(
+        "Editing: " + fileName_ +
+        (unknown.empty() ? "" : " (code page " + unknown + " unknown: its text is shown as Windows-1252)")));
     Texto->hide();
-    Texto->selectAll();
-    // Markers from the first paragraph, kept inside the margins. The text
-    // keeps its own indents: only what the user changes takes the markers'.
-    PlaceMarkers(Paragraph());
+    // The markers from the paragraph a select-all leaves the caret in (the
+    // last), kept inside the margins; the text keeps its own indents: only
+    // what the user changes takes the markers'. Read from the block itself:
+    // a cursor moved to the end would lay the whole note out at once.
+    PlaceMarkers(AttributesOf(Texto->document()->lastBlock().blockFormat()));
     const ParagraphAttributes a = MarkerIndents();
     leftIndent_ = a.LeftIndent;
     rightIndent_ = a.RightIndent;
@@ -626,14 +668,11 @@ void TextEditor::ImprimeTextoClick() {
     printer.setCopyCount(RequestedCopies());
     printer.setDocName(QString::fromStdString(fileName_));
     if (!PreparePrinter(printer)) return;
-    if (printer.supportsMultipleCopies()) {
-        Texto->document()->print(&printer);
-        return;
-    }
-    // The printer (a PDF file, for one) makes one copy: the pages are drawn
-    // once per copy, laid out at screen resolution and scaled as print() does.
-    const int copies = printer.copyCount();
-    printer.setCopyCount(1);
+    // The pages are drawn here (with the list labels and tab leaders), laid
+    // out at screen resolution and scaled as QTextDocument::print() does;
+    // once per copy when the printer (a PDF file, for one) makes one copy.
+    const int copies = printer.supportsMultipleCopies() ? 1 : printer.copyCount();
+    if (!printer.supportsMultipleCopies()) printer.setCopyCount(1);
     std::unique_ptr<QTextDocument> doc(Texto->document()->clone());
     const qreal scale = printer.resolution() / 96.0;
     const QRectF area = printer.pageRect(QPrinter::DevicePixel);
@@ -649,7 +688,10 @@ void TextEditor::ImprimeTextoClick() {
             first = false;
             painter.save();
             painter.translate(0, -i * page.height());
-            doc->drawContents(&painter, QRectF(QPointF(0, i * page.height()), page));
+            const QRectF sheet(QPointF(0, i * page.height()), page);
+            doc->drawContents(&painter, sheet);
+            painter.setClipRect(sheet);
+            PaintLayoutMarks(painter, *doc, sheet, Qt::black);
             painter.restore();
         }
     painter.end();

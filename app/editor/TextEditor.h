@@ -18,6 +18,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -38,6 +39,9 @@ struct ParagraphAttributes {
     int LeftIndent = 0;   // the other lines, from the first line's indent
     int RightIndent = 0;
 };
+
+// The attributes of a paragraph format.
+ParagraphAttributes AttributesOf(const QTextBlockFormat& f);
 
 int PointsFromPixels(long double pixels);
 int PixelsFromPoints(long double points);
@@ -129,6 +133,11 @@ private:
     void BuildToolBar();
     void PlaceMarkers(const ParagraphAttributes& a);
     void LoadFile(const std::string& path);
+    // The notes' document: its signals watched, a new one made like it, and
+    // a new one put in its place.
+    void WatchDocument();
+    std::unique_ptr<QTextDocument> NewDocument() const;
+    void ShowDocument(std::unique_ptr<QTextDocument> doc);
     // The indents the markers stand for on the page.
     ParagraphAttributes MarkerIndents() const;
 

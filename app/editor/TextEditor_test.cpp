@@ -12,8 +12,13 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
 #include <QToolButton>
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -21,6 +26,7 @@
 #include "app/editor/TRuler.h"
 #include "app/rtf/Rtf.h"
 #include "app/rtf/RtfDump.h"
+#include "app/rtf/RtfQt.h"
 #include "platform/core/hostio/HostFault.h"
 #include "platform/qt/qtglue/Messenger.h"
 #include "testkit/files/FileSizeLimit.h"
@@ -467,4 +473,164 @@ TEST(TextEditor, EnteringTheTabFirstTimeClearsTheModifiedMark) {
     EXPECT_EQ(b.editor.TagTexto, 0);
     b.editor.EnterTab();
     EXPECT_EQ(b.Panel(1), "Modified");
+}
+
+namespace {
+
+// What the editor shows of its notes, a line per paragraph: the list label
+// (as painted; "•" for a bullet), the text (control characters as \xNN),
+// the first character's font in «», then each tab stop as twips, its kind
+// (L, C, R, D) and its leader.
+std::string Shown(const QTextDocument& doc) {
+    std::string out;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        if (block != doc.begin()) out += "\n";
+        if (block.textList())
+            out += (rtf::ListLabel(block).isEmpty() ? std::string("•") : rtf::ListLabel(block).toStdString()) + " ";
+        for (unsigned char c : block.text().toStdString()) {
+            if (c < 0x20 && c != '\t') {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\x%02X", c);
+                out += buf;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+        QTextCursor first(block);
+        first.movePosition(QTextCursor::NextCharacter);
+        const QStringList families = first.charFormat().fontFamilies().toStringList();
+        out += " «" + (families.isEmpty() ? std::string() : families.front().toStdString()) + "»";
+        const QVariantList leaders = block.blockFormat().property(rtf::kTabLeadersProperty).toList();
+        const QList<QTextOption::Tab> tabs = block.blockFormat().tabPositions();
+        for (qsizetype i = 0; i < tabs.size(); ++i) {
+            out += " |" + std::to_string(static_cast<int>(std::lround(tabs[i].position * rtf::kTwipsPerPixel)));
+            out += tabs[i].type == QTextOption::RightTab    ? "R"
+                   : tabs[i].type == QTextOption::CenterTab ? "C"
+                   : tabs[i].type == QTextOption::DelimiterTab ? "D"
+                                                               : "L";
+            const int leader = i < leaders.size() ? leaders[i].toInt() : 0;
+            static const char* const names[] = {"", ".", "-", "_", "=thick", "="};
+            out += names[std::clamp(leader, 0, 5)];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+// Notes other editors wrote (each a few lines written by hand from the RTF
+// rules) show what their authors wrote, and show it again after a save in
+// this editor and a new open.
+TEST(TextEditor, NotesFromOtherEditorsShowAsWrittenBeforeAndAfterASave) {
+    struct Case {
+        const char* name;
+        std::string rtf;
+        std::string shown;
+        std::string status = "";  // after "Editing: <name>"
+    };
+    const std::string arial = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}";
+    // A Word list table: list 1 decimal, list 2 lower roman from 3.
+    const std::string listTable =
+        "{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc0\\levelstartat1{\\leveltext\\'02\\'00.;}"
+        "{\\levelnumbers\\'01;}}\\listid10}{\\list\\listtemplateid2{\\listlevel\\levelnfc2\\levelstartat3"
+        "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}}\\listid20}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid10\\listoverridecount0\\ls1}"
+        "{\\listoverride\\listid10\\listoverridecount0\\ls2}{\\listoverride\\listid20\\listoverridecount0\\ls3}}";
+    const std::vector<Case> cases = {
+        {"field.rtf", arial + "}\\f0 See {\\field{\\*\\fldinst HYPERLINK \"http://x/\"}{\\*\\fldrslt 2.0}} now\\par}",
+         "See 2.0 now «Arial»"},
+        // \ucN: a control word or \'hh counts as one skipped character;
+        // \u without digits is no character; control characters stay.
+        {"unicode.rtf", arial + "}\\f0\\uc1 a\\u8212\\emdash b\\uc2 c\\u8364\\'80\\'80d{\\uc0\\u233}x\\u yz"
+                                "\\'07\\uc1\\u1?q\\par}",
+         "a—bc€déxyz\\x07\\x01q «Arial»"},
+        {"symbol.rtf", arial + "{\\f1\\froman\\fcharset0 Symbol;}{\\f2 Symbol;}}\\f0 10 k{\\f1 W}, {\\f2 m}F\\par}",
+         "10 kΩ, µF «Arial»"},
+        {"ansicpg.rtf", "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 \\'c0\\'e1\\par}", "Аб «Arial»"},
+        {"fontnames.rtf",
+         "{\\rtf1\\ansi\\ansicpg932\\deff0{\\fonttbl{\\f0\\fnil\\fcharset128 \\'82\\'6c\\'82\\'72 "
+         "\\'82\\'6f\\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}{\\f1\\fnil\\fcharset204\\uc1 \\u1052?\\u1057?;}}"
+         "\\f0 \\'82\\'a8\\par\\f1 x\\par}",
+         "お «ＭＳ Ｐゴシック»\nx «МС»"},
+        {"macjapanese.rtf", "{\\rtf1\\mac\\ansicpg10001\\deff0{\\fonttbl{\\f0 Osaka;}}\\f0 \\'82\\'a8\\'93\\'c7\\'82\\'dd\\par"
+                            "{\\f1 x}\\par}",
+         "お読み «Osaka»\nx «Osaka»"},
+        {"pages.rtf", "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fcharset89 Geneva;}{\\f1\\cpg865 Courier;}"
+                      "{\\f2\\cpg28591 Arial;}}\\f0 \\'80\\f1 \\'9b\\f2 \\'e3\\par}",
+         "Аøã «Geneva»"},
+        {"unknown.rtf", "{\\rtf1\\ansi\\ansicpg12345\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 x\\'e3\\par}", "xã «Arial»",
+         " (code page 12345 unknown: its text is shown as Windows-1252)"},
+        {"tabs.rtf", arial + "}\\pard\\tx1440\\tqc\\tx2880\\tqr\\tldot\\tx5760\\tqdec\\tlhyph\\tx7200\\f0 a\\tab b\\par}",
+         "a\tb «Arial» |1440L |2880C |5760R. |7200D-"},
+        // WordPad: a start value, letters, roman, a list going on after a
+        // plain paragraph (its label says so) and a new one right after.
+        {"wordpad.rtf",
+         arial + "}\\pard{\\pntext\\f0 5.\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart5\\pndec{\\pntxta.}}"
+                 "\\fi-360\\li720\\f0 Five\\par{\\pntext\\f0 6.\\tab}Six\\par"
+                 "\\pard Plain\\par"
+                 "\\pard{\\pntext\\f0 7.\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{\\pntxta.}}"
+                 "\\fi-360\\li720 Seven\\par"
+                 "{\\pntext\\f0 1.\\tab}New\\par"
+                 "\\pard{\\pntext\\f0 c.\\tab}{\\*\\pn\\pnlvlbody\\pnstart3\\pnlcltr{\\pntxta.}}\\fi-360\\li720 Gamma\\par"
+                 "{\\pntext\\f0 d.\\tab}Delta\\par"
+                 "\\pard{\\pntext\\f0 IV.\\tab}{\\*\\pn\\pnlvlbody\\pnstart4\\pnucrm{\\pntxta.}}\\fi-360\\li720 Four\\par"
+                 "\\pard{\\pntext\\f0\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'b7}}\\fi-360\\li720 Dot\\par}",
+         "5. Five «Arial»\n6. Six «Arial»\nPlain «Arial»\n7. Seven «Arial»\n1. New «Arial»\nc. Gamma «Arial»\n"
+         "d. Delta «Arial»\nIV. Four «Arial»\n• Dot «Arial»"},
+        // Word: one list across an interruption (its second item as Word
+        // 2000 writes one, with a \pn for older readers), another list
+        // right after it, and a roman list from iii.
+        {"word.rtf",
+         arial + "}" + listTable +
+             "\\pard\\ls1\\ilvl0\\fi-360\\li720\\f0 {\\listtext 1.\\tab}One\\par"
+             "\\pard\\f0 Between\\par"
+             "\\pard{\\*\\pn\\pnlvlbody\\ilvl0\\ls1\\pnrnot0\\pndec }\\ls1\\ilvl0\\fi-360\\li720\\f0 "
+             "{\\listtext 2.\\tab}Two\\par"
+             "\\pard\\ls2\\ilvl0\\fi-360\\li720\\f0 {\\listtext 1.\\tab}Other\\par"
+             "\\pard\\ls3\\ilvl0\\fi-360\\li720\\f0 {\\listtext iii.\\tab}Three\\par"
+             "\\pard\\ls3\\ilvl0\\fi-360\\li720\\f0 {\\listtext iv.\\tab}Four\\par}",
+         "1. One «Arial»\nBetween «Arial»\n2. Two «Arial»\n1. Other «Arial»\niii. Three «Arial»\niv. Four «Arial»"},
+    };
+    Bench b;
+    TextEditor& e = b.editor;
+    for (const Case& c : cases) {
+        const std::string path = b.File(c.name, c.rtf);
+        b.openAnswers = {path};
+        e.AbrirClick();
+        EXPECT_EQ(Shown(*e.Texto->document()), c.shown) << c.name << " as written";
+        EXPECT_EQ(b.Panel(2), "Editing: " + std::string(c.name) + c.status) << c.name;
+        ASSERT_TRUE(e.GravarClick()) << c.name;
+        EXPECT_EQ(b.Panel(2), "Editing: " + std::string(c.name)) << c.name;
+        e.LimparClick();
+        b.openAnswers = {path};
+        e.AbrirClick();
+        EXPECT_EQ(Shown(*e.Texto->document()), c.shown) << c.name << " as saved:\n" << ReadAll(path);
+    }
+
+    // The view paints what the toolkit does not: a label before a numbered
+    // paragraph (none before a plain one) and dots across a leader's gap.
+    const std::string path = b.File("painted.rtf", arial + "}" + listTable +
+                                                       "\\pard\\ls3\\fi-360\\li720\\f0 Three\\par"
+                                                       "\\pard\\li720\\f0 Plain\\par"
+                                                       "\\pard\\tqr\\tldot\\tx5760\\f0 a\\tab b\\par}");
+    b.openAnswers = {path};
+    e.AbrirClick();
+    QApplication::processEvents();
+    const QImage shot = e.Texto->viewport()->grab().toImage();
+    auto inkIn = [&](const QRectF& r) {
+        int ink = 0;
+        for (int y = static_cast<int>(r.top()); y < static_cast<int>(r.bottom()); ++y)
+            for (int x = std::max(0, static_cast<int>(r.left())); x < static_cast<int>(r.right()); ++x)
+                if (qGray(shot.pixel(x, y)) < 128) ++ink;
+        return ink;
+    };
+    auto lineOf = [&](int n) {
+        const QTextBlock block = e.Texto->document()->findBlockByNumber(n);
+        const QTextLine line = block.layout()->lineAt(0);
+        return line.naturalTextRect().translated(block.layout()->position());
+    };
+    const QRectF three = lineOf(0), plain = lineOf(1), tabbed = lineOf(2);
+    EXPECT_GT(inkIn(QRectF(three.left() - 30, three.top(), 28, three.height())), 0) << "no label";
+    EXPECT_EQ(inkIn(QRectF(plain.left() - 30, plain.top(), 28, plain.height())), 0);
+    EXPECT_GT(inkIn(QRectF(tabbed.left() + 100, tabbed.top(), 200, tabbed.height())), 0) << "no leader";
 }

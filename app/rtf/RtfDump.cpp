@@ -31,24 +31,48 @@ std::string Visible(const std::string& text) {
     return out;
 }
 
+const char* StyleName(NumberStyle s) {
+    switch (s) {
+        case NumberStyle::LowerLetter: return "a";
+        case NumberStyle::UpperLetter: return "A";
+        case NumberStyle::LowerRoman: return "i";
+        case NumberStyle::UpperRoman: return "I";
+        case NumberStyle::Decimal: break;
+    }
+    return "1";
+}
+
+// 1440, 5760right, 7200decimal.dots ...
+std::string TabName(const TabStop& t) {
+    static const char* const kinds[] = {"", "center", "right", "decimal"};
+    static const char* const leaders[] = {"", ".dots", ".hyphens", ".underline", ".thick", ".equals"};
+    return std::to_string(t.twips) + kinds[static_cast<int>(t.kind)] + leaders[static_cast<int>(t.leader)];
+}
+
 }  // namespace
 
 std::string Dump(const Document& d) {
     std::string out;
+    for (size_t i = 0; i < d.unknownCodePages.size(); ++i)
+        out += (i ? "," : "unknown code pages ") + std::to_string(d.unknownCodePages[i]) +
+               (i + 1 == d.unknownCodePages.size() ? "\n" : "");
     for (const Paragraph& p : d.paragraphs) {
         const ParaFormat& f = p.format;
         out += std::string("paragraph align=") + AlignName(f.align) + " first=" + std::to_string(f.firstTwips) +
                " left=" + std::to_string(f.leftTwips) + " right=" + std::to_string(f.rightTwips);
         if (f.spaceBeforeTwips) out += " before=" + std::to_string(f.spaceBeforeTwips);
         if (f.spaceAfterTwips) out += " after=" + std::to_string(f.spaceAfterTwips);
-        for (size_t i = 0; i < f.tabStopsTwips.size(); ++i)
-            out += (i ? "," : " tabs=") + std::to_string(f.tabStopsTwips[i]);
-        if (f.list == ListKind::Bullet) out += " bullet";
-        if (f.list == ListKind::Number) out += " numbered";
+        for (size_t i = 0; i < f.tabStops.size(); ++i) out += (i ? "," : " tabs=") + TabName(f.tabStops[i]);
+        if (f.list == ListKind::Bullet) out += " bullet list=" + std::to_string(f.listId);
+        if (f.list == ListKind::Number)
+            out += " numbered list=" + std::to_string(f.listId) + " style=" + StyleName(f.numbering) +
+                   " start=" + std::to_string(f.listStart);
         out += "\n";
         for (const Run& r : p.runs) {
             const CharFormat& c = r.format;
-            out += "  run font=\"" + c.font + "\" size=" + std::to_string(c.halfPoints);
+            out += "  run font=\"" + c.font + "\"";
+            if (c.charset >= 0) out += " charset=" + std::to_string(c.charset);
+            out += " size=" + std::to_string(c.halfPoints);
             if (c.color) {
                 char buf[16];
                 std::snprintf(buf, sizeof buf, "#%06x", *c.color);

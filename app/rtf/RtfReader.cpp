@@ -7,6 +7,7 @@
 #include <cassert>
 #include <climits>
 #include <map>
+#include <set>
 
 #include "app/rtf/FontCharset.h"
 #include "app/rtf/Rtf.h"
@@ -46,16 +47,74 @@ struct State {
     int fontNumber = -1;  // the font table entry being read
     int font = -1;        // \fN of the text; -1 the document's default
     Dest dest = Dest::Text;
-    int uc = 1;           // bytes to skip after \uN
+    int uc = 1;           // characters to skip after \uN
     bool hidden = false;  // \v
+    int ls = 0, ilvl = 0; // the paragraph's list override and level (\ls, \ilvl)
 };
+
+// Starred destinations whose text is document text all the same.
+bool IsReadDestination(const std::string& w) { return w == "fldrslt"; }
+
+// A list level of the list table (\levelnfc, \levelstartat).
+struct ListLevel {
+    ListKind kind = ListKind::Number;
+    NumberStyle style = NumberStyle::Decimal;
+    int start = 1;
+};
+
+ListLevel LevelOfNfc(int nfc, int start) {
+    switch (nfc) {
+        case 1: return {ListKind::Number, NumberStyle::UpperRoman, start};
+        case 2: return {ListKind::Number, NumberStyle::LowerRoman, start};
+        case 3: return {ListKind::Number, NumberStyle::UpperLetter, start};
+        case 4: return {ListKind::Number, NumberStyle::LowerLetter, start};
+        case 23: case 255: return {ListKind::Bullet, NumberStyle::Decimal, start};
+        default: return {ListKind::Number, NumberStyle::Decimal, start};
+    }
+}
+
+int RomanValue(char c) {
+    switch (c) {
+        case 'i': return 1; case 'v': return 5; case 'x': return 10; case 'l': return 50;
+        case 'c': return 100; case 'd': return 500; case 'm': return 1000; default: return 0;
+    }
+}
+
+// The number a list label ("5.", "(e)", "iv.") shows in a style; -1 when it
+// shows none in that style.
+int LabelNumber(std::string label, NumberStyle style) {
+    while (!label.empty() && std::string_view("\t .)").find(label.back()) != std::string_view::npos) label.pop_back();
+    while (!label.empty() && (label.front() == ' ' || label.front() == '(')) label.erase(0, 1);
+    if (label.empty() || label.size() > 9) return -1;
+    if (style == NumberStyle::Decimal) {
+        if (label.find_first_not_of("0123456789") != std::string::npos) return -1;
+        return std::stoi(label);
+    }
+    const bool upper = style == NumberStyle::UpperLetter || style == NumberStyle::UpperRoman;
+    for (char& c : label) {
+        if (upper ? (c < 'A' || c > 'Z') : (c < 'a' || c > 'z')) return -1;
+        c = static_cast<char>(c | 0x20);
+    }
+    if (style == NumberStyle::LowerLetter || style == NumberStyle::UpperLetter) {
+        // Word's letters: a .. z, then aa, bb ...
+        if (label.find_first_not_of(label[0]) != std::string::npos) return -1;
+        return static_cast<int>(label.size() - 1) * 26 + (label[0] - 'a' + 1);
+    }
+    int value = 0;
+    for (size_t i = 0; i < label.size(); ++i) {
+        const int v = RomanValue(label[i]);
+        if (!v) return -1;
+        value += i + 1 < label.size() && v < RomanValue(label[i + 1]) ? -v : v;
+    }
+    return value > 0 && NumberLabel(NumberStyle::LowerRoman, value) == label + "." ? value : -1;
+}
 
 // Destinations whose contents are not document text.
 bool IsSkippedDestination(const std::string& w) {
     static const char* const names[] = {
         "info", "stylesheet", "pict", "object", "header", "headerl", "headerr", "headerf", "footer", "footerl",
         "footerr", "footerf", "footnote", "fldinst", "themedata", "colorschememapping", "latentstyles",
-        "datastore", "xmlnstbl", "rsidtbl", "generator", "pntext",
+        "datastore", "xmlnstbl", "rsidtbl", "generator",
         "bkmkstart", "bkmkend", "shp", "shpinst", "nonshppict", "revtbl", "filetbl", "pgdsctbl", "author",
         "operator", "title", "subject", "comment", "annotation", "atnid", "atnauthor", "template", "userprops",
         "falt", "panose", "mmathPr", "xe", "tc", "txe", "objdata", "result", "do", "keywords", "doccomm",
@@ -74,6 +133,7 @@ public:
         while (pos_ < in_.size() && !ended_) Step();
         FlushText();
         if (!para_.runs.empty() || HasPendingText()) EndParagraph();
+        doc_.unknownCodePages.assign(unknownCodePages_.begin(), unknownCodePages_.end());
         return std::move(doc_);
     }
 
@@ -122,21 +182,31 @@ private:
             param = std::min<long long>(param, INT_MAX);
             if (negative) param = -param;
             if (pos_ < in_.size() && in_[pos_] == ' ') ++pos_;  // the delimiting space belongs to the word
+            // In a \u's fallback a control word counts as one character.
+            if (skipUnicode_ > 0) {
+                --skipUnicode_;
+                if (word == "bin") SkipBinary(hasParam, static_cast<int>(param));
+                return;
+            }
             Word(word, hasParam, static_cast<int>(param));
             return;
         }
         ++pos_;
-        switch (c) {
-            case '\'': {
-                // \'hh: two hex digits; a truncated one at the end of input is dropped.
-                int value = 0, digits = 0;
-                while (digits < 2 && pos_ < in_.size() && HexValue(in_[pos_]) >= 0) {
-                    value = value * 16 + HexValue(in_[pos_++]);
-                    ++digits;
-                }
-                if (digits == 2) TextByte(static_cast<unsigned char>(value), true);
-                break;
+        if (c == '\'') {
+            // \'hh: two hex digits; a truncated one at the end of input is dropped.
+            int value = 0, digits = 0;
+            while (digits < 2 && pos_ < in_.size() && HexValue(in_[pos_]) >= 0) {
+                value = value * 16 + HexValue(in_[pos_++]);
+                ++digits;
             }
+            if (digits == 2) TextByte(static_cast<unsigned char>(value), true);
+            return;
+        }
+        if (skipUnicode_ > 0) {  // so does a control symbol
+            --skipUnicode_;
+            return;
+        }
+        switch (c) {
             case '\\': case '{': case '}': TextByte(static_cast<unsigned char>(c), true); break;
             case '~': Unicode(0xA0); break;
             case '_': Unicode(0x2011); break;
@@ -184,13 +254,10 @@ private:
         stack_.pop_back();
         // Paragraph properties set inside a group hold for the paragraph
         // being written when the group closes (word processors put \pn there).
-        if (leaving == Dest::Pn && pnKind_ != ListKind::None) {
-            st_.para.list = pnKind_;
-            pnKind_ = ListKind::None;
-        }
-        if (leaving == Dest::ListText && st_.dest != Dest::ListText) {
-            listTextKind_ = IsNumberLabel(listText_) ? ListKind::Number : ListKind::Bullet;
-            if (st_.para.list != ListKind::None) st_.para.list = listTextKind_;
+        if (leaving == Dest::Pn && st_.dest != Dest::Pn && pn_.kind != ListKind::None) {
+            st_.para.list = pn_.kind;
+            st_.para.numbering = pn_.style;
+            st_.para.listStart = pn_.start;  // an \ls of the list table holds over it
         }
     }
 
@@ -200,17 +267,15 @@ private:
         groupStart_ = false;
         const bool starred = starred_;
         starred_ = false;
-        skipUnicode_ = 0;  // a control word ends a \u's fallback text
-        if (w == "bin") {
-            // Binary data: skipped, never longer than what is left.
-            FlushText();
-            const size_t n = hasParam && p > 0 ? static_cast<size_t>(p) : 0;
-            pos_ += std::min(n, in_.size() - pos_);
+        if (w == "bin") return SkipBinary(hasParam, p);
+        if (w == "u" && !hasParam) return;  // not a character: an unknown word
+        if (w == "uc") {
+            st_.uc = std::clamp(p, 0, 16);
             return;
         }
         if (st_.dest == Dest::Skip || st_.dest == Dest::ListText) return;
         if (first && (w == "fonttbl")) return SetDest(Dest::FontTable);
-        if (first && w == "listtext") {
+        if (first && (w == "listtext" || w == "pntext")) {
             SetDest(Dest::ListText);
             listText_.clear();
             return;
@@ -226,29 +291,29 @@ private:
         }
         if (w == "pn" && first) {
             SetDest(Dest::Pn);
-            pnKind_ = ListKind::None;
+            pn_ = {};
             return;
         }
-        if (first && (starred || IsSkippedDestination(w))) {
-            if (w == "pn") return;
-            return SetDest(Dest::Skip);
-        }
-        if (st_.dest == Dest::Pn) {
-            if (w == "pnlvlblt") pnKind_ = ListKind::Bullet;
-            if (w == "pnlvlbody" || w == "pnlvl") pnKind_ = ListKind::Number;
-            if (w == "pntxtb" || w == "pntxta") SetDest(Dest::Skip);
-            return;
-        }
+        if (first && starred && IsReadDestination(w)) return;
+        if (first && (starred || IsSkippedDestination(w))) return SetDest(Dest::Skip);
+        if (st_.dest == Dest::Pn) return PnWord(w, p);
         if (st_.dest == Dest::FontTable) {
             if (w == "f") {
                 if (st_.fontNumber >= 0) StoreFontName();
                 st_.fontNumber = p;
-                fontName_.clear();
+                fontNameBytes_.clear();
+                fontNameText_.clear();
                 fontCharset_ = -1;
                 fontCpg_ = 0;
             }
             if (w == "fcharset") fontCharset_ = p;
             if (w == "cpg") fontCpg_ = p;
+            if (w == "u") {
+                // A name character outside the font's code page; its fallback follows.
+                FlushFontName();
+                if (fontNameText_.size() < 256) platform::AppendUtf8(fontNameText_, UnicodeParameter(p));
+                skipUnicode_ = st_.uc;
+            }
             return;
         }
         if (st_.dest == Dest::ColorTable) {
@@ -270,13 +335,8 @@ private:
         if (w == "line") return Unicode(0x2028);
         if (w == "tab" || w == "cell" || w == "nestcell") return Unicode('\t');
         if (w == "u") {
-            int v = p < 0 ? p + 65536 : p;
-            Unicode(static_cast<char32_t>(std::clamp(v, 0, 0xFFFF)));
+            Unicode(UnicodeParameter(p));
             skipUnicode_ = st_.uc;
-            return;
-        }
-        if (w == "uc") {
-            st_.uc = std::clamp(p, 0, 16);
             return;
         }
         static const std::pair<const char*, char32_t> symbols[] = {
@@ -304,6 +364,7 @@ private:
         if (w == "plain") {
             c = CharFormat{};
             c.font = FontName(defaultFont_);
+            c.charset = FontCharset(defaultFont_);
             st_.font = -1;
             st_.hidden = false;
         } else if (w == "b") {
@@ -317,6 +378,7 @@ private:
             c.underline = false;
         } else if (w == "f") {
             c.font = FontName(p);
+            c.charset = FontCharset(p);
             st_.font = p;
         } else if (w == "fs") {
             c.halfPoints = hasParam ? std::clamp(p, 2, 3276) : 24;
@@ -335,6 +397,8 @@ private:
         // Paragraph format.
         } else if (w == "pard") {
             para = ParaFormat{};
+            st_.ls = st_.ilvl = 0;
+            tab_ = {};
         } else if (w == "ql") {
             para.align = Align::Left;
         } else if (w == "qr") {
@@ -353,47 +417,166 @@ private:
             para.spaceBeforeTwips = std::clamp(p, 0, 31680);
         } else if (w == "sa") {
             para.spaceAfterTwips = std::clamp(p, 0, 31680);
+        } else if (w == "tqr" || w == "tqc" || w == "tqdec") {
+            tab_.kind = w == "tqr" ? TabKind::Right : w == "tqc" ? TabKind::Center : TabKind::Decimal;
+        } else if (w == "tldot" || w == "tlmdot" || w == "tlhyph" || w == "tlul" || w == "tlth" || w == "tleq") {
+            tab_.leader = w == "tlhyph" ? TabLeader::Hyphens
+                          : w == "tlul" ? TabLeader::Underline
+                          : w == "tlth" ? TabLeader::ThickLine
+                          : w == "tleq" ? TabLeader::Equals
+                                        : TabLeader::Dots;
         } else if (w == "tx") {
-            AddTabStop(para, std::clamp(p, 0, 31680));
+            tab_.twips = std::clamp(p, 0, 31680);
+            AddTabStop(para, tab_);
+            tab_ = {};
+        } else if (w == "tb") {
+            tab_ = {};  // a bar, not a stop
         } else if (w == "ls") {
-            // A list of the list table, as its label (\listtext) shows it,
-            // else as the table says.
-            para.list = ListOf(p);
+            // Which list is settled when the paragraph ends (its label may follow).
+            st_.ls = std::max(p, 0);
+            para.list = st_.ls > 0 ? ListKind::Bullet : ListKind::None;
+        } else if (w == "ilvl") {
+            st_.ilvl = std::clamp(p, 0, 8);
         }
     }
 
-    // The list table: each list's first level numbered or bulleted
-    // (\levelnfc 23 a bullet, 255 no label), and which list each \ls names.
+    // WordPad's and Word 95's lists: a \pn group for the paragraph.
+    void PnWord(const std::string& w, int p) {
+        if (w == "pnlvlblt") pn_.kind = ListKind::Bullet;
+        if (w == "pnlvlbody" || w == "pnlvl") pn_.kind = ListKind::Number;
+        if (w == "pndec" || w == "pncard" || w == "pnord" || w == "pnordt") pn_.style = NumberStyle::Decimal;
+        if (w == "pnucltr") pn_.style = NumberStyle::UpperLetter;
+        if (w == "pnlcltr") pn_.style = NumberStyle::LowerLetter;
+        if (w == "pnucrm") pn_.style = NumberStyle::UpperRoman;
+        if (w == "pnlcrm") pn_.style = NumberStyle::LowerRoman;
+        if (w == "pnstart") pn_.start = std::clamp(p, 0, 32767);
+        if (w == "pntxtb" || w == "pntxta") SetDest(Dest::Skip);
+    }
+
+    void SkipBinary(bool hasParam, int p) {
+        // Binary data: skipped, never longer than what is left.
+        FlushText();
+        const size_t n = hasParam && p > 0 ? static_cast<size_t>(p) : 0;
+        pos_ += std::min(n, in_.size() - pos_);
+    }
+
+    static char32_t UnicodeParameter(int p) {
+        const int v = p < 0 ? p + 65536 : p;
+        return static_cast<char32_t>(std::clamp(v, 0, 0xFFFF));
+    }
+
+    // The list table: each list's levels (\levelnfc 23 a bullet, 255 no
+    // label; \levelstartat), and which list each \ls names, with the start
+    // values its override sets.
     void ListWord(const std::string& w, int p) {
-        if (w == "list") {
-            listNfc_ = -1;
-        } else if ((w == "levelnfc" || w == "levelnfcn") && listNfc_ < 0) {
-            listNfc_ = p;
-        } else if (w == "listid" && st_.dest == Dest::ListTable) {
-            if (static_cast<int>(lists_.size()) < kMaxLists)
-                lists_[p] = listNfc_ == 23 || listNfc_ == 255 ? ListKind::Bullet : ListKind::Number;
+        const bool table = st_.dest == Dest::ListTable;
+        if (w == "list" || w == "listoverride") {
+            levels_.clear();
+            overrideStarts_.clear();
+            overrideList_ = -1;
+        } else if (w == "listlevel" && levels_.size() < 9) {
+            levels_.push_back({-1, 1});
+        } else if (w == "lfolevel" && overrideStarts_.size() < 9) {
+            overrideStarts_.push_back(-1);
+        } else if ((w == "levelnfc" || w == "levelnfcn") && table && !levels_.empty() && levels_.back().nfc < 0) {
+            levels_.back().nfc = p;
+        } else if (w == "levelstartat" && table && !levels_.empty()) {
+            levels_.back().start = std::clamp(p, 0, 32767);
+        } else if (w == "levelstartat" && !table && !overrideStarts_.empty()) {
+            overrideStarts_.back() = std::clamp(p, 0, 32767);
+        } else if (w == "listid" && table) {
+            if (static_cast<int>(lists_.size()) < kMaxLists) {
+                std::vector<ListLevel>& list = lists_[p];
+                list.clear();
+                for (const RawLevel& l : levels_) list.push_back(LevelOfNfc(l.nfc, l.start));
+            }
         } else if (w == "listid") {
             overrideList_ = p;
-        } else if (w == "ls" && static_cast<int>(overrides_.size()) < kMaxLists) {
+        } else if (w == "ls" && !table && static_cast<int>(overrides_.size()) < kMaxLists) {
             const auto it = lists_.find(overrideList_);
-            if (it != lists_.end()) overrides_[p] = it->second;
+            if (it == lists_.end()) return;
+            std::vector<ListLevel> list = it->second;
+            for (size_t i = 0; i < overrideStarts_.size() && i < list.size(); ++i)
+                if (overrideStarts_[i] >= 0) list[i].start = overrideStarts_[i];
+            overrides_[p] = std::move(list);
         }
     }
 
-    ListKind ListOf(int ls) const {
-        if (ls <= 0) return ListKind::None;
-        if (listTextKind_ != ListKind::None) return listTextKind_;
+    // The level an \ls and \ilvl name; none when the table has no such level.
+    const ListLevel* LevelOf(int ls, int ilvl) const {
         const auto it = overrides_.find(ls);
-        return it == overrides_.end() ? ListKind::Bullet : it->second;
+        if (it == overrides_.end() || it->second.empty()) return nullptr;
+        return &it->second[std::min<size_t>(static_cast<size_t>(ilvl), it->second.size() - 1)];
+    }
+
+    int NewListId() { return ++listCount_; }
+
+    // The paragraph's list: its kind and style from the list table (\ls) or
+    // its \pn group; the paragraphs of one \ls and level make one list
+    // however far apart; a \pn paragraph goes on with the last \pn list when
+    // its label shows the next number (without a label: when it follows it
+    // directly), else starts a new one at the number its label shows.
+    void SettleList(ParaFormat& f) {
+        const std::string label = listText_;
+        const bool hasLabel = !label.empty();
+        const ListLevel* level = st_.ls > 0 ? LevelOf(st_.ls, st_.ilvl) : nullptr;
+        const int previous = previousListId_;
+        previousListId_ = 0;
+        if (f.list == ListKind::None) return;
+        if (level) {
+            // As the label shows it, else as the table says.
+            f.list = hasLabel ? (IsNumberLabel(label) ? ListKind::Number : ListKind::Bullet) : level->kind;
+            f.numbering = level->style;
+            const long long key = static_cast<long long>(st_.ls) * 16 + st_.ilvl;
+            auto it = lsLists_.find(key);
+            if (it == lsLists_.end() && static_cast<int>(lsLists_.size()) < kMaxLists)
+                it = lsLists_.emplace(key, std::pair(NewListId(), level->start)).first;
+            f.listId = it != lsLists_.end() ? it->second.first : NewListId();
+            f.listStart = it != lsLists_.end() ? it->second.second : level->start;
+        } else {
+            if (st_.ls > 0) {  // a list the table does not describe: as its label shows
+                f.list = hasLabel && IsNumberLabel(label) ? ListKind::Number : ListKind::Bullet;
+                f.numbering = GuessedStyle(label);
+            }
+            int shown = hasLabel ? LabelNumber(label, f.numbering) : -1;
+            if (hasLabel && shown < 0 && f.list == ListKind::Number) {
+                f.numbering = GuessedStyle(label);
+                shown = LabelNumber(label, f.numbering);
+            }
+            const bool goesOn = pnList_.id && pnList_.kind == f.list &&
+                                (f.list == ListKind::Bullet ? previous == pnList_.id
+                                 : pnList_.style != f.numbering ? false
+                                 : shown >= 0 ? shown == pnList_.next
+                                              : previous == pnList_.id);
+            if (!goesOn) pnList_ = {NewListId(), f.list, f.numbering, shown >= 0 ? shown : f.listStart, 0};
+            if (!goesOn) pnList_.next = pnList_.start;
+            f.listId = pnList_.id;
+            f.listStart = pnList_.start;
+            ++pnList_.next;
+        }
+        previousListId_ = f.listId;
+    }
+
+    // The numbering a label without a table entry or \pn style shows.
+    static NumberStyle GuessedStyle(const std::string& label) {
+        for (NumberStyle s : {NumberStyle::Decimal, NumberStyle::LowerRoman, NumberStyle::UpperRoman,
+                              NumberStyle::LowerLetter, NumberStyle::UpperLetter})
+            if (LabelNumber(label, s) >= 0) return s;
+        return NumberStyle::Decimal;
     }
 
     // Indents beyond a large page are clamped (22 inches).
     static int Twips(int p) { return std::clamp(p, -31680, 31680); }
 
-    static void AddTabStop(ParaFormat& para, int twips) {
-        auto& tabs = para.tabStopsTwips;
-        const auto at = std::lower_bound(tabs.begin(), tabs.end(), twips);
-        if ((at == tabs.end() || *at != twips) && static_cast<int>(tabs.size()) < kMaxTabStops) tabs.insert(at, twips);
+    static void AddTabStop(ParaFormat& para, const TabStop& tab) {
+        auto& tabs = para.tabStops;
+        const auto at = std::lower_bound(tabs.begin(), tabs.end(), tab.twips,
+                                         [](const TabStop& t, int twips) { return t.twips < twips; });
+        if (at != tabs.end() && at->twips == tab.twips) {
+            *at = tab;  // the last word on a position holds
+        } else if (static_cast<int>(tabs.size()) < kMaxTabStops) {
+            tabs.insert(at, tab);
+        }
     }
 
     // A list label that counts ("1.", "a)", "iv.") rather than a bullet.
@@ -427,8 +610,8 @@ private:
             case Dest::FontTable:
                 if (b == ';' && !escaped) {
                     StoreFontName();
-                } else if (fontName_.size() < 256) {
-                    fontName_ += static_cast<char>(b);
+                } else if (fontNameBytes_.size() < 256) {
+                    fontNameBytes_ += static_cast<char>(b);
                 }
                 return;
             case Dest::ColorTable:
@@ -469,8 +652,15 @@ private:
 
     void FlushBytes() {
         if (pendingBytes_.empty()) return;
-        pendingText_ += DecodeCodePage(pendingBytes_, TextCodePage());
+        pendingText_ += Decode(pendingBytes_, TextCodePage());
         pendingBytes_.clear();
+    }
+
+    std::string Decode(std::string_view bytes, int codePage) {
+        bool known = true;
+        std::string text = DecodeCodePage(bytes, codePage, known);
+        if (!known) unknownCodePages_.insert(codePage);
+        return text;
     }
 
     bool HasPendingText() const { return !pendingBytes_.empty() || !pendingText_.empty(); }
@@ -481,7 +671,10 @@ private:
         if (pendingText_.empty()) return;
         CharFormat f = st_.chr;
         // Symbol text is Unicode now: it shows in the document's font.
-        if (f.font.empty() || TextCodePage() == kSymbolCodePage) f.font = FontName(defaultFont_);
+        if (f.font.empty() || TextCodePage() == kSymbolCodePage) {
+            f.font = FontName(defaultFont_);
+            f.charset = FontCharset(defaultFont_);
+        }
         if (!para_.runs.empty() && para_.runs.back().format == f) {
             para_.runs.back().text += pendingText_;
         } else {
@@ -494,7 +687,8 @@ private:
     void EndParagraph() {
         FlushText();
         para_.format = st_.para;
-        listTextKind_ = ListKind::None;
+        SettleList(para_.format);
+        listText_.clear();
         doc_.paragraphs.push_back(std::move(para_));
         para_ = Paragraph{};
     }
@@ -505,20 +699,31 @@ private:
         return name;
     }
 
+    // The name's bytes so far, in the font's own code page (a Cyrillic or
+    // Japanese face).
+    void FlushFontName() {
+        if (fontNameBytes_.empty()) return;
+        fontNameText_ += Decode(fontNameBytes_, FontCodePage("", fontCharset_, fontCpg_, documentCodePage_));
+        fontNameBytes_.clear();
+    }
+
     void StoreFontName() {
-        std::string name = TrimmedName(platform::Cp1252ToUtf8(fontName_));
-        // A name in the font's own code page (a Cyrillic or Japanese face).
-        const int codePage = FontCodePage(name, fontCharset_, fontCpg_, documentCodePage_);
-        if (codePage != kSymbolCodePage && codePage != kAnsiCodePage) name = TrimmedName(DecodeCodePage(fontName_, codePage));
+        FlushFontName();
+        const std::string name = TrimmedName(fontNameText_);
         if (st_.fontNumber >= 0 && (fonts_.count(st_.fontNumber) || static_cast<int>(fonts_.size()) < kMaxFonts))
             fonts_[st_.fontNumber] = {name, fontCharset_, fontCpg_};
-        fontName_.clear();
+        fontNameText_.clear();
         st_.fontNumber = -1;
     }
 
     std::string FontName(int n) const {
         const auto it = fonts_.find(n);
         return it == fonts_.end() ? std::string() : it->second.name;
+    }
+
+    int FontCharset(int n) const {
+        const auto it = fonts_.find(n);
+        return it == fonts_.end() ? -1 : it->second.charset;
     }
 
     // The code page of the text's font.
@@ -533,12 +738,31 @@ private:
     State st_;
     std::vector<State> stack_;
     bool starred_ = false, groupStart_ = false, ended_ = false;
-    ListKind pnKind_ = ListKind::None;        // the \pn group being read
-    ListKind listTextKind_ = ListKind::None;  // the paragraph's \listtext label
-    std::string listText_;
-    int listNfc_ = -1, overrideList_ = -1;  // the list table entry being read
-    std::map<int, ListKind> lists_;          // by \listid
-    std::map<int, ListKind> overrides_;      // by \ls
+    struct {
+        ListKind kind = ListKind::None;
+        NumberStyle style = NumberStyle::Decimal;
+        int start = 1;
+    } pn_;                  // the \pn group being read
+    std::string listText_;  // the paragraph's label (\listtext, \pntext)
+    struct RawLevel {
+        int nfc = -1, start = 1;
+    };
+    std::vector<RawLevel> levels_;                     // of the list table entry being read
+    std::vector<int> overrideStarts_;                  // of the override being read
+    int overrideList_ = -1;
+    std::map<int, std::vector<ListLevel>> lists_;      // by \listid
+    std::map<int, std::vector<ListLevel>> overrides_;  // by \ls
+    std::map<long long, std::pair<int, int>> lsLists_;  // by \ls and level: list id, start
+    struct {
+        int id = 0;
+        ListKind kind = ListKind::None;
+        NumberStyle style = NumberStyle::Decimal;
+        int start = 1, next = 1;
+    } pnList_;                // the last \pn list
+    int previousListId_ = 0;  // the list of the paragraph before; 0 none
+    int listCount_ = 0;
+    TabStop tab_;             // the kind and leader of the next \tx
+    std::set<int> unknownCodePages_;
     int skipUnicode_ = 0;
     char32_t highSurrogate_ = 0;
     int defaultFont_ = 0;
@@ -548,7 +772,7 @@ private:
         int charset = -1, cpg = 0;
     };
     std::map<int, Font> fonts_;
-    std::string fontName_;
+    std::string fontNameBytes_, fontNameText_;
     int fontCharset_ = -1, fontCpg_ = 0;  // of the font table entry being read
     struct {
         int r = 0, g = 0, b = 0;

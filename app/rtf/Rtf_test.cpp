@@ -83,10 +83,8 @@ const char* const kWord1250 =
 std::string Shown(const QTextDocument& doc) {
     QString out;
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
-        if (const QTextList* list = block.textList())
-            out += list->format().style() == QTextListFormat::ListDecimal
-                       ? QString::number(list->itemNumber(block) + 1) + "."
-                       : QString(QChar(0x2022));
+        if (block.textList())
+            out += ListLabel(block).isEmpty() ? QString(QChar(0x2022)) : ListLabel(block);
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
             const auto v = f.charFormat().verticalAlignment();
@@ -199,7 +197,7 @@ TEST(RtfRead, CodePagesSymbolsListsSpacingAndTabStops) {
     EXPECT_EQ(P(ru, 2).Text(), "Второй");
     EXPECT_EQ(P(ru, 2).format.list, ListKind::Number);
     EXPECT_EQ(P(ru, 3).format.list, ListKind::None);
-    EXPECT_EQ(P(ru, 3).format.tabStopsTwips, (std::vector<int>{1440, 2880}));
+    EXPECT_EQ(P(ru, 3).format.tabStops, (std::vector<TabStop>{{1440}, {2880}}));
     EXPECT_EQ(P(ru, 3).Text(), "U\tI\tP = I2R, H2O");
     ASSERT_EQ(P(ru, 3).runs.size(), 5u);
     EXPECT_EQ(P(ru, 3).runs[1].text, "2");
@@ -221,7 +219,7 @@ TEST(RtfRead, CodePagesSymbolsListsSpacingAndTabStops) {
     EXPECT_EQ(P(cz, 3).Text(), "Crème Ω");  // the font's \fcharset0 is Western whatever \ansicpg says
     EXPECT_EQ(P(cz, 3).format.list, ListKind::Bullet);
     EXPECT_EQ(P(cz, 4).format.rightTwips, 1440);
-    EXPECT_EQ(P(cz, 4).format.tabStopsTwips, (std::vector<int>{720, 5760}));
+    EXPECT_EQ(P(cz, 4).format.tabStops, (std::vector<TabStop>{{720}, {5760, TabKind::Right}}));
     EXPECT_EQ(P(cz, 4).runs[0].format.halfPoints, 20);
 
     // Written back: 7-bit RTF that declares what it writes; read again, the same.
@@ -319,14 +317,21 @@ TEST(RtfWrite, WrittenDocumentsReadBackTheSame) {
     power.script = Script::Super;
     CharFormat index = plain;
     index.script = Script::Sub;
-    d.paragraphs.push_back({{Align::Center, 0, 0, 0, ListKind::None, 0, 0, {}}, {{"Title {with} \\braces\\", red}}});
-    d.paragraphs.push_back({{Align::Left, -240, 1200, 600, ListKind::None, 120, 60, {720, 2880}},
+    auto para = [](Align a, int first, int left, int right, ListKind list, int before, int after,
+                   std::vector<TabStop> tabs, int listId = 0) {
+        ParaFormat f{a, first, left, right, list, before, after, std::move(tabs)};
+        f.listId = listId;
+        return f;
+    };
+    d.paragraphs.push_back({para(Align::Center, 0, 0, 0, ListKind::None, 0, 0, {}), {{"Title {with} \\braces\\", red}}});
+    d.paragraphs.push_back({para(Align::Left, -240, 1200, 600, ListKind::None, 120, 60,
+                                 {{720}, {2880, TabKind::Decimal, TabLeader::Dots}}),
                             {{"tensão € 5\t10\u2028next ", plain}, {"日本 \U0001F600", odd}}});
-    d.paragraphs.push_back({{Align::Right, 0, 0, 0, ListKind::Bullet, 0, 0, {}}, {{"bullet", plain}}});
-    d.paragraphs.push_back({{Align::Left, -360, 720, 0, ListKind::Number, 0, 0, {}}, {{"first", plain}}});
-    d.paragraphs.push_back({{Align::Left, -360, 720, 0, ListKind::Number, 0, 0, {}},
+    d.paragraphs.push_back({para(Align::Right, 0, 0, 0, ListKind::Bullet, 0, 0, {}, 1), {{"bullet", plain}}});
+    d.paragraphs.push_back({para(Align::Left, -360, 720, 0, ListKind::Number, 0, 0, {}, 2), {{"first", plain}}});
+    d.paragraphs.push_back({para(Align::Left, -360, 720, 0, ListKind::Number, 0, 0, {}, 2),
                             {{"P = I", plain}, {"2", power}, {"R", plain}, {"1", index}}});
-    d.paragraphs.push_back({{Align::Justify, 0, 0, 0, ListKind::None, 0, 0, {}}, {}});
+    d.paragraphs.push_back({para(Align::Justify, 0, 0, 0, ListKind::None, 0, 0, {}), {}});
     const std::string text = Write(d);
     for (unsigned char ch : text) ASSERT_LT(ch, 0x80) << "RTF is 7-bit text";
     const Document back = Read(text);
@@ -372,4 +377,36 @@ TEST(RichFile, PlainTextByItsEncodingAndLineEnds) {
     EXPECT_EQ(ReadRichOrPlain(std::string("\xFE\xFF\0t\0\xE3\0o", 8)).PlainText(), "tão");
     EXPECT_EQ(ReadRichOrPlain("{\\rtf1 rich\\par}").PlainText(), "rich");
     EXPECT_THROW(ReadRichOrPlain(std::string("{\\rtf1 ") + std::string(300, '{')), RtfError);
+}
+
+// Each font is written with its character set and its name in that set's
+// code page, as Word reads font tables; the symbol faces with set 2
+// whatever the file they came from said.
+TEST(RtfWrite, FontsKeepTheirCharacterSetsAndNamesInTheirCodePages) {
+    auto run = [](const char* text, const char* font, int charset) {
+        CharFormat f;
+        f.font = font;
+        f.charset = charset;
+        return rtf::Run{text, f};
+    };
+    Document d;
+    const char* const gothic = "ＭＳ Ｐゴシック";
+    d.paragraphs.push_back({ParaFormat{},
+                            {run("x", gothic, 128), run("お", gothic, 128), run("W", "Symbol", 0),
+                             run("J", "Wingdings", -1), run("y", "МС", -1), run("Пé", "Calibri", 204),
+                             run("a;b", "Odd;Name", 0)}});
+    const std::string text = Write(d);
+    for (const char* written : {"\\fcharset128 \\'82\\'6c\\'82\\'72 \\'82\\'6f\\'83\\'53\\'83\\'56\\'83\\'62"
+                                "\\'83\\'4e;}",
+                                "\\fcharset2 Symbol;}", "\\fcharset2 Wingdings;}", "\\fcharset204 \\'cc\\'d1;}",
+                                "\\fcharset204 Calibri;}", "\\fcharset0 Odd\\'3bName;}",
+                                // Text outside 1252 as \u, its fallback the byte of the font's code page.
+                                "\\u12362\\'3f", "\\u1055\\'cf\\u233\\'3f"})
+        EXPECT_NE(text.find(written), std::string::npos) << written << "\n" << text;
+    const Document back = Read(text);
+    ASSERT_EQ(back.paragraphs.size(), 1u);
+    EXPECT_EQ(back.PlainText(), "xおΩJyПéa;b");
+    EXPECT_EQ(back.paragraphs[0].runs[0].format.font, "ＭＳ Ｐゴシック");
+    EXPECT_EQ(back.paragraphs[0].runs[0].format.charset, 128);
+    EXPECT_EQ(back.paragraphs[0].runs.back().format.font, "Odd;Name");
 }

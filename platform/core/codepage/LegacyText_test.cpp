@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/codepage/LegacyCodePage.h"
+#include "platform/core/codepage/WindowsCodePage.h"
 
 using namespace platform;
 
@@ -26,4 +27,30 @@ TEST(LegacyText, EveryLineEndEndsALineAndNoEmptyLineFollowsTheLast) {
     EXPECT_EQ(SplitTextLines("a\rb\r\rc"), (std::vector<std::string>{"a", "b", "", "c"}));
     EXPECT_EQ(SplitTextLines("\n"), std::vector<std::string>{""});
     EXPECT_EQ(SplitTextLines(""), std::vector<std::string>{});
+}
+
+// Windows code pages by number: the toolkit's converters, else iconv's, for
+// every page RTF files name; a page nobody knows says so.
+
+TEST(WindowsCodePage, EveryPageRtfFilesNameReadsAndWritesItsOwnCharacters) {
+    const std::pair<int, std::pair<const char*, const char*>> pages[] = {
+        {1250, {"\x9E", "ž"}},     {1251, {"\xC0", "А"}},          {1253, {"\xD9", "Ω"}},
+        {874, {"\xA1", "ก"}},      {932, {"\x82\xA8", "お"}},       {936, {"\xC4\xE3", "你"}},
+        {950, {"\xA7\x41", "你"}},  {437, {"\xEA", "Ω"}},           {850, {"\xE3", "Ò"}},
+        {860, {"\x84", "ã"}},      {863, {"\x84", "Â"}},           {864, {"\xC7", "ﺍ"}},
+        {865, {"\x9B", "ø"}},      {10000, {"\x8A", "ä"}},         {10001, {"\x82\xA8", "お"}},
+        {10007, {"\x80", "А"}},    {10029, {"\x84", "Ą"}},         {10079, {"\xDE", "Þ"}},
+        {28591, {"\xE3", "ã"}},    {28595, {"\xB0", "А"}},         {65001, {"\xC3\xA3", "ã"}},
+        {1252, {"\x80", "€"}},
+    };
+    for (const auto& [page, sample] : pages) {
+        EXPECT_TRUE(KnowsCodePage(page)) << page;
+        EXPECT_EQ(DecodeCodePage(sample.first, page), std::optional<std::string>(sample.second)) << page;
+        EXPECT_EQ(EncodeCodePage(sample.second, page), std::optional<std::string>(sample.first)) << page;
+    }
+    EXPECT_EQ(EncodeCodePage("ﾐ€", 1251), std::nullopt);  // no such characters there
+    EXPECT_EQ(EncodeCodePage("Ω", 1252), std::nullopt);
+    EXPECT_FALSE(KnowsCodePage(12345));
+    EXPECT_EQ(DecodeCodePage("x", 12345), std::nullopt);
+    EXPECT_EQ(EncodeCodePage("x", 12345), std::nullopt);
 }
