@@ -477,16 +477,27 @@ TEST(TextEditor, EnteringTheTabFirstTimeClearsTheModifiedMark) {
 
 namespace {
 
+// The label painted before a block of a list: the toolkit's own where it
+// numbers the list, else the view's; "•" for a bullet.
+std::string PaintedLabel(const QTextBlock& block) {
+    const QTextList* list = block.textList();
+    const QTextListFormat::Style style = list->format().style();
+    if (style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
+        style == QTextListFormat::ListSquare)
+        return "•";
+    if (style != QTextListFormat::ListStyleUndefined) return list->itemText(block).toStdString();
+    return rtf::ListLabel(block).toStdString();
+}
+
 // What the editor shows of its notes, a line per paragraph: the list label
-// (as painted; "•" for a bullet), the text (control characters as \xNN),
+// (as painted), the text (control characters as \xNN),
 // the first character's font in «», then each tab stop as twips, its kind
 // (L, C, R, D) and its leader.
 std::string Shown(const QTextDocument& doc) {
     std::string out;
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         if (block != doc.begin()) out += "\n";
-        if (block.textList())
-            out += (rtf::ListLabel(block).isEmpty() ? std::string("•") : rtf::ListLabel(block).toStdString()) + " ";
+        if (block.textList()) out += PaintedLabel(block) + " ";
         for (unsigned char c : block.text().toStdString()) {
             if (c < 0x20 && c != '\t') {
                 char buf[8];

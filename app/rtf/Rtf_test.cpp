@@ -319,8 +319,26 @@ TEST(RtfWrite, WrittenDocumentsReadBackTheSame) {
     index.script = Script::Sub;
     auto para = [](Align a, int first, int left, int right, ListKind list, int before, int after,
                    std::vector<TabStop> tabs, int listId = 0) {
-        ParaFormat f{a, first, left, right, list, before, after, std::move(tabs)};
+        ParaFormat f;
+        f.align = a;
+        f.firstTwips = first;
+        f.leftTwips = left;
+        f.rightTwips = right;
+        f.list = list;
+        f.spaceBeforeTwips = before;
+        f.spaceAfterTwips = after;
+        f.tabStops = std::move(tabs);
         f.listId = listId;
+        return f;
+    };
+    // Lists labelled "(c);", "§ 7" and "iii": text around the number that the
+    // list table's label text must escape or count.
+    auto labelled = [&](NumberStyle style, int start, const char* before, const char* after, int listId) {
+        ParaFormat f = para(Align::Left, -360, 720, 0, ListKind::Number, 0, 0, {}, listId);
+        f.numbering = style;
+        f.listStart = start;
+        f.numberPrefix = before;
+        f.numberSuffix = after;
         return f;
     };
     d.paragraphs.push_back({para(Align::Center, 0, 0, 0, ListKind::None, 0, 0, {}), {{"Title {with} \\braces\\", red}}});
@@ -331,6 +349,9 @@ TEST(RtfWrite, WrittenDocumentsReadBackTheSame) {
     d.paragraphs.push_back({para(Align::Left, -360, 720, 0, ListKind::Number, 0, 0, {}, 2), {{"first", plain}}});
     d.paragraphs.push_back({para(Align::Left, -360, 720, 0, ListKind::Number, 0, 0, {}, 2),
                             {{"P = I", plain}, {"2", power}, {"R", plain}, {"1", index}}});
+    d.paragraphs.push_back({labelled(NumberStyle::LowerLetter, 3, "(", ");", 3), {{"c", plain}}});
+    d.paragraphs.push_back({labelled(NumberStyle::Decimal, 7, "\u00a7 ", "", 4), {{"seven", plain}}});
+    d.paragraphs.push_back({labelled(NumberStyle::LowerRoman, 3, "", "", 5), {{"three", plain}}});
     d.paragraphs.push_back({para(Align::Justify, 0, 0, 0, ListKind::None, 0, 0, {}), {}});
     const std::string text = Write(d);
     for (unsigned char ch : text) ASSERT_LT(ch, 0x80) << "RTF is 7-bit text";
