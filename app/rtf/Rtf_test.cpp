@@ -365,6 +365,14 @@ TEST(RtfWrite, WrittenDocumentsReadBackTheSame) {
             EXPECT_EQ(back.paragraphs[i].runs[r].format, d.paragraphs[i].runs[r].format) << i << " " << r;
         }
     }
+    // A reader without list tables reads the same lists from the \pn groups.
+    std::string older = text;
+    older.erase(older.find("{\\*\\listtable"), older.find("\\viewkind") - older.find("{\\*\\listtable"));
+    for (size_t at = older.find("\\ls"); at != std::string::npos; at = older.find("\\ls", at))
+        older.erase(at, older.find("\\ilvl0", at) + 6 - at);
+    const Document fromPn = Read(older);
+    ASSERT_EQ(fromPn.paragraphs.size(), d.paragraphs.size()) << older;
+    for (size_t i = 0; i < d.paragraphs.size(); ++i) EXPECT_EQ(fromPn.paragraphs[i].format, d.paragraphs[i].format) << i;
 }
 
 TEST(RtfQt, FormatsSurviveTheTextDocument) {
