@@ -85,6 +85,18 @@ ListLevel LevelOfNfc(int nfc, int start) {
     return level;
 }
 
+// Label text as UTF-8: a \u surrogate pair one character, a lone half none.
+std::string Utf8(const std::u32string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        if (c < 0xD800 || c > 0xDFFF) platform::AppendUtf8(out, c);
+    }
+    return out;
+}
+
 // The text around a level's own number in its \leveltext (a length, then
 // the label with \'0N where level N's number stands, as \levelnumbers
 // places them): "(" and ")" of "(\'00)". Text before an outer level's
@@ -102,12 +114,10 @@ std::optional<std::pair<std::string, std::string>> LevelPunctuation(const std::u
     size_t own = 0;
     while (own < body.size() && !(isNumber[own] && body[own] == level)) ++own;
     if (own == body.size()) return std::nullopt;
-    std::string before, after;
-    if (std::find(isNumber.begin(), isNumber.begin() + static_cast<std::ptrdiff_t>(own), true) ==
-        isNumber.begin() + static_cast<std::ptrdiff_t>(own))
-        for (size_t i = 0; i < own; ++i) platform::AppendUtf8(before, body[i]);
-    for (size_t i = own + 1; i < body.size() && !isNumber[i]; ++i) platform::AppendUtf8(after, body[i]);
-    return std::pair(before, after);
+    const auto ownAt = isNumber.begin() + static_cast<std::ptrdiff_t>(own);
+    const bool outerBefore = std::find(isNumber.begin(), ownAt, true) != ownAt;
+    const size_t next = static_cast<size_t>(std::find(ownAt + 1, isNumber.end(), true) - isNumber.begin());
+    return std::pair(outerBefore ? std::string() : Utf8(body.substr(0, own)), Utf8(body.substr(own + 1, next - own - 1)));
 }
 
 int RomanValue(char c) {
@@ -699,9 +709,12 @@ private:
         return levels_.back().numbers;
     }
 
+    // Label texts are short: a \pn text up to 32 characters, a level's text
+    // up to 64 with its length and numbers.
     void LabelChar(char32_t c) {
         std::u32string& t = LabelTarget();
-        if (t.size() < 64 && !(st_.label == LabelPart::LevelText && levelTextEnded_)) t += c;
+        const bool pn = st_.label == LabelPart::PnBefore || st_.label == LabelPart::PnAfter;
+        if (t.size() < (pn ? 32u : 64u) && !(st_.label == LabelPart::LevelText && levelTextEnded_)) t += c;
     }
 
     // A byte of a label text: \levelnumbers' positions and \leveltext's
@@ -724,12 +737,6 @@ private:
         char32_t c = length == 1 ? lead : lead & (0x7F >> length);
         for (size_t i = 1; i < length && i < utf8.size(); ++i) c = (c << 6) | (static_cast<unsigned char>(utf8[i]) & 0x3F);
         return c;
-    }
-
-    static std::string Utf8(const std::u32string& text) {
-        std::string out;
-        for (char32_t c : text) platform::AppendUtf8(out, c);
-        return out;
     }
 
     void SetDest(Dest d) {

@@ -6,7 +6,6 @@
 #include <QList>
 #include <QString>
 #include <algorithm>
-#include <cassert>
 #include <cstdio>
 #include <map>
 
@@ -163,14 +162,15 @@ bool SameNumbering(const ParaFormat& a, const ParaFormat& b) {
 
 // A list level's \leveltext and \levelnumbers: the label's length, its text
 // with the level's number as \'00 between, and where that number stands.
+// The length is a byte: text beyond 100 units each side is not written.
 std::string LevelText(const ParaFormat& f) {
-    auto units = [](const std::string& utf8) { return QString::fromStdString(utf8).size(); };
-    const qsizetype before = units(f.numberPrefix), length = before + 1 + units(f.numberSuffix);
-    assert(length < 256);  // the reader keeps short label texts only
+    const QString prefix = QString::fromStdString(f.numberPrefix).left(100),
+                  suffix = QString::fromStdString(f.numberSuffix).left(100);
+    const qsizetype before = prefix.size(), length = before + 1 + suffix.size();
     char buf[64];
     std::snprintf(buf, sizeof buf, "{\\leveltext\\'%02x", static_cast<unsigned>(length));
     std::string out = buf;
-    out += Escape(f.numberPrefix, kAnsiCodePage, false) + "\\'00" + Escape(f.numberSuffix, kAnsiCodePage, false);
+    out += Escape(prefix.toStdString(), kAnsiCodePage, false) + "\\'00" + Escape(suffix.toStdString(), kAnsiCodePage, false);
     std::snprintf(buf, sizeof buf, ";}{\\levelnumbers\\'%02x;}", static_cast<unsigned>(before + 1));
     return out + buf;
 }

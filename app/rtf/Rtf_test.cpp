@@ -299,6 +299,21 @@ TEST(RtfRead, MalformedInputIsBoundedAndNeverReadsPastTheEnd) {
     const Document c = Read(colors);
     EXPECT_EQ(c.paragraphs[0].runs[0].format.color, 0x010203u);
     EXPECT_FALSE(c.paragraphs[0].runs[1].format.color);
+
+    // List label texts: a level text longer or shorter than its length
+    // byte says, numbers placed outside it or on text, a \pn text past its
+    // bound, a lone surrogate half.
+    auto label = [](const std::string& levelText) {
+        const Document d = Read("{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0" + levelText +
+                                "}\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\pard\\ls1 x\\par}");
+        return NumberLabel(d.paragraphs.at(0).format, d.paragraphs[0].format.listStart);
+    };
+    EXPECT_EQ(label("{\\leveltext\\'c8(\\'00);}{\\levelnumbers\\'02;}"), "(1)");
+    EXPECT_EQ(label("{\\leveltext\\'01\\'00.;}{\\levelnumbers\\'01;}"), "1");
+    EXPECT_EQ(label("{\\leveltext\\'03(\\'00);}{\\levelnumbers\\'63\\'01;}"), "1.");
+    const Document pn = Read("{\\rtf1\\pard{\\*\\pn\\pnlvlbody\\pndec{\\pntxtb\\u-10240?}{\\pntxta " +
+                             std::string(100, ')') + "}}x\\par}");
+    EXPECT_EQ(NumberLabel(pn.paragraphs.at(0).format, 1), "1" + std::string(32, ')'));
 }
 
 TEST(RtfWrite, WrittenDocumentsReadBackTheSame) {
