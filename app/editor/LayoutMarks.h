@@ -1,7 +1,8 @@
 #pragma once
 // What the toolkit's text layout does not draw of our notes: the labels of
-// numbered lists that start anywhere but 1 ("5.", "iv."; see
-// app/rtf/RtfQt.h), painted where the toolkit paints its own, right-aligned a space before the first line, and
+// lettered lists and of numbered lists that start anywhere but 1 ("5.",
+// "(c)", "aa."; see app/rtf/RtfQt.h), painted where the toolkit paints its
+// own, right-aligned a space before the first line, and
 // the leaders of tab stops (dots, hyphens, a line) across each tab's gap.
 // Both in the paragraph's font, on screen and on paper alike.
 #include <QColor>

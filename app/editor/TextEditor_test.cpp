@@ -477,16 +477,27 @@ TEST(TextEditor, EnteringTheTabFirstTimeClearsTheModifiedMark) {
 
 namespace {
 
+// The label painted before a block of a list: the toolkit's own where it
+// numbers the list, else the view's; "•" for a bullet.
+std::string PaintedLabel(const QTextBlock& block) {
+    const QTextList* list = block.textList();
+    const QTextListFormat::Style style = list->format().style();
+    if (style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
+        style == QTextListFormat::ListSquare)
+        return "•";
+    if (style != QTextListFormat::ListStyleUndefined) return list->itemText(block).toStdString();
+    return rtf::ListLabel(block).toStdString();
+}
+
 // What the editor shows of its notes, a line per paragraph: the list label
-// (as painted; "•" for a bullet), the text (control characters as \xNN),
+// (as painted), the text (control characters as \xNN),
 // the first character's font in «», then each tab stop as twips, its kind
 // (L, C, R, D) and its leader.
 std::string Shown(const QTextDocument& doc) {
     std::string out;
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         if (block != doc.begin()) out += "\n";
-        if (block.textList())
-            out += (rtf::ListLabel(block).isEmpty() ? std::string("•") : rtf::ListLabel(block).toStdString()) + " ";
+        if (block.textList()) out += PaintedLabel(block) + " ";
         for (unsigned char c : block.text().toStdString()) {
             if (c < 0x20 && c != '\t') {
                 char buf[8];
@@ -536,6 +547,28 @@ TEST(TextEditor, NotesFromOtherEditorsShowAsWrittenBeforeAndAfterASave) {
         "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}}\\listid20}}"
         "{\\*\\listoverridetable{\\listoverride\\listid10\\listoverridecount0\\ls1}"
         "{\\listoverride\\listid10\\listoverridecount0\\ls2}{\\listoverride\\listid20\\listoverridecount0\\ls3}}";
+    // A Word list table whose labels read "a)" and "(1)", and a list of two
+    // levels: "1." outside, "a)" inside.
+    const std::string punctuatedTable =
+        "{\\*\\listtable{\\list\\listtemplateid3{\\listlevel\\levelnfc4\\levelstartat1"
+        "{\\leveltext\\leveltemplateid7\\'02\\'00);}{\\levelnumbers\\'01;}}\\listid30}"
+        "{\\list\\listtemplateid4{\\listlevel\\levelnfc0\\levelstartat1{\\leveltext\\'03(\\'00);}"
+        "{\\levelnumbers\\'02;}}\\listid40}"
+        "{\\list\\listtemplateid5{\\listlevel\\levelnfc0\\levelstartat1{\\leveltext\\'02\\'00.;}"
+        "{\\levelnumbers\\'01;}}{\\listlevel\\levelnfc4\\levelstartat1{\\leveltext\\'02\\'01);}"
+        "{\\levelnumbers\\'01;}}\\listid50}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid30\\listoverridecount0\\ls1}"
+        "{\\listoverride\\listid40\\listoverridecount0\\ls2}{\\listoverride\\listid50\\listoverridecount0\\ls3}}";
+    // A lettered list of 28 items: z., then aa., bb. as Word counts.
+    std::string lettersRtf = arial + "}\\pard{\\*\\pn\\pnlvlbody\\pnstart1\\pnlcltr{\\pntxta.}}\\fi-360\\li720\\f0 ";
+    std::string lettersShown;
+    for (int i = 0; i < 28; ++i) {
+        const std::string label = i < 26 ? std::string(1, static_cast<char>('a' + i)) + "."
+                                         : std::string(2, static_cast<char>('a' + i - 26)) + ".";
+        lettersRtf += "{\\pntext\\f0 " + label + "\\tab}Item\\par ";
+        lettersShown += (i ? "\n" : "") + label + " Item «Arial»";
+    }
+    lettersRtf += "}";
     const std::vector<Case> cases = {
         {"field.rtf", arial + "}\\f0 See {\\field{\\*\\fldinst HYPERLINK \"http://x/\"}{\\*\\fldrslt 2.0}} now\\par}",
          "See 2.0 now «Arial»"},
@@ -590,6 +623,28 @@ TEST(TextEditor, NotesFromOtherEditorsShowAsWrittenBeforeAndAfterASave) {
              "\\pard\\ls3\\ilvl0\\fi-360\\li720\\f0 {\\listtext iii.\\tab}Three\\par"
              "\\pard\\ls3\\ilvl0\\fi-360\\li720\\f0 {\\listtext iv.\\tab}Four\\par}",
          "1. One «Arial»\nBetween «Arial»\n2. Two «Arial»\n1. Other «Arial»\niii. Three «Arial»\niv. Four «Arial»"},
+        // Labels with text before and after the number: WordPad's \pntxtb
+        // and \pntxta (with labels, and without them), Word's level text.
+        {"punctuated.rtf",
+         arial + "}" + punctuatedTable +
+             "\\pard{\\pntext\\f0 (a)\\tab}{\\*\\pn\\pnlvlbody\\pnindent0\\pnstart1\\pnlcltr{\\pntxtb (}{\\pntxta )}}"
+             "\\fi-360\\li720\\f0 Alpha\\par{\\pntext\\f0 (b)\\tab}Beta\\par"
+             "\\pard{\\*\\pn\\pnlvlbody\\pnstart4\\pnucrm{\\pntxta )}}\\fi-360\\li720\\f0 Four\\par Five\\par"
+             "\\pard\\ls1\\ilvl0\\fi-360\\li720\\f0 {\\listtext a)\\tab}First\\par"
+             "\\pard\\ls1\\ilvl0\\fi-360\\li720\\f0 {\\listtext b)\\tab}Second\\par"
+             "\\pard\\ls2\\ilvl0\\fi-360\\li720\\f0 {\\listtext (1)\\tab}Uno\\par}",
+         "(a) Alpha «Arial»\n(b) Beta «Arial»\nIV) Four «Arial»\nV) Five «Arial»\na) First «Arial»\nb) Second «Arial»\n"
+         "(1) Uno «Arial»"},
+        // Each item of the outer level starts the inner level anew; the
+        // outer level goes on after the inner items.
+        {"levels.rtf",
+         arial + "}" + punctuatedTable +
+             "\\pard\\ls3\\ilvl0\\fi-360\\li720\\f0 One\\par"
+             "\\pard\\ls3\\ilvl1\\fi-360\\li1440\\f0 A\\par\\pard\\ls3\\ilvl1\\fi-360\\li1440\\f0 B\\par"
+             "\\pard\\ls3\\ilvl0\\fi-360\\li720\\f0 Two\\par"
+             "\\pard\\ls3\\ilvl1\\fi-360\\li1440\\f0 C\\par}",
+         "1. One «Arial»\na) A «Arial»\nb) B «Arial»\n2. Two «Arial»\na) C «Arial»"},
+        {"letters.rtf", lettersRtf, lettersShown},
     };
     Bench b;
     TextEditor& e = b.editor;

@@ -25,22 +25,24 @@ std::string Upper(std::string s) {
 
 }  // namespace
 
-std::string NumberLabel(NumberStyle style, int n) {
-    if (n <= 0 || style == NumberStyle::Decimal) return std::to_string(n) + ".";
+std::string NumberText(NumberStyle style, int n) {
+    if (n <= 0 || style == NumberStyle::Decimal) return std::to_string(n);
     switch (style) {
         case NumberStyle::LowerLetter:
         case NumberStyle::UpperLetter: {
-            if (n > 26 * 20) return std::to_string(n) + ".";
+            if (n > 26 * 20) return std::to_string(n);
             const std::string letters(static_cast<size_t>((n - 1) / 26 + 1), static_cast<char>('a' + (n - 1) % 26));
-            return (style == NumberStyle::UpperLetter ? Upper(letters) : letters) + ".";
+            return style == NumberStyle::UpperLetter ? Upper(letters) : letters;
         }
         case NumberStyle::LowerRoman:
         case NumberStyle::UpperRoman:
-            if (n > 3999) return std::to_string(n) + ".";
-            return (style == NumberStyle::UpperRoman ? Upper(Roman(n)) : Roman(n)) + ".";
+            if (n > 3999) return std::to_string(n);
+            return style == NumberStyle::UpperRoman ? Upper(Roman(n)) : Roman(n);
         case NumberStyle::Decimal: break;
     }
-    return std::to_string(n) + ".";
+    return std::to_string(n);
 }
+
+std::string NumberLabel(const ParaFormat& f, int n) { return f.numberPrefix + NumberText(f.numbering, n) + f.numberSuffix; }
 
 }  // namespace rtf

@@ -45,13 +45,14 @@ enum class Align { Left, Right, Center, Justify };
 
 // A paragraph of a list: with a bullet, or numbered in a style from the
 // list's start value, each paragraph of the list (interrupted or not) one
-// more than the one before.
+// more than the one before, its label the number between the list's own
+// text before and after it ("(" and ")" of "(e)").
 enum class ListKind { None, Bullet, Number };
 enum class NumberStyle { Decimal, LowerLetter, UpperLetter, LowerRoman, UpperRoman };
 
-// The label of number n in a style: "5.", "e.", "V.". Letters go on as
-// Word counts them (z., aa., bb.); roman numbers past 3999 are decimal.
-std::string NumberLabel(NumberStyle style, int n);
+// Number n in a style: "5", "e", "V". Letters go on as Word counts them
+// (z, aa, bb); roman numbers past 3999 are decimal.
+std::string NumberText(NumberStyle style, int n);
 
 enum class TabKind { Left, Center, Right, Decimal };
 enum class TabLeader { None, Dots, Hyphens, Underline, ThickLine, Equals };
@@ -76,8 +77,13 @@ struct ParaFormat {
     // appearance; 0 when each run of list paragraphs of one kind is a list.
     int listId = 0;
     int listStart = 1;  // the number of the list's first paragraph
+    std::string numberPrefix;        // a numbered list's label: text before the number
+    std::string numberSuffix = ".";  // and after it
     bool operator==(const ParaFormat&) const = default;
 };
+
+// The label of the paragraph numbered n of a numbered list: "5.", "(e)".
+std::string NumberLabel(const ParaFormat& f, int n);
 
 struct Run {
     std::string text;  // UTF-8; '\t' a tab, U+2028 a line break inside the paragraph

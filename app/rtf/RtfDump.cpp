@@ -66,7 +66,8 @@ std::string Dump(const Document& d) {
         if (f.list == ListKind::Bullet) out += " bullet list=" + std::to_string(f.listId);
         if (f.list == ListKind::Number)
             out += " numbered list=" + std::to_string(f.listId) + " style=" + StyleName(f.numbering) +
-                   " start=" + std::to_string(f.listStart);
+                   " start=" + std::to_string(f.listStart) + " label=\"" + f.numberPrefix + "#" + f.numberSuffix +
+                   "\"";
         out += "\n";
         for (const Run& r : p.runs) {
             const CharFormat& c = r.format;

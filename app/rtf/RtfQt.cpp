@@ -80,11 +80,15 @@ QTextListFormat ListFormat(const ParaFormat& p) {
     if (p.list == ListKind::Bullet) {
         lf.setStyle(QTextListFormat::ListDisc);
     } else {
-        // The toolkit numbers from 1 only: a list starting elsewhere shows
-        // no label of the toolkit's and is labelled by its view.
-        lf.setStyle(p.listStart != 1 ? QTextListFormat::ListStyleUndefined : ToolkitStyle(p.numbering));
+        // The toolkit numbers from 1 only, and its letters go on "aa", "ab"
+        // where the file's go "aa", "bb": a list starting elsewhere or
+        // lettered shows no label of the toolkit's and is labelled by its view.
+        const bool lettered = p.numbering == NumberStyle::LowerLetter || p.numbering == NumberStyle::UpperLetter;
+        lf.setStyle(p.listStart != 1 || lettered ? QTextListFormat::ListStyleUndefined : ToolkitStyle(p.numbering));
         lf.setProperty(kNumberStyleProperty, static_cast<int>(p.numbering));
         lf.setProperty(kListStartProperty, p.listStart);
+        lf.setNumberPrefix(QString::fromStdString(p.numberPrefix));
+        lf.setNumberSuffix(QString::fromStdString(p.numberSuffix));
     }
     return lf;
 }
@@ -114,6 +118,15 @@ bool IsBulletList(const QTextListFormat& f) {
 
 int ListStart(const QTextListFormat& f) {
     return f.hasProperty(kListStartProperty) ? f.intProperty(kListStartProperty) : 1;
+}
+
+// The list's numbering and label text; a list without its own label text
+// (one the toolkit made) has the toolkit's "1.".
+void NumberingOf(const QTextListFormat& f, ParaFormat& p) {
+    p.numbering = NumberingOf(f);
+    p.listStart = ListStart(f);
+    p.numberPrefix = f.numberPrefix().toStdString();
+    p.numberSuffix = f.hasProperty(QTextFormat::ListNumberSuffix) ? f.numberSuffix().toStdString() : ".";
 }
 
 CharFormat FromQt(const QTextCharFormat& f, const QFont& defaults) {
@@ -160,10 +173,7 @@ ParaFormat FromQt(const QTextBlock& block, std::map<const QTextList*, int>& list
     if (const QTextList* list = block.textList()) {
         const QTextListFormat lf = list->format();
         p.list = IsBulletList(lf) ? ListKind::Bullet : ListKind::Number;
-        if (p.list == ListKind::Number) {
-            p.numbering = NumberingOf(lf);
-            p.listStart = ListStart(lf);
-        }
+        if (p.list == ListKind::Number) NumberingOf(lf, p);
         const auto [it, added] = listIds.emplace(list, static_cast<int>(listIds.size()) + 1);
         p.listId = it->second;
     }
@@ -242,8 +252,9 @@ void ToTextDocument(const Document& d, QTextDocument& doc) {
 QString ListLabel(const QTextBlock& block) {
     const QTextList* list = block.textList();
     if (!list || IsBulletList(list->format())) return {};
-    const QTextListFormat f = list->format();
-    return QString::fromStdString(NumberLabel(NumberingOf(f), ListStart(f) + list->itemNumber(block)));
+    ParaFormat p;
+    NumberingOf(list->format(), p);
+    return QString::fromStdString(NumberLabel(p, p.listStart + list->itemNumber(block)));
 }
 
 Document FromTextDocument(const QTextDocument& doc) {

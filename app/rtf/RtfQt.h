@@ -5,9 +5,11 @@
 // toolkit's (a decimal tab aligns on '.'), leaders a property of the block.
 // Each list of the model is one QTextList: a disc list for bullets; a
 // numbered list carries its style and start value as properties of its own
-// as well as the toolkit's style, except that a list starting anywhere but 1
-// (the toolkit's numbered lists start at 1) has no toolkit style and shows
-// no label of the toolkit's: its view paints ListLabel. A font's character set is a property
+// as well as the toolkit's style and its label's text before and after the
+// number, except that a list starting anywhere but 1 (the toolkit's numbered
+// lists start at 1) or lettered (the toolkit's letters past z are not Word's)
+// has no toolkit style and shows no label of the toolkit's: its view paints
+// ListLabel. A font's character set is a property
 // of the characters; super- and subscript are their vertical alignment.
 #include <QString>
 #include <QTextFormat>
@@ -26,7 +28,7 @@ void ToTextDocument(const Document& d, QTextDocument& doc);
 // document's default font and size.
 Document FromTextDocument(const QTextDocument& doc);
 
-// The label a numbered list shows before a block ("5.", "iv."); "" for a
+// The label a numbered list shows before a block ("5.", "iv.", "(b)"); "" for a
 // block of no numbered list.
 QString ListLabel(const QTextBlock& block);
 

@@ -7,6 +7,8 @@
 #include <cassert>
 #include <climits>
 #include <map>
+#include <optional>
+#include <tuple>
 #include <set>
 
 #include "app/rtf/FontCharset.h"
@@ -39,7 +41,10 @@ bool IsRtf(std::string_view bytes) {
 
 namespace {
 
-enum class Dest { Text, FontTable, ColorTable, Skip, Pn, ListText, ListTable, ListOverrides };
+enum class Dest { Text, FontTable, ColorTable, Skip, Pn, ListText, ListTable, ListOverrides, LabelText };
+
+// The part of a list label's description a LabelText destination holds.
+enum class LabelPart { PnBefore, PnAfter, LevelText, LevelNumbers };
 
 struct State {
     CharFormat chr;
@@ -50,27 +55,69 @@ struct State {
     int uc = 1;           // characters to skip after \uN
     bool hidden = false;  // \v
     int ls = 0, ilvl = 0; // the paragraph's list override and level (\ls, \ilvl)
+    LabelPart label = LabelPart::PnBefore;  // of a LabelText destination
 };
 
 // Starred destinations whose text is document text all the same.
 bool IsReadDestination(const std::string& w) { return w == "fldrslt"; }
 
-// A list level of the list table (\levelnfc, \levelstartat).
+// A list level of the list table (\levelnfc, \levelstartat, \leveltext,
+// \levelnorestart).
 struct ListLevel {
     ListKind kind = ListKind::Number;
     NumberStyle style = NumberStyle::Decimal;
     int start = 1;
+    std::string prefix, suffix = ".";  // the label's text around the number
+    bool noRestart = false;             // goes on across the outer level's items
 };
 
 ListLevel LevelOfNfc(int nfc, int start) {
+    ListLevel level;
+    level.start = start;
     switch (nfc) {
-        case 1: return {ListKind::Number, NumberStyle::UpperRoman, start};
-        case 2: return {ListKind::Number, NumberStyle::LowerRoman, start};
-        case 3: return {ListKind::Number, NumberStyle::UpperLetter, start};
-        case 4: return {ListKind::Number, NumberStyle::LowerLetter, start};
-        case 23: case 255: return {ListKind::Bullet, NumberStyle::Decimal, start};
-        default: return {ListKind::Number, NumberStyle::Decimal, start};
+        case 1: level.style = NumberStyle::UpperRoman; break;
+        case 2: level.style = NumberStyle::LowerRoman; break;
+        case 3: level.style = NumberStyle::UpperLetter; break;
+        case 4: level.style = NumberStyle::LowerLetter; break;
+        case 23: case 255: level.kind = ListKind::Bullet; break;
+        default: break;
     }
+    return level;
+}
+
+// Label text as UTF-8: a \u surrogate pair one character, a lone half none.
+std::string Utf8(const std::u32string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        if (c < 0xD800 || c > 0xDFFF) platform::AppendUtf8(out, c);
+    }
+    return out;
+}
+
+// The text around a level's own number in its \leveltext (a length, then
+// the label with \'0N where level N's number stands, as \levelnumbers
+// places them): "(" and ")" of "(\'00)". Text before an outer level's
+// number is not kept, a label holding one number here. None when the level
+// shows no number of its own.
+std::optional<std::pair<std::string, std::string>> LevelPunctuation(const std::u32string& text,
+                                                                    const std::u32string& numbers, size_t level) {
+    if (text.empty()) return std::nullopt;
+    const std::u32string body = text.substr(1, std::min<size_t>(text[0], text.size() - 1));
+    std::vector<bool> isNumber(body.size(), false);
+    for (char32_t n : numbers)
+        if (n >= 1 && n <= body.size() && body[n - 1] <= 8) isNumber[n - 1] = true;
+    if (numbers.empty())
+        for (size_t i = 0; i < body.size(); ++i) isNumber[i] = body[i] <= 8;
+    size_t own = 0;
+    while (own < body.size() && !(isNumber[own] && body[own] == level)) ++own;
+    if (own == body.size()) return std::nullopt;
+    const auto ownAt = isNumber.begin() + static_cast<std::ptrdiff_t>(own);
+    const bool outerBefore = std::find(isNumber.begin(), ownAt, true) != ownAt;
+    const size_t next = static_cast<size_t>(std::find(ownAt + 1, isNumber.end(), true) - isNumber.begin());
+    return std::pair(outerBefore ? std::string() : Utf8(body.substr(0, own)), Utf8(body.substr(own + 1, next - own - 1)));
 }
 
 int RomanValue(char c) {
@@ -80,33 +127,44 @@ int RomanValue(char c) {
     }
 }
 
+// A list label's number in a style and the text around it: "(", "e", ")"
+// of "(e)\t". None when it shows no number in that style.
+struct LabelParts {
+    std::string before, number, after;
+};
+
+std::optional<LabelParts> SplitLabel(std::string label, NumberStyle style) {
+    while (!label.empty() && (label.back() == '\t' || label.back() == ' ')) label.pop_back();
+    const bool upper = style == NumberStyle::UpperLetter || style == NumberStyle::UpperRoman;
+    auto counts = [&](char c) {
+        return style == NumberStyle::Decimal ? c >= '0' && c <= '9' : upper ? c >= 'A' && c <= 'Z' : c >= 'a' && c <= 'z';
+    };
+    const auto from = std::find_if(label.begin(), label.end(), counts);
+    const auto to = std::find_if_not(from, label.end(), counts);
+    if (from == to || to - from > 9) return std::nullopt;
+    return LabelParts{std::string(label.begin(), from), std::string(from, to), std::string(to, label.end())};
+}
+
 // The number a list label ("5.", "(e)", "iv.") shows in a style; -1 when it
 // shows none in that style.
-int LabelNumber(std::string label, NumberStyle style) {
-    while (!label.empty() && std::string_view("\t .)").find(label.back()) != std::string_view::npos) label.pop_back();
-    while (!label.empty() && (label.front() == ' ' || label.front() == '(')) label.erase(0, 1);
-    if (label.empty() || label.size() > 9) return -1;
-    if (style == NumberStyle::Decimal) {
-        if (label.find_first_not_of("0123456789") != std::string::npos) return -1;
-        return std::stoi(label);
-    }
-    const bool upper = style == NumberStyle::UpperLetter || style == NumberStyle::UpperRoman;
-    for (char& c : label) {
-        if (upper ? (c < 'A' || c > 'Z') : (c < 'a' || c > 'z')) return -1;
-        c = static_cast<char>(c | 0x20);
-    }
+int LabelNumber(const std::string& label, NumberStyle style) {
+    const std::optional<LabelParts> parts = SplitLabel(label, style);
+    if (!parts) return -1;
+    std::string number = parts->number;
+    if (style == NumberStyle::Decimal) return std::stoi(number);
+    for (char& c : number) c = static_cast<char>(c | 0x20);
     if (style == NumberStyle::LowerLetter || style == NumberStyle::UpperLetter) {
         // Word's letters: a .. z, then aa, bb ...
-        if (label.find_first_not_of(label[0]) != std::string::npos) return -1;
-        return static_cast<int>(label.size() - 1) * 26 + (label[0] - 'a' + 1);
+        if (number.find_first_not_of(number[0]) != std::string::npos) return -1;
+        return static_cast<int>(number.size() - 1) * 26 + (number[0] - 'a' + 1);
     }
     int value = 0;
-    for (size_t i = 0; i < label.size(); ++i) {
-        const int v = RomanValue(label[i]);
+    for (size_t i = 0; i < number.size(); ++i) {
+        const int v = RomanValue(number[i]);
         if (!v) return -1;
-        value += i + 1 < label.size() && v < RomanValue(label[i + 1]) ? -v : v;
+        value += i + 1 < number.size() && v < RomanValue(number[i + 1]) ? -v : v;
     }
-    return value > 0 && NumberLabel(NumberStyle::LowerRoman, value) == label + "." ? value : -1;
+    return value > 0 && NumberText(NumberStyle::LowerRoman, value) == number ? value : -1;
 }
 
 // Destinations whose contents are not document text.
@@ -258,6 +316,10 @@ private:
             st_.para.list = pn_.kind;
             st_.para.numbering = pn_.style;
             st_.para.listStart = pn_.start;  // an \ls of the list table holds over it
+            if (pn_.kind == ListKind::Number) {
+                st_.para.numberPrefix = Utf8(pn_.before);
+                st_.para.numberSuffix = Utf8(pn_.after);
+            }
         }
     }
 
@@ -274,6 +336,13 @@ private:
             return;
         }
         if (st_.dest == Dest::Skip || st_.dest == Dest::ListText) return;
+        if (st_.dest == Dest::LabelText) {
+            if (w == "u") {
+                LabelChar(UnicodeParameter(p));
+                skipUnicode_ = st_.uc;
+            }
+            return;
+        }
         if (first && (w == "fonttbl")) return SetDest(Dest::FontTable);
         if (first && (w == "listtext" || w == "pntext")) {
             SetDest(Dest::ListText);
@@ -282,7 +351,7 @@ private:
         }
         if (first && w == "listtable") return SetDest(Dest::ListTable);
         if (first && w == "listoverridetable") return SetDest(Dest::ListOverrides);
-        if (st_.dest == Dest::ListTable || st_.dest == Dest::ListOverrides) return ListWord(w, p);
+        if (st_.dest == Dest::ListTable || st_.dest == Dest::ListOverrides) return ListWord(w, first, p);
         if (first && (w == "colortbl")) {
             SetDest(Dest::ColorTable);
             colors_.clear();
@@ -450,7 +519,11 @@ private:
         if (w == "pnucrm") pn_.style = NumberStyle::UpperRoman;
         if (w == "pnlcrm") pn_.style = NumberStyle::LowerRoman;
         if (w == "pnstart") pn_.start = std::clamp(p, 0, 32767);
-        if (w == "pntxtb" || w == "pntxta") SetDest(Dest::Skip);
+        if (w == "pntxtb" || w == "pntxta") {
+            SetDest(Dest::LabelText);
+            st_.label = w == "pntxtb" ? LabelPart::PnBefore : LabelPart::PnAfter;
+            LabelTarget().clear();
+        }
     }
 
     void SkipBinary(bool hasParam, int p) {
@@ -468,14 +541,25 @@ private:
     // The list table: each list's levels (\levelnfc 23 a bullet, 255 no
     // label; \levelstartat), and which list each \ls names, with the start
     // values its override sets.
-    void ListWord(const std::string& w, int p) {
+    void ListWord(const std::string& w, bool first, int p) {
         const bool table = st_.dest == Dest::ListTable;
+        // The level being read, none past the ninth.
+        RawLevel* level = table && levelsSeen_ == levels_.size() && !levels_.empty() ? &levels_.back() : nullptr;
         if (w == "list" || w == "listoverride") {
             levels_.clear();
+            levelsSeen_ = 0;
             overrideStarts_.clear();
             overrideList_ = -1;
-        } else if (w == "listlevel" && levels_.size() < 9) {
-            levels_.push_back({-1, 1});
+        } else if (w == "listlevel") {
+            ++levelsSeen_;
+            if (levels_.size() < 9) levels_.push_back({});
+        } else if (first && level && (w == "leveltext" || w == "levelnumbers")) {
+            SetDest(Dest::LabelText);
+            st_.label = w == "leveltext" ? LabelPart::LevelText : LabelPart::LevelNumbers;
+            LabelTarget().clear();
+            levelTextEnded_ = false;
+        } else if (w == "levelnorestart" && level) {
+            level->noRestart = p != 0;
         } else if (w == "lfolevel" && overrideStarts_.size() < 9) {
             overrideStarts_.push_back(-1);
         } else if ((w == "levelnfc" || w == "levelnfcn") && table && !levels_.empty() && levels_.back().nfc < 0) {
@@ -488,7 +572,14 @@ private:
             if (static_cast<int>(lists_.size()) < kMaxLists) {
                 std::vector<ListLevel>& list = lists_[p];
                 list.clear();
-                for (const RawLevel& l : levels_) list.push_back(LevelOfNfc(l.nfc, l.start));
+                for (size_t i = 0; i < levels_.size(); ++i) {
+                    const RawLevel& l = levels_[i];
+                    ListLevel level = LevelOfNfc(l.nfc, l.start);
+                    if (const auto punctuation = LevelPunctuation(l.text, l.numbers, i))
+                        std::tie(level.prefix, level.suffix) = *punctuation;
+                    level.noRestart = l.noRestart;
+                    list.push_back(std::move(level));
+                }
             }
         } else if (w == "listid") {
             overrideList_ = p;
@@ -527,6 +618,13 @@ private:
             // As the label shows it, else as the table says.
             f.list = hasLabel ? (IsNumberLabel(label) ? ListKind::Number : ListKind::Bullet) : level->kind;
             f.numbering = level->style;
+            f.numberPrefix = level->prefix;
+            f.numberSuffix = level->suffix;
+            // An item of a level starts the deeper levels' numbering anew.
+            for (int deeper = st_.ilvl + 1; deeper < 9; ++deeper) {
+                const ListLevel* inner = LevelOf(st_.ls, deeper);
+                if (inner && !inner->noRestart) lsLists_.erase(static_cast<long long>(st_.ls) * 16 + deeper);
+            }
             const long long key = static_cast<long long>(st_.ls) * 16 + st_.ilvl;
             auto it = lsLists_.find(key);
             if (it == lsLists_.end() && static_cast<int>(lsLists_.size()) < kMaxLists)
@@ -543,12 +641,22 @@ private:
                 f.numbering = GuessedStyle(label);
                 shown = LabelNumber(label, f.numbering);
             }
+            // The label's own text around its number, as shown, holds over the \pn group's.
+            if (shown >= 0 && f.list == ListKind::Number) {
+                const std::optional<LabelParts> parts = SplitLabel(label, f.numbering);
+                f.numberPrefix = Decode(parts->before, documentCodePage_);
+                f.numberSuffix = Decode(parts->after, documentCodePage_);
+            }
             const bool goesOn = pnList_.id && pnList_.kind == f.list &&
                                 (f.list == ListKind::Bullet ? previous == pnList_.id
-                                 : pnList_.style != f.numbering ? false
+                                 : pnList_.style != f.numbering || pnList_.prefix != f.numberPrefix ||
+                                         pnList_.suffix != f.numberSuffix
+                                     ? false
                                  : shown >= 0 ? shown == pnList_.next
                                               : previous == pnList_.id);
-            if (!goesOn) pnList_ = {NewListId(), f.list, f.numbering, shown >= 0 ? shown : f.listStart, 0};
+            if (!goesOn)
+                pnList_ = {NewListId(), f.list, f.numbering, shown >= 0 ? shown : f.listStart, 0, f.numberPrefix,
+                           f.numberSuffix};
             if (!goesOn) pnList_.next = pnList_.start;
             f.listId = pnList_.id;
             f.listStart = pnList_.start;
@@ -579,13 +687,56 @@ private:
         }
     }
 
-    // A list label that counts ("1.", "a)", "iv.") rather than a bullet.
+    // A list label that counts ("1.", "a)", "(iv)", "iii") rather than a
+    // bullet (a lone character: "o", "-").
     static bool IsNumberLabel(const std::string& label) {
         std::string t = label;
         while (!t.empty() && (t.back() == '\t' || t.back() == ' ')) t.pop_back();
         if (t.find_first_of("0123456789") != std::string::npos) return true;
-        if (t.size() < 2 || (t.back() != '.' && t.back() != ')')) return false;
-        return std::all_of(t.begin(), t.end() - 1, [](char ch) { return IsAlpha(ch); });
+        const auto letters = std::find_if(t.begin(), t.end(), [](char ch) { return IsAlpha(ch); });
+        return letters != t.end() && t.size() >= 2;
+    }
+
+    // The buffer of the label text being read.
+    std::u32string& LabelTarget() {
+        switch (st_.label) {
+            case LabelPart::PnBefore: return pn_.before;
+            case LabelPart::PnAfter: return pn_.after;
+            case LabelPart::LevelText: assert(!levels_.empty()); return levels_.back().text;
+            case LabelPart::LevelNumbers: break;
+        }
+        assert(!levels_.empty());
+        return levels_.back().numbers;
+    }
+
+    // Label texts are short: a \pn text up to 32 characters, a level's text
+    // up to 64 with its length and numbers.
+    void LabelChar(char32_t c) {
+        std::u32string& t = LabelTarget();
+        const bool pn = st_.label == LabelPart::PnBefore || st_.label == LabelPart::PnAfter;
+        if (t.size() < (pn ? 32u : 64u) && !(st_.label == LabelPart::LevelText && levelTextEnded_)) t += c;
+    }
+
+    // A byte of a label text: \levelnumbers' positions and \leveltext's
+    // length and number places are values; the rest is text of the
+    // document's code page, \leveltext ending at a ';'.
+    void LabelByte(unsigned char b, bool escaped) {
+        const bool levelText = st_.label == LabelPart::LevelText;
+        if (levelText && b == ';' && !escaped) levelTextEnded_ = true;
+        if (((levelText && levelTextEnded_) || st_.label == LabelPart::LevelNumbers) && b == ';' && !escaped) return;
+        if (b < 0x80 || st_.label == LabelPart::LevelNumbers || (levelText && LabelTarget().empty()))
+            return LabelChar(b);
+        const std::string decoded = Decode(std::string(1, static_cast<char>(b)), documentCodePage_);
+        if (!decoded.empty()) LabelChar(FirstCodePoint(decoded));
+    }
+
+    // The first character of valid UTF-8 text (a byte's character in its code page).
+    static char32_t FirstCodePoint(const std::string& utf8) {
+        const auto lead = static_cast<unsigned char>(utf8[0]);
+        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+        for (size_t i = 1; i < length && i < utf8.size(); ++i) c = (c << 6) | (static_cast<unsigned char>(utf8[i]) & 0x3F);
+        return c;
     }
 
     void SetDest(Dest d) {
@@ -607,6 +758,7 @@ private:
             case Dest::ListText:
                 if (listText_.size() < 32) listText_ += static_cast<char>(b);
                 return;
+            case Dest::LabelText: return LabelByte(b, escaped);
             case Dest::FontTable:
                 if (b == ';' && !escaped) {
                     StoreFontName();
@@ -742,12 +894,17 @@ private:
         ListKind kind = ListKind::None;
         NumberStyle style = NumberStyle::Decimal;
         int start = 1;
+        std::u32string before, after;  // \pntxtb, \pntxta
     } pn_;                  // the \pn group being read
     std::string listText_;  // the paragraph's label (\listtext, \pntext)
     struct RawLevel {
         int nfc = -1, start = 1;
+        std::u32string text, numbers;  // \leveltext, \levelnumbers
+        bool noRestart = false;
     };
     std::vector<RawLevel> levels_;                     // of the list table entry being read
+    size_t levelsSeen_ = 0;                            // \listlevel groups of that entry
+    bool levelTextEnded_ = false;                      // the \leveltext's ';' read
     std::vector<int> overrideStarts_;                  // of the override being read
     int overrideList_ = -1;
     std::map<int, std::vector<ListLevel>> lists_;      // by \listid
@@ -758,6 +915,7 @@ private:
         ListKind kind = ListKind::None;
         NumberStyle style = NumberStyle::Decimal;
         int start = 1, next = 1;
+        std::string prefix, suffix;
     } pnList_;                // the last \pn list
     int previousListId_ = 0;  // the list of the paragraph before; 0 none
     int listCount_ = 0;

@@ -153,9 +153,27 @@ const char* LeaderWord(TabLeader l) {
 // a paragraph without a list id takes the run of list paragraphs of its kind.
 struct WrittenList {
     ListKind kind;
-    NumberStyle style;
-    int start;
+    ParaFormat numbering;  // its style, start and label text
 };
+
+bool SameNumbering(const ParaFormat& a, const ParaFormat& b) {
+    return a.numbering == b.numbering && a.numberPrefix == b.numberPrefix && a.numberSuffix == b.numberSuffix;
+}
+
+// A list level's \leveltext and \levelnumbers: the label's length, its text
+// with the level's number as \'00 between, and where that number stands.
+// The length is a byte: text beyond 100 units each side is not written.
+std::string LevelText(const ParaFormat& f) {
+    const QString prefix = QString::fromStdString(f.numberPrefix).left(100),
+                  suffix = QString::fromStdString(f.numberSuffix).left(100);
+    const qsizetype before = prefix.size(), length = before + 1 + suffix.size();
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "{\\leveltext\\'%02x", static_cast<unsigned>(length));
+    std::string out = buf;
+    out += Escape(prefix.toStdString(), kAnsiCodePage, false) + "\\'00" + Escape(suffix.toStdString(), kAnsiCodePage, false);
+    std::snprintf(buf, sizeof buf, ";}{\\levelnumbers\\'%02x;}", static_cast<unsigned>(before + 1));
+    return out + buf;
+}
 
 std::vector<int> ListNumbers(const Document& doc, std::vector<WrittenList>& lists) {
     std::vector<int> numbers(doc.paragraphs.size(), 0);
@@ -172,11 +190,11 @@ std::vector<int> ListNumbers(const Document& doc, std::vector<WrittenList>& list
             const auto it = byId.find(f.listId);
             if (it != byId.end()) n = it->second;
         } else if (previous >= 0 && lists[static_cast<size_t>(previous)].kind == f.list &&
-                   lists[static_cast<size_t>(previous)].style == f.numbering) {
+                   SameNumbering(lists[static_cast<size_t>(previous)].numbering, f)) {
             n = previous;
         }
         if (n < 0) {
-            lists.push_back({f.list, f.numbering, f.listStart});
+            lists.push_back({f.list, f});
             n = static_cast<int>(lists.size()) - 1;
             if (f.listId > 0) byId[f.listId] = n;
         }
@@ -218,11 +236,11 @@ std::string Write(const Document& doc) {
         out += "{\\*\\listtable";
         for (size_t i = 0; i < lists.size(); ++i) {
             const WrittenList& l = lists[i];
-            const std::string id = std::to_string(i + 1), nfc = std::to_string(LevelNfc(l.kind, l.style));
+            const std::string id = std::to_string(i + 1),
+                              nfc = std::to_string(LevelNfc(l.kind, l.numbering.numbering));
             out += "{\\list\\listtemplateid" + id + "\\listsimple{\\listlevel\\levelnfc" + nfc + "\\levelnfcn" + nfc +
-                   "\\leveljc0\\levelstartat" + std::to_string(l.start) +
-                   (l.kind == ListKind::Bullet ? "{\\leveltext\\'01\\'95;}{\\levelnumbers;}"
-                                               : "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}") +
+                   "\\leveljc0\\levelstartat" + std::to_string(l.numbering.listStart) +
+                   (l.kind == ListKind::Bullet ? "{\\leveltext\\'01\\'95;}{\\levelnumbers;}" : LevelText(l.numbering)) +
                    "}\\listid" + id + "}";
         }
         out += "}\r\n{\\*\\listoverridetable";
@@ -241,13 +259,19 @@ std::string Write(const Document& doc) {
         if (listOf[i] > 0) {
             const size_t l = static_cast<size_t>(listOf[i] - 1);
             const WrittenList& list = lists[l];
-            const int number = list.start + counted[l]++;
+            const ParaFormat& numbering = list.numbering;
+            const int number = numbering.listStart + counted[l]++;
             if (list.kind == ListKind::Bullet) {
                 out += "{\\pntext\\'95\\tab}{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'95}}";
             } else {
-                out += "{\\pntext " + NumberLabel(list.style, number) +
-                       "\\tab}{\\*\\pn\\pnlvlbody\\pnindent0\\pnstart" + std::to_string(list.start) +
-                       NumberWord(list.style) + "{\\pntxta.}}";
+                out += "{\\pntext " + Escape(NumberLabel(numbering, number), kAnsiCodePage) +
+                       "\\tab}{\\*\\pn\\pnlvlbody\\pnindent0\\pnstart" + std::to_string(numbering.listStart) +
+                       NumberWord(numbering.numbering);
+                if (!numbering.numberPrefix.empty())
+                    out += "{\\pntxtb " + Escape(numbering.numberPrefix, kAnsiCodePage) + "}";
+                if (!numbering.numberSuffix.empty())
+                    out += "{\\pntxta " + Escape(numbering.numberSuffix, kAnsiCodePage) + "}";
+                out += "}";
             }
             out += "\\ls" + std::to_string(listOf[i]) + "\\ilvl0";
         }

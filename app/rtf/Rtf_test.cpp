@@ -299,6 +299,21 @@ TEST(RtfRead, MalformedInputIsBoundedAndNeverReadsPastTheEnd) {
     const Document c = Read(colors);
     EXPECT_EQ(c.paragraphs[0].runs[0].format.color, 0x010203u);
     EXPECT_FALSE(c.paragraphs[0].runs[1].format.color);
+
+    // List label texts: a level text longer or shorter than its length
+    // byte says, numbers placed outside it or on text, a \pn text past its
+    // bound, a lone surrogate half.
+    auto label = [](const std::string& levelText) {
+        const Document d = Read("{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0" + levelText +
+                                "}\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\pard\\ls1 x\\par}");
+        return NumberLabel(d.paragraphs.at(0).format, d.paragraphs[0].format.listStart);
+    };
+    EXPECT_EQ(label("{\\leveltext\\'c8(\\'00);}{\\levelnumbers\\'02;}"), "(1)");
+    EXPECT_EQ(label("{\\leveltext\\'01\\'00.;}{\\levelnumbers\\'01;}"), "1");
+    EXPECT_EQ(label("{\\leveltext\\'03(\\'00);}{\\levelnumbers\\'63\\'01;}"), "1.");
+    const Document pn = Read("{\\rtf1\\pard{\\*\\pn\\pnlvlbody\\pndec{\\pntxtb\\u-10240?}{\\pntxta " +
+                             std::string(100, ')') + "}}x\\par}");
+    EXPECT_EQ(NumberLabel(pn.paragraphs.at(0).format, 1), "1" + std::string(32, ')'));
 }
 
 TEST(RtfWrite, WrittenDocumentsReadBackTheSame) {
@@ -319,8 +334,26 @@ TEST(RtfWrite, WrittenDocumentsReadBackTheSame) {
     index.script = Script::Sub;
     auto para = [](Align a, int first, int left, int right, ListKind list, int before, int after,
                    std::vector<TabStop> tabs, int listId = 0) {
-        ParaFormat f{a, first, left, right, list, before, after, std::move(tabs)};
+        ParaFormat f;
+        f.align = a;
+        f.firstTwips = first;
+        f.leftTwips = left;
+        f.rightTwips = right;
+        f.list = list;
+        f.spaceBeforeTwips = before;
+        f.spaceAfterTwips = after;
+        f.tabStops = std::move(tabs);
         f.listId = listId;
+        return f;
+    };
+    // Lists labelled "(c);", "§ 7" and "iii": text around the number that the
+    // list table's label text must escape or count.
+    auto labelled = [&](NumberStyle style, int start, const char* before, const char* after, int listId) {
+        ParaFormat f = para(Align::Left, -360, 720, 0, ListKind::Number, 0, 0, {}, listId);
+        f.numbering = style;
+        f.listStart = start;
+        f.numberPrefix = before;
+        f.numberSuffix = after;
         return f;
     };
     d.paragraphs.push_back({para(Align::Center, 0, 0, 0, ListKind::None, 0, 0, {}), {{"Title {with} \\braces\\", red}}});
@@ -331,6 +364,9 @@ TEST(RtfWrite, WrittenDocumentsReadBackTheSame) {
     d.paragraphs.push_back({para(Align::Left, -360, 720, 0, ListKind::Number, 0, 0, {}, 2), {{"first", plain}}});
     d.paragraphs.push_back({para(Align::Left, -360, 720, 0, ListKind::Number, 0, 0, {}, 2),
                             {{"P = I", plain}, {"2", power}, {"R", plain}, {"1", index}}});
+    d.paragraphs.push_back({labelled(NumberStyle::LowerLetter, 3, "(", ");", 3), {{"c", plain}}});
+    d.paragraphs.push_back({labelled(NumberStyle::Decimal, 7, "\u00a7 ", "", 4), {{"seven", plain}}});
+    d.paragraphs.push_back({labelled(NumberStyle::LowerRoman, 3, "", "", 5), {{"three", plain}}});
     d.paragraphs.push_back({para(Align::Justify, 0, 0, 0, ListKind::None, 0, 0, {}), {}});
     const std::string text = Write(d);
     for (unsigned char ch : text) ASSERT_LT(ch, 0x80) << "RTF is 7-bit text";
@@ -344,6 +380,14 @@ TEST(RtfWrite, WrittenDocumentsReadBackTheSame) {
             EXPECT_EQ(back.paragraphs[i].runs[r].format, d.paragraphs[i].runs[r].format) << i << " " << r;
         }
     }
+    // A reader without list tables reads the same lists from the \pn groups.
+    std::string older = text;
+    older.erase(older.find("{\\*\\listtable"), older.find("\\viewkind") - older.find("{\\*\\listtable"));
+    for (size_t at = older.find("\\ls"); at != std::string::npos; at = older.find("\\ls", at))
+        older.erase(at, older.find("\\ilvl0", at) + 6 - at);
+    const Document fromPn = Read(older);
+    ASSERT_EQ(fromPn.paragraphs.size(), d.paragraphs.size()) << older;
+    for (size_t i = 0; i < d.paragraphs.size(); ++i) EXPECT_EQ(fromPn.paragraphs[i].format, d.paragraphs[i].format) << i;
 }
 
 TEST(RtfQt, FormatsSurviveTheTextDocument) {
