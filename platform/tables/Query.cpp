@@ -87,7 +87,7 @@ public:
             // condition, and those it keeps are read in rowid order: the
             // same rows, in the same order, as reading on from the last
             // rowid would give. The first chunk of them is read while held.
-            page_ = sqlite::Statement(*shared_, "SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
+            page_ = shared_->Prepared("SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
                                                     sql_.fromClause + " WHERE " + sql_.rowidColumn + " = ? AND (" +
                                                     sql_.whereClause + ")");
             firstColumn_ = 1;
@@ -96,8 +96,8 @@ public:
             size_t used = 0;
             for (std::int64_t candidate : choice->Candidates) {
                 BindListed(candidate);
-                sqlite::ResetGuard g(page_);
-                if (!page_.Step()) continue;
+                sqlite::ResetGuard g(*page_);
+                if (!page_->Step()) continue;
                 ids.push_back(candidate);
                 if (ids.size() <= static_cast<size_t>(kChunk)) ReadWindowRow(used);
             }
@@ -109,14 +109,14 @@ public:
         } else if (sql_.resumable) {
             std::string where = "WHERE " + sql_.rowidColumn + " > ?";
             if (!sql_.whereClause.empty()) where += " AND (" + sql_.whereClause + ")";
-            page_ = sqlite::Statement(*shared_, "SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
+            page_ = shared_->Prepared("SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
                                                sql_.fromClause + (choice ? " NOT INDEXED " : " ") + where +
                                                " ORDER BY " + sql_.rowidColumn + " LIMIT ?");
             firstColumn_ = 1;
             boundaries_.push_back(std::numeric_limits<std::int64_t>::min());  // not bound: see FetchChunk
         } else {
             std::string base = sql_.hasLimit ? "SELECT * FROM (" + sql_.text + ")" : sql_.text;
-            page_ = sqlite::Statement(*shared_, base + " LIMIT ? OFFSET ?");
+            page_ = shared_->Prepared(base + " LIMIT ? OFFSET ?");
         }
         ReadDefs();
     }
@@ -185,9 +185,9 @@ public:
 
     int Count() {
         if (total_) return *total_;
-        sqlite::Statement s(*shared_, "SELECT count(*) FROM (" + sql_.text + ")");
-        for (size_t i = 0; i < sql_.values.size(); ++i) s.Bind(static_cast<int>(i) + 1, sql_.values[i]);
+        sqlite::Statement& s = *shared_->Prepared("SELECT count(*) FROM (" + sql_.text + ")");
         sqlite::ResetGuard g(s);
+        for (size_t i = 0; i < sql_.values.size(); ++i) s.Bind(static_cast<int>(i) + 1, sql_.values[i]);
         total_ = s.Step() ? static_cast<int>(s.ColumnInt(0)) : 0;
         return *total_;
     }
@@ -209,7 +209,7 @@ private:
     void CheckTable(const std::string& alias, const std::string& path, TSession& session) {
         std::string format, password;
         try {
-            sqlite::Statement s(*shared_, "SELECT property, value FROM " + alias + ".vorel_table");
+            sqlite::Statement& s = *shared_->Prepared("SELECT property, value FROM " + alias + ".vorel_table");
             sqlite::ResetGuard g(s);
             while (s.Step()) {
                 std::string name = TField::Text(s.Column(0)), value = TField::Text(s.Column(1));
@@ -236,22 +236,22 @@ private:
     // Runs the page statement; rows go to the window, which starts at row start.
     void Run(int start, int count, const std::function<void(int next)>& bindPosition) {
         lent_ = -1;  // the slots are read over; the current record keeps its values
-        sqlite::ResetGuard g(page_);
+        sqlite::ResetGuard g(*page_);
         int next = 1;
         size_t v = 0;
         if (sql_.resumable)
-            for (; v < sql_.valuesInSelectList; ++v) page_.Bind(next++, sql_.values[v]);
+            for (; v < sql_.valuesInSelectList; ++v) page_->Bind(next++, sql_.values[v]);
         bindPosition(next);
         next = sql_.resumable ? next + 1 : next;
-        for (; v < sql_.values.size(); ++v) page_.Bind(next++, sql_.values[v]);
-        page_.Bind(next, static_cast<std::int64_t>(count));
-        if (!sql_.resumable) page_.Bind(next + 1, static_cast<std::int64_t>(start));
+        for (; v < sql_.values.size(); ++v) page_->Bind(next++, sql_.values[v]);
+        page_->Bind(next, static_cast<std::int64_t>(count));
+        if (!sql_.resumable) page_->Bind(next + 1, static_cast<std::int64_t>(start));
         windowStart_ = start;
         std::int64_t lastRowid = 0;
         size_t used = 0;
-        while (page_.Step()) {
+        while (page_->Step()) {
             ReadWindowRow(used);
-            if (firstColumn_) lastRowid = page_.ColumnInt(0);
+            if (firstColumn_) lastRowid = page_->ColumnInt(0);
         }
         window_.resize(used);
         int got = static_cast<int>(window_.size());
@@ -273,8 +273,8 @@ private:
         // The first chunk starts below every rowid, the least integer one too.
         const std::int64_t after = boundaries_[k];
         Run(static_cast<int>(k) * kChunk, kChunk, [&](int n) {
-            if (k == 0) page_.Bind(n, TValue(kBelowEveryRowid));
-            else page_.Bind(n, after);
+            if (k == 0) page_->Bind(n, TValue(kBelowEveryRowid));
+            else page_->Bind(n, after);
         });
     }
 
@@ -287,8 +287,8 @@ private:
         size_t used = 0;
         for (int i = start; i < end; ++i) {
             BindListed((*rowids_)[static_cast<size_t>(i)]);
-            sqlite::ResetGuard g(page_);
-            if (page_.Step()) ReadWindowRow(used);  // else gone meanwhile
+            sqlite::ResetGuard g(*page_);
+            if (page_->Step()) ReadWindowRow(used);  // else gone meanwhile
         }
         window_.resize(used);
     }
@@ -297,14 +297,14 @@ private:
     void BindListed(std::int64_t rowid) {
         int next = 1;
         size_t v = 0;
-        for (; v < sql_.valuesInSelectList; ++v) page_.Bind(next++, sql_.values[v]);
-        page_.Bind(next++, rowid);
-        for (; v < sql_.values.size(); ++v) page_.Bind(next++, sql_.values[v]);
+        for (; v < sql_.valuesInSelectList; ++v) page_->Bind(next++, sql_.values[v]);
+        page_->Bind(next++, rowid);
+        for (; v < sql_.values.size(); ++v) page_->Bind(next++, sql_.values[v]);
     }
 
     void ReadDefs() {
-        for (int c = firstColumn_; c < page_.ColumnCount(); ++c)
-            defs_.push_back(DefFromDecl(page_.ColumnName(c), page_.ColumnDeclType(c)));
+        for (int c = firstColumn_; c < page_->ColumnCount(); ++c)
+            defs_.push_back(DefFromDecl(page_->ColumnName(c), page_->ColumnDeclType(c)));
     }
 
     // The page statement's row into the window's next record, read over in
@@ -313,7 +313,7 @@ private:
         if (used == window_.size()) window_.emplace_back();
         TRecord& r = window_[used++];
         r.resize(defs_.size());
-        page_.ColumnsInto(firstColumn_, r);
+        page_->ColumnsInto(firstColumn_, r);
     }
 
     void FetchAt(int i) {
@@ -364,7 +364,7 @@ private:
     int lent_ = -1;  // the window row lent to the current record; -1: none
     TranslatedSql sql_;
     std::shared_ptr<sqlite::Connection> shared_;  // kept by the session between queries, with its estimates
-    sqlite::Statement page_;
+    std::shared_ptr<sqlite::Statement> page_;  // kept by the connection for the next query of the same SQL
     int firstColumn_ = 0;  // 1 when the page statement reads the rowid first
     std::vector<TFieldDef> defs_;
     std::vector<TRecord> window_;
