@@ -24,6 +24,14 @@ constexpr int kMaxChunk = 4096;
 
 std::string Alias(size_t index) { return index == 0 ? "main" : "t" + std::to_string(index); }
 
+// The table files the SQL text names, found in the directory; empty when it names none.
+std::string FilesNamed(const std::string& text, const std::string& databaseName) {
+    std::filesystem::path dir = databaseName.empty() ? std::filesystem::path(".") : std::filesystem::path(databaseName);
+    std::string files;
+    for (const auto& f : TableFilesNamed(text)) files += (files.empty() ? "" : ", ") + ResolveCase(dir, f).string();
+    return files;
+}
+
 TFieldDef DefFromDecl(const std::string& name, const std::string& decl) {
     TFieldDef f;
     f.Name = name;
@@ -64,7 +72,9 @@ public:
         try {
             sql_ = TranslateSql(sql, &Alias);
         } catch (const std::invalid_argument& e) {
-            throw EDBEngineError(std::string("Invalid SQL: ") + e.what() + ".", label);
+            const std::string files = FilesNamed(sql, databaseName);
+            throw EDBEngineError(std::string("Invalid SQL: ") + e.what() + ".",
+                                 files.empty() ? "(no table) SQL: " + sql : files);
         }
         std::filesystem::path dir = databaseName.empty() ? std::filesystem::path(".") : std::filesystem::path(databaseName);
         std::vector<std::string> paths;
@@ -384,17 +394,14 @@ std::string TQuery::FileDescription() const {
     if (!label_.empty()) return label_;
     std::string text;
     for (const auto& l : SQL) text += (text.empty() ? "" : " ") + l;
-    std::filesystem::path dir = DatabaseName.empty() ? std::filesystem::path(".") : std::filesystem::path(DatabaseName);
-    std::string files;
-    for (const auto& f : TableFilesNamed(text)) files += (files.empty() ? "" : ", ") + ResolveCase(dir, f).string();
+    const std::string files = FilesNamed(text, DatabaseName);
     return files.empty() ? "(no table) SQL: " + text : files;
 }
 
 std::vector<TFieldDef> TQuery::DoOpen() {
     std::string text;
     for (const auto& l : SQL) text += (text.empty() ? "" : " ") + l;
-    label_.clear();
-    label_ = FileDescription();
+    label_.clear();  // the cursor names the files it opens
     TSession& session = Session ? *Session : TSession::Default();
     try {
         cursor_ = std::make_unique<QueryCursor>(text, DatabaseName, session, label_, Current());
