@@ -96,25 +96,17 @@ public:
             // The indexes left a few records; each is held to the whole
             // condition, and those it keeps are read in rowid order: the
             // same rows, in the same order, as reading on from the last
-            // rowid would give. The first chunk of them is read while held.
+            // rowid would give. Candidates are held only as far as the
+            // rows read need: the first chunk now, the rest when read on
+            // or counted.
             page_ = shared_->Prepared("SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
                                                     sql_.fromClause + " WHERE " + sql_.rowidColumn + " = ? AND (" +
                                                     sql_.whereClause + ")");
             firstColumn_ = 1;
             ReadDefs();
-            std::vector<std::int64_t> ids;
-            size_t used = 0;
-            for (std::int64_t candidate : choice->Candidates) {
-                BindListed(candidate);
-                sqlite::ResetGuard g(*page_);
-                if (!page_->Step()) continue;
-                ids.push_back(candidate);
-                if (ids.size() <= static_cast<size_t>(kChunk)) ReadWindowRow(used);
-            }
-            window_.resize(used);
-            windowStart_ = 0;
-            rowids_ = std::move(ids);
-            total_ = static_cast<int>(rowids_->size());
+            candidates_ = std::move(choice->Candidates);
+            rowids_.emplace();
+            FetchListed(0);
             return;
         } else if (sql_.resumable) {
             std::string where = "WHERE " + sql_.rowidColumn + " > ?";
@@ -195,6 +187,12 @@ public:
 
     int Count() {
         if (total_) return *total_;
+        if (rowids_) {
+            sqlite::ReadTransaction reading(*shared_);
+            HoldCandidates(std::numeric_limits<int>::max(), -1, nullptr);
+            assert(total_);
+            return *total_;
+        }
         sqlite::Statement& s = *shared_->Prepared("SELECT count(*) FROM (" + sql_.text + ")");
         sqlite::ResetGuard g(s);
         for (size_t i = 0; i < sql_.values.size(); ++i) s.Bind(static_cast<int>(i) + 1, sql_.values[i]);
@@ -288,19 +286,38 @@ private:
         });
     }
 
-    // Rows [start, start + kChunk) of a result found through an index.
+    // Rows [start, start + kChunk) of a result found through an index:
+    // those already held read again by rowid, then candidates held on
+    // until the chunk is full or none is left.
     void FetchListed(int start) {
         lent_ = -1;  // as in Run
         sqlite::ReadTransaction reading(*shared_);
         windowStart_ = start;
-        const int end = std::min(static_cast<int>(rowids_->size()), start + kChunk);
+        const int end = start + kChunk;
+        const int held = std::min(static_cast<int>(rowids_->size()), end);
         size_t used = 0;
-        for (int i = start; i < end; ++i) {
+        for (int i = start; i < held; ++i) {
             BindListed((*rowids_)[static_cast<size_t>(i)]);
             sqlite::ResetGuard g(*page_);
             if (page_->Step()) ReadWindowRow(used);  // else gone meanwhile
         }
+        HoldCandidates(end, start, &used);
         window_.resize(used);
+    }
+
+    // Holds candidates to the condition until `end` rows are known or none
+    // is left (the result's size is then known); with `used`, the kept
+    // rows from row `from` on go to the window too.
+    void HoldCandidates(int end, int from, size_t* used) {
+        while (static_cast<int>(rowids_->size()) < end && checked_ < candidates_.size()) {
+            const std::int64_t candidate = candidates_[checked_++];
+            BindListed(candidate);
+            sqlite::ResetGuard g(*page_);
+            if (!page_->Step()) continue;
+            if (used && static_cast<int>(rowids_->size()) >= from) ReadWindowRow(*used);
+            rowids_->push_back(candidate);
+        }
+        if (checked_ == candidates_.size()) total_ = static_cast<int>(rowids_->size());
     }
 
     // The listed page statement's values, for the record with this rowid.
@@ -383,7 +400,9 @@ private:
     int chunk_ = kFirstChunk;
     int pos_ = 0;
     std::optional<int> total_;
-    std::optional<std::vector<std::int64_t>> rowids_;  // the result's rows, when an index found them
+    std::optional<std::vector<std::int64_t>> rowids_;  // the result's rows held so far, when an index found them
+    std::vector<std::int64_t> candidates_;              // what the indexes left, ascending
+    size_t checked_ = 0;                                // candidates held to the condition so far
 };
 
 TQuery::TQuery(TSession* session) : TDataSet(session) {}
