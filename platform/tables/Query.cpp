@@ -265,7 +265,7 @@ private:
         int got = static_cast<int>(window_.size());
         if (got < count && (got > 0 || start == 0)) total_ = start + got;
         if (sql_.resumable && got == count) {
-            size_t k = static_cast<size_t>(start / kChunk) + 1;
+            size_t k = ChunkOf(start) + 1;
             if (boundaries_.size() == k) boundaries_.push_back(lastRowid);
         }
     }
@@ -280,20 +280,20 @@ private:
         }
         // The first chunk starts below every rowid, the least integer one too.
         const std::int64_t after = boundaries_[k];
-        Run(static_cast<int>(k) * kChunk, kChunk, [&](int n) {
+        Run(StartOf(k), SizeOf(k), [&](int n) {
             if (k == 0) page_->Bind(n, TValue(kBelowEveryRowid));
             else page_->Bind(n, after);
         });
     }
 
-    // Rows [start, start + kChunk) of a result found through an index:
+    // The rows of the chunk starting at row start of a result found through an index:
     // those already held read again by rowid, then candidates held on
     // until the chunk is full or none is left.
     void FetchListed(int start) {
         lent_ = -1;  // as in Run
         sqlite::ReadTransaction reading(*shared_);
         windowStart_ = start;
-        const int end = start + kChunk;
+        const int end = start + SizeOf(ChunkOf(start));
         const int held = std::min(static_cast<int>(rowids_->size()), end);
         size_t used = 0;
         for (int i = start; i < held; ++i) {
@@ -344,8 +344,8 @@ private:
     }
 
     void FetchAt(int i) {
-        if (rowids_) return FetchListed(i - i % kChunk);
-        if (sql_.resumable) return FetchChunk(static_cast<size_t>(i / kChunk));
+        if (rowids_) return FetchListed(StartOf(ChunkOf(i)));
+        if (sql_.resumable) return FetchChunk(ChunkOf(i));
         int end = windowStart_ + static_cast<int>(window_.size());
         int start = i, count = kFirstChunk;
         if (i == end && !window_.empty()) {
@@ -381,6 +381,16 @@ private:
         out = Row(i);
         return true;
     }
+
+    // Resumable results and those found through an index are read in
+    // chunks: a short first one, since a window shows its first rows at
+    // once and a search that keeps few records may read far to fill a
+    // chunk, then kChunk rows each.
+    static size_t ChunkOf(int row) {
+        return row < kFirstChunk ? 0 : 1 + static_cast<size_t>((row - kFirstChunk) / kChunk);
+    }
+    static int StartOf(size_t chunk) { return chunk == 0 ? 0 : kFirstChunk + static_cast<int>(chunk - 1) * kChunk; }
+    static int SizeOf(size_t chunk) { return chunk == 0 ? kFirstChunk : kChunk; }
 
     static constexpr int kChunk = 256;
     // The double just below the least 64-bit integer: SQLite compares a
