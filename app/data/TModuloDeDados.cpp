@@ -98,7 +98,7 @@ void TModuloDeDados::ExibeImagem(const std::string& Name, platform::TImage& Imag
     std::string bytes = TabelaGraficos.FieldByName("Figura").AsBytes();
     QImage picture;
     try {
-        picture = DecodePicture(bytes);
+        picture = pictures_.Decode(bytes);
     } catch (const EJPEG& e) {
         throw EJPEG("Picture \"" + Name + "\": " + e.Message());
     }

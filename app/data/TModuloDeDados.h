@@ -5,6 +5,7 @@
 //
 // The main window fills the display side through WindowSide; without a
 // window the handlers do their data work only.
+#include "app/data/DecodedPictures.h"
 #include "app/search/DeviceCriteria.h"
 #include "platform/tables/Query.h"
 #include "platform/tables/Session.h"
@@ -84,6 +85,7 @@ private:
 
     std::string base_;
     WindowSide* window_ = nullptr;
+    DecodedPictures pictures_;
     bool terminationRequested_ = false;
 };
 

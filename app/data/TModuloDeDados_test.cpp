@@ -210,6 +210,33 @@ TEST(ExibeImagem, FoundNotFoundAndNotAJpeg) {
     }
     EXPECT_THROW(DecodePicture(""), EJPEG);
     EXPECT_THROW(DecodePicture(std::string("\xFF\xD8\xFF", 3)), EJPEG);
+
+    // A picture replaced under the same name shows as it now is, not as it was decoded before.
+    m.ExibeImagem("TO-92", image);
+    EXPECT_GT(qRed(Centre(image)), 200);
+    {
+        platform::TSession s;
+        s.AddPassword(kTablePassword);
+        platform::TTable t(&s);
+        t.DatabaseName = (inst.dir.Path() / "Data").string();
+        t.TableName = "Graficos.db";
+        t.Open();
+        t.SetKey();
+        ASSERT_TRUE(t.FindKey({"TO-92"}));
+        t.Edit();
+        t.FieldByName("Figura").SetAsBytes(JpegOf(Qt::green));
+        t.Post();
+    }
+    m.ExibeImagem("TO-92", image);
+    EXPECT_LT(qRed(Centre(image)), 60);
+    EXPECT_GT(qGreen(Centre(image)), 100);
+    // Shown again and in another image: the same picture.
+    platform::TImage other;
+    m.ExibeImagem("to-92", other);
+    EXPECT_EQ(other.Picture(), image.Picture());
+    m.ExibeImagem("DO-35", image);
+    m.ExibeImagem("TO-92", image);
+    EXPECT_EQ(other.Picture(), image.Picture());
 }
 
 TEST(AfterScroll, DeviceTableClosesTheQueryAndShowsThePicture) {

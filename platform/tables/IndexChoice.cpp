@@ -158,8 +158,8 @@ std::optional<IndexChoice> ChooseIndex(sqlite::Connection& db, const TranslatedS
             break;
         std::string where;
         for (const Comparison* c : column->list) where += (where.empty() ? "" : " and ") + c->text;
-        sqlite::Statement read(db, "SELECT " + sql.rowidColumn + " FROM " + sql.fromClause + " INDEXED BY " +
-                                       sqlite::QuoteIdentifier(column->index) + " WHERE " + where + " LIMIT ?");
+        sqlite::Statement& read = *db.Prepared("SELECT " + sql.rowidColumn + " FROM " + sql.fromClause + " INDEXED BY " +
+                                               sqlite::QuoteIdentifier(column->index) + " WHERE " + where + " LIMIT ?");
         sqlite::ResetGuard g(read);
         int n = 1;
         for (const Comparison* c : column->list)

@@ -51,13 +51,27 @@ std::uint64_t Mixed(std::uint64_t k) {
     return z ^ (z >> 31);
 }
 
-bool Holds(const TValue& value, const ColumnComparison& c) {
-    const auto order = Order(value, c.operand);
+// A comparison's operator, read once for the whole sample.
+enum class Op { Equal, Less, LessEqual, Greater, GreaterEqual };
+
+Op OpOf(const std::string& op) {
+    if (op == "=") return Op::Equal;
+    if (op == "<") return Op::Less;
+    if (op == "<=") return Op::LessEqual;
+    if (op == ">") return Op::Greater;
+    return Op::GreaterEqual;
+}
+
+bool Holds(const TValue& value, Op op, const TValue& operand) {
+    const auto order = Order(value, operand);
     if (!order) return false;
-    if (c.op == "=") return *order == 0;
-    if (c.op == "<") return *order < 0;
-    if (c.op == "<=") return *order <= 0;
-    if (c.op == ">") return *order > 0;
+    switch (op) {
+    case Op::Equal: return *order == 0;
+    case Op::Less: return *order < 0;
+    case Op::LessEqual: return *order <= 0;
+    case Op::Greater: return *order > 0;
+    case Op::GreaterEqual: break;
+    }
     return *order >= 0;
 }
 
@@ -158,10 +172,12 @@ void IndexEstimates::Make(sqlite::Connection& db) {
 std::int64_t IndexEstimates::Matching(const std::string& column, const std::vector<ColumnComparison>& comparisons) const {
     auto it = sampled_.find(column);
     if (it == sampled_.end() || rows_ == 0) return 0;
+    std::vector<Op> ops;
+    for (const auto& c : comparisons) ops.push_back(OpOf(c.op));
     std::int64_t hits = 0;
     for (const TValue& v : it->second) {
         bool all = true;
-        for (const auto& c : comparisons) all = all && Holds(v, c);
+        for (size_t i = 0; all && i < comparisons.size(); ++i) all = Holds(v, ops[i], comparisons[i].operand);
         hits += all;
     }
     return static_cast<std::int64_t>(static_cast<double>(records_) * static_cast<double>(hits) /

@@ -264,3 +264,97 @@ TEST(IndexChoice, TheIndexesSingleOutFewRecordsOrTheTableIsScanned) {
 
 }  // namespace
 }  // namespace platform
+
+namespace platform {
+namespace {
+
+// A result found through an index that spans several chunks: candidates are
+// held to the whole condition as the rows are read, and the rows are those
+// a scan finds, read on, from the end, counted, and without a record
+// another program deleted meanwhile.
+TEST(IndexChoice, ManyFoundRowsReadOnCountedAndDeletedMeanwhile) {
+    platform::testing::TempDir dir;
+    {
+        TTable t;
+        t.DatabaseName = dir.Path().string();
+        t.TableName = "Parts.db";
+        TTableSchema s;
+        s.Fields = {{"Codigo", TFieldType::ftString, 20}, {"Vceo", TFieldType::ftFloat, 0},
+                    {"Half", TFieldType::ftFloat, 0}, {"Nota", TFieldType::ftString, 250},
+                    {"Nota2", TFieldType::ftString, 250}};
+        s.Key = {"Codigo"};
+        t.CreateTable(s);
+    }
+    const std::filesystem::path file = dir.Path() / "Parts.db";
+    auto raw = [&](const std::string& sql) {
+        std::vector<std::string> out;
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_stmt* s = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr), SQLITE_OK) << sql;
+        while (sqlite3_step(s) == SQLITE_ROW) out.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+        sqlite3_finalize(s);
+        sqlite3_close(db);
+        return out;
+    };
+    // 20,000 wide parts (few to a page): 20 of each of 1,000 voltages, one in seven with Half 0.
+    raw("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 19999) "
+        "INSERT INTO records(Codigo, Vceo, Half, Nota, Nota2) "
+        "SELECT 'P' || i, i % 1000, i % 7, printf('%.240c', 'x'), printf('%.240c', 'y') FROM n");
+    {
+        TTable t;
+        t.DatabaseName = dir.Path().string();
+        t.TableName = "Parts.db";
+        t.Indexes = {{"Vceo"}};
+        t.Open();
+    }
+    const std::string where = "vceo >= 7.000 and vceo <= 26.000 and half >= 1";
+    {
+        sqlite::Connection db(file.string(), true, false, "Parts.db");
+        IndexEstimates estimates;
+        auto choice = ChooseIndex(db, TranslateSql("select * from parts.db where " + where,
+                                                   [](size_t) { return std::string("main"); }), estimates);
+        ASSERT_TRUE(choice);
+        ASSERT_FALSE(choice->FullScan);
+        EXPECT_EQ(choice->Candidates.size(), 400u);
+    }
+    const auto expected = raw("SELECT Codigo FROM records WHERE Vceo >= 7 AND Vceo <= 26 AND Half >= 1 ORDER BY rowid");
+    ASSERT_EQ(expected.size(), 342u);
+
+    TQuery q;
+    q.DatabaseName = dir.Path().string();
+    q.SQL = {"select * from parts.db where " + where};
+    q.Open();
+    std::vector<std::string> codes;
+    for (; !q.Eof(); q.Next()) codes.push_back(q.FieldByName("Codigo").AsString());
+    EXPECT_EQ(codes, expected);
+    EXPECT_EQ(q.RecordCount(), 342);
+
+    q.Close();
+    q.Open();
+    q.Last();
+    EXPECT_EQ(q.FieldByName("Codigo").AsString(), expected.back());
+    EXPECT_EQ(q.MoveBy(-300), -300);
+    EXPECT_EQ(q.FieldByName("Codigo").AsString(), expected[41]);
+    EXPECT_EQ(q.RecNo(), 42);
+
+    // Counted before anything past the first rows is read; and a record
+    // past them deleted by another program after the query opened.
+    q.Close();
+    q.Open();
+    raw("DELETE FROM records WHERE Codigo = '" + expected[300] + "'");
+    codes.clear();
+    for (; !q.Eof(); q.Next()) codes.push_back(q.FieldByName("Codigo").AsString());
+    auto left = expected;
+    left.erase(left.begin() + 300);
+    EXPECT_EQ(codes, left);
+    EXPECT_EQ(q.RecordCount(), 341);
+    q.Close();
+    q.Open();
+    EXPECT_EQ(q.RecordCount(), 341);
+    q.Last();
+    EXPECT_EQ(q.FieldByName("Codigo").AsString(), left.back());
+}
+
+}  // namespace
+}  // namespace platform

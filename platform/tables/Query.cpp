@@ -24,6 +24,14 @@ constexpr int kMaxChunk = 4096;
 
 std::string Alias(size_t index) { return index == 0 ? "main" : "t" + std::to_string(index); }
 
+// The table files the SQL text names, found in the directory; empty when it names none.
+std::string FilesNamed(const std::string& text, const std::string& databaseName) {
+    std::filesystem::path dir = databaseName.empty() ? std::filesystem::path(".") : std::filesystem::path(databaseName);
+    std::string files;
+    for (const auto& f : TableFilesNamed(text)) files += (files.empty() ? "" : ", ") + ResolveCase(dir, f).string();
+    return files;
+}
+
 TFieldDef DefFromDecl(const std::string& name, const std::string& decl) {
     TFieldDef f;
     f.Name = name;
@@ -64,7 +72,9 @@ public:
         try {
             sql_ = TranslateSql(sql, &Alias);
         } catch (const std::invalid_argument& e) {
-            throw EDBEngineError(std::string("Invalid SQL: ") + e.what() + ".", label);
+            const std::string files = FilesNamed(sql, databaseName);
+            throw EDBEngineError(std::string("Invalid SQL: ") + e.what() + ".",
+                                 files.empty() ? "(no table) SQL: " + sql : files);
         }
         std::filesystem::path dir = databaseName.empty() ? std::filesystem::path(".") : std::filesystem::path(databaseName);
         std::vector<std::string> paths;
@@ -86,37 +96,29 @@ public:
             // The indexes left a few records; each is held to the whole
             // condition, and those it keeps are read in rowid order: the
             // same rows, in the same order, as reading on from the last
-            // rowid would give. The first chunk of them is read while held.
-            page_ = sqlite::Statement(*shared_, "SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
+            // rowid would give. Candidates are held only as far as the
+            // rows read need: the first chunk now, the rest when read on
+            // or counted.
+            page_ = shared_->Prepared("SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
                                                     sql_.fromClause + " WHERE " + sql_.rowidColumn + " = ? AND (" +
                                                     sql_.whereClause + ")");
             firstColumn_ = 1;
             ReadDefs();
-            std::vector<std::int64_t> ids;
-            size_t used = 0;
-            for (std::int64_t candidate : choice->Candidates) {
-                BindListed(candidate);
-                sqlite::ResetGuard g(page_);
-                if (!page_.Step()) continue;
-                ids.push_back(candidate);
-                if (ids.size() <= static_cast<size_t>(kChunk)) ReadWindowRow(used);
-            }
-            window_.resize(used);
-            windowStart_ = 0;
-            rowids_ = std::move(ids);
-            total_ = static_cast<int>(rowids_->size());
+            candidates_ = std::move(choice->Candidates);
+            rowids_.emplace();
+            FetchListed(0);
             return;
         } else if (sql_.resumable) {
             std::string where = "WHERE " + sql_.rowidColumn + " > ?";
             if (!sql_.whereClause.empty()) where += " AND (" + sql_.whereClause + ")";
-            page_ = sqlite::Statement(*shared_, "SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
+            page_ = shared_->Prepared("SELECT " + sql_.rowidColumn + ", " + sql_.selectList + " FROM " +
                                                sql_.fromClause + (choice ? " NOT INDEXED " : " ") + where +
                                                " ORDER BY " + sql_.rowidColumn + " LIMIT ?");
             firstColumn_ = 1;
             boundaries_.push_back(std::numeric_limits<std::int64_t>::min());  // not bound: see FetchChunk
         } else {
             std::string base = sql_.hasLimit ? "SELECT * FROM (" + sql_.text + ")" : sql_.text;
-            page_ = sqlite::Statement(*shared_, base + " LIMIT ? OFFSET ?");
+            page_ = shared_->Prepared(base + " LIMIT ? OFFSET ?");
         }
         ReadDefs();
     }
@@ -185,9 +187,15 @@ public:
 
     int Count() {
         if (total_) return *total_;
-        sqlite::Statement s(*shared_, "SELECT count(*) FROM (" + sql_.text + ")");
-        for (size_t i = 0; i < sql_.values.size(); ++i) s.Bind(static_cast<int>(i) + 1, sql_.values[i]);
+        if (rowids_) {
+            sqlite::ReadTransaction reading(*shared_);
+            HoldCandidates(std::numeric_limits<int>::max(), -1, nullptr);
+            assert(total_);
+            return *total_;
+        }
+        sqlite::Statement& s = *shared_->Prepared("SELECT count(*) FROM (" + sql_.text + ")");
         sqlite::ResetGuard g(s);
+        for (size_t i = 0; i < sql_.values.size(); ++i) s.Bind(static_cast<int>(i) + 1, sql_.values[i]);
         total_ = s.Step() ? static_cast<int>(s.ColumnInt(0)) : 0;
         return *total_;
     }
@@ -209,7 +217,7 @@ private:
     void CheckTable(const std::string& alias, const std::string& path, TSession& session) {
         std::string format, password;
         try {
-            sqlite::Statement s(*shared_, "SELECT property, value FROM " + alias + ".vorel_table");
+            sqlite::Statement& s = *shared_->Prepared("SELECT property, value FROM " + alias + ".vorel_table");
             sqlite::ResetGuard g(s);
             while (s.Step()) {
                 std::string name = TField::Text(s.Column(0)), value = TField::Text(s.Column(1));
@@ -236,28 +244,28 @@ private:
     // Runs the page statement; rows go to the window, which starts at row start.
     void Run(int start, int count, const std::function<void(int next)>& bindPosition) {
         lent_ = -1;  // the slots are read over; the current record keeps its values
-        sqlite::ResetGuard g(page_);
+        sqlite::ResetGuard g(*page_);
         int next = 1;
         size_t v = 0;
         if (sql_.resumable)
-            for (; v < sql_.valuesInSelectList; ++v) page_.Bind(next++, sql_.values[v]);
+            for (; v < sql_.valuesInSelectList; ++v) page_->Bind(next++, sql_.values[v]);
         bindPosition(next);
         next = sql_.resumable ? next + 1 : next;
-        for (; v < sql_.values.size(); ++v) page_.Bind(next++, sql_.values[v]);
-        page_.Bind(next, static_cast<std::int64_t>(count));
-        if (!sql_.resumable) page_.Bind(next + 1, static_cast<std::int64_t>(start));
+        for (; v < sql_.values.size(); ++v) page_->Bind(next++, sql_.values[v]);
+        page_->Bind(next, static_cast<std::int64_t>(count));
+        if (!sql_.resumable) page_->Bind(next + 1, static_cast<std::int64_t>(start));
         windowStart_ = start;
         std::int64_t lastRowid = 0;
         size_t used = 0;
-        while (page_.Step()) {
+        while (page_->Step()) {
             ReadWindowRow(used);
-            if (firstColumn_) lastRowid = page_.ColumnInt(0);
+            if (firstColumn_) lastRowid = page_->ColumnInt(0);
         }
         window_.resize(used);
         int got = static_cast<int>(window_.size());
         if (got < count && (got > 0 || start == 0)) total_ = start + got;
         if (sql_.resumable && got == count) {
-            size_t k = static_cast<size_t>(start / kChunk) + 1;
+            size_t k = ChunkOf(start) + 1;
             if (boundaries_.size() == k) boundaries_.push_back(lastRowid);
         }
     }
@@ -272,39 +280,58 @@ private:
         }
         // The first chunk starts below every rowid, the least integer one too.
         const std::int64_t after = boundaries_[k];
-        Run(static_cast<int>(k) * kChunk, kChunk, [&](int n) {
-            if (k == 0) page_.Bind(n, TValue(kBelowEveryRowid));
-            else page_.Bind(n, after);
+        Run(StartOf(k), SizeOf(k), [&](int n) {
+            if (k == 0) page_->Bind(n, TValue(kBelowEveryRowid));
+            else page_->Bind(n, after);
         });
     }
 
-    // Rows [start, start + kChunk) of a result found through an index.
+    // The rows of the chunk starting at row start of a result found through an index:
+    // those already held read again by rowid, then candidates held on
+    // until the chunk is full or none is left.
     void FetchListed(int start) {
         lent_ = -1;  // as in Run
         sqlite::ReadTransaction reading(*shared_);
         windowStart_ = start;
-        const int end = std::min(static_cast<int>(rowids_->size()), start + kChunk);
+        const int end = start + SizeOf(ChunkOf(start));
+        const int held = std::min(static_cast<int>(rowids_->size()), end);
         size_t used = 0;
-        for (int i = start; i < end; ++i) {
+        for (int i = start; i < held; ++i) {
             BindListed((*rowids_)[static_cast<size_t>(i)]);
-            sqlite::ResetGuard g(page_);
-            if (page_.Step()) ReadWindowRow(used);  // else gone meanwhile
+            sqlite::ResetGuard g(*page_);
+            if (page_->Step()) ReadWindowRow(used);  // else gone meanwhile
         }
+        HoldCandidates(end, start, &used);
         window_.resize(used);
+    }
+
+    // Holds candidates to the condition until `end` rows are known or none
+    // is left (the result's size is then known); with `used`, the kept
+    // rows from row `from` on go to the window too.
+    void HoldCandidates(int end, int from, size_t* used) {
+        while (static_cast<int>(rowids_->size()) < end && checked_ < candidates_.size()) {
+            const std::int64_t candidate = candidates_[checked_++];
+            BindListed(candidate);
+            sqlite::ResetGuard g(*page_);
+            if (!page_->Step()) continue;
+            if (used && static_cast<int>(rowids_->size()) >= from) ReadWindowRow(*used);
+            rowids_->push_back(candidate);
+        }
+        if (checked_ == candidates_.size()) total_ = static_cast<int>(rowids_->size());
     }
 
     // The listed page statement's values, for the record with this rowid.
     void BindListed(std::int64_t rowid) {
         int next = 1;
         size_t v = 0;
-        for (; v < sql_.valuesInSelectList; ++v) page_.Bind(next++, sql_.values[v]);
-        page_.Bind(next++, rowid);
-        for (; v < sql_.values.size(); ++v) page_.Bind(next++, sql_.values[v]);
+        for (; v < sql_.valuesInSelectList; ++v) page_->Bind(next++, sql_.values[v]);
+        page_->Bind(next++, rowid);
+        for (; v < sql_.values.size(); ++v) page_->Bind(next++, sql_.values[v]);
     }
 
     void ReadDefs() {
-        for (int c = firstColumn_; c < page_.ColumnCount(); ++c)
-            defs_.push_back(DefFromDecl(page_.ColumnName(c), page_.ColumnDeclType(c)));
+        for (int c = firstColumn_; c < page_->ColumnCount(); ++c)
+            defs_.push_back(DefFromDecl(page_->ColumnName(c), page_->ColumnDeclType(c)));
     }
 
     // The page statement's row into the window's next record, read over in
@@ -313,12 +340,12 @@ private:
         if (used == window_.size()) window_.emplace_back();
         TRecord& r = window_[used++];
         r.resize(defs_.size());
-        page_.ColumnsInto(firstColumn_, r);
+        page_->ColumnsInto(firstColumn_, r);
     }
 
     void FetchAt(int i) {
-        if (rowids_) return FetchListed(i - i % kChunk);
-        if (sql_.resumable) return FetchChunk(static_cast<size_t>(i / kChunk));
+        if (rowids_) return FetchListed(StartOf(ChunkOf(i)));
+        if (sql_.resumable) return FetchChunk(ChunkOf(i));
         int end = windowStart_ + static_cast<int>(window_.size());
         int start = i, count = kFirstChunk;
         if (i == end && !window_.empty()) {
@@ -355,6 +382,16 @@ private:
         return true;
     }
 
+    // Resumable results and those found through an index are read in
+    // chunks: a short first one, since a window shows its first rows at
+    // once and a search that keeps few records may read far to fill a
+    // chunk, then kChunk rows each.
+    static size_t ChunkOf(int row) {
+        return row < kFirstChunk ? 0 : 1 + static_cast<size_t>((row - kFirstChunk) / kChunk);
+    }
+    static int StartOf(size_t chunk) { return chunk == 0 ? 0 : kFirstChunk + static_cast<int>(chunk - 1) * kChunk; }
+    static int SizeOf(size_t chunk) { return chunk == 0 ? kFirstChunk : kChunk; }
+
     static constexpr int kChunk = 256;
     // The double just below the least 64-bit integer: SQLite compares a
     // rowid with it exactly.
@@ -364,7 +401,7 @@ private:
     int lent_ = -1;  // the window row lent to the current record; -1: none
     TranslatedSql sql_;
     std::shared_ptr<sqlite::Connection> shared_;  // kept by the session between queries, with its estimates
-    sqlite::Statement page_;
+    std::shared_ptr<sqlite::Statement> page_;  // kept by the connection for the next query of the same SQL
     int firstColumn_ = 0;  // 1 when the page statement reads the rowid first
     std::vector<TFieldDef> defs_;
     std::vector<TRecord> window_;
@@ -373,7 +410,9 @@ private:
     int chunk_ = kFirstChunk;
     int pos_ = 0;
     std::optional<int> total_;
-    std::optional<std::vector<std::int64_t>> rowids_;  // the result's rows, when an index found them
+    std::optional<std::vector<std::int64_t>> rowids_;  // the result's rows held so far, when an index found them
+    std::vector<std::int64_t> candidates_;              // what the indexes left, ascending
+    size_t checked_ = 0;                                // candidates held to the condition so far
 };
 
 TQuery::TQuery(TSession* session) : TDataSet(session) {}
@@ -384,17 +423,14 @@ std::string TQuery::FileDescription() const {
     if (!label_.empty()) return label_;
     std::string text;
     for (const auto& l : SQL) text += (text.empty() ? "" : " ") + l;
-    std::filesystem::path dir = DatabaseName.empty() ? std::filesystem::path(".") : std::filesystem::path(DatabaseName);
-    std::string files;
-    for (const auto& f : TableFilesNamed(text)) files += (files.empty() ? "" : ", ") + ResolveCase(dir, f).string();
+    const std::string files = FilesNamed(text, DatabaseName);
     return files.empty() ? "(no table) SQL: " + text : files;
 }
 
 std::vector<TFieldDef> TQuery::DoOpen() {
     std::string text;
     for (const auto& l : SQL) text += (text.empty() ? "" : " ") + l;
-    label_.clear();
-    label_ = FileDescription();
+    label_.clear();  // the cursor names the files it opens
     TSession& session = Session ? *Session : TSession::Default();
     try {
         cursor_ = std::make_unique<QueryCursor>(text, DatabaseName, session, label_, Current());

@@ -262,6 +262,37 @@ TEST(QueryCursor, LargeResultsReadInChunks) {
     }
     q.AfterScroll = nullptr;
 
+    // Queries of the same SQL share their prepared statement: two open at
+    // once each read their own rows, interleaved, and a query read on after
+    // many others ran (its statement no longer the newest kept) still reads its rows.
+    {
+        TQuery a, b;
+        for (TQuery* each : {&a, &b}) {
+            each->DatabaseName = dir.Path().string();
+            each->SQL = {"select * from big.db where n >= 100"};
+            each->Open();
+        }
+        for (int i = 0; i < 300; ++i) b.Next();
+        for (int i = 0; i < 100; ++i) {
+            TQuery other;
+            other.DatabaseName = dir.Path().string();
+            other.SQL = {"select * from big.db where n = " + std::to_string(i)};
+            other.Open();
+            ASSERT_EQ(other.FieldByName("Name").AsString(), "n" + std::to_string(i));
+        }
+        int expectedA = 100, expectedB = 400;
+        for (; !a.Eof(); a.Next()) {
+            ASSERT_EQ(a.FieldByName("N").AsInteger(), expectedA++);
+            if (!b.Eof()) {
+                ASSERT_EQ(b.FieldByName("N").AsInteger(), expectedB++);
+                b.Next();
+            }
+        }
+        EXPECT_EQ(expectedA, kRows);
+        EXPECT_EQ(expectedB, kRows);
+        EXPECT_EQ(a.RecordCount(), kRows - 100);
+    }
+
     // A query of its own with LIMIT.
     q.Close();
     q.SQL = {"select * from big.db where n >= 10 order by n desc limit 3"};
@@ -312,6 +343,19 @@ TEST_F(QueryFixture, OpenQueryNeverBlocksAWriter) {
     EXPECT_EQ(t.RecordCount(), 5);
     q.Next();
     EXPECT_FALSE(q.Eof());
+
+    // The same SQL again, its statement kept from before: the rows as they are now.
+    q.Close();
+    q.Open();
+    EXPECT_EQ(q.RecordCount(), 5);
+    t.Append();
+    t.FieldByName("Identificacao").SetAsString("TIP32");
+    t.Post();
+    q.Close();
+    q.Open();
+    EXPECT_EQ(q.RecordCount(), 6);
+    q.Last();
+    EXPECT_EQ(q.FieldByName("Identificacao").AsString(), "TIP32");
 }
 
 }  // namespace

@@ -71,19 +71,42 @@ std::optional<std::uint32_t> Connection::ChangeCounter() const {
 }
 
 Connection::~Connection() {
+    prepared_.clear();
     if (db_) sqlite3_close_v2(db_);
 }
 
-Connection::Connection(Connection&& other) noexcept
-    : db_(std::exchange(other.db_, nullptr)), label_(std::move(other.label_)) {}
+// The kept statements name the connection they came from: they stay behind and are finalized.
+Connection::Connection(Connection&& other) noexcept : label_(std::move(other.label_)) {
+    other.prepared_.clear();
+    db_ = std::exchange(other.db_, nullptr);
+}
 
 Connection& Connection::operator=(Connection&& other) noexcept {
     if (this != &other) {
+        prepared_.clear();
+        other.prepared_.clear();
         if (db_) sqlite3_close_v2(db_);
         db_ = std::exchange(other.db_, nullptr);
         label_ = std::move(other.label_);
     }
     return *this;
+}
+
+std::shared_ptr<Statement> Connection::Prepared(const std::string& sql) {
+    ++uses_;
+    if (auto it = prepared_.find(sql); it != prepared_.end()) {
+        it->second.lastUse = uses_;
+        return it->second.statement;
+    }
+    auto statement = std::make_shared<Statement>(*this, sql);  // raises before anything is kept
+    if (prepared_.size() >= kKeptStatements) {
+        auto oldest = prepared_.begin();
+        for (auto it = prepared_.begin(); it != prepared_.end(); ++it)
+            if (it->second.lastUse < oldest->second.lastUse) oldest = it;
+        prepared_.erase(oldest);  // one still held elsewhere lives on there
+    }
+    prepared_.emplace(sql, Kept{statement, uses_});
+    return statement;
 }
 
 void Connection::Exec(const std::string& sql) {

@@ -4,8 +4,10 @@
 #include "platform/tables/FieldDefs.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -29,6 +31,12 @@ public:
     sqlite3* Handle() const { return db_; }
     const std::string& Label() const { return label_; }
     void Exec(const std::string& sql);
+    // The statement for sql, prepared on its first use and kept for the
+    // next (the most recently used few are kept), so a connection kept for
+    // many queries parses each of its SQL texts once. Each use still ends
+    // in Reset, as with any statement; it must not outlive the connection.
+    // Moving the connection finalizes those kept.
+    std::shared_ptr<Statement> Prepared(const std::string& sql);
     // Reads through a memory map of the file instead of a copy per page.
     // It pays on a connection kept for many queries over the same pages;
     // on a short-lived one, the first touch of every page costs a fault
@@ -46,8 +54,16 @@ public:
     [[noreturn]] void FailWith(int code) const;
 
 private:
+    struct Kept {
+        std::shared_ptr<Statement> statement;
+        std::uint64_t lastUse = 0;
+    };
+    static constexpr std::size_t kKeptStatements = 64;
+
     sqlite3* db_ = nullptr;
     std::string label_;
+    std::unordered_map<std::string, Kept> prepared_;
+    std::uint64_t uses_ = 0;
 };
 
 // A prepared statement. Each use binds, steps and is reset at once, so no
