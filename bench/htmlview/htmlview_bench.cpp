@@ -33,6 +33,14 @@ std::string words() {
     return s;
 }
 
+// The document laid out once per benchmark iteration at the given width.
+void arrangeEachIteration(benchmark::State& state, TSectionList& doc, TCanvas& canvas, int width) {
+    for (auto _ : state) {
+        int ci = 0, mw = 0;
+        benchmark::DoNotOptimize(doc.Arrange(canvas, 0, width, ci, mw));
+    }
+}
+
 void BM_Tokenize(benchmark::State& state) {
     const std::string html = page();
     for (auto _ : state) {
@@ -57,10 +65,7 @@ void layout(benchmark::State& state, TextMetrics& metrics) {
     s->AppendText(words());
     doc.AddBlock(s);
     TCanvas canvas(metrics);
-    for (auto _ : state) {
-        int ci = 0, mw = 0;
-        benchmark::DoNotOptimize(doc.Arrange(canvas, 0, static_cast<int>(state.range(0)), ci, mw));
-    }
+    arrangeEachIteration(state, doc, canvas, static_cast<int>(state.range(0)));
     SetScreenMetrics(nullptr);
 }
 
@@ -104,10 +109,7 @@ void BM_LayoutIcPage(benchmark::State& state) {
         THtmlParser parser;
         parser.ParseHtmlStrings(doc, nullptr, lines);
         TCanvas canvas(qt);
-        for (auto _ : state) {
-            int ci = 0, mw = 0;
-            benchmark::DoNotOptimize(doc.Arrange(canvas, 0, 1000, ci, mw));
-        }
+        arrangeEachIteration(state, doc, canvas, 1000);
     }
     SetScreenMetrics(nullptr);
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -132,10 +134,7 @@ void layoutMany(benchmark::State& state, bool lists) {
         THtmlParser parser;
         parser.ParseHtmlBuffer(doc, nullptr, html.data(), html.size());
         TCanvas canvas(fake);
-        for (auto _ : state) {
-            int ci = 0, mw = 0;
-            benchmark::DoNotOptimize(doc.Arrange(canvas, 0, 600, ci, mw));
-        }
+        arrangeEachIteration(state, doc, canvas, 600);
     }
     SetScreenMetrics(nullptr);
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -202,10 +201,7 @@ void layoutControls(benchmark::State& state, bool oneParagraph) {
         if (doc.Controls.size() != static_cast<std::size_t>(state.range(0))) state.SkipWithError("controls missing");
         QCoreApplication::sendPostedEvents();  // as the program's event loop would
         TCanvas canvas(fake);
-        for (auto _ : state) {
-            int ci = 0, mw = 0;
-            benchmark::DoNotOptimize(doc.Arrange(canvas, 0, 600, ci, mw));
-        }
+        arrangeEachIteration(state, doc, canvas, 600);
         doc.Clear();
     }
     SetScreenMetrics(nullptr);
@@ -256,10 +252,7 @@ void layoutImages(benchmark::State& state, bool oneParagraph) {
             if (const auto* section = dynamic_cast<const TSection*>(doc.Items(i))) images += section->Images.Count();
         if (images != state.range(0)) state.SkipWithError("images missing");
         TCanvas canvas(fake);
-        for (auto _ : state) {
-            int ci = 0, mw = 0;
-            benchmark::DoNotOptimize(doc.Arrange(canvas, 0, 600, ci, mw));
-        }
+        arrangeEachIteration(state, doc, canvas, 600);
         doc.Clear();
     }
     SetScreenMetrics(nullptr);

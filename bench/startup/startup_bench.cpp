@@ -187,19 +187,6 @@ std::string AsBareSql(std::string sql) {
     return sql;
 }
 
-// Each column read as cheaply as the C API allows: through its value handle.
-void ReadColumns(sqlite3_stmt* s) {
-    for (int c = 0, n = sqlite3_column_count(s); c < n; ++c) {
-        sqlite3_value* v = sqlite3_column_value(s, c);
-        switch (sqlite3_value_type(v)) {
-        case SQLITE_FLOAT:
-        case SQLITE_INTEGER: benchmark::DoNotOptimize(sqlite3_value_double(v)); break;
-        case SQLITE_NULL: break;
-        default: benchmark::DoNotOptimize(sqlite3_value_text(v)); benchmark::DoNotOptimize(sqlite3_value_bytes(v));
-        }
-    }
-}
-
 void BM_EquivalentsSearch_Bare(benchmark::State& state) {
     UseInstallation(state.range(0));
     std::string sql;
@@ -221,7 +208,7 @@ void BM_EquivalentsSearch_Bare(benchmark::State& state) {
             break;
         }
         while (sqlite3_step(s) == SQLITE_ROW) {
-            ReadColumns(s);
+            bench::ReadColumns(s);
             ++rows;
         }
         sqlite3_finalize(s);

@@ -94,20 +94,6 @@ sqlite3* OpenBare(const std::string& path, Map map) {
                                map == Map::AsQueries ? bench::BareMap::AsQueries : bench::BareMap::No);
 }
 
-// Each column read as cheaply as the C API allows: through its value handle.
-void ReadColumns(sqlite3_stmt* s) {
-    int n = sqlite3_column_count(s);
-    for (int c = 0; c < n; ++c) {
-        sqlite3_value* v = sqlite3_column_value(s, c);
-        switch (sqlite3_value_type(v)) {
-        case SQLITE_FLOAT:
-        case SQLITE_INTEGER: benchmark::DoNotOptimize(sqlite3_value_double(v)); break;
-        case SQLITE_NULL: break;
-        default: benchmark::DoNotOptimize(sqlite3_value_text(v)); benchmark::DoNotOptimize(sqlite3_value_bytes(v));
-        }
-    }
-}
-
 struct EngineTable {
     platform::TSession session;
     platform::TTable t{&session};
@@ -142,7 +128,7 @@ void BareSeek(benchmark::State& state, int rows) {
     for (auto _ : state) {
         const std::string& k = keys[i++ % keys.size()];
         sqlite3_bind_text(s, 1, k.data(), static_cast<int>(k.size()), SQLITE_STATIC);
-        while (sqlite3_step(s) == SQLITE_ROW) ReadColumns(s);
+        while (sqlite3_step(s) == SQLITE_ROW) bench::ReadColumns(s);
         sqlite3_reset(s);
     }
     sqlite3_finalize(s);
@@ -197,7 +183,7 @@ void BareQuery(benchmark::State& state, bool fullScan) {
             break;
         }
         while (sqlite3_step(s) == SQLITE_ROW) {
-            ReadColumns(s);
+            bench::ReadColumns(s);
             ++rows;
         }
         sqlite3_finalize(s);
@@ -248,7 +234,7 @@ void BM_IcSearch_Bare(benchmark::State& state) {
         for (sqlite3_int64 rowid : rowids) {
             sqlite3_bind_int64(read, 1, rowid);
             if (sqlite3_step(read) == SQLITE_ROW) {
-                ReadColumns(read);
+                bench::ReadColumns(read);
                 ++rows;
             }
             sqlite3_reset(read);
