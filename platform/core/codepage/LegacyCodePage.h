@@ -1,7 +1,8 @@
 #pragma once
-// Legacy text in any code page the toolkit knows ("Shift_JIS", "windows-1250"),
-// for text whose source names its code page (translation files, RTF font
-// charsets). Files in Windows-1252 need only platform/core/runtime/LegacyText.h.
+// Legacy text in any code page the toolkit knows by name ("Shift_JIS",
+// "windows-1250"), for text whose source names its code page (translation
+// files). A page given by its Windows number (RTF) is WindowsCodePage.h's.
+// Files in Windows-1252 need only platform/core/runtime/LegacyText.h.
 #include <string>
 #include <string_view>
 
