@@ -2,8 +2,9 @@
 // Read-only connections for queries, one per list of table files (the first
 // as "main", the others attached as t1, t2...), kept for the session so that
 // each query finds its page cache warm instead of opening the files anew. A
-// pooled connection holds no transaction between calls, so a copy of a table
-// file is still a consistent backup. A file replaced under the same name
+// pooled connection holds no transaction between events (a query's read
+// pass ends when the program goes idle: sqlite::ReadPass), so a copy of a
+// table file is still a consistent backup. A file replaced under the same name
 // (another inode) gets a fresh connection. Each connection keeps the
 // estimates of its first file's indexes (IndexEstimates), made again
 // whenever that file changed.

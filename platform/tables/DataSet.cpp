@@ -12,7 +12,7 @@ namespace platform {
 namespace {
 bool Editing(TDataSetState s) { return s == TDataSetState::dsEdit || s == TDataSetState::dsInsert; }
 
-bool SameDefs(const std::deque<TField>& fields, const std::vector<TFieldDef>& defs) {
+bool SameDefs(const std::vector<TField>& fields, const std::vector<TFieldDef>& defs) {
     if (fields.size() != defs.size()) return false;
     for (size_t i = 0; i < defs.size(); ++i) {
         const auto& a = fields[i].Def();
@@ -42,6 +42,7 @@ void TDataSet::Open() {
         if (!SameDefs(fields_, defs)) {
             fields_.clear();
             byName_.clear();
+            fields_.reserve(defs.size());  // no field moves while the others are made
             for (size_t i = 0; i < defs.size(); ++i) {
                 fields_.emplace_back(*this, static_cast<int>(i), defs[i]);
                 byName_.emplace(AsciiLower(defs[i].Name), static_cast<int>(i));

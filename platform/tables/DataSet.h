@@ -13,7 +13,6 @@
 #include "platform/tables/FieldDefs.h"
 #include "platform/tables/Session.h"
 
-#include <deque>
 #include <functional>
 #include <istream>
 #include <map>
@@ -163,7 +162,7 @@ private:
     void Resync();
 
     TDataSetState state_ = TDataSetState::dsInactive;
-    std::deque<TField> fields_;
+    std::vector<TField> fields_;  // filled once per layout: references stay good
     std::map<std::string, int> byName_;  // lower-case name -> index
     TRecord current_;
     TRecord previous_;  // spare record for DoMoveCurrent, whose buffers the next move reuses
@@ -173,5 +172,9 @@ private:
     std::map<int, std::function<void(TDataSet&)>> links_;
     int nextLink_ = 1;
 };
+
+// Here, not in Field.cpp: a field's value is read for every field of every
+// row a loop or a grid reads.
+inline const TValue& TField::Value() const { return owner_->FieldValue(index_); }
 
 }  // namespace platform

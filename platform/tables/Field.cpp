@@ -46,8 +46,6 @@ bool ParseFloat(const std::string& text, double& out) {
 }
 }  // namespace
 
-const TValue& TField::Value() const { return owner_->FieldValue(index_); }
-
 bool TField::IsNull() const {
     const TValue& v = Value();
     if (std::holds_alternative<std::monostate>(v)) return true;

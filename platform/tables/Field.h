@@ -28,7 +28,7 @@ public:
     int AsInteger() const;
     // Bytes of a blob or memo (any field: its text).
     std::string AsBytes() const { return AsString(); }
-    const TValue& Value() const;
+    const TValue& Value() const;  // inline in DataSet.h
 
     // Text over the field's width raises; "" makes a field null.
     void SetAsString(const std::string& text);

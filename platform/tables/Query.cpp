@@ -50,11 +50,14 @@ TFieldDef DefFromDecl(const std::string& name, const std::string& decl) {
 }
 }  // namespace
 
-// Reads a query's result a chunk at a time; each chunk is one short
-// statement run, so nothing stays locked between calls. A plain one-table
-// select reads each chunk on from the last rowid of the one before, so
-// reading the whole result scans the table once; any other query skips
-// the rows before a chunk with OFFSET.
+// Reads a query's result a chunk at a time. A plain one-table select reads
+// each chunk on from the last rowid of the one before, so reading the
+// whole result scans the table once; its statement, having filled a
+// chunk, is kept part-way by a read pass (sqlite::ReadPass), and reading
+// the next chunk steps it on while the pass lasts, which is no longer than
+// the program stays busy: reading on costs neither a new run nor a new read
+// transaction, and nothing stays locked between events. Any other query
+// skips the rows before a chunk with OFFSET, one short run a chunk.
 //
 // Moving the dataset's record (MoveCurrent) takes the row out of the
 // window by swap instead of copying it: that row is then lent to the
@@ -243,8 +246,6 @@ private:
 
     // Runs the page statement; rows go to the window, which starts at row start.
     void Run(int start, int count, const std::function<void(int next)>& bindPosition) {
-        lent_ = -1;  // the slots are read over; the current record keeps its values
-        sqlite::ResetGuard g(*page_);
         int next = 1;
         size_t v = 0;
         if (sql_.resumable)
@@ -252,32 +253,50 @@ private:
         bindPosition(next);
         next = sql_.resumable ? next + 1 : next;
         for (; v < sql_.values.size(); ++v) page_->Bind(next++, sql_.values[v]);
-        page_->Bind(next, static_cast<std::int64_t>(count));
+        // A resumable run reads on past its chunk while its pass lasts:
+        // no limit, the rows are counted here.
+        page_->Bind(next, static_cast<std::int64_t>(sql_.resumable ? -1 : count));
         if (!sql_.resumable) page_->Bind(next + 1, static_cast<std::int64_t>(start));
+        ReadWindow(start, count);
+    }
+
+    // Steps the page statement for up to count rows, the window's from row
+    // start on. A resumable run that filled its window stays held by the
+    // pass, its next row the one after the window; any other ends here.
+    void ReadWindow(int start, int count) {
+        lent_ = -1;  // the slots are read over; the current record keeps its values
         windowStart_ = start;
-        std::int64_t lastRowid = 0;
         size_t used = 0;
-        while (page_->Step()) {
-            ReadWindowRow(used);
-            if (firstColumn_) lastRowid = page_->ColumnInt(0);
+        try {
+            while (static_cast<int>(used) < count && page_->Step()) ReadWindowRow(used);
+        } catch (...) {
+            page_->Reset();
+            throw;
         }
         window_.resize(used);
         int got = static_cast<int>(window_.size());
         if (got < count && (got > 0 || start == 0)) total_ = start + got;
         if (sql_.resumable && got == count) {
+            // The statement still stands on the window's last row.
             size_t k = ChunkOf(start) + 1;
-            if (boundaries_.size() == k) boundaries_.push_back(lastRowid);
+            if (boundaries_.size() == k) boundaries_.push_back(page_->ColumnInt(0));
+            pass_.Hold(*page_);
+            passNext_ = start + count;
+        } else {
+            page_->Reset();
         }
     }
 
     // Chunk k of a resumable query; the chunks before it are read first when
-    // where it starts is not known yet.
+    // where it starts is not known yet. The chunk right after the last one
+    // read comes from the pass, when it lasted.
     void FetchChunk(size_t k) {
         while (boundaries_.size() <= k) {
             size_t last = boundaries_.size() - 1;
             FetchChunk(last);
             if (boundaries_.size() == last + 1) return;  // the result ended before chunk k
         }
+        if (pass_.Holds(*page_) && passNext_ == StartOf(k)) return ReadWindow(StartOf(k), SizeOf(k));
         // The first chunk starts below every rowid, the least integer one too.
         const std::int64_t after = boundaries_[k];
         Run(StartOf(k), SizeOf(k), [&](int n) {
@@ -413,6 +432,9 @@ private:
     std::optional<std::vector<std::int64_t>> rowids_;  // the result's rows held so far, when an index found them
     std::vector<std::int64_t> candidates_;              // what the indexes left, ascending
     size_t checked_ = 0;                                // candidates held to the condition so far
+    int passNext_ = 0;  // the row the held page statement gives next
+    // Last: it ends (resetting page_) before the statement may go.
+    sqlite::ReadPass pass_;
 };
 
 TQuery::TQuery(TSession* session) : TDataSet(session) {}

@@ -1,11 +1,13 @@
 #include "platform/tables/EDBEngineError.h"
 #include "platform/tables/Query.h"
 #include "platform/tables/SqlDialect.h"
+#include "platform/tables/Sqlite.h"
 #include "platform/tables/Table.h"
 #include "testkit/files/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "testkit/support/ErrorOf.h"
 
@@ -291,6 +293,43 @@ TEST(QueryCursor, LargeResultsReadInChunks) {
         EXPECT_EQ(expectedA, kRows);
         EXPECT_EQ(expectedB, kRows);
         EXPECT_EQ(a.RecordCount(), kRows - 100);
+    }
+
+    // A query read on past its first rows keeps its statement part-way
+    // between calls, so it locks the file while the program is busy: a
+    // writer of this program still gets through (its wait ends the read
+    // first), another program, which does not wait, once the program is
+    // idle; the query reads on what both wrote.
+    {
+        TQuery held;
+        held.DatabaseName = dir.Path().string();
+        held.SQL = {"select * from big.db where n >= 0"};
+        held.Open();
+        for (int i = 0; i < 100; ++i) held.Next();
+        ASSERT_EQ(sqlite::ReadPassesHeld(), 1);
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open((dir.Path() / "Big.db").c_str(), &other), SQLITE_OK);
+        const char* byOther = "UPDATE records SET Name = 'other' WHERE N = 5000";
+        EXPECT_EQ(sqlite3_exec(other, byOther, nullptr, nullptr, nullptr) & 0xff, SQLITE_BUSY);
+        sqlite::EndReadPasses();  // what the program does whenever it goes idle
+        EXPECT_EQ(sqlite3_exec(other, byOther, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(other);
+        for (int i = 0; i < 300; ++i) held.Next();
+        ASSERT_EQ(sqlite::ReadPassesHeld(), 1);
+        ASSERT_TRUE(t.FindKey({"6000"}));
+        t.Edit();
+        t.FieldByName("Name").SetAsString("mine");
+        t.Post();
+        EXPECT_EQ(sqlite::ReadPassesHeld(), 0);
+        int expected = 400;
+        std::string changed;
+        for (; !held.Eof(); held.Next()) {
+            ASSERT_EQ(held.FieldByName("N").AsInteger(), expected++);
+            if (expected == 5001 || expected == 6001) changed += held.FieldByName("Name").AsString() + ";";
+        }
+        EXPECT_EQ(expected, kRows);
+        EXPECT_EQ(changed, "other;mine;");
+        EXPECT_EQ(sqlite::ReadPassesHeld(), 0);  // read to its end
     }
 
     // A query of its own with LIMIT.

@@ -3,7 +3,11 @@
 #include "platform/tables/EDBEngineError.h"
 
 #include <sqlite3.h>
+#include <algorithm>
+#include <cassert>
+#include <cstring>
 #include <utility>
+#include <vector>
 
 namespace platform::sqlite {
 
@@ -27,6 +31,26 @@ std::string Describe(int code, sqlite3* db) {
     std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
     return "Engine error: " + msg + ".";
 }
+
+// The passes this thread holds: connections are never shared between threads.
+thread_local std::vector<ReadPass*> heldPasses;
+
+// Waits for a busy file as sqlite3_busy_timeout does (the same steps, up
+// to kBusyTimeoutMs), but first ends this thread's read passes on other
+// connections: one of them may hold the very lock this one waits for, and
+// would hold it until the program goes idle.
+int WaitWhileBusy(void* db, int tries) {
+    if (tries == 0 && EndReadPasses(static_cast<const sqlite3*>(db)) > 0) return 1;
+    static constexpr int kDelays[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+    constexpr int kSteps = static_cast<int>(std::size(kDelays));
+    int waited = 0;
+    for (int i = 0; i < std::min(tries, kSteps); ++i) waited += kDelays[i];
+    if (tries > kSteps) waited += 100 * (tries - kSteps);
+    const int delay = std::min(tries < kSteps ? kDelays[tries] : 100, kBusyTimeoutMs - waited);
+    if (delay <= 0) return 0;
+    sqlite3_sleep(delay);
+    return 1;
+}
 }  // namespace
 
 Connection::Connection(const std::string& path, bool readOnly, bool create, const std::string& label)
@@ -44,7 +68,7 @@ Connection::Connection(const std::string& path, bool readOnly, bool create, cons
         throw EDBEngineError(what, label_);
     }
     sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    sqlite3_busy_handler(db_, &WaitWhileBusy, db_);
     // A double-quoted name that is not a column must fail, never read as a
     // string: a field listed but missing from the records would else show
     // its own name in every row.
@@ -143,14 +167,20 @@ Statement::Statement(Connection& db, const std::string& sql) : db_(&db) {
 }
 
 Statement::~Statement() {
+    if (pass_) pass_->End();
     if (stmt_) sqlite3_finalize(stmt_);
 }
 
-Statement::Statement(Statement&& other) noexcept
-    : db_(other.db_), stmt_(std::exchange(other.stmt_, nullptr)) {}
+// A pass holds the statement object, not its handle: moving ends it.
+Statement::Statement(Statement&& other) noexcept : db_(other.db_) {
+    if (other.pass_) other.pass_->End();
+    stmt_ = std::exchange(other.stmt_, nullptr);
+}
 
 Statement& Statement::operator=(Statement&& other) noexcept {
     if (this != &other) {
+        if (pass_) pass_->End();
+        if (other.pass_) other.pass_->End();
         if (stmt_) sqlite3_finalize(stmt_);
         db_ = other.db_;
         stmt_ = std::exchange(other.stmt_, nullptr);
@@ -159,6 +189,7 @@ Statement& Statement::operator=(Statement&& other) noexcept {
 }
 
 void Statement::Bind(int index, const TValue& value) {
+    if (pass_) pass_->End();
     int rc = SQLITE_OK;
     if (const auto* s = std::get_if<std::string>(&value))
         rc = sqlite3_bind_text(stmt_, index, s->data(), static_cast<int>(s->size()), SQLITE_TRANSIENT);
@@ -174,11 +205,13 @@ void Statement::Bind(int index, const std::string& text) { Bind(index, TValue(te
 void Statement::BindBlob(int index, const TValue& value) {
     const auto* s = std::get_if<std::string>(&value);
     if (!s) return Bind(index, value);
+    if (pass_) pass_->End();
     int rc = sqlite3_bind_blob(stmt_, index, s->data(), static_cast<int>(s->size()), SQLITE_TRANSIENT);
     if (rc != SQLITE_OK) db_->FailWith(rc);
 }
 
 void Statement::Bind(int index, std::int64_t number) {
+    if (pass_) pass_->End();
     int rc = sqlite3_bind_int64(stmt_, index, number);
     if (rc != SQLITE_OK) db_->FailWith(rc);
 }
@@ -194,6 +227,7 @@ bool Statement::Step() {
 }
 
 void Statement::Reset() {
+    if (pass_) pass_->End();
     if (!stmt_) return;
     sqlite3_reset(stmt_);
     sqlite3_clear_bindings(stmt_);
@@ -235,8 +269,12 @@ void Statement::ColumnInto(int column, TValue& into) const {
     const char* bytes = size ? static_cast<const char*>(p) : "";
     // A string already there keeps its buffer: reading row after row into
     // the same record allocates nothing for texts of like length.
-    if (auto* s = std::get_if<std::string>(&into)) s->assign(bytes, size);
-    else into.emplace<std::string>(bytes, size);
+    if (auto* s = std::get_if<std::string>(&into)) {
+        s->resize(size);
+        std::memcpy(s->data(), bytes, size);
+    } else {
+        into.emplace<std::string>(bytes, size);
+    }
 }
 
 void Statement::ColumnsInto(int first, TRecord& into) const {
@@ -245,6 +283,43 @@ void Statement::ColumnsInto(int first, TRecord& into) const {
 }
 
 std::int64_t Statement::ColumnInt(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+void ReadPass::Hold(Statement& s) {
+    assert(s.stmt_ && sqlite3_stmt_busy(s.stmt_));
+    if (statement_ == &s) return;
+    End();
+    if (s.pass_) s.pass_->End();
+    statement_ = &s;
+    s.pass_ = this;
+    heldPasses.push_back(this);
+}
+
+bool ReadPass::OnConnection(const sqlite3* db) const {
+    return statement_ && sqlite3_db_handle(statement_->stmt_) == db;
+}
+
+void ReadPass::End() {
+    if (!statement_) return;
+    Statement& s = *std::exchange(statement_, nullptr);
+    assert(s.pass_ == this);
+    s.pass_ = nullptr;
+    heldPasses.erase(std::find(heldPasses.begin(), heldPasses.end(), this));
+    s.Reset();
+}
+
+int EndReadPasses(const sqlite3* except) {
+    int ended = 0;
+    for (std::size_t i = heldPasses.size(); i-- > 0;) {
+        if (i >= heldPasses.size()) continue;
+        ReadPass* pass = heldPasses[i];
+        if (except && pass->OnConnection(except)) continue;
+        pass->End();
+        ++ended;
+    }
+    return ended;
+}
+
+int ReadPassesHeld() { return static_cast<int>(heldPasses.size()); }
 
 ReadTransaction::ReadTransaction(Connection& db) : db_(db) {
     if (sqlite3_get_autocommit(db.Handle()) && sqlite3_exec(db.Handle(), "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)

@@ -15,6 +15,7 @@ struct sqlite3_stmt;
 namespace platform::sqlite {
 
 class Statement;
+class ReadPass;
 
 class Connection {
 public:
@@ -67,7 +68,8 @@ private:
 };
 
 // A prepared statement. Each use binds, steps and is reset at once, so no
-// statement holds a lock or a transaction between calls.
+// statement holds a lock or a transaction between calls, unless a ReadPass
+// holds it part-way.
 class Statement {
 public:
     Statement() = default;
@@ -80,6 +82,8 @@ public:
 
     bool Valid() const { return stmt_ != nullptr; }
     sqlite3_stmt* Handle() const { return stmt_; }
+    // Binding or resetting begins another use: a ReadPass holding the
+    // statement ends first.
     void Bind(int index, const TValue& value);  // 1-based
     void Bind(int index, const std::string& text);
     void Bind(int index, std::int64_t number);
@@ -97,9 +101,45 @@ public:
     std::int64_t ColumnInt(int column) const;
 
 private:
+    friend class ReadPass;
     Connection* db_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;
+    ReadPass* pass_ = nullptr;  // holding it part-way, if any
 };
+
+// A statement kept part-way through its rows between calls of ours, so
+// that reading on steps it again instead of running it anew in a new read
+// transaction. It keeps the file's shared lock until it ends, which is
+// always soon: its holder ends it when done (or by destruction); another
+// use of the statement (Bind, Reset) ends it first; a connection of this
+// thread kept waiting on a busy file ends every pass of this thread before
+// it waits (the lock in the way may be ours); and the program ends them
+// all whenever it goes idle (EndReadPasses), so that, as design.md asks,
+// no transaction stays open between events.
+class ReadPass {
+public:
+    ReadPass() = default;
+    ~ReadPass() { End(); }
+    ReadPass(const ReadPass&) = delete;
+    ReadPass& operator=(const ReadPass&) = delete;
+
+    // Holds s, which has just given a row; a pass holds one statement.
+    void Hold(Statement& s);
+    // Whether it still holds s: the next Step of s gives the next row.
+    bool Holds(const Statement& s) const { return statement_ == &s; }
+    // Resets the statement held, which ends its read transaction.
+    void End();
+    bool OnConnection(const sqlite3* db) const;
+
+private:
+    Statement* statement_ = nullptr;
+};
+
+// Ends every pass held on this thread, but those of the connection
+// `except` (whose own call is under way); returns how many ended.
+int EndReadPasses(const sqlite3* except = nullptr);
+// How many passes this thread holds, for tests.
+int ReadPassesHeld();
 
 // Resets a statement when the scope ends, whatever happens.
 class ResetGuard {

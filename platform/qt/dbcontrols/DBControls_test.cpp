@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -13,8 +15,11 @@
 #include "platform/qt/dbcontrols/Image.h"
 #include "platform/qt/qtglue/Messenger.h"
 #include "platform/tables/Query.h"
+#include "platform/tables/Sqlite.h"
 #include "platform/tables/Table.h"
 #include "testkit/files/TempDir.h"
+
+#include <sqlite3.h>
 
 using namespace platform;
 
@@ -157,6 +162,33 @@ TEST(DBGrid, ReopenedQueryRefreshesAndClosedShowsNothing) {
     EXPECT_EQ(rows[0][1], "4.5");
     // Columns grow to fit what they show: nothing is clipped.
     EXPECT_GE(grid.ColumnWidth(0), grid.fontMetrics().horizontalAdvance("P009"));
+
+    // A result longer than its first rows is read part-way, and the file
+    // stays locked while the program is busy, no longer: once the event
+    // loop goes idle, another program may write, and reading on shows it.
+    for (int i = 11; i <= 100; ++i) {
+        parts.table.Append();
+        parts.table.FieldByName("Code").SetAsString("P" + std::to_string(i + 1000).substr(1));
+        parts.table.FieldByName("Value").SetAsFloat(i * 0.5);
+        parts.table.Post();
+    }
+    q.Close();
+    q.SQL = {"select * from stock.db where value >= 0"};
+    q.Open();
+    EXPECT_EQ(Code(grid.VisibleRows(), 0), "P001");
+    EXPECT_EQ(sqlite::ReadPassesHeld(), 1);
+    QEventLoop idle;
+    QTimer::singleShot(20, &idle, &QEventLoop::quit);
+    idle.exec();
+    EXPECT_EQ(sqlite::ReadPassesHeld(), 0);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open((parts.dir.Path() / "Stock.db").c_str(), &other), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(other, "UPDATE records SET Value = 99 WHERE Code = 'P080'", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
+    q.MoveBy(79);
+    EXPECT_EQ(Code(grid.VisibleRows(), grid.ActiveRow()), "P080");
+    EXPECT_EQ(grid.VisibleRows()[static_cast<size_t>(grid.ActiveRow())][1], "99");
     grid.SetDataSet(nullptr);
 }
 

@@ -1,5 +1,7 @@
 #include "platform/qt/dbcontrols/DataLink.h"
 
+#include "platform/qt/dbcontrols/IdleReads.h"
+
 #include "platform/tables/DataSet.h"
 
 namespace platform {
@@ -9,6 +11,7 @@ void TDataLink::SetDataSet(TDataSet* dataSet) {
     if (dataSet_) dataSet_->RemoveDataLink(id_);
     dataSet_ = dataSet;
     id_ = 0;
+    if (dataSet_) EndReadsWhenIdle();
     if (dataSet_) id_ = dataSet_->AddDataLink([this](TDataSet&) { changed_(); });
     changed_();
 }
