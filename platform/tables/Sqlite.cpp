@@ -36,17 +36,18 @@ std::string Describe(int code, sqlite3* db) {
 thread_local std::vector<ReadPass*> heldPasses;
 
 // Waits for a busy file as sqlite3_busy_timeout does (the same steps, up
-// to kBusyTimeoutMs), but first ends this thread's read passes on other
-// connections: one of them may hold the very lock this one waits for, and
-// would hold it until the program goes idle.
-int WaitWhileBusy(void* db, int tries) {
-    if (tries == 0 && EndReadPasses(static_cast<const sqlite3*>(db)) > 0) return 1;
+// to the connection's timeout), but first ends this thread's read passes
+// on other connections: one of them may hold the very lock this one waits
+// for, and would hold it until the program goes idle.
+int WaitWhileBusy(void* arg, int tries) {
+    const auto& wait = *static_cast<const Connection::BusyWait*>(arg);
+    if (tries == 0 && EndReadPasses(wait.db) > 0) return 1;
     static constexpr int kDelays[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
     constexpr int kSteps = static_cast<int>(std::size(kDelays));
     int waited = 0;
     for (int i = 0; i < std::min(tries, kSteps); ++i) waited += kDelays[i];
     if (tries > kSteps) waited += 100 * (tries - kSteps);
-    const int delay = std::min(tries < kSteps ? kDelays[tries] : 100, kBusyTimeoutMs - waited);
+    const int delay = std::min(tries < kSteps ? kDelays[tries] : 100, wait.timeoutMs - waited);
     if (delay <= 0) return 0;
     sqlite3_sleep(delay);
     return 1;
@@ -68,7 +69,7 @@ Connection::Connection(const std::string& path, bool readOnly, bool create, cons
         throw EDBEngineError(what, label_);
     }
     sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_handler(db_, &WaitWhileBusy, db_);
+    SetBusyTimeout(kBusyTimeoutMs);
     // A double-quoted name that is not a column must fail, never read as a
     // string: a field listed but missing from the records would else show
     // its own name in every row.
@@ -81,6 +82,12 @@ Connection::Connection(const std::string& path, bool readOnly, bool create, cons
         db_ = nullptr;
         throw;
     }
+}
+
+void Connection::SetBusyTimeout(int ms) {
+    if (!busyWait_) busyWait_ = std::make_unique<BusyWait>();
+    *busyWait_ = {db_, ms};
+    sqlite3_busy_handler(db_, &WaitWhileBusy, busyWait_.get());
 }
 
 void Connection::MapMemory() { Exec("PRAGMA mmap_size=268435456"); }
@@ -100,7 +107,8 @@ Connection::~Connection() {
 }
 
 // The kept statements name the connection they came from: they stay behind and are finalized.
-Connection::Connection(Connection&& other) noexcept : label_(std::move(other.label_)) {
+Connection::Connection(Connection&& other) noexcept
+    : label_(std::move(other.label_)), busyWait_(std::move(other.busyWait_)) {
     other.prepared_.clear();
     db_ = std::exchange(other.db_, nullptr);
 }
@@ -112,6 +120,7 @@ Connection& Connection::operator=(Connection&& other) noexcept {
         if (db_) sqlite3_close_v2(db_);
         db_ = std::exchange(other.db_, nullptr);
         label_ = std::move(other.label_);
+        busyWait_ = std::move(other.busyWait_);
     }
     return *this;
 }

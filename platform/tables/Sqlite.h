@@ -31,6 +31,14 @@ public:
 
     sqlite3* Handle() const { return db_; }
     const std::string& Label() const { return label_; }
+    // How long a statement waits for a file another connection locks
+    // before it fails as busy (5 s unless set); this thread's read passes
+    // on other connections end before any wait.
+    void SetBusyTimeout(int ms);
+    struct BusyWait {
+        const sqlite3* db = nullptr;
+        int timeoutMs = 0;
+    };
     void Exec(const std::string& sql);
     // The statement for sql, prepared on its first use and kept for the
     // next (the most recently used few are kept), so a connection kept for
@@ -65,6 +73,7 @@ private:
     std::string label_;
     std::unordered_map<std::string, Kept> prepared_;
     std::uint64_t uses_ = 0;
+    std::unique_ptr<BusyWait> busyWait_;  // the busy handler's, where moves leave it
 };
 
 // A prepared statement. Each use binds, steps and is reset at once, so no

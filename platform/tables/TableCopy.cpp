@@ -18,7 +18,7 @@ constexpr const char* kDamaged = "Table is damaged or is not a table file.";
 void ReadCommittedTable(const std::string& path, const std::function<bool(const char*, std::size_t)>& write,
                         std::chrono::milliseconds busyWait) {
     sqlite::Connection db(path, true, false, path);
-    sqlite3_busy_timeout(db.Handle(), static_cast<int>(busyWait.count()));
+    db.SetBusyTimeout(static_cast<int>(busyWait.count()));
     db.Exec("BEGIN");
     try {
         // The first read takes the shared lock that keeps writers from
