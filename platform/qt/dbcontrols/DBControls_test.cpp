@@ -157,6 +157,28 @@ TEST(DBGrid, ReopenedQueryRefreshesAndClosedShowsNothing) {
     EXPECT_EQ(rows[0][1], "4.5");
     // Columns grow to fit what they show: nothing is clipped.
     EXPECT_GE(grid.ColumnWidth(0), grid.fontMetrics().horizontalAdvance("P009"));
+    // In another font the reopened columns are as wide as a new grid's in that font.
+    q.SQL = {"select * from stock.db where value >= 4.000"};
+    grid.SetColumns({{"Code", ""}, {"Value", ""}, {"Note", ""}});
+    q.Close();
+    EXPECT_TRUE(grid.VisibleRows().empty());
+    q.Open();
+    const int before = grid.ColumnWidth(2);
+    QFont big = grid.font();
+    big.setPointSize(big.pointSize() * 2);
+    grid.setFont(big);
+    q.Close();
+    EXPECT_TRUE(grid.VisibleRows().empty());
+    q.Open();
+    TDBGrid fresh;
+    fresh.setFont(big);
+    fresh.SetColumns(grid.Columns());
+    fresh.SetDataSet(&q);
+    fresh.resize(300, 400);
+    fresh.show();
+    EXPECT_GT(grid.ColumnWidth(2), before);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(grid.ColumnWidth(i), fresh.ColumnWidth(i)) << i;
+    fresh.SetDataSet(nullptr);
     grid.SetDataSet(nullptr);
 }
 

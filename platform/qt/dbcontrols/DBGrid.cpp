@@ -18,6 +18,8 @@ namespace platform {
 namespace {
 constexpr int kCellPad = 6;
 constexpr int kMaxColumnWidth = 420;
+// Texts whose advances a grid keeps; past it they are measured afresh.
+constexpr size_t kMaxMeasured = 4096;
 }  // namespace
 
 TDBGrid::TDBGrid(QWidget* parent) : QAbstractScrollArea(parent), link_([this] { DataChanged(); }) {
@@ -169,7 +171,7 @@ void TDBGrid::FitColumns() {
         widths_.assign(columns_.size(), 0);
         for (size_t i = 0; i < columns_.size(); ++i) {
             const std::string& t = columns_[i].Title.empty() ? columns_[i].FieldName : columns_[i].Title;
-            int w = fm.horizontalAdvance(QString::fromStdString(t));
+            int w = Advance(fm, t);
             int chars = 6;
             if (ds && ds->Active())
                 if (TField* f = ds->FindField(columns_[i].FieldName)) chars = TypicalCharacters(f->DataType(), f->Size());
@@ -181,9 +183,21 @@ void TDBGrid::FitColumns() {
         for (size_t i = 0; i < columns_.size(); ++i) {
             if (fieldIndex_[i] < 0 || fieldIndex_[i] >= static_cast<int>(row.size())) continue;
             // +2: the advance is rounded, eliding measures exactly.
-            const int w = fm.horizontalAdvance(QString::fromStdString(TField::Text(row[fieldIndex_[i]]))) + 2;
+            const int w = Advance(fm, TField::Text(row[fieldIndex_[i]])) + 2;
             widths_[i] = std::max(widths_[i], std::min(w + 2 * kCellPad, kMaxColumnWidth));
         }
+}
+
+int TDBGrid::Advance(const QFontMetrics& fm, const std::string& text) {
+    if (!measuredWith_ || !(*measuredWith_ == fm)) {  // another font or resolution
+        advances_.clear();
+        measuredWith_ = fm;
+    }
+    if (auto it = advances_.find(text); it != advances_.end()) return it->second;
+    if (advances_.size() >= kMaxMeasured) advances_.clear();
+    const int w = fm.horizontalAdvance(QString::fromStdString(text));
+    advances_.emplace(text, w);
+    return w;
 }
 
 void TDBGrid::UpdateScrollBars() {
