@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QTest>
 #include <QWheelEvent>
 #include <cstdlib>
@@ -200,6 +201,13 @@ TEST(DBText, LabelAndMemoFollowTheCurrentRecord) {
     parts.table.Close();
     EXPECT_EQ(label.text().toStdString(), "");
     EXPECT_EQ(memo.toPlainText().toStdString(), "");
+    // What the memo shows: the record current when it is shown, then every one as it comes.
+    parts.table.Open();
+    parts.table.Last();
+    memo.show();
+    EXPECT_EQ(memo.document()->toPlainText().toStdString(), "line one\nnote P003");
+    parts.table.First();
+    EXPECT_EQ(memo.document()->toPlainText().toStdString(), "line one\nnote P001");
 }
 
 TEST(Image, KeepsPictureAndScalesWithoutDistortion) {
