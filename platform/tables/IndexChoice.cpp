@@ -9,8 +9,6 @@
 #include <iterator>
 #include <cstdlib>
 #include <map>
-#include <set>
-#include <sstream>
 #include <vector>
 
 namespace platform {
@@ -54,20 +52,33 @@ bool IsNumber(const std::string& t) {
     return digits;
 }
 
+// White space as the C locale has it, whatever the program's locale.
+bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+bool IsOperator(const std::string& t) { return t == "=" || t == "<" || t == "<=" || t == ">" || t == ">="; }
+
 // The condition as comparisons joined by "and"; nothing when it has any
 // other shape (or, not, parentheses, functions...).
 std::optional<std::vector<Comparison>> Comparisons(const TranslatedSql& sql) {
-    static const std::set<std::string> ops = {"=", "<", "<=", ">", ">="};
-    std::istringstream in(sql.whereClause);
-    std::vector<std::string> tokens;
-    for (std::string t; in >> t;) tokens.push_back(t);
+    std::vector<std::string> tokens;  // split at white space
+    const std::string& where = sql.whereClause;
+    for (size_t i = 0; i < where.size();) {
+        if (IsSpace(where[i])) {
+            ++i;
+            continue;
+        }
+        size_t j = i;
+        while (j < where.size() && !IsSpace(where[j])) ++j;
+        tokens.emplace_back(where, i, j - i);
+        i = j;
+    }
     if (tokens.empty() || (tokens.size() + 1) % 4 != 0) return std::nullopt;
     std::vector<Comparison> out;
     int value = static_cast<int>(sql.valuesInSelectList);
     for (size_t i = 0; i < tokens.size(); i += 4) {
         if (i > 0 && platform::AsciiLower(tokens[i - 1]) != "and") return std::nullopt;
         const std::string &column = tokens[i], &op = tokens[i + 1], &operand = tokens[i + 2];
-        if (!IsIdentifier(column) || !ops.count(op)) return std::nullopt;
+        if (!IsIdentifier(column) || !IsOperator(op)) return std::nullopt;
         Comparison c;
         c.column = platform::AsciiLower(column.substr(column.rfind('.') == std::string::npos ? 0 : column.rfind('.') + 1));
         c.op = op;
@@ -172,7 +183,7 @@ std::optional<IndexChoice> ChooseIndex(sqlite::Connection& db, const TranslatedS
         while (read.Step()) rowids.push_back(read.ColumnInt(0));
         budget -= static_cast<std::int64_t>(rowids.size());
         if (static_cast<std::int64_t>(rowids.size()) > limit) break;  // far more than estimated
-        std::sort(rowids.begin(), rowids.end());
+        if (!std::is_sorted(rowids.begin(), rowids.end())) std::sort(rowids.begin(), rowids.end());  // a range's are not
         if (left) {
             std::vector<std::int64_t> both;
             std::set_intersection(left->begin(), left->end(), rowids.begin(), rowids.end(), std::back_inserter(both));
