@@ -183,7 +183,8 @@ std::optional<IndexChoice> ChooseIndex(sqlite::Connection& db, const TranslatedS
         while (read.Step()) rowids.push_back(read.ColumnInt(0));
         budget -= static_cast<std::int64_t>(rowids.size());
         if (static_cast<std::int64_t>(rowids.size()) > limit) break;  // far more than estimated
-        if (!std::is_sorted(rowids.begin(), rowids.end())) std::sort(rowids.begin(), rowids.end());  // a range's are not
+        // One value's entries come in rowid order; a range's do not.
+        if (!std::is_sorted(rowids.begin(), rowids.end())) std::sort(rowids.begin(), rowids.end());
         if (left) {
             std::vector<std::int64_t> both;
             std::set_intersection(left->begin(), left->end(), rowids.begin(), rowids.end(), std::back_inserter(both));
