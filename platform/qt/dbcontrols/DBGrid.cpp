@@ -138,11 +138,15 @@ void TDBGrid::Fill() {
             const int count = at.Count, recNo = at.RecNo;
             // The marker stays on a record still in the window; else it moves
             // by the distance the dataset moved.
-            TRecord current;
-            for (int i = 0; i < ds->FieldCount(); ++i) current.push_back(ds->FieldValue(i));
+            auto isCurrent = [ds](const TRecord& row) {
+                if (static_cast<int>(row.size()) != ds->FieldCount()) return false;
+                for (int i = 0; i < ds->FieldCount(); ++i)
+                    if (!(row[static_cast<size_t>(i)] == ds->FieldValue(i))) return false;
+                return true;
+            };
             int inWindow = -1;
             for (size_t r = 0; r < previous.size() && inWindow < 0; ++r)
-                if (previous[r] == current) inWindow = static_cast<int>(r);
+                if (isCurrent(previous[r])) inWindow = static_cast<int>(r);
             if (inWindow >= 0 && recNo_ > 0 && std::abs(recNo - recNo_) < static_cast<int>(previous.size()))
                 active_ = inWindow;
             else
