@@ -7,6 +7,8 @@
 #include <QStyleOptionHeader>
 #include <QWheelEvent>
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/qt/qtglue/Guard.h"
@@ -175,7 +177,7 @@ void TDBGrid::FitColumns() {
         widths_.assign(columns_.size(), 0);
         for (size_t i = 0; i < columns_.size(); ++i) {
             const std::string& t = columns_[i].Title.empty() ? columns_[i].FieldName : columns_[i].Title;
-            int w = Advance(fm, t);
+            int w = Advance(fm, TValue(t));
             int chars = 6;
             if (ds && ds->Active())
                 if (TField* f = ds->FindField(columns_[i].FieldName)) chars = TypicalCharacters(f->DataType(), f->Size());
@@ -187,20 +189,33 @@ void TDBGrid::FitColumns() {
         for (size_t i = 0; i < columns_.size(); ++i) {
             if (fieldIndex_[i] < 0 || fieldIndex_[i] >= static_cast<int>(row.size())) continue;
             // +2: the advance is rounded, eliding measures exactly.
-            const int w = Advance(fm, TField::Text(row[fieldIndex_[i]])) + 2;
+            const int w = Advance(fm, row[fieldIndex_[i]]) + 2;
             widths_[i] = std::max(widths_[i], std::min(w + 2 * kCellPad, kMaxColumnWidth));
         }
 }
 
-int TDBGrid::Advance(const QFontMetrics& fm, const std::string& text) {
+size_t TDBGrid::ValueHash::operator()(const TValue& v) const {
+    if (const auto* s = std::get_if<std::string>(&v)) return std::hash<std::string>()(*s);
+    if (const auto* d = std::get_if<double>(&v)) return std::hash<std::uint64_t>()(std::bit_cast<std::uint64_t>(*d));
+    return 0;
+}
+
+bool TDBGrid::SameValue::operator()(const TValue& a, const TValue& b) const {
+    if (a.index() != b.index()) return false;
+    if (const auto* d = std::get_if<double>(&a))
+        return std::bit_cast<std::uint64_t>(*d) == std::bit_cast<std::uint64_t>(std::get<double>(b));
+    return a == b;
+}
+
+int TDBGrid::Advance(const QFontMetrics& fm, const TValue& value) {
     if (!measuredWith_ || !(*measuredWith_ == fm)) {  // another font or resolution
         advances_.clear();
         measuredWith_ = fm;
     }
-    if (auto it = advances_.find(text); it != advances_.end()) return it->second;
+    if (auto it = advances_.find(value); it != advances_.end()) return it->second;
     if (advances_.size() >= kMaxMeasured) advances_.clear();
-    const int w = fm.horizontalAdvance(QString::fromStdString(text));
-    advances_.emplace(text, w);
+    const int w = fm.horizontalAdvance(QString::fromStdString(TField::Text(value)));
+    advances_.emplace(value, w);
     return w;
 }
 

@@ -71,8 +71,8 @@ private:
     void DataChanged();
     void Fill();
     void FitColumns();
-    // The advance of a text in the grid's font, measured once while the font stays.
-    int Advance(const QFontMetrics& fm, const std::string& text);
+    // The advance of a value's text in the grid's font, measured once while the font stays.
+    int Advance(const QFontMetrics& fm, const TValue& value);
     // widths_ as laid out: shrunk to the viewport when fitted to it.
     std::vector<int> LaidOutWidths() const;
     int MinimumColumnWidth() const;
@@ -86,10 +86,17 @@ private:
     std::vector<int> fieldIndex_;  // per column; -1 when the field is absent
     std::vector<int> widths_;      // grow with the content, reset on open
     std::vector<TRecord> rows_;
-    // Cell texts repeat from row to row and fill to fill, and shaping one
-    // costs far more than looking it up: advances by text, valid for the
-    // metrics they were measured with.
-    std::unordered_map<std::string, int> advances_;
+    // Cell values repeat from row to row and fill to fill, and writing and
+    // shaping their texts costs far more than looking them up: advances by
+    // value (a number by its bits: -0 writes another text than 0), valid
+    // for the metrics they were measured with.
+    struct ValueHash {
+        size_t operator()(const TValue& v) const;
+    };
+    struct SameValue {
+        bool operator()(const TValue& a, const TValue& b) const;
+    };
+    std::unordered_map<TValue, int, ValueHash, SameValue> advances_;
     std::optional<QFontMetrics> measuredWith_;
     std::vector<bool> numeric_;
     TDataLink link_;
