@@ -1,7 +1,10 @@
+#include "platform/core/runtime/ScopeExit.h"
 #include "platform/core/runtime/Text.h"
 #include "platform/tables/IndexChoice.h"
 
 #include "platform/tables/Field.h"
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cassert>
@@ -9,6 +12,9 @@
 #include <iterator>
 #include <cstdlib>
 #include <map>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
@@ -50,6 +56,63 @@ bool IsNumber(const std::string& t) {
         else if (t[i] != '.') return false;
     }
     return digits;
+}
+
+// Stepping SQLite to each index entry read, to be handed its rowid, costs
+// about as much again as reading the entry. The rowids are gathered inside
+// the statement instead, by a function that the read's condition calls
+// last: SQLite tests a loop's terms in their order (those its seek uses
+// are not tested again), so the function sees each entry the comparisons
+// leave, appends its rowid and, once enough are gathered, holds so that the
+// read ends (LIMIT 1). Each connection has the function made once, with
+// the place where its reads gather; it is known until the connection closes.
+constexpr const char* kGather = "vorel_gather_rowid";
+
+struct Gathering {
+    sqlite3* connection = nullptr;
+    std::vector<std::int64_t>* out = nullptr;  // only while a read runs
+    std::int64_t enough = 0;
+};
+
+std::mutex gatheringMutex;
+std::unordered_map<const sqlite3*, std::unique_ptr<Gathering>> gatherings;
+
+void Gather(sqlite3_context* context, int, sqlite3_value** argv) {
+    auto* g = static_cast<Gathering*>(sqlite3_user_data(context));
+    if (!g->out) return sqlite3_result_error(context, "rowids gathered outside an index read", -1);
+    try {
+        g->out->push_back(sqlite3_value_int64(argv[0]));
+    } catch (const std::bad_alloc&) {
+        return sqlite3_result_error_nomem(context);
+    }
+    sqlite3_result_int(context, static_cast<std::int64_t>(g->out->size()) >= g->enough);
+}
+
+// Runs when the connection closes (or the function could not be made).
+void GatheringGone(void* gathering) {
+    std::lock_guard lock(gatheringMutex);
+    gatherings.erase(static_cast<Gathering*>(gathering)->connection);
+}
+
+Gathering& GatheringOf(sqlite::Connection& db) {
+    sqlite3* handle = db.Handle();
+    Gathering* made = nullptr;
+    {
+        std::lock_guard lock(gatheringMutex);
+        auto& slot = gatherings[handle];
+        if (slot) return *slot;
+        slot = std::make_unique<Gathering>();
+        slot->connection = handle;
+        made = slot.get();
+    }
+    const int rc = sqlite3_create_function_v2(handle, kGather, 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, made, &Gather,
+                                              nullptr, nullptr, &GatheringGone);
+    if (rc != SQLITE_OK) {
+        std::lock_guard lock(gatheringMutex);
+        gatherings.erase(handle);  // if GatheringGone has not already
+        db.FailWith(rc);
+    }
+    return *made;
 }
 
 // White space as the C locale has it, whatever the program's locale.
@@ -160,6 +223,7 @@ std::optional<IndexChoice> ChooseIndex(sqlite::Connection& db, const TranslatedS
         estimates.Records() / std::max<std::int64_t>(static_cast<std::int64_t>(estimates.SampleSize()), 1);
     std::int64_t budget = entries;
     std::optional<std::vector<std::int64_t>> left;
+    Gathering& gathering = GatheringOf(db);
     for (const Column* column : indexed) {
         if (budget <= column->estimate || (left && left->empty())) break;
         // After the first, a column is read while its entries cost fewer
@@ -169,8 +233,9 @@ std::optional<IndexChoice> ChooseIndex(sqlite::Connection& db, const TranslatedS
             break;
         std::string where;
         for (const Comparison* c : column->list) where += (where.empty() ? "" : " and ") + c->text;
-        sqlite::Statement& read = *db.Prepared("SELECT " + sql.rowidColumn + " FROM " + sql.fromClause + " INDEXED BY " +
-                                               sqlite::QuoteIdentifier(column->index) + " WHERE " + where + " LIMIT ?");
+        sqlite::Statement& read =
+            *db.Prepared("SELECT 1 FROM " + sql.fromClause + " INDEXED BY " + sqlite::QuoteIdentifier(column->index) +
+                         " WHERE " + where + " AND " + kGather + "(" + sql.rowidColumn + ") LIMIT 1");
         sqlite::ResetGuard g(read);
         int n = 1;
         for (const Comparison* c : column->list)
@@ -178,9 +243,11 @@ std::optional<IndexChoice> ChooseIndex(sqlite::Connection& db, const TranslatedS
         // Twice the estimate and some sampling error at most: an estimate
         // far off wastes no more than reading what was planned.
         const std::int64_t limit = std::min(budget, 2 * column->estimate + 4 * sampleShare + 64);
-        read.Bind(n, limit + 1);
         std::vector<std::int64_t> rowids;
-        while (read.Step()) rowids.push_back(read.ColumnInt(0));
+        gathering.out = &rowids;
+        gathering.enough = limit + 1;
+        ScopeExit done([&] { gathering.out = nullptr; });
+        read.Step();  // a row only when limit + 1 were gathered
         budget -= static_cast<std::int64_t>(rowids.size());
         if (static_cast<std::int64_t>(rowids.size()) > limit) break;  // far more than estimated
         // One value's entries come in rowid order; a range's do not.
