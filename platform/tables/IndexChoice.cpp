@@ -74,8 +74,16 @@ struct Gathering {
     std::int64_t enough = 0;
 };
 
-std::mutex gatheringMutex;
-std::unordered_map<const sqlite3*, std::unique_ptr<Gathering>> gatherings;
+// The connections' gatherings. Never destroyed: a connection may close
+// while the program's statics are destroyed.
+struct Gatherings {
+    std::mutex mutex;
+    std::unordered_map<const sqlite3*, std::unique_ptr<Gathering>> of;
+};
+Gatherings& AllGatherings() {
+    static auto* all = new Gatherings;
+    return *all;
+}
 
 void Gather(sqlite3_context* context, int, sqlite3_value** argv) {
     auto* g = static_cast<Gathering*>(sqlite3_user_data(context));
@@ -90,16 +98,18 @@ void Gather(sqlite3_context* context, int, sqlite3_value** argv) {
 
 // Runs when the connection closes (or the function could not be made).
 void GatheringGone(void* gathering) {
-    std::lock_guard lock(gatheringMutex);
-    gatherings.erase(static_cast<Gathering*>(gathering)->connection);
+    Gatherings& all = AllGatherings();
+    std::lock_guard lock(all.mutex);
+    all.of.erase(static_cast<Gathering*>(gathering)->connection);
 }
 
 Gathering& GatheringOf(sqlite::Connection& db) {
     sqlite3* handle = db.Handle();
+    Gatherings& all = AllGatherings();
     Gathering* made = nullptr;
     {
-        std::lock_guard lock(gatheringMutex);
-        auto& slot = gatherings[handle];
+        std::lock_guard lock(all.mutex);
+        auto& slot = all.of[handle];
         if (slot) return *slot;
         slot = std::make_unique<Gathering>();
         slot->connection = handle;
@@ -108,8 +118,8 @@ Gathering& GatheringOf(sqlite::Connection& db) {
     const int rc = sqlite3_create_function_v2(handle, kGather, 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, made, &Gather,
                                               nullptr, nullptr, &GatheringGone);
     if (rc != SQLITE_OK) {
-        std::lock_guard lock(gatheringMutex);
-        gatherings.erase(handle);  // if GatheringGone has not already
+        std::lock_guard lock(all.mutex);
+        all.of.erase(handle);  // if GatheringGone has not already
         db.FailWith(rc);
     }
     return *made;

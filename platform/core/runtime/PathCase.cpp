@@ -52,9 +52,10 @@ private:
     std::unordered_map<std::string, std::filesystem::path> found_;
 };
 
+// Never destroyed: files may be looked up while the program's statics are.
 FoundNames& Found() {
-    static FoundNames names;
-    return names;
+    static auto* names = new FoundNames;
+    return *names;
 }
 
 }  // namespace
