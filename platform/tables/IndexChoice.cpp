@@ -12,6 +12,7 @@
 #include <iterator>
 #include <cstdlib>
 #include <map>
+#include <string_view>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -40,14 +41,14 @@ struct Comparison {
     int value = -1;      // index into TranslatedSql::values for a "?" operand
 };
 
-bool IsIdentifier(const std::string& t) {
+bool IsIdentifier(std::string_view t) {
     if (t.empty() || std::isdigit(static_cast<unsigned char>(t[0]))) return false;
     for (char c : t)
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '.') return false;
     return true;
 }
 
-bool IsNumber(const std::string& t) {
+bool IsNumber(std::string_view t) {
     if (t.empty()) return false;
     size_t i = t[0] == '-' ? 1 : 0;
     bool digits = false;
@@ -128,13 +129,13 @@ Gathering& GatheringOf(sqlite::Connection& db) {
 // White space as the C locale has it, whatever the program's locale.
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-bool IsOperator(const std::string& t) { return t == "=" || t == "<" || t == "<=" || t == ">" || t == ">="; }
+bool IsOperator(std::string_view t) { return t == "=" || t == "<" || t == "<=" || t == ">" || t == ">="; }
 
 // The condition as comparisons joined by "and"; nothing when it has any
 // other shape (or, not, parentheses, functions...).
 std::optional<std::vector<Comparison>> Comparisons(const TranslatedSql& sql) {
-    std::vector<std::string> tokens;  // split at white space
-    const std::string& where = sql.whereClause;
+    std::vector<std::string_view> tokens;  // split at white space
+    const std::string_view where = sql.whereClause;
     for (size_t i = 0; i < where.size();) {
         if (IsSpace(where[i])) {
             ++i;
@@ -142,21 +143,25 @@ std::optional<std::vector<Comparison>> Comparisons(const TranslatedSql& sql) {
         }
         size_t j = i;
         while (j < where.size() && !IsSpace(where[j])) ++j;
-        tokens.emplace_back(where, i, j - i);
+        tokens.push_back(where.substr(i, j - i));
         i = j;
     }
     if (tokens.empty() || (tokens.size() + 1) % 4 != 0) return std::nullopt;
     std::vector<Comparison> out;
+    out.reserve((tokens.size() + 1) / 4);
     int value = static_cast<int>(sql.valuesInSelectList);
     for (size_t i = 0; i < tokens.size(); i += 4) {
-        if (i > 0 && platform::AsciiLower(tokens[i - 1]) != "and") return std::nullopt;
-        const std::string &column = tokens[i], &op = tokens[i + 1], &operand = tokens[i + 2];
+        if (i > 0 && (tokens[i - 1].size() != 3 || AsciiLower(tokens[i - 1][0]) != 'a' ||
+                      AsciiLower(tokens[i - 1][1]) != 'n' || AsciiLower(tokens[i - 1][2]) != 'd'))
+            return std::nullopt;
+        const std::string_view column = tokens[i], op = tokens[i + 1], operand = tokens[i + 2];
         if (!IsIdentifier(column) || !IsOperator(op)) return std::nullopt;
         Comparison c;
-        c.column = platform::AsciiLower(column.substr(column.rfind('.') == std::string::npos ? 0 : column.rfind('.') + 1));
+        const size_t dot = column.rfind('.');
+        c.column = platform::AsciiLower(column.substr(dot == std::string_view::npos ? 0 : dot + 1));
         c.op = op;
         c.operand = operand;
-        c.text = column + " " + op + " " + operand;
+        c.text.append(column).append(" ").append(op).append(" ").append(operand);
         if (operand == "?") c.value = value++;
         else if (!IsNumber(operand)) return std::nullopt;
         out.push_back(std::move(c));
