@@ -12,9 +12,9 @@
 #include <iterator>
 #include <cstdlib>
 #include <map>
-#include <string_view>
 #include <memory>
 #include <mutex>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 

@@ -20,7 +20,7 @@ namespace platform {
 namespace {
 constexpr int kCellPad = 6;
 constexpr int kMaxColumnWidth = 420;
-// Texts whose advances a grid keeps; past it they are measured afresh.
+// Cell values whose advances a grid keeps; past it they are measured afresh.
 constexpr size_t kMaxMeasured = 4096;
 }  // namespace
 
