@@ -259,6 +259,7 @@ std::optional<IndexChoice> ChooseIndex(sqlite::Connection& db, const TranslatedS
         // far off wastes no more than reading what was planned.
         const std::int64_t limit = std::min(budget, 2 * column->estimate + 4 * sampleShare + 64);
         std::vector<std::int64_t> rowids;
+        rowids.reserve(static_cast<size_t>(std::min(limit + 1, column->estimate + column->estimate / 2 + 64)));
         gathering.out = &rowids;
         gathering.enough = limit + 1;
         ScopeExit done([&] { gathering.out = nullptr; });
