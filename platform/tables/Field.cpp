@@ -6,7 +6,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace platform {
 
@@ -23,10 +22,11 @@ size_t Utf8Length(const std::string& s) {
 std::string FloatText(double d) {
     if (std::isnan(d)) return "NAN";
     if (std::isinf(d)) return d > 0 ? "INF" : "-INF";
+    // As printf's "%.15G" writes it (the grids format every visible cell).
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15G", d);
-    std::string s = buf;
-    size_t e = s.find('E');
+    const auto written = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::general, 15);
+    std::string s(buf, written.ptr);
+    size_t e = s.find('e');
     if (e == std::string::npos) return s;
     std::string mant = s.substr(0, e), exp = s.substr(e + 1);
     bool neg = !exp.empty() && exp[0] == '-';

@@ -1,7 +1,10 @@
+#include "platform/core/runtime/ScopeExit.h"
 #include "platform/core/runtime/Text.h"
 #include "platform/tables/IndexChoice.h"
 
 #include "platform/tables/Field.h"
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cassert>
@@ -9,8 +12,10 @@
 #include <iterator>
 #include <cstdlib>
 #include <map>
-#include <set>
-#include <sstream>
+#include <memory>
+#include <mutex>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
@@ -36,14 +41,14 @@ struct Comparison {
     int value = -1;      // index into TranslatedSql::values for a "?" operand
 };
 
-bool IsIdentifier(const std::string& t) {
+bool IsIdentifier(std::string_view t) {
     if (t.empty() || std::isdigit(static_cast<unsigned char>(t[0]))) return false;
     for (char c : t)
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '.') return false;
     return true;
 }
 
-bool IsNumber(const std::string& t) {
+bool IsNumber(std::string_view t) {
     if (t.empty()) return false;
     size_t i = t[0] == '-' ? 1 : 0;
     bool digits = false;
@@ -54,25 +59,109 @@ bool IsNumber(const std::string& t) {
     return digits;
 }
 
+// Stepping SQLite to each index entry read, to be handed its rowid, costs
+// about as much again as reading the entry. The rowids are gathered inside
+// the statement instead, by a function that the read's condition calls
+// last: SQLite tests a loop's terms in their order (those its seek uses
+// are not tested again), so the function sees each entry the comparisons
+// leave, appends its rowid and, once enough are gathered, holds so that the
+// read ends (LIMIT 1). Each connection has the function made once, with
+// the place where its reads gather; it is known until the connection closes.
+constexpr const char* kGather = "vorel_gather_rowid";
+
+struct Gathering {
+    sqlite3* connection = nullptr;
+    std::vector<std::int64_t>* out = nullptr;  // only while a read runs
+    std::int64_t enough = 0;
+};
+
+// The connections' gatherings. Never destroyed: a connection may close
+// while the program's statics are destroyed.
+struct Gatherings {
+    std::mutex mutex;
+    std::unordered_map<const sqlite3*, std::unique_ptr<Gathering>> of;
+};
+Gatherings& AllGatherings() {
+    static auto* all = new Gatherings;
+    return *all;
+}
+
+void Gather(sqlite3_context* context, int, sqlite3_value** argv) {
+    auto* g = static_cast<Gathering*>(sqlite3_user_data(context));
+    if (!g->out) return sqlite3_result_error(context, "rowids gathered outside an index read", -1);
+    try {
+        g->out->push_back(sqlite3_value_int64(argv[0]));
+    } catch (const std::bad_alloc&) {
+        return sqlite3_result_error_nomem(context);
+    }
+    sqlite3_result_int(context, static_cast<std::int64_t>(g->out->size()) >= g->enough);
+}
+
+// Runs when the connection closes (or the function could not be made).
+void GatheringGone(void* gathering) {
+    Gatherings& all = AllGatherings();
+    std::lock_guard lock(all.mutex);
+    all.of.erase(static_cast<Gathering*>(gathering)->connection);
+}
+
+Gathering& GatheringOf(sqlite::Connection& db) {
+    sqlite3* handle = db.Handle();
+    Gatherings& all = AllGatherings();
+    Gathering* made = nullptr;
+    {
+        std::lock_guard lock(all.mutex);
+        auto& slot = all.of[handle];
+        if (slot) return *slot;
+        slot = std::make_unique<Gathering>();
+        slot->connection = handle;
+        made = slot.get();
+    }
+    const int rc = sqlite3_create_function_v2(handle, kGather, 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, made, &Gather,
+                                              nullptr, nullptr, &GatheringGone);
+    if (rc != SQLITE_OK) {
+        std::lock_guard lock(all.mutex);
+        all.of.erase(handle);  // if GatheringGone has not already
+        db.FailWith(rc);
+    }
+    return *made;
+}
+
+// White space as the C locale has it, whatever the program's locale.
+bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+bool IsOperator(std::string_view t) { return t == "=" || t == "<" || t == "<=" || t == ">" || t == ">="; }
+
 // The condition as comparisons joined by "and"; nothing when it has any
 // other shape (or, not, parentheses, functions...).
 std::optional<std::vector<Comparison>> Comparisons(const TranslatedSql& sql) {
-    static const std::set<std::string> ops = {"=", "<", "<=", ">", ">="};
-    std::istringstream in(sql.whereClause);
-    std::vector<std::string> tokens;
-    for (std::string t; in >> t;) tokens.push_back(t);
+    std::vector<std::string_view> tokens;  // split at white space
+    const std::string_view where = sql.whereClause;
+    for (size_t i = 0; i < where.size();) {
+        if (IsSpace(where[i])) {
+            ++i;
+            continue;
+        }
+        size_t j = i;
+        while (j < where.size() && !IsSpace(where[j])) ++j;
+        tokens.push_back(where.substr(i, j - i));
+        i = j;
+    }
     if (tokens.empty() || (tokens.size() + 1) % 4 != 0) return std::nullopt;
     std::vector<Comparison> out;
+    out.reserve((tokens.size() + 1) / 4);
     int value = static_cast<int>(sql.valuesInSelectList);
     for (size_t i = 0; i < tokens.size(); i += 4) {
-        if (i > 0 && platform::AsciiLower(tokens[i - 1]) != "and") return std::nullopt;
-        const std::string &column = tokens[i], &op = tokens[i + 1], &operand = tokens[i + 2];
-        if (!IsIdentifier(column) || !ops.count(op)) return std::nullopt;
+        if (i > 0 && (tokens[i - 1].size() != 3 || AsciiLower(tokens[i - 1][0]) != 'a' ||
+                      AsciiLower(tokens[i - 1][1]) != 'n' || AsciiLower(tokens[i - 1][2]) != 'd'))
+            return std::nullopt;
+        const std::string_view column = tokens[i], op = tokens[i + 1], operand = tokens[i + 2];
+        if (!IsIdentifier(column) || !IsOperator(op)) return std::nullopt;
         Comparison c;
-        c.column = platform::AsciiLower(column.substr(column.rfind('.') == std::string::npos ? 0 : column.rfind('.') + 1));
+        const size_t dot = column.rfind('.');
+        c.column = platform::AsciiLower(column.substr(dot == std::string_view::npos ? 0 : dot + 1));
         c.op = op;
         c.operand = operand;
-        c.text = column + " " + op + " " + operand;
+        c.text.append(column).append(" ").append(op).append(" ").append(operand);
         if (operand == "?") c.value = value++;
         else if (!IsNumber(operand)) return std::nullopt;
         out.push_back(std::move(c));
@@ -149,6 +238,7 @@ std::optional<IndexChoice> ChooseIndex(sqlite::Connection& db, const TranslatedS
         estimates.Records() / std::max<std::int64_t>(static_cast<std::int64_t>(estimates.SampleSize()), 1);
     std::int64_t budget = entries;
     std::optional<std::vector<std::int64_t>> left;
+    Gathering& gathering = GatheringOf(db);
     for (const Column* column : indexed) {
         if (budget <= column->estimate || (left && left->empty())) break;
         // After the first, a column is read while its entries cost fewer
@@ -158,8 +248,9 @@ std::optional<IndexChoice> ChooseIndex(sqlite::Connection& db, const TranslatedS
             break;
         std::string where;
         for (const Comparison* c : column->list) where += (where.empty() ? "" : " and ") + c->text;
-        sqlite::Statement& read = *db.Prepared("SELECT " + sql.rowidColumn + " FROM " + sql.fromClause + " INDEXED BY " +
-                                               sqlite::QuoteIdentifier(column->index) + " WHERE " + where + " LIMIT ?");
+        sqlite::Statement& read =
+            *db.Prepared("SELECT 1 FROM " + sql.fromClause + " INDEXED BY " + sqlite::QuoteIdentifier(column->index) +
+                         " WHERE " + where + " AND " + kGather + "(" + sql.rowidColumn + ") LIMIT 1");
         sqlite::ResetGuard g(read);
         int n = 1;
         for (const Comparison* c : column->list)
@@ -167,12 +258,16 @@ std::optional<IndexChoice> ChooseIndex(sqlite::Connection& db, const TranslatedS
         // Twice the estimate and some sampling error at most: an estimate
         // far off wastes no more than reading what was planned.
         const std::int64_t limit = std::min(budget, 2 * column->estimate + 4 * sampleShare + 64);
-        read.Bind(n, limit + 1);
         std::vector<std::int64_t> rowids;
-        while (read.Step()) rowids.push_back(read.ColumnInt(0));
+        rowids.reserve(static_cast<size_t>(std::min(limit + 1, column->estimate + column->estimate / 2 + 64)));
+        gathering.out = &rowids;
+        gathering.enough = limit + 1;
+        ScopeExit done([&] { gathering.out = nullptr; });
+        read.Step();  // a row only when limit + 1 were gathered
         budget -= static_cast<std::int64_t>(rowids.size());
         if (static_cast<std::int64_t>(rowids.size()) > limit) break;  // far more than estimated
-        std::sort(rowids.begin(), rowids.end());
+        // One value's entries come in rowid order; a range's do not.
+        if (!std::is_sorted(rowids.begin(), rowids.end())) std::sort(rowids.begin(), rowids.end());
         if (left) {
             std::vector<std::int64_t> both;
             std::set_intersection(left->begin(), left->end(), rowids.begin(), rowids.end(), std::back_inserter(both));

@@ -20,27 +20,6 @@ constexpr std::int64_t kSampleRows = 512;
 // every phase of a short period in the records' values.
 constexpr std::int64_t kRunRows = 16;
 
-// Orders a sampled value against an operand as SQLite orders them: a
-// number column's value against text that reads as a number compares as
-// numbers; otherwise numbers come before texts. Nothing for a null.
-std::optional<int> Order(const TValue& value, const TValue& operand) {
-    auto sign = [](auto a, auto b) { return a < b ? -1 : (b < a ? 1 : 0); };
-    if (const auto* d = std::get_if<double>(&value)) {
-        if (const auto* o = std::get_if<double>(&operand)) return sign(*d, *o);
-        const auto* text = std::get_if<std::string>(&operand);
-        if (!text) return std::nullopt;
-        char* end = nullptr;
-        const double number = std::strtod(text->c_str(), &end);
-        if (!text->empty() && end == text->c_str() + text->size()) return sign(*d, number);
-        return -1;
-    }
-    if (const auto* s = std::get_if<std::string>(&value)) {
-        if (const auto* o = std::get_if<std::string>(&operand)) return sign(s->compare(*o), 0);
-        if (std::holds_alternative<double>(operand)) return 1;
-    }
-    return std::nullopt;
-}
-
 // The k-th of a fixed sequence of well-mixed numbers (splitmix64): every bit
 // of it random, so no period of the records' values is met in step, and
 // the same file gives the same estimates.
@@ -51,28 +30,35 @@ std::uint64_t Mixed(std::uint64_t k) {
     return z ^ (z >> 31);
 }
 
-// A comparison's operator, read once for the whole sample.
-enum class Op { Equal, Less, LessEqual, Greater, GreaterEqual };
+// The positions [from, to) of a sorted run of values that hold for one
+// comparison. Values are ordered against an operand as SQLite orders them:
+// a number column's value against text that reads as a number compares as
+// numbers; otherwise numbers come before texts (so a whole run holds or
+// none does); a null operand matches nothing.
+struct Run {
+    std::size_t from, to;
+};
 
-Op OpOf(const std::string& op) {
-    if (op == "=") return Op::Equal;
-    if (op == "<") return Op::Less;
-    if (op == "<=") return Op::LessEqual;
-    if (op == ">") return Op::Greater;
-    return Op::GreaterEqual;
+// The run of values v with `v op key` in values sorted ascending.
+template <class T>
+Run Bisected(const std::vector<T>& values, const std::string& op, const T& key) {
+    const auto lower = static_cast<std::size_t>(std::lower_bound(values.begin(), values.end(), key) - values.begin());
+    const auto upper = static_cast<std::size_t>(std::upper_bound(values.begin(), values.end(), key) - values.begin());
+    if (op == "=") return {lower, upper};
+    if (op == "<") return {0, lower};
+    if (op == "<=") return {0, upper};
+    if (op == ">") return {upper, values.size()};
+    return {lower, values.size()};  // >=
 }
 
-bool Holds(const TValue& value, Op op, const TValue& operand) {
-    const auto order = Order(value, operand);
-    if (!order) return false;
-    switch (op) {
-    case Op::Equal: return *order == 0;
-    case Op::Less: return *order < 0;
-    case Op::LessEqual: return *order <= 0;
-    case Op::Greater: return *order > 0;
-    case Op::GreaterEqual: break;
-    }
-    return *order >= 0;
+// The run when every value orders the same way (order < 0: all below the operand).
+Run Whole(std::size_t size, const std::string& op, int order) {
+    const bool holds = op == "=" ? order == 0
+                     : op == "<" ? order < 0
+                     : op == "<=" ? order <= 0
+                     : op == ">" ? order > 0
+                                 : order >= 0;
+    return holds ? Run{0, size} : Run{0, 0};
 }
 
 }  // namespace
@@ -134,9 +120,22 @@ void IndexEstimates::Make(sqlite::Connection& db) {
     // Stage 2: the sample.
     std::string list;
     for (const auto& c : columns) list += ", " + sqlite::QuoteIdentifier(c);
+    std::vector<Sample*> samples;
+    for (const auto& c : columns) samples.push_back(&sampled_[c]);
     auto take = [&](sqlite::Statement& s) {
-        for (size_t i = 0; i < columns.size(); ++i) sampled_[columns[i]].push_back(s.Column(static_cast<int>(i) + 1));
+        for (size_t i = 0; i < columns.size(); ++i) {
+            TValue v = s.Column(static_cast<int>(i) + 1);
+            if (auto* d = std::get_if<double>(&v)) samples[i]->numbers.push_back(*d);
+            else if (auto* t = std::get_if<std::string>(&v)) samples[i]->texts.push_back(std::move(*t));
+        }
         ++rows_;
+    };
+    // Each kind of value in order, for Matching's bisection.
+    auto sortSamples = [&] {
+        for (Sample* sample : samples) {
+            std::sort(sample->numbers.begin(), sample->numbers.end());
+            std::sort(sample->texts.begin(), sample->texts.end());
+        }
     };
     // Rowids may span the whole 64-bit range, whose size does not fit: one less then.
     const std::uint64_t span = static_cast<std::uint64_t>(last) - static_cast<std::uint64_t>(first);
@@ -145,6 +144,7 @@ void IndexEstimates::Make(sqlite::Connection& db) {
         sqlite::Statement s(db, "SELECT rowid" + list + " FROM main.records");
         sqlite::ResetGuard g(s);
         while (s.Step()) take(s);
+        sortSamples();
         records_ = static_cast<std::int64_t>(rows_);
         return;
     }
@@ -162,6 +162,8 @@ void IndexEstimates::Make(sqlite::Connection& db) {
         }
     }
 
+    sortSamples();
+
     // Stage 3: the share of the extent that holds rows.
     const double records = static_cast<double>(extent) * static_cast<double>(std::max<std::int64_t>(exact, 1)) /
                            static_cast<double>(kSampleRows / kRunRows);
@@ -172,14 +174,30 @@ void IndexEstimates::Make(sqlite::Connection& db) {
 std::int64_t IndexEstimates::Matching(const std::string& column, const std::vector<ColumnComparison>& comparisons) const {
     auto it = sampled_.find(column);
     if (it == sampled_.end() || rows_ == 0) return 0;
-    std::vector<Op> ops;
-    for (const auto& c : comparisons) ops.push_back(OpOf(c.op));
-    std::int64_t hits = 0;
-    for (const TValue& v : it->second) {
-        bool all = true;
-        for (size_t i = 0; all && i < comparisons.size(); ++i) all = Holds(v, ops[i], comparisons[i].operand);
-        hits += all;
+    const Sample& sample = it->second;
+    Run numbers{0, sample.numbers.size()}, texts{0, sample.texts.size()};
+    auto narrow = [](Run& run, Run by) {
+        run.from = std::max(run.from, by.from);
+        run.to = std::min(run.to, by.to);
+    };
+    for (const auto& c : comparisons) {
+        if (const auto* number = std::get_if<double>(&c.operand)) {
+            narrow(numbers, Bisected(sample.numbers, c.op, *number));
+            narrow(texts, Whole(sample.texts.size(), c.op, 1));
+        } else if (const auto* text = std::get_if<std::string>(&c.operand)) {
+            char* end = nullptr;
+            const double read = std::strtod(text->c_str(), &end);
+            if (!text->empty() && end == text->c_str() + text->size())
+                narrow(numbers, Bisected(sample.numbers, c.op, read));
+            else
+                narrow(numbers, Whole(sample.numbers.size(), c.op, -1));
+            narrow(texts, Bisected(sample.texts, c.op, *text));
+        } else {
+            return 0;  // null: no value compares
+        }
     }
+    const std::size_t hits = (numbers.to > numbers.from ? numbers.to - numbers.from : 0) +
+                             (texts.to > texts.from ? texts.to - texts.from : 0);
     return static_cast<std::int64_t>(static_cast<double>(records_) * static_cast<double>(hits) /
                                       static_cast<double>(rows_));
 }

@@ -50,7 +50,14 @@ private:
 
     std::optional<std::uint32_t> counter_;                 // the file's state they were made for
     std::map<std::string, std::string> indexOf_;           // lower-case column -> its index
-    std::map<std::string, std::vector<TValue>> sampled_;   // lower-case column -> the sample's values
+    // A column's sampled values, nulls left out, each kind in ascending
+    // order: whatever a comparison's operand, the values it holds for are
+    // then one run of each, found by bisection.
+    struct Sample {
+        std::vector<double> numbers;
+        std::vector<std::string> texts;
+    };
+    std::map<std::string, Sample> sampled_;                // lower-case column -> the sample's values
     std::size_t rows_ = 0;
     std::int64_t records_ = 0, pages_ = 0;
     int made_ = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <stdexcept>
+#include <string_view>
 
 #include "platform/core/runtime/Text.h"
 
@@ -19,6 +20,7 @@ struct Token {
 
 std::vector<Token> Tokenize(const std::string& sql) {
     std::vector<Token> out;
+    out.reserve(sql.size() / 2);
     size_t i = 0, n = sql.size();
     auto space = [&] {
         if (out.empty() || out.back().kind != Token::Space) out.push_back({Token::Space, " "});
@@ -133,11 +135,13 @@ TranslatedSql TranslateSql(const std::string& sql, std::string (*tableAlias)(siz
         throw std::invalid_argument("only SELECT statements can be opened");
 
     TranslatedSql out;
+    out.text.reserve(sql.size());
     int depth = 0;
     size_t fromPos = std::string::npos, wherePos = std::string::npos, valuesBeforeFrom = 0;
     bool complex = false;
-    static const char* const kNotPlain[] = {"group", "order",   "limit", "union", "except",  "intersect", "having",
-                                            "window", "join",   "natural", "distinct", "all", "from"};
+    static constexpr std::string_view kNotPlain[] = {"group",  "order",   "limit",    "union", "except",
+                                                     "intersect", "having", "window", "join", "natural",
+                                                     "distinct", "all", "from"};
     for (size_t i = start; i < tokens.size(); ++i) {
         const Token& t = tokens[i];
         switch (t.kind) {

@@ -57,6 +57,11 @@ TEST(PathCase, ExistingComponentsMatchAnyCaseNewOnesKeepTheirs) {
     EXPECT_EQ(ResolveCase(base, "data\\transistores.DB"), base / "Data" / "Transistores.db");
     EXPECT_EQ(ResolveCase(base, "DATA/temp/New File.txt"), base / "Data" / "Temp" / "New File.txt");
     EXPECT_EQ(ResolveCase(base, "\\Missing\\Sub"), base / "Missing" / "Sub");
+    // A file renamed since, or gone, is found as it is now.
+    fs::rename(base / "Data" / "Transistores.db", base / "Data" / "TRANSISTORES.DB");
+    EXPECT_EQ(ResolveCase(base, "data\\transistores.DB"), base / "Data" / "TRANSISTORES.DB");
+    fs::remove(base / "Data" / "TRANSISTORES.DB");
+    EXPECT_EQ(ResolveCase(base, "data\\transistores.DB"), base / "Data" / "transistores.DB");
 }
 
 #include <stdexcept>

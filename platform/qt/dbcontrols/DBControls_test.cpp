@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QTest>
 #include <QWheelEvent>
 #include <cstdlib>
@@ -162,6 +163,28 @@ TEST(DBGrid, ReopenedQueryRefreshesAndClosedShowsNothing) {
     EXPECT_EQ(rows[0][1], "4.5");
     // Columns grow to fit what they show: nothing is clipped.
     EXPECT_GE(grid.ColumnWidth(0), grid.fontMetrics().horizontalAdvance("P009"));
+    // In another font the reopened columns are as wide as a new grid's in that font.
+    q.SQL = {"select * from stock.db where value >= 4.000"};
+    grid.SetColumns({{"Code", ""}, {"Value", ""}, {"Note", ""}});
+    q.Close();
+    EXPECT_TRUE(grid.VisibleRows().empty());
+    q.Open();
+    const int before = grid.ColumnWidth(2);
+    QFont big = grid.font();
+    big.setPointSize(big.pointSize() * 2);
+    grid.setFont(big);
+    q.Close();
+    EXPECT_TRUE(grid.VisibleRows().empty());
+    q.Open();
+    TDBGrid fresh;
+    fresh.setFont(big);
+    fresh.SetColumns(grid.Columns());
+    fresh.SetDataSet(&q);
+    fresh.resize(300, 400);
+    fresh.show();
+    EXPECT_GT(grid.ColumnWidth(2), before);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(grid.ColumnWidth(i), fresh.ColumnWidth(i)) << i;
+    fresh.SetDataSet(nullptr);
 
     // A result longer than its first rows is read part-way, and the file
     // stays locked while the program is busy, no longer: once the event
@@ -210,6 +233,13 @@ TEST(DBText, LabelAndMemoFollowTheCurrentRecord) {
     parts.table.Close();
     EXPECT_EQ(label.text().toStdString(), "");
     EXPECT_EQ(memo.toPlainText().toStdString(), "");
+    // What the memo shows: the record current when it is shown, then every one as it comes.
+    parts.table.Open();
+    parts.table.Last();
+    memo.show();
+    EXPECT_EQ(memo.document()->toPlainText().toStdString(), "line one\nnote P003");
+    parts.table.First();
+    EXPECT_EQ(memo.document()->toPlainText().toStdString(), "line one\nnote P001");
 }
 
 TEST(Image, KeepsPictureAndScalesWithoutDistortion) {

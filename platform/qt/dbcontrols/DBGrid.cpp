@@ -7,6 +7,8 @@
 #include <QStyleOptionHeader>
 #include <QWheelEvent>
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/qt/qtglue/Guard.h"
@@ -18,6 +20,8 @@ namespace platform {
 namespace {
 constexpr int kCellPad = 6;
 constexpr int kMaxColumnWidth = 420;
+// Cell values whose advances a grid keeps; past it they are measured afresh.
+constexpr size_t kMaxMeasured = 4096;
 }  // namespace
 
 TDBGrid::TDBGrid(QWidget* parent) : QAbstractScrollArea(parent), link_([this] { DataChanged(); }) {
@@ -136,11 +140,15 @@ void TDBGrid::Fill() {
             const int count = at.Count, recNo = at.RecNo;
             // The marker stays on a record still in the window; else it moves
             // by the distance the dataset moved.
-            TRecord current;
-            for (int i = 0; i < ds->FieldCount(); ++i) current.push_back(ds->FieldValue(i));
+            auto isCurrent = [ds](const TRecord& row) {
+                if (static_cast<int>(row.size()) != ds->FieldCount()) return false;
+                for (int i = 0; i < ds->FieldCount(); ++i)
+                    if (!(row[static_cast<size_t>(i)] == ds->FieldValue(i))) return false;
+                return true;
+            };
             int inWindow = -1;
             for (size_t r = 0; r < previous.size() && inWindow < 0; ++r)
-                if (previous[r] == current) inWindow = static_cast<int>(r);
+                if (isCurrent(previous[r])) inWindow = static_cast<int>(r);
             if (inWindow >= 0 && recNo_ > 0 && std::abs(recNo - recNo_) < static_cast<int>(previous.size()))
                 active_ = inWindow;
             else
@@ -169,7 +177,7 @@ void TDBGrid::FitColumns() {
         widths_.assign(columns_.size(), 0);
         for (size_t i = 0; i < columns_.size(); ++i) {
             const std::string& t = columns_[i].Title.empty() ? columns_[i].FieldName : columns_[i].Title;
-            int w = fm.horizontalAdvance(QString::fromStdString(t));
+            int w = Advance(fm, TValue(t));
             int chars = 6;
             if (ds && ds->Active())
                 if (TField* f = ds->FindField(columns_[i].FieldName)) chars = TypicalCharacters(f->DataType(), f->Size());
@@ -181,9 +189,34 @@ void TDBGrid::FitColumns() {
         for (size_t i = 0; i < columns_.size(); ++i) {
             if (fieldIndex_[i] < 0 || fieldIndex_[i] >= static_cast<int>(row.size())) continue;
             // +2: the advance is rounded, eliding measures exactly.
-            const int w = fm.horizontalAdvance(QString::fromStdString(TField::Text(row[fieldIndex_[i]]))) + 2;
+            const int w = Advance(fm, row[fieldIndex_[i]]) + 2;
             widths_[i] = std::max(widths_[i], std::min(w + 2 * kCellPad, kMaxColumnWidth));
         }
+}
+
+size_t TDBGrid::ValueHash::operator()(const TValue& v) const {
+    if (const auto* s = std::get_if<std::string>(&v)) return std::hash<std::string>()(*s);
+    if (const auto* d = std::get_if<double>(&v)) return std::hash<std::uint64_t>()(std::bit_cast<std::uint64_t>(*d));
+    return 0;
+}
+
+bool TDBGrid::SameValue::operator()(const TValue& a, const TValue& b) const {
+    if (a.index() != b.index()) return false;
+    if (const auto* d = std::get_if<double>(&a))
+        return std::bit_cast<std::uint64_t>(*d) == std::bit_cast<std::uint64_t>(std::get<double>(b));
+    return a == b;
+}
+
+int TDBGrid::Advance(const QFontMetrics& fm, const TValue& value) {
+    if (!measuredWith_ || !(*measuredWith_ == fm)) {  // another font or resolution
+        advances_.clear();
+        measuredWith_ = fm;
+    }
+    if (auto it = advances_.find(value); it != advances_.end()) return it->second;
+    if (advances_.size() >= kMaxMeasured) advances_.clear();
+    const int w = fm.horizontalAdvance(QString::fromStdString(TField::Text(value)));
+    advances_.emplace(value, w);
+    return w;
 }
 
 void TDBGrid::UpdateScrollBars() {

@@ -6,8 +6,11 @@
 // follows every change of the dataset through its data link; it never reads
 // more records than it shows.
 #include <QAbstractScrollArea>
+#include <QFontMetrics>
 #include <functional>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/qt/dbcontrols/DataLink.h"
@@ -68,6 +71,8 @@ private:
     void DataChanged();
     void Fill();
     void FitColumns();
+    // The advance of a value's text in the grid's font, measured once while the font stays.
+    int Advance(const QFontMetrics& fm, const TValue& value);
     // widths_ as laid out: shrunk to the viewport when fitted to it.
     std::vector<int> LaidOutWidths() const;
     int MinimumColumnWidth() const;
@@ -81,6 +86,18 @@ private:
     std::vector<int> fieldIndex_;  // per column; -1 when the field is absent
     std::vector<int> widths_;      // grow with the content, reset on open
     std::vector<TRecord> rows_;
+    // Cell values repeat from row to row and fill to fill, and writing and
+    // shaping their texts costs far more than looking them up: advances by
+    // value (a number by its bits: -0 writes another text than 0), valid
+    // for the metrics they were measured with.
+    struct ValueHash {
+        size_t operator()(const TValue& v) const;
+    };
+    struct SameValue {
+        bool operator()(const TValue& a, const TValue& b) const;
+    };
+    std::unordered_map<TValue, int, ValueHash, SameValue> advances_;
+    std::optional<QFontMetrics> measuredWith_;
     std::vector<bool> numeric_;
     TDataLink link_;
     bool dirty_ = true;

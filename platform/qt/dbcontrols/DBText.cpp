@@ -22,7 +22,7 @@ void TDBText::SetDataField(const std::string& field) {
 
 void TDBText::Refresh() { setText(QString::fromStdString(FieldText(link_, field_))); }
 
-TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent), link_([this] { Refresh(); }) {
+TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent), link_([this] { DataChanged(); }) {
     setReadOnly(true);
 }
 
@@ -31,9 +31,25 @@ void TDBMemo::SetDataField(const std::string& field) {
     Refresh();
 }
 
+void TDBMemo::DataChanged() {
+    if (isVisible()) Refresh();
+    else stale_ = true;
+}
+
 void TDBMemo::Refresh() {
+    stale_ = false;
     const QString text = QString::fromStdString(FieldText(link_, field_));
-    if (text != toPlainText()) setPlainText(text);
+    if (text != QPlainTextEdit::toPlainText()) setPlainText(text);
+}
+
+QString TDBMemo::toPlainText() const {
+    if (stale_) const_cast<TDBMemo*>(this)->Refresh();
+    return QPlainTextEdit::toPlainText();
+}
+
+void TDBMemo::showEvent(QShowEvent* e) {
+    if (stale_) Refresh();
+    QPlainTextEdit::showEvent(e);
 }
 
 }  // namespace platform

@@ -26,6 +26,9 @@ private:
     TDataLink link_;
 };
 
+// Setting a memo's text lays its document out again, so a hidden memo
+// takes up the current record's text only when it is shown or its text is
+// asked for (through TDBMemo, not through QPlainTextEdit).
 class TDBMemo : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -33,11 +36,18 @@ public:
     void SetDataSet(TDataSet* dataSet) { link_.SetDataSet(dataSet); }
     void SetDataField(const std::string& field);
     const std::string& DataField() const { return field_; }
+    // The current record's text, as shown.
+    QString toPlainText() const;
+
+protected:
+    void showEvent(QShowEvent* e) override;
 
 private:
+    void DataChanged();
     void Refresh();
     std::string field_;
     TDataLink link_;
+    bool stale_ = false;  // hidden while the record changed
 };
 
 }  // namespace platform
