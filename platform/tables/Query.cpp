@@ -192,6 +192,8 @@ public:
         if (total_) return *total_;
         if (rowids_) {
             sqlite::ReadTransaction reading(*shared_);
+            sqlite::ResetGuard g(*page_);
+            BindListedValues();
             HoldCandidates(std::numeric_limits<int>::max(), -1, nullptr);
             assert(total_);
             return *total_;
@@ -315,37 +317,44 @@ private:
         const int end = start + SizeOf(ChunkOf(start));
         const int held = std::min(static_cast<int>(rowids_->size()), end);
         size_t used = 0;
-        for (int i = start; i < held; ++i) {
-            BindListed((*rowids_)[static_cast<size_t>(i)]);
-            sqlite::ResetGuard g(*page_);
-            if (page_->Step()) ReadWindowRow(used);  // else gone meanwhile
-        }
+        sqlite::ResetGuard g(*page_);
+        BindListedValues();
+        for (int i = start; i < held; ++i)
+            if (LookUp((*rowids_)[static_cast<size_t>(i)])) ReadWindowRow(used);  // else gone meanwhile
         HoldCandidates(end, start, &used);
         window_.resize(used);
     }
 
     // Holds candidates to the condition until `end` rows are known or none
     // is left (the result's size is then known); with `used`, the kept
-    // rows from row `from` on go to the window too.
+    // rows from row `from` on go to the window too. The listed page
+    // statement has its values bound (BindListedValues).
     void HoldCandidates(int end, int from, size_t* used) {
         while (static_cast<int>(rowids_->size()) < end && checked_ < candidates_.size()) {
             const std::int64_t candidate = candidates_[checked_++];
-            BindListed(candidate);
-            sqlite::ResetGuard g(*page_);
-            if (!page_->Step()) continue;
+            if (!LookUp(candidate)) continue;
             if (used && static_cast<int>(rowids_->size()) >= from) ReadWindowRow(*used);
             rowids_->push_back(candidate);
         }
         if (checked_ == candidates_.size()) total_ = static_cast<int>(rowids_->size());
     }
 
-    // The listed page statement's values, for the record with this rowid.
-    void BindListed(std::int64_t rowid) {
+    // The listed page statement's values, bound once for a run of lookups
+    // (each binds only its rowid); the caller resets the statement after.
+    void BindListedValues() {
         int next = 1;
         size_t v = 0;
         for (; v < sql_.valuesInSelectList; ++v) page_->Bind(next++, sql_.values[v]);
-        page_->Bind(next++, rowid);
+        rowidParameter_ = next++;
         for (; v < sql_.values.size(); ++v) page_->Bind(next++, sql_.values[v]);
+    }
+
+    // Whether the record with this rowid is still there and holds to the
+    // condition; its row is then the statement's, until the next lookup.
+    bool LookUp(std::int64_t rowid) {
+        page_->Rewind();
+        page_->Bind(rowidParameter_, rowid);
+        return page_->Step();
     }
 
     void ReadDefs() {
@@ -422,6 +431,7 @@ private:
     std::shared_ptr<sqlite::Connection> shared_;  // kept by the session between queries, with its estimates
     std::shared_ptr<sqlite::Statement> page_;  // kept by the connection for the next query of the same SQL
     int firstColumn_ = 0;  // 1 when the page statement reads the rowid first
+    int rowidParameter_ = 0;  // of the listed page statement
     std::vector<TFieldDef> defs_;
     std::vector<TRecord> window_;
     std::vector<std::int64_t> boundaries_;  // rowid after which each chunk starts

@@ -235,6 +235,11 @@ bool Statement::Step() {
     db_->FailWith(code);
 }
 
+void Statement::Rewind() {
+    if (pass_) pass_->End();
+    if (stmt_) sqlite3_reset(stmt_);
+}
+
 void Statement::Reset() {
     if (pass_) pass_->End();
     if (!stmt_) return;

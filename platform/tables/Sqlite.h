@@ -99,6 +99,8 @@ public:
     void BindBlob(int index, const TValue& value);  // bytes kept exactly
     bool Step();     // true when a row is ready
     void Reset();    // also clears the bindings
+    // Back before the first row for another run, its values kept.
+    void Rewind();
     int ColumnCount() const;
     std::string ColumnName(int column) const;
     std::string ColumnDeclType(int column) const;
